@@ -1,0 +1,65 @@
+# Sourced by the scripts: where the builds, caches and the Wine prefix live, and how the three
+# builds are configured. Not for running on its own.
+VV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VV_BUILD=${VV_BUILD:-$VV_ROOT/build}
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/vellview-ccache}
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+export WINEPREFIX=$VV_BUILD/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+VV_JOBS=${VV_JOBS:-$(nproc)}
+
+vv_configure() {  # vv_configure native|windows|fuzz|bench
+  local kind=$1 dir=$VV_BUILD/$1 args=(-G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DVV_WERROR=${VV_WERROR:-ON})
+  case $kind in
+    native) args+=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" "-DCMAKE_C_FLAGS_DEBUG=-g -O1") ;;
+    bench)  args+=(-DCMAKE_BUILD_TYPE=Release -DVV_SANITIZE=OFF) ;;
+    windows) args+=(-DCMAKE_BUILD_TYPE=Release
+      -DCMAKE_TOOLCHAIN_FILE="$VV_ROOT/cmake/toolchain-mingw64.cmake"
+      -DVV_DEPS_PREFIX="$("$VV_ROOT/scripts/deps-windows.sh" --prefix)") ;;
+    fuzz)   args+=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+      -DVV_FUZZ=ON -DVV_BENCHMARKS=OFF) ;;
+  esac
+  cmake -S "$VV_ROOT" -B "$dir" "${args[@]}" >"$VV_BUILD/$kind-configure.log" 2>&1 ||
+    { cat "$VV_BUILD/$kind-configure.log"; return 1; }
+}
+
+vv_build() {  # vv_build native|windows|fuzz|bench
+  vv_configure "$1" && cmake --build "$VV_BUILD/$1" -j "$VV_JOBS"
+}
+
+# A private X display for Wine; sets VV_XVFB_PID and DISPLAY.
+vv_start_display() {
+  local n=91
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  VV_XVFB_PID=$!
+  export DISPLAY=:$n
+  local i
+  for i in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
+
+vv_stop_display() {
+  [ -n "${VV_XVFB_PID:-}" ] && kill "$VV_XVFB_PID" 2>/dev/null || true
+}
+
+# The Wine prefix in the build tree, created on first use, and a persistent wineserver so each
+# test program starts in a tenth of a second.
+vv_start_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  wineserver -p >/dev/null 2>&1
+  # The first program of a session starts Wine's services, which inherit its standard output and
+  # keep it open: start them here, on /dev/null, so a test's output pipe closes when the test ends.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+vv_stop_wine() {
+  wineserver -k 2>/dev/null || true
+}
