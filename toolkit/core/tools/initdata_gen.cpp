@@ -269,6 +269,8 @@ uint16_t convert(iconv_t cd, const uint8_t* bytes, size_t n) {
   char* op = reinterpret_cast<char*>(out);
   size_t ol = sizeof out;
   if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1) || il != 0) return 0;
+  // Some pages (Hebrew, Vietnamese) hold a letter back in case a combining mark follows.
+  if (iconv(cd, nullptr, nullptr, &op, &ol) == static_cast<size_t>(-1)) return 0;
   if (ol != sizeof out - 4 || out[0] > 0xFFFF) return 0;
   return static_cast<uint16_t>(out[0]);
 }
