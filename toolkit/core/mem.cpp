@@ -115,15 +115,16 @@ void load_block(TkFile* file) {
     if (got < 0) report_critical(1);
   }
   if (got < 0) {
-    // Given up: the block reads as the end of the file. The position is unknown now, so the
-    // next read seeks first.
+    // Given up: the block reads as the end of the file, but is not cached, so a later visit
+    // tries the disk again. The position is unknown now, so the next read seeks first.
     got = 0;
     file->system_position = TK_FILE_NO_BLOCK;
+    s.block_start = TK_FILE_NO_BLOCK;
     tk_fail(TK_ERR_UNEXPECTED_EOF);
   } else {
     file->system_position = file->block_start + static_cast<uint32_t>(got);
+    s.block_start = file->block_start;
   }
-  s.block_start = file->block_start;
   s.fill = static_cast<uint16_t>(got);
   file->slot = victim;
   stamp(file);
