@@ -46,6 +46,14 @@ struct InitSource {
     *out = static_cast<uint16_t>(b[0] | b[1] << 8);
     return true;
   }
+  // Little-endian values read in one go and turned around in place.
+  bool u16_array(uint16_t* out, size_t n) {
+    auto* bytes = reinterpret_cast<uint8_t*>(out);
+    if (!read(bytes, 2 * n)) return false;
+    for (size_t i = 0; i < n; ++i)
+      out[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    return true;
+  }
   bool u32(uint32_t* out) {
     uint8_t b[4];
     if (!read(b, 4)) return false;
@@ -101,8 +109,7 @@ TkError read_codepages(InitSource& in) {
   for (uint16_t p = 0; p < pages; ++p) {
     s->codepage_single[p] = static_cast<uint16_t*>(mem_alloc(256 * sizeof(uint16_t)));
     if (!s->codepage_single[p]) return TK_ERR_CODEPAGE_BUFFER;
-    for (int c = 0; c < 256; ++c)
-      if (!in.u16(&s->codepage_single[p][c])) return TK_ERR_OPEN_INIT_FILE;
+    if (!in.u16_array(s->codepage_single[p], 256)) return TK_ERR_OPEN_INIT_FILE;
     uint32_t count = 0;
     if (!in.u32(&count)) return TK_ERR_OPEN_INIT_FILE;
     if (count > TK_INITDATA_MAX_DOUBLE_CODES) return TK_ERR_INIT_FILE_VERSION;
@@ -114,8 +121,7 @@ TkError read_codepages(InitSource& in) {
     s->codepage_double_count[p] = count;
     uint16_t* lists[2] = {s->codepage_double_codes[p], s->codepage_double_values[p]};
     for (uint16_t* list : lists)
-      for (uint32_t i = 0; i < count; ++i)
-        if (!in.u16(&list[i])) return TK_ERR_OPEN_INIT_FILE;
+      if (!in.u16_array(list, count)) return TK_ERR_OPEN_INIT_FILE;
   }
   return TK_ERR_NONE;
 }
