@@ -300,6 +300,7 @@ int16_t tk_init_core(const char* init_file, uint16_t use_hooks, uint16_t* status
   std::strcpy(s->short_name_a, "dosa");
   std::strcpy(s->short_name_b, "TEXT");
   s->max_symbol_name = 26;
+  s->extended_classes = 1;
   *status = TK_ERR_NONE;
   return 1;
 }

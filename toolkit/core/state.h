@@ -81,6 +81,9 @@ struct TkState {
   char short_name_b[5];
   uint16_t writer_flags[5];
   uint16_t max_symbol_name;
+  // New drawings get the express-tool classes (WIPEOUT, RTEXT, ...) while this is set; start-up
+  // sets it.
+  uint8_t extended_classes;
   // The built-in shape fonts' tables from the init data: index entries (8 bytes each in memory)
   // and definition bytes, and the font records built over them.
   uint8_t* font_index[TK_BUILTIN_FONTS];
