@@ -32,7 +32,17 @@ struct InitSource {
 
   bool read(void* buffer, size_t n) {
     if (n == 0) return true;
-    if (hooks) return tk_state->init_read && tk_state->init_read(buffer, n) == n;
+    if (hooks) {
+      // A hook may hand out less than asked (a stream in pieces); only nothing means the end.
+      auto* out = static_cast<uint8_t*>(buffer);
+      while (n > 0) {
+        size_t got = tk_state->init_read ? tk_state->init_read(out, n) : 0;
+        if (got == 0 || got > n) return false;
+        out += got;
+        n -= got;
+      }
+      return true;
+    }
     return file_read(buffer, 1, n, file) == n;
   }
   int getc() {

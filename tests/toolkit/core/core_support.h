@@ -50,6 +50,7 @@ inline void use_counting_allocator(long fail_at = -1) {
 inline std::vector<uint8_t> init_bytes;
 inline size_t init_pos = 0;
 inline bool init_opens = true;
+inline size_t init_piece = 0;  // when not 0, the read hook hands out at most this many bytes
 
 inline int16_t init_open() {
   init_pos = 0;
@@ -59,6 +60,7 @@ inline int init_getc() { return init_pos < init_bytes.size() ? init_bytes[init_p
 inline size_t init_read(void* buffer, size_t n) {
   size_t left = init_bytes.size() - init_pos;
   if (n > left) n = left;
+  if (init_piece && n > init_piece) n = init_piece;
   if (n) std::memcpy(buffer, init_bytes.data() + init_pos, n);
   init_pos += n;
   return n;
@@ -68,6 +70,7 @@ inline void init_close() {}
 inline void serve_init_data(std::vector<uint8_t> bytes) {
   init_bytes = std::move(bytes);
   init_opens = true;
+  init_piece = 0;
   tk_set_initdata_open_callback(init_open);
   tk_set_initdata_getc_callback(init_getc);
   tk_set_initdata_read_callback(init_read);

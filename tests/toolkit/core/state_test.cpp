@@ -68,6 +68,14 @@ TEST_F(StartUp, GeneratedInitDataStartsTheToolkit) {
   tk_shutdown_core();  // a second shutdown finds nothing to do
 }
 
+TEST_F(StartUp, ReadHookMayHandOutPieces) {
+  serve_init_data(builtin_init_data());
+  init_piece = 1000;
+  uint16_t status = 1;
+  ASSERT_EQ(tk_init_core(nullptr, 1, &status), 1) << status;
+  tk_shutdown_core();
+}
+
 TEST_F(StartUp, InitDataFromAFile) {
   std::string path = TK_TEST_INITDATA_FILE;
 #ifdef _WIN32
