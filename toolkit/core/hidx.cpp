@@ -14,6 +14,18 @@ constexpr int kMaxDepth = 32;
 
 bool same_key(const TkHandle* a, const TkHandle* b) { return memcmp(a->bytes, b->bytes, 8) == 0; }
 
+// The current contents of a node without copying them: its cached copy (counted as a read) or
+// its memory. Valid until the next write through the cache.
+const HidxNode* peek_node(TkHandleIndex* index, HidxNode* node) {
+  for (HidxCacheSlot& slot : index->cache) {
+    if (slot.node == node) {
+      ++slot.uses;
+      return &slot.copy;
+    }
+  }
+  return node;
+}
+
 void insert_at(HidxNode* n, int16_t pos, const HidxEntry& entry, HidxNode* right) {
   memmove(&n->entries[pos + 1], &n->entries[pos], sizeof(HidxEntry) * size_t(n->count - pos));
   memmove(&n->children[pos + 2], &n->children[pos + 1],
@@ -143,14 +155,7 @@ int16_t hidx_node_search(const TkHandle* key, const HidxEntry* entries, int16_t 
 }
 
 void hidx_read_node(TkHandleIndex* index, HidxNode* node, HidxNode* copy) {
-  for (HidxCacheSlot& slot : index->cache) {
-    if (slot.node == node) {
-      *copy = slot.copy;
-      ++slot.uses;
-      return;
-    }
-  }
-  *copy = *node;
+  *copy = *peek_node(index, node);
 }
 
 void hidx_write_node(TkHandleIndex* index, HidxNode* node, const HidxNode* copy) {
@@ -190,11 +195,10 @@ void hidx_free_node(TkHandleIndex* index, HidxNode* node) {
 void* hidx_lookup(TkHandleIndex* index, const TkHandle* handle) {
   HidxNode* node = index->root;
   for (int depth = 0; node && depth <= kMaxDepth; ++depth) {
-    HidxNode n;
-    hidx_read_node(index, node, &n);
-    int16_t pos = hidx_node_search(handle, n.entries, n.count);
-    if (pos < n.count && same_key(&n.entries[pos].key, handle)) return n.entries[pos].value;
-    node = n.children[pos];
+    const HidxNode* n = peek_node(index, node);
+    int16_t pos = hidx_node_search(handle, n->entries, n->count);
+    if (pos < n->count && same_key(&n->entries[pos].key, handle)) return n->entries[pos].value;
+    node = n->children[pos];
   }
   return nullptr;
 }
@@ -207,18 +211,17 @@ int16_t hidx_insert(TkHandleIndex* index, const TkHandle* handle, void* value) {
   int full_run = 0;  // full nodes at the bottom of the path: each splits
   for (HidxNode* node = index->root; node;) {
     if (depth == kMaxDepth) return tk_fail(TK_ERR_BTREE);
-    HidxNode n;
-    hidx_read_node(index, node, &n);
-    int16_t pos = hidx_node_search(handle, n.entries, n.count);
-    if (pos < n.count && same_key(&n.entries[pos].key, handle)) {
+    const HidxNode* n = peek_node(index, node);
+    int16_t pos = hidx_node_search(handle, n->entries, n->count);
+    if (pos < n->count && same_key(&n->entries[pos].key, handle)) {
       tk_fail_handle(TK_ERR_DUPLICATE_HANDLE, handle->bytes);
       return 2;
     }
-    full_run = n.count == HIDX_MAX_ENTRIES ? full_run + 1 : 0;
+    full_run = n->count == HIDX_MAX_ENTRIES ? full_run + 1 : 0;
     path[depth] = node;
     path_pos[depth] = pos;
     ++depth;
-    node = n.children[pos];
+    node = n->children[pos];
   }
 
   int needed = full_run + (full_run == depth ? 1 : 0);  // a new root when every level splits
