@@ -231,3 +231,19 @@ TEST_F(NewDrawing, Accessors) {
   EXPECT_EQ(tk_get_file_kind(d), 2);
   tk_close_drawing(d);
 }
+
+// The loaders add missing defaults to drawings that already hold records: a clash is refused
+// with the duplicate handle, and the BYLAYER handle is still taken when ByBlock fails.
+TEST_F(NewDrawing, DefaultLinetypesOverAClash) {
+  TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, 6);
+  ASSERT_NE(d, nullptr);
+  std::vector<TkHandle> handles(TK_TEMPLATE_HANDLES, handle_of(0x90));
+  handles[TK_TEMPLATE_BYBLOCK] = d->byblock_linetype;
+  handles[TK_TEMPLATE_BYLAYER] = handle_of(0x99);
+  int32_t before = list_count(&d->linetypes);
+  EXPECT_EQ(tk_add_default_linetypes(d, handles.data()), 0);
+  EXPECT_EQ(tk_get_last_error(), TK_ERR_ADD_DUPLICATE_HANDLE);
+  EXPECT_EQ(value_of(d->bylayer_linetype), 0x99u);
+  EXPECT_EQ(list_count(&d->linetypes), before);
+  tk_close_drawing(d);
+}
