@@ -160,7 +160,7 @@ int16_t tk_is_pre_ac1009(const TkDrawing* drawing, int16_t flag) {
   return drawing->version < 4 || flag != 0;
 }
 
-TkHeader* tk_get_header(TkDrawing* drawing) { return drawing->header; }
+TkHeader* tk_get_header(TkDrawing* drawing) { return drawing ? drawing->header : nullptr; }
 
 TkUserData tk_set_user_data(TkDrawing* drawing, TkUserData value) {
   drawing->user_data = value;

@@ -219,6 +219,7 @@ TEST_F(NewDrawing, Accessors) {
   EXPECT_EQ(tk_set_user_data(d, 1234), 1234u);
   EXPECT_EQ(d->user_data, 1234u);
   EXPECT_EQ(tk_get_header(d), d->header);
+  EXPECT_EQ(tk_get_header(nullptr), nullptr);
   struct Case {
     int16_t version, flag, pre;
   } const cases[] = {{0, 0, 1}, {3, 0, 1}, {4, 0, 0}, {7, 0, 0}, {7, 1, 1}};
