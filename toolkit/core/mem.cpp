@@ -11,6 +11,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -56,8 +57,17 @@ int default_close(int descriptor) {
 #endif
 }
 
+int64_t default_size(int descriptor) {
+#ifdef _WIN32
+  return _filelengthi64(descriptor);
+#else
+  struct stat st;
+  return fstat(descriptor, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+#endif
+}
+
 const TkHostLayer default_layer = {std::malloc,   std::free,     default_open_read, default_read,
-                                   default_seek, default_close, nullptr};
+                                   default_seek, default_close, default_size,      nullptr};
 TkHostLayer host = default_layer;
 
 void report_critical(int16_t kind) {
@@ -148,6 +158,8 @@ void tk_set_host_layer(const TkHostLayer* layer) {
   if (layer->read) host.read = layer->read;
   if (layer->seek) host.seek = layer->seek;
   if (layer->close) host.close = layer->close;
+  // The default size call only knows the default descriptors.
+  if (layer->size || layer->open_read) host.size = layer->size;
   host.critical_error = layer->critical_error;
 }
 
@@ -240,8 +252,11 @@ int file_close(TkFile* file) {
 }
 
 uint32_t file_length(TkFile* file) {
-  // Found by reading: the layer has no size call, and the block that holds the end is cached
-  // afterwards anyway.
+  if (host.size) {
+    int64_t size = host.size(file->descriptor);
+    if (size >= 0) return size > TK_FILE_BLOCK_MASK ? TK_FILE_BLOCK_MASK : static_cast<uint32_t>(size);
+  }
+  // Without a size call: read block by block up to the end.
   uint32_t here = file_tell(file);
   uint32_t start = 0;
   uint32_t length = 0;

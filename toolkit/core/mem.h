@@ -9,7 +9,8 @@
 #include <cstdio>
 
 // What the application supplies beneath the toolkit. Null members fall back to the C library
-// (malloc/free and the POSIX descriptor calls). `critical_error` hears of hard I/O failures:
+// (malloc/free and the POSIX descriptor calls); a layer that supplies its own descriptors but
+// no size call has its files' lengths found by reading. `critical_error` hears of hard I/O failures:
 // kind 1 a failing read, kind 2 buffers that could not be allocated.
 struct TkHostLayer {
   void* (*alloc)(size_t size);
@@ -18,6 +19,7 @@ struct TkHostLayer {
   int32_t (*read)(int descriptor, void* buffer, uint32_t n);  // bytes read, 0 at end, -1 error
   int32_t (*seek)(int descriptor, uint32_t offset);           // new offset, or -1
   int (*close)(int descriptor);
+  int64_t (*size)(int descriptor);                            // bytes in the file, or -1
   void (*critical_error)(int16_t kind);
 };
 
