@@ -19,7 +19,7 @@ bool same_key(const TkHandle* a, const TkHandle* b) { return memcmp(a->bytes, b-
 const HidxNode* peek_node(TkHandleIndex* index, HidxNode* node) {
   for (HidxCacheSlot& slot : index->cache) {
     if (slot.node == node) {
-      ++slot.uses;
+      if (slot.uses < INT32_MAX) ++slot.uses;  // a hot root is read billions of times
       return &slot.copy;
     }
   }
