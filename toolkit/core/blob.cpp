@@ -50,6 +50,13 @@ void write_back(TkBlob* copy) {
   mem_free(copy);
 }
 
+// Frees a writing copy and the chunks it made, leaving the stored blob untouched.
+void discard(TkBlob* copy) {
+  if (copy->chunks != copy->stored->chunks) list_free(copy->chunks);
+  mem_free(copy->buffer);
+  mem_free(copy);
+}
+
 int16_t flush_chunk(TkBlob* blob, size_t n) {
   if (!record_store(blob->buffer, n, blob->chunks)) return 0;
   if (blob->reopened) {
@@ -187,10 +194,17 @@ int16_t blob_put_handle(TkBlob* blob, const TkHandle* handle) {
 }
 
 int16_t blob_close_write(TkBlob* blob) {
-  int16_t ok = 1;
-  if (blob->position > 0) ok = flush_chunk(blob, size_t(blob->position));
+  if (blob->position > 0 && !flush_chunk(blob, size_t(blob->position))) {
+    if (blob->chunks != blob->stored->chunks) {
+      // A rewrite that cannot be completed keeps the blob's old bytes.
+      discard(blob);
+      return 0;
+    }
+    write_back(blob);  // an append keeps the old last chunk until its copy is stored
+    return 0;
+  }
   write_back(blob);
-  return ok;
+  return 1;
 }
 
 int16_t blob_close_append(TkBlob* blob) { return blob_close_write(blob); }
@@ -377,19 +391,19 @@ int16_t blob_copy(TkBlob* target, TkBlob* source) {
   TkBlob* writer = blob_create(target);
   if (!writer) return 0;
   TkBlob* reader = blob_open_read(source);
-  if (!reader) {
-    // Leave the target as it was: drop the new chunks instead of writing them back.
-    list_free(writer->chunks);
-    mem_free(writer->buffer);
-    mem_free(writer);
-    return 0;
-  }
+  int16_t ok = reader ? 1 : 0;
   uint8_t piece[250];
-  int16_t ok = 1;
   while (ok && reader->remaining > 0) {
     size_t k = reader->remaining < int32_t(sizeof piece) ? size_t(reader->remaining) : sizeof piece;
     ok = blob_read(reader, piece, k) && blob_write(writer, piece, k);
   }
-  blob_close(reader);
-  return blob_close_write(writer) && ok ? 1 : 0;
+  if (reader) blob_close(reader);
+  if (ok && writer->position > 0) ok = flush_chunk(writer, size_t(writer->position));
+  if (!ok) {
+    // A copy that did not get through leaves the target as it was.
+    discard(writer);
+    return 0;
+  }
+  write_back(writer);
+  return 1;
 }

@@ -56,6 +56,8 @@ int16_t blob_write_zeros(TkBlob* blob, size_t n);
 // A 2-byte length and the characters without their zero.
 int16_t blob_write_string(TkBlob* blob, const char* text);
 int16_t blob_put_handle(TkBlob* blob, const TkHandle* handle);
+// Store the partly filled chunk and write the descriptor back; 0 when that chunk cannot be
+// stored, and then a rewrite keeps the blob's old bytes and an append its bytes before it.
 int16_t blob_close_write(TkBlob* blob);
 int16_t blob_close_append(TkBlob* blob);
 
@@ -90,4 +92,5 @@ int16_t blob_free(TkBlob* stored);
 // 1 when, folded to upper case, the name contains one of the blob's zero-terminated strings or
 // one of them contains the name.
 int16_t blob_find_string(TkBlob* stored, const char* name);
+// Replaces the target's bytes by the source's; 0 and the target untouched when that fails.
 int16_t blob_copy(TkBlob* target, TkBlob* source);

@@ -254,4 +254,34 @@ TEST_F(BlobTest, AllocationFailuresLeaveAConsistentBlobAndNoLeaks) {
   }
 }
 
+TEST_F(BlobTest, FailedRewriteKeepsTheOldBytes) {
+  const auto old_bytes = pattern(100, 9);
+  TkBlob* stored = make_blob(old_bytes);
+  TkBlob* w = blob_create(stored);
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(blob_write(w, "new", 3), 1);
+  fail_allocation(0);
+  EXPECT_EQ(blob_close_write(w), 0);
+  fail_allocation(-1);
+  EXPECT_EQ(read_all(stored), old_bytes);
+  blob_free(stored);
+}
+
+TEST_F(BlobTest, FailedCopyLeavesTheTargetAsItWas) {
+  const auto old_bytes = pattern(5000, 7);
+  const auto new_bytes = pattern(9000, 8);
+  TkBlob* source = make_blob(new_bytes);
+  TkBlob* target = make_blob(old_bytes);
+  for (long n = 0;; ++n) {
+    fail_allocation(n);
+    int16_t ok = blob_copy(target, source);
+    fail_allocation(-1);
+    if (ok) break;
+    EXPECT_EQ(read_all(target), old_bytes) << "failing allocation " << n;
+  }
+  EXPECT_EQ(read_all(target), new_bytes);
+  blob_free(source);
+  blob_free(target);
+}
+
 }  // namespace
