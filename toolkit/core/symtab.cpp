@@ -394,18 +394,28 @@ void tk_init_dimstyle_record(TkDrawing* drawing, TkDimStyleRecord* record) {
 }
 
 void tk_copy_vport_defaults(TkVportRecord* record) {
+  // The view and drawing aids of a new drawing's header, so the viewport and the header agree.
+  TkHeader h;
+  header_set_defaults(&h);
   memset(record, 0, sizeof *record);
   record->upper_right[0] = record->upper_right[1] = 1.0;
-  record->snap_spacing[0] = record->snap_spacing[1] = 1.0;
-  record->direction[2] = 1.0;
-  record->center[0] = 6.591288;
-  record->center[1] = 4.579184;
-  record->height = 9.158369;
+  memcpy(record->snap_base, h.snapbase, sizeof record->snap_base);
+  memcpy(record->snap_spacing, h.snapunit, sizeof record->snap_spacing);
+  memcpy(record->grid_spacing, h.gridunit, sizeof record->grid_spacing);
+  memcpy(record->center, h.viewctr, sizeof record->center);
+  memcpy(record->direction, h.viewdir, sizeof record->direction);
+  record->twist = h.viewtwist;
+  record->height = h.viewsize;
   record->circle_zoom = 100;
-  record->fast_zoom = 1;
+  record->fast_zoom = h.fastzoom;
   record->ucs_icon = 3;
   record->aspect_ratio = 1.0;
+  record->grid_on = h.gridmode;
   record->lens_length = 50.0;
+  record->snap_isopair = h.snapisopair;
+  record->snap_on = h.snapmode;
+  record->snap_angle = h.snapang;
+  record->snap_style = h.snapstyle;
   record->ucs_x_axis[0] = 1.0;
   record->ucs_y_axis[1] = 1.0;
 }

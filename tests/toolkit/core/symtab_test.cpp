@@ -233,6 +233,14 @@ TEST_F(SymtabTest, RecordDefaults) {
   EXPECT_EQ(ds.dimdec, 4);
   EXPECT_TRUE(tk_handle_is_null(&ds.dimblk));
 
+  TkVportRecord vp;
+  tk_copy_vport_defaults(&vp);
+  EXPECT_EQ(vp.center[0], 6.591288);
+  EXPECT_EQ(vp.height, 9.158369);
+  EXPECT_EQ(vp.direction[2], 1.0);
+  EXPECT_EQ(vp.snap_spacing[1], 1.0);
+  EXPECT_EQ(vp.fast_zoom, 1);
+
   // A drawing's own header carries into its dimension style.
   TkHeader header;
   header_set_defaults(&header);
