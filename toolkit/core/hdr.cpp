@@ -242,23 +242,6 @@ int compare_upper(const char* name, const char* table_name) {
   }
 }
 
-size_t value_size(const TkHeaderVarDesc& d) {
-  switch (d.type) {
-    case TK_HV_BYTE: return 1;
-    case TK_HV_INT16:
-    case TK_HV_USER_INT:
-    case TK_HV_CODEPAGE: return 2;
-    case TK_HV_DOUBLE:
-    case TK_HV_USER_DOUBLE: return 8;
-    case TK_HV_POINT2: return 16;
-    case TK_HV_POINT3: return 24;
-    case TK_HV_TEXT: return d.size;
-    case TK_HV_DATE: return sizeof(TkDate);
-    case TK_HV_HANDLE: return sizeof(TkHandle);
-  }
-  return 0;
-}
-
 }  // namespace
 
 const TkHeaderVarDesc* hdr_find(const char* name) {
@@ -300,9 +283,9 @@ void header_set_defaults(TkHeader* header) {
         break;
       }
       case TK_HV_DOUBLE:
-      case TK_HV_USER_DOUBLE:
-      case TK_HV_POINT2:
-      case TK_HV_POINT3: memcpy(v, d.number, value_size(d)); break;
+      case TK_HV_USER_DOUBLE: memcpy(v, d.number, sizeof(double)); break;
+      case TK_HV_POINT2: memcpy(v, d.number, 2 * sizeof(double)); break;
+      case TK_HV_POINT3: memcpy(v, d.number, 3 * sizeof(double)); break;
       case TK_HV_TEXT: strncpy(static_cast<char*>(v), d.text, d.size - 1); break;
       case TK_HV_DATE: {
         TkDate date{int32_t(d.number[0]), int32_t(d.number[1])};

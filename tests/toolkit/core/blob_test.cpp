@@ -66,6 +66,15 @@ TEST_F(BlobTest, FullChunkThenAppendStartsASecondChunk) {
   EXPECT_EQ(list_count(stored->chunks), 2);
   EXPECT_EQ(blob_stored_size(stored), 4100);
   blob_free(stored);
+
+  // Appending to a blob that was never written starts it.
+  stored = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  a = blob_open_append(stored);
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(blob_write(a, "ab", 2), 1);
+  ASSERT_EQ(blob_close_append(a), 1);
+  EXPECT_EQ(read_all(stored), (std::vector<uint8_t>{'a', 'b'}));
+  blob_free(stored);
 }
 
 TEST_F(BlobTest, TypedValuesAcrossTheChunkBoundary) {
@@ -162,6 +171,18 @@ TEST_F(BlobTest, SeekAnywhereThenRead) {
       EXPECT_EQ(got[1], bytes[size_t(off) + 1]) << off;
     }
   }
+  // Putting back the byte in front of a chunk start reaches into the chunk before.
+  ASSERT_EQ(blob_seek(r, 8192), 1);
+  uint8_t c = 0;
+  ASSERT_EQ(blob_read_byte(r, &c), 1);
+  ASSERT_EQ(blob_seek(r, 8192), 1);
+  ASSERT_EQ(blob_unread_byte(r, bytes[8191]), 1);
+  EXPECT_EQ(blob_read_pos(r), 8191);
+  int32_t two = 0;
+  ASSERT_EQ(blob_read_long(r, &two, sizeof two), 1);
+  EXPECT_EQ(uint8_t(two), bytes[8191]);
+  EXPECT_EQ(uint8_t(two >> 8), c);
+
   ASSERT_EQ(blob_seek(r, total), 1);
   EXPECT_EQ(r->remaining, 0);
   EXPECT_EQ(blob_seek(r, total + 1), 0);

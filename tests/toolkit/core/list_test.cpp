@@ -91,6 +91,16 @@ TEST_F(ListTest, ChainAfterTheLastLinkBecomesTheTail) {
   EXPECT_EQ(values(list), (std::vector<int>{1, 2, 3, 4, 5}));
   EXPECT_EQ(value_of(list->last), 5);
   EXPECT_EQ(list->count, 5);
+
+  // After the current link; refused while there is none.
+  int six = 6;
+  TkLink* one = record_store(&six, sizeof six, scratch);
+  list_remove(scratch, one);
+  list_next(list, nullptr);
+  EXPECT_EQ(list_insert_after_current(list, one), -1);
+  list_next(list, list->first);
+  EXPECT_EQ(list_insert_after_current(list, one), 1);
+  EXPECT_EQ(values(list), (std::vector<int>{1, 6, 2, 3, 4, 5}));
   list_free(list);
   list_free(scratch);
 }

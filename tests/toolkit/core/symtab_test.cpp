@@ -233,6 +233,17 @@ TEST_F(SymtabTest, RecordDefaults) {
   EXPECT_EQ(ds.dimdec, 4);
   EXPECT_TRUE(tk_handle_is_null(&ds.dimblk));
 
+  TkAppIdRecord app;
+  tk_init_appid_record(&app);
+  EXPECT_EQ(app.xref_index, -1);
+  TkBlockRecord block;
+  tk_init_block_record(&block);
+  EXPECT_EQ(block.index, -1);
+  EXPECT_EQ(block.set_byte, 1);
+  TkViewRecord view;
+  tk_copy_view_defaults(&view);
+  EXPECT_EQ(view.direction[2], 1.0);
+
   TkVportRecord vp;
   tk_copy_vport_defaults(&vp);
   EXPECT_EQ(vp.center[0], 6.591288);
@@ -335,6 +346,104 @@ TEST_F(SymtabTest, DeletingLinetypes) {
   EXPECT_EQ(tk_get_last_error(), TK_ERR_NONE);
   EXPECT_EQ(tk_ltype_count(d.get()), 0);
   EXPECT_EQ(hidx_lookup(&d->index, &cont), nullptr);
+}
+
+// Every table's operations reach that table's list and no other.
+struct TableOps {
+  const char* table;
+  TkList TkDrawing::*list;
+  size_t size, name_offset, handle_offset;
+  int16_t (*rewind)(TkDrawing*);
+  int16_t (*next)(TkDrawing*, void*);
+  int32_t (*count)(const TkDrawing*);
+  int16_t (*get)(TkDrawing*, const TkHandle*, void*);  // null where the table has none
+  int16_t (*put)(TkDrawing*, const void*);
+  int16_t (*find)(TkDrawing*, const char*, TkHandle*);
+};
+
+#define NEXT(Rec, fn) [](TkDrawing* d, void* r) { return fn(d, static_cast<Rec*>(r)); }
+#define GET(Rec, fn) \
+  [](TkDrawing* d, const TkHandle* h, void* r) { return fn(d, h, static_cast<Rec*>(r)); }
+#define PUT(Rec, fn) [](TkDrawing* d, const void* r) { return fn(d, static_cast<const Rec*>(r)); }
+#define LAYOUT(Rec, member) #member, &TkDrawing::member, sizeof(Rec), offsetof(Rec, name), offsetof(Rec, handle)
+
+const TableOps kTables[] = {
+    {LAYOUT(TkLayerRecord, layers), tk_layer_list_rewind, NEXT(TkLayerRecord, tk_layer_list_next),
+     tk_layer_list_count, GET(TkLayerRecord, tk_layer_get), PUT(TkLayerRecord, tk_layer_put),
+     tk_layer_find},
+    {LAYOUT(TkTextStyleRecord, styles), tk_style_list_rewind,
+     NEXT(TkTextStyleRecord, tk_style_list_next), tk_style_list_count,
+     GET(TkTextStyleRecord, tk_style_get), nullptr, tk_style_find},
+    {LAYOUT(TkLinetypeRecord, linetypes), tk_ltype_rewind, NEXT(TkLinetypeRecord, tk_ltype_next),
+     tk_ltype_count, GET(TkLinetypeRecord, tk_ltype_get), nullptr, tk_ltype_find},
+    {LAYOUT(TkDimStyleRecord, dimstyles), tk_dimstyle_rewind,
+     NEXT(TkDimStyleRecord, tk_dimstyle_next), tk_dimstyle_count,
+     GET(TkDimStyleRecord, tk_dimstyle_get), PUT(TkDimStyleRecord, tk_dimstyle_put), nullptr},
+    {LAYOUT(TkAppIdRecord, appids), tk_appid_rewind, NEXT(TkAppIdRecord, tk_appid_next),
+     tk_appid_count, nullptr, nullptr, tk_appid_find},
+    {LAYOUT(TkVportRecord, vports), tk_vport_rewind, NEXT(TkVportRecord, tk_vport_next),
+     tk_vport_count, nullptr, nullptr, nullptr},
+    {LAYOUT(TkViewRecord, views), tk_view_rewind, NEXT(TkViewRecord, tk_view_next), tk_view_count,
+     nullptr, nullptr, nullptr},
+    {LAYOUT(TkUcsRecord, ucss), tk_ucs_rewind, NEXT(TkUcsRecord, tk_ucs_next), tk_ucs_count, nullptr,
+     nullptr, nullptr},
+    {LAYOUT(TkBlockRecord, blocks), block_list_rewind, NEXT(TkBlockRecord, block_list_next),
+     block_list_count, GET(TkBlockRecord, tk_block_get), PUT(TkBlockRecord, tk_block_put),
+     tk_find_record_by_name},
+};
+
+#undef NEXT
+#undef GET
+#undef PUT
+#undef LAYOUT
+
+TEST_F(SymtabTest, EachTablesOperationsUseItsOwnList) {
+  for (const TableOps& t : kTables) {
+    records_test::BareDrawing d;
+    // A record in every other table under the same names, so a wrong list shows.
+    for (const TableOps& other : kTables) {
+      uint8_t h = uint8_t(0x80 + (&other - kTables) * 2);
+      for (const char* name : {"First", "Second"}) {
+        std::vector<uint8_t> rec(other.size);
+        strcpy(reinterpret_cast<char*>(&rec[other.name_offset]), name);
+        TkHandle handle = H(other.list == t.list ? (name[0] == 'F' ? 1 : 2) : h++);
+        memcpy(&rec[other.handle_offset], &handle, sizeof handle);
+        ASSERT_NE(record_store_indexed(&handle, &d->index, rec.data(), rec.size(),
+                                       &(d.get()->*other.list), TK_POS_END, nullptr),
+                  nullptr);
+      }
+    }
+    EXPECT_EQ(t.count(d.get()), 2) << t.table;
+    std::vector<uint8_t> out(t.size);
+    auto name_of = [&] { return std::string(reinterpret_cast<char*>(&out[t.name_offset])); };
+    auto handle_of = [&] { return out[t.handle_offset + 7]; };
+    t.rewind(d.get());
+    ASSERT_EQ(t.next(d.get(), out.data()), 1) << t.table;
+    EXPECT_EQ(handle_of(), 1) << t.table;
+    ASSERT_EQ(t.next(d.get(), out.data()), 1) << t.table;
+    EXPECT_EQ(handle_of(), 2) << t.table;
+    EXPECT_EQ(t.next(d.get(), out.data()), 0) << t.table;
+
+    TkHandle second = H(2), foreign = H(0x80);
+    if (t.find) {
+      TkHandle found;
+      ASSERT_EQ(t.find(d.get(), "SECOND", &found), 1) << t.table;
+      EXPECT_EQ(found.bytes[7], 2) << t.table;
+    }
+    if (t.get) {
+      ASSERT_EQ(t.get(d.get(), &second, out.data()), 1) << t.table;
+      EXPECT_EQ(name_of(), "Second") << t.table;
+      if (t.list != &TkDrawing::layers) {
+        EXPECT_EQ(t.get(d.get(), &foreign, out.data()), 0) << t.table;
+      }
+    }
+    if (t.put) {
+      strcpy(reinterpret_cast<char*>(&out[t.name_offset]), "Changed");
+      ASSERT_EQ(t.put(d.get(), out.data()), 1) << t.table;
+      ASSERT_EQ(t.get(d.get(), &second, out.data()), 1) << t.table;
+      EXPECT_EQ(name_of(), "Changed") << t.table;
+    }
+  }
 }
 
 }  // namespace
