@@ -14,7 +14,6 @@
 
 namespace {
 
-using records_test::allocations;
 
 int value_of(const TkLink* link) { return *static_cast<const int*>(tk_link_data(link)); }
 
@@ -76,7 +75,7 @@ TEST_F(ListTest, RemovingTheOnlyLinkEmptiesTheList) {
   EXPECT_EQ(list->last, nullptr);
   EXPECT_EQ(list->count, 0);
   EXPECT_EQ(list_remove_last(list), nullptr);
-  records_test::counting_free(only);
+  core_test::counting_free(only);
   list_free(list);
 }
 
@@ -114,8 +113,8 @@ TEST_F(ListTest, RemovingTheRunThatHoldsTheCurrentLinkMovesCurrentPastIt) {
   ASSERT_NE(run, nullptr);
   EXPECT_EQ(value_of(list_current(list)), 4);
   EXPECT_EQ(values(list), (std::vector<int>{1, 4}));
-  records_test::counting_free(run->next);
-  records_test::counting_free(run);
+  core_test::counting_free(run->next);
+  core_test::counting_free(run);
 
   // A "to" link that stands before "from" is refused.
   EXPECT_EQ(list_remove_range(list, list->last, list->first), nullptr);
@@ -175,7 +174,7 @@ TEST_F(ListTest, RandomEditsAgreeWithStdList) {
           ASSERT_NE(run, nullptr);
           while (run) {
             TkLink* next = run->next;
-            records_test::counting_free(run);
+            core_test::counting_free(run);
             run = next;
           }
           auto first = std::next(model.begin(), long(from));

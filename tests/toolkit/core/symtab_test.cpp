@@ -321,7 +321,7 @@ TEST_F(SymtabTest, FailedAddsLeaveListAndIndexAsTheyWere) {
       ASSERT_NE(link, nullptr);
       list_remove(&d->layers, link);
       hidx_remove(&d->index, &h);
-      records_test::counting_free(link);
+      core_test::counting_free(link);
     }
   }
   EXPECT_EQ(layer_names(d.get()), layers);
