@@ -1,0 +1,108 @@
+// The drawing record: one drawing database in memory with its header block, symbol-table lists,
+// block and object lists, handle index, class numbers and the state of reading its file. This
+// file only describes the record; creating, loading and closing drawings are done elsewhere.
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/core/handle.h"
+#include "toolkit/core/hidx.h"
+#include "toolkit/core/list.h"
+#include "toolkit/core/state.h"
+
+struct TkHeader;
+struct TkFile;
+struct TkDisplayState;
+struct TkReaderOps;
+
+enum : int {
+  TK_MAX_CHILD_DRAWINGS = 512,
+  TK_FIXED_HANDLES = 12,  // ten table-control and dictionary handles, model and paper space block
+  TK_FURTHER_HANDLES = 4,
+};
+
+// The classes whose number a drawing keeps at hand, in slot order.
+enum TkClassSlot : int {
+  TK_CLASS_OLE2FRAME,
+  TK_CLASS_HATCH,
+  TK_CLASS_LWPOLYLINE,
+  TK_CLASS_IMAGE,
+  TK_CLASS_RTEXT,
+  TK_CLASS_ARCALIGNEDTEXT,
+  TK_CLASS_WIPEOUT,
+  TK_CLASS_XRECORD,
+  TK_CLASS_IDBUFFER,
+  TK_CLASS_DICTIONARYVAR,
+  TK_CLASS_IMAGEDEF,
+  TK_CLASS_IMAGEDEF_REACTOR,
+  TK_CLASS_RASTERVARIABLES,
+  TK_CLASS_SPATIAL_FILTER,
+  TK_CLASS_SORTENTSTABLE,
+  TK_CLASS_LAYER_INDEX,
+  TK_CLASS_SPATIAL_INDEX,
+  TK_CLASS_OBJECT_PTR,
+  TK_CLASS_DICTIONARYWDFLT,
+  TK_CLASS_PLACEHOLDER,
+  TK_CLASS_LAYOUT,
+  TK_CLASS_VBA_PROJECT,
+  TK_CLASS_WIPEOUTVARIABLES,
+  TK_CLASS_SLOT_COUNT
+};
+
+// Record counts the file declares, by table.
+enum TkTableCount : int {
+  TK_COUNT_LAYER,
+  TK_COUNT_STYLE,
+  TK_COUNT_VIEW,
+  TK_COUNT_VPORT,
+  TK_COUNT_UCS,
+  TK_COUNT_LTYPE,
+  TK_COUNT_DIMSTYLE,
+  TK_COUNT_APPID,
+  TK_COUNT_CLASS,
+  TK_COUNT_BLOCK,
+  TK_TABLE_COUNT_SLOTS
+};
+
+struct TkDrawing {
+  TkDrawing* children[TK_MAX_CHILD_DRAWINGS];  // external-reference drawings, owned
+  char path[TK_PATH_MAX];
+  int16_t child_count;
+  TkHeader* header;                // owned
+  TkDisplayState* display;         // owned by the display set-up
+  TkHandle fixed[TK_FIXED_HANDLES];
+  TkHandle byblock_linetype;
+  TkHandle bylayer_linetype;
+  TkHandle further[TK_FURTHER_HANDLES];
+  TkUserData user_data;
+  uint8_t loading;
+  uint16_t class_numbers[TK_CLASS_SLOT_COUNT];  // 0 while the class is absent
+  TkHandleIndex index;
+  uint8_t load_mode;
+  TkList model_entities;
+  TkList paper_entities;
+  int32_t record_counts[TK_TABLE_COUNT_SLOTS];
+  uint8_t file_kind;  // 0 DWG, 1 text DXF, 2 binary DXF
+  int16_t version;    // version index 0 to 7
+  uint8_t has_file_seed;
+  TkHandle file_seed;
+  TkList layers;
+  TkList linetypes;
+  TkList ucss;
+  TkList views;
+  TkList vports;
+  TkList dimstyles;
+  TkList appids;
+  TkList blocks;
+  TkList styles;
+  TkList classes;
+  TkList objects;
+  int16_t progress;
+  TkFile* file;
+  uint8_t is_dxf;
+  const TkReaderOps* readers;
+  TkHandle seed;  // the next handle to hand out
+  uint16_t output_version;
+  // The plot style new layers take (the "Normal" placeholder once the layout objects exist).
+  TkHandle default_plot_style;
+};

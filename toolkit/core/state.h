@@ -1,0 +1,122 @@
+// The toolkit's one global state, its start-up and shutdown, and the small helpers that need
+// nothing but the state: support-file search, code-page names and tables, name comparison.
+// Drawings, lists and the readers keep their own records elsewhere.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "toolkit/core/error.h"
+
+struct TkFont;
+struct TkTrueTypeRequest;
+
+// The application's value for a drawing, handed back to every callback.
+using TkUserData = uintptr_t;
+
+enum : size_t {
+  TK_PATH_MAX = 256,
+  TK_CODEPAGE_COUNT = 42,
+  TK_BUILTIN_FONTS = 2,
+  TK_SMALL_BUFFER_SIZE = 10,
+  TK_READ_BUFFER_SIZE = 65535,
+  TK_WRITE_BUFFER_SIZE = 65535,
+  TK_XDATA_READ_BUFFER_SIZE = 32768,
+  TK_XDATA_WRITE_BUFFER_SIZE = 16384,
+};
+
+// Number of glyphs in each built-in font's index (SIMPLEX.SHX, GDT.SHX).
+inline constexpr uint16_t tk_builtin_font_entries[TK_BUILTIN_FONTS] = {100, 103};
+
+using TkFindFileFn = void (*)(const char* name, char* out, TkUserData user);
+using TkFindTrueTypeFn = void (*)(TkTrueTypeRequest* request, TkUserData user);
+using TkErrorCallback = void (*)(int16_t code);
+using TkProgressCallback = void (*)(int16_t percent, TkUserData user);
+
+// Init-data hooks: open gives 1 when the data can be read; getc gives the next byte or -1; read
+// fills up to n bytes and gives how many it filled.
+using TkInitOpenFn = int16_t (*)();
+using TkInitGetcFn = int (*)();
+using TkInitReadFn = size_t (*)(void* buffer, size_t n);
+using TkInitCloseFn = void (*)();
+
+struct TkState {
+  uint8_t continuous_linetype_handle[8];
+  uint16_t codepage_beta;
+  uint8_t load_continue;
+  TkError last_error;
+  uint8_t failing_handle[8];
+  TkFindFileFn find_shape_font;
+  TkFindTrueTypeFn find_truetype_font;
+  TkErrorCallback error_callback;
+  TkProgressCallback progress;
+  TkInitOpenFn init_open;
+  TkInitGetcFn init_getc;
+  TkInitReadFn init_read;
+  TkInitCloseFn init_close;
+  uint8_t codepages_loaded;
+  // Per code page: 256 Unicode values for the single bytes; for the double-byte pages a list of
+  // codes and the values at the same positions.
+  uint16_t* codepage_single[TK_CODEPAGE_COUNT];
+  uint16_t* codepage_double_codes[TK_CODEPAGE_COUNT];
+  uint16_t* codepage_double_values[TK_CODEPAGE_COUNT];
+  uint32_t codepage_double_count[TK_CODEPAGE_COUNT];
+  uint8_t* small_buffer;
+  uint8_t null_handle[8];
+  uint8_t default_handle_seed[8];
+  uint8_t default_handle_seed_copy[8];
+  uint8_t* read_buffer;
+  uint8_t* write_buffer;
+  uint8_t* xdata_read_buffer;
+  uint8_t* xdata_write_buffer;
+  uint16_t blob_chunk_size;
+  double distance_tolerance;
+  double angle_tolerance;
+  int16_t decimal_places;
+  char integer_format[8];
+  char fixed_format[8];
+  char exponent_format[8];
+  double large_value;
+  char short_name_a[5];
+  char short_name_b[5];
+  uint16_t writer_flags[5];
+  uint16_t max_symbol_name;
+  // New drawings get the express-tool classes (WIPEOUT, RTEXT, ...) while this is set; start-up
+  // sets it.
+  uint8_t extended_classes;
+  // The built-in shape fonts' tables from the init data: index entries (8 bytes each in memory)
+  // and definition bytes, and the font records built over them.
+  uint8_t* font_index[TK_BUILTIN_FONTS];
+  uint8_t* font_data[TK_BUILTIN_FONTS];
+  uint32_t font_data_size[TK_BUILTIN_FONTS];
+  TkFont* builtin_fonts[TK_BUILTIN_FONTS];
+};
+
+// Null while the toolkit is not started.
+extern TkState* tk_state;
+
+void tk_set_initdata_open_callback(TkInitOpenFn fn);
+void tk_set_initdata_getc_callback(TkInitGetcFn fn);
+void tk_set_initdata_read_callback(TkInitReadFn fn);
+void tk_set_initdata_close_callback(TkInitCloseFn fn);
+// The application's error callback (code 2 out of memory, 5 bad stored length).
+void tk_set_error_callback(TkErrorCallback fn);
+
+// Starts the toolkit from the init data in the named file, or through the hooks when use_hooks
+// is 1. 1 when ready; 0 with the reason in status, and nothing left allocated.
+int16_t tk_init_core(const char* init_file, uint16_t use_hooks, uint16_t* status);
+void tk_shutdown_core();
+
+void tk_set_find_shape_font_callback(TkFindFileFn fn);
+void tk_set_find_truetype_font_callback(TkFindTrueTypeFn fn);
+
+// Locates a support file along "ACAD"; out holds TK_PATH_MAX chars.
+void tk_find_file(const char* name, char* out, TkUserData user);
+
+int16_t tk_codepage_index(const char* name, int16_t* index);
+int16_t tk_codepage_map_char(int16_t page, uint16_t code, uint16_t* out);
+
+int tk_name_compare(const char* a, const char* b);
+int tk_name_compare_n(const char* a, const char* b, size_t n);
+void tk_str_upper(char* text);
+void tk_str_lower(char* text);
