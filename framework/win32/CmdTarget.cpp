@@ -3,6 +3,12 @@
 #include "CmdTarget.h"
 
 #include "Menu.h"
+#include "WinApp.h"
+#include "Wnd.h"
+
+// Handlers are called through their own member-pointer type, cast back from the one type the
+// map stores (see CmdTarget.h).
+#pragma GCC diagnostic ignored "-Wcast-function-type"
 
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 

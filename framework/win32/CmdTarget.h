@@ -140,11 +140,16 @@ BOOL AfxDispatchCommand(CCmdTarget* target, UINT nID);
  protected:
 
 // The entries live in a function so the handlers may be protected members of the class.
+// Handlers are stored as one member-pointer type and cast back to their own type before the
+// call (a defined round trip); the compiler's warning about the cast does not apply here.
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+  _Pragma("GCC diagnostic push")                                                    \
+  _Pragma("GCC diagnostic ignored \"-Wcast-function-type\"")                        \
   const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
     typedef theClass ThisClass;                                                     \
     typedef baseClass TheBaseClass;                                                 \
+    (void)sizeof(ThisClass);                                                        \
     static const AFX_MSGMAP_ENTRY entries[] = {
 
 // The type check happens in the inner cast: a handler of the wrong signature does not compile.
@@ -154,7 +159,8 @@ BOOL AfxDispatchCommand(CCmdTarget* target, UINT nID);
     {0, 0, 0, 0, AfxSig_end, nullptr}};                                       \
     static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, &entries[0]}; \
     return &map;                                                               \
-  }
+  }                                                                            \
+  _Pragma("GCC diagnostic pop")
 
 #define ON_COMMAND(id, fn) {WM_COMMAND, CN_COMMAND, (UINT)(id), (UINT)(id), AfxSig_vv, AFX_MSG_FN(void (CCmdTarget::*)(), fn)},
 #define ON_COMMAND_RANGE(id, idLast, fn) {WM_COMMAND, CN_COMMAND, (UINT)(id), (UINT)(idLast), AfxSig_vw, AFX_MSG_FN(void (CCmdTarget::*)(UINT), fn)},

@@ -3,6 +3,7 @@
 #include "Gdi.h"
 
 #include "HandleMap.h"
+#include "WinApp.h"
 #include "Wnd.h"
 
 IMPLEMENT_DYNCREATE(CGdiObject, CObject)

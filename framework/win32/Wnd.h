@@ -22,6 +22,8 @@ class CWnd : public CCmdTarget {
 
   CWnd() = default;
   ~CWnd() override;
+  // The z-order markers SetWindowPos takes in place of a window.
+  static const CWnd wndTop, wndBottom, wndTopMost, wndNoTopMost;
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
 
@@ -35,6 +37,9 @@ class CWnd : public CCmdTarget {
   HWND UnsubclassWindow();
   HWND GetSafeHwnd() const { return m_hWnd; }
   operator HWND() const { return m_hWnd; }
+  // For the temporary map: wrap without owning.
+  void AttachTemporary(HWND h) { m_hWnd = h; }
+  void DetachTemporary() { m_hWnd = nullptr; }
 
   // --- creation and destruction -----------------------------------------------------------------
   virtual BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -224,6 +229,7 @@ class CWnd : public CCmdTarget {
   HWND m_hWndOwner = nullptr;    // set by SetOwner: where a bar sends its commands
 
  private:
+  explicit CWnd(HWND hMarker) : m_hWnd(hMarker) {}
   friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
   friend LRESULT CALLBACK AfxCbtHookProc(int, WPARAM, LPARAM);
   BOOL DispatchMapEntry(const AFX_MSGMAP_ENTRY* e, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
