@@ -1,7 +1,7 @@
 // The program's entry point: the framework's WinMain hands control to the one CWinApp object.
 // It lives in its own file so that programs with their own main (the test programs) do not pull
 // it in from the library.
-#include <windows.h>
+#include "Win32Platform.h"
 
 #include "WinApp.h"
 

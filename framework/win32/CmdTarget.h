@@ -5,7 +5,7 @@
 // the job of the OnCmdMsg overrides of those classes, not of this file.
 #pragma once
 
-#include <windows.h>
+#include "Win32Platform.h"
 
 #include "Framework.h"
 

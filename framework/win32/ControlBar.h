@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include <windows.h>
+#include "Win32Platform.h"
 #include <commctrl.h>
 
 #include "WinApp.h"

@@ -4,7 +4,7 @@
 // temporary object, valid until the next idle time, as the drawing code expects.
 #pragma once
 
-#include <windows.h>
+#include "Win32Platform.h"
 
 #include "Framework.h"
 

@@ -2,7 +2,7 @@
 // menus owned by windows are reached through temporary objects (FromHandle, GetSubMenu).
 #pragma once
 
-#include <windows.h>
+#include "Win32Platform.h"
 
 #include "Framework.h"
 

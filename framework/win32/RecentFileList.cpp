@@ -1,7 +1,7 @@
 // The recent-file list: profile storage and the menu items.
 #include "RecentFileList.h"
 
-#include <windows.h>
+#include "Win32Platform.h"
 
 #include <cstdio>
 
