@@ -9,5 +9,11 @@
 #include "Exception.h"
 #include "Point.h"
 #include "Rect.h"
+#include "File.h"
+#include "MemFile.h"
+#include "Archive.h"
+#include "Array.h"
+#include "List.h"
+#include "Map.h"
 
 #endif  // FRAMEWORK_FRAMEWORK_H

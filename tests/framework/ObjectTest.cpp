@@ -21,12 +21,12 @@ class CCircle : public CShape {
 IMPLEMENT_DYNCREATE(CCircle, CShape)
 
 class CSquare : public CShape {
-  DECLARE_DYNCREATE(CSquare)
+  DECLARE_SERIAL(CSquare)
 
  public:
   CSquare() = default;
 };
-IMPLEMENT_DYNCREATE(CSquare, CShape)
+IMPLEMENT_SERIAL(CSquare, CShape, 3)
 
 namespace {
 
@@ -34,7 +34,7 @@ TEST(ObjectTest, RuntimeClassRecordsNameSizeSchemaAndBase) {
   const CRuntimeClass* c = RUNTIME_CLASS(CSquare);
   EXPECT_STREQ(c->m_lpszClassName, "CSquare");
   EXPECT_EQ(c->m_nObjectSize, (int)sizeof(CSquare));
-  EXPECT_EQ(c->m_wSchema, 0xFFFFu);
+  EXPECT_EQ(c->m_wSchema, 3u);
   EXPECT_EQ(c->m_pBaseClass, RUNTIME_CLASS(CShape));
   EXPECT_EQ(RUNTIME_CLASS(CShape)->m_wSchema, 0xFFFFu);
   EXPECT_EQ(RUNTIME_CLASS(CObject)->m_pBaseClass, nullptr);
@@ -55,6 +55,7 @@ TEST(ObjectTest, OnlyDynCreateAndSerialClassesAreCreated) {
   EXPECT_EQ(RUNTIME_CLASS(CShape)->CreateObject(), nullptr);
   std::unique_ptr<CObject> p(RUNTIME_CLASS(CSquare)->CreateObject());
   ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(p->IsSerializable());
 }
 
 TEST(ObjectTest, CreationByClassName) {
