@@ -88,7 +88,12 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
 }
 
 int CFrameWnd::OnCreate(LPCREATESTRUCT lpcs) {
-  return OnCreateHelper(lpcs, static_cast<CCreateContext*>(lpcs->lpCreateParams));
+  // An MDI child gets its creation data wrapped in the MDI creation record.
+  void* params = lpcs->lpCreateParams;
+  if ((lpcs->dwExStyle & WS_EX_MDICHILD) && params) {
+    params = reinterpret_cast<void*>(static_cast<MDICREATESTRUCTA*>(params)->lParam);
+  }
+  return OnCreateHelper(lpcs, static_cast<CCreateContext*>(params));
 }
 
 int CFrameWnd::OnCreateHelper(LPCREATESTRUCT lpcs, CCreateContext* pContext) {
@@ -237,10 +242,12 @@ void CFrameWnd::OnSetFocus(CWnd*) {
 
 BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
   // The active view first (it passes on to its document), then the frame, then the application.
+  // An MDI child leaves the application to its MDI frame, which asks it first.
   if (CView* v = GetActiveView()) {
     if (v->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
   }
   if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+  if (GetExStyle() & WS_EX_MDICHILD) return FALSE;
   CWinApp* app = AfxGetApp();
   return app && app->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
