@@ -29,16 +29,19 @@
 #include <vector>
 
 // Reads or writes nCount elements as their memory bytes. A type whose stored form differs (or
-// that holds pointers) specialises this for itself.
+// that holds pointers) specialises this for itself; for a type that is not trivially copyable and
+// has no specialisation, serialising throws CNotSupportedException.
 template <class TYPE>
 void SerializeElements(CArchive& ar, TYPE* pElements, int nCount) {
-  static_assert(std::is_trivially_copyable<TYPE>::value,
-                "SerializeElements needs a specialisation for this type");
-  UINT nBytes = (UINT)nCount * (UINT)sizeof(TYPE);
-  if (ar.IsStoring()) {
-    ar.Write(pElements, nBytes);
-  } else if (ar.Read(pElements, nBytes) != nBytes) {
-    AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
+  if constexpr (std::is_trivially_copyable<TYPE>::value) {
+    UINT nBytes = (UINT)nCount * (UINT)sizeof(TYPE);
+    if (ar.IsStoring()) {
+      ar.Write(pElements, nBytes);
+    } else if (ar.Read(pElements, nBytes) != nBytes) {
+      AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
+    }
+  } else {
+    AfxThrowNotSupportedException();
   }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #ifdef _WIN32
+#include <tchar.h>
 #include <windef.h>
 #else
 typedef int BOOL;
@@ -66,17 +67,15 @@ typedef const RECT* LPCRECT;
 #ifndef TRUE
 #define TRUE 1
 #endif
+
+#define _T(x) x
 #endif  // _WIN32
 
-#ifndef _T
-#define _T(x) x
-#endif
-
 // Iteration handle of the framework's lists and maps; opaque to callers.
-struct __POSITION {};
-typedef __POSITION* POSITION;
+struct AFX_POSITION {};
+typedef AFX_POSITION* POSITION;
 
-// Where the framework needs a default argument for "no such position / whole length".
+// The position GetStartPosition gives for a map that is not empty: before its first entry.
 #define BEFORE_START_POSITION ((POSITION)-1L)
 
 #endif  // FRAMEWORK_FRAMEWORKTYPES_H

@@ -77,6 +77,7 @@ class CString {
   // Replaces every non-overlapping occurrence from left to right; the number replaced.
   int Replace(LPCTSTR lpszOld, LPCTSTR lpszNew);
 
+  // printf's formats and arguments (checked by the compiler): pass a CString as (LPCTSTR)s.
   void Format(LPCTSTR lpszFormat, ...) AFX_PRINTF_FORMAT(2, 3);
   void Format(UINT nFormatID, ...);
   void FormatV(LPCTSTR lpszFormat, va_list argList);

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <set>
+#include <string>
 
 class CCollItem : public CObject {
   DECLARE_SERIAL(CCollItem)
@@ -209,6 +210,17 @@ TEST(CollectionsTest, ArrayWithMissingElementsThrows) {
     FAIL() << "no exception";
   } catch (CArchiveException* e) {
     EXPECT_EQ(e->m_cause, CArchiveException::endOfFile);
+    e->Delete();
+  }
+}
+
+TEST(CollectionsTest, ElementsWithoutAStoredFormAreNotSerialised) {
+  CArray<std::string, const std::string&> a;
+  a.Add("x");
+  try {
+    Store([&](CArchive& ar) { a.Serialize(ar); });
+    FAIL() << "no exception";
+  } catch (CNotSupportedException* e) {
     e->Delete();
   }
 }
