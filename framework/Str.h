@@ -12,6 +12,11 @@
 #include <cstdarg>
 #include <string>
 
+// <windows.h> renames LoadString to LoadStringA; where it came first, the member keeps its name.
+#ifdef LoadString
+#undef LoadString
+#endif
+
 #if defined(__MINGW32__)
 #define AFX_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 #elif defined(__GNUC__)
