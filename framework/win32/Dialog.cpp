@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "WinApp.h"
 
@@ -34,7 +35,9 @@ const DLGTEMPLATE* CDialog::LoadTemplate() const {
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) return FALSE;
   CDialog* dlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
-  return dlg ? dlg->OnInitDialog() : TRUE;
+  if (!dlg) return TRUE;
+  dlg->ExecuteDlgInit(dlg->m_lpszTemplateName);
+  return dlg->OnInitDialog();
 }
 
 INT_PTR CDialog::DoModal() {
@@ -63,6 +66,38 @@ BOOL CDialog::Create(LPCSTR lpszTemplateName, CWnd* pParentWnd) {
   HWND h = ::CreateDialogIndirectParamA(AfxGetResourceHandle(), tmpl, parent, &CDialog::DialogProc, 0);
   AfxUnhookWindowCreate();
   return h != nullptr;
+}
+
+BOOL CDialog::ExecuteDlgInit(LPCSTR lpszResourceName) {
+  HINSTANCE h = AfxGetResourceHandle();
+  HRSRC res = ::FindResourceA(h, lpszResourceName, MAKEINTRESOURCEA(240));
+  if (!res) return TRUE;  // a dialog without initial data
+  DWORD size = ::SizeofResource(h, res);
+  const BYTE* p = static_cast<const BYTE*>(::LockResource(::LoadResource(h, res)));
+  if (!p) return FALSE;
+  // Records: control id (WORD, 0 ends), message (WORD), data length (DWORD), data. A record
+  // that claims more data than the resource holds ends the walk.
+  const BYTE* end = p + size;
+  while (end - p >= 2) {
+    WORD id;
+    memcpy(&id, p, 2);
+    if (id == 0) break;
+    if (end - p < 8) return FALSE;
+    WORD msg;
+    DWORD len;
+    memcpy(&msg, p + 2, 2);
+    memcpy(&len, p + 4, 4);
+    p += 8;
+    if (static_cast<DWORD>(end - p) < len) return FALSE;
+    // The stored messages are the 16-bit ones: add a string to a list box or to a combo box.
+    UINT message = msg == 0x0401 ? LB_ADDSTRING : msg == 0x0403 ? CB_ADDSTRING : 0;
+    if (message) {
+      CString text(reinterpret_cast<const char*>(p), static_cast<int>(strnlen(reinterpret_cast<const char*>(p), len)));
+      ::SendDlgItemMessageA(m_hWnd, id, message, 0, reinterpret_cast<LPARAM>(static_cast<LPCSTR>(text)));
+    }
+    p += len;
+  }
+  return TRUE;
 }
 
 void CDialog::EndDialog(int nResult) {

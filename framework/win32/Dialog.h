@@ -22,6 +22,8 @@ class CDialog : public CWnd {
   void SetDefID(UINT nID) { ::SendMessageA(m_hWnd, DM_SETDEFID, nID, 0); }
 
   virtual BOOL OnInitDialog();
+  // Fills combo boxes and list boxes from the dialog's initial-data resource (type 240).
+  BOOL ExecuteDlgInit(LPCSTR lpszResourceName);
   virtual void OnOK();
   virtual void OnCancel();
   BOOL PreTranslateMessage(MSG* pMsg) override;
