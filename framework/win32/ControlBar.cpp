@@ -85,7 +85,9 @@ BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, cons
   DWORD wndStyle = PrepareCreate(pParentWnd, dwStyle);
   // The frame places the bar; the control must not place itself.
   wndStyle |= dwCtrlStyle | CCS_NOPARENTALIGN | CCS_NOMOVEY | CCS_NORESIZE | CCS_NODIVIDER;
-  if (m_dwStyle & CBRS_TOOLTIPS) wndStyle |= TBSTYLE_TOOLTIPS;
+  // The control always gets its tooltip window: the bar style may ask for tips later
+  // (SetBarStyle), and the frame answers only bars that want them.
+  wndStyle |= TBSTYLE_TOOLTIPS;
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&icc);
   if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, nullptr, wndStyle | WS_CHILD, RECT{0, 0, 100, 30}, pParentWnd, nID)) {

@@ -339,10 +339,14 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
       AfxExtractSubString(tip, full, 1);
       AfxExtractSubString(prompt, full, 0);
     }
+    // The bar whose tooltip window asks.
+    CControlBar* bar = nullptr;
+    for (CControlBar* b : m_listControlBars) {
+      if (b->m_hWnd && dynamic_cast<CToolBar*>(b) && reinterpret_cast<HWND>(::SendMessageA(b->m_hWnd, TB_GETTOOLTIPS, 0, 0)) == nm->hwndFrom) bar = b;
+    }
+    if (bar && !(bar->GetBarStyle() & CBRS_TOOLTIPS)) tip.Empty();  // an empty text shows no tip
     lstrcpynA(info->szText, tip, sizeof info->szText);
     info->lpszText = info->szText;
-    CControlBar* bar = dynamic_cast<CControlBar*>(CWnd::FromHandlePermanent(::GetParent(nm->hwndFrom)));
-    if (!bar) bar = dynamic_cast<CControlBar*>(CWnd::FromHandlePermanent(nm->hwndFrom));
     if (!bar || (bar->GetBarStyle() & CBRS_FLYBY)) SetMessageText(prompt);
     *pResult = 0;
     return TRUE;

@@ -502,4 +502,60 @@ TEST_F(DocViewTest, DockingBesideABarSharesItsRow) {
   EXPECT_GE(b.left, a.right);
 }
 
+TEST_F(DocViewTest, ToolbarTipsAndFlyByPromptsComeFromTheCommandStrings) {
+  struct TipCase {
+    CToolBar* bar;
+    UINT id;
+    const char* tip;
+    const char* prompt;  // the status pane after the tip was asked for
+  };
+  // The first bar asks for tips and fly-by prompts; the second for neither.
+  const TipCase cases[] = {
+      {&frame_->m_wndToolBar, ID_CMD_ALL, "All", "Does all"},
+      {&frame_->m_wndToolBar, ID_CMD_DOC, "Document", "Does the document's part"},
+      {&frame_->m_wndToolBar, ID_CMD_NONE, "", ""},
+      {&frame_->m_wndSecondBar, ID_CMD_ALL, "", "Ready"},
+  };
+  for (const TipCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    frame_->SetMessageText(AFX_IDS_IDLEMESSAGE);
+    NMTTDISPINFOA info = {};
+    info.hdr.hwndFrom = reinterpret_cast<HWND>(c.bar->SendMessage(TB_GETTOOLTIPS));
+    ASSERT_NE(info.hdr.hwndFrom, nullptr);
+    info.hdr.idFrom = c.id;
+    info.hdr.code = TTN_GETDISPINFOA;
+    frame_->SendMessage(WM_NOTIFY, c.id, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(info.lpszText, c.tip);
+    EXPECT_EQ(frame_->m_wndStatusBar.GetPaneText(0), c.prompt);
+  }
+}
+
+TEST_F(DocViewTest, ShellFileTypesNameTheProgramAndItsDdeOpen) {
+  app_->EnableShellOpen();
+  app_->RegisterShellFileTypes(TRUE);
+  auto value = [](const char* key) {
+    char buf[MAX_PATH * 2] = "";
+    LONG size = sizeof buf;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key, buf, &size) != ERROR_SUCCESS) return std::string("<missing>");
+    return std::string(buf);
+  };
+  EXPECT_EQ(value(".tst"), "VellTest.Document");
+  EXPECT_EQ(value("VellTest.Document"), "VellTest Document");
+  std::string command = value("VellTest.Document\\shell\\open\\command");
+  EXPECT_NE(command.find("framework_win_docview_test.exe\" \"%1\""), std::string::npos) << command;
+  EXPECT_EQ(value("VellTest.Document\\shell\\open\\ddeexec"), "[open(\"%1\")]");
+  EXPECT_EQ(value("VellTest.Document\\shell\\open\\ddeexec\\topic"), "system");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "VellTest.Document");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tst");
+}
+
+TEST_F(DocViewTest, AToolbarResourceThatClaimsMoreButtonsThanItHoldsIsRefused) {
+  CToolBar bar;
+  ASSERT_TRUE(bar.CreateEx(frame_));
+  EXPECT_FALSE(bar.LoadToolBar(IDR_BAD_TOOLBAR));
+  EXPECT_FALSE(bar.LoadToolBar(IDR_MISSING_TOOLBAR));
+  EXPECT_EQ(bar.GetCount(), 0);
+  bar.DestroyWindow();
+}
+
 }  // namespace
