@@ -57,7 +57,8 @@ BOOL CFrameWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyl
   }
   m_strTitle = lpszWindowName;
   if (!CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle & ~(FWS_ADDTOTITLE | FWS_PREFIXTITLE | FWS_SNAPTOBARS),
-                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, AfxSafeHwnd(pParentWnd), hMenu,
+                rect.left, rect.top, AfxCreateExtent(rect.left, rect.right), AfxCreateExtent(rect.top, rect.bottom),
+                AfxSafeHwnd(pParentWnd), hMenu,
                 pContext)) {
     if (hMenu) ::DestroyMenu(hMenu);
     return FALSE;
@@ -776,8 +777,8 @@ BOOL CMDIChildWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwS
   cs.style = static_cast<LONG>(dwStyle & ~(FWS_ADDTOTITLE | FWS_PREFIXTITLE | FWS_SNAPTOBARS));
   cs.x = rect.left;
   cs.y = rect.top;
-  cs.cx = rect.right - rect.left;
-  cs.cy = rect.bottom - rect.top;
+  cs.cx = AfxCreateExtent(rect.left, rect.right);
+  cs.cy = AfxCreateExtent(rect.top, rect.bottom);
   if (!PreCreateWindow(cs)) return FALSE;
   MDICREATESTRUCTA mcs = {};
   mcs.szClass = cs.lpszClass;

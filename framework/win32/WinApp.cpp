@@ -538,6 +538,15 @@ BOOL CWinApp::GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg) {
   return TRUE;
 }
 
+void CWinApp::SelectPrinter(HANDLE hDevNames, HANDLE hDevMode, BOOL bFreeOld) {
+  if (bFreeOld) {
+    if (m_hDevNames && m_hDevNames != hDevNames) ::GlobalFree(m_hDevNames);
+    if (m_hDevMode && m_hDevMode != hDevMode) ::GlobalFree(m_hDevMode);
+  }
+  m_hDevNames = hDevNames;
+  m_hDevMode = hDevMode;
+}
+
 // --- shell ------------------------------------------------------------------------------------------
 
 void CWinApp::EnableShellOpen() {

@@ -111,6 +111,8 @@ class CWinApp : public CWinThread {
   BOOL SaveAllModified();
   int GetOpenDocumentCount() const;
   BOOL GetPrinterDeviceDefaults(PRINTDLGA* pPrintDlg);
+  // Makes the printer of these handles the application's; the application owns them from now on.
+  void SelectPrinter(HANDLE hDevNames, HANDLE hDevMode, BOOL bFreeOld = TRUE);
 
   // --- shell ------------------------------------------------------------------------------------
   void EnableShellOpen();

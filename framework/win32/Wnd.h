@@ -15,6 +15,12 @@ class CWnd;
 // The handle of a window object that may be absent.
 inline HWND AfxSafeHwnd(const CWnd* pWnd);
 
+// Width or height of a creation rectangle; a rectangle starting at CW_USEDEFAULT leaves the size
+// to the system too (computing it by subtraction would overflow).
+inline int AfxCreateExtent(LONG from, LONG to) {
+  return from == static_cast<LONG>(CW_USEDEFAULT) ? static_cast<int>(CW_USEDEFAULT) : static_cast<int>(to - from);
+}
+
 class CWnd : public CCmdTarget {
   DECLARE_DYNCREATE(CWnd)
  public:
