@@ -3,6 +3,7 @@
 // application), command UI of menu items and toolbar buttons, the status prompt, UpdateAllViews,
 // closing frames and documents, and the toolbar state in the profile.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -556,6 +557,44 @@ TEST_F(DocViewTest, AToolbarResourceThatClaimsMoreButtonsThanItHoldsIsRefused) {
   EXPECT_FALSE(bar.LoadToolBar(IDR_MISSING_TOOLBAR));
   EXPECT_EQ(bar.GetCount(), 0);
   bar.DestroyWindow();
+}
+
+TEST_F(DocViewTest, RecentFilesReopenAndForgetFilesThatNoLongerOpen) {
+  CDocument* a = Open("recent.tst");
+  ASSERT_NE(a, nullptr);
+  ViewOf(a)->GetParentFrame()->SendMessage(WM_CLOSE);
+  vvtest::Pump(10);
+  ASSERT_EQ(app_->GetOpenDocumentCount(), 0);
+  frame_->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1, 0);
+  ASSERT_EQ(app_->GetOpenDocumentCount(), 1);
+  EXPECT_EQ(frame_->GetActiveDocument()->GetPathName(), TempPath("recent.tst").c_str());
+
+  // A listed file that no longer opens leaves the list.
+  app_->AddToRecentFileList(TempPath("bad.tst").c_str());
+  frame_->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1, 0);
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 1);
+  app_->SaveStdProfileSettings();
+  EXPECT_EQ(app_->GetProfileString("Recent File List", "File1"), TempPath("recent.tst").c_str());
+  EXPECT_EQ(app_->GetProfileString("Recent File List", "File2", "none"), "none");
+}
+
+TEST_F(DocViewTest, DroppedFilesOpenAsDocuments) {
+  std::vector<std::string> files = {TempPath("drop1.tst"), TempPath("drop2.tst")};
+  size_t size = sizeof(DROPFILES) + 1;
+  for (const std::string& f : files) size += f.size() + 1;
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(h));
+  drop->pFiles = sizeof(DROPFILES);
+  char* p = reinterpret_cast<char*>(drop + 1);
+  for (const std::string& f : files) {
+    memcpy(p, f.c_str(), f.size() + 1);
+    p += f.size() + 1;
+  }
+  GlobalUnlock(h);
+  frame_->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(h), 0);
+  vvtest::Pump(10);
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 2);
+  EXPECT_EQ(frame_->GetActiveDocument()->GetPathName(), files[1].c_str());
 }
 
 }  // namespace
