@@ -60,10 +60,10 @@ class CControlBar : public CWnd {
   CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
   // The size the bar wants along its side.
   virtual CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) = 0;
-  void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override = 0;
+  // Idle-time command UI of the bar's buttons or panes, asked of the frame.
+  virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) = 0;
 
   LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
-  LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
 
   // Where the bar is docked: the dock side id (AFX_IDW_DOCKBAR_...), its row on that side and its
   // place in the row; 0 for a bar that is not docked.

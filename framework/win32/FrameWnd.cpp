@@ -77,7 +77,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
   HICON hIcon = ::LoadIconA(hInst, name);
   LPCSTR cls = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW),
                                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), hIcon);
-  m_nIdleFlags = dwDefaultStyle;
+  m_dwFrameStyle = dwDefaultStyle;
   if (!Create(cls, m_strTitle, dwDefaultStyle, rectDefault, pParentWnd,
               ::FindResourceA(hInst, name, reinterpret_cast<LPCSTR>(RT_MENU)) ? name : nullptr, 0, pContext)) {
     return FALSE;
@@ -222,7 +222,7 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
 }
 
 void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
-  if (!(m_nIdleFlags & FWS_ADDTOTITLE)) return;
+  if (!(m_dwFrameStyle & FWS_ADDTOTITLE)) return;
   CDocument* pDoc = GetActiveDocument();
   CString title = m_strTitle;
   if (bAddToTitle && pDoc) title = m_strTitle + " - " + pDoc->GetTitle();
@@ -693,7 +693,7 @@ CDocument* CMDIFrameWnd::GetActiveDocument() {
 }
 
 void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
-  if (!(m_nIdleFlags & FWS_ADDTOTITLE)) return;
+  if (!(m_dwFrameStyle & FWS_ADDTOTITLE)) return;
   CMDIChildWnd* child = MDIGetActive();
   BOOL maximized = FALSE;
   MDIGetActive(&maximized);
@@ -802,7 +802,7 @@ BOOL CMDIChildWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwS
 
 BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
   m_nIDHelp = nIDResource;
-  m_nIdleFlags = dwDefaultStyle;
+  m_dwFrameStyle = dwDefaultStyle;
   CString docString;
   docString.LoadString(nIDResource);
   AfxExtractSubString(m_strTitle, docString, 0);

@@ -113,9 +113,7 @@ class CFrameWnd : public CWnd {
   CView* m_pViewActive = nullptr;  // borrowed: views belong to their windows
   DWORD m_dwDockStyle = 0;
   std::vector<CControlBar*> m_listControlBars;  // borrowed: bars are members of the derived frame
-  UINT m_nIdleFlags = 0;
-  BOOL m_bInitialShown = FALSE;
-  HWND m_hWndLastDdeClient = nullptr;
+  DWORD m_dwFrameStyle = 0;  // the style LoadFrame was given: FWS_ADDTOTITLE and the like
 };
 
 class CMDIFrameWnd : public CFrameWnd {
@@ -147,7 +145,6 @@ class CMDIFrameWnd : public CFrameWnd {
   BOOL PreTranslateMessage(MSG* pMsg) override;
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-  HMENU GetDefaultMenu() const { return m_hMenuDefault; }
 
   BOOL OnMDIWindowCmd(UINT nID);
   void OnUpdateMDIWindowCmd(CCmdUI* pCmdUI);

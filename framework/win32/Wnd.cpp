@@ -574,17 +574,6 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   return TRUE;
 }
 
-void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
-  CCmdUI state;
-  for (HWND child = ::GetTopWindow(m_hWnd); child; child = ::GetNextWindow(child, GW_HWNDNEXT)) {
-    state.m_pOther = FromHandle(child);
-    state.m_nID = static_cast<UINT>(::GetDlgCtrlID(child));
-    // Only push buttons follow command handlers; other controls hold data.
-    if (!(::SendMessageA(child, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON)) continue;
-    state.DoUpdate(pTarget, bDisableIfNoHndler);
-  }
-}
-
 // --- menus ------------------------------------------------------------------------------------------
 
 IMPLEMENT_DYNCREATE(CMenu, CObject)

@@ -183,9 +183,6 @@ class CWnd : public CCmdTarget {
   int MessageBox(LPCSTR text, LPCSTR caption = nullptr, UINT type = MB_OK);
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
   virtual void DoDataExchange(class CDataExchange* pDX) { (void)pDX; }
-  virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) { (void)pTarget, (void)bDisableIfNoHndler; }
-  // Idle-time command UI of the window's bars, then of its children.
-  void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
 
   // --- default handlers, reached by derived classes' message maps ---------------------------------
   int OnCreate(LPCREATESTRUCT) { return static_cast<int>(Default()); }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,12 @@ END_MESSAGE_MAP()
 class CTestApp : public CWinApp {
  public:
   CMultiDocTemplate* m_pTemplate = nullptr;
+  std::function<void(LONG)> m_onIdle;  // what a test does at idle time in the message loop
+  BOOL OnIdle(LONG lCount) override {
+    BOOL more = CWinApp::OnIdle(lCount);
+    if (m_onIdle) m_onIdle(lCount);
+    return more;
+  }
   BOOL InitInstance() override {
     LoadStdProfileSettings(4);
     m_pTemplate = new CMultiDocTemplate(IDR_TESTTYPE, RUNTIME_CLASS(CTestDoc), RUNTIME_CLASS(CChildFrame),
@@ -595,6 +602,27 @@ TEST_F(DocViewTest, DroppedFilesOpenAsDocuments) {
   vvtest::Pump(10);
   EXPECT_EQ(app_->GetOpenDocumentCount(), 2);
   EXPECT_EQ(frame_->GetActiveDocument()->GetPathName(), files[1].c_str());
+}
+
+
+TEST_F(DocViewTest, TheMessageLoopUpdatesToolbarsWhenIdleAndEndsWithTheMainFrame) {
+  ASSERT_NE(Open("run.tst"), nullptr);
+  g_disableDocCommand = true;
+  HWND bar = frame_->m_wndToolBar.m_hWnd;
+  LRESULT docEnabled = -1, allEnabled = -1;
+  app_->m_onIdle = [&](LONG lCount) {
+    if (lCount != 0 || docEnabled != -1) return;
+    docEnabled = SendMessageA(bar, TB_ISBUTTONENABLED, ID_CMD_DOC, 0);
+    allEnabled = SendMessageA(bar, TB_ISBUTTONENABLED, ID_CMD_ALL, 0);
+    frame_->PostMessage(WM_CLOSE);
+  };
+  EXPECT_EQ(app_->Run(), 0);
+  EXPECT_EQ(docEnabled, 0);
+  EXPECT_NE(allEnabled, 0);
+  EXPECT_EQ(app_->m_pMainWnd, nullptr);
+  EXPECT_EQ(g_closedDocuments, 1);
+  // Leaving saved the recent-file list.
+  EXPECT_EQ(app_->GetProfileString("Recent File List", "File1"), TempPath("run.tst").c_str());
 }
 
 }  // namespace
