@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "Archive.h"
 #include "ControlBar.h"
 #include "DocTemplate.h"
 #include "Document.h"
@@ -37,6 +38,15 @@ const UINT kButtons[] = {ID_CMD_ALL, ID_CMD_DOC, ID_SEPARATOR, ID_CMD_CHILD, ID_
 class CTestDoc : public CDocument {
   DECLARE_DYNCREATE(CTestDoc)
  public:
+  CString m_text;
+  int m_count = 0;
+  void Serialize(CArchive& ar) override {
+    if (ar.IsStoring()) {
+      ar << m_text << m_count;
+    } else {
+      ar >> m_text >> m_count;
+    }
+  }
   BOOL OnOpenDocument(LPCSTR lpszPathName) override {
     if (g_useBaseOpen) return CDocument::OnOpenDocument(lpszPathName);
     return strstr(lpszPathName, "bad") == nullptr;
@@ -623,6 +633,47 @@ TEST_F(DocViewTest, TheMessageLoopUpdatesToolbarsWhenIdleAndEndsWithTheMainFrame
   EXPECT_EQ(g_closedDocuments, 1);
   // Leaving saved the recent-file list.
   EXPECT_EQ(app_->GetProfileString("Recent File List", "File1"), TempPath("run.tst").c_str());
+}
+
+
+TEST_F(DocViewTest, SavedDocumentsOpenAgainAndBrokenFilesAreRefused) {
+  CTestDoc* doc = static_cast<CTestDoc*>(Open("saved.tst"));
+  ASSERT_NE(doc, nullptr);
+  doc->m_text = "Sheet A1";
+  doc->m_count = 1200;
+  doc->SetModifiedFlag(TRUE);
+  const std::string path = TempPath("vv saved document.tst");
+  ASSERT_TRUE(doc->OnSaveDocument(path.c_str()));
+  EXPECT_FALSE(doc->IsModified());
+
+  // A save that cannot happen says so and keeps the document modified: nothing is lost.
+  doc->SetModifiedFlag(TRUE);
+  EXPECT_FALSE(doc->OnSaveDocument("Z:\\no such folder\\x.tst"));
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(vvtest::MessageBoxes::Get().texts.size(), 1u);
+  doc->SetModifiedFlag(FALSE);
+
+  g_useBaseOpen = true;
+  CTestDoc* again = static_cast<CTestDoc*>(app_->OpenDocumentFile(path.c_str()));
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->m_text, "Sheet A1");
+  EXPECT_EQ(again->m_count, 1200);
+  EXPECT_FALSE(again->IsModified());
+
+  // The same file cut short: the reader's failure is told, and no document stays.
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  SetFilePointer(f, 5, nullptr, FILE_BEGIN);
+  SetEndOfFile(f);
+  CloseHandle(f);
+  const std::string cut = TempPath("vv cut document.tst");
+  ASSERT_TRUE(CopyFileA(path.c_str(), cut.c_str(), FALSE));
+  int before = app_->GetOpenDocumentCount();
+  EXPECT_EQ(app_->OpenDocumentFile(cut.c_str()), nullptr);
+  EXPECT_EQ(app_->GetOpenDocumentCount(), before);
+  EXPECT_EQ(vvtest::MessageBoxes::Get().texts.size(), 2u);
+  DeleteFileA(path.c_str());
+  DeleteFileA(cut.c_str());
 }
 
 }  // namespace
