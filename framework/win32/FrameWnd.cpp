@@ -882,7 +882,13 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
   if (bAddToTitle && pDoc) {
     char current[512];
     ::GetWindowTextA(m_hWnd, current, sizeof current);
-    if (pDoc->GetTitle() != current) ::SetWindowTextA(m_hWnd, pDoc->GetTitle());
+    if (pDoc->GetTitle() != current) {
+      ::SetWindowTextA(m_hWnd, pDoc->GetTitle());
+      // The Window menu lists the children by title: let it show the new one.
+      HWND client = ::GetParent(m_hWnd);
+      ::SendMessageA(client, WM_MDIREFRESHMENU, 0, 0);
+      if (CMDIFrameWnd* frame = GetMDIFrame()) ::DrawMenuBar(frame->m_hWnd);
+    }
   }
 }
 

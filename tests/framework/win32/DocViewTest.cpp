@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -674,6 +675,43 @@ TEST_F(DocViewTest, SavedDocumentsOpenAgainAndBrokenFilesAreRefused) {
   EXPECT_EQ(vvtest::MessageBoxes::Get().texts.size(), 2u);
   DeleteFileA(path.c_str());
   DeleteFileA(cut.c_str());
+}
+
+
+TEST_F(DocViewTest, FrameTitlesAndTheWindowMenuFollowTheDocuments) {
+  char title[256];
+  GetWindowTextA(frame_->m_hWnd, title, sizeof title);
+  EXPECT_STREQ(title, "Vellview Test");  // the title string of the frame's resource
+  CDocument* a = Open("a.tst");
+  CDocument* b = Open("b.tst");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  app_->OnIdle(0);
+  GetWindowTextA(frame_->m_hWnd, title, sizeof title);
+  EXPECT_STREQ(title, "Vellview Test - b.tst");
+  GetWindowTextA(ViewOf(a)->GetParentFrame()->m_hWnd, title, sizeof title);
+  EXPECT_STREQ(title, "a.tst");
+
+  // The Window popup of the document's menu lists the open children.
+  CMenu* bar = frame_->GetMenu();
+  CMenu* window = CMenu::FromHandle(frame_->GetWindowMenuPopup(bar->m_hMenu));
+  ASSERT_NE(window, nullptr);
+  std::vector<std::string> items;
+  for (UINT i = 0; i < window->GetMenuItemCount(); ++i) {
+    CString text;
+    window->GetMenuString(i, text, MF_BYPOSITION);
+    items.push_back(std::string(text));
+  }
+  EXPECT_NE(std::find(items.begin(), items.end(), "&1 a.tst"), items.end());
+  EXPECT_NE(std::find(items.begin(), items.end(), "&2 b.tst"), items.end());
+
+  // A maximised child shows as maximised to the frame.
+  CMDIChildWnd* child = frame_->MDIGetActive();
+  ASSERT_NE(child, nullptr);
+  child->MDIMaximize();
+  BOOL maximized = FALSE;
+  EXPECT_EQ(frame_->MDIGetActive(&maximized), child);
+  EXPECT_TRUE(maximized);
 }
 
 }  // namespace
