@@ -714,4 +714,18 @@ TEST_F(DocViewTest, FrameTitlesAndTheWindowMenuFollowTheDocuments) {
   EXPECT_TRUE(maximized);
 }
 
+
+TEST_F(DocViewTest, NewDocumentsAreNumberedAfterTheDocumentName) {
+  frame_->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  frame_->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  ASSERT_EQ(app_->GetOpenDocumentCount(), 2);
+  POSITION pos = app_->m_pTemplate->GetFirstDocPosition();
+  CDocument* first = app_->m_pTemplate->GetNextDoc(pos);
+  CDocument* second = app_->m_pTemplate->GetNextDoc(pos);
+  EXPECT_EQ(first->GetTitle(), "Test1");
+  EXPECT_EQ(second->GetTitle(), "Test2");
+  EXPECT_TRUE(first->GetPathName().IsEmpty());
+  EXPECT_FALSE(first->IsModified());
+}
+
 }  // namespace
