@@ -568,12 +568,19 @@ TEST_F(DocViewTest, ShellFileTypesNameTheProgramAndItsDdeOpen) {
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tst");
 }
 
-TEST_F(DocViewTest, AToolbarResourceThatClaimsMoreButtonsThanItHoldsIsRefused) {
+TEST_F(DocViewTest, ToolbarResourcesLoadWholeOrNotAtAll) {
   CToolBar bar;
   ASSERT_TRUE(bar.CreateEx(frame_));
   EXPECT_FALSE(bar.LoadToolBar(IDR_BAD_TOOLBAR));
   EXPECT_FALSE(bar.LoadToolBar(IDR_MISSING_TOOLBAR));
   EXPECT_EQ(bar.GetCount(), 0);
+  // A whole one loads its buttons, the gap included, and their images.
+  ASSERT_TRUE(bar.LoadToolBar(IDR_GOOD_TOOLBAR));
+  EXPECT_EQ(bar.GetCount(), 3);
+  EXPECT_EQ(bar.GetItemID(0), static_cast<UINT>(ID_CMD_ALL));
+  EXPECT_EQ(bar.GetItemID(1), static_cast<UINT>(ID_SEPARATOR));
+  EXPECT_EQ(bar.CommandToIndex(ID_CMD_DOC), 2);
+  EXPECT_TRUE(bar.GetButtonStyle(1) & TBSTYLE_SEP);
   bar.DestroyWindow();
 }
 

@@ -6,6 +6,7 @@
 #define IDD_VALUES 200
 #define IDR_BAD_TOOLBAR 131
 #define IDR_MISSING_TOOLBAR 132
+#define IDR_GOOD_TOOLBAR 133
 
 #define ID_CMD_ALL 32771    // handled by view, document, child frame, main frame and application
 #define ID_CMD_DOC 32772    // handled from the document on
