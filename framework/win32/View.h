@@ -1,0 +1,42 @@
+// CView: a child window that shows a document. It joins its document when created (from the
+// creation context), draws in OnDraw, refreshes in OnUpdate, and passes commands it does not
+// handle to its document. Views delete themselves when their window is destroyed.
+#pragma once
+
+#include "Wnd.h"
+
+class CDocument;
+class CDC;
+struct CPrintInfo;  // comes with printing
+
+const DWORD AFX_WS_DEFAULT_VIEW = WS_CHILD | WS_VISIBLE | WS_BORDER;
+
+class CView : public CWnd {
+  DECLARE_DYNAMIC(CView)
+ public:
+  ~CView() override;
+  CDocument* GetDocument() const { return m_pDocument; }
+
+  virtual void OnDraw(CDC* pDC) = 0;
+  virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr) { (void)pDC, (void)pInfo; }
+  virtual void OnInitialUpdate();
+  virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
+  virtual void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView);
+  virtual void OnActivateFrame(UINT nState, CFrameWnd* pFrameWnd) { (void)nState, (void)pFrameWnd; }
+
+  BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  void PostNcDestroy() override { delete this; }
+
+  int OnCreate(LPCREATESTRUCT lpcs);
+  void OnDestroy();
+  void OnPaint();
+  LRESULT OnMouseActivate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnInitialUpdateMessage(WPARAM wParam, LPARAM lParam);
+
+  DECLARE_MESSAGE_MAP()
+
+ protected:
+  friend class CDocument;
+  CDocument* m_pDocument = nullptr;  // borrowed
+};
