@@ -105,4 +105,7 @@ struct TkDrawing {
   uint16_t output_version;
   // The plot style new layers take (the "Normal" placeholder once the layout objects exist).
   TkHandle default_plot_style;
+  // The file range load progress is measured over (the entity sections), as the reader set it.
+  uint32_t progress_start;
+  uint32_t progress_end;
 };

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "toolkit/core/error.h"
+#include "toolkit/core/reader_ops.h"
 
 struct TkFont;
 struct TkTrueTypeRequest;
@@ -69,6 +70,8 @@ struct TkState {
   uint8_t* write_buffer;
   uint8_t* xdata_read_buffer;
   uint8_t* xdata_write_buffer;
+  TkReaderOps dwg_readers;
+  TkReaderOps dxf_readers;
   uint16_t blob_chunk_size;
   double distance_tolerance;
   double angle_tolerance;
