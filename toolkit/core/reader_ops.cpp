@@ -26,12 +26,14 @@ int16_t reader_call_next_object_kind(TkDrawing* d) {
   return fn ? fn(d) : 0;
 }
 
-int16_t reader_call_read_dictionary(TkDrawing* d, TkObject* object, void* data, uint8_t* xd) {
+int16_t reader_call_read_dictionary(TkDrawing* d, TkObjectHeader* object, TkObjectData* data,
+                                    uint8_t* xd) {
   auto fn = d->readers ? d->readers->read_dictionary : nullptr;
   return fn ? fn(d, object, data, xd) : 0;
 }
 
-int16_t reader_call_read_object(TkDrawing* d, TkObject* object, void* data, uint8_t* xd) {
+int16_t reader_call_read_object(TkDrawing* d, TkObjectHeader* object, TkObjectData* data,
+                                uint8_t* xd) {
   auto fn = d->readers ? d->readers->read_object : nullptr;
   return fn ? fn(d, object, data, xd) : 0;
 }
@@ -51,12 +53,14 @@ int16_t reader_call_read_dimstyle(TkDrawing* d, TkDimStyleRecord* record, uint8_
   return fn ? fn(d, record, xd) : 0;
 }
 
-int16_t reader_call_read_entity(TkDrawing* d, TkEntityHeader* header, TkEntityData* data, uint8_t* xd) {
+int16_t reader_call_read_entity(TkDrawing* d, TkEntityHeader* header, TkEntityData* data,
+                                uint8_t* xd) {
   auto fn = d->readers ? d->readers->read_entity : nullptr;
   return fn ? fn(d, header, data, xd) : 0;
 }
 
-int16_t reader_call_read_group(TkDrawing* d, TkObject* object, void* data, uint8_t* xd) {
+int16_t reader_call_read_group(TkDrawing* d, TkObjectHeader* object, TkObjectData* data,
+                               uint8_t* xd) {
   auto fn = d->readers ? d->readers->read_group : nullptr;
   return fn ? fn(d, object, data, xd) : 0;
 }
@@ -76,12 +80,14 @@ int16_t reader_call_read_linetype(TkDrawing* d, TkLinetypeRecord* record, uint8_
   return fn ? fn(d, record, xd) : 0;
 }
 
-int16_t reader_call_read_mlinestyle(TkDrawing* d, TkObject* object, void* data, uint8_t* xd) {
+int16_t reader_call_read_mlinestyle(TkDrawing* d, TkObjectHeader* object, TkObjectData* data,
+                                    uint8_t* xd) {
   auto fn = d->readers ? d->readers->read_mlinestyle : nullptr;
   return fn ? fn(d, object, data, xd) : 0;
 }
 
-int16_t reader_call_read_plotsettings(TkDrawing* d, TkObject* object, void* data, uint8_t* xd) {
+int16_t reader_call_read_plotsettings(TkDrawing* d, TkObjectHeader* object, TkObjectData* data,
+                                      uint8_t* xd) {
   auto fn = d->readers ? d->readers->read_plotsettings : nullptr;
   return fn ? fn(d, object, data, xd) : 0;
 }
@@ -185,4 +191,3 @@ int16_t reader_call_begin_vports(TkDrawing* d) {
   auto fn = d->readers ? d->readers->begin_vports : nullptr;
   return fn ? fn(d) : 0;
 }
-

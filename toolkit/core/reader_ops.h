@@ -20,7 +20,8 @@ struct TkViewRecord;
 struct TkVportRecord;
 struct TkEntityHeader;
 struct TkEntityData;
-struct TkObject;
+struct TkObjectHeader;
+union TkObjectData;
 struct TkViewportEntityHeader;
 
 // Each operation returns 1 for success and 0 for failure or when nothing is left to read, except
@@ -34,8 +35,8 @@ using TkReadDimStyleFn = int16_t (*)(TkDrawing* drawing, TkDimStyleRecord* recor
                                      uint8_t* has_xdata);
 using TkReadEntityFn = int16_t (*)(TkDrawing* drawing, TkEntityHeader* header, TkEntityData* data,
                                    uint8_t* has_xdata);
-using TkReadObjectFn = int16_t (*)(TkDrawing* drawing, TkObject* object, void* data,
-                                   uint8_t* has_xdata);
+using TkReadObjectFn = int16_t (*)(TkDrawing* drawing, TkObjectHeader* object,
+                                   TkObjectData* data, uint8_t* has_xdata);
 using TkReadLayerFn = int16_t (*)(TkDrawing* drawing, TkLayerRecord* record, uint8_t* has_xdata);
 using TkReadLinetypeFn = int16_t (*)(TkDrawing* drawing, TkLinetypeRecord* record,
                                      uint8_t* has_xdata);
@@ -107,19 +108,24 @@ const TkReaderOps* tk_dxf_readers();
 // missing operation is a failed read (0) rather than a crash, since a half-installed reader must
 // not bring the program down with a drawing open.
 int16_t reader_call_next_object_kind(TkDrawing* d);
-int16_t reader_call_read_dictionary(TkDrawing* d, TkObject* object, void* data, uint8_t* xd);
-int16_t reader_call_read_object(TkDrawing* d, TkObject* object, void* data, uint8_t* xd);
+int16_t reader_call_read_dictionary(TkDrawing* d, TkObjectHeader* object,
+                                     TkObjectData* data, uint8_t* xd);
+int16_t reader_call_read_object(TkDrawing* d, TkObjectHeader* object,
+                                     TkObjectData* data, uint8_t* xd);
 int16_t reader_call_read_block_header(TkDrawing* d, TkBlockRecord* record, uint8_t* xd);
 int16_t reader_call_read_class(TkDrawing* d, TkClassRecord* record);
 int16_t reader_call_read_dimstyle(TkDrawing* d, TkDimStyleRecord* record, uint8_t* xd);
 int16_t reader_call_read_entity(TkDrawing* d, TkEntityHeader* header, TkEntityData* data,
                                 uint8_t* xd);
-int16_t reader_call_read_group(TkDrawing* d, TkObject* object, void* data, uint8_t* xd);
+int16_t reader_call_read_group(TkDrawing* d, TkObjectHeader* object,
+                                     TkObjectData* data, uint8_t* xd);
 int16_t reader_call_open(TkDrawing* d);
 int16_t reader_call_read_layer(TkDrawing* d, TkLayerRecord* record, uint8_t* xd);
 int16_t reader_call_read_linetype(TkDrawing* d, TkLinetypeRecord* record, uint8_t* xd);
-int16_t reader_call_read_mlinestyle(TkDrawing* d, TkObject* object, void* data, uint8_t* xd);
-int16_t reader_call_read_plotsettings(TkDrawing* d, TkObject* object, void* data, uint8_t* xd);
+int16_t reader_call_read_mlinestyle(TkDrawing* d, TkObjectHeader* object,
+                                     TkObjectData* data, uint8_t* xd);
+int16_t reader_call_read_plotsettings(TkDrawing* d, TkObjectHeader* object,
+                                     TkObjectData* data, uint8_t* xd);
 int16_t reader_call_read_appid(TkDrawing* d, TkAppIdRecord* record, uint8_t* xd);
 int16_t reader_call_read_style(TkDrawing* d, TkTextStyleRecord* record, uint8_t* xd);
 int16_t reader_call_read_ucs(TkDrawing* d, TkUcsRecord* record, uint8_t* xd);
