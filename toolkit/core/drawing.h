@@ -108,4 +108,6 @@ struct TkDrawing {
   // The file range load progress is measured over (the entity sections), as the reader set it.
   uint32_t progress_start;
   uint32_t progress_end;
+  // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
+  TkList pspace_viewports;
 };
