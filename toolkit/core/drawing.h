@@ -14,6 +14,7 @@ struct TkHeader;
 struct TkFile;
 struct TkDisplayState;
 struct TkReaderOps;
+struct TkBlockRecord;
 
 enum : int {
   TK_MAX_CHILD_DRAWINGS = 512,
@@ -108,6 +109,11 @@ struct TkDrawing {
   // The file range load progress is measured over (the entity sections), as the reader set it.
   uint32_t progress_start;
   uint32_t progress_end;
+  // Whether entities of the two spaces and of block definitions get fresh handles on load.
+  uint8_t fresh_space_handles;
+  uint8_t fresh_block_handles;
+  // The block whose entities the reader is asked for next (borrowed: a record of `blocks`).
+  const TkBlockRecord* reading_block;
   // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
   TkList pspace_viewports;
 };

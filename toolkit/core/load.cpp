@@ -14,6 +14,7 @@
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/list.h"
+#include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/reader_ops.h"
 #include "toolkit/core/state.h"
@@ -132,6 +133,9 @@ const LoadStep load_steps[] = {
     {TK_ERR_LOAD_STYLES, 32, tk_load_styles},
     {TK_ERR_LOAD_BLOCK_HEADERS, 36, tk_load_block_headers},
     {TK_ERR_LOAD_DIMSTYLES, 40, tk_load_dimstyles},
+    {TK_ERR_LOAD_ENTITIES, 46, tk_load_entities},
+    {TK_ERR_LOAD_BLOCK_ENTITIES, -1, tk_load_block_entities},
+    {TK_ERR_LOAD_OBJECTS, -1, tk_load_objects},
 };
 
 // Gives up an open: the file is closed and everything the drawing holds is freed, keeping the
@@ -501,6 +505,7 @@ TkDrawing* tk_open_drawing(const char* path, uint8_t load_mode, int16_t upgrade)
     tk_fail(TK_ERR_FILE_VERSION);
     return fail_open(d);
   }
+  tk_set_load_flags(d);
   d->progress = 0;
 
   if (d->has_file_seed && !tk_handle_is_null(&d->file_seed)) {

@@ -5,6 +5,7 @@
 // not any reader.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct TkDrawing;
@@ -47,6 +48,21 @@ using TkReadUcsFn = int16_t (*)(TkDrawing* drawing, TkUcsRecord* record, uint8_t
 using TkReadViewFn = int16_t (*)(TkDrawing* drawing, TkViewRecord* record, uint8_t* has_xdata);
 using TkReadVportFn = int16_t (*)(TkDrawing* drawing, TkVportRecord* record, uint8_t* has_xdata);
 using TkReadVpEntHeaderFn = int16_t (*)(TkDrawing* drawing, TkViewportEntityHeader* record);
+
+// What the entity reader leaves for the core to resolve about the entity it just read: the names
+// (DXF) or table indexes (DWG before AC1012) of the records it refers to. Newer DWG gives
+// handles in the entity itself and leaves this alone.
+constexpr size_t TK_PENDING_NAME_SIZE = 512;
+struct TkPendingRefs {
+  char layer[TK_PENDING_NAME_SIZE];
+  char linetype[TK_PENDING_NAME_SIZE];
+  char block[TK_PENDING_NAME_SIZE];  // INSERT and DIMENSION
+  char dimstyle[TK_PENDING_NAME_SIZE];
+  int16_t layer_index;
+  int16_t linetype_index;  // 32767 BYLAYER, 32766 BYBLOCK
+  int16_t block_index;
+  int16_t dimstyle_index;
+};
 
 // Object kinds slot 1 gives; any other non-zero kind is read by slot 3.
 enum : int16_t {

@@ -72,6 +72,9 @@ struct TkState {
   uint8_t* xdata_write_buffer;
   TkReaderOps dwg_readers;
   TkReaderOps dxf_readers;
+  TkPendingRefs pending;  // filled by the entity reader, resolved by the entity loader
+  // While set, a 2D POLYLINE that an LWPOLYLINE can hold is loaded as one.
+  uint8_t convert_polylines;
   uint16_t blob_chunk_size;
   double distance_tolerance;
   double angle_tolerance;

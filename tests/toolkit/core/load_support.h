@@ -13,6 +13,8 @@
 
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/drawing.h"
+#include "toolkit/core/entity.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/load.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/reader_ops.h"
@@ -82,6 +84,13 @@ inline std::vector<uint8_t> bytes_of(const std::string& text) {
 
 // Slot numbers of the operations, as the recording names them.
 enum Slot : int {
+  S_NEXT_OBJECT = 1,
+  S_DICTIONARY = 2,
+  S_OBJECT = 3,
+  S_ENTITY = 8,
+  S_BEGIN_BLOCK_ENTITIES = 21,
+  S_BEGIN_ENTITIES = 25,
+  S_BEGIN_OBJECTS = 29,
   S_BLOCK_HEADER = 4,
   S_CLASS = 6,
   S_DIMSTYLE = 7,
@@ -105,6 +114,17 @@ enum Slot : int {
   S_BEGIN_VPORTS = 36,
 };
 
+// One entity as the reader hands it over: its kind, header flags, the names it refers to and the
+// doubles and 16-bit words of its data record at their byte places.
+struct FakeEntity {
+  uint16_t kind;
+  uint8_t flags = 0;
+  std::string layer = "0";
+  std::string block;
+  std::map<size_t, double> reals;
+  std::map<size_t, uint16_t> words;
+};
+
 struct Script {
   int16_t open_result = 1;
   TkError open_error = 0;  // stored by a failing open when not 0
@@ -116,6 +136,9 @@ struct Script {
   int fail_slot = 0;  // this operation fails (0: none)
   int classes = 0;    // class definitions the class walk gives
   uint32_t progress_end = 0;
+  std::vector<FakeEntity> entities;                          // of the two spaces
+  std::map<std::string, std::vector<FakeEntity>> block_entities;  // by block name
+  std::vector<uint16_t> objects;                             // object kinds
 };
 
 struct Call {
@@ -126,6 +149,8 @@ struct Call {
 
 inline Script script;
 inline std::vector<Call> calls;
+inline const std::vector<FakeEntity>* entity_source = nullptr;
+inline size_t entity_position = 0;
 inline uint64_t next_file_handle = 0x100;
 inline std::map<int, size_t> read_positions;
 
@@ -180,6 +205,63 @@ inline int16_t fake_read_class(TkDrawing* d, TkClassRecord* r) {
   return 1;
 }
 
+inline void next_handle(TkHandle* h) {
+  uint64_t v = next_file_handle++;
+  for (int b = 7; b >= 0; --b, v >>= 8) h->bytes[b] = static_cast<uint8_t>(v);
+}
+
+inline int16_t fake_begin_entities(TkDrawing* d) {
+  entity_source = &script.entities;
+  entity_position = 0;
+  return record_call(d, S_BEGIN_ENTITIES);
+}
+
+inline int16_t fake_begin_block_entities(TkDrawing* d) {
+  entity_source = &script.block_entities[d->reading_block ? d->reading_block->name : ""];
+  entity_position = 0;
+  return record_call(d, S_BEGIN_BLOCK_ENTITIES);
+}
+
+inline int16_t fake_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
+                                uint8_t* has_xdata) {
+  if (!record_call(d, S_ENTITY)) return 0;
+  if (!entity_source || entity_position >= entity_source->size()) return 0;
+  const FakeEntity& e = (*entity_source)[entity_position++];
+  h->kind = e.kind;
+  tk_init_entity(d, h, data);
+  h->flags = e.flags;
+  next_handle(&h->handle);
+  for (const auto& [place, value] : e.reals) tk_data_put(data, place, value);
+  for (const auto& [place, value] : e.words) tk_data_put(data, place, value);
+  TkPendingRefs& p = tk_state->pending;
+  std::snprintf(p.layer, sizeof p.layer, "%s", e.layer.c_str());
+  std::snprintf(p.block, sizeof p.block, "%s", e.block.c_str());
+  *has_xdata = 0;
+  return 1;
+}
+
+inline size_t object_position = 0;
+
+inline int16_t fake_begin_objects(TkDrawing* d) {
+  object_position = 0;
+  return record_call(d, S_BEGIN_OBJECTS);
+}
+
+inline int16_t fake_next_object_kind(TkDrawing* d) {
+  if (!record_call(d, S_NEXT_OBJECT)) return 0;
+  return object_position < script.objects.size()
+             ? static_cast<int16_t>(script.objects[object_position++])
+             : 0;
+}
+
+template <int Slot>
+int16_t fake_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData*, uint8_t* has_xdata) {
+  *has_xdata = 0;
+  if (!record_call(d, Slot)) return 0;
+  next_handle(&h->handle);
+  return 1;
+}
+
 inline int16_t fake_open(TkDrawing* d) {
   if (!record_call(d, S_OPEN) || !script.open_result) {
     if (script.open_error) tk_fail(script.open_error);
@@ -220,6 +302,13 @@ inline TkReaderOps fake_set() {
   ops.begin_ucss = fake_begin<S_BEGIN_UCSS>;
   ops.begin_views = fake_begin<S_BEGIN_VIEWS>;
   ops.begin_vports = fake_begin<S_BEGIN_VPORTS>;
+  ops.begin_entities = fake_begin_entities;
+  ops.begin_block_entities = fake_begin_block_entities;
+  ops.read_entity = fake_read_entity;
+  ops.begin_objects = fake_begin_objects;
+  ops.next_object_kind = fake_next_object_kind;
+  ops.read_dictionary = fake_read_object<S_DICTIONARY>;
+  ops.read_object = fake_read_object<S_OBJECT>;
   return ops;
 }
 
@@ -228,6 +317,8 @@ inline void install_fake_readers(const Script& s = Script{}) {
   script = s;
   calls.clear();
   read_positions.clear();
+  entity_source = nullptr;
+  object_position = 0;
   next_file_handle = 0x100;
   TkReaderOps ops = fake_set();
   tk_install_readers_full(&ops);
