@@ -236,6 +236,15 @@ int16_t tk_handle_ref_read(TkBlob* blob, TkHandleRef* ref) {
   return 1;
 }
 
+int16_t tk_mlstyle_element_write(TkBlob* blob, const TkMlineElement* element) {
+  if (!blob) return tk_fail(TK_ERR_WRITE_NULL_BLOB);
+  uint8_t bytes[16] = {};
+  std::memcpy(bytes, &element->colour, 2);
+  std::memcpy(bytes + 2, &element->linetype, 2);
+  std::memcpy(bytes + 8, &element->offset, 8);
+  return blob_write(blob, bytes, sizeof bytes);
+}
+
 int16_t tk_dict_lookup(TkDrawing* drawing, const TkHandle* dictionary, const char* name,
                        TkHandle* object) {
   *object = TkHandle{};

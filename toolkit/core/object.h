@@ -133,6 +133,8 @@ int16_t xd_append_group(TkBlob* blob, const TkGroupItem* item);
 int16_t tk_dict_entry_read(TkBlob* blob, TkDictEntry* entry);
 int16_t tk_dict_entry_write(TkBlob* blob, const TkDictEntry* entry);
 int16_t tk_handle_ref_read(TkBlob* blob, TkHandleRef* ref);
+// Appends one 16-byte multiline-style element: colour, linetype, 4 zero bytes, offset.
+int16_t tk_mlstyle_element_write(TkBlob* blob, const TkMlineElement* element);
 // The object a dictionary's entry of that name (compared without regard to case) points at;
 // 0 and a null handle when there is none.
 int16_t tk_dict_lookup(TkDrawing* drawing, const TkHandle* dictionary, const char* name,
