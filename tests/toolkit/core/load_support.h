@@ -117,7 +117,7 @@ enum Slot : int {
 // One entity as the reader hands it over: its kind, header flags, the names it refers to and the
 // doubles and 16-bit words of its data record at their byte places.
 struct FakeEntity {
-  uint16_t kind;
+  uint16_t kind = 0;
   uint8_t flags = 0;
   std::string layer = "0";
   std::string block;
@@ -135,10 +135,12 @@ struct Script {
   std::map<int, int32_t> counts;
   int fail_slot = 0;  // this operation fails (0: none)
   int classes = 0;    // class definitions the class walk gives
+  std::vector<std::string> class_names;  // their DXF names, when not made up
   uint32_t progress_end = 0;
   std::vector<FakeEntity> entities;                          // of the two spaces
   std::map<std::string, std::vector<FakeEntity>> block_entities;  // by block name
   std::vector<uint16_t> objects;                             // object kinds
+  bool endless_entities = false;  // a walk that never ends, as a damaged chain would give
 };
 
 struct Call {
@@ -201,7 +203,12 @@ inline int16_t fake_read_class(TkDrawing* d, TkClassRecord* r) {
   if (!record_call(d, S_CLASS)) return 0;
   size_t i = read_positions[S_CLASS]++;
   if (i >= static_cast<size_t>(script.classes)) return 0;
-  std::snprintf(r->dxf_name, sizeof r->dxf_name, "FAKECLASS%zu", i);
+  if (i < script.class_names.size()) {
+    std::snprintf(r->dxf_name, sizeof r->dxf_name, "%s", script.class_names[i].c_str());
+  } else {
+    std::snprintf(r->dxf_name, sizeof r->dxf_name, "FAKECLASS%zu", i);
+  }
+  r->number = static_cast<uint16_t>(TK_FIRST_CLASS_NUMBER + i);
   return 1;
 }
 
@@ -225,8 +232,21 @@ inline int16_t fake_begin_block_entities(TkDrawing* d) {
 inline int16_t fake_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
                                 uint8_t* has_xdata) {
   if (!record_call(d, S_ENTITY)) return 0;
-  if (!entity_source || entity_position >= entity_source->size()) return 0;
-  const FakeEntity& e = (*entity_source)[entity_position++];
+  static const FakeEntity endless = [] {
+    FakeEntity e;
+    e.kind = TK_LINE;
+    return e;
+  }();
+  bool endless_walk = script.endless_entities && entity_source == &script.entities;
+  if (!entity_source || (!endless_walk && entity_position >= entity_source->size())) return 0;
+  const FakeEntity& e = endless_walk ? endless : (*entity_source)[entity_position];
+  ++entity_position;
+  // The file position moves through the marked range as the entities are read.
+  if (d->progress_end > d->progress_start && !entity_source->empty())
+    file_seek(d->file,
+              d->progress_start + static_cast<int64_t>(d->progress_end - d->progress_start) *
+                                      entity_position / entity_source->size(),
+              0);
   h->kind = e.kind;
   tk_init_entity(d, h, data);
   h->flags = e.flags;

@@ -10,6 +10,7 @@
 #include "load_support.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/load_entities.h"
 
 namespace {
 
@@ -163,9 +164,13 @@ TEST_F(LoadTest, EachStepStoresItsNumberBeforeItRuns) {
       {S_BEGIN_BLOCK_HEADERS, TK_ERR_LOAD_BLOCK_HEADERS},
       {S_BLOCK_HEADER, TK_ERR_LOAD_BLOCK_HEADERS},
       {S_BEGIN_DIMSTYLES, TK_ERR_LOAD_DIMSTYLES}, {S_DIMSTYLE, TK_ERR_LOAD_DIMSTYLES},
+      {S_BEGIN_ENTITIES, TK_ERR_LOAD_ENTITIES},
+      {S_BEGIN_BLOCK_ENTITIES, TK_ERR_LOAD_BLOCK_ENTITIES},
+      {S_BEGIN_OBJECTS, TK_ERR_LOAD_OBJECTS},   {S_DICTIONARY, TK_ERR_LOAD_OBJECTS},
   };
   Script s;
   s.classes = 2;
+  s.objects = {TK_OBJ_DICTIONARY};
   for (int slot : {S_LTYPE, S_LAYER, S_VPORT, S_UCS, S_APPID, S_VIEW, S_STYLE, S_BLOCK_HEADER,
                    S_DIMSTYLE})
     s.names[slot] = {"ONE", "TWO"};
