@@ -234,7 +234,10 @@ int16_t xd_read_proxy_primitive(TkBlob* blob, ProxyPrimitive* primitive) {
   std::memset(&p, 0, sizeof p);
   p.type = head[1];
   p.end = end;
-  if (!read_fields(blob, end, &p) || !blob_seek(blob, end)) {
+  // The arrays of counted primitives follow for the caller, who moves on to `end` itself.
+  bool counted = (p.type >= 6 && p.type <= 9) || p.type == 14 || p.type == 16 || p.type == 19 ||
+                 p.type == 20;
+  if (!read_fields(blob, end, &p) || (!counted && !blob_seek(blob, end))) {
     blob_free(p.image_data);
     return 0;
   }

@@ -61,8 +61,10 @@ struct ProxyPrimitive {
 
 // Skips the 8-byte head of a proxy-graphics blob.
 int16_t xd_skip_proxy_header(TkBlob* blob);
-// The next primitive; the blob stands behind it afterwards. 0 at the end of the blob or when
-// the primitive does not fit (162 for a null blob).
+// The next primitive; the blob stands behind it afterwards, except for the counted primitives
+// (polylines, polygons, meshes, shells, ...), where it stands behind the count for the caller to
+// read the arrays and then seek to `end`. 0 at the end of the blob or when the primitive does
+// not fit (162 for a null blob).
 int16_t xd_read_proxy_primitive(TkBlob* blob, ProxyPrimitive* primitive);
 
 // Array helpers for the counted primitives; each reads within limit (a blob position) only.
