@@ -9,6 +9,9 @@
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/handle.h"
 
+struct TkEntityHeader;
+struct TkDictionaryData;
+
 // Arrow kinds by the name of the arrow block.
 enum : uint16_t {
   TK_ARROW_DEFAULT = 0,
@@ -21,6 +24,30 @@ enum : uint16_t {
   TK_ARROW_USER_BLOCK = 7,
   TK_ARROW_OBLIQUE = 8,
 };
+
+// The dimension settings display takes from a style and an entity's overrides.
+struct TkDimSettings {
+  double scale;        // DIMSCALE
+  double arrow_size;   // DIMASZ
+  double gap;          // DIMGAP
+  uint16_t text_position;  // DIMTAD
+  uint16_t arrow_kind;
+  TkHandle arrow_block;    // DIMBLK, or DIMBLK1 while DIMSAH is on
+  uint16_t line_colour;    // DIMCLRD
+};
+
+// Fills the settings from the dimension style, then from the "DSTYLE" overrides in the entity's
+// extended data of the application "ACAD". 0 when the style is not found.
+int16_t tk_read_dimstyle_overrides(TkDrawing* drawing, const TkEntityHeader* header,
+                                   TkDimSettings* settings, const TkHandle* dimstyle);
+
+// The object of the dictionary entry of exactly that name (bytes compared); 1 when there is one,
+// else 0 and, when out is given, the null handle.
+int16_t tk_dict_find_entry(TkDrawing* drawing, const TkDictionaryData* dictionary,
+                           const char* name, TkHandle* out);
+// The SPATIAL_FILTER an insertion is clipped by, through its extension dictionary's
+// "ACAD_FILTER" dictionary and its "SPATIAL" entry; 0 and the null handle when there is none.
+int16_t tk_get_spatial_filter(TkDrawing* drawing, const TkEntityHeader* header, TkHandle* out);
 
 // The kind of the arrow block of that name, compared without regard to case; any name the
 // toolkit does not know is a user's block. 1.
