@@ -12,6 +12,7 @@
 #include "entity_support.h"
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
+#include "toolkit/core/entity_layout.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/symtab.h"
@@ -358,6 +359,47 @@ TEST_F(EntityRecordTest, KindNames) {
   EXPECT_STREQ(tk_entity_kind_name(TK_BODY), "BODY");
   EXPECT_STREQ(tk_entity_kind_name(18), "");
   EXPECT_STREQ(tk_entity_kind_name(600), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EntityLayoutTest, RowCountsAndEveryRowInsideTheDataRecord) {
+  struct Case {
+    uint16_t kind;
+    size_t rows;
+  };
+  const Case cases[] = {
+      {TK_LINE, 6},      {TK_POINT, 4},     {TK_CIRCLE, 4},   {TK_SHAPE, 7},     {TK_ELLIPSE, 9},
+      {TK_SPLINE, 14},   {TK_TEXT, 13},     {TK_ARC, 6},      {TK_TRACE, 12},    {TK_SOLID, 12},
+      {TK_BLOCK, 6},     {TK_INSERT, 12},   {TK_ATTDEF, 17},  {TK_ATTRIB, 16},   {TK_POLYLINE, 9},
+      {TK_VERTEX, 12},   {TK_3DLINE, 6},    {TK_3DFACE, 13},  {TK_DIMENSION, 33}, {TK_VIEWPORT, 48},
+      {TK_RAY, 6},       {TK_XLINE, 6},     {TK_MTEXT, 14},   {TK_LEADER, 19},   {TK_TOLERANCE, 7},
+      {TK_MLINE, 9},     {32, 2},
+  };
+  for (const auto& c : cases) {
+    const TkEntityLayout* l = tk_entity_layout(c.kind);
+    ASSERT_NE(l, nullptr) << c.kind;
+    EXPECT_EQ(l->count, c.rows) << tk_entity_kind_name(c.kind);
+    for (size_t i = 0; i < l->count; ++i) {
+      const TkGroupDesc& r = l->rows[i];
+      EXPECT_LE(size_t(r.offset) + r.size, TK_ENTITY_DATA_SIZE) << "code " << r.code;
+      if (r.store == TK_GROUP_DOUBLE) {
+        EXPECT_LE(size_t(r.element) * 8 + 8, r.size);
+      }
+    }
+  }
+  for (uint16_t kind : {uint16_t(TK_REGION), uint16_t(TK_ENDBLK), uint16_t(TK_SEQEND),
+                        uint16_t(18), uint16_t(TK_3DSOLID), uint16_t(TK_BODY)})
+    EXPECT_EQ(tk_entity_layout(kind), nullptr) << kind;
+  // Strings kept behind the fixed part are found where packing looks for them.
+  EXPECT_EQ(tk_entity_group_find(TK_TEXT, 1)->offset, TK_TEXT_STRING);
+  EXPECT_EQ(tk_entity_group_find(TK_MTEXT, 3)->offset, TK_MTEXT_STRING);
+  EXPECT_EQ(tk_entity_group_find(TK_MTEXT, 3)->store, TK_GROUP_TAIL_TEXT);
+  EXPECT_EQ(tk_entity_group_find(TK_ATTDEF, 1)->offset, TK_ATTDEF_THIRD);
+  EXPECT_EQ(tk_entity_group_find(TK_INSERT, 20)->element, 1);
+  EXPECT_EQ(tk_entity_group_find(TK_LINE, 40), nullptr);
 }
 
 }  // namespace
