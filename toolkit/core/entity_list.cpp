@@ -11,6 +11,7 @@
 #include "toolkit/core/hidx.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
 
@@ -330,6 +331,72 @@ int16_t tk_delete_block(TkDrawing* drawing, const TkHandle* handle) {
   mem_free(link);
   hidx_remove(&drawing->index, handle);
   return 1;
+}
+
+int16_t tk_add_block_refs_dictionary(TkDrawing* drawing, const TkHandle* dictionary,
+                                     const TkHandle* record) {
+  if (tk_state) tk_state->last_error = TK_ERR_NONE;
+  uint16_t xrecord_type = drawing->class_numbers[TK_CLASS_XRECORD];
+  if (xrecord_type == 0) return tk_fail(TK_ERR_OBJECT_UNKNOWN);
+
+  TkObjectHeader h{};
+  TkObjectData data;
+  h.type = TK_OBJ_DICTIONARY;
+  tk_init_object(drawing, &h, &data);
+  h.handle = *dictionary;
+  TkDictEntry entry{};
+  std::strcpy(entry.name, "ACAD_BLKREFS");
+  entry.object = *record;
+  data.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = data.dictionary.entries ? blob_create(data.dictionary.entries) : nullptr;
+  bool ok = w && tk_dict_entry_write(w, &entry);
+  if (w) ok = blob_close_write(w) && ok;
+  data.dictionary.entry_count = 1;
+  if (!ok || !tk_object_add(drawing, &h, &data)) {
+    blob_free(data.dictionary.entries);
+    return 0;
+  }
+
+  TkObjectHeader xh{};
+  TkObjectData xd;
+  xh.type = xrecord_type;
+  tk_init_object(drawing, &xh, &xd);
+  xh.handle = *record;
+  xh.reactors = blob_alloc(128);
+  w = xh.reactors ? blob_create(xh.reactors) : nullptr;
+  ok = w && blob_write(w, dictionary->bytes, 8);
+  if (w) ok = blob_close_write(w) && ok;
+  xh.reactor_count = 1;
+  xd.xrecord.items = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  if (!ok || !xd.xrecord.items || !tk_object_add(drawing, &xh, &xd)) {
+    TkError error = tk_get_last_error();
+    blob_free(xh.reactors);
+    blob_free(xd.xrecord.items);
+    tk_object_delete(drawing, dictionary);
+    return tk_fail(error ? error : TK_ERR_ALLOC_STRUCTURE);
+  }
+  return 1;
+}
+
+int16_t tk_note_xref_insert(TkDrawing* drawing, const TkHandle* insert, const TkHandle* block) {
+  TkLink* link = block_link(drawing, block);
+  if (!link) return tk_fail(TK_ERR_BLOCK_NOT_FOUND);
+  if (!(block_of(link)->flags & TK_BLOCK_XREF)) return 1;
+  TkHandle record;
+  if (!tk_dict_lookup(drawing, &block_of(link)->blkrefs_dictionary, "ACAD_BLKREFS", &record))
+    return tk_fail(TK_ERR_OBJECT_UNKNOWN);
+  TkObjectHeader h;
+  TkObjectData data;
+  if (!tk_object_get(drawing, &record, &h, &data)) return 0;
+  if (h.type != drawing->class_numbers[TK_CLASS_XRECORD] || !data.xrecord.items)
+    return tk_fail(TK_ERR_OBJECT_UNKNOWN);
+  TkBlob* w = blob_open_append(data.xrecord.items);
+  if (!w) return 0;
+  bool ok = blob_write(w, insert->bytes, 8) == 1;
+  ok = blob_close_append(w) && ok;
+  if (!ok) return 0;
+  ++data.xrecord.item_count;
+  return tk_object_replace(drawing, &h, &data);
 }
 
 int16_t tk_set_handle_seed(TkDrawing* drawing, const TkHandle* handle) {

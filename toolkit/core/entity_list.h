@@ -30,6 +30,9 @@ enum : TkError {
   TK_ERR_REPLACE_VIEWPORT = 229,
 };
 
+// Block flag of an external-reference block.
+constexpr uint8_t TK_BLOCK_XREF = 4;
+
 // An entry of the drawing's paper-space viewport list.
 struct TkPspaceViewport {
   TkHandle handle;
@@ -69,6 +72,15 @@ int32_t tk_block_entity_count(TkDrawing* drawing, const TkHandle* handle);
 int16_t tk_add_block(TkDrawing* drawing, const TkBlockRecord* record);
 // Frees the block with its entities and blobs.
 int16_t tk_delete_block(TkDrawing* drawing, const TkHandle* handle);
+
+// External-reference bookkeeping: the dictionary of the given handle with one entry
+// "ACAD_BLKREFS" leading to an XRECORD (record handle) that collects the handles of the INSERTs
+// of an external-reference block. Nothing of it stays when the XRECORD cannot be added.
+int16_t tk_add_block_refs_dictionary(TkDrawing* drawing, const TkHandle* dictionary,
+                                     const TkHandle* record);
+// Appends the INSERT's handle to that XRECORD of the block; 1 at once for a block that is not
+// an external reference.
+int16_t tk_note_xref_insert(TkDrawing* drawing, const TkHandle* insert, const TkHandle* block);
 
 // Handle seed.
 int16_t tk_set_handle_seed(TkDrawing* drawing, const TkHandle* handle);

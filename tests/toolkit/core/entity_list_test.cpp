@@ -14,6 +14,7 @@
 #include "toolkit/core/blob.h"
 #include "toolkit/core/hidx.h"
 #include "toolkit/core/list.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
 
 using namespace entity_test;
@@ -299,6 +300,62 @@ TEST_F(EntityListTest, FailedAllocationsLeaveListIndexAndReferencesAsTheyWere) {
     EXPECT_EQ(hidx_lookup(&d->index, &h.handle), nullptr);
     EXPECT_EQ(references_of(d, block).size(), refs);
     EXPECT_EQ(viewport_order(d).size(), viewports);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EntityListTest, ExternalReferenceInsertsAreCollectedInTheBlocksRecord) {
+  TkBlockRecord xref;
+  tk_init_block_record(&xref);
+  std::strcpy(xref.name, "XREF");
+  xref.handle = H(0xA00);
+  xref.flags = TK_BLOCK_XREF;
+  xref.blkrefs_dictionary = H(0xA01);
+  ASSERT_EQ(tk_add_block(d, &xref), 1);
+  TkHandle dictionary = H(0xA01), record = H(0xA02);
+  ASSERT_EQ(tk_add_block_refs_dictionary(d, &dictionary, &record), 1);
+  for (uint64_t insert : {0xA10, 0xA11}) {
+    TkHandle h = H(insert);
+    ASSERT_EQ(tk_note_xref_insert(d, &h, &xref.handle), 1) << tk_get_last_error();
+  }
+  TkObjectHeader oh;
+  TkObjectData od;
+  ASSERT_EQ(tk_object_get(d, &record, &oh, &od), 1);
+  EXPECT_EQ(od.xrecord.item_count, 2u);
+  EXPECT_EQ(blob_stored_size(od.xrecord.items), 16);
+  EXPECT_EQ(oh.reactor_count, 1u);
+
+  // A block that is no external reference keeps nothing.
+  TkHandle plain = add_block("PLAIN", 0xA20), insert = H(0xA21);
+  EXPECT_EQ(tk_note_xref_insert(d, &insert, &plain), 1);
+
+  // A handle taken already: nothing of the dictionary stays.
+  const int32_t objects = tk_object_count(d);
+  TkHandle taken = H(0xA20), other = H(0xA30);
+  EXPECT_EQ(tk_add_block_refs_dictionary(d, &other, &taken), 0);
+  EXPECT_EQ(tk_object_count(d), objects);
+  EXPECT_EQ(hidx_lookup(&d->index, &other), nullptr);
+}
+
+TEST_F(EntityListTest, ABlockThatInsertsItselfIsAddedAndDeletedWithoutRecursion) {
+  TkHandle self = add_block("SELF", 0xB00);
+  TkList* list = tk_block_entity_list(d, &self);
+  ASSERT_NE(list, nullptr);
+  static TkEntityHeader h;
+  static TkEntityData data;
+  for (uint64_t handle : {0xB01, 0xB02}) {
+    make(TK_INSERT, handle, &h, &data);
+    tk_data_put(&data, TK_INSERT_BLOCK, self);
+    ASSERT_EQ(tk_add_entity(d, list, &h, &data), 1);
+  }
+  EXPECT_EQ(references_of(d, self), (std::vector<uint64_t>{0xB01, 0xB02}));
+  ASSERT_EQ(tk_delete_block(d, &self), 1);
+  for (uint64_t handle : {0xB01, 0xB02}) {
+    TkHandle th = H(handle);
+    EXPECT_EQ(hidx_lookup(&d->index, &th), nullptr);
   }
 }
 
