@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "toolkit/core/state.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -177,6 +179,15 @@ void tk_circle_centre_3pt(const double p0[3], const double p1[3], const double p
     t = (-ra * d2[b] + rb * d2[a]) / best;
   }
   for (int j = 0; j < 3; ++j) centre[j] = m1[j] + t * d1[j];
+}
+
+void tk_vec3_transform_view(double point[3]) {
+  if (!tk_state) return;
+  const double* v = tk_state->view_matrix;
+  double t[3];
+  for (int j = 0; j < 3; ++j)
+    t[j] = point[0] * at(v, 0, j) + point[1] * at(v, 1, j) + point[2] * at(v, 2, j) + at(v, 3, j);
+  std::memcpy(point, t, sizeof t);
 }
 
 double tk_vec3_distance(const double a[3], const double b[3]) {

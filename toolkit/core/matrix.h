@@ -39,6 +39,8 @@ void tk_matrix_from_extrusion(const double n[3], double out[16]);
 void tk_vec3_normal_3pt(const double p0[3], const double p1[3], const double p2[3], double out[4]);
 void tk_circle_centre_3pt(const double p0[3], const double p1[3], const double p2[3],
                           double normal[4], double centre[3]);
+// p = p * V with the global state's view matrix (x, y, z; its translation row added).
+void tk_vec3_transform_view(double point[3]);
 double tk_vec3_distance(const double a[3], const double b[3]);
 void tk_vec3_cross(const double a[3], const double b[3], double out[4]);
 // x, y, z divided by their length; a zero vector stays as it is.

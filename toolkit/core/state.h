@@ -96,6 +96,9 @@ struct TkState {
   uint8_t* font_data[TK_BUILTIN_FONTS];
   uint32_t font_data_size[TK_BUILTIN_FONTS];
   TkFont* builtin_fonts[TK_BUILTIN_FONTS];
+  // The display's current view, row-major, applied by tk_vec3_transform_view; the identity
+  // until the display sets one.
+  double view_matrix[16];
 };
 
 // Null while the toolkit is not started.

@@ -7,6 +7,9 @@
 
 #include <cmath>
 
+#include "records_support.h"
+#include "toolkit/core/state.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -175,6 +178,25 @@ TEST(MatrixTest, ArcFromChord) {
     EXPECT_NEAR(y, c.cy, 1e-9);
     EXPECT_NEAR(r, c.r, 1e-9);
   }
+}
+
+}  // namespace
+
+namespace {
+
+using ViewTransformTest = records_test::StartedToolkit;
+
+TEST_F(ViewTransformTest, StartsAsTheIdentityAndAddsTheTranslationRow) {
+  double p[3] = {1, 2, 3};
+  tk_vec3_transform_view(p);
+  EXPECT_EQ(p[0], 1);
+  EXPECT_EQ(p[2], 3);
+  tk_matrix_rotate_z(kPi / 2, tk_state->view_matrix);
+  tk_matrix_translate(10, 0, 0, tk_state->view_matrix);
+  tk_vec3_transform_view(p);
+  EXPECT_NEAR(p[0], 10 - 2, 1e-12);
+  EXPECT_NEAR(p[1], 1, 1e-12);
+  EXPECT_NEAR(p[2], 3, 1e-12);
 }
 
 }  // namespace
