@@ -108,6 +108,14 @@ void remove_viewport_entry(TkDrawing* drawing, const TkHandle* handle) {
   }
 }
 
+void remove_viewport_of(TkDrawing* drawing, const TkLink* stored) {
+  for (TkLink* l = list_first(&drawing->pspace_viewports); l; l = l->next)
+    if (static_cast<TkPspaceViewport*>(tk_link_data(l))->stored == stored) {
+      mem_free(list_remove(&drawing->pspace_viewports, l));
+      return;
+    }
+}
+
 // Takes a freshly packed record out again: its block reference and the record itself.
 void unstore(TkDrawing* drawing, TkList* list, TkLink* link, const TkEntityHeader* header,
              const TkEntityData* data) {
@@ -223,18 +231,42 @@ int16_t tk_replace_entity(TkDrawing* drawing, TkList* list, const TkHandle* hand
   auto* old = static_cast<TkLink*>(hidx_lookup(&drawing->index, handle));
   if (!old) return tk_fail(TK_ERR_REPLACE_NOT_FOUND);
   if (old->owner != list) return tk_fail(TK_ERR_REPLACE_SET_CURRENT);
-  uint16_t position = !old->prev ? TK_POS_FRONT : !old->next ? TK_POS_END : TK_POS_BEFORE;
-  TkLink* before = old->next;
-  TkLink* current = list->current;
-  bool was_current = current == old;
-
   static TkEntityHeader oh;
   static TkEntityData od;
   if (!entity_unpack(old, &oh, &od, nullptr, nullptr)) return tk_fail(TK_ERR_ENTITY_NOT_IN_LIST);
-  bool same_kind = oh.kind == header->kind;
-  if (!tk_delete_entity(drawing, list, handle, same_kind ? 0 : 1))
-    return tk_fail(TK_ERR_REPLACE_DELETE);
-  if (same_kind) {
+  const bool same_handle = tk_handle_compare(&header->handle, handle) == 0;
+  if (!same_handle && hidx_lookup(&drawing->index, &header->handle))
+    return tk_fail_handle(TK_ERR_ADD_DUPLICATE_HANDLE, header->handle.bytes);
+
+  // The new record goes in right in front of the old one before anything of the old one is
+  // given up, so a failure part-way leaves the old entity as it was.
+  TkLink* fresh = entity_pack(drawing, list, header, data, TK_POS_BEFORE, old, 0);
+  if (!fresh) {
+    if (tk_get_last_error() != TK_ERR_INSERT_BLOCK_UNKNOWN) tk_fail(TK_ERR_REPLACE_STORE);
+    return 0;
+  }
+  if (header->kind == TK_VIEWPORT && is_paper_list(drawing, list) &&
+      !add_viewport_entry(drawing, fresh, header, data)) {
+    unstore(drawing, list, fresh, header, data);
+    return tk_fail(TK_ERR_REPLACE_VIEWPORT);
+  }
+  // The index learns the new record (under the old handle: instead of the old record).
+  if (same_handle) hidx_remove(&drawing->index, handle);
+  if (hidx_insert(&drawing->index, &header->handle, fresh) != 1) {
+    if (same_handle) hidx_insert(&drawing->index, handle, old);
+    remove_viewport_of(drawing, fresh);
+    unstore(drawing, list, fresh, header, data);
+    return tk_fail(TK_ERR_BTREE);
+  }
+
+  // Now the old record goes, with its bookkeeping.
+  if (oh.kind == TK_INSERT)
+    if (TkLink* block = insert_block(drawing, &od)) drop_block_reference(block, handle);
+  if (oh.kind == TK_VIEWPORT && is_paper_list(drawing, list)) {
+    // The new entry of the same handle stands in the list too; drop the old one's.
+    remove_viewport_of(drawing, old);
+  }
+  if (oh.kind == header->kind) {
     // The new entity may share blobs with the old one; free only those it dropped.
     if (oh.xdata && oh.xdata != header->xdata) blob_free(oh.xdata);
     if (oh.reactors && oh.reactors != header->reactors) blob_free(oh.reactors);
@@ -247,17 +279,12 @@ int16_t tk_replace_entity(TkDrawing* drawing, TkList* list, const TkHandle* hand
       for (int j = 0; j < n_new; ++j) kept = kept || tk_data_blob(data, new_places[j]) == b;
       if (b && !kept) blob_free(b);
     }
+  } else {
+    tk_free_entity_blobs(drawing, &oh, &od);
   }
-  TkLink* fresh = store_entity(drawing, list, header, data, position,
-                               position == TK_POS_BEFORE ? before : nullptr, 0,
-                               TK_ERR_REPLACE_VIEWPORT);
-  if (!fresh) {
-    if (tk_get_last_error() != TK_ERR_ADD_DUPLICATE_HANDLE &&
-        tk_get_last_error() != TK_ERR_BTREE && tk_get_last_error() != TK_ERR_REPLACE_VIEWPORT)
-      tk_fail(TK_ERR_REPLACE_STORE);
-    return 0;
-  }
-  list->current = was_current ? fresh : current;
+  if (list->current == old) list->current = fresh;
+  mem_free(list_remove(list, old));
+  if (!same_handle) hidx_remove(&drawing->index, handle);
   return 1;
 }
 

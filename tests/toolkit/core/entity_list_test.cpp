@@ -360,3 +360,41 @@ TEST_F(EntityListTest, ABlockThatInsertsItselfIsAddedAndDeletedWithoutRecursion)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EntityListTest, AFailedReplaceLeavesTheOldEntityInItsPlace) {
+  TkHandle block = add_block("A", 0xC00);
+  TkList* paper = &d->paper_entities;
+  static TkEntityHeader h;
+  static TkEntityData data;
+  for (uint64_t handle : {0xC01, 0xC02, 0xC03}) {
+    make(TK_VIEWPORT, handle, &h, &data);
+    tk_data_put<uint16_t>(&data, TK_VIEWPORT_NUMBER, uint16_t(handle - 0xC00));
+    ASSERT_EQ(tk_add_entity(d, paper, &h, &data), 1);
+  }
+  const std::vector<uint64_t> order = {0xC01, 0xC02, 0xC03};
+  TkHandle middle = H(0xC02);
+  for (long fail = 0; fail < 10; ++fail) {
+    SCOPED_TRACE("allocation " + std::to_string(fail));
+    make(TK_INSERT, 0xC02, &h, &data);
+    tk_data_put(&data, TK_INSERT_BLOCK, block);
+    fail_allocation(fail);
+    int16_t ok = tk_replace_entity(d, paper, &middle, &h, &data);
+    fail_allocation(-1);
+    if (ok) break;
+    EXPECT_EQ(handles_in(paper), order);
+    static TkEntityHeader got;
+    static TkEntityData back;
+    ASSERT_EQ(tk_get_entity_by_handle(d, paper, &middle, &got, &back), 1);
+    EXPECT_EQ(got.kind, TK_VIEWPORT);
+    EXPECT_EQ(viewport_order(d), (std::vector<uint64_t>{0xC01, 0xC02, 0xC03}));
+    EXPECT_TRUE(references_of(d, block).empty());
+  }
+  // Once it went through: the INSERT stands in the middle, its viewport entry is gone.
+  EXPECT_EQ(handles_in(paper), order);
+  EXPECT_EQ(viewport_order(d), (std::vector<uint64_t>{0xC01, 0xC03}));
+  EXPECT_EQ(references_of(d, block), std::vector<uint64_t>{0xC02});
+}
+
+}  // namespace
