@@ -114,6 +114,10 @@ struct TkDrawing {
   uint8_t fresh_block_handles;
   // The block whose entities the reader is asked for next (borrowed: a record of `blocks`).
   const TkBlockRecord* reading_block;
+  // The named-object dictionary and its group and multiline-style dictionaries.
+  TkHandle named_objects;
+  TkHandle group_dictionary;
+  TkHandle mlinestyle_dictionary;
   // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
   TkList pspace_viewports;
 };

@@ -136,6 +136,7 @@ const LoadStep load_steps[] = {
     {TK_ERR_LOAD_ENTITIES, 46, tk_load_entities},
     {TK_ERR_LOAD_BLOCK_ENTITIES, -1, tk_load_block_entities},
     {TK_ERR_LOAD_OBJECTS, -1, tk_load_objects},
+    {TK_ERR_DEFAULT_OBJECTS, -1, tk_add_default_objects_on_load},
 };
 
 // Gives up an open: the file is closed and everything the drawing holds is freed, keeping the

@@ -355,6 +355,15 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
   uint8_t has_xdata = 0;
   if (!reader_call_read_entity(d, &h, &data, &has_xdata)) return 0;
   if (load->in_block) h.flags &= static_cast<uint8_t>(~TK_ENTITY_PAPER_SPACE);
+  // Older drawings keep a paper-space viewport's settings in its extended data; one without it
+  // cannot be shown.
+  if (h.kind == TK_VIEWPORT && d->version < TK_VERSION_AC1015 && !has_xdata &&
+      (h.flags & TK_ENTITY_PAPER_SPACE)) {
+    tk_free_entity_blobs(d, &h, &data);
+    tk_fail(TK_ERR_VIEWPORT_NO_XDATA);
+    *failed = true;
+    return 0;
+  }
 
   auto fail = [&](TkError error) -> uint16_t {
     tk_free_entity_blobs(d, &h, &data);
@@ -528,4 +537,89 @@ int16_t tk_load_objects(TkDrawing* drawing) {
       return 0;
     }
   }
+}
+
+namespace {
+
+// A dictionary object with the given entries, stored under the handle with its owner.
+int16_t add_dictionary(TkDrawing* d, const TkHandle& handle, const TkHandle& owner,
+                       const char* const* names, const TkHandle* objects, uint32_t count) {
+  TkObjectHeader h{};
+  TkObjectData data;
+  h.type = TK_OBJ_DICTIONARY;
+  tk_init_object(d, &h, &data);
+  h.handle = handle;
+  h.owner = owner;
+  data.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = data.dictionary.entries ? blob_create(data.dictionary.entries) : nullptr;
+  bool ok = w != nullptr;
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    TkDictEntry entry{};
+    std::snprintf(entry.name, sizeof entry.name, "%s", names[i]);
+    entry.object = objects[i];
+    ok = tk_dict_entry_write(w, &entry) != 0;
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  data.dictionary.entry_count = count;
+  if (ok && tk_object_add(d, &h, &data)) return 1;
+  tk_object_free_data(d, &h, &data);
+  return 0;
+}
+
+int16_t add_standard_mlinestyle(TkDrawing* d, const TkHandle& handle, const TkHandle& owner) {
+  TkObjectHeader h{};
+  TkObjectData data;
+  h.type = TK_OBJ_MLINESTYLE;
+  tk_init_object(d, &h, &data);
+  h.handle = handle;
+  h.owner = owner;
+  std::snprintf(data.mlinestyle.name, sizeof data.mlinestyle.name, "Standard");
+  const TkMlineElement elements[2] = {{256, linetype_bylayer_index, 0.5},
+                                      {256, linetype_bylayer_index, -0.5}};
+  data.mlinestyle.elements = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = data.mlinestyle.elements ? blob_create(data.mlinestyle.elements) : nullptr;
+  bool ok = w != nullptr;
+  for (const TkMlineElement& e : elements) {
+    ok = ok && blob_write_short_raw(w, e.colour) && blob_write_short_raw(w, e.linetype) &&
+         blob_write_zeros(w, 4) && blob_write_double(w, e.offset);
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  data.mlinestyle.element_count = 2;
+  if (ok && tk_object_add(d, &h, &data)) return 1;
+  tk_object_free_data(d, &h, &data);
+  return 0;
+}
+
+}  // namespace
+
+int16_t tk_create_default_objects(TkDrawing* drawing, const TkHandle* handles) {
+  TkHandle h[4];
+  for (int i = 0; i < 4; ++i) {
+    if (handles) {
+      h[i] = handles[i];
+    } else if (!tk_next_handle(drawing, nullptr, 0, &h[i])) {
+      return tk_fail(TK_ERR_DEFAULT_OBJECTS);
+    }
+  }
+  const TkHandle none{};
+  const char* const root_names[] = {"ACAD_GROUP", "ACAD_MLINESTYLE"};
+  const char* const style_names[] = {"Standard"};
+  int added = 0;
+  bool ok = add_dictionary(drawing, h[0], none, root_names, &h[1], 2) && ++added &&
+            add_dictionary(drawing, h[1], h[0], nullptr, nullptr, 0) && ++added &&
+            add_dictionary(drawing, h[2], h[0], style_names, &h[3], 1) && ++added &&
+            add_standard_mlinestyle(drawing, h[3], h[2]) && ++added;
+  if (!ok) {
+    for (int i = 0; i < added; ++i) tk_object_delete(drawing, &h[i]);
+    return tk_fail(TK_ERR_DEFAULT_OBJECTS);
+  }
+  drawing->named_objects = h[0];
+  drawing->group_dictionary = h[1];
+  drawing->mlinestyle_dictionary = h[2];
+  return 1;
+}
+
+int16_t tk_add_default_objects_on_load(TkDrawing* drawing) {
+  if (drawing->version >= TK_VERSION_AC1012) return 1;
+  return tk_create_default_objects(drawing, nullptr);
 }

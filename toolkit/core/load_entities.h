@@ -15,6 +15,8 @@ enum : TkError {
   TK_ERR_LOAD_ENTITIES = 55,
   TK_ERR_LOAD_OBJECTS = 56,
   TK_ERR_LOAD_BLOCK_ENTITIES = 130,
+  TK_ERR_DEFAULT_OBJECTS = 133,
+  TK_ERR_VIEWPORT_NO_XDATA = 287,
   TK_ERR_ADD_ENTITY = 289,
 };
 
@@ -47,3 +49,10 @@ int16_t tk_load_entities(TkDrawing* drawing);
 int16_t tk_load_block_entities(TkDrawing* drawing);
 // The objects section (AC1012 and later).
 int16_t tk_load_objects(TkDrawing* drawing);
+
+// Gives a drawing from before objects existed the named-object dictionary with its group and
+// multiline-style dictionaries and the multiline style "Standard", under the four handles given
+// (named objects, groups, multiline styles, the style) or fresh ones. All or nothing.
+int16_t tk_create_default_objects(TkDrawing* drawing, const TkHandle* handles);
+// The load step: older drawings only.
+int16_t tk_add_default_objects_on_load(TkDrawing* drawing);

@@ -36,11 +36,11 @@ class CompletionTest : public core_test::StartedToolkit {
     StartedToolkit::TearDown();
   }
   // A DXF of AC1015 whose class list has LWPOLYLINE.
-  TkDrawing* open(Script s) {
+  TkDrawing* open(Script s, int16_t version = TK_VERSION_AC1015) {
     mem_files["drawing"] = std::vector<uint8_t>(4000, ' ');
     const std::string head = "  0\nSECTION\n";
     std::copy(head.begin(), head.end(), mem_files["drawing"].begin());
-    s.version = TK_VERSION_AC1015;
+    s.version = version;
     s.classes = 1;
     s.class_names = {"LWPOLYLINE"};
     install_fake_readers(s);
@@ -236,12 +236,23 @@ TEST_F(CompletionTest, EntityProgressStaysInItsBand) {
   tk_close_drawing(d);
 }
 
-TEST_F(CompletionTest, ObjectsAreStoredAndEndlessWalksCutOff) {
+TEST_F(CompletionTest, ObjectsViewportsAndEndlessWalks) {
   Script s;
   s.objects = {TK_OBJ_DICTIONARY, TK_OBJ_DICTIONARY};
   TkDrawing* d = open(s);
   ASSERT_NE(d, nullptr) << tk_get_last_error();
   EXPECT_EQ(tk_object_count(d), 2);
+  tk_close_drawing(d);
+
+  // An older paper-space VIEWPORT keeps its settings in extended data; without them it is refused.
+  Script viewport;
+  viewport.entities = {entity(TK_VIEWPORT, "0", 1)};
+  d = open(viewport, TK_VERSION_AC1014);
+  EXPECT_EQ(d, nullptr);
+  EXPECT_EQ(tk_get_last_error(), TK_ERR_VIEWPORT_NO_XDATA);
+  d = open(viewport);
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  EXPECT_EQ(list_count(&d->paper_entities), 1);
   tk_close_drawing(d);
 
   Script endless;

@@ -317,6 +317,24 @@ TEST_F(LoadTest, OlderDrawingsNumberTheirRecordsFromTheSeed) {
   EXPECT_GT(tk_handle_compare(&d->fixed[TK_FIXED_MODEL_SPACE], &layer0), 0)
       << "the space blocks are numbered after the tables";
   EXPECT_EQ(tk_handle_compare(&d->header->handseed, &d->seed), 0);
+
+  // It gains the dictionaries and multiline style that newer drawings carry.
+  EXPECT_EQ(tk_object_count(d), 4);
+  TkHandle groups, styles, standard;
+  EXPECT_TRUE(tk_dict_lookup(d, &d->named_objects, "ACAD_GROUP", &groups));
+  EXPECT_EQ(tk_handle_compare(&groups, &d->group_dictionary), 0);
+  EXPECT_TRUE(tk_dict_lookup(d, &d->named_objects, "ACAD_MLINESTYLE", &styles));
+  ASSERT_TRUE(tk_dict_lookup(d, &styles, "Standard", &standard));
+  TkObjectHeader h;
+  TkObjectData data;
+  ASSERT_TRUE(tk_object_get(d, &standard, &h, &data));
+  EXPECT_EQ(h.type, TK_OBJ_MLINESTYLE);
+  EXPECT_EQ(data.mlinestyle.element_count, 2);
+  tk_close_drawing(d);
+
+  d = open(padded("AC1015"));
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(tk_object_count(d), 0) << "a newer drawing keeps what its file has";
   tk_close_drawing(d);
 }
 
