@@ -4,7 +4,10 @@
 // error with no file left open.
 //   byte 0   the version the fake open reads (0 to 8; 8 leaves the sniffed one)
 //   byte 1   the reader operation that fails (0 to 36; most values fail none)
-//   bytes 2 to 10   declared record counts of the tables (a count above 200 means 5000 and more)
+//   byte 2   class count; bytes 3 to 10 declared record counts of the tables (a count above 200
+//            means 5000 and more)
+//   byte 11  entity count (low 6 bits) and whether polylines are converted (bit 7)
+//   then 4 bytes per entity: kind, header flags, a layer and block name choice, a coordinate
 //   rest     the file
 #include <cstddef>
 #include <cstdint>
@@ -47,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool started = start();
   if (!started) std::abort();
   using namespace load_test;
-  const size_t control = 11;
-  if (size < control) return 0;
+  const size_t head = 12;
+  if (size < head) return 0;
   Script s;
   s.version = data[0] % 9 == 8 ? -1 : static_cast<int16_t>(data[0] % 9);
   s.fail_slot = data[1] % 64;
@@ -57,6 +60,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < sizeof tables / sizeof *tables; ++i) {
     uint8_t b = data[3 + i];
     s.counts[tables[i]] = b > 200 ? 4990 + (b - 200) : b % 16;
+  }
+  size_t entities = data[11] & 63;
+  tk_state->convert_polylines = (data[11] & 128) != 0;
+  const size_t control = head + 4 * entities;
+  if (size < control) return 0;
+  const char* const names[] = {"0", "WALLS", "walls", "X|REF", "", "NO_SUCH"};
+  s.names[S_BLOCK_HEADER] = {"WALLS", "*MODEL_SPACE"};
+  for (size_t i = 0; i < entities; ++i) {
+    const uint8_t* e = data + head + 4 * i;
+    FakeEntity entity;
+    entity.kind = static_cast<uint16_t>(e[0] % 40);
+    entity.flags = e[1];
+    entity.layer = names[e[2] % 6];
+    entity.block = names[(e[2] >> 4) % 6];
+    // Only the polyline records get data of their own: other kinds keep blob pointers in their
+    // data, which a reader never leaves as arbitrary bytes.
+    if (entity.kind == TK_POLYLINE) entity.words[34] = static_cast<uint16_t>(e[1] & 0xC9);
+    if (entity.kind == TK_VERTEX) {
+      entity.words[TK_VERTEX_FLAGS] = static_cast<uint16_t>(e[1] & 0x02);
+      entity.reals[0] = e[3] & 15;
+      entity.reals[56] = (e[3] & 16) ? 0.5 : 0.0;
+      entity.reals[32] = (e[3] & 32) ? 0.25 : 0.0;
+    }
+    (e[1] & 0x20 ? s.block_entities["WALLS"] : s.entities).push_back(entity);
   }
   mem_files["fuzz"] = std::vector<uint8_t>(data + control, data + size);
   install_fake_readers(s);
