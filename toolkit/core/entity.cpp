@@ -252,13 +252,9 @@ TkLink* entity_pack(TkDrawing* drawing, TkList* list, const TkEntityHeader* head
   }
 
   // Head, variable part (at most 8+2+24+8+8+4+12+9+9+2+17+2 bytes) and data.
+  // Built aside, then stored in one record of its final size; the toolkit is not re-entrant.
   constexpr size_t kVarMax = 128;
-  auto* record = static_cast<uint8_t*>(mem_alloc(TK_STORED_HEAD_SIZE + kVarMax +
-                                                 TK_ENTITY_DATA_SIZE));
-  if (!record) {
-    tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
-    return nullptr;
-  }
+  static uint8_t record[TK_STORED_HEAD_SIZE + kVarMax + TK_ENTITY_DATA_SIZE];
   uint8_t present = 0, present2 = 0;
   uint8_t* p = record + TK_STORED_HEAD_SIZE;
   if (header->thickness != 0.0) {
@@ -319,7 +315,6 @@ TkLink* entity_pack(TkDrawing* drawing, TkList* list, const TkEntityHeader* head
 
   TkLink* link =
       record_store_sized(record, TK_STORED_HEAD_SIZE + var_size + d, list, position, before);
-  mem_free(record);
   if (!link) return nullptr;
   if (block_link && !note_block_reference(block_link, &header->handle)) {
     mem_free(list_remove(list, link));
@@ -383,29 +378,36 @@ int16_t entity_unpack(const TkLink* stored, TkEntityHeader* header, TkEntityData
   if (size_t(stored->size) - TK_STORED_HEAD_SIZE - var_size != d || d > TK_ENTITY_DATA_SIZE)
     return tk_fail(TK_ERR_GET_ITEM);
 
-  // Strings must end inside the record, so the data is built aside and copied out at the end.
-  static TkEntityData built;
-  std::memset(built.bytes, 0, sizeof built.bytes);
-  if (int n = attr_string_count(h.kind)) {
+  // Strings must end inside the record; checked before anything is written to the caller.
+  size_t attr_at[3] = {}, attr_len[3] = {};
+  const int attrs = attr_string_count(h.kind);
+  if (attrs) {
     if (d < TK_ATTDEF_STRINGS) return tk_fail(TK_ERR_GET_ITEM);
-    std::memcpy(built.bytes, bytes, TK_ATTDEF_STRINGS);
     size_t at = TK_ATTDEF_STRINGS;
-    for (int i = 0; i < n; ++i) {
-      const char* s = reinterpret_cast<const char*>(bytes + at);
-      size_t len = at < d ? strnlen(s, std::min<size_t>(d - at, TK_ATTR_STRING_MAX + 1)) : d;
-      if (at >= d || len > TK_ATTR_STRING_MAX || at + len >= d) return tk_fail(TK_ERR_GET_ITEM);
-      std::memcpy(built.bytes + kAttrPlaces[i], s, len);
+    for (int i = 0; i < attrs; ++i) {
+      if (at >= d) return tk_fail(TK_ERR_GET_ITEM);
+      size_t len = strnlen(reinterpret_cast<const char*>(bytes + at),
+                           std::min<size_t>(d - at, TK_ATTR_STRING_MAX + 1));
+      if (len > TK_ATTR_STRING_MAX || at + len >= d) return tk_fail(TK_ERR_GET_ITEM);
+      attr_at[i] = at;
+      attr_len[i] = len;
       at += len + 1;
     }
-  } else {
-    size_t t = text_offset(h.kind);
-    if (t && (d <= t || bytes[d - 1] != 0)) return tk_fail(TK_ERR_GET_ITEM);
-    std::memcpy(built.bytes, bytes, d);
+  } else if (size_t t = text_offset(h.kind)) {
+    if (d <= t || bytes[d - 1] != 0) return tk_fail(TK_ERR_GET_ITEM);
   }
+  *header = h;
   // The rest of the record reads as zero, which is also what the short VERTEX forms and the
   // VIEWPORT's working word need.
-  *header = h;
-  std::memcpy(data->bytes, built.bytes, sizeof built.bytes);
+  if (attrs) {
+    std::memcpy(data->bytes, bytes, TK_ATTDEF_STRINGS);
+    std::memset(data->bytes + TK_ATTDEF_STRINGS, 0, sizeof data->bytes - TK_ATTDEF_STRINGS);
+    for (int i = 0; i < attrs; ++i)
+      std::memcpy(data->bytes + kAttrPlaces[i], bytes + attr_at[i], attr_len[i]);
+  } else {
+    std::memcpy(data->bytes, bytes, d);
+    std::memset(data->bytes + d, 0, sizeof data->bytes - d);
+  }
   if (data_location) *data_location = bytes;
   if (next) *next = stored->next;
   return 1;
