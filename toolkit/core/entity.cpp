@@ -12,6 +12,7 @@
 #include "toolkit/core/list.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/object.h"
+#include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
 
 namespace {
@@ -513,6 +514,10 @@ void tk_init_entity(TkDrawing* drawing, TkEntityHeader* header, TkEntityData* da
   }
 }
 
+void tk_set_image_release_callback(TkImageReleaseFn fn) {
+  if (tk_state) tk_state->image_release = fn;
+}
+
 int tk_entity_blob_places(TkDrawing* drawing, const TkEntityHeader* header,
                           const TkEntityData* data, size_t places[4]) {
   KindLayout l = layout_of(drawing, header->kind, data);
@@ -531,8 +536,12 @@ int16_t tk_free_entity_blobs(TkDrawing* drawing, TkEntityHeader* header, TkEntit
   int16_t result = 1;
   for (int i = 0; i < n; ++i) {
     if (image && places[i] == TK_IMAGE_BUFFER) {
-      // The image buffer is a plain block of the application's pixels, not a blob.
-      mem_free(tk_data_get<void*>(data, places[i]));
+      // The image buffer is a plain block of the application's pixels, not a blob; the
+      // application may hold references into it.
+      void* image = tk_data_get<void*>(data, places[i]);
+      if (image && tk_state && tk_state->image_release)
+        tk_state->image_release(image, drawing->user_data);
+      mem_free(image);
       tk_data_put<void*>(data, places[i], nullptr);
       continue;
     }

@@ -403,3 +403,32 @@ TEST(EntityLayoutTest, RowCountsAndEveryRowInsideTheDataRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::pair<void*, TkUserData>> released;
+void note_release(void* image, TkUserData user) { released.emplace_back(image, user); }
+
+TEST_F(EntityRecordTest, AnImagesPixelsAreHandedBackBeforeTheyAreFreed) {
+  ASSERT_NE(tk_class_image(d), 0);
+  TkEntityHeader h;
+  static TkEntityData data;
+  tk_set_user_data(d, 77);
+  released.clear();
+  tk_set_image_release_callback(note_release);
+  make(tk_class_image(d), 1, &h, &data);
+  void* pixels = mem_alloc(300);
+  tk_data_put(&data, TK_IMAGE_BUFFER, pixels);
+  EXPECT_EQ(tk_free_entity_blobs(d, &h, &data), 1);
+  ASSERT_EQ(released.size(), 1u);
+  EXPECT_EQ(released[0].first, pixels);
+  EXPECT_EQ(released[0].second, TkUserData(77));
+  EXPECT_EQ(tk_data_get<void*>(&data, TK_IMAGE_BUFFER), nullptr);
+  // Without a callback the pixels are only freed (the fixture checks nothing is left).
+  tk_set_image_release_callback(nullptr);
+  tk_data_put(&data, TK_IMAGE_BUFFER, mem_alloc(300));
+  EXPECT_EQ(tk_free_entity_blobs(d, &h, &data), 1);
+  EXPECT_EQ(released.size(), 1u);
+}
+
+}  // namespace
