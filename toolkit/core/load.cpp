@@ -83,6 +83,7 @@ int16_t load_table(TkDrawing* d, TkList* list, TkTableCount table, int16_t (*beg
   for (int32_t i = 0; i < count; ++i) {
     Record record;
     std::memset(&record, 0, sizeof record);
+    std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
     uint8_t has_xdata = 0;
     bool ok = read(d, &record, &has_xdata) != 0;
     if (ok && is_pre_r13(d)) ok = tk_next_handle(d, nullptr, 0, &record.handle) != 0;
@@ -273,6 +274,10 @@ int16_t tk_load_layers(TkDrawing* d) {
       [&](TkLayerRecord* r) {
         TkHandle present;
         if (is_dxf(d) && tk_layer_find(d, r->name, &present)) return Keep::skip;
+        // Older files name a layer's linetype by name or table position; one they do not
+        // define draws continuous.
+        if (is_pre_r13(d) && !tk_resolve_linetype_ref(d, &tk_state->pending, &r->linetype))
+          r->linetype = continuous;
         // Layers of external references draw continuous unless the drawing keeps their own
         // settings.
         if (d->header->visretain == 0 && std::strchr(r->name, '|') && has_continuous)

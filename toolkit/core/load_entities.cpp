@@ -458,6 +458,21 @@ bool is_space_block(const TkDrawing* d, const TkBlockRecord* b) {
 
 }  // namespace
 
+int16_t tk_resolve_linetype_ref(TkDrawing* drawing, const TkPendingRefs* refs, TkHandle* out) {
+  if (!drawing->is_dxf && refs->linetype_index == linetype_bylayer_index) {
+    *out = drawing->bylayer_linetype;
+    return 1;
+  }
+  if (!drawing->is_dxf && refs->linetype_index == linetype_byblock_index) {
+    *out = drawing->byblock_linetype;
+    return 1;
+  }
+  TableShape t = shape_of<TkLinetypeRecord>(&drawing->linetypes);
+  bool found = drawing->is_dxf ? find_by_name(t, refs->linetype, out)
+                               : find_by_index(t, refs->linetype_index, out, true);
+  return found ? 1 : 0;
+}
+
 void tk_set_load_flags(TkDrawing* d) {
   bool own_seed = d->has_file_seed != 0;
   uint8_t space = 0, block = 0;

@@ -10,6 +10,7 @@
 
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/error.h"
+#include "toolkit/core/reader_ops.h"
 
 enum : TkError {
   TK_ERR_LOAD_ENTITIES = 55,
@@ -42,6 +43,10 @@ enum : uint16_t {
 // Chooses from the version, the file kind and whether the file has its own handle seed whether
 // loaded entities keep their handles or get fresh ones.
 void tk_set_load_flags(TkDrawing* drawing);
+
+// The linetype a reference of an older drawing names: by name for DXF, by table position for
+// DWG (32767 BYLAYER, 32766 BYBLOCK), the by-linetypes not counted. 0 when there is none.
+int16_t tk_resolve_linetype_ref(TkDrawing* drawing, const TkPendingRefs* refs, TkHandle* out);
 
 // The entities of model and paper space; 1 or 0 with the last error.
 int16_t tk_load_entities(TkDrawing* drawing);

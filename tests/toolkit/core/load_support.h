@@ -140,7 +140,9 @@ struct Script {
   std::vector<FakeEntity> entities;                          // of the two spaces
   std::map<std::string, std::vector<FakeEntity>> block_entities;  // by block name
   std::vector<uint16_t> objects;                             // object kinds
-  bool endless_entities = false;  // a walk that never ends, as a damaged chain would give
+  bool endless_entities = false;
+  // The linetype an older file gives a layer, by layer name: a name, or "#n" for a table index.
+  std::map<std::string, std::string> layer_linetypes;  // a walk that never ends, as a damaged chain would give
 };
 
 struct Call {
@@ -183,6 +185,15 @@ int16_t fill_record(TkDrawing* d, int slot, Record* r) {
   size_t i = read_positions[slot]++;
   std::string name = i < names.size() ? names[i] : "R" + std::to_string(i);
   std::snprintf(r->name, sizeof r->name, "%s", name.c_str());
+  auto linetype = script.layer_linetypes.find(name);
+  if (slot == S_LAYER && linetype != script.layer_linetypes.end()) {
+    TkPendingRefs& p = tk_state->pending;
+    if (linetype->second[0] == '#') {
+      p.linetype_index = static_cast<int16_t>(std::stoi(linetype->second.substr(1)));
+    } else {
+      std::snprintf(p.linetype, sizeof p.linetype, "%s", linetype->second.c_str());
+    }
+  }
   uint64_t h = next_file_handle++;
   for (int b = 7; b >= 0; --b, h >>= 8) r->handle.bytes[b] = static_cast<uint8_t>(h);
   return 1;

@@ -338,6 +338,41 @@ TEST_F(LoadTest, OlderDrawingsNumberTheirRecordsFromTheSeed) {
   tk_close_drawing(d);
 }
 
+TEST_F(LoadTest, OlderLayersTakeTheirLinetypeByNameOrPosition) {
+  for (bool dxf : {true, false}) {
+    SCOPED_TRACE(dxf ? "DXF" : "DWG");
+    Script s;
+    s.version = TK_VERSION_AC1009;
+    s.names[S_LTYPE] = {"CONTINUOUS", "DASHED", "HIDDEN"};
+    s.names[S_LAYER] = {"0", "A", "B", "C", "X|Y"};
+    s.layer_linetypes = {{"A", dxf ? "hidden" : "#2"},
+                         {"B", dxf ? "BYLAYER" : "#32767"},
+                         {"C", dxf ? "MISSING" : "#9"},
+                         {"X|Y", dxf ? "DASHED" : "#1"}};
+    TkDrawing* d = open(padded(dxf ? "  0\nSECTION\n" : "AC1009"), s);
+    ASSERT_NE(d, nullptr) << tk_get_last_error();
+    TkHandle hidden, continuous;
+    ASSERT_TRUE(tk_ltype_find(d, "HIDDEN", &hidden));
+    ASSERT_TRUE(tk_ltype_find(d, "CONTINUOUS", &continuous));
+    const struct {
+      const char* layer;
+      const TkHandle* linetype;
+    } expect[] = {{"A", &hidden},
+                  {"B", &d->bylayer_linetype},
+                  {"C", &continuous},
+                  {"X|Y", &continuous}};  // an external reference's layer while VISRETAIN is 0
+    for (const auto& e : expect) {
+      SCOPED_TRACE(e.layer);
+      TkHandle h;
+      TkLayerRecord layer;
+      ASSERT_TRUE(tk_layer_find(d, e.layer, &h));
+      ASSERT_TRUE(tk_layer_get(d, &h, &layer));
+      EXPECT_EQ(tk_handle_compare(&layer.linetype, e.linetype), 0);
+    }
+    tk_close_drawing(d);
+  }
+}
+
 // ---- Block headers ----
 
 TEST_F(LoadTest, SpaceBlocksLeadTheBlockList) {
