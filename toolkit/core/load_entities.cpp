@@ -38,6 +38,7 @@ enum : size_t {
   vertex_start_width = 32,
   vertex_end_width = 40,
   vertex_bulge = 56,
+  text_attrs_style = 56,  // the style handle within a text-attribute block
 };
 
 // POLYLINE flags that an LWPOLYLINE cannot hold: curve-fit, spline-fit, 3D, mesh, face mesh.
@@ -72,7 +73,7 @@ struct EntityLoad {
   TkList* paper;
   bool fresh_handles;
   bool in_block;
-  RefCache layer, linetype, block, dimstyle;
+  RefCache layer, linetype, block, dimstyle, style;
   PendingPolyline pending;
 };
 
@@ -134,7 +135,8 @@ bool lookup(RefCache* cache, const TableShape& t, const char* name, int16_t inde
     *out = cache->handle;
     return true;
   }
-  bool found = by_name ? find_by_name(t, name, out) : find_by_index(t, index, out, skip_by_linetypes);
+  bool found =
+      by_name ? find_by_name(t, name, out) : find_by_index(t, index, out, skip_by_linetypes);
   if (!found) return false;
   cache->valid = true;
   std::snprintf(cache->name, sizeof cache->name, "%s", by_name ? name : "");
@@ -168,10 +170,11 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
   TkPendingRefs& p = tk_state->pending;
   p.layer[sizeof p.layer - 1] = p.linetype[sizeof p.linetype - 1] = 0;
   p.block[sizeof p.block - 1] = p.dimstyle[sizeof p.dimstyle - 1] = 0;
+  p.text_style[sizeof p.text_style - 1] = 0;
 
   const char* layer_name = p.layer[0] ? p.layer : "0";
-  if (!lookup(&load->layer, shape_of<TkLayerRecord>(&d->layers), layer_name, p.layer_index,
-              by_name, &h->layer)) {
+  if (!lookup(&load->layer, shape_of<TkLayerRecord>(&d->layers), layer_name, p.layer_index, by_name,
+              &h->layer)) {
     if (by_name) {
       if (!create_layer(d, layer_name, &h->layer)) return 0;
     } else {
@@ -188,13 +191,27 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
     h->linetype = d->bylayer_linetype;
   }
 
+  // A text whose style the file does not define is shown in the drawing's first style.
+  size_t style_place = 0;
+  if (h->kind == TK_TEXT) style_place = TK_TEXT_ATTRS + text_attrs_style;
+  if (h->kind == TK_ATTDEF || h->kind == TK_ATTRIB)
+    style_place = TK_ATTDEF_ATTRS + text_attrs_style;
+  if (style_place) {
+    TkHandle style{};
+    TableShape styles = shape_of<TkTextStyleRecord>(&d->styles);
+    if (!lookup(&load->style, styles, p.text_style, p.style_index, by_name, &style) &&
+        list_first(&d->styles))
+      record_handle(list_first(&d->styles), styles, &style);
+    tk_data_put(data, style_place, style);
+  }
+
   size_t block_place = 0;
   if (h->kind == TK_INSERT) block_place = TK_INSERT_BLOCK;
   if (h->kind == TK_DIMENSION) block_place = TK_DIMENSION_BLOCK;
   if (block_place) {
     TkHandle block{};
-    if (!lookup(&load->block, shape_of<TkBlockRecord>(&d->blocks), p.block, p.block_index,
-                by_name, &block)) {
+    if (!lookup(&load->block, shape_of<TkBlockRecord>(&d->blocks), p.block, p.block_index, by_name,
+                &block)) {
       report_unresolved();
       block = TkHandle{};
     }
@@ -415,12 +432,10 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
 
 // A file holds at least one byte per entity or object, so a walk that yields more records than
 // the file has bytes is going round in circles.
-uint32_t walk_bound(const TkDrawing* d) {
-  return d->file ? file_length(d->file) + 1 : 0xFFFFFFFFu;
-}
+uint32_t walk_bound(const TkDrawing* d) { return d->file ? file_length(d->file) + 1 : 0xFFFFFFFFu; }
 
 int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh, bool in_block) {
-  EntityLoad load{d, model, paper, fresh, in_block, {}, {}, {}, {}, {}};
+  EntityLoad load{d, model, paper, fresh, in_block, {}, {}, {}, {}, {}, {}};
   uint32_t bound = walk_bound(d);
   int16_t last_percent = -1;
   bool failed = false;
@@ -509,8 +524,8 @@ int16_t tk_load_block_entities(TkDrawing* drawing) {
     if (is_space_block(drawing, b) || !b->entities || list_count(b->entities) > 0) continue;
     drawing->reading_block = b;
     bool ok = reader_call_begin_block_entities(drawing) &&
-              load_entity_list(drawing, b->entities, b->entities,
-                               drawing->fresh_block_handles != 0, true);
+              load_entity_list(drawing, b->entities, b->entities, drawing->fresh_block_handles != 0,
+                               true);
     drawing->reading_block = nullptr;
     if (!ok) return tk_fail(TK_ERR_LOAD_BLOCK_ENTITIES);
   }

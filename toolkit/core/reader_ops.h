@@ -58,10 +58,12 @@ struct TkPendingRefs {
   char linetype[TK_PENDING_NAME_SIZE];
   char block[TK_PENDING_NAME_SIZE];  // INSERT and DIMENSION
   char dimstyle[TK_PENDING_NAME_SIZE];
+  char text_style[TK_PENDING_NAME_SIZE];  // TEXT, ATTDEF and ATTRIB
   int16_t layer_index;
   int16_t linetype_index;  // 32767 BYLAYER, 32766 BYBLOCK
   int16_t block_index;
   int16_t dimstyle_index;
+  int16_t style_index;
 };
 
 // Object kinds slot 1 gives; any other non-zero kind is read by slot 3.

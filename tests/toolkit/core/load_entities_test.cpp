@@ -1,7 +1,8 @@
 // Tests of the database completion after load, over the recording fake readers: entities land in
 // their space or block, references by name become handles (an undefined layer is created, an
-// unknown block keeps its INSERT), 2D POLYLINEs become LWPOLYLINEs when nothing stands against
-// it, progress stays in its band, objects are stored, and a walk that never ends is cut off.
+// unknown block keeps its INSERT, an unknown text style falls back to the first), 2D POLYLINEs
+// become LWPOLYLINEs when nothing stands against it, progress stays in its band, objects are
+// stored, and a walk that never ends is cut off.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,7 +79,12 @@ TEST_F(CompletionTest, EntitiesFindTheirSpaceLayerAndBlock) {
   insert.block = "door";
   FakeEntity dangling = entity(TK_INSERT);
   dangling.block = "NO_SUCH_BLOCK";
-  s.entities = {entity(TK_LINE, "NOT_DEFINED"), entity(TK_CIRCLE, "walls", 1), insert, dangling};
+  s.names[S_STYLE] = {"Standard", "ROMANS"};
+  FakeEntity romans = entity(TK_TEXT), unknown_style = entity(TK_ATTDEF);
+  romans.style = "romans";
+  unknown_style.style = "NO_SUCH_STYLE";
+  s.entities = {entity(TK_LINE, "NOT_DEFINED"), entity(TK_CIRCLE, "walls", 1), insert, dangling,
+                romans, unknown_style};
   s.block_entities["DOOR"] = {entity(TK_BLOCK), entity(TK_ARC), entity(TK_ENDBLK),
                               entity(TK_LINE)};
   TkDrawing* d = open(s);
@@ -94,7 +100,7 @@ TEST_F(CompletionTest, EntitiesFindTheirSpaceLayerAndBlock) {
 
   std::vector<TkEntityData> datas;
   auto model = headers_of(&d->model_entities, &datas);
-  ASSERT_EQ(model.size(), 3u) << "the INSERT of an unknown block is kept";
+  ASSERT_EQ(model.size(), 5u) << "the INSERT of an unknown block is kept";
   EXPECT_EQ(model[0].kind, TK_LINE);
   EXPECT_EQ(tk_handle_compare(&model[0].layer, &undefined), 0);
   EXPECT_EQ(tk_handle_compare(&model[1].layer, &walls), 0);
@@ -103,6 +109,13 @@ TEST_F(CompletionTest, EntitiesFindTheirSpaceLayerAndBlock) {
   block = tk_data_get<TkHandle>(&datas[2], TK_INSERT_BLOCK);
   EXPECT_TRUE(tk_handle_is_null(&block));
   EXPECT_EQ(error_codes, std::vector<int16_t>{6});
+  TkHandle standard, romans_style;
+  ASSERT_TRUE(tk_style_find(d, "Standard", &standard));
+  ASSERT_TRUE(tk_style_find(d, "ROMANS", &romans_style));
+  TkHandle style = tk_data_get<TkHandle>(&datas[3], TK_TEXT_ATTRS + 56);
+  EXPECT_EQ(tk_handle_compare(&style, &romans_style), 0);
+  style = tk_data_get<TkHandle>(&datas[4], TK_ATTDEF_ATTRS + 56);
+  EXPECT_EQ(tk_handle_compare(&style, &standard), 0) << "an unknown style falls back to the first";
 
   auto paper = headers_of(&d->paper_entities);
   ASSERT_EQ(paper.size(), 1u);

@@ -14,9 +14,9 @@
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/entity.h"
-#include "toolkit/core/object.h"
 #include "toolkit/core/load.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/reader_ops.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
@@ -121,6 +121,7 @@ struct FakeEntity {
   uint8_t flags = 0;
   std::string layer = "0";
   std::string block;
+  std::string style;
   std::map<size_t, double> reals;
   std::map<size_t, uint16_t> words;
 };
@@ -133,16 +134,17 @@ struct Script {
   // overrides it.
   std::map<int, std::vector<std::string>> names;
   std::map<int, int32_t> counts;
-  int fail_slot = 0;  // this operation fails (0: none)
-  int classes = 0;    // class definitions the class walk gives
+  int fail_slot = 0;                     // this operation fails (0: none)
+  int classes = 0;                       // class definitions the class walk gives
   std::vector<std::string> class_names;  // their DXF names, when not made up
   uint32_t progress_end = 0;
-  std::vector<FakeEntity> entities;                          // of the two spaces
+  std::vector<FakeEntity> entities;                               // of the two spaces
   std::map<std::string, std::vector<FakeEntity>> block_entities;  // by block name
-  std::vector<uint16_t> objects;                             // object kinds
+  std::vector<uint16_t> objects;                                  // object kinds
   bool endless_entities = false;
   // The linetype an older file gives a layer, by layer name: a name, or "#n" for a table index.
-  std::map<std::string, std::string> layer_linetypes;  // a walk that never ends, as a damaged chain would give
+  std::map<std::string, std::string>
+      layer_linetypes;  // a walk that never ends, as a damaged chain would give
 };
 
 struct Call {
@@ -267,6 +269,7 @@ inline int16_t fake_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* d
   TkPendingRefs& p = tk_state->pending;
   std::snprintf(p.layer, sizeof p.layer, "%s", e.layer.c_str());
   std::snprintf(p.block, sizeof p.block, "%s", e.block.c_str());
+  std::snprintf(p.text_style, sizeof p.text_style, "%s", e.style.c_str());
   *has_xdata = 0;
   return 1;
 }
@@ -299,12 +302,11 @@ inline int16_t fake_open(TkDrawing* d) {
     return 0;
   }
   if (script.version >= 0) d->version = script.version;
-  for (int slot : {S_LAYER, S_LTYPE, S_APPID, S_STYLE, S_UCS, S_VIEW, S_VPORT, S_DIMSTYLE,
-                   S_BLOCK_HEADER}) {
+  for (int slot :
+       {S_LAYER, S_LTYPE, S_APPID, S_STYLE, S_UCS, S_VIEW, S_VPORT, S_DIMSTYLE, S_BLOCK_HEADER}) {
     auto it = script.counts.find(slot);
-    d->record_counts[table_of(slot)] = it != script.counts.end()
-                                           ? it->second
-                                           : static_cast<int32_t>(script.names[slot].size());
+    d->record_counts[table_of(slot)] =
+        it != script.counts.end() ? it->second : static_cast<int32_t>(script.names[slot].size());
   }
   d->progress_end = script.progress_end;
   return 1;

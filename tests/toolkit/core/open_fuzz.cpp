@@ -24,7 +24,9 @@ int16_t init_open() {
   init_pos = 0;
   return 1;
 }
-int init_getc() { return init_pos < tk_initdata_builtin_size ? tk_initdata_builtin[init_pos++] : -1; }
+int init_getc() {
+  return init_pos < tk_initdata_builtin_size ? tk_initdata_builtin[init_pos++] : -1;
+}
 size_t init_read(void* buffer, size_t n) {
   size_t left = tk_initdata_builtin_size - init_pos;
   if (n > left) n = left;
