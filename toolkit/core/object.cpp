@@ -322,26 +322,13 @@ int16_t tk_object_replace(TkDrawing* drawing, const TkObjectHeader* header,
                           const TkObjectData* data) {
   TkLink* old = object_link(drawing, &header->handle);
   if (!old) return tk_fail(TK_ERR_OBJECT_UNKNOWN);
-  size_t size;
-  uint8_t* r = build_record(drawing, header, data, &size);
-  if (!r) return 0;
-  if (old->size == size) {
-    std::memcpy(tk_link_data(old), r, size);
-    mem_free(r);
-    return 1;
-  }
-  // Another type: a new record in the old one's place, the index pointed at it.
-  TkLink* fresh = record_store_sized(r, size, &drawing->objects, TK_POS_BEFORE, old);
-  mem_free(r);
-  if (!fresh) return 0;
-  hidx_remove(&drawing->index, &header->handle);
-  if (hidx_insert(&drawing->index, &header->handle, fresh) != 1) {
-    mem_free(list_remove(&drawing->objects, fresh));
-    hidx_insert(&drawing->index, &header->handle, old);
-    return tk_fail(TK_ERR_BTREE);
-  }
-  if (drawing->objects.current == old) drawing->objects.current = fresh;
-  mem_free(list_remove(&drawing->objects, old));
+  if (static_cast<const TkObjectHeader*>(tk_link_data(old))->type != header->type)
+    return tk_fail(TK_ERR_OBJECT_OTHER_TYPE);
+  size_t size = sizeof *header + data_size(drawing, header->type);
+  if (old->size != size) return tk_fail(TK_ERR_OBJECT_OTHER_TYPE);
+  auto* r = static_cast<uint8_t*>(tk_link_data(old));
+  std::memcpy(r, header, sizeof *header);
+  std::memcpy(r + sizeof *header, data, size - sizeof *header);
   return 1;
 }
 

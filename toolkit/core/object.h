@@ -20,6 +20,7 @@ enum : TkError {
   TK_ERR_OBJECT_UNKNOWN = 168,
   TK_ERR_OBJECT_FREE = 169,
   TK_ERR_OBJECT_UNLINK = 170,
+  TK_ERR_OBJECT_OTHER_TYPE = 205,
 };
 
 // Object types with a number of their own; class-registered objects carry their class number.
@@ -148,6 +149,8 @@ int16_t tk_object_get(TkDrawing* drawing, const TkHandle* handle, TkObjectHeader
 // The stored object takes over the blobs of header and data.
 int16_t tk_object_add(TkDrawing* drawing, const TkObjectHeader* header, const TkObjectData* data);
 int16_t tk_object_delete(TkDrawing* drawing, const TkHandle* handle);
+// Rewrites the stored object of the header's handle in place; 205 for an object of another
+// type.
 int16_t tk_object_replace(TkDrawing* drawing, const TkObjectHeader* header,
                           const TkObjectData* data);
 int16_t tk_object_free_data(TkDrawing* drawing, TkObjectHeader* header, TkObjectData* data);

@@ -241,6 +241,15 @@ TEST_F(ObjectListTest, AddGetReplaceAndDelete) {
   ASSERT_EQ(tk_object_get(d, &h.handle, &got, &back), 1);
   EXPECT_EQ(back.xrecord.item_count, 4u);
 
+  TkObjectHeader other = h;
+  other.type = TK_OBJ_GROUP;
+  EXPECT_EQ(tk_object_replace(d, &other, &data), 0);
+  EXPECT_EQ(tk_get_last_error(), TK_ERR_OBJECT_OTHER_TYPE);
+  other = h;
+  other.handle = H(0x922);
+  EXPECT_EQ(tk_object_replace(d, &other, &data), 0);
+  EXPECT_EQ(tk_get_last_error(), TK_ERR_OBJECT_UNKNOWN);
+
   TkHandle first{};
   ASSERT_EQ(tk_object_first_of_type(d, h.type, &first), 1);
 
