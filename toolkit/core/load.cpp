@@ -49,6 +49,12 @@ int32_t declared_count(const TkDrawing* d, TkTableCount table) {
   return n > 0 ? n : 0;
 }
 
+// Every record takes at least one byte of the file, so a count beyond the file's length is
+// damage; refusing it keeps a reader that never runs dry from looping for a count of billions.
+bool count_fits(const TkDrawing* d, int32_t count) {
+  return !d->file || static_cast<uint32_t>(count) <= file_length(d->file);
+}
+
 // What a table record owns besides its bytes; freed when the record is dropped or its table is
 // given up.
 void free_owned(TkLinetypeRecord* r) { blob_free(r->xdata), blob_free(r->reactors); }
@@ -76,6 +82,7 @@ template <typename Record, typename Read, typename Decide>
 int16_t load_table(TkDrawing* d, TkList* list, TkTableCount table, int16_t (*begin)(TkDrawing*),
                    Read read, Decide decide) {
   int32_t count = declared_count(d, table);
+  if (!count_fits(d, count)) return 0;
   if (!begin(d) && count > 0) {
     free_table<Record>(list);
     return 0;
@@ -400,6 +407,7 @@ int16_t tk_load_block_headers(TkDrawing* d) {
   } model, paper;
 
   int32_t count = declared_count(d, TK_COUNT_BLOCK);
+  if (!count_fits(d, count)) return 0;
   if (!reader_call_begin_block_headers(d) && count > 0) return 0;
   for (int32_t i = 0; i < count; ++i) {
     TkBlockRecord record;

@@ -289,7 +289,7 @@ TEST_F(LoadTest, VportTableIsLimitedTo5000Records) {
     SCOPED_TRACE(n);
     Script s;
     s.counts[S_VPORT] = n;
-    TkDrawing* d = open(padded("AC1015"), s);
+    TkDrawing* d = open(padded("AC1015", 6000), s);
     if (n > TK_MAX_VPORTS) {
       EXPECT_EQ(d, nullptr);
       EXPECT_EQ(tk_get_last_error(), TK_ERR_LOAD_VPORTS);
@@ -370,6 +370,21 @@ TEST_F(LoadTest, OlderLayersTakeTheirLinetypeByNameOrPosition) {
       EXPECT_EQ(tk_handle_compare(&layer.linetype, e.linetype), 0);
     }
     tk_close_drawing(d);
+  }
+}
+
+TEST_F(LoadTest, CountsBeyondTheFilesLengthAreRefused) {
+  const struct {
+    int slot;
+    TkError error;
+  } tables[] = {{S_LAYER, TK_ERR_LOAD_LAYERS}, {S_UCS, TK_ERR_LOAD_UCSS},
+                {S_BLOCK_HEADER, TK_ERR_LOAD_BLOCK_HEADERS}};
+  for (const auto& t : tables) {
+    SCOPED_TRACE(t.slot);
+    Script s;
+    s.counts[t.slot] = 2000000000;
+    EXPECT_EQ(open(padded("AC1015"), s), nullptr);
+    EXPECT_EQ(tk_get_last_error(), t.error);
   }
 }
 
