@@ -118,6 +118,7 @@ struct TkDrawing {
   TkHandle named_objects;
   TkHandle group_dictionary;
   TkHandle mlinestyle_dictionary;
+  TkHandle plotstyle_dictionary;  // "ACAD_PLOTSTYLENAME" of the named-object dictionary
   // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
   TkList pspace_viewports;
 };

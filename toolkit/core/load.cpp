@@ -544,6 +544,11 @@ TkDrawing* tk_open_drawing(const char* path, uint8_t load_mode, int16_t upgrade)
     if (!step.run(d)) return fail_open(d);
   }
   (void)upgrade;
+  // Text DXF of AC1015 names its plot styles through the named-object dictionary; a drawing
+  // without them still loads.
+  if (d->file_kind == TK_FILE_TEXT_DXF && d->version == TK_VERSION_AC1015 &&
+      tk_state->load_continue == 1)
+    tk_find_plotstyle_dictionary(d);
 
   file_close(d->file);
   d->file = nullptr;

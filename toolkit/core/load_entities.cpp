@@ -653,3 +653,11 @@ int16_t tk_add_default_objects_on_load(TkDrawing* drawing) {
   if (drawing->version >= TK_VERSION_AC1012) return 1;
   return tk_create_default_objects(drawing, nullptr);
 }
+
+int16_t tk_find_plotstyle_dictionary(TkDrawing* drawing) {
+  TkHandle named = drawing->named_objects;
+  if (tk_handle_is_null(&named) &&
+      !tk_object_first_of_type(drawing, TK_OBJ_DICTIONARY, &named))
+    return 0;
+  return tk_dict_lookup(drawing, &named, "ACAD_PLOTSTYLENAME", &drawing->plotstyle_dictionary);
+}

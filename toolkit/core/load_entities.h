@@ -59,5 +59,9 @@ int16_t tk_load_objects(TkDrawing* drawing);
 // multiline-style dictionaries and the multiline style "Standard", under the four handles given
 // (named objects, groups, multiline styles, the style) or fresh ones. All or nothing.
 int16_t tk_create_default_objects(TkDrawing* drawing, const TkHandle* handles);
+// Keeps the handle of the named-object dictionary's "ACAD_PLOTSTYLENAME" entry; 0 when there is
+// none. The named-object dictionary is the first dictionary of a file that does not name it.
+int16_t tk_find_plotstyle_dictionary(TkDrawing* drawing);
+
 // The load step: older drawings only.
 int16_t tk_add_default_objects_on_load(TkDrawing* drawing);

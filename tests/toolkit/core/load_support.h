@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/entity.h"
@@ -141,6 +142,8 @@ struct Script {
   std::vector<FakeEntity> entities;                               // of the two spaces
   std::map<std::string, std::vector<FakeEntity>> block_entities;  // by block name
   std::vector<uint16_t> objects;                                  // object kinds
+  // Entries of the dictionaries among them, by position in `objects`: name and handle value.
+  std::map<size_t, std::vector<std::pair<std::string, uint64_t>>> dictionary_entries;
   bool endless_entities = false;
   // The linetype an older file gives a layer, by layer name: a name, or "#n" for a table index.
   std::map<std::string, std::string>
@@ -289,10 +292,24 @@ inline int16_t fake_next_object_kind(TkDrawing* d) {
 }
 
 template <int Slot>
-int16_t fake_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData*, uint8_t* has_xdata) {
+int16_t fake_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, uint8_t* has_xdata) {
   *has_xdata = 0;
   if (!record_call(d, Slot)) return 0;
   next_handle(&h->handle);
+  auto entries = script.dictionary_entries.find(object_position - 1);
+  if (Slot == S_DICTIONARY && entries != script.dictionary_entries.end()) {
+    data->dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(data->dictionary.entries);
+    for (const auto& [name, value] : entries->second) {
+      TkDictEntry e{};
+      std::snprintf(e.name, sizeof e.name, "%s", name.c_str());
+      uint64_t v = value;
+      for (int b = 7; b >= 0; --b, v >>= 8) e.object.bytes[b] = static_cast<uint8_t>(v);
+      tk_dict_entry_write(w, &e);
+    }
+    blob_close_write(w);
+    data->dictionary.entry_count = static_cast<uint32_t>(entries->second.size());
+  }
   return 1;
 }
 
