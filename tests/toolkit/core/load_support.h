@@ -300,6 +300,7 @@ int16_t fake_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, ui
   if (Slot == S_DICTIONARY && entries != script.dictionary_entries.end()) {
     data->dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
     TkBlob* w = blob_create(data->dictionary.entries);
+    if (!w) return 0;  // out of memory, as a reader would report it
     for (const auto& [name, value] : entries->second) {
       TkDictEntry e{};
       std::snprintf(e.name, sizeof e.name, "%s", name.c_str());

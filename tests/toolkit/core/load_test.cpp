@@ -209,29 +209,56 @@ TEST_F(LoadTest, ReaderMayNameAPreciseOpenFailure) {
 }
 
 TEST_F(LoadTest, EveryFailedAllocationDuringOpenFreesAllAndClosesTheFile) {
-  Script s;
-  s.version = TK_VERSION_AC1009;
+  // An older drawing (handles from the seed, default objects) and a newer one with entities in
+  // a block, an undefined layer and a polyline turned into an LWPOLYLINE.
+  Script older;
+  older.version = TK_VERSION_AC1009;
   for (int slot : {S_LTYPE, S_LAYER, S_VPORT, S_APPID, S_STYLE, S_BLOCK_HEADER, S_DIMSTYLE})
-    s.names[slot] = {"ONE", "TWO"};
+    older.names[slot] = {"ONE", "TWO"};
+  Script newer = older;
+  newer.version = TK_VERSION_AC1015;
+  newer.classes = 1;
+  newer.class_names = {"LWPOLYLINE"};
+  newer.objects = {TK_OBJ_DICTIONARY};
+  newer.dictionary_entries[0] = {{"ACAD_PLOTSTYLENAME", 0x99}};
+  FakeEntity line, poly, vertex, seqend;
+  line.kind = TK_LINE;
+  line.layer = "UNDEFINED";
+  poly.kind = TK_POLYLINE;
+  vertex.kind = TK_VERTEX;
+  vertex.reals[56] = 0.5;
+  seqend.kind = TK_SEQEND;
+  FakeEntity second = vertex;
+  second.reals[0] = 1.0;
+  newer.entities = {line, poly, vertex, second, seqend};
+  newer.block_entities["ONE"] = {line};
+  tk_state->convert_polylines = 1;
+
   mem_files["drawing"] = bytes_of(padded("  0\nSECTION\n"));
   long live_before = counts.live;
-  bool opened = false;
-  for (long fail_at = 0; !opened && fail_at < 10000; ++fail_at) {
-    SCOPED_TRACE(fail_at);
-    install_fake_readers(s);
-    counts.fail_at = counts.calls + fail_at;
-    TkDrawing* d = tk_open_drawing("drawing", 1, 0);
-    counts.fail_at = -1;
-    EXPECT_TRUE(open_files.empty());
-    if (d) {
-      opened = true;
-      tk_close_drawing(d);
-    } else {
-      EXPECT_NE(tk_get_last_error(), TK_ERR_NONE);
+  for (const Script* s : {&older, &newer}) {
+    bool opened = false;
+    for (long fail_at = 0; !opened && fail_at < 10000; ++fail_at) {
+      SCOPED_TRACE(fail_at);
+      install_fake_readers(*s);
+      counts.fail_at = counts.calls + fail_at;
+      TkDrawing* d = tk_open_drawing("drawing", 1, 0);
+      counts.fail_at = -1;
+      EXPECT_TRUE(open_files.empty());
+      if (d) {
+        opened = true;
+        if (s == &newer) {
+          EXPECT_EQ(list_count(&d->model_entities), 2);
+        }
+        tk_close_drawing(d);
+      } else {
+        EXPECT_NE(tk_get_last_error(), TK_ERR_NONE);
+      }
+      ASSERT_EQ(counts.live, live_before);
     }
-    EXPECT_EQ(counts.live, live_before);
+    EXPECT_TRUE(opened);
   }
-  EXPECT_TRUE(opened);
+  tk_state->convert_polylines = 0;
 }
 
 // ---- Table loaders ----
