@@ -14,6 +14,7 @@ struct TkHeader;
 struct TkFile;
 struct TkDisplayState;
 struct TkReaderOps;
+struct TkBlockRecord;
 
 enum : int {
   TK_MAX_CHILD_DRAWINGS = 512,
@@ -105,4 +106,19 @@ struct TkDrawing {
   uint16_t output_version;
   // The plot style new layers take (the "Normal" placeholder once the layout objects exist).
   TkHandle default_plot_style;
+  // The file range load progress is measured over (the entity sections), as the reader set it.
+  uint32_t progress_start;
+  uint32_t progress_end;
+  // Whether entities of the two spaces and of block definitions get fresh handles on load.
+  uint8_t fresh_space_handles;
+  uint8_t fresh_block_handles;
+  // The block whose entities the reader is asked for next (borrowed: a record of `blocks`).
+  const TkBlockRecord* reading_block;
+  // The named-object dictionary and its group and multiline-style dictionaries.
+  TkHandle named_objects;
+  TkHandle group_dictionary;
+  TkHandle mlinestyle_dictionary;
+  TkHandle plotstyle_dictionary;  // "ACAD_PLOTSTYLENAME" of the named-object dictionary
+  // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
+  TkList pspace_viewports;
 };

@@ -7,44 +7,13 @@
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/defaults.h"
+#include "toolkit/core/free.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/symtab.h"
 
 namespace {
-
-// Frees what the records of one table own (extended data and reactor blobs) and the records.
-template <typename Record, typename FreeOwned>
-void free_table(TkList* list, FreeOwned free_owned) {
-  for (TkLink* l = list_first(list); l; l = l->next)
-    free_owned(static_cast<Record*>(tk_link_data(l)));
-  list_free_links(list);
-}
-
-template <typename Record>
-void free_reactors(Record* r) {
-  blob_free(r->reactors);
-}
-
-template <typename Record>
-void free_xdata_and_reactors(Record* r) {
-  blob_free(r->xdata);
-  blob_free(r->reactors);
-}
-
-void free_blocks(TkDrawing* d) {
-  for (TkLink* l = list_first(&d->blocks); l; l = l->next) {
-    auto* b = static_cast<TkBlockRecord*>(tk_link_data(l));
-    blob_free(b->first_blob);
-    blob_free(b->second_blob);
-    blob_free(b->references);
-    // The space blocks point at the drawing's own entity lists, freed below.
-    if (b->entities != &d->model_entities && b->entities != &d->paper_entities)
-      list_free(b->entities);
-  }
-  list_free_links(&d->blocks);
-}
 
 // Everything a drawing owns, children first; safe on a partly built drawing.
 void free_drawing(TkDrawing* d) {
@@ -53,19 +22,20 @@ void free_drawing(TkDrawing* d) {
     d->children[i] = nullptr;
   }
   d->child_count = 0;
-  list_free_links(&d->objects);
-  free_blocks(d);
-  list_free_links(&d->model_entities);
-  list_free_links(&d->paper_entities);
-  list_free_links(&d->classes);
-  free_table<TkDimStyleRecord>(&d->dimstyles, free_reactors<TkDimStyleRecord>);
-  free_table<TkTextStyleRecord>(&d->styles, free_reactors<TkTextStyleRecord>);
-  free_table<TkViewRecord>(&d->views, free_reactors<TkViewRecord>);
-  free_table<TkAppIdRecord>(&d->appids, free_xdata_and_reactors<TkAppIdRecord>);
-  free_table<TkUcsRecord>(&d->ucss, free_reactors<TkUcsRecord>);
-  free_table<TkVportRecord>(&d->vports, free_xdata_and_reactors<TkVportRecord>);
-  free_table<TkLayerRecord>(&d->layers, free_xdata_and_reactors<TkLayerRecord>);
-  free_table<TkLinetypeRecord>(&d->linetypes, free_xdata_and_reactors<TkLinetypeRecord>);
+  tk_free_object_list(d);
+  tk_free_block_list(d);
+  tk_free_entity_list(d, &d->model_entities);
+  tk_free_entity_list(d, &d->paper_entities);
+  tk_free_pspace_viewport_list(d);
+  tk_free_class_list(d);
+  tk_free_dimstyle_list(d);
+  tk_free_style_list(d);
+  tk_free_view_list(d);
+  tk_free_appid_list(d);
+  tk_free_ucs_list(d);
+  tk_free_vport_list(d);
+  tk_free_layer_list(d);
+  tk_free_ltype_list(d);
   hidx_free_all(&d->index);
   mem_free(d->header);
   mem_free(d);

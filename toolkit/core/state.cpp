@@ -10,6 +10,7 @@
 #include "toolkit/core/codepage_names.h"
 #include "toolkit/core/font.h"
 #include "toolkit/core/initdata.h"
+#include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 
 TkState* tk_state = nullptr;
@@ -230,6 +231,7 @@ int16_t tk_init_core(const char* init_file, uint16_t use_hooks, uint16_t* status
   // Cleared, unlike the original record: a field nobody has set yet reads as null, never as
   // whatever the allocator left there.
   std::memset(s, 0, sizeof *s);
+  tk_matrix_identity(s->view_matrix);
   tk_state = s;
   s->init_open = app_hooks.open;
   s->init_getc = app_hooks.getc;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "toolkit/core/error.h"
+#include "toolkit/core/reader_ops.h"
 
 struct TkFont;
 struct TkTrueTypeRequest;
@@ -32,6 +33,8 @@ using TkFindFileFn = void (*)(const char* name, char* out, TkUserData user);
 using TkFindTrueTypeFn = void (*)(TkTrueTypeRequest* request, TkUserData user);
 using TkErrorCallback = void (*)(int16_t code);
 using TkProgressCallback = void (*)(int16_t percent, TkUserData user);
+// Hears of an IMAGE entity's pixel buffer just before the toolkit frees it.
+using TkImageReleaseFn = void (*)(void* image, TkUserData user);
 
 // Init-data hooks: open gives 1 when the data can be read; getc gives the next byte or -1; read
 // fills up to n bytes and gives how many it filled.
@@ -69,6 +72,11 @@ struct TkState {
   uint8_t* write_buffer;
   uint8_t* xdata_read_buffer;
   uint8_t* xdata_write_buffer;
+  TkReaderOps dwg_readers;
+  TkReaderOps dxf_readers;
+  TkPendingRefs pending;  // filled by the entity reader, resolved by the entity loader
+  // While set, a 2D POLYLINE that an LWPOLYLINE can hold is loaded as one.
+  uint8_t convert_polylines;
   uint16_t blob_chunk_size;
   double distance_tolerance;
   double angle_tolerance;
@@ -90,6 +98,10 @@ struct TkState {
   uint8_t* font_data[TK_BUILTIN_FONTS];
   uint32_t font_data_size[TK_BUILTIN_FONTS];
   TkFont* builtin_fonts[TK_BUILTIN_FONTS];
+  TkImageReleaseFn image_release;
+  // The display's current view, row-major, applied by tk_vec3_transform_view; the identity
+  // until the display sets one.
+  double view_matrix[16];
 };
 
 // Null while the toolkit is not started.
@@ -101,6 +113,8 @@ void tk_set_initdata_read_callback(TkInitReadFn fn);
 void tk_set_initdata_close_callback(TkInitCloseFn fn);
 // The application's error callback (code 2 out of memory, 5 bad stored length).
 void tk_set_error_callback(TkErrorCallback fn);
+// Takes effect on the started toolkit.
+void tk_set_image_release_callback(TkImageReleaseFn fn);
 
 // Starts the toolkit from the init data in the named file, or through the hooks when use_hooks
 // is 1. 1 when ready; 0 with the reason in status, and nothing left allocated.

@@ -1,0 +1,663 @@
+// Storing the entities and objects a reader delivers into the drawing: references resolved to
+// handles through one-entry caches, missing layers created, 2D POLYLINEs turned into LWPOLYLINEs,
+// progress reported within its band, and every walk bounded so a damaged file cannot loop.
+#include "toolkit/core/load_entities.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+#include "toolkit/core/blob.h"
+#include "toolkit/core/class_list.h"
+#include "toolkit/core/drawing_life.h"
+#include "toolkit/core/entity.h"
+#include "toolkit/core/entity_list.h"
+#include "toolkit/core/free.h"
+#include "toolkit/core/hidx.h"
+#include "toolkit/core/list.h"
+#include "toolkit/core/load.h"
+#include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
+#include "toolkit/core/reader_ops.h"
+#include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
+
+namespace {
+
+constexpr uint8_t TK_ENTITY_PAPER_SPACE = 1;  // header flag bit of an entity in paper space
+constexpr int16_t linetype_bylayer_index = 32767;
+constexpr int16_t linetype_byblock_index = 32766;
+
+// POLYLINE and VERTEX data places the conversion reads.
+enum : size_t {
+  polyline_elevation = 0,
+  polyline_start_width = 8,
+  polyline_end_width = 16,
+  polyline_flags = 34,
+  vertex_start_width = 32,
+  vertex_end_width = 40,
+  vertex_bulge = 56,
+  text_attrs_style = 56,  // the style handle within a text-attribute block
+};
+
+// POLYLINE flags that an LWPOLYLINE cannot hold: curve-fit, spline-fit, 3D, mesh, face mesh.
+constexpr uint16_t polyline_not_2d = 2 | 4 | 8 | 16 | 64;
+
+// The last record a kind of reference asked for and the handle it gave.
+struct RefCache {
+  bool valid = false;
+  char name[TK_PENDING_NAME_SIZE] = {};
+  int16_t index = -1;
+  TkHandle handle{};
+};
+
+// A POLYLINE stored as read while its VERTEXes come, turned into one LWPOLYLINE at its SEQEND
+// when nothing stands against it.
+struct PendingPolyline {
+  TkLink* polyline = nullptr;  // the stored POLYLINE; null while none is pending
+  TkList* list = nullptr;
+  TkBlob* vertices = nullptr;  // per vertex x, y, bulge, start and end width
+  uint32_t count = 0;
+  bool bulge_seen = false;
+  bool widths_differ = false;
+  bool cannot_convert = false;
+  double start_width = 0;
+  double end_width = 0;
+  double last[3] = {};
+};
+
+struct EntityLoad {
+  TkDrawing* d;
+  TkList* model;
+  TkList* paper;
+  bool fresh_handles;
+  bool in_block;
+  RefCache layer, linetype, block, dimstyle, style;
+  PendingPolyline pending;
+};
+
+// Where a table's records keep their name and handle.
+struct TableShape {
+  TkList* list;
+  size_t name;
+  size_t handle;
+};
+
+template <typename Record>
+TableShape shape_of(TkList* list) {
+  return TableShape{list, offsetof(Record, name), offsetof(Record, handle)};
+}
+
+const char* record_name(const TkLink* l, const TableShape& t) {
+  return static_cast<const char*>(tk_link_data(l)) + t.name;
+}
+
+void record_handle(const TkLink* l, const TableShape& t, TkHandle* out) {
+  std::memcpy(out, static_cast<const char*>(tk_link_data(l)) + t.handle, sizeof *out);
+}
+
+bool find_by_name(const TableShape& t, const char* name, TkHandle* out) {
+  for (const TkLink* l = list_first(t.list); l; l = l->next) {
+    if (l->size < t.name + 1) continue;
+    if (tk_name_compare(record_name(l, t), name) == 0) {
+      record_handle(l, t, out);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool is_by_linetype(const char* name) {
+  return tk_name_compare(name, "BYLAYER") == 0 || tk_name_compare(name, "BYBLOCK") == 0;
+}
+
+// The record at a table index, counting as older files do (the by-linetypes are not in their
+// tables).
+bool find_by_index(const TableShape& t, int16_t index, TkHandle* out, bool skip_by_linetypes) {
+  if (index < 0) return false;
+  int16_t n = 0;
+  for (const TkLink* l = list_first(t.list); l; l = l->next) {
+    if (skip_by_linetypes && is_by_linetype(record_name(l, t))) continue;
+    if (n++ == index) {
+      record_handle(l, t, out);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Looks a reference up by name or by index through its one-entry cache; found reports whether
+// the record exists.
+bool lookup(RefCache* cache, const TableShape& t, const char* name, int16_t index, bool by_name,
+            TkHandle* out, bool skip_by_linetypes = false) {
+  if (cache->valid && (by_name ? tk_name_compare(cache->name, name) == 0 : cache->index == index)) {
+    *out = cache->handle;
+    return true;
+  }
+  bool found =
+      by_name ? find_by_name(t, name, out) : find_by_index(t, index, out, skip_by_linetypes);
+  if (!found) return false;
+  cache->valid = true;
+  std::snprintf(cache->name, sizeof cache->name, "%s", by_name ? name : "");
+  cache->index = index;
+  cache->handle = *out;
+  return true;
+}
+
+void report_unresolved() {
+  if (tk_state->error_callback) tk_state->error_callback(6);
+}
+
+// A layer the file names without defining it is made with the defaults, so the entity keeps its
+// layer and the user sees it in the layer list.
+int16_t create_layer(TkDrawing* d, const char* name, TkHandle* out) {
+  TkLayerRecord record;
+  tk_init_layer_record(d, &record);
+  std::snprintf(record.name, sizeof record.name, "%s", name);
+  if (!tk_next_handle(d, nullptr, 0, &record.handle)) return 0;
+  if (!record_store_indexed(&record.handle, &d->index, &record, sizeof record, &d->layers,
+                            TK_POS_END, nullptr))
+    return 0;
+  *out = record.handle;
+  return 1;
+}
+
+int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* data) {
+  TkDrawing* d = load->d;
+  bool by_name = d->is_dxf != 0;
+  if (!by_name && d->version >= TK_VERSION_AC1012) return 1;  // handles already
+  TkPendingRefs& p = tk_state->pending;
+  p.layer[sizeof p.layer - 1] = p.linetype[sizeof p.linetype - 1] = 0;
+  p.block[sizeof p.block - 1] = p.dimstyle[sizeof p.dimstyle - 1] = 0;
+  p.text_style[sizeof p.text_style - 1] = 0;
+
+  const char* layer_name = p.layer[0] ? p.layer : "0";
+  if (!lookup(&load->layer, shape_of<TkLayerRecord>(&d->layers), layer_name, p.layer_index, by_name,
+              &h->layer)) {
+    if (by_name) {
+      if (!create_layer(d, layer_name, &h->layer)) return 0;
+    } else {
+      h->layer = TkHandle{};
+    }
+  }
+
+  if (!by_name && p.linetype_index == linetype_bylayer_index) {
+    h->linetype = d->bylayer_linetype;
+  } else if (!by_name && p.linetype_index == linetype_byblock_index) {
+    h->linetype = d->byblock_linetype;
+  } else if (!lookup(&load->linetype, shape_of<TkLinetypeRecord>(&d->linetypes), p.linetype,
+                     p.linetype_index, by_name, &h->linetype, true)) {
+    h->linetype = d->bylayer_linetype;
+  }
+
+  // A text whose style the file does not define is shown in the drawing's first style.
+  size_t style_place = 0;
+  if (h->kind == TK_TEXT) style_place = TK_TEXT_ATTRS + text_attrs_style;
+  if (h->kind == TK_ATTDEF || h->kind == TK_ATTRIB)
+    style_place = TK_ATTDEF_ATTRS + text_attrs_style;
+  if (style_place) {
+    TkHandle style{};
+    TableShape styles = shape_of<TkTextStyleRecord>(&d->styles);
+    if (!lookup(&load->style, styles, p.text_style, p.style_index, by_name, &style) &&
+        list_first(&d->styles))
+      record_handle(list_first(&d->styles), styles, &style);
+    tk_data_put(data, style_place, style);
+  }
+
+  size_t block_place = 0;
+  if (h->kind == TK_INSERT) block_place = TK_INSERT_BLOCK;
+  if (h->kind == TK_DIMENSION) block_place = TK_DIMENSION_BLOCK;
+  if (block_place) {
+    TkHandle block{};
+    if (!lookup(&load->block, shape_of<TkBlockRecord>(&d->blocks), p.block, p.block_index, by_name,
+                &block)) {
+      report_unresolved();
+      block = TkHandle{};
+    }
+    tk_data_put(data, block_place, block);
+  }
+  if (h->kind == TK_DIMENSION) {
+    TkHandle style{};
+    const char* name = p.dimstyle[0] ? p.dimstyle : "*UNNAMED";
+    bool unnamed = by_name && tk_name_compare(name, "*UNNAMED") == 0;
+    if (!unnamed && !lookup(&load->dimstyle, shape_of<TkDimStyleRecord>(&d->dimstyles), name,
+                            p.dimstyle_index, by_name, &style)) {
+      report_unresolved();
+      style = TkHandle{};
+    }
+    tk_data_put(data, TK_DIMENSION_STYLE, style);
+  }
+  return 1;
+}
+
+// Stores the entity at the end of the list with its bookkeeping (handle index, block
+// references, paper-space viewports) and gives its record. The stored record owns the entity's
+// blobs from then on; on failure they are freed here.
+TkLink* store_entity(TkDrawing* d, TkList* list, TkEntityHeader* h, TkEntityData* data) {
+  // An INSERT of a block the file never defined keeps its place in the drawing rather than
+  // failing the whole load.
+  if (tk_add_entity_flags(d, list, h, data, TK_PACK_KEEP_UNRESOLVED)) return list_last(list);
+  TkError error = tk_state->last_error;
+  tk_free_entity_blobs(d, h, data);
+  tk_fail(error ? error : TK_ERR_ADD_ENTITY);
+  return nullptr;
+}
+
+void drop_pending(PendingPolyline* p) {
+  blob_free(p->vertices);
+  *p = PendingPolyline{};
+}
+
+int16_t start_pending(TkDrawing* d, PendingPolyline* p, TkLink* stored, TkList* list,
+                      const TkEntityData* data) {
+  p->polyline = stored;
+  p->list = list;
+  p->count = 0;
+  p->bulge_seen = p->cannot_convert = false;
+  p->start_width = tk_data_get<double>(data, polyline_start_width);
+  p->end_width = tk_data_get<double>(data, polyline_end_width);
+  p->widths_differ = p->start_width != p->end_width;
+  // A class-less drawing has no LWPOLYLINE to turn into.
+  p->cannot_convert = tk_class_lwpolyline(d) == 0;
+  p->vertices = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  if (!p->vertices) return 0;
+  return 1;
+}
+
+int16_t add_pending_vertex(PendingPolyline* p, const TkEntityHeader* h, const TkEntityData* data) {
+  double point[3];
+  for (int i = 0; i < 3; ++i) point[i] = tk_data_get<double>(data, 8 * i);
+  if (p->count > 0 && std::memcmp(point, p->last, sizeof point) == 0) p->cannot_convert = true;
+  if (h->xdata || (tk_data_get<uint16_t>(data, TK_VERTEX_FLAGS) & 2)) p->cannot_convert = true;
+  double sw = tk_data_get<double>(data, vertex_start_width);
+  double ew = tk_data_get<double>(data, vertex_end_width);
+  if ((sw != 0 && sw != p->start_width) || (ew != 0 && ew != p->start_width))
+    p->widths_differ = true;
+  double bulge = tk_data_get<double>(data, vertex_bulge);
+  if (bulge != 0) p->bulge_seen = true;
+  std::memcpy(p->last, point, sizeof point);
+  ++p->count;
+  if (p->cannot_convert) return 1;
+  TkBlob* w = blob_open_append(p->vertices);
+  if (!w) return 0;
+  double values[5] = {point[0], point[1], bulge, sw != 0 ? sw : p->start_width,
+                      ew != 0 ? ew : p->end_width};
+  int16_t ok = blob_write(w, values, sizeof values);
+  return blob_close_append(w) && ok;
+}
+
+// Replaces the stored POLYLINE and its VERTEXes by one LWPOLYLINE under the POLYLINE's handle.
+int16_t convert_pending(TkDrawing* d, PendingPolyline* p) {
+  TkEntityHeader h{};
+  TkEntityData poly;
+  if (!entity_unpack(p->polyline, &h, &poly, nullptr, nullptr)) return 0;
+
+  uint16_t pflags = tk_data_get<uint16_t>(&poly, polyline_flags);
+  uint16_t flags = 0;
+  if (h.flags & TK_ENTITY_EXTRUDED) flags |= TK_LWPL_EXTRUDED;
+  if (std::fabs(h.thickness) >= 1e-10) {
+    flags |= TK_LWPL_THICKNESS;
+  } else {
+    h.thickness = 0.0;
+  }
+  double elevation = tk_data_get<double>(&poly, polyline_elevation);
+  if (std::fabs(elevation) >= 1e-10) {
+    flags |= TK_LWPL_ELEVATION;
+  } else {
+    elevation = 0.0;
+  }
+  double width = p->start_width;
+  if (!p->widths_differ && std::fabs(width) >= 1e-10) flags |= TK_LWPL_CONSTANT_WIDTH;
+  if (p->widths_differ) flags |= TK_LWPL_WIDTHS;
+  if (p->bulge_seen) flags |= TK_LWPL_BULGES;
+  if (pflags & 128) flags |= TK_LWPL_PLINEGEN;
+  if (pflags & 1) flags |= TK_LWPL_CLOSED;
+
+  TkBlob* out = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = out ? blob_create(out) : nullptr;
+  TkBlob* r = w ? blob_open_read(p->vertices) : nullptr;
+  bool ok = r != nullptr;
+  for (uint32_t i = 0; ok && i < p->count; ++i) {
+    double v[5];
+    ok = blob_read(r, v, sizeof v) && blob_write(w, v, 16) &&
+         (!(flags & TK_LWPL_BULGES) || blob_write(w, &v[2], 8)) &&
+         (!(flags & TK_LWPL_WIDTHS) || blob_write(w, &v[3], 16));
+  }
+  if (r) blob_close(r);
+  if (w && !blob_close_write(w)) ok = false;
+  if (!ok) {
+    blob_free(out);
+    return 0;
+  }
+
+  TkEntityData data;
+  std::memset(data.bytes, 0, sizeof data.bytes);
+  tk_data_put(&data, TK_LWPOLYLINE_FLAGS, flags);
+  tk_data_put(&data, TK_LWPOLYLINE_COUNT, p->count);
+  tk_data_put(&data, TK_LWPOLYLINE_WIDTH, (flags & TK_LWPL_CONSTANT_WIDTH) ? width : 0.0);
+  tk_data_put(&data, TK_LWPOLYLINE_ELEVATION, elevation);
+  tk_data_put(&data, TK_LWPOLYLINE_VERTICES, out);
+  h.kind = tk_class_lwpolyline(d);
+
+  // Take the POLYLINE and its VERTEXes out; the POLYLINE's own blobs pass to the LWPOLYLINE.
+  TkList* list = p->list;
+  TkLink* next = p->polyline->next;
+  if (!tk_delete_entity(d, list, &h.handle, 0)) {
+    blob_free(out);  // the POLYLINE stays, with its blobs
+    return 0;
+  }
+  while (next) {
+    TkEntityHeader vh{};
+    TkEntityData vd;
+    TkLink* l = next;
+    next = l->next;
+    if (!entity_unpack(l, &vh, &vd, nullptr, nullptr) ||
+        !tk_delete_entity(d, list, &vh.handle, 1)) {
+      tk_free_entity_blobs(d, &h, &data);
+      return 0;
+    }
+  }
+  return store_entity(d, list, &h, &data) ? 1 : 0;
+}
+
+// Reads and stores one entity; its kind, or 0 at the end of the walk or on an error (the error
+// then in the last error).
+uint16_t store_next_entity(EntityLoad* load, bool* failed) {
+  TkDrawing* d = load->d;
+  TkEntityHeader h{};
+  TkEntityData data;
+  std::memset(data.bytes, 0, sizeof data.bytes);
+  std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
+  uint8_t has_xdata = 0;
+  if (!reader_call_read_entity(d, &h, &data, &has_xdata)) return 0;
+  if (load->in_block) h.flags &= static_cast<uint8_t>(~TK_ENTITY_PAPER_SPACE);
+  // Older drawings keep a paper-space viewport's settings in its extended data; one without it
+  // cannot be shown.
+  if (h.kind == TK_VIEWPORT && d->version < TK_VERSION_AC1015 && !has_xdata &&
+      (h.flags & TK_ENTITY_PAPER_SPACE)) {
+    tk_free_entity_blobs(d, &h, &data);
+    tk_fail(TK_ERR_VIEWPORT_NO_XDATA);
+    *failed = true;
+    return 0;
+  }
+
+  auto fail = [&](TkError error) -> uint16_t {
+    tk_free_entity_blobs(d, &h, &data);
+    if (error) tk_fail(error);
+    *failed = true;
+    return 0;
+  };
+  if (load->fresh_handles || (d->is_dxf && tk_handle_is_null(&h.handle)))
+    if (!tk_next_handle(d, nullptr, 0, &h.handle)) return fail(0);
+  if (!resolve_references(load, &h, &data)) return fail(0);
+
+  TkList* target = (h.flags & TK_ENTITY_PAPER_SPACE) ? load->paper : load->model;
+  PendingPolyline& p = load->pending;
+  uint16_t kind = h.kind;
+  if (p.polyline && p.list != target) drop_pending(&p);
+
+  if (tk_state->convert_polylines && p.polyline) {
+    if (kind == TK_VERTEX) {
+      if (!add_pending_vertex(&p, &h, &data)) return fail(TK_ERR_ADD_ENTITY);
+    } else if (kind == TK_SEQEND && !p.cannot_convert) {
+      tk_free_entity_blobs(d, &h, &data);  // the SEQEND is not kept
+      int16_t ok = convert_pending(d, &p);
+      drop_pending(&p);
+      if (!ok) {
+        *failed = true;
+        return 0;
+      }
+      return kind;
+    } else {
+      drop_pending(&p);  // stays as read
+    }
+  }
+
+  TkLink* stored = store_entity(d, target, &h, &data);
+  if (!stored) {
+    *failed = true;
+    return 0;
+  }
+  if (tk_state->convert_polylines && kind == TK_POLYLINE &&
+      !(tk_data_get<uint16_t>(&data, polyline_flags) & polyline_not_2d)) {
+    if (!start_pending(d, &p, stored, target, &data)) {
+      drop_pending(&p);
+      *failed = true;
+      return 0;
+    }
+  }
+  return kind;
+}
+
+// A file holds at least one byte per entity or object, so a walk that yields more records than
+// the file has bytes is going round in circles.
+uint32_t walk_bound(const TkDrawing* d) { return d->file ? file_length(d->file) + 1 : 0xFFFFFFFFu; }
+
+int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh, bool in_block) {
+  EntityLoad load{d, model, paper, fresh, in_block, {}, {}, {}, {}, {}, {}};
+  uint32_t bound = walk_bound(d);
+  int16_t last_percent = -1;
+  bool failed = false;
+  for (uint32_t n = 1;; ++n) {
+    if (tk_state->load_continue != 1) break;
+    if (n > bound) {
+      failed = true;
+      break;
+    }
+    uint16_t kind = store_next_entity(&load, &failed);
+    if (kind == 0) break;
+    if (in_block && kind == TK_ENDBLK) break;
+    if (!in_block && n % 10 == 0 && tk_state->progress) {
+      int16_t percent = tk_read_progress(d);
+      percent = static_cast<int16_t>(percent / 5 * 5);
+      if (percent > 100) percent = 100;
+      if (percent != last_percent) {
+        last_percent = percent;
+        tk_report_load_progress(d, static_cast<int16_t>(46 + percent / 4));
+      }
+    }
+  }
+  drop_pending(&load.pending);
+  if (!failed) return 1;
+  TkError error = tk_state->last_error;
+  tk_free_entity_list(d, model);
+  if (paper != model) tk_free_entity_list(d, paper);
+  tk_fail(error);
+  return 0;
+}
+
+bool is_space_block(const TkDrawing* d, const TkBlockRecord* b) {
+  return b->entities == &d->model_entities || b->entities == &d->paper_entities;
+}
+
+}  // namespace
+
+int16_t tk_resolve_linetype_ref(TkDrawing* drawing, const TkPendingRefs* refs, TkHandle* out) {
+  if (!drawing->is_dxf && refs->linetype_index == linetype_bylayer_index) {
+    *out = drawing->bylayer_linetype;
+    return 1;
+  }
+  if (!drawing->is_dxf && refs->linetype_index == linetype_byblock_index) {
+    *out = drawing->byblock_linetype;
+    return 1;
+  }
+  TableShape t = shape_of<TkLinetypeRecord>(&drawing->linetypes);
+  bool found = drawing->is_dxf ? find_by_name(t, refs->linetype, out)
+                               : find_by_index(t, refs->linetype_index, out, true);
+  return found ? 1 : 0;
+}
+
+void tk_set_load_flags(TkDrawing* d) {
+  bool own_seed = d->has_file_seed != 0;
+  uint8_t space = 0, block = 0;
+  if (d->version < TK_VERSION_AC1012) {
+    space = block = 1;
+    if (d->version == TK_VERSION_AC1009 && own_seed) {
+      space = block = 0;
+    } else if (d->version == TK_VERSION_AC1006) {
+      if (!d->is_dxf) {
+        space = block = own_seed ? 0 : 1;
+      } else {
+        block = 1;
+        space = own_seed ? 0 : 1;
+      }
+    }
+  }
+  d->fresh_space_handles = space;
+  d->fresh_block_handles = block;
+}
+
+int16_t tk_load_entities(TkDrawing* drawing) {
+  if (!reader_call_begin_entities(drawing)) return 0;
+  return load_entity_list(drawing, &drawing->model_entities, &drawing->paper_entities,
+                          drawing->fresh_space_handles != 0, false);
+}
+
+int16_t tk_load_block_entities(TkDrawing* drawing) {
+  int32_t n = list_count(&drawing->blocks);
+  int32_t i = 0;
+  for (TkLink* l = list_first(&drawing->blocks); l; l = l->next) {
+    ++i;
+    tk_report_load_progress(drawing, static_cast<int16_t>(i * 25.0 / n + 71.0));
+    auto* b = static_cast<TkBlockRecord*>(tk_link_data(l));
+    if (is_space_block(drawing, b) || !b->entities || list_count(b->entities) > 0) continue;
+    drawing->reading_block = b;
+    bool ok = reader_call_begin_block_entities(drawing) &&
+              load_entity_list(drawing, b->entities, b->entities, drawing->fresh_block_handles != 0,
+                               true);
+    drawing->reading_block = nullptr;
+    if (!ok) return tk_fail(TK_ERR_LOAD_BLOCK_ENTITIES);
+  }
+  return 1;
+}
+
+int16_t tk_load_objects(TkDrawing* drawing) {
+  if (drawing->version < TK_VERSION_AC1012) return 1;
+  if (!reader_call_begin_objects(drawing)) return 0;
+  uint32_t bound = walk_bound(drawing);
+  for (uint32_t n = 1;; ++n) {
+    int16_t kind = reader_call_next_object_kind(drawing);
+    if (kind == TK_OBJECT_KIND_NONE) return 1;
+    if (n > bound) return 0;
+    TkObjectHeader header{};
+    TkObjectData data;
+    std::memset(&data, 0, sizeof data);
+    header.type = static_cast<uint16_t>(kind);
+    tk_init_object(drawing, &header, &data);
+    uint8_t has_xdata = 0;
+    int16_t ok;
+    switch (kind) {
+      case TK_OBJECT_KIND_DICTIONARY:
+        ok = reader_call_read_dictionary(drawing, &header, &data, &has_xdata);
+        break;
+      case TK_OBJECT_KIND_MLINESTYLE:
+        ok = reader_call_read_mlinestyle(drawing, &header, &data, &has_xdata);
+        break;
+      case TK_OBJECT_KIND_GROUP:
+        ok = reader_call_read_group(drawing, &header, &data, &has_xdata);
+        break;
+      case TK_OBJECT_KIND_PLOTSETTINGS:
+        ok = reader_call_read_plotsettings(drawing, &header, &data, &has_xdata);
+        break;
+      default: ok = reader_call_read_object(drawing, &header, &data, &has_xdata); break;
+    }
+    if (!ok || !tk_object_add(drawing, &header, &data)) {
+      tk_object_free_data(drawing, &header, &data);
+      return 0;
+    }
+  }
+}
+
+namespace {
+
+// A dictionary object with the given entries, stored under the handle with its owner.
+int16_t add_dictionary(TkDrawing* d, const TkHandle& handle, const TkHandle& owner,
+                       const char* const* names, const TkHandle* objects, uint32_t count) {
+  TkObjectHeader h{};
+  TkObjectData data;
+  h.type = TK_OBJ_DICTIONARY;
+  tk_init_object(d, &h, &data);
+  h.handle = handle;
+  h.owner = owner;
+  data.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = data.dictionary.entries ? blob_create(data.dictionary.entries) : nullptr;
+  bool ok = w != nullptr;
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    TkDictEntry entry{};
+    std::snprintf(entry.name, sizeof entry.name, "%s", names[i]);
+    entry.object = objects[i];
+    ok = tk_dict_entry_write(w, &entry) != 0;
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  data.dictionary.entry_count = count;
+  if (ok && tk_object_add(d, &h, &data)) return 1;
+  tk_object_free_data(d, &h, &data);
+  return 0;
+}
+
+int16_t add_standard_mlinestyle(TkDrawing* d, const TkHandle& handle, const TkHandle& owner) {
+  TkObjectHeader h{};
+  TkObjectData data;
+  h.type = TK_OBJ_MLINESTYLE;
+  tk_init_object(d, &h, &data);
+  h.handle = handle;
+  h.owner = owner;
+  std::snprintf(data.mlinestyle.name, sizeof data.mlinestyle.name, "Standard");
+  const TkMlineElement elements[2] = {{256, linetype_bylayer_index, 0.5},
+                                      {256, linetype_bylayer_index, -0.5}};
+  data.mlinestyle.elements = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = data.mlinestyle.elements ? blob_create(data.mlinestyle.elements) : nullptr;
+  bool ok = w != nullptr;
+  for (const TkMlineElement& e : elements) {
+    ok = ok && blob_write_short_raw(w, e.colour) && blob_write_short_raw(w, e.linetype) &&
+         blob_write_zeros(w, 4) && blob_write_double(w, e.offset);
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  data.mlinestyle.element_count = 2;
+  if (ok && tk_object_add(d, &h, &data)) return 1;
+  tk_object_free_data(d, &h, &data);
+  return 0;
+}
+
+}  // namespace
+
+int16_t tk_create_default_objects(TkDrawing* drawing, const TkHandle* handles) {
+  TkHandle h[4];
+  for (int i = 0; i < 4; ++i) {
+    if (handles) {
+      h[i] = handles[i];
+    } else if (!tk_next_handle(drawing, nullptr, 0, &h[i])) {
+      return tk_fail(TK_ERR_DEFAULT_OBJECTS);
+    }
+  }
+  const TkHandle none{};
+  const char* const root_names[] = {"ACAD_GROUP", "ACAD_MLINESTYLE"};
+  const char* const style_names[] = {"Standard"};
+  int added = 0;
+  bool ok = add_dictionary(drawing, h[0], none, root_names, &h[1], 2) && ++added &&
+            add_dictionary(drawing, h[1], h[0], nullptr, nullptr, 0) && ++added &&
+            add_dictionary(drawing, h[2], h[0], style_names, &h[3], 1) && ++added &&
+            add_standard_mlinestyle(drawing, h[3], h[2]) && ++added;
+  if (!ok) {
+    for (int i = 0; i < added; ++i) tk_object_delete(drawing, &h[i]);
+    return tk_fail(TK_ERR_DEFAULT_OBJECTS);
+  }
+  drawing->named_objects = h[0];
+  drawing->group_dictionary = h[1];
+  drawing->mlinestyle_dictionary = h[2];
+  return 1;
+}
+
+int16_t tk_add_default_objects_on_load(TkDrawing* drawing) {
+  if (drawing->version >= TK_VERSION_AC1012) return 1;
+  return tk_create_default_objects(drawing, nullptr);
+}
+
+int16_t tk_find_plotstyle_dictionary(TkDrawing* drawing) {
+  TkHandle named = drawing->named_objects;
+  if (tk_handle_is_null(&named) &&
+      !tk_object_first_of_type(drawing, TK_OBJ_DICTIONARY, &named))
+    return 0;
+  return tk_dict_lookup(drawing, &named, "ACAD_PLOTSTYLENAME", &drawing->plotstyle_dictionary);
+}

@@ -1,0 +1,67 @@
+// Completing the database after the tables are loaded: storing the entities of the two spaces
+// and of every block, turning the names (DXF) or table indexes (older DWG) an entity refers to
+// into handles and creating the layers a file forgot, turning 2D POLYLINEs into LWPOLYLINEs, and
+// storing the objects section. The readers deliver the records; the packing of a record is
+// entity.h's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "toolkit/core/drawing.h"
+#include "toolkit/core/error.h"
+#include "toolkit/core/reader_ops.h"
+
+enum : TkError {
+  TK_ERR_LOAD_ENTITIES = 55,
+  TK_ERR_LOAD_OBJECTS = 56,
+  TK_ERR_LOAD_BLOCK_ENTITIES = 130,
+  TK_ERR_DEFAULT_OBJECTS = 133,
+  TK_ERR_VIEWPORT_NO_XDATA = 287,
+  TK_ERR_ADD_ENTITY = 289,
+};
+
+// The LWPOLYLINE data record (32 bytes; its vertex blob stands at TK_LWPOLYLINE_VERTICES).
+enum : size_t {
+  TK_LWPOLYLINE_FLAGS = 0,        // u16, TK_LWPL_*
+  TK_LWPOLYLINE_COUNT = 4,        // u32 vertices
+  TK_LWPOLYLINE_WIDTH = 8,        // f64 constant width (flag 4)
+  TK_LWPOLYLINE_ELEVATION = 16,   // f64 (flag 8)
+};
+
+enum : uint16_t {
+  TK_LWPL_EXTRUDED = 1,
+  TK_LWPL_THICKNESS = 2,
+  TK_LWPL_CONSTANT_WIDTH = 4,
+  TK_LWPL_ELEVATION = 8,
+  TK_LWPL_BULGES = 16,
+  TK_LWPL_WIDTHS = 32,
+  TK_LWPL_PLINEGEN = 256,
+  TK_LWPL_CLOSED = 512,
+};
+
+// Chooses from the version, the file kind and whether the file has its own handle seed whether
+// loaded entities keep their handles or get fresh ones.
+void tk_set_load_flags(TkDrawing* drawing);
+
+// The linetype a reference of an older drawing names: by name for DXF, by table position for
+// DWG (32767 BYLAYER, 32766 BYBLOCK), the by-linetypes not counted. 0 when there is none.
+int16_t tk_resolve_linetype_ref(TkDrawing* drawing, const TkPendingRefs* refs, TkHandle* out);
+
+// The entities of model and paper space; 1 or 0 with the last error.
+int16_t tk_load_entities(TkDrawing* drawing);
+// The entities of every other block, each up to its ENDBLK.
+int16_t tk_load_block_entities(TkDrawing* drawing);
+// The objects section (AC1012 and later).
+int16_t tk_load_objects(TkDrawing* drawing);
+
+// Gives a drawing from before objects existed the named-object dictionary with its group and
+// multiline-style dictionaries and the multiline style "Standard", under the four handles given
+// (named objects, groups, multiline styles, the style) or fresh ones. All or nothing.
+int16_t tk_create_default_objects(TkDrawing* drawing, const TkHandle* handles);
+// Keeps the handle of the named-object dictionary's "ACAD_PLOTSTYLENAME" entry; 0 when there is
+// none. The named-object dictionary is the first dictionary of a file that does not name it.
+int16_t tk_find_plotstyle_dictionary(TkDrawing* drawing);
+
+// The load step: older drawings only.
+int16_t tk_add_default_objects_on_load(TkDrawing* drawing);
