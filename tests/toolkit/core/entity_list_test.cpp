@@ -212,28 +212,28 @@ TEST_F(EntityListTest, ReplacingFreesOnlyTheBlobsTheNewEntityDropped) {
   make(TK_SPLINE, 0x600, &h, &data);
   TkBlob* shared = blob_alloc(64);
   tk_data_put(&data, TK_SPLINE_BLOB, shared);
-  long before = records_test::allocations.live;
+  long before = core_test::counts.live;
   h.xdata = blob_alloc(64);
-  const long blob_cost = records_test::allocations.live - before;
+  const long blob_cost = core_test::counts.live - before;
   ASSERT_EQ(tk_add_entity(d, model, &h, &data), 1);
-  long live = records_test::allocations.live;
+  long live = core_test::counts.live;
 
   // Same kind, same spline blob, no extended data any more: only the xdata blob goes.
   TkEntityHeader h2 = h;
   h2.xdata = nullptr;
   TkHandle handle = h.handle;
   ASSERT_EQ(tk_replace_entity(d, model, &handle, &h2, &data), 1);
-  EXPECT_EQ(records_test::allocations.live, live - blob_cost);
+  EXPECT_EQ(core_test::counts.live, live - blob_cost);
   static TkEntityHeader got;
   static TkEntityData back;
   ASSERT_EQ(tk_get_entity_by_handle(d, model, &handle, &got, &back), 1);
   EXPECT_EQ(tk_data_blob(&back, TK_SPLINE_BLOB), shared);
 
   // Another kind: the old entity's blobs all go.
-  live = records_test::allocations.live;
+  live = core_test::counts.live;
   make(TK_LINE, 0x600, &h, &data);
   ASSERT_EQ(tk_replace_entity(d, model, &handle, &h, &data), 1);
-  EXPECT_LT(records_test::allocations.live, live);
+  EXPECT_LT(core_test::counts.live, live);
 }
 
 TEST_F(EntityListTest, BlocksGoInFrontOfModelSpaceAndTakeTheirEntitiesWhenDeleted) {

@@ -335,7 +335,7 @@ TEST_F(EntityRecordTest, FreeingBlobsFreesEveryBlobAKindOwns) {
   for (uint16_t kind : kinds) {
     for (uint32_t second : {0u, 1u}) {
       SCOPED_TRACE("kind " + std::to_string(kind));
-      long before = records_test::allocations.live;
+      long before = core_test::counts.live;
       TkEntityHeader h;
       static TkEntityData data;
       make(kind, 1, &h, &data);
@@ -347,7 +347,7 @@ TEST_F(EntityRecordTest, FreeingBlobsFreesEveryBlobAKindOwns) {
       ASSERT_GT(n, 0);
       for (int i = 0; i < n; ++i) tk_data_put(&data, places[i], blob_alloc(64));
       EXPECT_EQ(tk_free_entity_blobs(d, &h, &data), 1);
-      EXPECT_EQ(records_test::allocations.live, before);
+      EXPECT_EQ(core_test::counts.live, before);
       for (int i = 0; i < n; ++i) EXPECT_EQ(tk_data_blob(&data, places[i]), nullptr);
       EXPECT_EQ(h.xdata, nullptr);
     }

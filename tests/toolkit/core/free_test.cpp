@@ -118,7 +118,7 @@ TEST_F(FreeTest, TheGenericFreerFreesTheNamedBlobsAndLeavesTheListEmpty) {
     TkBlob* b;
   };
   TkList* list = list_new();
-  long live = records_test::allocations.live;
+  long live = core_test::counts.live;
   const uint16_t none[4] = {TK_NO_BLOB, TK_NO_BLOB, TK_NO_BLOB, TK_NO_BLOB};
   tk_free_record_list(list, none);
   EXPECT_EQ(list_count(list), 0);
@@ -131,7 +131,7 @@ TEST_F(FreeTest, TheGenericFreerFreesTheNamedBlobsAndLeavesTheListEmpty) {
   tk_free_record_list(list, places);
   EXPECT_EQ(list_count(list), 0);
   EXPECT_EQ(list_first(list), nullptr);
-  EXPECT_EQ(records_test::allocations.live, live);
+  EXPECT_EQ(core_test::counts.live, live);
   tk_free_record_list(nullptr, places);
   list_free(list);
 }
