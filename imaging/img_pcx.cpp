@@ -58,6 +58,7 @@ int32_t pcx_read(const uint8_t* d, size_t n, ImgImage& img) {
   else if (bits == 4 && planes == 1) bpp = 4;
   else if (bits == 8 && planes == 1) bpp = 8;
   else if (bits == 8 && planes == 3) bpp = 24;
+  else if (bits == 8 && planes == 4) bpp = 32;
   else return IMG_ERR_UNSUPPORTED;
   if (line * 8 < size_t(width) * size_t(bits)) return IMG_ERR_CORRUPT;
   int32_t rc = img_create(img, width, height, bpp);
@@ -98,10 +99,14 @@ int32_t pcx_read(const uint8_t* d, size_t n, ImgImage& img) {
         r[x / 2] |= uint8_t((x & 1) ? v : v << 4);
       }
     } else {
+      // Planes in red, green, blue (and alpha) order.
+      const size_t step = size_t(planes);
       for (int32_t x = 0; x < width; ++x) {
-        r[3 * x] = buf[2 * line + size_t(x)];
-        r[3 * x + 1] = buf[line + size_t(x)];
-        r[3 * x + 2] = buf[size_t(x)];
+        uint8_t* o = r + step * size_t(x);
+        o[0] = buf[2 * line + size_t(x)];
+        o[1] = buf[line + size_t(x)];
+        o[2] = buf[size_t(x)];
+        if (planes == 4) o[3] = buf[3 * line + size_t(x)];
       }
     }
   }

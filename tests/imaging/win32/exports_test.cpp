@@ -14,10 +14,10 @@ namespace {
 struct Export {
   WORD ordinal;
   const char* name;
-  FARPROC imported;  // the address this program's import table resolved
+  const void* imported;  // the address this program's import table resolved
 };
 
-#define EXPORT(ord, fn) {ord, #fn, reinterpret_cast<FARPROC>(&fn)}
+#define EXPORT(ord, fn) {ord, #fn, reinterpret_cast<const void*>(&fn)}
 const Export kExports[] = {
     EXPORT(2, ImgDrawToDc),        EXPORT(3, ImgPrintToDc),       EXPORT(4, ImgFree),
     EXPORT(5, ImgLoadFile),        EXPORT(8, ImgGetRegion),       EXPORT(9, ImgSetRegion),
@@ -38,8 +38,9 @@ TEST(Exports, EveryOperationSitsAtItsOrdinalAndHasNoName) {
   ASSERT_NE(dll, nullptr);
   for (const Export& e : kExports) {
     SCOPED_TRACE(e.name);
-    EXPECT_EQ(GetProcAddress(dll, MAKEINTRESOURCEA(e.ordinal)), e.imported);
-    EXPECT_EQ(GetProcAddress(dll, e.name), nullptr);
+    EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(dll, MAKEINTRESOURCEA(e.ordinal))),
+              e.imported);
+    EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(dll, e.name)), nullptr);
   }
 }
 
