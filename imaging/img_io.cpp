@@ -12,6 +12,15 @@ namespace {
 // Files larger than this are refused before reading: no drawing the viewer opens comes near it.
 constexpr long kMaxFileBytes = 1L << 30;
 
+// True when text starts with key, ignoring the case of ASCII letters.
+bool strncasecmp_ascii(const char* text, const char* key) {
+  for (; *key; ++text, ++key) {
+    char c = *text >= 'A' && *text <= 'Z' ? char(*text + 32) : *text;
+    if (c != *key) return false;
+  }
+  return true;
+}
+
 bool starts_with(const uint8_t* d, size_t n, const char* sig, size_t len) {
   return n >= len && std::memcmp(d, sig, len) == 0;
 }
@@ -20,16 +29,18 @@ uint32_t le32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// A CALS type 1 file: the 2048-byte text header with the raster type record among its 128-byte
-// records (the records are text, so a binary file cannot match by accident).
+// A CALS file: a 2048-byte text header whose 128-byte records start with the CALS keys. Two known
+// keys make it CALS, so a header that lacks a required field still reaches the CALS reader and
+// gets its precise error rather than "unknown format".
 bool looks_like_cals(const uint8_t* d, size_t n) {
+  static const char* const keys[] = {"srcdocid:", "dstdocid:", "txtfilid:", "figid:", "srcgph:", "doccls:",
+                                     "rtype:", "rorient:", "rpelcnt:", "rdensty:", "notes:"};
   if (n < 2048) return false;
-  bool rtype = false, pelcnt = false;
-  for (size_t r = 0; r < 2048; r += 128) {
-    if (std::memcmp(d + r, "rtype:", 6) == 0) rtype = true;
-    if (std::memcmp(d + r, "rpelcnt:", 8) == 0) pelcnt = true;
-  }
-  return rtype && pelcnt;
+  int known = 0;
+  for (size_t r = 0; r < 2048; r += 128)
+    for (const char* k : keys)
+      if (strncasecmp_ascii(reinterpret_cast<const char*>(d + r), k)) ++known;
+  return known >= 2;
 }
 
 bool looks_like_packed_dib(const uint8_t* d, size_t n) {

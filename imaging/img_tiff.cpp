@@ -7,6 +7,7 @@
 #include <tiffio.h>
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -101,9 +102,18 @@ int out_map(thandle_t, void**, toff_t*) { return 0; }
 // directory (a palette image without its colour map turns grey), which for the viewer is a
 // damaged file.
 thread_local bool t_tag_lost = false;
+// Set when the fax decoder ran out of data before the last row (it then pads with white rows), or
+// found a row whose runs do not add up to the width (a CALS header with the wrong pixel count).
+thread_local bool t_fax_eof = false;
+thread_local bool t_fax_length = false;
 
-void on_warning(const char*, const char* fmt, va_list) {
-  if (fmt && std::strstr(fmt, "IO error")) t_tag_lost = true;
+void on_warning(const char*, const char* fmt, va_list ap) {
+  if (!fmt) return;
+  char msg[256];
+  std::vsnprintf(msg, sizeof msg, fmt, ap);
+  if (std::strstr(msg, "IO error")) t_tag_lost = true;
+  if (std::strstr(msg, "Premature EOF")) t_fax_eof = true;
+  if (std::strstr(msg, "Line length mismatch")) t_fax_length = true;
 }
 
 // libtiff reports problems on stderr by default; the library reports them as error numbers.
@@ -117,7 +127,7 @@ void quiet_libtiff() {
 
 TIFF* open_read(MemIn& m) {
   quiet_libtiff();
-  t_tag_lost = false;
+  t_tag_lost = t_fax_eof = t_fax_length = false;
   return TIFFClientOpen("memory", "r", &m, in_read, in_write, in_seek, in_close, in_size, in_map,
                         in_unmap);
 }
@@ -393,6 +403,7 @@ int32_t tiff_read(const uint8_t* d, size_t n, int32_t page, ImgImage& img, const
   if (!tc.t) return IMG_ERR_CORRUPT;
   if (page < 0 || !TIFFSetDirectory(tc.t, tdir_t(page))) return IMG_ERR_NO_PAGE;
   int32_t rc = t_tag_lost ? IMG_ERR_CORRUPT : read_directory(tc.t, img, progress);
+  if (rc == IMG_OK && t_fax_eof) rc = IMG_ERR_CORRUPT;
   if (rc != IMG_OK) img = ImgImage();
   return rc;
 }
@@ -441,6 +452,7 @@ int32_t tiff_decode_g4(const uint8_t* data, size_t size, int32_t width, int32_t 
   TiffCloser tc{open_read(m)};
   if (!tc.t) return IMG_ERR_CORRUPT;
   int32_t rc = read_directory(tc.t, img, progress);
+  if (rc == IMG_OK && (t_fax_eof || t_fax_length)) rc = IMG_ERR_CALS_SIZE;
   if (rc != IMG_OK) img = ImgImage();
   return rc == IMG_ERR_CORRUPT ? IMG_ERR_CALS_SIZE : rc;
 }

@@ -1,11 +1,11 @@
 // The DLL's exports as the application links them: every operation at its ordinal, none by name,
-// and a program built against the import library imports each one by number.
+// and a program built against the import library imports each one by number and reaches the
+// function exported under it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 #include "zeri8v98.h"
 
@@ -14,7 +14,7 @@ namespace {
 struct Export {
   WORD ordinal;
   const char* name;
-  const void* imported;  // the address this program's import table resolved
+  const void* thunk;  // taking the address makes this program import the operation
 };
 
 #define EXPORT(ord, fn) {ord, #fn, reinterpret_cast<const void*>(&fn)}
@@ -33,39 +33,45 @@ const Export kExports[] = {
 };
 #undef EXPORT
 
-TEST(Exports, EveryOperationSitsAtItsOrdinalAndHasNoName) {
-  HMODULE dll = GetModuleHandleA("zeri8v98.dll");
-  ASSERT_NE(dll, nullptr);
-  for (const Export& e : kExports) {
-    SCOPED_TRACE(e.name);
-    EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(dll, MAKEINTRESOURCEA(e.ordinal))),
-              e.imported);
-    EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(dll, e.name)), nullptr);
-  }
-}
-
-// What the application's import library gives it: entries by ordinal only.
-TEST(Exports, ImportLibraryLinksByOrdinal) {
+// This program's imports from the DLL: ordinal -> the address the loader bound; 0 marks an import
+// by name.
+std::map<WORD, const void*> ImportsFromDll() {
   auto* base = reinterpret_cast<const uint8_t*>(GetModuleHandleA(nullptr));
   auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
   const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  std::set<WORD> ordinals;
-  bool found = false;
+  std::map<WORD, const void*> imports;
   for (auto* imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
        imp->Name; ++imp) {
     if (lstrcmpiA(reinterpret_cast<const char*>(base + imp->Name), "zeri8v98.dll") != 0) continue;
-    found = true;
-    for (auto* t = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-         t->u1.Ordinal; ++t) {
-      EXPECT_TRUE(IMAGE_SNAP_BY_ORDINAL(t->u1.Ordinal)) << "an import by name";
-      ordinals.insert(WORD(IMAGE_ORDINAL(t->u1.Ordinal)));
+    auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
+    auto* bound = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+    for (; names->u1.Ordinal; ++names, ++bound) {
+      if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+        imports[0] = nullptr;
+        continue;
+      }
+      imports[WORD(IMAGE_ORDINAL(names->u1.Ordinal))] =
+          reinterpret_cast<const void*>(bound->u1.Function);
     }
   }
-  ASSERT_TRUE(found);
-  std::set<WORD> expected;
-  for (const Export& e : kExports) expected.insert(e.ordinal);
-  EXPECT_EQ(ordinals, expected);
+  return imports;
+}
+
+TEST(Exports, EveryOperationIsImportedByItsOrdinal) {
+  HMODULE dll = GetModuleHandleA("zeri8v98.dll");
+  ASSERT_NE(dll, nullptr);
+  std::map<WORD, const void*> imports = ImportsFromDll();
+  EXPECT_EQ(imports.count(0), 0u) << "an import by name";
+  EXPECT_EQ(imports.size(), sizeof kExports / sizeof kExports[0]);
+  for (const Export& e : kExports) {
+    SCOPED_TRACE(e.name);
+    ASSERT_NE(e.thunk, nullptr);
+    const void* exported = reinterpret_cast<const void*>(GetProcAddress(dll, MAKEINTRESOURCEA(e.ordinal)));
+    EXPECT_NE(exported, nullptr);
+    EXPECT_EQ(imports[e.ordinal], exported);
+    EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(dll, e.name)), nullptr) << "exported by name";
+  }
 }
 
 }  // namespace
