@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
+#include <string>
 
 #include "zeri8v98.h"
 
@@ -72,6 +74,26 @@ TEST(Exports, EveryOperationIsImportedByItsOrdinal) {
     EXPECT_EQ(imports[e.ordinal], exported);
     EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(dll, e.name)), nullptr) << "exported by name";
   }
+}
+
+// The DLL is copied onto machines that have nothing but Windows: it may import only the system's
+// own libraries (libtiff, libjpeg, libpng and zlib are linked in).
+TEST(Exports, DllNeedsOnlySystemLibraries) {
+  auto* base = reinterpret_cast<const uint8_t*>(GetModuleHandleA("zeri8v98.dll"));
+  ASSERT_NE(base, nullptr);
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll",
+                                        "advapi32.dll"};
+  int count = 0;
+  for (auto* imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+       imp->Name; ++imp, ++count) {
+    std::string name = reinterpret_cast<const char*>(base + imp->Name);
+    for (char& c : name) c = char(tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(system.count(name), 1u) << name;
+  }
+  EXPECT_GT(count, 0);
 }
 
 }  // namespace
