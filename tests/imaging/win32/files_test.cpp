@@ -151,6 +151,82 @@ TEST_F(Files, SaveWritesTheRegionAndFailuresLeaveNothingBehind) {
   EXPECT_EQ(ImgSaveFile(image, dir_.Path("no\\such\\folder.bmp").c_str(), IMG_FMT_BMP), IMG_ERR_WRITE);
 }
 
+// The raster printer's road: save an area as CALS, load it back, fit it to the paper, turn it and
+// save it over the same file.
+TEST_F(Files, AreaSavedAsCalsIsResizedRotatedAndSavedOverItself) {
+  const std::string path = dir_.Path("VLR1.tmp");
+  int32_t image = Drawing(400, 300);
+  int32_t x, y, w, h;
+  ASSERT_EQ(ImgGetRegion(image, &x, &y, &w, &h), 0);
+  ASSERT_EQ(ImgSetRegion(image, 100, 50, 200, 100), 0);
+  ASSERT_EQ(ImgBeginSave(image), 0);
+  ASSERT_EQ(ImgSaveFile(image, path.c_str(), IMG_FMT_CALS), 0);
+  ASSERT_EQ(ImgEndSave(image), 0);
+  ASSERT_EQ(ImgSetRegion(image, x, y, w, h), 0);
+
+  int32_t area = ImgLoadFile(path.c_str());
+  ASSERT_GE(area, 0);
+  ImgInfoBlock info;
+  ImgGetInfo(area, &info);
+  EXPECT_EQ(info.width, 200);
+  EXPECT_EQ(info.height, 100);
+  ASSERT_EQ(ImgResize(area, 100, 50), 0);
+  ASSERT_EQ(ImgRotate(area, 9000), 0);
+  ASSERT_EQ(ImgBeginSave(area), 0);
+  ASSERT_EQ(ImgSaveFile(area, path.c_str(), IMG_FMT_CALS), 0);
+  ASSERT_EQ(ImgEndSave(area), 0);
+  ImgFree(area);
+
+  EXPECT_EQ(ImgGetFileFormat(path.c_str()), IMG_FMT_CALS);
+  int32_t again = ImgLoadFile(path.c_str());
+  ASSERT_GE(again, 0);
+  ImgGetInfo(again, &info);
+  EXPECT_EQ(info.width, 50);
+  EXPECT_EQ(info.height, 100);
+  EXPECT_EQ(dir_.Files(), std::vector<std::string>{"VLR1.tmp"});
+}
+
+// Operations change the image behind the handle in place; a 32-bit image becomes 24-bit with the
+// same colours.
+TEST_F(Files, OperationsChangeTheImageBehindItsHandle) {
+  int32_t image = MakeImage(3, 2, 24, {}, [](int32_t x, int32_t y) {
+    return x == 0 && y == 0 ? 0xFF0000u : 0xFFFFFFu;
+  });
+  ASSERT_EQ(ImgRotate(image, 9000), 0);  // clockwise: the top-left corner goes to the top right
+  EXPECT_EQ(ReadPixels(image, 2, 3), (std::vector<uint32_t>{kWhite, 0xFF0000, kWhite, kWhite, kWhite, kWhite}));
+  ASSERT_EQ(ImgMirrorX(image), 0);
+  EXPECT_EQ(ReadPixels(image, 2, 3)[0], 0xFF0000u);
+  ASSERT_EQ(ImgMirrorY(image), 0);
+  EXPECT_EQ(ReadPixels(image, 2, 3)[4], 0xFF0000u);
+  ASSERT_EQ(ImgInvert(image), 0);
+  EXPECT_EQ(ReadPixels(image, 2, 3)[4], 0x00FFFFu);
+  EXPECT_EQ(ImgResize(image, 0, 5), IMG_ERR_ARGUMENT);
+  ImgInfoBlock info;
+  ImgGetInfo(image, &info);
+  EXPECT_EQ(info.width, 2);
+
+  HGLOBAL dib = MakePackedDib(2, 1, 24, {}, [](int32_t, int32_t) { return 0u; });
+  // Widen the fixture to 32 bits per pixel: blue, green, red, alpha.
+  std::vector<uint8_t> deep(sizeof(BITMAPINFOHEADER) + 8);
+  std::memcpy(deep.data(), GlobalLock(dib), sizeof(BITMAPINFOHEADER));
+  GlobalUnlock(dib);
+  GlobalFree(dib);
+  reinterpret_cast<BITMAPINFOHEADER*>(deep.data())->biBitCount = 32;
+  const uint8_t px[8] = {0x30, 0x20, 0x10, 0xFF, 0x60, 0x50, 0x40, 0xFF};
+  std::memcpy(deep.data() + sizeof(BITMAPINFOHEADER), px, 8);
+  HGLOBAL block = GlobalAlloc(GMEM_FIXED, deep.size());
+  std::memcpy(block, deep.data(), deep.size());
+  int32_t wide = ImgFromPackedDib(block);
+  GlobalFree(block);
+  ASSERT_GE(wide, 0);
+  ImgGetInfo(wide, &info);
+  ASSERT_EQ(info.bitsPerPixel, 32);
+  ASSERT_EQ(ImgReduceTo24Bpp(wide), 0);
+  ImgGetInfo(wide, &info);
+  EXPECT_EQ(info.bitsPerPixel, 24);
+  EXPECT_EQ(ReadPixels(wide, 2, 1), (std::vector<uint32_t>{0x102030, 0x405060}));
+}
+
 TEST_F(Files, PagesByPathAndByOpenFile) {
   const std::string path = dir_.Path("pages.tif");
   WriteMultiPageTiff(path, 3);
