@@ -107,7 +107,7 @@ uint32_t background_of(const ImgImage& img) {
 }
 
 int32_t rotate_free(ImgImage& img, int32_t hundredths) {
-  const double a = hundredths * (M_PI / 18000.0);
+  const double a = hundredths * (3.14159265358979323846 / 18000.0);
   const double c = std::cos(a), s = std::sin(a);
   const double w = img.width, h = img.height;
   double nw = std::ceil(std::fabs(w * c) + std::fabs(h * s) - 1e-6);

@@ -2,6 +2,7 @@
 // written with the format's run-length coding. Not for the rare 2-bit CGA variant.
 #include "img_codec.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
