@@ -156,6 +156,9 @@ int32_t bmp_read(const uint8_t* d, size_t n, bool packed, ImgImage& img) {
   }
   size_t offset = packed ? pos : le32(d + 10);
   if (offset > n) return IMG_ERR_CORRUPT;
+  // Uncompressed bits must all be there before anything is allocated for them.
+  size_t src_stride = ((size_t(width) * bits + 31) / 32) * 4;
+  if (!rle && (n - offset) / src_stride < size_t(height)) return IMG_ERR_CORRUPT;
   int32_t rc = img_create(img, width, height, store_bpp);
   if (rc != IMG_OK) return rc;
   img.palette = pal;
@@ -165,8 +168,6 @@ int32_t bmp_read(const uint8_t* d, size_t n, bool packed, ImgImage& img) {
     img.dpi_y = ppm_y > 0 ? int32_t((int64_t(ppm_y) * 254 + 5000) / 10000) : 0;
   }
   if (rle) return decode_rle(d + offset, n - offset, bits == 4, top_down, img);
-  size_t src_stride = ((size_t(width) * bits + 31) / 32) * 4;
-  if ((n - offset) / src_stride < size_t(height)) return IMG_ERR_CORRUPT;
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* s = d + offset + src_stride * size_t(top_down ? y : height - 1 - y);
     uint8_t* t = img.row(y);

@@ -330,6 +330,10 @@ int32_t read_directory(TIFF* tif, ImgImage& img, const ImgProgress* progress) {
     TIFFGetField(tif, TIFFTAG_TILELENGTH, &th);
     tmsize_t tsize = TIFFTileSize(tif), trow = TIFFTileRowSize(tif);
     if (tw == 0 || th == 0 || tsize <= 0 || trow <= 0 || tw % 16 != 0) return IMG_ERR_CORRUPT;
+    // A tile is never larger than the image it belongs to (allowing for edge tiles).
+    if (tsize > IMG_MAX_PIXEL_BYTES / 4 || uint64_t(tw) > uint64_t(w) + 16 * 1024 ||
+        uint64_t(th) > uint64_t(h) + 16 * 1024)
+      return IMG_ERR_CORRUPT;
     std::vector<uint8_t> tile;
     try {
       tile.resize(size_t(tsize));

@@ -21,11 +21,11 @@ struct DibHeader {
   RGBQUAD colours[256];
 };
 
-void describe_buffer(const ImgViewBuffer& buf, DibHeader& dib) {
+void describe_buffer(const ImgViewBuffer& buf, bool bottom_up, DibHeader& dib) {
   std::memset(&dib, 0, sizeof dib);
   dib.header.biSize = sizeof(BITMAPINFOHEADER);
   dib.header.biWidth = buf.width;
-  dib.header.biHeight = -buf.height;  // the view buffer is top-down
+  dib.header.biHeight = bottom_up ? buf.height : -buf.height;
   dib.header.biPlanes = 1;
   dib.header.biBitCount = WORD(buf.bpp);
   dib.header.biCompression = BI_RGB;
@@ -36,6 +36,19 @@ void describe_buffer(const ImgViewBuffer& buf, DibHeader& dib) {
       dib.colours[i].rgbGreen = BYTE(buf.palette[i] >> 8);
       dib.colours[i].rgbBlue = BYTE(buf.palette[i]);
     }
+  }
+}
+
+// Printer drivers and metafiles do not all take top-down DIBs; for them the band's rows are
+// turned into the bottom-up order every device knows.
+void flip_rows(ImgViewBuffer& buf) {
+  std::vector<uint8_t> line(buf.stride);
+  for (int32_t top = 0, bottom = buf.height - 1; top < bottom; ++top, --bottom) {
+    uint8_t* a = buf.pixels.data() + size_t(top) * buf.stride;
+    uint8_t* b = buf.pixels.data() + size_t(bottom) * buf.stride;
+    std::memcpy(line.data(), a, buf.stride);
+    std::memcpy(a, b, buf.stride);
+    std::memcpy(b, line.data(), buf.stride);
   }
 }
 
@@ -53,6 +66,7 @@ int32_t img_draw_region(const ImgImage& img, HDC dc, int32_t x, int32_t y, int32
   if (x1 <= x0 || y1 <= y0) return IMG_OK;
   int32_t vw = int32_t(x1 - x0);
   int64_t band = std::max<int64_t>(1, kBandBytes / (int64_t(vw) * 3 + 4));
+  bool bottom_up = GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY;
   ImgViewBuffer buf;
   DibHeader dib;
   for (int64_t by = y0; by < y1; by += band) {
@@ -60,7 +74,8 @@ int32_t img_draw_region(const ImgImage& img, HDC dc, int32_t x, int32_t y, int32
     ImgRect part{int32_t(x0 - x), int32_t(by - y), vw, bh};
     int32_t rc = img_render_view(img, img.region, w, h, part, mode, buf);
     if (rc < 0) return rc;
-    describe_buffer(buf, dib);
+    if (bottom_up) flip_rows(buf);
+    describe_buffer(buf, bottom_up, dib);
     int lines = StretchDIBits(dc, int(x0), int(by), vw, bh, 0, 0, buf.width, buf.height,
                               buf.pixels.data(), reinterpret_cast<BITMAPINFO*>(&dib),
                               DIB_RGB_COLORS, SRCCOPY);

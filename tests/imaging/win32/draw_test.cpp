@@ -106,6 +106,33 @@ TEST_F(Draw, PrintingBlitsTheSameAsTheScreen) {
   EXPECT_EQ(printer.Pixel(3, 0), kBlack);
 }
 
+// Devices that are no screen (printers, metafiles) get the rows bottom-up; played back, the
+// picture must stand the same way up as on the screen.
+TEST_F(Draw, PrintingIntoAMetafileKeepsTheRowsInOrder) {
+  int32_t image = MakeBitonal(16, 16, [](int32_t x, int32_t y) { return y == 3 || (x == 12 && y > 8); });
+  HDC screen = GetDC(nullptr);
+  HDC meta = CreateEnhMetaFileA(screen, nullptr, nullptr, nullptr);
+  ReleaseDC(nullptr, screen);
+  ASSERT_NE(meta, nullptr);
+  ASSERT_EQ(GetDeviceCaps(meta, TECHNOLOGY), DT_METAFILE);
+  ASSERT_EQ(ImgPrintToDc(image, meta, 0, 0, 16, 16), 0);
+  HENHMETAFILE picture = CloseEnhMetaFile(meta);
+  Canvas canvas(16, 16);
+  RECT all = {0, 0, 16, 16};
+  ENHMETAHEADER header;
+  GetEnhMetaFileHeader(picture, sizeof header, &header);
+  RECT frame = {header.rclBounds.left, header.rclBounds.top, header.rclBounds.right + 1,
+                header.rclBounds.bottom + 1};
+  ASSERT_EQ(frame.right - frame.left, 16);
+  ASSERT_TRUE(PlayEnhMetaFile(canvas.dc(), picture, &all));
+  DeleteEnhMetaFile(picture);
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 16; ++x) {
+      bool ink = y == 3 || (x == 12 && y > 8);
+      ASSERT_EQ(canvas.Pixel(x, y), ink ? kBlack : kWhite) << x << "," << y;
+    }
+}
+
 TEST_F(Draw, EmptyOrNegativeRectanglesAreRefused) {
   int32_t image = ThinLines();
   Canvas canvas(8, 8);
