@@ -59,14 +59,22 @@ int32_t img_draw_region(const ImgImage& img, HDC dc, int32_t x, int32_t y, int32
   if (!dc || w <= 0 || h <= 0) return IMG_ERR_ARGUMENT;
   RECT clip;
   int kind = GetClipBox(dc, &clip);
-  if (kind == ERROR) return IMG_ERR_DEVICE;
   if (kind == NULLREGION) return IMG_OK;
+  if (kind == ERROR) {
+    // Contexts without a surface of their own (metafiles) have no clip box: they take the whole
+    // destination.
+    clip = RECT{x, y, LONG(std::min<int64_t>(int64_t(x) + w, INT32_MAX)),
+                LONG(std::min<int64_t>(int64_t(y) + h, INT32_MAX))};
+  }
   int64_t x0 = std::max<int64_t>(x, clip.left), x1 = std::min<int64_t>(int64_t(x) + w, clip.right);
   int64_t y0 = std::max<int64_t>(y, clip.top), y1 = std::min<int64_t>(int64_t(y) + h, clip.bottom);
   if (x1 <= x0 || y1 <= y0) return IMG_OK;
   int32_t vw = int32_t(x1 - x0);
   int64_t band = std::max<int64_t>(1, kBandBytes / (int64_t(vw) * 3 + 4));
-  bool bottom_up = GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY;
+  // A metafile context reports its reference device's technology; print jobs are spooled as
+  // metafiles, so it counts as a printer.
+  bool bottom_up =
+      GetDeviceCaps(dc, TECHNOLOGY) != DT_RASDISPLAY || GetObjectType(dc) == OBJ_ENHMETADC;
   ImgViewBuffer buf;
   DibHeader dib;
   for (int64_t by = y0; by < y1; by += band) {

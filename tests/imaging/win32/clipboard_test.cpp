@@ -155,6 +155,18 @@ TEST_F(Clipboard, PackedDibsThatLieAboutTheirSizeAreRefused) {
     GlobalFree(block);
   }
   EXPECT_EQ(ImgFromPackedDib(nullptr), IMG_ERR_ARGUMENT);
+
+  // A DIB outside global memory is read as far as its own header says, and no further.
+  HGLOBAL dib = MakePackedDib(3, 3, 8, {kBlack, kWhite}, [](int32_t x, int32_t y) { return uint32_t(x == y); });
+  std::vector<uint8_t> plain(GlobalSize(dib));
+  std::memcpy(plain.data(), GlobalLock(dib), plain.size());
+  GlobalUnlock(dib);
+  GlobalFree(dib);
+  int32_t image = ImgFromPackedDib(plain.data());
+  ASSERT_GE(image, 0);
+  EXPECT_EQ(ReadPixels(image, 3, 3),
+            (std::vector<uint32_t>{kWhite, kBlack, kBlack, kBlack, kWhite, kBlack, kBlack, kBlack, kWhite}));
+  ImgFree(image);
   EXPECT_EQ(MakeBitonal(2, 2, [](int32_t, int32_t) { return true; }), 0);  // nothing was kept
 }
 
