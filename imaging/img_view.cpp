@@ -32,6 +32,20 @@ inline uint64_t load_be64(const uint8_t* p) {
   return __builtin_bswap64(v);
 }
 
+// Population counts: the processor's instruction where it has one (chosen at run time, since the
+// build targets plain x86-64), else a bit-parallel count.
+struct SoftPop {
+  static inline __attribute__((always_inline)) int Count(uint64_t v) {
+    v = v - ((v >> 1) & 0x5555555555555555ull);
+    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int((v * 0x0101010101010101ull) >> 56);
+  }
+};
+struct HardPop {
+  static inline __attribute__((always_inline)) int Count(uint64_t v) { return __builtin_popcountll(v); }
+};
+
 // The len bits of a row starting at bit x, as the top bits of a 64-bit word (len <= 56). fast
 // says 8 bytes may be read at the byte of x; else the bytes past the row's end read as zero.
 inline uint64_t bits_at(const uint8_t* row, size_t row_bytes, int32_t x, int32_t len, bool fast) {
@@ -56,7 +70,7 @@ inline int32_t ink_bits(const uint8_t* row, size_t row_bytes, int32_t x, int32_t
     if (any_only) {
       if (v) return 1;
     } else {
-      count += __builtin_popcountll(v);
+      count += SoftPop::Count(v);
     }
     x += part;
     len -= part;
@@ -73,6 +87,47 @@ uint32_t lerp_colour(uint32_t a, uint32_t b, int t) {  // t in 0..255
   return out;
 }
 
+// Per destination column of a reduction whose spans are at most 56 bits: the byte to load, the
+// shift and the mask that leave the span's bits at the top of a 64-bit word.
+struct ColumnSpan {
+  uint32_t byte;
+  uint32_t shift;
+  uint64_t mask;
+  uint32_t len;
+};
+
+// Adds the ink of one source row to the counters of every destination column.
+template <typename Pop>
+inline __attribute__((always_inline)) void accumulate_row(const uint8_t* r, const ColumnSpan* cols, size_t n,
+                                                           bool ink_is_zero, uint32_t* acc) {
+  if (ink_is_zero) {
+    for (size_t i = 0; i < n; ++i)
+      acc[i] += cols[i].len - uint32_t(Pop::Count((load_be64(r + cols[i].byte) << cols[i].shift) & cols[i].mask));
+  } else {
+    for (size_t i = 0; i < n; ++i)
+      acc[i] += uint32_t(Pop::Count((load_be64(r + cols[i].byte) << cols[i].shift) & cols[i].mask));
+  }
+}
+
+void accumulate_soft(const uint8_t* r, const ColumnSpan* cols, size_t n, bool ink_is_zero, uint32_t* acc) {
+  accumulate_row<SoftPop>(r, cols, n, ink_is_zero, acc);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("popcnt"))) void accumulate_hard(const uint8_t* r, const ColumnSpan* cols, size_t n,
+                                                        bool ink_is_zero, uint32_t* acc) {
+  accumulate_row<HardPop>(r, cols, n, ink_is_zero, acc);
+}
+typedef void (*AccumulateFn)(const uint8_t*, const ColumnSpan*, size_t, bool, uint32_t*);
+AccumulateFn pick_accumulate() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("popcnt") ? accumulate_hard : accumulate_soft;
+}
+#else
+typedef void (*AccumulateFn)(const uint8_t*, const ColumnSpan*, size_t, bool, uint32_t*);
+AccumulateFn pick_accumulate() { return accumulate_soft; }
+#endif
+
 void render_bitonal(const ImgImage& img, const std::vector<int32_t>& xs, const std::vector<int32_t>& xl,
                     const std::vector<int32_t>& ys, const std::vector<int32_t>& yl, int32_t mode,
                     ImgViewBuffer& out) {
@@ -83,11 +138,23 @@ void render_bitonal(const ImgImage& img, const std::vector<int32_t>& xs, const s
   uint32_t paper = ink_is_zero ? pal1 : pal0, ink = ink_is_zero ? pal0 : pal1;
   for (int i = 0; i < 256; ++i) out.palette[i] = lerp_colour(paper, ink, i);
 
-  const size_t row_bytes = (size_t(img.width) + 7) / 8;
   const size_t n = xs.size();
+  bool single = true, narrow = true;  // every span one pixel; every span fits one load
+  for (size_t i = 0; i < n; ++i) {
+    single = single && xl[i] == 1;
+    narrow = narrow && xl[i] <= 56;
+  }
+  for (size_t oy = 0; oy < ys.size(); ++oy) single = single && yl[oy] == 1;
+  // Without reduction every mode shows the pixel itself.
+  if (single) mode = IMG_VIEW_QUICK;
+
   std::vector<uint32_t> acc(n);
   std::vector<int32_t> sample_x(n);
   for (size_t i = 0; i < n; ++i) sample_x[i] = xs[i] + xl[i] / 2;
+  std::vector<ColumnSpan> cols(narrow ? n : 0);
+  for (size_t i = 0; i < cols.size(); ++i)
+    cols[i] = ColumnSpan{uint32_t(xs[i]) >> 3, uint32_t(xs[i]) & 7, ~uint64_t(0) << (64 - xl[i]), uint32_t(xl[i])};
+  static const AccumulateFn accumulate = pick_accumulate();
   const uint8_t* base = img.pixels.data();
   for (size_t oy = 0; oy < ys.size(); ++oy) {
     uint8_t* dst = out.pixels.data() + oy * out.stride;
@@ -105,13 +172,16 @@ void render_bitonal(const ImgImage& img, const std::vector<int32_t>& xs, const s
     for (int32_t sy = ys[oy]; sy < ys[oy] + yl[oy]; ++sy) {
       const uint8_t* r = img.row(sy);
       bool fast = size_t(r - base) + img.stride + 8 <= img.pixels.size();
+      if (narrow && fast) {  // counting serves both modes: any ink is a count above 0
+        accumulate(r, cols.data(), n, ink_is_zero, acc.data());
+        continue;
+      }
       for (size_t i = 0; i < n; ++i) {
         if (any && acc[i]) continue;
         int32_t c = ink_bits(r, img.stride, xs[i], xl[i], fast, any && !ink_is_zero);
         acc[i] += uint32_t(ink_is_zero ? xl[i] - c : c);
       }
     }
-    (void)row_bytes;
     for (size_t i = 0; i < n; ++i) {
       if (any) {
         dst[i] = acc[i] ? 255 : 0;

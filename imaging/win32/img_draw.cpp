@@ -161,6 +161,39 @@ int32_t WINAPI ImgSetupDcPalette(int32_t image, HDC dc) {
   return IMG_OK;
 }
 
+namespace {
+
+// A bitonal region copied at its own size needs no view rendering: its packed rows already are a
+// DIB's scan lines (the whole sheet in one call, not band by band at 8 bits a pixel).
+int32_t copy_bitonal_rows(const ImgImage& img, HDC screen, HBITMAP bitmap) {
+  const ImgImage* src = &img;
+  ImgImage cropped;
+  const ImgRect& r = img.region;
+  if (r.x != 0 || r.y != 0 || r.w != img.width || r.h != img.height) {
+    int32_t rc = img_crop(img, r, cropped);
+    if (rc < 0) return rc;
+    src = &cropped;
+  }
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[2];
+  } dib = {};
+  dib.header.biSize = sizeof(BITMAPINFOHEADER);
+  dib.header.biWidth = src->width;
+  dib.header.biHeight = -src->height;
+  dib.header.biPlanes = 1;
+  dib.header.biBitCount = 1;
+  dib.header.biClrUsed = 2;
+  for (size_t i = 0; i < 2 && i < src->palette.size(); ++i)
+    dib.colours[i] = RGBQUAD{BYTE(src->palette[i]), BYTE(src->palette[i] >> 8),
+                             BYTE(src->palette[i] >> 16), 0};
+  int lines = SetDIBits(screen, bitmap, 0, UINT(src->height), src->pixels.data(),
+                        reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS);
+  return lines == src->height ? IMG_OK : IMG_ERR_DEVICE;
+}
+
+}  // namespace
+
 // The current region scaled to w x h in a bitmap the clipboard can take (CF_BITMAP): monochrome
 // for bitonal images, so a whole sheet stays at one bit per pixel; else like the screen.
 HBITMAP WINAPI ImgCopyRegion(int32_t image, int32_t w, int32_t h) {
@@ -168,13 +201,18 @@ HBITMAP WINAPI ImgCopyRegion(int32_t image, int32_t w, int32_t h) {
   if (!slot || w <= 0 || h <= 0) return nullptr;
   HDC screen = GetDC(nullptr);
   if (!screen) return nullptr;
-  HBITMAP bitmap = slot->image.bpp == 1 ? CreateBitmap(w, h, 1, 1, nullptr)
-                                        : CreateCompatibleBitmap(screen, w, h);
-  HDC mem = bitmap ? CreateCompatibleDC(screen) : nullptr;
+  const ImgImage& img = slot->image;
+  bool bitonal = img.bpp == 1;
+  HBITMAP bitmap = bitonal ? CreateBitmap(w, h, 1, 1, nullptr) : CreateCompatibleBitmap(screen, w, h);
+  HDC mem = nullptr;
   int32_t rc = IMG_ERR_DEVICE;
+  if (bitmap && bitonal && w == img.region.w && h == img.region.h)
+    rc = copy_bitonal_rows(img, screen, bitmap);
+  else if (bitmap)
+    mem = CreateCompatibleDC(screen);
   if (mem) {
     HGDIOBJ old = SelectObject(mem, bitmap);
-    rc = img_draw_region(slot->image, mem, 0, 0, w, h, img_display_mode());
+    rc = img_draw_region(img, mem, 0, 0, w, h, img_display_mode());
     SelectObject(mem, old);
     DeleteDC(mem);
   }

@@ -64,6 +64,27 @@ TEST(ImgView, InkIsTheDarkerEntryWhateverItsIndex) {
   EXPECT_EQ(grey.palette[At(grey, 10, 10)], 0xFFFFFFu);
 }
 
+// Every reduced pixel against a count over its source pixels: the pixels from x * 203 / w up to
+// (x + 1) * 203 / w (and likewise down), so each source pixel falls under exactly one view pixel.
+TEST(ImgView, ReducedPixelsShowTheShareOfInkUnderThem) {
+  ImgImage img = imgtest::Drawing(203, 150);
+  img.palette = {0x000000u, 0xFFFFFFu};  // ink is index 0 here: counting zeros must work too
+  for (int32_t mode : {IMG_VIEW_ALIAS, IMG_VIEW_GREY})
+    for (int32_t w : {31, 3}) {  // spans of 6 to 7 pixels, and of 67, wider than one 64-bit load
+      const int32_t h = w * 150 / 203 + 1;
+      ImgViewBuffer v;
+      ASSERT_EQ(img_render_view(img, ImgRect{0, 0, 203, 150}, w, h, ImgRect{0, 0, w, h}, mode, v), IMG_OK);
+      for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+          int32_t ink = 0, area = 0;
+          for (int32_t sy = y * 150 / h; sy < (y + 1) * 150 / h; ++sy)
+            for (int32_t sx = x * 203 / w; sx < (x + 1) * 203 / w; ++sx, ++area) ink += imgtest::Pixel(img, sx, sy) == 0;
+          int expected = mode == IMG_VIEW_ALIAS ? (ink ? 255 : 0) : (ink * 255 + area / 2) / area;
+          ASSERT_EQ(At(v, x, y), expected) << "mode " << mode << " width " << w << " at " << x << "," << y;
+        }
+    }
+}
+
 struct ClipCase {
   int32_t mode;
   int32_t bpp;
@@ -74,6 +95,7 @@ const ClipCase kClips[] = {
     {IMG_VIEW_QUICK, 1, 31, 23}, {IMG_VIEW_ALIAS, 1, 31, 23}, {IMG_VIEW_GREY, 1, 31, 23},
     {IMG_VIEW_GREY, 1, 500, 410}, {IMG_VIEW_QUICK, 8, 40, 30}, {IMG_VIEW_GREY, 8, 40, 30},
     {IMG_VIEW_GREY, 24, 17, 60},  {IMG_VIEW_QUICK, 32, 300, 200}, {IMG_VIEW_ALIAS, 4, 50, 50},
+    {IMG_VIEW_GREY, 1, 2, 2},     {IMG_VIEW_ALIAS, 1, 120, 90},
 };
 
 class ImgViewClip : public ::testing::TestWithParam<ClipCase> {};
