@@ -4,6 +4,7 @@
 // its buffers into blits, band by band, for the part of the destination the context can show.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "img_draw.h"
@@ -163,33 +164,37 @@ int32_t WINAPI ImgSetupDcPalette(int32_t image, HDC dc) {
 
 namespace {
 
-// A bitonal region copied at its own size needs no view rendering: its packed rows already are a
-// DIB's scan lines (the whole sheet in one call, not band by band at 8 bits a pixel).
-int32_t copy_bitonal_rows(const ImgImage& img, HDC screen, HBITMAP bitmap) {
+// A bitonal region copied at its own size needs no view rendering: its packed rows become the
+// monochrome bitmap's own bits (rows on 2-byte boundaries, 0 black, 1 white), made in one call.
+// Converting through SetDIBits would map the sheet pixel by pixel.
+HBITMAP bitonal_bitmap(const ImgImage& img) {
   const ImgImage* src = &img;
   ImgImage cropped;
   const ImgRect& r = img.region;
   if (r.x != 0 || r.y != 0 || r.w != img.width || r.h != img.height) {
-    int32_t rc = img_crop(img, r, cropped);
-    if (rc < 0) return rc;
+    if (img_crop(img, r, cropped) < 0) return nullptr;
     src = &cropped;
   }
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[2];
-  } dib = {};
-  dib.header.biSize = sizeof(BITMAPINFOHEADER);
-  dib.header.biWidth = src->width;
-  dib.header.biHeight = -src->height;
-  dib.header.biPlanes = 1;
-  dib.header.biBitCount = 1;
-  dib.header.biClrUsed = 2;
-  for (size_t i = 0; i < 2 && i < src->palette.size(); ++i)
-    dib.colours[i] = RGBQUAD{BYTE(src->palette[i]), BYTE(src->palette[i] >> 8),
-                             BYTE(src->palette[i] >> 16), 0};
-  int lines = SetDIBits(screen, bitmap, 0, UINT(src->height), src->pixels.data(),
-                        reinterpret_cast<BITMAPINFO*>(&dib), DIB_RGB_COLORS);
-  return lines == src->height ? IMG_OK : IMG_ERR_DEVICE;
+  auto luma = [&](size_t i) {
+    uint32_t c = i < src->palette.size() ? src->palette[i] : (i ? 0x000000u : 0xFFFFFFu);
+    return ((c >> 16) & 255) * 77 + ((c >> 8) & 255) * 151 + (c & 255) * 28;
+  };
+  // Index 1 is normally the ink; the bitmap wants ink as 0.
+  uint8_t flip = luma(1) < luma(0) ? 0xFF : 0x00;
+  size_t row_bytes = (size_t(src->width) + 15) / 16 * 2;
+  size_t used = (size_t(src->width) + 7) / 8;
+  std::vector<uint8_t> bits;
+  try {
+    bits.resize(row_bytes * size_t(src->height));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  for (int32_t y = 0; y < src->height; ++y) {
+    const uint8_t* in = src->row(y);
+    uint8_t* out = bits.data() + size_t(y) * row_bytes;
+    for (size_t i = 0; i < used; ++i) out[i] = uint8_t(in[i] ^ flip);
+  }
+  return CreateBitmap(src->width, src->height, 1, 1, bits.data());
 }
 
 }  // namespace
@@ -203,13 +208,13 @@ HBITMAP WINAPI ImgCopyRegion(int32_t image, int32_t w, int32_t h) {
   if (!screen) return nullptr;
   const ImgImage& img = slot->image;
   bool bitonal = img.bpp == 1;
+  if (bitonal && w == img.region.w && h == img.region.h) {
+    ReleaseDC(nullptr, screen);
+    return bitonal_bitmap(img);
+  }
   HBITMAP bitmap = bitonal ? CreateBitmap(w, h, 1, 1, nullptr) : CreateCompatibleBitmap(screen, w, h);
-  HDC mem = nullptr;
+  HDC mem = bitmap ? CreateCompatibleDC(screen) : nullptr;
   int32_t rc = IMG_ERR_DEVICE;
-  if (bitmap && bitonal && w == img.region.w && h == img.region.h)
-    rc = copy_bitonal_rows(img, screen, bitmap);
-  else if (bitmap)
-    mem = CreateCompatibleDC(screen);
   if (mem) {
     HGDIOBJ old = SelectObject(mem, bitmap);
     rc = img_draw_region(img, mem, 0, 0, w, h, img_display_mode());

@@ -29,6 +29,24 @@ int32_t Plan(int32_t w, int32_t h) {
   return MakeBitonal(w, h, [](int32_t x, int32_t y) { return x == 5 || (y == 2 && x > 8); });
 }
 
+// Either palette order of a bitonal image gives the same black and white in the bitmap.
+TEST_F(Clipboard, CopiedBitonalBitmapFollowsThePaletteNotTheBits) {
+  for (bool ink_is_zero : {false, true}) {
+    SCOPED_TRACE(ink_is_zero);
+    std::vector<uint32_t> palette = ink_is_zero ? std::vector<uint32_t>{kBlack, kWhite}
+                                                : std::vector<uint32_t>{kWhite, kBlack};
+    int32_t image = MakeImage(19, 3, 1, palette, [&](int32_t x, int32_t) {
+      return uint32_t((x % 3 == 0) != ink_is_zero);
+    });
+    HBITMAP bitmap = ImgCopyRegion(image, 19, 3);
+    ASSERT_NE(bitmap, nullptr);
+    std::vector<uint32_t> px = BitmapPixels(bitmap, 19, 3);
+    DeleteObject(bitmap);
+    for (int32_t x = 0; x < 19; ++x) EXPECT_EQ(px[size_t(19 + x)], x % 3 == 0 ? kBlack : kWhite) << x;
+    ImgFree(image);
+  }
+}
+
 TEST_F(Clipboard, CopyRegionGivesAMonochromeBitmapForBitonalImages) {
   int32_t image = Plan(40, 12);
   ASSERT_EQ(ImgSetRegion(image, 4, 0, 8, 4), 0);  // x 4..11, y 0..3
@@ -46,6 +64,17 @@ TEST_F(Clipboard, CopyRegionGivesAMonochromeBitmapForBitonalImages) {
       bool ink = sx == 5 || (y == 2 && sx > 8);
       EXPECT_EQ(px[size_t(y * 8 + x)], ink ? kBlack : kWhite) << x << "," << y;
     }
+  // Copied at another size, the region goes through the view renderer in the display mode.
+  ASSERT_EQ(ImgSetRegion(image, 0, 0, 40, 12), 0);
+  ImgSetDisplayMode(IMG_DISPLAY_ALIAS);
+  HBITMAP half = ImgCopyRegion(image, 20, 6);
+  ASSERT_NE(half, nullptr);
+  std::vector<uint32_t> small = BitmapPixels(half, 20, 6);
+  DeleteObject(half);
+  for (int32_t y = 0; y < 6; ++y) EXPECT_EQ(small[size_t(y * 20 + 2)], kBlack) << y;
+  EXPECT_EQ(small[size_t(1 * 20 + 10)], kBlack);  // y 2, x 20..21
+  EXPECT_EQ(small[size_t(4 * 20 + 10)], kWhite);
+
   // The copy can be painted back where the cached views need it.
   Canvas canvas(10, 6);
   EXPECT_EQ(ImgPaintBitmap(bitmap, canvas.dc(), 1, 1), 0);
