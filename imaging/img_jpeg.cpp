@@ -36,6 +36,8 @@ void init_errors(ErrorJump& e) {
 // any jump can happen.
 int32_t decode(jpeg_decompress_struct& c, ImgImage& img, std::vector<uint8_t>& line) {
   jpeg_read_header(&c, TRUE);
+  // Progressive files keep every coefficient in memory: bound it like the image itself.
+  c.mem->max_memory_to_use = long(IMG_MAX_PIXEL_BYTES / 2);
   if (c.image_width > IMG_MAX_DIMENSION || c.image_height > IMG_MAX_DIMENSION) return IMG_ERR_TOO_LARGE;
   bool grey = c.jpeg_color_space == JCS_GRAYSCALE;
   bool cmyk = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;

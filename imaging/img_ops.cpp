@@ -134,6 +134,26 @@ int32_t rotate_free(ImgImage& img, int32_t hundredths) {
   return IMG_OK;
 }
 
+// A bitonal reduction keeps every line: a pixel is ink when any source pixel under it is (the
+// renderer's anti-aliasing mode, a band of rows at a time, packed back to one bit).
+int32_t reduce_bitonal(const ImgImage& img, ImgImage& res) {
+  const bool ink_is_zero = img.palette.size() >= 2 && img_luma(img.palette[0]) < img_luma(img.palette[1]);
+  const int32_t band = 256;
+  for (int32_t y0 = 0; y0 < res.height; y0 += band) {
+    int32_t rows = res.height - y0 < band ? res.height - y0 : band;
+    ImgViewBuffer v;
+    int32_t rc = img_render_view(img, ImgRect{0, 0, img.width, img.height}, res.width, res.height,
+                                 ImgRect{0, y0, res.width, rows}, IMG_VIEW_ALIAS, v);
+    if (rc != IMG_OK) return rc;
+    for (int32_t y = 0; y < rows; ++y) {
+      const uint8_t* s = v.pixels.data() + size_t(y) * v.stride;
+      for (int32_t x = 0; x < res.width; ++x)
+        if ((s[x] != 0) != ink_is_zero) set_px(res, x, y0 + y, 1);
+    }
+  }
+  return IMG_OK;
+}
+
 }  // namespace
 
 int32_t img_mirror_x(ImgImage& img) {
@@ -224,6 +244,12 @@ int32_t img_resize(ImgImage& img, int32_t width, int32_t height) {
   // The resolution follows the size, so the sheet keeps its physical size.
   res.dpi_x = int32_t(int64_t(img.dpi_x) * width / img.width);
   res.dpi_y = int32_t(int64_t(img.dpi_y) * height / img.height);
+  if (img.bpp == 1 && (width < img.width || height < img.height)) {
+    rc = reduce_bitonal(img, res);
+    if (rc != IMG_OK) return rc;
+    finish(img, res);
+    return IMG_OK;
+  }
   std::vector<int32_t> xs(static_cast<size_t>(width));
   for (int32_t x = 0; x < width; ++x) xs[size_t(x)] = int32_t((2 * int64_t(x) + 1) * img.width / (2 * int64_t(width)));
   for (int32_t y = 0; y < height; ++y) {

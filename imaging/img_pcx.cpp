@@ -52,7 +52,8 @@ int32_t pcx_read(const uint8_t* d, size_t n, ImgImage& img) {
   int32_t width = int32_t(le16(d + 8)) - le16(d + 4) + 1;
   int32_t height = int32_t(le16(d + 10)) - le16(d + 6) + 1;
   size_t line = le16(d + 66);
-  if (width <= 0 || height <= 0 || d[2] != 1) return IMG_ERR_CORRUPT;
+  if (width <= 0 || height <= 0) return IMG_ERR_CORRUPT;
+  if (d[2] != 1) return IMG_ERR_UNSUPPORTED;  // uncompressed PCX: no writer the viewer meets makes it
   int32_t bpp;
   if (bits == 1 && planes == 1) bpp = 1;
   else if (bits == 1 && planes == 4) bpp = 4;

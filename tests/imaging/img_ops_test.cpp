@@ -133,6 +133,29 @@ TEST(ImgRotate, FreeAngleKeepsTheSheetsInk) {
   EXPECT_NEAR(double(ink(img)), double(ink(src)), ink(src) * 0.2);
 }
 
+TEST(ImgOps, ShrinkingABitonalSheetKeepsThinLines) {
+  // Fitting a sheet to smaller paper: one-pixel lines must not fall between sampled rows.
+  for (bool ink_is_zero : {false, true}) {
+    ImgImage img;
+    ASSERT_EQ(img_create(img, 300, 200, 1), IMG_OK);
+    if (ink_is_zero) img.palette = {0x000000u, 0xFFFFFFu};
+    for (int32_t y = 0; y < 200; ++y)
+      for (int32_t x = 0; x < 300; ++x) imgtest::SetPixel(img, x, y, (x == 151 || y == 77) != ink_is_zero);
+    ASSERT_EQ(img_resize(img, 210, 140), IMG_OK);
+    const uint32_t ink = ink_is_zero ? 0 : 1;
+    // The reduced pixel whose span of source pixels holds the line.
+    auto under = [](int32_t src, int32_t from, int32_t to) {
+      int32_t d = 0;
+      while ((d + 1) * from / to <= src) ++d;
+      return d;
+    };
+    int32_t col = under(151, 300, 210), row = under(77, 200, 140);
+    for (int32_t y = 0; y < 140; ++y) EXPECT_EQ(Pixel(img, col, y), ink) << y;
+    for (int32_t x = 0; x < 210; ++x) EXPECT_EQ(Pixel(img, x, row), ink) << x;
+    EXPECT_NE(Pixel(img, 5, 5), ink);
+  }
+}
+
 TEST(ImgOps, ReduceTo24KeepsTheColoursAndTheRegion) {
   ImgImage src = imgtest::Pattern(9, 7, 32), img = src;
   ASSERT_EQ(img_set_region(img, ImgRect{1, 1, 3, 3}), IMG_OK);
