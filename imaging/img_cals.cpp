@@ -120,8 +120,8 @@ int32_t cals_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* 
 
 int32_t cals_write(const ImgImage& src, std::vector<uint8_t>& out) {
   if (src.bpp != 1) return IMG_ERR_DEPTH;
-  ImgImage img;
-  img_bitonal_ink_is_one(src, img);
+  ImgImage scratch;
+  const ImgImage& img = img_bitonal_ink_is_one(src, scratch);
   std::vector<uint8_t> g4;
   int32_t rc = tiff_encode_g4(img, g4);
   if (rc != IMG_OK) return rc;

@@ -62,6 +62,6 @@ int32_t tiff_decode_g4(const uint8_t* data, size_t size, int32_t width, int32_t 
 // Encodes a 1-bit image as G4 data with index 1 black (the caller makes sure of that).
 int32_t tiff_encode_g4(const ImgImage& img, std::vector<uint8_t>& out);
 
-// A 1-bit copy of img whose index 1 is the darker colour (inverting the bits when the palette
-// says 0 is black), for writers whose formats fix black to 1.
-void img_bitonal_ink_is_one(const ImgImage& img, ImgImage& out);
+// img itself when its index 1 is the darker colour, else an inverted copy made in scratch (palette
+// white, black), for writers whose formats fix black to 1. Saving a sheet as it came needs no copy.
+const ImgImage& img_bitonal_ink_is_one(const ImgImage& img, ImgImage& scratch);

@@ -110,11 +110,11 @@ bool img_palette_is_grey_ramp(const std::vector<uint32_t>& pal) {
   return pal == img_grey_palette(bits);
 }
 
-void img_bitonal_ink_is_one(const ImgImage& img, ImgImage& out) {
-  out = img;
+const ImgImage& img_bitonal_ink_is_one(const ImgImage& img, ImgImage& out) {
   bool zero_is_dark = img.palette.size() >= 2 && img_luma(img.palette[0]) < img_luma(img.palette[1]);
+  if (!zero_is_dark) return img;
+  out = img;
   out.palette = {0xFFFFFFu, 0x000000u};
-  if (!zero_is_dark) return;
   size_t row_bytes = (size_t(img.width) + 7) / 8;
   int tail = img.width % 8;
   for (int32_t y = 0; y < out.height; ++y) {
@@ -122,6 +122,7 @@ void img_bitonal_ink_is_one(const ImgImage& img, ImgImage& out) {
     for (size_t i = 0; i < row_bytes; ++i) r[i] = uint8_t(~r[i]);
     if (tail) r[row_bytes - 1] &= uint8_t(0xFF << (8 - tail));
   }
+  return out;
 }
 
 int32_t img_probe_memory(const uint8_t* d, size_t n) {

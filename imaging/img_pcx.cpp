@@ -153,11 +153,11 @@ int32_t pcx_write(const ImgImage& img, std::vector<uint8_t>& out) {
   out[65] = uint8_t(planes);
   put16(&out[66], uint32_t(line));
   put16(&out[68], 1);
-  ImgImage mono;
+  ImgImage mono, scratch;
   const ImgImage* src = &img;
   if (img.bpp == 1) {
     // Readers take a 1-bit PCX as 0 black, 1 white.
-    img_bitonal_ink_is_one(img, mono);
+    mono = img_bitonal_ink_is_one(img, scratch);
     for (int32_t y = 0; y < mono.height; ++y)
       for (size_t i = 0; i < mono.stride; ++i) mono.row(y)[i] = uint8_t(~mono.row(y)[i]);
     src = &mono;

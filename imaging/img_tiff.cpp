@@ -502,8 +502,7 @@ int32_t tiff_write(const ImgImage& src, int32_t format, std::vector<uint8_t>& ou
   const ImgImage* img = &src;
   uint16_t photo;
   if (src.bpp == 1 && (ws.compression != COMPRESSION_NONE || two_greys(src.palette))) {
-    img_bitonal_ink_is_one(src, bitonal);
-    img = &bitonal;
+    img = &img_bitonal_ink_is_one(src, bitonal);
     photo = PHOTOMETRIC_MINISWHITE;
   } else if (src.bpp <= 8) {
     photo = img_palette_is_grey_ramp(src.palette) ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
