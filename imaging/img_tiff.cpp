@@ -250,6 +250,29 @@ int32_t read_rgba(TIFF* tif, uint32_t w, uint32_t h, ImgImage& img, ImgProgressS
   return rc;
 }
 
+// Turns the decoded rows upright as the orientation tag says where row 0 and column 0 belong.
+int32_t apply_orientation(TIFF* tif, ImgImage& img) {
+  uint16_t o = ORIENTATION_TOPLEFT;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &o);
+  int32_t rc = IMG_OK;
+  switch (o) {
+    case ORIENTATION_TOPRIGHT: rc = img_mirror_x(img); break;
+    case ORIENTATION_BOTRIGHT: rc = img_rotate(img, 18000); break;
+    case ORIENTATION_BOTLEFT: rc = img_mirror_y(img); break;
+    case ORIENTATION_LEFTTOP:  // rows are columns: a transpose
+      rc = img_rotate(img, 9000);
+      if (rc == IMG_OK) rc = img_mirror_x(img);
+      break;
+    case ORIENTATION_RIGHTTOP: rc = img_rotate(img, 9000); break;
+    case ORIENTATION_RIGHTBOT:
+      rc = img_rotate(img, 27000);
+      if (rc == IMG_OK) rc = img_mirror_x(img);
+      break;
+    case ORIENTATION_LEFTBOT: rc = img_rotate(img, 27000); break;
+  }
+  return rc;
+}
+
 int32_t read_directory(TIFF* tif, ImgImage& img, const ImgProgress* progress) {
   uint32_t w = 0, h = 0;
   uint16_t bps = 1, spp = 1, photo = 0, planar = PLANARCONFIG_CONTIG, compression = 1;
@@ -351,7 +374,7 @@ int32_t read_directory(TIFF* tif, ImgImage& img, const ImgProgress* progress) {
       }
       steps.Advance(ty + th);
     }
-    return IMG_OK;
+    return apply_orientation(tif, img);
   }
 
   tmsize_t line = TIFFScanlineSize(tif);
@@ -372,7 +395,7 @@ int32_t read_directory(TIFF* tif, ImgImage& img, const ImgProgress* progress) {
     if ((y & 255) == 255) steps.Advance(y);
   }
   steps.Advance(h);
-  return IMG_OK;
+  return apply_orientation(tif, img);
 }
 
 }  // namespace

@@ -219,6 +219,52 @@ TEST_P(ImgTiffLayout, DecodesToTheExpectedColours) {
 INSTANTIATE_TEST_SUITE_P(Layouts, ImgTiffLayout, ::testing::ValuesIn(kLayouts),
                          [](const ::testing::TestParamInfo<LayoutCase>& i) { return std::string(i.param.name); });
 
+TEST(ImgTiff, OrientationTagTurnsTheSheetUpright) {
+  // Stored rows of a W x H drawing, and where the tag says row 0 and column 0 belong; the
+  // expected upright pixel (x, y) in stored coordinates.
+  const ImgImage stored = imgtest::Drawing(45, 29);
+  const int32_t W = stored.width, H = stored.height;
+  struct Case {
+    uint16_t orientation;
+    bool side;
+    int32_t (*sx)(int32_t x, int32_t y, int32_t W, int32_t H);
+    int32_t (*sy)(int32_t x, int32_t y, int32_t W, int32_t H);
+  } cases[] = {
+      {1, false, [](int32_t x, int32_t, int32_t, int32_t) { return x; }, [](int32_t, int32_t y, int32_t, int32_t) { return y; }},
+      {2, false, [](int32_t x, int32_t, int32_t W, int32_t) { return W - 1 - x; }, [](int32_t, int32_t y, int32_t, int32_t) { return y; }},
+      {3, false, [](int32_t x, int32_t, int32_t W, int32_t) { return W - 1 - x; }, [](int32_t, int32_t y, int32_t, int32_t H) { return H - 1 - y; }},
+      {4, false, [](int32_t x, int32_t, int32_t, int32_t) { return x; }, [](int32_t, int32_t y, int32_t, int32_t H) { return H - 1 - y; }},
+      {5, true, [](int32_t, int32_t y, int32_t, int32_t) { return y; }, [](int32_t x, int32_t, int32_t, int32_t) { return x; }},
+      {6, true, [](int32_t, int32_t y, int32_t, int32_t) { return y; }, [](int32_t x, int32_t, int32_t, int32_t H) { return H - 1 - x; }},
+      {7, true, [](int32_t, int32_t y, int32_t W, int32_t) { return W - 1 - y; }, [](int32_t x, int32_t, int32_t, int32_t H) { return H - 1 - x; }},
+      {8, true, [](int32_t, int32_t y, int32_t W, int32_t) { return W - 1 - y; }, [](int32_t x, int32_t, int32_t, int32_t) { return x; }},
+  };
+  for (const Case& c : cases) {
+    std::string path = Temp("orientation.tif");
+    TIFF* t = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, W);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, H);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(t, TIFFTAG_ORIENTATION, c.orientation);
+    std::vector<uint8_t> row(stored.stride);
+    for (int32_t y = 0; y < H; ++y) {
+      std::memcpy(row.data(), stored.row(y), stored.stride);
+      TIFFWriteScanline(t, row.data(), uint32_t(y), 0);
+    }
+    TIFFClose(t);
+    ImgImage img;
+    ASSERT_EQ(img_load_file(path.c_str(), 0, img, nullptr), IMG_OK);
+    std::remove(path.c_str());
+    ASSERT_EQ(img.width, c.side ? H : W) << c.orientation;
+    for (int32_t y = 0; y < img.height; ++y)
+      for (int32_t x = 0; x < img.width; ++x)
+        ASSERT_EQ(imgtest::Pixel(img, x, y), imgtest::Pixel(stored, c.sx(x, y, W, H), c.sy(x, y, W, H)))
+            << "orientation " << c.orientation << " at " << x << "," << y;
+  }
+}
+
 TEST(ImgTiff, ProgressReachesAHundredStepsWithTheTotal) {
   ImgImage sheet = imgtest::Drawing(300, 700);
   std::vector<uint8_t> bytes;
