@@ -31,7 +31,8 @@ void set_index(ImgImage& img, int32_t x, int32_t y, uint8_t v) {
 }
 
 // RLE8/RLE4 decoding into a bottom-up or top-down image. Pixels the stream skips stay index 0.
-int32_t decode_rle(const uint8_t* p, size_t n, bool rle4, bool top_down, ImgImage& img) {
+int32_t decode_rle(const uint8_t* p, size_t n, bool rle4, bool top_down, ImgImage& img,
+                   ImgProgressSteps& steps) {
   size_t i = 0;
   int32_t x = 0, line = 0;
   auto put = [&](uint8_t v) {
@@ -50,13 +51,15 @@ int32_t decode_rle(const uint8_t* p, size_t n, bool rle4, bool top_down, ImgImag
     }
     if (value == 0) {  // end of line
       x = 0;
-      ++line;
+      steps.Advance(++line);
     } else if (value == 1) {  // end of bitmap
+      steps.Advance(img.height);
       return IMG_OK;
     } else if (value == 2) {  // delta
       if (i + 2 > n) return IMG_ERR_CORRUPT;
       x += p[i];
       line += p[i + 1];
+      steps.Advance(line);
       i += 2;
     } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
       size_t bytes = rle4 ? (size_t(value) + 1) / 2 : value;
@@ -66,6 +69,7 @@ int32_t decode_rle(const uint8_t* p, size_t n, bool rle4, bool top_down, ImgImag
       i += bytes + (bytes & 1);
     }
   }
+  steps.Advance(img.height);
   return IMG_OK;
 }
 
@@ -86,7 +90,7 @@ uint8_t mask_value(uint32_t px, uint32_t m) {
 
 }  // namespace
 
-int32_t bmp_read(const uint8_t* d, size_t n, bool packed, ImgImage& img) {
+int32_t bmp_read(const uint8_t* d, size_t n, bool packed, ImgImage& img, const ImgProgress* progress) {
   size_t base = packed ? 0 : 14;
   if (n < base + 12) return IMG_ERR_CORRUPT;
   const uint8_t* h = d + base;
@@ -167,8 +171,10 @@ int32_t bmp_read(const uint8_t* d, size_t n, bool packed, ImgImage& img) {
     img.dpi_x = ppm_x > 0 ? int32_t((int64_t(ppm_x) * 254 + 5000) / 10000) : 0;
     img.dpi_y = ppm_y > 0 ? int32_t((int64_t(ppm_y) * 254 + 5000) / 10000) : 0;
   }
-  if (rle) return decode_rle(d + offset, n - offset, bits == 4, top_down, img);
+  ImgProgressSteps steps(progress, height);
+  if (rle) return decode_rle(d + offset, n - offset, bits == 4, top_down, img, steps);
   for (int32_t y = 0; y < height; ++y) {
+    steps.Advance(y + 1);
     const uint8_t* s = d + offset + src_stride * size_t(top_down ? y : height - 1 - y);
     uint8_t* t = img.row(y);
     if (bits == store_bpp && compression != 3) {

@@ -34,17 +34,17 @@ inline int img_luma(uint32_t c) {
 }
 
 // Readers: each fills img (page given where the format has pages) or returns a negative error.
-int32_t bmp_read(const uint8_t* data, size_t size, bool packed_dib, ImgImage& img);
+int32_t bmp_read(const uint8_t* data, size_t size, bool packed_dib, ImgImage& img, const ImgProgress* progress);
 int32_t tiff_probe(const uint8_t* data, size_t size);  // format code of the first page
 int32_t tiff_page_count(const uint8_t* data, size_t size);
 int32_t tiff_probe_page(const uint8_t* data, size_t size, int32_t page);  // code of one page
 int32_t tiff_read(const uint8_t* data, size_t size, int32_t page, ImgImage& img,
                   const ImgProgress* progress);
 int32_t cals_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
-int32_t jpeg_read(const uint8_t* data, size_t size, ImgImage& img);
-int32_t png_read(const uint8_t* data, size_t size, ImgImage& img);
-int32_t pcx_read(const uint8_t* data, size_t size, ImgImage& img);
-int32_t gif_read(const uint8_t* data, size_t size, ImgImage& img);
+int32_t jpeg_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t png_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t pcx_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t gif_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
 
 // Writers: the whole image (the dispatcher crops to the region first) into out.
 int32_t bmp_write(const ImgImage& img, bool rle, bool packed_dib, std::vector<uint8_t>& out);

@@ -55,7 +55,7 @@ int32_t interlaced_row(int32_t i, int32_t h) {
 
 }  // namespace
 
-int32_t gif_read(const uint8_t* d, size_t n, ImgImage& img) {
+int32_t gif_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* progress) {
   if (n < 13) return IMG_ERR_CORRUPT;
   int32_t sw = le16(d + 6), sh = le16(d + 8);
   uint8_t flags = d[10], background = d[11];
@@ -124,6 +124,7 @@ int32_t gif_read(const uint8_t* d, size_t n, ImgImage& img) {
   int size = min_size + 1, next = clear + 2, prev = -1;
   int64_t total = int64_t(iw) * ih, done = 0;
   bool interlaced = (iflags & 0x40) != 0;
+  ImgProgressSteps steps(progress, total);
   auto emit = [&](uint8_t v) {
     if (done >= total) return;
     int32_t line = int32_t(done / iw), col = int32_t(done % iw);
@@ -170,6 +171,7 @@ int32_t gif_read(const uint8_t* d, size_t n, ImgImage& img) {
     stack[sp++] = uint8_t(cur);
     uint8_t head = uint8_t(cur);
     while (sp > 0) emit(stack[--sp]);
+    steps.Advance(done);
     if (next < 4096) {
       prefix[next] = uint16_t(prev);
       suffix[next] = head;

@@ -178,14 +178,14 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
   } else {
     switch (fmt) {
       case IMG_FMT_BMP:
-      case IMG_FMT_BMP_RLE: rc = bmp_read(d, n, false, img); break;
-      case IMG_FMT_DIB: rc = bmp_read(d, n, true, img); break;
+      case IMG_FMT_BMP_RLE: rc = bmp_read(d, n, false, img, progress); break;
+      case IMG_FMT_DIB: rc = bmp_read(d, n, true, img, progress); break;
       case IMG_FMT_CALS: rc = cals_read(d, n, img, progress); break;
-      case IMG_FMT_JPEG: rc = jpeg_read(d, n, img); break;
-      case IMG_FMT_PNG: rc = png_read(d, n, img); break;
-      case IMG_FMT_PCX: rc = pcx_read(d, n, img); break;
+      case IMG_FMT_JPEG: rc = jpeg_read(d, n, img, progress); break;
+      case IMG_FMT_PNG: rc = png_read(d, n, img, progress); break;
+      case IMG_FMT_PCX: rc = pcx_read(d, n, img, progress); break;
       case IMG_FMT_GIF:
-      case IMG_FMT_GIF_INTERLACED: rc = gif_read(d, n, img); break;
+      case IMG_FMT_GIF_INTERLACED: rc = gif_read(d, n, img, progress); break;
       default: rc = IMG_ERR_UNKNOWN_FORMAT; break;
     }
   }

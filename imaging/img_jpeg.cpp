@@ -34,7 +34,7 @@ void init_errors(ErrorJump& e) {
 
 // The parts of a decode that run after setjmp: kept in one function whose locals are set before
 // any jump can happen.
-int32_t decode(jpeg_decompress_struct& c, ImgImage& img, std::vector<uint8_t>& line) {
+int32_t decode(jpeg_decompress_struct& c, ImgImage& img, std::vector<uint8_t>& line, const ImgProgress* progress) {
   jpeg_read_header(&c, TRUE);
   // Progressive files keep every coefficient in memory: bound it like the image itself.
   c.mem->max_memory_to_use = long(IMG_MAX_PIXEL_BYTES / 2);
@@ -52,7 +52,9 @@ int32_t decode(jpeg_decompress_struct& c, ImgImage& img, std::vector<uint8_t>& l
   }
   jpeg_start_decompress(&c);
   line.resize(size_t(c.output_width) * size_t(c.output_components));
+  ImgProgressSteps steps(progress, c.output_height);
   while (c.output_scanline < c.output_height) {
+    steps.Advance(c.output_scanline + 1);
     uint8_t* dst = img.row(int32_t(c.output_scanline));
     JSAMPROW rows[1] = {grey ? dst : line.data()};
     if (jpeg_read_scanlines(&c, rows, 1) != 1) return IMG_ERR_CORRUPT;
@@ -79,7 +81,7 @@ int32_t decode(jpeg_decompress_struct& c, ImgImage& img, std::vector<uint8_t>& l
 
 }  // namespace
 
-int32_t jpeg_read(const uint8_t* d, size_t n, ImgImage& img) {
+int32_t jpeg_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* progress) {
   jpeg_decompress_struct c;
   ErrorJump err;
   std::vector<uint8_t> line;
@@ -91,7 +93,7 @@ int32_t jpeg_read(const uint8_t* d, size_t n, ImgImage& img) {
     rc = IMG_ERR_CORRUPT;
   } else {
     jpeg_mem_src(&c, d, static_cast<unsigned long>(n));
-    rc = decode(c, img, line);
+    rc = decode(c, img, line, progress);
   }
   jpeg_destroy_decompress(&c);
   if (rc != IMG_OK) img = ImgImage();

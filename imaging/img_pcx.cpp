@@ -46,7 +46,7 @@ class PcxRle {
 
 }  // namespace
 
-int32_t pcx_read(const uint8_t* d, size_t n, ImgImage& img) {
+int32_t pcx_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* progress) {
   if (n < 128) return IMG_ERR_CORRUPT;
   int bits = d[3], planes = d[65];
   int32_t width = int32_t(le16(d + 8)) - le16(d + 4) + 1;
@@ -86,7 +86,9 @@ int32_t pcx_read(const uint8_t* d, size_t n, ImgImage& img) {
   }
   PcxRle rle(d, n);
   std::vector<uint8_t> buf(line * size_t(planes));
+  ImgProgressSteps steps(progress, height);
   for (int32_t y = 0; y < height; ++y) {
+    steps.Advance(y + 1);
     if (!rle.Fill(buf.data(), buf.size())) {
       img = ImgImage();
       return IMG_ERR_CORRUPT;

@@ -31,7 +31,8 @@ void quiet(png_structp, png_const_charp) {}
 void on_error(png_structp p, png_const_charp) { png_longjmp(p, 1); }
 
 // pal lives in the caller so a long jump out of here skips no destructor.
-int32_t decode(png_structp p, png_infop info, ImgImage& img, std::vector<uint32_t>& pal) {
+int32_t decode(png_structp p, png_infop info, ImgImage& img, std::vector<uint32_t>& pal,
+               const ImgProgress* progress) {
   png_read_info(p, info);
   png_uint_32 w = 0, h = 0;
   int depth = 0, type = 0, interlace = 0;
@@ -79,15 +80,22 @@ int32_t decode(png_structp p, png_infop info, ImgImage& img, std::vector<uint32_
     img.dpi_x = int32_t((uint64_t(xres) * 254 + 5000) / 10000);
     img.dpi_y = int32_t((uint64_t(yres) * 254 + 5000) / 10000);
   }
+  // Steps live on the caller's side of the long jump: a plain counter here is enough.
+  const int64_t rows = int64_t(passes) * h;
+  int64_t done = 0, reported = 0;
   for (int pass = 0; pass < passes; ++pass)
-    for (png_uint_32 y = 0; y < h; ++y) png_read_row(p, img.row(int32_t(y)), nullptr);
+    for (png_uint_32 y = 0; y < h; ++y) {
+      png_read_row(p, img.row(int32_t(y)), nullptr);
+      for (++done; progress && progress->fn && reported < done * 100 / rows; ++reported)
+        progress->fn(progress->record, 100);
+    }
   png_read_end(p, nullptr);
   return IMG_OK;
 }
 
 }  // namespace
 
-int32_t png_read(const uint8_t* d, size_t n, ImgImage& img) {
+int32_t png_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* progress) {
   MemReader m{d, n, 0};
   std::vector<uint32_t> pal;
   png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, quiet);
@@ -99,7 +107,7 @@ int32_t png_read(const uint8_t* d, size_t n, ImgImage& img) {
       rc = IMG_ERR_CORRUPT;
     } else {
       png_set_read_fn(p, &m, read_mem);
-      rc = decode(p, info, img, pal);
+      rc = decode(p, info, img, pal, progress);
     }
   }
   png_destroy_read_struct(&p, info ? &info : nullptr, nullptr);

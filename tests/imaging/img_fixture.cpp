@@ -125,4 +125,16 @@ int MaxChannelDifference(const ImgImage& a, const ImgImage& b) {
   return worst;
 }
 
+ImgProgress ProgressLog::Callback() {
+  ImgProgress p;
+  p.record = this;
+  p.fn = [](void* record, int32_t total) -> int32_t {
+    ProgressLog* log = static_cast<ProgressLog*>(record);
+    ++log->calls;
+    log->last_total = total;
+    return 0;
+  };
+  return p;
+}
+
 }  // namespace imgtest

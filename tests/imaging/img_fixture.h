@@ -23,4 +23,11 @@ std::string SameColours(const ImgImage& a, const ImgImage& b);
 // Largest difference of one colour channel between the two images.
 int MaxChannelDifference(const ImgImage& a, const ImgImage& b);
 
+// Records the progress calls of a load.
+struct ProgressLog {
+  int calls = 0;
+  int32_t last_total = 0;
+  ImgProgress Callback();
+};
+
 }  // namespace imgtest

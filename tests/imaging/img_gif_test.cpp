@@ -31,7 +31,10 @@ TEST_P(ImgGif, DecodesWhatTheEncoderWrote) {
   std::vector<uint8_t> gif = imgtest::Gif(img, c.interlaced, c.local);
   EXPECT_EQ(img_probe_memory(gif.data(), gif.size()), c.interlaced ? IMG_FMT_GIF_INTERLACED : IMG_FMT_GIF);
   ImgImage back;
-  ASSERT_EQ(img_load_memory(gif.data(), gif.size(), 0, back, nullptr), IMG_OK);
+  imgtest::ProgressLog log;
+  ImgProgress progress = log.Callback();
+  ASSERT_EQ(img_load_memory(gif.data(), gif.size(), 0, back, &progress), IMG_OK);
+  EXPECT_EQ(log.calls, 100);
   EXPECT_EQ(imgtest::SameColours(img, back), "");
   // Cut anywhere before the last code: an error, never a crash.
   for (size_t len = 0; len + 3 < gif.size(); len += 1 + len / 16) {

@@ -74,8 +74,13 @@ TEST_P(ImgRoundTrip, ReadsBackWhatItWrote) {
   EXPECT_EQ(img_probe_memory(bytes.data(), bytes.size()), c.probed);
   EXPECT_EQ(img_page_count_memory(bytes.data(), bytes.size()), 1);
   ImgImage back;
-  ASSERT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, back, nullptr), IMG_OK);
+  imgtest::ProgressLog log;
+  ImgProgress progress = log.Callback();
+  ASSERT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, back, &progress), IMG_OK);
   EXPECT_EQ(back.format, c.probed);
+  // The application shows calls * 100 / total: a load reports 100 steps of a total of 100.
+  EXPECT_EQ(log.calls, 100);
+  EXPECT_EQ(log.last_total, 100);
   if (c.tolerance == 0) {
     EXPECT_EQ(back.bpp, src.bpp);
     EXPECT_EQ(imgtest::SameColours(src, back), "");

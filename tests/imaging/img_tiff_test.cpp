@@ -265,27 +265,6 @@ TEST(ImgTiff, OrientationTagTurnsTheSheetUpright) {
   }
 }
 
-TEST(ImgTiff, ProgressReachesAHundredStepsWithTheTotal) {
-  ImgImage sheet = imgtest::Drawing(300, 700);
-  std::vector<uint8_t> bytes;
-  ASSERT_EQ(img_save_memory(sheet, IMG_FMT_TIFF_G4, bytes), IMG_OK);
-  struct Record {
-    int calls = 0;
-    int32_t total = 0;
-  } rec;
-  ImgProgress p;
-  p.record = &rec;
-  p.fn = [](void* r, int32_t total) -> int32_t {
-    static_cast<Record*>(r)->calls++;
-    static_cast<Record*>(r)->total = total;
-    return 0;
-  };
-  ImgImage img;
-  ASSERT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, img, &p), IMG_OK);
-  EXPECT_EQ(rec.calls, 100);
-  EXPECT_EQ(rec.total, 100);
-}
-
 // The shared rasters, written by ImageMagick and libtiff's tools, against what ImageMagick
 // found in them (size, depth class, resolution, pages).
 TEST(ImgTestData, ReadsEveryRasterAsIdentifySawIt) {
