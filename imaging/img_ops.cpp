@@ -118,15 +118,28 @@ int32_t rotate_free(ImgImage& img, int32_t hundredths) {
   if (rc != IMG_OK) return rc;
   const uint32_t bg = background_of(img);
   const double cx = w / 2, cy = h / 2, ncx = nw / 2, ncy = nh / 2;
+  // Inverse mapping: each destination pixel centre turned back into the source (y grows down, so a
+  // positive angle turns the sheet clockwise on screen), stepped along a row in 32.32 fixed point.
+  const double one = 4294967296.0;
+  const int64_t step_x = std::llround(c * one), step_y = std::llround(-s * one);
+  const uint64_t sw = uint64_t(img.width), sh = uint64_t(img.height);
   for (int32_t y = 0; y < res.height; ++y) {
-    // Inverse mapping: each destination pixel centre turned back into the source (y grows down,
-    // so a positive angle turns the sheet clockwise on screen).
-    double dy = y + 0.5 - ncy;
-    for (int32_t x = 0; x < res.width; ++x) {
-      double dx = x + 0.5 - ncx;
-      double sx = dx * c + dy * s + cx, sy = -dx * s + dy * c + cy;
-      int32_t ix = int32_t(std::floor(sx)), iy = int32_t(std::floor(sy));
-      uint32_t v = (ix >= 0 && iy >= 0 && ix < img.width && iy < img.height) ? get_px(img, ix, iy) : bg;
+    const double dy = y + 0.5 - ncy, dx = 0.5 - ncx;
+    int64_t fx = std::llround((dx * c + dy * s + cx) * one), fy = std::llround((-dx * s + dy * c + cy) * one);
+    if (img.bpp == 1) {
+      uint8_t* out = res.row(y);
+      for (int32_t x = 0; x < res.width; ++x, fx += step_x, fy += step_y) {
+        int64_t ix = fx >> 32, iy = fy >> 32;
+        uint32_t v = (uint64_t(ix) < sw && uint64_t(iy) < sh)
+                         ? (img.row(int32_t(iy))[ix >> 3] >> (7 - (ix & 7))) & 1u
+                         : bg;
+        if (v) out[x >> 3] |= uint8_t(0x80 >> (x & 7));
+      }
+      continue;
+    }
+    for (int32_t x = 0; x < res.width; ++x, fx += step_x, fy += step_y) {
+      int64_t ix = fx >> 32, iy = fy >> 32;
+      uint32_t v = (uint64_t(ix) < sw && uint64_t(iy) < sh) ? get_px(img, int32_t(ix), int32_t(iy)) : bg;
       if (v) set_px(res, x, y, v);
     }
   }

@@ -168,6 +168,18 @@ void BM_Rotate90(benchmark::State& state) {
 }
 BENCHMARK(BM_Rotate90)->Unit(benchmark::kMillisecond);
 
+// A deskew by a small free angle: every pixel resampled onto a slightly larger canvas.
+void BM_RotateDeskew(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    ImgImage img = F().image;
+    state.ResumeTiming();
+    img_rotate(img, 150);
+    benchmark::DoNotOptimize(img.pixels.data());
+  }
+}
+BENCHMARK(BM_RotateDeskew)->Unit(benchmark::kMillisecond);
+
 void BM_SaveG4(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<uint8_t> out;
