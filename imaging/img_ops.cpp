@@ -67,14 +67,18 @@ void finish(ImgImage& img, ImgImage& res) {
   img.region = ImgRect{0, 0, img.width, img.height};
 }
 
-// Bitonal transpose, 8 x 8 pixels at a time: eight source bytes of one column of bytes become
-// eight destination bytes of one column (the bit-matrix transpose of Hacker's Delight).
-void transpose_1bit(const ImgImage& img, ImgImage& out) {
+// A bitonal quarter turn, 8 x 8 pixels at a time: eight source bytes of one column of bytes are
+// bit-transposed (Hacker's Delight) into eight destination bytes of one column of bytes. Clockwise,
+// destination column x comes from source row height-1-x; anticlockwise, destination row y from
+// source column width-1-y. Rows outside the source read as paper.
+void quarter_turn_1bit(const ImgImage& img, bool clockwise, ImgImage& out) {
   const int32_t w = img.width, h = img.height;
-  for (int32_t sy0 = 0; sy0 < h; sy0 += 8) {
+  for (int32_t k = 0; k * 8 < h; ++k) {  // one destination byte column: eight source rows
+    int32_t rows[8];
+    for (int j = 0; j < 8; ++j) rows[j] = clockwise ? h - 1 - (8 * k + j) : 8 * k + j;
     for (int32_t bx = 0; bx * 8 < w; ++bx) {
       uint64_t x = 0;
-      for (int i = 0; i < 8; ++i) x = x << 8 | (sy0 + i < h ? img.row(sy0 + i)[bx] : 0);
+      for (int j = 0; j < 8; ++j) x = x << 8 | (rows[j] >= 0 && rows[j] < h ? img.row(rows[j])[bx] : 0);
       if (x == 0) continue;  // blank paper: the destination is already zero
       uint64_t t;
       t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
@@ -83,7 +87,10 @@ void transpose_1bit(const ImgImage& img, ImgImage& out) {
       x = x ^ t ^ (t << 14);
       t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
       x = x ^ t ^ (t << 28);
-      for (int j = 0; j < 8 && bx * 8 + j < w; ++j) out.row(bx * 8 + j)[sy0 / 8] = uint8_t(x >> (56 - 8 * j));
+      for (int j = 0; j < 8 && bx * 8 + j < w; ++j) {
+        int32_t sx = bx * 8 + j;
+        out.row(clockwise ? sx : w - 1 - sx)[k] = uint8_t(x >> (56 - 8 * j));
+      }
     }
   }
 }
@@ -219,14 +226,15 @@ int32_t img_rotate(ImgImage& img, int32_t hundredths) {
   ImgImage res;
   int32_t rc = make_like(img, img.height, img.width, true, res);
   if (rc != IMG_OK) return rc;
-  if (img.bpp == 1)
-    transpose_1bit(img, res);
-  else
+  if (img.bpp == 1) {
+    quarter_turn_1bit(img, a == 9000, res);
+  } else {
+    // A transpose followed by a mirror is a quarter turn: clockwise mirrors left-right,
+    // anticlockwise top-bottom.
     transpose_any(img, res);
-  // A transpose followed by a mirror is a quarter turn: clockwise mirrors left-right,
-  // anticlockwise top-bottom.
-  rc = a == 9000 ? img_mirror_x(res) : img_mirror_y(res);
-  if (rc != IMG_OK) return rc;
+    rc = a == 9000 ? img_mirror_x(res) : img_mirror_y(res);
+    if (rc != IMG_OK) return rc;
+  }
   finish(img, res);
   return IMG_OK;
 }
