@@ -139,7 +139,9 @@ int32_t img_rotate(ImgImage& img, int32_t hundredths);  // clockwise; other than
                                                         // resampled onto a larger white canvas
 int32_t img_mirror_x(ImgImage& img);  // left and right exchanged
 int32_t img_mirror_y(ImgImage& img);  // top and bottom exchanged
-int32_t img_invert(ImgImage& img);
+int32_t img_invert(ImgImage& img);  // palette images through their palette, the pixels untouched
+// Nearest pixel; shrinking a bitonal image marks a pixel ink when any pixel under it is, so thin
+// lines survive fitting a sheet to smaller paper. The resolution follows the size.
 int32_t img_resize(ImgImage& img, int32_t width, int32_t height);
 int32_t img_reduce_to_24(ImgImage& img);  // 32 bpp to 24; other depths unchanged
 
@@ -148,7 +150,8 @@ int32_t img_set_region(ImgImage& img, ImgRect r);
 // A new image holding the pixels of r (palette, dpi and depth kept).
 int32_t img_crop(const ImgImage& img, ImgRect r, ImgImage& out);
 
-// Display modes for reduced views.
+// Display modes for reduced views. On colour and palette images modes 1 and 2 both show the average
+// colour under each reduced pixel. Enlargements show the nearest pixel in every mode.
 enum ImgDisplayMode : int32_t {
   IMG_VIEW_QUICK = 0,  // nearest pixel
   IMG_VIEW_ALIAS = 1,  // bitonal: a reduced pixel is ink when any pixel under it is ink
