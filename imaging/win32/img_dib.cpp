@@ -69,7 +69,7 @@ size_t readable_size(const void* p) {
 
 int32_t add_from_packed_dib(const uint8_t* dib, size_t size) {
   ImgImage image;
-  int32_t rc = bmp_read(dib, size, true, image);
+  int32_t rc = bmp_read(dib, size, true, image, nullptr);
   if (rc < 0) return rc;
   image.format = -1;
   return img_handle_add(std::move(image));
