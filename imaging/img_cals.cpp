@@ -109,7 +109,9 @@ int32_t cals_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* 
   ImgCalsHeader hdr;
   int32_t rc = img_cals_read_header(d, n, hdr);
   if (rc != IMG_OK) return rc;
-  if (hdr.rtype != "1") return IMG_ERR_UNSUPPORTED;
+  int32_t type = 0;
+  if (!parse_number(hdr.rtype, type)) return IMG_ERR_CALS_HEADER;
+  if (type != 1) return IMG_ERR_UNSUPPORTED;
   if (hdr.width > IMG_MAX_DIMENSION || hdr.height > IMG_MAX_DIMENSION) return IMG_ERR_TOO_LARGE;
   if (n == kHeaderSize) return IMG_ERR_CALS_SIZE;
   rc = tiff_decode_g4(d + kHeaderSize, n - kHeaderSize, hdr.width, hdr.height, img, progress);

@@ -43,6 +43,8 @@ const HeaderCase kHeaders[] = {
     {"unreadable density", "rdensty:", "rdensty: high", IMG_OK, 0, 0},
     {"no raster type", "rtype:", "", IMG_ERR_CALS_HEADER, 0, 0},
     {"tiled raster type", "rtype:", "rtype: 2", IMG_ERR_UNSUPPORTED, 0, 400},
+    {"raster type with zeros", "rtype:", "rtype: 001", IMG_OK, 0, 400},
+    {"raster type not a number", "rtype:", "rtype: one", IMG_ERR_CALS_HEADER, 0, 400},
     {"no pixel count", "rpelcnt:", "", IMG_ERR_CALS_HEADER, 0, 0},
     {"one number", "rpelcnt:", "rpelcnt: 000096", IMG_ERR_CALS_HEADER, 0, 0},
     {"letters", "rpelcnt:", "rpelcnt: 0000x6,000064", IMG_ERR_CALS_HEADER, 0, 0},
