@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +80,11 @@ class Sheet {
     for (int32_t k = 0; k < 120; ++k) Circle(800 + Rand(kWidth - 1600), 800 + Rand(kHeight - 1600), 50 + Rand(700), 3);
     for (int32_t k = 0; k < 60; ++k) Text(500 + Rand(kWidth - 3000), 500 + Rand(kHeight - 1500), 30 + Rand(60), 1 + Rand(12));
     Text(kWidth - 4200, kHeight - 2400, 160, 45);  // title block
+    for (int32_t k = 0; k < 40; ++k) {  // hatched areas
+      int32_t x = 600 + Rand(kWidth - 3000), y = 600 + Rand(kHeight - 3000), size = 300 + Rand(1500);
+      for (int32_t d = 0; d < 2 * size; d += 40) Line(x + std::max(0, d - size), y + std::min(d, size), x + std::min(d, size), y + std::max(0, d - size), 2);
+    }
+    for (int32_t k = 0; k < 300000; ++k) Dot(Rand(kWidth), Rand(kHeight), 1 + Rand(3));  // scanner specks
   }
 };
 
