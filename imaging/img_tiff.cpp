@@ -518,13 +518,29 @@ int32_t tiff_write(const ImgImage& src, int32_t format, std::vector<uint8_t>& ou
   if (!setup_for(format, ws)) return IMG_ERR_CANNOT_WRITE;
   if (ws.bitonal_only && src.bpp != 1) return IMG_ERR_DEPTH;
   bool jpeg = ws.compression == COMPRESSION_JPEG;
-  if (jpeg && !(src.bpp == 24 || (src.bpp == 8 && img_palette_is_grey_ramp(src.palette))))
-    return IMG_ERR_DEPTH;
+  if (jpeg && src.bpp != 24 && src.bpp != 8) return IMG_ERR_DEPTH;
 
-  ImgImage bitonal;
+  ImgImage bitonal, colour;
   const ImgImage* img = &src;
   uint16_t photo;
-  if (src.bpp == 1 && (ws.compression != COMPRESSION_NONE || two_greys(src.palette))) {
+  if (jpeg && src.bpp == 8 && !img_palette_is_grey_ramp(src.palette)) {
+    // JPEG has no palettes: a colour palette image goes in as the colours it shows.
+    int32_t rc = img_create(colour, src.width, src.height, 24);
+    if (rc != IMG_OK) return rc;
+    colour.dpi_x = src.dpi_x;
+    colour.dpi_y = src.dpi_y;
+    for (int32_t y = 0; y < src.height; ++y)
+      for (int32_t x = 0; x < src.width; ++x) {
+        uint8_t i = src.row(y)[x];
+        uint32_t c = i < src.palette.size() ? src.palette[i] : 0;
+        uint8_t* o = colour.row(y) + 3 * size_t(x);
+        o[0] = uint8_t(c);
+        o[1] = uint8_t(c >> 8);
+        o[2] = uint8_t(c >> 16);
+      }
+    img = &colour;
+    photo = PHOTOMETRIC_YCBCR;
+  } else if (src.bpp == 1 && (ws.compression != COMPRESSION_NONE || two_greys(src.palette))) {
     img = &img_bitonal_ink_is_one(src, bitonal);
     photo = PHOTOMETRIC_MINISWHITE;
   } else if (src.bpp <= 8) {

@@ -133,6 +133,28 @@ TEST(ImgSave, RefusesDepthsAndFormatsItCannotWrite) {
   }
 }
 
+TEST(ImgSave, PaletteImagesGoIntoJpegAsTheirColours) {
+  // Blocks of one colour each, aligned to JPEG's 16 x 16 blocks of subsampled colour, so the codec
+  // loses next to nothing.
+  ImgImage img = imgtest::Pattern(64, 32, 8);
+  for (int32_t y = 0; y < 32; ++y)
+    for (int32_t x = 0; x < 64; ++x) imgtest::SetPixel(img, x, y, uint32_t((x / 16) * 60 + (y / 16) * 20));
+  for (int32_t format : {IMG_FMT_JPEG, IMG_FMT_TIFF_JPEG}) {
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(img_save_memory(img, format, bytes), IMG_OK) << format;
+    ImgImage back;
+    ASSERT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, back, nullptr), IMG_OK);
+    EXPECT_EQ(back.bpp, 24);
+    // Block centres: libjpeg blends the subsampled colour across block edges when it decodes.
+    for (int32_t y = 8; y < 32; y += 16)
+      for (int32_t x = 8; x < 64; x += 16) {
+        uint32_t a = img.palette[imgtest::Pixel(img, x, y)], b = imgtest::Pixel(back, x, y);
+        for (int sh = 0; sh <= 16; sh += 8)
+          EXPECT_NEAR(int((a >> sh) & 255), int((b >> sh) & 255), 4) << format << " at " << x << "," << y;
+      }
+  }
+}
+
 TEST(ImgSave, WritesOnlyTheRegion) {
   ImgImage src = imgtest::Drawing(64, 40);
   ASSERT_EQ(img_set_region(src, ImgRect{3, 5, 30, 20}), IMG_OK);
