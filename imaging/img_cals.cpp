@@ -75,12 +75,6 @@ int32_t img_cals_read_header(const uint8_t* data, size_t size, ImgCalsHeader& hd
       if (!key_is(rec, kKeys[k])) continue;
       std::string v = record_value(rec, len);
       switch (k) {
-        case 0: hdr.srcdocid = v; break;
-        case 1: hdr.dstdocid = v; break;
-        case 2: hdr.txtfilid = v; break;
-        case 3: hdr.figid = v; break;
-        case 4: hdr.srcgph = v; break;
-        case 5: hdr.doccls = v; break;
         case 6: hdr.rtype = v; have_type = true; break;
         case 7:
           // An unreadable orientation is shown unrotated rather than refused.
@@ -96,7 +90,7 @@ int32_t img_cals_read_header(const uint8_t* data, size_t size, ImgCalsHeader& hd
         case 9:
           if (!parse_number(v, hdr.density)) hdr.density = 0;
           break;
-        case 10: hdr.notes = v; break;
+        default: break;  // descriptive records
       }
       break;
     }

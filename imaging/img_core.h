@@ -173,9 +173,10 @@ struct ImgViewBuffer {
 int32_t img_render_view(const ImgImage& img, ImgRect src, int32_t width, int32_t height,
                         ImgRect clip, int32_t mode, ImgViewBuffer& out);
 
-// CALS type 1 header records: the fields the application reads and writes.
+// The CALS header fields that decide how the raster is decoded and shown; the descriptive records
+// (document ids, notes) are the application's to read as text.
 struct ImgCalsHeader {
-  std::string srcdocid, dstdocid, txtfilid, figid, srcgph, doccls, rtype, notes;
+  std::string rtype;
   int32_t orientation_pel = 0, orientation_line = 270;  // "rorient: 000,270"
   int32_t width = 0, height = 0;                         // "rpelcnt: 013250,018700"
   int32_t density = 0;                                   // "rdensty: 0400"
