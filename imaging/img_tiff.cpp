@@ -118,11 +118,12 @@ void on_warning(const char*, const char* fmt, va_list ap) {
 
 // libtiff reports problems on stderr by default; the library reports them as error numbers.
 void quiet_libtiff() {
-  static bool done = false;
-  if (done) return;
-  TIFFSetErrorHandler(nullptr);
-  TIFFSetWarningHandler(on_warning);
-  done = true;
+  static const bool installed = [] {
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(on_warning);
+    return true;
+  }();
+  (void)installed;
 }
 
 TIFF* open_read(MemIn& m) {
