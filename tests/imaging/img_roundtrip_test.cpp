@@ -1,0 +1,201 @@
+// Write, read back, compare: every writable format at every depth it holds, the format code the
+// probe finds in what was written, refusals of depths and formats, and truncated files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "img_core.h"
+#include "img_fixture.h"
+
+namespace {
+
+struct RoundTrip {
+  int32_t format;
+  int32_t bpp;
+  bool grey;
+  int tolerance;   // 0: pixels identical
+  int32_t probed;  // the code the probe gives the written file
+};
+
+const RoundTrip kRoundTrips[] = {
+    {IMG_FMT_BMP, 1, false, 0, IMG_FMT_BMP},
+    {IMG_FMT_BMP, 4, false, 0, IMG_FMT_BMP},
+    {IMG_FMT_BMP, 8, false, 0, IMG_FMT_BMP},
+    {IMG_FMT_BMP, 24, false, 0, IMG_FMT_BMP},
+    {IMG_FMT_BMP, 32, false, 0, IMG_FMT_BMP},
+    {IMG_FMT_BMP_RLE, 4, false, 0, IMG_FMT_BMP_RLE},
+    {IMG_FMT_BMP_RLE, 8, false, 0, IMG_FMT_BMP_RLE},
+    {IMG_FMT_DIB, 1, false, 0, IMG_FMT_DIB},
+    {IMG_FMT_DIB, 8, false, 0, IMG_FMT_DIB},
+    {IMG_FMT_DIB, 24, false, 0, IMG_FMT_DIB},
+    {IMG_FMT_TIFF, 1, false, 0, IMG_FMT_TIFF},
+    {IMG_FMT_TIFF, 4, false, 0, IMG_FMT_TIFF},
+    {IMG_FMT_TIFF, 8, false, 0, IMG_FMT_TIFF},
+    {IMG_FMT_TIFF, 8, true, 0, IMG_FMT_TIFF},
+    {IMG_FMT_TIFF, 24, false, 0, IMG_FMT_TIFF},
+    {IMG_FMT_TIFF, 32, false, 0, IMG_FMT_TIFF},
+    {IMG_FMT_TIFF_HUFFMAN, 1, false, 0, IMG_FMT_TIFF_HUFFMAN},
+    {IMG_FMT_TIFF_G3, 1, false, 0, IMG_FMT_TIFF_G3},
+    {IMG_FMT_TIFF_G4, 1, false, 0, IMG_FMT_TIFF_G4},
+    {IMG_FMT_TIFF_PACKBITS, 1, false, 0, IMG_FMT_TIFF_PACKBITS},
+    {IMG_FMT_TIFF_2D, 1, false, 0, IMG_FMT_TIFF_2D},
+    {IMG_FMT_TIFF_G4_FO, 1, false, 0, IMG_FMT_TIFF_G4_FO},
+    {IMG_FMT_TIFF_JPEG, 24, false, 12, IMG_FMT_TIFF_JPEG},
+    {IMG_FMT_TIFF_JPEG, 8, true, 12, IMG_FMT_TIFF_JPEG},
+    {IMG_FMT_CALS, 1, false, 0, IMG_FMT_CALS},
+    {IMG_FMT_JPEG, 24, false, 12, IMG_FMT_JPEG},
+    {IMG_FMT_JPEG, 8, true, 12, IMG_FMT_JPEG},
+    {IMG_FMT_PNG, 1, false, 0, IMG_FMT_PNG},
+    {IMG_FMT_PNG, 4, false, 0, IMG_FMT_PNG},
+    {IMG_FMT_PNG, 8, false, 0, IMG_FMT_PNG},
+    {IMG_FMT_PNG, 8, true, 0, IMG_FMT_PNG},
+    {IMG_FMT_PNG, 24, false, 0, IMG_FMT_PNG},
+    {IMG_FMT_PNG, 32, false, 0, IMG_FMT_PNG},
+    {IMG_FMT_PCX, 1, false, 0, IMG_FMT_PCX},
+    {IMG_FMT_PCX, 4, false, 0, IMG_FMT_PCX},
+    {IMG_FMT_PCX, 8, false, 0, IMG_FMT_PCX},
+    {IMG_FMT_PCX, 24, false, 0, IMG_FMT_PCX},
+};
+
+class ImgRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
+
+ImgImage Source(const RoundTrip& c) {
+  // Odd sizes so every row has pad bits; the bitonal image is a drawing, the rest patterns.
+  return c.bpp == 1 ? imgtest::Drawing(101, 67) : imgtest::Pattern(37, 23, c.bpp, c.grey);
+}
+
+TEST_P(ImgRoundTrip, ReadsBackWhatItWrote) {
+  const RoundTrip& c = GetParam();
+  ImgImage src = Source(c);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(img_save_memory(src, c.format, bytes), IMG_OK);
+  EXPECT_EQ(img_probe_memory(bytes.data(), bytes.size()), c.probed);
+  EXPECT_EQ(img_page_count_memory(bytes.data(), bytes.size()), 1);
+  ImgImage back;
+  imgtest::ProgressLog log;
+  ImgProgress progress = log.Callback();
+  ASSERT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, back, &progress), IMG_OK);
+  EXPECT_EQ(back.format, c.probed);
+  // The application shows calls * 100 / total: a load reports 100 steps of a total of 100.
+  EXPECT_EQ(log.calls, 100);
+  EXPECT_EQ(log.last_total, 100);
+  if (c.tolerance == 0) {
+    EXPECT_EQ(back.bpp, src.bpp);
+    EXPECT_EQ(imgtest::SameColours(src, back), "");
+  } else {
+    EXPECT_LE(imgtest::MaxChannelDifference(src, back), c.tolerance);
+  }
+  EXPECT_EQ(back.dpi_x, src.dpi_x);
+  if (c.format != IMG_FMT_CALS) {
+    EXPECT_EQ(back.dpi_y, src.dpi_y);  // CALS has one density
+  }
+}
+
+TEST_P(ImgRoundTrip, TruncatedFilesFailCleanly) {
+  const RoundTrip& c = GetParam();
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(img_save_memory(Source(c), c.format, bytes), IMG_OK);
+  // Every prefix up to a few hundred bytes, then a sample: none may crash or read past the end
+  // (the sanitizers watch); prefixes of half the file or less must fail.
+  for (size_t len = 0; len < bytes.size(); len += len < 400 ? 1 : 13) {
+    std::vector<uint8_t> part(bytes.begin(), bytes.begin() + long(len));
+    ImgImage img;
+    int32_t rc = img_load_memory(part.data(), part.size(), 0, img, nullptr);
+    if (len <= bytes.size() / 2) {
+      EXPECT_LT(rc, 0) << "prefix of " << len << " of " << bytes.size() << " bytes";
+    }
+    if (rc < 0) {
+      EXPECT_TRUE(img.pixels.empty());
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ImgRoundTrip, ::testing::ValuesIn(kRoundTrips));
+
+TEST(ImgSave, RefusesDepthsAndFormatsItCannotWrite) {
+  struct Case {
+    int32_t format, bpp, expected;
+  } cases[] = {
+      {IMG_FMT_TIFF_G4, 24, IMG_ERR_DEPTH},   {IMG_FMT_TIFF_G4, 8, IMG_ERR_DEPTH},
+      {IMG_FMT_CALS, 8, IMG_ERR_DEPTH},       {IMG_FMT_JPEG, 1, IMG_ERR_DEPTH},
+      {IMG_FMT_JPEG, 4, IMG_ERR_DEPTH},       {IMG_FMT_TIFF_JPEG, 1, IMG_ERR_DEPTH},
+      {IMG_FMT_BMP_RLE, 24, IMG_ERR_DEPTH},   {IMG_FMT_BMP_RLE, 1, IMG_ERR_DEPTH},
+      {IMG_FMT_PCX, 32, IMG_ERR_DEPTH},       {3, 24, IMG_ERR_CANNOT_WRITE},
+      {IMG_FMT_GIF, 8, IMG_ERR_CANNOT_WRITE}, {99, 1, IMG_ERR_CANNOT_WRITE},
+  };
+  for (const Case& c : cases) {
+    ImgImage img = imgtest::Pattern(9, 5, c.bpp);
+    std::vector<uint8_t> out;
+    EXPECT_EQ(img_save_memory(img, c.format, out), c.expected) << "format " << c.format << " bpp " << c.bpp;
+    EXPECT_NE(std::string(img_error_text(c.expected)), img_error_text(12345));
+  }
+}
+
+TEST(ImgSave, PaletteImagesGoIntoJpegAsTheirColours) {
+  // Blocks of one colour each, aligned to JPEG's 16 x 16 blocks of subsampled colour, so the codec
+  // loses next to nothing.
+  ImgImage img = imgtest::Pattern(64, 32, 8);
+  for (int32_t y = 0; y < 32; ++y)
+    for (int32_t x = 0; x < 64; ++x) imgtest::SetPixel(img, x, y, uint32_t((x / 16) * 60 + (y / 16) * 20));
+  for (int32_t format : {IMG_FMT_JPEG, IMG_FMT_TIFF_JPEG}) {
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(img_save_memory(img, format, bytes), IMG_OK) << format;
+    ImgImage back;
+    ASSERT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, back, nullptr), IMG_OK);
+    EXPECT_EQ(back.bpp, 24);
+    // Block centres: libjpeg blends the subsampled colour across block edges when it decodes.
+    for (int32_t y = 8; y < 32; y += 16)
+      for (int32_t x = 8; x < 64; x += 16) {
+        uint32_t a = img.palette[imgtest::Pixel(img, x, y)], b = imgtest::Pixel(back, x, y);
+        for (int sh = 0; sh <= 16; sh += 8)
+          EXPECT_NEAR(int((a >> sh) & 255), int((b >> sh) & 255), 4) << format << " at " << x << "," << y;
+      }
+  }
+}
+
+TEST(ImgSave, WritesOnlyTheRegion) {
+  ImgImage src = imgtest::Drawing(64, 40);
+  ASSERT_EQ(img_set_region(src, ImgRect{3, 5, 30, 20}), IMG_OK);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(img_save_memory(src, IMG_FMT_TIFF_G4, bytes), IMG_OK);
+  ImgImage back, expected;
+  ASSERT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, back, nullptr), IMG_OK);
+  ASSERT_EQ(img_crop(src, src.region, expected), IMG_OK);
+  EXPECT_EQ(imgtest::SameColours(expected, back), "");
+}
+
+TEST(ImgSave, FailedSaveLeavesTheOldFileAndNoTemporary) {
+  std::string path = ::testing::TempDir() + "img_save_test.tif";
+  ImgImage colour = imgtest::Pattern(8, 8, 24), sheet = imgtest::Drawing(40, 30);
+  ASSERT_EQ(img_save_file(colour, path.c_str(), IMG_FMT_TIFF), IMG_OK);
+  EXPECT_EQ(img_save_file(colour, path.c_str(), IMG_FMT_TIFF_G4), IMG_ERR_DEPTH);
+  ImgImage back;
+  ASSERT_EQ(img_load_file(path.c_str(), 0, back, nullptr), IMG_OK);
+  EXPECT_EQ(back.bpp, 24);
+  // A save over an existing file replaces it.
+  ASSERT_EQ(img_save_file(sheet, path.c_str(), IMG_FMT_TIFF_G4), IMG_OK);
+  ASSERT_EQ(img_load_file(path.c_str(), 0, back, nullptr), IMG_OK);
+  EXPECT_EQ(imgtest::SameColours(sheet, back), "");
+  EXPECT_EQ(std::fopen((path + ".vvtmp").c_str(), "rb"), nullptr);
+  // A folder that does not exist: an error, nothing written.
+  EXPECT_EQ(img_save_file(sheet, (::testing::TempDir() + "no-such-dir/x.tif").c_str(), IMG_FMT_TIFF_G4),
+            IMG_ERR_WRITE);
+  std::remove(path.c_str());
+}
+
+TEST(ImgLoad, UnknownContentAndMissingPagesAreErrors) {
+  const uint8_t text[] = "SECTION\n  2\nHEADER\n";
+  ImgImage img;
+  EXPECT_EQ(img_probe_memory(text, sizeof text), IMG_ERR_UNKNOWN_FORMAT);
+  EXPECT_EQ(img_load_memory(text, sizeof text, 0, img, nullptr), IMG_ERR_UNKNOWN_FORMAT);
+  EXPECT_EQ(img_load_file("/no/such/file.tif", 0, img, nullptr), IMG_ERR_OPEN);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(img_save_memory(imgtest::Pattern(9, 5, 8), IMG_FMT_PNG, bytes), IMG_OK);
+  EXPECT_EQ(img_load_memory(bytes.data(), bytes.size(), 1, img, nullptr), IMG_ERR_NO_PAGE);
+  ASSERT_EQ(img_save_memory(imgtest::Drawing(9, 5), IMG_FMT_TIFF_G4, bytes), IMG_OK);
+  EXPECT_EQ(img_load_memory(bytes.data(), bytes.size(), 1, img, nullptr), IMG_ERR_NO_PAGE);
+}
+
+}  // namespace
