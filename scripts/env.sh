@@ -21,6 +21,7 @@ vv_configure() {  # vv_configure native|windows|fuzz|bench
     fuzz)   args+=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
       -DVV_FUZZ=ON -DVV_BENCHMARKS=OFF) ;;
   esac
+  mkdir -p "$VV_BUILD"
   cmake -S "$VV_ROOT" -B "$dir" "${args[@]}" >"$VV_BUILD/$kind-configure.log" 2>&1 ||
     { cat "$VV_BUILD/$kind-configure.log"; return 1; }
 }

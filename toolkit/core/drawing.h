@@ -121,4 +121,8 @@ struct TkDrawing {
   TkHandle plotstyle_dictionary;  // "ACAD_PLOTSTYLENAME" of the named-object dictionary
   // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
   TkList pspace_viewports;
+  // What the file reader keeps between its operations for this drawing (section positions, the
+  // object map, a decoding buffer). Owned by the reader: the close hands it to reader_state_free.
+  void* reader_state;
+  void (*reader_state_free)(void* state);
 };

@@ -22,6 +22,8 @@ void free_drawing(TkDrawing* d) {
     d->children[i] = nullptr;
   }
   d->child_count = 0;
+  if (d->reader_state && d->reader_state_free) d->reader_state_free(d->reader_state);
+  d->reader_state = nullptr;
   tk_free_object_list(d);
   tk_free_block_list(d);
   tk_free_entity_list(d, &d->model_entities);
