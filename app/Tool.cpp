@@ -1,0 +1,47 @@
+// The plain tool and the tool factory.
+#include "Tool.h"
+
+#include <cstdlib>
+
+#include "ZoomGlasTool.h"
+
+IMPLEMENT_DYNCREATE(CTool, CObject)
+
+CTool* CTool::Create(int nId) {
+  switch (nId) {
+    case idZoomGlass:
+      return new CZoomGlasTool;
+    // The raster-area, annotation and measuring tools come with the annotation work; until then
+    // their numbers make the plain tool, as an unknown number does.
+    default:
+      return new CTool;
+  }
+}
+
+BOOL CTool::Activate(CVLRView*) { return TRUE; }
+
+void CTool::Deactivate(CVLRView*, int) { ::SetCursor(::LoadCursor(nullptr, IDC_ARROW)); }
+
+void CTool::SetCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_ARROW)); }
+
+BOOL CTool::OnLButtonDown(CVLRView*, int, int, UINT) { return TRUE; }
+
+BOOL CTool::OnReserved(CVLRView*, int, int, UINT) { return TRUE; }
+
+BOOL CTool::OnLButtonUp(CVLRView*, int, int, UINT) { return TRUE; }
+
+BOOL CTool::OnRButtonUp(CVLRView*, int, int, UINT, BOOL* pbHandled) {
+  if (pbHandled) *pbHandled = FALSE;
+  return TRUE;
+}
+
+BOOL CTool::OnMouseMove(CVLRView*, int, int, UINT) { return TRUE; }
+
+BOOL CTool::OnLButtonDblClk(CVLRView*, int, int, UINT) { return TRUE; }
+
+CPoint CTool::ConstrainToAxis(CPoint start, CPoint end) {
+  const long long dx = std::llabs((long long)end.x - start.x);
+  const long long dy = std::llabs((long long)end.y - start.y);
+  if (dx <= dy) return CPoint(start.x, end.y);
+  return CPoint(end.x, start.y);
+}

@@ -1,0 +1,159 @@
+// The document's open road and its raster commands.
+#include "VLRDoc.h"
+
+#include <cstring>
+#include <vector>
+
+#include "Raster.h"
+#include "VLRApp.h"
+#include "resource.h"
+
+IMPLEMENT_DYNCREATE(CVLRDoc, CDocument)
+
+BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
+  ON_COMMAND(ID_VIEW_INVERT, OnViewInvert)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_INVERT, OnUpdateRaster)
+  ON_COMMAND(ID_ROTATE_270, OnRotate270)
+  ON_COMMAND(ID_ROTATE_90, OnRotate90)
+  ON_COMMAND(ID_VIEW_MIRROR_X, OnMirrorX)
+  ON_COMMAND(ID_VIEW_MIRROR_Y, OnMirrorY)
+  ON_COMMAND(ID_VIEW_NEXTPAGE, OnNextPage)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_NEXTPAGE, OnUpdateNextPage)
+  ON_COMMAND(ID_VIEW_PREVPAGE, OnPrevPage)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_PREVPAGE, OnUpdatePrevPage)
+  ON_COMMAND(ID_TOOLS_LAUNCH, OnLaunchApp)
+  ON_UPDATE_COMMAND_UI(ID_TOOLS_LAUNCH, OnUpdateLaunchApp)
+END_MESSAGE_MAP()
+
+CVLRDoc::CVLRDoc() = default;
+
+CVLRDoc::~CVLRDoc() { DeleteDrawing(); }
+
+void CVLRDoc::DeleteDrawing() {
+  delete m_pRaster;
+  m_pRaster = nullptr;
+  delete m_pThird;
+  m_pThird = nullptr;
+}
+
+BOOL CVLRDoc::IsRaster() const { return m_pRaster && m_pRaster->m_hImage >= 0; }
+
+BOOL CVLRDoc::OnNewDocument() {
+  if (CWnd* main = AfxGetMainWnd()) main->UpdateWindow();
+  if (!CDocument::OnNewDocument()) return FALSE;
+  DeleteDrawing();
+  m_pRaster = new CRaster;
+  return m_pRaster->m_hImage >= 0;
+}
+
+BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
+  // Repaint the frame before the load, which may take a while.
+  if (CWnd* main = AfxGetMainWnd()) main->UpdateWindow();
+  DeleteDrawing();
+  m_pRaster = new CRaster(lpszPathName);
+  const BOOL accepted = m_pRaster->m_hImage >= 0;
+
+  // Files the shell sent together open next, each inside this open, whether this file opened or
+  // not: one file that no reader takes must not strand the ones after it.
+  if (CVLRApp* app = GetVLRApp()) app->OpenNextPendingFile();
+  if (!accepted) return FALSE;
+
+  UpdateAllViews(nullptr, -2, nullptr);
+  return TRUE;
+}
+
+// --- raster commands -------------------------------------------------------------------------
+
+void CVLRDoc::OnViewInvert() {
+  if (!IsRaster()) return;
+  m_pRaster->Invert();
+  Refresh();
+}
+
+void CVLRDoc::OnRotate270() {
+  if (!IsRaster()) return;
+  m_pRaster->Rotate(27000);
+  Refresh(-1);
+}
+
+void CVLRDoc::OnRotate90() {
+  if (!IsRaster()) return;
+  m_pRaster->Rotate(9000);
+  Refresh(-1);
+}
+
+void CVLRDoc::OnMirrorX() {
+  if (!IsRaster()) return;
+  m_pRaster->MirrorX();
+  Refresh();
+}
+
+void CVLRDoc::OnMirrorY() {
+  if (!IsRaster()) return;
+  m_pRaster->MirrorY();
+  Refresh();
+}
+
+void CVLRDoc::OnNextPage() {
+  if (!IsRaster()) return;
+  m_pRaster->LoadPage(m_pRaster->m_nCurPage + 1);
+  Refresh(-3);
+}
+
+void CVLRDoc::OnPrevPage() {
+  if (!IsRaster()) return;
+  m_pRaster->LoadPage(m_pRaster->m_nCurPage - 1);
+  Refresh(-3);
+}
+
+void CVLRDoc::OnUpdateRaster(CCmdUI* pCmdUI) { pCmdUI->Enable(IsRaster()); }
+
+void CVLRDoc::OnUpdateNextPage(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(IsRaster() && m_pRaster->m_nPages >= 2 && m_pRaster->m_nCurPage + 1 < m_pRaster->m_nPages);
+}
+
+void CVLRDoc::OnUpdatePrevPage(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(IsRaster() && m_pRaster->m_nPages >= 2 && m_pRaster->m_nCurPage > 0);
+}
+
+// --- outside program -------------------------------------------------------------------------
+
+CString CVLRDoc::LaunchCommandLine(LPCSTR lpszLaunchApp) const {
+  CString command = lpszLaunchApp ? lpszLaunchApp : "";
+  if (command.Find("%1") < 0) return command;
+  CString result;
+  LPCSTR path = GetPathName();
+  AfxFormatStrings(result, command, &path, 1);
+  return result;
+}
+
+void CVLRDoc::OnLaunchApp() {
+  CVLRApp* app = GetVLRApp();
+  if (!app || !app->m_pConfig || app->m_pConfig->m_strLaunchApp.IsEmpty()) return;
+  CString command = LaunchCommandLine(app->m_pConfig->m_strLaunchApp);
+  STARTUPINFOA si;
+  memset(&si, 0, sizeof si);
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  memset(&pi, 0, sizeof pi);
+  std::vector<char> buffer(command.GetLength() + 1);
+  memcpy(buffer.data(), (LPCSTR)command, buffer.size());
+  if (::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return;
+  }
+  char* text = nullptr;
+  ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, ::GetLastError(), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                   reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  CString message;
+  AfxFormatString2(message, IDS_LAUNCH_FAILED, command, text ? text : "");
+  if (text) ::LocalFree(text);
+  AfxMessageBox(message, MB_ICONSTOP);
+}
+
+void CVLRDoc::OnUpdateLaunchApp(CCmdUI* pCmdUI) {
+  CVLRApp* app = GetVLRApp();
+  pCmdUI->Enable(app && app->m_pConfig && !app->m_pConfig->m_strLaunchApp.IsEmpty());
+}

@@ -1,0 +1,52 @@
+// CVLRDoc: the document of one drawing. It decides what a file is by offering it to each reader
+// in a fixed order (the raster through the imaging library first), owns what accepted it, and
+// carries the commands that act on the drawing: rotating, mirroring, inverting and paging a
+// raster, and starting an outside program for the file. After every open, successful or not, it
+// takes the next file the shell left pending.
+// Not for: the OLE items (they come with the OLE document classes), the vector and plot-file
+// readers (they join the open road with the vector documents), the annotation set.
+#pragma once
+
+#include "FrameworkWin.h"
+
+class CRaster;
+
+class CVLRDoc : public CDocument {
+  DECLARE_DYNCREATE(CVLRDoc)
+ public:
+  CVLRDoc();
+  ~CVLRDoc() override;
+
+  BOOL OnNewDocument() override;
+  BOOL OnOpenDocument(LPCSTR lpszPathName) override;
+
+  // A raster document: its raster exists with an image.
+  BOOL IsRaster() const;
+
+  CRaster* m_pRaster = nullptr;  // owned; a failed raster (negative handle) may stay attached
+  CObject* m_pThird = nullptr;   // owned; nothing sets it yet, deleted with the document
+
+  // Refreshes every view with a hint (0 when none is given).
+  void Refresh(LPARAM lHint = 0) { UpdateAllViews(nullptr, lHint, nullptr); }
+
+  void OnViewInvert();
+  void OnRotate270();
+  void OnRotate90();
+  void OnMirrorX();
+  void OnMirrorY();
+  void OnNextPage();
+  void OnPrevPage();
+  void OnLaunchApp();
+  void OnUpdateRaster(CCmdUI* pCmdUI);
+  void OnUpdateNextPage(CCmdUI* pCmdUI);
+  void OnUpdatePrevPage(CCmdUI* pCmdUI);
+  void OnUpdateLaunchApp(CCmdUI* pCmdUI);
+
+  // The program to start for the document: "LaunchApp" with every "%1" replaced by the path.
+  CString LaunchCommandLine(LPCSTR lpszLaunchApp) const;
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void DeleteDrawing();
+};

@@ -1,0 +1,469 @@
+// The view: mapping, painting, zoom stack, scrolling, update hints and tool dispatch.
+#include "VLRView.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "MainFrm.h"
+#include "Raster.h"
+#include "Tool.h"
+#include "VLRApp.h"
+#include "VLRDoc.h"
+#include "resource.h"
+
+IMPLEMENT_DYNCREATE(CVLRView, CView)
+
+CRect CVLRView::s_rcLockedZoom;
+
+BEGIN_MESSAGE_MAP(CVLRView, CView)
+  ON_WM_LBUTTONDOWN()
+  ON_WM_LBUTTONUP()
+  ON_WM_MOUSEMOVE()
+  ON_WM_LBUTTONDBLCLK()
+  ON_WM_RBUTTONUP()
+  ON_WM_SETCURSOR()
+  ON_WM_KEYDOWN()
+  ON_WM_SYSKEYDOWN()
+  ON_WM_CONTEXTMENU()
+  ON_WM_HSCROLL()
+  ON_WM_VSCROLL()
+  ON_WM_SIZE()
+  ON_COMMAND_RANGE(ID_ZOOM_IN, ID_ZOOM_IN, OnToolCommand)
+  ON_COMMAND_RANGE(ID_RASTER_ARROW, ID_RASTER_POLYGON, OnToolCommand)
+  ON_COMMAND_RANGE(ID_REDLINE_SELECT, ID_REDLINE_TEXTHEIGHT, OnToolCommand)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_RASTER_ARROW, ID_RASTER_POLYGON, OnUpdateToolCommand)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_REDLINE_SELECT, ID_REDLINE_TEXTHEIGHT, OnUpdateToolCommand)
+  ON_UPDATE_COMMAND_UI(ID_ZOOM_IN, OnUpdateZoomIn)
+  ON_COMMAND(ID_ZOOM_OUT, OnZoomOut)
+  ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, OnUpdateZoomOut)
+  ON_COMMAND(ID_VIEW_ENTIRE, OnViewEntire)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_ENTIRE, OnUpdateViewEntire)
+  ON_COMMAND(ID_VIEW_LOCKZOOM, OnLockZoom)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_LOCKZOOM, OnUpdateLockZoom)
+END_MESSAGE_MAP()
+
+namespace {
+
+const COLORREF kBackground = RGB(192, 192, 192);
+
+// Document units of one raster pixel at a resolution, and a raster's size in document units.
+double UnitsPerPixel(int nResolution) { return 254000.0 / (nResolution > 0 ? nResolution : 400); }
+
+int ToUnits(int nPixels, int nResolution) {
+  double v = UnitsPerPixel(nResolution) * nPixels + 0.5;
+  return v >= 2147483647.0 ? INT32_MAX : (int)v;
+}
+
+int Centre(int a, int b) { return (int)(((int64_t)a + b) / 2); }
+
+int RoundToInt(double v) { return (int)std::floor(v + 0.5); }
+
+}  // namespace
+
+CVLRView::CVLRView() : m_pTool(CTool::Create(CTool::idNone)) {}
+
+CVLRView::~CVLRView() {
+  ClearZoomStack();
+  delete m_pGraph;
+  delete m_pTool;
+  delete m_pSuspendedTool;
+}
+
+CVLRDoc* CVLRView::GetDocument() const { return static_cast<CVLRDoc*>(m_pDocument); }
+
+int CVLRView::GetZoomDepth() const {
+  int n = 0;
+  for (ZoomRecord* r = m_pZoomStack; r; r = r->pNext) ++n;
+  return n;
+}
+
+void CVLRView::ClearZoomStack() {
+  while (m_pZoomStack) {
+    ZoomRecord* next = m_pZoomStack->pNext;
+    delete m_pZoomStack;
+    m_pZoomStack = next;
+  }
+}
+
+void CVLRView::PushZoom(const CRect& rc) { m_pZoomStack = new ZoomRecord{rc, m_pZoomStack}; }
+
+// --- extent and mapping ------------------------------------------------------------------------
+
+void CVLRView::ComputeExtent() {
+  CVLRDoc* doc = GetDocument();
+  m_rcExtent.SetRectEmpty();
+  if (doc && doc->IsRaster()) {
+    const CRaster* r = doc->m_pRaster;
+    m_rcExtent.SetRect(0, 0, ToUnits(r->m_nWidth, r->m_nResolution), ToUnits(r->m_nHeight, r->m_nResolution));
+  }
+}
+
+void CVLRView::UpdateMapping(BOOL bReset, CDC* pDC) {
+  if (!m_pGraph) return;
+  CRect device;
+  if (pDC && pDC->IsPrinting())
+    device.SetRect(0, 0, pDC->GetDeviceCaps(HORZRES), pDC->GetDeviceCaps(VERTRES));
+  else
+    GetClientRect(&device);
+  m_pGraph->Fit(device, m_rcZoom, m_dAspect);
+  if (bReset) {
+    m_rcZoom = CRect(m_pGraph->ClientToDoc(device.left, device.top),
+                     m_pGraph->ClientToDoc(device.right, device.bottom));
+  }
+  ComputeExtent();
+  if (!m_hWnd) return;
+  SetScrollRange(SB_HORZ, m_rcExtent.left / 1024, m_rcExtent.right / 1024, TRUE);
+  SetScrollRange(SB_VERT, m_rcExtent.top / 1024, m_rcExtent.bottom / 1024, TRUE);
+  SetScrollPos(SB_HORZ, Centre(m_rcZoom.left, m_rcZoom.right) / 1024);
+  SetScrollPos(SB_VERT, Centre(m_rcZoom.top, m_rcZoom.bottom) / 1024);
+}
+
+void CVLRView::OnInitialUpdate() {
+  ComputeExtent();
+  ShowScrollBar(SB_BOTH, TRUE);
+  SetScrollRange(SB_HORZ, m_rcExtent.left / 1024, m_rcExtent.right / 1024, TRUE);
+  SetScrollRange(SB_VERT, m_rcExtent.top / 1024, m_rcExtent.bottom / 1024, TRUE);
+  SetScrollPos(SB_HORZ, Centre(m_rcExtent.left, m_rcExtent.right) / 1024);
+  SetScrollPos(SB_VERT, Centre(m_rcExtent.top, m_rcExtent.bottom) / 1024);
+  CView::OnInitialUpdate();
+}
+
+// --- painting ----------------------------------------------------------------------------------
+
+void CVLRView::ApplyZoomLock() {
+  if (s_rcLockedZoom.IsRectEmpty()) {
+    m_bZoomLocked = FALSE;
+    return;
+  }
+  if (m_bZoomLocked) return;
+  m_bZoomLocked = TRUE;
+  PushZoom(m_rcZoom);
+  const double w = (double)m_rcExtent.Width(), h = (double)m_rcExtent.Height();
+  m_rcZoom.SetRect(RoundToInt(s_rcLockedZoom.left * w / 10000.0), RoundToInt(s_rcLockedZoom.top * h / 10000.0),
+                   RoundToInt(s_rcLockedZoom.right * w / 10000.0), RoundToInt(s_rcLockedZoom.bottom * h / 10000.0));
+  UpdateMapping(TRUE);
+}
+
+void CVLRView::OnDraw(CDC* pDC) {
+  CVLRDoc* doc = GetDocument();
+  if (!doc) return;
+  // The paint wipes whatever band the tool drew in XOR.
+  if (!m_bPrinting && m_pTool) m_pTool->OnViewRepaint();
+
+  if (!m_pGraph) {
+    int aspectX = pDC->GetDeviceCaps(ASPECTX);
+    m_dAspect = aspectX == 0 ? 1.0 : (double)pDC->GetDeviceCaps(ASPECTY) / aspectX;
+    ComputeExtent();
+    m_rcZoom = m_rcExtent;
+    if (doc->IsRaster()) {
+      const CRaster* r = doc->m_pRaster;
+      m_pGraph = new CTGraph(r->m_nWidth, r->m_nHeight, UnitsPerPixel(r->m_nResolution));
+    } else {
+      m_pGraph = new CTGraph;
+    }
+    UpdateMapping(TRUE);
+    SwitchTool(CTool::idZoomGlass);
+  }
+  if (!m_pZoomStack && m_rcZoom.left == 0 && m_rcZoom.top == 0) {
+    ComputeExtent();
+    m_rcZoom = m_rcExtent;
+    UpdateMapping(TRUE);
+  }
+  ApplyZoomLock();
+  m_pGraph->SetDC(pDC);
+
+  if (!m_bPrinting) {
+    CRect clip;
+    pDC->GetClipBox(&clip);
+    pDC->FillSolidRect(&clip, kBackground);
+    if (doc->IsRaster()) {
+      CRaster* raster = doc->m_pRaster;
+      CPoint docTopLeft = m_pGraph->ClientToDoc(clip.left, clip.top);
+      CPoint docBottomRight = m_pGraph->ClientToDoc(clip.right, clip.bottom);
+      CPoint imgTopLeft = m_pGraph->DocToImage(docTopLeft.x, docTopLeft.y);
+      CPoint imgBottomRight = m_pGraph->DocToImage(docBottomRight.x, docBottomRight.y);
+      CRect pixels(imgTopLeft, imgBottomRight);
+      pixels.IntersectRect(&pixels, CRect(0, 0, raster->m_nWidth, raster->m_nHeight));
+      if (!pixels.IsRectEmpty()) {
+        CPoint docA = m_pGraph->ImageToDoc(pixels.left, pixels.top);
+        CPoint docB = m_pGraph->ImageToDoc(pixels.right, pixels.bottom);
+        CRect target(m_pGraph->DocToClient(docA.x, docA.y), m_pGraph->DocToClient(docB.x, docB.y));
+        raster->Draw(pDC, target, pixels);
+      }
+    }
+  }
+}
+
+// --- document updates --------------------------------------------------------------------------
+
+void CVLRView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
+  CVLRDoc* doc = GetDocument();
+  if (lHint == -1 || lHint == -3) {
+    delete m_pGraph;
+    m_pGraph = nullptr;
+    CView::OnUpdate(pSender, lHint, pHint);
+  } else if (lHint == -2) {
+    if (CFrameWnd* frame = GetParentFrame()) {
+      if (frame->IsKindOf(RUNTIME_CLASS(CMDIChildWnd))) static_cast<CMDIChildWnd*>(frame)->MDIMaximize();
+    }
+    CView::OnUpdate(pSender, lHint, pHint);
+  } else {
+    CView::OnUpdate(pSender, lHint, pHint);
+  }
+
+  CVLRApp* app = GetVLRApp();
+  CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
+  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame))) {
+    if (doc && doc->IsRaster() && doc->m_pRaster->m_nPages > 1) {
+      CString text;
+      text.Format("Page %d of %d", doc->m_pRaster->m_nCurPage + 1, doc->m_pRaster->m_nPages);
+      frame->SetStatusText(text);
+    } else {
+      frame->SetStatusText("");
+    }
+  }
+}
+
+// --- zoom stack --------------------------------------------------------------------------------
+
+void CVLRView::ZoomTo(const CRect& rcDoc) {
+  PushZoom(m_rcZoom);
+  m_rcZoom = rcDoc;
+  UpdateMapping(FALSE);
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CVLRView::ZoomOut() {
+  const BOOL wasEmpty = m_pZoomStack == nullptr;
+  if (m_pZoomStack) {
+    ZoomRecord* top = m_pZoomStack;
+    m_rcZoom = top->rc;
+    m_pZoomStack = top->pNext;
+    delete top;
+  } else {
+    ComputeExtent();
+    m_rcZoom = m_rcExtent;
+  }
+  UpdateMapping(wasEmpty);
+  Invalidate();
+}
+
+void CVLRView::ZoomEntire() {
+  ClearZoomStack();
+  ComputeExtent();
+  m_rcZoom = m_rcExtent;
+  UpdateMapping(TRUE);
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+// --- scrolling ---------------------------------------------------------------------------------
+
+void CVLRView::ScrollTo(int nBar, int nPos) {
+  int lo = 0, hi = 0;
+  GetScrollRange(nBar, &lo, &hi);
+  if (nPos < lo) nPos = lo;
+  if (nPos > hi) nPos = hi;
+  const CPoint oldCentre(Centre(m_rcZoom.left, m_rcZoom.right), Centre(m_rcZoom.top, m_rcZoom.bottom));
+  CPoint newCentre = oldCentre;
+  if (nBar == SB_HORZ) {
+    int dx = (int)((int64_t)nPos * 1024 - oldCentre.x);
+    m_rcZoom.OffsetRect(dx, 0);
+    newCentre.x += dx;
+  } else {
+    int dy = (int)((int64_t)nPos * 1024 - oldCentre.y);
+    m_rcZoom.OffsetRect(0, dy);
+    newCentre.y += dy;
+  }
+  if (!m_pGraph) return;
+  const CPoint oldDevice = m_pGraph->DocToClient(oldCentre.x, oldCentre.y);
+  const CPoint newDevice = m_pGraph->DocToClient(newCentre.x, newCentre.y);
+  UpdateMapping(FALSE);
+  if (oldDevice != newDevice) ScrollWindow(oldDevice.x - newDevice.x, oldDevice.y - newDevice.y);
+}
+
+void CVLRView::HandleScroll(int nBar, UINT nSBCode, UINT nPos) {
+  CVLRDoc* doc = GetDocument();
+  const BOOL horizontal = nBar == SB_HORZ;
+  const int size = horizontal ? m_rcZoom.Width() : m_rcZoom.Height();
+  const int line = (size / 1024) / (horizontal ? 20 : 10);
+  const int page = line * (horizontal ? 10 : 5);
+  int pos = GetScrollPos(nBar);
+  switch (nSBCode) {
+    case SB_LINEUP:
+      pos -= line;
+      break;
+    case SB_LINEDOWN:
+      pos += line;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
+    case SB_THUMBPOSITION:
+      pos = (int)nPos;
+      break;
+    case SB_THUMBTRACK:
+      // Tracking redraws at every move: only a raster is quick enough for that.
+      if (!doc || !doc->IsRaster()) return;
+      pos = (int)nPos;
+      break;
+    default:
+      return;
+  }
+  ScrollTo(nBar, pos);
+}
+
+void CVLRView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar*) { HandleScroll(SB_HORZ, nSBCode, nPos); }
+
+void CVLRView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) { HandleScroll(SB_VERT, nSBCode, nPos); }
+
+void CVLRView::OnSize(UINT nType, int cx, int cy) {
+  CView::OnSize(nType, cx, cy);
+  if (m_rcZoom.IsRectEmpty() || cx == 0 || cy == 0 || nType == SIZE_MAXSHOW || nType == SIZE_MAXHIDE) return;
+  UpdateMapping(FALSE);
+}
+
+// --- tools -------------------------------------------------------------------------------------
+
+void CVLRView::SwitchTool(int nId) {
+  m_nPrevToolId = m_pTool->GetToolId();
+  m_pTool->Deactivate(this, nId);
+  delete m_pTool;
+  m_pTool = CTool::Create(nId);
+  if (m_pTool->Activate(this)) return;
+  m_pTool->Deactivate(this, nId);
+  delete m_pTool;
+  m_pTool = CTool::Create(CTool::idNone);
+}
+
+void CVLRView::EndToolIfDone(BOOL bGoesOn) {
+  if (!bGoesOn) SwitchTool(m_nPrevToolId);
+}
+
+void CVLRView::OnLButtonDown(UINT nFlags, CPoint point) {
+  EndToolIfDone(m_pTool->OnLButtonDown(this, point.x, point.y, nFlags));
+}
+
+void CVLRView::OnLButtonUp(UINT nFlags, CPoint point) {
+  EndToolIfDone(m_pTool->OnLButtonUp(this, point.x, point.y, nFlags));
+}
+
+void CVLRView::OnMouseMove(UINT nFlags, CPoint point) {
+  EndToolIfDone(m_pTool->OnMouseMove(this, point.x, point.y, nFlags));
+}
+
+void CVLRView::OnLButtonDblClk(UINT nFlags, CPoint point) {
+  EndToolIfDone(m_pTool->OnLButtonDblClk(this, point.x, point.y, nFlags));
+}
+
+void CVLRView::OnRButtonUp(UINT nFlags, CPoint point) {
+  BOOL handled = FALSE;
+  BOOL goesOn = m_pTool->OnRButtonUp(this, point.x, point.y, nFlags, &handled);
+  EndToolIfDone(goesOn);
+  if (!handled) CView::OnRButtonUp(nFlags, point);
+}
+
+BOOL CVLRView::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
+  if (nHitTest == HTCLIENT && pWnd && ::GetFocus() == pWnd->m_hWnd) {
+    m_pTool->SetCursor();
+    return TRUE;
+  }
+  return CView::OnSetCursor(pWnd, nHitTest, message);
+}
+
+// Shift+F10 and the context-menu key stop here: the view has no context menu of its own.
+void CVLRView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (nChar == VK_F10 && (::GetKeyState(VK_SHIFT) & 0x8000)) return;
+  CView::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CVLRView::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+  if (nChar == VK_F10 && (::GetKeyState(VK_SHIFT) & 0x8000)) return;
+  CView::OnSysKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CVLRView::OnContextMenu(CWnd*, CPoint) {}
+
+// --- commands ----------------------------------------------------------------------------------
+
+int CVLRView::ToolIdOfCommand(UINT nId) {
+  static const struct {
+    UINT nCommand;
+    int nTool;
+  } kTools[] = {
+      {ID_RASTER_ARROW, CTool::idRasterRect},  {ID_RASTER_POLYGON, CTool::idRasterPolygon},
+      {ID_ZOOM_IN, CTool::idZoomGlass},        {ID_REDLINE_SELECT, CTool::idAnnSelect},
+      {ID_REDLINE_PEN, CTool::idAnnPen},       {ID_REDLINE_LINE, CTool::idAnnLine},
+      {ID_REDLINE_CIRCLE, CTool::idAnnCircle}, {ID_REDLINE_RECT, CTool::idAnnRect},
+      {ID_REDLINE_POLYGON, CTool::idAnnPolygon}, {ID_REDLINE_TEXT, CTool::idAnnText},
+      {ID_REDLINE_TEXTHEIGHT, CTool::idAnnTextHeight}, {ID_TOOLS_LENGTH, CTool::idLength},
+      {ID_TOOLS_AREA, CTool::idArea},
+  };
+  for (const auto& t : kTools)
+    if (t.nCommand == nId) return t.nTool;
+  return 0;
+}
+
+void CVLRView::OnToolCommand(UINT nId) {
+  int tool = ToolIdOfCommand(nId);
+  if (tool != 0) SwitchTool(tool);
+}
+
+void CVLRView::OnUpdateToolCommand(CCmdUI* pCmdUI) {
+  int tool = ToolIdOfCommand(pCmdUI->m_nID);
+  pCmdUI->SetCheck(tool != 0 && m_pTool->GetToolId() == tool);
+  if (pCmdUI->m_nID == ID_REDLINE_TEXT) {
+    CVLRApp* app = GetVLRApp();
+    pCmdUI->Enable(app && app->m_pConfig && app->m_pConfig->m_nTextHeight > 0);
+  }
+}
+
+void CVLRView::OnUpdateZoomIn(CCmdUI* pCmdUI) {
+  pCmdUI->SetCheck(m_pTool->GetToolId() == CTool::idZoomGlass);
+  pCmdUI->Enable(s_rcLockedZoom.IsRectEmpty());
+}
+
+void CVLRView::OnZoomOut() { ZoomOut(); }
+
+void CVLRView::OnUpdateZoomOut(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(m_pZoomStack != nullptr && s_rcLockedZoom.IsRectEmpty());
+}
+
+void CVLRView::OnViewEntire() { ZoomEntire(); }
+
+void CVLRView::OnUpdateViewEntire(CCmdUI* pCmdUI) { pCmdUI->Enable(s_rcLockedZoom.IsRectEmpty()); }
+
+void CVLRView::OnLockZoom() {
+  const BOOL lock = s_rcLockedZoom.IsRectEmpty();
+  if (lock) {
+    const double w = m_rcExtent.Width(), h = m_rcExtent.Height();
+    if (w <= 0 || h <= 0) return;
+    s_rcLockedZoom.SetRect(RoundToInt(m_rcZoom.left * 10000.0 / w), RoundToInt(m_rcZoom.top * 10000.0 / h),
+                           RoundToInt(m_rcZoom.right * 10000.0 / w), RoundToInt(m_rcZoom.bottom * 10000.0 / h));
+    SwitchTool(CTool::idNone);
+    m_bZoomLocked = TRUE;
+  } else {
+    s_rcLockedZoom.SetRectEmpty();
+  }
+  // Every other view takes the lock at its next paint; unlocking clears every view's mark.
+  CWinApp* app = AfxGetApp();
+  POSITION tp = app ? app->GetFirstDocTemplatePosition() : nullptr;
+  while (tp) {
+    CDocTemplate* t = app->GetNextDocTemplate(tp);
+    POSITION dp = t->GetFirstDocPosition();
+    while (dp) {
+      CDocument* d = t->GetNextDoc(dp);
+      POSITION vp = d->GetFirstViewPosition();
+      while (vp) {
+        CView* v = d->GetNextView(vp);
+        if (!v->IsKindOf(RUNTIME_CLASS(CVLRView))) continue;
+        if (!lock) static_cast<CVLRView*>(v)->m_bZoomLocked = FALSE;
+        else if (v != this) v->Invalidate();
+      }
+    }
+  }
+}
+
+void CVLRView::OnUpdateLockZoom(CCmdUI* pCmdUI) { pCmdUI->SetCheck(!s_rcLockedZoom.IsRectEmpty()); }

@@ -1,0 +1,102 @@
+// CVLRView: the view of a document in the MDI frame. It maps the document onto the window through
+// a CTGraph, paints the raster, keeps a stack of earlier zoom rectangles, scrolls in document
+// units / 1024, follows the zoom lock shared by all views, reacts to the document's update hints
+// and hands mouse input to its current tool.
+// Not for: printing and copying, the vector drawing, the annotation set and the raster selection
+// (they join with their own work).
+#pragma once
+
+#include "FrameworkWin.h"
+#include "TGraph.h"
+
+class CVLRDoc;
+class CTool;
+
+class CVLRView : public CView {
+  DECLARE_DYNCREATE(CVLRView)
+ public:
+  CVLRView();
+  ~CVLRView() override;
+
+  CVLRDoc* GetDocument() const;
+  CTGraph* GetGraph() const { return m_pGraph; }
+  CTool* GetTool() const { return m_pTool; }
+  int GetPreviousToolId() const { return m_nPrevToolId; }
+  const CRect& GetZoomRect() const { return m_rcZoom; }
+  const CRect& GetExtent() const { return m_rcExtent; }
+  int GetZoomDepth() const;
+  BOOL IsZoomLocked() const { return m_bZoomLocked; }
+
+  // The zoom lock shared by all views: the locked zoom rectangle in ten-thousandths of the
+  // extent of the view that locked it; empty when no zoom is locked.
+  static CRect s_rcLockedZoom;
+
+  void OnDraw(CDC* pDC) override;
+  void OnInitialUpdate() override;
+  void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+
+  // Recomputes the document extent from the document's drawing.
+  void ComputeExtent();
+  // Fits the zoom rectangle into the window (or the printer page of pDC); with reset the zoom
+  // rectangle then covers the window exactly. Updates the scroll bars.
+  void UpdateMapping(BOOL bReset, CDC* pDC = nullptr);
+  // Pushes the current zoom rectangle, shows rcDoc and redraws at once (the zoom glass).
+  void ZoomTo(const CRect& rcDoc);
+  void PushZoom(const CRect& rc);
+  void ZoomOut();
+  void ZoomEntire();
+  void SwitchTool(int nId);
+
+  // Mouse input, through the current tool.
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnLButtonDblClk(UINT nFlags, CPoint point);
+  void OnRButtonUp(UINT nFlags, CPoint point);
+  BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+  void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  void OnContextMenu(CWnd* pWnd, CPoint point);
+  void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  void OnSize(UINT nType, int cx, int cy);
+
+  // Commands.
+  void OnToolCommand(UINT nId);
+  void OnUpdateToolCommand(CCmdUI* pCmdUI);
+  void OnZoomOut();
+  void OnUpdateZoomIn(CCmdUI* pCmdUI);
+  void OnUpdateZoomOut(CCmdUI* pCmdUI);
+  void OnViewEntire();
+  void OnUpdateViewEntire(CCmdUI* pCmdUI);
+  void OnLockZoom();
+  void OnUpdateLockZoom(CCmdUI* pCmdUI);
+
+  // The tool a command selects, 0 for none.
+  static int ToolIdOfCommand(UINT nId);
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  struct ZoomRecord {
+    CRect rc;
+    ZoomRecord* pNext;  // owned
+  };
+  void ClearZoomStack();
+  // Moves the zoom rectangle so its centre is at nPos * 1024 along one axis and scrolls.
+  void ScrollTo(int nBar, int nPos);
+  void HandleScroll(int nBar, UINT nSBCode, UINT nPos);
+  void ApplyZoomLock();
+  void EndToolIfDone(BOOL bGoesOn);
+
+  CRect m_rcZoom;    // document units: the part of the document shown
+  CRect m_rcExtent;  // document units
+  double m_dAspect = 1.0;
+  CTGraph* m_pGraph = nullptr;        // owned; null until the first paint and after a rebuild hint
+  ZoomRecord* m_pZoomStack = nullptr;  // owned, top first
+  CTool* m_pTool = nullptr;           // owned
+  int m_nPrevToolId = 0;
+  CTool* m_pSuspendedTool = nullptr;  // owned: a measurement kept across a zoom
+  BOOL m_bPrinting = FALSE;
+  BOOL m_bZoomLocked = FALSE;
+};
