@@ -150,17 +150,23 @@ void CVLRView::OnDraw(CDC* pDC) {
   // The paint wipes whatever band the tool drew in XOR.
   if (!m_bPrinting && m_pTool) m_pTool->OnViewRepaint();
 
+  // A view can be painted before its document has read its file: it shows the background
+  // until there is a drawing to map.
+  if (!doc->IsRaster()) {
+    if (!m_bPrinting) {
+      CRect clip;
+      pDC->GetClipBox(&clip);
+      pDC->FillSolidRect(&clip, kBackground);
+    }
+    return;
+  }
   if (!m_pGraph) {
     int aspectX = pDC->GetDeviceCaps(ASPECTX);
     m_dAspect = aspectX == 0 ? 1.0 : (double)pDC->GetDeviceCaps(ASPECTY) / aspectX;
     ComputeExtent();
     m_rcZoom = m_rcExtent;
-    if (doc->IsRaster()) {
-      const CRaster* r = doc->m_pRaster;
-      m_pGraph = new CTGraph(r->m_nWidth, r->m_nHeight, UnitsPerPixel(r->m_nResolution));
-    } else {
-      m_pGraph = new CTGraph;
-    }
+    const CRaster* r = doc->m_pRaster;
+    m_pGraph = new CTGraph(r->m_nWidth, r->m_nHeight, UnitsPerPixel(r->m_nResolution));
     UpdateMapping(TRUE);
     SwitchTool(CTool::idZoomGlass);
   }

@@ -274,8 +274,12 @@ TEST_F(DocViewTest, RasterShowsFittedAndCentredWithTheExpectedPixels) {
     }
   }
   // Outside the image the light grey background.
-  if (heightLimits && left > 2) EXPECT_EQ(kGrey, shot.At(left / 2, client.Height() / 2));
-  if (!heightLimits && top > 2) EXPECT_EQ(kGrey, shot.At(client.Width() / 2, top / 2));
+  if (heightLimits && left > 2) {
+    EXPECT_EQ(kGrey, shot.At(left / 2, client.Height() / 2));
+  }
+  if (!heightLimits && top > 2) {
+    EXPECT_EQ(kGrey, shot.At(client.Width() / 2, top / 2));
+  }
 }
 
 TEST_F(DocViewTest, ZoomStackPushesPopsAndFallsBackToTheExtent) {
@@ -429,7 +433,9 @@ TEST_F(DocViewTest, ScrollArithmeticInUnitsOf1024) {
                                : c.code == SB_PAGEUP ? -line * (c.bar == SB_HORZ ? 10 : 5) : 0);
     if (c.code == SB_THUMBPOSITION || c.code == SB_THUMBTRACK) expected = c.thumb;
     if (c.code == SB_ENDSCROLL) expected = posBefore;
-    if (c.bar == SB_HORZ) EXPECT_EQ(20, line) << c.name;
+    if (c.bar == SB_HORZ) {
+      EXPECT_EQ(20, line) << c.name;
+    }
     expected = expected < lo ? lo : expected > hi ? hi : expected;
     view->SendMessage(c.bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(c.code, c.thumb), 0);
     const CRect after = view->GetZoomRect();
