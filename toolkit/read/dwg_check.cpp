@@ -4,6 +4,7 @@
 #include "toolkit/read/dwg_check.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "toolkit/core/load.h"
 #include "toolkit/core/mem.h"

@@ -22,7 +22,7 @@ namespace {
 
 constexpr uint8_t erased_bit = 0x80;
 constexpr uint8_t paper_space = 1;  // entity header flag
-constexpr uint8_t kind_jump = 18;
+constexpr uint8_t kind_closed_polyline = 18;
 constexpr uint16_t min_record = 8;  // kind, flags, length and four more bytes
 
 // Places in the data record (the entity layout's byte places).
@@ -389,14 +389,17 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
     if (!dwg_old_read_at(d, at, 4)) return 0;
     const uint8_t* b = tk_state->read_buffer;
     uint8_t kind = b[0] & 0x7F;
+    // Kind 18 opens a vertex sequence as a POLYLINE does (its SEQEND points back at it) and
+    // the releases' own DXF shows a closed polyline there; ending the walk at it, as if it
+    // were a jump, would lose every entity behind it.
+    bool closed_polyline = kind == kind_closed_polyline;
+    if (closed_polyline) kind = TK_POLYLINE;
     bool erased = (b[0] & erased_bit) != 0;
     uint16_t length = static_cast<uint16_t>(b[2] | b[3] << 8);
-    if (!accepted(kind, d->version) && kind != kind_jump) return 0;
+    if (!accepted(kind, d->version)) return 0;
     if (length < min_record || length > s->walk_end - at) return tk_fail(TK_ERR_UNEXPECTED_EOF);
     if (!dwg_old_read_at(d, at, length)) return tk_fail(TK_ERR_UNEXPECTED_EOF);
     s->entity_next = at + length;
-    // A jump record ends the walk: it names a position the reader does not follow.
-    if (kind == kind_jump) return 0;
     if (erased) continue;
 
     Record r{d, dwg_old_cursor(tk_state->read_buffer, length), d->version, 0, 0, 0.0, h, data};
@@ -444,7 +447,11 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
       c.bytes(h->handle.bytes + (8 - n), n);
     }
     if (d->version >= TK_VERSION_AC1009 && (extra & 4) && (c.u16() & 1)) h->flags |= paper_space;
-    if (c.bad || !read_kind(r, s)) {
+    if (closed_polyline && !c.bad) {
+      r.options = 0;  // its options word carries no fields
+      tk_data_put(data, polyline_elevation, r.elevation);
+      tk_data_put(data, polyline_flags, int16_t{1});
+    } else if (c.bad || !read_kind(r, s)) {
       tk_free_entity_blobs(d, h, data);
       return tk_fail(TK_ERR_UNEXPECTED_EOF);
     }

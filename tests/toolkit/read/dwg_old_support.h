@@ -71,17 +71,18 @@ struct Entity {
   std::vector<uint8_t> xdata;  // written with its length when extra_flags has bit 2
   std::vector<uint8_t> common;  // colour, linetype, elevation, thickness, handle, paper flags
   std::vector<uint8_t> body;
-  int length_delta = 0;  // added to the true length (damaged records)
+  int length_delta = 0;        // added to the true length (damaged records)
+  int xdata_length_delta = 0;  // added to the extended data's length word
 };
 
 inline std::vector<uint8_t> entity_record(const Entity& e, int16_t version) {
   Bytes r;
   uint8_t flags = e.flags | (e.extra ? 64 : 0);
   r.u8(e.kind).u8(flags).u16(0);
-  if (e.kind != 18) r.i16(e.layer).u16(e.options);
+  r.i16(e.layer).u16(e.options);
   if (e.extra) {
     r.u8(e.extra_flags);
-    if (e.extra_flags & 2) r.u16(uint16_t(e.xdata.size())).raw(e.xdata);
+    if (e.extra_flags & 2) r.u16(uint16_t(int(e.xdata.size()) + e.xdata_length_delta)).raw(e.xdata);
   }
   r.raw(e.common).raw(e.body);
   if (version == 4) r.u16(0);  // the record's check value, which the reader does not examine
