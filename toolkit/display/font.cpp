@@ -19,8 +19,9 @@ uint16_t u16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t u32(const uint8_t* p) { return u16(p) | (uint32_t(u16(p + 2)) << 16); }
 
 void copy_name(char* out, size_t size, const char* in) {
-  std::strncpy(out, in, size - 1);
-  out[size - 1] = 0;
+  size_t n = strnlen(in, size - 1);
+  std::memcpy(out, in, n);
+  out[n] = 0;
 }
 
 void upper(char* s) {
