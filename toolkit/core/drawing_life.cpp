@@ -7,6 +7,7 @@
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/defaults.h"
+#include "toolkit/core/display_state.h"
 #include "toolkit/core/free.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/list.h"
@@ -22,6 +23,7 @@ void free_drawing(TkDrawing* d) {
     d->children[i] = nullptr;
   }
   d->child_count = 0;
+  tk_display_close(d);
   if (d->reader_state && d->reader_state_free) d->reader_state_free(d->reader_state);
   d->reader_state = nullptr;
   tk_free_object_list(d);
