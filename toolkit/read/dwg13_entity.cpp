@@ -6,6 +6,7 @@
 #include "toolkit/read/dwg13_entity.h"
 
 #include <cstring>
+#include <cstdio>
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"

@@ -10,9 +10,11 @@
 #include "toolkit/core/entity.h"
 #include "toolkit/core/load.h"
 #include "toolkit/core/matrix.h"
+#include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
 #include "toolkit/read/bits_reader.h"
 #include "toolkit/read/dwg13_entity.h"
+#include "toolkit/read/dwg13_file.h"
 #include "toolkit/read/dwg13_object.h"
 
 namespace {
@@ -701,16 +703,16 @@ int16_t read_modeler(Body& b) {
   if (!dwg_read_proxy_data(r, &raw, &bytes)) return 0;
   rest = blob_alloc(TK_BLOB_CHUNK_SIZE);
   TkBlob* w = rest ? blob_create(rest) : nullptr;
-  TkBlob* r = raw ? blob_open_read(raw) : nullptr;
-  ok = w && r && blob_write_byte(w, text ? 1 : 0) &&
+  TkBlob* rd = raw ? blob_open_read(raw) : nullptr;
+  ok = w && rd && blob_write_byte(w, text ? 1 : 0) &&
        blob_write(w, &bits, sizeof bits);
   uint8_t piece[256];
   for (uint32_t left = bytes; ok && left > 0;) {
     uint32_t step = left < sizeof piece ? left : sizeof piece;
-    ok = blob_read(r, piece, step) && blob_write(w, piece, step);
+    ok = blob_read(rd, piece, step) && blob_write(w, piece, step);
     left -= step;
   }
-  if (r) blob_close(r);
+  if (rd) blob_close(rd);
   blob_free(raw);
   if (w && !blob_close_write(w)) ok = false;
   if (!ok) {
@@ -819,8 +821,8 @@ int16_t read_leader(Body& b) {
   if (!b.r15) bits_read_double(r);
   put_d(data, 16, bits_read_double(r));
   put_d(data, 24, bits_read_double(r));
-  tk_data_put(data, 4, bits_read_bit(r));
-  tk_data_put(data, 3, bits_read_bit(r));
+  tk_data_put(data, 4, static_cast<uint8_t>(bits_read_bit(r)));
+  tk_data_put(data, 3, static_cast<uint8_t>(bits_read_bit(r)));
   if (!b.r15) {
     bits_read_short(r);
     bits_read_double(r);

@@ -2,6 +2,7 @@
 // IMAGE, WIPEOUT, OLE2FRAME, RTEXT, ARCALIGNEDTEXT) and of proxies and classes the toolkit does
 // not know, which keep their data raw. The class numbers of the drawing say which is which.
 #include <cstring>
+#include <initializer_list>
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
@@ -14,6 +15,7 @@
 #include "toolkit/read/bits_reader.h"
 #include "toolkit/read/dwg13_entity.h"
 #include "toolkit/read/dwg13_entity_class.h"
+#include "toolkit/read/dwg13_file.h"
 #include "toolkit/read/dwg13_object.h"
 
 namespace {
@@ -56,7 +58,7 @@ struct BlobOut {
   void d(double v) { ok = ok && blob_write_double(w, v); }
   void u32(uint32_t v) { ok = ok && blob_write(w, &v, 4); }
   void u8(uint8_t v) { ok = ok && blob_write_byte(w, v); }
-  void p2() {
+  void p2(TkBitReader* r) {
     double p[2];
     bits_read_2rd(r, p);
     ok = ok && blob_write_point2(w, p);
@@ -139,7 +141,7 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
   bits_read_text(r, tk_data_text(data, DWG13_HATCH_NAME), DWG13_HATCH_NAME_SIZE);
   uint8_t solid = bits_read_bit(r);
   tk_data_put(data, DWG13_HATCH_SOLID, solid);
-  tk_data_put(data, DWG13_HATCH_ASSOCIATIVE, bits_read_bit(r));
+  tk_data_put(data, DWG13_HATCH_ASSOCIATIVE, static_cast<uint8_t>(bits_read_bit(r)));
   uint32_t paths = static_cast<uint32_t>(bits_read_long(r));
   if (!count_fits(r, paths, 8)) paths = 0;
   tk_data_put(data, DWG13_HATCH_PATH_COUNT, paths);
@@ -159,7 +161,7 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
       if (!count_fits(r, n, 4)) n = 0;
       loops.u32(n);
       for (uint32_t k = 0; k < n && loops.ok; ++k) {
-        loops.p2();
+        loops.p2(r);
         if (bulges) loops.d(bits_read_double(r));
       }
     } else {
@@ -170,15 +172,15 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
         uint8_t type = bits_read_char(r);
         loops.u8(type);
         switch (type) {
-          case 1: loops.p2(); loops.p2(); break;
+          case 1: loops.p2(r); loops.p2(r); break;
           case 2:
-            loops.p2();
+            loops.p2(r);
             for (int j = 0; j < 3; ++j) loops.d(bits_read_double(r));
             loops.u8(bits_read_bit(r));
             break;
           case 3:
-            loops.p2();
-            loops.p2();
+            loops.p2(r);
+            loops.p2(r);
             for (int j = 0; j < 3; ++j) loops.d(bits_read_double(r));
             loops.u8(bits_read_bit(r));
             break;
@@ -194,7 +196,7 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
             loops.u32(controls);
             for (uint32_t j = 0; j < knots; ++j) loops.d(bits_read_double(r));
             for (uint32_t j = 0; j < controls && loops.ok; ++j) {
-              loops.p2();
+              loops.p2(r);
               if (rational) loops.d(bits_read_double(r));
             }
             break;
@@ -220,7 +222,7 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
   if (!solid) {
     tk_data_put(data, DWG13_HATCH_ANGLE, bits_read_double(r));
     tk_data_put(data, DWG13_HATCH_SCALE, bits_read_double(r));
-    tk_data_put(data, DWG13_HATCH_DOUBLE, bits_read_bit(r));
+    tk_data_put(data, DWG13_HATCH_DOUBLE, static_cast<uint8_t>(bits_read_bit(r)));
     uint16_t lines = static_cast<uint16_t>(bits_read_short(r));
     if (!count_fits(r, lines, 10)) lines = 0;
     tk_data_put(data, DWG13_HATCH_LINE_COUNT, lines);
@@ -242,7 +244,7 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
   tk_data_put(data, DWG13_HATCH_SEED_COUNT, seeds);
   if (seeds) {
     BlobOut out;
-    for (uint32_t i = 0; i < seeds && out.ok; ++i) out.p2();
+    for (uint32_t i = 0; i < seeds && out.ok; ++i) out.p2(r);
     TkBlob* seed_blob = out.finish();
     if (!seed_blob) return 0;
     tk_data_put(data, DWG13_HATCH_SEEDS, seed_blob);
@@ -271,7 +273,7 @@ int16_t read_image(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, bool ima
   tk_data_put(data, DWG13_IMAGE_SIZE, size[0]);
   tk_data_put(data, DWG13_IMAGE_SIZE + 8, size[1]);
   tk_data_put(data, DWG13_IMAGE_DISPLAY, static_cast<int16_t>(bits_read_short(r)));
-  tk_data_put(data, DWG13_IMAGE_CLIPPING, bits_read_bit(r));
+  tk_data_put(data, DWG13_IMAGE_CLIPPING, static_cast<uint8_t>(bits_read_bit(r)));
   tk_data_put(data, DWG13_IMAGE_BRIGHTNESS, bits_read_char(r));
   tk_data_put(data, DWG13_IMAGE_CONTRAST, bits_read_char(r));
   tk_data_put(data, DWG13_IMAGE_FADE, bits_read_char(r));
@@ -282,7 +284,7 @@ int16_t read_image(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, bool ima
   tk_data_put(data, DWG13_IMAGE_CLIP_COUNT, n);
   if (n) {
     BlobOut out;
-    for (uint32_t i = 0; i < n && out.ok; ++i) out.p2();
+    for (uint32_t i = 0; i < n && out.ok; ++i) out.p2(r);
     TkBlob* blob = out.finish();
     if (!blob) return 0;
     tk_data_put(data, DWG13_IMAGE_CLIP, blob);

@@ -125,7 +125,7 @@ int16_t dwg13_begin_vports(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TAB
 
 int16_t dwg13_read_layer(TkDrawing* d, TkLayerRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
-  tk_init_layer_record(d, r);
+  tk_init_layer_record(d, rec);
   if (!dwg13_table_next(d, &rec->handle)) return 0;
   uint8_t has_xdata = 0;
   if (!dwg13_record_start(d, &rec->handle, type_layer, rec->name, &rec->flags, &rec->xref_index,
@@ -165,7 +165,7 @@ int16_t dwg13_read_layer(TkDrawing* d, TkLayerRecord* rec, uint8_t* xd) {
 
 int16_t dwg13_read_linetype(TkDrawing* d, TkLinetypeRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
-  tk_init_ltype_record(r);
+  tk_init_ltype_record(rec);
   if (!dwg13_table_next(d, &rec->handle)) return 0;
   uint8_t has_xdata = 0;
   if (!dwg13_record_start(d, &rec->handle, type_ltype, rec->name, &rec->flags, &rec->xref_index,
@@ -211,7 +211,7 @@ int16_t dwg13_read_linetype(TkDrawing* d, TkLinetypeRecord* rec, uint8_t* xd) {
 
 int16_t dwg13_read_style(TkDrawing* d, TkTextStyleRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
-  tk_init_style_record(r);
+  tk_init_style_record(rec);
   if (!dwg13_table_next(d, &rec->handle)) return 0;
   uint8_t has_xdata = 0;
   if (!dwg13_record_start(d, &rec->handle, type_style, rec->name, &rec->flags, &rec->xref_index,
@@ -237,7 +237,7 @@ int16_t dwg13_read_style(TkDrawing* d, TkTextStyleRecord* rec, uint8_t* xd) {
 
 int16_t dwg13_read_appid(TkDrawing* d, TkAppIdRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
-  tk_init_appid_record(r);
+  tk_init_appid_record(rec);
   if (!dwg13_table_next(d, &rec->handle)) return 0;
   uint8_t has_xdata = 0;
   if (!dwg13_record_start(d, &rec->handle, type_appid, rec->name, &rec->flags, &rec->xref_index,
@@ -255,7 +255,7 @@ int16_t dwg13_read_appid(TkDrawing* d, TkAppIdRecord* rec, uint8_t* xd) {
 
 int16_t dwg13_read_ucs(TkDrawing* d, TkUcsRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
-  tk_init_ucs_record(r);
+  tk_init_ucs_record(rec);
   if (!dwg13_table_next(d, &rec->handle)) return 0;
   uint8_t has_xdata = 0;
   if (!dwg13_record_start(d, &rec->handle, type_ucs, rec->name, &rec->flags, &rec->xref_index,
@@ -299,7 +299,7 @@ int16_t read_view_mode(TkBitReader* r) {
 
 int16_t dwg13_read_view(TkDrawing* d, TkViewRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
-  tk_copy_view_defaults(r);
+  tk_copy_view_defaults(rec);
   if (!dwg13_table_next(d, &rec->handle)) return 0;
   uint8_t has_xdata = 0;
   int16_t xref_index;
@@ -345,7 +345,7 @@ int16_t dwg13_read_view(TkDrawing* d, TkViewRecord* rec, uint8_t* xd) {
 
 int16_t dwg13_read_vport(TkDrawing* d, TkVportRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
-  tk_copy_vport_defaults(r);
+  tk_copy_vport_defaults(rec);
   if (!dwg13_table_next(d, &rec->handle)) return 0;
   uint8_t has_xdata = 0;
   int16_t xref_index;
