@@ -133,6 +133,8 @@ void dwg13_objects_free(Dwg13Objects* o) {
   if (o->pending_reader) blob_close(o->pending_reader);
   blob_free(o->pending_objects);
   blob_free(o->entity.graphics);
+  blob_free(o->arrow_names);
+  o->arrow_names = nullptr;
   mem_free(o->ranges);
   o->table_reader = o->pending_reader = nullptr;
   o->table_handles = o->pending_objects = o->entity.graphics = nullptr;

@@ -1,5 +1,5 @@
 # Tests of the object readers of DWG AC1012 to AC1015: framing, entity walk and bodies, table
 # records, classes, block records and non-graphical objects, over objects built with the bit
 # writer; and the real drawings of the shared test data.
-vv_add_test(tk_dwg13_objects_test SOURCES dwg13_object_test.cpp dwg13_entity_test.cpp
+vv_add_test(tk_dwg13_objects_test SOURCES dwg13_object_test.cpp dwg13_entity_test.cpp dwg13_table_test.cpp
             LIBS toolkit_read)

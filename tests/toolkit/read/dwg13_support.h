@@ -165,6 +165,8 @@ class ObjectFile : public records_test::StartedToolkit {
     d->file = file_open(path_.c_str());
     ASSERT_NE(d->file, nullptr);
     ASSERT_EQ(dwg13_state_attach(d), 1);
+    for (auto& c : controls_) *dwg13_control_handle(d, c.first) = H(c.second);
+    controls_.clear();
     std::sort(map.begin(), map.end());
     std::vector<TkHandle> handles;
     std::vector<uint32_t> offsets;
@@ -182,6 +184,7 @@ class ObjectFile : public records_test::StartedToolkit {
 
   TkDrawing* d = nullptr;
   std::string path_;
+  std::vector<std::pair<int, uint64_t>> controls_;  // control handles set once the file loads
 };
 
 }  // namespace dwg13_test
