@@ -19,6 +19,7 @@
 #include "toolkit/read/bits_reader.h"
 #include "toolkit/read/dwg13_file.h"
 #include "toolkit/read/dwg13_object.h"
+#include "toolkit/read/dwg13_object_read.h"
 #include "toolkit/read/dwg13_xdata.h"
 
 namespace {
@@ -150,7 +151,12 @@ double dwg_read_thickness(TkBitReader* r) { return bits_read_bit(r) ? 0.0 : bits
 
 int16_t dwg_rewind(TkDrawing* d) {
   Dwg13Objects* o = dwg13_objects(d);
-  dwg13_progress_range(d);
+  // Load progress is measured over the object area, where the entities stand.
+  if (Dwg13File* f = dwg13_file(d)) {
+    d->progress_start = 0;
+    d->progress_end = f->objmap_seeker;
+  }
+  if (!dwg13_read_space_ranges(d)) return 0;
   Dwg13Walk& w = o->walk;
   w = Dwg13Walk{};
   w.pass = 0;
@@ -192,7 +198,7 @@ int16_t dwg_read_entity_body(TkDrawing* d, TkEntityHeader* h, TkEntityData* data
     w.pass = 1;
   }
   // Each entity is one object of the map: a walk longer than that goes round in circles.
-  if (++w.steps > dwg13_object_count(d) + 1 || !dwg_objmap_seek(d, &w.next)) {
+  if (++w.steps > static_cast<uint32_t>(dwg13_object_count(d)) + 1 || !dwg_objmap_seek(d, &w.next)) {
     tk_fail_handle(TK_ERR_BAD_ENTITY, w.next.bytes);
     return walk_over(&w);
   }
@@ -303,7 +309,15 @@ int16_t dwg_read_entity_common(TkDrawing* d, TkEntityHeader* h) {
     switch (e.linetype_flags) {
       case 0: h->linetype = d->bylayer_linetype; break;
       case 1: h->linetype = d->byblock_linetype; break;
-      case 2: std::memcpy(h->linetype.bytes, tk_state->continuous_linetype_handle, 8); break;
+      case 2: {
+        Dwg13File* f = dwg13_file(d);
+        if (f && !tk_handle_is_null(&f->held[DWG13_HELD_CONTINUOUS])) {
+          h->linetype = f->held[DWG13_HELD_CONTINUOUS];
+        } else {
+          std::memcpy(h->linetype.bytes, tk_state->continuous_linetype_handle, 8);
+        }
+        break;
+      }
       default: bits_read_handle(r, &h->linetype); break;
     }
     if (e.plot_style_flags == 3) {

@@ -116,7 +116,25 @@ uint32_t count_group_items(const uint8_t* p, size_t n) {
 
 // ---- classes ----
 
-int16_t dwg_seek_classes(TkDrawing* d) { return dwg13_open_classes(d); }
+int16_t dwg_seek_classes(TkDrawing* d) {
+  Dwg13File* f = dwg13_file(d);
+  if (!f || f->classes_seeker == 0) return 0;
+  // Sentinel (16 bytes), RL size, the records, the CRC.
+  uint32_t start = f->classes_seeker + 16;
+  if (start > f->file_length || f->file_length - start < 4) return 0;
+  uint8_t word[4];
+  if (file_seek(d->file, start, 0) != 0 || file_read(word, 1, 4, d->file) != 4) return 0;
+  uint32_t size = static_cast<uint32_t>(word[0] | word[1] << 8 | word[2] << 16) |
+                  static_cast<uint32_t>(word[3]) << 24;
+  uint32_t data_start = start + 4;
+  if (size > f->file_length - data_start) size = f->file_length - data_start;
+  if (size + 2u > TK_BITS_WINDOW_SIZE) size = TK_BITS_WINDOW_SIZE - 2;
+  uint32_t end = data_start + size + 2 <= f->file_length ? data_start + size + 2 : data_start + size;
+  TkBitReader* r = f->bits;
+  bits_open_file(r, d->file, start, data_start, end - data_start, 1, end);
+  r->data_size = size;
+  return 1;
+}
 
 int16_t dwg_read_class(TkDrawing* d, TkClassRecord* c) {
   TkBitReader* r = dwg13_bits(d);
@@ -221,10 +239,14 @@ int16_t dwg13_read_space_ranges(TkDrawing* d) {
   const struct {
     int fixed;
     Dwg13BlockRange* range;
-  } spaces[] = {{TK_FIXED_MODEL_SPACE, &o->model}, {TK_FIXED_PAPER_SPACE, &o->paper}};
+  } spaces[] = {{DWG13_HELD_MODEL_BLOCK_RECORD, &o->model},
+                {DWG13_HELD_PAPER_BLOCK_RECORD, &o->paper}};
+  Dwg13File* f = dwg13_file(d);
+  if (!f) return 0;
   for (const auto& s : spaces) {
     *s.range = Dwg13BlockRange{};
-    if (tk_handle_is_null(&d->fixed[s.fixed]) || !dwg_objmap_seek(d, &d->fixed[s.fixed])) continue;
+    const TkHandle* held = &f->held[s.fixed];
+    if (tk_handle_is_null(held) || !dwg_objmap_seek(d, held)) continue;
     TkBlockRecord record;
     tk_init_block_record(&record);
     if (!dwg_read_block_header(d, &record, s.range)) {
@@ -240,7 +262,7 @@ int16_t dwg13_read_space_ranges(TkDrawing* d) {
 int16_t dwg_seek_block_records(TkDrawing* d) {
   Dwg13Objects* o = dwg13_objects(d);
   o->block_index = 0;
-  return dwg13_table_begin(d, DWG13_TABLE_BLOCK);
+  return dwg13_table_begin(d, DWG13_CONTROL_BLOCK);
 }
 
 int16_t dwg_read_block_record(TkDrawing* d, TkBlockRecord* b, uint8_t* xd) {
@@ -266,7 +288,7 @@ int16_t dwg_read_block_record(TkDrawing* d, TkBlockRecord* b, uint8_t* xd) {
 
 // ---- dimension styles ----
 
-int16_t dwg_begin_dimstyles(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_DIMSTYLE); }
+int16_t dwg_begin_dimstyles(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_DIMSTYLE); }
 
 namespace {
 
@@ -476,14 +498,21 @@ int16_t dwg13_begin_objects(TkDrawing* d) {
   TkHandle root = d->named_objects;
   bool has_root = !tk_handle_is_null(&root) && !hidx_lookup(&d->index, &root);
   if (has_root) add(root);
-  size_t count = dwg13_object_count(d);
-  for (size_t i = 0; ok && i < count; ++i) {
-    TkHandle h;
-    if (!dwg13_object_handle(d, i, &h)) break;
+  // The object map's entries: length byte, handle bytes, location.
+  Dwg13File* f = dwg13_file(d);
+  TkBlob* map = f && f->map ? blob_open_read(f->map) : nullptr;
+  for (int32_t i = 0; ok && map && i < f->map_count; ++i) {
+    TkHandle h{};
+    uint8_t n;
+    uint32_t location;
+    if (!blob_read_byte(map, &n) || n > 8 || !blob_read(map, h.bytes + 8 - n, n) ||
+        !blob_read(map, &location, 4))
+      break;
     if (tk_handle_is_null(&h) || hidx_lookup(&d->index, &h)) continue;
     if (has_root && tk_handle_compare(&h, &root) == 0) continue;
     add(h);
   }
+  if (map) blob_close(map);
   if (w && !blob_close_write(w)) ok = false;
   if (ok) o->pending_reader = blob_open_read(o->pending_objects);
   if (!ok || !o->pending_reader) {

@@ -29,16 +29,16 @@ enum : uint16_t {
   type_appid = 67,
 };
 
-TkTableCount count_slot(Dwg13Table table) {
+TkTableCount count_slot(Dwg13Control table) {
   switch (table) {
-    case DWG13_TABLE_LAYER: return TK_COUNT_LAYER;
-    case DWG13_TABLE_STYLE: return TK_COUNT_STYLE;
-    case DWG13_TABLE_LTYPE: return TK_COUNT_LTYPE;
-    case DWG13_TABLE_VIEW: return TK_COUNT_VIEW;
-    case DWG13_TABLE_UCS: return TK_COUNT_UCS;
-    case DWG13_TABLE_VPORT: return TK_COUNT_VPORT;
-    case DWG13_TABLE_APPID: return TK_COUNT_APPID;
-    case DWG13_TABLE_DIMSTYLE: return TK_COUNT_DIMSTYLE;
+    case DWG13_CONTROL_LAYER: return TK_COUNT_LAYER;
+    case DWG13_CONTROL_STYLE: return TK_COUNT_STYLE;
+    case DWG13_CONTROL_LTYPE: return TK_COUNT_LTYPE;
+    case DWG13_CONTROL_VIEW: return TK_COUNT_VIEW;
+    case DWG13_CONTROL_UCS: return TK_COUNT_UCS;
+    case DWG13_CONTROL_VPORT: return TK_COUNT_VPORT;
+    case DWG13_CONTROL_APPID: return TK_COUNT_APPID;
+    case DWG13_CONTROL_DIMSTYLE: return TK_COUNT_DIMSTYLE;
     default: return TK_COUNT_BLOCK;
   }
 }
@@ -59,16 +59,34 @@ bool record_xdata(TkDrawing* d, uint8_t has_xdata, TkBlob** out) {
 
 
 
+// Frames a control object and reads its count, the extra byte of the AC1015 DIMSTYLE control and
+// its two leading handles, leaving the stream at the first entry handle.
+int16_t read_control(TkDrawing* d, const TkHandle* handle, bool extra_byte) {
+  if (!dwg13_file(d) || !dwg_objmap_seek(d, handle)) return 0;
+  TkHandle own;
+  if (dwg_read_object_start(d, &own, nullptr, 0, nullptr) == 0) return 0;
+  TkBitReader* r = dwg13_bits(d);
+  bits_read_long(r);
+  if (extra_byte) bits_read_char(r);
+  TkHandle h;
+  bits_read_handle(r, &h);
+  // Control objects have no reactors of their own worth keeping, but they may list some.
+  for (uint32_t i = 0; i < dwg13_objects(d)->reactor_count && dwg13_object_bits_left(r) >= 8; ++i)
+    bits_read_handle(r, &h);
+  bits_read_handle(r, &h);
+  return 1;
+}
+
 }  // namespace
 
-int16_t dwg13_table_begin(TkDrawing* d, Dwg13Table table) {
+int16_t dwg13_table_begin(TkDrawing* d, Dwg13Control table) {
   TkBitReader* r = dwg13_bits(d);
   Dwg13Objects* o = dwg13_objects(d);
   close_table(o);
   int32_t count = d->record_counts[count_slot(table)];
   if (count <= 0) return 1;
-  if (!dwg_read_object_at(d, dwg13_control_handle(d, table),
-                          table == DWG13_TABLE_DIMSTYLE && d->version >= TK_VERSION_AC1015))
+  if (!read_control(d, &dwg13_file(d)->controls[table],
+                    table == DWG13_CONTROL_DIMSTYLE && d->version >= TK_VERSION_AC1015))
     return 0;
   o->table_handles = blob_alloc(TK_BLOB_CHUNK_SIZE);
   TkBlob* w = o->table_handles ? blob_create(o->table_handles) : nullptr;
@@ -115,13 +133,13 @@ int16_t dwg13_record_start(TkDrawing* d, const TkHandle* handle, uint16_t type, 
   return 1;
 }
 
-int16_t dwg13_begin_layers(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_LAYER); }
-int16_t dwg13_begin_linetypes(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_LTYPE); }
-int16_t dwg13_begin_styles(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_STYLE); }
-int16_t dwg13_begin_appids(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_APPID); }
-int16_t dwg13_begin_ucss(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_UCS); }
-int16_t dwg13_begin_views(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_VIEW); }
-int16_t dwg13_begin_vports(TkDrawing* d) { return dwg13_table_begin(d, DWG13_TABLE_VPORT); }
+int16_t dwg13_begin_layers(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_LAYER); }
+int16_t dwg13_begin_linetypes(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_LTYPE); }
+int16_t dwg13_begin_styles(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_STYLE); }
+int16_t dwg13_begin_appids(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_APPID); }
+int16_t dwg13_begin_ucss(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_UCS); }
+int16_t dwg13_begin_views(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_VIEW); }
+int16_t dwg13_begin_vports(TkDrawing* d) { return dwg13_table_begin(d, DWG13_CONTROL_VPORT); }
 
 int16_t dwg13_read_layer(TkDrawing* d, TkLayerRecord* rec, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);

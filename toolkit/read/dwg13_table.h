@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "toolkit/core/handle.h"
+#include "toolkit/read/dwg13_file.h"
 
 struct TkDrawing;
 struct TkLayerRecord;
@@ -19,23 +20,9 @@ struct TkVportRecord;
 struct TkObjectHeader;
 union TkObjectData;
 
-// The tables by their control object, in the order of the header's control handles.
-enum Dwg13Table : int {
-  DWG13_TABLE_BLOCK,
-  DWG13_TABLE_LAYER,
-  DWG13_TABLE_STYLE,
-  DWG13_TABLE_LTYPE,
-  DWG13_TABLE_VIEW,
-  DWG13_TABLE_UCS,
-  DWG13_TABLE_VPORT,
-  DWG13_TABLE_APPID,
-  DWG13_TABLE_DIMSTYLE,
-  DWG13_TABLE_VPENT,
-};
-
 // Collects the record handles of the table's control object (the drawing's declared count of
 // them; null entries are passed over). 1, or 0 when the control object cannot be read.
-int16_t dwg13_table_begin(TkDrawing* drawing, Dwg13Table table);
+int16_t dwg13_table_begin(TkDrawing* drawing, Dwg13Control table);
 // The next collected handle; 0 when none is left.
 int16_t dwg13_table_next(TkDrawing* drawing, TkHandle* handle);
 // Seeks the object of the handle and frames it; 1 when its type is `type`, with the name, the

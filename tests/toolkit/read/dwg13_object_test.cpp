@@ -44,7 +44,7 @@ TEST_F(Framing, EndOfObjectAreaGivesTypeZero) {
   dict.type = 42;
   dict.handle = 0x21;
   Load(TK_VERSION_AC1014, {dict});
-  file_seek(d->file, dwg13_object_area_end(d), 0);
+  file_seek(d->file, dwg13_file(d)->objmap_seeker, 0);
   TkHandle own;
   EXPECT_EQ(dwg_read_object_start(d, &own, nullptr, 0, nullptr), 0);
 }

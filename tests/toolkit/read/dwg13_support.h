@@ -156,27 +156,52 @@ class ObjectFile : public records_test::StartedToolkit {
     LoadBytes(file, map);
   }
 
-  void LoadBytes(const std::vector<uint8_t>& file,
-                 std::vector<std::pair<uint64_t, uint32_t>> map) {
-    FILE* f = std::fopen(path_.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(file.data(), 1, file.size(), f);
-    std::fclose(f);
+  void LoadBytes(std::vector<uint8_t> file, std::vector<std::pair<uint64_t, uint32_t>> map) {
+    std::sort(map.begin(), map.end());
+    map_at_ = uint32_t(file.size());
+    AppendMap(&file, map);
+    FILE* out = std::fopen(path_.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(file.data(), 1, file.size(), out);
+    std::fclose(out);
     d->file = file_open(path_.c_str());
     ASSERT_NE(d->file, nullptr);
-    ASSERT_EQ(dwg13_state_attach(d), 1);
-    for (auto& c : controls_) *dwg13_control_handle(d, c.first) = H(c.second);
+    Dwg13File* f = dwg13_file_attach(d);
+    ASSERT_NE(f, nullptr);
+    for (auto& c : controls_) f->controls[c.first] = H(c.second);
     controls_.clear();
-    std::sort(map.begin(), map.end());
-    std::vector<TkHandle> handles;
-    std::vector<uint32_t> offsets;
-    for (auto& e : map) {
-      handles.push_back(H(e.first));
-      offsets.push_back(e.second);
-    }
-    ASSERT_EQ(dwg13_objmap_set(d, handles.data(), offsets.data(), handles.size(),
-                               uint32_t(file.size())),
-              1);
+    f->objmap_seeker = map_at_;
+    ASSERT_EQ(dwg_objmap_load(d), 1);
+  }
+
+  // The object map: sections of at most 2,030 bytes of (handle, location) deltas, each behind
+  // its big-endian size and before its CRC, closed by an empty section.
+  static void AppendMap(std::vector<uint8_t>* out,
+                        const std::vector<std::pair<uint64_t, uint32_t>>& map) {
+    size_t i = 0;
+    do {
+      std::vector<uint8_t> pairs;
+      uint64_t handle = 0;
+      int64_t location = 0;
+      while (i < map.size() && pairs.size() < 2000) {
+        uint8_t buf[10];
+        TkHandle delta = H(map[i].first - handle);
+        size_t n = modular_char_encode(&delta, buf);
+        pairs.insert(pairs.end(), buf, buf + n);
+        n = modular_char_encode_signed(int32_t(int64_t(map[i].second) - location), buf);
+        pairs.insert(pairs.end(), buf, buf + n);
+        handle = map[i].first;
+        location = map[i].second;
+        ++i;
+      }
+      uint16_t size = uint16_t(pairs.size() + 2);
+      out->push_back(uint8_t(size >> 8));
+      out->push_back(uint8_t(size));
+      out->insert(out->end(), pairs.begin(), pairs.end());
+      out->push_back(0);
+      out->push_back(0);
+    } while (i < map.size());
+    out->insert(out->end(), {0, 2, 0, 0});
   }
 
   Dwg13Objects* objects() { return dwg13_objects(d); }
@@ -184,7 +209,8 @@ class ObjectFile : public records_test::StartedToolkit {
 
   TkDrawing* d = nullptr;
   std::string path_;
-  std::vector<std::pair<int, uint64_t>> controls_;  // control handles set once the file loads
+  std::vector<std::pair<int, uint64_t>> controls_;
+  uint32_t map_at_ = 0;  // control handles set once the file loads
 };
 
 }  // namespace dwg13_test

@@ -65,7 +65,7 @@ ObjectSpec control(uint16_t type, uint64_t handle, std::vector<uint64_t> entries
 
 class Tables : public ObjectFile {
  protected:
-  void Table(Dwg13Table table, TkTableCount slot, int32_t count, uint64_t control_handle) {
+  void Table(Dwg13Control table, TkTableCount slot, int32_t count, uint64_t control_handle) {
     d->record_counts[slot] = count;
     controls_.push_back({table, control_handle});
   }
@@ -84,7 +84,7 @@ TEST_F(Tables, LayersOffAreNegatedAndR2000FlagsCarryLineweight) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version * 10 + c.off);
-    Table(DWG13_TABLE_LAYER, TK_COUNT_LAYER, 1, 0x2);
+    Table(DWG13_CONTROL_LAYER, TK_COUNT_LAYER, 1, 0x2);
     Load(c.version,
          {control(50, 0x2, {0x20}),
           record(51, 0x20, "WALLS", [&](TkBitWriter* w) {
@@ -122,7 +122,7 @@ TEST_F(Tables, LayersOffAreNegatedAndR2000FlagsCarryLineweight) {
 
 TEST_F(Tables, LinetypeTextElementsAndElementsBeyondTheRecord) {
   const int count = 20;
-  Table(DWG13_TABLE_LTYPE, TK_COUNT_LTYPE, 1, 0x5);
+  Table(DWG13_CONTROL_LTYPE, TK_COUNT_LTYPE, 1, 0x5);
   Load(TK_VERSION_AC1015,
        {control(56, 0x5, {0x30}),
         record(57, 0x30, "DASHES", [&](TkBitWriter* w) {
@@ -163,8 +163,8 @@ TEST_F(Tables, LinetypeTextElementsAndElementsBeyondTheRecord) {
 }
 
 TEST_F(Tables, ViewportAspectRatioViewModeAndUcsHandleOrder) {
-  Table(DWG13_TABLE_VPORT, TK_COUNT_VPORT, 1, 0x8);
-  Table(DWG13_TABLE_VIEW, TK_COUNT_VIEW, 1, 0x6);
+  Table(DWG13_CONTROL_VPORT, TK_COUNT_VPORT, 1, 0x8);
+  Table(DWG13_CONTROL_VIEW, TK_COUNT_VIEW, 1, 0x6);
   auto view_head = [](TkBitWriter* w, double width, bool fourth) {
     bits_write_bd(w, 2.0);
     bits_write_bd(w, width);
@@ -247,7 +247,7 @@ TEST_F(Tables, ViewportAspectRatioViewModeAndUcsHandleOrder) {
 }
 
 TEST_F(Tables, Ac1012DimstyleArrowNamesResolveOrQueue) {
-  Table(DWG13_TABLE_DIMSTYLE, TK_COUNT_DIMSTYLE, 1, 0x9);
+  Table(DWG13_CONTROL_DIMSTYLE, TK_COUNT_DIMSTYLE, 1, 0x9);
   TkBlockRecord block;
   tk_init_block_record(&block);
   std::strcpy(block.name, "MYARROW");
@@ -385,7 +385,7 @@ TEST_F(Tables, ClassRecordsEndWithTheirSection) {
 TEST_F(Tables, ExternalReferenceBlockRecordHasNoEntityRange) {
   for (bool xref : {false, true}) {
     SCOPED_TRACE(xref);
-    Table(DWG13_TABLE_BLOCK, TK_COUNT_BLOCK, 1, 0x1);
+    Table(DWG13_CONTROL_BLOCK, TK_COUNT_BLOCK, 1, 0x1);
     Load(TK_VERSION_AC1015,
          {control(48, 0x1, {0x60}),
           record(49, 0x60, "PART", [&](TkBitWriter* w) {
