@@ -198,8 +198,9 @@ bool read_kind(Record& r, DwgOldState* s) {
       // Older releases leave the name to the block's table record.
       if (!named && r.d->reading_block) {
         char* out = tk_data_text(r.data, block_name);
-        std::strncpy(out, r.d->reading_block->name, block_text_limit);
-        out[block_text_limit] = 0;
+        size_t n = strnlen(r.d->reading_block->name, block_text_limit);
+        std::memcpy(out, r.d->reading_block->name, n);
+        out[n] = 0;
       }
       break;
     }
