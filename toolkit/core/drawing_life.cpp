@@ -8,6 +8,7 @@
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/defaults.h"
 #include "toolkit/core/display_state.h"
+#include "toolkit/core/font.h"
 #include "toolkit/core/free.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/list.h"
@@ -24,6 +25,7 @@ void free_drawing(TkDrawing* d) {
   }
   d->child_count = 0;
   tk_display_close(d);
+  font_cache_free(d);
   if (d->reader_state && d->reader_state_free) d->reader_state_free(d->reader_state);
   d->reader_state = nullptr;
   tk_free_object_list(d);

@@ -64,7 +64,7 @@ void regen_arc(TkDrawing* drawing, const double centre[3], double start, double 
     }
   }
   double c = std::cos(a), s = std::sin(a);
-  for (int32_t i = 0; i < n; ++i) {
+  for (int32_t i = 0; i < n && regen_continue; ++i) {
     double q[3] = {centre[0] + (p[0] - centre[0]) * c - (p[1] - centre[1]) * s,
                    centre[1] + (p[0] - centre[0]) * s + (p[1] - centre[1]) * c, centre[2]};
     if (box) regen_extents_add_segment(p, q, box, box_matrix);
@@ -134,7 +134,7 @@ int16_t regen_ellipse(TkDrawing* drawing, TkEntityData* data, const double base[
     };
     double p[3];
     point(cu, su, p);
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0; i < n && regen_continue; ++i) {
       double nc = cu * ct - su * st, ns = su * ct + cu * st;
       cu = nc;
       su = ns;

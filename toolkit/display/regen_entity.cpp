@@ -14,6 +14,7 @@
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/shx.h"
 
 namespace {
 
@@ -79,6 +80,73 @@ void build_matrices(const double transform[16], double (*vpm)[16]) {
 }
 
 bool same(const TkHandle& a, const TkHandle& b) { return tk_handle_compare(&a, &b) == 0; }
+
+// TEXT, ATTDEF and ATTRIB: the attribute block, the alignment and the string by kind.
+void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
+  size_t attrs = kind == TK_TEXT ? TK_TEXT_ATTRS : TK_ATTDEF_ATTRS;
+  size_t align_at = kind == TK_TEXT ? 64 : 72;
+  const char* text = kind == TK_TEXT ? tk_data_text(&D(), TK_TEXT_STRING)
+                                     : tk_data_text(&D(), TK_ATTDEF_SECOND);
+  // The record's strings end within it; a damaged one is cut at the record's end.
+  size_t room = TK_ENTITY_DATA_SIZE - size_t(text - tk_data_text(&D(), 0));
+  if (strnlen(text, room) == room) return;
+  TkTextParams p{};
+  p.height = get<double>(attrs);
+  p.rotation = get<double>(attrs + 8);
+  p.width_factor = get<double>(attrs + 16);
+  p.oblique = get<double>(attrs + 24);
+  p.generation = get<uint8_t>(attrs + 32);
+  p.halign = get<uint8_t>(attrs + 33);
+  p.valign = get<uint8_t>(attrs + 34);
+  TkHandle style_handle = get<TkHandle>(attrs + 56);
+  TkTextStyleRecord* style = static_cast<TkTextStyleRecord*>(mem_alloc(sizeof(TkTextStyleRecord)));
+  if (!style) {
+    tk_fail_alloc(TK_ERR_REGEN_STYLE);
+    return;
+  }
+  bool have = tk_style_get(drawing, &style_handle, style) != 0;
+  if (!have) {
+    TkHandle standard{};
+    have = tk_style_find(drawing, "Standard", &standard) && tk_style_get(drawing, &standard, style);
+  }
+  if (!have) tk_init_style_record(style);
+  double ins[3], align[3];
+  point3(0, ins);
+  align[0] = get<double>(align_at);
+  align[1] = get<double>(align_at + 8);
+  align[2] = ins[2];
+  if (p.halign || p.valign) {
+    double box[4], descent = 0;
+    TkTextParams unit = p;
+    unit.height = 1.0;
+    unit.rotation = 0;
+    if (regen_text_extents(drawing, text, &unit, style, box, &descent) && box[2] >= box[0]) {
+      double h = p.height, w = (box[2] - box[0]) * h;
+      double dx = 0, dy = 0;
+      if (p.halign == 3 || p.halign == 5) {
+        double len = std::hypot(align[0] - ins[0], align[1] - ins[1]);
+        p.rotation = std::atan2(align[1] - ins[1], align[0] - ins[0]);
+        if (w > 0 && p.halign == 5) p.width_factor *= len / w;
+        if (w > 0 && p.halign == 3) {
+          p.height *= len / w;
+        }
+      } else {
+        if (p.halign == 1 || p.halign == 4) dx = -w / 2;
+        if (p.halign == 2) dx = -w;
+        if (p.halign == 4) dy = -h / 2;
+        if (p.valign == 1) dy = -descent * h;
+        if (p.valign == 2) dy = -h / 2;
+        if (p.valign == 3) dy = -h;
+        double c = std::cos(p.rotation), s = std::sin(p.rotation);
+        ins[0] = align[0] + dx * c - dy * s;
+        ins[1] = align[1] + dx * s + dy * c;
+      }
+    }
+  }
+  double min_height = tk_regen.thin_width / 3;
+  regen_text_entity(drawing, ins, text, style, &p, transform, min_height);
+  mem_free(style);
+}
 
 // The one-entry caches of the last layer and linetype read, per drawing walked.
 struct Cache {
@@ -286,7 +354,6 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
   TkUserData user = drawing->user_data;
   const TkHeader* hdr = drawing->header;
   int16_t result = 1;
-  bool attributes_follow = false;
 
   entity_list_rewind(list);
   while (regen_continue) {
@@ -310,7 +377,6 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
     TkEntityHeader& h = H();
     uint16_t kind = h.kind;
     cb->bounded = (kind == TK_RAY || kind == TK_XLINE) ? 0 : 1;
-    if (kind == TK_SEQEND) attributes_follow = false;
     bool paper_entity = (h.flags & kPaperEntity) != 0;
     if ((!r.state->paper_space && (paper_entity || r.inside_paper)) ||
         (paper_entity && cb->model_only)) {
@@ -511,7 +577,6 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       }
       case TK_INSERT:
       case TK_DIMENSION: {
-        if (kind == TK_INSERT) attributes_follow = get<int16_t>(0) != 0;
         TkHandle block = get<TkHandle>(kind == TK_INSERT ? TK_INSERT_BLOCK : TK_DIMENSION_BLOCK);
         TkList* blist = tk_block_entity_list(drawing, &block);
         if (!blist || blist == list) break;
@@ -570,16 +635,20 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           for (int32_t col = 0; col < cols && regen_continue && result; ++col) {
             double ox = col * col_space, oy = row * row_space;
             double at[3] = {ins[0] + ox * cr - oy * sr, ins[1] + ox * sr + oy * cr, ins[2]};
-            double cell[16];
+            // Row vectors: scale, then rotate, then move, then the entity's own system.
+            double cell[16], step[16];
             tk_matrix_identity(cell);
-            tk_matrix_apply_scale(scale[0], scale[1], scale[2], cell);
-            if (rotation != 0) tk_matrix_rotate_z(rotation, cell);
-            double move[16];
-            tk_matrix_identity(move);
-            move[12] = at[0];
-            move[13] = at[1];
-            move[14] = at[2];
-            tk_matrix_multiply(cell, move, cell);
+            cell[0] = scale[0];
+            cell[5] = scale[1];
+            cell[10] = scale[2];
+            tk_matrix_identity(step);
+            step[0] = step[5] = cr;
+            step[1] = sr;
+            step[4] = -sr;
+            tk_matrix_multiply(cell, step, cell);
+            cell[12] = at[0];
+            cell[13] = at[1];
+            cell[14] = at[2];
             tk_matrix_multiply(cell, et, cell);
             entity_list_rewind(blist);
             if (!regen_entity(drawing, blist, cell, colour, inherited, lineweight,
@@ -596,13 +665,21 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         r.freeze_mask = mask;
         list_next(list, resume);
         H().kind = TK_LINE;
-        if (kind == TK_INSERT && attributes_follow) {
-          // The attributes that follow are text; until text is drawn they are passed over.
-          while (emit_next(list) && H().kind != TK_SEQEND) count_skip(TK_ATTRIB);
-          attributes_follow = false;
-        }
         break;
       }
+      case TK_TEXT:
+        draw_text(drawing, kind, lv.transform);
+        break;
+      case TK_ATTDEF:
+        // Inside a block only constant, visible definitions show.
+        if (depth == 0 || ((get<uint8_t>(24) & 2) && !(get<uint8_t>(24) & 1) && hdr &&
+                           (hdr->attmode == 1 || hdr->attmode == 2)))
+          draw_text(drawing, kind, lv.transform);
+        break;
+      case TK_ATTRIB:
+        if (hdr && (hdr->attmode == 2 || (hdr->attmode == 1 && !(get<uint8_t>(24) & 1))))
+          draw_text(drawing, kind, lv.transform);
+        break;
       case TK_ENDBLK:
         break;
       default:

@@ -11,6 +11,8 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// Pieces of one segment's pattern beyond which the rest is drawn solid.
+constexpr long kMaxPieces = 1000000;
 
 bool is_continuous(const TkLinetypeRecord* lt) {
   return !lt || tk_handle_compare(&lt->handle, &tk_regen.continuous_handle) == 0;
@@ -202,10 +204,16 @@ void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices ma
   double start[3] = {p0[0], p0[1], p0[2]}, stop[3];
   double w0 = width ? width->start_width : 0, w1 = width ? width->end_width : 0;
   double travelled = 0;
-  // Bounded: every step consumes a piece of the segment or completes an element, and a pattern
-  // whose pieces are all zero long is used up after its repetitions.
-  for (long guard = 0; guard < 10000000; ++guard) {
-    if (r.remaining <= 1e-10) break;
+  // Bounded: every step consumes a piece of the segment or completes an element; a segment that
+  // would need more pieces than any screen shows is finished solid, and the walk stops with
+  // the regeneration.
+  for (long guard = 0;; ++guard) {
+    if (r.remaining <= 1e-10 || !regen_continue) break;
+    if (guard >= kMaxPieces) {
+      for (int v = first; v < end; ++v)
+        if (regen_viewport_served(v)) regen_draw_segment(drawing, start, p1, matrices, v);
+      break;
+    }
     double piece = next_piece(e, lt, start, stop);
     r.remaining -= std::fabs(piece);
     if (r.remaining < 0) r.remaining = 0;

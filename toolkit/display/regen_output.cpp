@@ -110,11 +110,7 @@ void regen_draw_segment(TkDrawing* drawing, const double p0[3], const double p1[
   double a[3] = {p0[0], p0[1], p0[2]}, b[3] = {p1[0], p1[1], p1[2]};
   double t = h->thickness;
   bool ecs = ecs_applies(h);
-  double a2[3], b2[3];
-  if (t != 0.0) {
-    std::memcpy(a2, a, sizeof a);
-    std::memcpy(b2, b, sizeof b);
-  }
+  double a2[3] = {a[0], a[1], a[2]}, b2[3] = {b[0], b[1], b[2]};
   if (ecs) {
     ecs_point(a, a);
     ecs_point(b, b);

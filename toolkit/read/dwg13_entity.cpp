@@ -156,7 +156,7 @@ int16_t dwg_rewind(TkDrawing* d) {
     d->progress_start = 0;
     d->progress_end = f->objmap_seeker;
   }
-  if (!dwg13_read_space_ranges(d)) return 0;
+  if (!dwg13_read_space_ranges(d) || !dwg13_ensure_fixed_classes(d)) return 0;
   Dwg13Walk& w = o->walk;
   w = Dwg13Walk{};
   w.pass = 0;
@@ -171,6 +171,7 @@ int16_t dwg_begin_block_entities(TkDrawing* d) {
   w = Dwg13Walk{};
   w.pass = 1;
   w.in_block = 1;
+  if (!dwg13_ensure_fixed_classes(d)) return 0;
   const Dwg13BlockRange* range =
       d->reading_block ? find_range(o, d->reading_block->handle) : nullptr;
   if (!range) return 1;  // nothing known of the block: its walk is empty

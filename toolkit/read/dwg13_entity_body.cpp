@@ -391,7 +391,8 @@ int16_t read_dimension(Body& b, uint16_t code) {
   bits_read_text(r, tk_data_text(data, TK_DIMENSION_STRING), 1024);
   put_d(data, 152, bits_read_double(r));  // text rotation
   put_d(data, 216, bits_read_double(r));  // horizontal direction
-  for (int i = 0; i < 3; ++i) bits_read_double(r);  // insertion scale, not kept
+  // The insertion scale and rotation of the dimension's block, not kept.
+  for (int i = 0; i < 4; ++i) bits_read_double(r);
   if (b.r15) {
     tk_data_put(data, 224, static_cast<int16_t>(bits_read_short(r)));
     tk_data_put(data, 226, static_cast<int16_t>(bits_read_short(r)));

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "toolkit/core/blob.h"
+#include "toolkit/core/class_list.h"
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/load.h"
 #include "toolkit/core/mem.h"
@@ -119,6 +120,28 @@ Dwg13Objects* dwg13_objects(TkDrawing* d) {
   return f->objects;
 }
 
+int16_t dwg13_ensure_fixed_classes(TkDrawing* d) {
+  if (d->version < TK_VERSION_AC1014) return 1;
+  struct Fixed {
+    const char* dxf_name;
+    const char* class_name;
+    int16_t item;
+    int16_t first_version;
+  };
+  static const Fixed fixed[] = {
+      {"OLE2FRAME", "AcDbOle2Frame", TK_CLASS_ITEM_ENTITY, TK_VERSION_AC1014},
+      {"LWPOLYLINE", "AcDbPolyline", TK_CLASS_ITEM_ENTITY, TK_VERSION_AC1014},
+      {"HATCH", "AcDbHatch", TK_CLASS_ITEM_ENTITY, TK_VERSION_AC1014},
+      {"XRECORD", "AcDbXrecord", TK_CLASS_ITEM_OBJECT, TK_VERSION_AC1015},
+  };
+  for (const Fixed& f : fixed) {
+    if (d->version < f.first_version) continue;
+    if (!class_ensure(d, f.dxf_name, f.class_name, "AutoCAD 2000", 0, f.item, 0))
+      return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+  }
+  return 1;
+}
+
 void dwg13_objects_free(Dwg13Objects* o) {
   if (!o) return;
   if (o->table_reader) blob_close(o->table_reader);
@@ -165,7 +188,7 @@ uint16_t dwg_read_object_start(TkDrawing* d, TkHandle* handle, uint8_t* has_xdat
       uint32_t size = static_cast<uint32_t>(bits_read_raw_long(r));
       // A graphics size beyond the object cannot be right: taken as it stands it would have the
       // blob read the following objects.
-      if (size > dwg13_bits_left(r) / 8) return 0;
+      if (size > dwg13_object_bits_left(r) / 8) return 0;
       TkBlob* blob = read_bytes_to_blob(r, size);
       if (!blob) return 0;
       if (graphics) {
@@ -186,7 +209,7 @@ int16_t dwg_read_reactors(TkBitReader* r, uint32_t count, TkBlob** reactors) {
   *reactors = nullptr;
   if (count == 0) return 1;
   // Each reactor costs at least one byte of the object.
-  if (count > dwg13_bits_left(r) / 8) return 0;
+  if (count > dwg13_object_bits_left(r) / 8) return 0;
   TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   bool ok = w != nullptr;

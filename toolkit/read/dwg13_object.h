@@ -105,6 +105,11 @@ struct Dwg13Objects {
   uint8_t has_xdata;
 };
 
+// The classes whose objects AC1014 and AC1015 files store under fixed types (OLE2FRAME,
+// LWPOLYLINE, HATCH; XRECORD from AC1015) need a number in the drawing even when the file's
+// class list leaves them out. 0 when memory runs out.
+int16_t dwg13_ensure_fixed_classes(TkDrawing* drawing);
+
 // Frees what the state holds (not the state itself).
 void dwg13_objects_free(Dwg13Objects* objects);
 

@@ -483,6 +483,7 @@ int16_t dwg13_arrow_name(TkDrawing* d, size_t index, Dwg13ArrowName* out) {
 
 int16_t dwg13_begin_objects(TkDrawing* d) {
   Dwg13Objects* o = dwg13_objects(d);
+  if (!dwg13_ensure_fixed_classes(d)) return 0;
   if (o->pending_reader) blob_close(o->pending_reader);
   blob_free(o->pending_objects);
   o->pending_reader = nullptr;

@@ -1,6 +1,7 @@
 // The reader set of DWG releases AC1012 to AC1015 (bit streams): the open of the file layout and
 // the readers of tables, classes, block records, entities and objects, each in its own file.
 #include "toolkit/read/dwg13_entity.h"
+#include "toolkit/read/dwg13_file.h"
 #include "toolkit/read/dwg13_object_read.h"
 #include "toolkit/read/dwg13_table.h"
 #include "toolkit/read/readers.h"
@@ -9,6 +10,7 @@ namespace {
 
 TkReaderOps make_set() {
   TkReaderOps s{};
+  s.open = dwg_open_check;
   s.next_object_kind = dwg13_next_object_kind;
   s.read_dictionary = dwg_read_dictionary;
   s.read_object = dwg_read_class_object;

@@ -340,6 +340,50 @@ TEST_F(Entities, InsertScaleOfZeroBecomesOneAndMinsertCountsAtLeastOne) {
   EXPECT_EQ(V(tk_data_get<TkHandle>(&data, TK_INSERT_BLOCK)), 0x60u);
 }
 
+// The common part of a dimension carries the insertion scale and rotation of its block (four
+// doubles) before the AC1015 text settings; the body behind them must come out in place.
+TEST_F(Entities, AlignedDimensionReadsItsPointsBehindTheBlockInsertion) {
+  ReadOne(TK_VERSION_AC1015, entity(TK_VERSION_AC1015, 22, 0x58, [](TkBitWriter* w) {
+            const double z[3] = {0, 0, 1}, mid[2] = {5, 6};
+            bits_write_3bd(w, z);
+            bits_write_2rd(w, mid);
+            bits_write_bd(w, 0.0);   // elevation
+            bits_write_rc(w, 0);     // flags: the last bit clear
+            bits_write_text(w, "<>");
+            bits_write_bd(w, 0.0);   // text rotation
+            bits_write_bd(w, 0.0);   // horizontal direction
+            bits_write_bd(w, 1.0);   // insertion scale x, y, z
+            bits_write_bd(w, 1.0);
+            bits_write_bd(w, 1.0);
+            bits_write_bd(w, 0.5);   // insertion rotation
+            bits_write_bs(w, 5);     // attachment
+            bits_write_bs(w, 1);
+            bits_write_bd(w, 1.0);
+            bits_write_bd(w, 12.5);  // actual measurement
+            const double clone[2] = {0, 0};
+            bits_write_2rd(w, clone);
+            const double p13[3] = {1, 1, 0}, p14[3] = {13.5, 1, 0}, p10[3] = {13.5, 4, 0};
+            bits_write_3bd(w, p13);
+            bits_write_3bd(w, p14);
+            bits_write_3bd(w, p10);
+            bits_write_bd(w, 0.0);
+          }, [](TkBitWriter* w) {
+            TkHandle style = H(0x12), block = H(0x13);
+            bits_write_handle(w, &style, 0x50);
+            bits_write_handle(w, &block, 0x50);
+          }));
+  EXPECT_EQ(h.kind, TK_DIMENSION);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 224), 5);
+  EXPECT_EQ(D(240), 12.5);
+  EXPECT_EQ(D(88), 13.5);
+  EXPECT_EQ(D(192 + 8), 4.0);
+  EXPECT_EQ(tk_data_get<uint8_t>(&data, 32), 128 | 1);
+  EXPECT_STREQ(tk_data_text(&data, TK_DIMENSION_STRING), "<>");
+  EXPECT_EQ(V(tk_data_get<TkHandle>(&data, TK_DIMENSION_STYLE)), 0x12u);
+  EXPECT_EQ(V(tk_data_get<TkHandle>(&data, TK_DIMENSION_BLOCK)), 0x13u);
+  EXPECT_EQ(bits()->past_end, 0);
+}
+
 TEST_F(Entities, ZeroExtrusionBecomesDownwards) {
   ReadOne(TK_VERSION_AC1012, entity(TK_VERSION_AC1012, 18, 0x57, [](TkBitWriter* w) {
             const double c[3] = {0, 0, 0};

@@ -3,3 +3,5 @@
 # writer; and the real drawings of the shared test data.
 vv_add_test(tk_dwg13_objects_test SOURCES dwg13_object_test.cpp dwg13_entity_test.cpp dwg13_table_test.cpp
             LIBS toolkit_read)
+vv_add_test(tk_dwg13_files_test SOURCES dwg13_files_test.cpp LIBS toolkit_read)
+vv_add_fuzz_target(tk_dwg13_load_fuzz SOURCES dwg13_load_fuzz.cpp LIBS toolkit_read SEEDS dwg)
