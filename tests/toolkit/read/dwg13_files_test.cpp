@@ -13,6 +13,7 @@
 
 #include "tests/support/TestData.h"
 #include "tests/toolkit/read/dxf_json.h"
+#include "tests/toolkit/core/core_support.h"
 #include "tests/toolkit/read/dxf_support.h"
 #include "toolkit/core/codepage_names.h"
 #include "toolkit/core/error.h"
@@ -119,7 +120,10 @@ void compare_point(const Json& json, const char* key, const double* ours, int n)
 
 class Dwg13Files : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(dxf_test::start_toolkit()); }
+  void SetUp() override {
+    core_test::counts = core_test::Counts{};
+    ASSERT_TRUE(dxf_test::start_toolkit(core_test::counting_alloc, core_test::counting_free));
+  }
   void TearDown() override {
     dxf_test::stop_toolkit();
     EXPECT_EQ(core_test::counts.live, 0) << "blocks left allocated";
