@@ -670,6 +670,23 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       case TK_TEXT:
         draw_text(drawing, kind, lv.transform);
         break;
+      case TK_SPLINE: {
+        double (*pts)[3] = nullptr;
+        int32_t n = 0;
+        if (!spline_tessellate(drawing, &D(), &pts, &n, regen_curve_resolution(&h))) {
+          result = 0;
+          break;
+        }
+        int32_t run = ++r.run_counter;
+        for (int32_t i = 0; i + 1 < n && regen_continue; ++i) {
+          double a[3], b[3];
+          std::memcpy(a, pts[i], sizeof a);
+          std::memcpy(b, pts[i + 1], sizeof b);
+          regen_line(drawing, a, b, et, lv.vpm, lt, drawing, nullptr, run, 0.0);
+        }
+        mem_free(pts);
+        break;
+      }
       case TK_ATTDEF:
         // Inside a block only constant, visible definitions show.
         if (depth == 0 || ((get<uint8_t>(24) & 2) && !(get<uint8_t>(24) & 1) && hdr &&
