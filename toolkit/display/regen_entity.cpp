@@ -14,6 +14,7 @@
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/mtext.h"
 #include "toolkit/display/shx.h"
 
 namespace {
@@ -669,6 +670,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       }
       case TK_TEXT:
         draw_text(drawing, kind, lv.transform);
+        break;
+      case TK_MTEXT:
+        if (!mtext_entity(drawing, &D(), et, colour)) result = 0;
         break;
       case TK_SPLINE: {
         double (*pts)[3] = nullptr;
