@@ -364,6 +364,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       e.wide_pending = 0;
     }
     r.pline_3d = 0;
+    r.piece_budget = TK_REGEN_MAX_PIECES;
     if (depth == 0 && cb->progress) {
       int32_t percent = r.entities_total > 0
                             ? static_cast<int32_t>(int64_t(r.entities_done) * 100 / r.entities_total)

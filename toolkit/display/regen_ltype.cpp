@@ -211,7 +211,7 @@ void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices ma
   // the regeneration.
   for (long guard = 0;; ++guard) {
     if (r.remaining <= 1e-10 || !regen_continue) break;
-    if (guard >= kMaxPieces) {
+    if (guard >= kMaxPieces || --r.piece_budget < 0) {
       for (int v = first; v < end; ++v)
         if (regen_viewport_served(v)) regen_draw_segment(drawing, start, p1, matrices, v);
       break;
