@@ -10,7 +10,9 @@
 
 #include "tests/toolkit/read/dwg_old_fixture.h"
 #include "toolkit/core/blob.h"
+#include "toolkit/core/hdr.h"
 #include "toolkit/core/object.h"
+#include "toolkit/core/symtab.h"
 
 namespace {
 
@@ -332,6 +334,27 @@ std::vector<EntityCase> entity_cases() {
                   return e;
                 }()},
                [](TkDrawing*, const Lists& m, const Lists&) { EXPECT_TRUE(m.empty()); }});
+  c.push_back({"extended data beyond the 32,768-byte buffer fails the record", 4,
+               {[] {
+                  Entity e = make(1, cat({xyz(0, 0, 0), xyz(1, 1, 0)}));
+                  e.extra = true;
+                  e.extra_flags = 2;
+                  e.xdata.assign(32769, 70);
+                  return e;
+                }()},
+               [](TkDrawing*, const Lists& m, const Lists&) { EXPECT_TRUE(m.empty()); }});
+  c.push_back({"extended data of exactly 32,768 bytes is kept", 4,
+               {[] {
+                  Entity e = make(1, cat({xyz(0, 0, 0), xyz(1, 1, 0)}));
+                  e.extra = true;
+                  e.extra_flags = 2;
+                  for (int i = 0; i < 32768 / 4; ++i) e.xdata.insert(e.xdata.end(), {70, 1, 0, 0});
+                  return e;
+                }()},
+               [](TkDrawing*, const Lists& m, const Lists&) {
+                 ASSERT_EQ(m.size(), 1u);
+                 EXPECT_NE(m[0].h.xdata, nullptr);
+               }});
   return c;
 }
 
@@ -435,6 +458,9 @@ TEST_F(OldEntities, PaperSpaceAndViewports) {
   EXPECT_EQ(get_d(p[1], 40), 10.0);
   EXPECT_EQ(get_d(p[1], 48), 8.0);
   EXPECT_EQ(get_i16(p[1], TK_VIEWPORT_NUMBER), 2);
+  // The file position of its record, by which the viewport-entity headers find it.
+  const uint32_t line_length = 8 + 1 + 2 + 48 + 2;
+  EXPECT_EQ(tk_data_get<uint64_t>(&p[1].data, TK_VIEWPORT_LIST_VALUE), 1743u + line_length);
   tk_close_drawing(d);
 
   viewport.extra_flags = 4;
@@ -456,6 +482,68 @@ TEST_F(OldEntities, HandlesOfAFileWithASeed) {
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].h.handle.bytes[6], 0x0A);
   EXPECT_EQ(m[0].h.handle.bytes[7], 0xBC);
+  tk_close_drawing(d);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace dwg_old_test;
+
+// A whole AC1002 drawing made by hand (no file of that release was found to compare with):
+// entities name their layer, linetype and block by table position, which the load resolves.
+TEST_F(OldEntities, Ac1002DrawingByHand) {
+  File f(0);
+  f.subversion = 0x72;
+  f.tables[LTYPE].push_back(
+      record_head(0, "CONTINUOUS", 0).field("Solid", 48).u8('A').u8(0).rd(0).b);
+  f.tables[LTYPE].push_back(
+      record_head(0, "HIDDEN", 0).field("- -", 48).u8('A').u8(2).rd(0.75).rd(0.5).rd(-0.25).b);
+  f.tables[LAYER].push_back(record_head(0, "0", 0).i16(7).u16(0).b);
+  f.tables[LAYER].push_back(record_head(0, "WALLS", 0).i16(1).u16(1).b);
+  f.tables[STYLE].push_back(record_head(0, "STANDARD", 0).rd(0).rd(1).rd(0).u8(0).rd(0.2)
+                                .field("txt", 64).field("", 64).b);
+  Entity line = make(1, cat({xy(0, 0), xy(3, 4)}), 0, 2 | 4, Bytes().u8(1).rd(2.0).b);
+  line.layer = 1;
+  Entity circle = make(3, cat({xy(1, 1), Bytes().rd(2)}), 0, 1, Bytes().u8(3).b);
+  Entity text = make(7, cat({xy(0, 5), Bytes().rd(0.5).text("AC1002"), Bytes().u8(0)}), 8);
+  Entity insert = make(14, cat({Bytes().u16(0), xy(10, 10), Bytes().rd(2)}), 1);
+  Entity line3d = make(21, {});
+  f.entities = {line, circle, text, insert, line3d};
+  Block door;
+  door.name = "DOOR";
+  door.entities = {make(12, xy(0, 0).b), make(8, cat({xy(0, 0), Bytes().rd(1).rd(0).rd(1.5)})),
+                   make(13, {})};
+  f.blocks = {door};
+  TkDrawing* d = load(f);
+  ASSERT_NE(d, nullptr);
+  EXPECT_STREQ(d->header->acadver, "AC1002");
+  Lists m = entities_of(&d->model_entities);
+  ASSERT_EQ(m.size(), 5u);
+
+  TkHandle walls, hidden, standard, block;
+  ASSERT_TRUE(tk_layer_find(d, "WALLS", &walls));
+  ASSERT_TRUE(tk_ltype_find(d, "HIDDEN", &hidden));
+  ASSERT_TRUE(tk_style_find(d, "STANDARD", &standard));
+  ASSERT_TRUE(tk_find_record_by_name(d, "DOOR", &block));
+  EXPECT_EQ(tk_handle_compare(&m[0].h.layer, &walls), 0);
+  EXPECT_EQ(tk_handle_compare(&m[0].h.linetype, &hidden), 0);
+  EXPECT_EQ(get_d(m[0], 16), 2.0) << "the elevation is every older point's z";
+  EXPECT_EQ(get_d(m[0], 32), 4.0);
+  EXPECT_EQ(m[1].h.colour, 3);
+  EXPECT_EQ(get_d(m[1], 24), 2.0);
+  EXPECT_STREQ(tk_data_text(&m[2].data, TK_TEXT_STRING), "AC1002");
+  TkHandle text_style = tk_data_get<TkHandle>(&m[2].data, 24 + 56);
+  EXPECT_EQ(tk_handle_compare(&text_style, &standard), 0);
+  TkHandle inserted = tk_data_get<TkHandle>(&m[3].data, TK_INSERT_BLOCK);
+  EXPECT_EQ(tk_handle_compare(&inserted, &block), 0);
+  EXPECT_EQ(get_d(m[3], 32), 2.0);
+  EXPECT_EQ(m[4].h.kind, TK_LINE);
+  TkLinetypeRecord lt;
+  ASSERT_TRUE(tk_ltype_get(d, &hidden, &lt));
+  EXPECT_EQ(lt.element_count, 2);
+  EXPECT_EQ(lt.elements[1].length, -0.25);
   tk_close_drawing(d);
 }
 

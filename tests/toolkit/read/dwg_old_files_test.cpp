@@ -150,6 +150,16 @@ TEST_F(OldFiles, EveryFileLoadsAsTheIndependentReaderSawIt) {
       for (const auto& b : blocks->members) theirs[b.first] = expected_counts(b.second);
     EXPECT_EQ(ours, theirs);
 
+    // Every INSERT names a block of the file, never one of the two space blocks.
+    for (const Unpacked& u : entities_of(&d->model_entities)) {
+      if (u.h.kind != TK_INSERT) continue;
+      TkHandle block = tk_data_get<TkHandle>(&u.data, TK_INSERT_BLOCK);
+      TkBlockRecord record;
+      ASSERT_TRUE(tk_block_get(d, &block, &record));
+      EXPECT_NE(upper(record.name), "*MODEL_SPACE");
+      EXPECT_NE(upper(record.name), "*PAPER_SPACE");
+    }
+
     const TkHeader* h = d->header;
     compare_point(json, "$EXTMIN", h->extmin, 3);
     compare_point(json, "$EXTMAX", h->extmax, 3);
