@@ -63,6 +63,7 @@ enum TkTableCount : int {
   TK_COUNT_APPID,
   TK_COUNT_CLASS,
   TK_COUNT_BLOCK,
+  TK_COUNT_VPENT_HEADER,  // the viewport-entity headers of older DWG files
   TK_TABLE_COUNT_SLOTS
 };
 

@@ -43,6 +43,18 @@ using TkInitGetcFn = int (*)();
 using TkInitReadFn = size_t (*)(void* buffer, size_t n);
 using TkInitCloseFn = void (*)();
 
+// Table positions that an older DWG header gives for its current records; the load turns them
+// into handles once the tables are read. 65535 names no record.
+struct TkHeaderIndexes {
+  uint16_t clayer;
+  uint16_t textstyle;  // also the dimension text style
+  uint16_t celtype;    // 32767 BYLAYER, 32766 BYBLOCK
+  uint16_t ucsname;
+  uint16_t dimstyle;
+  uint16_t pucsname;
+  uint16_t first_vpent_header;
+};
+
 struct TkState {
   uint8_t continuous_linetype_handle[8];
   uint16_t codepage_beta;
@@ -75,6 +87,10 @@ struct TkState {
   TkReaderOps dwg_readers;
   TkReaderOps dxf_readers;
   TkPendingRefs pending;  // filled by the entity reader, resolved by the entity loader
+  TkHeaderIndexes header_indexes;  // filled by the older DWG header reader
+  // Set by a table reader for a record the file marks as deleted: the loader drops the record
+  // and goes on with the next.
+  uint8_t record_skipped;
   // While set, a 2D POLYLINE that an LWPOLYLINE can hold is loaded as one.
   uint8_t convert_polylines;
   uint16_t blob_chunk_size;
