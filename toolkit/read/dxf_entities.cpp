@@ -53,31 +53,39 @@ const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
   return r < 0 ? nullptr : &tk_entity_layout(kind)->rows[r];
 }
 
-// A growable array of doubles, for the lists an entity's groups give one value at a time.
+// A growable array of doubles, for the lists an entity's groups give one value at a time. The
+// first values stay in the array itself, so the usual short lists cost no allocation.
 struct Reals {
-  double* items = nullptr;
+  static constexpr size_t kLocal = 64;
+  double local[kLocal];
+  double* items = local;
   size_t count = 0;
-  size_t capacity = 0;
+  size_t capacity = kLocal;
   bool failed = false;
+  Reals() = default;
+  Reals(const Reals&) = delete;
+  Reals& operator=(const Reals&) = delete;
+  ~Reals() { release(); }
   bool add(double v) {
     if (count == capacity) {
-      size_t grown = capacity ? capacity * 2 : 64;
+      size_t grown = capacity * 2;
       auto* p = static_cast<double*>(mem_alloc(grown * sizeof(double)));
       if (!p) {
         failed = true;
         return false;
       }
-      if (count) std::memcpy(p, items, count * sizeof(double));
-      mem_free(items);
+      std::memcpy(p, items, count * sizeof(double));
+      release();
       items = p;
       capacity = grown;
     }
     items[count++] = v;
     return true;
   }
-  void free() {
-    mem_free(items);
-    *this = Reals{};
+  void release() {
+    if (items != local) mem_free(items);
+    items = local;
+    capacity = kLocal;
   }
 };
 
@@ -414,7 +422,7 @@ int16_t kind_group(EntityRead* e) {
 }
 
 TkBlob* reals_blob(const double* values, size_t count) {
-  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* blob = dxf_blob_for(count * sizeof(double));
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   bool ok = w && blob_write(w, values, count * sizeof(double));
   if (w && !blob_close_write(w)) ok = false;
@@ -441,7 +449,7 @@ void finish_lwpolyline(EntityRead* e) {
     flags |= TK_LWPL_ELEVATION;
   if (e->h->thickness != 0) flags |= TK_LWPL_THICKNESS;
   if (e->h->flags & TK_ENTITY_EXTRUDED) flags |= TK_LWPL_EXTRUDED;
-  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* blob = dxf_blob_for(n * (16 + (bulges ? 8 : 0) + (widths ? 16 : 0)));
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   bool ok = w != nullptr;
   for (size_t i = 0; ok && i < n; ++i) {
@@ -485,7 +493,6 @@ void finish_entity(EntityRead* e) {
       tk_data_put<int16_t>(data, 6, static_cast<int16_t>(e->a.count / 4));
       tk_data_put<int16_t>(data, 8, static_cast<int16_t>(e->c.count / 3));
       if (all.count && !all.failed) tk_data_put(data, TK_SPLINE_BLOB, reals_blob(all.items, all.count));
-      all.free();
       break;
     }
     case TK_LEADER: {
@@ -572,14 +579,12 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     }
     if (failed || e.a.failed || e.b.failed || e.c.failed) {
       blob_free(e.text);
-      e.a.free(), e.b.free(), e.c.free();
       tk_free_entity_blobs(d, h, data);
       return 0;
     }
     if (skip) continue;
     finish_entity(&e);
     blob_free(e.text);
-    e.a.free(), e.b.free(), e.c.free();
     if (*has_xdata) h->xdata = dxf_xdata_blob(s);
     return 1;
   }
