@@ -604,4 +604,39 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   EXPECT_EQ(real_at(plotted, 516 + 4 * 512), 7.5);
 }
 
+TEST_F(DxfLoad, EntitiesOfUnreadClassesKeepTheirGroupsAsProxies) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "ACAD_PROXY_ENTITY").g(2, "AcDbProxyEntity").g(3, "x").g(90, "3");
+  f.g(280, "1").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "ACAD_PROXY_ENTITY").g(5, "50").g(330, "1F").g(100, "AcDbEntity").g(8, "0");
+  f.g(100, "AcDbProxyEntity").g(90, "498").g(91, "520").g(92, "8").g(310, "0102030405060708");
+  f.g(10, 1.0).g(20, 2.0).g(30, 3.0).g(40, 4.5).g(1, "label").g(340, "2A").g(350, "2B");
+  // A type no class names still keeps its place in the drawing.
+  f.g(0, "NEWTHING").g(5, "51").g(8, "0").g(70, "1");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkClassRecord c;
+  ASSERT_TRUE(class_find(d_, "ACAD_PROXY_ENTITY", &c));
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, 498);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), c.number);
+  EXPECT_GT(tk_data_get<uint32_t>(&data, 4), 64u);  // two longs and the groups, in bits
+  ASSERT_NE(tk_data_blob(&data, 16), nullptr);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 8), 1u);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 24)), 8);  // the proxy graphics
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 12), 2u);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 32)), 16);  // two handles after AcDbEntity
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(h.kind, 498);
+  TkClassRecord made;
+  ASSERT_TRUE(class_find(d_, "NEWTHING", &made));
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), made.number);
+}
+
 }  // namespace
