@@ -62,6 +62,7 @@ struct Record {
   double elevation;
   TkEntityHeader* h;
   TkEntityData* data;
+  uint32_t position;  // of the record in the file
 };
 
 bool has(const Record& r, uint16_t bit) { return (r.options & bit) != 0; }
@@ -198,8 +199,9 @@ bool read_kind(Record& r, DwgOldState* s) {
       // Older releases leave the name to the block's table record.
       if (!named && r.d->reading_block) {
         char* out = tk_data_text(r.data, block_name);
-        std::strncpy(out, r.d->reading_block->name, block_text_limit);
-        out[block_text_limit] = 0;
+        size_t n = strnlen(r.d->reading_block->name, block_text_limit);
+        std::memcpy(out, r.d->reading_block->name, n);
+        out[n] = 0;
       }
       break;
     }
@@ -299,6 +301,8 @@ bool read_kind(Record& r, DwgOldState* s) {
       put_double(r, viewport_width);
       put_double(r, viewport_height);
       tk_data_put(r.data, TK_VIEWPORT_NUMBER, c.i16());
+      // The viewport-entity headers name their VIEWPORT by this position.
+      tk_data_put(r.data, TK_VIEWPORT_LIST_VALUE, uint64_t{r.position});
       break;
     case TK_DIMENSION: {
       std::memset(r.data->bytes, 0, sizeof r.data->bytes);
@@ -402,7 +406,7 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
     s->entity_next = at + length;
     if (erased) continue;
 
-    Record r{d, dwg_old_cursor(tk_state->read_buffer, length), d->version, 0, 0, 0.0, h, data};
+    Record r{d, dwg_old_cursor(tk_state->read_buffer, length), d->version, 0, 0, 0.0, h, data, at};
     DwgOldCursor& c = r.c;
     c.pos = 1;
     r.flags = c.u8();

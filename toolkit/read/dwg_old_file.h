@@ -142,6 +142,6 @@ double dwg_old_double(const uint8_t* bytes);
 // fewer.
 bool dwg_old_read_at(TkDrawing* drawing, uint32_t position, size_t n);
 
-// The pieces behind the reader set.
+// What the reader set is built from.
 int16_t dwg_old_read_header(TkDrawing* drawing, DwgOldState* state);
 int16_t dwg_old_open(TkDrawing* drawing);

@@ -458,6 +458,9 @@ TEST_F(OldEntities, PaperSpaceAndViewports) {
   EXPECT_EQ(get_d(p[1], 40), 10.0);
   EXPECT_EQ(get_d(p[1], 48), 8.0);
   EXPECT_EQ(get_i16(p[1], TK_VIEWPORT_NUMBER), 2);
+  // The file position of its record, by which the viewport-entity headers find it.
+  const uint32_t line_length = 8 + 1 + 2 + 48 + 2;
+  EXPECT_EQ(tk_data_get<uint64_t>(&p[1].data, TK_VIEWPORT_LIST_VALUE), 1743u + line_length);
   tk_close_drawing(d);
 
   viewport.extra_flags = 4;
