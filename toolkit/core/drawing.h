@@ -15,11 +15,13 @@ struct TkFile;
 struct TkDisplayState;
 struct TkReaderOps;
 struct TkBlockRecord;
+struct TkBlob;
 
 enum : int {
   TK_MAX_CHILD_DRAWINGS = 512,
   TK_FIXED_HANDLES = 12,  // ten table-control and dictionary handles, model and paper space block
   TK_FURTHER_HANDLES = 4,
+  TK_WORK_BUFFERS = 12,
 };
 
 // The classes whose number a drawing keeps at hand, in slot order.
@@ -62,6 +64,7 @@ enum TkTableCount : int {
   TK_COUNT_APPID,
   TK_COUNT_CLASS,
   TK_COUNT_BLOCK,
+  TK_COUNT_VPENT_HEADER,  // the viewport-entity headers of older DWG files
   TK_TABLE_COUNT_SLOTS
 };
 
@@ -119,6 +122,24 @@ struct TkDrawing {
   TkHandle group_dictionary;
   TkHandle mlinestyle_dictionary;
   TkHandle plotstyle_dictionary;  // "ACAD_PLOTSTYLENAME" of the named-object dictionary
+  TkHandle layout_dictionary;     // "ACAD_LAYOUT"
+  TkHandle plotsettings_dictionary;  // "ACAD_PLOTSETTINGS"
+  // Lists a load keeps until its end (owned; freed then, or at close after a failed load):
+  // extended-data references still to be turned into handles (TkXdataFixup records), and the
+  // external-reference blocks of older drawings (three handles each: as read, as stored, the
+  // dictionary to come) with the INSERTs that name them (two handles each: INSERT, block).
+  TkBlob* xdata_fixups;
+  int32_t xdata_fixup_count;
+  TkBlob* xref_blocks;
+  int32_t xref_block_count;
+  TkBlob* xref_inserts;
+  int32_t xref_insert_count;
+  // Work buffers the display and the writers keep with the drawing between calls (owned, from
+  // mem_alloc; null while unused).
+  void* work_buffers[TK_WORK_BUFFERS];
+  // Where the VIEWPORT entity that the viewport header just read names stands in the file
+  // (older files; set by the reader's slot 20).
+  uint32_t vpent_position;
   // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
   TkList pspace_viewports;
   // What the file reader keeps between its operations for this drawing (section positions, the

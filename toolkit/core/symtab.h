@@ -293,6 +293,17 @@ struct TkBlockRecord {
   TkBlob* references;  // owned; handles of the INSERTs that refer to this block
 };
 
+// One header of the table that numbers the paper-space VIEWPORT entities of DWG files.
+struct TkViewportEntityHeader {
+  uint32_t words[2];
+  uint8_t flags;
+  int16_t viewport_number;
+  int16_t end;  // 1: the file marks the record deleted; it names no viewport
+  int16_t xref_index;
+  TkHandle viewport;  // the VIEWPORT entity's handle (R13 and later)
+  char name[TK_NAME_SIZE];
+};
+
 // Layers.
 int16_t tk_layer_list_rewind(TkDrawing* drawing);
 int16_t tk_layer_list_next(TkDrawing* drawing, TkLayerRecord* record);
