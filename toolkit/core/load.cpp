@@ -555,6 +555,9 @@ int16_t tk_load_block_headers(TkDrawing* d) {
 TkDrawing* tk_open_drawing(const char* path, uint8_t load_mode, int16_t upgrade) {
   if (!tk_state || !path) return nullptr;
   tk_state->load_continue = 1;
+  // What the previous load's header named must not leak into this one.
+  std::memset(tk_state->header_names, 0, sizeof tk_state->header_names);
+  std::memset(&tk_state->header_indexes, 0xFF, sizeof tk_state->header_indexes);
   auto* d = static_cast<TkDrawing*>(mem_alloc(sizeof(TkDrawing)));
   if (!d) {
     tk_fail_alloc(TK_ERR_CONTROL_BLOCK);
