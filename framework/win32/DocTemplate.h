@@ -36,6 +36,18 @@ class CDocTemplate : public CCmdTarget {
   virtual void CloseAllDocuments(BOOL bEndSession);
 
   UINT GetResourceId() const { return m_nIDResource; }
+  // The menus (and frame class) of OLE editing: a container's in-place menu, and a server's
+  // embedded and in-place menus. Kept for the OLE document classes that use them.
+  void SetContainerInfo(UINT nIDOleInPlaceContainer) { m_nIDOleInPlaceContainer = nIDOleInPlaceContainer; }
+  void SetServerInfo(UINT nIDOleEmbedding, UINT nIDOleInPlaceServer = 0, CRuntimeClass* pOleFrameClass = nullptr) {
+    m_nIDOleEmbedding = nIDOleEmbedding;
+    m_nIDOleInPlaceServer = nIDOleInPlaceServer;
+    m_pOleFrameClass = pOleFrameClass;
+  }
+  UINT m_nIDOleInPlaceContainer = 0;
+  UINT m_nIDOleEmbedding = 0;
+  UINT m_nIDOleInPlaceServer = 0;
+  CRuntimeClass* m_pOleFrameClass = nullptr;
   HMENU m_hMenuShared = nullptr;   // owned
   HACCEL m_hAccelTable = nullptr;  // a resource: needs no freeing
 

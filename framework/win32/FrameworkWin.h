@@ -16,6 +16,7 @@
 #include "FrameWnd.h"
 #include "Gdi.h"
 #include "Menu.h"
+#include "Ole.h"
 #include "SharedFile.h"
 #include "View.h"
 #include "WinApp.h"

@@ -238,7 +238,7 @@ int32_t tk_get_dictionary_var(TkDrawing* drawing, const char* name, int32_t defa
     if (!dictionary_var_text(vd, text, sizeof text)) return default_value;
     errno = 0;
     char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
+    long long value = std::strtoll(text, &end, 10);
     if (end == text || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
       return default_value;
     return static_cast<int32_t>(value);

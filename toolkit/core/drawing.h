@@ -16,6 +16,7 @@ struct TkDisplayState;
 struct TkReaderOps;
 struct TkBlockRecord;
 struct TkBlob;
+struct TkFont;
 
 enum : int {
   TK_MAX_CHILD_DRAWINGS = 512,
@@ -146,4 +147,10 @@ struct TkDrawing {
   // object map, a decoding buffer). Owned by the reader: the close hands it to reader_state_free.
   void* reader_state;
   void (*reader_state_free)(void* state);
+  // Shape fonts loaded for this drawing (owned, freed at close) and the last names looked for
+  // in vain, so a missing font is searched for once.
+  TkFont* font_cache;
+  char missing_fonts[5][TK_PATH_MAX];
+  int16_t missing_count;
+  int16_t missing_next;
 };

@@ -8,8 +8,10 @@
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/defaults.h"
-#include "toolkit/core/free.h"
+#include "toolkit/core/display_state.h"
+#include "toolkit/core/font.h"
 #include "toolkit/core/entity.h"
+#include "toolkit/core/free.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/layout.h"
 #include "toolkit/core/list.h"
@@ -28,6 +30,8 @@ void free_drawing(TkDrawing* d) {
     d->children[i] = nullptr;
   }
   d->child_count = 0;
+  tk_display_close(d);
+  font_cache_free(d);
   tk_free_load_lists(d);
   tk_free_drawing_buffers(d);
   if (d->reader_state && d->reader_state_free) d->reader_state_free(d->reader_state);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+struct TkDrawing;
+
 enum : uint8_t {
   TK_FONT_TEXT = 1,
   TK_FONT_SHAPES_10 = 2,
@@ -74,3 +76,6 @@ struct TkFont {
 int16_t font_list_init();
 // Frees both built-in records and their page tables (not the tables they point into).
 void font_list_free();
+// Frees the fonts a drawing loaded: each owns its index, its page table and the file bytes the
+// first page points at.
+void font_cache_free(TkDrawing* drawing);

@@ -3,6 +3,7 @@
 // files and reading glyphs belongs to display generation.
 #include <cstring>
 
+#include "toolkit/core/drawing.h"
 #include "toolkit/core/font.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
@@ -71,4 +72,19 @@ void font_list_free() {
     free_font(font);
     font = nullptr;
   }
+}
+
+void font_cache_free(TkDrawing* drawing) {
+  if (!drawing) return;
+  TkFont* font = drawing->font_cache;
+  while (font) {
+    TkFont* next = font->next;
+    if (font->pages) mem_free(font->pages[0].buffer);
+    mem_free(font->pages);
+    mem_free(font->shape_index);
+    mem_free(font->big_index);
+    mem_free(font);
+    font = next;
+  }
+  drawing->font_cache = nullptr;
 }

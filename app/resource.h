@@ -1,0 +1,115 @@
+// Resource ids of Vellview: shared by Vellview.rc and the code. Kept in sections by owner so
+// that changes of one side merge cleanly with the other's.
+#pragma once
+
+// ---- application shell: frame, bars, strings, dialogs ------------------------------------------
+#define IDR_MAINFRAME 128
+#define IDR_VLRTYPE 129
+#define IDR_ANNOTATIONBAR 130
+#define IDR_SRVR_INPLACE 4
+#define IDR_SRVR_EMBEDDED 5
+#define IDR_CNTR_INPLACE 6
+#define IDB_SPLASH 140
+#define IDB_ABOUT 141
+#define IDB_BACKGROUND 142
+#define IDR_HLINK_MENU 260
+
+#define IDD_ABOUTBOX 100
+#define IDD_HLINK_PAGE 105
+#define IDD_ENTERTEXT 320
+#define IDD_CALSHEADER 321
+
+// RCDATA of the drawing toolkit: its init data and the two shape fonts.
+#define IDR_TK_INITDATA 101
+#define IDR_TK_FONT_OEM 102
+#define IDR_TK_FONT_ANSI 103
+
+// Strings.
+#define IDS_OK 2
+#define IDS_FILE_EXISTS 4
+#define IDS_BROWSE 6
+#define IDS_OLE_INIT_FAILED 101
+#define IDS_TOOLBAR_MAIN 102
+#define IDS_TOOLBAR_ANNOTATIONS 104
+#define IDS_FILTER_1 130
+#define IDS_FILTER_2 131
+#define IDS_FILTER_3 132
+#define IDS_SAVE_CHANGES 133
+#define IDS_UNITS 140
+#define IDS_QUICKVIEW_MISSING 173
+#define IDS_LAUNCH_FAILED 328
+
+// Status-bar panes and controls.
+#define ID_INDICATOR_PROGRESS 0x800D
+#define ID_INDICATOR_TEXT 0x8051
+
+// Controls.
+#define IDC_ENTER_CAPTION 1005
+#define IDC_ENTER_TEXT 1026
+#define IDC_ABOUT_VERSION 1149
+#define IDC_ABOUT_PRODUCT 1169
+#define IDC_ABOUT_LEGAL 1170
+#define IDC_ABOUT_LINK1 1196
+#define IDC_ABOUT_LINK2 1197
+#define IDC_ABOUT_LINK3 1198
+#define IDC_ABOUT_LINK4 1199
+#define IDC_HLINK_ADDRESS 1200
+
+// Application commands.
+#define ID_FILE_SELECT_SOURCE 32780
+#define ID_FILE_ACQUIRE 32781
+#define ID_FILE_SCAN 32782
+#define ID_TOOLS_PENWIDTHS 32783
+#define ID_TOOLS_SETTINGS 32784
+#define ID_VIEW_ONTOP 32785
+#define ID_TOOLS_CALSHEADER 32786
+#define ID_VIEW_MAINTOOLBAR 32787
+#define ID_VIEW_ANNOTATIONTOOLBAR 32788
+#define ID_HLINK_OPEN 32790
+#define ID_HLINK_COPY 32791
+#define ID_HLINK_FAVORITES 32792
+#define ID_HLINK_DESKTOP 32793
+#define ID_HLINK_PROPERTIES 32794
+#define ID_FILE_PRINT 0xE107
+#define ID_FILE_PRINT_SETUP 0xE106
+#define ID_FILE_SEND_MAIL 0xE108
+#define ID_EDIT_CUT 0xE123
+#define ID_EDIT_COPY 0xE122
+#define ID_EDIT_PASTE 0xE125
+
+// ---- document and view commands (bound by the document and the view) ---------------------------
+#define ID_VIEW_INVERT 32800
+#define ID_VIEW_ROTATE 32801
+#define ID_ROTATE_270 32802
+#define ID_ROTATE_90 32803
+#define ID_VIEW_MIRROR_X 32804
+#define ID_VIEW_MIRROR_Y 32805
+#define ID_VIEW_NEXTPAGE 32806
+#define ID_VIEW_PREVPAGE 32807
+#define ID_TOOLS_SCALE 32808
+#define ID_VIEW_DWGLAYERS 32809
+#define ID_VIEW_ANNOTATIONLAYER 32810
+#define ID_VIEW_DARKDWG 32811
+#define ID_VIEW_BWDWG 32812
+#define ID_VIEW_SHXMAPPING 32813
+#define ID_FILE_PROPERTIES 32814
+#define ID_SAVE_ANNOTATIONS 32815
+#define ID_TOOLS_LAUNCH 32816
+#define ID_ZOOM_IN 10100
+#define ID_ZOOM_OUT 10101
+#define ID_VIEW_ENTIRE 10110
+#define ID_RASTER_ARROW 10150
+#define ID_TOOLS_LENGTH 10151
+#define ID_TOOLS_AREA 10152
+#define ID_RASTER_POLYGON 10153
+#define ID_REDLINE_SELECT 10211
+#define ID_REDLINE_PEN 10212
+#define ID_REDLINE_LINE 10213
+#define ID_REDLINE_CIRCLE 10214
+#define ID_REDLINE_RECT 10215
+#define ID_REDLINE_POLYGON 10216
+#define ID_REDLINE_TEXT 10217
+#define ID_REDLINE_TEXTHEIGHT 10218
+#define ID_EDIT_DELETE 10220
+#define ID_ANNOTATION_DELETE 10221
+#define ID_ANNOTATION_PROPERTIES 10222

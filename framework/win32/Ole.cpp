@@ -1,0 +1,95 @@
+// OLE server registration: the template server and the class registry entries.
+#include "Ole.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "DocTemplate.h"
+#include "WinApp.h"
+
+IMPLEMENT_DYNAMIC(COleObjectFactory, CCmdTarget)
+IMPLEMENT_DYNAMIC(COleTemplateServer, COleObjectFactory)
+
+namespace {
+
+std::vector<COleObjectFactory*>& Factories() {
+  static std::vector<COleObjectFactory*> list;  // borrowed: each factory removes itself
+  return list;
+}
+
+BOOL SetClassesKey(const CString& key, LPCSTR value, LPCSTR valueName = nullptr) {
+  HKEY h;
+  if (::RegCreateKeyA(HKEY_CLASSES_ROOT, key, &h) != ERROR_SUCCESS) return FALSE;
+  LONG r = ::RegSetValueExA(h, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                            static_cast<DWORD>(lstrlenA(value) + 1));
+  ::RegCloseKey(h);
+  return r == ERROR_SUCCESS;
+}
+
+void DeleteClassesTree(const CString& key) { ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key); }
+
+}  // namespace
+
+CString AfxStringFromCLSID(REFCLSID c) {
+  CString s;
+  s.Format("{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned long>(c.Data1), c.Data2,
+           c.Data3, c.Data4[0], c.Data4[1], c.Data4[2], c.Data4[3], c.Data4[4], c.Data4[5], c.Data4[6], c.Data4[7]);
+  return s;
+}
+
+COleObjectFactory::COleObjectFactory() { Factories().push_back(this); }
+
+COleObjectFactory::~COleObjectFactory() {
+  auto& list = Factories();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+BOOL COleObjectFactory::RegisterAll() { return TRUE; }
+
+BOOL COleObjectFactory::UpdateRegistryAll(BOOL bRegister) {
+  BOOL ok = TRUE;
+  for (COleObjectFactory* f : Factories())
+    if (f->m_bConnected && !f->UpdateRegistry(bRegister)) ok = FALSE;
+  return ok;
+}
+
+BOOL COleObjectFactory::UpdateRegistry(BOOL bRegister) {
+  if (!m_bConnected || m_strProgID.IsEmpty()) return FALSE;
+  CString clsid = AfxStringFromCLSID(m_clsid);
+  CString classKey = "CLSID\\" + clsid;
+  if (!bRegister) {
+    DeleteClassesTree(classKey);
+    DeleteClassesTree(m_strProgID);
+    return TRUE;
+  }
+  char module[MAX_PATH];
+  ::GetModuleFileNameA(AfxGetInstanceHandle(), module, sizeof module);
+  BOOL ok = SetClassesKey(m_strProgID, m_strTypeName);
+  ok &= SetClassesKey(m_strProgID + "\\CLSID", clsid);
+  ok &= SetClassesKey(classKey, m_strTypeName);
+  ok &= SetClassesKey(classKey + "\\ProgID", m_strProgID);
+  ok &= SetClassesKey(classKey + "\\LocalServer32", module);
+  return ok;
+}
+
+void COleTemplateServer::ConnectTemplate(REFCLSID clsid, CDocTemplate* pDocTemplate, BOOL bMultiInstance) {
+  m_clsid = clsid;
+  m_pDocTemplate = pDocTemplate;
+  m_bMultiInstance = bMultiInstance;
+  m_bConnected = pDocTemplate != nullptr;
+  if (pDocTemplate) {
+    pDocTemplate->GetDocString(m_strProgID, CDocTemplate::regFileTypeId);
+    pDocTemplate->GetDocString(m_strTypeName, CDocTemplate::regFileTypeName);
+  }
+}
+
+void COleTemplateServer::UpdateRegistry(OLE_APPTYPE nAppType) {
+  if (nAppType == OAT_UNKNOWN) return;
+  COleObjectFactory::UpdateRegistry(TRUE);
+  if (nAppType == OAT_INPLACE_SERVER || nAppType == OAT_SERVER) {
+    // Servers are offered in the containers' Insert Object lists.
+    SetClassesKey(m_strProgID + "\\Insertable", "");
+    SetClassesKey("CLSID\\" + AfxStringFromCLSID(m_clsid) + "\\Insertable", "");
+  }
+}

@@ -1,0 +1,61 @@
+// OLE server registration as the application's start-up asks for it: the template server that
+// ties a document template to its class identifier, and the registry entries that name the
+// program as that class's local server. The OLE document classes (server and container items,
+// in-place frames) are not here; until they are, no class object is handed to COM, so
+// RegisterAll has nothing to register.
+#pragma once
+
+#include "Win32Platform.h"
+#include <objbase.h>
+
+#include "CmdTarget.h"
+
+class CDocTemplate;
+
+enum OLE_APPTYPE {
+  OAT_UNKNOWN = -1,
+  OAT_INPLACE_SERVER = 0,
+  OAT_SERVER = 1,
+  OAT_CONTAINER = 2,
+  OAT_DISPATCH_OBJECT = 3,
+  OAT_DOC_OBJECT_SERVER = 4,
+};
+
+class COleObjectFactory : public CCmdTarget {
+  DECLARE_DYNAMIC(COleObjectFactory)
+ public:
+  COleObjectFactory();
+  ~COleObjectFactory() override;
+
+  const CLSID& GetClassID() const { return m_clsid; }
+  // Hands the class objects of every connected factory to COM; TRUE when none failed.
+  static BOOL RegisterAll();
+  // Writes (or with FALSE removes) the registry entries of every connected factory.
+  static BOOL UpdateRegistryAll(BOOL bRegister = TRUE);
+  virtual BOOL UpdateRegistry(BOOL bRegister = TRUE);
+
+ protected:
+  CLSID m_clsid = {};
+  BOOL m_bConnected = FALSE;
+  CString m_strProgID;
+  CString m_strTypeName;
+};
+
+class COleTemplateServer : public COleObjectFactory {
+  DECLARE_DYNAMIC(COleTemplateServer)
+ public:
+  // Ties the template (borrowed: the application owns it) to the class identifier; the
+  // program identifier and type name come from the template's document string.
+  void ConnectTemplate(REFCLSID clsid, CDocTemplate* pDocTemplate, BOOL bMultiInstance);
+  void UpdateRegistry(OLE_APPTYPE nAppType);
+  using COleObjectFactory::UpdateRegistry;
+  CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+  BOOL IsMultiInstance() const { return m_bMultiInstance; }
+
+ private:
+  CDocTemplate* m_pDocTemplate = nullptr;  // borrowed
+  BOOL m_bMultiInstance = FALSE;
+};
+
+// The class identifier as registry text: "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", upper case.
+CString AfxStringFromCLSID(REFCLSID clsid);

@@ -1,0 +1,1 @@
+vv_add_test(tk_bits_reader_test SOURCES bits_reader_test.cpp LIBS toolkit_read)

@@ -1,0 +1,120 @@
+// Whole-drawing regeneration: sets up the pass, walks paper space and model space through the
+// entity dispatcher, reports progress, and keeps the colour and lineweight filters that stand
+// in front of the display callbacks.
+#include <cmath>
+#include <cstring>
+
+#include "toolkit/core/entity_list.h"
+#include "toolkit/core/hdr.h"
+#include "toolkit/core/matrix.h"
+#include "toolkit/display/regen.h"
+
+TkRegenContext tk_regen;
+int16_t regen_continue = 1;
+
+void regen_set_color(TkDrawing* drawing, int16_t colour) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  if (colour != -1 && colour != tk_regen.last_colour && cb && cb->color)
+    cb->color(colour, drawing->user_data);
+  tk_regen.last_colour = colour;
+}
+
+void regen_set_lineweight(TkDrawing* drawing, int16_t lineweight) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  if (lineweight != tk_regen.last_lineweight && cb && cb->lineweight)
+    cb->lineweight(lineweight, drawing->user_data);
+  tk_regen.last_lineweight = lineweight;
+}
+
+void regen_set_paper_space(TkDrawing* drawing, uint8_t flag) {
+  TkDisplayState* s = drawing ? drawing->display : nullptr;
+  if (!s) return;
+  s->paper_space = flag;
+}
+
+void regen_begin_pass(TkDrawing* drawing) {
+  TkRegenContext& r = tk_regen;
+  TkDisplayState* s = drawing->display;
+  r.drawing = drawing;
+  r.state = s;
+  r.host = s && s->owner && s->owner->display ? s->owner->display : s;
+  r.viewport_count = s ? (s->paper_space ? s->viewport_count : 1) : 1;
+  if (r.viewport_count < 1) r.viewport_count = 1;
+  if (r.viewport_count > TK_MAX_VIEWPORTS) r.viewport_count = TK_MAX_VIEWPORTS;
+  r.visible_mask = 0;
+  for (int v = 0; v < r.viewport_count; ++v) r.visible_mask |= uint64_t(1) << v;
+  r.freeze_mask = 0;
+  const TkHeader* h = drawing->header;
+  r.ltscale_base = h && h->ltscale > 0 ? h->ltscale : 1.0;
+  r.ltscale = r.ltscale_base;
+  r.psltscale = h ? uint8_t(h->psltscale != 0) : 0;
+  r.curve_factor = 2.0;
+  r.ltype_switch = 1;
+  r.plain_pattern = 1;
+  r.min_element = 0.0;
+  r.restart_at_vertices = 1;
+  r.pline_active = r.pline_3d = 0;
+  r.first_viewport_seen = 0;
+  r.inside_paper = 0;
+  r.active_count = 0;
+  r.last_run = 0;
+  r.poll_counter = 0;
+  std::memset(&r.continuous, 0, sizeof r.continuous);
+  std::memset(&r.continuous_handle, 0xFF, sizeof r.continuous_handle);
+  if (tk_ltype_find(drawing, "CONTINUOUS", &r.continuous_handle)) {
+    if (!tk_ltype_get(drawing, &r.continuous_handle, &r.continuous))
+      std::memset(&r.continuous, 0, sizeof r.continuous);
+  }
+  r.continuous.element_count = 0;
+  r.continuous.handle = r.continuous_handle;
+  for (TkPatternEntry& e : r.pattern) {
+    std::memset(&e, 0, sizeof e);
+    e.lead_in = -1.0;
+    e.setup = e.first_piece = e.join = 1;
+  }
+  r.recompute = 1;
+}
+
+int16_t regen_drawing(TkDrawing* drawing) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  if (!drawing || !cb) return 0;
+  if (!drawing->display) return tk_fail(TK_ERR_GENERAL);
+  if (cb->regen_busy) return tk_fail(TK_ERR_GENERAL);
+  cb->regen_busy = 1;
+  regen_continue = 1;
+  cb->pen_x = cb->pen_y = -2000000000;
+  TkRegenContext& r = tk_regen;
+  std::memset(r.skipped, 0, sizeof r.skipped);
+  r.cycles_refused = 0;
+  r.last_colour = -1;
+  r.last_lineweight = -1;
+  regen_begin_pass(drawing);
+  TkDisplayState* s = drawing->display;
+  TkHandle model = drawing->fixed[10], paper = drawing->fixed[11];
+  TkList* model_list = tk_block_entity_list(drawing, &model);
+  TkList* paper_list = tk_block_entity_list(drawing, &paper);
+  if (!model_list) model_list = &drawing->model_entities;
+  if (!paper_list) paper_list = &drawing->paper_entities;
+  r.entities_total = list_count(model_list) + list_count(paper_list);
+  r.entities_done = 0;
+  r.reported_percent = 0;
+  TkUserData user = drawing->user_data;
+  if (cb->progress) cb->progress(0, user);
+  double identity[16];
+  tk_matrix_identity(identity);
+  int16_t ok = 1;
+  // Paper space first (its viewports then show model space), model space after.
+  r.inside_paper = 1;
+  if (ok && regen_continue) ok = regen_entity(drawing, paper_list, identity, 7, nullptr, 25, 0, 0, 0);
+  r.inside_paper = 0;
+  if (ok && regen_continue) ok = regen_entity(drawing, model_list, identity, 7, nullptr, 25, 0, 0, 0);
+  bool drawn = s->drawn[0] != 1e300 || s->drawn[1] != 1e300 || s->drawn[2] != -1e300 ||
+               s->drawn[3] != -1e300;
+  if (ok && regen_continue && drawn) s->extents_drawn = 1;
+  if (cb->progress) cb->progress(100, user);
+  cb->regen_busy = 0;
+  r.drawing = nullptr;
+  r.state = nullptr;
+  r.host = nullptr;
+  return ok;
+}

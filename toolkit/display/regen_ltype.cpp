@@ -1,0 +1,301 @@
+// The linetype walk: every straight piece of geometry passes through regen_line, which lays the
+// entity's linetype pattern along it (dashes drawn, gaps skipped, dots as zero-length pieces),
+// centred on the run and continued from segment to segment of one run, and turns wide pieces
+// into filled quadrilaterals. Device output is regen_output.cpp's; fills are regen_fill.cpp's.
+#include <cmath>
+#include <cstring>
+
+#include "toolkit/core/hdr.h"
+#include "toolkit/display/regen.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Pieces of one segment's pattern beyond which the rest is drawn solid.
+constexpr long kMaxPieces = 1000000;
+
+bool is_continuous(const TkLinetypeRecord* lt) {
+  return !lt || tk_handle_compare(&lt->handle, &tk_regen.continuous_handle) == 0;
+}
+
+bool kind_takes_pattern(const TkDrawing* drawing, uint16_t kind) {
+  switch (kind) {
+    case TK_LINE: case TK_CIRCLE: case TK_ARC: case TK_RAY: case TK_XLINE: case TK_ELLIPSE:
+    case TK_MLINE: case TK_TOLERANCE: case TK_LEADER: case TK_SPLINE:
+      return true;
+    default:
+      break;
+  }
+  uint16_t lw = drawing->class_numbers[TK_CLASS_LWPOLYLINE];
+  if (lw && kind == lw) return true;
+  if (kind >= 498) return true;
+  return tk_regen.pline_active && !tk_regen.pline_3d;
+}
+
+double view_length(const double p0[3], const double p1[3], const double m[16]) {
+  double d[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
+  double x = d[0] * m[0] + d[1] * m[4] + d[2] * m[8];
+  double y = d[0] * m[1] + d[1] * m[5] + d[2] * m[9];
+  double z = d[0] * m[2] + d[1] * m[6] + d[2] * m[10];
+  return std::sqrt(x * x + y * y + z * z);
+}
+
+void along(const double start[3], double length, double out[3]) {
+  for (int i = 0; i < 3; ++i) out[i] = start[i] + tk_regen.step[i] * length;
+}
+
+// A wide piece from a to b, filled as one quadrilateral with the widths at either end.
+void wide_piece(TkDrawing* drawing, const double a[3], const double b[3], double w0, double w1,
+                double d0, double d1, TkConstViewMatrices matrices, int v) {
+  double chord = std::atan2(b[1] - a[1], b[0] - a[0]) + kPi / 2;
+  if (d0 == TK_NO_DIRECTION) d0 = chord;
+  if (d1 == TK_NO_DIRECTION) d1 = chord;
+  double c[4][3];
+  double h0 = w0 / 2, h1 = w1 / 2;
+  // left start, right start, right end, left end
+  c[0][0] = a[0] + std::cos(d0) * h0;
+  c[0][1] = a[1] + std::sin(d0) * h0;
+  c[1][0] = a[0] - std::cos(d0) * h0;
+  c[1][1] = a[1] - std::sin(d0) * h0;
+  c[2][0] = b[0] - std::cos(d1) * h1;
+  c[2][1] = b[1] - std::sin(d1) * h1;
+  c[3][0] = b[0] + std::cos(d1) * h1;
+  c[3][1] = b[1] + std::sin(d1) * h1;
+  c[0][2] = c[1][2] = a[2];
+  c[2][2] = c[3][2] = b[2];
+  (void)v;
+  regen_fill_quad(drawing, c, matrices);
+}
+
+// The next piece of the pattern from start; the end goes to end. Signed view length: positive
+// dash, negative gap, 0 dot.
+double next_piece(TkPatternEntry& e, const TkLinetypeRecord* lt, const double start[3],
+                  double end[3]) {
+  TkRegenContext& r = tk_regen;
+  double s = r.pattern_scale;
+  double lrem = r.remaining;
+  double min = r.min_element;
+  if (e.element >= lt->element_count) {
+    --e.repetitions;
+    e.element = 0;
+    std::memset(e.drawn, 0, sizeof e.drawn);
+  }
+  double d = lt->elements[e.element].length;
+  if (!r.plain_pattern && d != 0 && std::fabs(d) < min) d = std::copysign(min, d);
+  double piece;
+  bool lead_cut = false, lead_done = false;
+  if (e.element == 0 && e.repetitions <= 0) {
+    piece = d == 0 ? 0.0 : std::fmax(lrem, 0.0);
+    if (piece > 0) {
+      along(start, piece, end);
+      r.remaining = 0;
+      e.carry = 0;
+      return piece;
+    }
+  } else if (e.first_piece && e.lead_in > 0 && (d != 0 || !r.plain_pattern)) {
+    if (s * e.lead_in <= lrem) {
+      piece = e.lead_in;
+      if (d < 0 && r.plain_pattern) piece -= d;
+      e.first_piece = 0;
+      e.lead_in = -1.0;
+      lead_done = true;
+    } else {
+      piece = lrem / s;
+      e.lead_in -= piece;
+      lead_cut = true;
+    }
+    if (d < 0 && r.plain_pattern) piece = -piece;
+    piece *= s;
+  } else {
+    piece = d;
+    if (piece != 0 && std::fabs(piece) < min) piece = std::copysign(min, piece);
+    piece *= s;
+    if (e.carry != 0) piece = piece > 0 ? piece - e.carry : piece + e.carry;
+  }
+  if (lead_cut || (std::fabs(piece) > lrem && !lead_done)) {
+    e.carry += lrem;
+    along(start, lrem, end);
+    // The rest of this element continues on the next segment of the run.
+    return piece >= 0 ? lrem : -lrem;
+  }
+  e.carry = 0;
+  if (!(r.plain_pattern && e.element == 0 && d == 0)) e.first_piece = 0;
+  ++e.element;
+  along(start, std::fabs(piece), end);
+  return piece;
+}
+
+void reset_entry(TkPatternEntry& e) {
+  e.setup = 1;
+  e.first_piece = 1;
+  e.join = 1;
+  e.element = 0;
+  e.carry = 0.0;
+  std::memset(e.drawn, 0, sizeof e.drawn);
+}
+
+// One pattern walk over the segment for the viewports [first, end) with entry e and lengths
+// measured in viewport mv.
+void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices matrices,
+          const TkLinetypeRecord* lt, TkWidthRecord* width, double run_length, int first,
+          int end, int mv, TkPatternEntry& e, double threshold, bool continuous) {
+  TkRegenContext& r = tk_regen;
+  const TkEntityHeader* h = tk_display_callbacks->scratch_header;
+  double ltscale = r.ltscale;
+  double ent_scale = h->linetype_scale;
+  bool apply = r.ltype_switch == 1 && !continuous && kind_takes_pattern(drawing, h->kind) &&
+               lt->element_count > 0;
+  double seg_len = view_length(p0, p1, matrices[mv]);
+  auto solid = [&]() {
+    for (int v = first; v < end; ++v) {
+      if (!regen_viewport_served(v)) continue;
+      if (width) {
+        wide_piece(drawing, p0, p1, width->start_width, width->end_width,
+                   width->start_direction, width->end_direction, matrices, v);
+      } else if (r.no_dash) {
+        regen_draw_segment(drawing, p0, p0, matrices, v);
+        regen_draw_segment(drawing, p1, p1, matrices, v);
+      } else {
+        regen_draw_segment(drawing, p0, p1, matrices, v);
+      }
+    }
+  };
+  r.no_dash = 0;
+  if (!apply) {
+    solid();
+    return;
+  }
+  double s = ltscale * ent_scale * r.vp_scale[0];
+  r.pattern_scale = s;
+  if (r.recompute) {
+    r.scaled_length = s * lt->pattern_length;
+    r.recompute = 0;
+  }
+  double p = r.scaled_length;
+  if (e.setup) {
+    double rl = run_length != 0 ? run_length * r.vp_scale[mv] : seg_len;
+    e.repetitions = p > 1e-7 ? static_cast<int32_t>(std::fmin(rl / p + 1e-12, 2e9)) : 0;
+    bool any_dash = false;
+    for (int i = 0; i < lt->element_count; ++i)
+      if (lt->elements[i].length > 0) any_dash = true;
+    if (e.repetitions == 0 && !any_dash) r.no_dash = 1;
+    double rem = p > 0 ? std::fmod(rl, p) : 0.0;
+    if (rem + 1e-12 > p) rem = 0;
+    double e0 = lt->elements[0].length;
+    if (e0 == 0.0) {
+      e.lead_in = 0.0;
+    } else {
+      if (e0 <= r.min_element) e0 = r.min_element;
+      e.lead_in = s != 0 ? ((e0 * s + rem) * 0.5) / s : 0.0;
+    }
+    e.setup = 0;
+  }
+  if ((h->kind == TK_SPLINE || h->kind == TK_LEADER || r.pline_active) &&
+      !r.restart_at_vertices)
+    e.repetitions = 2000000000;
+  double mean = lt->pattern_length / lt->element_count;
+  if (mean < 2 * r.min_element) mean = 2 * r.min_element;
+  if (!(mean * s >= threshold && e.repetitions != 0)) {
+    solid();
+    return;
+  }
+  for (int i = 0; i < 3; ++i) r.step[i] = seg_len > 0 ? (p1[i] - p0[i]) / seg_len : 0.0;
+  r.remaining = seg_len;
+  double start[3] = {p0[0], p0[1], p0[2]}, stop[3];
+  double w0 = width ? width->start_width : 0, w1 = width ? width->end_width : 0;
+  double travelled = 0;
+  // Bounded: every step consumes a piece of the segment or completes an element; a segment that
+  // would need more pieces than any screen shows is finished solid, and the walk stops with
+  // the regeneration.
+  for (long guard = 0;; ++guard) {
+    if (r.remaining <= 1e-10 || !regen_continue) break;
+    if (guard >= kMaxPieces) {
+      for (int v = first; v < end; ++v)
+        if (regen_viewport_served(v)) regen_draw_segment(drawing, start, p1, matrices, v);
+      break;
+    }
+    double piece = next_piece(e, lt, start, stop);
+    r.remaining -= std::fabs(piece);
+    if (r.remaining < 0) r.remaining = 0;
+    double t0 = travelled, t1 = travelled + std::fabs(piece);
+    travelled = t1;
+    if (piece >= 0) {
+      for (int v = first; v < end; ++v) {
+        if (!regen_viewport_served(v)) continue;
+        if (width && seg_len > 0) {
+          double wa = w0 + t0 * (w1 - w0) / seg_len, wb = w0 + t1 * (w1 - w0) / seg_len;
+          wide_piece(drawing, start, stop, wa, wb, width->start_direction, width->end_direction,
+                     matrices, v);
+        } else {
+          regen_draw_segment(drawing, start, stop, matrices, v);
+        }
+      }
+    }
+    std::memcpy(start, stop, sizeof start);
+    if (piece == 0 && e.repetitions <= 0 && e.element == 0) break;
+  }
+  std::memcpy(r.last_point, start, sizeof start);
+}
+
+}  // namespace
+
+void regen_reset_patterns() {
+  for (TkPatternEntry& e : tk_regen.pattern) {
+    e.carry = 0;
+    e.element = 0;
+    e.wide_pending = 0;
+  }
+}
+
+void ltype_flush_wide(TkDrawing*, TkConstViewMatrices) {
+  // Wide dashes are filled as they are laid, so nothing is ever held back.
+  tk_regen.pattern[0].wide_pending = 0;
+}
+
+void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double* /*base*/,
+                TkConstViewMatrices matrices, const TkLinetypeRecord* lt,
+                TkDrawing* /*style_drawing*/, TkWidthRecord* width, int32_t run,
+                double run_length) {
+  TkRegenContext& r = tk_regen;
+  bool continuous = is_continuous(lt);
+  if (lt && !continuous && lt->pattern_length <= 1e-12) {
+    lt = &r.continuous;
+    continuous = true;
+  }
+  int first, end;
+  regen_viewport_range(&first, &end);
+  if (!width && (!lt || lt->element_count <= 0)) {
+    for (int v = first; v < end; ++v)
+      if (regen_viewport_served(v)) regen_draw_segment(drawing, p0, p1, matrices, v);
+    r.last_run = run;
+    return;
+  }
+  if (!continuous && run != r.last_run) {
+    for (TkPatternEntry& e : r.pattern) reset_entry(e);
+    r.recompute = 1;
+  }
+  r.last_run = run;
+  double threshold = 2.0;
+  if (lt && lt->element_count == 2 && lt->elements[0].length == 0.0) threshold = 0.0;
+  static TkLinetypeRecord empty{};
+  const TkLinetypeRecord* pattern = lt ? lt : &empty;
+  bool per_viewport = r.psltscale && first == 1;
+  if (!per_viewport) {
+    walk(drawing, p0, p1, matrices, pattern, width, run_length, first, end, 0, r.pattern[0],
+         threshold, continuous);
+    return;
+  }
+  double a[3], b[3];
+  std::memcpy(a, p0, sizeof a);
+  std::memcpy(b, p1, sizeof b);
+  for (int v = first; v < end; ++v) {
+    if (!regen_viewport_served(v)) continue;
+    std::memcpy(p0, a, sizeof a);
+    std::memcpy(p1, b, sizeof b);
+    std::memset(r.pattern[v].drawn, 0, sizeof r.pattern[v].drawn);
+    walk(drawing, p0, p1, matrices, pattern, width, run_length, v, v + 1, v, r.pattern[v],
+         threshold, continuous);
+  }
+  std::memcpy(p0, a, sizeof a);
+  std::memcpy(p1, b, sizeof b);
+}

@@ -1,0 +1,323 @@
+// Polylines: bulges expanded into sub-arcs, wide segments as quadrilaterals joined by mitres (or
+// left open with a notch where a mitre would spike), thin segments through the linetype walk,
+// and the two mesh forms (M x N polygon mesh, polyface mesh). The dispatcher collects the
+// vertices; this file only turns them into pieces.
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "toolkit/core/hdr.h"
+#include "toolkit/core/matrix.h"
+#include "toolkit/display/regen.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kTwoPi = 2 * kPi;
+constexpr double kMitreMin = 0.50536052;
+constexpr double kStraightOn = 3.014240230182893;
+
+double reduce(double a) {
+  a = std::fmod(a, kTwoPi);
+  return a < 0 ? a + kTwoPi : a;
+}
+
+// One straight piece of the polyline after bulges were expanded.
+struct Seg {
+  double a[3], b[3];
+  double w0, w1;
+  double d0, d1;  // perpendicular directions at either end, TK_NO_DIRECTION when chordal
+  bool arc;
+  double length;  // 0 for straight segments, else the on-screen arc length
+  double ls[3], rs[3], le[3], re[3];  // corner points
+};
+
+void corners(Seg& s) {
+  double chord = std::atan2(s.b[1] - s.a[1], s.b[0] - s.a[0]) + kPi / 2;
+  chord = reduce(chord);
+  double d0 = s.d0 == TK_NO_DIRECTION ? chord : reduce(s.d0);
+  double d1 = s.d1 == TK_NO_DIRECTION ? chord : reduce(s.d1);
+  auto left = [&](double d) {
+    double diff = std::fabs(d - chord);
+    if (diff >= kPi / 2 && diff <= 3 * kPi / 2) d = reduce(d + kPi);
+    return d;
+  };
+  d0 = left(d0);
+  d1 = left(d1);
+  double h0 = s.w0 / 2, h1 = s.w1 / 2;
+  for (int i = 0; i < 3; ++i) s.ls[i] = s.rs[i] = s.a[i];
+  for (int i = 0; i < 3; ++i) s.le[i] = s.re[i] = s.b[i];
+  s.ls[0] += std::cos(d0) * h0;
+  s.ls[1] += std::sin(d0) * h0;
+  s.rs[0] -= std::cos(d0) * h0;
+  s.rs[1] -= std::sin(d0) * h0;
+  s.le[0] += std::cos(d1) * h1;
+  s.le[1] += std::sin(d1) * h1;
+  s.re[0] -= std::cos(d1) * h1;
+  s.re[1] -= std::sin(d1) * h1;
+}
+
+bool line_intersect(const double p0[3], const double p1[3], const double q0[3],
+                    const double q1[3], double out[3]) {
+  double d[2] = {p1[0] - p0[0], p1[1] - p0[1]}, e[2] = {q1[0] - q0[0], q1[1] - q0[1]};
+  double cross = d[1] * e[0] - d[0] * e[1];
+  double t;
+  if (std::fabs(cross) > 1e-6 * std::fabs(d[1] * e[1] + d[0] * e[0])) {
+    t = ((q0[1] - p0[1]) * e[0] - (q0[0] - p0[0]) * e[1]) / cross;
+  } else {
+    auto same = [](const double* a, const double* b) {
+      for (int i = 0; i < 2; ++i)
+        if (std::fabs(a[i] - b[i]) > (std::fabs(a[i]) + std::fabs(b[i])) * 1e-7 + 1e-8)
+          return false;
+      return true;
+    };
+    if (same(p0, q0) || same(p0, q1))
+      t = 0;
+    else if (same(p1, q0) || same(p1, q1))
+      t = 1;
+    else
+      return false;
+  }
+  out[0] = p0[0] + t * d[0];
+  out[1] = p0[1] + t * d[1];
+  out[2] = p1[2];
+  return std::isfinite(out[0]) && std::isfinite(out[1]);
+}
+
+double angle_at(const double p0[3], const double p1[3], const double p2[3]) {
+  double a[2] = {p0[0] - p1[0], p0[1] - p1[1]}, b[2] = {p2[0] - p1[0], p2[1] - p1[1]};
+  double la = std::hypot(a[0], a[1]), lb = std::hypot(b[0], b[1]);
+  if (la == 0 || lb == 0) return kPi;
+  double c = (a[0] * b[0] + a[1] * b[1]) / (la * lb);
+  return std::acos(std::fmax(-1.0, std::fmin(1.0, c)));
+}
+
+double join_min_angle(const Seg& s, const Seg& t) {
+  double w = (std::fabs(s.w0 - s.w1) + std::fabs(t.w0 - t.w1)) / 2;
+  double l1 = std::hypot(s.b[0] - s.a[0], s.b[1] - s.a[1]);
+  double l2 = std::hypot(t.b[0] - t.a[0], t.b[1] - t.a[1]);
+  if (w == 0 || l1 < 1e-13 || l2 < 1e-13) return kMitreMin;
+  double lo = std::fmin(l1, l2), hi = std::fmax(l1, l2);
+  return kMitreMin + std::sqrt(hi / lo) * w / hi;
+}
+
+// Whether the corner between s and t is mitred.
+bool mitred(const Seg& s, const Seg& t) {
+  double angle = angle_at(s.a, s.b, t.b);
+  if (angle < join_min_angle(s, t)) return false;
+  if (s.w1 != 0 && t.w0 == 0) return false;
+  if (s.arc != t.arc) return false;
+  if (angle > kStraightOn && s.w1 != t.w0) return false;
+  return true;
+}
+
+void expand(const TkPlineVertex& from, const TkPlineVertex& to, bool last_open,
+            std::vector<Seg>& out) {
+  (void)last_open;
+  double b = from.bulge;
+  if (b == 0 || !std::isfinite(b)) {
+    Seg s{};
+    std::memcpy(s.a, from.point, sizeof s.a);
+    std::memcpy(s.b, to.point, sizeof s.b);
+    s.w0 = from.start_width;
+    s.w1 = from.end_width;
+    s.d0 = s.d1 = TK_NO_DIRECTION;
+    out.push_back(s);
+    return;
+  }
+  if (std::fabs(from.point[0] - to.point[0]) < 1e-6 &&
+      std::fabs(from.point[1] - to.point[1]) < 1e-6)
+    return;
+  double theta = 4 * std::atan(b);
+  double cx, cy, r;
+  double p0[2] = {from.point[0], from.point[1]}, p1[2] = {to.point[0], to.point[1]};
+  tk_arc_from_chord(p0, p1, theta, &cx, &cy, &r);
+  if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(r)) return;
+  double a0 = std::atan2(p0[1] - cy, p0[0] - cx);
+  int32_t n = regen_arc_segments(theta, r, regen_curve_resolution(tk_display_callbacks->scratch_header));
+  double step = theta / n;
+  double wstep = (from.end_width - from.start_width) / n;
+  double w = from.start_width;
+  double prev[3] = {from.point[0], from.point[1], from.point[2]};
+  for (int32_t i = 0; i < n; ++i) {
+    Seg s{};
+    double a = a0 + step * (i + 1);
+    std::memcpy(s.a, prev, sizeof prev);
+    if (i + 1 == n) {
+      std::memcpy(s.b, to.point, sizeof s.b);
+      s.b[2] = from.point[2];
+    } else {
+      s.b[0] = cx + r * std::cos(a);
+      s.b[1] = cy + r * std::sin(a);
+      s.b[2] = from.point[2];
+    }
+    s.w0 = std::fmin(w, 2 * r);
+    s.w1 = std::fmin(w + wstep, 2 * r);
+    w += wstep;
+    s.d0 = a0 + step * i;
+    s.d1 = a;
+    s.arc = true;
+    s.length = std::fabs(theta) * r;
+    out.push_back(s);
+    std::memcpy(prev, s.b, sizeof prev);
+  }
+}
+
+std::vector<Seg> g_segs;
+
+}  // namespace
+
+int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t count,
+                       bool closed, bool plinegen, bool is_3d, const double base[16],
+                       TkConstViewMatrices matrices, const TkLinetypeRecord* linetype) {
+  TkRegenContext& r = tk_regen;
+  if (count <= 0) return 1;
+  std::vector<TkPlineVertex> v;
+  v.reserve(size_t(count) + 1);
+  for (int32_t i = 0; i < count; ++i) {
+    // A repeated vertex only hands its widths to the one before it.
+    if (!v.empty() && std::memcmp(v.back().point, vertices[i].point, sizeof v.back().point) == 0) {
+      v.back().start_width = vertices[i].start_width;
+      v.back().end_width = vertices[i].end_width;
+      continue;
+    }
+    v.push_back(vertices[i]);
+  }
+  if (closed && v.size() > 1) v.push_back(v.front());
+  r.pline_active = 1;
+  r.pline_3d = is_3d ? 1 : 0;
+  r.restart_at_vertices = plinegen ? 0 : 1;
+  std::vector<Seg>& segs = g_segs;
+  segs.clear();
+  for (size_t i = 0; i + 1 < v.size(); ++i) {
+    TkPlineVertex from = v[i];
+    if (is_3d) from.bulge = 0, from.start_width = from.end_width = 0;
+    expand(from, v[i + 1], false, segs);
+  }
+  bool any_wide = false;
+  for (Seg& s : segs) {
+    if (s.w0 < r.thin_width) s.w0 = 0;
+    if (s.w1 < r.thin_width) s.w1 = 0;
+    if (s.w0 != 0 || s.w1 != 0) any_wide = true;
+  }
+  int32_t run = ++r.run_counter;
+  if (!any_wide) {
+    double total = 0;
+    for (Seg& s : segs) {
+      if (!plinegen) run = ++r.run_counter;
+      double a[3], b[3];
+      std::memcpy(a, s.a, sizeof a);
+      std::memcpy(b, s.b, sizeof b);
+      regen_line(drawing, a, b, base, matrices, linetype, drawing, nullptr, run, 0.0);
+      total += 0;
+    }
+    r.pline_active = 0;
+    r.pline_3d = 0;
+    return 1;
+  }
+  size_t n = segs.size();
+  for (Seg& s : segs) corners(s);
+  // Joins: each end pair meets the next start pair at the mitre, or stays open.
+  auto join = [&](Seg& s, Seg& t) {
+    if (std::fabs(s.a[0] - s.b[0]) == 0 && std::fabs(s.a[1] - s.b[1]) == 0) return;
+    if (!mitred(s, t)) return;
+    double l[3], rr[3];
+    if (line_intersect(s.ls, s.le, t.ls, t.le, l) && line_intersect(s.rs, s.re, t.rs, t.re, rr)) {
+      std::memcpy(s.le, l, sizeof l);
+      std::memcpy(t.ls, l, sizeof l);
+      std::memcpy(s.re, rr, sizeof rr);
+      std::memcpy(t.rs, rr, sizeof rr);
+    }
+  };
+  for (size_t i = 0; i + 1 < n; ++i) join(segs[i], segs[i + 1]);
+  if (closed && n > 1) join(segs[n - 1], segs[0]);
+  const TkHeader* hdr = drawing->header;
+  bool fill = !hdr || hdr->fillmode != 0;
+  bool dashes = linetype && linetype->element_count > 0 &&
+                tk_handle_compare(&linetype->handle, &r.continuous_handle) != 0;
+  for (Seg& s : segs) {
+    if (s.w0 == 0 && s.w1 == 0) {
+      regen_line(drawing, s.a, s.b, base, matrices, linetype, drawing, nullptr, run, 0.0);
+      continue;
+    }
+    if (s.a[0] == s.b[0] && s.a[1] == s.b[1]) continue;
+    if (dashes) {
+      TkWidthRecord w{s.w0, s.w1, 0, s.d0, s.d1};
+      double a[3], b[3];
+      std::memcpy(a, s.a, sizeof a);
+      std::memcpy(b, s.b, sizeof b);
+      regen_line(drawing, a, b, base, matrices, linetype, drawing, &w, run, s.length);
+    } else if (!fill) {
+      const double* q[4] = {s.rs, s.ls, s.le, s.re};
+      for (int i = 0; i < 4; ++i) {
+        double a[3], b[3];
+        std::memcpy(a, q[i], sizeof a);
+        std::memcpy(b, q[(i + 1) % 4], sizeof b);
+        regen_line(drawing, a, b, base, matrices, nullptr, drawing, nullptr, ++r.run_counter, 0);
+      }
+    } else {
+      double c[4][3];
+      std::memcpy(c[0], s.ls, sizeof c[0]);
+      std::memcpy(c[1], s.rs, sizeof c[1]);
+      std::memcpy(c[2], s.re, sizeof c[2]);
+      std::memcpy(c[3], s.le, sizeof c[3]);
+      regen_fill_quad(drawing, c, matrices);
+    }
+  }
+  r.pline_active = 0;
+  r.pline_3d = 0;
+  return 1;
+}
+
+void regen_polyface(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t vertex_count,
+                    const int16_t (*faces)[4], int32_t face_count, const double base[16],
+                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype) {
+  const TkHeader* hdr = drawing->header;
+  bool all_edges = hdr && hdr->splframe != 0;
+  tk_regen.pline_3d = 1;
+  for (int32_t f = 0; f < face_count; ++f) {
+    int k = 0;
+    int16_t idx[4];
+    for (int i = 0; i < 4; ++i)
+      if (faces[f][i] != 0) idx[k++] = faces[f][i];
+    for (int i = 0; i < k; ++i) {
+      int16_t from = idx[i], to = idx[(i + 1) % k];
+      if (from < 0 && !all_edges) continue;
+      int32_t a = std::abs(int32_t(from)), b = std::abs(int32_t(to));
+      // Vertex numbers count from 1; anything outside the polyface's vertices is ignored.
+      if (a < 1 || a > vertex_count || b < 1 || b > vertex_count) continue;
+      double p[3], q[3];
+      std::memcpy(p, vertices[a - 1].point, sizeof p);
+      std::memcpy(q, vertices[b - 1].point, sizeof q);
+      regen_line(drawing, p, q, base, matrices, linetype, drawing, nullptr,
+                 ++tk_regen.run_counter, 0);
+    }
+  }
+  tk_regen.pline_3d = 0;
+}
+
+void regen_mesh(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t count, int32_t m,
+                int32_t n, bool closed_m, bool closed_n, const double base[16],
+                TkConstViewMatrices matrices, const TkLinetypeRecord* linetype) {
+  if (m <= 0 || n <= 0 || int64_t(m) * n > count) return;
+  tk_regen.pline_3d = 1;
+  auto line = [&](int32_t i, int32_t j) {
+    double p[3], q[3];
+    std::memcpy(p, vertices[i].point, sizeof p);
+    std::memcpy(q, vertices[j].point, sizeof q);
+    regen_line(drawing, p, q, base, matrices, linetype, drawing, nullptr, ++tk_regen.run_counter,
+               0);
+  };
+  for (int32_t i = 0; i < m; ++i)
+    for (int32_t j = 0; j < n; ++j) {
+      if (j + 1 < n)
+        line(i * n + j, i * n + j + 1);
+      else if (closed_n && n > 1)
+        line(i * n + j, i * n);
+      if (i + 1 < m)
+        line(i * n + j, (i + 1) * n + j);
+      else if (closed_m && m > 1)
+        line(i * n + j, j);
+    }
+  tk_regen.pline_3d = 0;
+}

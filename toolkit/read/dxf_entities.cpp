@@ -1,0 +1,610 @@
+// DXF entities of the ENTITIES section and of the blocks of the BLOCKS section: the entity
+// header's common groups, the kind's fields through the entity group-code layout, the names the
+// loader resolves, and the kinds whose data are lists (polylines, splines, leaders, hatches,
+// modeler text). Storing the entity and resolving its names is the loader's.
+#include <cstring>
+
+#include "toolkit/core/blob.h"
+#include "toolkit/core/class_list.h"
+#include "toolkit/core/entity.h"
+#include "toolkit/core/entity_layout.h"
+#include "toolkit/core/load_entities.h"
+#include "toolkit/core/mem.h"
+#include "toolkit/core/state.h"
+#include "toolkit/read/dxf_readers.h"
+
+namespace {
+
+constexpr uint8_t kPaperSpace = 1;   // header flag: the entity is in paper space
+constexpr uint8_t kInvisible = 16;   // header flag: group 60 not 0
+constexpr uint16_t kProxyKind = 498;
+constexpr double kDegree = 0.017453292519943295;
+
+const char* const kKindNames[] = {
+    "",        "LINE",   "POINT",  "CIRCLE",   "SHAPE",     "ELLIPSE", "SPLINE",  "TEXT",
+    "ARC",     "TRACE",  "REGION", "SOLID",    "BLOCK",     "ENDBLK",  "INSERT",  "ATTDEF",
+    "ATTRIB",  "SEQEND", "",       "POLYLINE", "VERTEX",    "3DLINE",  "3DFACE",  "DIMENSION",
+    "VIEWPORT", "3DSOLID", "RAY",  "XLINE",    "MTEXT",     "LEADER",  "TOLERANCE", "MLINE",
+    "",        "",       "",       "BODY"};
+constexpr uint16_t kKindCount = sizeof kKindNames / sizeof kKindNames[0];
+
+// The row of each group code of each fixed kind, found once.
+struct LayoutIndex {
+  static constexpr int kCodes = 1072;
+  int16_t row[TK_MLINE + 2][kCodes];
+  LayoutIndex() {
+    for (auto& kind : row)
+      for (int16_t& r : kind) r = -1;
+    for (uint16_t kind = 1; kind <= TK_MLINE + 1; ++kind) {
+      const TkEntityLayout* l = tk_entity_layout(kind);
+      if (!l) continue;
+      for (size_t i = l->count; i-- > 0;) {
+        int code = l->rows[i].code;
+        if (code >= 0 && code < kCodes) row[kind][code] = static_cast<int16_t>(i);
+      }
+    }
+  }
+};
+
+const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
+  static const LayoutIndex* index = new LayoutIndex();
+  if (kind > TK_MLINE || code >= LayoutIndex::kCodes) return nullptr;
+  int16_t r = index->row[kind][code];
+  return r < 0 ? nullptr : &tk_entity_layout(kind)->rows[r];
+}
+
+// A growable array of doubles, for the lists an entity's groups give one value at a time.
+struct Reals {
+  double* items = nullptr;
+  size_t count = 0;
+  size_t capacity = 0;
+  bool failed = false;
+  bool add(double v) {
+    if (count == capacity) {
+      size_t grown = capacity ? capacity * 2 : 64;
+      auto* p = static_cast<double*>(mem_alloc(grown * sizeof(double)));
+      if (!p) {
+        failed = true;
+        return false;
+      }
+      if (count) std::memcpy(p, items, count * sizeof(double));
+      mem_free(items);
+      items = p;
+      capacity = grown;
+    }
+    items[count++] = v;
+    return true;
+  }
+  void free() {
+    mem_free(items);
+    *this = Reals{};
+  }
+};
+
+// What one entity read collects besides its records.
+struct EntityRead {
+  DxfState* s = nullptr;
+  TkEntityHeader* h = nullptr;
+  TkEntityData* data = nullptr;
+  uint16_t kind = 0;
+  bool native_class = false;
+  double elevation = 0;
+  Reals a, b, c;         // per kind: vertices, knots, fit points ...
+  TkBlob* text = nullptr;
+  uint32_t text_size = 0;
+  bool text_chunks = false;
+  int lw_vertex = -1;
+  uint16_t lw_flags = 0;
+  double lw_width = 0;
+};
+
+bool is_native_class(const char* name) {
+  static const char* const names[] = {"LWPOLYLINE", "OLE2FRAME", "HATCH",  "IMAGE",
+                                      "ARCALIGNEDTEXT", "RTEXT", "WIPEOUT"};
+  for (const char* n : names)
+    if (std::strcmp(name, n) == 0) return true;
+  return false;
+}
+
+uint16_t kind_of(DxfState* s, bool* native, bool* skip) {
+  *native = false;
+  *skip = false;
+  const char* name = s->text;
+  for (uint16_t k = 1; k < kKindCount; ++k)
+    if (kKindNames[k][0] && std::strcmp(name, kKindNames[k]) == 0) return k;
+  if (std::strcmp(name, "ACAD_ZOMBIE_ENTITY") == 0) return 500;
+  TkClassRecord record;
+  bool found = class_find(s->drawing, name, &record) != 0;
+  if (is_native_class(name)) {
+    // A file may use a class it never defined; the drawing gets the definition it needs.
+    if (!found) {
+      uint16_t n = class_ensure(s->drawing, name, name, "", 0, TK_CLASS_ITEM_ENTITY, 0);
+      found = n > 1 && class_find(s->drawing, name, &record);
+    }
+    if (found) {
+      *native = true;
+      return record.number;
+    }
+  }
+  // A class entity the file does not define is kept under a class made for its name, so that
+  // it is not lost; drawings before classes existed have no place for it and pass it over.
+  if (!found && s->drawing->version >= TK_VERSION_AC1012) {
+    uint16_t n = class_ensure(s->drawing, name, name, "", 0, TK_CLASS_ITEM_ENTITY, 1);
+    found = n > 1 && class_find(s->drawing, name, &record);
+  }
+  if (!found) {
+    *skip = true;
+    return 0;
+  }
+  return record.number;
+}
+
+void put_double(TkEntityData* d, size_t at, double v) { tk_data_put(d, at, v); }
+
+// Places of the z coordinates that the elevation (38) gives, by kind.
+void apply_elevation(EntityRead* e) {
+  uint16_t kind = e->kind;
+  if (kind == TK_POLYLINE) {
+    put_double(e->data, 0, e->elevation);
+    return;
+  }
+  if (e->native_class && kind == tk_class_lwpolyline(e->s->drawing)) {
+    put_double(e->data, TK_LWPOLYLINE_ELEVATION, e->elevation);
+    return;
+  }
+  if (kind > TK_MLINE) return;
+  int last = 30;
+  if (kind == TK_LINE || kind == TK_3DLINE) last = 31;
+  if (kind == TK_TRACE || kind == TK_SOLID || kind == TK_3DFACE) last = 33;
+  for (int code = 30; code <= last; ++code) {
+    const TkGroupDesc* row = layout_row(kind, static_cast<uint16_t>(code));
+    if (row && row->store == TK_GROUP_DOUBLE) put_double(e->data, row->offset + 8u * row->element, e->elevation);
+  }
+}
+
+void store_layout_group(EntityRead* e) {
+  const TkGroupDesc* row = layout_row(e->kind, e->s->group.code);
+  if (!row) return;
+  const TkDxfGroup& g = e->s->group;
+  uint8_t* field = e->data->bytes + row->offset;
+  if (row->offset >= TK_ENTITY_DATA_SIZE) return;
+  size_t room = TK_ENTITY_DATA_SIZE - row->offset;
+  switch (row->store) {
+    case TK_GROUP_BYTE: field[0] = static_cast<uint8_t>(g.i16); break;
+    case TK_GROUP_INT16: {
+      int16_t v = g.code >= 90 && g.code <= 99 ? static_cast<int16_t>(g.i32) : g.i16;
+      std::memcpy(field, &v, 2);
+      break;
+    }
+    case TK_GROUP_DOUBLE:
+      if (8u * row->element + 8 <= room) std::memcpy(field + 8 * row->element, &g.real, 8);
+      break;
+    case TK_GROUP_ANGLE: {
+      double v = g.real * kDegree;
+      std::memcpy(field, &v, 8);
+      break;
+    }
+    case TK_GROUP_TEXT:
+    case TK_GROUP_TAIL_TEXT: {
+      size_t size = row->size < room ? row->size : room;
+      dxf_copy_text(reinterpret_cast<char*>(field), size, e->s->text);
+      break;
+    }
+    case TK_GROUP_HANDLE: std::memcpy(field, g.handle.bytes, 8); break;
+    case TK_GROUP_INT32: std::memcpy(field, &g.i32, 4); break;
+    default: break;
+  }
+}
+
+// 1 when the group was one of the header's.
+int16_t common_group(EntityRead* e, uint8_t* has_xdata, bool* failed) {
+  DxfState* s = e->s;
+  TkEntityHeader* h = e->h;
+  const TkDxfGroup& g = s->group;
+  TkPendingRefs& p = tk_state->pending;
+  switch (g.code) {
+    case 5: h->handle = g.handle; return 1;
+    case 6: dxf_copy_text(p.linetype, sizeof p.linetype, s->text); return 1;
+    case 8: dxf_copy_text(p.layer, sizeof p.layer, s->text); return 1;
+    case 38:
+      e->elevation = g.real;
+      apply_elevation(e);
+      return 1;
+    case 39: h->thickness = g.real; return 1;
+    case 48: h->linetype_scale = g.real; return 1;
+    case 60:
+      if (g.i16) {
+        h->flags |= kInvisible;
+      } else {
+        h->flags &= static_cast<uint8_t>(~kInvisible);
+      }
+      return 1;
+    // The whole 16-bit colour: 256 stays BYLAYER, a negative (layer off) stays negative.
+    case 62: h->colour = static_cast<uint16_t>(g.i16); return 1;
+    case 67:
+      if (g.i16) {
+        h->flags |= kPaperSpace;
+      } else {
+        h->flags &= static_cast<uint8_t>(~kPaperSpace);
+      }
+      return 1;
+    case 102:
+      if (dxf_text_is(s, "{ACAD_REACTORS")) {
+        if (!dxf_read_reactors(s, &h->reactor_count, &h->reactors)) *failed = true;
+      } else if (dxf_text_is(s, "{ACAD_XDICTIONARY")) {
+        if (!dxf_read_group(s)) {
+          *failed = true;
+          return 1;
+        }
+        h->xdictionary = s->group.handle;
+        if (!dxf_read_group(s)) *failed = true;
+      }
+      return 1;
+    case 370: h->lineweight = g.i16; return 1;
+    case 210: h->extrusion[0] = g.real; h->flags |= TK_ENTITY_EXTRUDED; return 1;
+    case 220: h->extrusion[1] = g.real; h->flags |= TK_ENTITY_EXTRUDED; return 1;
+    case 230: h->extrusion[2] = g.real; h->flags |= TK_ENTITY_EXTRUDED; return 1;
+    default: break;
+  }
+  if (g.code >= 1000) {
+    dxf_read_xdata_group(s);
+    *has_xdata = 1;
+    return 1;
+  }
+  return 0;
+}
+
+// SAT text of the modeler kinds: each byte above the blank but 127 stands for 159 minus it.
+void append_sat_line(EntityRead* e, bool line_end) {
+  DxfState* s = e->s;
+  if (!e->text) {
+    e->text = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    if (!e->text) return;
+  }
+  size_t n = s->group.length;
+  for (size_t i = 0; i < n; ++i) {
+    auto c = static_cast<uint8_t>(s->text[i]);
+    if (c > 32 && c != 127) s->text[i] = static_cast<char>(static_cast<uint8_t>(159 - c));
+  }
+  TkBlob* w = blob_open_append(e->text);
+  if (!w) return;
+  blob_write(w, s->text, n);
+  if (line_end) blob_write_byte(w, '\n');
+  blob_close_append(w);
+  e->text_size += static_cast<uint32_t>(n + (line_end ? 1 : 0));
+}
+
+void append_text_chunk(EntityRead* e) {
+  if (!e->text) {
+    e->text = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    if (!e->text) return;
+  }
+  TkBlob* w = blob_open_append(e->text);
+  if (!w) return;
+  blob_write(w, e->s->text, e->s->group.length);
+  blob_close_append(w);
+  e->text_size += static_cast<uint32_t>(e->s->group.length);
+}
+
+// 1 when the kind took the group as part of one of its lists.
+int16_t kind_group(EntityRead* e) {
+  DxfState* s = e->s;
+  const TkDxfGroup& g = s->group;
+  TkPendingRefs& p = tk_state->pending;
+  TkDrawing* d = s->drawing;
+  uint16_t kind = e->kind;
+  uint16_t code = g.code;
+  if (e->native_class && kind == tk_class_lwpolyline(d)) {
+    switch (code) {
+      case 10:
+        // x, y, start width, end width, bulge per vertex.
+        for (int i = 0; i < 5; ++i) e->a.add(i == 0 ? g.real : 0.0);
+        ++e->lw_vertex;
+        return 1;
+      case 20:
+        if (e->lw_vertex >= 0) e->a.items[5 * e->lw_vertex + 1] = g.real;
+        return 1;
+      case 40:
+      case 41:
+      case 42:
+        if (e->lw_vertex >= 0 && e->a.count >= 5 * size_t(e->lw_vertex) + 5)
+          e->a.items[5 * e->lw_vertex + (code == 42 ? 4 : code - 38)] = g.real;
+        return 1;
+      case 43: e->lw_width = g.real; return 1;
+      case 70:
+        if (g.i16 & 1) e->lw_flags |= TK_LWPL_CLOSED;
+        if (g.i16 & 128) e->lw_flags |= TK_LWPL_PLINEGEN;
+        return 1;
+      case 90: return 1;
+      default: return 1;
+    }
+  }
+  if (e->native_class && kind == tk_class_arcalignedtext(d)) {
+    switch (code) {
+      case 1: dxf_copy_text(tk_data_text(e->data, 0), 1024, s->text); return 1;
+      case 2: dxf_copy_text(tk_data_text(e->data, 1024), 512, s->text); return 1;
+      case 3: dxf_copy_text(tk_data_text(e->data, 1536), 512, s->text); return 1;
+      case 7: dxf_copy_text(p.text_style, sizeof p.text_style, s->text); return 1;
+      case 10: case 20: case 30: put_double(e->data, 2048 + 8 * (code / 10 - 1), g.real); return 1;
+      case 40: put_double(e->data, 2072, g.real); return 1;
+      case 50: put_double(e->data, 2128, g.real); return 1;  // kept in degrees, as written
+      case 51: put_double(e->data, 2136, g.real); return 1;
+      case 90: tk_data_put(e->data, 2164, g.i32); return 1;
+      case 280: tk_data_put(e->data, 2168, g.i16); return 1;
+      case 330: tk_data_put(e->data, 2172, g.handle); return 1;
+      default: break;
+    }
+    if (code >= 41 && code <= 46) put_double(e->data, 2080 + 8 * (code - 41), g.real);
+    if (code >= 70 && code <= 79) tk_data_put(e->data, 2144 + 2 * (code - 70), g.i16);
+    return 1;
+  }
+  if (kind > TK_LAST_FIXED_KIND) return 1;  // other classes: their groups are passed over
+  switch (kind) {
+    case TK_TEXT:
+    case TK_ATTDEF:
+    case TK_ATTRIB:
+    case TK_MTEXT:
+      if (code == 7) {
+        dxf_copy_text(p.text_style, sizeof p.text_style, s->text);
+        return 1;
+      }
+      if (kind == TK_MTEXT && (code == 3 || (code == 1 && e->text_chunks))) {
+        e->text_chunks = true;
+        append_text_chunk(e);
+        return 1;
+      }
+      return 0;
+    case TK_INSERT:
+      if (code == 2) {
+        dxf_copy_text(p.block, sizeof p.block, s->text);
+        return 1;
+      }
+      return 0;
+    case TK_DIMENSION:
+      if (code == 2) {
+        dxf_copy_text(p.block, sizeof p.block, s->text);
+        return 1;
+      }
+      if (code == 3) {
+        dxf_copy_text(p.dimstyle, sizeof p.dimstyle, s->text);
+        return 1;
+      }
+      return 0;
+    case TK_LEADER:
+    case TK_TOLERANCE:
+      if (code == 3) {
+        dxf_copy_text(p.dimstyle, sizeof p.dimstyle, s->text);
+        return 1;
+      }
+      if (kind == TK_LEADER && code == 10) return e->a.add(g.real), e->a.add(0), e->a.add(0), 1;
+      if (kind == TK_LEADER && (code == 20 || code == 30)) {
+        if (e->a.count >= 3) e->a.items[e->a.count - (code == 20 ? 2 : 1)] = g.real;
+        return 1;
+      }
+      return 0;
+    case TK_SPLINE:
+      // Control points (with a weight when rational), fit points, knots.
+      if (code == 10) return e->a.add(g.real), e->a.add(0), e->a.add(0), e->a.add(1.0), 1;
+      if ((code == 20 || code == 30) && e->a.count >= 4) {
+        e->a.items[e->a.count - (code == 20 ? 3 : 2)] = g.real;
+        return 1;
+      }
+      if (code == 41 && e->a.count >= 4) {
+        e->a.items[e->a.count - 1] = g.real;
+        tk_data_put<int16_t>(e->data, 2, tk_data_get<int16_t>(e->data, 2) | 4);
+        return 1;
+      }
+      if (code == 11) return e->c.add(g.real), e->c.add(0), e->c.add(0), 1;
+      if ((code == 21 || code == 31) && e->c.count >= 3) {
+        e->c.items[e->c.count - (code == 21 ? 2 : 1)] = g.real;
+        return 1;
+      }
+      if (code == 40) return e->b.add(g.real), 1;
+      return 0;
+    case TK_REGION:
+    case TK_3DSOLID:
+    case TK_BODY:
+      if (code == 1 || code == 3) {
+        append_sat_line(e, code == 1);
+        return 1;
+      }
+      return 0;
+    default: return 0;
+  }
+}
+
+TkBlob* reals_blob(const double* values, size_t count) {
+  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob ? blob_create(blob) : nullptr;
+  bool ok = w && blob_write(w, values, count * sizeof(double));
+  if (w && !blob_close_write(w)) ok = false;
+  if (!ok) {
+    blob_free(blob);
+    return nullptr;
+  }
+  return blob;
+}
+
+void finish_lwpolyline(EntityRead* e) {
+  size_t n = e->a.count / 5;
+  uint16_t flags = e->lw_flags;
+  bool bulges = false, widths = false;
+  for (size_t i = 0; i < n; ++i) {
+    const double* v = e->a.items + 5 * i;
+    if (v[2] != 0 || v[3] != 0) widths = true;
+    if (v[4] != 0) bulges = true;
+  }
+  if (bulges) flags |= TK_LWPL_BULGES;
+  if (widths) flags |= TK_LWPL_WIDTHS;
+  if (e->lw_width != 0) flags |= TK_LWPL_CONSTANT_WIDTH;
+  if (e->elevation != 0 || tk_data_get<double>(e->data, TK_LWPOLYLINE_ELEVATION) != 0)
+    flags |= TK_LWPL_ELEVATION;
+  if (e->h->thickness != 0) flags |= TK_LWPL_THICKNESS;
+  if (e->h->flags & TK_ENTITY_EXTRUDED) flags |= TK_LWPL_EXTRUDED;
+  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob ? blob_create(blob) : nullptr;
+  bool ok = w != nullptr;
+  for (size_t i = 0; ok && i < n; ++i) {
+    const double* v = e->a.items + 5 * i;
+    ok = blob_write(w, v, 16) && (!bulges || blob_write(w, &v[4], 8)) &&
+         (!widths || blob_write(w, &v[2], 16));
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  if (!ok) {
+    blob_free(blob);
+    blob = nullptr;
+    n = 0;
+  }
+  tk_data_put(e->data, TK_LWPOLYLINE_FLAGS, flags);
+  tk_data_put(e->data, TK_LWPOLYLINE_COUNT, static_cast<uint32_t>(n));
+  tk_data_put(e->data, TK_LWPOLYLINE_WIDTH, e->lw_width);
+  tk_data_put(e->data, TK_LWPOLYLINE_VERTICES, blob);
+}
+
+void finish_entity(EntityRead* e) {
+  TkEntityData* data = e->data;
+  TkDrawing* d = e->s->drawing;
+  switch (e->kind) {
+    case TK_DIMENSION:
+      // The clone insertion point lies in the plane of the text midpoint.
+      put_double(data, 8 + 16, tk_data_get<double>(data, 168 + 16));
+      break;
+    case TK_INSERT:
+      if (tk_data_get<uint16_t>(data, 80) == 0) tk_data_put<uint16_t>(data, 80, 1);
+      if (tk_data_get<uint16_t>(data, 82) == 0) tk_data_put<uint16_t>(data, 82, 1);
+      break;
+    case TK_SPLINE: {
+      bool rational = (tk_data_get<int16_t>(data, 2) & 4) != 0;
+      Reals all;
+      for (size_t i = 0; i < e->b.count; ++i) all.add(e->b.items[i]);
+      for (size_t i = 0; i < e->a.count; ++i)
+        if (rational || i % 4 != 3) all.add(e->a.items[i]);
+      for (size_t i = 0; i < e->c.count; ++i) all.add(e->c.items[i]);
+      // Counts the file gave without their lists describe nothing.
+      tk_data_put<int16_t>(data, 4, static_cast<int16_t>(e->b.count));
+      tk_data_put<int16_t>(data, 6, static_cast<int16_t>(e->a.count / 4));
+      tk_data_put<int16_t>(data, 8, static_cast<int16_t>(e->c.count / 3));
+      if (all.count && !all.failed) tk_data_put(data, TK_SPLINE_BLOB, reals_blob(all.items, all.count));
+      all.free();
+      break;
+    }
+    case TK_LEADER: {
+      size_t n = e->a.count / 3;
+      // With a hook line the file repeats a vertex that is not part of the leader's path.
+      if (data->bytes[5] != 0 && n >= 2) {
+        std::memmove(e->a.items + 3 * (n - 2), e->a.items + 3 * (n - 1), 3 * sizeof(double));
+        --n;
+      }
+      if (n) tk_data_put(data, TK_LEADER_BLOB, reals_blob(e->a.items, 3 * n));
+      tk_data_put<uint16_t>(data, 6, static_cast<uint16_t>(n));
+      break;
+    }
+    case TK_REGION:
+    case TK_3DSOLID:
+    case TK_BODY:
+      tk_data_put(data, TK_MODELER_BLOB_1, e->text);
+      e->text = nullptr;
+      break;
+    case TK_MTEXT:
+      if (e->text) {
+        tk_data_put(data, TK_MTEXT_BLOB, e->text);
+        e->text = nullptr;
+      }
+      break;
+    default:
+      if (e->native_class && e->kind == tk_class_lwpolyline(d)) finish_lwpolyline(e);
+      break;
+  }
+  TkEntityHeader* h = e->h;
+  if ((h->flags & TK_ENTITY_EXTRUDED) && h->extrusion[0] == 0 && h->extrusion[1] == 0 &&
+      h->extrusion[2] == 1)
+    h->flags &= static_cast<uint8_t>(~TK_ENTITY_EXTRUDED);
+}
+
+}  // namespace
+
+int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uint8_t* has_xdata) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  *has_xdata = 0;
+  for (;;) {
+    dxf_xdata_reset(s);
+    if (!s->in_block && dxf_tell(s) >= s->entities_end) return 0;
+    if (!dxf_read_group(s) || dxf_at_end(s) || dxf_text_is(s, "ENDSEC")) return 0;
+    bool native = false, skip = false;
+    uint16_t kind = kind_of(s, &native, &skip);
+    if (kind == TK_3DLINE) kind = TK_LINE;
+    h->kind = kind;
+    tk_init_entity(d, h, data);
+    std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
+    tk_state->pending.linetype_index = 32767;
+    EntityRead e;
+    e.s = s;
+    e.h = h;
+    e.data = data;
+    e.kind = kind;
+    e.native_class = native;
+    if (!skip && kind > TK_LAST_FIXED_KIND && !native && kind != 500) {
+      // Other class entities keep their class; their own groups are passed over.
+      h->kind = kProxyKind;
+      tk_data_put<uint32_t>(data, 0, kind);
+    }
+    bool failed = false;
+    uint32_t position = 0;
+    for (;;) {
+      position = dxf_tell(s);
+      if (!dxf_read_group(s)) {
+        failed = !dxf_at_end(s);
+        break;
+      }
+      if (s->group.code == 0) {
+        dxf_seek(s, position);
+        break;
+      }
+      if (skip) continue;
+      if (common_group(&e, has_xdata, &failed)) {
+        if (failed) break;
+        continue;
+      }
+      if (kind_group(&e)) continue;
+      if (kind <= TK_LAST_FIXED_KIND) store_layout_group(&e);
+      if (dxf_at_end(s)) break;
+    }
+    if (failed || e.a.failed || e.b.failed || e.c.failed) {
+      blob_free(e.text);
+      e.a.free(), e.b.free(), e.c.free();
+      tk_free_entity_blobs(d, h, data);
+      return 0;
+    }
+    if (skip) continue;
+    finish_entity(&e);
+    blob_free(e.text);
+    e.a.free(), e.b.free(), e.c.free();
+    if (*has_xdata) h->xdata = dxf_xdata_blob(s);
+    return 1;
+  }
+}
+
+int16_t dxf_begin_viewport_entities(TkDrawing* d) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  s->viewports.next = 0;
+  return 1;
+}
+
+int16_t dxf_read_viewport_entity(TkDrawing* d, TkViewportEntityHeader* record) {
+  (void)record;  // the core keeps no such record for DXF drawings
+  DxfState* s = dxf_state(d);
+  if (!s || s->viewports.next >= s->viewports.count) return 0;
+  dxf_seek(s, s->viewports.items[s->viewports.next++]);
+  if (!dxf_read_group(s) || !dxf_text_is(s, "VIEWPORT")) return 0;
+  for (;;) {
+    uint32_t position = dxf_tell(s);
+    if (!dxf_read_group(s)) return 0;
+    if (s->group.code == 0) {
+      dxf_seek(s, position);
+      return 1;
+    }
+    if (dxf_at_end(s)) return 1;
+  }
+}

@@ -1,0 +1,328 @@
+// The DXF group reader: one group (a code and its value) at a time from a text or binary DXF
+// file into the drawing's group slot. Every other DXF reader sees the file only through this
+// reader and the file layer's position and seek; none parses bytes or lines itself. Lines are
+// taken straight from the file cache's block, so a group costs no call per byte.
+#include <cstdlib>
+#include <cstring>
+
+#include "toolkit/core/mem.h"
+#include "toolkit/core/state.h"
+#include "toolkit/read/dxf_reader.h"
+
+namespace {
+
+enum class Value { Real, Short, Bool, Long, Handle, Binary, Chunk, Text };
+
+constexpr Value value_of_code(uint16_t c) {
+  if ((c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) ||
+      (c >= 1010 && c <= 1059))
+    return Value::Real;
+  // Binary files give the flags 290-299 in one byte; text files as any 16-bit value.
+  if (c >= 290 && c <= 299) return Value::Bool;
+  if ((c >= 60 && c <= 79) || (c >= 170 && c <= 179) || (c >= 270 && c <= 289) ||
+      (c >= 370 && c <= 389) || (c >= 400 && c <= 409) || (c >= 1060 && c <= 1070))
+    return Value::Short;
+  if ((c >= 90 && c <= 99) || c == 1071) return Value::Long;
+  if (c == 5 || c == 105 || (c >= 320 && c <= 369) || c == 1005 || (c >= 390 && c <= 399))
+    return Value::Handle;
+  if (c == 310) return Value::Binary;
+  if (c == 1004) return Value::Chunk;
+  return Value::Text;
+}
+
+// The value type of every code, looked up once per group.
+struct ValueTable {
+  Value v[1100];
+  constexpr ValueTable() : v() {
+    for (uint16_t c = 0; c < 1100; ++c) v[c] = value_of_code(c);
+  }
+};
+constexpr ValueTable kValues;
+
+Value value_type(uint16_t code) { return code < 1100 ? kValues.v[code] : Value::Text; }
+
+TkFile* file_of(const DxfState* s) { return s->drawing->file; }
+
+void report_line_fault(TkError error) {
+  if (tk_state && tk_state->error_callback) tk_state->error_callback(6);
+  tk_fail(error);
+}
+
+// One line as file_gets gives it (ending at CR, LF or either pair), without its line end, into
+// the text buffer; null at the end of the file. Bytes beyond the buffer are left for the next read.
+bool read_raw_line(DxfState* s, size_t* length) {
+  TkFile* f = file_of(s);
+  if (f->end) return false;
+  char* out = s->text;
+  size_t n = 0;
+  int last = 0;
+  bool any = false;
+  while (n < DXF_TEXT_CAPACITY - 1) {
+    if (f->left <= 0) {
+      int c = file_getc(f);  // moves to the next block
+      if (f->end) break;
+      any = true;
+      if (c == '\r' || c == '\n') {
+        last = c;
+        break;
+      }
+      out[n++] = static_cast<char>(c);
+      continue;
+    }
+    const uint8_t* p = f->read_pointer;
+    size_t avail = static_cast<size_t>(f->left);
+    size_t room = DXF_TEXT_CAPACITY - 1 - n;
+    if (avail > room) avail = room;
+    size_t i = 0;
+    while (i < avail && p[i] != '\r' && p[i] != '\n') ++i;
+    std::memcpy(out + n, p, i);
+    n += i;
+    any = true;
+    if (i < avail) {
+      last = p[i];
+      f->read_pointer += i + 1;
+      f->left -= static_cast<int32_t>(i + 1);
+      break;
+    }
+    f->read_pointer += i;
+    f->left -= static_cast<int32_t>(i);
+  }
+  if (!any) return false;
+  if (last) {
+    // The other half of a CR LF or LF CR pair belongs to this line end.
+    int pair = last == '\r' ? '\n' : '\r';
+    if (f->left > 0) {
+      if (*f->read_pointer == pair) {
+        ++f->read_pointer;
+        --f->left;
+      }
+    } else {
+      uint32_t here = file_tell(f);
+      int c = file_getc(f);
+      if (f->end) {
+        f->end = 0;
+      } else if (c != pair) {
+        file_seek(f, here, 0);
+      }
+    }
+  }
+  out[n] = 0;
+  *length = n;
+  return true;
+}
+
+// Exact powers of ten for the quick decimal conversion.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+void set_handle(DxfState* s) {
+  // Text that is not a handle leaves the null handle, as for a damaged record.
+  tk_handle_from_hex(s->text, &s->group.handle);
+}
+
+void convert_text_value(DxfState* s) {
+  TkDxfGroup& g = s->group;
+  switch (value_type(g.code)) {
+    case Value::Real: g.real = dxf_parse_double(s->text); break;
+    case Value::Short:
+    case Value::Bool: g.i16 = static_cast<int16_t>(dxf_parse_long(s->text)); break;
+    case Value::Long: g.i32 = static_cast<int32_t>(dxf_parse_long(s->text)); break;
+    case Value::Handle: set_handle(s); break;
+    default: break;
+  }
+}
+
+int16_t read_text_group(DxfState* s) {
+  if (!dxf_read_line(s)) return 0;
+  for (const char* p = s->text; *p; ++p) {
+    char c = *p;
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+      report_line_fault(TK_ERR_DXF_NOT_NUMERIC);
+      return 0;
+    }
+  }
+  s->group.code = static_cast<uint16_t>(dxf_parse_long(s->text));
+  if (!dxf_read_line(s)) return 0;
+  convert_text_value(s);
+  return 1;
+}
+
+// A zero-terminated string; bytes beyond the buffer are passed over so the next group is found.
+void read_binary_string(DxfState* s) {
+  TkFile* f = file_of(s);
+  size_t n = 0;
+  for (;;) {
+    if (f->left > 0) {
+      const uint8_t* p = f->read_pointer;
+      size_t avail = static_cast<size_t>(f->left);
+      const void* z = std::memchr(p, 0, avail);
+      size_t take = z ? static_cast<size_t>(static_cast<const uint8_t*>(z) - p) : avail;
+      size_t room = DXF_TEXT_CAPACITY - 1 - n;
+      std::memcpy(s->text + n, p, take < room ? take : room);
+      n += take < room ? take : room;
+      size_t used = z ? take + 1 : take;
+      f->read_pointer += used;
+      f->left -= static_cast<int32_t>(used);
+      if (z) break;
+      continue;
+    }
+    int c = file_getc(f);
+    if (f->end || c == 0) break;
+    if (n < DXF_TEXT_CAPACITY - 1) s->text[n++] = static_cast<char>(c);
+  }
+  s->text[n] = 0;
+  s->group.length = n;
+}
+
+int16_t read_binary_group(DxfState* s) {
+  TkFile* f = file_of(s);
+  TkDxfGroup& g = s->group;
+  if (s->drawing->version < TK_VERSION_AC1012) {
+    int c = file_getc(f);
+    if (f->end) return 0;
+    g.code = static_cast<uint16_t>(c == 255 ? static_cast<uint16_t>(dxf_read_short(s)) : c);
+  } else {
+    g.code = static_cast<uint16_t>(dxf_read_short(s));
+  }
+  if (f->end) return 0;
+  switch (value_type(g.code)) {
+    case Value::Real: g.real = dxf_read_double(s); break;
+    case Value::Short: g.i16 = dxf_read_short(s); break;
+    case Value::Bool: {
+      int c = file_getc(f);
+      g.i16 = static_cast<int16_t>(f->end ? 0 : c);
+      break;
+    }
+    case Value::Long: g.i32 = dxf_read_long(s); break;
+    case Value::Handle:
+      read_binary_string(s);
+      set_handle(s);
+      break;
+    case Value::Binary: {
+      // The length byte is unsigned: up to 255 bytes, shown as hexadecimal text.
+      uint8_t bytes[256];
+      size_t n = static_cast<size_t>(file_getc(f));
+      if (f->end) n = 0;
+      n = file_read(bytes, 1, n, f);
+      static const char digits[] = "0123456789ABCDEF";
+      for (size_t i = 0; i < n; ++i) {
+        s->text[2 * i] = digits[bytes[i] >> 4];
+        s->text[2 * i + 1] = digits[bytes[i] & 15];
+      }
+      s->text[2 * n] = 0;
+      g.length = 2 * n;
+      break;
+    }
+    case Value::Chunk: {
+      size_t n = static_cast<size_t>(file_getc(f));
+      if (f->end) n = 0;
+      n = file_read(s->text, 1, n, f);
+      s->text[n] = 0;
+      g.chunk_length = static_cast<int16_t>(n);
+      g.length = n;
+      break;
+    }
+    case Value::Text: read_binary_string(s); break;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int16_t dxf_read_line(DxfState* s) {
+  size_t n = 0;
+  if (!read_raw_line(s, &n)) return 0;
+  // Anything from the first control character on (tabs excepted) is not part of the value.
+  char* t = s->text;
+  for (size_t i = 0; i < n; ++i) {
+    auto c = static_cast<unsigned char>(t[i]);
+    if (c < 32 && c != 9) {
+      t[i] = 0;
+      n = i;
+      break;
+    }
+  }
+  s->group.length = n;
+  if (n > DXF_MAX_LINE) {
+    report_line_fault(TK_ERR_DXF_LINE_TOO_LONG);
+    return 0;
+  }
+  return 1;
+}
+
+double dxf_read_double(DxfState* s) {
+  uint8_t b[8] = {};
+  file_read(b, 8, 1, file_of(s));
+  // Zeros, denormals, infinities and NaNs all read as 0.0: none is a coordinate a drawing means.
+  unsigned exponent = ((b[7] & 0x7Fu) << 4) | (b[6] >> 4);
+  if (exponent == 0 || exponent == 0x7FF) return 0.0;
+  uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i) bits = (bits << 8) | b[i];
+  double v;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
+}
+
+int32_t dxf_read_long(DxfState* s) {
+  uint8_t b[4] = {};
+  file_read(b, 1, 4, file_of(s));
+  return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                              uint32_t(b[3]) << 24);
+}
+
+int16_t dxf_read_short(DxfState* s) {
+  uint8_t b[2] = {};
+  file_read(b, 1, 2, file_of(s));
+  return static_cast<int16_t>(uint16_t(b[0] | b[1] << 8));
+}
+
+int16_t dxf_read_group(DxfState* s) {
+  TkFile* f = file_of(s);
+  for (;;) {
+    int16_t ok = s->drawing->file_kind == TK_FILE_BINARY_DXF ? read_binary_group(s)
+                                                              : read_text_group(s);
+    if (!ok) return 0;
+    if (s->group.code != 999 || f->end) return 1;
+  }
+}
+
+bool dxf_text_is(const DxfState* s, const char* literal) {
+  return std::strcmp(s->text, literal) == 0;
+}
+
+uint32_t dxf_tell(const DxfState* s) { return file_tell(s->drawing->file); }
+
+void dxf_seek(DxfState* s, uint32_t position) { file_seek(s->drawing->file, position, 0); }
+
+bool dxf_at_end(const DxfState* s) { return file_eof(s->drawing->file) != 0; }
+
+double dxf_parse_double(const char* text) {
+  // The usual forms (sign, up to 15 digits, a point) convert exactly by one division of exact
+  // values; anything else goes to the C library.
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  uint64_t mantissa = 0;
+  int digits = 0, fraction = 0;
+  while (*p >= '0' && *p <= '9') {
+    if (digits > 0 || *p != '0') ++digits;
+    mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+    if (digits > 15) return std::strtod(text, nullptr);
+  }
+  if (*p == '.') {
+    ++p;
+    while (*p >= '0' && *p <= '9') {
+      if (digits > 0 || *p != '0') ++digits;
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*p++ - '0');
+      ++fraction;
+      if (digits > 15 || fraction > 22) return std::strtod(text, nullptr);
+    }
+  }
+  if (*p != 0 && *p != ' ' && *p != '\t') return std::strtod(text, nullptr);
+  double v = static_cast<double>(mantissa) / kPow10[fraction];
+  return negative ? -v : v;
+}
+
+long dxf_parse_long(const char* text) { return std::strtol(text, nullptr, 10); }

@@ -1,0 +1,386 @@
+// The OBJECTS section of DXF files: the kind of the next object, and the readers of
+// dictionaries, groups, multiline styles, XRECORDs and every other object, whose groups are kept
+// as typed group items for the writers to give back. Each read ends with the file at the next
+// object's group 0.
+#include <cstring>
+
+#include "toolkit/core/blob.h"
+#include "toolkit/core/class_list.h"
+#include "toolkit/core/object.h"
+#include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
+#include "toolkit/read/dxf_readers.h"
+
+namespace {
+
+constexpr int16_t kProxyObject = 100;
+constexpr int16_t kLinetypeByLayer = 32767;
+constexpr int16_t kLinetypeByBlock = 32766;
+
+struct ClassObject {
+  const char* name;
+  TkClassSlot slot;
+};
+
+const ClassObject kClassObjects[] = {
+    {"XRECORD", TK_CLASS_XRECORD},
+    {"IMAGEDEF_REACTOR", TK_CLASS_IMAGEDEF_REACTOR},
+    {"IMAGEDEF", TK_CLASS_IMAGEDEF},
+    {"LAYER_INDEX", TK_CLASS_LAYER_INDEX},
+    {"OBJECT_PTR", TK_CLASS_OBJECT_PTR},
+    {"RASTERVARIABLES", TK_CLASS_RASTERVARIABLES},
+    {"SPATIAL_FILTER", TK_CLASS_SPATIAL_FILTER},
+    {"SPATIAL_INDEX", TK_CLASS_SPATIAL_INDEX},
+    {"DICTIONARYVAR", TK_CLASS_DICTIONARYVAR},
+    {"IDBUFFER", TK_CLASS_IDBUFFER},
+    {"SORTENTSTABLE", TK_CLASS_SORTENTSTABLE},
+    {"ACDBDICTIONARYWDFLT", TK_CLASS_DICTIONARYWDFLT},
+    {"ACDBPLACEHOLDER", TK_CLASS_PLACEHOLDER},
+    {"LAYOUT", TK_CLASS_LAYOUT},
+    {"VBA_PROJECT", TK_CLASS_VBA_PROJECT},
+    {"WIPEOUTVARIABLES", TK_CLASS_WIPEOUTVARIABLES},
+};
+
+// The object's type name, its handle, its reactors and extension dictionary and its owner; the
+// file is left at the first group after them, which is the current group.
+int16_t read_prefix(DxfState* s, TkObjectHeader* h, char* name, size_t name_size,
+                    uint32_t* position) {
+  dxf_xdata_reset(s);
+  uint32_t at = 0;
+  if (!dxf_read_group_xdata(s, nullptr, &at)) return 0;
+  dxf_copy_text(name, name_size, s->text);
+  if (!dxf_read_group_xdata(s, nullptr, &at)) return 0;
+  if (s->group.code == 5 || s->group.code == 105) {
+    h->handle = s->group.handle;
+    *position = dxf_tell(s);
+    if (!dxf_read_group(s)) return 0;
+  } else {
+    *position = at;
+  }
+  while (s->group.code == 102) {
+    if (dxf_text_is(s, "{ACAD_REACTORS")) {
+      if (!dxf_read_reactors(s, &h->reactor_count, &h->reactors)) return 0;
+    } else if (dxf_text_is(s, "{ACAD_XDICTIONARY")) {
+      if (!dxf_read_group(s)) return 0;
+      h->xdictionary = s->group.handle;
+      if (!dxf_read_group(s)) return 0;
+    }
+    *position = dxf_tell(s);
+    if (!dxf_read_group(s)) return 0;
+  }
+  if (s->group.code == 330) {
+    h->owner = s->group.handle;
+    *position = dxf_tell(s);
+    if (!dxf_read_group(s)) return 0;
+  }
+  return 1;
+}
+
+// Moves to the next group; false at group 0 (the file is then put back before it) or the end.
+bool next_group(DxfState* s, uint32_t* position, bool* failed) {
+  *position = dxf_tell(s);
+  if (!dxf_read_group(s)) {
+    *failed = !dxf_at_end(s);
+    return false;
+  }
+  if (s->group.code == 0) {
+    dxf_seek(s, *position);
+    return false;
+  }
+  return !dxf_at_end(s);
+}
+
+bool at_object_end(DxfState* s, uint32_t position) {
+  if (s->group.code == 0) {
+    dxf_seek(s, position);
+    return true;
+  }
+  return dxf_at_end(s);
+}
+
+// The current group as a typed item; false for a code without an item form.
+bool group_item(DxfState* s, TkGroupItem* item, bool* failed) {
+  std::memset(item, 0, sizeof *item);
+  uint16_t c = s->group.code;
+  item->code = c;
+  const TkDxfGroup& g = s->group;
+  if (c <= 9 || c == 100 || c == 102 || (c >= 300 && c <= 309) || (c >= 1000 && c <= 1003) ||
+      (c >= 1006 && c <= 1008)) {
+    dxf_copy_text(reinterpret_cast<char*>(item->value), sizeof item->value, s->text);
+  } else if ((c >= 10 && c <= 19) || (c >= 1010 && c <= 1019)) {
+    double p[3] = {g.real, 0, 0};
+    for (int i = 1; i < 3; ++i) {
+      if (!dxf_read_group(s)) {
+        *failed = true;
+        return false;
+      }
+      p[i] = s->group.real;
+    }
+    std::memcpy(item->value, p, sizeof p);
+  } else if ((c >= 60 && c <= 79) || (c >= 170 && c <= 175) || (c >= 1060 && c <= 1070)) {
+    std::memcpy(item->value, &g.i16, 2);
+  } else if ((c >= 90 && c <= 99) || c == 1071) {
+    std::memcpy(item->value, &g.i32, 4);
+  } else if ((c >= 40 && c <= 59) || (c >= 140 && c <= 147) || (c >= 1040 && c <= 1059)) {
+    std::memcpy(item->value, &g.real, 8);
+  } else if ((c >= 310 && c <= 319) || c == 1004) {
+    item->length = static_cast<uint16_t>(dxf_hex_to_bytes(s->text, item->value, 255));
+  } else if ((c >= 320 && c <= 369) || c == 1005) {
+    std::memcpy(item->value, g.handle.bytes, 8);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Typed items of the groups up to the next object; handles also into their own list.
+int16_t read_items(DxfState* s, uint32_t position, TkBlob** items, uint32_t* item_count,
+                   TkBlob** handles, int16_t* cloning) {
+  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob ? blob_create(blob) : nullptr;
+  TkBlob* hblob = handles ? blob_alloc(TK_BLOB_CHUNK_SIZE) : nullptr;
+  TkBlob* hw = hblob ? blob_create(hblob) : nullptr;
+  bool ok = w != nullptr && (!handles || hw != nullptr);
+  bool failed = false;
+  uint32_t count = 0;
+  if (ok && !at_object_end(s, position)) {
+    do {
+      if (cloning && s->group.code == 280) {
+        *cloning = s->group.i16;
+        continue;
+      }
+      TkGroupItem item;
+      if (!group_item(s, &item, &failed)) {
+        if (failed) break;
+        continue;
+      }
+      if (!xd_append_group(w, &item)) {
+        ok = false;
+        break;
+      }
+      ++count;
+      if (hw && item.code >= 320 && item.code <= 369 && !blob_write(hw, item.value, 8)) {
+        ok = false;
+        break;
+      }
+    } while (next_group(s, &position, &failed));
+  }
+  if (failed) ok = false;
+  if (w && !blob_close_write(w)) ok = false;
+  if (hw && !blob_close_write(hw)) ok = false;
+  if (!ok) {
+    blob_free(blob);
+    blob_free(hblob);
+    return 0;
+  }
+  *items = blob;
+  if (item_count) *item_count = count;
+  if (handles) *handles = hblob;
+  return 1;
+}
+
+int16_t linetype_index(TkDrawing* d, const char* name) {
+  if (tk_name_compare(name, "BYLAYER") == 0) return kLinetypeByLayer;
+  if (tk_name_compare(name, "BYBLOCK") == 0) return kLinetypeByBlock;
+  int16_t i = 0;
+  for (const TkLink* l = list_first(&d->linetypes); l && i < 32766; l = l->next, ++i) {
+    const auto* r = static_cast<const TkLinetypeRecord*>(tk_link_data(l));
+    if (tk_name_compare(r->name, name) == 0) return i;
+  }
+  // A linetype the drawing does not have draws as its layer's.
+  return kLinetypeByLayer;
+}
+
+}  // namespace
+
+int16_t dxf_object_kind(TkDrawing* d) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  uint32_t position = dxf_tell(s);
+  int16_t ok = dxf_read_group(s);
+  bool end = dxf_at_end(s);
+  dxf_seek(s, position);
+  if (!ok || end) return 0;
+  if (dxf_text_is(s, "DICTIONARY")) return TK_OBJECT_KIND_DICTIONARY;
+  if (dxf_text_is(s, "MLINESTYLE")) return TK_OBJECT_KIND_MLINESTYLE;
+  if (dxf_text_is(s, "CLASS")) return 34;
+  if (dxf_text_is(s, "GROUP")) return TK_OBJECT_KIND_GROUP;
+  if (dxf_text_is(s, "ACAD_ZOMBIE_OBJECT") || dxf_text_is(s, "ACAD_PROXY_OBJECT"))
+    return kProxyObject;
+  if (dxf_text_is(s, "PLOTSETTINGS")) return TK_OBJECT_KIND_PLOTSETTINGS;
+  for (const ClassObject& c : kClassObjects) {
+    if (dxf_text_is(s, c.name)) {
+      // A file that uses a class without defining it still has its objects read.
+      uint16_t n = d->class_numbers[c.slot];
+      return n ? static_cast<int16_t>(n) : kProxyObject;
+    }
+  }
+  if (dxf_text_is(s, "ENDSEC") || dxf_text_is(s, "EOF")) return 0;
+  return kProxyObject;
+}
+
+int16_t dxf_read_dictionary(TkDrawing* d, TkObjectHeader* h, TkObjectData* data,
+                            uint8_t* has_xdata) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  *has_xdata = 0;
+  h->type = TK_OBJ_DICTIONARY;
+  char name[64];
+  uint32_t position = 0;
+  if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
+  TkDictionaryData& dict = data->dictionary;
+  dict.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = dict.entries ? blob_create(dict.entries) : nullptr;
+  bool ok = w != nullptr;
+  bool failed = false;
+  dict.entry_count = 0;
+  if (ok && !at_object_end(s, position)) {
+    do {
+      switch (s->group.code) {
+        case 3: {
+          TkDictEntry entry{};
+          dxf_copy_text(entry.name, sizeof entry.name, s->text);
+          if (!next_group(s, &position, &failed)) break;
+          entry.object = s->group.handle;
+          ok = tk_dict_entry_write(w, &entry) != 0;
+          ++dict.entry_count;
+          break;
+        }
+        case 280: dict.hard_owner = static_cast<uint8_t>(s->group.i16); break;
+        case 281: dict.cloning = s->group.i16; break;
+        default: break;
+      }
+    } while (ok && s->group.code != 0 && next_group(s, &position, &failed));
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  return ok && !failed ? 1 : 0;
+}
+
+int16_t dxf_read_group_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data,
+                              uint8_t* has_xdata) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  *has_xdata = 0;
+  h->type = TK_OBJ_GROUP;
+  char name[64];
+  uint32_t position = 0;
+  if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
+  TkGroupData& group = data->group;
+  group.entities = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = group.entities ? blob_create(group.entities) : nullptr;
+  bool ok = w != nullptr;
+  bool failed = false;
+  if (ok && !at_object_end(s, position)) {
+    do {
+      switch (s->group.code) {
+        case 300: dxf_copy_text(group.description, sizeof group.description, s->text); break;
+        case 70: group.unnamed = s->group.i16; break;
+        case 71: group.selectable = s->group.i16; break;
+        case 340:
+          ok = blob_write(w, s->group.handle.bytes, 8) != 0;
+          ++group.entity_count;
+          break;
+        default: break;
+      }
+    } while (ok && next_group(s, &position, &failed));
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  return ok && !failed ? 1 : 0;
+}
+
+int16_t dxf_read_mline_style(TkDrawing* d, TkObjectHeader* h, TkObjectData* data,
+                             uint8_t* has_xdata) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  *has_xdata = 0;
+  h->type = TK_OBJ_MLINESTYLE;
+  char name[64];
+  uint32_t position = 0;
+  if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
+  TkMlineStyleData& style = data->mlinestyle;
+  style.elements = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = style.elements ? blob_create(style.elements) : nullptr;
+  bool ok = w != nullptr;
+  bool failed = false;
+  bool element = false;
+  TkMlineElement e{};
+  auto flush = [&]() {
+    if (!element) return;
+    ok = ok && tk_mlstyle_element_write(w, &e);
+    ++style.element_count;
+    element = false;
+  };
+  if (ok && !at_object_end(s, position)) {
+    do {
+      const TkDxfGroup& g = s->group;
+      switch (g.code) {
+        case 2: dxf_copy_text(style.name, sizeof style.name, s->text); break;
+        case 3: dxf_copy_text(style.description, sizeof style.description, s->text); break;
+        case 70: style.flags = g.i16; break;
+        case 51: style.start_angle = g.real * 0.017453292519943295; break;
+        case 52: style.end_angle = g.real * 0.017453292519943295; break;
+        case 49:
+          flush();
+          e = TkMlineElement{};
+          e.offset = g.real;
+          e.colour = 256;
+          e.linetype = kLinetypeByLayer;
+          element = true;
+          break;
+        case 62:
+          if (element) {
+            e.colour = g.i16;
+          } else {
+            style.fill_colour = g.i16;
+          }
+          break;
+        case 6:
+          if (element) e.linetype = linetype_index(d, s->text);
+          break;
+        default: break;
+      }
+    } while (ok && next_group(s, &position, &failed));
+  }
+  flush();
+  if (w && !blob_close_write(w)) ok = false;
+  return ok && !failed ? 1 : 0;
+}
+
+int16_t dxf_read_plotsettings(TkDrawing* d, TkObjectHeader* h, TkObjectData* data,
+                              uint8_t* has_xdata) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  *has_xdata = 0;
+  h->type = TK_OBJ_PLOTSETTINGS;
+  char name[64];
+  uint32_t position = 0;
+  if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
+  uint32_t count = 0;
+  if (!read_items(s, position, &data->generic.data, &count, &data->generic.handles, nullptr))
+    return 0;
+  data->generic.bit_length = static_cast<uint32_t>(blob_stored_size(data->generic.data)) * 8;
+  return 1;
+}
+
+int16_t dxf_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, uint8_t* has_xdata) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  *has_xdata = 0;
+  char name[DXF_NAME_SIZE];
+  uint32_t position = 0;
+  if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
+  TkClassRecord record;
+  h->type = class_find(d, name, &record) ? record.number : static_cast<uint16_t>(kProxyObject);
+  std::memset(data, 0, sizeof *data);
+  uint16_t xrecord = d->class_numbers[TK_CLASS_XRECORD];
+  if (xrecord != 0 && h->type == xrecord) {
+    data->xrecord.cloning = 1;
+    return read_items(s, position, &data->xrecord.items, &data->xrecord.item_count, nullptr,
+                      &data->xrecord.cloning);
+  }
+  uint32_t count = 0;
+  if (!read_items(s, position, &data->generic.data, &count, &data->generic.handles, nullptr))
+    return 0;
+  data->generic.bit_length = static_cast<uint32_t>(blob_stored_size(data->generic.data)) * 8;
+  return 1;
+}

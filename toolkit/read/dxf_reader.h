@@ -1,0 +1,181 @@
+// The DXF reader's own state and the operations its files share: the group reader (text and
+// binary), the per-drawing record of section positions the open scan found, the extended-data
+// collector and the record engine that the table, class and object readers drive. The reader
+// operations of the set are declared in dxf_readers.h; nothing here is for the database core.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "toolkit/core/drawing.h"
+#include "toolkit/core/error.h"
+#include "toolkit/core/group_desc.h"
+#include "toolkit/core/handle.h"
+#include "toolkit/core/load.h"
+
+struct TkBlob;
+
+enum : TkError {
+  TK_ERR_DXF_TEMP_LIST = 14,
+  TK_ERR_DXF_HEADER = 31,
+  TK_ERR_DXF_ENTITY = 32,
+  TK_ERR_DXF_TABLE = 33,
+  TK_ERR_DXF_BLOCK = 34,
+  TK_ERR_DXF_OBJECT = 35,
+  TK_ERR_DXF_HEADER_EOF = 155,
+  TK_ERR_DXF_LINE_TOO_LONG = 298,
+  TK_ERR_DXF_NOT_NUMERIC = 299,
+};
+
+enum : size_t {
+  DXF_TEXT_CAPACITY = 65535,   // the group text buffer, its zero included
+  DXF_MAX_LINE = 2050,         // longest line a text file may hold
+  DXF_XDATA_CAPACITY = 32768,  // extended data collected for one record
+  DXF_HEADER_NAME_AREA = 96,   // a header variable name longer than this area is unknown
+};
+
+// The last group read. A value slot keeps its old content when a group of another type comes;
+// in text files the text always holds the value line as well.
+struct TkDxfGroup {
+  uint16_t code;
+  double real;
+  int16_t i16;
+  int32_t i32;
+  TkHandle handle;
+  int16_t chunk_length;  // binary group 1004
+  size_t length;         // bytes in text (binary 1004: the chunk length)
+  char* text;            // DXF_TEXT_CAPACITY bytes, owned by the state
+};
+
+// A growable list of 4-byte file positions.
+struct DxfPositions {
+  uint32_t* items;
+  uint32_t count;
+  uint32_t capacity;
+  uint32_t next;  // reading cursor
+};
+
+// Table kinds of the section scan, in the order of their names.
+enum DxfTable : int {
+  DXF_LTYPE,
+  DXF_LAYER,
+  DXF_STYLE,
+  DXF_VIEW,
+  DXF_VPORT,
+  DXF_APPID,
+  DXF_DIMSTYLE,
+  DXF_UCS,
+  DXF_BLOCK_RECORD,
+  DXF_TABLE_KINDS
+};
+
+// Header variables whose values name records; kept as text until the tables are loaded.
+constexpr size_t DXF_PENDING_HEADER_NAMES = 12;
+constexpr size_t DXF_NAME_SIZE = 512;
+
+struct DxfState {
+  TkDrawing* drawing;  // borrowed
+  TkDxfGroup group;
+  char text[DXF_TEXT_CAPACITY + 1];
+
+  // What the section scan found.
+  uint32_t tables_present;
+  TkHandle table_handles[DXF_TABLE_KINDS];
+  uint32_t first_record[DXF_TABLE_KINDS];
+  int32_t record_count[DXF_TABLE_KINDS];
+  uint32_t entities_start;
+  uint32_t entities_end;
+  uint32_t blocks_start;
+  uint32_t objects_start;
+  uint32_t classes_position;
+  uint32_t mlinestyle_position;
+  int32_t mlinestyle_count;
+  DxfPositions blocks;     // BLOCK groups of the BLOCKS section
+  DxfPositions viewports;  // VIEWPORT entities of the ENTITIES section
+  uint8_t seen_tables;
+  uint8_t unknown_version;
+
+  // Progress of the scan.
+  int16_t percent;
+  uint16_t groups_since_check;
+  uint32_t next_threshold;
+  uint32_t step;
+
+  // Block entities: the names of the block headers read, in a pool, with their positions.
+  char* block_names;
+  size_t block_names_used;
+  size_t block_names_capacity;
+  uint32_t* block_name_at;  // pool offset per entry of `blocks` read by the block-header reader
+  uint32_t block_headers_read;
+  uint32_t block_cursor;
+  uint8_t in_block;
+  uint32_t block_offset;
+
+  char pending_names[DXF_PENDING_HEADER_NAMES][DXF_NAME_SIZE];
+  int16_t pending_celtype_code;
+  char pending_layer_linetype[DXF_NAME_SIZE];
+
+  // Extended data of the record being read, in the stored item form.
+  uint8_t xdata[DXF_XDATA_CAPACITY];
+  size_t xdata_length;
+  uint8_t xdata_overflow;
+};
+
+// The state of a DXF drawing; null when the open has not created it.
+DxfState* dxf_state(TkDrawing* drawing);
+// Creates the state of a drawing (freed with the drawing); null when memory runs out.
+DxfState* dxf_state_create(TkDrawing* drawing);
+
+// ---- Group reader ----
+
+// Reads the next group, comment groups passed over; 1 read, 0 at the end of the file (no error
+// number) or for a damaged line (298, 299).
+int16_t dxf_read_group(DxfState* s);
+// Text layout: one line into the text buffer, cut at its first control character.
+int16_t dxf_read_line(DxfState* s);
+// Binary layout values; short reads give zeros above the bytes read.
+double dxf_read_double(DxfState* s);
+int32_t dxf_read_long(DxfState* s);
+int16_t dxf_read_short(DxfState* s);
+// True when the text of the current group equals the literal.
+bool dxf_text_is(const DxfState* s, const char* literal);
+// The file's position and seeking, for the readers that put a group back.
+uint32_t dxf_tell(const DxfState* s);
+void dxf_seek(DxfState* s, uint32_t position);
+bool dxf_at_end(const DxfState* s);
+// A decimal number's value as the C library reads it, quickly for the usual forms.
+double dxf_parse_double(const char* text);
+long dxf_parse_long(const char* text);
+
+// ---- Positions ----
+
+int16_t dxf_positions_add(DxfPositions* list, uint32_t position);
+void dxf_positions_free(DxfPositions* list);
+
+// ---- Extended data and records ----
+
+void dxf_xdata_reset(DxfState* s);
+// Stores the current group (code 1000 and above) as an extended-data item; 0 for a code without
+// an item form or when the record's collector is full (the item is then dropped).
+int16_t dxf_read_xdata_group(DxfState* s);
+// The collected items as a new blob; null when there are none or memory ran out.
+TkBlob* dxf_xdata_blob(DxfState* s);
+// Reads groups, passing those of code 1000 and above to the collector, until one below 1000;
+// the position of that group is given back. 0 when a read fails.
+int16_t dxf_read_group_xdata(DxfState* s, uint8_t* has_xdata, uint32_t* position);
+// Reads "{ACAD_REACTORS" handles up to the closing 102 group into a new blob.
+int16_t dxf_read_reactors(DxfState* s, uint32_t* count, TkBlob** reactors);
+// Stores the current group into a record through a descriptor table; nothing when it has no row.
+void dxf_record_group(DxfState* s, const TkGroupTable* table, void* record);
+// Reads groups into the record through its kind's table up to the next group 0, finding the
+// record's opening group (named `kind`) first. 1 when a record was read, 0 at ENDSEC or when a
+// group cannot be read.
+int16_t dxf_read_table_record(DxfState* s, const TkGroupTable* table, void* record,
+                              uint8_t* has_xdata, uint32_t* reactor_count, TkBlob** reactors,
+                              TkHandle* owner);
+// A run of 310 groups as bytes in a new blob; the file is left at the first other group.
+int16_t dxf_read_preview(DxfState* s, TkBlob** out, uint32_t* bytes);
+// Hexadecimal text to bytes (two digits a byte; a stray last digit is dropped); the count.
+size_t dxf_hex_to_bytes(const char* text, uint8_t* out, size_t capacity);
+// Copies a text into a field of `size` bytes, cut and zero-terminated.
+void dxf_copy_text(char* field, size_t size, const char* text);
