@@ -138,9 +138,6 @@ struct TkDrawing {
   // Work buffers the display and the writers keep with the drawing between calls (owned, from
   // mem_alloc; null while unused).
   void* work_buffers[TK_WORK_BUFFERS];
-  // Where the VIEWPORT entity that the viewport header just read names stands in the file
-  // (older files; set by the reader's slot 20).
-  uint32_t vpent_position;
   // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
   TkList pspace_viewports;
   // What the file reader keeps between its operations for this drawing (section positions, the

@@ -13,6 +13,7 @@
 #include "toolkit/core/entity.h"
 #include "toolkit/core/free.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/hidx.h"
 #include "toolkit/core/layout.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/load.h"
@@ -67,6 +68,10 @@ int16_t tk_next_handle(TkDrawing* drawing, const TkHandle* handle_template, int 
     *out = handle_template[position];
     return 1;
   }
+  // A file without a seed of its own (or with one that lags behind its handles) must not have
+  // its handles given out again: handles already in the index are passed over.
+  while (!tk_handle_is_null(&drawing->seed) && hidx_lookup(&drawing->index, &drawing->seed))
+    tk_handle_increment(&drawing->seed);
   if (tk_handle_is_null(&drawing->seed)) return tk_fail(TK_ERR_NULL_OBJHANDLE);
   *out = drawing->seed;
   // A seed that wraps past the largest handle is null afterwards and hands out nothing more.

@@ -105,7 +105,10 @@ size_t vertex_size(const TkEntityData* data) {
   bool plain = tk_data_get<uint16_t>(data, 48) == 0 && tk_data_get<uint16_t>(data, 50) == 0 &&
                tk_data_get<double>(data, 56) == 0.0 && tk_data_get<double>(data, 64) == 0.0 &&
                (tk_data_get<uint16_t>(data, TK_VERTEX_FLAGS) & (64 | 128)) == 0;
-  if (!plain) return 88;
+  // The third and fourth vertex indexes of a polyface face stand at 90 and 98, behind the usual
+  // 88 bytes: a face that uses them keeps 100.
+  if (!plain)
+    return tk_data_get<uint16_t>(data, 90) || tk_data_get<uint16_t>(data, 98) ? 100 : 88;
   bool flat = tk_data_get<uint16_t>(data, TK_VERTEX_FLAGS) == 0 &&
               tk_data_get<double>(data, TK_VERTEX_Z) == 0.0;
   return flat ? 16 : 32;

@@ -295,6 +295,9 @@ void header_set_defaults(TkHeader* header) {
       case TK_HV_HANDLE: break;  // the null handle; the drawing stores its seed here
     }
   }
+  header->unnamed_double[0] = 50.0;
+  const int16_t shorts[4] = {0, 1, 5, 1};
+  memcpy(header->unnamed_short, shorts, sizeof shorts);
 }
 
 int hdr_find_name_var(const char* name) {

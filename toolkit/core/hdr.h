@@ -240,6 +240,12 @@ struct TkHeader {
   double viewdir[3];
   int16_t worldview;
   uint8_t xedit;
+  // Values the older DWG header carries without a variable name, kept so that a drawing written
+  // back gives them again.
+  double unnamed_point[3];
+  double unnamed_double[3];
+  int16_t unnamed_short[4];
+  char unnamed_text[32];
   // The records the name variables stand for once a load has resolved them.
   TkHandle name_handles[TK_HEADER_NAME_VAR_COUNT];
   // The blocks the arrow names DIMBLK, DIMBLK1, DIMBLK2 and DIMLDRBLK stand for.

@@ -45,6 +45,14 @@ bool contains(const uint8_t* buffer, size_t length, const char* text) {
   return false;
 }
 
+// DWG files of the first releases name them "AC1.40", "AC2.10" and the like: they are DWG all
+// the same, so the DWG reader refuses them as an unsupported version rather than their being
+// taken for DXF.
+bool is_early_dwg(const uint8_t* buffer, size_t length) {
+  return length >= 6 && buffer[0] == 'A' && buffer[1] == 'C' && buffer[2] >= '1' &&
+         buffer[2] <= '2' && buffer[3] == '.';
+}
+
 bool is_pre_r13(const TkDrawing* d) { return d->version < TK_VERSION_AC1012; }
 
 int32_t declared_count(const TkDrawing* d, TkTableCount table) {
@@ -102,7 +110,12 @@ int16_t load_table(TkDrawing* d, TkList* list, TkTableCount table, int16_t (*beg
     std::memset(&record, 0, sizeof record);
     std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
     uint8_t has_xdata = 0;
+    tk_state->record_skipped = 0;
     bool ok = read(d, &record, &has_xdata) != 0;
+    if (ok && tk_state->record_skipped) {
+      free_owned(&record);
+      continue;
+    }
     if (ok && is_pre_r13(d)) ok = tk_next_handle(d, nullptr, 0, &record.handle) != 0;
     if (ok && decide(&record) == Keep::skip) {
       free_owned(&record);
@@ -198,7 +211,7 @@ int16_t sniff(TkDrawing* d, bool* readable) {
   length = file_read(buffer, 1, length, d->file);
 
   *readable = true;
-  if (!starts_with(buffer, length, "AC10")) {
+  if (!starts_with(buffer, length, "AC10") && !is_early_dwg(buffer, length)) {
     d->is_dxf = 1;
     d->file_kind = TK_FILE_TEXT_DXF;
     d->readers = tk_dxf_readers();
@@ -471,7 +484,14 @@ int16_t tk_load_block_headers(TkDrawing* d) {
     TkBlockRecord record;
     tk_init_block_record(&record);
     uint8_t has_xdata = 0;
+    tk_state->record_skipped = 0;
     bool ok = reader_call_read_block_header(d, &record, &has_xdata) != 0;
+    if (ok && tk_state->record_skipped) {
+      blob_free(record.first_blob);
+      blob_free(record.second_blob);
+      blob_free(record.references);
+      continue;
+    }
     if (ok) {
       Kept* space = nullptr;
       if (tk_name_compare(record.name, "*MODEL_SPACE") == 0) {

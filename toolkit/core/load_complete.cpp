@@ -468,14 +468,13 @@ int16_t tk_resolve_viewport_entities(TkDrawing* drawing) {
   if (!reader_call_read_vpent_header(drawing, &header)) return 0;  // the first is passed over
   for (int32_t i = 1; i < count; ++i) {
     std::memset(&header, 0, sizeof header);
-    drawing->vpent_position = 0;
     if (!reader_call_read_vpent_header(drawing, &header)) return 0;
     if (header.end == 1) continue;
     TkLink* found = nullptr;
     for (TkLink* l = list_first(&drawing->pspace_viewports); l && !found; l = l->next) {
       const auto* v = static_cast<const TkPspaceViewport*>(tk_link_data(l));
       if (is_pre_r13(drawing)) {
-        uint32_t position = drawing->vpent_position;
+        uint32_t position = header.words[0];
         // A position with the top bit set counts from the entity section.
         if (position & 0x80000000u) position = (position & 0x7FFFFFFFu) + drawing->progress_start;
         uint32_t at;
@@ -485,7 +484,12 @@ int16_t tk_resolve_viewport_entities(TkDrawing* drawing) {
         found = l;
       }
     }
-    if (!found) return tk_fail(TK_ERR_VIEWPORT_HEADER);
+    // A header naming no VIEWPORT of the drawing leaves the viewports as read: the numbering
+    // is worth less than the rest of the drawing, which a failed load would lose.
+    if (!found) {
+      if (tk_state->error_callback) tk_state->error_callback(6);
+      continue;
+    }
     const auto* v = static_cast<const TkPspaceViewport*>(tk_link_data(found));
     TkEntityHeader h{};
     static TkEntityData data;

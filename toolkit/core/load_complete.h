@@ -47,7 +47,8 @@ int16_t tk_resolve_header_references(TkDrawing* drawing, TkHeader* header);
 // The multiline style the DXF header names, made when the drawing lacks it; its handle goes to
 // the field.
 int16_t tk_find_current_mlstyle(TkDrawing* drawing, TkHandle* field);
-// Numbers the paper-space VIEWPORT entities from the file's viewport headers (DWG only).
+// Numbers the paper-space VIEWPORT entities from the file's viewport headers (DWG only). A
+// header that names no VIEWPORT is passed over (error callback code 6).
 int16_t tk_resolve_viewport_entities(TkDrawing* drawing);
 // Moves the view settings older drawings keep in a VIEWPORT's extended data of "ACAD" into the
 // entity's data; 0 at the first VIEWPORT whose extended data ends early.

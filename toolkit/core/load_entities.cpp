@@ -115,11 +115,19 @@ bool is_by_linetype(const char* name) {
 
 // The record at a table index, counting as older files do (the by-linetypes are not in their
 // tables).
-bool find_by_index(const TableShape& t, int16_t index, TkHandle* out, bool skip_by_linetypes) {
+// The two space blocks lead the block list but are no records of an older file's BLOCK table,
+// whose positions INSERTs and DIMENSIONs give.
+bool is_space_block_name(const char* name) {
+  return tk_name_compare(name, "*MODEL_SPACE") == 0 || tk_name_compare(name, "*PAPER_SPACE") == 0;
+}
+
+bool find_by_index(const TableShape& t, int16_t index, TkHandle* out, bool skip_by_linetypes,
+                   bool skip_space_blocks = false) {
   if (index < 0) return false;
   int16_t n = 0;
   for (const TkLink* l = list_first(t.list); l; l = l->next) {
     if (skip_by_linetypes && is_by_linetype(record_name(l, t))) continue;
+    if (skip_space_blocks && is_space_block_name(record_name(l, t))) continue;
     if (n++ == index) {
       record_handle(l, t, out);
       return true;
@@ -131,13 +139,14 @@ bool find_by_index(const TableShape& t, int16_t index, TkHandle* out, bool skip_
 // Looks a reference up by name or by index through its one-entry cache; found reports whether
 // the record exists.
 bool lookup(RefCache* cache, const TableShape& t, const char* name, int16_t index, bool by_name,
-            TkHandle* out, bool skip_by_linetypes = false) {
+            TkHandle* out, bool skip_by_linetypes = false, bool skip_space_blocks = false) {
   if (cache->valid && (by_name ? tk_name_compare(cache->name, name) == 0 : cache->index == index)) {
     *out = cache->handle;
     return true;
   }
   bool found =
-      by_name ? find_by_name(t, name, out) : find_by_index(t, index, out, skip_by_linetypes);
+      by_name ? find_by_name(t, name, out)
+              : find_by_index(t, index, out, skip_by_linetypes, skip_space_blocks);
   if (!found) return false;
   cache->valid = true;
   std::snprintf(cache->name, sizeof cache->name, "%s", by_name ? name : "");
@@ -226,7 +235,7 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
   if (block_place) {
     TkHandle block{};
     if (!lookup(&load->block, shape_of<TkBlockRecord>(&d->blocks), p.block, p.block_index, by_name,
-                &block)) {
+                &block, false, true)) {
       report_unresolved();
       block = TkHandle{};
     }

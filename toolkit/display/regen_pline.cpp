@@ -202,14 +202,12 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
   }
   int32_t run = ++r.run_counter;
   if (!any_wide) {
-    double total = 0;
     for (Seg& s : segs) {
       if (!plinegen) run = ++r.run_counter;
       double a[3], b[3];
       std::memcpy(a, s.a, sizeof a);
       std::memcpy(b, s.b, sizeof b);
       regen_line(drawing, a, b, base, matrices, linetype, drawing, nullptr, run, 0.0);
-      total += 0;
     }
     r.pline_active = 0;
     r.pline_3d = 0;

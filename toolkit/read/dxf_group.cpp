@@ -178,14 +178,16 @@ void read_binary_string(DxfState* s) {
 int16_t read_binary_group(DxfState* s) {
   TkFile* f = file_of(s);
   TkDxfGroup& g = s->group;
+  uint16_t code;
   if (s->drawing->version < TK_VERSION_AC1012) {
     int c = file_getc(f);
     if (f->end) return 0;
-    g.code = static_cast<uint16_t>(c == 255 ? static_cast<uint16_t>(dxf_read_short(s)) : c);
+    code = static_cast<uint16_t>(c == 255 ? static_cast<uint16_t>(dxf_read_short(s)) : c);
   } else {
-    g.code = static_cast<uint16_t>(dxf_read_short(s));
+    code = static_cast<uint16_t>(dxf_read_short(s));
   }
   if (f->end) return 0;
+  g.code = code;
   switch (value_type(g.code)) {
     case Value::Real: g.real = dxf_read_double(s); break;
     case Value::Short: g.i16 = dxf_read_short(s); break;
@@ -283,7 +285,8 @@ int16_t dxf_read_group(DxfState* s) {
     int16_t ok = s->drawing->file_kind == TK_FILE_BINARY_DXF ? read_binary_group(s)
                                                               : read_text_group(s);
     if (!ok) return 0;
-    if (s->group.code != 999 || f->end) return 1;
+    // A comment that ends the file is what the file ends with.
+    if (s->group.code != 999 || f->end || dxf_tell(s) >= s->file_length) return 1;
   }
 }
 

@@ -149,6 +149,8 @@ int16_t read_items(DxfState* s, uint32_t position, TkBlob** items, uint32_t* ite
         *cloning = s->group.i16;
         continue;
       }
+      // An XRECORD's subclass marker is no data of its own.
+      if (cloning && s->group.code == 100) continue;
       TkGroupItem item;
       if (!group_item(s, &item, &failed)) {
         if (failed) break;

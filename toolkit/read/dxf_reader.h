@@ -75,6 +75,7 @@ constexpr size_t DXF_NAME_SIZE = 512;
 
 struct DxfState {
   TkDrawing* drawing;  // borrowed
+  uint32_t file_length;
   TkDxfGroup group;
   char text[DXF_TEXT_CAPACITY + 1];
 

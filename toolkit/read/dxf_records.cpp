@@ -87,6 +87,7 @@ DxfState* dxf_state_create(TkDrawing* drawing) {
   if (!s) return nullptr;
   std::memset(s, 0, sizeof *s);
   s->drawing = drawing;
+  s->file_length = drawing->file ? file_length(drawing->file) : 0;
   s->group.text = s->text;
   drawing->reader_state = s;
   drawing->reader_state_free = free_state;

@@ -291,7 +291,12 @@ int16_t dxf_read_sections(TkDrawing* d) {
   s->group.length = 0;
 
   for (;;) {
-    if (tk_state->load_continue != 1 || dxf_at_end(s) || dxf_text_is(s, "EOF")) break;
+    if (tk_state->load_continue != 1 || dxf_text_is(s, "EOF")) break;
+    // A file that ends after a section without its end marker was cut short.
+    if (dxf_at_end(s)) {
+      fail_sections(s);
+      return tk_fail(TK_ERR_UNEXPECTED_EOF);
+    }
     count_progress(s);
     bool found = false;
     for (;;) {

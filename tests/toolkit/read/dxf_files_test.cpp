@@ -10,6 +10,7 @@
 
 #include "tests/support/TestData.h"
 #include "tests/toolkit/read/dxf_json.h"
+#include "tests/toolkit/core/core_support.h"
 #include "tests/toolkit/read/dxf_support.h"
 #include "toolkit/core/codepage_names.h"
 #include "toolkit/core/hdr.h"
@@ -84,7 +85,10 @@ void add_counts(Counts* into, const Counts& more) {
 
 class DxfFiles : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(dxf_test::start_toolkit()); }
+  void SetUp() override {
+    core_test::counts = core_test::Counts{};
+    ASSERT_TRUE(dxf_test::start_toolkit(core_test::counting_alloc, core_test::counting_free));
+  }
   void TearDown() override {
     dxf_test::stop_toolkit();
     EXPECT_EQ(core_test::counts.live, 0) << "blocks left allocated";

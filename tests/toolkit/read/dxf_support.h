@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/toolkit/core/core_support.h"
 #include "tests/toolkit/core/load_support.h"
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/entity.h"
+#include "toolkit/core/initdata.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/load.h"
 #include "toolkit/core/symtab.h"
@@ -22,11 +22,31 @@
 
 namespace dxf_test {
 
-// Starts the toolkit over memory files and the counting allocator with both reader sets.
-inline bool start_toolkit() {
-  core_test::counts = core_test::Counts{};
-  load_test::use_memory_files(core_test::counting_alloc, core_test::counting_free);
-  core_test::serve_init_data(core_test::builtin_init_data());
+// The init data compiled into the toolkit, served through the hooks.
+inline size_t init_pos = 0;
+inline int16_t init_open() {
+  init_pos = 0;
+  return 1;
+}
+inline int init_getc() {
+  return init_pos < tk_initdata_builtin_size ? tk_initdata_builtin[init_pos++] : -1;
+}
+inline size_t init_read(void* buffer, size_t n) {
+  size_t left = tk_initdata_builtin_size - init_pos;
+  if (n > left) n = left;
+  std::memcpy(buffer, tk_initdata_builtin + init_pos, n);
+  init_pos += n;
+  return n;
+}
+inline void init_close() {}
+
+// Starts the toolkit over memory files (and the given allocator) with both reader sets.
+inline bool start_toolkit(void* (*alloc)(size_t) = nullptr, void (*release)(void*) = nullptr) {
+  load_test::use_memory_files(alloc, release);
+  tk_set_initdata_open_callback(init_open);
+  tk_set_initdata_getc_callback(init_getc);
+  tk_set_initdata_read_callback(init_read);
+  tk_set_initdata_close_callback(init_close);
   uint16_t status = 0;
   return tk_init_core(nullptr, 1, &status) == 1 && tk_install_file_readers() == 1;
 }

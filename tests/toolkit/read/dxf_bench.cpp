@@ -1,0 +1,207 @@
+// Load throughput of the DXF reader: the largest shared test drawing and generated drawings of
+// about 50 MB, text and binary, with many entities of many kinds, opened from memory through the
+// open road. Reports MB/s and the peak of the toolkit's allocations against the file's size.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "tests/toolkit/read/dxf_support.h"
+
+namespace {
+
+// Allocations with their size in front, so the peak of live bytes is known.
+size_t live_bytes = 0;
+size_t peak_bytes = 0;
+
+void* sized_alloc(size_t n) {
+  auto* p = static_cast<size_t*>(std::malloc(n + 16));
+  if (!p) return nullptr;
+  *p = n;
+  live_bytes += n;
+  if (live_bytes > peak_bytes) peak_bytes = live_bytes;
+  return reinterpret_cast<char*>(p) + 16;
+}
+
+void sized_free(void* block) {
+  if (!block) return;
+  auto* p = reinterpret_cast<size_t*>(static_cast<char*>(block) - 16);
+  live_bytes -= *p;
+  std::free(p);
+}
+
+void start_once() {
+  static bool started = dxf_test::start_toolkit(sized_alloc, sized_free);
+  if (!started) std::abort();
+}
+
+// Text and binary writers of the same groups.
+struct Writer {
+  bool binary;
+  dxf_test::TextDxf text;
+  dxf_test::BinaryDxf bin{true};
+  explicit Writer(bool b) : binary(b) {}
+  Writer& s(int code, const std::string& v) {
+    if (binary) {
+      bin.s(code, v);
+    } else {
+      text.g(code, v);
+    }
+    return *this;
+  }
+  Writer& d(int code, double v) {
+    if (binary) {
+      bin.d(code, v);
+    } else {
+      char b[32];
+      std::snprintf(b, sizeof b, "%.6f", v);
+      text.g(code, b);
+    }
+    return *this;
+  }
+  Writer& i(int code, int16_t v) {
+    if (binary) {
+      bin.i16(code, v);
+    } else {
+      text.g(code, std::to_string(v));
+    }
+    return *this;
+  }
+  Writer& l(int code, int32_t v) {
+    if (binary) {
+      bin.code(code);
+      for (int k = 0; k < 4; ++k) bin.out.push_back(uint8_t(uint32_t(v) >> (8 * k)));
+    } else {
+      text.g(code, std::to_string(v));
+    }
+    return *this;
+  }
+  size_t size() const { return binary ? bin.out.size() : text.out.size(); }
+  std::vector<uint8_t> bytes() const {
+    return binary ? bin.out : std::vector<uint8_t>(text.out.begin(), text.out.end());
+  }
+};
+
+char hex_buffer[17];
+const char* hex(uint32_t h) {
+  std::snprintf(hex_buffer, sizeof hex_buffer, "%X", h);
+  return hex_buffer;
+}
+
+// An AC1015 drawing of about `target` bytes: lines, circles, arcs, texts, light polylines,
+// 2D polylines with vertices, inserts of a block and multiline texts on a few layers.
+std::vector<uint8_t> generate(bool binary, size_t target) {
+  Writer w(binary);
+  w.s(0, "SECTION").s(2, "HEADER").s(9, "$ACADVER").s(1, "AC1015").s(9, "$HANDSEED").s(5, "FFFFFFF");
+  w.s(0, "ENDSEC");
+  w.s(0, "SECTION").s(2, "CLASSES").s(0, "CLASS").s(1, "LWPOLYLINE").s(2, "AcDbPolyline");
+  w.s(3, "ObjectDBX Classes").l(90, 0).i(280, 0).i(281, 1).s(0, "ENDSEC");
+  w.s(0, "SECTION").s(2, "TABLES").s(0, "TABLE").s(2, "LAYER").s(5, "2").i(70, 4);
+  const char* layers[] = {"0", "WALLS", "DOORS", "TEXT"};
+  for (int k = 0; k < 4; ++k) w.s(0, "LAYER").s(5, hex(0x10 + k)).s(2, layers[k]).i(70, 0).i(62, 7);
+  w.s(0, "ENDTAB").s(0, "ENDSEC");
+  w.s(0, "SECTION").s(2, "BLOCKS").s(0, "BLOCK").s(5, "20").s(8, "0").s(2, "DOOR").i(70, 0);
+  w.d(10, 0).d(20, 0).d(30, 0).s(3, "DOOR");
+  w.s(0, "LINE").s(5, "21").s(8, "0").d(10, 0).d(20, 0).d(30, 0).d(11, 1).d(21, 1).d(31, 0);
+  w.s(0, "ENDBLK").s(5, "22").s(8, "0").s(0, "ENDSEC");
+  w.s(0, "SECTION").s(2, "ENTITIES");
+  uint32_t handle = 0x100;
+  for (uint32_t n = 0; w.size() < target; ++n) {
+    double x = n % 1000, y = n / 1000.0;
+    const char* layer = layers[n % 4];
+    switch (n % 8) {
+      case 0:
+        w.s(0, "LINE").s(5, hex(handle++)).s(8, layer).d(10, x).d(20, y).d(30, 0).d(11, x + 1);
+        w.d(21, y + 1).d(31, 0);
+        break;
+      case 1:
+        w.s(0, "CIRCLE").s(5, hex(handle++)).s(8, layer).i(62, 3).d(10, x).d(20, y).d(30, 0);
+        w.d(40, 2.5);
+        break;
+      case 2:
+        w.s(0, "ARC").s(5, hex(handle++)).s(8, layer).d(10, x).d(20, y).d(30, 0).d(40, 1.5);
+        w.d(50, 10).d(51, 170);
+        break;
+      case 3:
+        w.s(0, "TEXT").s(5, hex(handle++)).s(8, "TEXT").d(10, x).d(20, y).d(30, 0).d(40, 0.25);
+        w.s(1, "Room " + std::to_string(n)).d(50, 0);
+        break;
+      case 4:
+        w.s(0, "LWPOLYLINE").s(5, hex(handle++)).s(8, layer).l(90, 4).i(70, 1);
+        for (int v = 0; v < 4; ++v) w.d(10, x + v).d(20, y + (v & 1));
+        break;
+      case 5:
+        w.s(0, "POLYLINE").s(5, hex(handle++)).s(8, layer).i(66, 1).d(10, 0).d(20, 0).d(30, 0);
+        w.i(70, 8);
+        for (int v = 0; v < 3; ++v) {
+          w.s(0, "VERTEX").s(5, hex(handle++)).s(8, layer).d(10, x + v).d(20, y).d(30, v);
+          w.i(70, 32);
+        }
+        w.s(0, "SEQEND").s(5, hex(handle++)).s(8, layer);
+        break;
+      case 6:
+        w.s(0, "INSERT").s(5, hex(handle++)).s(8, "DOORS").s(2, "DOOR").d(10, x).d(20, y);
+        w.d(30, 0).d(41, 1).d(42, 1).d(43, 1).d(50, 90);
+        break;
+      default:
+        w.s(0, "MTEXT").s(5, hex(handle++)).s(8, "TEXT").d(10, x).d(20, y).d(30, 0).d(40, 0.2);
+        w.d(41, 10).i(71, 1).s(1, "Multiline {\\fArial;note} " + std::to_string(n));
+        break;
+    }
+  }
+  w.s(0, "ENDSEC").s(0, "EOF");
+  return w.bytes();
+}
+
+void load(benchmark::State& state, const std::vector<uint8_t>& bytes) {
+  start_once();
+  load_test::mem_files["bench.dxf"] = bytes;
+  double peak_ratio = 0;
+  for (auto _ : state) {
+    peak_bytes = live_bytes;
+    size_t base = live_bytes;
+    TkDrawing* d = tk_open_drawing("bench.dxf", 1, 0);
+    if (!d) {
+      state.SkipWithError("the drawing did not load");
+      break;
+    }
+    peak_ratio = double(peak_bytes - base) / double(bytes.size());
+    tk_close_drawing(d);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+  state.counters["peak_x_file"] = peak_ratio;
+  state.counters["file_MB"] = double(bytes.size()) / 1e6;
+}
+
+void BM_GeneratedText(benchmark::State& state) {
+  static const std::vector<uint8_t> bytes = generate(false, 50u << 20);
+  load(state, bytes);
+}
+void BM_GeneratedBinary(benchmark::State& state) {
+  static const std::vector<uint8_t> bytes = generate(true, 50u << 20);
+  load(state, bytes);
+}
+
+// The largest DXF of the shared test data, when it is on this machine.
+void BM_LargestTestFile(benchmark::State& state) {
+  const char* root = std::getenv("VV_TESTDATA");
+  std::string path = std::string(root ? root : "../shared/testdata") + "/dxf/example_2000.dxf";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    state.SkipWithError("shared test data not present");
+    return;
+  }
+  static const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+  load(state, bytes);
+}
+
+BENCHMARK(BM_GeneratedText)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GeneratedBinary)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LargestTestFile)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

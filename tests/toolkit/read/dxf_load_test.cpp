@@ -1,0 +1,537 @@
+// Small DXF files made here, opened through the open road: the section scan and header
+// variables, the symbol-table records, entities, class definitions and objects, the edge cases
+// of each, and files cut short or refused.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "tests/toolkit/core/core_support.h"
+#include "tests/toolkit/read/dxf_support.h"
+#include "toolkit/core/blob.h"
+#include "toolkit/core/codepage_names.h"
+#include "toolkit/core/hdr.h"
+#include "toolkit/core/load_entities.h"
+#include "toolkit/core/object.h"
+#include "toolkit/read/dxf_reader.h"
+
+namespace {
+
+using dxf_test::TextDxf;
+
+constexpr double kPi = 3.14159265358979323846;
+
+class DxfLoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    core_test::counts = core_test::Counts{};
+    ASSERT_TRUE(dxf_test::start_toolkit(core_test::counting_alloc, core_test::counting_free));
+  }
+  void TearDown() override {
+    if (d_) tk_close_drawing(d_);
+    dxf_test::stop_toolkit();
+    EXPECT_EQ(core_test::counts.live, 0) << "blocks left allocated";
+  }
+  TkDrawing* open(const TextDxf& dxf) {
+    if (d_) tk_close_drawing(d_);
+    d_ = dxf_test::open_text(dxf.out);
+    return d_;
+  }
+  // The n-th stored entity of model space (BLOCK, ENDBLK and the like included).
+  bool entity(size_t n, TkEntityHeader* h, TkEntityData* data, const TkList* list = nullptr) {
+    const TkLink* l = list_first(list ? list : &d_->model_entities);
+    for (size_t i = 0; l && i < n; ++i) l = l->next;
+    return l && entity_unpack(l, h, data, nullptr, nullptr);
+  }
+  TkDrawing* d_ = nullptr;
+};
+
+// An AC1015 file: header with the release, the given tables, entities and objects.
+TextDxf drawing(const std::string& version, const std::function<void(TextDxf&)>& tables,
+                const std::function<void(TextDxf&)>& entities,
+                const std::function<void(TextDxf&)>& objects = nullptr) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, version).endsec();
+  if (tables) {
+    f.section("TABLES");
+    tables(f);
+    f.endsec();
+  }
+  f.section("ENTITIES");
+  if (entities) entities(f);
+  f.endsec();
+  if (objects) {
+    f.section("OBJECTS");
+    objects(f);
+    f.endsec();
+  }
+  f.eof();
+  return f;
+}
+
+TEST_F(DxfLoad, SectionsAndTheirEnds) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool loads;
+    int32_t error;
+  } const cases[] = {
+      {"ends with EOF", drawing("AC1009", nullptr, nullptr).out, true, 0},
+      {"no EOF", "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n", false, TK_ERR_UNEXPECTED_EOF},
+      {"unknown section passed over",
+       "0\nSECTION\n2\nTHUMBNAILIMAGE\n90\n3\n310\nABCDEF\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
+       "0\nLINE\n8\n0\n0\nENDSEC\n0\nEOF\n",
+       true, 0},
+      {"header without its end", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n", false,
+       TK_ERR_DXF_HEADER},
+      {"entities without their end", "0\nSECTION\n2\nENTITIES\n0\nLINE\n", false,
+       TK_ERR_DXF_ENTITY},
+      {"tables without their end", "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n", false,
+       TK_ERR_DXF_TABLE},
+      {"letter in a code line", "0\nSECTION\n2\nENTITIES\n0\nLINE\n1O\n5\n0\nENDSEC\n0\nEOF\n",
+       false, TK_ERR_DXF_NOT_NUMERIC},
+      {"only a comment", "999\nmade by hand\n", false, TK_ERR_UNEXPECTED_EOF},
+      {"no SECTION and no comment", "0\nLINE\n", false, TK_ERR_FILE_TYPE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (d_) tk_close_drawing(d_);
+    d_ = dxf_test::open_text(c.text);
+    EXPECT_EQ(d_ != nullptr, c.loads) << tk_get_last_error();
+    if (!c.loads) {
+      EXPECT_EQ(tk_get_last_error(), c.error);
+    }
+  }
+}
+
+TEST_F(DxfLoad, HeaderVariables) {
+  TextDxf f;
+  f.section("HEADER")
+      .g(9, "$ACADVER").g(1, "AC1014")
+      .g(9, "$ANGBASE").g(50, 90.0)
+      .g(9, "$TDCREATE").g(40, 2451545.75)
+      .g(9, "$DWGCODEPAGE").g(3, "ANSI_1252")
+      .g(9, "$INSBASE").g(10, 1.0).g(20, 2.0)
+      .g(9, "$DIMUNIT").g(70, "7")
+      .g(9, "$CLAYER").g(8, "Walls")
+      .g(9, "$" + std::string(120, 'Z')).g(1, "overlong name")
+      .g(9, "$NOSUCHVARIABLE").g(70, "3")
+      .g(9, "$LTSCALE").g(40, 2.5)
+      .endsec()
+      .eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  const TkHeader* h = d_->header;
+  EXPECT_EQ(d_->version, TK_VERSION_AC1014);
+  EXPECT_NEAR(h->angbase, kPi / 2, 1e-15);
+  EXPECT_EQ(h->tdcreate.day, 2451545);
+  EXPECT_EQ(h->tdcreate.msec, 64800000);
+  EXPECT_STREQ(tk_codepage_names[h->dwgcodepage], "ansi_1252");
+  EXPECT_EQ(h->insbase[0], 1.0);
+  EXPECT_EQ(h->insbase[1], 2.0);
+  EXPECT_EQ(h->insbase[2], 0.0);
+  EXPECT_EQ(h->dimlunit, 5);
+  EXPECT_EQ(h->dimfrac, 2);
+  EXPECT_EQ(h->ltscale, 2.5);  // read after the names it does not know
+  EXPECT_STREQ(dxf_state(d_)->pending_names[hdr_find_name_var("CLAYER")], "Walls");
+}
+
+TEST_F(DxfLoad, ReleasesAndCodePages) {
+  struct Case {
+    const char* version;
+    const char* codepage;
+    const char* acadver;
+    int16_t index;
+    int16_t codepage_index;
+  } const cases[] = {
+      {"AC1009", "ansi_1250", "AC1009", TK_VERSION_AC1009, 28},
+      {"AC2.10", "DOS437", "AC1002", TK_VERSION_AC1002, 11},
+      {"AC1018", "ANSI_1252", "AC1009", TK_VERSION_AC1009, 30},  // a later release
+      {"AC1015", "klingon", "AC1015", TK_VERSION_AC1015, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    TextDxf f;
+    f.section("HEADER").g(9, "$ACADVER").g(1, c.version).g(9, "$DWGCODEPAGE").g(3, c.codepage);
+    f.endsec().eof();
+    ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+    EXPECT_STREQ(d_->header->acadver, c.acadver);
+    EXPECT_EQ(d_->version, c.index);
+    EXPECT_EQ(d_->header->dwgcodepage, c.codepage_index);
+  }
+}
+
+
+// A table of the given records, each a list of groups after its group 0.
+void table(TextDxf& f, const std::string& name, const std::vector<std::function<void(TextDxf&)>>& records) {
+  f.g(0, "TABLE").g(2, name);
+  for (const auto& r : records) {
+    f.g(0, name);
+    r(f);
+  }
+  f.g(0, "ENDTAB");
+}
+
+TEST_F(DxfLoad, LayersInAnyGroupOrderWithTheirLinetypes) {
+  auto tables = [](TextDxf& f) {
+    table(f, "LTYPE", {[](TextDxf& t) { t.g(2, "DASHED").g(70, "0").g(73, "0").g(40, 0.0); }});
+    table(f, "LAYER",
+          {[](TextDxf& t) { t.g(2, "A").g(70, "4").g(62, "-3").g(6, "DASHED").g(347, "1F"); },
+           [](TextDxf& t) { t.g(347, "1F").g(6, "DASHED").g(62, "-3").g(70, "4").g(2, "B"); },
+           [](TextDxf& t) { t.g(2, "C"); }});
+  };
+  ASSERT_NE(open(drawing("AC1009", tables, nullptr)), nullptr) << tk_get_last_error();
+  TkHandle dashed{};
+  ASSERT_TRUE(tk_ltype_find(d_, "DASHED", &dashed));
+  TkLayerRecord layer;
+  tk_layer_list_rewind(d_);
+  std::vector<TkLayerRecord> layers;
+  while (tk_layer_list_next(d_, &layer)) layers.push_back(layer);
+  ASSERT_GE(layers.size(), 3u);
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(layers[i].name);
+    EXPECT_EQ(layers[i].color, -3);  // off, and its colour kept
+    EXPECT_EQ(layers[i].flags, 4);
+    EXPECT_EQ(std::memcmp(&layers[i].linetype, &dashed, 8), 0);
+  }
+  EXPECT_STREQ(layers[2].name, "C");
+  EXPECT_EQ(layers[2].color, 7);
+  EXPECT_NE(std::memcmp(&layers[2].linetype, &dashed, 8), 0);  // the pending name was emptied
+}
+
+TEST_F(DxfLoad, LinetypeDashesStayWithinTheRecord) {
+  auto tables = [](TextDxf& f) {
+    table(f, "LTYPE", {[](TextDxf& t) {
+      t.g(2, "MANY").g(70, "0").g(73, "20").g(40, 10.0);
+      for (int i = 0; i < 20; ++i) {
+        t.g(49, 0.5 + i).g(74, "2").g(9, std::string(40, char('a' + i)));
+      }
+    }});
+  };
+  ASSERT_NE(open(drawing("AC1009", tables, nullptr)), nullptr) << tk_get_last_error();
+  TkHandle h{};
+  ASSERT_TRUE(tk_ltype_find(d_, "MANY", &h));
+  TkLinetypeRecord r;
+  ASSERT_TRUE(tk_ltype_get(d_, &h, &r));
+  EXPECT_EQ(r.element_count, TK_DASH_ELEMENTS);
+  EXPECT_EQ(r.elements[14].length, 14.5);
+  // Six texts of 41 bytes fit the 256-byte area; the others are dropped whole.
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(r.elements[i].text_index, 41 * i);
+    EXPECT_EQ(std::string(r.dash_texts + r.elements[i].text_index), std::string(40, char('a' + i)));
+  }
+  EXPECT_EQ(r.elements[6].text_index, 0);
+  EXPECT_STREQ(r.name, "MANY");  // nothing behind the area was written over
+}
+
+TEST_F(DxfLoad, ReactorsAndATableWithoutItsCount) {
+  auto tables = [](TextDxf& f) {
+    f.g(0, "TABLE").g(2, "APPID").g(5, "9").g(330, "0");  // no group 70
+    f.g(0, "APPID").g(5, "12").g(102, "{ACAD_REACTORS").g(330, "9").g(330, "A1").g(102, "}");
+    f.g(330, "9").g(2, "MYAPP").g(70, "0");
+    f.g(0, "ENDTAB");
+  };
+  ASSERT_NE(open(drawing("AC1015", tables, nullptr)), nullptr) << tk_get_last_error();
+  TkAppIdRecord r;
+  tk_appid_rewind(d_);
+  bool found = false;
+  while (tk_appid_next(d_, &r)) {
+    if (std::strcmp(r.name, "MYAPP") != 0) continue;
+    found = true;
+    EXPECT_EQ(r.reactor_count, 2u);
+    EXPECT_EQ(r.owner.bytes[7], 0x09);  // the owner after the braces, not one inside them
+    EXPECT_EQ(r.handle.bytes[7], 0x12);
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST_F(DxfLoad, DimensionStyleArrowBlocksByNameInAnyCase) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1009").endsec();
+  f.section("TABLES");
+  table(f, "DIMSTYLE", {[](TextDxf& t) { t.g(2, "ARROWS").g(5, "myarrow").g(6, "nosuch"); }});
+  f.endsec();
+  f.section("BLOCKS").g(0, "BLOCK").g(8, "0").g(2, "MYARROW").g(70, "0").g(10, 0.0).g(20, 0.0);
+  f.g(30, 0.0).g(0, "LINE").g(8, "0").g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 0.0);
+  f.g(0, "ENDBLK").endsec();
+  f.section("ENTITIES").endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkHandle block{};
+  ASSERT_TRUE(tk_find_record_by_name(d_, "MyArrow", &block));
+  TkDimStyleRecord r;
+  tk_dimstyle_rewind(d_);
+  ASSERT_TRUE(tk_dimstyle_next(d_, &r));
+  EXPECT_STREQ(r.name, "ARROWS");
+  EXPECT_EQ(std::memcmp(&r.dimblk, &block, 8), 0);
+  EXPECT_TRUE(tk_handle_is_null(&r.dimblk1));
+}
+
+struct ColourCase {
+  const char* value;
+  uint16_t colour;
+};
+
+TEST_F(DxfLoad, EntityColourKeepsItsSixteenBits) {
+  const ColourCase cases[] = {{"1", 1}, {"256", 256}, {"0", 0}, {"-5", uint16_t(-5)},
+                              {"300", 300}};
+  for (const ColourCase& c : cases) {
+    SCOPED_TRACE(c.value);
+    auto entities = [&](TextDxf& f) {
+      f.g(0, "LINE").g(8, "0").g(62, c.value).g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 1.0);
+    };
+    ASSERT_NE(open(drawing("AC1009", nullptr, entities)), nullptr) << tk_get_last_error();
+    TkEntityHeader h;
+    TkEntityData data;
+    ASSERT_TRUE(entity(0, &h, &data));
+    EXPECT_EQ(h.colour, c.colour);
+  }
+}
+
+TEST_F(DxfLoad, EntitiesOfTheLineFamily) {
+  auto entities = [](TextDxf& f) {
+    f.g(0, "3DLINE").g(8, "0").g(10, 1.0).g(20, 2.0).g(30, 3.0).g(11, 4.0).g(21, 5.0).g(31, 6.0);
+    // The elevation before the points: the later z wins.
+    f.g(0, "LINE").g(8, "0").g(38, 5.0).g(10, 0.0).g(20, 0.0).g(30, 0.0).g(11, 1.0).g(21, 1.0);
+    // The elevation after the points gives both z.
+    f.g(0, "LINE").g(8, "0").g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 1.0).g(38, 5.0);
+    f.g(0, "LINE").g(8, "0").g(210, 0.0).g(220, 0.0).g(230, 1.0).g(10, 0.0).g(20, 0.0);
+    f.g(0, "LINE").g(8, "0").g(210, 0.0).g(220, 1.0).g(230, 0.0).g(10, 0.0).g(20, 0.0);
+  };
+  ASSERT_NE(open(drawing("AC1009", nullptr, entities)), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, TK_LINE);
+  EXPECT_EQ(tk_data_get<double>(&data, 40), 6.0);
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(tk_data_get<double>(&data, 16), 0.0);
+  EXPECT_EQ(tk_data_get<double>(&data, 40), 5.0);
+  ASSERT_TRUE(entity(2, &h, &data));
+  EXPECT_EQ(tk_data_get<double>(&data, 16), 5.0);
+  EXPECT_EQ(tk_data_get<double>(&data, 40), 5.0);
+  ASSERT_TRUE(entity(3, &h, &data));
+  EXPECT_EQ(h.flags & TK_ENTITY_EXTRUDED, 0);
+  ASSERT_TRUE(entity(4, &h, &data));
+  EXPECT_NE(h.flags & TK_ENTITY_EXTRUDED, 0);
+  EXPECT_EQ(h.extrusion[1], 1.0);
+}
+
+TEST_F(DxfLoad, EntitiesWithListsAndDerivedFields) {
+  auto entities = [](TextDxf& f) {
+    f.g(0, "DIMENSION").g(8, "0").g(31, 5.0).g(32, 2.0).g(70, "0");
+    f.g(0, "INSERT").g(8, "0").g(2, "NOSUCH").g(70, "0").g(10, 0.0).g(20, 0.0);
+    f.g(0, "LEADER").g(8, "0").g(75, "1").g(76, "4");
+    for (int i = 0; i < 4; ++i) f.g(10, double(i)).g(20, 0.0).g(30, 0.0);
+    f.g(0, "3DSOLID").g(8, "0").g(70, "1").g(1, "->+").g(3, "!");
+  };
+  ASSERT_NE(open(drawing("AC1009", nullptr, entities)), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, TK_DIMENSION);
+  EXPECT_EQ(tk_data_get<double>(&data, 184), 5.0);
+  EXPECT_EQ(tk_data_get<double>(&data, 24), 5.0);  // the clone point takes the text's z
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(tk_data_get<uint16_t>(&data, 80), 1);
+  EXPECT_EQ(tk_data_get<uint16_t>(&data, 82), 1);
+  ASSERT_TRUE(entity(2, &h, &data));
+  EXPECT_EQ(h.kind, TK_LEADER);
+  EXPECT_EQ(tk_data_get<uint16_t>(&data, 6), 3);  // the hook line's extra vertex is gone
+  TkBlob* r = blob_open_read(tk_data_blob(&data, TK_LEADER_BLOB));
+  ASSERT_NE(r, nullptr);
+  double v[9];
+  ASSERT_TRUE(blob_read(r, v, sizeof v));
+  EXPECT_EQ(v[3], 1.0);
+  EXPECT_EQ(v[6], 3.0);
+  blob_close(r);
+  ASSERT_TRUE(entity(3, &h, &data));
+  EXPECT_EQ(h.kind, TK_3DSOLID);
+  r = blob_open_read(tk_data_blob(&data, TK_MODELER_BLOB_1));
+  ASSERT_NE(r, nullptr);
+  char text[6] = {};
+  ASSERT_TRUE(blob_read(r, text, 5));
+  EXPECT_STREQ(text, "rat\n~");  // 159 minus each byte, a line end after the group 1 line
+  blob_close(r);
+}
+
+TEST_F(DxfLoad, ClassEntitiesAndObjects) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "LWPOLYLINE").g(2, "AcDbPolyline").g(3, "ObjectDBX").g(90, "70000");
+  f.g(280, "0").g(281, "1");
+  f.g(0, "CLASS").g(1, "XRECORD").g(2, "AcDbXrecord").g(3, "ObjectDBX").g(90, "0").g(280, "0");
+  f.g(281, "0");
+  f.g(0, "CLASS").g(1, "ARCALIGNEDTEXT").g(2, "AcDbArcAlignedText").g(3, "x").g(90, "0");
+  f.g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("TABLES");
+  table(f, "LTYPE", {[](TextDxf& t) { t.g(5, "14").g(2, "ONE"); },
+                     [](TextDxf& t) { t.g(5, "15").g(2, "TWO"); },
+                     [](TextDxf& t) { t.g(5, "16").g(2, "THREE"); }});
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "LWPOLYLINE").g(5, "20").g(8, "0").g(90, "2").g(70, "1").g(10, 0.0).g(20, 0.0);
+  f.g(10, 1.0).g(20, 1.0);
+  f.g(0, "ARCALIGNEDTEXT").g(5, "21").g(8, "0").g(1, std::string(1500, 'T'));
+  f.g(2, std::string(600, 'F')).g(3, "small").g(50, 30.0);
+  f.endsec();
+  f.section("OBJECTS");
+  f.g(0, "DICTIONARY").g(5, "C").g(330, "0").g(100, "AcDbDictionary").g(281, "1");
+  f.g(3, "ZETA").g(350, "D").g(3, "ALPHA").g(360, "E");
+  f.g(0, "MLINESTYLE").g(5, "D").g(102, "{ACAD_REACTORS").g(330, "C").g(102, "}").g(330, "C");
+  f.g(100, "AcDbMlineStyle").g(2, "TWOLINES").g(70, "0").g(3, "").g(62, "256").g(51, 90.0);
+  f.g(52, 90.0).g(71, "3");
+  f.g(49, 0.5).g(62, "1").g(6, "BYLAYER");
+  f.g(49, -0.5).g(62, "2").g(6, "three");
+  f.g(49, 0.0).g(62, "3").g(6, "NOSUCH");
+  f.g(0, "XRECORD").g(5, "E").g(330, "C").g(100, "AcDbXrecord").g(280, "1");
+  f.g(1, "text").g(10, 1.0).g(20, 2.0).g(30, 3.0).g(70, "7");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+
+  TkClassRecord c;
+  ASSERT_TRUE(class_find(d_, "LWPOLYLINE", &c));
+  EXPECT_EQ(c.item_class, 498);
+  EXPECT_EQ(c.proxy_flags, static_cast<int16_t>(70000 & 0xFFFF));
+  ASSERT_TRUE(class_find(d_, "XRECORD", &c));
+  EXPECT_EQ(c.item_class, 499);
+
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, tk_class_lwpolyline(d_));
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, TK_LWPOLYLINE_COUNT), 2u);
+  EXPECT_EQ(tk_data_get<uint16_t>(&data, TK_LWPOLYLINE_FLAGS) & (TK_LWPL_BULGES | TK_LWPL_WIDTHS), 0);
+  EXPECT_NE(tk_data_get<uint16_t>(&data, TK_LWPOLYLINE_FLAGS) & TK_LWPL_CLOSED, 0);
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(h.kind, tk_class_arcalignedtext(d_));
+  EXPECT_EQ(std::strlen(tk_data_text(&data, 0)), 1023u);  // cut to its field
+  EXPECT_EQ(std::strlen(tk_data_text(&data, 1024)), 511u);
+  EXPECT_STREQ(tk_data_text(&data, 1536), "small");
+  EXPECT_EQ(tk_data_get<double>(&data, 2128), 30.0);  // kept as written
+
+  TkObjectHeader oh;
+  TkObjectData od;
+  TkHandle dict = {{0, 0, 0, 0, 0, 0, 0, 0x0C}};
+  ASSERT_TRUE(tk_object_get(d_, &dict, &oh, &od));
+  ASSERT_EQ(od.dictionary.entry_count, 2u);
+  TkBlob* r = blob_open_read(od.dictionary.entries);
+  TkDictEntry e;
+  ASSERT_TRUE(tk_dict_entry_read(r, &e));
+  EXPECT_STREQ(e.name, "ZETA");  // file order
+  EXPECT_EQ(e.object.bytes[7], 0x0D);
+  ASSERT_TRUE(tk_dict_entry_read(r, &e));
+  EXPECT_STREQ(e.name, "ALPHA");
+  blob_close(r);
+
+  TkHandle style = {{0, 0, 0, 0, 0, 0, 0, 0x0D}};
+  ASSERT_TRUE(tk_object_get(d_, &style, &oh, &od));
+  EXPECT_EQ(oh.reactor_count, 1u);
+  EXPECT_EQ(oh.owner.bytes[7], 0x0C);
+  EXPECT_STREQ(od.mlinestyle.name, "TWOLINES");
+  ASSERT_EQ(od.mlinestyle.element_count, 3);
+  r = blob_open_read(od.mlinestyle.elements);
+  const int16_t linetypes[3] = {32767, 2, 32767};  // BYLAYER, the third linetype, unknown
+  for (int16_t expected : linetypes) {
+    int16_t colour, linetype;
+    ASSERT_TRUE(blob_read_short_raw(r, &colour));
+    ASSERT_TRUE(blob_read_short_raw(r, &linetype));
+    uint8_t pad[4];
+    double offset;
+    ASSERT_TRUE(blob_read(r, pad, 4) && blob_read_double(r, &offset));
+    EXPECT_EQ(linetype, expected);
+  }
+  blob_close(r);
+
+  TkHandle xrec = {{0, 0, 0, 0, 0, 0, 0, 0x0E}};
+  ASSERT_TRUE(tk_object_get(d_, &xrec, &oh, &od));
+  EXPECT_EQ(oh.type, tk_class_xrecord(d_));
+  EXPECT_EQ(od.xrecord.item_count, 3u);
+  EXPECT_EQ(od.xrecord.cloning, 1);
+}
+
+TEST_F(DxfLoad, ExtendedDataItemsAndTheirBound) {
+  auto entities = [](TextDxf& f) {
+    f.g(0, "LINE").g(8, "0").g(10, 0.0).g(20, 0.0).g(1001, "ACAD").g(1010, 1.0).g(1020, 2.0);
+    f.g(1030, 3.0).g(1070, "4");
+    f.g(0, "POINT").g(8, "0").g(1001, "ACAD");
+    // Far more than the collector holds: it refuses the rest, it never runs past its end.
+    for (int i = 0; i < 200; ++i) f.g(1000, std::string(250, 'x'));
+  };
+  ASSERT_NE(open(drawing("AC1009", nullptr, entities)), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  ASSERT_NE(h.xdata, nullptr);
+  TkBlob* r = blob_open_read(h.xdata);
+  TkXdataItem item;
+  ASSERT_TRUE(xdata_read_item(r, &item));
+  EXPECT_EQ(item.code, 1001);
+  ASSERT_TRUE(xdata_read_item(r, &item));
+  EXPECT_EQ(item.code, 1010);
+  double p[3];
+  std::memcpy(p, item.value, sizeof p);
+  EXPECT_EQ(p[2], 3.0);
+  ASSERT_TRUE(xdata_read_item(r, &item));
+  EXPECT_EQ(item.code, 1070);
+  EXPECT_FALSE(xdata_read_item(r, &item));
+  blob_close(r);
+  ASSERT_TRUE(entity(1, &h, &data));
+  ASSERT_NE(h.xdata, nullptr);
+  EXPECT_LE(blob_stored_size(h.xdata), int32_t(DXF_XDATA_CAPACITY));
+  EXPECT_GT(blob_stored_size(h.xdata), int32_t(DXF_XDATA_CAPACITY) - 300);
+}
+
+TEST_F(DxfLoad, BinaryFileLoadsLikeItsText) {
+  dxf_test::BinaryDxf b(false);
+  b.s(0, "SECTION").s(2, "HEADER").s(9, "$ACADVER").s(1, "AC1009").s(0, "ENDSEC");
+  b.s(0, "SECTION").s(2, "ENTITIES");
+  b.s(0, "CIRCLE").s(8, "RINGS").d(10, 1.0).d(20, 2.0).d(40, 3.0).i16(62, 256);
+  b.s(0, "ENDSEC").s(0, "EOF");
+  if (d_) tk_close_drawing(d_);
+  d_ = dxf_test::open_bytes(b.out);
+  ASSERT_NE(d_, nullptr) << tk_get_last_error();
+  EXPECT_EQ(d_->file_kind, TK_FILE_BINARY_DXF);
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, TK_CIRCLE);
+  EXPECT_EQ(tk_data_get<double>(&data, 24), 3.0);
+  EXPECT_EQ(h.colour, 256);
+  TkHandle layer{};
+  EXPECT_TRUE(tk_layer_find(d_, "RINGS", &layer));
+}
+
+// Every prefix of a small drawing is opened: each fails with an error number and leaves nothing
+// allocated, unless it already holds the whole of the end marker.
+TEST_F(DxfLoad, EveryPrefixFailsCleanly) {
+  std::string text = drawing(
+      "AC1015",
+      [](TextDxf& f) {
+        table(f, "LAYER", {[](TextDxf& t) { t.g(5, "10").g(2, "0").g(62, "7"); }});
+        table(f, "LTYPE", {[](TextDxf& t) { t.g(5, "11").g(2, "DOT").g(73, "1").g(49, 0.1); }});
+      },
+      [](TextDxf& f) {
+        f.g(0, "LINE").g(5, "20").g(8, "0").g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 1.0);
+        f.g(0, "LWPOLYLINE").g(5, "21").g(8, "0").g(90, "1").g(10, 0.0).g(20, 0.0);
+      },
+      [](TextDxf& f) { f.g(0, "DICTIONARY").g(5, "C").g(3, "A").g(350, "D"); })
+      .out;
+  const size_t eof_end = text.rfind("EOF") + 3;
+  for (size_t n = 1; n < text.size(); ++n) {
+    SCOPED_TRACE(n);
+    long live_before = core_test::counts.live;
+    TkDrawing* d = dxf_test::open_text(text.substr(0, n));
+    if (n >= eof_end) {
+      EXPECT_NE(d, nullptr);
+    } else {
+      EXPECT_EQ(d, nullptr);
+      EXPECT_NE(tk_get_last_error(), 0);
+    }
+    if (d) tk_close_drawing(d);
+    EXPECT_EQ(core_test::counts.live, live_before);
+    EXPECT_TRUE(load_test::open_files.empty());
+  }
+}
+
+}  // namespace
