@@ -69,6 +69,7 @@ struct DwgOldState {
   uint32_t entity_next;
   uint32_t walk_end;
   uint8_t in_block;
+  uint8_t block_started;  // the block's BLOCK entity was read
   uint8_t attributes_follow;
 
   // Viewport-entity headers.

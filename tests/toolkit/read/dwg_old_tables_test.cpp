@@ -3,6 +3,7 @@
 // anonymous names, dimension-style arrow blocks, and the chain of viewport-entity headers.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -215,6 +216,29 @@ TEST_F(OldTables, BlocksWithTheirEntitiesAndAnonymousNames) {
     }
   }
   EXPECT_EQ(names, (std::set<std::string>{"*Model_Space", "*Paper_Space", "DOOR", "*D1"}));
+  tk_close_drawing(d);
+}
+
+// A block without its ENDBLK ends where the next block begins.
+TEST_F(OldTables, BlockWithoutItsEnd) {
+  File f(3);
+  Block open;
+  open.name = "OPEN";
+  open.entities = {simple(12, Bytes().rd(0).rd(0).b), simple(1, line_body())};
+  Block next;
+  next.name = "NEXT";
+  next.entities = {simple(12, Bytes().rd(0).rd(0).b), simple(3, Bytes().rd(0).rd(0).rd(1).b),
+                   simple(13)};
+  f.blocks = {open, next};
+  TkDrawing* d = load(f);
+  ASSERT_NE(d, nullptr);
+  std::map<std::string, size_t> sizes;
+  for (const TkLink* l = list_first(&d->blocks); l; l = l->next) {
+    auto* b = static_cast<const TkBlockRecord*>(tk_link_data(l));
+    sizes[b->name] = entities_of(b->entities).size();
+  }
+  EXPECT_EQ(sizes["OPEN"], 2u);
+  EXPECT_EQ(sizes["NEXT"], 3u);
   tk_close_drawing(d);
 }
 
