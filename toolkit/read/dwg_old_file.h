@@ -76,7 +76,6 @@ struct DwgOldState {
   uint32_t vpent_positions[DWG_OLD_MAX_VPENTS];
   int16_t vpent_kept;
   uint8_t vpent_first;
-  uint32_t vpent_next;
 };
 
 // The drawing's reader state, made at open; null before.
