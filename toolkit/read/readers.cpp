@@ -2,6 +2,7 @@
 #include "toolkit/read/readers.h"
 
 #include "toolkit/core/drawing.h"
+#include "toolkit/core/error.h"
 #include "toolkit/core/load.h"
 
 namespace {
@@ -31,7 +32,10 @@ TkReaderOps make_dwg_set() {
     auto* o = family(d); return o && o->read_entity ? o->read_entity(d, h, v, x) : 0; };
   s.read_group = +[](TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* x) -> int16_t {
     auto* o = family(d); return o && o->read_group ? o->read_group(d, h, v, x) : 0; };
-  s.open = VV_SLOT_STEP(open);
+  // A release neither family knows is refused here, whatever the older family would answer.
+  s.open = +[](TkDrawing* d) -> int16_t {
+    if (d->version < 0 || d->version >= TK_VERSION_COUNT) return tk_fail(TK_ERR_FILE_VERSION);
+    auto* o = family(d); return o && o->open ? o->open(d) : 0; };
   s.read_layer = +[](TkDrawing* d, TkLayerRecord* r, uint8_t* x) -> int16_t {
     auto* o = family(d); return o && o->read_layer ? o->read_layer(d, r, x) : 0; };
   s.read_linetype = +[](TkDrawing* d, TkLinetypeRecord* r, uint8_t* x) -> int16_t {
