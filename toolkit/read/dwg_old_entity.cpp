@@ -386,7 +386,7 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
   *has_xdata = 0;
   DwgOldState* s = dwg_old_state(d);
   if (!s) return 0;
-  // Each pass takes one record; erased ones are passed over. Every record is at least 4 bytes
+  // Each pass takes one record; erased ones are passed over. Every record is at least 8 bytes
   // long, so the walk ends at the section's end.
   for (;;) {
     uint32_t at = s->entity_next;
@@ -469,7 +469,7 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
       h->xdata = dwg_old_eed_to_blob(tk_state->xdata_read_buffer, xdata_size, &failed);
       if (failed) {
         tk_free_entity_blobs(d, h, data);
-        return tk_fail_alloc(TK_ERR_UNEXPECTED_EOF);
+        return tk_fail_alloc(TK_ERR_XDATA_READ_ALLOC);
       }
       *has_xdata = 1;
     }
