@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and starts Vellview under Wine on the files given (or on the sample
-# drawing kept in the repository). Without a display it runs on a virtual one, saves a screenshot
+# raster drawing the build draws). Without a display it runs on a virtual one, saves a screenshot
 # once the window has painted and prints the screenshot's path.
 set -uo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/env.sh"
@@ -9,14 +9,7 @@ mkdir -p "$VV_BUILD"
 vv_build windows >"$VV_BUILD/run-build.log" 2>&1 || { tail -30 "$VV_BUILD/run-build.log"; exit 1; }
 
 exe=$VV_BUILD/windows/app/Vellview.exe
-args=("$@")
-if [ ! -f "$exe" ]; then
-  # The application itself is not built yet: show the harness's painted window instead.
-  echo "Vellview.exe is not built yet; showing the build harness's window test program instead."
-  exe=$VV_BUILD/windows/tests/harness/harness_window_test.exe
-  args=(--gtest_filter=Window.PaintsOnTheDisplay)
-  export VV_HARNESS_HOLD_MS=8000
-fi
+sample=$VV_BUILD/windows/app/res/sample.tif
 
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
@@ -25,6 +18,14 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 vv_start_wine
 
+# Vellview takes its files as one argument, separated by ";", as Windows paths.
+files=()
+for f in "${@:-$sample}"; do
+  if [ -e "$f" ]; then files+=("$(winepath -w "$f" 2>/dev/null)"); else files+=("$f"); fi
+done
+list=$(IFS=';'; echo "${files[*]}")
+args=("$list")
+
 if [ $headless = 0 ]; then
   wine "$exe" "${args[@]}"
   rc=$?
@@ -32,7 +33,8 @@ if [ $headless = 0 ]; then
   exit $rc
 fi
 
-wine "$exe" "${args[@]}" &
+# "/T" keeps the splash window out of the screenshot; as a piece of the list it names no file.
+wine "$exe" "/T;$list" &
 pid=$!
 sleep "${VV_SHOT_DELAY:-5}"
 shot=$VV_BUILD/screenshot.png

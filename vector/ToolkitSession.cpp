@@ -1,16 +1,11 @@
 // Toolkit start-up from the program's resources, and its shutdown at exit.
 #include "ToolkitSession.h"
 
+#include "toolkit/core/display_block.h"
 #include "toolkit/core/reader_ops.h"
 #include "toolkit/core/state.h"
 #include "toolkit/read/readers.h"
 
-// The display block joins the toolkit with display generation; until then there is no display
-// state to start and the core and readers are the whole toolkit.
-#if __has_include("toolkit/core/display_block.h")
-#include "toolkit/core/display_block.h"
-#define VV_TOOLKIT_HAS_DISPLAY 1
-#endif
 
 namespace {
 
@@ -66,9 +61,7 @@ CToolkitSession::CToolkitSession() { Init(m_hModule); }
 CToolkitSession::~CToolkitSession() {
   if (!m_strOemFont.IsEmpty()) ::DeleteFileA(m_strOemFont);
   if (!m_strAnsiFont.IsEmpty()) ::DeleteFileA(m_strAnsiFont);
-#ifdef VV_TOOLKIT_HAS_DISPLAY
   if (m_bInitialised) tk_shutdown();
-#endif
   if (m_bCoreStarted) tk_shutdown_core();
 }
 
@@ -90,16 +83,12 @@ void CToolkitSession::Init(HINSTANCE module) {
     tk_install_readers_full(tk_dwg_reader_ops());
     tk_install_readers(tk_dxf_reader_ops());
   }
-#ifdef VV_TOOLKIT_HAS_DISPLAY
   if (tk_init()) {
     m_bInitialised = TRUE;
   } else {
     m_nStatus = 65534;
   }
   tk_set_draw_enabled(1);
-#else
-  m_bInitialised = TRUE;
-#endif
 }
 
 int16_t CToolkitSession::OpenInitData() {

@@ -201,17 +201,17 @@ void CToolBar::SetButtonStyle(int nIndex, UINT nStyle) {
 }
 
 CSize CToolBar::CalcFixedLayout(BOOL, BOOL bHorz) {
-  // The buttons' extent along the bar, one button thick across it.
+  // The buttons' extent along the bar, one button thick across it. The extent is the sum of the
+  // buttons' own sizes, not the span from the first to the last: a wrapping control may have
+  // broken its row at the width it had before the frame placed it.
   int n = GetCount();
-  RECT r = {0, 0, 0, 0};
-  if (n > 0) {
-    RECT first, last;
-    GetItemRect(0, &first);
-    GetItemRect(n - 1, &last);
-    r = {first.left, first.top, last.right, last.bottom};
+  int along = 4;
+  for (int i = 0; i < n; ++i) {
+    RECT r;
+    GetItemRect(i, &r);
+    along += bHorz ? r.right - r.left : r.bottom - r.top;
   }
-  int along = r.right - r.left + 4;
-  int across = std::max(static_cast<int>(r.bottom - r.top), static_cast<int>(m_sizeButton.cy)) + 4;
+  int across = static_cast<int>(m_sizeButton.cy) + 4;
   return bHorz ? CSize(along, across) : CSize(across, along);
 }
 

@@ -4,6 +4,7 @@
 // scale divisor is ignored and a definition ends at its 0 code or at the end of the font.
 #include "toolkit/display/shx.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -46,10 +47,12 @@ void line_stroke(TkShapeContext* ctx, const double a[3], const double b[3], bool
 void arc_stroke(TkShapeContext* ctx, const double c[3], double a0, double a1, double r,
                 bool pen_down, bool visible) {
   if (!std::isfinite(a0) || !std::isfinite(a1) || !std::isfinite(r)) return;
+  // An arc costs as much as the pieces it is drawn with.
+  double pieces = std::fabs(a1 - a0) * 32 / kPi;
+  int n = pieces < 256 ? int(pieces) : 256;
+  ctx->steps_left -= ctx->box ? n : 40;
   if (ctx->box) {
     if (!visible) return;
-    int n = int(std::fabs(a1 - a0) * 32 / kPi);
-    if (n > 4096) n = 4096;
     double p[3] = {c[0] + r * std::cos(a0), c[1] + r * std::sin(a0), 0};
     for (int i = 1; i <= n; ++i) {
       double a = a0 + (a1 - a0) * i / n;
@@ -95,7 +98,7 @@ void skip_command(TkShapeContext* ctx, TkFont* f, uint8_t code) {
       break;
     case 8: font_next_byte(f); font_next_byte(f); break;
     case 9:
-      for (int i = 0; i < kMaxCommands; ++i) {
+      for (int i = 0; i < kMaxCommands && --ctx->steps_left >= 0; ++i) {
         int8_t dx = sbyte(f), dy = sbyte(f);
         if (!dx && !dy) break;
       }
@@ -104,7 +107,7 @@ void skip_command(TkShapeContext* ctx, TkFont* f, uint8_t code) {
     case 11: for (int i = 0; i < 5; ++i) font_next_byte(f); break;
     case 12: font_next_byte(f); font_next_byte(f); font_next_byte(f); break;
     case 13:
-      for (int i = 0; i < kMaxCommands; ++i) {
+      for (int i = 0; i < kMaxCommands && --ctx->steps_left >= 0; ++i) {
         int8_t dx = sbyte(f), dy = sbyte(f);
         if (!dx && !dy) break;
         font_next_byte(f);
@@ -167,6 +170,7 @@ void shx_interpret(TkShapeContext* ctx, uint16_t code, TkFont* glyph_font, uint8
     // Without the application's glyph metrics the pen advances by a typical character width.
     ctx->pen[0] += 600;
   } else if (glyph_font) {
+    if (ctx->nesting == 0) ctx->steps_left = TK_SHAPE_MAX_STEPS;
     interpret(ctx, glyph_font, toggles);
   }
   if (!toggles) return;
@@ -198,7 +202,8 @@ void interpret(TkShapeContext* ctx, TkFont* f, uint8_t /*toggles*/) {
   // The definition's name.
   for (int i = 0; i < 256 && font_next_byte(f); ++i) {
   }
-  for (int steps = 0; steps < kMaxCommands; ++steps) {
+  for (;;) {
+    if (--ctx->steps_left < 0) break;
     uint8_t code = font_next_byte(f);
     if (code == 0) break;
     if (skip) {
@@ -294,7 +299,7 @@ void interpret(TkShapeContext* ctx, TkFont* f, uint8_t /*toggles*/) {
         break;
       }
       case 9:
-        for (int i = 0; i < kMaxCommands; ++i) {
+        for (int i = 0; i < kMaxCommands && --ctx->steps_left >= 0; ++i) {
           double dx = sbyte(f), dy = sbyte(f);
           if (dx == 0 && dy == 0) break;
           std::memcpy(prev, cur, sizeof prev);
@@ -343,7 +348,7 @@ void interpret(TkShapeContext* ctx, TkFont* f, uint8_t /*toggles*/) {
       }
       case 12:
       case 13:
-        for (int i = 0; i < kMaxCommands; ++i) {
+        for (int i = 0; i < kMaxCommands && --ctx->steps_left >= 0; ++i) {
           double dx = sbyte(f) * ctx->xscale, dy = sbyte(f) * ctx->yscale;
           if (dx == 0 && dy == 0) break;
           bulge_arc(ctx, cur, dx, dy, sbyte(f), pen_down, visible);
@@ -488,8 +493,9 @@ int16_t shx_draw_string(TkShapeContext* ctx, const char* text, double big_ratio)
   uint8_t toggles = 0, plain = 1;
   int16_t codepage = ctx->drawing && ctx->drawing->header ? ctx->drawing->header->dwgcodepage : 0;
   const char* cursor = text;
+  ctx->string_steps_left = TK_STRING_MAX_STEPS;
   // Each step consumes at least one byte of the string, so this ends with it.
-  while (cursor && *cursor) {
+  while (cursor && *cursor && ctx->string_steps_left > 0) {
     uint16_t code = text_next_char(&cursor, ctx, codepage, &plain, &toggles);
     if (!code) break;
     TkFont* glyph = ctx->font && ctx->font->kind == TK_FONT_TRUETYPE
@@ -499,6 +505,7 @@ int16_t shx_draw_string(TkShapeContext* ctx, const char* text, double big_ratio)
     if (ctx->big) ctx->xscale = ctx->yscale = glyph == ctx->big ? 1.0 : big_ratio;
     ctx->nesting = 0;
     shx_interpret(ctx, code, glyph, toggles);
+    ctx->string_steps_left -= TK_SHAPE_MAX_STEPS - std::max(ctx->steps_left, 0);
   }
   return 1;
 }

@@ -18,6 +18,9 @@ enum : TkError {
 constexpr int TK_SHAPE_STACK = 5;
 // Deepest chain of subshapes one character may call.
 constexpr int TK_SHAPE_MAX_NESTING = 8;
+// Commands one character may execute, and one string.
+constexpr int32_t TK_SHAPE_MAX_STEPS = 20000;
+constexpr int32_t TK_STRING_MAX_STEPS = 400000;
 
 struct TkShapeContext {
   double pen[2];   // font units, relative to the string's start
@@ -40,6 +43,10 @@ struct TkShapeContext {
   int16_t stack_top;  // -1 empty
   double stack[TK_SHAPE_STACK][2];
   int16_t nesting;
+  // Commands still allowed for the character being drawn (subshapes included) and for the
+  // whole string: a damaged font whose shapes call each other many times over is cut short.
+  int32_t steps_left;
+  int32_t string_steps_left;
 };
 
 // Toggle bits of a string.

@@ -12,6 +12,7 @@
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
 #include "toolkit/read/dxf_readers.h"
+#include "toolkit/write/bits_writer.h"
 
 namespace {
 
@@ -19,6 +20,17 @@ constexpr uint8_t kPaperSpace = 1;   // header flag: the entity is in paper spac
 constexpr uint8_t kInvisible = 16;   // header flag: group 60 not 0
 constexpr uint16_t kProxyKind = 498;
 constexpr double kDegree = 0.017453292519943295;
+
+// Data places of an entity of a class the toolkit does not read (the other-class layout).
+enum : size_t {
+  kProxyClass = 0,      // u32 class number
+  kProxyBits = 4,       // u32 length of the data in bits
+  kProxyHasGraphics = 8,
+  kProxyHandleCount = 12,
+  kProxyData = 16,      // blob: the groups as a bit stream
+  kProxyGraphics = 24,  // blob: the proxy graphics (when the word at 8 is not 0)
+  kProxyHandles = 32,   // blob: 8-byte handles the data refers to
+};
 
 const char* const kKindNames[] = {
     "",        "LINE",   "POINT",  "CIRCLE",   "SHAPE",     "ELLIPSE", "SPLINE",  "TEXT",
@@ -53,31 +65,73 @@ const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
   return r < 0 ? nullptr : &tk_entity_layout(kind)->rows[r];
 }
 
-// A growable array of doubles, for the lists an entity's groups give one value at a time.
+// A growable array of doubles, for the lists an entity's groups give one value at a time. The
+// first values stay in the array itself, so the usual short lists cost no allocation.
 struct Reals {
-  double* items = nullptr;
+  static constexpr size_t kLocal = 64;
+  double local[kLocal];
+  double* items = local;
   size_t count = 0;
-  size_t capacity = 0;
+  size_t capacity = kLocal;
   bool failed = false;
+  Reals() = default;
+  Reals(const Reals&) = delete;
+  Reals& operator=(const Reals&) = delete;
+  ~Reals() { release(); }
   bool add(double v) {
     if (count == capacity) {
-      size_t grown = capacity ? capacity * 2 : 64;
+      size_t grown = capacity * 2;
       auto* p = static_cast<double*>(mem_alloc(grown * sizeof(double)));
       if (!p) {
         failed = true;
         return false;
       }
-      if (count) std::memcpy(p, items, count * sizeof(double));
-      mem_free(items);
+      std::memcpy(p, items, count * sizeof(double));
+      release();
       items = p;
       capacity = grown;
     }
     items[count++] = v;
     return true;
   }
-  void free() {
-    mem_free(items);
-    *this = Reals{};
+  void release() {
+    if (items != local) mem_free(items);
+    items = local;
+    capacity = kLocal;
+  }
+};
+
+// Appends values to a blob opened for writing, remembering a failure.
+struct BlobOut {
+  TkBlob* stored = nullptr;
+  TkBlob* w = nullptr;
+  bool ok = true;
+  bool open() {
+    if (w) return true;
+    stored = dxf_blob_for(256);
+    w = stored ? blob_create(stored) : nullptr;
+    ok = w != nullptr;
+    return ok;
+  }
+  template <typename T>
+  void put(const T& v) {
+    if (open()) ok = ok && blob_write(w, &v, sizeof v);
+  }
+  // The stored blob, or null (and freed) when something failed.
+  TkBlob* close() {
+    if (w && !blob_close_write(w)) ok = false;
+    w = nullptr;
+    if (!ok) {
+      blob_free(stored);
+      stored = nullptr;
+    }
+    TkBlob* out = stored;
+    stored = nullptr;
+    return out;
+  }
+  ~BlobOut() {
+    if (w) blob_close(w);
+    blob_free(stored);
   }
 };
 
@@ -93,6 +147,15 @@ struct EntityRead {
   TkBlob* text = nullptr;
   uint32_t text_size = 0;
   bool text_chunks = false;
+  TkBitWriter* proxy = nullptr;  // the state's writer while a proxy's data is written
+  bool proxy_failed = false;
+  bool proxy_after_entity = false;
+  TkBlob* proxy_graphics = nullptr;
+  TkBlob* proxy_handles = nullptr;
+  TkBlob* proxy_handles_writer = nullptr;
+  uint32_t proxy_handle_count = 0;
+  BlobOut hatch_paths, hatch_lines, hatch_sources, hatch_seeds;
+  bool hatch_failed = false;
   int lw_vertex = -1;
   uint16_t lw_flags = 0;
   double lw_width = 0;
@@ -112,7 +175,6 @@ uint16_t kind_of(DxfState* s, bool* native, bool* skip) {
   const char* name = s->text;
   for (uint16_t k = 1; k < kKindCount; ++k)
     if (kKindNames[k][0] && std::strcmp(name, kKindNames[k]) == 0) return k;
-  if (std::strcmp(name, "ACAD_ZOMBIE_ENTITY") == 0) return 500;
   TkClassRecord record;
   bool found = class_find(s->drawing, name, &record) != 0;
   if (is_native_class(name)) {
@@ -286,6 +348,272 @@ void append_text_chunk(EntityRead* e) {
   e->text_size += static_cast<uint32_t>(e->s->group.length);
 }
 
+// A group of a proxy entity into its bit stream: the code, then the value in the form its code
+// gives. Group 92's proxy graphics go to a blob of their own, handles after the entity's own
+// groups to the handle list.
+void proxy_group(EntityRead* e) {
+  DxfState* s = e->s;
+  TkBitWriter* w = e->proxy;
+  const TkDxfGroup& g = s->group;
+  uint16_t c = g.code;
+  if (c == 100 && dxf_text_is(s, "AcDbEntity")) {
+    e->proxy_after_entity = true;
+    return;
+  }
+  if (c == 92) {
+    blob_free(e->proxy_graphics);
+    e->proxy_graphics = nullptr;
+    if (!dxf_read_preview(s, &e->proxy_graphics, nullptr)) e->proxy_failed = true;
+    return;
+  }
+  bool ok = true;
+  auto code = [&]() { return bits_blob_put_bs(w, static_cast<int16_t>(c)) == 1; };
+  if ((c >= 10 && c <= 18) || c == 210) {
+    double p[3] = {g.real, 0, 0};
+    for (int i = 1; i < 3; ++i) {
+      if (!dxf_read_group(s)) {
+        e->proxy_failed = true;
+        return;
+      }
+      p[i] = s->group.real;
+    }
+    ok = code() && bits_blob_put_3bd(w, p) == 1;
+  } else if (c >= 40 && c <= 48) {
+    ok = code() && bits_blob_put_bd(w, g.real) == 1;
+  } else if (c >= 50 && c <= 58) {
+    ok = code() && bits_blob_put_bd(w, g.real * kDegree) == 1;
+  } else if ((c >= 70 && c <= 78) || (c >= 170 && c <= 179) || (c >= 270 && c <= 289)) {
+    ok = code() && bits_blob_put_bs(w, g.i16) == 1;
+  } else if (c >= 90 && c <= 99) {
+    ok = code() && bits_blob_put_bl(w, g.i32) == 1;
+  } else if ((c >= 1 && c <= 4) || c == 100 || (c >= 300 && c <= 309)) {
+    ok = code() && bits_blob_put_text(w, s->text) == 1;
+  } else if (c >= 320 && c <= 329) {
+    ok = code() && bits_blob_put_handle(w, &g.handle) == 1;
+  } else if (c >= 330 && c <= 369 && e->proxy_after_entity) {
+    ok = code();
+    if (ok && !e->proxy_handles) {
+      e->proxy_handles = dxf_blob_for(64);
+      e->proxy_handles_writer = e->proxy_handles ? blob_create(e->proxy_handles) : nullptr;
+      ok = e->proxy_handles_writer != nullptr;
+    }
+    ok = ok && blob_write(e->proxy_handles_writer, g.handle.bytes, 8);
+    ++e->proxy_handle_count;
+  }
+  if (!ok) e->proxy_failed = true;
+}
+
+bool begin_proxy(EntityRead* e, uint16_t class_number) {
+  DxfState* s = e->s;
+  if (!s->proxy_writer) {
+    s->proxy_writer = static_cast<TkBitWriter*>(mem_alloc(sizeof(TkBitWriter)));
+    if (!s->proxy_writer) return false;
+    std::memset(s->proxy_writer, 0, sizeof(TkBitWriter));
+  }
+  TkClassRecord record;
+  int32_t flags = class_find(s->drawing, s->text, &record) ? record.proxy_flags : 0;
+  if (!bits_blob_begin(s->proxy_writer)) return false;
+  e->proxy = s->proxy_writer;
+  tk_data_put<uint32_t>(e->data, kProxyClass, class_number);
+  return bits_blob_put_bl(e->proxy, flags) == 1 && bits_blob_put_bl(e->proxy, class_number) == 1;
+}
+
+// Closes the proxy's stream and lists into its data; false when one of them could not be kept.
+bool finish_proxy(EntityRead* e) {
+  bool ok = !e->proxy_failed;
+  if (e->proxy_handles_writer && !blob_close_write(e->proxy_handles_writer)) ok = false;
+  e->proxy_handles_writer = nullptr;
+  uint32_t bits = 0;
+  TkBlob* stream = e->proxy ? bits_blob_end(e->proxy, &bits) : nullptr;
+  e->proxy = nullptr;
+  if (!stream) ok = false;
+  if (!ok) {
+    blob_free(stream);
+    return false;
+  }
+  tk_data_put(e->data, kProxyBits, bits);
+  tk_data_put(e->data, kProxyData, stream);
+  if (e->proxy_graphics) {
+    tk_data_put<uint32_t>(e->data, kProxyHasGraphics, 1);
+    tk_data_put(e->data, kProxyGraphics, e->proxy_graphics);
+    e->proxy_graphics = nullptr;
+  }
+  tk_data_put(e->data, kProxyHandleCount, e->proxy_handle_count);
+  tk_data_put(e->data, kProxyHandles, e->proxy_handles);
+  e->proxy_handles = nullptr;
+  return true;
+}
+
+// Frees what a proxy read that failed left behind.
+void drop_proxy(EntityRead* e) {
+  if (e->proxy_handles_writer) blob_close(e->proxy_handles_writer);
+  blob_free(e->proxy_handles);
+  blob_free(e->proxy_graphics);
+  if (e->proxy) bits_discard(e->proxy);
+  e->proxy_handles_writer = nullptr;
+  e->proxy_handles = e->proxy_graphics = nullptr;
+  e->proxy = nullptr;
+}
+
+// HATCH data places; the four blobs stand where the entity record keeps them.
+enum : size_t {
+  kHatchElevation = 0,      // 3 doubles
+  kHatchPattern = 24,       // name, 256 bytes
+  kHatchSolid = 280,        // i16 groups 70, 71, 75, 76, 77, 78 from here
+  kHatchAssociative = 282,
+  kHatchStyle = 284,
+  kHatchPatternType = 286,
+  kHatchDouble = 288,
+  kHatchLineCount = 290,
+  kHatchPathCount = 292,    // u32
+  kHatchSeedCount = 296,    // u32
+  kHatchDerived = 300,      // u8: a path had flag bit 4
+  kHatchAngle = 304,        // radians
+  kHatchScale = 312,
+  kHatchPixelSize = 320,
+  kHatchPaths = 544,
+  kHatchLines = 568,
+  kHatchSources = 576,
+  kHatchSeeds = 592,
+};
+
+// The next group, whatever its code; false at the end, a failed read or the next entity's
+// group 0, which is put back so that a count larger than the list never eats the next entity.
+bool next_value(DxfState* s) {
+  uint32_t at = dxf_tell(s);
+  if (!dxf_read_group(s) || dxf_at_end(s)) return false;
+  if (s->group.code == 0) {
+    dxf_seek(s, at);
+    return false;
+  }
+  return true;
+}
+
+// The boundary paths that follow group 91, each read group by group in the order the format
+// gives them; counts from the file only bound loops that read a group each time round.
+bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
+  DxfState* s = e->s;
+  const int32_t count = s->group.i32;
+  tk_data_put<uint32_t>(e->data, kHatchPathCount, count > 0 ? uint32_t(count) : 0u);
+  for (int32_t p = 0; p < count; ++p) {
+    if (!next_value(s)) return false;
+    int32_t flags = s->group.i32;  // 92
+    paths->put(flags);
+    if (flags & 4) e->data->bytes[kHatchDerived] = 1;
+    if (flags & 2) {
+      if (!next_value(s)) return false;
+      int16_t bulges = s->group.i16;  // 72
+      if (!next_value(s)) return false;
+      int16_t closed = s->group.i16;  // 73
+      if (!next_value(s)) return false;
+      int32_t n = s->group.i32;  // 93
+      paths->put(bulges);
+      paths->put(closed);
+      paths->put(n);
+      for (int32_t v = 0; v < n; ++v)
+        for (int k = 0; k < (bulges ? 3 : 2); ++k) {
+          if (!next_value(s)) return false;
+          paths->put(s->group.real);
+        }
+    } else {
+      if (!next_value(s)) return false;
+      int32_t edges = s->group.i32;  // 93
+      paths->put(edges);
+      for (int32_t k = 0; k < edges; ++k) {
+        if (!next_value(s)) return false;
+        int16_t type = s->group.i16;  // 72
+        paths->put(type);
+        auto reals = [&](int n) {
+          for (int i = 0; i < n; ++i) {
+            if (!next_value(s)) return false;
+            paths->put(s->group.real);
+          }
+          return true;
+        };
+        auto angles = [&](double* a) {
+          for (int i = 0; i < 2; ++i) {
+            if (!next_value(s)) return false;
+            a[i] = s->group.real * kDegree;
+          }
+          return true;
+        };
+        if (type == 1) {
+          if (!reals(4)) return false;
+        } else if (type == 2 || type == 3) {
+          if (!reals(type == 2 ? 3 : 5)) return false;  // centre, radius; or centre, axis, ratio
+          double a[2];
+          if (!angles(a)) return false;
+          if (!next_value(s)) return false;
+          int16_t ccw = s->group.i16;
+          paths->put(a[0]);
+          paths->put(a[1]);
+          paths->put(ccw);
+        } else if (type == 4) {
+          int32_t head[5];
+          for (int32_t& v : head) {
+            if (!next_value(s)) return false;
+            v = s->group.code >= 90 && s->group.code <= 99 ? s->group.i32 : s->group.i16;
+          }
+          for (int32_t v : head) paths->put(v);
+          int64_t values = int64_t(head[3] > 0 ? head[3] : 0) + 2 * int64_t(head[4] > 0 ? head[4] : 0);
+          for (int64_t i = 0; i < values; ++i) {
+            if (!next_value(s)) return false;
+            paths->put(s->group.real);
+          }
+        } else {
+          return false;  // an edge type the format does not have: the rest cannot be placed
+        }
+      }
+    }
+    if (!next_value(s)) return false;
+    int32_t n = s->group.i32;  // 97
+    for (int32_t i = 0; i < n; ++i) {
+      if (!next_value(s)) return false;
+      sources->put(s->group.handle);
+    }
+  }
+  return true;
+}
+
+bool read_hatch_lines(EntityRead* e, BlobOut* lines) {
+  DxfState* s = e->s;
+  int16_t count = s->group.i16;
+  tk_data_put(e->data, kHatchLineCount, count);
+  for (int16_t l = 0; l < count; ++l) {
+    double v[5];
+    for (int i = 0; i < 5; ++i) {
+      if (!next_value(s)) return false;
+      v[i] = i == 0 ? s->group.real * kDegree : s->group.real;
+    }
+    for (double x : v) lines->put(x);
+    if (!next_value(s)) return false;
+    int16_t dashes = s->group.i16;
+    lines->put(dashes);
+    for (int16_t d = 0; d < dashes; ++d) {
+      if (!next_value(s)) return false;
+      lines->put(s->group.real);
+    }
+  }
+  return true;
+}
+
+bool read_hatch_seeds(EntityRead* e, BlobOut* seeds) {
+  DxfState* s = e->s;
+  int32_t count = s->group.i32;
+  uint32_t kept = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    double p[2];
+    for (double& v : p) {
+      if (!next_value(s)) return false;
+      v = s->group.real;
+    }
+    seeds->put(p);
+    ++kept;
+  }
+  tk_data_put(e->data, kHatchSeedCount, kept);
+  return true;
+}
+
 // 1 when the kind took the group as part of one of its lists.
 int16_t kind_group(EntityRead* e) {
   DxfState* s = e->s;
@@ -316,6 +644,35 @@ int16_t kind_group(EntityRead* e) {
         if (g.i16 & 128) e->lw_flags |= TK_LWPL_PLINEGEN;
         return 1;
       case 90: return 1;
+      default: return 1;
+    }
+  }
+  if (e->native_class && kind == tk_class_hatch(d)) {
+    switch (code) {
+      case 10: case 20: case 30:
+        put_double(e->data, kHatchElevation + 8 * (code / 10 - 1), g.real);
+        return 1;
+      case 2: dxf_copy_text(tk_data_text(e->data, kHatchPattern), 256, s->text); return 1;
+      case 70: tk_data_put(e->data, kHatchSolid, g.i16); return 1;
+      case 71: tk_data_put(e->data, kHatchAssociative, g.i16); return 1;
+      case 75: tk_data_put(e->data, kHatchStyle, g.i16); return 1;
+      case 76: tk_data_put(e->data, kHatchPatternType, g.i16); return 1;
+      case 77: tk_data_put(e->data, kHatchDouble, g.i16); return 1;
+      case 52: put_double(e->data, kHatchAngle, g.real * kDegree); return 1;
+      case 41: put_double(e->data, kHatchScale, g.real); return 1;
+      case 47: put_double(e->data, kHatchPixelSize, g.real); return 1;
+      case 91:
+        // After a list that broke off, the groups cannot be placed any more.
+        if (!e->hatch_failed && !read_hatch_paths(e, &e->hatch_paths, &e->hatch_sources)) e->hatch_failed = true;
+        return 1;
+      case 78:
+        // After a list that broke off, the groups cannot be placed any more.
+        if (!e->hatch_failed && !read_hatch_lines(e, &e->hatch_lines)) e->hatch_failed = true;
+        return 1;
+      case 98:
+        // After a list that broke off, the groups cannot be placed any more.
+        if (!e->hatch_failed && !read_hatch_seeds(e, &e->hatch_seeds)) e->hatch_failed = true;
+        return 1;
       default: return 1;
     }
   }
@@ -414,7 +771,7 @@ int16_t kind_group(EntityRead* e) {
 }
 
 TkBlob* reals_blob(const double* values, size_t count) {
-  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* blob = dxf_blob_for(count * sizeof(double));
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   bool ok = w && blob_write(w, values, count * sizeof(double));
   if (w && !blob_close_write(w)) ok = false;
@@ -441,7 +798,7 @@ void finish_lwpolyline(EntityRead* e) {
     flags |= TK_LWPL_ELEVATION;
   if (e->h->thickness != 0) flags |= TK_LWPL_THICKNESS;
   if (e->h->flags & TK_ENTITY_EXTRUDED) flags |= TK_LWPL_EXTRUDED;
-  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* blob = dxf_blob_for(n * (16 + (bulges ? 8 : 0) + (widths ? 16 : 0)));
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   bool ok = w != nullptr;
   for (size_t i = 0; ok && i < n; ++i) {
@@ -485,7 +842,6 @@ void finish_entity(EntityRead* e) {
       tk_data_put<int16_t>(data, 6, static_cast<int16_t>(e->a.count / 4));
       tk_data_put<int16_t>(data, 8, static_cast<int16_t>(e->c.count / 3));
       if (all.count && !all.failed) tk_data_put(data, TK_SPLINE_BLOB, reals_blob(all.items, all.count));
-      all.free();
       break;
     }
     case TK_LEADER: {
@@ -513,6 +869,13 @@ void finish_entity(EntityRead* e) {
       break;
     default:
       if (e->native_class && e->kind == tk_class_lwpolyline(d)) finish_lwpolyline(e);
+      if (e->native_class && e->kind == tk_class_hatch(d)) {
+        // A hatch whose lists broke off keeps what it read before them.
+        tk_data_put(data, kHatchPaths, e->hatch_paths.close());
+        tk_data_put(data, kHatchLines, e->hatch_lines.close());
+        tk_data_put(data, kHatchSources, e->hatch_sources.close());
+        tk_data_put(data, kHatchSeeds, e->hatch_seeds.close());
+      }
       break;
   }
   TkEntityHeader* h = e->h;
@@ -544,14 +907,14 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     e.data = data;
     e.kind = kind;
     e.native_class = native;
-    if (!skip && kind > TK_LAST_FIXED_KIND && !native && kind != 500) {
-      // Other class entities keep their class; their own groups are passed over.
-      h->kind = kProxyKind;
-      tk_data_put<uint32_t>(data, 0, kind);
-    }
     bool failed = false;
+    if (!skip && kind > TK_LAST_FIXED_KIND && !native) {
+      // Other class entities keep their class and their groups as a proxy's data.
+      h->kind = kProxyKind;
+      if (!begin_proxy(&e, kind)) failed = true;
+    }
     uint32_t position = 0;
-    for (;;) {
+    while (!failed) {
       position = dxf_tell(s);
       if (!dxf_read_group(s)) {
         failed = !dxf_at_end(s);
@@ -566,20 +929,24 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
         if (failed) break;
         continue;
       }
+      if (e.proxy) {
+        proxy_group(&e);
+        continue;
+      }
       if (kind_group(&e)) continue;
       if (kind <= TK_LAST_FIXED_KIND) store_layout_group(&e);
       if (dxf_at_end(s)) break;
     }
+    if (!failed && e.proxy && !finish_proxy(&e)) failed = true;
     if (failed || e.a.failed || e.b.failed || e.c.failed) {
+      drop_proxy(&e);
       blob_free(e.text);
-      e.a.free(), e.b.free(), e.c.free();
       tk_free_entity_blobs(d, h, data);
       return 0;
     }
     if (skip) continue;
     finish_entity(&e);
     blob_free(e.text);
-    e.a.free(), e.b.free(), e.c.free();
     if (*has_xdata) h->xdata = dxf_xdata_blob(s);
     return 1;
   }

@@ -253,9 +253,25 @@ int16_t dxf_read_line(DxfState* s) {
   return 1;
 }
 
+namespace {
+
+// n bytes of a binary value, straight from the cache block when they are all in it.
+void read_value_bytes(DxfState* s, uint8_t* b, size_t n) {
+  TkFile* f = file_of(s);
+  if (f->left >= static_cast<int32_t>(n)) {
+    std::memcpy(b, f->read_pointer, n);
+    f->read_pointer += n;
+    f->left -= static_cast<int32_t>(n);
+    return;
+  }
+  file_read(b, 1, n, f);
+}
+
+}  // namespace
+
 double dxf_read_double(DxfState* s) {
   uint8_t b[8] = {};
-  file_read(b, 8, 1, file_of(s));
+  read_value_bytes(s, b, 8);
   // Zeros, denormals, infinities and NaNs all read as 0.0: none is a coordinate a drawing means.
   unsigned exponent = ((b[7] & 0x7Fu) << 4) | (b[6] >> 4);
   if (exponent == 0 || exponent == 0x7FF) return 0.0;
@@ -268,14 +284,14 @@ double dxf_read_double(DxfState* s) {
 
 int32_t dxf_read_long(DxfState* s) {
   uint8_t b[4] = {};
-  file_read(b, 1, 4, file_of(s));
+  read_value_bytes(s, b, 4);
   return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
                               uint32_t(b[3]) << 24);
 }
 
 int16_t dxf_read_short(DxfState* s) {
   uint8_t b[2] = {};
-  file_read(b, 1, 2, file_of(s));
+  read_value_bytes(s, b, 2);
   return static_cast<int16_t>(uint16_t(b[0] | b[1] << 8));
 }
 

@@ -14,6 +14,7 @@
 #include "toolkit/core/load.h"
 
 struct TkBlob;
+struct TkBitWriter;
 
 enum : TkError {
   TK_ERR_DXF_TEMP_LIST = 14,
@@ -116,6 +117,9 @@ struct DxfState {
   int16_t pending_celtype_code;
   char pending_layer_linetype[DXF_NAME_SIZE];
 
+  // The bit writer of proxy entities' data, made at the first one.
+  TkBitWriter* proxy_writer;
+
   // Extended data of the record being read, in the stored item form.
   uint8_t xdata[DXF_XDATA_CAPACITY];
   size_t xdata_length;
@@ -178,5 +182,7 @@ int16_t dxf_read_table_record(DxfState* s, const TkGroupTable* table, void* reco
 int16_t dxf_read_preview(DxfState* s, TkBlob** out, uint32_t* bytes);
 // Hexadecimal text to bytes (two digits a byte; a stray last digit is dropped); the count.
 size_t dxf_hex_to_bytes(const char* text, uint8_t* out, size_t capacity);
+// A blob for about `bytes` bytes: small lists take one small chunk instead of a whole one.
+TkBlob* dxf_blob_for(size_t bytes);
 // Copies a text into a field of `size` bytes, cut and zero-terminated.
 void dxf_copy_text(char* field, size_t size, const char* text);

@@ -11,6 +11,7 @@
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
 #include "toolkit/read/dxf_reader.h"
+#include "toolkit/write/bits_writer.h"
 
 namespace {
 
@@ -18,6 +19,8 @@ void free_state(void* p) {
   auto* s = static_cast<DxfState*>(p);
   dxf_positions_free(&s->blocks);
   dxf_positions_free(&s->viewports);
+  if (s->proxy_writer) bits_discard(s->proxy_writer);
+  mem_free(s->proxy_writer);
   mem_free(s->block_names);
   mem_free(s->block_name_at);
   mem_free(s);
@@ -175,7 +178,7 @@ int16_t dxf_read_xdata_group(DxfState* s) {
 
 TkBlob* dxf_xdata_blob(DxfState* s) {
   if (s->xdata_length == 0) return nullptr;
-  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* blob = dxf_blob_for(s->xdata_length);
   if (!blob) return nullptr;
   TkBlob* w = blob_create(blob);
   bool ok = w && blob_write(w, s->xdata, s->xdata_length);
@@ -331,6 +334,12 @@ int16_t dxf_read_preview(DxfState* s, TkBlob** out, uint32_t* bytes) {
   *out = blob;
   if (bytes) *bytes = total;
   return 1;
+}
+
+TkBlob* dxf_blob_for(size_t bytes) {
+  size_t chunk = bytes < 16 ? 16 : bytes;
+  if (chunk > TK_BLOB_CHUNK_SIZE) chunk = TK_BLOB_CHUNK_SIZE;
+  return blob_alloc(static_cast<int16_t>(chunk));
 }
 
 void dxf_copy_text(char* field, size_t size, const char* text) {

@@ -5,6 +5,7 @@
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
+#include "toolkit/core/drawing_life.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
@@ -223,7 +224,9 @@ int16_t dxf_read_block_header(TkDrawing* d, TkBlockRecord* r, uint8_t* has_xdata
   // The BLOCK entity's own handle (group 5) belongs to that entity, which the block's entities
   // bring along; the block record is the BLOCK_RECORD that owns it. Taking group 5 for both
   // would give two records one handle.
-  if (d->version >= TK_VERSION_AC1012 && !tk_handle_is_null(&owner)) {
+  if (d->version >= TK_VERSION_AC1012) {
+    // A file that does not name the block record gets one numbered from the seed.
+    if (tk_handle_is_null(&owner) && !tk_next_handle(d, nullptr, 0, &owner)) return 0;
     r->handle = owner;
     r->owner = s->table_handles[DXF_BLOCK_RECORD];
   }

@@ -164,7 +164,8 @@ void load(benchmark::State& state, const std::vector<uint8_t>& bytes) {
     size_t base = live_bytes;
     TkDrawing* d = tk_open_drawing("bench.dxf", 1, 0);
     if (!d) {
-      state.SkipWithError("the drawing did not load");
+      std::string why = "the drawing did not load: error " + std::to_string(tk_get_last_error());
+      state.SkipWithError(why.c_str());
       break;
     }
     peak_ratio = double(peak_bytes - base) / double(bytes.size());

@@ -90,7 +90,7 @@ struct BinaryDxf {
   bool wide;
   explicit BinaryDxf(bool wide_codes) : wide(wide_codes) {
     const char sentinel[] = "AutoCAD Binary DXF\r\n\x1a";
-    out.insert(out.end(), sentinel, sentinel + sizeof sentinel);  // with its zero
+    for (char c : sentinel) out.push_back(static_cast<uint8_t>(c));  // with its zero
   }
   void code(int c) {
     if (wide) {
@@ -106,7 +106,7 @@ struct BinaryDxf {
   }
   BinaryDxf& s(int c, const std::string& v) {
     code(c);
-    out.insert(out.end(), v.begin(), v.end());
+    for (char ch : v) out.push_back(static_cast<uint8_t>(ch));
     out.push_back(0);
     return *this;
   }

@@ -1,0 +1,385 @@
+// The program's start-up, driven in this process through application objects of its own: the
+// frame with its bars and tables, the embedded start, the command line's file list, VLFormat.ini,
+// the settings through the real profile, the status-bar progress, the window placement, the
+// splash, and the application's commands.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "AboutDlg.h"
+#include "AppTestSupport.h"
+#include "FileDialogEx.h"
+#include "MainFrm.h"
+#include "NeighbourServices.h"
+#include "SplashWnd.h"
+#include "VLRApp.h"
+#include "WinTestSupport.h"
+#include "resource.h"
+
+namespace {
+
+const char kProgram[] = "app_win_shell_test";
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vvtest::MessageBoxes::Install();
+    ResetProfile();
+    DeleteFileA((vvapptest::ProgramDir() + "VLFormat.ini").c_str());
+    folder_ = vvapptest::MakeTempFolder("vv_shell_test");
+  }
+  void TearDown() override {
+    Stop();
+    DeleteFileA((vvapptest::ProgramDir() + "VLFormat.ini").c_str());
+  }
+
+  static void ResetProfile() {
+    std::string path = vvapptest::ProfilePath(kProgram);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    DeleteFileA(path.c_str());
+  }
+  static void SetProfile(const char* section, const char* key, const char* value) {
+    WritePrivateProfileStringA(section, key, value, vvapptest::ProfilePath(kProgram).c_str());
+  }
+  static std::string Profile(const char* section, const char* key) {
+    return vvapptest::ReadIni(vvapptest::ProfilePath(kProgram), section, key);
+  }
+
+  BOOL Start(const std::string& commandLine) {
+    cmdLine_ = commandLine;
+    app_ = new CVLRApp;
+    if (!AfxWinInit(GetModuleHandleA(nullptr), nullptr, &cmdLine_[0], SW_SHOWNORMAL)) return FALSE;
+    BOOL ok = app_->InitInstance();
+    vvtest::Pump(30);
+    return ok;
+  }
+  void Stop() {
+    if (!app_) return;
+    if (app_->m_pMainWnd && app_->m_pMainWnd->m_hWnd) app_->m_pMainWnd->DestroyWindow();
+    app_->m_pMainWnd = nullptr;
+    vvtest::Pump(10);
+    delete app_;
+    app_ = nullptr;
+  }
+  CMainFrame* Frame() const { return app_->GetMainFrame(); }
+  std::vector<std::string> OpenDocumentPaths() const {
+    std::vector<std::string> paths;
+    POSITION t = app_->GetFirstDocTemplatePosition();
+    while (t) {
+      CDocTemplate* tmpl = app_->GetNextDocTemplate(t);
+      POSITION d = tmpl->GetFirstDocPosition();
+      while (d) paths.push_back(static_cast<LPCSTR>(tmpl->GetNextDoc(d)->GetPathName()));
+    }
+    return paths;
+  }
+  std::string MakeTiff(const char* name) {
+    std::string path = folder_ + name;
+    EXPECT_TRUE(vvapptest::WriteTiff(path, 16, 8, 200));
+    return path;
+  }
+
+  std::string cmdLine_;
+  std::string folder_;
+  CVLRApp* app_ = nullptr;
+};
+
+TEST_F(ShellTest, StartUpBuildsTheFrameItsBarsAndTheTables) {
+  ASSERT_TRUE(Start("/T"));
+  CMainFrame* frame = Frame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(frame->IsWindowVisible());
+  EXPECT_EQ(frame->m_wndToolBar.GetCount(), 13);
+  EXPECT_EQ(frame->m_wndAnnotationBar.GetCount(), 14);
+  EXPECT_EQ(frame->m_wndToolBar.GetItemID(0), static_cast<UINT>(ID_FILE_OPEN));
+  CString caption;
+  frame->m_wndToolBar.GetWindowText(caption);
+  EXPECT_STREQ(caption, "Main");
+  frame->m_wndAnnotationBar.GetWindowText(caption);
+  EXPECT_STREQ(caption, "Annotations");
+  // The annotation bar sits in the main bar's row, to its right.
+  CRect mainRect, annRect;
+  frame->m_wndToolBar.GetWindowRect(&mainRect);
+  frame->m_wndAnnotationBar.GetWindowRect(&annRect);
+  EXPECT_EQ(annRect.top, mainRect.top);
+  EXPECT_GE(annRect.left, mainRect.right);
+  // One button thick: the bars were not broken into columns.
+  EXPECT_LT(mainRect.Height(), 40);
+
+  ASSERT_EQ(frame->m_wndStatusBar.GetCount(), 3);
+  UINT id, style;
+  int width;
+  frame->m_wndStatusBar.GetPaneInfo(1, id, style, width);
+  EXPECT_EQ(id, static_cast<UINT>(ID_INDICATOR_PROGRESS));
+  EXPECT_EQ(width, 0);
+  frame->m_wndStatusBar.GetPaneInfo(2, id, style, width);
+  EXPECT_EQ(id, static_cast<UINT>(ID_INDICATOR_TEXT));
+  EXPECT_EQ(width, 200);
+  EXPECT_FALSE(frame->m_wndProgress.IsWindowVisible());
+  EXPECT_TRUE(frame->m_wndStatusText.IsWindowVisible());
+  EXPECT_EQ(frame->m_wndProgress.SendMessage(PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_TRUE(frame->m_bProgressLive);
+
+  EXPECT_EQ(frame->m_wndMDIClient.GetBackgroundColour(), RGB(128, 128, 128));
+  EXPECT_EQ(frame->m_wndMDIClient.GetBackgroundMode(), 1);
+  EXPECT_EQ(frame->m_wndMDIClient.GetBitmapSize().cx, 240);
+  EXPECT_EQ(frame->m_wndMDIClient.GetBitmapSize().cy, 160);
+
+  ASSERT_NE(app_->m_pConfig, nullptr);
+  ASSERT_NE(app_->m_pFileOpenDlg, nullptr);
+  EXPECT_EQ(app_->m_pFileOpenDlg->m_ofn.Flags & 0x1A00u, 0x1A00u);
+  EXPECT_EQ(app_->m_cfAnnotation, RegisterClipboardFormatA("VELLVIEW_ANNOTATION"));
+  EXPECT_EQ(app_->m_paperNames.GetSize(), 4);
+  EXPECT_EQ(CSplashWnd::GetShown(), nullptr);  // "/T"
+
+  // The document's OLE class is registered under its program identifier.
+  char clsid[64] = "";
+  LONG size = sizeof clsid;
+  EXPECT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", clsid, &size), ERROR_SUCCESS);
+  EXPECT_STREQ(clsid, "{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}");
+  EXPECT_TRUE(vvtest::MessageBoxes::Get().texts.empty());
+}
+
+TEST_F(ShellTest, AnEmbeddedOrAutomatedStartReturnsBeforeTheCommandLine) {
+  const std::string tif = MakeTiff("embedded.tif");
+  for (const char* sw : {"/Embedding", "-Automation"}) {
+    // The second piece names an existing file, which a normal start would open.
+    ASSERT_TRUE(Start(std::string(sw) + " ;" + tif)) << sw;
+    EXPECT_TRUE(OpenDocumentPaths().empty()) << sw;
+    EXPECT_FALSE(Frame()->IsWindowVisible()) << sw;
+    EXPECT_EQ(app_->m_pFileOpenDlg, nullptr) << sw;
+    EXPECT_EQ(app_->m_cfAnnotation, 0u) << sw;
+    EXPECT_EQ(app_->m_paperNames.GetSize(), 0) << sw;
+    EXPECT_FALSE(Frame()->m_bProgressLive) << sw;
+    EXPECT_NE(app_->m_pConfig, nullptr) << sw;  // settings are read before the return
+    EXPECT_EQ(CSplashWnd::GetShown(), nullptr) << sw;
+    Stop();
+  }
+}
+
+TEST_F(ShellTest, TheCommandLineOpensEachExistingFileOfItsList) {
+  const std::string a = MakeTiff("a.tif");
+  const std::string b = MakeTiff("b.tif");
+  struct Case {
+    std::string line;
+    std::vector<std::string> opened;
+  };
+  const Case cases[] = {
+      {a + ";" + b, {a, b}},
+      {a + ";;" + b, {a, b}},
+      {"\"" + a + "\"", {}},
+      {a + ";" + folder_ + "missing.tif", {a}},
+      {" " + a, {}},  // pieces are not trimmed
+  };
+  for (const Case& c : cases) {
+    vvtest::MessageBoxes::Install();
+    ASSERT_TRUE(Start(c.line)) << c.line;
+    std::vector<std::string> paths = OpenDocumentPaths();
+    ASSERT_EQ(paths.size(), c.opened.size()) << c.line;
+    for (size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(_stricmp(paths[i].c_str(), c.opened[i].c_str()), 0) << c.line;
+    EXPECT_TRUE(vvtest::MessageBoxes::Get().texts.empty()) << c.line;
+    Stop();
+  }
+}
+
+TEST_F(ShellTest, PaperFormatsComeFromVLFormatIni) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> lines;  // null: no file at all
+    bool noFile;
+    std::vector<std::string> names;
+    std::vector<int> sizes;
+  };
+  const std::vector<std::string> builtIn = {"A1 (594 x 841 mm)", "A2 (594 x 420 mm)", "A3 (297 x 420 mm)",
+                                            "A4 (297 x 210 mm)"};
+  const std::vector<int> builtInSizes = {594, 841, 594, 420, 297, 420, 297, 210};
+  const Case cases[] = {
+      {"missing", {}, true, builtIn, builtInSizes},
+      {"empty section", {}, false, builtIn, builtInSizes},
+      {"valid", {{"1", "297,210,A4 landscape"}, {"2", " 210,297,A4 portrait "}}, false,
+       {"A4 landscape", "A4 portrait"}, {297, 210, 210, 297}},
+      {"malformed second", {{"1", "420,297,A3"}, {"2", "297,210,"}, {"3", "1,1,never"}}, false, {"A3"}, {420, 297}},
+      {"width only", {{"1", "297,210,A4"}, {"2", "594"}}, false, {"A4"}, {297, 210}},
+      {"malformed first", {{"1", "nonsense"}}, false, builtIn, builtInSizes},
+      {"gap", {{"1", "100,200,Small"}, {"3", "300,400,Far"}}, false, {"Small"}, {100, 200}},
+  };
+  ASSERT_TRUE(Start("/T"));
+  const std::string ini = vvapptest::ProgramDir() + "VLFormat.ini";
+  for (const Case& c : cases) {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+    DeleteFileA(ini.c_str());
+    if (!c.noFile) {
+      FILE* f = fopen(ini.c_str(), "w");
+      ASSERT_NE(f, nullptr);
+      fputs("[Output]\n", f);
+      for (const auto& l : c.lines) fprintf(f, "%s=%s\n", l.first, l.second);
+      fclose(f);
+    }
+    app_->load_paper_formats();
+    ASSERT_EQ(app_->m_paperNames.GetSize(), static_cast<INT_PTR>(c.names.size())) << c.name;
+    ASSERT_EQ(app_->m_paperSizes.GetSize(), 2 * app_->m_paperNames.GetSize()) << c.name;
+    for (size_t i = 0; i < c.names.size(); ++i) EXPECT_STREQ(app_->m_paperNames[i], c.names[i].c_str()) << c.name;
+    for (size_t i = 0; i < c.sizes.size(); ++i) EXPECT_EQ(app_->m_paperSizes[i], c.sizes[i]) << c.name << " " << i;
+  }
+}
+
+TEST_F(ShellTest, SettingsAreReadAtStartAndWrittenOnlyAtExit) {
+  SetProfile("Config", "SnapType", "3");
+  SetProfile("Config", "SHXDir", "  C:\\Fonts  ");
+  SetProfile("Config", "CALSExt", "");
+  SetProfile("PaperHead", "Scale2", "0.5");
+  SetProfile("RasterPrinting", "Dpi", "300");
+  ASSERT_TRUE(Start("/T"));
+  CConfig* cfg = app_->m_pConfig;
+  EXPECT_EQ(cfg->m_nSnapType, 1);
+  EXPECT_STREQ(cfg->m_strSHXDir, "C:\\Fonts\\");
+  EXPECT_STREQ(cfg->m_strCALSExt, "CAL");
+  EXPECT_EQ(cfg->m_strCALSDir.CompareNoCase(vvapptest::ProgramDir().c_str()), 0);
+  EXPECT_DOUBLE_EQ(cfg->m_dScale2, 0.5);
+  EXPECT_EQ(cfg->m_nDpi, 300);
+  EXPECT_EQ(cfg->m_nPrintChoice, -1);
+  cfg->m_nUnit = 5;
+  cfg->m_nPrintChoice = 2;
+  EXPECT_EQ(Profile("Config", "Unit"), "<missing>");
+  Stop();
+  EXPECT_EQ(Profile("Config", "Unit"), "5");
+  EXPECT_EQ(Profile("Config", "SnapType"), "1");
+  EXPECT_EQ(Profile("Config", "SHXDir"), "C:\\Fonts\\");
+  EXPECT_EQ(Profile("PaperHead", "Scale2"), "0.500000");
+  EXPECT_EQ(Profile("RasterPrinting", "Dpi"), "300");
+  ASSERT_TRUE(Start("/T"));
+  EXPECT_EQ(app_->m_pConfig->m_nUnit, 5);
+  EXPECT_DOUBLE_EQ(app_->m_pConfig->m_dScale2, 0.5);
+  EXPECT_EQ(app_->m_pConfig->m_nPrintChoice, -1);
+}
+
+TEST_F(ShellTest, ProgressShowsOnlyAfterStartUpAndSwapsThePanes) {
+  ASSERT_TRUE(Start("/T"));
+  CMainFrame* frame = Frame();
+  frame->m_bProgressLive = FALSE;
+  frame->SetProgress(50);
+  EXPECT_FALSE(frame->m_wndProgress.IsWindowVisible());
+  frame->m_bProgressLive = TRUE;
+  struct Step {
+    int percent;
+    bool visible;
+    int pane1, pane2;
+  };
+  const Step steps[] = {
+      {0, false, 0, 200}, {50, true, 195, 0}, {70, true, 195, 0}, {0, false, 0, 195}, {0, false, 0, 195},
+  };
+  for (const Step& s : steps) {
+    frame->SetProgress(s.percent);
+    EXPECT_EQ(frame->m_wndProgress.IsWindowVisible() != FALSE, s.visible) << s.percent;
+    EXPECT_EQ(frame->m_wndStatusText.IsWindowVisible() != FALSE, !s.visible) << s.percent;
+    UINT id, style;
+    int w1, w2;
+    frame->m_wndStatusBar.GetPaneInfo(1, id, style, w1);
+    frame->m_wndStatusBar.GetPaneInfo(2, id, style, w2);
+    EXPECT_EQ(w1, s.pane1) << s.percent;
+    EXPECT_EQ(w2, s.pane2) << s.percent;
+    if (s.visible) {
+      EXPECT_EQ(frame->m_wndProgress.SendMessage(PBM_GETPOS), s.percent);
+    }
+  }
+  frame->SetStatusText("Loading");
+  CString text;
+  frame->m_wndStatusText.GetWindowText(text);
+  EXPECT_STREQ(text, "Loading");
+}
+
+TEST_F(ShellTest, TheSavedPlacementIsAppliedOnlyWhenWholeAndOnScreen) {
+  struct Case {
+    const char* name;
+    int values[6];
+    bool applied;
+  };
+  const int sx = GetSystemMetrics(SM_CXSCREEN) - GetSystemMetrics(SM_CXICON);
+  const Case cases[] = {
+      {"whole", {2, 1, 100, 80, 700, 580}, true},
+      {"a zero", {2, 1, 0, 80, 700, 580}, false},
+      {"off the screen", {2, 1, sx + 1, 80, sx + 600, 580}, false},
+      {"at the edge", {2, 1, sx, 80, sx + 600, 580}, true},
+  };
+  const char* keys[] = {"Flags", "ShowCmd", "Left", "Top", "Right", "Bottom"};
+  for (const Case& c : cases) {
+    ResetProfile();
+    for (int i = 0; i < 6; ++i) SetProfile("WindowPlacement", keys[i], std::to_string(c.values[i]).c_str());
+    ASSERT_TRUE(Start("/T")) << c.name;
+    WINDOWPLACEMENT wp;
+    Frame()->GetWindowPlacement(&wp);
+    bool applied = wp.rcNormalPosition.left == c.values[2] && wp.rcNormalPosition.top == c.values[3] &&
+                   wp.rcNormalPosition.right == c.values[4] && wp.rcNormalPosition.bottom == c.values[5];
+    EXPECT_EQ(applied, c.applied) << c.name;
+    Stop();
+  }
+  // Closing the frame keeps its placement and the bars' state.
+  ResetProfile();
+  ASSERT_TRUE(Start("/T"));
+  Frame()->MoveWindow(120, 90, 640, 480);
+  Frame()->SendMessage(WM_CLOSE);
+  vvtest::Pump(20);
+  app_->m_pMainWnd = nullptr;
+  EXPECT_EQ(Profile("WindowPlacement", "Left"), "120");
+  EXPECT_EQ(Profile("WindowPlacement", "Bottom"), "570");
+  EXPECT_EQ(Profile("Toolbars-Summary", "Bars"), "3");
+}
+
+TEST_F(ShellTest, TheSplashShowsUnlessAskedNotToAndClosesOnAKey) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_NE(CSplashWnd::GetShown(), nullptr);
+  MSG key = {};
+  key.message = WM_KEYDOWN;
+  EXPECT_FALSE(CSplashWnd::PreTranslateAppMessage(&key));
+  EXPECT_EQ(CSplashWnd::GetShown(), nullptr);
+  Stop();
+  ASSERT_TRUE(Start("x.tif /t"));
+  EXPECT_EQ(CSplashWnd::GetShown(), nullptr);
+}
+
+// The background picture (240 x 160, a white sheet with a blue frame inside) sits in the middle of
+// the MDI client, also after the frame changed its size.
+TEST_F(ShellTest, TheBackgroundPictureIsCentredInTheClient) {
+  ASSERT_TRUE(Start("/T"));
+  COXMDIClient& client = Frame()->m_wndMDIClient;
+  for (int width : {900, 700}) {
+    Frame()->MoveWindow(0, 0, width, 600);
+    client.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    vvtest::Pump(20);
+    CRect rc;
+    client.GetClientRect(&rc);
+    HDC dc = GetDC(client.m_hWnd);
+    const int cx = rc.Width() / 2, cy = rc.Height() / 2;
+    EXPECT_EQ(GetPixel(dc, cx - 40, cy - 40) & 0xFFFFFF, RGB(255, 255, 255)) << width;  // on the sheet
+    EXPECT_EQ(GetPixel(dc, cx - 110, cy - 70) & 0xFFFFFF, RGB(128, 128, 128)) << width;  // the picture's grey
+    EXPECT_EQ(GetPixel(dc, 5, 5) & 0xFFFFFF, RGB(128, 128, 128)) << width;  // the background colour
+    ReleaseDC(client.m_hWnd, dc);
+  }
+}
+
+TEST_F(ShellTest, AlwaysOnTopAndTheCalsHeaderToggle) {
+  ASSERT_TRUE(Start("/T"));
+  CMainFrame* frame = Frame();
+  for (int round = 0; round < 2; ++round) {
+    frame->SendMessage(WM_COMMAND, ID_VIEW_ONTOP);
+    EXPECT_EQ(app_->m_pConfig->m_nOnTop, round == 0 ? 1 : 0);
+    EXPECT_EQ((frame->GetExStyle() & WS_EX_TOPMOST) != 0, round == 0);
+  }
+  frame->SendMessage(WM_COMMAND, ID_TOOLS_CALSHEADER);
+  ASSERT_NE(app_->m_pCalsHeaderDlg, nullptr);
+  EXPECT_TRUE(app_->m_pCalsHeaderDlg->IsWindowVisible());
+  frame->SendMessage(WM_COMMAND, ID_TOOLS_CALSHEADER);
+  EXPECT_EQ(app_->m_pCalsHeaderDlg, nullptr);
+}
+
+TEST(VersionInfo, TheProgramsVersionRecord) {
+  CVersionInfo info(nullptr);
+  EXPECT_STREQ(info.GetTranslationKey(), "040904E4");
+  EXPECT_STREQ(info.GetValue("ProductName"), "Vellora");
+  EXPECT_STREQ(info.GetValue("ProductVersion"), "1.0.0.1");
+  EXPECT_STREQ(info.GetValue("NoSuchValue"), "");
+}
+
+}  // namespace

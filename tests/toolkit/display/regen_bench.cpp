@@ -1,0 +1,164 @@
+// Benchmark of regeneration: a generated drawing (1,000,000 lines, 100,000 arcs, 100,000 texts
+// of 20 characters, 10,000 insertions of a 50-entity block) regenerated into a counting callback
+// block, whole and kind by kind. Reports entities per second and the peak resident memory.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "tests/toolkit/core/core_support.h"
+#include "toolkit/core/display_block.h"
+#include "toolkit/core/display_state.h"
+#include "toolkit/core/drawing_life.h"
+#include "toolkit/core/entity_list.h"
+#include "toolkit/core/hdr.h"
+#include "toolkit/core/symtab.h"
+#include "toolkit/display/regen.h"
+
+namespace {
+
+uint64_t g_calls = 0;
+void count_xy(int32_t, int32_t, TkUserData) { ++g_calls; }
+void count_fill(const int16_t*, const int32_t*, TkUserData) { ++g_calls; }
+void count_colour(int16_t, TkUserData) {}
+
+enum Kind { kLines, kArcs, kTexts, kInserts, kAll };
+const int64_t kCounts[] = {1000000, 100000, 100000, 10000};
+
+struct Fixture {
+  TkDrawing* d = nullptr;
+  int64_t entities = 0;
+};
+
+void add(TkDrawing* d, TkList* list, TkEntityHeader& h, TkEntityData& data) {
+  tk_next_handle(d, nullptr, 0, &h.handle);
+  if (!tk_add_entity(d, list, &h, &data)) std::abort();
+}
+
+void start(TkDrawing* d, uint16_t kind, TkEntityHeader& h, TkEntityData& data) {
+  h = TkEntityHeader{};
+  h.kind = kind;
+  tk_init_entity(d, &h, &data);
+}
+
+Fixture build(Kind which) {
+  static bool started = [] {
+    core_test::serve_init_data(core_test::builtin_init_data());
+    uint16_t status = 0;
+    if (!tk_init_core(nullptr, 1, &status) || !tk_init()) std::abort();
+    tk_set_moveto_callback(count_xy);
+    tk_set_lineto_callback(count_xy);
+    tk_set_fill_polygon_callback(count_fill);
+    tk_set_color_callback(count_colour);
+    return true;
+  }();
+  (void)started;
+  Fixture f;
+  f.d = tk_new_drawing(nullptr, nullptr, 0, 6);
+  TkDrawing* d = f.d;
+  TkList* model = &d->model_entities;
+  TkEntityHeader h;
+  static TkEntityData data;
+  auto on = [&](Kind k) { return which == kAll || which == k; };
+  const double span = 1000.0;
+  if (on(kLines))
+    for (int64_t i = 0; i < kCounts[kLines]; ++i) {
+      start(d, TK_LINE, h, data);
+      double x = std::fmod(i * 0.618, span), y = std::fmod(i * 0.377, span);
+      tk_data_put(&data, 0, x);
+      tk_data_put(&data, 8, y);
+      tk_data_put(&data, 24, x + 3);
+      tk_data_put(&data, 32, y + 2);
+      add(d, model, h, data);
+      ++f.entities;
+    }
+  if (on(kArcs))
+    for (int64_t i = 0; i < kCounts[kArcs]; ++i) {
+      start(d, TK_ARC, h, data);
+      tk_data_put(&data, 0, std::fmod(i * 0.618, span));
+      tk_data_put(&data, 8, std::fmod(i * 0.377, span));
+      tk_data_put(&data, 24, 2.0);
+      tk_data_put(&data, 32, 0.0);
+      tk_data_put(&data, 40, 2.5);
+      add(d, model, h, data);
+      ++f.entities;
+    }
+  if (on(kTexts))
+    for (int64_t i = 0; i < kCounts[kTexts]; ++i) {
+      start(d, TK_TEXT, h, data);
+      tk_data_put(&data, 0, std::fmod(i * 0.618, span));
+      tk_data_put(&data, 8, std::fmod(i * 0.377, span));
+      tk_data_put(&data, TK_TEXT_ATTRS, 2.0);
+      std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "DRAWING TEXT 0123456");
+      add(d, model, h, data);
+      ++f.entities;
+    }
+  if (on(kInserts)) {
+    TkBlockRecord b;
+    tk_init_block_record(&b);
+    std::strcpy(b.name, "PART");
+    tk_next_handle(d, nullptr, 0, &b.handle);
+    if (!tk_add_block(d, &b)) std::abort();
+    TkList* blist = tk_block_entity_list(d, &b.handle);
+    for (int i = 0; i < 50; ++i) {
+      if (i % 5 == 4) {
+        start(d, TK_CIRCLE, h, data);
+        tk_data_put(&data, 0, double(i));
+        tk_data_put(&data, 24, 1.0);
+      } else {
+        start(d, TK_LINE, h, data);
+        tk_data_put(&data, 0, double(i));
+        tk_data_put(&data, 24, double(i) + 1);
+        tk_data_put(&data, 32, 1.0);
+      }
+      add(d, blist, h, data);
+    }
+    for (int64_t i = 0; i < kCounts[kInserts]; ++i) {
+      start(d, TK_INSERT, h, data);
+      tk_data_put(&data, 8, std::fmod(i * 6.18, span));
+      tk_data_put(&data, 16, std::fmod(i * 3.77, span));
+      tk_data_put(&data, 32, 0.1);
+      tk_data_put(&data, 40, 0.1);
+      tk_data_put(&data, TK_INSERT_BLOCK, b.handle);
+      add(d, model, h, data);
+      f.entities += 51;
+    }
+  }
+  d->header->extmin[0] = d->header->extmin[1] = 0;
+  d->header->extmax[0] = d->header->extmax[1] = span;
+  if (!tk_display_open(d, nullptr, 2000, 2000, nullptr)) std::abort();
+  return f;
+}
+
+void regen(benchmark::State& state, Kind which) {
+  Fixture f = build(which);
+  for (auto _ : state) {
+    g_calls = 0;
+    if (!regen_drawing(f.d)) state.SkipWithError("regeneration failed");
+    benchmark::DoNotOptimize(g_calls);
+  }
+  state.counters["entities/s"] =
+      benchmark::Counter(double(f.entities), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["callbacks"] = double(g_calls);
+  struct rusage usage {};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MB"] = double(usage.ru_maxrss) / 1024.0;
+  tk_close_drawing(f.d);
+}
+
+void BM_RegenLines(benchmark::State& s) { regen(s, kLines); }
+void BM_RegenArcs(benchmark::State& s) { regen(s, kArcs); }
+void BM_RegenTexts(benchmark::State& s) { regen(s, kTexts); }
+void BM_RegenInserts(benchmark::State& s) { regen(s, kInserts); }
+void BM_RegenWholeDrawing(benchmark::State& s) { regen(s, kAll); }
+
+BENCHMARK(BM_RegenLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegenArcs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegenTexts)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegenInserts)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegenWholeDrawing)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
