@@ -345,3 +345,38 @@ TEST_F(OldTables, ViewportEntityHeaders) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace dwg_old_test;
+
+// The load numbers the paper-space viewports through the headers: each header names its
+// VIEWPORT by file position.
+TEST_F(OldTables, ViewportsNumberedThroughTheirHeaders) {
+  auto viewport = [](int16_t number) {
+    Entity e;
+    e.kind = 24;
+    e.extra = true;
+    e.extra_flags = 2 | 4;
+    e.xdata = Bytes().u8(1).u16(0).u8(70).i16(16).b;
+    e.body = Bytes().u16(1).rd(5).rd(5).rd(0).rd(10).rd(8).i16(number).b;
+    return e;
+  };
+  File f(4);
+  f.entities = {viewport(7), viewport(7)};
+  f.tables[APPID].push_back(record_head(0, "ACAD", 4).b);
+  // Where the two VIEWPORT records will stand: right behind the header and its sentinel.
+  const uint32_t first = 1743;
+  const uint32_t second = first + uint32_t(entity_record(f.entities[0], 4).size());
+  f.tables[VPENT] = {vpent(0, 0, 0).b, vpent(1, second, 2).b, vpent(1, first, 0).b};
+  f.set_i16(1589, 1);
+  TkDrawing* d = load(f);
+  ASSERT_NE(d, nullptr);
+  auto paper = entities_of(&d->paper_entities);
+  ASSERT_EQ(paper.size(), 2u);
+  EXPECT_EQ(tk_data_get<int16_t>(&paper[0].data, TK_VIEWPORT_NUMBER), 2);
+  EXPECT_EQ(tk_data_get<int16_t>(&paper[1].data, TK_VIEWPORT_NUMBER), 1);
+  tk_close_drawing(d);
+}
+
+}  // namespace
