@@ -145,6 +145,10 @@ struct Script {
   // Entries of the dictionaries among them, by position in `objects`: name and handle value.
   std::map<size_t, std::vector<std::pair<std::string, uint64_t>>> dictionary_entries;
   bool endless_entities = false;
+  // Record names a DXF header gives, by place in tk_header_name_vars.
+  std::map<int, std::string> header_names;
+  // Kinds the reader marks to be passed over.
+  std::vector<uint16_t> skipped_kinds;
   // The linetype an older file gives a layer, by layer name: a name, or "#n" for a table index.
   std::map<std::string, std::string>
       layer_linetypes;  // a walk that never ends, as a damaged chain would give
@@ -273,6 +277,8 @@ inline int16_t fake_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* d
   std::snprintf(p.layer, sizeof p.layer, "%s", e.layer.c_str());
   std::snprintf(p.block, sizeof p.block, "%s", e.block.c_str());
   std::snprintf(p.text_style, sizeof p.text_style, "%s", e.style.c_str());
+  for (uint16_t kind : script.skipped_kinds)
+    if (kind == e.kind) tk_state->skip_entity = 1;
   *has_xdata = 0;
   return 1;
 }
@@ -327,6 +333,8 @@ inline int16_t fake_open(TkDrawing* d) {
         it != script.counts.end() ? it->second : static_cast<int32_t>(script.names[slot].size());
   }
   d->progress_end = script.progress_end;
+  for (const auto& [place, name] : script.header_names)
+    std::snprintf(tk_state->header_names[place], TK_HEADER_NAME_VAR_CAPACITY, "%s", name.c_str());
   return 1;
 }
 
