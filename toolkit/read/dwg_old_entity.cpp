@@ -376,6 +376,7 @@ int16_t dwg_old_begin_block_entities(TkDrawing* d) {
   s->entity_next = static_cast<uint32_t>(start);
   s->walk_end = static_cast<uint32_t>(end);
   s->in_block = 1;
+  s->block_started = 0;
   s->attributes_follow = 0;
   return 1;
 }
@@ -385,7 +386,7 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
   *has_xdata = 0;
   DwgOldState* s = dwg_old_state(d);
   if (!s) return 0;
-  // Each pass takes one record; erased ones are passed over. Every record is at least 4 bytes
+  // Each pass takes one record; erased ones are passed over. Every record is at least 8 bytes
   // long, so the walk ends at the section's end.
   for (;;) {
     uint32_t at = s->entity_next;
@@ -405,6 +406,10 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
     if (!dwg_old_read_at(d, at, length)) return tk_fail(TK_ERR_UNEXPECTED_EOF);
     s->entity_next = at + length;
     if (erased) continue;
+    // A block that lacks its ENDBLK ends where the next block begins, rather than taking that
+    // block's entities as its own.
+    if (s->in_block && kind == TK_BLOCK && s->block_started) return 0;
+    if (s->in_block && kind == TK_BLOCK) s->block_started = 1;
 
     Record r{d, dwg_old_cursor(tk_state->read_buffer, length), d->version, 0, 0, 0.0, h, data, at};
     DwgOldCursor& c = r.c;
@@ -464,7 +469,7 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
       h->xdata = dwg_old_eed_to_blob(tk_state->xdata_read_buffer, xdata_size, &failed);
       if (failed) {
         tk_free_entity_blobs(d, h, data);
-        return tk_fail_alloc(TK_ERR_UNEXPECTED_EOF);
+        return tk_fail_alloc(TK_ERR_XDATA_READ_ALLOC);
       }
       *has_xdata = 1;
     }

@@ -69,13 +69,13 @@ struct DwgOldState {
   uint32_t entity_next;
   uint32_t walk_end;
   uint8_t in_block;
+  uint8_t block_started;  // the block's BLOCK entity was read
   uint8_t attributes_follow;
 
   // Viewport-entity headers.
   uint32_t vpent_positions[DWG_OLD_MAX_VPENTS];
   int16_t vpent_kept;
   uint8_t vpent_first;
-  uint32_t vpent_next;
 };
 
 // The drawing's reader state, made at open; null before.

@@ -317,7 +317,6 @@ int16_t dwg_old_begin_vpent_headers(TkDrawing* d) {
   const DwgOldTableDesc& t = s->tables[DWG_OLD_VPENT];
   s->vpent_kept = 0;
   s->vpent_first = 1;
-  s->vpent_next = static_cast<uint32_t>(t.position > 0 ? t.position : 0);
   dwg_old_begin_table(d, DWG_OLD_VPENT);
   if (t.count <= 0 || t.record_size < 41) return 1;
   // Follow the chain from the first header; each record names the next by its table position.

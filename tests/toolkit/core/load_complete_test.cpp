@@ -166,6 +166,32 @@ TEST_F(CompleteTest, UpgradeGivesOlderLoadsTheLayoutsOnce) {
   }
 }
 
+// Newer DXF gives the space blocks' record handles in the BLOCK_RECORD table, which the loader
+// reads through the DXF set directly; the DWG set has no such pass.
+TEST_F(CompleteTest, SpaceBlocksTakeTheirBlockRecordHandles) {
+  Script s;
+  s.names[S_BLOCK_HEADER] = {"*Model_Space", "*Paper_Space", "DOOR"};
+  s.names[S_BLOCK_RECORD] = {"DOOR", "*Paper_Space", "*MODEL_SPACE", "LATER"};
+  TkDrawing* d = open(s, TK_VERSION_AC1015);
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  const uint64_t model = given_handles[{S_BLOCK_RECORD, "*MODEL_SPACE"}];
+  const uint64_t paper = given_handles[{S_BLOCK_RECORD, "*Paper_Space"}];
+  ASSERT_NE(model, 0u);
+  EXPECT_EQ(d->fixed[TK_FIXED_MODEL_SPACE].bytes[7], model & 0xFF);
+  EXPECT_EQ(d->fixed[TK_FIXED_PAPER_SPACE].bytes[7], paper & 0xFF);
+  EXPECT_EQ(given_handles.count({S_BLOCK_RECORD, "LATER"}), 0u)
+      << "the pass stops when both are found";
+  TkBlockRecord b;
+  ASSERT_EQ(tk_block_get(d, &d->fixed[TK_FIXED_MODEL_SPACE], &b), 1);
+  EXPECT_STREQ(b.name, "*Model_Space");
+  tk_close_drawing(d);
+
+  d = open(s, TK_VERSION_AC1014, true);  // DWG: no BLOCK_RECORD pass
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  EXPECT_EQ(given_handles.count({S_BLOCK_RECORD, "DOOR"}), 0u);
+  tk_close_drawing(d);
+}
+
 // ---- Header references ----
 
 TEST_F(CompleteTest, HeaderNamesBecomeHandles) {

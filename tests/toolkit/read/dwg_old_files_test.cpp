@@ -265,3 +265,20 @@ TEST_F(OldFiles, EveryTruncationOfARealFileFailsCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every operation of the set is there but the separate block-record pass, which these files do
+// not have: a missing one would make the load fail at that step for every such file.
+TEST(OldDwgSet, EverySlotButTheBlockRecordPass) {
+  const TkReaderOps* set = dwg_old_reader_ops();
+  using Fn = void (*)();
+  // The numbered slots, up to the last one (36); what follows them is no slot of a DWG set.
+  constexpr size_t n = offsetof(TkReaderOps, begin_vports) / sizeof(Fn) + 1;
+  Fn slots[n];
+  std::memcpy(slots, set, sizeof slots);
+  const size_t block_record = offsetof(TkReaderOps, read_block_record) / sizeof(Fn);
+  for (size_t i = 0; i < n; ++i) EXPECT_EQ(slots[i] == nullptr, i == block_record) << i;
+}
+
+}  // namespace

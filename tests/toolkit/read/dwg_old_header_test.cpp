@@ -351,6 +351,27 @@ TEST_F(OldHeader, SectionsOutsideTheFileAreRefused) {
   }
 }
 
+// A header shorter than its release's fields (AC1006 files whose entities start at 1298) gives
+// the fields past its end their defaults, never the entity bytes that stand there.
+TEST_F(OldHeader, FieldsPastTheHeaderKeepTheirDefaults) {
+  File f(3);
+  f.header.resize(1298);
+  Entity line;
+  line.kind = 1;
+  Bytes body;
+  for (int i = 0; i < 48; ++i) body.u8(0x11);  // would read as WORLDVIEW 4369
+  line.body = body.b;
+  f.entities = {line};
+  TkDrawing* d = load(f);
+  ASSERT_NE(d, nullptr);
+  TkHeader defaults;
+  header_set_defaults(&defaults);
+  EXPECT_EQ(d->header->worldview, defaults.worldview);
+  EXPECT_EQ(static_cast<const DwgOldState*>(d->reader_state)->appid_word, 0);
+  EXPECT_EQ(entities_of(&d->model_entities).size(), 1u);
+  tk_close_drawing(d);
+}
+
 TEST_F(OldHeader, FileShorterThanItsHeader) {
   File f(2);
   std::vector<uint8_t> bytes = f.build();

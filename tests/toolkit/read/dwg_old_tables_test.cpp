@@ -3,6 +3,7 @@
 // anonymous names, dimension-style arrow blocks, and the chain of viewport-entity headers.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -218,6 +219,29 @@ TEST_F(OldTables, BlocksWithTheirEntitiesAndAnonymousNames) {
   tk_close_drawing(d);
 }
 
+// A block without its ENDBLK ends where the next block begins.
+TEST_F(OldTables, BlockWithoutItsEnd) {
+  File f(3);
+  Block open;
+  open.name = "OPEN";
+  open.entities = {simple(12, Bytes().rd(0).rd(0).b), simple(1, line_body())};
+  Block next;
+  next.name = "NEXT";
+  next.entities = {simple(12, Bytes().rd(0).rd(0).b), simple(3, Bytes().rd(0).rd(0).rd(1).b),
+                   simple(13)};
+  f.blocks = {open, next};
+  TkDrawing* d = load(f);
+  ASSERT_NE(d, nullptr);
+  std::map<std::string, size_t> sizes;
+  for (const TkLink* l = list_first(&d->blocks); l; l = l->next) {
+    auto* b = static_cast<const TkBlockRecord*>(tk_link_data(l));
+    sizes[b->name] = entities_of(b->entities).size();
+  }
+  EXPECT_EQ(sizes["OPEN"], 2u);
+  EXPECT_EQ(sizes["NEXT"], 3u);
+  tk_close_drawing(d);
+}
+
 // AC1009 BLOCK entities carry the block's name and external-reference path.
 TEST_F(OldTables, Ac1009BlockEntityNames) {
   File f(4);
@@ -317,6 +341,41 @@ TEST_F(OldTables, ViewportEntityHeaders) {
   *s = saved;
   file_close(d->file);
   d->file = nullptr;
+  tk_close_drawing(d);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace dwg_old_test;
+
+// The load numbers the paper-space viewports through the headers: each header names its
+// VIEWPORT by file position.
+TEST_F(OldTables, ViewportsNumberedThroughTheirHeaders) {
+  auto viewport = [](int16_t number) {
+    Entity e;
+    e.kind = 24;
+    e.extra = true;
+    e.extra_flags = 2 | 4;
+    e.xdata = Bytes().u8(1).u16(0).u8(70).i16(16).b;
+    e.body = Bytes().u16(1).rd(5).rd(5).rd(0).rd(10).rd(8).i16(number).b;
+    return e;
+  };
+  File f(4);
+  f.entities = {viewport(7), viewport(7)};
+  f.tables[APPID].push_back(record_head(0, "ACAD", 4).b);
+  // Where the two VIEWPORT records will stand: right behind the header and its sentinel.
+  const uint32_t first = 1743;
+  const uint32_t second = first + uint32_t(entity_record(f.entities[0], 4).size());
+  f.tables[VPENT] = {vpent(0, 0, 0).b, vpent(1, second, 2).b, vpent(1, first, 0).b};
+  f.set_i16(1589, 1);
+  TkDrawing* d = load(f);
+  ASSERT_NE(d, nullptr);
+  auto paper = entities_of(&d->paper_entities);
+  ASSERT_EQ(paper.size(), 2u);
+  EXPECT_EQ(tk_data_get<int16_t>(&paper[0].data, TK_VIEWPORT_NUMBER), 2);
+  EXPECT_EQ(tk_data_get<int16_t>(&paper[1].data, TK_VIEWPORT_NUMBER), 1);
   tk_close_drawing(d);
 }
 
