@@ -10,7 +10,6 @@
 
 // Open and seeks.
 int16_t dxf_read_sections(TkDrawing* drawing);
-int16_t dxf_header_name_compare(const char* a, const char* b);
 int16_t dxf_rewind_vports(TkDrawing* drawing);
 int16_t dxf_rewind_views(TkDrawing* drawing);
 int16_t dxf_rewind_ucs(TkDrawing* drawing);
@@ -26,7 +25,6 @@ int16_t dxf_rewind_entities(TkDrawing* drawing);
 int16_t dxf_begin_blocks(TkDrawing* drawing);
 int16_t dxf_begin_block_entities(TkDrawing* drawing);
 int16_t dxf_begin_viewport_entities(TkDrawing* drawing);
-int16_t dxf_seek_mlinestyles(TkDrawing* drawing);
 
 // Symbol tables and blocks.
 int16_t dxf_read_ltype(TkDrawing* drawing, TkLinetypeRecord* record, uint8_t* has_xdata);

@@ -366,10 +366,6 @@ int16_t dxf_read_sections(TkDrawing* d) {
   return tk_state->load_continue == 1 ? 1 : 0;
 }
 
-int16_t dxf_header_name_compare(const char* a, const char* b) {
-  return static_cast<int16_t>(tk_name_compare(a, b));
-}
-
 namespace {
 
 int16_t seek_table(TkDrawing* d, int kind) {
@@ -422,12 +418,5 @@ int16_t dxf_begin_blocks(TkDrawing* d) {
   s->block_names_used = 0;
   s->block_cursor = 0;
   dxf_seek(s, s->blocks_start);
-  return 1;
-}
-
-int16_t dxf_seek_mlinestyles(TkDrawing* d) {
-  DxfState* s = dxf_state(d);
-  if (!s) return 0;
-  dxf_seek(s, s->mlinestyle_position);
   return 1;
 }
