@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/display_state.h"
@@ -114,6 +116,9 @@ struct TkRegenContext {
   int16_t active_count;
   uint32_t skipped[TK_REGEN_SKIP_SLOTS];  // by kind; the last slot counts class kinds
   uint32_t cycles_refused;
+  // The drawings on the way from the host to the one being drawn (paths), and how deep.
+  std::vector<std::string> chain;
+  int16_t xref_depth;
   // Pattern pieces the current entity may still lay; past them its segments are drawn solid, so
   // a damaged pattern or scale cannot make one entity take unbounded time.
   int64_t piece_budget;

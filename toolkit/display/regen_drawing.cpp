@@ -8,6 +8,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/xref.h"
 
 TkRegenContext tk_regen;
 int16_t regen_continue = 1;
@@ -100,14 +101,12 @@ int16_t regen_drawing(TkDrawing* drawing) {
   r.reported_percent = 0;
   TkUserData user = drawing->user_data;
   if (cb->progress) cb->progress(0, user);
-  double identity[16];
-  tk_matrix_identity(identity);
   int16_t ok = 1;
   // Paper space first (its viewports then show model space), model space after.
   r.inside_paper = 1;
-  if (ok && regen_continue) ok = regen_entity(drawing, paper_list, identity, 7, nullptr, 25, 0, 0, 0);
+  if (ok && regen_continue) ok = tk_draw_xrefs(drawing, paper_list);
   r.inside_paper = 0;
-  if (ok && regen_continue) ok = regen_entity(drawing, model_list, identity, 7, nullptr, 25, 0, 0, 0);
+  if (ok && regen_continue) ok = tk_draw_xrefs(drawing, model_list);
   bool drawn = s->drawn[0] != 1e300 || s->drawn[1] != 1e300 || s->drawn[2] != -1e300 ||
                s->drawn[3] != -1e300;
   if (ok && regen_continue && drawn) s->extents_drawn = 1;

@@ -16,6 +16,7 @@
 #include "toolkit/display/regen.h"
 #include "toolkit/display/mtext.h"
 #include "toolkit/display/shx.h"
+#include "toolkit/display/xref.h"
 
 namespace {
 
@@ -600,10 +601,23 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         uint8_t bflags = brec->flags;
         mem_free(brec);
         if (!readable) break;
-        if (bflags & TK_BLOCK_XREF) {
-          // External references are drawn by the reference walk, not inline.
-          count_skip(TK_INSERT);
-          break;
+        // An external reference: an overlay is not seen through another reference.
+        bool xref = (bflags & TK_BLOCK_XREF) != 0;
+        if (xref && xref_depth >= 1 && (bflags & 8)) break;
+        char xref_path[TK_PATH_MAX] = {};
+        if (xref) {
+          auto* bh = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
+          auto* bd = static_cast<TkEntityData*>(mem_alloc(sizeof(TkEntityData)));
+          if (bh && bd && entity_list_rewind(blist) && entity_list_next(blist, bh, bd) &&
+              bh->kind == TK_BLOCK) {
+            const char* path = tk_data_text(bd, 536);
+            size_t n = strnlen(path, TK_PATH_MAX - 1);
+            std::memcpy(xref_path, path, n);
+            xref_path[n] = 0;
+          }
+          mem_free(bh);
+          mem_free(bd);
+          if (!xref_path[0]) break;
         }
         double ins[3] = {0, 0, 0}, scale[3] = {1, 1, 1};
         double rotation = 0, col_space = 0, row_space = 0;
@@ -652,6 +666,11 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
             cell[13] = at[1];
             cell[14] = at[2];
             tk_matrix_multiply(cell, et, cell);
+            if (xref) {
+              regen_queue_xref(drawing, xref_path, cell, colour, lineweight, xref_depth,
+                               r.freeze_mask, r.chain);
+              continue;
+            }
             entity_list_rewind(blist);
             if (!regen_entity(drawing, blist, cell, colour, inherited, lineweight,
                               int16_t(depth + 1), xref_depth, r.freeze_mask))

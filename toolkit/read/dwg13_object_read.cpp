@@ -5,7 +5,6 @@
 // loop or an allocation.
 #include "toolkit/read/dwg13_object_read.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "toolkit/core/blob.h"
@@ -302,7 +301,9 @@ int16_t queue_arrow(Dwg13Objects* o, const TkHandle& style, int16_t group, const
   Dwg13ArrowName entry{};
   entry.dimstyle = style;
   entry.group = group;
-  std::snprintf(entry.name, sizeof entry.name, "%s", name);
+  size_t n = strnlen(name, sizeof entry.name - 1);
+  std::memcpy(entry.name, name, n);
+  entry.name[n] = 0;
   TkBlob* w = blob_open_append(o->arrow_names);
   if (!w) return 0;
   int16_t ok = blob_write(w, &entry, sizeof entry);

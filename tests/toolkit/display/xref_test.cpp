@@ -1,0 +1,116 @@
+// External references: a referenced drawing file is opened once as a child of the host and
+// drawn at the insertion; missing files, circular references and a full child table are
+// reported through the slots and passed over.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "display_support.h"
+#include "toolkit/read/readers.h"
+
+namespace {
+
+using display_test::calls;
+using display_test::strokes;
+
+std::vector<std::string> not_opened;
+int begins = 0, ends = 0;
+void on_not_opened(const char* path, TkUserData) { not_opened.push_back(path); }
+void on_begin(TkDrawing*, TkUserData) { ++begins; }
+void on_end(TkDrawing*, TkUserData) { ++ends; }
+
+class XrefTest : public display_test::DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    ASSERT_EQ(tk_install_file_readers(), 1);
+    char dir[] = "/tmp/vv-xref-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    folder = dir;
+    child = folder + "/child.dxf";
+    FILE* f = std::fopen(child.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n10\n21\n0\n31\n0\n"
+               "0\nENDSEC\n0\nEOF\n", f);
+    std::fclose(f);
+    not_opened.clear();
+    begins = ends = 0;
+    tk_set_xref_not_opened_callback(on_not_opened);
+    tk_set_begin_xref_callback(on_begin);
+    tk_set_end_xref_callback(on_end);
+  }
+  void TearDown() override {
+    std::remove(child.c_str());
+    rmdir(folder.c_str());
+    DisplayTest::TearDown();
+  }
+  // A reference block naming the file, with its BLOCK entity.
+  TkHandle add_xref_block(const std::string& path) {
+    TkBlockRecord b;
+    tk_init_block_record(&b);
+    std::snprintf(b.name, sizeof b.name, "X%d", int(next_handle));
+    b.flags = TK_BLOCK_XREF;
+    EXPECT_EQ(tk_next_handle(d, nullptr, 0, &b.handle), 1);
+    EXPECT_EQ(tk_add_block(d, &b), 1);
+    start(TK_BLOCK);
+    std::strcpy(tk_data_text(&data, 536), path.c_str());
+    add(tk_block_entity_list(d, &b.handle));
+    return b.handle;
+  }
+  void insert(const TkHandle& block, double x, double y) {
+    start(TK_INSERT);
+    put3(8, x, y);
+    put(TK_INSERT_BLOCK, block);
+    add();
+  }
+  std::string folder, child;
+};
+
+TEST_F(XrefTest, ReferencedDrawingIsDrawnAtTheInsertion) {
+  TkHandle x = add_xref_block(child);
+  insert(x, 20, 30);
+  insert(x, 20, 60);
+  ASSERT_EQ(regen(), 1);
+  auto s = strokes();
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].front(), std::make_pair(200, 300));
+  EXPECT_EQ(s[0].back(), std::make_pair(300, 300));
+  EXPECT_EQ(s[1].front(), std::make_pair(200, 600));
+  EXPECT_EQ(d->child_count, 1);  // opened once, found again by its path
+  EXPECT_EQ(begins, 2);
+  EXPECT_EQ(ends, 2);
+  EXPECT_TRUE(not_opened.empty());
+}
+
+TEST_F(XrefTest, MissingFileIsReported) {
+  insert(add_xref_block(folder + "/absent.dxf"), 20, 30);
+  ASSERT_EQ(regen(), 1);
+  EXPECT_TRUE(strokes().empty());
+  ASSERT_EQ(not_opened.size(), 1u);
+  EXPECT_NE(not_opened[0].find("absent.dxf"), std::string::npos);
+  EXPECT_EQ(tk_get_last_error(), TK_ERR_XREF_OPEN);
+  EXPECT_EQ(begins + ends, 0);
+}
+
+TEST_F(XrefTest, ReferenceToTheHostItselfIsNotFollowed) {
+  std::strcpy(d->path, child.c_str());
+  insert(add_xref_block(child), 20, 30);
+  ASSERT_EQ(regen(), 1);
+  EXPECT_TRUE(strokes().empty());
+  EXPECT_EQ(d->child_count, 0);
+}
+
+TEST_F(XrefTest, FullChildTableDropsFurtherReferences) {
+  // The host's table is full: the reference is reported and dropped, never written past it.
+  d->child_count = TK_MAX_CHILD_DRAWINGS;
+  insert(add_xref_block(child), 20, 30);
+  ASSERT_EQ(regen(), 1);
+  EXPECT_TRUE(strokes().empty());
+  ASSERT_EQ(not_opened.size(), 1u);
+  d->child_count = 0;
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// External references: the insertions of reference blocks met while a pass draws are queued;
+// after the host's list the queue is drawn one reference after the other: the referenced drawing
+// is found among the host's children or opened as a new child, given a display state that looks
+// through the host's viewports, and its model space is drawn with the insertion's transform.
+// References met inside a referenced drawing join the same queue, so nesting needs no recursion;
+// a path already on the way from the host is not queued again.
+#include "toolkit/display/xref.h"
+
+#include <cctype>
+#include <cstring>
+#include <deque>
+
+#include "toolkit/core/display_block.h"
+#include "toolkit/core/hdr.h"
+#include "toolkit/core/load.h"
+#include "toolkit/core/mem.h"
+#include "toolkit/core/state.h"
+
+namespace {
+
+std::deque<TkXrefRequest> g_queue;
+
+bool exists(const char* path) {
+  TkFile* f = file_open(path);
+  if (!f) return false;
+  file_close(f);
+  return true;
+}
+
+bool ends_with(const std::string& s, const char* tail) {
+  size_t n = std::strlen(tail);
+  return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// Paths name the same file whatever the case of their letters and the kind of their slashes
+// (the locator writes backslashes).
+bool same_path(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    char x = *a == '\\' ? '/' : char(std::tolower(static_cast<unsigned char>(*a)));
+    char y = *b == '\\' ? '/' : char(std::tolower(static_cast<unsigned char>(*b)));
+    if (x != y) return false;
+    if (!x) return true;
+  }
+}
+
+TkDrawing* find_child(TkDrawing* host, const std::string& path) {
+  for (int16_t i = 0; i < host->child_count && i < TK_MAX_CHILD_DRAWINGS; ++i)
+    if (host->children[i] && same_path(host->children[i]->path, path.c_str()))
+      return host->children[i];
+  return nullptr;
+}
+
+}  // namespace
+
+void regen_queue_xref(TkDrawing* drawing, const char* block_path, const double transform[16],
+                      int16_t colour, int16_t lineweight, int16_t xref_depth, uint64_t mask,
+                      const std::vector<std::string>& chain) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  std::string path(block_path, strnlen(block_path, TK_PATH_MAX - 1));
+  if (path.empty()) return;
+  if (!ends_with(path, ".DWG") && !ends_with(path, ".dwg") && !ends_with(path, ".DXF") &&
+      !ends_with(path, ".dxf"))
+    path += drawing->file_kind == 0 ? ".dwg" : ".dxf";
+  if (cb && cb->find_xref) {
+    char found[512] = {};
+    cb->find_xref(path.c_str(), found, drawing->user_data);
+    found[sizeof found - 1] = 0;
+    if (found[0]) path = found;
+  }
+  if (!exists(path.c_str())) {
+    tk_fail(TK_ERR_XREF_OPEN);
+    if (cb && cb->xref_not_opened) cb->xref_not_opened(path.c_str(), drawing->user_data);
+    return;
+  }
+  for (const std::string& on_way : chain)
+    if (same_path(on_way.c_str(), path.c_str())) return;  // a circular reference
+  TkXrefRequest request;
+  request.path = path;
+  std::memcpy(request.transform, transform, sizeof request.transform);
+  request.colour = colour;
+  request.lineweight = lineweight;
+  request.xref_depth = xref_depth;
+  request.mask = mask;
+  request.chain = chain;
+  request.chain.push_back(path);
+  g_queue.push_back(std::move(request));
+}
+
+int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  TkRegenContext& r = tk_regen;
+  double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  g_queue.clear();
+  r.chain.assign(1, std::string(host->path));
+  r.xref_depth = 0;
+  int16_t ok = regen_entity(host, list, identity, 7, nullptr, 25, 0, 0, 0);
+  TkUserData user = host->user_data;
+  TkDisplayState* hs = host->display;
+  while (ok && regen_continue && !g_queue.empty()) {
+    TkXrefRequest req = std::move(g_queue.front());
+    g_queue.pop_front();
+    if (cb->xref_name) {
+      TkXrefOrigin origin{host, {}};
+      cb->xref_name(req.path.c_str(), &origin, user);
+    }
+    TkDrawing* child = find_child(host, req.path);
+    if (!child) {
+      // The host keeps room for a fixed number of children; a reference beyond them is reported
+      // as not opened and dropped rather than written past the table.
+      if (host->child_count >= TK_MAX_CHILD_DRAWINGS) {
+        if (cb->xref_not_opened) cb->xref_not_opened(req.path.c_str(), user);
+        continue;
+      }
+      child = tk_open_drawing(req.path.c_str(), 1, 0);
+      if (!child) {
+        if (cb->xref_not_opened) cb->xref_not_opened(req.path.c_str(), user);
+        continue;
+      }
+      host->children[host->child_count++] = child;
+    }
+    if (cb->begin_xref) cb->begin_xref(child, user);
+    if (!tk_display_create(child, &hs->view, 1, 1, host, nullptr)) {
+      if (cb->xref_not_opened) cb->xref_not_opened(req.path.c_str(), user);
+      if (cb->end_xref) cb->end_xref(child, user);
+      continue;
+    }
+    // The child looks through the host's viewports.
+    TkDisplayState* cs = child->display;
+    cs->viewport_count = hs->viewport_count;
+    cs->paper_space = hs->paper_space;
+    std::memcpy(cs->viewports, hs->viewports, sizeof cs->viewports);
+    while (cs->clip) tk_clip_pop_polygon(cs);
+    tk_clip_push_polygon(cs, nullptr, 0, nullptr);
+    if (cb->progress) cb->progress(0, user);
+    TkRegenContext saved = r;
+    regen_begin_pass(child);
+    r.host = saved.host;
+    r.viewport_count = saved.viewport_count;
+    r.visible_mask = saved.visible_mask;
+    r.ltscale_base = saved.ltscale_base;
+    r.ltscale = saved.ltscale;
+    r.inside_paper = 0;
+    r.chain = req.chain;
+    r.xref_depth = int16_t(req.xref_depth + 1);
+    r.last_colour = saved.last_colour;
+    r.last_lineweight = saved.last_lineweight;
+    uint8_t model_only = cb->model_only;
+    cb->model_only = 1;
+    cb->in_xref = 1;
+    ok = regen_entity(child, &child->model_entities, req.transform, req.colour, nullptr,
+                      req.lineweight, 0, r.xref_depth, req.mask);
+    cb->in_xref = 0;
+    cb->model_only = model_only;
+    int16_t last_colour = r.last_colour, last_lineweight = r.last_lineweight;
+    r = saved;
+    r.last_colour = last_colour;
+    r.last_lineweight = last_lineweight;
+    tk_display_close(child);
+    if (cb->end_xref) cb->end_xref(child, user);
+  }
+  g_queue.clear();
+  return ok;
+}

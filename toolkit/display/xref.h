@@ -1,0 +1,28 @@
+// Drawing external references: the queue of referenced drawings that a pass meets and the walk
+// that draws the host's list and then every queued reference through the host's viewports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "toolkit/display/regen.h"
+
+struct TkXrefRequest {
+  std::string path;  // as located
+  double transform[16];
+  int16_t colour;
+  int16_t lineweight;
+  int16_t xref_depth;
+  uint64_t mask;
+  std::vector<std::string> chain;  // the drawings on the way from the host, this one last
+};
+
+// Queues the reference of an insertion of an external-reference block whose BLOCK names
+// block_path: the extension is added, the application may locate it (slot 9); a file that does
+// not exist sets error 20 and goes to slot 7; a path already on the chain is not queued.
+void regen_queue_xref(TkDrawing* drawing, const char* block_path, const double transform[16],
+                      int16_t colour, int16_t lineweight, int16_t xref_depth, uint64_t mask,
+                      const std::vector<std::string>& chain);
+// Draws the list of the host and then every reference the pass queued. 1 when drawn.
+int16_t tk_draw_xrefs(TkDrawing* host, TkList* list);
