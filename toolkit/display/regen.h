@@ -62,6 +62,8 @@ enum : int { TK_REGEN_SKIP_SLOTS = 40 };
 
 // Deepest block nesting expanded; deeper insertions are skipped.
 constexpr int TK_REGEN_MAX_DEPTH = 64;
+// Pattern pieces one entity may lay.
+constexpr int64_t TK_REGEN_MAX_PIECES = 250000;
 
 struct TkRegenContext {
   TkDrawing* drawing;      // the drawing being walked (borrowed)
@@ -112,6 +114,9 @@ struct TkRegenContext {
   int16_t active_count;
   uint32_t skipped[TK_REGEN_SKIP_SLOTS];  // by kind; the last slot counts class kinds
   uint32_t cycles_refused;
+  // Pattern pieces the current entity may still lay; past them its segments are drawn solid, so
+  // a damaged pattern or scale cannot make one entity take unbounded time.
+  int64_t piece_budget;
   // Extrusion transform of the current entity (entity coordinates to world).
   double ecs[16];
   uint8_t ecs_active;

@@ -14,6 +14,7 @@
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/mtext.h"
 #include "toolkit/display/shx.h"
 
 namespace {
@@ -363,6 +364,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       e.wide_pending = 0;
     }
     r.pline_3d = 0;
+    r.piece_budget = TK_REGEN_MAX_PIECES;
     if (depth == 0 && cb->progress) {
       int32_t percent = r.entities_total > 0
                             ? static_cast<int32_t>(int64_t(r.entities_done) * 100 / r.entities_total)
@@ -670,6 +672,26 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       case TK_TEXT:
         draw_text(drawing, kind, lv.transform);
         break;
+      case TK_MTEXT:
+        if (!mtext_entity(drawing, &D(), et, colour)) result = 0;
+        break;
+      case TK_SPLINE: {
+        double (*pts)[3] = nullptr;
+        int32_t n = 0;
+        if (!spline_tessellate(drawing, &D(), &pts, &n, regen_curve_resolution(&h))) {
+          result = 0;
+          break;
+        }
+        int32_t run = ++r.run_counter;
+        for (int32_t i = 0; i + 1 < n && regen_continue; ++i) {
+          double a[3], b[3];
+          std::memcpy(a, pts[i], sizeof a);
+          std::memcpy(b, pts[i + 1], sizeof b);
+          regen_line(drawing, a, b, et, lv.vpm, lt, drawing, nullptr, run, 0.0);
+        }
+        mem_free(pts);
+        break;
+      }
       case TK_ATTDEF:
         // Inside a block only constant, visible definitions show.
         if (depth == 0 || ((get<uint8_t>(24) & 2) && !(get<uint8_t>(24) & 1) && hdr &&

@@ -165,6 +165,9 @@ int16_t clip_polygon_to_window(int32_t count, const double* points, const double
     a.swap(b);
   }
   int32_t n = static_cast<int32_t>(a.size() / 2);
+  const double lim = 2147483520.0;
+  for (double v : a)
+    if (!(std::fabs(v) <= lim)) return 0;
   // The caller sized out_points for 2 * count + 8 points; a convex window adds at most one
   // point per edge to each crossing pair, which the bound covers.
   if (n > 2 * count + 8) n = 2 * count + 8;

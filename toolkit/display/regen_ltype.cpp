@@ -174,7 +174,9 @@ void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices ma
   double p = r.scaled_length;
   if (e.setup) {
     double rl = run_length != 0 ? run_length * r.vp_scale[mv] : seg_len;
-    e.repetitions = p > 1e-7 ? static_cast<int32_t>(std::fmin(rl / p + 1e-12, 2e9)) : 0;
+    // A run length that is not a positive number (damaged curves) lays no repetitions.
+    double reps = p > 1e-7 ? rl / p + 1e-12 : 0.0;
+    e.repetitions = reps > 0 ? static_cast<int32_t>(std::fmin(reps, 2e9)) : 0;
     bool any_dash = false;
     for (int i = 0; i < lt->element_count; ++i)
       if (lt->elements[i].length > 0) any_dash = true;
@@ -209,7 +211,7 @@ void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices ma
   // the regeneration.
   for (long guard = 0;; ++guard) {
     if (r.remaining <= 1e-10 || !regen_continue) break;
-    if (guard >= kMaxPieces) {
+    if (guard >= kMaxPieces || --r.piece_budget < 0) {
       for (int v = first; v < end; ++v)
         if (regen_viewport_served(v)) regen_draw_segment(drawing, start, p1, matrices, v);
       break;

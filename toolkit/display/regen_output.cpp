@@ -192,6 +192,11 @@ void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, d
     regen_widen_extents(g_pieces.back().x1, g_pieces.back().y1);
   }
   for (const Piece& p : g_pieces) {
+    // Clipping far-away coordinates can overflow; such a piece is not drawn.
+    const double lim = 2147483520.0;
+    if (!(std::fabs(p.x0) <= lim && std::fabs(p.y0) <= lim && std::fabs(p.x1) <= lim &&
+          std::fabs(p.y1) <= lim))
+      continue;
     int32_t sx = static_cast<int32_t>(p.x0), sy = static_cast<int32_t>(p.y0);
     if (sx != cb->pen_x || sy != cb->pen_y) {
       if (cb->moveto) cb->moveto(sx, sy, user);

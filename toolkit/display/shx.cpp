@@ -48,8 +48,8 @@ void arc_stroke(TkShapeContext* ctx, const double c[3], double a0, double a1, do
                 bool pen_down, bool visible) {
   if (!std::isfinite(a0) || !std::isfinite(a1) || !std::isfinite(r)) return;
   // An arc costs as much as the pieces it is drawn with.
-  int n = int(std::fabs(a1 - a0) * 32 / kPi);
-  if (n > 256) n = 256;
+  double pieces = std::fabs(a1 - a0) * 32 / kPi;
+  int n = pieces < 256 ? int(pieces) : 256;
   ctx->steps_left -= ctx->box ? n : 40;
   if (ctx->box) {
     if (!visible) return;

@@ -12,6 +12,7 @@
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
 #include "toolkit/read/dxf_readers.h"
+#include "toolkit/write/bits_writer.h"
 
 namespace {
 
@@ -19,6 +20,17 @@ constexpr uint8_t kPaperSpace = 1;   // header flag: the entity is in paper spac
 constexpr uint8_t kInvisible = 16;   // header flag: group 60 not 0
 constexpr uint16_t kProxyKind = 498;
 constexpr double kDegree = 0.017453292519943295;
+
+// Data places of an entity of a class the toolkit does not read (the other-class layout).
+enum : size_t {
+  kProxyClass = 0,      // u32 class number
+  kProxyBits = 4,       // u32 length of the data in bits
+  kProxyHasGraphics = 8,
+  kProxyHandleCount = 12,
+  kProxyData = 16,      // blob: the groups as a bit stream
+  kProxyGraphics = 24,  // blob: the proxy graphics (when the word at 8 is not 0)
+  kProxyHandles = 32,   // blob: 8-byte handles the data refers to
+};
 
 const char* const kKindNames[] = {
     "",        "LINE",   "POINT",  "CIRCLE",   "SHAPE",     "ELLIPSE", "SPLINE",  "TEXT",
@@ -101,6 +113,13 @@ struct EntityRead {
   TkBlob* text = nullptr;
   uint32_t text_size = 0;
   bool text_chunks = false;
+  TkBitWriter* proxy = nullptr;  // the state's writer while a proxy's data is written
+  bool proxy_failed = false;
+  bool proxy_after_entity = false;
+  TkBlob* proxy_graphics = nullptr;
+  TkBlob* proxy_handles = nullptr;
+  TkBlob* proxy_handles_writer = nullptr;
+  uint32_t proxy_handle_count = 0;
   int lw_vertex = -1;
   uint16_t lw_flags = 0;
   double lw_width = 0;
@@ -120,7 +139,6 @@ uint16_t kind_of(DxfState* s, bool* native, bool* skip) {
   const char* name = s->text;
   for (uint16_t k = 1; k < kKindCount; ++k)
     if (kKindNames[k][0] && std::strcmp(name, kKindNames[k]) == 0) return k;
-  if (std::strcmp(name, "ACAD_ZOMBIE_ENTITY") == 0) return 500;
   TkClassRecord record;
   bool found = class_find(s->drawing, name, &record) != 0;
   if (is_native_class(name)) {
@@ -292,6 +310,113 @@ void append_text_chunk(EntityRead* e) {
   blob_write(w, e->s->text, e->s->group.length);
   blob_close_append(w);
   e->text_size += static_cast<uint32_t>(e->s->group.length);
+}
+
+// A group of a proxy entity into its bit stream: the code, then the value in the form its code
+// gives. Group 92's proxy graphics go to a blob of their own, handles after the entity's own
+// groups to the handle list.
+void proxy_group(EntityRead* e) {
+  DxfState* s = e->s;
+  TkBitWriter* w = e->proxy;
+  const TkDxfGroup& g = s->group;
+  uint16_t c = g.code;
+  if (c == 100 && dxf_text_is(s, "AcDbEntity")) {
+    e->proxy_after_entity = true;
+    return;
+  }
+  if (c == 92) {
+    blob_free(e->proxy_graphics);
+    e->proxy_graphics = nullptr;
+    if (!dxf_read_preview(s, &e->proxy_graphics, nullptr)) e->proxy_failed = true;
+    return;
+  }
+  bool ok = true;
+  auto code = [&]() { return bits_blob_put_bs(w, static_cast<int16_t>(c)) == 1; };
+  if ((c >= 10 && c <= 18) || c == 210) {
+    double p[3] = {g.real, 0, 0};
+    for (int i = 1; i < 3; ++i) {
+      if (!dxf_read_group(s)) {
+        e->proxy_failed = true;
+        return;
+      }
+      p[i] = s->group.real;
+    }
+    ok = code() && bits_blob_put_3bd(w, p) == 1;
+  } else if (c >= 40 && c <= 48) {
+    ok = code() && bits_blob_put_bd(w, g.real) == 1;
+  } else if (c >= 50 && c <= 58) {
+    ok = code() && bits_blob_put_bd(w, g.real * kDegree) == 1;
+  } else if ((c >= 70 && c <= 78) || (c >= 170 && c <= 179) || (c >= 270 && c <= 289)) {
+    ok = code() && bits_blob_put_bs(w, g.i16) == 1;
+  } else if (c >= 90 && c <= 99) {
+    ok = code() && bits_blob_put_bl(w, g.i32) == 1;
+  } else if ((c >= 1 && c <= 4) || c == 100 || (c >= 300 && c <= 309)) {
+    ok = code() && bits_blob_put_text(w, s->text) == 1;
+  } else if (c >= 320 && c <= 329) {
+    ok = code() && bits_blob_put_handle(w, &g.handle) == 1;
+  } else if (c >= 330 && c <= 369 && e->proxy_after_entity) {
+    ok = code();
+    if (ok && !e->proxy_handles) {
+      e->proxy_handles = dxf_blob_for(64);
+      e->proxy_handles_writer = e->proxy_handles ? blob_create(e->proxy_handles) : nullptr;
+      ok = e->proxy_handles_writer != nullptr;
+    }
+    ok = ok && blob_write(e->proxy_handles_writer, g.handle.bytes, 8);
+    ++e->proxy_handle_count;
+  }
+  if (!ok) e->proxy_failed = true;
+}
+
+bool begin_proxy(EntityRead* e, uint16_t class_number) {
+  DxfState* s = e->s;
+  if (!s->proxy_writer) {
+    s->proxy_writer = static_cast<TkBitWriter*>(mem_alloc(sizeof(TkBitWriter)));
+    if (!s->proxy_writer) return false;
+    std::memset(s->proxy_writer, 0, sizeof(TkBitWriter));
+  }
+  TkClassRecord record;
+  int32_t flags = class_find(s->drawing, s->text, &record) ? record.proxy_flags : 0;
+  if (!bits_blob_begin(s->proxy_writer)) return false;
+  e->proxy = s->proxy_writer;
+  tk_data_put<uint32_t>(e->data, kProxyClass, class_number);
+  return bits_blob_put_bl(e->proxy, flags) == 1 && bits_blob_put_bl(e->proxy, class_number) == 1;
+}
+
+// Closes the proxy's stream and lists into its data; false when one of them could not be kept.
+bool finish_proxy(EntityRead* e) {
+  bool ok = !e->proxy_failed;
+  if (e->proxy_handles_writer && !blob_close_write(e->proxy_handles_writer)) ok = false;
+  e->proxy_handles_writer = nullptr;
+  uint32_t bits = 0;
+  TkBlob* stream = e->proxy ? bits_blob_end(e->proxy, &bits) : nullptr;
+  e->proxy = nullptr;
+  if (!stream) ok = false;
+  if (!ok) {
+    blob_free(stream);
+    return false;
+  }
+  tk_data_put(e->data, kProxyBits, bits);
+  tk_data_put(e->data, kProxyData, stream);
+  if (e->proxy_graphics) {
+    tk_data_put<uint32_t>(e->data, kProxyHasGraphics, 1);
+    tk_data_put(e->data, kProxyGraphics, e->proxy_graphics);
+    e->proxy_graphics = nullptr;
+  }
+  tk_data_put(e->data, kProxyHandleCount, e->proxy_handle_count);
+  tk_data_put(e->data, kProxyHandles, e->proxy_handles);
+  e->proxy_handles = nullptr;
+  return true;
+}
+
+// Frees what a proxy read that failed left behind.
+void drop_proxy(EntityRead* e) {
+  if (e->proxy_handles_writer) blob_close(e->proxy_handles_writer);
+  blob_free(e->proxy_handles);
+  blob_free(e->proxy_graphics);
+  if (e->proxy) bits_discard(e->proxy);
+  e->proxy_handles_writer = nullptr;
+  e->proxy_handles = e->proxy_graphics = nullptr;
+  e->proxy = nullptr;
 }
 
 // 1 when the kind took the group as part of one of its lists.
@@ -551,14 +676,14 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     e.data = data;
     e.kind = kind;
     e.native_class = native;
-    if (!skip && kind > TK_LAST_FIXED_KIND && !native && kind != 500) {
-      // Other class entities keep their class; their own groups are passed over.
-      h->kind = kProxyKind;
-      tk_data_put<uint32_t>(data, 0, kind);
-    }
     bool failed = false;
+    if (!skip && kind > TK_LAST_FIXED_KIND && !native) {
+      // Other class entities keep their class and their groups as a proxy's data.
+      h->kind = kProxyKind;
+      if (!begin_proxy(&e, kind)) failed = true;
+    }
     uint32_t position = 0;
-    for (;;) {
+    while (!failed) {
       position = dxf_tell(s);
       if (!dxf_read_group(s)) {
         failed = !dxf_at_end(s);
@@ -573,11 +698,17 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
         if (failed) break;
         continue;
       }
+      if (e.proxy) {
+        proxy_group(&e);
+        continue;
+      }
       if (kind_group(&e)) continue;
       if (kind <= TK_LAST_FIXED_KIND) store_layout_group(&e);
       if (dxf_at_end(s)) break;
     }
+    if (!failed && e.proxy && !finish_proxy(&e)) failed = true;
     if (failed || e.a.failed || e.b.failed || e.c.failed) {
+      drop_proxy(&e);
       blob_free(e.text);
       tk_free_entity_blobs(d, h, data);
       return 0;

@@ -6,6 +6,7 @@
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
+#include "toolkit/core/mem.h"
 #include "toolkit/core/object.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
@@ -193,6 +194,298 @@ int16_t linetype_index(TkDrawing* d, const char* name) {
   return kLinetypeByLayer;
 }
 
+// Doubles collected one at a time.
+struct Reals_t {
+  double* items = nullptr;
+  size_t count = 0;
+  size_t capacity = 0;
+  bool failed = false;
+  Reals_t() = default;
+  Reals_t(const Reals_t&) = delete;
+  Reals_t& operator=(const Reals_t&) = delete;
+  ~Reals_t() { mem_free(items); }
+  void push(double v) {
+    if (count == capacity) {
+      size_t grown = capacity ? capacity * 2 : 32;
+      auto* p = static_cast<double*>(mem_alloc(grown * sizeof(double)));
+      if (!p) {
+        failed = true;
+        return;
+      }
+      if (count) std::memcpy(p, items, count * sizeof(double));
+      mem_free(items);
+      items = p;
+      capacity = grown;
+    }
+    items[count++] = v;
+  }
+};
+
+// A class object's record as the bytes of its fields in order, kept in the object's data blob.
+// Texts are cut to their fields.
+struct RecordOut {
+  uint8_t bytes[4096];
+  size_t size = 0;
+  template <typename T>
+  size_t field(const T& value) {
+    size_t at = size;
+    std::memcpy(bytes + at, &value, sizeof value);
+    size += sizeof value;
+    return at;
+  }
+  size_t text(size_t capacity) {
+    size_t at = size;
+    std::memset(bytes + at, 0, capacity);
+    size += capacity;
+    return at;
+  }
+  template <typename T>
+  void put(size_t at, const T& value) {
+    std::memcpy(bytes + at, &value, sizeof value);
+  }
+  void put_text(size_t at, size_t capacity, const char* text) {
+    dxf_copy_text(reinterpret_cast<char*>(bytes + at), capacity, text);
+  }
+};
+
+int16_t keep_record(const RecordOut& r, const double* tail, size_t tail_count, TkObjectData* data) {
+  size_t total = r.size + tail_count * sizeof(double);
+  TkBlob* blob = dxf_blob_for(total);
+  TkBlob* w = blob ? blob_create(blob) : nullptr;
+  bool ok = w && blob_write(w, r.bytes, r.size) &&
+            (tail_count == 0 || blob_write(w, tail, tail_count * sizeof(double)));
+  if (w && !blob_close_write(w)) ok = false;
+  if (!ok) {
+    blob_free(blob);
+    return 0;
+  }
+  data->generic.data = blob;
+  data->generic.bit_length = static_cast<uint32_t>(total * 8);
+  return 1;
+}
+
+// Plot settings: four names, margins and paper, the plot window and custom scale, the layout
+// flags, the style sheet and the standard scale, in that order.
+struct PlotSettingsPlaces {
+  size_t names[4];  // groups 1, 2, 4, 6
+  size_t reals40;   // 40-49
+  size_t reals140;  // 140-143
+  size_t shorts70;  // 70, 72, 73, 74
+  size_t style_sheet;
+  size_t scale_type;  // 75
+  size_t reals147;    // 147-149
+};
+
+PlotSettingsPlaces plot_settings_layout(RecordOut* r) {
+  PlotSettingsPlaces p{};
+  for (size_t& n : p.names) n = r->text(DXF_NAME_SIZE);
+  p.reals40 = r->size;
+  for (int i = 0; i < 10; ++i) r->field(0.0);
+  p.reals140 = r->size;
+  for (int i = 0; i < 4; ++i) r->field(0.0);
+  p.shorts70 = r->size;
+  for (int i = 0; i < 4; ++i) r->field(int16_t{0});
+  p.style_sheet = r->text(DXF_NAME_SIZE);
+  p.scale_type = r->field(int16_t{0});
+  p.reals147 = r->size;
+  for (int i = 0; i < 3; ++i) r->field(0.0);
+  return p;
+}
+
+// Plot-settings groups up to the next group 0 or 100; the file is put back before that group.
+bool read_plot_settings(DxfState* s, RecordOut* r, const PlotSettingsPlaces& p, uint32_t* position,
+                        bool* failed) {
+  do {
+    const TkDxfGroup& g = s->group;
+    uint16_t c = g.code;
+    if (c == 100) {
+      dxf_seek(s, *position);
+      return true;
+    }
+    if (c == 1) r->put_text(p.names[0], DXF_NAME_SIZE, s->text);
+    if (c == 2) r->put_text(p.names[1], DXF_NAME_SIZE, s->text);
+    if (c == 4) r->put_text(p.names[2], DXF_NAME_SIZE, s->text);
+    if (c == 6) r->put_text(p.names[3], DXF_NAME_SIZE, s->text);
+    if (c == 7) r->put_text(p.style_sheet, DXF_NAME_SIZE, s->text);
+    if (c >= 40 && c <= 49) r->put(p.reals40 + 8 * (c - 40), g.real);
+    if (c >= 140 && c <= 143) r->put(p.reals140 + 8 * (c - 140), g.real);
+    if (c >= 147 && c <= 149) r->put(p.reals147 + 8 * (c - 147), g.real);
+    if (c == 70) r->put(p.shorts70, g.i16);
+    if (c >= 72 && c <= 74) r->put(p.shorts70 + 2 * (c - 71), g.i16);
+    if (c == 75) r->put(p.scale_type, g.i16);
+  } while (next_group(s, position, failed));
+  return !*failed;
+}
+
+int16_t read_layout(DxfState* s, uint32_t position, TkObjectData* data) {
+  RecordOut r;
+  size_t name = r.text(DXF_NAME_SIZE);
+  size_t flags = r.field(int16_t{0});
+  size_t tab = r.field(int16_t{0});
+  PlotSettingsPlaces plot = plot_settings_layout(&r);
+  size_t reals = r.size;  // limits 10/20, 11/21; base 12/22/32; extents 14.., 15..; elevation
+  for (int i = 0; i < 14; ++i) r.field(0.0);
+  size_t elevation = r.field(0.0);
+  size_t ucs = r.size;  // origin 13, x axis 16, y axis 17
+  for (int i = 0; i < 9; ++i) r.field(0.0);
+  size_t ortho = r.field(int16_t{0});
+  size_t handles = r.size;  // 330, 331, 345, 346
+  for (int i = 0; i < 4; ++i) r.field(TkHandle{});
+  bool failed = false;
+  if (!at_object_end(s, position)) {
+    if (s->group.code == 100 && tk_name_compare(s->text, "AcDbPlotSettings") == 0) {
+      if (!next_group(s, &position, &failed) && failed) return 0;
+      if (!read_plot_settings(s, &r, plot, &position, &failed)) return 0;
+      if (!next_group(s, &position, &failed) && failed) return 0;
+    }
+    // Where each point group of the layout goes: first coordinate place by code.
+    auto point_place = [&](uint16_t c, int* axis) -> long {
+      int base = c % 10;
+      *axis = c / 10 - 1;
+      switch (base) {
+        case 0: return *axis < 2 ? long(reals) : -1;
+        case 1: return *axis < 2 ? long(reals + 16) : -1;
+        case 2: return long(reals + 32);
+        case 4: return long(reals + 56);
+        case 5: return long(reals + 80);
+        case 3: return long(ucs);
+        case 6: return long(ucs + 24);
+        case 7: return long(ucs + 48);
+        default: return -1;
+      }
+    };
+    do {
+      const TkDxfGroup& g = s->group;
+      uint16_t c = g.code;
+      if (c == 1) r.put_text(name, DXF_NAME_SIZE, s->text);
+      if (c == 70) r.put(flags, g.i16);
+      if (c == 71) r.put(tab, g.i16);
+      if (c == 76) r.put(ortho, g.i16);
+      if (c == 146) r.put(elevation, g.real);
+      if (c >= 10 && c <= 37) {
+        int axis = 0;
+        long at = point_place(c, &axis);
+        if (at >= 0) r.put(static_cast<size_t>(at) + 8 * axis, g.real);
+      }
+      if (c == 330) r.put(handles, g.handle);
+      if (c == 331) r.put(handles + 8, g.handle);
+      if (c == 345) r.put(handles + 16, g.handle);
+      if (c == 346) r.put(handles + 24, g.handle);
+    } while (next_group(s, &position, &failed));
+  }
+  return failed ? 0 : keep_record(r, nullptr, 0, data);
+}
+
+int16_t read_imagedef(DxfState* s, uint32_t position, TkObjectData* data) {
+  RecordOut r;
+  size_t version = r.field(int32_t{0});
+  size_t path = r.text(DXF_NAME_SIZE);
+  size_t size = r.field(0.0);
+  r.field(0.0);
+  size_t pixel = r.field(0.0);
+  r.field(0.0);
+  size_t loaded = r.field(int16_t{0});
+  size_t units = r.field(int16_t{0});
+  bool failed = false;
+  if (!at_object_end(s, position)) {
+    do {
+      const TkDxfGroup& g = s->group;
+      switch (g.code) {
+        case 90: r.put(version, g.i32); break;
+        case 1: r.put_text(path, DXF_NAME_SIZE, s->text); break;
+        case 10: r.put(size, g.real); break;
+        case 20: r.put(size + 8, g.real); break;
+        case 11: r.put(pixel, g.real); break;
+        case 21: r.put(pixel + 8, g.real); break;
+        case 280: r.put(loaded, g.i16); break;
+        case 281: r.put(units, g.i16); break;
+        default: break;
+      }
+    } while (next_group(s, &position, &failed));
+  }
+  return failed ? 0 : keep_record(r, nullptr, 0, data);
+}
+
+// The clip boundary, its plane and clip distances, then the two transforms; each transform comes
+// as 3 rows of 4 values and is kept as 4 rows of 3. The boundary's coordinates follow the record.
+int16_t read_spatial_filter(DxfState* s, uint32_t position, TkObjectData* data) {
+  RecordOut r;
+  size_t count = r.field(int16_t{0});
+  size_t extrusion = r.field(0.0);
+  r.field(0.0);
+  r.field(1.0);
+  size_t origin = r.field(0.0);
+  r.field(0.0);
+  r.field(0.0);
+  size_t display = r.field(int16_t{1});
+  size_t front_flag = r.field(int16_t{0});
+  size_t back_flag = r.field(int16_t{0});
+  size_t front = r.field(0.0);
+  size_t back = r.field(0.0);
+  size_t transforms = r.size;
+  for (int i = 0; i < 24; ++i) r.field(0.0);
+  Reals_t points;
+  bool failed = false;
+  bool have = !at_object_end(s, position);
+  while (have) {
+    const TkDxfGroup& g = s->group;
+    bool advance = true;
+    switch (g.code) {
+      case 70: r.put(count, g.i16); break;
+      case 71: r.put(display, g.i16); break;
+      case 72:
+      case 73: {
+        bool is_front = g.code == 72;
+        r.put(is_front ? front_flag : back_flag, g.i16);
+        if (!next_group(s, &position, &failed)) {
+          have = false;
+          advance = false;
+          break;
+        }
+        if (s->group.code == (is_front ? 40 : 41)) {
+          r.put(is_front ? front : back, s->group.real);
+        } else {
+          advance = false;  // that group is read again
+        }
+        break;
+      }
+      case 210: r.put(extrusion, g.real); break;
+      case 220: r.put(extrusion + 8, g.real); break;
+      case 230: r.put(extrusion + 16, g.real); break;
+      case 11: r.put(origin, g.real); break;
+      case 21: r.put(origin + 8, g.real); break;
+      case 31: r.put(origin + 16, g.real); break;
+      case 10:
+        points.push(g.real);
+        for (;;) {
+          if (!next_group(s, &position, &failed)) {
+            have = false;
+            break;
+          }
+          if (s->group.code != 10 && s->group.code != 20) break;
+          points.push(s->group.real);
+        }
+        advance = false;
+        break;
+      case 40:
+        for (int k = 0; k < 24; ++k) {
+          if (k > 0 && !next_group(s, &position, &failed)) {
+            have = false;
+            break;
+          }
+          int t = k / 12, v = k % 12;
+          r.put(transforms + 96 * t + 8 * ((v % 4) * 3 + v / 4), s->group.real);
+        }
+        break;
+      default: break;
+    }
+    if (!have) break;
+    if (advance && !next_group(s, &position, &failed)) break;
+  }
+  if (failed || points.failed) return 0;
+  return keep_record(r, points.items, points.count, data);
+}
+
 }  // namespace
 
 int16_t dxf_object_kind(TkDrawing* d) {
@@ -357,11 +650,18 @@ int16_t dxf_read_plotsettings(TkDrawing* d, TkObjectHeader* h, TkObjectData* dat
   char name[64];
   uint32_t position = 0;
   if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
-  uint32_t count = 0;
-  if (!read_items(s, position, &data->generic.data, &count, &data->generic.handles, nullptr))
-    return 0;
-  data->generic.bit_length = static_cast<uint32_t>(blob_stored_size(data->generic.data)) * 8;
-  return 1;
+  RecordOut r;
+  PlotSettingsPlaces places = plot_settings_layout(&r);
+  bool failed = false;
+  if (!at_object_end(s, position)) {
+    // The plot settings' own groups, then whatever subclass follows, are all read.
+    for (;;) {
+      if (!read_plot_settings(s, &r, places, &position, &failed)) return 0;
+      if (!next_group(s, &position, &failed)) break;
+      if (!next_group(s, &position, &failed)) break;
+    }
+  }
+  return failed ? 0 : keep_record(r, nullptr, 0, data);
 }
 
 int16_t dxf_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, uint8_t* has_xdata) {
@@ -380,6 +680,9 @@ int16_t dxf_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, uin
     return read_items(s, position, &data->xrecord.items, &data->xrecord.item_count, nullptr,
                       &data->xrecord.cloning);
   }
+  if (tk_name_compare(name, "LAYOUT") == 0) return read_layout(s, position, data);
+  if (tk_name_compare(name, "IMAGEDEF") == 0) return read_imagedef(s, position, data);
+  if (tk_name_compare(name, "SPATIAL_FILTER") == 0) return read_spatial_filter(s, position, data);
   uint32_t count = 0;
   if (!read_items(s, position, &data->generic.data, &count, &data->generic.handles, nullptr))
     return 0;

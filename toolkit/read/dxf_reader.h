@@ -14,6 +14,7 @@
 #include "toolkit/core/load.h"
 
 struct TkBlob;
+struct TkBitWriter;
 
 enum : TkError {
   TK_ERR_DXF_TEMP_LIST = 14,
@@ -115,6 +116,9 @@ struct DxfState {
   char pending_names[DXF_PENDING_HEADER_NAMES][DXF_NAME_SIZE];
   int16_t pending_celtype_code;
   char pending_layer_linetype[DXF_NAME_SIZE];
+
+  // The bit writer of proxy entities' data, made at the first one.
+  TkBitWriter* proxy_writer;
 
   // Extended data of the record being read, in the stored item form.
   uint8_t xdata[DXF_XDATA_CAPACITY];

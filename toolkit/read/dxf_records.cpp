@@ -11,6 +11,7 @@
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
 #include "toolkit/read/dxf_reader.h"
+#include "toolkit/write/bits_writer.h"
 
 namespace {
 
@@ -18,6 +19,8 @@ void free_state(void* p) {
   auto* s = static_cast<DxfState*>(p);
   dxf_positions_free(&s->blocks);
   dxf_positions_free(&s->viewports);
+  if (s->proxy_writer) bits_discard(s->proxy_writer);
+  mem_free(s->proxy_writer);
   mem_free(s->block_names);
   mem_free(s->block_name_at);
   mem_free(s);

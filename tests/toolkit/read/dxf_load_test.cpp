@@ -534,4 +534,109 @@ TEST_F(DxfLoad, EveryPrefixFailsCleanly) {
   }
 }
 
+// The bytes an object keeps in its data blob.
+std::vector<uint8_t> object_bytes(TkDrawing* d, uint8_t handle) {
+  TkHandle h = {{0, 0, 0, 0, 0, 0, 0, handle}};
+  TkObjectHeader oh;
+  TkObjectData od;
+  std::vector<uint8_t> out;
+  if (!tk_object_get(d, &h, &oh, &od) || !od.generic.data) return out;
+  out.resize(static_cast<size_t>(blob_stored_size(od.generic.data)));
+  TkBlob* r = blob_open_read(od.generic.data);
+  if (!r || !blob_read(r, out.data(), out.size())) out.clear();
+  if (r) blob_close(r);
+  return out;
+}
+
+double real_at(const std::vector<uint8_t>& b, size_t at) {
+  double v = 0;
+  if (at + 8 <= b.size()) std::memcpy(&v, b.data() + at, 8);
+  return v;
+}
+
+TEST_F(DxfLoad, ClassObjectRecords) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  for (const char* name : {"SPATIAL_FILTER", "IMAGEDEF", "LAYOUT"})
+    f.g(0, "CLASS").g(1, name).g(2, "x").g(3, "x").g(90, "0").g(280, "0").g(281, "0");
+  f.endsec();
+  f.section("ENTITIES").endsec();
+  f.section("OBJECTS");
+  f.g(0, "SPATIAL_FILTER").g(5, "A0").g(330, "C").g(100, "AcDbFilter").g(70, "2");
+  f.g(10, 1.0).g(20, 2.0).g(10, 3.0).g(20, 4.0).g(210, 0.0).g(220, 0.0).g(230, 1.0);
+  f.g(11, 0.0).g(21, 0.0).g(31, 0.0).g(71, "1").g(72, "0").g(73, "1").g(41, 2.5);
+  for (int k = 1; k <= 24; ++k) f.g(40, double(k));
+  f.g(0, "IMAGEDEF").g(5, "A1").g(330, "C").g(90, "0").g(1, std::string(700, 'p'));
+  f.g(10, 640.0).g(20, 480.0).g(280, "1");
+  f.g(0, "LAYOUT").g(5, "A2").g(330, "C").g(100, "AcDbLayout").g(1, "Sheet").g(70, "1");
+  f.g(71, "2").g(10, 1.0).g(20, 2.0).g(330, "1F");
+  f.g(0, "LAYOUT").g(5, "A3").g(330, "C").g(100, "AcDbPlotSettings").g(1, std::string(600, 's'));
+  f.g(40, 7.5).g(100, "AcDbLayout").g(1, "Plotted");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+
+  std::vector<uint8_t> filter = object_bytes(d_, 0xA0);
+  ASSERT_EQ(filter.size(), 264u + 4 * 8);
+  EXPECT_EQ(real_at(filter, 56), 0.0);   // 72 = 0 directly followed by 73: no front distance
+  EXPECT_EQ(real_at(filter, 64), 2.5);   // the back distance
+  const double rows[12] = {1, 5, 9, 2, 6, 10, 3, 7, 11, 4, 8, 12};
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(real_at(filter, 72 + 8 * i), rows[i]) << i;
+    EXPECT_EQ(real_at(filter, 168 + 8 * i), rows[i] + 12) << i;
+  }
+  EXPECT_EQ(real_at(filter, 264), 1.0);
+  EXPECT_EQ(real_at(filter, 264 + 24), 4.0);
+
+  std::vector<uint8_t> image = object_bytes(d_, 0xA1);
+  ASSERT_GT(image.size(), 4u + 512u);
+  EXPECT_EQ(strnlen(reinterpret_cast<const char*>(image.data() + 4), 512), 511u);  // cut
+  EXPECT_EQ(real_at(image, 516), 640.0);
+
+  // Without its plot settings a layout keeps their defaults; with them, the names are cut.
+  std::vector<uint8_t> plain = object_bytes(d_, 0xA2);
+  std::vector<uint8_t> plotted = object_bytes(d_, 0xA3);
+  ASSERT_EQ(plain.size(), plotted.size());
+  EXPECT_STREQ(reinterpret_cast<const char*>(plain.data()), "Sheet");
+  EXPECT_EQ(plain[516], 0);  // the first plot-settings name
+  EXPECT_STREQ(reinterpret_cast<const char*>(plotted.data()), "Plotted");
+  EXPECT_EQ(strnlen(reinterpret_cast<const char*>(plotted.data() + 516), 512), 511u);
+  EXPECT_EQ(real_at(plotted, 516 + 4 * 512), 7.5);
+}
+
+TEST_F(DxfLoad, EntitiesOfUnreadClassesKeepTheirGroupsAsProxies) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "ACAD_PROXY_ENTITY").g(2, "AcDbProxyEntity").g(3, "x").g(90, "3");
+  f.g(280, "1").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "ACAD_PROXY_ENTITY").g(5, "50").g(330, "1F").g(100, "AcDbEntity").g(8, "0");
+  f.g(100, "AcDbProxyEntity").g(90, "498").g(91, "520").g(92, "8").g(310, "0102030405060708");
+  f.g(10, 1.0).g(20, 2.0).g(30, 3.0).g(40, 4.5).g(1, "label").g(340, "2A").g(350, "2B");
+  // A type no class names still keeps its place in the drawing.
+  f.g(0, "NEWTHING").g(5, "51").g(8, "0").g(70, "1");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkClassRecord c;
+  ASSERT_TRUE(class_find(d_, "ACAD_PROXY_ENTITY", &c));
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, 498);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), c.number);
+  EXPECT_GT(tk_data_get<uint32_t>(&data, 4), 64u);  // two longs and the groups, in bits
+  ASSERT_NE(tk_data_blob(&data, 16), nullptr);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 8), 1u);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 24)), 8);  // the proxy graphics
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 12), 2u);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 32)), 16);  // two handles after AcDbEntity
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(h.kind, 498);
+  TkClassRecord made;
+  ASSERT_TRUE(class_find(d_, "NEWTHING", &made));
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), made.number);
+}
+
 }  // namespace
