@@ -37,8 +37,9 @@ void free_state(void* state) {
   mem_free(f);
 }
 
-// A fresh state for the drawing, replacing any state a reader left.
-Dwg13File* attach_state(TkDrawing* d) {
+}  // namespace
+
+Dwg13File* dwg13_file_attach(TkDrawing* d) {
   if (d->reader_state && d->reader_state_free) d->reader_state_free(d->reader_state);
   d->reader_state = nullptr;
   d->reader_state_free = nullptr;
@@ -55,6 +56,8 @@ Dwg13File* attach_state(TkDrawing* d) {
   d->reader_state_free = free_state;
   return f;
 }
+
+namespace {
 
 bool read_exact(TkFile* file, void* out, size_t n) {
   return file_read(out, 1, n, file) == n;
@@ -523,7 +526,7 @@ int16_t dwg_open_check(TkDrawing* d) {
     const TkReaderOps* older = dwg_old_reader_ops();
     return older && older->open ? older->open(d) : tk_fail(TK_ERR_FILE_VERSION);
   }
-  Dwg13File* f = attach_state(d);
+  Dwg13File* f = dwg13_file_attach(d);
   if (!f) return tk_fail_alloc(TK_ERR_READ_BUFFER);
   std::memset(d->record_counts, 0, sizeof d->record_counts);
   if (!read_file_header(d, f, d->header)) return 0;

@@ -133,6 +133,9 @@ struct Dwg13File {
   void (*objects_free)(Dwg13Objects* objects);
 };
 
+// A fresh state for the drawing over its open file, replacing any state a reader left; null
+// when memory runs out. The open makes one; tests of the object readers make their own.
+Dwg13File* dwg13_file_attach(TkDrawing* drawing);
 // The reader's state of a drawing opened as AC1012 to AC1015; null for any other.
 Dwg13File* dwg13_file(TkDrawing* drawing);
 // The drawing's bit reader; null when it is not open as AC1012 to AC1015.

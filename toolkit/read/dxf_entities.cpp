@@ -101,6 +101,40 @@ struct Reals {
   }
 };
 
+// Appends values to a blob opened for writing, remembering a failure.
+struct BlobOut {
+  TkBlob* stored = nullptr;
+  TkBlob* w = nullptr;
+  bool ok = true;
+  bool open() {
+    if (w) return true;
+    stored = dxf_blob_for(256);
+    w = stored ? blob_create(stored) : nullptr;
+    ok = w != nullptr;
+    return ok;
+  }
+  template <typename T>
+  void put(const T& v) {
+    if (open()) ok = ok && blob_write(w, &v, sizeof v);
+  }
+  // The stored blob, or null (and freed) when something failed.
+  TkBlob* close() {
+    if (w && !blob_close_write(w)) ok = false;
+    w = nullptr;
+    if (!ok) {
+      blob_free(stored);
+      stored = nullptr;
+    }
+    TkBlob* out = stored;
+    stored = nullptr;
+    return out;
+  }
+  ~BlobOut() {
+    if (w) blob_close(w);
+    blob_free(stored);
+  }
+};
+
 // What one entity read collects besides its records.
 struct EntityRead {
   DxfState* s = nullptr;
@@ -120,6 +154,8 @@ struct EntityRead {
   TkBlob* proxy_handles = nullptr;
   TkBlob* proxy_handles_writer = nullptr;
   uint32_t proxy_handle_count = 0;
+  BlobOut hatch_paths, hatch_lines, hatch_sources, hatch_seeds;
+  bool hatch_failed = false;
   int lw_vertex = -1;
   uint16_t lw_flags = 0;
   double lw_width = 0;
@@ -419,6 +455,165 @@ void drop_proxy(EntityRead* e) {
   e->proxy = nullptr;
 }
 
+// HATCH data places; the four blobs stand where the entity record keeps them.
+enum : size_t {
+  kHatchElevation = 0,      // 3 doubles
+  kHatchPattern = 24,       // name, 256 bytes
+  kHatchSolid = 280,        // i16 groups 70, 71, 75, 76, 77, 78 from here
+  kHatchAssociative = 282,
+  kHatchStyle = 284,
+  kHatchPatternType = 286,
+  kHatchDouble = 288,
+  kHatchLineCount = 290,
+  kHatchPathCount = 292,    // u32
+  kHatchSeedCount = 296,    // u32
+  kHatchDerived = 300,      // u8: a path had flag bit 4
+  kHatchAngle = 304,        // radians
+  kHatchScale = 312,
+  kHatchPixelSize = 320,
+  kHatchPaths = 544,
+  kHatchLines = 568,
+  kHatchSources = 576,
+  kHatchSeeds = 592,
+};
+
+// The next group, whatever its code; false at the end, a failed read or the next entity's
+// group 0, which is put back so that a count larger than the list never eats the next entity.
+bool next_value(DxfState* s) {
+  uint32_t at = dxf_tell(s);
+  if (!dxf_read_group(s) || dxf_at_end(s)) return false;
+  if (s->group.code == 0) {
+    dxf_seek(s, at);
+    return false;
+  }
+  return true;
+}
+
+// The boundary paths that follow group 91, each read group by group in the order the format
+// gives them; counts from the file only bound loops that read a group each time round.
+bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
+  DxfState* s = e->s;
+  const int32_t count = s->group.i32;
+  tk_data_put<uint32_t>(e->data, kHatchPathCount, count > 0 ? uint32_t(count) : 0u);
+  for (int32_t p = 0; p < count; ++p) {
+    if (!next_value(s)) return false;
+    int32_t flags = s->group.i32;  // 92
+    paths->put(flags);
+    if (flags & 4) e->data->bytes[kHatchDerived] = 1;
+    if (flags & 2) {
+      if (!next_value(s)) return false;
+      int16_t bulges = s->group.i16;  // 72
+      if (!next_value(s)) return false;
+      int16_t closed = s->group.i16;  // 73
+      if (!next_value(s)) return false;
+      int32_t n = s->group.i32;  // 93
+      paths->put(bulges);
+      paths->put(closed);
+      paths->put(n);
+      for (int32_t v = 0; v < n; ++v)
+        for (int k = 0; k < (bulges ? 3 : 2); ++k) {
+          if (!next_value(s)) return false;
+          paths->put(s->group.real);
+        }
+    } else {
+      if (!next_value(s)) return false;
+      int32_t edges = s->group.i32;  // 93
+      paths->put(edges);
+      for (int32_t k = 0; k < edges; ++k) {
+        if (!next_value(s)) return false;
+        int16_t type = s->group.i16;  // 72
+        paths->put(type);
+        auto reals = [&](int n) {
+          for (int i = 0; i < n; ++i) {
+            if (!next_value(s)) return false;
+            paths->put(s->group.real);
+          }
+          return true;
+        };
+        auto angles = [&](double* a) {
+          for (int i = 0; i < 2; ++i) {
+            if (!next_value(s)) return false;
+            a[i] = s->group.real * kDegree;
+          }
+          return true;
+        };
+        if (type == 1) {
+          if (!reals(4)) return false;
+        } else if (type == 2 || type == 3) {
+          if (!reals(type == 2 ? 3 : 5)) return false;  // centre, radius; or centre, axis, ratio
+          double a[2];
+          if (!angles(a)) return false;
+          if (!next_value(s)) return false;
+          int16_t ccw = s->group.i16;
+          paths->put(a[0]);
+          paths->put(a[1]);
+          paths->put(ccw);
+        } else if (type == 4) {
+          int32_t head[5];
+          for (int32_t& v : head) {
+            if (!next_value(s)) return false;
+            v = s->group.code >= 90 && s->group.code <= 99 ? s->group.i32 : s->group.i16;
+          }
+          for (int32_t v : head) paths->put(v);
+          int64_t values = int64_t(head[3] > 0 ? head[3] : 0) + 2 * int64_t(head[4] > 0 ? head[4] : 0);
+          for (int64_t i = 0; i < values; ++i) {
+            if (!next_value(s)) return false;
+            paths->put(s->group.real);
+          }
+        } else {
+          return false;  // an edge type the format does not have: the rest cannot be placed
+        }
+      }
+    }
+    if (!next_value(s)) return false;
+    int32_t n = s->group.i32;  // 97
+    for (int32_t i = 0; i < n; ++i) {
+      if (!next_value(s)) return false;
+      sources->put(s->group.handle);
+    }
+  }
+  return true;
+}
+
+bool read_hatch_lines(EntityRead* e, BlobOut* lines) {
+  DxfState* s = e->s;
+  int16_t count = s->group.i16;
+  tk_data_put(e->data, kHatchLineCount, count);
+  for (int16_t l = 0; l < count; ++l) {
+    double v[5];
+    for (int i = 0; i < 5; ++i) {
+      if (!next_value(s)) return false;
+      v[i] = i == 0 ? s->group.real * kDegree : s->group.real;
+    }
+    for (double x : v) lines->put(x);
+    if (!next_value(s)) return false;
+    int16_t dashes = s->group.i16;
+    lines->put(dashes);
+    for (int16_t d = 0; d < dashes; ++d) {
+      if (!next_value(s)) return false;
+      lines->put(s->group.real);
+    }
+  }
+  return true;
+}
+
+bool read_hatch_seeds(EntityRead* e, BlobOut* seeds) {
+  DxfState* s = e->s;
+  int32_t count = s->group.i32;
+  uint32_t kept = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    double p[2];
+    for (double& v : p) {
+      if (!next_value(s)) return false;
+      v = s->group.real;
+    }
+    seeds->put(p);
+    ++kept;
+  }
+  tk_data_put(e->data, kHatchSeedCount, kept);
+  return true;
+}
+
 // 1 when the kind took the group as part of one of its lists.
 int16_t kind_group(EntityRead* e) {
   DxfState* s = e->s;
@@ -449,6 +644,35 @@ int16_t kind_group(EntityRead* e) {
         if (g.i16 & 128) e->lw_flags |= TK_LWPL_PLINEGEN;
         return 1;
       case 90: return 1;
+      default: return 1;
+    }
+  }
+  if (e->native_class && kind == tk_class_hatch(d)) {
+    switch (code) {
+      case 10: case 20: case 30:
+        put_double(e->data, kHatchElevation + 8 * (code / 10 - 1), g.real);
+        return 1;
+      case 2: dxf_copy_text(tk_data_text(e->data, kHatchPattern), 256, s->text); return 1;
+      case 70: tk_data_put(e->data, kHatchSolid, g.i16); return 1;
+      case 71: tk_data_put(e->data, kHatchAssociative, g.i16); return 1;
+      case 75: tk_data_put(e->data, kHatchStyle, g.i16); return 1;
+      case 76: tk_data_put(e->data, kHatchPatternType, g.i16); return 1;
+      case 77: tk_data_put(e->data, kHatchDouble, g.i16); return 1;
+      case 52: put_double(e->data, kHatchAngle, g.real * kDegree); return 1;
+      case 41: put_double(e->data, kHatchScale, g.real); return 1;
+      case 47: put_double(e->data, kHatchPixelSize, g.real); return 1;
+      case 91:
+        // After a list that broke off, the groups cannot be placed any more.
+        if (!e->hatch_failed && !read_hatch_paths(e, &e->hatch_paths, &e->hatch_sources)) e->hatch_failed = true;
+        return 1;
+      case 78:
+        // After a list that broke off, the groups cannot be placed any more.
+        if (!e->hatch_failed && !read_hatch_lines(e, &e->hatch_lines)) e->hatch_failed = true;
+        return 1;
+      case 98:
+        // After a list that broke off, the groups cannot be placed any more.
+        if (!e->hatch_failed && !read_hatch_seeds(e, &e->hatch_seeds)) e->hatch_failed = true;
+        return 1;
       default: return 1;
     }
   }
@@ -645,6 +869,13 @@ void finish_entity(EntityRead* e) {
       break;
     default:
       if (e->native_class && e->kind == tk_class_lwpolyline(d)) finish_lwpolyline(e);
+      if (e->native_class && e->kind == tk_class_hatch(d)) {
+        // A hatch whose lists broke off keeps what it read before them.
+        tk_data_put(data, kHatchPaths, e->hatch_paths.close());
+        tk_data_put(data, kHatchLines, e->hatch_lines.close());
+        tk_data_put(data, kHatchSources, e->hatch_sources.close());
+        tk_data_put(data, kHatchSeeds, e->hatch_seeds.close());
+      }
       break;
   }
   TkEntityHeader* h = e->h;

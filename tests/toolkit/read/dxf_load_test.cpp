@@ -639,4 +639,49 @@ TEST_F(DxfLoad, EntitiesOfUnreadClassesKeepTheirGroupsAsProxies) {
   EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), made.number);
 }
 
+TEST_F(DxfLoad, HatchPathsPatternAndSeeds) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "HATCH").g(2, "AcDbHatch").g(3, "x").g(90, "0").g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "HATCH").g(5, "60").g(8, "0").g(10, 0.0).g(20, 0.0).g(30, 2.0).g(2, "ANSI31").g(70, "0");
+  f.g(71, "0").g(91, "2");
+  f.g(92, "2").g(72, "1").g(73, "1").g(93, "2").g(10, 0.0).g(20, 0.0).g(42, 0.5);
+  f.g(10, 1.0).g(20, 0.0).g(42, 0.0).g(97, "0");
+  f.g(92, "1").g(93, "2").g(72, "1").g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 1.0);
+  f.g(72, "2").g(10, 0.0).g(20, 0.0).g(40, 1.0).g(50, 0.0).g(51, 90.0).g(73, "1");
+  f.g(97, "1").g(330, "2A");
+  f.g(75, "1").g(76, "1").g(52, 45.0).g(41, 2.0).g(77, "0").g(78, "1");
+  f.g(53, 45.0).g(43, 0.0).g(44, 0.0).g(45, -0.1).g(46, 0.1).g(79, "0");
+  f.g(98, "2").g(10, 0.25).g(20, 0.5).g(10, 0.75).g(20, 1.0);
+  // A path count larger than the paths: the next entity is not taken for one.
+  f.g(0, "HATCH").g(5, "61").g(8, "0").g(91, "1000");
+  f.g(0, "LINE").g(5, "62").g(8, "0").g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 1.0);
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, tk_class_hatch(d_));
+  EXPECT_EQ(tk_data_get<double>(&data, 16), 2.0);
+  EXPECT_STREQ(tk_data_text(&data, 24), "ANSI31");
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 292), 2u);
+  EXPECT_NEAR(tk_data_get<double>(&data, 304), kPi / 4, 1e-15);
+  EXPECT_EQ(tk_data_get<double>(&data, 312), 2.0);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 290), 1);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 296), 2u);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 592)), 32);  // two seed points of 16 bytes
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 576)), 8);   // one source handle
+  // Path 1: flags, bulge and closed flags, count, two vertices with bulges; path 2: flags, edge
+  // count, a line edge and an arc edge with its angles in radians and its direction.
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 544)),
+            4 + 2 + 2 + 4 + 2 * 24 + 4 + 4 + (2 + 32) + (2 + 24 + 16 + 2));
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(h.kind, tk_class_hatch(d_));
+  ASSERT_TRUE(entity(2, &h, &data));
+  EXPECT_EQ(h.kind, TK_LINE);
+}
+
 }  // namespace

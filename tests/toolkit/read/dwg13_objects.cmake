@@ -1,0 +1,8 @@
+# Tests of the object readers of DWG AC1012 to AC1015: framing, entity walk and bodies, table
+# records, classes, block records and non-graphical objects, over objects built with the bit
+# writer; and the real drawings of the shared test data.
+vv_add_test(tk_dwg13_objects_test SOURCES dwg13_object_test.cpp dwg13_entity_test.cpp dwg13_table_test.cpp
+            LIBS toolkit_read)
+vv_add_test(tk_dwg13_files_test SOURCES dwg13_files_test.cpp LIBS toolkit_read)
+vv_add_fuzz_target(tk_dwg13_load_fuzz SOURCES dwg13_load_fuzz.cpp LIBS toolkit_read SEEDS dwg)
+vv_add_benchmark(tk_dwg13_load_bench SOURCES dwg13_load_bench.cpp LIBS toolkit_read vv_test_support)
