@@ -167,6 +167,23 @@ int16_t tk_add_space_blocks(TkDrawing* drawing) {
   return 1;
 }
 
+uint16_t tk_ensure_default_class(TkDrawing* drawing, const char* dxf_name) {
+  TkClassRecord present;
+  if (class_find(drawing, dxf_name, &present)) return present.number;
+  for (const DefaultClass& c : default_classes) {
+    if (tk_name_compare(c.dxf_name, dxf_name) != 0) continue;
+    TkClassRecord record{};
+    record.number = class_next_number(drawing);
+    set_name(record.dxf_name, c.dxf_name);
+    set_name(record.class_name, c.class_name);
+    set_name(record.application, c.application);
+    record.proxy_flags = static_cast<int16_t>(c.proxy_flags);
+    record.item_class = c.item_class;
+    return class_add(drawing, &record) ? record.number : 0;
+  }
+  return 0;
+}
+
 int16_t tk_add_default_classes(TkDrawing* drawing) {
   size_t count = tk_state && tk_state->extended_classes
                      ? sizeof default_classes / sizeof *default_classes

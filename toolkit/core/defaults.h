@@ -19,3 +19,7 @@ int16_t tk_add_standard_dimstyle(TkDrawing* drawing, const TkHandle* handle_temp
 // The model-space and paper-space block records, under their fixed handles.
 int16_t tk_add_space_blocks(TkDrawing* drawing);
 int16_t tk_add_default_classes(TkDrawing* drawing);
+// The number of the known class of that DXF name, added with its default definition when the
+// drawing lacks it (an older drawing given the objects of a newer one); 0 for a name the toolkit
+// does not know or when memory runs out.
+uint16_t tk_ensure_default_class(TkDrawing* drawing, const char* dxf_name);

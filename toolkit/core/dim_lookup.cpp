@@ -1,7 +1,9 @@
 // Dimension settings, arrow kinds, dictionary lookups and the small helpers beside them.
 #include "toolkit/core/dim_lookup.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "toolkit/core/blob.h"
@@ -196,6 +198,52 @@ int16_t tk_arrow_kind(const char* name, uint16_t* kind) {
   for (const auto& k : known)
     if (tk_name_compare(name, k.name) == 0) *kind = k.kind;
   return 1;
+}
+
+namespace {
+
+// The value text of a DICTIONARYVAR kept as group items (group 1); false when it has none.
+bool dictionary_var_text(const TkObjectData& data, char* out, size_t size) {
+  if (!data.generic.data) return false;
+  TkBlob* r = blob_open_read(data.generic.data);
+  if (!r) return false;
+  static TkGroupItem item;
+  bool found = false;
+  while (!found && resbuf_read_item(r, &item)) {
+    if (item.code != 1) continue;
+    std::memcpy(out, item.value, size - 1);
+    out[size - 1] = 0;
+    found = true;
+  }
+  blob_close(r);
+  return found;
+}
+
+}  // namespace
+
+int32_t tk_get_dictionary_var(TkDrawing* drawing, const char* name, int32_t default_value) {
+  uint16_t var_type = drawing->class_numbers[TK_CLASS_DICTIONARYVAR];
+  if (var_type == 0) return default_value;
+  for (const TkLink* l = list_first(&drawing->objects); l; l = l->next) {
+    const auto* h = static_cast<const TkObjectHeader*>(tk_link_data(l));
+    if (h->type != TK_OBJ_DICTIONARY) continue;
+    TkHandle object;
+    if (!tk_dict_lookup(drawing, &h->handle, name, &object)) continue;
+    TkObjectHeader vh;
+    TkObjectData vd;
+    // The walk's list position is not the object list's current record: look the entry up
+    // through the index, which leaves this walk alone.
+    if (!tk_object_get(drawing, &object, &vh, &vd) || vh.type != var_type) continue;
+    char text[64];
+    if (!dictionary_var_text(vd, text, sizeof text)) return default_value;
+    errno = 0;
+    char* end = nullptr;
+    long long value = std::strtoll(text, &end, 10);
+    if (end == text || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
+      return default_value;
+    return static_cast<int32_t>(value);
+  }
+  return default_value;
 }
 
 uint16_t tk_get_max_name_length() { return tk_state ? tk_state->max_symbol_name : 0; }

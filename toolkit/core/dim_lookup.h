@@ -55,6 +55,10 @@ int16_t tk_arrow_kind(const char* name, uint16_t* kind);
 
 // The longest symbol name the writers keep.
 uint16_t tk_get_max_name_length();
+// The integer value of the dictionary variable of that name (entries compared without regard to
+// case, in every dictionary of the object list), or the default when there is none or its value
+// is not a number.
+int32_t tk_get_dictionary_var(TkDrawing* drawing, const char* name, int32_t default_value);
 // The model-space (which 1) or paper-space (which 0) block handle; 0 for another value of which
 // or while that handle is null.
 int16_t tk_get_space_block_handle(const TkDrawing* drawing, TkHandle* out, uint16_t which);

@@ -15,12 +15,14 @@ struct TkFile;
 struct TkDisplayState;
 struct TkReaderOps;
 struct TkBlockRecord;
+struct TkBlob;
 struct TkFont;
 
 enum : int {
   TK_MAX_CHILD_DRAWINGS = 512,
   TK_FIXED_HANDLES = 12,  // ten table-control and dictionary handles, model and paper space block
   TK_FURTHER_HANDLES = 4,
+  TK_WORK_BUFFERS = 12,
 };
 
 // The classes whose number a drawing keeps at hand, in slot order.
@@ -121,6 +123,21 @@ struct TkDrawing {
   TkHandle group_dictionary;
   TkHandle mlinestyle_dictionary;
   TkHandle plotstyle_dictionary;  // "ACAD_PLOTSTYLENAME" of the named-object dictionary
+  TkHandle layout_dictionary;     // "ACAD_LAYOUT"
+  TkHandle plotsettings_dictionary;  // "ACAD_PLOTSETTINGS"
+  // Lists a load keeps until its end (owned; freed then, or at close after a failed load):
+  // extended-data references still to be turned into handles (TkXdataFixup records), and the
+  // external-reference blocks of older drawings (three handles each: as read, as stored, the
+  // dictionary to come) with the INSERTs that name them (two handles each: INSERT, block).
+  TkBlob* xdata_fixups;
+  int32_t xdata_fixup_count;
+  TkBlob* xref_blocks;
+  int32_t xref_block_count;
+  TkBlob* xref_inserts;
+  int32_t xref_insert_count;
+  // Work buffers the display and the writers keep with the drawing between calls (owned, from
+  // mem_alloc; null while unused).
+  void* work_buffers[TK_WORK_BUFFERS];
   // The paper-space VIEWPORT entities (TkPspaceViewport), viewport 1 first.
   TkList pspace_viewports;
   // What the file reader keeps between its operations for this drawing (section positions, the

@@ -3,15 +3,22 @@
 #include "toolkit/core/drawing_life.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/defaults.h"
 #include "toolkit/core/display_state.h"
 #include "toolkit/core/font.h"
+#include "toolkit/core/entity.h"
 #include "toolkit/core/free.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/hidx.h"
+#include "toolkit/core/layout.h"
 #include "toolkit/core/list.h"
+#include "toolkit/core/load.h"
+#include "toolkit/core/load_complete.h"
+#include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/symtab.h"
 
@@ -26,6 +33,8 @@ void free_drawing(TkDrawing* d) {
   d->child_count = 0;
   tk_display_close(d);
   font_cache_free(d);
+  tk_free_load_lists(d);
+  tk_free_drawing_buffers(d);
   if (d->reader_state && d->reader_state_free) d->reader_state_free(d->reader_state);
   d->reader_state = nullptr;
   tk_free_object_list(d);
@@ -59,6 +68,10 @@ int16_t tk_next_handle(TkDrawing* drawing, const TkHandle* handle_template, int 
     *out = handle_template[position];
     return 1;
   }
+  // A file without a seed of its own (or with one that lags behind its handles) must not have
+  // its handles given out again: handles already in the index are passed over.
+  while (!tk_handle_is_null(&drawing->seed) && hidx_lookup(&drawing->index, &drawing->seed))
+    tk_handle_increment(&drawing->seed);
   if (tk_handle_is_null(&drawing->seed)) return tk_fail(TK_ERR_NULL_OBJHANDLE);
   *out = drawing->seed;
   // A seed that wraps past the largest handle is null afterwards and hands out nothing more.
@@ -103,7 +116,13 @@ TkDrawing* tk_new_drawing(const TkHandle* handle_template, const TkClassRecord* 
        tk_add_continuous_linetype(d, handle_template) && tk_add_layer0(d, handle_template) &&
        tk_add_active_vport(d, handle_template) && tk_add_acad_appid(d, handle_template) &&
        tk_add_standard_style(d, handle_template) &&
-       tk_add_standard_dimstyle(d, handle_template) && tk_add_space_blocks(d);
+       tk_add_standard_dimstyle(d, handle_template) &&
+       tk_create_default_objects(
+           d, handle_template ? handle_template + TK_TEMPLATE_DEFAULT_OBJECTS : nullptr) &&
+       tk_add_space_blocks(d);
+  if (ok && output_version >= TK_VERSION_AC1015)
+    ok = tk_add_layout_objects(d, handle_template) != 0;
+  if (ok) ok = tk_resolve_header_references(d, d->header) != 0;
   if (!ok) {
     TkError error = tk_state ? tk_state->last_error : TK_ERR_GENERAL;
     free_drawing(d);
@@ -134,6 +153,19 @@ int16_t tk_get_version(const TkDrawing* drawing) { return drawing->version; }
 
 int16_t tk_is_pre_ac1009(const TkDrawing* drawing, int16_t flag) {
   return drawing->version < 4 || flag != 0;
+}
+
+int16_t tk_has_viewport_entities(const TkDrawing* drawing) {
+  if (!drawing || drawing->version < TK_VERSION_AC1009) return 0;
+  for (const TkList* list : {&drawing->model_entities, &drawing->paper_entities})
+    for (const TkLink* l = list_first(list); l; l = l->next) {
+      uint16_t kind;
+      if (l->size < sizeof kind) continue;
+      std::memcpy(&kind, static_cast<const uint8_t*>(tk_link_data(l)) + TK_STORED_KIND,
+                  sizeof kind);
+      if (kind == TK_VIEWPORT) return 1;
+    }
+  return 0;
 }
 
 TkHeader* tk_get_header(TkDrawing* drawing) { return drawing ? drawing->header : nullptr; }

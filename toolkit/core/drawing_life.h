@@ -22,6 +22,7 @@ enum : int {
   TK_TEMPLATE_ACAD = 21,
   TK_TEMPLATE_STANDARD_STYLE = 22,
   TK_TEMPLATE_STANDARD_DIMSTYLE = 23,
+  TK_TEMPLATE_DEFAULT_OBJECTS = 24,  // named objects, groups, multiline styles, "Standard"
   TK_TEMPLATE_HANDLES = 35,
 };
 
@@ -47,5 +48,7 @@ int16_t tk_next_handle(TkDrawing* drawing, const TkHandle* handle_template, int 
 int16_t tk_get_file_kind(const TkDrawing* drawing);
 int16_t tk_get_version(const TkDrawing* drawing);
 int16_t tk_is_pre_ac1009(const TkDrawing* drawing, int16_t flag);
+// 1 when the drawing is of AC1009 or later and holds a VIEWPORT entity in either space.
+int16_t tk_has_viewport_entities(const TkDrawing* drawing);
 TkHeader* tk_get_header(TkDrawing* drawing);
 TkUserData tk_set_user_data(TkDrawing* drawing, TkUserData value);

@@ -448,6 +448,7 @@ void tk_init_entity(TkDrawing* drawing, TkEntityHeader* header, TkEntityData* da
   const TkHandle* layer = first_record_handle(&drawing->layers, offsetof(TkLayerRecord, handle));
   if (layer) header->layer = *layer;
   header->linetype = drawing->bylayer_linetype;
+  if (tk_state) tk_state->pending.text_height = 0.0;
 
   std::memset(data->bytes, 0, sizeof data->bytes);
   switch (kind) {

@@ -103,3 +103,11 @@ void tk_free_entity_list(TkDrawing* drawing, TkList* list) {
     mem_free(link);
   }
 }
+
+int16_t tk_free_drawing_buffers(TkDrawing* drawing) {
+  for (void*& buffer : drawing->work_buffers) {
+    mem_free(buffer);
+    buffer = nullptr;
+  }
+  return 1;
+}

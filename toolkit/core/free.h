@@ -33,3 +33,5 @@ void tk_free_block_list(TkDrawing* drawing);
 void tk_free_object_list(TkDrawing* drawing);
 // Frees every entity of the list with its blobs and leaves the list empty.
 void tk_free_entity_list(TkDrawing* drawing, TkList* list);
+// Frees the drawing's cached work buffers that are set; 1.
+int16_t tk_free_drawing_buffers(TkDrawing* drawing);

@@ -15,6 +15,26 @@ struct TkDate {
   int32_t msec;
 };
 
+constexpr size_t TK_HEADER_NAME_VAR_COUNT = 12;
+constexpr size_t TK_HEADER_NAME_VAR_CAPACITY = 512;
+// Places of the name variables in tk_header_name_vars and TkHeader::name_handles.
+enum : int {
+  TK_HNV_CELTYPE,
+  TK_HNV_CLAYER,
+  TK_HNV_CMLSTYLE,
+  TK_HNV_DIMSTYLE,
+  TK_HNV_DIMTXSTY,
+  TK_HNV_PUCSBASE,
+  TK_HNV_PUCSNAME,
+  TK_HNV_PUCSORTHOREF,
+  TK_HNV_TEXTSTYLE,
+  TK_HNV_UCSBASE,
+  TK_HNV_UCSNAME,
+  TK_HNV_UCSORTHOREF,
+};
+// Places of the arrow blocks in TkHeader::arrow_blocks.
+enum : int { TK_ARROW_DIMBLK, TK_ARROW_DIMBLK1, TK_ARROW_DIMBLK2, TK_ARROW_DIMLDRBLK };
+
 // The variables in their block order. Names that share a value (DIMATFIT and DIMFIT, DIMLUNIT
 // and DIMUNIT, PROXYGRAPHICS and SAVEIMAGES, TDUPDATE and TDUUPDATE) share the field of the
 // first; texts hold their capacity including the zero.
@@ -226,6 +246,10 @@ struct TkHeader {
   double unnamed_double[3];
   int16_t unnamed_short[4];
   char unnamed_text[32];
+  // The records the name variables stand for once a load has resolved them.
+  TkHandle name_handles[TK_HEADER_NAME_VAR_COUNT];
+  // The blocks the arrow names DIMBLK, DIMBLK1, DIMBLK2 and DIMLDRBLK stand for.
+  TkHandle arrow_blocks[4];
 };
 
 enum TkHeaderVarType : uint16_t {
@@ -266,8 +290,6 @@ void header_set_defaults(TkHeader* header);
 
 // Variables that DXF gives as record names and the load turns into handles; their texts are kept
 // outside the header until then, in this order.
-constexpr size_t TK_HEADER_NAME_VAR_COUNT = 12;
-constexpr size_t TK_HEADER_NAME_VAR_CAPACITY = 512;
 extern const char* const tk_header_name_vars[TK_HEADER_NAME_VAR_COUNT];
 // The index of a name variable, -1 when the name is none of them.
 int hdr_find_name_var(const char* name);

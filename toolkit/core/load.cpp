@@ -12,8 +12,11 @@
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/defaults.h"
 #include "toolkit/core/drawing_life.h"
+#include "toolkit/core/entity_list.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/layout.h"
 #include "toolkit/core/list.h"
+#include "toolkit/core/load_complete.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/reader_ops.h"
@@ -74,6 +77,13 @@ void free_owned(TkViewRecord* r) { blob_free(r->reactors); }
 void free_owned(TkUcsRecord* r) { blob_free(r->reactors); }
 void free_owned(TkDimStyleRecord* r) { blob_free(r->reactors); }
 
+// The extended data a stored record owns, whose references the load resolves at its end.
+TkBlob* xdata_of(TkLinetypeRecord* r) { return r->xdata; }
+TkBlob* xdata_of(TkLayerRecord* r) { return r->xdata; }
+TkBlob* xdata_of(TkVportRecord* r) { return r->xdata; }
+TkBlob* xdata_of(TkAppIdRecord* r) { return r->xdata; }
+TkBlob* xdata_of(void*) { return nullptr; }
+
 template <typename Record>
 void free_table(TkList* list) {
   for (TkLink* l = list_first(list); l; l = l->next)
@@ -113,6 +123,11 @@ int16_t load_table(TkDrawing* d, TkList* list, TkTableCount table, int16_t (*beg
     }
     ok = ok && record_store_indexed(&record.handle, &d->index, &record, sizeof record, list,
                                     TK_POS_END, nullptr) != nullptr;
+    // Stored, the record owns its extended data until the drawing closes.
+    if (ok && !tk_collect_xdata_fixups(d, xdata_of(&record))) {
+      free_table<Record>(list);
+      return 0;
+    }
     if (!ok) {
       free_owned(&record);
       free_table<Record>(list);
@@ -136,6 +151,18 @@ void free_block_records(TkDrawing* d) {
   list_free_links(&d->blocks);
 }
 
+int16_t resolve_header_step(TkDrawing* d) { return tk_resolve_header_references(d, d->header); }
+
+int16_t current_mlstyle_step(TkDrawing* d) {
+  if (!is_dxf(d) || is_pre_r13(d)) return 1;
+  int16_t ok = tk_find_current_mlstyle(d, &d->header->name_handles[TK_HNV_CMLSTYLE]);
+  // Text DXF of AC1015 names its plot styles through the named-object dictionary; a drawing
+  // without them still loads.
+  if (ok && d->file_kind == TK_FILE_TEXT_DXF && d->version == TK_VERSION_AC1015)
+    tk_find_plotstyle_dictionary(d);
+  return ok;
+}
+
 // The steps after the reader has opened the file, in load order.
 struct LoadStep {
   TkError error;
@@ -157,6 +184,9 @@ const LoadStep load_steps[] = {
     {TK_ERR_LOAD_ENTITIES, 46, tk_load_entities},
     {TK_ERR_LOAD_BLOCK_ENTITIES, -1, tk_load_block_entities},
     {TK_ERR_LOAD_OBJECTS, -1, tk_load_objects},
+    {TK_ERR_RESOLVE_VIEWPORTS, 96, tk_resolve_viewport_entities},
+    {TK_ERR_RESOLVE_HEADER, -1, resolve_header_step},
+    {TK_ERR_CURRENT_MLSTYLE, -1, current_mlstyle_step},
     {TK_ERR_DEFAULT_OBJECTS, -1, tk_add_default_objects_on_load},
 };
 
@@ -411,6 +441,34 @@ int16_t tk_create_space_blocks(TkDrawing* drawing, const TkHandle* model, const 
   return 1;
 }
 
+namespace {
+
+// Reads BLOCK_RECORD table records through the DXF set until both space records are found.
+void find_space_block_records(TkDrawing* d, TkHandle* model, TkHandle* paper) {
+  const TkReaderOps* dxf = tk_dxf_readers();
+  if (!dxf->seek_block_records || !dxf->read_block_record || !dxf->seek_block_records(d)) return;
+  bool have_model = false, have_paper = false;
+  const uint32_t bound = d->file ? file_length(d->file) : 0;
+  for (uint32_t n = 0; n <= bound && !(have_model && have_paper); ++n) {
+    TkBlockRecord record;
+    tk_init_block_record(&record);
+    if (!dxf->read_block_record(d, &record)) break;
+    blob_free(record.first_blob);
+    blob_free(record.second_blob);
+    blob_free(record.references);
+    if (tk_handle_is_null(&record.handle)) continue;
+    if (!have_model && tk_name_compare(record.name, "*MODEL_SPACE") == 0) {
+      *model = record.handle;
+      have_model = true;
+    } else if (!have_paper && tk_name_compare(record.name, "*PAPER_SPACE") == 0) {
+      *paper = record.handle;
+      have_paper = true;
+    }
+  }
+}
+
+}  // namespace
+
 int16_t tk_load_block_headers(TkDrawing* d) {
   struct Kept {
     bool found = false;
@@ -453,12 +511,27 @@ int16_t tk_load_block_headers(TkDrawing* d) {
         blob_free(record.references);
         continue;
       }
+      const TkHandle as_read = record.handle;
       if (is_pre_r13(d)) ok = tk_next_handle(d, nullptr, 0, &record.handle) != 0;
       record.entities = nullptr;
       if (ok) record.entities = list_new();
       ok = ok && record.entities &&
            record_store_indexed(&record.handle, &d->index, &record, sizeof record, &d->blocks,
                                 TK_POS_END, nullptr) != nullptr;
+      if (ok && d->version < TK_VERSION_AC1014 && (record.flags & TK_BLOCK_XREF) &&
+          !tk_note_xref_block(d, &as_read, &record.handle)) {
+        free_block_records(d);
+        return 0;
+      }
+      if (!ok) {
+        blob_free(record.first_blob);
+        blob_free(record.second_blob);
+        blob_free(record.references);
+        list_free(record.entities);
+        free_block_records(d);
+        return 0;
+      }
+      continue;
     }
     if (!ok) {
       blob_free(record.first_blob);
@@ -469,6 +542,10 @@ int16_t tk_load_block_headers(TkDrawing* d) {
       return 0;
     }
   }
+
+  // Newer DXF names the space blocks' records in the BLOCK_RECORD table, whose handles the
+  // entities' owners use; the DXF reader's own pass over it finds them.
+  if (is_dxf(d) && !is_pre_r13(d)) find_space_block_records(d, &model.handle, &paper.handle);
 
   // Older drawings number their space blocks themselves; newer ones keep the file's handles, or
   // the fixed ones when the file lacked the record.
@@ -498,6 +575,9 @@ int16_t tk_load_block_headers(TkDrawing* d) {
 TkDrawing* tk_open_drawing(const char* path, uint8_t load_mode, int16_t upgrade) {
   if (!tk_state || !path) return nullptr;
   tk_state->load_continue = 1;
+  // What the previous load's header named must not leak into this one.
+  std::memset(tk_state->header_names, 0, sizeof tk_state->header_names);
+  std::memset(&tk_state->header_indexes, 0xFF, sizeof tk_state->header_indexes);
   auto* d = static_cast<TkDrawing*>(mem_alloc(sizeof(TkDrawing)));
   if (!d) {
     tk_fail_alloc(TK_ERR_CONTROL_BLOCK);
@@ -563,17 +643,20 @@ TkDrawing* tk_open_drawing(const char* path, uint8_t load_mode, int16_t upgrade)
     if (step.progress >= 0) tk_report_load_progress(d, step.progress);
     if (!step.run(d)) return fail_open(d);
   }
-  (void)upgrade;
-  // Text DXF of AC1015 names its plot styles through the named-object dictionary; a drawing
-  // without them still loads.
-  if (d->file_kind == TK_FILE_TEXT_DXF && d->version == TK_VERSION_AC1015 &&
-      tk_state->load_continue == 1)
-    tk_find_plotstyle_dictionary(d);
+  if (upgrade && d->version < TK_VERSION_AC1015) tk_add_layout_objects(d, nullptr);
 
   file_close(d->file);
   d->file = nullptr;
   tk_fail(TK_ERR_NONE);
+  if (d->xdata_fixups) {
+    tk_resolve_xdata_fixups(d);
+    if (d->version < TK_VERSION_AC1015) tk_viewport_settings_from_xdata(d);
+  }
+  if (d->xref_blocks) tk_resolve_xref_block_pairs(d);
+  if (tk_state->arrow_blocks_resolve) tk_state->arrow_blocks_resolve(d);
+  tk_fail(TK_ERR_NONE);
   tk_report_load_progress(d, 100);
+  tk_free_load_lists(d);
   d->header->handseed = d->seed;
   d->loading = 0;
   return d;

@@ -17,6 +17,7 @@
 #include "toolkit/core/hidx.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/load.h"
+#include "toolkit/core/load_complete.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/object.h"
 #include "toolkit/core/reader_ops.h"
@@ -154,6 +155,20 @@ bool lookup(RefCache* cache, const TableShape& t, const char* name, int16_t inde
   return true;
 }
 
+// The MLINESTYLE object of that name; the null handle when there is none.
+void find_mlinestyle(const TkDrawing* d, const char* name, TkHandle* out) {
+  *out = TkHandle{};
+  for (const TkLink* l = list_first(&d->objects); l; l = l->next) {
+    const auto* h = static_cast<const TkObjectHeader*>(tk_link_data(l));
+    if (h->type != TK_OBJ_MLINESTYLE) continue;
+    const auto* style = reinterpret_cast<const TkMlineStyleData*>(h + 1);
+    if (tk_name_compare(style->name, name) == 0) {
+      *out = h->handle;
+      return;
+    }
+  }
+}
+
 void report_unresolved() {
   if (tk_state->error_callback) tk_state->error_callback(6);
 }
@@ -225,6 +240,41 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
       block = TkHandle{};
     }
     tk_data_put(data, block_place, block);
+  }
+  if (h->kind == TK_MTEXT) {
+    TkHandle style{};
+    TableShape styles = shape_of<TkTextStyleRecord>(&d->styles);
+    if (!lookup(&load->style, styles, p.text_style, p.style_index, by_name, &style) &&
+        list_first(&d->styles))
+      record_handle(list_first(&d->styles), styles, &style);
+    tk_data_put(data, TK_MTEXT_STYLE, style);
+  }
+  if (h->kind == TK_SHAPE && by_name) {
+    p.shape[sizeof p.shape - 1] = 0;
+    uint16_t number = 0;
+    TkHandle style{};
+    if (!tk_state->shape_lookup || !tk_state->shape_lookup(d, p.shape, &number, &style)) {
+      number = 255;
+      style = TkHandle{};
+    }
+    tk_data_put(data, TK_SHAPE_NUMBER, number);
+    tk_data_put(data, TK_SHAPE_STYLE, style);
+  }
+  bool newer_dxf = by_name && d->version >= TK_VERSION_AC1012;
+  if (newer_dxf && (h->kind == TK_LEADER || h->kind == TK_TOLERANCE)) {
+    TkHandle style{};
+    if (!lookup(&load->dimstyle, shape_of<TkDimStyleRecord>(&d->dimstyles), p.dimstyle, -1, true,
+                &style)) {
+      report_unresolved();
+      style = TkHandle{};
+    }
+    tk_data_put(data, h->kind == TK_LEADER ? TK_LEADER_DIMSTYLE : TK_TOLERANCE_DIMSTYLE, style);
+  }
+  if (newer_dxf && h->kind == TK_MLINE) {
+    p.mlinestyle[sizeof p.mlinestyle - 1] = 0;
+    TkHandle style{};
+    find_mlinestyle(d, p.mlinestyle[0] ? p.mlinestyle : "Standard", &style);
+    tk_data_put(data, TK_MLINE_STYLE, style);
   }
   if (h->kind == TK_DIMENSION) {
     TkHandle style{};
@@ -370,6 +420,22 @@ int16_t convert_pending(TkDrawing* d, PendingPolyline* p) {
   return store_entity(d, list, &h, &data) ? 1 : 0;
 }
 
+// A file holds at least one byte per entity or object, so a walk that yields more records than
+// the file has bytes is going round in circles.
+uint32_t walk_bound(const TkDrawing* d) { return d->file ? file_length(d->file) + 1 : 0xFFFFFFFFu; }
+
+// What goes with an entity once it is stored: its extended-data references to resolve at the
+// end of the load, and an INSERT of an older external-reference block noted for that block.
+bool stored_bookkeeping(TkDrawing* d, const TkEntityHeader* h, const TkEntityData* data,
+                        TkBlob* xdata) {
+  if (!tk_collect_xdata_fixups(d, xdata)) return false;
+  if (h->kind == TK_INSERT && d->xref_blocks) {
+    TkHandle block = tk_data_get<TkHandle>(data, TK_INSERT_BLOCK);
+    if (!tk_note_xref_block_insert(d, &h->handle, &block)) return tk_fail(TK_ERR_ADD_ENTITY) != 0;
+  }
+  return true;
+}
+
 // Reads and stores one entity; its kind, or 0 at the end of the walk or on an error (the error
 // then in the last error).
 uint16_t store_next_entity(EntityLoad* load, bool* failed) {
@@ -379,7 +445,20 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
   std::memset(data.bytes, 0, sizeof data.bytes);
   std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
   uint8_t has_xdata = 0;
-  if (!reader_call_read_entity(d, &h, &data, &has_xdata)) return 0;
+  // The reader marks entities the load passes over; the file's size bounds how many.
+  for (uint32_t skipped = 0;; ++skipped) {
+    tk_state->skip_entity = 0;
+    if (!reader_call_read_entity(d, &h, &data, &has_xdata)) return 0;
+    if (!tk_state->skip_entity) break;
+    tk_free_entity_blobs(d, &h, &data);
+    if (skipped >= walk_bound(d)) {
+      *failed = true;
+      return tk_fail(TK_ERR_LOAD_ENTITIES);
+    }
+    h = TkEntityHeader{};
+    std::memset(data.bytes, 0, sizeof data.bytes);
+    std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
+  }
   if (load->in_block) h.flags &= static_cast<uint8_t>(~TK_ENTITY_PAPER_SPACE);
   // Older drawings keep a paper-space viewport's settings in its extended data; one without it
   // cannot be shown.
@@ -399,7 +478,13 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
   };
   if (load->fresh_handles || (d->is_dxf && tk_handle_is_null(&h.handle)))
     if (!tk_next_handle(d, nullptr, 0, &h.handle)) return fail(0);
+  // A partial load keeps only the kinds the caller selected.
+  if (d->load_mode == 2 && h.kind >= 1 && h.kind <= 31 && !tk_state->kind_selection[h.kind]) {
+    tk_free_entity_blobs(d, &h, &data);
+    return h.kind;
+  }
   if (!resolve_references(load, &h, &data)) return fail(0);
+  if (tk_state->entity_read_hook) tk_state->entity_read_hook(&h, &data);
 
   TkList* target = (h.flags & TK_ENTITY_PAPER_SPACE) ? load->paper : load->model;
   PendingPolyline& p = load->pending;
@@ -423,8 +508,13 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
     }
   }
 
+  TkBlob* xdata = h.xdata;
   TkLink* stored = store_entity(d, target, &h, &data);
   if (!stored) {
+    *failed = true;
+    return 0;
+  }
+  if (!stored_bookkeeping(d, &h, &data, xdata)) {
     *failed = true;
     return 0;
   }
@@ -439,9 +529,6 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
   return kind;
 }
 
-// A file holds at least one byte per entity or object, so a walk that yields more records than
-// the file has bytes is going round in circles.
-uint32_t walk_bound(const TkDrawing* d) { return d->file ? file_length(d->file) + 1 : 0xFFFFFFFFu; }
 
 int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh, bool in_block) {
   EntityLoad load{d, model, paper, fresh, in_block, {}, {}, {}, {}, {}, {}};

@@ -57,13 +57,18 @@ struct TkPendingRefs {
   char layer[TK_PENDING_NAME_SIZE];
   char linetype[TK_PENDING_NAME_SIZE];
   char block[TK_PENDING_NAME_SIZE];  // INSERT and DIMENSION
-  char dimstyle[TK_PENDING_NAME_SIZE];
-  char text_style[TK_PENDING_NAME_SIZE];  // TEXT, ATTDEF and ATTRIB
+  char dimstyle[TK_PENDING_NAME_SIZE];  // DIMENSION, LEADER and TOLERANCE
+  // TEXT, ATTDEF, ATTRIB, MTEXT, ARCALIGNEDTEXT and RTEXT
+  char text_style[TK_PENDING_NAME_SIZE];
   int16_t layer_index;
   int16_t linetype_index;  // 32767 BYLAYER, 32766 BYBLOCK
   int16_t block_index;
   int16_t dimstyle_index;
   int16_t style_index;
+  char shape[TK_PENDING_NAME_SIZE];       // SHAPE: the shape's name
+  char mlinestyle[TK_PENDING_NAME_SIZE];  // MLINE: its multiline style's name
+  // A text height the reader met before the entity's style: cleared with each new entity.
+  double text_height;
 };
 
 // Object kinds slot 1 gives; any other non-zero kind is read by slot 3.
@@ -112,6 +117,9 @@ struct TkReaderOps {
   TkReadStepFn begin_views;                 // 34
   TkReadStepFn begin_vpent_headers;         // 35
   TkReadStepFn begin_vports;                // 36
+  // No numbered slot: the DXF reader's move to the BLOCK_RECORD table, which the block-header
+  // loader calls directly before it calls slot 5 of the DXF set.
+  TkReadStepFn seek_block_records;
 };
 
 // Copy a reader's set into the global state: the DWG set (slot 5 is cleared, as the DWG reader

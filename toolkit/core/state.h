@@ -7,10 +7,16 @@
 #include <cstdint>
 
 #include "toolkit/core/error.h"
+#include "toolkit/core/handle.h"
+#include "toolkit/core/hdr.h"
 #include "toolkit/core/reader_ops.h"
 
 struct TkFont;
 struct TkTrueTypeRequest;
+struct TkDrawing;
+struct TkEntityHeader;
+struct TkEntityData;
+struct TkTrueTypeGlyph;
 
 // The application's value for a drawing, handed back to every callback.
 using TkUserData = uintptr_t;
@@ -35,6 +41,20 @@ using TkErrorCallback = void (*)(int16_t code);
 using TkProgressCallback = void (*)(int16_t percent, TkUserData user);
 // Hears of an IMAGE entity's pixel buffer just before the toolkit frees it.
 using TkImageReleaseFn = void (*)(void* image, TkUserData user);
+
+// Hears of every entity the load reads, before it is stored.
+using TkEntityReadHook = void (*)(TkEntityHeader* header, TkEntityData* data);
+// Services of the display that the load calls when the display is there: the handle of a
+// standard arrowhead block built on request (0 when the name is no standard arrow), the shape
+// number and style of a shape name in the loaded shape fonts (0 when none has it), and the
+// arrowhead blocks of the dimension styles resolved once a load is complete.
+using TkArrowBlockFn = int16_t (*)(TkDrawing* drawing, const char* name, TkHandle* out);
+using TkShapeLookupFn = int16_t (*)(TkDrawing* drawing, const char* name, uint16_t* shape,
+                                    TkHandle* style);
+using TkDrawingFn = void (*)(TkDrawing* drawing);
+// Display slot 30: fills a TrueType glyph for the text display; not 0 when it did not.
+using TkTrueTypeGlyphFn = int16_t (*)(TkTrueTypeGlyph* glyph, const void* arguments,
+                                      double advance, TkUserData user);
 
 // Init-data hooks: open gives 1 when the data can be read; getc gives the next byte or -1; read
 // fills up to n bytes and gives how many it filled.
@@ -118,6 +138,20 @@ struct TkState {
   // The display's current view, row-major, applied by tk_vec3_transform_view; the identity
   // until the display sets one.
   double view_matrix[16];
+  // What a DXF header names by record name (in tk_header_name_vars order), left by the header
+  // reader for the load to turn into handles.
+  char header_names[TK_HEADER_NAME_VAR_COUNT][TK_HEADER_NAME_VAR_CAPACITY];
+  // Entity loading: the reader sets the skip flag for an entity the load is to pass over; with
+  // load mode 2 only the kinds 1 to 31 whose byte here is not 0 are kept.
+  uint8_t skip_entity;
+  uint8_t kind_selection[32];
+  TkEntityReadHook entity_read_hook;
+  // While set, a dimension arrow name without a block gets a standard arrowhead block built.
+  uint8_t create_arrows;
+  TkArrowBlockFn arrow_block_create;
+  TkShapeLookupFn shape_lookup;
+  TkDrawingFn arrow_blocks_resolve;
+  TkTrueTypeGlyphFn truetype_glyph;
 };
 
 // Null while the toolkit is not started.

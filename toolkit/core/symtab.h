@@ -295,7 +295,7 @@ struct TkBlockRecord {
 
 // One header of the table that numbers the paper-space VIEWPORT entities of DWG files.
 struct TkViewportEntityHeader {
-  uint32_t words[2];
+  uint32_t words[2];  // older files: the VIEWPORT entity's file position first
   uint8_t flags;
   int16_t viewport_number;
   int16_t end;  // 1: the file marks the record deleted; it names no viewport

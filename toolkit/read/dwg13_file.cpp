@@ -309,6 +309,17 @@ int32_t dwg13_object_count(TkDrawing* d) {
   return f ? f->map_count : 0;
 }
 
+int32_t dwg13_map_handles(TkDrawing* d, TkHandle* out, int32_t max) {
+  Dwg13File* f = dwg13_file(d);
+  if (!f || !f->map_reader || !seek_map(f, 0)) return 0;
+  int32_t n = 0;
+  TkHandle h;
+  uint32_t location;
+  while (n < max && read_entry(f, &h, &location)) out[n++] = h;
+  seek_map(f, 0);
+  return n;
+}
+
 int16_t dwg_objmap_seek(TkDrawing* d, const TkHandle* handle) {
   Dwg13File* f = dwg13_file(d);
   if (!f || !f->map_reader || !handle || tk_handle_is_null(handle)) return 0;
@@ -514,6 +525,11 @@ int16_t read_control_counts(TkDrawing* d, Dwg13File* f) {
 int16_t dwg_open_check(TkDrawing* d) {
   if (!d || !d->file || !d->header) return tk_fail(TK_ERR_READ_HEADER);
   header_set_defaults(d->header);
+  // The table positions an older drawing's header gave mean nothing for this one.
+  tk_state->header_indexes.dimstyle = 65535;
+  tk_state->header_indexes.pucsname = 65535;
+  tk_state->header_indexes.ucsname = 65535;
+  tk_state->header_indexes.first_vpent_header = 0;
   char version[7] = {0};
   if (file_seek(d->file, 0, 0) != 0 || !read_exact(d->file, version, 6))
     return tk_fail(TK_ERR_FILE_VERSION);

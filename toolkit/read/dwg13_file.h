@@ -152,6 +152,10 @@ int16_t dwg_objmap_load(TkDrawing* drawing);
 // Seeks the drawing's file to the object with that handle: 1 found, 0 not found or null.
 int16_t dwg_objmap_seek(TkDrawing* drawing, const TkHandle* handle);
 int32_t dwg13_object_count(TkDrawing* drawing);
+// The handles of the map in map order, at most `max` of them into `out`; the count given. The
+// map's one reader is used (two readers of one blob would move each other's place), so
+// lookups start afresh afterwards.
+int32_t dwg13_map_handles(TkDrawing* drawing, TkHandle* out, int32_t max);
 
 // Opens the bit reader on the object at the file's current position (size word, page count,
 // first window). 0 at or past the object map, or when the object does not fit in the file.

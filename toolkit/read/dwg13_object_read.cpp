@@ -5,6 +5,7 @@
 // loop or an allocation.
 #include "toolkit/read/dwg13_object_read.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "toolkit/core/blob.h"
@@ -301,7 +302,7 @@ int16_t queue_arrow(Dwg13Objects* o, const TkHandle& style, int16_t group, const
   Dwg13ArrowName entry{};
   entry.dimstyle = style;
   entry.group = group;
-  std::strncpy(entry.name, name, sizeof entry.name - 1);
+  std::snprintf(entry.name, sizeof entry.name, "%s", name);
   TkBlob* w = blob_open_append(o->arrow_names);
   if (!w) return 0;
   int16_t ok = blob_write(w, &entry, sizeof entry);
@@ -499,21 +500,19 @@ int16_t dwg13_begin_objects(TkDrawing* d) {
   TkHandle root = d->named_objects;
   bool has_root = !tk_handle_is_null(&root) && !hidx_lookup(&d->index, &root);
   if (has_root) add(root);
-  // The object map's entries: length byte, handle bytes, location.
-  Dwg13File* f = dwg13_file(d);
-  TkBlob* map = f && f->map ? blob_open_read(f->map) : nullptr;
-  for (int32_t i = 0; ok && map && i < f->map_count; ++i) {
-    TkHandle h{};
-    uint8_t n;
-    uint32_t location;
-    if (!blob_read_byte(map, &n) || n > 8 || !blob_read(map, h.bytes + 8 - n, n) ||
-        !blob_read(map, &location, 4))
-      break;
+  // The map's handles, in map order (ascending), through the file layer's one map reader.
+  int32_t count = dwg13_object_count(d);
+  TkHandle* handles =
+      count > 0 ? static_cast<TkHandle*>(mem_alloc(sizeof(TkHandle) * size_t(count))) : nullptr;
+  if (count > 0 && !handles) ok = false;
+  int32_t listed = handles ? dwg13_map_handles(d, handles, count) : 0;
+  for (int32_t i = 0; ok && i < listed; ++i) {
+    const TkHandle& h = handles[i];
     if (tk_handle_is_null(&h) || hidx_lookup(&d->index, &h)) continue;
     if (has_root && tk_handle_compare(&h, &root) == 0) continue;
     add(h);
   }
-  if (map) blob_close(map);
+  mem_free(handles);
   if (w && !blob_close_write(w)) ok = false;
   if (ok) o->pending_reader = blob_open_read(o->pending_objects);
   if (!ok || !o->pending_reader) {

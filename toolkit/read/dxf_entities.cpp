@@ -155,6 +155,7 @@ struct EntityRead {
   TkBlob* proxy_handles_writer = nullptr;
   uint32_t proxy_handle_count = 0;
   BlobOut hatch_paths, hatch_lines, hatch_sources, hatch_seeds;
+  BlobOut clip;  // an image's clip boundary
   bool hatch_failed = false;
   int lw_vertex = -1;
   uint16_t lw_flags = 0;
@@ -614,6 +615,92 @@ bool read_hatch_seeds(EntityRead* e, BlobOut* seeds) {
   return true;
 }
 
+// IMAGE and WIPEOUT data places; the clip boundary's points go to the blob at 144.
+enum : size_t {
+  kImageInsertion = 0,  // 3 doubles, then the u vector at 24 and the v vector at 48
+  kImageSize = 72,      // 2 doubles (pixels)
+  kImageDisplay = 88,   // i16 group 70, then 71 and 280-283 as i16 at 90..98
+  kImageDefinition = 104,
+  kImageReactor = 112,
+  kImageClipCount = 120,  // u32
+  kImageClip = 144,
+  kImageGraphics = 152,
+};
+
+// OLE2FRAME data places.
+enum : size_t {
+  kOleVersion = 0,   // i16 group 70
+  kOleMode = 2,      // i16
+  kOleByte = 4,      // u8
+  kOleLength = 8,    // u32 bytes of the data
+  kOleCorner1 = 16,  // 3 doubles, the second corner at 40
+  kOleData = 64,
+};
+
+int16_t image_group(EntityRead* e) {
+  DxfState* s = e->s;
+  const TkDxfGroup& g = s->group;
+  uint16_t c = g.code;
+  if ((c >= 10 && c <= 12) || (c >= 20 && c <= 22) || (c >= 30 && c <= 32)) {
+    put_double(e->data, kImageInsertion + 24 * (c % 10) + 8 * (c / 10 - 1), g.real);
+  } else if (c == 13 || c == 23) {
+    put_double(e->data, kImageSize + (c == 23 ? 8 : 0), g.real);
+  } else if (c == 70) {
+    tk_data_put(e->data, kImageDisplay, g.i16);
+  } else if (c == 71 || (c >= 280 && c <= 283)) {
+    tk_data_put(e->data, kImageDisplay + (c == 71 ? 2 : 4 + 2 * (c - 280)), g.i16);
+  } else if (c == 340) {
+    tk_data_put(e->data, kImageDefinition, g.handle);
+  } else if (c == 360) {
+    tk_data_put(e->data, kImageReactor, g.handle);
+  } else if (c == 91) {
+    // A rectangle gives its two corners; a polygon that many points.
+    int16_t type = tk_data_get<int16_t>(e->data, kImageDisplay + 2);
+    int32_t n = type == 1 ? 2 : g.i32;
+    uint32_t kept = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      double p[2];
+      bool ok = true;
+      for (double& v : p) {
+        ok = ok && next_value(s);
+        if (ok) v = s->group.real;
+      }
+      if (!ok) break;
+      e->clip.put(p);
+      ++kept;
+    }
+    tk_data_put(e->data, kImageClipCount, kept);
+  } else if (c == 92) {
+    TkBlob* graphics = nullptr;
+    if (dxf_read_preview(s, &graphics, nullptr)) {
+      blob_free(tk_data_blob(e->data, kImageGraphics));
+      tk_data_put(e->data, kImageGraphics, graphics);
+    }
+  }
+  return 1;
+}
+
+int16_t ole_group(EntityRead* e) {
+  DxfState* s = e->s;
+  const TkDxfGroup& g = s->group;
+  uint16_t c = g.code;
+  if (c == 70) {
+    tk_data_put(e->data, kOleVersion, g.i16);
+  } else if (c == 90) {
+    // The data is the run of 310 groups that follows; its length is what they hold.
+    TkBlob* blob = nullptr;
+    uint32_t bytes = 0;
+    if (dxf_read_preview(s, &blob, &bytes)) {
+      blob_free(tk_data_blob(e->data, kOleData));
+      tk_data_put(e->data, kOleData, blob);
+      tk_data_put(e->data, kOleLength, bytes);
+    }
+  } else if ((c >= 10 && c <= 11) || (c >= 20 && c <= 21) || (c >= 30 && c <= 31)) {
+    put_double(e->data, kOleCorner1 + 24 * (c % 10) + 8 * (c / 10 - 1), g.real);
+  }
+  return 1;
+}
+
 // 1 when the kind took the group as part of one of its lists.
 int16_t kind_group(EntityRead* e) {
   DxfState* s = e->s;
@@ -647,6 +734,9 @@ int16_t kind_group(EntityRead* e) {
       default: return 1;
     }
   }
+  if (e->native_class && (kind == tk_class_image(d) || kind == tk_class_wipeout(d)))
+    return image_group(e);
+  if (e->native_class && kind == tk_class_ole2frame(d)) return ole_group(e);
   if (e->native_class && kind == tk_class_hatch(d)) {
     switch (code) {
       case 10: case 20: case 30:
@@ -869,6 +959,8 @@ void finish_entity(EntityRead* e) {
       break;
     default:
       if (e->native_class && e->kind == tk_class_lwpolyline(d)) finish_lwpolyline(e);
+      if (e->native_class && (e->kind == tk_class_image(d) || e->kind == tk_class_wipeout(d)))
+        tk_data_put(data, kImageClip, e->clip.close());
       if (e->native_class && e->kind == tk_class_hatch(d)) {
         // A hatch whose lists broke off keeps what it read before them.
         tk_data_put(data, kHatchPaths, e->hatch_paths.close());
@@ -907,6 +999,12 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     e.data = data;
     e.kind = kind;
     e.native_class = native;
+    if (native && (kind == tk_class_image(d) || kind == tk_class_wipeout(d)))
+      tk_data_put<int16_t>(data, kImageDisplay + 2, 1);  // a rectangular clip
+    if (native && kind == tk_class_ole2frame(d)) {
+      tk_data_put<int16_t>(data, kOleVersion, 2);
+      data->bytes[kOleByte] = 1;
+    }
     bool failed = false;
     if (!skip && kind > TK_LAST_FIXED_KIND && !native) {
       // Other class entities keep their class and their groups as a proxy's data.

@@ -13,6 +13,7 @@ TkReaderOps make_dxf_set() {
   s.read_object = dxf_read_object;
   s.read_block_header = dxf_read_block_header;
   s.read_block_record = dxf_read_block_record;
+  s.seek_block_records = dxf_seek_block_records;
   s.read_class = dxf_read_class;
   s.read_dimstyle = dxf_read_dimstyle;
   s.read_entity = dxf_read_entity;

@@ -153,6 +153,10 @@ int16_t read_header(DxfState* s, TkHeader* header) {
   const char* celtype = s->pending_names[hdr_find_name_var("CELTYPE")];
   if (tk_name_compare(celtype, "BYLAYER") == 0) s->pending_celtype_code = 32767;
   if (tk_name_compare(celtype, "BYBLOCK") == 0) s->pending_celtype_code = 32766;
+  // The load resolves the names once the tables are in.
+  static_assert(DXF_PENDING_HEADER_NAMES == TK_HEADER_NAME_VAR_COUNT, "one name per variable");
+  for (size_t i = 0; i < DXF_PENDING_HEADER_NAMES; ++i)
+    dxf_copy_text(tk_state->header_names[i], TK_HEADER_NAME_VAR_CAPACITY, s->pending_names[i]);
   header->angbase = header->angbase * (1.0 / 180.0) * kPi;
   if (seed_read) {
     d->has_file_seed = 1;

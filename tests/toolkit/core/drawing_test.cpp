@@ -13,6 +13,7 @@
 #include "toolkit/core/defaults.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
 
 using namespace core_test;
@@ -114,7 +115,7 @@ TEST_F(NewDrawing, KnowsTheDefaultClassesInOrder) {
   TkClassRecord mine{};
   mine.number = 600;
   std::strcpy(mine.dxf_name, "HATCH");
-  d = tk_new_drawing(nullptr, &mine, 1, 7);
+  d = tk_new_drawing(nullptr, &mine, 1, 6);
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(list_count(&d->classes), 1);
   EXPECT_EQ(tk_class_hatch(d), 600);
@@ -149,6 +150,7 @@ TEST_F(NewDrawing, HandlesFromTheSeedAreDistinctAndIndexed) {
   check(static_cast<TkTextStyleRecord*>(nullptr), &d->styles);
   check(static_cast<TkDimStyleRecord*>(nullptr), &d->dimstyles);
   check(static_cast<TkBlockRecord*>(nullptr), &d->blocks);
+  check(static_cast<TkObjectHeader*>(nullptr), &d->objects);
   EXPECT_EQ(value_of(d->header->handseed), *seen.rbegin() + 1);
   TkHandle next;
   ASSERT_EQ(tk_next_handle(d, nullptr, 0, &next), 1);

@@ -255,7 +255,7 @@ TEST_F(CompletionTest, ObjectsViewportsAndEndlessWalks) {
   s.dictionary_entries[0] = {{"ACAD_GROUP", 0x77}, {"ACAD_PLOTSTYLENAME", 0x78}};
   TkDrawing* d = open(s);
   ASSERT_NE(d, nullptr) << tk_get_last_error();
-  EXPECT_EQ(tk_object_count(d), 2);
+  EXPECT_EQ(tk_object_count(d), 3) << "the two read and the current multiline style";
   EXPECT_EQ(d->plotstyle_dictionary.bytes[7], 0x78) << "found through the first dictionary";
   tk_close_drawing(d);
 

@@ -93,6 +93,8 @@ enum Slot : int {
   S_BEGIN_ENTITIES = 25,
   S_BEGIN_OBJECTS = 29,
   S_BLOCK_HEADER = 4,
+  S_BLOCK_RECORD = 5,
+  S_SEEK_BLOCK_RECORDS = 50,  // not a numbered slot
   S_CLASS = 6,
   S_DIMSTYLE = 7,
   S_OPEN = 10,
@@ -145,6 +147,10 @@ struct Script {
   // Entries of the dictionaries among them, by position in `objects`: name and handle value.
   std::map<size_t, std::vector<std::pair<std::string, uint64_t>>> dictionary_entries;
   bool endless_entities = false;
+  // Record names a DXF header gives, by place in tk_header_name_vars.
+  std::map<int, std::string> header_names;
+  // Kinds the reader marks to be passed over.
+  std::vector<uint16_t> skipped_kinds;
   // The linetype an older file gives a layer, by layer name: a name, or "#n" for a table index.
   std::map<std::string, std::string>
       layer_linetypes;  // a walk that never ends, as a damaged chain would give
@@ -162,6 +168,8 @@ inline const std::vector<FakeEntity>* entity_source = nullptr;
 inline size_t entity_position = 0;
 inline uint64_t next_file_handle = 0x100;
 inline std::map<int, size_t> read_positions;
+// The handle each record got, by slot and name.
+inline std::map<std::pair<int, std::string>, uint64_t> given_handles;
 
 inline int16_t record_call(TkDrawing* d, int slot) {
   calls.push_back(Call{slot, d->readers == tk_dxf_readers(), tk_state->last_error});
@@ -200,8 +208,19 @@ int16_t fill_record(TkDrawing* d, int slot, Record* r) {
     }
   }
   uint64_t h = next_file_handle++;
+  given_handles[{slot, name}] = h;
   for (int b = 7; b >= 0; --b, h >>= 8) r->handle.bytes[b] = static_cast<uint8_t>(h);
   return 1;
+}
+
+inline int16_t fake_read_block_record(TkDrawing* d, TkBlockRecord* r) {
+  if (read_positions[S_BLOCK_RECORD] >= script.names[S_BLOCK_RECORD].size()) return 0;
+  return fill_record(d, S_BLOCK_RECORD, r);
+}
+
+inline int16_t fake_seek_block_records(TkDrawing* d) {
+  read_positions[S_BLOCK_RECORD] = 0;
+  return record_call(d, S_SEEK_BLOCK_RECORDS);
 }
 
 template <int Slot, typename Record>
@@ -273,6 +292,8 @@ inline int16_t fake_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* d
   std::snprintf(p.layer, sizeof p.layer, "%s", e.layer.c_str());
   std::snprintf(p.block, sizeof p.block, "%s", e.block.c_str());
   std::snprintf(p.text_style, sizeof p.text_style, "%s", e.style.c_str());
+  for (uint16_t kind : script.skipped_kinds)
+    if (kind == e.kind) tk_state->skip_entity = 1;
   *has_xdata = 0;
   return 1;
 }
@@ -327,6 +348,8 @@ inline int16_t fake_open(TkDrawing* d) {
         it != script.counts.end() ? it->second : static_cast<int32_t>(script.names[slot].size());
   }
   d->progress_end = script.progress_end;
+  for (const auto& [place, name] : script.header_names)
+    std::snprintf(tk_state->header_names[place], TK_HEADER_NAME_VAR_CAPACITY, "%s", name.c_str());
   return 1;
 }
 
@@ -359,6 +382,8 @@ inline TkReaderOps fake_set() {
   ops.begin_objects = fake_begin_objects;
   ops.next_object_kind = fake_next_object_kind;
   ops.read_dictionary = fake_read_object<S_DICTIONARY>;
+  ops.read_block_record = fake_read_block_record;
+  ops.seek_block_records = fake_seek_block_records;
   ops.read_object = fake_read_object<S_OBJECT>;
   return ops;
 }
@@ -368,6 +393,7 @@ inline void install_fake_readers(const Script& s = Script{}) {
   script = s;
   calls.clear();
   read_positions.clear();
+  given_handles.clear();
   entity_source = nullptr;
   object_position = 0;
   next_file_handle = 0x100;

@@ -69,6 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < control) return 0;
   const char* const names[] = {"0", "WALLS", "walls", "X|REF", "", "NO_SUCH"};
   s.names[S_BLOCK_HEADER] = {"WALLS", "*MODEL_SPACE"};
+  s.names[S_BLOCK_RECORD] = {"*PAPER_SPACE", "WALLS", "*MODEL_SPACE"};
+  // The header's record names, resolved (or made) at the end of the load.
+  s.header_names = {{TK_HNV_CLAYER, names[data[2] % 6]},
+                    {TK_HNV_CELTYPE, names[(data[2] >> 3) % 6]},
+                    {TK_HNV_DIMSTYLE, names[(data[3] >> 4) % 6]},
+                    {TK_HNV_CMLSTYLE, names[(data[4] >> 4) % 6]}};
+  const int16_t upgrade = (data[5] & 0x80) != 0;
   for (size_t i = 0; i < entities; ++i) {
     const uint8_t* e = data + head + 4 * i;
     FakeEntity entity;
@@ -89,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   mem_files["fuzz"] = std::vector<uint8_t>(data + control, data + size);
   install_fake_readers(s);
-  TkDrawing* d = tk_open_drawing("fuzz", 1, 0);
+  TkDrawing* d = tk_open_drawing("fuzz", 1, upgrade);
   if (d && d->file) __builtin_trap();
   if (!open_files.empty()) __builtin_trap();
   tk_close_drawing(d);

@@ -342,6 +342,14 @@ TEST_F(Dwg13Open, SmallMapHasOneEntryPerPage) {
     TkHandle h = handle_of(l.handle);
     EXPECT_EQ(dwg_objmap_seek(d, &h), l.found) << std::hex << l.handle;
   }
+  // Listing the handles takes the map's reader; lookups start afresh after it.
+  TkHandle all[40];
+  ASSERT_EQ(dwg13_map_handles(d, all, 40), 30);
+  EXPECT_EQ(value_of(all[0]), 1u);
+  EXPECT_EQ(value_of(all[29]), 0x1013u);
+  EXPECT_EQ(dwg13_map_handles(d, all, 3), 3);
+  TkHandle h = handle_of(0x1011);
+  EXPECT_EQ(dwg_objmap_seek(d, &h), 1);
   close(d);
 }
 

@@ -69,17 +69,11 @@ void read_object_start(TkDrawing* d, TkBitReader* r) {
 
 void walk_objects(TkDrawing* d) {
   Dwg13File* f = dwg13_file(d);
-  if (!f || !f->map) return;
-  TkBlob* r = blob_open_read(f->map);
-  if (!r) return;
-  for (int i = 0; i < 2000; ++i) {
-    uint8_t n = 0, bytes[12];
-    if (!blob_read_byte(r, &n) || n > 8 || !blob_read(r, bytes, size_t(n) + 4)) break;
-    TkHandle h{};
-    std::memcpy(h.bytes + (8 - n), bytes, n);
-    if (dwg_objmap_seek(d, &h) && dwg13_open_object_window(d)) read_object_start(d, f->bits);
-  }
-  blob_close(r);
+  if (!f) return;
+  static TkHandle handles[2000];
+  int32_t n = dwg13_map_handles(d, handles, 2000);
+  for (int32_t i = 0; i < n; ++i)
+    if (dwg_objmap_seek(d, &handles[i]) && dwg13_open_object_window(d)) read_object_start(d, f->bits);
 }
 
 }  // namespace

@@ -373,8 +373,8 @@ TEST_F(OldEntities, KindsAndReleases) {
   }
 }
 
-// Extended data of every item kind, handed over in the toolkit's item form with the table
-// numbers of applications and layers kept for the load.
+// Extended data of every item kind, handed over in the toolkit's item form; the table numbers of
+// applications and layers become the records' handles at the end of the load.
 TEST_F(OldEntities, ExtendedDataItems) {
   Bytes x;
   x.u8(1).u16(0);                      // 1001 application 0
@@ -407,7 +407,24 @@ TEST_F(OldEntities, ExtendedDataItems) {
     codes.push_back(item.code);
     switch (item.code) {
       case 1000: EXPECT_STREQ(reinterpret_cast<char*>(item.value), "hello"); break;
-      case 1003: EXPECT_EQ(item.value[0], 2); break;
+      case 1001:
+      case 1003: {
+        // Application 0 and layer 2 by table position; a position past the table gives null.
+        const TkList* list = item.code == 1001 ? &d->appids : &d->layers;
+        size_t position = item.code == 1001 ? 0 : 2;
+        const TkLink* l = list_first(list);
+        for (size_t i = 0; l && i < position; ++i) l = l->next;
+        TkHandle want{};
+        if (l && item.code == 1001)
+          want = static_cast<const TkAppIdRecord*>(tk_link_data(l))->handle;
+        if (l && item.code == 1003)
+          want = static_cast<const TkLayerRecord*>(tk_link_data(l))->handle;
+        EXPECT_EQ(std::memcmp(item.value, want.bytes, 8), 0) << item.code;
+        if (item.code == 1001) {
+          EXPECT_FALSE(tk_handle_is_null(&want));
+        }
+        break;
+      }
       case 1004: EXPECT_EQ(item.length, 3); break;
       case 1010: {
         double p[3];

@@ -684,4 +684,40 @@ TEST_F(DxfLoad, HatchPathsPatternAndSeeds) {
   EXPECT_EQ(h.kind, TK_LINE);
 }
 
+TEST_F(DxfLoad, ImagesAndEmbeddedObjects) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  for (const char* name : {"IMAGE", "OLE2FRAME"})
+    f.g(0, "CLASS").g(1, name).g(2, "x").g(3, "x").g(90, "0").g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "IMAGE").g(5, "70").g(8, "0").g(10, 1.0).g(20, 2.0).g(30, 0.0).g(11, 0.5).g(21, 0.0);
+  f.g(31, 0.0).g(12, 0.0).g(22, 0.5).g(32, 0.0).g(13, 640.0).g(23, 480.0).g(340, "7A");
+  f.g(70, "7").g(280, "0").g(281, "50").g(360, "7B").g(71, "2").g(91, "3");
+  f.g(14, 0.0).g(24, 0.0).g(14, 10.0).g(24, 0.0).g(14, 5.0).g(24, 5.0);
+  f.g(0, "OLE2FRAME").g(5, "71").g(8, "0").g(70, "2").g(10, 1.0).g(20, 2.0).g(30, 0.0);
+  f.g(11, 3.0).g(21, 4.0).g(31, 0.0).g(90, "381");
+  for (int i = 0; i < 3; ++i) f.g(310, std::string(254, 'A'));
+  f.g(1, "OLE");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, tk_class_image(d_));
+  EXPECT_EQ(tk_data_get<double>(&data, 8), 2.0);
+  EXPECT_EQ(tk_data_get<double>(&data, 24), 0.5);
+  EXPECT_EQ(tk_data_get<double>(&data, 56), 0.5);
+  EXPECT_EQ(tk_data_get<double>(&data, 80), 480.0);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 90), 2);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 94), 50);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 120), 3u);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 144)), 48);
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(h.kind, tk_class_ole2frame(d_));
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 8), 381u);  // what the 310 groups hold
+  EXPECT_EQ(tk_data_get<double>(&data, 48), 4.0);
+}
+
 }  // namespace

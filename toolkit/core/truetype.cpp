@@ -1,0 +1,69 @@
+// The TrueType glyph bridge. The glyph record comes from the application, so its counts are
+// trusted only as far as the contour blobs really hold points.
+#include "toolkit/core/truetype.h"
+
+#include "toolkit/core/blob.h"
+#include "toolkit/core/mem.h"
+#include "toolkit/core/state.h"
+
+namespace {
+
+// Walks every stored segment (two points) of every contour.
+template <typename Visit>
+void each_segment(const TkTrueTypeGlyph& g, Visit visit) {
+  if (!g.contours || !g.point_counts) return;
+  for (int32_t c = 0; c < g.contour_count; ++c) {
+    if (!g.contours[c]) continue;
+    TkBlob* r = blob_open_read(g.contours[c]);
+    if (!r) continue;
+    double segment[4];
+    for (int32_t p = 0; p + 1 < g.point_counts[c] && blob_read(r, segment, sizeof segment);
+         p += 2)
+      visit(segment, segment + 2);
+    blob_close(r);
+  }
+}
+
+void widen(double box[4], const double* p) {
+  if (p[0] < box[0]) box[0] = p[0];
+  if (p[1] < box[1]) box[1] = p[1];
+  if (p[0] > box[2]) box[2] = p[0];
+  if (p[1] > box[3]) box[3] = p[1];
+}
+
+void free_glyph(TkTrueTypeGlyph* g) {
+  if (g->contours)
+    for (int32_t c = 0; c < g->contour_count; ++c) blob_free(g->contours[c]);
+  mem_free(g->contours);
+  mem_free(g->point_counts);
+  g->contours = nullptr;
+  g->point_counts = nullptr;
+}
+
+}  // namespace
+
+double* tk_truetype_glyph_bridge(double* advance, const void* glyph_arguments,
+                                 TkDrawing* drawing, const TkGlyphOutput* output, double box[4],
+                                 int16_t draw) {
+  if (!tk_state || !tk_state->truetype_glyph) return nullptr;
+  TkTrueTypeGlyph glyph{};
+  if (tk_state->truetype_glyph(&glyph, glyph_arguments, *advance, drawing->user_data) != 0)
+    return nullptr;
+  if (glyph.contour_count < 0) glyph.contour_count = 0;
+  if (box) each_segment(glyph, [box](const double* a, const double* b) {
+    widen(box, a);
+    widen(box, b);
+  });
+  if (draw && output) {
+    if ((glyph.flags & TK_GLYPH_FILLED) && output->fill) {
+      output->fill(output->target, drawing, &glyph);
+    } else if ((glyph.flags & TK_GLYPH_OUTLINE) && output->line) {
+      each_segment(glyph, [&](const double* a, const double* b) {
+        output->line(output->target, drawing, a, b);
+      });
+    }
+  }
+  if (glyph.flags & TK_GLYPH_FREE) free_glyph(&glyph);
+  *advance += glyph.advance;
+  return advance;
+}
