@@ -198,6 +198,8 @@ TEST_F(DdeShellTest, ThumbOfAFileNoDocumentTakesIsItsShellIcon) {
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(text))), path);
   GlobalUnlock(text);
+  // The program need not serve the clipboard any longer.
+  EmptyClipboard();
   CloseClipboard();
   // A file a document takes is opened and closed again.
   EXPECT_TRUE(Execute("#THUMB#|" + folder_ + "a.tif"));

@@ -3,6 +3,7 @@
 // the settings through the real profile, the status-bar progress, the window placement, the
 // splash, and the application's commands.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include "NeighbourServices.h"
 #include "SplashWnd.h"
 #include "VLRApp.h"
+#include "vector/PenTable.h"
 #include "WinTestSupport.h"
 #include "resource.h"
 
@@ -182,6 +184,25 @@ TEST_F(ShellTest, TheCommandLineOpensEachExistingFileOfItsList) {
     EXPECT_TRUE(vvtest::MessageBoxes::Get().texts.empty()) << c.line;
     Stop();
   }
+}
+
+// Files dropped on the main window open as documents, as the shell's drag and drop hands them over.
+TEST_F(ShellTest, DroppedFilesOpen) {
+  const std::string a = MakeTiff("drop a.tif");
+  const std::string b = MakeTiff("drop-b.tif");
+  ASSERT_TRUE(Start("/T"));
+  EXPECT_TRUE(GetWindowLongA(Frame()->m_hWnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  std::string names = a + '\0' + b + '\0' + '\0';
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+  DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(h));
+  drop->pFiles = sizeof(DROPFILES);
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(h);
+  Frame()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(h));  // the frame frees the drop
+  std::vector<std::string> paths = OpenDocumentPaths();
+  ASSERT_EQ(paths.size(), 2u);
+  EXPECT_EQ(_stricmp(paths[0].c_str(), a.c_str()), 0);
+  EXPECT_EQ(_stricmp(paths[1].c_str(), b.c_str()), 0);
 }
 
 TEST_F(ShellTest, PaperFormatsComeFromVLFormatIni) {
@@ -372,6 +393,22 @@ TEST_F(ShellTest, AlwaysOnTopAndTheCalsHeaderToggle) {
   EXPECT_TRUE(app_->m_pCalsHeaderDlg->IsWindowVisible());
   frame->SendMessage(WM_COMMAND, ID_TOOLS_CALSHEADER);
   EXPECT_EQ(app_->m_pCalsHeaderDlg, nullptr);
+}
+
+// The pen lists come from the profile section the table is given.
+TEST_F(ShellTest, PenWidthsFromTheProfile) {
+  SetProfile("ProgramDefault", "Penlist1", std::string(254, '1').c_str());  // 0x11 = 17
+  SetProfile("Other", "Penlist2", std::string(254, '2').c_str());
+  ASSERT_TRUE(Start("/T"));
+  CPenTable t;
+  t.Init("ProgramDefault", 1.0);
+  EXPECT_EQ(t.GetWidth(0), 17);
+  EXPECT_EQ(t.GetWidth(200), 20);
+  t.Init("Other", 1.0);  // no first list: every pen 18, whatever the second holds
+  EXPECT_EQ(t.GetWidth(0), 18);
+  EXPECT_EQ(t.GetWidth(200), 18);
+  t.Init("", 2.0);
+  EXPECT_EQ(t.GetWidth(0), 36);
 }
 
 TEST(VersionInfo, TheProgramsVersionRecord) {
