@@ -51,7 +51,9 @@ function(vv_add_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "VV_TESTDATA=${VV_TESTDATA}" TIMEOUT 600)
   if(T_GUI)
-    set_tests_properties(${name} PROPERTIES LABELS gui)
+    # One at a time on the shared display: windows of another test program take the focus and
+    # the foreground, which the window tests check.
+    set_tests_properties(${name} PROPERTIES LABELS gui RESOURCE_LOCK vv_display)
   endif()
 endfunction()
 

@@ -59,6 +59,12 @@ vv_start_wine() {
   # The first program of a session starts Wine's services, which inherit its standard output and
   # keep it open: start them here, on /dev/null, so a test's output pipe closes when the test ends.
   wine cmd /c exit >/dev/null 2>&1 </dev/null
+  # A crashing program must fail its test at once with a backtrace on stderr, not wait behind
+  # the debugger's crash dialog on a display nobody looks at until ctest's timeout.
+  if [ ! -f "$WINEPREFIX/.vv-no-crash-dialog" ]; then
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >/dev/null 2>&1 </dev/null && touch "$WINEPREFIX/.vv-no-crash-dialog"
+  fi
 }
 
 vv_stop_wine() {

@@ -16,13 +16,15 @@ IMPLEMENT_DYNAMIC(CRgn, CGdiObject)
 IMPLEMENT_DYNCREATE(CDC, CObject)
 
 namespace {
+// Never destroyed, like the window maps: GDI objects held in statics may still be released
+// through them while the process exits.
 CHandleMap<HGDIOBJ, CGdiObject>& GdiMap() {
-  static CHandleMap<HGDIOBJ, CGdiObject> map;
-  return map;
+  static auto* map = new CHandleMap<HGDIOBJ, CGdiObject>;
+  return *map;
 }
 CHandleMap<HDC, CDC>& DcMap() {
-  static CHandleMap<HDC, CDC> map;
-  return map;
+  static auto* map = new CHandleMap<HDC, CDC>;
+  return *map;
 }
 }  // namespace
 

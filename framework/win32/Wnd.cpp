@@ -26,14 +26,17 @@ void AfxDeleteGdiTempMaps();
 
 namespace {
 
+// The maps live until the process ends and are never destroyed: static window objects such as
+// CWnd::wndNoTopMost are destroyed at exit in no order we control, and their destructors still
+// look themselves up here.
 CHandleMap<HWND, CWnd>& WndMap() {
-  static CHandleMap<HWND, CWnd> map;
-  return map;
+  static auto* map = new CHandleMap<HWND, CWnd>;
+  return *map;
 }
 
 CHandleMap<HMENU, CMenu>& MenuMap() {
-  static CHandleMap<HMENU, CMenu> map;
-  return map;
+  static auto* map = new CHandleMap<HMENU, CMenu>;
+  return *map;
 }
 
 // The window object waiting for its window, and the hook that hands it over. One GUI thread.
