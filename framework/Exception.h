@@ -1,4 +1,4 @@
-// CException and the exception classes the Parts throw and catch, with the TRY/CATCH macros over
+// CException and the exception classes the application throws and catches, with the TRY/CATCH macros over
 // C++ exceptions: a framework exception is thrown as a pointer to a heap object, and the CATCH
 // block that takes it deletes it at END_CATCH unless it is thrown on (THROW_LAST). The AfxThrow...
 // functions are the one way to throw them.

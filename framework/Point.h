@@ -1,5 +1,5 @@
 // CSize and CPoint: a 2-D extent and a position in LONG coordinates over the platform's SIZE and
-// POINT, with the arithmetic the Parts use (point plus size is a point, point minus point a size).
+// POINT, with the arithmetic the application uses (point plus size is a point, point minus point a size).
 // Not for: rectangles (Rect.h) or world coordinates (the application's CTGraph).
 #ifndef FRAMEWORK_POINT_H
 #define FRAMEWORK_POINT_H

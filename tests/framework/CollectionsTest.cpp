@@ -1,5 +1,5 @@
 // The array, list and map classes: the growth rule, list and map operations, the walking order of
-// maps, and the serialised bytes of each kind the Parts serialise.
+// maps, and the serialised bytes of each kind the application serialises.
 #include "ArchiveTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Font resolution: the font specification of a style to a loaded font record, through the
+// Font resolution: the font file names of a style to a loaded font record, through the
 // shape-font locator and the drawing's font cache; reading SHX files of the three layouts from
 // memory with every count and offset checked against the file's length; glyph lookup.
 #include "toolkit/display/font.h"

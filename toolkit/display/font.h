@@ -1,4 +1,4 @@
-// Font resolution and glyph reading: turning a style's font specification into a loaded shape
+// Font resolution and glyph reading: turning a style's font file names into a loaded shape
 // font (shapes 1.0/1.1, unifont, big font) or a TrueType request, caching the loaded fonts per
 // drawing, positioning a font at one character's definition and handing out its bytes. What
 // the bytes mean is the shape interpreter's business (shx.h).
