@@ -11,67 +11,60 @@ const TkReaderOps* family(const TkDrawing* d) {
   return d->version >= TK_VERSION_AC1012 ? dwg13_reader_ops() : dwg_old_reader_ops();
 }
 
-// One forwarding function per slot; a slot the family leaves empty is a failed read.
-#define VV_SLOT_STEP(slot) \
-  +[](TkDrawing* d) -> int16_t { auto* o = family(d); return o && o->slot ? o->slot(d) : 0; }
+// One forwarding function per slot, made from the slot's own type; a slot the family leaves
+// empty is a failed read.
+template <typename Fn, Fn TkReaderOps::*Slot>
+struct Forward;
+
+template <typename... Args, int16_t (*TkReaderOps::*Slot)(TkDrawing*, Args...)>
+struct Forward<int16_t (*)(TkDrawing*, Args...), Slot> {
+  static int16_t call(TkDrawing* d, Args... args) {
+    const TkReaderOps* ops = family(d);
+    return ops && ops->*Slot ? (ops->*Slot)(d, args...) : int16_t{0};
+  }
+};
+
+#define VV_FORWARD(slot) s.slot = Forward<decltype(TkReaderOps::slot), &TkReaderOps::slot>::call
 
 TkReaderOps make_dwg_set() {
   TkReaderOps s{};
-  s.next_object_kind = VV_SLOT_STEP(next_object_kind);
-  s.read_dictionary = +[](TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_dictionary ? o->read_dictionary(d, h, v, x) : 0; };
-  s.read_object = +[](TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_object ? o->read_object(d, h, v, x) : 0; };
-  s.read_block_header = +[](TkDrawing* d, TkBlockRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_block_header ? o->read_block_header(d, r, x) : 0; };
-  s.read_class = +[](TkDrawing* d, TkClassRecord* r) -> int16_t {
-    auto* o = family(d); return o && o->read_class ? o->read_class(d, r) : 0; };
-  s.read_dimstyle = +[](TkDrawing* d, TkDimStyleRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_dimstyle ? o->read_dimstyle(d, r, x) : 0; };
-  s.read_entity = +[](TkDrawing* d, TkEntityHeader* h, TkEntityData* v, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_entity ? o->read_entity(d, h, v, x) : 0; };
-  s.read_group = +[](TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_group ? o->read_group(d, h, v, x) : 0; };
-  // A release neither family knows is refused here, whatever the older family would answer.
-  s.open = +[](TkDrawing* d) -> int16_t {
-    if (d->version < 0 || d->version >= TK_VERSION_COUNT) return tk_fail(TK_ERR_FILE_VERSION);
-    auto* o = family(d); return o && o->open ? o->open(d) : 0; };
-  s.read_layer = +[](TkDrawing* d, TkLayerRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_layer ? o->read_layer(d, r, x) : 0; };
-  s.read_linetype = +[](TkDrawing* d, TkLinetypeRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_linetype ? o->read_linetype(d, r, x) : 0; };
-  s.read_mlinestyle = +[](TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_mlinestyle ? o->read_mlinestyle(d, h, v, x) : 0; };
-  s.read_plotsettings = +[](TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_plotsettings ? o->read_plotsettings(d, h, v, x) : 0; };
-  s.read_appid = +[](TkDrawing* d, TkAppIdRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_appid ? o->read_appid(d, r, x) : 0; };
-  s.read_style = +[](TkDrawing* d, TkTextStyleRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_style ? o->read_style(d, r, x) : 0; };
-  s.read_ucs = +[](TkDrawing* d, TkUcsRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_ucs ? o->read_ucs(d, r, x) : 0; };
-  s.read_view = +[](TkDrawing* d, TkViewRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_view ? o->read_view(d, r, x) : 0; };
-  s.read_vport = +[](TkDrawing* d, TkVportRecord* r, uint8_t* x) -> int16_t {
-    auto* o = family(d); return o && o->read_vport ? o->read_vport(d, r, x) : 0; };
-  s.read_vpent_header = +[](TkDrawing* d, TkViewportEntityHeader* r) -> int16_t {
-    auto* o = family(d); return o && o->read_vpent_header ? o->read_vpent_header(d, r) : 0; };
-  s.begin_block_entities = VV_SLOT_STEP(begin_block_entities);
-  s.begin_block_headers = VV_SLOT_STEP(begin_block_headers);
-  s.begin_classes = VV_SLOT_STEP(begin_classes);
-  s.begin_dimstyles = VV_SLOT_STEP(begin_dimstyles);
-  s.begin_entities = VV_SLOT_STEP(begin_entities);
-  s.begin_layers = VV_SLOT_STEP(begin_layers);
-  s.begin_linetypes = VV_SLOT_STEP(begin_linetypes);
-  s.begin_objects = VV_SLOT_STEP(begin_objects);
-  s.begin_appids = VV_SLOT_STEP(begin_appids);
-  s.begin_styles = VV_SLOT_STEP(begin_styles);
-  s.begin_ucss = VV_SLOT_STEP(begin_ucss);
-  s.begin_views = VV_SLOT_STEP(begin_views);
-  s.begin_vpent_headers = VV_SLOT_STEP(begin_vpent_headers);
-  s.begin_vports = VV_SLOT_STEP(begin_vports);
+  VV_FORWARD(next_object_kind);
+  VV_FORWARD(read_dictionary);
+  VV_FORWARD(read_object);
+  VV_FORWARD(read_block_header);
+  VV_FORWARD(read_class);
+  VV_FORWARD(read_dimstyle);
+  VV_FORWARD(read_entity);
+  VV_FORWARD(read_group);
+  VV_FORWARD(open);
+  VV_FORWARD(read_layer);
+  VV_FORWARD(read_linetype);
+  VV_FORWARD(read_mlinestyle);
+  VV_FORWARD(read_plotsettings);
+  VV_FORWARD(read_appid);
+  VV_FORWARD(read_style);
+  VV_FORWARD(read_ucs);
+  VV_FORWARD(read_view);
+  VV_FORWARD(read_vport);
+  VV_FORWARD(read_vpent_header);
+  VV_FORWARD(begin_block_entities);
+  VV_FORWARD(begin_block_headers);
+  VV_FORWARD(begin_classes);
+  VV_FORWARD(begin_dimstyles);
+  VV_FORWARD(begin_entities);
+  VV_FORWARD(begin_layers);
+  VV_FORWARD(begin_linetypes);
+  VV_FORWARD(begin_objects);
+  VV_FORWARD(begin_appids);
+  VV_FORWARD(begin_styles);
+  VV_FORWARD(begin_ucss);
+  VV_FORWARD(begin_views);
+  VV_FORWARD(begin_vpent_headers);
+  VV_FORWARD(begin_vports);
   return s;
 }
+
+#undef VV_FORWARD
 
 }  // namespace
 
