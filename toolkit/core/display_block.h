@@ -14,6 +14,8 @@ struct TkDrawing;
 struct TkEntityHeader;
 struct TkEntityData;
 struct TkLinetypeRecord;
+struct TkTrueTypeFontSpec;
+struct TkTrueTypeGlyph;
 
 // A data pointer and a byte capacity, grown in 1,024-byte steps.
 struct TkGrowBuffer {
@@ -27,13 +29,6 @@ struct TkXrefOrigin {
   uint8_t insert_handle[8];
 };
 
-// One TrueType character for the application: where it stands and what it shows.
-struct TkTrueTypeChar {
-  const TkTrueTypeRequest* font;
-  uint16_t code;        // Unicode value
-  double matrix[16];    // glyph units (1 = text height) to device units
-};
-
 using TkMoveToFn = void (*)(int32_t x, int32_t y, TkUserData user);
 using TkLineToFn = void (*)(int32_t x, int32_t y, TkUserData user);
 // range: first and last point index; points: pairs of 32-bit device coordinates.
@@ -45,13 +40,17 @@ using TkPollFn = void (*)(TkUserData user);
 using TkPathFn = void (*)(const char* path, TkUserData user);
 using TkXrefNameFn = void (*)(const char* path, const TkXrefOrigin* origin, TkUserData user);
 using TkXrefDrawingFn = void (*)(TkDrawing* child, TkUserData user);
-using TkEntityHookFn = void (*)(const TkEntityHeader* header, const TkEntityData* data,
+// Called with every entity the display reads; the entity is drawn as the hook leaves it.
+using TkEntityHookFn = void (*)(TkEntityHeader* header, TkEntityData* data,
                                 TkUserData user);
 using TkEntityBeginFn = void (*)(const TkEntityHeader* header, const TkEntityData* data,
                                  int16_t colour, const TkLinetypeRecord* linetype,
                                  const void* plot_style, TkUserData user);
 using TkLineweightFn = void (*)(int16_t lineweight, TkUserData user);
-using TkTrueTypeTextFn = void (*)(const TkTrueTypeChar* character, TkUserData user);
+// Slot 30: fills the glyph of one character at origin (font units); 0 when it did.
+using TkTrueTypeTextFn = int16_t (*)(int16_t code, const double origin[2],
+                                     const TkTrueTypeFontSpec* font, TkTrueTypeGlyph* glyph,
+                                     TkUserData user);
 using TkPlotStylePathFn = void (*)(const char* name, char* out, TkUserData user);
 // Slots whose arguments belong to parts of display generation not built into this program.
 using TkOpaqueFn = void (*)();

@@ -16,7 +16,6 @@ struct TkTrueTypeRequest;
 struct TkDrawing;
 struct TkEntityHeader;
 struct TkEntityData;
-struct TkTrueTypeGlyph;
 
 // The application's value for a drawing, handed back to every callback.
 using TkUserData = uintptr_t;
@@ -52,9 +51,6 @@ using TkArrowBlockFn = int16_t (*)(TkDrawing* drawing, const char* name, TkHandl
 using TkShapeLookupFn = int16_t (*)(TkDrawing* drawing, const char* name, uint16_t* shape,
                                     TkHandle* style);
 using TkDrawingFn = void (*)(TkDrawing* drawing);
-// Display slot 30: fills a TrueType glyph for the text display; not 0 when it did not.
-using TkTrueTypeGlyphFn = int16_t (*)(TkTrueTypeGlyph* glyph, const void* arguments,
-                                      double advance, TkUserData user);
 
 // Init-data hooks: open gives 1 when the data can be read; getc gives the next byte or -1; read
 // fills up to n bytes and gives how many it filled.
@@ -151,7 +147,6 @@ struct TkState {
   TkArrowBlockFn arrow_block_create;
   TkShapeLookupFn shape_lookup;
   TkDrawingFn arrow_blocks_resolve;
-  TkTrueTypeGlyphFn truetype_glyph;
 };
 
 // Null while the toolkit is not started.

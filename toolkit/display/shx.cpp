@@ -12,6 +12,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/truetype.h"
 
 namespace {
 
@@ -145,6 +146,35 @@ void bulge_arc(TkShapeContext* ctx, double cur[3], double dx, double dy, int8_t 
 
 void interpret(TkShapeContext* ctx, TkFont* f, uint8_t toggles);
 
+// A glyph segment of the application goes the way of a shape stroke: into the box when
+// measuring, else through the linetype walk to the device.
+void glyph_line(void* target, TkDrawing*, const double from[2], const double to[2]) {
+  double a[3] = {from[0], from[1], 0}, b[3] = {to[0], to[1], 0};
+  line_stroke(static_cast<TkShapeContext*>(target), a, b, true, true);
+}
+
+// One TrueType character: the application (slot 30) gives its outline at the pen, which then
+// moves by the glyph's advance.
+void truetype_char(TkShapeContext* ctx, uint16_t code) {
+  TkTrueTypeFontSpec spec{};
+  const TkTrueTypeRequest& request = ctx->font->truetype;
+  const char* path = request.file[0] ? request.file : request.face;
+  size_t n = strnlen(path, sizeof request.file);
+  std::memcpy(spec.path, path, n);
+  // All ones are the style bits of a style that gives none: the ordinary character set then.
+  spec.charset = request.style == 0xFFFFFFFFu ? 0 : uint8_t(request.style >> 8);
+  TkGlyphOutput out{};
+  out.line = glyph_line;
+  out.target = ctx;
+  double advance = 0;
+  if (tk_truetype_glyph_bridge(&advance, int16_t(code), ctx->pen, &spec, ctx->drawing, &out,
+                               nullptr, 1))
+    ctx->pen[0] += advance;
+  else
+    // Without the application's glyph the pen advances by a typical character width.
+    ctx->pen[0] += 600;
+}
+
 }  // namespace
 
 void shx_interpret(TkShapeContext* ctx, uint16_t code, TkFont* glyph_font, uint8_t toggles) {
@@ -152,23 +182,8 @@ void shx_interpret(TkShapeContext* ctx, uint16_t code, TkFont* glyph_font, uint8
   double start[2] = {ctx->pen[0], ctx->pen[1]};
   uint16_t above = ctx->above;
   if (ctx->font && ctx->font->kind == TK_FONT_TRUETYPE) {
-    TkDisplayCallbacks* cb = tk_display_callbacks;
     above = 1000;
-    if (ctx->draw && !ctx->box && cb && cb->truetype_text && ctx->matrices) {
-      TkTrueTypeChar ch{};
-      ch.font = &ctx->font->truetype;
-      ch.code = code;
-      double at[16];
-      tk_matrix_identity(at);
-      at[12] = ctx->pen[0];
-      at[13] = ctx->pen[1];
-      double m[16];
-      tk_matrix_multiply(at, ctx->transform, m);
-      tk_matrix_multiply(m, ctx->matrices[0], ch.matrix);
-      cb->truetype_text(&ch, ctx->drawing->user_data);
-    }
-    // Without the application's glyph metrics the pen advances by a typical character width.
-    ctx->pen[0] += 600;
+    truetype_char(ctx, code);
   } else if (glyph_font) {
     if (ctx->nesting == 0) ctx->steps_left = TK_SHAPE_MAX_STEPS;
     interpret(ctx, glyph_font, toggles);

@@ -20,6 +20,7 @@
 #include "toolkit/core/load_complete.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/object.h"
+#include "toolkit/core/display_block.h"
 #include "toolkit/core/truetype.h"
 
 namespace {
@@ -478,17 +479,18 @@ struct GlyphRun {
   int fills = 0;
 };
 
-int16_t square_glyph(TkTrueTypeGlyph* g, const void*, double, TkUserData) {
+int16_t square_glyph(int16_t, const double*, const TkTrueTypeFontSpec*, TkTrueTypeGlyph* g,
+                     TkUserData) {
   g->advance = 2.5;
   g->contour_count = 1;
   g->contours = static_cast<TkBlob**>(mem_alloc(sizeof(TkBlob*)));
-  g->point_counts = static_cast<int32_t*>(mem_alloc(sizeof(int32_t)));
+  g->segment_counts = static_cast<int32_t*>(mem_alloc(sizeof(int32_t)));
   g->contours[0] = blob_alloc(TK_BLOB_CHUNK_SIZE);
   TkBlob* w = blob_create(g->contours[0]);
   const double points[] = {0, 0, 1, 0, 1, 0, 1, 3, 1, 3, -1, 0};
   blob_write(w, points, sizeof points);
   blob_close_write(w);
-  g->point_counts[0] = 6;
+  g->segment_counts[0] = 3;
   g->flags = TK_GLYPH_OUTLINE | TK_GLYPH_FREE;
   return 0;
 }
@@ -506,18 +508,21 @@ TEST_F(CompleteTest, TrueTypeGlyphsAdvanceMeasureAndDraw) {
   };
   out.target = &run;
   double advance = 1.0;
-  EXPECT_EQ(tk_truetype_glyph_bridge(&advance, nullptr, d, &out, nullptr, 1), nullptr);
+  const double origin[2] = {0, 0};
+  TkTrueTypeFontSpec font{};
+  EXPECT_EQ(tk_truetype_glyph_bridge(&advance, 'A', origin, &font, d, &out, nullptr, 1), nullptr);
   EXPECT_EQ(advance, 1.0) << "no callback: no glyph, no advance";
 
-  tk_state->truetype_glyph = square_glyph;
+  ASSERT_EQ(tk_init(), 1);  // the display block holds the callback
+  tk_set_draw_truetype_text_callback(square_glyph);
   double box[4] = {1e9, 1e9, -1e9, -1e9};
-  EXPECT_EQ(tk_truetype_glyph_bridge(&advance, nullptr, d, &out, box, 1), &advance);
+  EXPECT_EQ(tk_truetype_glyph_bridge(&advance, 'A', origin, &font, d, &out, box, 1), &advance);
   EXPECT_EQ(advance, 3.5);
   EXPECT_EQ(run.lines, 3);
   EXPECT_EQ(run.fills, 0);
   EXPECT_EQ(box[0], -1.0);
   EXPECT_EQ(box[3], 3.0);
-  tk_state->truetype_glyph = nullptr;
+  tk_shutdown();
 
   d->work_buffers[3] = mem_alloc(64);
   d->work_buffers[11] = mem_alloc(8);

@@ -8,6 +8,7 @@
 
 #include "display_support.h"
 #include "toolkit/core/matrix.h"
+#include "toolkit/core/truetype.h"
 #include "toolkit/display/shx.h"
 
 namespace {
@@ -273,5 +274,104 @@ TEST_F(DisplayTest, CentredTextStraddlesItsAlignmentPoint) {
     }
   EXPECT_NEAR((min_x + max_x) / 2.0, 500, 25);
 }
+
+}  // namespace
+
+namespace {
+
+// The application's side of TrueType text as a test sees it: every glyph is a bar one em high
+// at the character's origin, half an em wide in advance.
+struct GlyphCall {
+  int16_t code;
+  double origin[2];
+  std::string path;
+  uint8_t charset;
+};
+std::vector<GlyphCall> glyph_calls;
+
+void locate_truetype(TkTrueTypeRequest* request, TkUserData) {
+  std::string path = std::string("C:/fonts/") + request->file;
+  ASSERT_LT(path.size(), sizeof request->file);
+  std::memcpy(request->file, path.c_str(), path.size() + 1);
+}
+
+int16_t bar_glyph(int16_t code, const double origin[2], const TkTrueTypeFontSpec* font,
+                  TkTrueTypeGlyph* glyph, TkUserData) {
+  glyph_calls.push_back({code, {origin[0], origin[1]}, font->path, font->charset});
+  glyph->advance = 500;
+  glyph->contour_count = 1;
+  glyph->contours = static_cast<TkBlob**>(mem_alloc(sizeof(TkBlob*)));
+  glyph->segment_counts = static_cast<int32_t*>(mem_alloc(sizeof(int32_t)));
+  glyph->contours[0] = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(glyph->contours[0]);
+  const double segment[4] = {origin[0], origin[1], origin[0], origin[1] + 1000};
+  blob_write(w, segment, sizeof segment);
+  blob_close_write(w);
+  glyph->segment_counts[0] = 1;
+  glyph->flags = TK_GLYPH_FILLED | TK_GLYPH_FREE;
+  return 0;
+}
+
+struct TrueTypeCase {
+  const char* name;
+  uint8_t halign;
+  int32_t first_bar_x;  // device x of the bar of "A"
+};
+
+class TrueTypeTextTest : public DisplayTest, public ::testing::WithParamInterface<TrueTypeCase> {
+ protected:
+  void TearDown() override {
+    tk_set_draw_truetype_text_callback(nullptr);
+    tk_set_find_truetype_font_callback(nullptr);
+    DisplayTest::TearDown();
+  }
+};
+
+// A TEXT in a TrueType style goes from the font's resolution through the application's locator
+// and glyph callback to device strokes, and the pen moves by the glyph's own advance (also when
+// the text is measured for its alignment).
+TEST_P(TrueTypeTextTest, IsDrawnFromTheApplicationsGlyphs) {
+  const TrueTypeCase& c = GetParam();
+  tk_set_find_truetype_font_callback(locate_truetype);
+  tk_set_draw_truetype_text_callback(bar_glyph);
+  TkTextStyleRecord style;
+  tk_init_style_record(&style);
+  std::strcpy(style.name, "TT");
+  std::strcpy(style.font_file, "glyph.ttf");
+  ASSERT_EQ(tk_next_handle(d, nullptr, 0, &style.handle), 1);
+  ASSERT_EQ(tk_style_add(d, &style), 1);
+  start(TK_TEXT);
+  put3(0, 10, 40);
+  put(TK_TEXT_ATTRS, 10.0);
+  put<uint8_t>(TK_TEXT_ATTRS + 33, c.halign);
+  put(64, 10.0);
+  put(72, 40.0);
+  put(TK_TEXT_ATTRS + 56, style.handle);
+  std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "AB");
+  add();
+  glyph_calls.clear();
+  ASSERT_EQ(regen(), 1);
+  ASSERT_GE(glyph_calls.size(), 2u);
+  EXPECT_EQ(glyph_calls[0].path, "C:/fonts/glyph.ttf");
+  EXPECT_EQ(glyph_calls[0].charset, 0) << "a style without style bits is ANSI";
+  const GlyphCall& a = glyph_calls[glyph_calls.size() - 2];
+  const GlyphCall& b = glyph_calls.back();
+  EXPECT_EQ(a.code, 'A');
+  EXPECT_EQ(b.code, 'B');
+  EXPECT_EQ(b.origin[0] - a.origin[0], 500.0);
+  auto s = strokes();
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_NEAR(s[0].front().first, c.first_bar_x, 1);
+  EXPECT_NEAR(s[1].front().first, c.first_bar_x + 50, 1);
+  EXPECT_NEAR(s[0].front().second, 400, 1);
+  EXPECT_NEAR(s[0].back().second, 500, 1);
+}
+
+const TrueTypeCase kTrueTypeCases[] = {
+    {"left", 0, 100},
+    {"centred", 1, 50},  // the box runs to where the pen stops: two advances of 500
+};
+INSTANTIATE_TEST_SUITE_P(Alignments, TrueTypeTextTest, ::testing::ValuesIn(kTrueTypeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
