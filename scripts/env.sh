@@ -59,6 +59,24 @@ vv_start_wine() {
   # The first program of a session starts Wine's services, which inherit its standard output and
   # keep it open: start them here, on /dev/null, so a test's output pipe closes when the test ends.
   wine cmd /c exit >/dev/null 2>&1 </dev/null
+  # TrueType text in drawings finds its fonts as under Windows: by face in the registry's font
+  # list, by file in the Fonts folder. Wine's own prefix has neither for a free font; the set-up
+  # installs DejaVu (fonts-dejavu-core), and each prefix gets it once.
+  local dejavu=/usr/share/fonts/truetype/dejavu
+  if [ ! -f "$WINEPREFIX/.vv-fonts" ] && [ -f $dejavu/DejaVuSans.ttf ]; then
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face file ok=1
+    mkdir -p "$fonts"
+    for face in "DejaVu Sans:DejaVuSans" "DejaVu Sans Bold:DejaVuSans-Bold" \
+                "DejaVu Sans Mono:DejaVuSansMono" "DejaVu Sans Mono Bold:DejaVuSansMono-Bold" \
+                "DejaVu Serif:DejaVuSerif" "DejaVu Serif Bold:DejaVuSerif-Bold"; do
+      file=${face#*:}.ttf
+      [ -f $dejavu/$file ] || continue
+      cp $dejavu/$file "$fonts/$file" &&
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+          /v "${face%%:*} (TrueType)" /t REG_SZ /d "$file" /f >/dev/null 2>&1 </dev/null || ok=0
+    done
+    if [ $ok = 1 ]; then touch "$WINEPREFIX/.vv-fonts"; fi
+  fi
   # A crashing program must fail its test at once with a backtrace on stderr, not wait behind
   # the debugger's crash dialog on a display nobody looks at until ctest's timeout.
   if [ ! -f "$WINEPREFIX/.vv-no-crash-dialog" ]; then
