@@ -495,9 +495,21 @@ int16_t tk_clip_push_polygon(TkDisplayState* s, const double* points, int32_t co
         buffer[2 * i] = p[0];
         buffer[2 * i + 1] = p[1];
       }
-      node->sets[v] = loop_set_from_points(buffer, count);
+      TkLoopSet* loop = loop_set_from_points(buffer, count);
+      const TkLoopSet* below = node->next ? node->next->sets[v] : nullptr;
+      if (loop && below) {
+        // The node keeps what this boundary and every one beneath it leave together.
+        TkLoopSet* both = nullptr;
+        loop_set_intersect(loop, below, &both);
+        loop_set_free(loop);
+        loop = both;
+      }
+      node->sets[v] = loop;
     } else {
-      continue;
+      // An empty boundary cuts nothing more away: the node keeps the set beneath it.
+      const TkLoopSet* below = node->next ? node->next->sets[v] : nullptr;
+      if (!below) continue;
+      node->sets[v] = loop_set_copy(below);
     }
     ok = node->sets[v] != nullptr;
   }
