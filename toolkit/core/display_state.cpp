@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "toolkit/core/dim_lookup.h"
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/entity.h"
 #include "toolkit/core/entity_list.h"
@@ -299,6 +300,7 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
   s->paper_space = (drawing->version >= 4 && h && h->tilemode == 0) ? 1 : 0;
   s->file_kind = drawing->file_kind;
   s->image_frame = 1;
+  if (s->owner == drawing) s->xclipframe = tk_get_dictionary_var(drawing, "XCLIPFRAME", 0) ? 1 : 0;
   build_viewport_table(drawing, s);
   if (!push_base_node(s)) {
     mem_free(s);
@@ -336,6 +338,10 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
 void tk_display_close(TkDrawing* drawing) {
   if (!drawing || !drawing->display) return;
   TkDisplayState* s = drawing->display;
+  while (TkFilterNode* f = s->filters) {
+    s->filters = f->next;
+    mem_free(f);
+  }
   while (s->clip) tk_clip_pop_polygon(s);
   if (s->xref_queue) list_free(s->xref_queue);
   mem_free(s);

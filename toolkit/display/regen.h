@@ -122,6 +122,10 @@ struct TkRegenContext {
   // Pattern pieces the current entity may still lay; past them its segments are drawn solid, so
   // a damaged pattern or scale cannot make one entity take unbounded time.
   int64_t piece_budget;
+  // The outermost reference insertion on the way to what is drawn: the drawing holding it and
+  // its handle (none while the host's own blocks are drawn outside any reference).
+  TkDrawing* outer_drawing;
+  TkHandle outer_handle;
   // Extrusion transform of the current entity (entity coordinates to world).
   double ecs[16];
   uint8_t ecs_active;

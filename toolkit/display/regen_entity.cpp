@@ -8,14 +8,16 @@
 #include <vector>
 
 #include "toolkit/core/blob.h"
+#include "toolkit/core/dim_lookup.h"
 #include "toolkit/core/entity_list.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
-#include "toolkit/display/regen.h"
 #include "toolkit/display/mtext.h"
+#include "toolkit/display/regen.h"
 #include "toolkit/display/shx.h"
+#include "toolkit/display/xclip.h"
 #include "toolkit/display/xref.h"
 
 namespace {
@@ -647,6 +649,18 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         TkLinetypeRecord* inherited = static_cast<TkLinetypeRecord*>(
             lt ? mem_alloc(sizeof(TkLinetypeRecord)) : nullptr);
         if (lt && inherited) std::memcpy(inherited, lt, sizeof *inherited);
+        // A clipped insertion: its filter is pushed under the first cell's transform. For a
+        // reference block only the filter node goes on, and the referenced drawing builds the
+        // boundary in its own pass.
+        TkHandle filter{}, insert_handle = h.handle;
+        bool filtered = kind == TK_INSERT && tk_get_spatial_filter(drawing, &h, &filter);
+        bool pushed = false;
+        TkDrawing* saved_outer = r.outer_drawing;
+        TkHandle saved_outer_handle = r.outer_handle;
+        if (xref && !r.outer_drawing) {
+          r.outer_drawing = drawing;
+          r.outer_handle = insert_handle;
+        }
         for (int32_t row = 0; row < rows && regen_continue && result; ++row) {
           for (int32_t col = 0; col < cols && regen_continue && result; ++col) {
             double ox = col * col_space, oy = row * row_space;
@@ -666,6 +680,11 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
             cell[13] = at[1];
             cell[14] = at[2];
             tk_matrix_multiply(cell, et, cell);
+            if (filtered && row == 0 && col == 0) {
+              const TkHandle none{};
+              pushed = tk_clip_push_xclip(drawing, r.state, drawing, &filter,
+                                          xref ? &insert_handle : &none, cell) != 0;
+            }
             if (xref) {
               regen_queue_xref(drawing, xref_path, cell, colour, lineweight, xref_depth,
                                r.freeze_mask, r.chain);
@@ -677,6 +696,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
               result = 0;
           }
         }
+        if (pushed) tk_clip_pop_xclip(r.state);
+        r.outer_drawing = saved_outer;
+        r.outer_handle = saved_outer_handle;
         mem_free(inherited);
         --r.active_count;
         if (kind == TK_DIMENSION && hdr) drawing->header->pdmode = saved_pdmode;

@@ -13,8 +13,10 @@
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load.h"
+#include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/display/xclip.h"
 
 namespace {
 
@@ -83,6 +85,11 @@ void regen_queue_xref(TkDrawing* drawing, const char* block_path, const double t
   request.mask = mask;
   request.chain = chain;
   request.chain.push_back(path);
+  const TkRegenContext& r = tk_regen;
+  for (const TkFilterNode* f = r.state ? r.state->filters : nullptr; f; f = f->next)
+    request.filters.push_back(*f);
+  request.outer_drawing = r.outer_drawing;
+  request.outer_handle = r.outer_handle;
   g_queue.push_back(std::move(request));
 }
 
@@ -131,6 +138,25 @@ int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
     std::memcpy(cs->viewports, hs->viewports, sizeof cs->viewports);
     while (cs->clip) tk_clip_pop_polygon(cs);
     tk_clip_push_polygon(cs, nullptr, 0, nullptr);
+    cs->xclipframe = hs->xclipframe;
+    cs->image_frame = hs->image_frame;
+    // The reference's base point moves to the insertion point.
+    const double* insbase = child->header ? child->header->insbase : nullptr;
+    double to_base[3] = {insbase ? -insbase[0] : 0.0, insbase ? -insbase[1] : 0.0,
+                         insbase ? -insbase[2] : 0.0};
+    tk_matrix_translate_local(to_base, req.transform);
+    // The filters in force where the reference was met clip it too; the one of the reference
+    // insertion itself is built here, against the reference's base point.
+    for (const TkFilterNode& f : req.filters) {
+      double m[16];
+      std::memcpy(m, f.matrix, sizeof m);
+      TkHandle value = f.value;
+      if (f.drawing == req.outer_drawing && tk_handle_compare(&f.value, &req.outer_handle) == 0) {
+        tk_matrix_translate_local(to_base, m);
+        value = TkHandle{};
+      }
+      tk_clip_push_xclip(child, cs, f.drawing, &f.filter, &value, m);
+    }
     if (cb->progress) cb->progress(0, user);
     TkRegenContext saved = r;
     regen_begin_pass(child);
@@ -142,6 +168,8 @@ int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
     r.inside_paper = 0;
     r.chain = req.chain;
     r.xref_depth = int16_t(req.xref_depth + 1);
+    r.outer_drawing = req.outer_drawing;
+    r.outer_handle = req.outer_handle;
     r.last_colour = saved.last_colour;
     r.last_lineweight = saved.last_lineweight;
     uint8_t model_only = cb->model_only;

@@ -16,6 +16,12 @@ struct TkXrefRequest {
   int16_t xref_depth;
   uint64_t mask;
   std::vector<std::string> chain;  // the drawings on the way from the host, this one last
+  // The spatial filters in force where the reference was met (top of the stack first), and the
+  // outermost reference insertion it is seen through, whose own filter the referenced drawing
+  // builds against its base point.
+  std::vector<TkFilterNode> filters;
+  TkDrawing* outer_drawing;
+  TkHandle outer_handle;
 };
 
 // Queues the reference of an insertion of an external-reference block whose BLOCK names

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // Polygons held by the test; the clipper only reads them.
 struct Shape {
   std::vector<std::vector<TkClipVertex>> loops;
@@ -165,7 +167,7 @@ TEST_F(PolygonClip, AreaIdentityOnRandomPolygons) {
       std::vector<TkClipVertex> loop;
       bool clockwise = rng() % 2;
       for (int i = 0; i < n; ++i) {
-        double t = 2 * M_PI * i / n * (clockwise ? -1 : 1);
+        double t = 2 * kPi * i / n * (clockwise ? -1 : 1);
         double r = radius(rng);
         loop.push_back({cx + r * std::cos(t), cy + r * std::sin(t)});
       }

@@ -85,6 +85,27 @@ TEST_F(XrefTest, ReferencedDrawingIsDrawnAtTheInsertion) {
   EXPECT_TRUE(not_opened.empty());
 }
 
+TEST_F(XrefTest, ClippedReferenceIsCutInTheReferencedDrawing) {
+  // The filter of the reference insertion is built when the referenced drawing is drawn.
+  const double up[3] = {0, 0, 1};
+  TkHandle x = add_xref_block(child);
+  start(TK_INSERT);
+  put3(8, 20, 30);
+  put(TK_INSERT_BLOCK, x);
+  h.xdictionary =
+      display_test::add_filter(d, display_test::filter_record({2, -1, 5, 1}, 2, 1, up));
+  add();
+  insert(x, 20, 60);
+  ASSERT_EQ(regen(), 1);
+  auto s = strokes();
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].front(), std::make_pair(220, 300));
+  EXPECT_EQ(s[0].back(), std::make_pair(250, 300));
+  EXPECT_EQ(s[1].front(), std::make_pair(200, 600)) << "the other insertion is not clipped";
+  EXPECT_EQ(s[1].back(), std::make_pair(300, 600));
+  EXPECT_EQ(d->display->filters, nullptr);
+}
+
 TEST_F(XrefTest, MissingFileIsReported) {
   insert(add_xref_block(folder + "/absent.dxf"), 20, 30);
   ASSERT_EQ(regen(), 1);
