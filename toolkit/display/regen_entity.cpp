@@ -318,6 +318,8 @@ bool read_vertices(TkList* list, std::vector<TkPlineVertex>& out, std::vector<in
 
 }  // namespace
 
+void regen_forget_cached_records() { g_cache = Cache{}; }
+
 void regen_viewport_range(int* first, int* end) {
   TkRegenContext& r = tk_regen;
   bool paper_entity = (H().flags & kPaperEntity) || r.inside_paper;
@@ -411,9 +413,11 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
     if (same(h.linetype, drawing->byblock_linetype)) {
       lt = linetype_in;
     } else {
-      const TkHandle& handle = same(h.linetype, drawing->bylayer_linetype) ? layer.linetype
-                                                                            : h.linetype;
-      if (read_ltype(drawing, handle, lv.linetype)) lt = lv.linetype;
+      bool bylayer = same(h.linetype, drawing->bylayer_linetype);
+      const TkHandle& handle = bylayer ? layer.linetype : h.linetype;
+      // A reference drawing's layer may name a linetype of the host that lent it.
+      TkDrawing* holder = bylayer ? regen_layer_linetype_drawing(drawing, layer.handle) : drawing;
+      if (read_ltype(holder, handle, lv.linetype)) lt = lv.linetype;
     }
     if (kind >= 32 && kind < 498 && kind != TK_BODY) {
       count_skip(kind);
@@ -601,6 +605,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         }
         bool readable = tk_block_get(drawing, &block, brec) != 0;
         uint8_t bflags = brec->flags;
+        char block_name[TK_NAME_SIZE];
+        std::memcpy(block_name, brec->name, sizeof block_name);
+        block_name[sizeof block_name - 1] = 0;
         mem_free(brec);
         if (!readable) break;
         // An external reference: an overlay is not seen through another reference.
@@ -686,8 +693,8 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
                                           xref ? &insert_handle : &none, cell) != 0;
             }
             if (xref) {
-              regen_queue_xref(drawing, xref_path, cell, colour, lineweight, xref_depth,
-                               r.freeze_mask, r.chain);
+              regen_queue_xref(drawing, xref_path, block_name, layer, cell, colour, lineweight,
+                               xref_depth, r.freeze_mask, r.chain);
               continue;
             }
             entity_list_rewind(blist);
