@@ -174,9 +174,11 @@ inline TkHandle H(uint64_t v) {
 
 inline std::vector<uint8_t> filter_record(std::vector<double> xy, int16_t count,
                                           int16_t clipping, const double normal[3]) {
-  std::vector<uint8_t> r;
+  std::vector<uint8_t> r(2 + 24 + 24 + 6 + 16 + 2 * 96 + xy.size() * sizeof(double));
+  size_t at = 0;
   auto put = [&](const void* p, size_t n) {
-    r.insert(r.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+    std::memcpy(r.data() + at, p, n);
+    at += n;
   };
   put(&count, 2);
   put(normal, 24);
@@ -190,7 +192,7 @@ inline std::vector<uint8_t> filter_record(std::vector<double> xy, int16_t count,
   const double rows[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
   put(rows, sizeof rows);
   put(rows, sizeof rows);
-  put(xy.data(), xy.size() * sizeof(double));
+  if (!xy.empty()) put(xy.data(), xy.size() * sizeof(double));
   return r;
 }
 
