@@ -15,3 +15,8 @@ vv_add_fuzz_target(vector_layerlist_fuzz
 vv_add_test(vector_locator_test
   SOURCES LocatorPathsTest.cpp
   LIBS vector_models)
+
+vv_add_test(vector_truetype_locator_test
+  SOURCES TrueTypeLocatorTest.cpp
+  LIBS vector_win
+  WINDOWS_ONLY)

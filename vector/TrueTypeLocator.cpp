@@ -1,0 +1,59 @@
+// The TrueType locator over the registry's font list and the Fonts folder. Names from drawings
+// and the registry go into the request's 512-byte fields only when they fit.
+#include "vector/TrueTypeLocator.h"
+
+#include "FrameworkWin.h"
+
+#include <io.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "vector/model/LocatorPaths.h"
+
+namespace {
+
+// The registry's file for a face: the first value of the font list whose name begins with it.
+bool FontFileOfFace(const char* face, char* file, size_t size) {
+  const bool nt = (GetVersion() & 0x80000000u) == 0;
+  const char* key = nt ? "Software\\Microsoft\\Windows nt\\CurrentVersion\\Fonts"
+                       : "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+  HKEY fonts = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &fonts) != ERROR_SUCCESS) return false;
+  bool found = false;
+  for (DWORD i = 0; !found; ++i) {
+    char name[512];
+    BYTE data[160];
+    DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
+    LONG r = RegEnumValueA(fonts, i, name, &name_size, nullptr, &type, data, &data_size);
+    if (r == ERROR_NO_MORE_ITEMS) break;
+    // A value too long for a font file (ERROR_MORE_DATA) is no font of ours.
+    if (r != ERROR_SUCCESS || type != REG_SZ) continue;
+    if (!FontValueNamesFace(name, face)) continue;
+    data[data_size < sizeof data ? data_size : sizeof data - 1] = 0;
+    found = JoinPath(file, size, {FileNamePart(reinterpret_cast<const char*>(data))});
+  }
+  RegCloseKey(fonts);
+  return found;
+}
+
+}  // namespace
+
+void DwgFindTrueTypeFontCallback(TkTrueTypeRequest* request, TkUserData) {
+  char file[kFontNameSize] = {};
+  request->file[sizeof request->file - 1] = 0;
+  request->face[sizeof request->face - 1] = 0;
+  bool named = request->file[0] && JoinPath(file, sizeof file, {FileNamePart(request->file)});
+  if (!named && !FontFileOfFace(TrueTypeFaceAlias(request->face), file, sizeof file)) {
+    request->file[0] = request->face[0] = 0;
+    return;
+  }
+  char folder[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_FONTS, FALSE)) folder[0] = 0;
+  size_t n = std::strlen(folder);
+  const char* separator = n && folder[n - 1] != '\\' ? "\\" : "";
+  if (JoinPath(request->file, sizeof request->file, {folder, separator, file}) &&
+      _access(request->file, 0) == 0)
+    return;
+  request->file[0] = 0;
+}
