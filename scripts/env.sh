@@ -5,7 +5,7 @@ VV_BUILD=${VV_BUILD:-$VV_ROOT/build}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/vellview-ccache}
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 export WINEPREFIX=$VV_BUILD/wineprefix
-export WINEDEBUG=-all
+export WINEDEBUG=-all,err+module
 export WINEDLLOVERRIDES="mscoree,mshtml="
 VV_JOBS=${VV_JOBS:-$(nproc)}
 
