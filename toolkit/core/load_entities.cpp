@@ -428,7 +428,7 @@ bool stored_bookkeeping(TkDrawing* d, TkList* list, const TkEntityHeader* h,
 
 // Reads and stores one entity; its kind, or 0 at the end of the walk or on an error (the error
 // then in the last error).
-uint16_t store_next_entity(EntityLoad* load, bool* failed) {
+uint16_t tk_store_next_entity(EntityLoad* load, bool* failed) {
   TkDrawing* d = load->d;
   TkEntityHeader h{};
   TkEntityData data;
@@ -519,8 +519,10 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
   return kind;
 }
 
+}  // namespace
 
-int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh, bool in_block) {
+int16_t tk_load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh,
+                            bool in_block) {
   EntityLoad load{d, model, paper, fresh, in_block, {}, {}, {}, {}, {}, {}};
   uint32_t bound = walk_bound(d);
   int16_t last_percent = -1;
@@ -531,7 +533,7 @@ int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh,
       failed = true;
       break;
     }
-    uint16_t kind = store_next_entity(&load, &failed);
+    uint16_t kind = tk_store_next_entity(&load, &failed);
     if (kind == 0) break;
     if (in_block && kind == TK_ENDBLK) break;
     if (!in_block && n % 10 == 0 && tk_state->progress) {
@@ -552,6 +554,8 @@ int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh,
   tk_fail(error);
   return 0;
 }
+
+namespace {
 
 bool is_space_block(const TkDrawing* d, const TkBlockRecord* b) {
   return b->entities == &d->model_entities || b->entities == &d->paper_entities;
@@ -597,7 +601,7 @@ void tk_set_load_flags(TkDrawing* d) {
 
 int16_t tk_load_entities(TkDrawing* drawing) {
   if (!reader_call_begin_entities(drawing)) return 0;
-  return load_entity_list(drawing, &drawing->model_entities, &drawing->paper_entities,
+  return tk_load_entity_list(drawing, &drawing->model_entities, &drawing->paper_entities,
                           drawing->fresh_space_handles != 0, false);
 }
 
@@ -611,8 +615,8 @@ int16_t tk_load_block_entities(TkDrawing* drawing) {
     if (is_space_block(drawing, b) || !b->entities || list_count(b->entities) > 0) continue;
     drawing->reading_block = b;
     bool ok = reader_call_begin_block_entities(drawing) &&
-              load_entity_list(drawing, b->entities, b->entities, drawing->fresh_block_handles != 0,
-                               true);
+              tk_load_entity_list(drawing, b->entities, b->entities,
+                                  drawing->fresh_block_handles != 0, true);
     drawing->reading_block = nullptr;
     if (!ok) return tk_fail(TK_ERR_LOAD_BLOCK_ENTITIES);
   }
