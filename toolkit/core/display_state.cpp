@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "toolkit/core/dim_lookup.h"
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/entity.h"
 #include "toolkit/core/entity_list.h"
@@ -299,6 +300,7 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
   s->paper_space = (drawing->version >= 4 && h && h->tilemode == 0) ? 1 : 0;
   s->file_kind = drawing->file_kind;
   s->image_frame = 1;
+  if (s->owner == drawing) s->xclipframe = tk_get_dictionary_var(drawing, "XCLIPFRAME", 0) ? 1 : 0;
   build_viewport_table(drawing, s);
   if (!push_base_node(s)) {
     mem_free(s);
@@ -336,6 +338,10 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
 void tk_display_close(TkDrawing* drawing) {
   if (!drawing || !drawing->display) return;
   TkDisplayState* s = drawing->display;
+  while (TkFilterNode* f = s->filters) {
+    s->filters = f->next;
+    mem_free(f);
+  }
   while (s->clip) tk_clip_pop_polygon(s);
   if (s->xref_queue) list_free(s->xref_queue);
   mem_free(s);
@@ -495,9 +501,21 @@ int16_t tk_clip_push_polygon(TkDisplayState* s, const double* points, int32_t co
         buffer[2 * i] = p[0];
         buffer[2 * i + 1] = p[1];
       }
-      node->sets[v] = loop_set_from_points(buffer, count);
+      TkLoopSet* loop = loop_set_from_points(buffer, count);
+      const TkLoopSet* below = node->next ? node->next->sets[v] : nullptr;
+      if (loop && below) {
+        // The node keeps what this boundary and every one beneath it leave together.
+        TkLoopSet* both = nullptr;
+        loop_set_intersect(loop, below, &both);
+        loop_set_free(loop);
+        loop = both;
+      }
+      node->sets[v] = loop;
     } else {
-      continue;
+      // An empty boundary cuts nothing more away: the node keeps the set beneath it.
+      const TkLoopSet* below = node->next ? node->next->sets[v] : nullptr;
+      if (!below) continue;
+      node->sets[v] = loop_set_copy(below);
     }
     ok = node->sets[v] != nullptr;
   }

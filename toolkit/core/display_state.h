@@ -54,6 +54,18 @@ struct TkClipNode {
   TkLoopSet* sets[TK_MAX_VIEWPORTS];
 };
 
+// One pushed spatial filter: the drawing holding it, its handle, the value it was pushed with
+// (the null handle when its boundary was built and pushed as a polygon node too) and the
+// insertion matrix it was pushed under.
+struct TkFilterNode {
+  TkFilterNode* next;
+  TkDrawing* drawing;  // borrowed
+  TkHandle filter;
+  TkHandle value;
+  double matrix[16];
+  uint8_t pushed_polygon;
+};
+
 struct TkDisplayState {
   uint8_t extents_drawn;
   TkViewDesc view;
@@ -73,6 +85,7 @@ struct TkDisplayState {
   uint8_t paper_space;
   uint16_t pending_view;
   TkClipNode* clip;  // top of the polygon clip stack; the base node holds the viewport bounds
+  TkFilterNode* filters;  // top of the spatial-filter stack
   uint8_t xclipframe;
   uint8_t image_frame;
   int32_t device_rect[4];  // left, top, right, bottom

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/core/display_block.h"
@@ -122,6 +123,14 @@ struct TkRegenContext {
   // Pattern pieces the current entity may still lay; past them its segments are drawn solid, so
   // a damaged pattern or scale cannot make one entity take unbounded time.
   int64_t piece_budget;
+  // The outermost reference insertion on the way to what is drawn: the drawing holding it and
+  // its handle (none while the host's own blocks are drawn outside any reference).
+  TkDrawing* outer_drawing;
+  TkHandle outer_handle;
+  // While a reference drawing is drawn: its layers whose linetype handle is one of another
+  // drawing's (with that drawing), and the name under which it was inserted.
+  std::vector<std::pair<TkHandle, TkDrawing*>> borrowed_linetypes;
+  std::string xref_name;
   // Extrusion transform of the current entity (entity coordinates to world).
   double ecs[16];
   uint8_t ecs_active;
@@ -144,6 +153,8 @@ void regen_begin_pass(TkDrawing* drawing);
 int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16],
                      int16_t colour, const TkLinetypeRecord* linetype, int16_t lineweight,
                      int16_t depth, int16_t xref_depth, uint64_t mask);
+// Forgets the layer and linetype last read, after records were written behind the walk's back.
+void regen_forget_cached_records();
 // Cohen-Sutherland clipping of a 2D segment to (xmin, ymin, xmax, ymax); 1 kept, 0 rejected.
 int16_t clip_segment_to_rect(double p1[2], double p2[2], const double rect[4]);
 // The viewports an entity is drawn in: first and one past the last.

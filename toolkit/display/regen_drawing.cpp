@@ -58,6 +58,10 @@ void regen_begin_pass(TkDrawing* drawing) {
   r.first_viewport_seen = 0;
   r.inside_paper = 0;
   r.active_count = 0;
+  r.outer_drawing = nullptr;
+  r.outer_handle = TkHandle{};
+  r.borrowed_linetypes.clear();
+  r.xref_name.clear();
   r.last_run = 0;
   r.poll_counter = 0;
   std::memset(&r.continuous, 0, sizeof r.continuous);

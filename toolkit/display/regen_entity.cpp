@@ -8,14 +8,16 @@
 #include <vector>
 
 #include "toolkit/core/blob.h"
+#include "toolkit/core/dim_lookup.h"
 #include "toolkit/core/entity_list.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
-#include "toolkit/display/regen.h"
 #include "toolkit/display/mtext.h"
+#include "toolkit/display/regen.h"
 #include "toolkit/display/shx.h"
+#include "toolkit/display/xclip.h"
 #include "toolkit/display/xref.h"
 
 namespace {
@@ -316,6 +318,8 @@ bool read_vertices(TkList* list, std::vector<TkPlineVertex>& out, std::vector<in
 
 }  // namespace
 
+void regen_forget_cached_records() { g_cache = Cache{}; }
+
 void regen_viewport_range(int* first, int* end) {
   TkRegenContext& r = tk_regen;
   bool paper_entity = (H().flags & kPaperEntity) || r.inside_paper;
@@ -409,9 +413,11 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
     if (same(h.linetype, drawing->byblock_linetype)) {
       lt = linetype_in;
     } else {
-      const TkHandle& handle = same(h.linetype, drawing->bylayer_linetype) ? layer.linetype
-                                                                            : h.linetype;
-      if (read_ltype(drawing, handle, lv.linetype)) lt = lv.linetype;
+      bool bylayer = same(h.linetype, drawing->bylayer_linetype);
+      const TkHandle& handle = bylayer ? layer.linetype : h.linetype;
+      // A reference drawing's layer may name a linetype of the host that lent it.
+      TkDrawing* holder = bylayer ? regen_layer_linetype_drawing(drawing, layer.handle) : drawing;
+      if (read_ltype(holder, handle, lv.linetype)) lt = lv.linetype;
     }
     if (kind >= 32 && kind < 498 && kind != TK_BODY) {
       count_skip(kind);
@@ -599,6 +605,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         }
         bool readable = tk_block_get(drawing, &block, brec) != 0;
         uint8_t bflags = brec->flags;
+        char block_name[TK_NAME_SIZE];
+        std::memcpy(block_name, brec->name, sizeof block_name);
+        block_name[sizeof block_name - 1] = 0;
         mem_free(brec);
         if (!readable) break;
         // An external reference: an overlay is not seen through another reference.
@@ -647,6 +656,18 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         TkLinetypeRecord* inherited = static_cast<TkLinetypeRecord*>(
             lt ? mem_alloc(sizeof(TkLinetypeRecord)) : nullptr);
         if (lt && inherited) std::memcpy(inherited, lt, sizeof *inherited);
+        // A clipped insertion: its filter is pushed under the first cell's transform. For a
+        // reference block only the filter node goes on, and the referenced drawing builds the
+        // boundary in its own pass.
+        TkHandle filter{}, insert_handle = h.handle;
+        bool filtered = kind == TK_INSERT && tk_get_spatial_filter(drawing, &h, &filter);
+        bool pushed = false;
+        TkDrawing* saved_outer = r.outer_drawing;
+        TkHandle saved_outer_handle = r.outer_handle;
+        if (xref && !r.outer_drawing) {
+          r.outer_drawing = drawing;
+          r.outer_handle = insert_handle;
+        }
         for (int32_t row = 0; row < rows && regen_continue && result; ++row) {
           for (int32_t col = 0; col < cols && regen_continue && result; ++col) {
             double ox = col * col_space, oy = row * row_space;
@@ -666,9 +687,14 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
             cell[13] = at[1];
             cell[14] = at[2];
             tk_matrix_multiply(cell, et, cell);
+            if (filtered && row == 0 && col == 0) {
+              const TkHandle none{};
+              pushed = tk_clip_push_xclip(drawing, r.state, drawing, &filter,
+                                          xref ? &insert_handle : &none, cell) != 0;
+            }
             if (xref) {
-              regen_queue_xref(drawing, xref_path, cell, colour, lineweight, xref_depth,
-                               r.freeze_mask, r.chain);
+              regen_queue_xref(drawing, xref_path, block_name, layer, cell, colour, lineweight,
+                               xref_depth, r.freeze_mask, r.chain);
               continue;
             }
             entity_list_rewind(blist);
@@ -677,6 +703,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
               result = 0;
           }
         }
+        if (pushed) tk_clip_pop_xclip(r.state);
+        r.outer_drawing = saved_outer;
+        r.outer_handle = saved_outer_handle;
         mem_free(inherited);
         --r.active_count;
         if (kind == TK_DIMENSION && hdr) drawing->header->pdmode = saved_pdmode;

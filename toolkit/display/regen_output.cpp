@@ -48,17 +48,20 @@ struct Piece {
   double x0, y0, x1, y1;
 };
 
-// The pieces of a-b inside one loop set (even-odd), with tolerance e.
+std::vector<double> g_cuts;
+
+// The pieces of a-b inside one loop set, with tolerance e.
 void clip_to_loops(const TkLoopSet* set, const Piece& seg, double e, std::vector<Piece>& out) {
   double a[2] = {seg.x0, seg.y0}, b[2] = {seg.x1, seg.y1};
-  std::vector<double> cuts;  // parameters along a-b
-  const double* p = set->points;
+  std::vector<double>& cuts = g_cuts;
+  cuts.clear();
   double dx = b[0] - a[0], dy = b[1] - a[1];
   bool along_y = std::fabs(dy) >= std::fabs(dx);
-  for (int32_t l = 0; l < set->loop_count; ++l) {
-    int32_t n = set->counts[l];
+  for (int32_t l = 0; l < set->count; ++l) {
+    int32_t n = set->contours[l].count;
+    const TkClipVertex* p = set->contours[l].vertices;
     for (int32_t i = 0, j = n - 1; i < n; j = i++) {
-      double c[2] = {p[2 * j], p[2 * j + 1]}, d[2] = {p[2 * i], p[2 * i + 1]};
+      double c[2] = {p[j].x, p[j].y}, d[2] = {p[i].x, p[i].y};
       double hit[4];
       int32_t k = clip_segment_intersect(a, b, c, d, hit);
       for (int32_t h = 0; h < k; ++h) {
@@ -67,7 +70,6 @@ void clip_to_loops(const TkLoopSet* set, const Piece& seg, double e, std::vector
         cuts.push_back(std::clamp(t, 0.0, 1.0));
       }
     }
-    p += 2 * n;
   }
   std::sort(cuts.begin(), cuts.end());
   cuts.push_back(1.0);
@@ -76,7 +78,7 @@ void clip_to_loops(const TkLoopSet* set, const Piece& seg, double e, std::vector
     double len = std::max(std::fabs(dx), std::fabs(dy)) * (t1 - t0);
     if (len <= e) continue;
     double tm = (t0 + t1) / 2;
-    if (loop_set_contains_point(set, a[0] + dx * tm, a[1] + dy * tm, e)) {
+    if (loop_set_contains_point(a[0] + dx * tm, a[1] + dy * tm, set, e)) {
       Piece piece{a[0] + dx * t0, a[1] + dy * t0, a[0] + dx * t1, a[1] + dy * t1};
       if (!out.empty() && out.back().x1 == piece.x0 && out.back().y1 == piece.y0) {
         out.back().x1 = piece.x1;
@@ -174,18 +176,14 @@ void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, d
   if (!clip_segment_to_rect(a, b, rect)) return;
   g_pieces.clear();
   g_pieces.push_back(Piece{a[0], a[1], b[0], b[1]});
-  // Every boundary pushed above the base node cuts the pieces further: together they keep
-  // exactly what lies inside all of them.
-  if (s->clip) {
+  // The top node of the clip stack holds what every boundary pushed so far leaves of the
+  // viewport; the base node alone is the rectangle just clipped to.
+  if (s->clip && s->clip->next && s->clip->sets[v]) {
     double e = (rect[2] - rect[0]) * 1e-6;
-    for (TkClipNode* node = s->clip; node && node->next; node = node->next) {
-      const TkLoopSet* set = node->sets[v];
-      if (!set) continue;
-      g_scratch.clear();
-      for (const Piece& p : g_pieces) clip_to_loops(set, p, e, g_scratch);
-      g_pieces.swap(g_scratch);
-      if (g_pieces.empty()) return;
-    }
+    g_scratch.clear();
+    clip_to_loops(s->clip->sets[v], g_pieces.front(), e, g_scratch);
+    g_pieces.swap(g_scratch);
+    if (g_pieces.empty()) return;
   }
   if (collect && clipped_extents && !g_pieces.empty()) {
     regen_widen_extents(g_pieces.front().x0, g_pieces.front().y0);

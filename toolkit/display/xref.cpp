@@ -13,8 +13,11 @@
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load.h"
+#include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
+#include "toolkit/display/xclip.h"
 
 namespace {
 
@@ -43,6 +46,23 @@ bool same_path(const char* a, const char* b) {
   }
 }
 
+std::vector<TkLayerRecord> layers_of(TkDrawing* drawing) {
+  std::vector<TkLayerRecord> out;
+  TkLayerRecord layer;
+  tk_layer_list_rewind(drawing);
+  while (tk_layer_list_next(drawing, &layer)) out.push_back(layer);
+  return out;
+}
+
+// Notes that a layer of the reference being drawn looks its linetype up in the host (holder),
+// or no longer does (null).
+void borrow_linetype(const TkHandle& layer, TkDrawing* holder) {
+  auto& list = tk_regen.borrowed_linetypes;
+  for (size_t i = 0; i < list.size(); ++i)
+    if (tk_handle_compare(&list[i].first, &layer) == 0) list.erase(list.begin() + long(i--));
+  if (holder) list.emplace_back(layer, holder);
+}
+
 TkDrawing* find_child(TkDrawing* host, const std::string& path) {
   for (int16_t i = 0; i < host->child_count && i < TK_MAX_CHILD_DRAWINGS; ++i)
     if (host->children[i] && same_path(host->children[i]->path, path.c_str()))
@@ -52,8 +72,9 @@ TkDrawing* find_child(TkDrawing* host, const std::string& path) {
 
 }  // namespace
 
-void regen_queue_xref(TkDrawing* drawing, const char* block_path, const double transform[16],
-                      int16_t colour, int16_t lineweight, int16_t xref_depth, uint64_t mask,
+void regen_queue_xref(TkDrawing* drawing, const char* block_path, const char* block_name,
+                      const TkLayerRecord& layer, const double transform[16], int16_t colour,
+                      int16_t lineweight, int16_t xref_depth, uint64_t mask,
                       const std::vector<std::string>& chain) {
   TkDisplayCallbacks* cb = tk_display_callbacks;
   std::string path(block_path, strnlen(block_path, TK_PATH_MAX - 1));
@@ -83,7 +104,52 @@ void regen_queue_xref(TkDrawing* drawing, const char* block_path, const double t
   request.mask = mask;
   request.chain = chain;
   request.chain.push_back(path);
+  const TkRegenContext& r = tk_regen;
+  for (const TkFilterNode* f = r.state ? r.state->filters : nullptr; f; f = f->next)
+    request.filters.push_back(*f);
+  request.outer_drawing = r.outer_drawing;
+  request.outer_handle = r.outer_handle;
+  request.block_name = block_name;
+  request.layer_colour = layer.color;
+  request.layer_lineweight = layer.lineweight;
+  request.layer_plot_style = layer.plot_style;
+  request.layer_linetype = layer.linetype;
+  request.linetype_drawing = regen_layer_linetype_drawing(drawing, layer.handle);
   g_queue.push_back(std::move(request));
+}
+
+TkDrawing* regen_layer_linetype_drawing(TkDrawing* drawing, const TkHandle& layer) {
+  for (const auto& [handle, holder] : tk_regen.borrowed_linetypes)
+    if (tk_handle_compare(&handle, &layer) == 0 && holder != drawing) return holder;
+  return drawing;
+}
+
+int16_t regen_sync_xref_layers(TkDrawing* drawing) {
+  TkRegenContext& r = tk_regen;
+  TkDrawing* host = drawing && drawing->display ? drawing->display->owner : nullptr;
+  if (!host || host == drawing || !host->header || host->header->visretain == 0) return 1;
+  std::vector<TkLayerRecord> mine = layers_of(drawing);
+  for (const TkLayerRecord& lent : layers_of(host)) {
+    const char* bar = std::strchr(lent.name, '|');
+    if (!bar || r.xref_name.compare(0, std::string::npos, lent.name, size_t(bar - lent.name)) != 0)
+      continue;
+    for (TkLayerRecord& layer : mine) {
+      if (std::strcmp(layer.name, bar + 1) != 0) continue;
+      layer.color = lent.color;
+      layer.flags = uint8_t((layer.flags & ~TK_LAYER_FROZEN) | (lent.flags & TK_LAYER_FROZEN));
+      layer.plot_style = lent.plot_style;
+      layer.lineweight = lent.lineweight;
+      // The host's own linetype is lent with the host as its holder; a linetype the host itself
+      // took from a reference stays the layer's own.
+      TkLinetypeRecord lt;
+      bool host_own = tk_ltype_get(host, &lent.linetype, &lt) && !std::strchr(lt.name, '|');
+      if (host_own) layer.linetype = lent.linetype;
+      borrow_linetype(layer.handle, host_own ? host : nullptr);
+      tk_layer_put(drawing, &layer);
+      break;
+    }
+  }
+  return 1;
 }
 
 int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
@@ -131,9 +197,62 @@ int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
     std::memcpy(cs->viewports, hs->viewports, sizeof cs->viewports);
     while (cs->clip) tk_clip_pop_polygon(cs);
     tk_clip_push_polygon(cs, nullptr, 0, nullptr);
+    cs->xclipframe = hs->xclipframe;
+    cs->image_frame = hs->image_frame;
+    // The reference's base point moves to the insertion point.
+    const double* insbase = child->header ? child->header->insbase : nullptr;
+    double to_base[3] = {insbase ? -insbase[0] : 0.0, insbase ? -insbase[1] : 0.0,
+                         insbase ? -insbase[2] : 0.0};
+    tk_matrix_translate_local(to_base, req.transform);
+    // The filters in force where the reference was met clip it too; the one of the reference
+    // insertion itself is built here, against the reference's base point.
+    for (const TkFilterNode& f : req.filters) {
+      double m[16];
+      std::memcpy(m, f.matrix, sizeof m);
+      TkHandle value = f.value;
+      if (f.drawing == req.outer_drawing && tk_handle_compare(&f.value, &req.outer_handle) == 0) {
+        tk_matrix_translate_local(to_base, m);
+        value = TkHandle{};
+      }
+      tk_clip_push_xclip(child, cs, f.drawing, &f.filter, &value, m);
+    }
     if (cb->progress) cb->progress(0, user);
+    // Loans undone after the reference is drawn: the host's display settings in the child's
+    // header, and the child's user data.
+    TkHeader* ch = child->header;
+    TkHeader saved_header;
+    if (ch) {
+      saved_header = *ch;
+      if (const TkHeader* hh = host->header) {
+        ch->attmode = hh->attmode;
+        ch->qtextmode = hh->qtextmode;
+        ch->fillmode = hh->fillmode;
+        ch->pdmode = hh->pdmode;
+        ch->pdsize = hh->pdsize;
+        ch->psltscale = hh->psltscale;
+        ch->splframe = hh->splframe;
+        ch->ltscale = hh->ltscale;
+      }
+    }
+    TkUserData child_user = child->user_data;
+    child->user_data = host->user_data;
     TkRegenContext saved = r;
     regen_begin_pass(child);
+    // The child's first layer (its "0") shows the inserting layer's properties; the host's
+    // "<name>|<layer>" layers lend theirs when the host keeps them.
+    r.xref_name = req.block_name;
+    std::vector<TkLayerRecord> layers = layers_of(child);
+    if (!layers.empty()) {
+      TkLayerRecord& first = layers.front();
+      first.color = req.layer_colour;
+      first.lineweight = req.layer_lineweight;
+      first.plot_style = req.layer_plot_style;
+      first.linetype = req.layer_linetype;
+      tk_layer_put(child, &first);
+      borrow_linetype(first.handle, req.linetype_drawing == child ? nullptr : req.linetype_drawing);
+    }
+    regen_sync_xref_layers(child);
+    regen_forget_cached_records();
     r.host = saved.host;
     r.viewport_count = saved.viewport_count;
     r.visible_mask = saved.visible_mask;
@@ -142,6 +261,8 @@ int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
     r.inside_paper = 0;
     r.chain = req.chain;
     r.xref_depth = int16_t(req.xref_depth + 1);
+    r.outer_drawing = req.outer_drawing;
+    r.outer_handle = req.outer_handle;
     r.last_colour = saved.last_colour;
     r.last_lineweight = saved.last_lineweight;
     uint8_t model_only = cb->model_only;
@@ -152,6 +273,9 @@ int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
     cb->in_xref = 0;
     cb->model_only = model_only;
     int16_t last_colour = r.last_colour, last_lineweight = r.last_lineweight;
+    if (ch) *ch = saved_header;
+    child->user_data = child_user;
+    regen_forget_cached_records();
     r = saved;
     r.last_colour = last_colour;
     r.last_lineweight = last_lineweight;

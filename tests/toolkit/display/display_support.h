@@ -22,6 +22,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
 #include "toolkit/display/regen.h"
 
@@ -162,5 +163,79 @@ class DisplayTest : public entity_test::DrawingTest {
   TkEntityData data{};
   uint64_t next_handle = 0x1000;
 };
+
+// Spatial filters: a handle from a number, the filter record as the readers store it (two
+// identity transforms), and the dictionaries that lead an insertion to it.
+inline TkHandle H(uint64_t v) {
+  TkHandle h{};
+  for (int i = 7; i >= 0; --i, v >>= 8) h.bytes[i] = uint8_t(v);
+  return h;
+}
+
+inline std::vector<uint8_t> filter_record(std::vector<double> xy, int16_t count,
+                                          int16_t clipping, const double normal[3]) {
+  std::vector<uint8_t> r(2 + 24 + 24 + 6 + 16 + 2 * 96 + xy.size() * sizeof(double));
+  size_t at = 0;
+  auto put = [&](const void* p, size_t n) {
+    std::memcpy(r.data() + at, p, n);
+    at += n;
+  };
+  put(&count, 2);
+  put(normal, 24);
+  const double origin[3] = {0, 0, 0};
+  put(origin, 24);
+  const int16_t flags[3] = {clipping, 0, 0};
+  put(flags, 6);
+  const double distances[2] = {0, 0};
+  put(distances, 16);
+  // Two identity transforms as 4 rows of 3.
+  const double rows[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+  put(rows, sizeof rows);
+  put(rows, sizeof rows);
+  if (!xy.empty()) put(xy.data(), xy.size() * sizeof(double));
+  return r;
+}
+
+inline void add_dictionary(TkDrawing* d, const TkHandle& handle, const char* name,
+                           const TkHandle& object) {
+  TkObjectHeader oh{};
+  TkObjectData od;
+  std::memset(&od, 0, sizeof od);
+  oh.type = TK_OBJ_DICTIONARY;
+  tk_init_object(d, &oh, &od);
+  oh.handle = handle;
+  od.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(od.dictionary.entries);
+  TkDictEntry e{};
+  std::strcpy(e.name, name);
+  e.object = object;
+  tk_dict_entry_write(w, &e);
+  blob_close_write(w);
+  od.dictionary.entry_count = 1;
+  ASSERT_EQ(tk_object_add(d, &oh, &od), 1);
+}
+
+// A SPATIAL_FILTER object holding the record under a new extension dictionary; the handle of that
+// dictionary, for the insertion to carry.
+inline TkHandle add_filter(TkDrawing* d, const std::vector<uint8_t>& record) {
+  static uint64_t next_object = 0x9000;
+  uint64_t base = next_object;
+  next_object += 0x10;
+  add_dictionary(d, H(base), "ACAD_FILTER", H(base + 1));
+  add_dictionary(d, H(base + 1), "SPATIAL", H(base + 2));
+  TkObjectHeader oh{};
+  TkObjectData od;
+  std::memset(&od, 0, sizeof od);
+  oh.type = tk_class_spatial_filter(d);
+  tk_init_object(d, &oh, &od);
+  oh.handle = H(base + 2);
+  od.generic.data = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(od.generic.data);
+  blob_write(w, record.data(), record.size());
+  blob_close_write(w);
+  od.generic.bit_length = uint32_t(record.size() * 8);
+  EXPECT_EQ(tk_object_add(d, &oh, &od), 1);
+  return H(base);
+}
 
 }  // namespace display_test

@@ -152,6 +152,26 @@ TEST_F(DisplayTest, ConcaveClipBoundaryKeepsInsidePiecesOnly) {
   EXPECT_EQ(strokes().size(), 1u);
 }
 
+TEST_F(DisplayTest, StackedClipBoundariesKeepTheirIntersection) {
+  const double left[4][3] = {{10, 10, 0}, {60, 10, 0}, {60, 90, 0}, {10, 90, 0}};
+  const double right[4][3] = {{40, 10, 0}, {90, 10, 0}, {90, 90, 0}, {40, 90, 0}};
+  add_line(0, 50, 100, 50);
+  auto span = [&]() {
+    EXPECT_EQ(regen(), 1);
+    auto s = strokes();
+    return s.size() == 1 ? std::make_pair(s[0].front().first, s[0].back().first)
+                         : std::make_pair(-1, -1);
+  };
+  ASSERT_EQ(tk_clip_push_polygon(d->display, &left[0][0], 4, nullptr), 1);
+  EXPECT_EQ(span(), std::make_pair(100, 600));
+  ASSERT_EQ(tk_clip_push_polygon(d->display, &right[0][0], 4, nullptr), 1);
+  EXPECT_EQ(span(), std::make_pair(400, 600)) << "inside both";
+  tk_clip_pop_polygon(d->display);
+  EXPECT_EQ(span(), std::make_pair(100, 600)) << "popping restores the boundary beneath";
+  tk_clip_pop_polygon(d->display);
+  EXPECT_EQ(span(), std::make_pair(0, 1000));
+}
+
 TEST(SegmentIntersect, CollinearOverlapGivesTwoPoints) {
   const double a[2] = {0, 0}, b[2] = {10, 0}, c[2] = {5, 0}, d[2] = {15, 0};
   double out[4];

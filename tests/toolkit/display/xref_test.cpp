@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "display_support.h"
@@ -83,6 +84,97 @@ TEST_F(XrefTest, ReferencedDrawingIsDrawnAtTheInsertion) {
   EXPECT_EQ(begins, 2);
   EXPECT_EQ(ends, 2);
   EXPECT_TRUE(not_opened.empty());
+}
+
+TEST_F(XrefTest, ClippedReferenceIsCutInTheReferencedDrawing) {
+  // The filter of the reference insertion is built when the referenced drawing is drawn.
+  const double up[3] = {0, 0, 1};
+  TkHandle x = add_xref_block(child);
+  start(TK_INSERT);
+  put3(8, 20, 30);
+  put(TK_INSERT_BLOCK, x);
+  h.xdictionary =
+      display_test::add_filter(d, display_test::filter_record({2, -1, 5, 1}, 2, 1, up));
+  add();
+  insert(x, 20, 60);
+  ASSERT_EQ(regen(), 1);
+  auto s = strokes();
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].front(), std::make_pair(220, 300));
+  EXPECT_EQ(s[0].back(), std::make_pair(250, 300));
+  EXPECT_EQ(s[1].front(), std::make_pair(200, 600)) << "the other insertion is not clipped";
+  EXPECT_EQ(s[1].back(), std::make_pair(300, 600));
+  EXPECT_EQ(d->display->filters, nullptr);
+}
+
+// The colour in force at each line-to of the regeneration, by device y.
+std::map<int32_t, int32_t> colours_by_y() {
+  std::map<int32_t, int32_t> out;
+  int32_t colour = -1;
+  for (const auto& c : calls) {
+    if (c.slot == 4) colour = c.a;
+    if (c.slot == 1) out[c.b] = colour;
+  }
+  return out;
+}
+
+TEST_F(XrefTest, ReferenceLayersTakeTheInsertingLayerAndTheHostsSettings) {
+  // walls.dxf: layer "0" and layer "WALLS" (colour 5), a line on each.
+  std::string walls = folder + "/walls.dxf";
+  FILE* f = std::fopen(walls.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n2\n"
+             "0\nLAYER\n2\n0\n70\n0\n62\n7\n6\nCONTINUOUS\n"
+             "0\nLAYER\n2\nWALLS\n70\n0\n62\n5\n6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n"
+             "0\nSECTION\n2\nENTITIES\n"
+             "0\nLINE\n8\nWALLS\n10\n0\n20\n0\n30\n0\n11\n10\n21\n0\n31\n0\n"
+             "0\nLINE\n8\n0\n10\n0\n20\n1\n30\n0\n11\n10\n21\n1\n31\n0\n"
+             "0\nENDSEC\n0\nEOF\n", f);
+  std::fclose(f);
+  TkHandle x = add_xref_block(walls);
+  TkBlockRecord block;
+  ASSERT_EQ(tk_block_get(d, &x, &block), 1);
+  auto add_layer = [&](const std::string& name, int16_t colour) {
+    TkLayerRecord layer;
+    tk_init_layer_record(d, &layer);
+    std::snprintf(layer.name, sizeof layer.name, "%s", name.c_str());
+    layer.color = colour;
+    EXPECT_EQ(tk_next_handle(d, nullptr, 0, &layer.handle), 1);
+    EXPECT_EQ(tk_layer_add(d, &layer), 1);
+    return layer.handle;
+  };
+  TkHandle red = add_layer("RED", 1);
+  add_layer(std::string(block.name) + "|WALLS", 3);
+  add_layer("OTHER|WALLS", 4);  // another reference's layer: no effect
+  start(TK_INSERT);
+  put3(8, 20, 30);
+  put(TK_INSERT_BLOCK, x);
+  h.layer = red;
+  add();
+  d->header->pdmode = 3;
+  const struct {
+    int16_t visretain;
+    int32_t walls_colour;
+  } cases[] = {{1, 3}, {0, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.visretain);
+    d->header->visretain = c.visretain;
+    ASSERT_EQ(regen(), 1);
+    auto by_y = colours_by_y();
+    EXPECT_EQ(by_y[300], c.walls_colour);
+    EXPECT_EQ(by_y[310], 1) << "layer 0 of the reference shows the inserting layer";
+    ASSERT_EQ(d->child_count, 1);
+    EXPECT_EQ(d->children[0]->header->pdmode, 0) << "the host's settings are only lent";
+    if (c.visretain) {  // the next pass starts from the reference's own layer again
+      TkHandle walls_layer;
+      ASSERT_EQ(tk_layer_find(d->children[0], "WALLS", &walls_layer), 1);
+      TkLayerRecord layer;
+      ASSERT_EQ(tk_layer_get(d->children[0], &walls_layer, &layer), 1);
+      layer.color = 5;
+      tk_layer_put(d->children[0], &layer);
+    }
+  }
+  std::remove(walls.c_str());
 }
 
 TEST_F(XrefTest, MissingFileIsReported) {
