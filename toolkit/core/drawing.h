@@ -116,6 +116,9 @@ struct TkDrawing {
   // Whether entities of the two spaces and of block definitions get fresh handles on load.
   uint8_t fresh_space_handles;
   uint8_t fresh_block_handles;
+  // Set by the application on a drawing whose content is loaded a second time into it: the
+  // handles it holds already would collide with the file's, so every entity gets a fresh one.
+  uint8_t second_load;
   // The block whose entities the reader is asked for next (borrowed: a record of `blocks`).
   const TkBlockRecord* reading_block;
   // The named-object dictionary and its group and multiline-style dictionaries.
@@ -135,6 +138,10 @@ struct TkDrawing {
   int32_t xref_block_count;
   TkBlob* xref_inserts;
   int32_t xref_insert_count;
+  // MLINE entities of newer DXF whose multiline style is named: the OBJECTS section that holds
+  // the styles comes after the entities, so each waits here (its list, its handle, the name).
+  TkBlob* mline_styles;
+  int32_t mline_style_count;
   // Work buffers the display and the writers keep with the drawing between calls (owned, from
   // mem_alloc; null while unused).
   void* work_buffers[TK_WORK_BUFFERS];

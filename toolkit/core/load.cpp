@@ -14,6 +14,7 @@
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/entity_list.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/hidx.h"
 #include "toolkit/core/layout.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/load_complete.h"
@@ -155,7 +156,8 @@ int16_t resolve_header_step(TkDrawing* d) { return tk_resolve_header_references(
 
 int16_t current_mlstyle_step(TkDrawing* d) {
   if (!is_dxf(d) || is_pre_r13(d)) return 1;
-  int16_t ok = tk_find_current_mlstyle(d, &d->header->name_handles[TK_HNV_CMLSTYLE]);
+  int16_t ok = tk_find_current_mlstyle(d, &d->header->name_handles[TK_HNV_CMLSTYLE]) &&
+               tk_resolve_mline_styles(d);
   // Text DXF of AC1015 names its plot styles through the named-object dictionary; a drawing
   // without them still loads.
   if (ok && d->file_kind == TK_FILE_TEXT_DXF && d->version == TK_VERSION_AC1015)
@@ -467,6 +469,43 @@ void find_space_block_records(TkDrawing* d, TkHandle* model, TkHandle* paper) {
   }
 }
 
+// The second pass over the BLOCK_RECORD table: a block whose BLOCK did not name its record (no
+// owner group) was keyed by a handle from the seed, while the entities and objects that belong
+// to it name the record's own handle. Such a block takes the record's handle; a record whose
+// handle some other record holds already keeps the block as it is. The reader does not say
+// where the table ends, so the pass reads no more records than there are blocks and stops at
+// the first that the table's control object does not own (what follows the table).
+void rekey_blocks_to_records(TkDrawing* d) {
+  const TkReaderOps* dxf = tk_dxf_readers();
+  if (!dxf->seek_block_records || !dxf->read_block_record || !dxf->seek_block_records(d)) return;
+  const int32_t count = list_count(&d->blocks);
+  TkHandle table{};
+  for (int32_t n = 0; n < count; ++n) {
+    TkBlockRecord record;
+    tk_init_block_record(&record);
+    if (!dxf->read_block_record(d, &record)) break;
+    blob_free(record.first_blob);
+    blob_free(record.second_blob);
+    blob_free(record.references);
+    if (n == 0) table = record.owner;
+    if (tk_handle_compare(&record.owner, &table) != 0 || !record.name[0]) break;
+    if (tk_handle_is_null(&record.handle)) continue;
+    for (TkLink* l = list_first(&d->blocks); l; l = l->next) {
+      auto* b = static_cast<TkBlockRecord*>(tk_link_data(l));
+      if (tk_name_compare(b->name, record.name) != 0) continue;
+      if (tk_handle_compare(&b->handle, &record.handle) != 0 &&
+          !hidx_lookup(&d->index, &record.handle) &&
+          hidx_insert(&d->index, &record.handle, l) == 1) {
+        hidx_remove(&d->index, &b->handle);
+        for (int i = 0; i < TK_FIXED_HANDLES; ++i)
+          if (tk_handle_compare(&d->fixed[i], &b->handle) == 0) d->fixed[i] = record.handle;
+        b->handle = record.handle;
+      }
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 int16_t tk_load_block_headers(TkDrawing* d) {
@@ -569,6 +608,7 @@ int16_t tk_load_block_headers(TkDrawing* d) {
     free_block_records(d);
     return 0;
   }
+  if (is_dxf(d) && !is_pre_r13(d)) rekey_blocks_to_records(d);
   return 1;
 }
 

@@ -457,6 +457,60 @@ int16_t tk_find_current_mlstyle(TkDrawing* drawing, TkHandle* field) {
   return 1;
 }
 
+int16_t tk_note_mline_style(TkDrawing* drawing, TkList* list, const TkHandle* entity,
+                            const char* name) {
+  if (!drawing->mline_styles) drawing->mline_styles = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  if (!drawing->mline_styles) return tk_fail_alloc(TK_ERR_CURRENT_MLSTYLE);
+  TkBlob* w = blob_open_append(drawing->mline_styles);
+  if (!w) return 0;
+  bool ok = blob_write(w, &list, sizeof list) && blob_write(w, entity->bytes, 8) &&
+            blob_write_string(w, name);
+  if (!blob_close_append(w) || !ok) return 0;
+  ++drawing->mline_style_count;
+  return 1;
+}
+
+int16_t tk_resolve_mline_styles(TkDrawing* drawing) {
+  TkBlob* r = drawing->mline_styles ? blob_open_read(drawing->mline_styles) : nullptr;
+  bool ok = true;
+  static char name[TK_NAME_SIZE];
+  static TkEntityData data;
+  for (int32_t i = 0; r && ok && i < drawing->mline_style_count; ++i) {
+    TkList* list = nullptr;
+    TkHandle entity{};
+    if (!blob_read(r, &list, sizeof list) || !blob_read(r, entity.bytes, 8) ||
+        !blob_read_string(r, name, sizeof name))
+      break;
+    TkEntityHeader h{};
+    if (!tk_get_entity_by_handle(drawing, list, &entity, &h, &data) || h.kind != TK_MLINE) continue;
+    TkHandle given = tk_data_get<TkHandle>(&data, TK_MLINE_STYLE);
+    TkObjectHeader object{};
+    static TkObjectData object_data;
+    if (!tk_handle_is_null(&given) && tk_object_get(drawing, &given, &object, &object_data) &&
+        object.type == TK_OBJ_MLINESTYLE)
+      continue;
+    TkHandle style{};
+    const char* wanted = name[0] ? name : "Standard";
+    for (const TkLink* l = list_first(&drawing->objects); l; l = l->next) {
+      const auto* o = static_cast<const TkObjectHeader*>(tk_link_data(l));
+      if (o->type != TK_OBJ_MLINESTYLE) continue;
+      const auto* m = reinterpret_cast<const TkMlineStyleData*>(o + 1);
+      if (tk_name_compare(m->name, wanted) == 0) {
+        style = o->handle;
+        break;
+      }
+    }
+    if (tk_handle_is_null(&style) && tk_state->error_callback) tk_state->error_callback(6);
+    tk_data_put(&data, TK_MLINE_STYLE, style);
+    ok = tk_replace_entity(drawing, list, &entity, &h, &data) != 0;
+  }
+  if (r) blob_close(r);
+  blob_free(drawing->mline_styles);
+  drawing->mline_styles = nullptr;
+  drawing->mline_style_count = 0;
+  return ok ? 1 : 0;
+}
+
 int16_t tk_resolve_viewport_entities(TkDrawing* drawing) {
   int32_t count = drawing->record_counts[TK_COUNT_VPENT_HEADER];
   if (drawing->is_dxf || count <= 0) return 1;
@@ -607,6 +661,9 @@ void tk_free_load_lists(TkDrawing* drawing) {
   blob_free(drawing->xdata_fixups);
   blob_free(drawing->xref_blocks);
   blob_free(drawing->xref_inserts);
+  blob_free(drawing->mline_styles);
+  drawing->mline_styles = nullptr;
+  drawing->mline_style_count = 0;
   drawing->xdata_fixups = drawing->xref_blocks = drawing->xref_inserts = nullptr;
   drawing->xdata_fixup_count = drawing->xref_block_count = drawing->xref_insert_count = 0;
 }

@@ -47,6 +47,14 @@ int16_t tk_resolve_header_references(TkDrawing* drawing, TkHeader* header);
 // The multiline style the DXF header names, made when the drawing lacks it; its handle goes to
 // the field.
 int16_t tk_find_current_mlstyle(TkDrawing* drawing, TkHandle* field);
+// An MLINE stored in the list whose multiline style, named so in the file, is looked up once the
+// objects are loaded.
+int16_t tk_note_mline_style(TkDrawing* drawing, TkList* list, const TkHandle* entity,
+                            const char* name);
+// Gives each noted MLINE its style: the handle the file gave when it leads to a multiline style,
+// else the style of the name ("Standard" when empty); none of that name leaves the null handle
+// (error callback code 6). 0 only when an entity cannot be written back.
+int16_t tk_resolve_mline_styles(TkDrawing* drawing);
 // Numbers the paper-space VIEWPORT entities from the file's viewport headers (DWG only). A
 // header that names no VIEWPORT is passed over (error callback code 6).
 int16_t tk_resolve_viewport_entities(TkDrawing* drawing);

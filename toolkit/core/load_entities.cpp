@@ -155,20 +155,6 @@ bool lookup(RefCache* cache, const TableShape& t, const char* name, int16_t inde
   return true;
 }
 
-// The MLINESTYLE object of that name; the null handle when there is none.
-void find_mlinestyle(const TkDrawing* d, const char* name, TkHandle* out) {
-  *out = TkHandle{};
-  for (const TkLink* l = list_first(&d->objects); l; l = l->next) {
-    const auto* h = static_cast<const TkObjectHeader*>(tk_link_data(l));
-    if (h->type != TK_OBJ_MLINESTYLE) continue;
-    const auto* style = reinterpret_cast<const TkMlineStyleData*>(h + 1);
-    if (tk_name_compare(style->name, name) == 0) {
-      *out = h->handle;
-      return;
-    }
-  }
-}
-
 void report_unresolved() {
   if (tk_state->error_callback) tk_state->error_callback(6);
 }
@@ -241,6 +227,10 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
     }
     tk_data_put(data, block_place, block);
   }
+  // ARCALIGNEDTEXT and RTEXT name a text style too, but their data records differ by reader
+  // (the DWG reader keeps the style handle the file gives, the DXF reader the group 330 handle
+  // of an ARCALIGNEDTEXT, and a DXF RTEXT only its groups' text): there is no one field the
+  // name's handle could go to without overwriting another reader's data, so the name is left.
   if (h->kind == TK_MTEXT) {
     TkHandle style{};
     TableShape styles = shape_of<TkTextStyleRecord>(&d->styles);
@@ -269,12 +259,6 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
       style = TkHandle{};
     }
     tk_data_put(data, h->kind == TK_LEADER ? TK_LEADER_DIMSTYLE : TK_TOLERANCE_DIMSTYLE, style);
-  }
-  if (newer_dxf && h->kind == TK_MLINE) {
-    p.mlinestyle[sizeof p.mlinestyle - 1] = 0;
-    TkHandle style{};
-    find_mlinestyle(d, p.mlinestyle[0] ? p.mlinestyle : "Standard", &style);
-    tk_data_put(data, TK_MLINE_STYLE, style);
   }
   if (h->kind == TK_DIMENSION) {
     TkHandle style{};
@@ -425,10 +409,16 @@ int16_t convert_pending(TkDrawing* d, PendingPolyline* p) {
 uint32_t walk_bound(const TkDrawing* d) { return d->file ? file_length(d->file) + 1 : 0xFFFFFFFFu; }
 
 // What goes with an entity once it is stored: its extended-data references to resolve at the
-// end of the load, and an INSERT of an older external-reference block noted for that block.
-bool stored_bookkeeping(TkDrawing* d, const TkEntityHeader* h, const TkEntityData* data,
-                        TkBlob* xdata) {
+// end of the load, an INSERT of an older external-reference block noted for that block, and an
+// MLINE of newer DXF noted for its style, which only the objects loaded later can give.
+bool stored_bookkeeping(TkDrawing* d, TkList* list, const TkEntityHeader* h,
+                        const TkEntityData* data, TkBlob* xdata) {
   if (!tk_collect_xdata_fixups(d, xdata)) return false;
+  if (h->kind == TK_MLINE && d->is_dxf && d->version >= TK_VERSION_AC1012) {
+    TkPendingRefs& p = tk_state->pending;
+    p.mlinestyle[sizeof p.mlinestyle - 1] = 0;
+    if (!tk_note_mline_style(d, list, &h->handle, p.mlinestyle)) return false;
+  }
   if (h->kind == TK_INSERT && d->xref_blocks) {
     TkHandle block = tk_data_get<TkHandle>(data, TK_INSERT_BLOCK);
     if (!tk_note_xref_block_insert(d, &h->handle, &block)) return tk_fail(TK_ERR_ADD_ENTITY) != 0;
@@ -438,7 +428,7 @@ bool stored_bookkeeping(TkDrawing* d, const TkEntityHeader* h, const TkEntityDat
 
 // Reads and stores one entity; its kind, or 0 at the end of the walk or on an error (the error
 // then in the last error).
-uint16_t store_next_entity(EntityLoad* load, bool* failed) {
+uint16_t tk_store_next_entity(EntityLoad* load, bool* failed) {
   TkDrawing* d = load->d;
   TkEntityHeader h{};
   TkEntityData data;
@@ -514,7 +504,7 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
     *failed = true;
     return 0;
   }
-  if (!stored_bookkeeping(d, &h, &data, xdata)) {
+  if (!stored_bookkeeping(d, target, &h, &data, xdata)) {
     *failed = true;
     return 0;
   }
@@ -529,8 +519,10 @@ uint16_t store_next_entity(EntityLoad* load, bool* failed) {
   return kind;
 }
 
+}  // namespace
 
-int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh, bool in_block) {
+int16_t tk_load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh,
+                            bool in_block) {
   EntityLoad load{d, model, paper, fresh, in_block, {}, {}, {}, {}, {}, {}};
   uint32_t bound = walk_bound(d);
   int16_t last_percent = -1;
@@ -541,7 +533,7 @@ int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh,
       failed = true;
       break;
     }
-    uint16_t kind = store_next_entity(&load, &failed);
+    uint16_t kind = tk_store_next_entity(&load, &failed);
     if (kind == 0) break;
     if (in_block && kind == TK_ENDBLK) break;
     if (!in_block && n % 10 == 0 && tk_state->progress) {
@@ -562,6 +554,8 @@ int16_t load_entity_list(TkDrawing* d, TkList* model, TkList* paper, bool fresh,
   tk_fail(error);
   return 0;
 }
+
+namespace {
 
 bool is_space_block(const TkDrawing* d, const TkBlockRecord* b) {
   return b->entities == &d->model_entities || b->entities == &d->paper_entities;
@@ -589,9 +583,10 @@ void tk_set_load_flags(TkDrawing* d) {
   uint8_t space = 0, block = 0;
   if (d->version < TK_VERSION_AC1012) {
     space = block = 1;
-    if (d->version == TK_VERSION_AC1009 && own_seed) {
+    bool may_keep = !d->second_load && !tk_state->renumber_handles;
+    if (may_keep && d->version == TK_VERSION_AC1009 && own_seed) {
       space = block = 0;
-    } else if (d->version == TK_VERSION_AC1006) {
+    } else if (may_keep && d->version == TK_VERSION_AC1006) {
       if (!d->is_dxf) {
         space = block = own_seed ? 0 : 1;
       } else {
@@ -606,7 +601,7 @@ void tk_set_load_flags(TkDrawing* d) {
 
 int16_t tk_load_entities(TkDrawing* drawing) {
   if (!reader_call_begin_entities(drawing)) return 0;
-  return load_entity_list(drawing, &drawing->model_entities, &drawing->paper_entities,
+  return tk_load_entity_list(drawing, &drawing->model_entities, &drawing->paper_entities,
                           drawing->fresh_space_handles != 0, false);
 }
 
@@ -620,8 +615,8 @@ int16_t tk_load_block_entities(TkDrawing* drawing) {
     if (is_space_block(drawing, b) || !b->entities || list_count(b->entities) > 0) continue;
     drawing->reading_block = b;
     bool ok = reader_call_begin_block_entities(drawing) &&
-              load_entity_list(drawing, b->entities, b->entities, drawing->fresh_block_handles != 0,
-                               true);
+              tk_load_entity_list(drawing, b->entities, b->entities,
+                                  drawing->fresh_block_handles != 0, true);
     drawing->reading_block = nullptr;
     if (!ok) return tk_fail(TK_ERR_LOAD_BLOCK_ENTITIES);
   }

@@ -48,6 +48,11 @@ void tk_set_load_flags(TkDrawing* drawing);
 // DWG (32767 BYLAYER, 32766 BYBLOCK), the by-linetypes not counted. 0 when there is none.
 int16_t tk_resolve_linetype_ref(TkDrawing* drawing, const TkPendingRefs* refs, TkHandle* out);
 
+// Stores the entities the reader gives from where it stands into the two lists (by their
+// paper-space flag; in a block both are the block's list and the walk ends at the ENDBLK), with
+// fresh handles when asked. On failure both lists are emptied and 0 returned with the error.
+int16_t tk_load_entity_list(TkDrawing* drawing, TkList* model, TkList* paper, bool fresh,
+                            bool in_block);
 // The entities of model and paper space; 1 or 0 with the last error.
 int16_t tk_load_entities(TkDrawing* drawing);
 // The entities of every other block, each up to its ENDBLK.

@@ -109,6 +109,9 @@ struct TkState {
   uint8_t record_skipped;
   // While set, a 2D POLYLINE that an LWPOLYLINE can hold is loaded as one.
   uint8_t convert_polylines;
+  // While set, the entities of every older drawing get handles from the seed, even where the
+  // file's own handles could be kept (AC1006 and AC1009 files with a handle seed).
+  uint8_t renumber_handles;
   uint16_t blob_chunk_size;
   double distance_tolerance;
   double angle_tolerance;

@@ -848,6 +848,19 @@ int16_t kind_group(EntityRead* e) {
       }
       if (code == 40) return e->b.add(g.real), 1;
       return 0;
+    // Names the core turns into a shape number and a multiline style once it can look them up.
+    case TK_SHAPE:
+      if (code == 2) {
+        dxf_copy_text(p.shape, sizeof p.shape, s->text);
+        return 1;
+      }
+      return 0;
+    case TK_MLINE:
+      if (code == 2) {
+        dxf_copy_text(p.mlinestyle, sizeof p.mlinestyle, s->text);
+        return 1;
+      }
+      return 0;
     case TK_REGION:
     case TK_3DSOLID:
     case TK_BODY:

@@ -180,16 +180,81 @@ TEST_F(CompleteTest, SpaceBlocksTakeTheirBlockRecordHandles) {
   ASSERT_NE(model, 0u);
   EXPECT_EQ(d->fixed[TK_FIXED_MODEL_SPACE].bytes[7], model & 0xFF);
   EXPECT_EQ(d->fixed[TK_FIXED_PAPER_SPACE].bytes[7], paper & 0xFF);
-  EXPECT_EQ(given_handles.count({S_BLOCK_RECORD, "LATER"}), 0u)
-      << "the pass stops when both are found";
+  // The first pass stops when both are found; the second reads a record per block.
+  std::vector<int> reads_per_pass;
+  for (const Call& c : calls) {
+    if (c.slot == S_SEEK_BLOCK_RECORDS) reads_per_pass.push_back(0);
+    if (c.slot == S_BLOCK_RECORD && !reads_per_pass.empty()) ++reads_per_pass.back();
+  }
+  EXPECT_EQ(reads_per_pass, (std::vector<int>{3, 3})) << "no more than there are blocks";
   TkBlockRecord b;
   ASSERT_EQ(tk_block_get(d, &d->fixed[TK_FIXED_MODEL_SPACE], &b), 1);
   EXPECT_STREQ(b.name, "*Model_Space");
+
+  // A block whose BLOCK did not name its record is keyed by the record's handle, which is what
+  // the entities and objects that belong to it name.
+  TkHandle door{}, as_read{};
+  for (uint64_t v = given_handles[{S_BLOCK_RECORD, "DOOR"}], i = 8; i-- > 0; v >>= 8)
+    door.bytes[i] = static_cast<uint8_t>(v);
+  for (uint64_t v = given_handles[{S_BLOCK_HEADER, "DOOR"}], i = 8; i-- > 0; v >>= 8)
+    as_read.bytes[i] = static_cast<uint8_t>(v);
+  ASSERT_NE(tk_handle_compare(&door, &as_read), 0);
+  ASSERT_EQ(tk_block_get(d, &door, &b), 1);
+  EXPECT_STREQ(b.name, "DOOR");
+  EXPECT_EQ(tk_block_get(d, &as_read, &b), 0) << "the handle it was read with is given up";
+  TkHandle found;
+  ASSERT_EQ(tk_find_record_by_name(d, "door", &found), 1);
+  EXPECT_EQ(tk_handle_compare(&found, &door), 0);
   tk_close_drawing(d);
 
   d = open(s, TK_VERSION_AC1014, true);  // DWG: no BLOCK_RECORD pass
   ASSERT_NE(d, nullptr) << tk_get_last_error();
   EXPECT_EQ(given_handles.count({S_BLOCK_RECORD, "DOOR"}), 0u);
+  tk_close_drawing(d);
+}
+
+// ---- Paper-space viewports ----
+
+// The file's viewport-entity headers number the paper-space VIEWPORTs; each numbered one is
+// written back with its list entry, viewport 1 first.
+TEST_F(CompleteTest, ViewportHeadersNumberThePaperSpaceViewports) {
+  Script s;
+  FakeEntity viewport;
+  viewport.kind = TK_VIEWPORT;
+  viewport.flags = 1;  // paper space
+  FakeEntity line;
+  line.kind = TK_LINE;
+  s.entities = {viewport, line, viewport, viewport};
+  s.vpent_headers = {{2, 1, false}, {0, 2, false}, {-1, 3, false}, {3, 4, true}};
+  TkDrawing* d = open(s, TK_VERSION_AC1015, true);
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  ASSERT_EQ(entity_handles.size(), 4u);
+  struct Expect {
+    size_t entity;
+    uint16_t number;
+    const char* what;
+  } const expected[] = {{2, 1, "numbered 1"},
+                        {0, 2, "numbered 2"},
+                        {3, 0, "its header is marked deleted: left as read"}};
+  static TkEntityData data;
+  for (const Expect& e : expected) {
+    TkEntityHeader h;
+    ASSERT_EQ(tk_get_entity_by_handle(d, &d->paper_entities, &entity_handles[e.entity], &h, &data),
+              1);
+    EXPECT_EQ(tk_data_get<uint16_t>(&data, TK_VIEWPORT_NUMBER), e.number) << e.what;
+  }
+  std::vector<TkHandle> order;
+  for (const TkLink* l = list_first(&d->pspace_viewports); l; l = l->next)
+    order.push_back(static_cast<const TkPspaceViewport*>(tk_link_data(l))->handle);
+  ASSERT_EQ(order.size(), 3u) << "one entry per VIEWPORT";
+  EXPECT_EQ(tk_handle_compare(&order[0], &entity_handles[2]), 0) << "viewport 1 first";
+  EXPECT_EQ(list_count(&d->paper_entities), 3);
+  tk_close_drawing(d);
+
+  // DXF has no viewport-entity headers: its VIEWPORTs keep the numbers the file gives.
+  d = open(s, TK_VERSION_AC1015);
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  for (const Call& c : calls) EXPECT_NE(c.slot, S_BEGIN_VPENT_HEADERS);
   tk_close_drawing(d);
 }
 
@@ -427,49 +492,107 @@ TEST_F(CompleteTest, OlderViewportSettingsLeaveTheExtendedData) {
 
 // ---- Dictionary variables ----
 
+// A DICTIONARYVAR's data as a DWG file gives it: the schema byte, then the text as a bit-coded
+// short length (the two-bit code given) and its bytes, most significant bit first.
+TkBlob* bit_coded_var(const std::string& text, int length_code, size_t declared) {
+  std::vector<int> bits;
+  auto put = [&](uint32_t value, int n) {
+    for (int i = n - 1; i >= 0; --i) bits.push_back((value >> i) & 1);
+  };
+  put(0, 8);  // schema
+  put(static_cast<uint32_t>(length_code), 2);
+  if (length_code == 0) put(declared & 0xFF, 8), put(declared >> 8, 8);
+  if (length_code == 1) put(static_cast<uint32_t>(declared), 8);
+  for (char c : text) put(static_cast<uint8_t>(c), 8);
+  std::vector<uint8_t> bytes((bits.size() + 7) / 8, 0);
+  for (size_t i = 0; i < bits.size(); ++i)
+    bytes[i / 8] = static_cast<uint8_t>(bytes[i / 8] | bits[i] << (7 - i % 8));
+  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(blob);
+  blob_write(w, bytes.data(), bytes.size());
+  blob_close_write(w);
+  return blob;
+}
+
+// DXF gives a dictionary variable's value as a group item, DWG bit-coded.
 TEST_F(CompleteTest, DictionaryVariablesReadAsIntegers) {
-  TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, TK_VERSION_AC1015);
-  ASSERT_NE(d, nullptr);
   struct Var {
     const char* name;
+    bool dxf;
     const char* text;
-  } const vars[] = {{"XCLIPFRAME", "1"}, {"WORDY", "many"}};
-  std::vector<TkDictEntry> entries;
-  for (const Var& v : vars) {
+    int length_code;  // DWG: how the length is coded (3: the constant 256)
+    size_t declared;  // DWG: the length the data gives
+  } const vars[] = {
+      {"XCLIPFRAME", true, "1", 0, 0},  {"WORDY", true, "many", 0, 0},
+      {"XCLIPFRAME", false, "1", 1, 1}, {"LONGCODE", false, "-42", 0, 3},
+      {"WORDY", false, "many", 1, 4},   {"TRUNCATED", false, "12", 1, 20},
+      {"HUGE", false, "7", 3, 256},     {"EMPTY", false, "", 2, 0},
+  };
+  struct Expect {
+    bool dxf;
+    const char* name;
+    int32_t value;  // with the default 5
+    const char* what;
+  } const expected[] = {
+      {true, "xclipframe", 1, "names compare without case"},
+      {true, "WORDY", 5, "not a number"},
+      {true, "ABSENT", 5, "no such variable"},
+      {false, "XCLIPFRAME", 1, "a one-byte length"},
+      {false, "LONGCODE", -42, "a two-byte length"},
+      {false, "WORDY", 5, "not a number"},
+      {false, "TRUNCATED", 5, "a text that runs past the data"},
+      {false, "HUGE", 5, "a length beyond the text buffer"},
+      {false, "EMPTY", 5, "an empty text"},
+  };
+  for (bool dxf : {true, false}) {
+    TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, TK_VERSION_AC1015);
+    ASSERT_NE(d, nullptr);
+    d->is_dxf = dxf ? 1 : 0;
+    std::vector<TkDictEntry> entries;
+    for (const Var& v : vars) {
+      if (v.dxf != dxf) continue;
+      TkObjectHeader h{};
+      TkObjectData data;
+      h.type = tk_class_dictionaryvar(d);
+      tk_init_object(d, &h, &data);
+      ASSERT_EQ(tk_next_handle(d, nullptr, 0, &h.handle), 1);
+      if (dxf) {
+        TkGroupItem text{};
+        text.code = 1;
+        std::snprintf(reinterpret_cast<char*>(text.value), sizeof text.value, "%s", v.text);
+        data.generic.data = blob_alloc(TK_BLOB_CHUNK_SIZE);
+        TkBlob* w = blob_create(data.generic.data);
+        xd_append_group(w, &text);
+        blob_close_write(w);
+      } else {
+        data.generic.data = bit_coded_var(v.text, v.length_code, v.declared);
+        data.generic.bit_length = static_cast<uint32_t>(blob_stored_size(data.generic.data)) * 8;
+      }
+      ASSERT_EQ(tk_object_add(d, &h, &data), 1);
+      TkDictEntry e{};
+      std::snprintf(e.name, sizeof e.name, "%s", v.name);
+      e.object = h.handle;
+      entries.push_back(e);
+    }
     TkObjectHeader h{};
     TkObjectData data;
-    h.type = tk_class_dictionaryvar(d);
+    h.type = TK_OBJ_DICTIONARY;
     tk_init_object(d, &h, &data);
     ASSERT_EQ(tk_next_handle(d, nullptr, 0, &h.handle), 1);
-    TkGroupItem text{};
-    text.code = 1;
-    std::snprintf(reinterpret_cast<char*>(text.value), sizeof text.value, "%s", v.text);
-    data.generic.data = blob_alloc(TK_BLOB_CHUNK_SIZE);
-    TkBlob* w = blob_create(data.generic.data);
-    xd_append_group(w, &text);
+    data.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(data.dictionary.entries);
+    for (const TkDictEntry& e : entries) tk_dict_entry_write(w, &e);
     blob_close_write(w);
+    data.dictionary.entry_count = static_cast<uint32_t>(entries.size());
     ASSERT_EQ(tk_object_add(d, &h, &data), 1);
-    TkDictEntry e{};
-    std::snprintf(e.name, sizeof e.name, "%s", v.name);
-    e.object = h.handle;
-    entries.push_back(e);
-  }
-  TkObjectHeader h{};
-  TkObjectData data;
-  h.type = TK_OBJ_DICTIONARY;
-  tk_init_object(d, &h, &data);
-  ASSERT_EQ(tk_next_handle(d, nullptr, 0, &h.handle), 1);
-  data.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* w = blob_create(data.dictionary.entries);
-  for (const TkDictEntry& e : entries) tk_dict_entry_write(w, &e);
-  blob_close_write(w);
-  data.dictionary.entry_count = static_cast<uint32_t>(entries.size());
-  ASSERT_EQ(tk_object_add(d, &h, &data), 1);
 
-  EXPECT_EQ(tk_get_dictionary_var(d, "xclipframe", 5), 1) << "names compare without case";
-  EXPECT_EQ(tk_get_dictionary_var(d, "WORDY", 5), 5) << "not a number";
-  EXPECT_EQ(tk_get_dictionary_var(d, "ABSENT", -3), -3);
-  tk_close_drawing(d);
+    for (const Expect& e : expected) {
+      if (e.dxf != dxf) continue;
+      EXPECT_EQ(tk_get_dictionary_var(d, e.name, 5), e.value)
+          << (dxf ? "DXF " : "DWG ") << e.name << ": " << e.what;
+    }
+    tk_close_drawing(d);
+  }
 }
 
 // ---- TrueType glyphs and work buffers ----

@@ -2,7 +2,7 @@
 // their space or block, references by name become handles (an undefined layer is created, an
 // unknown block keeps its INSERT, an unknown text style falls back to the first), 2D POLYLINEs
 // become LWPOLYLINEs when nothing stands against it, progress stays in its band, objects are
-// stored, and a walk that never ends is cut off.
+// stored, MLINEs find their style once the objects are in, and a walk that never ends is cut off.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,6 +61,10 @@ std::vector<TkEntityHeader> headers_of(TkList* list, std::vector<TkEntityData>* 
     if (datas) datas->push_back(d);
   }
   return out;
+}
+
+void as_handle(uint64_t value, TkHandle* out) {
+  for (int b = 7; b >= 0; --b, value >>= 8) out->bytes[b] = static_cast<uint8_t>(value);
 }
 
 FakeEntity entity(uint16_t kind, std::string layer = "0", uint8_t flags = 0) {
@@ -126,6 +130,74 @@ TEST_F(CompletionTest, EntitiesFindTheirSpaceLayerAndBlock) {
   auto in_block = headers_of(b.entities);
   ASSERT_EQ(in_block.size(), 3u) << "the block ends at its ENDBLK";
   EXPECT_EQ(in_block[2].kind, TK_ENDBLK);
+  tk_close_drawing(d);
+}
+
+// The OBJECTS section that holds the multiline styles comes after the entities, so an MLINE's
+// style can only be found once the objects are in.
+TEST_F(CompletionTest, MlinesFindTheirStyleAfterTheObjectsLoad) {
+  Script s;
+  s.objects = {TK_OBJ_MLINESTYLE, TK_OBJ_MLINESTYLE};
+  s.mlinestyle_names = {{0, "Standard"}, {1, "Double"}};
+  s.names[S_BLOCK_HEADER] = {"RAIL"};
+  FakeEntity by_name = entity(TK_MLINE), unnamed = entity(TK_MLINE), missing = entity(TK_MLINE),
+             stale = entity(TK_MLINE), in_block = entity(TK_MLINE);
+  by_name.mlinestyle = "double";
+  missing.mlinestyle = "NO_SUCH_STYLE";
+  stale.mlinestyle = "Double";
+  stale.handles[TK_MLINE_STYLE] = 0xDEAD;  // a handle that leads to no multiline style
+  in_block.mlinestyle = "Double";
+  s.entities = {by_name, unnamed, missing, stale};
+  s.block_entities["RAIL"] = {entity(TK_BLOCK), in_block, entity(TK_ENDBLK)};
+  TkDrawing* d = open(s);
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  TkHandle standard{}, dbl{};
+  as_handle(given_handles[{S_MLINESTYLE, "Standard"}], &standard);
+  as_handle(given_handles[{S_MLINESTYLE, "Double"}], &dbl);
+  ASSERT_FALSE(tk_handle_is_null(&dbl));
+
+  std::vector<TkEntityData> datas;
+  ASSERT_EQ(headers_of(&d->model_entities, &datas).size(), 4u);
+  struct Expect {
+    const char* what;
+    const TkHandle* style;  // null: the null handle
+  } const expected[] = {{"by name, without regard to case", &dbl},
+                        {"no name: Standard", &standard},
+                        {"an unknown name", nullptr},
+                        {"a given handle that leads nowhere gives way to the name", &dbl}};
+  for (size_t i = 0; i < datas.size(); ++i) {
+    TkHandle got = tk_data_get<TkHandle>(&datas[i], TK_MLINE_STYLE);
+    if (expected[i].style) {
+      EXPECT_EQ(tk_handle_compare(&got, expected[i].style), 0) << expected[i].what;
+    } else {
+      EXPECT_TRUE(tk_handle_is_null(&got)) << expected[i].what;
+    }
+  }
+  EXPECT_EQ(error_codes, std::vector<int16_t>{6});
+  TkHandle rail;
+  ASSERT_TRUE(tk_find_record_by_name(d, "RAIL", &rail));
+  TkBlockRecord b;
+  ASSERT_TRUE(tk_block_get(d, &rail, &b));
+  datas.clear();
+  ASSERT_EQ(headers_of(b.entities, &datas).size(), 3u);
+  TkHandle got = tk_data_get<TkHandle>(&datas[1], TK_MLINE_STYLE);
+  EXPECT_EQ(tk_handle_compare(&got, &dbl), 0) << "an MLINE of a block";
+  tk_close_drawing(d);
+
+  // A file that names the style's handle keeps it, whatever name it gives.
+  const uint64_t double_handle = given_handles[{S_MLINESTYLE, "Double"}];
+  FakeEntity given = entity(TK_MLINE);
+  given.mlinestyle = "Standard";
+  given.handles[TK_MLINE_STYLE] = double_handle;
+  s.entities[0] = given;  // as many entities as before, so the styles get the same handles
+  d = open(s);
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  ASSERT_EQ((given_handles[{S_MLINESTYLE, "Double"}]), double_handle) << "the same handles again";
+  datas.clear();
+  ASSERT_EQ(headers_of(&d->model_entities, &datas).size(), 4u);
+  got = tk_data_get<TkHandle>(&datas[0], TK_MLINE_STYLE);
+  EXPECT_EQ(got.bytes[7], double_handle & 0xFF);
+  EXPECT_EQ(got.bytes[6], (double_handle >> 8) & 0xFF);
   tk_close_drawing(d);
 }
 

@@ -100,6 +100,7 @@ enum Slot : int {
   S_OPEN = 10,
   S_LAYER = 11,
   S_LTYPE = 12,
+  S_MLINESTYLE = 13,
   S_APPID = 15,
   S_STYLE = 16,
   S_UCS = 17,
@@ -115,6 +116,8 @@ enum Slot : int {
   S_BEGIN_UCSS = 33,
   S_BEGIN_VIEWS = 34,
   S_BEGIN_VPORTS = 36,
+  S_VPENT_HEADER = 20,
+  S_BEGIN_VPENT_HEADERS = 35,
 };
 
 // One entity as the reader hands it over: its kind, header flags, the names it refers to and the
@@ -127,6 +130,8 @@ struct FakeEntity {
   std::string style;
   std::map<size_t, double> reals;
   std::map<size_t, uint16_t> words;
+  std::map<size_t, uint64_t> handles;
+  std::string mlinestyle;  // MLINE: its style's name
 };
 
 struct Script {
@@ -146,11 +151,22 @@ struct Script {
   std::vector<uint16_t> objects;                                  // object kinds
   // Entries of the dictionaries among them, by position in `objects`: name and handle value.
   std::map<size_t, std::vector<std::pair<std::string, uint64_t>>> dictionary_entries;
+  // Names of the multiline styles among them, by position in `objects`.
+  std::map<size_t, std::string> mlinestyle_names;
   bool endless_entities = false;
   // Record names a DXF header gives, by place in tk_header_name_vars.
   std::map<int, std::string> header_names;
   // Kinds the reader marks to be passed over.
   std::vector<uint16_t> skipped_kinds;
+  // The viewport-entity headers of a DWG file after the first, which is passed over: the
+  // position among `entities` of the VIEWPORT each names (-1: none of them), its number and
+  // whether the file marks it deleted.
+  struct VpentHeader {
+    int entity;
+    int16_t number;
+    bool deleted;
+  };
+  std::vector<VpentHeader> vpent_headers;
   // The linetype an older file gives a layer, by layer name: a name, or "#n" for a table index.
   std::map<std::string, std::string>
       layer_linetypes;  // a walk that never ends, as a damaged chain would give
@@ -165,6 +181,8 @@ struct Call {
 inline Script script;
 inline std::vector<Call> calls;
 inline const std::vector<FakeEntity>* entity_source = nullptr;
+// The handles the entities of the two spaces were given, in reading order.
+inline std::vector<TkHandle> entity_handles;
 inline size_t entity_position = 0;
 inline uint64_t next_file_handle = 0x100;
 inline std::map<int, size_t> read_positions;
@@ -213,9 +231,19 @@ int16_t fill_record(TkDrawing* d, int slot, Record* r) {
   return 1;
 }
 
+// A record read a second time has the handle it had the first time, as in a file.
 inline int16_t fake_read_block_record(TkDrawing* d, TkBlockRecord* r) {
-  if (read_positions[S_BLOCK_RECORD] >= script.names[S_BLOCK_RECORD].size()) return 0;
-  return fill_record(d, S_BLOCK_RECORD, r);
+  const std::vector<std::string>& names = script.names[S_BLOCK_RECORD];
+  size_t i = read_positions[S_BLOCK_RECORD];
+  if (i >= names.size()) return 0;
+  auto known = given_handles.find({S_BLOCK_RECORD, names[i]});
+  uint64_t before = known != given_handles.end() ? known->second : 0;
+  if (!fill_record(d, S_BLOCK_RECORD, r)) return 0;
+  if (before) {
+    given_handles[{S_BLOCK_RECORD, names[i]}] = before;
+    for (int b = 7; b >= 0; --b, before >>= 8) r->handle.bytes[b] = static_cast<uint8_t>(before);
+  }
+  return 1;
 }
 
 inline int16_t fake_seek_block_records(TkDrawing* d) {
@@ -286,9 +314,17 @@ inline int16_t fake_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* d
   tk_init_entity(d, h, data);
   h->flags = e.flags;
   next_handle(&h->handle);
+  if (entity_source == &script.entities) entity_handles.push_back(h->handle);
   for (const auto& [place, value] : e.reals) tk_data_put(data, place, value);
   for (const auto& [place, value] : e.words) tk_data_put(data, place, value);
+  for (const auto& [place, value] : e.handles) {
+    TkHandle handle{};
+    uint64_t v = value;
+    for (int b = 7; b >= 0; --b, v >>= 8) handle.bytes[b] = static_cast<uint8_t>(v);
+    tk_data_put(data, place, handle);
+  }
   TkPendingRefs& p = tk_state->pending;
+  std::snprintf(p.mlinestyle, sizeof p.mlinestyle, "%s", e.mlinestyle.c_str());
   std::snprintf(p.layer, sizeof p.layer, "%s", e.layer.c_str());
   std::snprintf(p.block, sizeof p.block, "%s", e.block.c_str());
   std::snprintf(p.text_style, sizeof p.text_style, "%s", e.style.c_str());
@@ -299,6 +335,28 @@ inline int16_t fake_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* d
 }
 
 inline size_t object_position = 0;
+inline size_t vpent_position = 0;
+
+inline int16_t fake_begin_vpent_headers(TkDrawing* d) {
+  vpent_position = 0;
+  return record_call(d, S_BEGIN_VPENT_HEADERS);
+}
+
+inline int16_t fake_read_vpent_header(TkDrawing* d, TkViewportEntityHeader* r) {
+  if (!record_call(d, S_VPENT_HEADER)) return 0;
+  size_t i = vpent_position++;
+  if (i == 0) return 1;  // the first, passed over
+  if (i > script.vpent_headers.size()) return 0;
+  const Script::VpentHeader& v = script.vpent_headers[i - 1];
+  r->viewport_number = v.number;
+  r->end = v.deleted ? 1 : 0;
+  if (v.entity >= 0 && static_cast<size_t>(v.entity) < entity_handles.size()) {
+    r->viewport = entity_handles[static_cast<size_t>(v.entity)];
+  } else {
+    r->viewport.bytes[7] = 0xEE;  // a handle no entity has
+  }
+  return 1;
+}
 
 inline int16_t fake_begin_objects(TkDrawing* d) {
   object_position = 0;
@@ -332,6 +390,14 @@ int16_t fake_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, ui
     blob_close_write(w);
     data->dictionary.entry_count = static_cast<uint32_t>(entries->second.size());
   }
+  auto style = script.mlinestyle_names.find(object_position - 1);
+  if (Slot == S_MLINESTYLE && style != script.mlinestyle_names.end()) {
+    std::snprintf(data->mlinestyle.name, sizeof data->mlinestyle.name, "%s",
+                  style->second.c_str());
+    uint64_t v = 0;
+    for (int b = 0; b < 8; ++b) v = v << 8 | h->handle.bytes[b];
+    given_handles[{Slot, style->second}] = v;
+  }
   return 1;
 }
 
@@ -348,6 +414,8 @@ inline int16_t fake_open(TkDrawing* d) {
         it != script.counts.end() ? it->second : static_cast<int32_t>(script.names[slot].size());
   }
   d->progress_end = script.progress_end;
+  if (!script.vpent_headers.empty())
+    d->record_counts[TK_COUNT_VPENT_HEADER] = static_cast<int32_t>(script.vpent_headers.size() + 1);
   for (const auto& [place, name] : script.header_names)
     std::snprintf(tk_state->header_names[place], TK_HEADER_NAME_VAR_CAPACITY, "%s", name.c_str());
   return 1;
@@ -382,9 +450,12 @@ inline TkReaderOps fake_set() {
   ops.begin_objects = fake_begin_objects;
   ops.next_object_kind = fake_next_object_kind;
   ops.read_dictionary = fake_read_object<S_DICTIONARY>;
+  ops.read_mlinestyle = fake_read_object<S_MLINESTYLE>;
   ops.read_block_record = fake_read_block_record;
   ops.seek_block_records = fake_seek_block_records;
   ops.read_object = fake_read_object<S_OBJECT>;
+  ops.begin_vpent_headers = fake_begin_vpent_headers;
+  ops.read_vpent_header = fake_read_vpent_header;
   return ops;
 }
 
@@ -396,6 +467,8 @@ inline void install_fake_readers(const Script& s = Script{}) {
   given_handles.clear();
   entity_source = nullptr;
   object_position = 0;
+  entity_handles.clear();
+  vpent_position = 0;
   next_file_handle = 0x100;
   TkReaderOps ops = fake_set();
   tk_install_readers_full(&ops);

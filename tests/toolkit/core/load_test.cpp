@@ -365,6 +365,45 @@ TEST_F(LoadTest, OlderDrawingsNumberTheirRecordsFromTheSeed) {
   tk_close_drawing(d);
 }
 
+// Whether a load numbers entities from the seed or keeps the file's handles.
+TEST_F(LoadTest, LoadSwitchesFollowVersionKindSeedAndRenumbering) {
+  struct Case {
+    int16_t version;
+    bool dxf, own_seed, second_load, renumber;
+    uint8_t space, block;
+  } const cases[] = {
+      {TK_VERSION_AC1012, false, false, false, false, 0, 0},
+      {TK_VERSION_AC1015, true, false, true, true, 0, 0},  // newer files always keep theirs
+      {TK_VERSION_AC1004, false, true, false, false, 1, 1},
+      {TK_VERSION_AC1009, false, true, false, false, 0, 0},
+      {TK_VERSION_AC1009, true, true, false, false, 0, 0},
+      {TK_VERSION_AC1009, false, false, false, false, 1, 1},
+      {TK_VERSION_AC1006, false, true, false, false, 0, 0},
+      {TK_VERSION_AC1006, false, false, false, false, 1, 1},
+      {TK_VERSION_AC1006, true, true, false, false, 0, 1},
+      {TK_VERSION_AC1006, true, false, false, false, 1, 1},
+      {TK_VERSION_AC1009, false, true, true, false, 1, 1},
+      {TK_VERSION_AC1006, true, true, false, true, 1, 1},
+      {TK_VERSION_AC1006, false, true, true, true, 1, 1},
+  };
+  for (const Case& c : cases) {
+    TkDrawing d{};
+    d.version = c.version;
+    d.is_dxf = c.dxf;
+    d.has_file_seed = c.own_seed;
+    d.second_load = c.second_load;
+    tk_state->renumber_handles = c.renumber;
+    tk_set_load_flags(&d);
+    EXPECT_EQ(d.fresh_space_handles, c.space)
+        << "version " << c.version << " dxf " << c.dxf << " seed " << c.own_seed << " second "
+        << c.second_load << " renumber " << c.renumber;
+    EXPECT_EQ(d.fresh_block_handles, c.block)
+        << "version " << c.version << " dxf " << c.dxf << " seed " << c.own_seed << " second "
+        << c.second_load << " renumber " << c.renumber;
+  }
+  tk_state->renumber_handles = 0;
+}
+
 TEST_F(LoadTest, OlderLayersTakeTheirLinetypeByNameOrPosition) {
   for (bool dxf : {true, false}) {
     SCOPED_TRACE(dxf ? "DXF" : "DWG");

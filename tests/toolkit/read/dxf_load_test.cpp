@@ -604,6 +604,42 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   EXPECT_EQ(real_at(plotted, 516 + 4 * 512), 7.5);
 }
 
+// A SHAPE names its shape and an MLINE its multiline style; the styles come in the OBJECTS
+// section after the entities.
+TEST_F(DxfLoad, ShapesAndMlinesFindWhatTheyNameByName) {
+  static std::string asked;
+  tk_state->shape_lookup = [](TkDrawing*, const char* name, uint16_t* number, TkHandle* style) {
+    asked = name;
+    *number = 7;
+    *style = TkHandle{};
+    return int16_t{1};
+  };
+  TextDxf f = drawing(
+      "AC1015", nullptr,
+      [](TextDxf& e) {
+        e.g(0, "SHAPE").g(5, "30").g(8, "0").g(2, "BOX").g(10, 1.0).g(20, 2.0).g(30, 0.0);
+        e.g(40, 1.0);
+        e.g(0, "MLINE").g(5, "31").g(8, "0").g(100, "AcDbMline").g(2, "DOUBLE").g(40, 1.0);
+        e.g(70, "0").g(71, "1").g(72, "0").g(73, "2").g(10, 0.0).g(20, 0.0).g(30, 0.0);
+      },
+      [](TextDxf& o) {
+        o.g(0, "MLINESTYLE").g(5, "40").g(100, "AcDbMlineStyle").g(2, "Double").g(70, "0");
+        o.g(3, "").g(62, "256").g(51, 90.0).g(52, 90.0).g(71, "0");
+      });
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  tk_state->shape_lookup = nullptr;
+  EXPECT_EQ(asked, "BOX");
+  TkEntityHeader h;
+  static TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  ASSERT_EQ(h.kind, TK_SHAPE);
+  EXPECT_EQ(tk_data_get<uint16_t>(&data, TK_SHAPE_NUMBER), 7);
+  ASSERT_TRUE(entity(1, &h, &data));
+  ASSERT_EQ(h.kind, TK_MLINE);
+  TkHandle style = tk_data_get<TkHandle>(&data, TK_MLINE_STYLE);
+  EXPECT_EQ(style.bytes[7], 0x40) << "the style of that name, without regard to case";
+}
+
 TEST_F(DxfLoad, EntitiesOfUnreadClassesKeepTheirGroupsAsProxies) {
   TextDxf f;
   f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
