@@ -445,19 +445,34 @@ int16_t tk_create_space_blocks(TkDrawing* drawing, const TkHandle* model, const 
 
 namespace {
 
+// Reads the next BLOCK_RECORD table record through the DXF set (the n-th of the pass). The
+// reader does not say where the table ends: a record without a name, or one that the table's
+// control object (the owner of the pass's first record) does not own, lies behind it.
+bool next_block_record(TkDrawing* d, uint32_t n, TkHandle* table, TkBlockRecord* record) {
+  tk_init_block_record(record);
+  if (!tk_dxf_readers()->read_block_record(d, record)) return false;
+  blob_free(record->first_blob);
+  blob_free(record->second_blob);
+  blob_free(record->references);
+  record->first_blob = record->second_blob = record->references = nullptr;
+  if (n == 0) *table = record->owner;
+  return record->name[0] && tk_handle_compare(&record->owner, table) == 0;
+}
+
+bool begin_block_records(TkDrawing* d) {
+  const TkReaderOps* dxf = tk_dxf_readers();
+  return dxf->seek_block_records && dxf->read_block_record && dxf->seek_block_records(d);
+}
+
 // Reads BLOCK_RECORD table records through the DXF set until both space records are found.
 void find_space_block_records(TkDrawing* d, TkHandle* model, TkHandle* paper) {
-  const TkReaderOps* dxf = tk_dxf_readers();
-  if (!dxf->seek_block_records || !dxf->read_block_record || !dxf->seek_block_records(d)) return;
+  if (!begin_block_records(d)) return;
   bool have_model = false, have_paper = false;
   const uint32_t bound = d->file ? file_length(d->file) : 0;
+  TkHandle table{};
+  TkBlockRecord record;
   for (uint32_t n = 0; n <= bound && !(have_model && have_paper); ++n) {
-    TkBlockRecord record;
-    tk_init_block_record(&record);
-    if (!dxf->read_block_record(d, &record)) break;
-    blob_free(record.first_blob);
-    blob_free(record.second_blob);
-    blob_free(record.references);
+    if (!next_block_record(d, n, &table, &record)) break;
     if (tk_handle_is_null(&record.handle)) continue;
     if (!have_model && tk_name_compare(record.name, "*MODEL_SPACE") == 0) {
       *model = record.handle;
@@ -472,23 +487,15 @@ void find_space_block_records(TkDrawing* d, TkHandle* model, TkHandle* paper) {
 // The second pass over the BLOCK_RECORD table: a block whose BLOCK did not name its record (no
 // owner group) was keyed by a handle from the seed, while the entities and objects that belong
 // to it name the record's own handle. Such a block takes the record's handle; a record whose
-// handle some other record holds already keeps the block as it is. The reader does not say
-// where the table ends, so the pass reads no more records than there are blocks and stops at
-// the first that the table's control object does not own (what follows the table).
+// handle some other record holds already keeps the block as it is. The pass reads no more
+// records than there are blocks.
 void rekey_blocks_to_records(TkDrawing* d) {
-  const TkReaderOps* dxf = tk_dxf_readers();
-  if (!dxf->seek_block_records || !dxf->read_block_record || !dxf->seek_block_records(d)) return;
+  if (!begin_block_records(d)) return;
   const int32_t count = list_count(&d->blocks);
   TkHandle table{};
+  TkBlockRecord record;
   for (int32_t n = 0; n < count; ++n) {
-    TkBlockRecord record;
-    tk_init_block_record(&record);
-    if (!dxf->read_block_record(d, &record)) break;
-    blob_free(record.first_blob);
-    blob_free(record.second_blob);
-    blob_free(record.references);
-    if (n == 0) table = record.owner;
-    if (tk_handle_compare(&record.owner, &table) != 0 || !record.name[0]) break;
+    if (!next_block_record(d, static_cast<uint32_t>(n), &table, &record)) break;
     if (tk_handle_is_null(&record.handle)) continue;
     for (TkLink* l = list_first(&d->blocks); l; l = l->next) {
       auto* b = static_cast<TkBlockRecord*>(tk_link_data(l));

@@ -207,6 +207,18 @@ TEST_F(CompleteTest, SpaceBlocksTakeTheirBlockRecordHandles) {
   EXPECT_EQ(tk_handle_compare(&found, &door), 0);
   tk_close_drawing(d);
 
+  // A record the table's control object does not own lies behind the table, whatever its name.
+  Script past = s;
+  past.names[S_BLOCK_RECORD] = {"DOOR", "*MODEL_SPACE", "*Paper_Space"};
+  past.block_record_owners = {{"DOOR", 1}, {"*MODEL_SPACE", 1}, {"*Paper_Space", 0x77}};
+  d = open(past, TK_VERSION_AC1015);
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  EXPECT_EQ(d->fixed[TK_FIXED_MODEL_SPACE].bytes[7],
+            (given_handles[{S_BLOCK_RECORD, "*MODEL_SPACE"}] & 0xFF));
+  EXPECT_NE(d->fixed[TK_FIXED_PAPER_SPACE].bytes[7],
+            (given_handles[{S_BLOCK_RECORD, "*Paper_Space"}] & 0xFF));
+  tk_close_drawing(d);
+
   d = open(s, TK_VERSION_AC1014, true);  // DWG: no BLOCK_RECORD pass
   ASSERT_NE(d, nullptr) << tk_get_last_error();
   EXPECT_EQ(given_handles.count({S_BLOCK_RECORD, "DOOR"}), 0u);

@@ -168,6 +168,8 @@ struct Script {
   };
   std::vector<VpentHeader> vpent_headers;
   // The linetype an older file gives a layer, by layer name: a name, or "#n" for a table index.
+  // The owner a BLOCK_RECORD record gives, by name (0 when not listed).
+  std::map<std::string, uint64_t> block_record_owners;
   std::map<std::string, std::string>
       layer_linetypes;  // a walk that never ends, as a damaged chain would give
 };
@@ -239,6 +241,9 @@ inline int16_t fake_read_block_record(TkDrawing* d, TkBlockRecord* r) {
   auto known = given_handles.find({S_BLOCK_RECORD, names[i]});
   uint64_t before = known != given_handles.end() ? known->second : 0;
   if (!fill_record(d, S_BLOCK_RECORD, r)) return 0;
+  auto listed = script.block_record_owners.find(names[i]);
+  uint64_t owner = listed != script.block_record_owners.end() ? listed->second : 0;
+  for (int b = 7; b >= 0; --b, owner >>= 8) r->owner.bytes[b] = static_cast<uint8_t>(owner);
   if (before) {
     given_handles[{S_BLOCK_RECORD, names[i]}] = before;
     for (int b = 7; b >= 0; --b, before >>= 8) r->handle.bytes[b] = static_cast<uint8_t>(before);
