@@ -64,9 +64,14 @@ void CMemFile::GrowFile(DWORD dwNewLen) {
     return;
   if (m_nGrowBytes == 0)
     AfxThrowMemoryException();
+  // A fixed step alone copies the whole buffer once per step (a megabyte written in 1 KB steps
+  // moves half a gigabyte); a large buffer grows by about half its size, still in whole steps.
+  uint64_t step = m_nGrowBytes;
+  if (m_nBufferSize / 2 > step)
+    step = ((uint64_t)m_nBufferSize / 2 + m_nGrowBytes - 1) / m_nGrowBytes * m_nGrowBytes;
   uint64_t nNewBufferSize = m_nBufferSize;
   while (nNewBufferSize < dwNewLen)
-    nNewBufferSize += m_nGrowBytes;
+    nNewBufferSize += step;
   if (nNewBufferSize > 0xFFFFFFFFu)
     AfxThrowMemoryException();
   // A buffer attached by the caller is not ours to reallocate: the file moves to its own memory.

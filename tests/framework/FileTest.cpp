@@ -163,6 +163,18 @@ TEST(FileTest, MemFileGrowsInSteps) {
   EXPECT_EQ(f.GetPosition(), 10u);
   EXPECT_EQ(f.BufferSize(), 500u);
 
+  // Written a little at a time, a large file reallocates a few dozen times, not once per step.
+  MemProbe big(1024);
+  char piece[100] = {};
+  int grown = 0;
+  for (DWORD last = 0; big.GetLength() < 4u << 20; big.Write(piece, sizeof piece))
+    if (big.BufferSize() != last) {
+      last = big.BufferSize();
+      ++grown;
+    }
+  EXPECT_LT(grown, 40);
+  EXPECT_EQ(big.BufferSize() % 1024, 0u);
+
   MemProbe d;  // the default step is 1024
   d.Write("abc", 3);
   EXPECT_EQ(d.BufferSize(), 1024u);
