@@ -61,21 +61,23 @@ vv_start_wine() {
   wine cmd /c exit >/dev/null 2>&1 </dev/null
   # TrueType text in drawings finds its fonts as under Windows: by face in the registry's font
   # list, by file in the Fonts folder. Wine's own prefix has neither for a free font; the set-up
-  # installs DejaVu (fonts-dejavu-core), and each prefix gets it once.
+  # installs DejaVu (fonts-dejavu-core). The registry is asked each time, since a server stopped
+  # with -k may not have saved what was added.
   local dejavu=/usr/share/fonts/truetype/dejavu
-  if [ ! -f "$WINEPREFIX/.vv-fonts" ] && [ -f $dejavu/DejaVuSans.ttf ]; then
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face file ok=1
+  local fontkey='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts'
+  if [ -f $dejavu/DejaVuSans.ttf ] &&
+     ! wine reg query "$fontkey" /v "DejaVu Sans (TrueType)" >/dev/null 2>&1 </dev/null; then
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face file
     mkdir -p "$fonts"
     for face in "DejaVu Sans:DejaVuSans" "DejaVu Sans Bold:DejaVuSans-Bold" \
                 "DejaVu Sans Mono:DejaVuSansMono" "DejaVu Sans Mono Bold:DejaVuSansMono-Bold" \
                 "DejaVu Serif:DejaVuSerif" "DejaVu Serif Bold:DejaVuSerif-Bold"; do
       file=${face#*:}.ttf
       [ -f $dejavu/$file ] || continue
-      cp $dejavu/$file "$fonts/$file" &&
-        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
-          /v "${face%%:*} (TrueType)" /t REG_SZ /d "$file" /f >/dev/null 2>&1 </dev/null || ok=0
+      cp $dejavu/$file "$fonts/$file"
+      wine reg add "$fontkey" /v "${face%%:*} (TrueType)" /t REG_SZ /d "$file" /f \
+        >/dev/null 2>&1 </dev/null || true
     done
-    if [ $ok = 1 ]; then touch "$WINEPREFIX/.vv-fonts"; fi
   fi
   # A crashing program must fail its test at once with a backtrace on stderr, not wait behind
   # the debugger's crash dialog on a display nobody looks at until ctest's timeout.
