@@ -60,25 +60,24 @@ vv_start_wine() {
   # keep it open: start them here, on /dev/null, so a test's output pipe closes when the test ends.
   wine cmd /c exit >/dev/null 2>&1 </dev/null
   # TrueType text in drawings finds its fonts as under Windows: by face in the registry's font
-  # list, by file in the Fonts folder. Wine's own prefix has neither for a free font; the set-up
-  # installs DejaVu (fonts-dejavu-core). The registry is asked each time, since a server stopped
-  # with -k may not have saved what was added.
+  # list, whose file name it takes, and by file in the Fonts folder. Wine lists the host's
+  # fonts in the registry with their Unix paths, but its Fonts folder holds none of them; the
+  # set-up installs DejaVu (fonts-dejavu-core) and each prefix gets it in the Fonts folder, and
+  # in the registry where Wine has not listed it.
   local dejavu=/usr/share/fonts/truetype/dejavu
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" face file
   local fontkey='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts'
-  if [ -f $dejavu/DejaVuSans.ttf ] &&
-     ! wine reg query "$fontkey" /v "DejaVu Sans (TrueType)" >/dev/null 2>&1 </dev/null; then
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts" face file
-    mkdir -p "$fonts"
-    for face in "DejaVu Sans:DejaVuSans" "DejaVu Sans Bold:DejaVuSans-Bold" \
-                "DejaVu Sans Mono:DejaVuSansMono" "DejaVu Sans Mono Bold:DejaVuSansMono-Bold" \
-                "DejaVu Serif:DejaVuSerif" "DejaVu Serif Bold:DejaVuSerif-Bold"; do
-      file=${face#*:}.ttf
-      [ -f $dejavu/$file ] || continue
-      cp $dejavu/$file "$fonts/$file"
+  mkdir -p "$fonts"
+  for face in "DejaVu Sans:DejaVuSans" "DejaVu Sans Bold:DejaVuSans-Bold" \
+              "DejaVu Sans Mono:DejaVuSansMono" "DejaVu Sans Mono Bold:DejaVuSansMono-Bold" \
+              "DejaVu Serif:DejaVuSerif" "DejaVu Serif Bold:DejaVuSerif-Bold"; do
+    file=${face#*:}.ttf
+    [ -f $dejavu/$file ] && [ ! -f "$fonts/$file" ] || continue
+    cp $dejavu/$file "$fonts/$file"
+    wine reg query "$fontkey" /v "${face%%:*} (TrueType)" >/dev/null 2>&1 </dev/null ||
       wine reg add "$fontkey" /v "${face%%:*} (TrueType)" /t REG_SZ /d "$file" /f \
         >/dev/null 2>&1 </dev/null || true
-    done
-  fi
+  done
   # A crashing program must fail its test at once with a backtrace on stderr, not wait behind
   # the debugger's crash dialog on a display nobody looks at until ctest's timeout.
   if [ ! -f "$WINEPREFIX/.vv-no-crash-dialog" ]; then
