@@ -7,6 +7,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // Files larger than this are refused before reading: no drawing the viewer opens comes near it.
@@ -248,13 +252,14 @@ int32_t img_save_file(const ImgImage& img, const char* path, int32_t format) {
   if (!f) return IMG_ERR_WRITE;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = (std::fclose(f) == 0) && ok;
-  if (ok) {
+  // The old file is replaced in one step, never deleted first: when the replace fails, the old
+  // file is still there under its name. (The C runtime's rename does not replace a file on
+  // Windows, so there the system call that does is used.)
 #ifdef _WIN32
-    // The C runtime's rename does not replace an existing file there.
-    std::remove(path);
+  if (ok) ok = ::MoveFileExA(tmp.c_str(), path, MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  if (ok) ok = std::rename(tmp.c_str(), path) == 0;
 #endif
-    ok = std::rename(tmp.c_str(), path) == 0;
-  }
   if (!ok) {
     std::remove(tmp.c_str());
     return IMG_ERR_WRITE;
