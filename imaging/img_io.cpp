@@ -133,7 +133,8 @@ int32_t img_probe_memory(const uint8_t* d, size_t n) {
   if (!d || n < 4) return IMG_ERR_UNKNOWN_FORMAT;
   if (starts_with(d, n, "II*\0", 4) || starts_with(d, n, "MM\0*", 4)) return tiff_probe(d, n);
   if (starts_with(d, n, "BM", 2) && n >= 34) {
-    uint32_t compression = le32(d + 30);
+    // The 12-byte OS/2 header has no compression field; there bytes 30 to 33 are colour table.
+    uint32_t compression = le32(d + 14) >= 40 ? le32(d + 30) : 0;
     return (compression == 1 || compression == 2) ? IMG_FMT_BMP_RLE : IMG_FMT_BMP;
   }
   if (starts_with(d, n, "\xFF\xD8\xFF", 3)) return IMG_FMT_JPEG;
