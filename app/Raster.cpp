@@ -59,6 +59,15 @@ class CTempCopy {
   bool m_ok = false;
 };
 
+// An imaging failure as an error box: the application's message, when it has one, and below it the
+// library's text for the error number, which says why.
+void ShowImagingError(LPCSTR lpszMessage, int32_t code) {
+  CString text = lpszMessage ? lpszMessage : "";
+  if (!text.IsEmpty()) text += "\n\n";
+  text += ImgGetErrorText(code);
+  AfxMessageBox(text, MB_ICONSTOP);
+}
+
 bool ReadCalsFields(LPCSTR lpszPath, CalsHeaderFields* fields) {
   HANDLE f = ::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -181,14 +190,15 @@ void CRaster::AfterLoad(LPCSTR lpszPath) {
   m_nHeight = info.height;
   m_nBitsPerPixel = info.bitsPerPixel;
   if (RotateCalsOn() && cals.rotation != 0) {
-    if (ImgRotate(m_hImage, cals.rotation * 100) >= 0) {
+    int32_t rotated = ImgRotate(m_hImage, cals.rotation * 100);
+    if (rotated >= 0) {
       if (cals.rotation == 90 || cals.rotation == 270) {
         int w = m_nWidth;
         m_nWidth = m_nHeight;
         m_nHeight = w;
       }
     } else {
-      AfxMessageBox("Unable to rotate the image!", MB_ICONSTOP);
+      ShowImagingError("Unable to rotate the image!", rotated);
     }
   }
   if (m_nBitsPerPixel == 32) {
@@ -257,7 +267,10 @@ void CRaster::MirrorX() {
 void CRaster::Rotate(int nAngle) {
   if (m_hImage < 0) return;
   CWaitCursor wait;
-  ImgRotate(m_hImage, nAngle);
+  // A turn the library refuses (an image too large for the turned canvas) would otherwise do
+  // nothing without a word.
+  int32_t rotated = ImgRotate(m_hImage, nAngle);
+  if (rotated < 0) ShowImagingError("Unable to rotate the image!", rotated);
   AfterLoad(nullptr);
 }
 
@@ -278,6 +291,9 @@ int CRaster::Save(LPCSTR lpszPath, int nFormat) {
   ImgBeginSave(m_hImage);
   int result = ImgSaveFile(m_hImage, lpszPath, nFormat);
   ImgEndSave(m_hImage);
+  // The callers only learn that the save failed; the library knows why (a folder that is not
+  // there, a format that cannot hold the image's colours).
+  if (result < 0) ShowImagingError(lpszPath, result);
   return result;
 }
 

@@ -34,11 +34,13 @@ class CRaster : public CObject {
   void Invert();
   void MirrorY();
   void MirrorX();
-  // Hundredths of a degree; width and height follow the turn.
+  // Hundredths of a degree; width and height follow the turn. A refused turn is shown with the
+  // library's text.
   void Rotate(int nAngle);
   // A bitmap of the rectangle (the whole image when null) for the clipboard, owned by the caller.
   HBITMAP CopyRegion(const CRect* pRect);
-  // The library's result: negative on failure.
+  // The library's result: negative on failure, which is shown in an error box with the path and
+  // the library's text.
   int Save(LPCSTR lpszPath, int nFormat);
   // FALSE, keeping the current image, when the page does not exist or can't be read.
   BOOL LoadPage(int nPage);

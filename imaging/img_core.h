@@ -126,7 +126,8 @@ int32_t img_load_memory(const uint8_t* data, size_t size, int32_t page, ImgImage
 int32_t img_load_file(const char* path, int32_t page, ImgImage& img, const ImgProgress* progress);
 
 // Writes the image's current region in the given format. The file is written under a temporary
-// name beside the target and renamed into place, so a failed save leaves nothing half-written.
+// name beside the target and renamed over it in one step, so a failed save leaves nothing
+// half-written and an existing file as it was.
 // IMG_OK or a negative error (IMG_ERR_CANNOT_WRITE for a format the library cannot write,
 // IMG_ERR_DEPTH for a depth the format cannot hold).
 int32_t img_save_file(const ImgImage& img, const char* path, int32_t format);

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <new>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // Files larger than this are refused before reading: no drawing the viewer opens comes near it.
@@ -129,7 +133,8 @@ int32_t img_probe_memory(const uint8_t* d, size_t n) {
   if (!d || n < 4) return IMG_ERR_UNKNOWN_FORMAT;
   if (starts_with(d, n, "II*\0", 4) || starts_with(d, n, "MM\0*", 4)) return tiff_probe(d, n);
   if (starts_with(d, n, "BM", 2) && n >= 34) {
-    uint32_t compression = le32(d + 30);
+    // The 12-byte OS/2 header has no compression field; there bytes 30 to 33 are colour table.
+    uint32_t compression = le32(d + 14) >= 40 ? le32(d + 30) : 0;
     return (compression == 1 || compression == 2) ? IMG_FMT_BMP_RLE : IMG_FMT_BMP;
   }
   if (starts_with(d, n, "\xFF\xD8\xFF", 3)) return IMG_FMT_JPEG;
@@ -248,13 +253,14 @@ int32_t img_save_file(const ImgImage& img, const char* path, int32_t format) {
   if (!f) return IMG_ERR_WRITE;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = (std::fclose(f) == 0) && ok;
-  if (ok) {
+  // The old file is replaced in one step, never deleted first: when the replace fails, the old
+  // file is still there under its name. (The C runtime's rename does not replace a file on
+  // Windows, so there the system call that does is used.)
 #ifdef _WIN32
-    // The C runtime's rename does not replace an existing file there.
-    std::remove(path);
+  if (ok) ok = ::MoveFileExA(tmp.c_str(), path, MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  if (ok) ok = std::rename(tmp.c_str(), path) == 0;
 #endif
-    ok = std::rename(tmp.c_str(), path) == 0;
-  }
   if (!ok) {
     std::remove(tmp.c_str());
     return IMG_ERR_WRITE;

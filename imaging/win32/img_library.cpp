@@ -86,3 +86,5 @@ int32_t WINAPI ImgSetProgressCallback(void* record, ImgProgressProc callback, in
 }
 
 int32_t WINAPI ImgSetDisplayMode(int32_t mode) { return img_set_display_mode(mode); }
+
+const char* WINAPI ImgGetErrorText(int32_t code) { return img_error_text(code); }

@@ -3,8 +3,8 @@
 // number), and the layout of the information block. Not for the library's own internals.
 //
 // An image is named by a small integer handle (0 or more) that stays valid until ImgFree. Every
-// operation that can fail returns a negative error number; -1 means "no image". Texts for the
-// error numbers are the library's own and are not exported.
+// operation that can fail returns a negative error number; -1 means "no image"; ImgGetErrorText
+// gives the library's text for each number, for the messages the application shows.
 #pragma once
 
 #include <windows.h>
@@ -54,6 +54,9 @@ ZERI8V98_API int32_t WINAPI ImgPaintBitmap(HBITMAP bitmap, HDC dc, int32_t x, in
 
 // Images in and out.
 ZERI8V98_API int32_t WINAPI ImgFree(int32_t image);
+// The text of an error number: a constant string of the library, never null (a generic text for
+// a number the library does not know).
+ZERI8V98_API const char* WINAPI ImgGetErrorText(int32_t code);
 ZERI8V98_API int32_t WINAPI ImgLoadFile(const char* path);
 ZERI8V98_API int32_t WINAPI ImgLoadFromHandle(int32_t file, int32_t reserved, int32_t page);
 ZERI8V98_API int32_t WINAPI ImgLoadPage(const char* path, int32_t page);

@@ -1,5 +1,7 @@
 // CALS type 1 headers: the fields the application relies on (orientation, density, pixel count),
-// headers with missing or malformed fields, and pixel counts that disagree with the G4 data.
+// headers with missing or malformed fields, and pixel counts that disagree with the G4 data (too
+// few rows in the data or rows of another width are refused; fewer rows than the data holds read
+// the rows the header counts).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -53,6 +55,9 @@ const HeaderCase kHeaders[] = {
     {"ten digits", "rpelcnt:", "rpelcnt: 0000000096,000064", IMG_ERR_CALS_HEADER, 0, 0},
     {"too many rows", "rpelcnt:", "rpelcnt: 000096,000200", IMG_ERR_CALS_SIZE, 0, 400},
     {"too wide", "rpelcnt:", "rpelcnt: 000300,000064", IMG_ERR_CALS_SIZE, 0, 400},
+    {"fewer rows", "rpelcnt:", "rpelcnt: 000096,000040", IMG_OK, 0, 400},
+    {"narrower", "rpelcnt:", "rpelcnt: 000050,000064", IMG_ERR_CALS_SIZE, 0, 400},
+    {"one byte narrower", "rpelcnt:", "rpelcnt: 000088,000064", IMG_ERR_CALS_SIZE, 0, 400},
 };
 
 class ImgCalsHeader_ : public ::testing::TestWithParam<HeaderCase> {};
@@ -70,7 +75,11 @@ TEST_P(ImgCalsHeader_, ReadsOrRefusesWithTheRightError) {
   ImgImage img;
   EXPECT_EQ(img_load_memory(bytes.data(), bytes.size(), 0, img, nullptr), c.load);
   if (c.load == IMG_OK) {
-    EXPECT_EQ(imgtest::SameColours(imgtest::Drawing(96, 64), img), "");
+    // What the header says: a G4 row depends only on the rows above it, so a header that counts
+    // fewer rows than the data holds shows exactly those rows.
+    ImgImage expected;
+    ASSERT_EQ(img_crop(imgtest::Drawing(96, 64), ImgRect{0, 0, hdr.width, hdr.height}, expected), IMG_OK);
+    EXPECT_EQ(imgtest::SameColours(expected, img), "");
     EXPECT_EQ(img.dpi_x, c.density);
     EXPECT_EQ(img.format, IMG_FMT_CALS);
   } else {

@@ -17,6 +17,9 @@ struct RoundTrip {
   bool grey;
   int tolerance;   // 0: pixels identical
   int32_t probed;  // the code the probe gives the written file
+  // Bitonal with black at index 0, as BMP and PCX files often have it: the fax and CALS writers
+  // must turn the bits round, not save a negative.
+  bool ink_at_zero = false;
 };
 
 const RoundTrip kRoundTrips[] = {
@@ -28,8 +31,10 @@ const RoundTrip kRoundTrips[] = {
     {IMG_FMT_BMP_RLE, 4, false, 0, IMG_FMT_BMP_RLE},
     {IMG_FMT_BMP_RLE, 8, false, 0, IMG_FMT_BMP_RLE},
     {IMG_FMT_DIB, 1, false, 0, IMG_FMT_DIB},
+    {IMG_FMT_DIB, 4, false, 0, IMG_FMT_DIB},
     {IMG_FMT_DIB, 8, false, 0, IMG_FMT_DIB},
     {IMG_FMT_DIB, 24, false, 0, IMG_FMT_DIB},
+    {IMG_FMT_DIB, 32, false, 0, IMG_FMT_DIB},
     {IMG_FMT_TIFF, 1, false, 0, IMG_FMT_TIFF},
     {IMG_FMT_TIFF, 4, false, 0, IMG_FMT_TIFF},
     {IMG_FMT_TIFF, 8, false, 0, IMG_FMT_TIFF},
@@ -45,6 +50,11 @@ const RoundTrip kRoundTrips[] = {
     {IMG_FMT_TIFF_JPEG, 24, false, 12, IMG_FMT_TIFF_JPEG},
     {IMG_FMT_TIFF_JPEG, 8, true, 12, IMG_FMT_TIFF_JPEG},
     {IMG_FMT_CALS, 1, false, 0, IMG_FMT_CALS},
+    {IMG_FMT_TIFF_G4, 1, false, 0, IMG_FMT_TIFF_G4, true},
+    {IMG_FMT_TIFF_G4_FO, 1, false, 0, IMG_FMT_TIFF_G4_FO, true},
+    {IMG_FMT_TIFF_G3, 1, false, 0, IMG_FMT_TIFF_G3, true},
+    {IMG_FMT_CALS, 1, false, 0, IMG_FMT_CALS, true},
+    {IMG_FMT_TIFF, 1, false, 0, IMG_FMT_TIFF, true},
     {IMG_FMT_JPEG, 24, false, 12, IMG_FMT_JPEG},
     {IMG_FMT_JPEG, 8, true, 12, IMG_FMT_JPEG},
     {IMG_FMT_PNG, 1, false, 0, IMG_FMT_PNG},
@@ -61,9 +71,25 @@ const RoundTrip kRoundTrips[] = {
 
 class ImgRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
+// The drawing as a BMP of another program gives it: black at index 0, the bits the other way.
+ImgImage InkAtZero(const ImgImage& drawing) {
+  ImgImage flipped = drawing;
+  flipped.palette = {0x000000u, 0xFFFFFFu};
+  for (int32_t y = 0; y < flipped.height; ++y)
+    for (int32_t x = 0; x < flipped.width; ++x) imgtest::SetPixel(flipped, x, y, !imgtest::Pixel(drawing, x, y));
+  std::vector<uint8_t> bmp;
+  ImgImage loaded;
+  EXPECT_EQ(img_save_memory(flipped, IMG_FMT_BMP, bmp), IMG_OK);
+  EXPECT_EQ(img_load_memory(bmp.data(), bmp.size(), 0, loaded, nullptr), IMG_OK);
+  EXPECT_EQ(loaded.palette, flipped.palette);
+  return loaded;
+}
+
 ImgImage Source(const RoundTrip& c) {
   // Odd sizes so every row has pad bits; the bitonal image is a drawing, the rest patterns.
-  return c.bpp == 1 ? imgtest::Drawing(101, 67) : imgtest::Pattern(37, 23, c.bpp, c.grey);
+  if (c.bpp != 1) return imgtest::Pattern(37, 23, c.bpp, c.grey);
+  ImgImage drawing = imgtest::Drawing(101, 67);
+  return c.ink_at_zero ? InkAtZero(drawing) : drawing;
 }
 
 TEST_P(ImgRoundTrip, ReadsBackWhatItWrote) {

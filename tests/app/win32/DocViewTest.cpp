@@ -588,6 +588,33 @@ TEST_F(DocViewTest, TemporaryCopiesAreRemovedOnEveryRoad) {
   EXPECT_LT(junk.m_hImage, 0);
 }
 
+// A failed save says why: the path and the imaging library's text in an error box, and the
+// library's negative result to the caller.
+TEST_F(DocViewTest, FailedRasterSaveShowsTheLibrarysText) {
+  CRaster raster(WriteTestBmp("vv_save_fail.bmp", 40, 20, 100).c_str());
+  ASSERT_TRUE(raster.IsValid());
+  const struct {
+    std::string path;
+    int format;
+    const char* text;
+  } cases[] = {
+      {TempDir() + "vv_no_such_folder\\x.bmp", 1, "The file cannot be written"},
+      {TempDir() + "vv_save_fail.tif", 10, "The file format cannot hold the colour depth of this image"},
+  };
+  for (const auto& c : cases) {
+    g_messages.clear();
+    EXPECT_LT(raster.Save(c.path.c_str(), c.format), 0) << c.path;
+    ASSERT_EQ(1u, g_messages.size()) << c.path;
+    EXPECT_EQ(c.path + "\n\n" + c.text, g_messages[0]);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(c.path.c_str()));
+  }
+  g_messages.clear();
+  const std::string saved = TempDir() + "vv_save_ok.bmp";
+  EXPECT_EQ(0, raster.Save(saved.c_str(), 1));
+  EXPECT_TRUE(g_messages.empty());
+  DeleteFileA(saved.c_str());
+}
+
 // Inverting repaints with the complementary colours; rotating by 270 and back by 90 gives the
 // picture back; the launch command takes the document's path for every "%1".
 TEST_F(DocViewTest, RasterCommandsAndTheLaunchCommandLine) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "img_core.h"  // the error numbers
 #include "zeri8v98.h"
 
 namespace {
@@ -31,7 +32,7 @@ const Export kExports[] = {
     EXPORT(52, ImgGetPageCount),   EXPORT(56, ImgSelectSource),   EXPORT(57, ImgAcquire),
     EXPORT(65, ImgResize),         EXPORT(93, ImgSetDisplayMode), EXPORT(96, ImgBeginSave),
     EXPORT(118, ImgEndSave),       EXPORT(128, ImgReduceTo24Bpp), EXPORT(131, ImgIsMultiPage),
-    EXPORT(133, ImgLoadPage),
+    EXPORT(133, ImgLoadPage),      EXPORT(134, ImgGetErrorText),
 };
 #undef EXPORT
 
@@ -74,6 +75,24 @@ TEST(Exports, EveryOperationIsImportedByItsOrdinal) {
     EXPECT_EQ(imports[e.ordinal], exported);
     EXPECT_EQ(reinterpret_cast<const void*>(GetProcAddress(dll, e.name)), nullptr) << "exported by name";
   }
+}
+
+// The application shows the library's text for a negative result: every error number has its own
+// text through the export, and a number the library does not know still gives a text.
+TEST(Exports, EveryErrorNumberHasItsOwnText) {
+  std::set<std::string> texts;
+  for (int32_t code = IMG_ERR_NO_IMAGE; code >= IMG_ERR_DEVICE; --code) {
+    SCOPED_TRACE(code);
+    const char* text = ImgGetErrorText(code);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STRNE(text, "");
+    EXPECT_STRNE(text, ImgGetErrorText(-9999));
+    texts.insert(text);
+  }
+  EXPECT_EQ(texts.size(), size_t(IMG_ERR_NO_IMAGE - IMG_ERR_DEVICE + 1));
+  ASSERT_NE(ImgGetErrorText(-9999), nullptr);
+  EXPECT_STRNE(ImgGetErrorText(-9999), "");
+  EXPECT_STREQ(ImgGetErrorText(ImgLoadFile("C:\\no\\such\\file.tif")), "The file cannot be opened");
 }
 
 // The DLL is copied onto machines that have nothing but Windows: it may import only the system's

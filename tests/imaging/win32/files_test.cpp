@@ -151,6 +151,39 @@ TEST_F(Files, SaveWritesTheRegionAndFailuresLeaveNothingBehind) {
   EXPECT_EQ(ImgSaveFile(image, dir_.Path("no\\such\\folder.bmp").c_str(), IMG_FMT_BMP), IMG_ERR_WRITE);
 }
 
+// A save over a file that another program holds open: the old file is replaced in one step or
+// not at all. Deleting it first and then renaming the new one into place lost it whenever the
+// rename failed, as it does while a reader that allows deletion keeps the old name alive.
+TEST_F(Files, SaveOverAFileHeldOpenNeverLosesIt) {
+  const std::string path = dir_.Path("held.tif");
+  int32_t old_image = Drawing(40, 30), new_image = Drawing(64, 16);
+  ASSERT_EQ(ImgSaveFile(old_image, path.c_str(), IMG_FMT_TIFF_G4), 0);
+  const std::string old_bytes = ReadAll(path);
+  const DWORD shares[] = {FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_DELETE};
+  for (DWORD share : shares) {
+    SCOPED_TRACE(share);
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(ImgBeginSave(new_image), 0);
+    int32_t rc = ImgSaveFile(new_image, path.c_str(), IMG_FMT_TIFF_G4);
+    ASSERT_EQ(ImgEndSave(new_image), 0);
+    CloseHandle(reader);
+    EXPECT_EQ(dir_.Files(), std::vector<std::string>{"held.tif"});
+    int32_t back = ImgLoadFile(path.c_str());
+    ASSERT_GE(back, 0) << "the file was lost; the save gave " << rc;
+    ImgInfoBlock info;
+    ImgGetInfo(back, &info);
+    if (rc == 0) {
+      EXPECT_EQ(info.width, 64);
+    } else {
+      EXPECT_EQ(rc, IMG_ERR_WRITE);
+      EXPECT_EQ(ReadAll(path), old_bytes);
+    }
+    ImgFree(back);
+    ASSERT_EQ(ImgSaveFile(old_image, path.c_str(), IMG_FMT_TIFF_G4), 0);
+  }
+}
+
 // The raster printer's road: save an area as CALS, load it back, fit it to the paper, turn it and
 // save it over the same file.
 TEST_F(Files, AreaSavedAsCalsIsResizedRotatedAndSavedOverItself) {
