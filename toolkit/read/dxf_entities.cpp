@@ -11,6 +11,7 @@
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/read/dwg13_entity_class.h"
 #include "toolkit/read/dxf_readers.h"
 #include "toolkit/write/bits_writer.h"
 
@@ -20,6 +21,7 @@ constexpr uint8_t kPaperSpace = 1;   // header flag: the entity is in paper spac
 constexpr uint8_t kInvisible = 16;   // header flag: group 60 not 0
 constexpr uint16_t kProxyKind = 498;
 constexpr double kDegree = 0.017453292519943295;
+constexpr size_t kRtextContents = 1016;  // the text's field, its zero included
 
 // Data places of an entity of a class the toolkit does not read (the other-class layout).
 enum : size_t {
@@ -160,6 +162,10 @@ struct EntityRead {
   int lw_vertex = -1;
   uint16_t lw_flags = 0;
   double lw_width = 0;
+  // MLINE: where the current vertex and the current parameter list stand in `a`.
+  long mline_vertex = -1;
+  long mline_list = -1;
+  uint16_t mline_list_code = 0;
 };
 
 bool is_native_class(const char* name) {
@@ -370,13 +376,10 @@ void proxy_group(EntityRead* e) {
   bool ok = true;
   auto code = [&]() { return bits_blob_put_bs(w, static_cast<int16_t>(c)) == 1; };
   if ((c >= 10 && c <= 18) || c == 210) {
-    double p[3] = {g.real, 0, 0};
-    for (int i = 1; i < 3; ++i) {
-      if (!dxf_read_group(s)) {
-        e->proxy_failed = true;
-        return;
-      }
-      p[i] = s->group.real;
+    double p[3];
+    if (!dxf_read_point(s, p)) {
+      e->proxy_failed = true;
+      return;
     }
     ok = code() && bits_blob_put_3bd(w, p) == 1;
   } else if (c >= 40 && c <= 48) {
@@ -490,6 +493,64 @@ bool next_value(DxfState* s) {
   return true;
 }
 
+// The group after the current one is of that code: it is read. Otherwise the file stays.
+bool next_is(DxfState* s, uint16_t code) {
+  uint32_t at = dxf_tell(s);
+  if (!dxf_read_group(s)) return false;
+  if (s->group.code == code && !dxf_at_end(s)) return true;
+  dxf_seek(s, at);
+  return false;
+}
+
+// A spline edge: degree (94), rational and periodic flags (73, 74), knot and control-point
+// counts (95, 96), the knots, and the control points, each with its weight (42) when the
+// spline is rational. Newer files may add fit data: a count (97), fit points (11/21) and the
+// two tangents (12/22, 13/23). Its 97 is told from the path's source-object count by the group
+// that follows; the fit data has no place in the stored edge and is passed over.
+bool read_hatch_spline(DxfState* s, BlobOut* paths) {
+  int32_t head[5];
+  for (int32_t& v : head) {
+    if (!next_value(s)) return false;
+    v = s->group.code >= 90 && s->group.code <= 99 ? s->group.i32 : s->group.i16;
+  }
+  const bool rational = head[1] != 0;
+  paths->put(head[0]);
+  paths->put(static_cast<int16_t>(head[1]));
+  paths->put(static_cast<int16_t>(head[2]));
+  paths->put(head[3]);
+  paths->put(head[4]);
+  for (int32_t i = 0; i < head[3]; ++i) {
+    if (!next_value(s)) return false;
+    paths->put(s->group.real);
+  }
+  for (int32_t i = 0; i < head[4]; ++i) {
+    double p[2];
+    for (double& v : p) {
+      if (!next_value(s)) return false;
+      v = s->group.real;
+    }
+    double weight = next_is(s, 42) ? s->group.real : 1.0;
+    paths->put(p);
+    if (rational) paths->put(weight);
+  }
+  uint32_t at = dxf_tell(s);
+  if (!next_is(s, 97)) return true;
+  const int32_t fit = s->group.i32;
+  uint32_t after = dxf_tell(s);
+  if (!dxf_read_group(s)) return false;
+  uint16_t c = s->group.code;
+  dxf_seek(s, after);
+  if (c != 11 && c != 12 && c != 13 && c != 97) {
+    dxf_seek(s, at);  // the path's own count
+    return true;
+  }
+  for (int32_t i = 0; i < fit; ++i)
+    if (!next_value(s) || !next_value(s)) return false;
+  for (uint16_t tangent = 12; tangent <= 13; ++tangent)
+    if (next_is(s, tangent) && !next_value(s)) return false;
+  return true;
+}
+
 // The boundary paths that follow group 91, each read group by group in the order the format
 // gives them; counts from the file only bound loops that read a group each time round.
 bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
@@ -550,17 +611,7 @@ bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
           paths->put(a[1]);
           paths->put(ccw);
         } else if (type == 4) {
-          int32_t head[5];
-          for (int32_t& v : head) {
-            if (!next_value(s)) return false;
-            v = s->group.code >= 90 && s->group.code <= 99 ? s->group.i32 : s->group.i16;
-          }
-          for (int32_t v : head) paths->put(v);
-          int64_t values = int64_t(head[3] > 0 ? head[3] : 0) + 2 * int64_t(head[4] > 0 ? head[4] : 0);
-          for (int64_t i = 0; i < values; ++i) {
-            if (!next_value(s)) return false;
-            paths->put(s->group.real);
-          }
+          if (!read_hatch_spline(s, paths)) return false;
         } else {
           return false;  // an edge type the format does not have: the rest cannot be placed
         }
@@ -701,6 +752,119 @@ int16_t ole_group(EntityRead* e) {
   return 1;
 }
 
+// MLINE vertices as they come, in `a`: each vertex is the mark 11 and its three points
+// (position, segment direction, miter direction); each parameter list the mark of its count
+// group (74 or 75), the number of values and the values. Groups outside a vertex or a list
+// have no place and are passed over.
+constexpr double kMlineVertexMark = 11;
+constexpr size_t kMlineVertexReals = 9;
+
+int16_t mline_group(EntityRead* e) {
+  const TkDxfGroup& g = e->s->group;
+  uint16_t code = g.code;
+  Reals& a = e->a;
+  bool point = code >= 11 && code <= 33 && code % 10 >= 1 && code % 10 <= 3;
+  bool list = code == 74 || code == 75 || code == 41 || code == 42;
+  if (!point && !list) return 0;
+  if (a.failed) return 1;  // the entity is given up at its end
+  if (code == 11) {
+    e->mline_vertex = static_cast<long>(a.count) + 1;
+    e->mline_list = -1;
+    for (size_t i = 0; i <= kMlineVertexReals; ++i) a.add(i == 0 ? kMlineVertexMark : 0.0);
+  }
+  if (point) {
+    if (e->mline_vertex >= 0 && !a.failed)
+      a.items[e->mline_vertex + 3 * (code % 10 - 1) + (code / 10 - 1)] = g.real;
+  } else if (code == 74 || code == 75) {
+    if (e->mline_vertex >= 0 && a.add(code) && a.add(0)) {
+      e->mline_list = static_cast<long>(a.count) - 1;
+      e->mline_list_code = code;
+    }
+  } else if (e->mline_list >= 0 && e->mline_list_code == code + 33 &&
+             a.items[e->mline_list] < 32767 && a.add(g.real)) {
+    a.items[e->mline_list] += 1;
+  }
+  return 1;
+}
+
+// The vertex blob of the stored form: per vertex its three points, then per line of the
+// entity a count and the parameters and a count and the fill parameters. Each vertex gets the
+// entity's number of lines, so that the blob can be walked; lines the file left out have no
+// parameters, lists beyond the number are dropped.
+void finish_mline(EntityRead* e) {
+  constexpr int kMaxLines = 255;  // the most a stored MLINE has
+  const double* v = e->a.items;
+  const size_t n = e->a.count;
+  auto next = [&](size_t i) {
+    return i + (v[i] == kMlineVertexMark ? 1 + kMlineVertexReals : 2 + static_cast<size_t>(v[i + 1]));
+  };
+  // The number of lines is the file's, but no more than a vertex lists: a count alone gives
+  // no parameters to keep, and a damaged count then costs no memory.
+  int most = 0, in_vertex[2] = {0, 0};
+  uint16_t vertices = 0;
+  for (size_t i = 0; i < n; i = next(i)) {
+    if (v[i] == kMlineVertexMark) {
+      if (vertices < 32767) ++vertices;
+      in_vertex[0] = in_vertex[1] = 0;
+    } else {
+      int k = ++in_vertex[v[i] == 75];
+      if (k > most) most = k;
+    }
+  }
+  int16_t given = tk_data_get<int16_t>(e->data, 12);
+  int lines = given < 0 ? 0 : given > kMaxLines ? kMaxLines : given;
+  if (lines > most) lines = most;
+  tk_data_put<int16_t>(e->data, 12, static_cast<int16_t>(lines));
+  tk_data_put<int16_t>(e->data, 14, static_cast<int16_t>(vertices));
+  if (vertices == 0) return;
+  BlobOut out;
+  size_t list_at[2][kMaxLines];
+  size_t i = 0;
+  for (uint16_t vertex = 0; vertex < vertices; ++vertex) {
+    size_t at = i + 1;
+    int lists[2] = {0, 0};
+    for (i = next(i); i < n && v[i] != kMlineVertexMark; i = next(i)) {
+      int which = v[i] == 75;
+      if (lists[which] < kMaxLines) list_at[which][lists[which]++] = i;
+    }
+    for (size_t k = 0; k < kMlineVertexReals; ++k) out.put(v[at + k]);
+    for (int line = 0; line < lines; ++line)
+      for (int which = 0; which < 2; ++which) {
+        bool listed = line < lists[which];
+        auto count = listed ? static_cast<int16_t>(v[list_at[which][line] + 1]) : int16_t{0};
+        out.put(count);
+        for (int16_t k = 0; k < count; ++k) out.put(v[list_at[which][line] + 2 + k]);
+      }
+  }
+  tk_data_put(e->data, TK_MLINE_BLOB, out.close());
+}
+
+// RTEXT into the record the DWG reader fills, so that both kinds of file give one form.
+int16_t rtext_group(EntityRead* e) {
+  DxfState* s = e->s;
+  const TkDxfGroup& g = s->group;
+  switch (g.code) {
+    case 1: dxf_copy_text(tk_data_text(e->data, DWG13_RTEXT_CONTENTS), kRtextContents, s->text); break;
+    case 7: dxf_copy_text(tk_state->pending.text_style, sizeof tk_state->pending.text_style, s->text); break;
+    case 10: case 20: case 30:
+      put_double(e->data, DWG13_RTEXT_INSERTION + 8 * (g.code / 10 - 1), g.real);
+      break;
+    case 40: put_double(e->data, DWG13_RTEXT_HEIGHT, g.real); break;
+    case 50: put_double(e->data, DWG13_RTEXT_ROTATION, g.real * kDegree); break;
+    case 70: tk_data_put(e->data, DWG13_RTEXT_FLAGS, g.i16); break;
+    case 92: {
+      TkBlob* graphics = nullptr;
+      if (dxf_read_preview(s, &graphics, nullptr)) {
+        blob_free(tk_data_blob(e->data, DWG13_RTEXT_GRAPHICS));
+        tk_data_put(e->data, DWG13_RTEXT_GRAPHICS, graphics);
+      }
+      break;
+    }
+    default: break;
+  }
+  return 1;
+}
+
 // 1 when the kind took the group as part of one of its lists.
 int16_t kind_group(EntityRead* e) {
   DxfState* s = e->s;
@@ -766,6 +930,7 @@ int16_t kind_group(EntityRead* e) {
       default: return 1;
     }
   }
+  if (e->native_class && kind == tk_class_rtext(d)) return rtext_group(e);
   if (e->native_class && kind == tk_class_arcalignedtext(d)) {
     switch (code) {
       case 1: dxf_copy_text(tk_data_text(e->data, 0), 1024, s->text); return 1;
@@ -860,7 +1025,7 @@ int16_t kind_group(EntityRead* e) {
         dxf_copy_text(p.mlinestyle, sizeof p.mlinestyle, s->text);
         return 1;
       }
-      return 0;
+      return mline_group(e);
     case TK_REGION:
     case TK_3DSOLID:
     case TK_BODY:
@@ -958,6 +1123,7 @@ void finish_entity(EntityRead* e) {
       tk_data_put<uint16_t>(data, 6, static_cast<uint16_t>(n));
       break;
     }
+    case TK_MLINE: finish_mline(e); break;
     case TK_REGION:
     case TK_3DSOLID:
     case TK_BODY:

@@ -109,13 +109,10 @@ bool group_item(DxfState* s, TkGroupItem* item, bool* failed) {
       (c >= 1006 && c <= 1008)) {
     dxf_copy_text(reinterpret_cast<char*>(item->value), sizeof item->value, s->text);
   } else if ((c >= 10 && c <= 19) || (c >= 1010 && c <= 1019)) {
-    double p[3] = {g.real, 0, 0};
-    for (int i = 1; i < 3; ++i) {
-      if (!dxf_read_group(s)) {
-        *failed = true;
-        return false;
-      }
-      p[i] = s->group.real;
+    double p[3];
+    if (!dxf_read_point(s, p)) {
+      *failed = true;
+      return false;
     }
     std::memcpy(item->value, p, sizeof p);
   } else if ((c >= 60 && c <= 79) || (c >= 170 && c <= 175) || (c >= 1060 && c <= 1070)) {

@@ -168,6 +168,10 @@ TkBlob* dxf_xdata_blob(DxfState* s);
 // Reads groups, passing those of code 1000 and above to the collector, until one below 1000;
 // the position of that group is given back. 0 when a read fails.
 int16_t dxf_read_group_xdata(DxfState* s, uint8_t* has_xdata, uint32_t* position);
+// A point whose x is the current group: y and z from the groups that follow with the x's code
+// plus 10 and plus 20; a coordinate missing is 0 and the group in its place is put back.
+// 0 when a read fails.
+int16_t dxf_read_point(DxfState* s, double point[3]);
 // Reads "{ACAD_REACTORS" handles up to the closing 102 group into a new blob.
 int16_t dxf_read_reactors(DxfState* s, uint32_t* count, TkBlob** reactors);
 // Stores the current group into a record through a descriptor table; nothing when it has no row.
