@@ -11,6 +11,7 @@
 #include "toolkit/core/error.h"
 #include "toolkit/core/group_desc.h"
 #include "toolkit/core/handle.h"
+#include "toolkit/core/hdr.h"
 #include "toolkit/core/load.h"
 
 struct TkBlob;
@@ -184,6 +185,9 @@ int16_t dxf_read_table_record(DxfState* s, const TkGroupTable* table, void* reco
                               TkHandle* owner);
 // A run of 310 groups as bytes in a new blob; the file is left at the first other group.
 int16_t dxf_read_preview(DxfState* s, TkBlob** out, uint32_t* bytes);
+// A date of days and their fraction as whole days and the milliseconds of the rest of the day,
+// both truncated toward zero.
+TkDate dxf_date(double value);
 // Hexadecimal text to bytes (two digits a byte; a stray last digit is dropped); the count.
 size_t dxf_hex_to_bytes(const char* text, uint8_t* out, size_t capacity);
 // A blob for about `bytes` bytes: small lists take one small chunk instead of a whole one.

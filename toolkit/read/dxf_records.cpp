@@ -303,6 +303,17 @@ int16_t dxf_read_table_record(DxfState* s, const TkGroupTable* table, void* reco
   }
 }
 
+TkDate dxf_date(double value) {
+  // Dates beyond any calendar are damage and read as day 0.
+  TkDate date{0, 0};
+  if (value > -2147483648.0 && value < 2147483648.0) {
+    double whole = static_cast<double>(static_cast<int32_t>(value));
+    date.day = static_cast<int32_t>(whole);
+    date.msec = static_cast<int32_t>((value - whole) * 86400000.0);
+  }
+  return date;
+}
+
 size_t dxf_hex_to_bytes(const char* text, uint8_t* out, size_t capacity) {
   auto digit = [](char c) -> int {
     if (c >= '0' && c <= '9') return c - '0';

@@ -51,13 +51,7 @@ int16_t store_header_value(DxfState* s, TkHeader* header, const TkHeaderVarDesc*
     case TK_HV_INT16: std::memcpy(place, &g.i16, 2); break;
     case TK_HV_TEXT: dxf_copy_text(static_cast<char*>(place), v->size, s->text); break;
     case TK_HV_DATE: {
-      // Dates beyond any calendar are damage and read as day 0.
-      TkDate date{0, 0};
-      if (g.real > -2147483648.0 && g.real < 2147483648.0) {
-        double whole = static_cast<double>(static_cast<int32_t>(g.real));
-        date.day = static_cast<int32_t>(whole);
-        date.msec = static_cast<int32_t>((g.real - whole) * 86400000.0);
-      }
+      TkDate date = dxf_date(g.real);
       std::memcpy(place, &date, sizeof date);
       break;
     }

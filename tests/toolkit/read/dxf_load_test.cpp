@@ -770,7 +770,7 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   TextDxf f;
   f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
   f.section("CLASSES");
-  for (const char* name : {"SPATIAL_FILTER", "IMAGEDEF", "LAYOUT"})
+  for (const char* name : {"SPATIAL_FILTER", "IMAGEDEF", "LAYOUT", "LAYER_INDEX", "SPATIAL_INDEX"})
     f.g(0, "CLASS").g(1, name).g(2, "x").g(3, "x").g(90, "0").g(280, "0").g(281, "0");
   f.endsec();
   f.section("ENTITIES").endsec();
@@ -785,6 +785,10 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   f.g(71, "2").g(10, 1.0).g(20, 2.0).g(330, "1F");
   f.g(0, "LAYOUT").g(5, "A3").g(330, "C").g(100, "AcDbPlotSettings").g(1, std::string(600, 's'));
   f.g(40, 7.5).g(100, "AcDbLayout").g(1, "Plotted");
+  f.g(0, "LAYER_INDEX").g(5, "A4").g(330, "C").g(100, "AcDbIndex").g(40, 10.25);
+  f.g(100, "AcDbLayerIndex").g(8, "0").g(360, "B1").g(90, "3").g(8, "WALLS").g(360, "B2");
+  f.g(90, "12");
+  f.g(0, "SPATIAL_INDEX").g(5, "A5").g(330, "C").g(100, "AcDbIndex").g(40, -2.5);
   f.endsec().eof();
   ASSERT_NE(open(f), nullptr) << tk_get_last_error();
 
@@ -814,6 +818,30 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   EXPECT_STREQ(reinterpret_cast<const char*>(plotted.data()), "Plotted");
   EXPECT_EQ(strnlen(reinterpret_cast<const char*>(plotted.data() + 516), 512), 511u);
   EXPECT_EQ(real_at(plotted, 516 + 4 * 512), 7.5);
+
+  // Time stamps as whole days and the milliseconds of the rest, both toward zero.
+  auto word = [](const std::vector<uint8_t>& b, size_t at) {
+    int32_t v = -1;
+    if (at + 4 <= b.size()) std::memcpy(&v, b.data() + at, 4);
+    return v;
+  };
+  std::vector<uint8_t> index = object_bytes(d_, 0xA4);
+  ASSERT_EQ(index.size(), 12u + (4 + 2 + 1) + (4 + 2 + 5));
+  EXPECT_EQ(word(index, 0), 2);
+  EXPECT_EQ(word(index, 4), 10);
+  EXPECT_EQ(word(index, 8), 21600000);
+  EXPECT_EQ(word(index, 12), 3);
+  EXPECT_EQ(word(index, 19), 12);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(index.data() + 25), 5), "WALLS");
+  TkHandle index_handle = {{0, 0, 0, 0, 0, 0, 0, 0xA4}};
+  TkObjectHeader oh;
+  TkObjectData od;
+  ASSERT_TRUE(tk_object_get(d_, &index_handle, &oh, &od));
+  EXPECT_EQ(blob_stored_size(od.generic.handles), 16);
+  std::vector<uint8_t> spatial = object_bytes(d_, 0xA5);
+  ASSERT_EQ(spatial.size(), 16u);
+  EXPECT_EQ(word(spatial, 0), -2);
+  EXPECT_EQ(word(spatial, 4), -43200000);
 }
 
 // A SHAPE names its shape and an MLINE its multiline style; the styles come in the OBJECTS
