@@ -156,6 +156,11 @@ struct EntityRead {
   TkBlob* proxy_handles = nullptr;
   TkBlob* proxy_handles_writer = nullptr;
   uint32_t proxy_handle_count = 0;
+  // A zombie entity stands for an entity of a class whose program was missing: its data are
+  // the bytes of its 310 groups, not its groups.
+  bool zombie = false;
+  TkBlob* zombie_data = nullptr;
+  uint32_t zombie_bytes = 0;
   BlobOut hatch_paths, hatch_lines, hatch_sources, hatch_seeds;
   BlobOut clip;  // an image's clip boundary
   bool hatch_failed = false;
@@ -407,6 +412,27 @@ void proxy_group(EntityRead* e) {
   if (!ok) e->proxy_failed = true;
 }
 
+// A zombie's own groups: 91 names the class it stands for, when the drawing has that class;
+// the 310 groups after 93 are its data. False for the groups a proxy keeps like any other.
+bool zombie_group(EntityRead* e) {
+  DxfState* s = e->s;
+  const TkDxfGroup& g = s->group;
+  if (g.code == 91) {
+    for (const TkLink* l = list_first(&s->drawing->classes); l; l = l->next) {
+      const auto* c = static_cast<const TkClassRecord*>(tk_link_data(l));
+      if (c->number == g.i32) tk_data_put<uint32_t>(e->data, kProxyClass, c->number);
+    }
+    return true;
+  }
+  if (g.code == 93) {
+    blob_free(e->zombie_data);
+    e->zombie_data = nullptr;
+    if (!dxf_read_preview(s, &e->zombie_data, &e->zombie_bytes)) e->proxy_failed = true;
+    return true;
+  }
+  return false;
+}
+
 bool begin_proxy(EntityRead* e, uint16_t class_number) {
   DxfState* s = e->s;
   if (!s->proxy_writer) {
@@ -435,6 +461,12 @@ bool finish_proxy(EntityRead* e) {
     blob_free(stream);
     return false;
   }
+  if (e->zombie_data) {
+    blob_free(stream);
+    stream = e->zombie_data;
+    bits = e->zombie_bytes * 8;
+    e->zombie_data = nullptr;
+  }
   tk_data_put(e->data, kProxyBits, bits);
   tk_data_put(e->data, kProxyData, stream);
   if (e->proxy_graphics) {
@@ -453,6 +485,8 @@ void drop_proxy(EntityRead* e) {
   if (e->proxy_handles_writer) blob_close(e->proxy_handles_writer);
   blob_free(e->proxy_handles);
   blob_free(e->proxy_graphics);
+  blob_free(e->zombie_data);
+  e->zombie_data = nullptr;
   if (e->proxy) bits_discard(e->proxy);
   e->proxy_handles_writer = nullptr;
   e->proxy_handles = e->proxy_graphics = nullptr;
@@ -1166,6 +1200,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     if (!s->in_block && dxf_tell(s) >= s->entities_end) return 0;
     if (!dxf_read_group(s) || dxf_at_end(s) || dxf_text_is(s, "ENDSEC")) return 0;
     bool native = false, skip = false;
+    const bool zombie = dxf_text_is(s, "ACAD_ZOMBIE_ENTITY");
     uint16_t kind = kind_of(s, &native, &skip);
     if (kind == TK_3DLINE) kind = TK_LINE;
     h->kind = kind;
@@ -1178,6 +1213,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     e.data = data;
     e.kind = kind;
     e.native_class = native;
+    e.zombie = zombie;
     if (native && (kind == tk_class_image(d) || kind == tk_class_wipeout(d)))
       tk_data_put<int16_t>(data, kImageDisplay + 2, 1);  // a rectangular clip
     if (native && kind == tk_class_ole2frame(d)) {
@@ -1207,7 +1243,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
         continue;
       }
       if (e.proxy) {
-        proxy_group(&e);
+        if (!e.zombie || !zombie_group(&e)) proxy_group(&e);
         continue;
       }
       if (kind_group(&e)) continue;

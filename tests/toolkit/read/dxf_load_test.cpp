@@ -915,6 +915,40 @@ TEST_F(DxfLoad, EntitiesOfUnreadClassesKeepTheirGroupsAsProxies) {
   EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), made.number);
 }
 
+// A zombie stands for an entity of a class whose program was missing: it keeps that class and
+// the bytes of its data groups, not the groups themselves.
+TEST_F(DxfLoad, ZombieEntitiesKeepTheirClassAndData) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "MYTHING").g(2, "MyThing").g(3, "x").g(90, "0").g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "ACAD_ZOMBIE_ENTITY").g(5, "50").g(330, "1F").g(100, "AcDbEntity").g(8, "0");
+  f.g(100, "AcDbZombieEntity").g(90, "498").g(91, "500").g(92, "2").g(310, "ABCD");
+  f.g(93, "48").g(310, "010203").g(310, "040506").g(330, "2A");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkClassRecord c;
+  ASSERT_TRUE(class_find(d_, "MYTHING", &c));
+  ASSERT_EQ(c.number, 500);
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, 498);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), 500u);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 4), 48u);  // the data's bits
+  TkBlob* r = blob_open_read(tk_data_blob(&data, 16));
+  ASSERT_NE(r, nullptr);
+  uint8_t bytes[6] = {};
+  ASSERT_TRUE(blob_read(r, bytes, sizeof bytes));
+  blob_close(r);
+  EXPECT_EQ(bytes[0], 0x01);
+  EXPECT_EQ(bytes[5], 0x06);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 24)), 2);  // the proxy graphics
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 12), 1u);          // one handle
+}
+
 TEST_F(DxfLoad, HatchPathsPatternAndSeeds) {
   TextDxf f;
   f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
