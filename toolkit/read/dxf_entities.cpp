@@ -3,6 +3,7 @@
 // loader resolves, and the kinds whose data are lists (polylines, splines, leaders, hatches,
 // modeler text). Storing the entity and resolving its names is the loader's.
 #include <cstring>
+#include <initializer_list>
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
@@ -42,19 +43,18 @@ const char* const kKindNames[] = {
     "",        "",       "",       "BODY"};
 constexpr uint16_t kKindCount = sizeof kKindNames / sizeof kKindNames[0];
 
-// The row of each group code of each fixed kind, found once.
+// The row of each group code of each fixed kind, found once: every group of every entity
+// looks here.
 struct LayoutIndex {
   static constexpr int kCodes = 1072;
-  int16_t row[TK_MLINE + 2][kCodes];
+  const TkGroupDesc* row[TK_MLINE + 2][kCodes] = {};
   LayoutIndex() {
-    for (auto& kind : row)
-      for (int16_t& r : kind) r = -1;
     for (uint16_t kind = 1; kind <= TK_MLINE + 1; ++kind) {
       const TkEntityLayout* l = tk_entity_layout(kind);
       if (!l) continue;
       for (size_t i = l->count; i-- > 0;) {
         int code = l->rows[i].code;
-        if (code >= 0 && code < kCodes) row[kind][code] = static_cast<int16_t>(i);
+        if (code >= 0 && code < kCodes) row[kind][code] = &l->rows[i];
       }
     }
   }
@@ -63,8 +63,18 @@ struct LayoutIndex {
 const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
   static const LayoutIndex* index = new LayoutIndex();
   if (kind > TK_MLINE || code >= LayoutIndex::kCodes) return nullptr;
-  int16_t r = index->row[kind][code];
-  return r < 0 ? nullptr : &tk_entity_layout(kind)->rows[r];
+  return index->row[kind][code];
+}
+
+// The names are read as texts up to their zero, so emptying them is enough; clearing their
+// areas whole cost more than reading a small entity.
+void clear_pending(TkPendingRefs* p) {
+  for (char* name : {p->layer, p->linetype, p->block, p->dimstyle, p->text_style, p->shape,
+                     p->mlinestyle})
+    name[0] = 0;
+  p->layer_index = p->block_index = p->dimstyle_index = p->style_index = 0;
+  p->linetype_index = 32767;
+  p->text_height = 0;
 }
 
 // A growable array of doubles, for the lists an entity's groups give one value at a time. The
@@ -1205,8 +1215,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     if (kind == TK_3DLINE) kind = TK_LINE;
     h->kind = kind;
     tk_init_entity(d, h, data);
-    std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
-    tk_state->pending.linetype_index = 32767;
+    clear_pending(&tk_state->pending);
     EntityRead e;
     e.s = s;
     e.h = h;

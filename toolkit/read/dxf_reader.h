@@ -97,6 +97,9 @@ struct DxfState {
   DxfPositions viewports;  // VIEWPORT entities of the ENTITIES section
   uint8_t seen_tables;
   uint8_t unknown_version;
+  // Set while a scan passes over records: groups keep their codes and texts, numbers and
+  // handles are not converted.
+  uint8_t names_only;
 
   // Progress of the scan.
   int16_t percent;

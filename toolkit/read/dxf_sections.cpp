@@ -325,17 +325,25 @@ int16_t dxf_read_sections(TkDrawing* d) {
       ok = read_header(s, d->header);
       error = TK_ERR_DXF_HEADER;
     } else if (dxf_text_is(s, "ENTITIES")) {
+      // The scans look at group codes and names only; the values are read when the records
+      // are.
+      s->names_only = 1;
       ok = scan_entities(s);
+      s->names_only = 0;
       error = TK_ERR_DXF_ENTITY;
     } else if (dxf_text_is(s, "TABLES") && !s->seen_tables) {
       s->seen_tables = 1;
       ok = scan_tables(s);
       error = TK_ERR_DXF_TABLE;
     } else if (dxf_text_is(s, "BLOCKS")) {
+      s->names_only = 1;
       ok = scan_blocks(s);
+      s->names_only = 0;
       error = TK_ERR_DXF_BLOCK;
     } else if (dxf_text_is(s, "OBJECTS")) {
+      s->names_only = 1;
       ok = scan_objects(s);
+      s->names_only = 0;
       error = TK_ERR_DXF_OBJECT;
     } else if (dxf_text_is(s, "CLASSES")) {
       if (s->classes_position == 0) s->classes_position = dxf_tell(s);
