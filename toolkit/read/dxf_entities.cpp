@@ -187,7 +187,7 @@ bool is_native_class(const char* name) {
   static const char* const names[] = {"LWPOLYLINE", "OLE2FRAME", "HATCH",  "IMAGE",
                                       "ARCALIGNEDTEXT", "RTEXT", "WIPEOUT"};
   for (const char* n : names)
-    if (std::strcmp(name, n) == 0) return true;
+    if (n[0] == name[0] && std::strcmp(name, n) == 0) return true;
   return false;
 }
 
@@ -195,8 +195,11 @@ uint16_t kind_of(DxfState* s, bool* native, bool* skip) {
   *native = false;
   *skip = false;
   const char* name = s->text;
-  for (uint16_t k = 1; k < kKindCount; ++k)
-    if (kKindNames[k][0] && std::strcmp(name, kKindNames[k]) == 0) return k;
+  // Every entity looks here first: names whose first letter differs are passed over cheaply.
+  for (uint16_t k = 1; k < kKindCount; ++k) {
+    const char* kind = kKindNames[k];
+    if (kind[0] && kind[0] == name[0] && std::strcmp(name, kind) == 0) return k;
+  }
   TkClassRecord record;
   bool found = class_find(s->drawing, name, &record) != 0;
   if (is_native_class(name)) {
@@ -840,7 +843,8 @@ void finish_mline(EntityRead* e) {
   const double* v = e->a.items;
   const size_t n = e->a.count;
   auto next = [&](size_t i) {
-    return i + (v[i] == kMlineVertexMark ? 1 + kMlineVertexReals : 2 + static_cast<size_t>(v[i + 1]));
+    if (v[i] == kMlineVertexMark) return i + 1 + kMlineVertexReals;
+    return i + 2 + static_cast<size_t>(v[i + 1]);
   };
   // The number of lines is the file's, but no more than a vertex lists: a count alone gives
   // no parameters to keep, and a damaged count then costs no memory.
@@ -888,8 +892,14 @@ int16_t rtext_group(EntityRead* e) {
   DxfState* s = e->s;
   const TkDxfGroup& g = s->group;
   switch (g.code) {
-    case 1: dxf_copy_text(tk_data_text(e->data, DWG13_RTEXT_CONTENTS), kRtextContents, s->text); break;
-    case 7: dxf_copy_text(tk_state->pending.text_style, sizeof tk_state->pending.text_style, s->text); break;
+    case 1:
+      dxf_copy_text(tk_data_text(e->data, DWG13_RTEXT_CONTENTS), kRtextContents, s->text);
+      break;
+    case 7: {
+      TkPendingRefs& p = tk_state->pending;
+      dxf_copy_text(p.text_style, sizeof p.text_style, s->text);
+      break;
+    }
     case 10: case 20: case 30:
       put_double(e->data, DWG13_RTEXT_INSERTION + 8 * (g.code / 10 - 1), g.real);
       break;

@@ -731,7 +731,8 @@ TEST_F(DxfLoad, EveryPrefixOfABinaryFileFailsCleanly) {
   for (size_t n = 1; n < whole; ++n) {
     SCOPED_TRACE(n);
     long live_before = core_test::counts.live;
-    TkDrawing* d = dxf_test::open_bytes(std::vector<uint8_t>(b.out.begin(), b.out.begin() + long(n)));
+    std::vector<uint8_t> prefix(b.out.begin(), b.out.begin() + long(n));
+    TkDrawing* d = dxf_test::open_bytes(prefix);
     // Only the marker's closing zero may be missing.
     if (n + 1 < whole) {
       EXPECT_EQ(d, nullptr);
