@@ -358,7 +358,9 @@ bool append_handles(TkBlob** blob, const TkHandle* handles, int n) {
 
 int16_t tk_fixup_list_create(TkDrawing* drawing) {
   if (drawing->xdata_fixups) return 1;
-  drawing->xdata_fixups = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  // Each fixup is appended alone, which copies the list's last chunk in and out: small chunks
+  // keep that cheap for drawings with extended data on many thousands of entities.
+  drawing->xdata_fixups = blob_alloc(static_cast<int16_t>(32 * sizeof(TkXdataFixup)));
   drawing->xdata_fixup_count = 0;
   return drawing->xdata_fixups ? 1 : tk_fail_alloc(TK_ERR_RESOLVE_XDATA);
 }

@@ -3,6 +3,7 @@
 // loader resolves, and the kinds whose data are lists (polylines, splines, leaders, hatches,
 // modeler text). Storing the entity and resolving its names is the loader's.
 #include <cstring>
+#include <initializer_list>
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
@@ -11,6 +12,7 @@
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/read/dwg13_entity_class.h"
 #include "toolkit/read/dxf_readers.h"
 #include "toolkit/write/bits_writer.h"
 
@@ -20,6 +22,7 @@ constexpr uint8_t kPaperSpace = 1;   // header flag: the entity is in paper spac
 constexpr uint8_t kInvisible = 16;   // header flag: group 60 not 0
 constexpr uint16_t kProxyKind = 498;
 constexpr double kDegree = 0.017453292519943295;
+constexpr size_t kRtextContents = 1016;  // the text's field, its zero included
 
 // Data places of an entity of a class the toolkit does not read (the other-class layout).
 enum : size_t {
@@ -40,19 +43,18 @@ const char* const kKindNames[] = {
     "",        "",       "",       "BODY"};
 constexpr uint16_t kKindCount = sizeof kKindNames / sizeof kKindNames[0];
 
-// The row of each group code of each fixed kind, found once.
+// The row of each group code of each fixed kind, found once: every group of every entity
+// looks here.
 struct LayoutIndex {
   static constexpr int kCodes = 1072;
-  int16_t row[TK_MLINE + 2][kCodes];
+  const TkGroupDesc* row[TK_MLINE + 2][kCodes] = {};
   LayoutIndex() {
-    for (auto& kind : row)
-      for (int16_t& r : kind) r = -1;
     for (uint16_t kind = 1; kind <= TK_MLINE + 1; ++kind) {
       const TkEntityLayout* l = tk_entity_layout(kind);
       if (!l) continue;
       for (size_t i = l->count; i-- > 0;) {
         int code = l->rows[i].code;
-        if (code >= 0 && code < kCodes) row[kind][code] = static_cast<int16_t>(i);
+        if (code >= 0 && code < kCodes) row[kind][code] = &l->rows[i];
       }
     }
   }
@@ -61,8 +63,18 @@ struct LayoutIndex {
 const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
   static const LayoutIndex* index = new LayoutIndex();
   if (kind > TK_MLINE || code >= LayoutIndex::kCodes) return nullptr;
-  int16_t r = index->row[kind][code];
-  return r < 0 ? nullptr : &tk_entity_layout(kind)->rows[r];
+  return index->row[kind][code];
+}
+
+// The names are read as texts up to their zero, so emptying them is enough; clearing their
+// areas whole cost more than reading a small entity.
+void clear_pending(TkPendingRefs* p) {
+  for (char* name : {p->layer, p->linetype, p->block, p->dimstyle, p->text_style, p->shape,
+                     p->mlinestyle})
+    name[0] = 0;
+  p->layer_index = p->block_index = p->dimstyle_index = p->style_index = 0;
+  p->linetype_index = 32767;
+  p->text_height = 0;
 }
 
 // A growable array of doubles, for the lists an entity's groups give one value at a time. The
@@ -154,19 +166,28 @@ struct EntityRead {
   TkBlob* proxy_handles = nullptr;
   TkBlob* proxy_handles_writer = nullptr;
   uint32_t proxy_handle_count = 0;
+  // A zombie entity stands for an entity of a class whose program was missing: its data are
+  // the bytes of its 310 groups, not its groups.
+  bool zombie = false;
+  TkBlob* zombie_data = nullptr;
+  uint32_t zombie_bytes = 0;
   BlobOut hatch_paths, hatch_lines, hatch_sources, hatch_seeds;
   BlobOut clip;  // an image's clip boundary
   bool hatch_failed = false;
   int lw_vertex = -1;
   uint16_t lw_flags = 0;
   double lw_width = 0;
+  // MLINE: where the current vertex and the current parameter list stand in `a`.
+  long mline_vertex = -1;
+  long mline_list = -1;
+  uint16_t mline_list_code = 0;
 };
 
 bool is_native_class(const char* name) {
   static const char* const names[] = {"LWPOLYLINE", "OLE2FRAME", "HATCH",  "IMAGE",
                                       "ARCALIGNEDTEXT", "RTEXT", "WIPEOUT"};
   for (const char* n : names)
-    if (std::strcmp(name, n) == 0) return true;
+    if (n[0] == name[0] && std::strcmp(name, n) == 0) return true;
   return false;
 }
 
@@ -174,8 +195,11 @@ uint16_t kind_of(DxfState* s, bool* native, bool* skip) {
   *native = false;
   *skip = false;
   const char* name = s->text;
-  for (uint16_t k = 1; k < kKindCount; ++k)
-    if (kKindNames[k][0] && std::strcmp(name, kKindNames[k]) == 0) return k;
+  // Every entity looks here first: names whose first letter differs are passed over cheaply.
+  for (uint16_t k = 1; k < kKindCount; ++k) {
+    const char* kind = kKindNames[k];
+    if (kind[0] && kind[0] == name[0] && std::strcmp(name, kind) == 0) return k;
+  }
   TkClassRecord record;
   bool found = class_find(s->drawing, name, &record) != 0;
   if (is_native_class(name)) {
@@ -370,13 +394,10 @@ void proxy_group(EntityRead* e) {
   bool ok = true;
   auto code = [&]() { return bits_blob_put_bs(w, static_cast<int16_t>(c)) == 1; };
   if ((c >= 10 && c <= 18) || c == 210) {
-    double p[3] = {g.real, 0, 0};
-    for (int i = 1; i < 3; ++i) {
-      if (!dxf_read_group(s)) {
-        e->proxy_failed = true;
-        return;
-      }
-      p[i] = s->group.real;
+    double p[3];
+    if (!dxf_read_point(s, p)) {
+      e->proxy_failed = true;
+      return;
     }
     ok = code() && bits_blob_put_3bd(w, p) == 1;
   } else if (c >= 40 && c <= 48) {
@@ -402,6 +423,27 @@ void proxy_group(EntityRead* e) {
     ++e->proxy_handle_count;
   }
   if (!ok) e->proxy_failed = true;
+}
+
+// A zombie's own groups: 91 names the class it stands for, when the drawing has that class;
+// the 310 groups after 93 are its data. False for the groups a proxy keeps like any other.
+bool zombie_group(EntityRead* e) {
+  DxfState* s = e->s;
+  const TkDxfGroup& g = s->group;
+  if (g.code == 91) {
+    for (const TkLink* l = list_first(&s->drawing->classes); l; l = l->next) {
+      const auto* c = static_cast<const TkClassRecord*>(tk_link_data(l));
+      if (c->number == g.i32) tk_data_put<uint32_t>(e->data, kProxyClass, c->number);
+    }
+    return true;
+  }
+  if (g.code == 93) {
+    blob_free(e->zombie_data);
+    e->zombie_data = nullptr;
+    if (!dxf_read_preview(s, &e->zombie_data, &e->zombie_bytes)) e->proxy_failed = true;
+    return true;
+  }
+  return false;
 }
 
 bool begin_proxy(EntityRead* e, uint16_t class_number) {
@@ -432,6 +474,12 @@ bool finish_proxy(EntityRead* e) {
     blob_free(stream);
     return false;
   }
+  if (e->zombie_data) {
+    blob_free(stream);
+    stream = e->zombie_data;
+    bits = e->zombie_bytes * 8;
+    e->zombie_data = nullptr;
+  }
   tk_data_put(e->data, kProxyBits, bits);
   tk_data_put(e->data, kProxyData, stream);
   if (e->proxy_graphics) {
@@ -450,6 +498,8 @@ void drop_proxy(EntityRead* e) {
   if (e->proxy_handles_writer) blob_close(e->proxy_handles_writer);
   blob_free(e->proxy_handles);
   blob_free(e->proxy_graphics);
+  blob_free(e->zombie_data);
+  e->zombie_data = nullptr;
   if (e->proxy) bits_discard(e->proxy);
   e->proxy_handles_writer = nullptr;
   e->proxy_handles = e->proxy_graphics = nullptr;
@@ -487,6 +537,64 @@ bool next_value(DxfState* s) {
     dxf_seek(s, at);
     return false;
   }
+  return true;
+}
+
+// The group after the current one is of that code: it is read. Otherwise the file stays.
+bool next_is(DxfState* s, uint16_t code) {
+  uint32_t at = dxf_tell(s);
+  if (!dxf_read_group(s)) return false;
+  if (s->group.code == code && !dxf_at_end(s)) return true;
+  dxf_seek(s, at);
+  return false;
+}
+
+// A spline edge: degree (94), rational and periodic flags (73, 74), knot and control-point
+// counts (95, 96), the knots, and the control points, each with its weight (42) when the
+// spline is rational. Newer files may add fit data: a count (97), fit points (11/21) and the
+// two tangents (12/22, 13/23). Its 97 is told from the path's source-object count by the group
+// that follows; the fit data has no place in the stored edge and is passed over.
+bool read_hatch_spline(DxfState* s, BlobOut* paths) {
+  int32_t head[5];
+  for (int32_t& v : head) {
+    if (!next_value(s)) return false;
+    v = s->group.code >= 90 && s->group.code <= 99 ? s->group.i32 : s->group.i16;
+  }
+  const bool rational = head[1] != 0;
+  paths->put(head[0]);
+  paths->put(static_cast<int16_t>(head[1]));
+  paths->put(static_cast<int16_t>(head[2]));
+  paths->put(head[3]);
+  paths->put(head[4]);
+  for (int32_t i = 0; i < head[3]; ++i) {
+    if (!next_value(s)) return false;
+    paths->put(s->group.real);
+  }
+  for (int32_t i = 0; i < head[4]; ++i) {
+    double p[2];
+    for (double& v : p) {
+      if (!next_value(s)) return false;
+      v = s->group.real;
+    }
+    double weight = next_is(s, 42) ? s->group.real : 1.0;
+    paths->put(p);
+    if (rational) paths->put(weight);
+  }
+  uint32_t at = dxf_tell(s);
+  if (!next_is(s, 97)) return true;
+  const int32_t fit = s->group.i32;
+  uint32_t after = dxf_tell(s);
+  if (!dxf_read_group(s)) return false;
+  uint16_t c = s->group.code;
+  dxf_seek(s, after);
+  if (c != 11 && c != 12 && c != 13 && c != 97) {
+    dxf_seek(s, at);  // the path's own count
+    return true;
+  }
+  for (int32_t i = 0; i < fit; ++i)
+    if (!next_value(s) || !next_value(s)) return false;
+  for (uint16_t tangent = 12; tangent <= 13; ++tangent)
+    if (next_is(s, tangent) && !next_value(s)) return false;
   return true;
 }
 
@@ -550,17 +658,7 @@ bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
           paths->put(a[1]);
           paths->put(ccw);
         } else if (type == 4) {
-          int32_t head[5];
-          for (int32_t& v : head) {
-            if (!next_value(s)) return false;
-            v = s->group.code >= 90 && s->group.code <= 99 ? s->group.i32 : s->group.i16;
-          }
-          for (int32_t v : head) paths->put(v);
-          int64_t values = int64_t(head[3] > 0 ? head[3] : 0) + 2 * int64_t(head[4] > 0 ? head[4] : 0);
-          for (int64_t i = 0; i < values; ++i) {
-            if (!next_value(s)) return false;
-            paths->put(s->group.real);
-          }
+          if (!read_hatch_spline(s, paths)) return false;
         } else {
           return false;  // an edge type the format does not have: the rest cannot be placed
         }
@@ -701,6 +799,126 @@ int16_t ole_group(EntityRead* e) {
   return 1;
 }
 
+// MLINE vertices as they come, in `a`: each vertex is the mark 11 and its three points
+// (position, segment direction, miter direction); each parameter list the mark of its count
+// group (74 or 75), the number of values and the values. Groups outside a vertex or a list
+// have no place and are passed over.
+constexpr double kMlineVertexMark = 11;
+constexpr size_t kMlineVertexReals = 9;
+
+int16_t mline_group(EntityRead* e) {
+  const TkDxfGroup& g = e->s->group;
+  uint16_t code = g.code;
+  Reals& a = e->a;
+  bool point = code >= 11 && code <= 33 && code % 10 >= 1 && code % 10 <= 3;
+  bool list = code == 74 || code == 75 || code == 41 || code == 42;
+  if (!point && !list) return 0;
+  if (a.failed) return 1;  // the entity is given up at its end
+  if (code == 11) {
+    e->mline_vertex = static_cast<long>(a.count) + 1;
+    e->mline_list = -1;
+    for (size_t i = 0; i <= kMlineVertexReals; ++i) a.add(i == 0 ? kMlineVertexMark : 0.0);
+  }
+  if (point) {
+    if (e->mline_vertex >= 0 && !a.failed)
+      a.items[e->mline_vertex + 3 * (code % 10 - 1) + (code / 10 - 1)] = g.real;
+  } else if (code == 74 || code == 75) {
+    if (e->mline_vertex >= 0 && a.add(code) && a.add(0)) {
+      e->mline_list = static_cast<long>(a.count) - 1;
+      e->mline_list_code = code;
+    }
+  } else if (e->mline_list >= 0 && e->mline_list_code == code + 33 &&
+             a.items[e->mline_list] < 32767 && a.add(g.real)) {
+    a.items[e->mline_list] += 1;
+  }
+  return 1;
+}
+
+// The vertex blob of the stored form: per vertex its three points, then per line of the
+// entity a count and the parameters and a count and the fill parameters. Each vertex gets the
+// entity's number of lines, so that the blob can be walked; lines the file left out have no
+// parameters, lists beyond the number are dropped.
+void finish_mline(EntityRead* e) {
+  constexpr int kMaxLines = 255;  // the most a stored MLINE has
+  const double* v = e->a.items;
+  const size_t n = e->a.count;
+  auto next = [&](size_t i) {
+    if (v[i] == kMlineVertexMark) return i + 1 + kMlineVertexReals;
+    return i + 2 + static_cast<size_t>(v[i + 1]);
+  };
+  // The number of lines is the file's, but no more than a vertex lists: a count alone gives
+  // no parameters to keep, and a damaged count then costs no memory.
+  int most = 0, in_vertex[2] = {0, 0};
+  uint16_t vertices = 0;
+  for (size_t i = 0; i < n; i = next(i)) {
+    if (v[i] == kMlineVertexMark) {
+      if (vertices < 32767) ++vertices;
+      in_vertex[0] = in_vertex[1] = 0;
+    } else {
+      int k = ++in_vertex[v[i] == 75];
+      if (k > most) most = k;
+    }
+  }
+  int16_t given = tk_data_get<int16_t>(e->data, 12);
+  int lines = given < 0 ? 0 : given > kMaxLines ? kMaxLines : given;
+  if (lines > most) lines = most;
+  tk_data_put<int16_t>(e->data, 12, static_cast<int16_t>(lines));
+  tk_data_put<int16_t>(e->data, 14, static_cast<int16_t>(vertices));
+  if (vertices == 0) return;
+  BlobOut out;
+  size_t list_at[2][kMaxLines];
+  size_t i = 0;
+  for (uint16_t vertex = 0; vertex < vertices; ++vertex) {
+    size_t at = i + 1;
+    int lists[2] = {0, 0};
+    for (i = next(i); i < n && v[i] != kMlineVertexMark; i = next(i)) {
+      int which = v[i] == 75;
+      if (lists[which] < kMaxLines) list_at[which][lists[which]++] = i;
+    }
+    for (size_t k = 0; k < kMlineVertexReals; ++k) out.put(v[at + k]);
+    for (int line = 0; line < lines; ++line)
+      for (int which = 0; which < 2; ++which) {
+        bool listed = line < lists[which];
+        auto count = listed ? static_cast<int16_t>(v[list_at[which][line] + 1]) : int16_t{0};
+        out.put(count);
+        for (int16_t k = 0; k < count; ++k) out.put(v[list_at[which][line] + 2 + k]);
+      }
+  }
+  tk_data_put(e->data, TK_MLINE_BLOB, out.close());
+}
+
+// RTEXT into the record the DWG reader fills, so that both kinds of file give one form.
+int16_t rtext_group(EntityRead* e) {
+  DxfState* s = e->s;
+  const TkDxfGroup& g = s->group;
+  switch (g.code) {
+    case 1:
+      dxf_copy_text(tk_data_text(e->data, DWG13_RTEXT_CONTENTS), kRtextContents, s->text);
+      break;
+    case 7: {
+      TkPendingRefs& p = tk_state->pending;
+      dxf_copy_text(p.text_style, sizeof p.text_style, s->text);
+      break;
+    }
+    case 10: case 20: case 30:
+      put_double(e->data, DWG13_RTEXT_INSERTION + 8 * (g.code / 10 - 1), g.real);
+      break;
+    case 40: put_double(e->data, DWG13_RTEXT_HEIGHT, g.real); break;
+    case 50: put_double(e->data, DWG13_RTEXT_ROTATION, g.real * kDegree); break;
+    case 70: tk_data_put(e->data, DWG13_RTEXT_FLAGS, g.i16); break;
+    case 92: {
+      TkBlob* graphics = nullptr;
+      if (dxf_read_preview(s, &graphics, nullptr)) {
+        blob_free(tk_data_blob(e->data, DWG13_RTEXT_GRAPHICS));
+        tk_data_put(e->data, DWG13_RTEXT_GRAPHICS, graphics);
+      }
+      break;
+    }
+    default: break;
+  }
+  return 1;
+}
+
 // 1 when the kind took the group as part of one of its lists.
 int16_t kind_group(EntityRead* e) {
   DxfState* s = e->s;
@@ -766,6 +984,7 @@ int16_t kind_group(EntityRead* e) {
       default: return 1;
     }
   }
+  if (e->native_class && kind == tk_class_rtext(d)) return rtext_group(e);
   if (e->native_class && kind == tk_class_arcalignedtext(d)) {
     switch (code) {
       case 1: dxf_copy_text(tk_data_text(e->data, 0), 1024, s->text); return 1;
@@ -860,7 +1079,7 @@ int16_t kind_group(EntityRead* e) {
         dxf_copy_text(p.mlinestyle, sizeof p.mlinestyle, s->text);
         return 1;
       }
-      return 0;
+      return mline_group(e);
     case TK_REGION:
     case TK_3DSOLID:
     case TK_BODY:
@@ -958,6 +1177,7 @@ void finish_entity(EntityRead* e) {
       tk_data_put<uint16_t>(data, 6, static_cast<uint16_t>(n));
       break;
     }
+    case TK_MLINE: finish_mline(e); break;
     case TK_REGION:
     case TK_3DSOLID:
     case TK_BODY:
@@ -1000,18 +1220,19 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     if (!s->in_block && dxf_tell(s) >= s->entities_end) return 0;
     if (!dxf_read_group(s) || dxf_at_end(s) || dxf_text_is(s, "ENDSEC")) return 0;
     bool native = false, skip = false;
+    const bool zombie = dxf_text_is(s, "ACAD_ZOMBIE_ENTITY");
     uint16_t kind = kind_of(s, &native, &skip);
     if (kind == TK_3DLINE) kind = TK_LINE;
     h->kind = kind;
     tk_init_entity(d, h, data);
-    std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
-    tk_state->pending.linetype_index = 32767;
+    clear_pending(&tk_state->pending);
     EntityRead e;
     e.s = s;
     e.h = h;
     e.data = data;
     e.kind = kind;
     e.native_class = native;
+    e.zombie = zombie;
     if (native && (kind == tk_class_image(d) || kind == tk_class_wipeout(d)))
       tk_data_put<int16_t>(data, kImageDisplay + 2, 1);  // a rectangular clip
     if (native && kind == tk_class_ole2frame(d)) {
@@ -1041,7 +1262,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
         continue;
       }
       if (e.proxy) {
-        proxy_group(&e);
+        if (!e.zombie || !zombie_group(&e)) proxy_group(&e);
         continue;
       }
       if (kind_group(&e)) continue;

@@ -144,8 +144,19 @@ int16_t read_text_group(DxfState* s) {
   }
   s->group.code = static_cast<uint16_t>(dxf_parse_long(s->text));
   if (!dxf_read_line(s)) return 0;
-  convert_text_value(s);
+  if (!s->names_only) convert_text_value(s);
   return 1;
+}
+
+void skip_value_bytes(DxfState* s, size_t n) {
+  TkFile* f = file_of(s);
+  if (f->left >= static_cast<int32_t>(n)) {
+    f->read_pointer += n;
+    f->left -= static_cast<int32_t>(n);
+    return;
+  }
+  uint8_t b[8];
+  file_read(b, 1, n, f);
 }
 
 // A zero-terminated string; bytes beyond the buffer are passed over so the next group is found.
@@ -189,7 +200,13 @@ int16_t read_binary_group(DxfState* s) {
   if (f->end) return 0;
   g.code = code;
   switch (value_type(g.code)) {
-    case Value::Real: g.real = dxf_read_double(s); break;
+    case Value::Real:
+      if (s->names_only) {
+        skip_value_bytes(s, 8);
+      } else {
+        g.real = dxf_read_double(s);
+      }
+      break;
     case Value::Short: g.i16 = dxf_read_short(s); break;
     case Value::Bool: {
       int c = file_getc(f);
@@ -199,7 +216,7 @@ int16_t read_binary_group(DxfState* s) {
     case Value::Long: g.i32 = dxf_read_long(s); break;
     case Value::Handle:
       read_binary_string(s);
-      set_handle(s);
+      if (!s->names_only) set_handle(s);
       break;
     case Value::Binary: {
       // The length byte is unsigned: up to 255 bytes, shown as hexadecimal text.

@@ -109,13 +109,10 @@ bool group_item(DxfState* s, TkGroupItem* item, bool* failed) {
       (c >= 1006 && c <= 1008)) {
     dxf_copy_text(reinterpret_cast<char*>(item->value), sizeof item->value, s->text);
   } else if ((c >= 10 && c <= 19) || (c >= 1010 && c <= 1019)) {
-    double p[3] = {g.real, 0, 0};
-    for (int i = 1; i < 3; ++i) {
-      if (!dxf_read_group(s)) {
-        *failed = true;
-        return false;
-      }
-      p[i] = s->group.real;
+    double p[3];
+    if (!dxf_read_point(s, p)) {
+      *failed = true;
+      return false;
     }
     std::memcpy(item->value, p, sizeof p);
   } else if ((c >= 60 && c <= 79) || (c >= 170 && c <= 175) || (c >= 1060 && c <= 1070)) {
@@ -486,6 +483,70 @@ int16_t read_spatial_filter(DxfState* s, uint32_t position, TkObjectData* data) 
   return keep_record(r, points.items, points.count, data);
 }
 
+// A layer index: the entry count and the index's time stamp, then per entry the count of its
+// group 90 and the layer name (a 2-byte length and the characters); the index handles (360)
+// go to the handle list. Each entry is its group 8 and the two groups after it.
+int16_t read_layer_index(DxfState* s, uint32_t position, TkObjectData* data) {
+  TkBlob* record = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = record ? blob_create(record) : nullptr;
+  TkBlob* handles = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* hw = handles ? blob_create(handles) : nullptr;
+  int32_t head[3] = {0, 0, 0};  // entry count, days, milliseconds: written once known
+  bool ok = w && hw && blob_write(w, head, sizeof head);
+  bool failed = false;
+  if (ok && !at_object_end(s, position)) {
+    do {
+      if (s->group.code == 40) {
+        TkDate stamp = dxf_date(s->group.real);
+        head[1] = stamp.day;
+        head[2] = stamp.msec;
+      }
+      if (s->group.code != 8) continue;
+      char name[DXF_NAME_SIZE];
+      dxf_copy_text(name, sizeof name, s->text);
+      auto length = static_cast<uint16_t>(std::strlen(name));
+      TkHandle index{};
+      int32_t value = 0;
+      if (next_group(s, &position, &failed)) {
+        index = s->group.handle;
+        if (next_group(s, &position, &failed)) value = s->group.i32;
+      }
+      ok = blob_write(w, &value, 4) && blob_write(w, &length, 2) && blob_write(w, name, length) &&
+           blob_write(hw, index.bytes, 8);
+      ++head[0];
+      if (s->group.code == 0) break;  // the entry was cut short by the next object
+    } while (ok && next_group(s, &position, &failed));
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  if (hw && !blob_close_write(hw)) ok = false;
+  if (!ok || failed || !blob_overwrite(record, 0, head, sizeof head)) {
+    blob_free(record);
+    blob_free(handles);
+    return 0;
+  }
+  data->generic.data = record;
+  data->generic.bit_length = static_cast<uint32_t>(blob_stored_size(record)) * 8;
+  data->generic.handles = handles;
+  return 1;
+}
+
+// A spatial index keeps only its time stamp and two words the file does not give.
+int16_t read_spatial_index(DxfState* s, uint32_t position, TkObjectData* data) {
+  RecordOut r;
+  TkDate stamp{0, 0};
+  bool failed = false;
+  if (!at_object_end(s, position)) {
+    do {
+      if (s->group.code == 40) stamp = dxf_date(s->group.real);
+    } while (next_group(s, &position, &failed));
+  }
+  r.field(stamp.day);
+  r.field(stamp.msec);
+  r.field(int32_t{0});
+  r.field(int32_t{0});
+  return failed ? 0 : keep_record(r, nullptr, 0, data);
+}
+
 }  // namespace
 
 int16_t dxf_object_kind(TkDrawing* d) {
@@ -683,6 +744,8 @@ int16_t dxf_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, uin
   if (tk_name_compare(name, "LAYOUT") == 0) return read_layout(s, position, data);
   if (tk_name_compare(name, "IMAGEDEF") == 0) return read_imagedef(s, position, data);
   if (tk_name_compare(name, "SPATIAL_FILTER") == 0) return read_spatial_filter(s, position, data);
+  if (tk_name_compare(name, "LAYER_INDEX") == 0) return read_layer_index(s, position, data);
+  if (tk_name_compare(name, "SPATIAL_INDEX") == 0) return read_spatial_index(s, position, data);
   uint32_t count = 0;
   if (!read_items(s, position, &data->generic.data, &count, &data->generic.handles, nullptr))
     return 0;

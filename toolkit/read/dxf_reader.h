@@ -11,6 +11,7 @@
 #include "toolkit/core/error.h"
 #include "toolkit/core/group_desc.h"
 #include "toolkit/core/handle.h"
+#include "toolkit/core/hdr.h"
 #include "toolkit/core/load.h"
 
 struct TkBlob;
@@ -96,6 +97,9 @@ struct DxfState {
   DxfPositions viewports;  // VIEWPORT entities of the ENTITIES section
   uint8_t seen_tables;
   uint8_t unknown_version;
+  // Set while a scan passes over records: groups keep their codes and texts, numbers and
+  // handles are not converted.
+  uint8_t names_only;
 
   // Progress of the scan.
   int16_t percent;
@@ -168,6 +172,10 @@ TkBlob* dxf_xdata_blob(DxfState* s);
 // Reads groups, passing those of code 1000 and above to the collector, until one below 1000;
 // the position of that group is given back. 0 when a read fails.
 int16_t dxf_read_group_xdata(DxfState* s, uint8_t* has_xdata, uint32_t* position);
+// A point whose x is the current group: y and z from the groups that follow with the x's code
+// plus 10 and plus 20; a coordinate missing is 0 and the group in its place is put back.
+// 0 when a read fails.
+int16_t dxf_read_point(DxfState* s, double point[3]);
 // Reads "{ACAD_REACTORS" handles up to the closing 102 group into a new blob.
 int16_t dxf_read_reactors(DxfState* s, uint32_t* count, TkBlob** reactors);
 // Stores the current group into a record through a descriptor table; nothing when it has no row.
@@ -180,6 +188,9 @@ int16_t dxf_read_table_record(DxfState* s, const TkGroupTable* table, void* reco
                               TkHandle* owner);
 // A run of 310 groups as bytes in a new blob; the file is left at the first other group.
 int16_t dxf_read_preview(DxfState* s, TkBlob** out, uint32_t* bytes);
+// A date of days and their fraction as whole days and the milliseconds of the rest of the day,
+// both truncated toward zero.
+TkDate dxf_date(double value);
 // Hexadecimal text to bytes (two digits a byte; a stray last digit is dropped); the count.
 size_t dxf_hex_to_bytes(const char* text, uint8_t* out, size_t capacity);
 // A blob for about `bytes` bytes: small lists take one small chunk instead of a whole one.

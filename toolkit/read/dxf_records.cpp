@@ -164,12 +164,8 @@ int16_t dxf_read_xdata_group(DxfState* s) {
     default: break;
   }
   if (code >= 1010 && code <= 1013) {
-    // The y and z come from the next two groups, whatever their codes.
-    double p[3] = {g.real, 0, 0};
-    for (int i = 1; i < 3; ++i) {
-      if (!dxf_read_group(s)) return 0;
-      p[i] = s->group.real;
-    }
+    double p[3];
+    if (!dxf_read_point(s, p)) return 0;
     return xdata_put(s, code, p, sizeof p);
   }
   if (code >= 1040 && code <= 1042) return xdata_put(s, code, &g.real, 8);
@@ -199,6 +195,24 @@ int16_t dxf_read_group_xdata(DxfState* s, uint8_t* has_xdata, uint32_t* position
     if (has_xdata) *has_xdata = 1;
     if (dxf_at_end(s)) return 1;
   }
+}
+
+int16_t dxf_read_point(DxfState* s, double point[3]) {
+  const uint16_t x_code = s->group.code;
+  point[0] = s->group.real;
+  point[1] = point[2] = 0;
+  for (int axis = 1; axis < 3; ++axis) {
+    uint32_t position = dxf_tell(s);
+    if (!dxf_read_group(s)) return 0;
+    // A coordinate that is missing leaves the group that stands in its place to its reader;
+    // in a damaged file that may be the next record's group 0.
+    if (s->group.code != x_code + 10 * axis || dxf_at_end(s)) {
+      dxf_seek(s, position);
+      return 1;
+    }
+    point[axis] = s->group.real;
+  }
+  return 1;
 }
 
 int16_t dxf_read_reactors(DxfState* s, uint32_t* count, TkBlob** reactors) {
@@ -287,6 +301,17 @@ int16_t dxf_read_table_record(DxfState* s, const TkGroupTable* table, void* reco
     }
     dxf_record_group(s, table, record);
   }
+}
+
+TkDate dxf_date(double value) {
+  // Dates beyond any calendar are damage and read as day 0.
+  TkDate date{0, 0};
+  if (value > -2147483648.0 && value < 2147483648.0) {
+    double whole = static_cast<double>(static_cast<int32_t>(value));
+    date.day = static_cast<int32_t>(whole);
+    date.msec = static_cast<int32_t>((value - whole) * 86400000.0);
+  }
+  return date;
 }
 
 size_t dxf_hex_to_bytes(const char* text, uint8_t* out, size_t capacity) {

@@ -51,13 +51,7 @@ int16_t store_header_value(DxfState* s, TkHeader* header, const TkHeaderVarDesc*
     case TK_HV_INT16: std::memcpy(place, &g.i16, 2); break;
     case TK_HV_TEXT: dxf_copy_text(static_cast<char*>(place), v->size, s->text); break;
     case TK_HV_DATE: {
-      // Dates beyond any calendar are damage and read as day 0.
-      TkDate date{0, 0};
-      if (g.real > -2147483648.0 && g.real < 2147483648.0) {
-        double whole = static_cast<double>(static_cast<int32_t>(g.real));
-        date.day = static_cast<int32_t>(whole);
-        date.msec = static_cast<int32_t>((g.real - whole) * 86400000.0);
-      }
+      TkDate date = dxf_date(g.real);
       std::memcpy(place, &date, sizeof date);
       break;
     }
@@ -331,17 +325,25 @@ int16_t dxf_read_sections(TkDrawing* d) {
       ok = read_header(s, d->header);
       error = TK_ERR_DXF_HEADER;
     } else if (dxf_text_is(s, "ENTITIES")) {
+      // The scans look at group codes and names only; the values are read when the records
+      // are.
+      s->names_only = 1;
       ok = scan_entities(s);
+      s->names_only = 0;
       error = TK_ERR_DXF_ENTITY;
     } else if (dxf_text_is(s, "TABLES") && !s->seen_tables) {
       s->seen_tables = 1;
       ok = scan_tables(s);
       error = TK_ERR_DXF_TABLE;
     } else if (dxf_text_is(s, "BLOCKS")) {
+      s->names_only = 1;
       ok = scan_blocks(s);
+      s->names_only = 0;
       error = TK_ERR_DXF_BLOCK;
     } else if (dxf_text_is(s, "OBJECTS")) {
+      s->names_only = 1;
       ok = scan_objects(s);
+      s->names_only = 0;
       error = TK_ERR_DXF_OBJECT;
     } else if (dxf_text_is(s, "CLASSES")) {
       if (s->classes_position == 0) s->classes_position = dxf_tell(s);

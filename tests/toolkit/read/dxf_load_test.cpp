@@ -142,11 +142,12 @@ TEST_F(DxfLoad, ReleasesAndCodePages) {
     const char* acadver;
     int16_t index;
     int16_t codepage_index;
+    uint8_t unknown_version;
   } const cases[] = {
-      {"AC1009", "ansi_1250", "AC1009", TK_VERSION_AC1009, 28},
-      {"AC2.10", "DOS437", "AC1002", TK_VERSION_AC1002, 11},
-      {"AC1018", "ANSI_1252", "AC1009", TK_VERSION_AC1009, 30},  // a later release
-      {"AC1015", "klingon", "AC1015", TK_VERSION_AC1015, 0},
+      {"AC1009", "ansi_1250", "AC1009", TK_VERSION_AC1009, 28, 0},
+      {"AC2.10", "DOS437", "AC1002", TK_VERSION_AC1002, 11, 0},
+      {"AC1018", "ANSI_1252", "AC1009", TK_VERSION_AC1009, 30, 1},  // a later release
+      {"AC1015", "klingon", "AC1015", TK_VERSION_AC1015, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version);
@@ -157,6 +158,21 @@ TEST_F(DxfLoad, ReleasesAndCodePages) {
     EXPECT_STREQ(d_->header->acadver, c.acadver);
     EXPECT_EQ(d_->version, c.index);
     EXPECT_EQ(d_->header->dwgcodepage, c.codepage_index);
+    EXPECT_EQ(dxf_state(d_)->unknown_version, c.unknown_version);
+  }
+}
+
+// Header names fill an area of 96 bytes, the zero included: 95 characters after the "$" are
+// still looked up, longer ones are passed over whole and the variables after them still read.
+TEST_F(DxfLoad, HeaderNamesAtTheEdgeOfTheirArea) {
+  for (size_t length : {94u, 95u, 96u, 97u, 2000u}) {
+    SCOPED_TRACE(length);
+    TextDxf f;
+    f.section("HEADER").g(9, "$ACADVER").g(1, "AC1014");
+    f.g(9, "$" + std::string(length, 'L')).g(70, "5");
+    f.g(9, "$LTSCALE").g(40, 3.5).endsec().eof();
+    ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+    EXPECT_EQ(d_->header->ltscale, 3.5);
   }
 }
 
@@ -450,6 +466,170 @@ TEST_F(DxfLoad, ClassEntitiesAndObjects) {
   EXPECT_EQ(od.xrecord.cloning, 1);
 }
 
+TEST_F(DxfLoad, EntityReactorsAndExtensionDictionary) {
+  auto entities = [](TextDxf& f) {
+    f.g(0, "LINE").g(5, "2F").g(102, "{ACAD_REACTORS").g(330, "A1").g(330, "A2").g(102, "}");
+    f.g(102, "{ACAD_XDICTIONARY").g(360, "B7").g(102, "}").g(330, "1F").g(100, "AcDbEntity");
+    f.g(8, "WALLS").g(100, "AcDbLine").g(10, 1.0).g(20, 2.0).g(11, 3.0).g(21, 4.0);
+  };
+  ASSERT_NE(open(drawing("AC1015", nullptr, entities)), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  ASSERT_EQ(h.kind, TK_LINE);
+  ASSERT_EQ(h.reactor_count, 2u);
+  TkBlob* r = blob_open_read(h.reactors);
+  ASSERT_NE(r, nullptr);
+  uint8_t handles[16];
+  ASSERT_TRUE(blob_read(r, handles, sizeof handles));
+  blob_close(r);
+  EXPECT_EQ(handles[7], 0xA1);
+  EXPECT_EQ(handles[15], 0xA2);
+  EXPECT_EQ(h.xdictionary.bytes[7], 0xB7);
+  EXPECT_EQ(tk_data_get<double>(&data, 24), 3.0);  // the groups after the braces are read
+  TkHandle walls{};
+  ASSERT_TRUE(tk_layer_find(d_, "WALLS", &walls));
+  EXPECT_EQ(std::memcmp(&h.layer, &walls, 8), 0);
+}
+
+// Points of extended data, of XRECORDs and of proxies take their y and z only from groups of
+// their own codes: a point cut short in a damaged file leaves the next record whole.
+TEST_F(DxfLoad, PointsCutShortLeaveTheNextRecord) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "XRECORD").g(2, "AcDbXrecord").g(3, "x").g(90, "0").g(280, "0");
+  f.g(281, "0");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "LINE").g(5, "30").g(8, "0").g(10, 0.0).g(20, 0.0).g(1001, "ACAD").g(1010, 1.0);
+  f.g(1020, 2.0);
+  f.g(0, "CIRCLE").g(5, "31").g(8, "0").g(40, 2.0).g(1001, "ACAD").g(1011, 5.0);
+  f.g(0, "OTHERTHING").g(5, "32").g(8, "0").g(100, "AcDbEntity").g(10, 7.0);
+  f.g(0, "POINT").g(5, "33").g(8, "0").g(10, 9.0).g(20, 9.0);
+  f.endsec();
+  f.section("OBJECTS");
+  f.g(0, "XRECORD").g(5, "E").g(330, "C").g(100, "AcDbXrecord").g(10, 1.0).g(20, 2.0);
+  f.g(0, "XRECORD").g(5, "F").g(330, "C").g(100, "AcDbXrecord").g(1, "after");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, TK_LINE);
+  TkBlob* r = blob_open_read(h.xdata);
+  ASSERT_NE(r, nullptr);
+  TkXdataItem item;
+  ASSERT_TRUE(xdata_read_item(r, &item));
+  ASSERT_TRUE(xdata_read_item(r, &item));
+  EXPECT_EQ(item.code, 1010);
+  double p[3];
+  std::memcpy(p, item.value, sizeof p);
+  EXPECT_EQ(p[0], 1.0);
+  EXPECT_EQ(p[1], 2.0);
+  EXPECT_EQ(p[2], 0.0);
+  blob_close(r);
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(h.kind, TK_CIRCLE);
+  EXPECT_EQ(tk_data_get<double>(&data, 24), 2.0);
+  ASSERT_TRUE(entity(2, &h, &data));
+  EXPECT_EQ(h.kind, 498);
+  ASSERT_TRUE(entity(3, &h, &data));
+  EXPECT_EQ(h.kind, TK_POINT);
+  EXPECT_EQ(h.handle.bytes[7], 0x33);
+  TkObjectHeader oh;
+  TkObjectData od;
+  TkHandle cut = {{0, 0, 0, 0, 0, 0, 0, 0x0E}}, after = {{0, 0, 0, 0, 0, 0, 0, 0x0F}};
+  ASSERT_TRUE(tk_object_get(d_, &cut, &oh, &od));
+  EXPECT_EQ(od.xrecord.item_count, 1u);
+  ASSERT_TRUE(tk_object_get(d_, &after, &oh, &od));
+  EXPECT_EQ(od.xrecord.item_count, 1u);
+}
+
+// MLINE vertices keep their points and, per line of the entity, the parameter and fill lists
+// in the DWG reader's form: three points, then per line a 16-bit count and its reals twice.
+TEST_F(DxfLoad, MlineVerticesAndTheirParameterLists) {
+  auto entities = [](TextDxf& e) {
+    e.g(0, "MLINE").g(5, "31").g(8, "0").g(100, "AcDbMline").g(2, "STANDARD").g(40, 1.0);
+    e.g(70, "0").g(71, "1").g(72, "2").g(73, "2").g(10, 0.0).g(20, 0.0).g(30, 0.0);
+    e.g(11, 0.0).g(21, 0.0).g(31, 0.0).g(12, 1.0).g(22, 0.0).g(32, 0.0);
+    e.g(13, 0.0).g(23, 1.0).g(33, 0.0);
+    e.g(74, "2").g(41, 0.5).g(41, 0.0).g(75, "0");
+    e.g(74, "2").g(41, -0.5).g(41, 0.0).g(75, "1").g(42, 7.0);
+    // The second vertex lists one line only: the other gets empty lists.
+    e.g(11, 10.0).g(21, 0.0).g(31, 0.0).g(12, 1.0).g(22, 0.0).g(32, 0.0);
+    e.g(13, 0.0).g(23, 1.0).g(33, 0.0);
+    e.g(74, "1").g(41, 0.5).g(75, "0");
+    // A line count of thousands with no lists costs nothing.
+    e.g(0, "MLINE").g(5, "32").g(8, "0").g(73, "30000").g(11, 1.0).g(21, 2.0).g(31, 3.0);
+  };
+  ASSERT_NE(open(drawing("AC1015", nullptr, entities)), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  ASSERT_EQ(h.kind, TK_MLINE);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 12), 2);  // lines
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 14), 2);  // vertices
+  std::vector<double> expected_points[2] = {{0, 0, 0, 1, 0, 0, 0, 1, 0},
+                                            {10, 0, 0, 1, 0, 0, 0, 1, 0}};
+  std::vector<std::vector<double>> expected_lists[2] = {{{0.5, 0.0}, {}, {-0.5, 0.0}, {7.0}},
+                                                        {{0.5}, {}, {}, {}}};
+  TkBlob* r = blob_open_read(tk_data_blob(&data, TK_MLINE_BLOB));
+  ASSERT_NE(r, nullptr);
+  for (int v = 0; v < 2; ++v) {
+    SCOPED_TRACE(v);
+    for (double want : expected_points[v]) {
+      double got = -1;
+      ASSERT_TRUE(blob_read_double(r, &got));
+      EXPECT_EQ(got, want);
+    }
+    for (const std::vector<double>& list : expected_lists[v]) {
+      int16_t n = -1;
+      ASSERT_TRUE(blob_read_short_raw(r, &n));
+      ASSERT_EQ(n, int16_t(list.size()));
+      for (double want : list) {
+        double got = -1;
+        ASSERT_TRUE(blob_read_double(r, &got));
+        EXPECT_EQ(got, want);
+      }
+    }
+  }
+  uint8_t more;
+  EXPECT_FALSE(blob_read_byte(r, &more));
+  blob_close(r);
+  ASSERT_TRUE(entity(1, &h, &data));
+  ASSERT_EQ(h.kind, TK_MLINE);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 12), 0);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 14), 1);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, TK_MLINE_BLOB)), 72);
+}
+
+TEST_F(DxfLoad, RtextFillsTheRecordTheDwgReaderFills) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "RTEXT").g(2, "RText").g(3, "x").g(90, "0").g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "RTEXT").g(5, "40").g(8, "0").g(100, "RText").g(10, 1.0).g(20, 2.0).g(30, 3.0);
+  f.g(40, 2.5).g(50, 90.0).g(7, "NOTES").g(70, "1").g(1, "$(getvar, \"dwgname\")");
+  f.g(92, "4").g(310, "0A0B0C0D").g(210, 0.0).g(220, 0.0).g(230, -1.0);
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  ASSERT_EQ(h.kind, tk_class_rtext(d_));
+  EXPECT_EQ(tk_data_get<double>(&data, 0), 1.0);   // insertion
+  EXPECT_EQ(tk_data_get<double>(&data, 16), 3.0);
+  EXPECT_NEAR(tk_data_get<double>(&data, 24), kPi / 2, 1e-15);  // rotation in radians
+  EXPECT_EQ(tk_data_get<double>(&data, 32), 2.5);  // height
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 40), 1);   // flags
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 56)), 4);  // proxy graphics
+  EXPECT_STREQ(tk_data_text(&data, 64), "$(getvar, \"dwgname\")");
+  EXPECT_EQ(h.extrusion[2], -1.0);
+}
+
 TEST_F(DxfLoad, ExtendedDataItemsAndTheirBound) {
   auto entities = [](TextDxf& f) {
     f.g(0, "LINE").g(8, "0").g(10, 0.0).g(20, 0.0).g(1001, "ACAD").g(1010, 1.0).g(1020, 2.0);
@@ -534,6 +714,39 @@ TEST_F(DxfLoad, EveryPrefixFailsCleanly) {
   }
 }
 
+// The same for a binary drawing, whose strings end with a zero and whose values have no line.
+TEST_F(DxfLoad, EveryPrefixOfABinaryFileFailsCleanly) {
+  dxf_test::BinaryDxf b(true);
+  b.s(0, "SECTION").s(2, "HEADER").s(9, "$ACADVER").s(1, "AC1015").s(0, "ENDSEC");
+  b.s(0, "SECTION").s(2, "TABLES").s(0, "TABLE").s(2, "LAYER").s(0, "LAYER").s(5, "10");
+  b.s(2, "0").i16(62, 7).s(0, "ENDTAB").s(0, "ENDSEC");
+  b.s(0, "SECTION").s(2, "ENTITIES");
+  b.s(0, "LINE").s(5, "20").s(8, "0").d(10, 0.0).d(20, 0.0).d(11, 1.0).d(21, 1.0);
+  b.s(1001, "ACAD").d(1010, 1.0).d(1020, 2.0).d(1030, 3.0);
+  b.s(0, "LWPOLYLINE").s(5, "21").s(8, "0").raw(90, {1, 0, 0, 0}).d(10, 0.0).d(20, 0.0);
+  b.s(0, "ENDSEC");
+  b.s(0, "SECTION").s(2, "OBJECTS").s(0, "DICTIONARY").s(5, "C").s(3, "A").s(350, "D");
+  b.s(0, "ENDSEC").s(0, "EOF");
+  const size_t whole = b.out.size();
+  for (size_t n = 1; n < whole; ++n) {
+    SCOPED_TRACE(n);
+    long live_before = core_test::counts.live;
+    std::vector<uint8_t> prefix(b.out.begin(), b.out.begin() + long(n));
+    TkDrawing* d = dxf_test::open_bytes(prefix);
+    // Only the marker's closing zero may be missing.
+    if (n + 1 < whole) {
+      EXPECT_EQ(d, nullptr);
+      EXPECT_NE(tk_get_last_error(), 0);
+    }
+    if (d) tk_close_drawing(d);
+    EXPECT_EQ(core_test::counts.live, live_before);
+    EXPECT_TRUE(load_test::open_files.empty());
+  }
+  TkDrawing* d = dxf_test::open_bytes(b.out);
+  EXPECT_NE(d, nullptr) << tk_get_last_error();
+  if (d) tk_close_drawing(d);
+}
+
 // The bytes an object keeps in its data blob.
 std::vector<uint8_t> object_bytes(TkDrawing* d, uint8_t handle) {
   TkHandle h = {{0, 0, 0, 0, 0, 0, 0, handle}};
@@ -558,7 +771,7 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   TextDxf f;
   f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
   f.section("CLASSES");
-  for (const char* name : {"SPATIAL_FILTER", "IMAGEDEF", "LAYOUT"})
+  for (const char* name : {"SPATIAL_FILTER", "IMAGEDEF", "LAYOUT", "LAYER_INDEX", "SPATIAL_INDEX"})
     f.g(0, "CLASS").g(1, name).g(2, "x").g(3, "x").g(90, "0").g(280, "0").g(281, "0");
   f.endsec();
   f.section("ENTITIES").endsec();
@@ -573,6 +786,10 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   f.g(71, "2").g(10, 1.0).g(20, 2.0).g(330, "1F");
   f.g(0, "LAYOUT").g(5, "A3").g(330, "C").g(100, "AcDbPlotSettings").g(1, std::string(600, 's'));
   f.g(40, 7.5).g(100, "AcDbLayout").g(1, "Plotted");
+  f.g(0, "LAYER_INDEX").g(5, "A4").g(330, "C").g(100, "AcDbIndex").g(40, 10.25);
+  f.g(100, "AcDbLayerIndex").g(8, "0").g(360, "B1").g(90, "3").g(8, "WALLS").g(360, "B2");
+  f.g(90, "12");
+  f.g(0, "SPATIAL_INDEX").g(5, "A5").g(330, "C").g(100, "AcDbIndex").g(40, -2.5);
   f.endsec().eof();
   ASSERT_NE(open(f), nullptr) << tk_get_last_error();
 
@@ -602,6 +819,30 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   EXPECT_STREQ(reinterpret_cast<const char*>(plotted.data()), "Plotted");
   EXPECT_EQ(strnlen(reinterpret_cast<const char*>(plotted.data() + 516), 512), 511u);
   EXPECT_EQ(real_at(plotted, 516 + 4 * 512), 7.5);
+
+  // Time stamps as whole days and the milliseconds of the rest, both toward zero.
+  auto word = [](const std::vector<uint8_t>& b, size_t at) {
+    int32_t v = -1;
+    if (at + 4 <= b.size()) std::memcpy(&v, b.data() + at, 4);
+    return v;
+  };
+  std::vector<uint8_t> index = object_bytes(d_, 0xA4);
+  ASSERT_EQ(index.size(), 12u + (4 + 2 + 1) + (4 + 2 + 5));
+  EXPECT_EQ(word(index, 0), 2);
+  EXPECT_EQ(word(index, 4), 10);
+  EXPECT_EQ(word(index, 8), 21600000);
+  EXPECT_EQ(word(index, 12), 3);
+  EXPECT_EQ(word(index, 19), 12);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(index.data() + 25), 5), "WALLS");
+  TkHandle index_handle = {{0, 0, 0, 0, 0, 0, 0, 0xA4}};
+  TkObjectHeader oh;
+  TkObjectData od;
+  ASSERT_TRUE(tk_object_get(d_, &index_handle, &oh, &od));
+  EXPECT_EQ(blob_stored_size(od.generic.handles), 16);
+  std::vector<uint8_t> spatial = object_bytes(d_, 0xA5);
+  ASSERT_EQ(spatial.size(), 16u);
+  EXPECT_EQ(word(spatial, 0), -2);
+  EXPECT_EQ(word(spatial, 4), -43200000);
 }
 
 // A SHAPE names its shape and an MLINE its multiline style; the styles come in the OBJECTS
@@ -675,6 +916,40 @@ TEST_F(DxfLoad, EntitiesOfUnreadClassesKeepTheirGroupsAsProxies) {
   EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), made.number);
 }
 
+// A zombie stands for an entity of a class whose program was missing: it keeps that class and
+// the bytes of its data groups, not the groups themselves.
+TEST_F(DxfLoad, ZombieEntitiesKeepTheirClassAndData) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "MYTHING").g(2, "MyThing").g(3, "x").g(90, "0").g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "ACAD_ZOMBIE_ENTITY").g(5, "50").g(330, "1F").g(100, "AcDbEntity").g(8, "0");
+  f.g(100, "AcDbZombieEntity").g(90, "498").g(91, "500").g(92, "2").g(310, "ABCD");
+  f.g(93, "48").g(310, "010203").g(310, "040506").g(330, "2A");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkClassRecord c;
+  ASSERT_TRUE(class_find(d_, "MYTHING", &c));
+  ASSERT_EQ(c.number, 500);
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  EXPECT_EQ(h.kind, 498);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 0), 500u);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 4), 48u);  // the data's bits
+  TkBlob* r = blob_open_read(tk_data_blob(&data, 16));
+  ASSERT_NE(r, nullptr);
+  uint8_t bytes[6] = {};
+  ASSERT_TRUE(blob_read(r, bytes, sizeof bytes));
+  blob_close(r);
+  EXPECT_EQ(bytes[0], 0x01);
+  EXPECT_EQ(bytes[5], 0x06);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 24)), 2);  // the proxy graphics
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 12), 1u);          // one handle
+}
+
 TEST_F(DxfLoad, HatchPathsPatternAndSeeds) {
   TextDxf f;
   f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
@@ -717,6 +992,58 @@ TEST_F(DxfLoad, HatchPathsPatternAndSeeds) {
   ASSERT_TRUE(entity(1, &h, &data));
   EXPECT_EQ(h.kind, tk_class_hatch(d_));
   ASSERT_TRUE(entity(2, &h, &data));
+  EXPECT_EQ(h.kind, TK_LINE);
+}
+
+// Spline edges: a rational one keeps a weight after each control point; newer files' fit
+// data after an edge is passed over, and the path's own source count after a spline without
+// fit data is not taken for it.
+TEST_F(DxfLoad, HatchSplineEdges) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "HATCH").g(2, "AcDbHatch").g(3, "x").g(90, "0").g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "HATCH").g(5, "60").g(8, "0").g(2, "SOLID").g(70, "1").g(71, "1").g(91, "2");
+  f.g(92, "1").g(93, "1").g(72, "4").g(94, "2").g(73, "1").g(74, "0").g(95, "6").g(96, "3");
+  for (double k : {0.0, 0.0, 0.0, 1.0, 1.0, 1.0}) f.g(40, k);
+  f.g(10, 0.0).g(20, 0.0).g(42, 1.0).g(10, 1.0).g(20, 1.0).g(42, 0.5);
+  f.g(10, 2.0).g(20, 0.0).g(42, 1.0);
+  f.g(97, "2").g(11, 0.0).g(21, 0.0).g(11, 2.0).g(21, 0.0).g(12, 1.0).g(22, 1.0);
+  f.g(13, 1.0).g(23, -1.0);
+  f.g(97, "1").g(330, "2A");
+  f.g(92, "1").g(93, "1").g(72, "4").g(94, "1").g(73, "0").g(74, "0").g(95, "4").g(96, "2");
+  for (double k : {0.0, 0.0, 1.0, 1.0}) f.g(40, k);
+  f.g(10, 0.0).g(20, 0.0).g(10, 1.0).g(20, 0.0);
+  f.g(97, "1").g(330, "2B");
+  f.g(75, "1").g(76, "1").g(98, "1").g(10, 0.5).g(20, 0.25);
+  f.g(0, "LINE").g(5, "62").g(8, "0").g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 1.0);
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  ASSERT_EQ(h.kind, tk_class_hatch(d_));
+  EXPECT_EQ(tk_data_get<int16_t>(&data, 284), 1);  // the style after the paths
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 576)), 16);  // both source handles
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, 296), 1u);           // and the seed point
+  // Per path: flags, edge count, the edge's type, the spline's head (degree, two flags, two
+  // counts), its knots and its control points (with weights when rational).
+  const int32_t head = 4 + 2 + 2 + 4 + 4;
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 544)),
+            (4 + 4 + 2 + head + 6 * 8 + 3 * 24) + (4 + 4 + 2 + head + 4 * 8 + 2 * 16));
+  TkBlob* r = blob_open_read(tk_data_blob(&data, 544));
+  ASSERT_NE(r, nullptr);
+  uint8_t skip[4 + 4 + 2 + head + 6 * 8];
+  ASSERT_TRUE(blob_read(r, skip, sizeof skip));
+  double controls[9];
+  ASSERT_TRUE(blob_read(r, controls, sizeof controls));
+  blob_close(r);
+  EXPECT_EQ(controls[3], 1.0);
+  EXPECT_EQ(controls[5], 0.5);  // the middle point's weight
+  EXPECT_EQ(controls[6], 2.0);
+  ASSERT_TRUE(entity(1, &h, &data));
   EXPECT_EQ(h.kind, TK_LINE);
 }
 
