@@ -567,26 +567,41 @@ int16_t dwg_read_dictionary(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, ui
     dict.cloning = 1;
     dict.hard_owner = 0;
   }
-  // A name and a handle take at least 3 bits.
-  if (!fits(r, count, 3)) return 0;
-  TkDictEntry* entries = nullptr;
-  if (count) {
-    entries = static_cast<TkDictEntry*>(mem_alloc(count * sizeof(TkDictEntry)));
-    if (!entries) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
-    std::memset(entries, 0, count * sizeof(TkDictEntry));
+  // An entry takes at least 10 bits, an empty name's length (2) and a handle's code and counter
+  // (8); the bound keeps a hostile count from driving the loops below.
+  if (!fits(r, count, 10)) return 0;
+  // The names come before the handles they go with. They wait packed in a scratch blob that
+  // grows with what is read, not in a whole entry record each, which the count alone would
+  // size at hundreds of bytes per bit of the object.
+  TkBlob* names = count ? blob_alloc(TK_BLOB_CHUNK_SIZE) : nullptr;
+  TkBlob* nw = names ? blob_create(names) : nullptr;
+  if (count && !nw) {
+    blob_free(names);
+    return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
   }
-  // Names are read into the entry's own field: a longer field than the file's usual names costs
-  // nothing, and a name that would not fit is refused without losing the stream.
-  for (uint32_t i = 0; i < count; ++i) bits_read_text(r, entries[i].name, sizeof entries[i].name);
-  bool ok = dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors) != 0;
+  TkDictEntry entry{};
+  bool ok = true;
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    entry.name[0] = 0;
+    bits_read_text(r, entry.name, sizeof entry.name);
+    ok = blob_write_string(nw, entry.name) != 0;
+  }
+  if (nw && !blob_close_write(nw)) ok = false;
+  ok = ok && dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors) != 0;
   take_reactors(o, h);
-  for (uint32_t i = 0; ok && i < count; ++i) bits_read_handle(r, &entries[i].object);
+  TkBlob* nr = ok && names ? blob_open_read(names) : nullptr;
+  if (names && !nr) ok = false;
   TkBlob* blob = ok ? blob_alloc(TK_BLOB_CHUNK_SIZE) : nullptr;
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   ok = w != nullptr;
-  for (uint32_t i = 0; ok && i < count; ++i) ok = tk_dict_entry_write(w, &entries[i]) != 0;
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    ok = blob_read_string(nr, entry.name, sizeof entry.name) != 0;
+    bits_read_handle(r, &entry.object);
+    ok = ok && tk_dict_entry_write(w, &entry) != 0;
+  }
   if (w && !blob_close_write(w)) ok = false;
-  mem_free(entries);
+  if (nr) blob_close(nr);
+  blob_free(names);
   if (!ok) {
     blob_free(blob);
     return 0;

@@ -389,6 +389,7 @@ int16_t dwg_old_begin_block_entities(TkDrawing* d) {
   s->entity_next = static_cast<uint32_t>(start);
   s->walk_end = static_cast<uint32_t>(end);
   s->in_block = 1;
+  ++s->block_walks;
   s->block_started = 0;
   s->attributes_follow = 0;
   return 1;
@@ -405,6 +406,8 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
     uint32_t at = s->entity_next;
     if (at >= s->walk_end || s->walk_end - at < 4) return 0;
     if (!dwg_old_read_at(d, at, 4)) return 0;
+    if (s->in_block && ++s->block_records_read > s->blocks_size / min_record + s->block_walks)
+      return tk_fail(TK_ERR_BAD_DWG_INFO);
     const uint8_t* b = tk_state->read_buffer;
     uint8_t kind = b[0] & 0x7F;
     // Kind 18 opens a vertex sequence as a POLYLINE does (its SEQEND points back at it) and

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/toolkit/core/records_support.h"
+#include "tests/toolkit/read/dwg13_fixture.h"
 #include "toolkit/core/blob.h"
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/drawing_life.h"
@@ -103,23 +104,8 @@ inline std::vector<uint8_t> object_data(int16_t version, const ObjectSpec& s,
   return bytes;
 }
 
-// Size word (and page count for objects over 32,767 bytes), data and CRC.
 inline std::vector<uint8_t> frame_bytes(const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> out;
-  size_t n = data.size();
-  if (n < 0x8000) {
-    out = {uint8_t(n), uint8_t(n >> 8)};
-  } else {
-    uint16_t pages = uint16_t(n / 32768);
-    uint16_t word = uint16_t(0x8000 | (n - 32768u * pages));
-    if (pages == 1) word = uint16_t(n);
-    out = {uint8_t(word), uint8_t(word >> 8), uint8_t(pages), uint8_t(pages >> 8)};
-  }
-  out.insert(out.end(), data.begin(), data.end());
-  uint16_t crc = crc16(0xC0C1, data.data(), data.size());
-  out.push_back(uint8_t(crc));
-  out.push_back(uint8_t(crc >> 8));
-  return out;
+  return dwg13_fixture::frame_object(data);
 }
 
 // A started toolkit and a drawing of the given version whose reader reads the objects given.
