@@ -595,7 +595,11 @@ int16_t dwg_read_dictionary(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, ui
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   ok = w != nullptr;
   for (uint32_t i = 0; ok && i < count; ++i) {
-    ok = blob_read_string(nr, entry.name, sizeof entry.name) != 0;
+    // Read back as written: a length and its characters (an empty name has none to read).
+    int16_t n = 0;
+    ok = blob_read_short_raw(nr, &n) && n >= 0 && size_t(n) < sizeof entry.name &&
+         (n == 0 || blob_read(nr, entry.name, size_t(n)));
+    if (ok) entry.name[n] = 0;
     bits_read_handle(r, &entry.object);
     ok = ok && tk_dict_entry_write(w, &entry) != 0;
   }

@@ -10,6 +10,7 @@
 #include "toolkit/core/entity.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
 #include "toolkit/read/dwg13_entity.h"
 
 namespace {
@@ -467,6 +468,45 @@ TEST_F(Walk, AChainThatLoopsEndsAfterAsManyEntitiesAsTheMapHolds) {
   tk_fail(TK_ERR_NONE);
   std::vector<uint16_t> kinds = WalkKinds(100);
   EXPECT_LE(kinds.size(), 3u);
+  EXPECT_EQ(tk_state->last_error, TK_ERR_BAD_ENTITY);
+}
+
+// Blocks whose chains all run into one chain: each walk alone stays within the map, but all walks
+// together read no more entities than the map holds (and one more each), so the blocks cannot
+// cost blocks times entities.
+TEST_F(Walk, BlockWalksTogetherReadNoMoreThanTheMapHolds) {
+  std::vector<ObjectSpec> chain;
+  for (uint64_t h = 0x80; h < 0x90; ++h) chain.push_back(line(h, h - 1, h + 1 < 0x90 ? h + 1 : 0));
+  Load(TK_VERSION_AC1015, chain);
+  objects()->spaces_read = 1;
+  TkBlockRecord record{};
+  d->reading_block = &record;
+  tk_fail(TK_ERR_NONE);
+  size_t total = 0;
+  for (uint64_t b = 0; b < 5; ++b) {
+    Dwg13BlockRange range{};
+    range.block_record = record.handle = H(0x200 + b);
+    range.block = H(0x80);
+    range.last = H(0x1);  // never met: each walk runs to the chain's end
+    Dwg13BlockRange ranges[1] = {range};
+    objects()->ranges = ranges;
+    objects()->range_count = 1;
+    ASSERT_EQ(dwg_begin_block_entities(d), 1);
+    for (int i = 0; i < 100; ++i) {
+      TkEntityHeader eh{};
+      TkEntityData ed;
+      uint8_t xd = 0;
+      if (!dwg_read_entity(d, &eh, &ed, &xd)) break;
+      ++total;
+      tk_free_entity_blobs(d, &eh, &ed);
+    }
+    objects()->ranges = nullptr;
+    objects()->range_count = 0;
+  }
+  d->reading_block = nullptr;
+  // The first walk reads the chain of 16, the second two more (the map's 16 plus one for each
+  // walk begun), the later ones none.
+  EXPECT_EQ(total, 16u + 2u);
   EXPECT_EQ(tk_state->last_error, TK_ERR_BAD_ENTITY);
 }
 

@@ -51,6 +51,7 @@ struct ObjectSpec {
   uint16_t type = 0;
   uint64_t handle = 0;
   bool entity = false;
+  int32_t graphics = -1;  // entities: bytes of proxy graphics after a set graphics bit; -1 none
   std::vector<XdataBlock> xdata;
   uint32_t reactors = 0;  // non-entities: the reactor count of the frame
   Writes data;            // everything after the frame up to the handle stream
@@ -87,7 +88,11 @@ inline std::vector<uint8_t> object_data(int16_t version, const ObjectSpec& s,
       bits_write_bytes(w.get(), x.bytes.data(), x.bytes.size());
     }
     bits_write_bs(w.get(), 0);
-    if (s.entity) bits_write_bit(w.get(), 0);
+    if (s.entity) bits_write_bit(w.get(), s.graphics >= 0);
+    if (s.entity && s.graphics >= 0) {
+      bits_write_rl(w.get(), uint32_t(s.graphics));
+      for (int32_t i = 0; i < s.graphics; ++i) bits_write_rc(w.get(), uint8_t(i));
+    }
     if (version < TK_VERSION_AC1015) bits_write_rl(w.get(), size_bits);
     if (!s.entity) bits_write_bl(w.get(), int32_t(s.reactors));
     if (s.data) s.data(w.get());

@@ -351,6 +351,48 @@ TEST_F(Tables, DictionaryItemsAndTheReleaseBytes) {
   }
 }
 
+// An entry takes at least 10 bits (an empty name, a handle with no bytes): as many entries as
+// the object holds load, one more than its bits allow is refused before anything is read.
+TEST_F(Tables, DictionaryCountsHeldToTheBitsOfTheObject) {
+  struct Case {
+    int32_t written, claimed;
+    int16_t want;
+  };
+  for (const Case& c : {Case{300, 300, 1}, Case{300, 360, 0}, Case{3, 1000000, 0}}) {
+    SCOPED_TRACE(c.claimed);
+    ObjectSpec s;
+    s.type = 42;
+    s.handle = 0xC;
+    s.data = [=](TkBitWriter* w) {
+      bits_write_bl(w, c.claimed);
+      bits_write_bs(w, 1);
+      bits_write_rc(w, 0);
+      for (int32_t i = 0; i < c.written; ++i) bits_write_text(w, "");
+    };
+    s.handles = [=](TkBitWriter* w) {
+      TkHandle none{};
+      bits_write_handle(w, &none, 0x40);
+      bits_write_handle(w, &none, 0x30);
+      for (int32_t i = 0; i < c.written; ++i) bits_write_handle(w, &none, 0x20);
+    };
+    Load(TK_VERSION_AC1015, {s});
+    objects()->current_object = H(0xC);
+    TkObjectHeader h{};
+    TkObjectData v;
+    std::memset(&v, 0, sizeof v);
+    uint8_t xd = 0;
+    EXPECT_EQ(dwg_read_dictionary(d, &h, &v, &xd), c.want);
+    if (c.want) {
+      EXPECT_EQ(v.dictionary.entry_count, uint32_t(c.written));
+    }
+    tk_object_free_data(d, &h, &v);
+    file_close(d->file);
+    d->file = nullptr;
+    tk_close_drawing(d);
+    d = tk_new_drawing(nullptr, nullptr, 0, 6);
+  }
+}
+
 TEST_F(Tables, ClassRecordsEndWithTheirSection) {
   auto w = std::make_unique<TkBitWriter>();
   ASSERT_EQ(bits_blob_begin(w.get()), 1);
