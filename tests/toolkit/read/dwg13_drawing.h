@@ -331,38 +331,43 @@ class Drawing {
     });
   }
 
-  // Lays a chain of entities out; the handles of its first and last.
+  // Lays a chain of entities out; the handles of its first and last. Handles are given in walk
+  // order (an entity, its sub-entities, its SEQEND, the next entity), as a drawing program
+  // creating them in turn would.
   void Chain(Spec& s, const std::vector<Ent>& ents, uint64_t owner, int space, uint64_t* first,
              uint64_t* last) {
-    std::vector<uint64_t> handles;
-    for (size_t i = 0; i < ents.size(); ++i) handles.push_back(next_++);
+    struct Handles {
+      uint64_t own;
+      std::vector<uint64_t> subs;
+      uint64_t seqend;
+    };
+    std::vector<Handles> hs(ents.size());
+    for (size_t i = 0; i < ents.size(); ++i) {
+      hs[i].own = next_++;
+      for (size_t k = 0; ents[i].complex && k < ents[i].subs.size(); ++k)
+        hs[i].subs.push_back(next_++);
+      hs[i].seqend = ents[i].complex ? next_++ : 0;
+    }
     for (size_t i = 0; i < ents.size(); ++i) {
       const Ent& e = ents[i];
-      uint64_t prev = i ? handles[i - 1] : 0, next = i + 1 < ents.size() ? handles[i + 1] : 0;
-      uint64_t subs[3] = {0, 0, 0};
-      std::vector<uint64_t> sub_handles;
-      if (e.complex) {
-        for (size_t k = 0; k < e.subs.size(); ++k) sub_handles.push_back(next_++);
-        subs[0] = sub_handles.empty() ? 0 : sub_handles.front();
-        subs[1] = sub_handles.empty() ? 0 : sub_handles.back();
-        subs[2] = next_++;
-      }
-      s.objects.push_back({handles[i], entity(e, handles[i], owner, space, prev, next,
-                                              e.complex ? subs : nullptr)});
-      for (size_t k = 0; k < sub_handles.size(); ++k) {
-        uint64_t sp = k ? sub_handles[k - 1] : 0;
-        uint64_t sn = k + 1 < sub_handles.size() ? sub_handles[k + 1] : 0;
-        s.objects.push_back(
-            {sub_handles[k], entity(e.subs[k], sub_handles[k], handles[i], 0, sp, sn, nullptr)});
+      const Handles& h = hs[i];
+      uint64_t prev = i ? hs[i - 1].own : 0, next = i + 1 < ents.size() ? hs[i + 1].own : 0;
+      uint64_t subs[3] = {h.subs.empty() ? 0 : h.subs.front(), h.subs.empty() ? 0 : h.subs.back(),
+                          h.seqend};
+      s.objects.push_back(
+          {h.own, entity(e, h.own, owner, space, prev, next, e.complex ? subs : nullptr)});
+      for (size_t k = 0; k < h.subs.size(); ++k) {
+        uint64_t sp = k ? h.subs[k - 1] : 0, sn = k + 1 < h.subs.size() ? h.subs[k + 1] : 0;
+        s.objects.push_back({h.subs[k], entity(e.subs[k], h.subs[k], h.own, 0, sp, sn, nullptr)});
       }
       if (e.complex) {
         Ent seqend;
         seqend.type = 6;
-        s.objects.push_back({subs[2], entity(seqend, subs[2], handles[i], 0, 0, 0, nullptr)});
+        s.objects.push_back({h.seqend, entity(seqend, h.seqend, h.own, 0, 0, 0, nullptr)});
       }
     }
-    *first = handles.empty() ? 0 : handles.front();
-    *last = handles.empty() ? 0 : handles.back();
+    *first = hs.empty() ? 0 : hs.front().own;
+    *last = hs.empty() ? 0 : hs.back().own;
   }
 
   // A block record with its BLOCK, entities and ENDBLK.
