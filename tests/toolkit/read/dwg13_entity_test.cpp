@@ -397,6 +397,46 @@ TEST_F(Entities, ZeroExtrusionBecomesDownwards) {
   EXPECT_TRUE(h.flags & TK_ENTITY_EXTRUDED);
 }
 
+// An AC1015 VIEWPORT without frozen layers keeps no handle blob, and the handles behind the
+// count are read in place.
+TEST_F(Entities, Ac1015ViewportWithNoFrozenLayers) {
+  ReadOne(TK_VERSION_AC1015, entity(TK_VERSION_AC1015, 34, 0x58, [](TkBitWriter* w) {
+            const double centre[3] = {5, 6, 0}, zero[3] = {0, 0, 0}, up[3] = {0, 0, 1};
+            bits_write_3bd(w, centre);
+            bits_write_bd(w, 10.0);
+            bits_write_bd(w, 8.0);
+            bits_write_3bd(w, zero);  // view target
+            bits_write_3bd(w, up);    // view direction
+            for (int i = 0; i < 6; ++i) bits_write_bd(w, 0.0);
+            const double p[2] = {0, 0};
+            for (int i = 0; i < 4; ++i) bits_write_2rd(w, p);
+            bits_write_bs(w, 0);
+            bits_write_bl(w, 0);  // no frozen layers
+            bits_write_bl(w, 0);
+            bits_write_text(w, "");
+            bits_write_rc(w, 0);
+            bits_write_bit(w, 0);
+            bits_write_bit(w, 0);
+            bits_write_3bd(w, zero);
+            bits_write_3bd(w, zero);
+            bits_write_3bd(w, zero);
+            bits_write_bd(w, 0.0);
+            bits_write_bs(w, 0);
+          }, [](TkBitWriter* w) {
+            TkHandle clip{}, header = H(0x77), ucs = H(0x78), base = H(0x79);
+            bits_write_handle(w, &clip, 0x50);
+            bits_write_handle(w, &header, 0x50);
+            bits_write_handle(w, &ucs, 0x50);
+            bits_write_handle(w, &base, 0x50);
+          }));
+  EXPECT_EQ(h.kind, TK_VIEWPORT);
+  EXPECT_EQ(tk_data_get<TkBlob*>(&data, TK_VIEWPORT_BLOB), nullptr);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, TK_VIEWPORT_LAYER_COUNT), 0u);
+  EXPECT_EQ(V(tk_data_get<TkHandle>(&data, TK_VIEWPORT_LIST_VALUE)), 0x77u);
+  EXPECT_EQ(V(tk_data_get<TkHandle>(&data, 704)), 0x79u);
+  EXPECT_EQ(D(40), 10.0);
+}
+
 // The walk: a chain of entities with explicit links.
 class Walk : public Entities {
  protected:
