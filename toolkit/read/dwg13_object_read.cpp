@@ -75,6 +75,62 @@ bool is_entity_class(const TkDrawing* d, uint16_t type) {
   return false;
 }
 
+// A SPATIAL_FILTER into the record the display reads (as the DXF reader keeps it): point count,
+// extrusion, clip-bound origin, display flag, front and back clip flags and distances, the inverse
+// block transform and the clip-bound transform each as 4 rows of 3 (the stream has 3 rows of 4),
+// then the boundary's x and y values. A distance whose clip is off is not in the stream.
+int16_t read_spatial_filter(TkBitReader* r, TkGenericObjectData* g) {
+  enum : size_t { at_extrusion = 2, at_origin = 26, at_display = 50, at_front_on = 52,
+                  at_back_on = 54, at_front = 56, at_back = 64, at_transforms = 72,
+                  at_points = at_transforms + 24 * sizeof(double) };
+  int16_t count = bits_read_short(r);
+  // Each point takes two raw doubles.
+  if (count < 0 || !fits(r, static_cast<uint32_t>(count), 128)) return 0;
+  size_t total = at_points + static_cast<size_t>(count) * 2 * sizeof(double);
+  auto* record = static_cast<uint8_t*>(mem_alloc(total));
+  if (!record) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+  std::memset(record, 0, total);
+  auto put = [record](size_t at, const void* value, size_t n) { std::memcpy(record + at, value, n); };
+  put(0, &count, 2);
+  for (int16_t i = 0; i < count; ++i) {
+    double p[2];
+    bits_read_2rd(r, p);
+    put(at_points + 16 * static_cast<size_t>(i), p, sizeof p);
+  }
+  double v3[3];
+  bits_read_3bd(r, v3);
+  put(at_extrusion, v3, sizeof v3);
+  bits_read_3bd(r, v3);
+  put(at_origin, v3, sizeof v3);
+  int16_t flag = bits_read_short(r);
+  put(at_display, &flag, 2);
+  const size_t sides[] = {at_front_on, at_back_on};
+  for (size_t side : sides) {
+    flag = bits_read_short(r);
+    put(side, &flag, 2);
+    double distance = flag ? bits_read_double(r) : 0.0;
+    put(side == at_front_on ? at_front : at_back, &distance, sizeof distance);
+  }
+  for (size_t k = 0; k < 24; ++k) {
+    size_t t = k / 12, value = k % 12;
+    double x = bits_read_double(r);
+    put(at_transforms + 96 * t + 8 * ((value % 4) * 3 + value / 4), &x, sizeof x);
+  }
+  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob ? blob_create(blob) : nullptr;
+  bool ok = w && blob_write(w, record, total);
+  if (w && !blob_close_write(w)) ok = false;
+  mem_free(record);
+  if (!ok) {
+    blob_free(blob);
+    return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+  }
+  blob_free(g->data);
+  g->data = blob;
+  g->bit_length = static_cast<uint32_t>(total * 8);
+  return 1;
+}
+
 // Counts the group items of raw XRECORD data, as the database's group-item form reads them.
 uint32_t count_group_items(const uint8_t* p, size_t n) {
   uint32_t items = 0;
@@ -673,6 +729,12 @@ int16_t dwg_read_class_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, 
     x.items = blob;
     x.item_count = items;
     x.cloning = d->version >= TK_VERSION_AC1015 ? bits_read_short(r) : 0;
+    if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
+    take_reactors(o, h);
+    return 1;
+  }
+  if (type != 0 && type == tk_class_spatial_filter(d)) {
+    if (!read_spatial_filter(r, &v->generic)) return 0;
     if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
     take_reactors(o, h);
     return 1;
