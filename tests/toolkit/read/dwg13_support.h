@@ -109,6 +109,7 @@ inline std::vector<uint8_t> object_data(int16_t version, const ObjectSpec& s,
   return bytes;
 }
 
+// Size word (and page count for objects over 32,767 bytes), data and CRC.
 inline std::vector<uint8_t> frame_bytes(const std::vector<uint8_t>& data) {
   return dwg13_fixture::frame_object(data);
 }
