@@ -1,8 +1,8 @@
 // Builds small DWG files of releases AC1012, AC1014 and AC1015 byte for byte through the bit
 // writer: file header with its locators, the header section (in the layout's own variable
 // order), an empty classes section, the ten table control objects and any further objects given,
-// the object map, the measurement section and a preview directory. What a test does not set gets a plain default.
-// Free of gtest so the fuzz seeds and benchmarks can use it too.
+// the object map, the measurement section and a preview directory. What a test does not set
+// gets a plain default. Free of gtest so the fuzz seeds and benchmarks can use it too.
 #pragma once
 
 #include <algorithm>
