@@ -159,6 +159,7 @@ int16_t dwg_rewind(TkDrawing* d) {
   if (!dwg13_read_space_ranges(d) || !dwg13_ensure_fixed_classes(d)) return 0;
   Dwg13Walk& w = o->walk;
   w = Dwg13Walk{};
+  ++o->walks;
   w.pass = 0;
   w.next = o->paper.first;
   if (!is_null(w.next)) dwg_objmap_seek(d, &w.next);
@@ -169,6 +170,7 @@ int16_t dwg_begin_block_entities(TkDrawing* d) {
   Dwg13Objects* o = dwg13_objects(d);
   Dwg13Walk& w = o->walk;
   w = Dwg13Walk{};
+  ++o->walks;
   w.pass = 1;
   w.in_block = 1;
   if (!dwg13_ensure_fixed_classes(d)) return 0;
@@ -198,8 +200,12 @@ int16_t dwg_read_entity_body(TkDrawing* d, TkEntityHeader* h, TkEntityData* data
     w.next = o->model.first;
     w.pass = 1;
   }
-  // Each entity is one object of the map: a walk longer than that goes round in circles.
-  if (++w.steps > static_cast<uint32_t>(dwg13_object_count(d)) + 1 || !dwg_objmap_seek(d, &w.next)) {
+  // Each entity is one object of the map: a walk longer than that goes round in circles, and
+  // walks longer than that together go over the same entities again (blocks whose chains all
+  // run into one long chain would cost blocks times objects).
+  uint32_t objects = static_cast<uint32_t>(dwg13_object_count(d));
+  if (++w.steps > objects + 1 || ++o->walked > objects + o->walks ||
+      !dwg_objmap_seek(d, &w.next)) {
     tk_fail_handle(TK_ERR_BAD_ENTITY, w.next.bytes);
     return walk_over(&w);
   }

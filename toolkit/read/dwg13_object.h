@@ -70,6 +70,11 @@ struct Dwg13Objects {
   Dwg13BlockRange model;
   Dwg13BlockRange paper;
   Dwg13Walk walk;
+  // Entities read by all walks of the load and walks begun: each entity is one object of the
+  // map and belongs to one chain, so together the walks read no more than the map holds (and
+  // one more each), however the blocks' chains are made.
+  uint32_t walked;
+  uint32_t walks;
   Dwg13EntityScratch entity;
   // The record handles of the table being read, in compact form, and how far they were read.
   TkBlob* table_handles;

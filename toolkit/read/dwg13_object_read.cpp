@@ -75,6 +75,62 @@ bool is_entity_class(const TkDrawing* d, uint16_t type) {
   return false;
 }
 
+// A SPATIAL_FILTER into the record the display reads (as the DXF reader keeps it): point count,
+// extrusion, clip-bound origin, display flag, front and back clip flags and distances, the inverse
+// block transform and the clip-bound transform each as 4 rows of 3 (the stream has 3 rows of 4),
+// then the boundary's x and y values. A distance whose clip is off is not in the stream.
+int16_t read_spatial_filter(TkBitReader* r, TkGenericObjectData* g) {
+  enum : size_t { at_extrusion = 2, at_origin = 26, at_display = 50, at_front_on = 52,
+                  at_back_on = 54, at_front = 56, at_back = 64, at_transforms = 72,
+                  at_points = at_transforms + 24 * sizeof(double) };
+  int16_t count = bits_read_short(r);
+  // Each point takes two raw doubles.
+  if (count < 0 || !fits(r, static_cast<uint32_t>(count), 128)) return 0;
+  size_t total = at_points + static_cast<size_t>(count) * 2 * sizeof(double);
+  auto* record = static_cast<uint8_t*>(mem_alloc(total));
+  if (!record) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+  std::memset(record, 0, total);
+  auto put = [record](size_t at, const void* value, size_t n) { std::memcpy(record + at, value, n); };
+  put(0, &count, 2);
+  for (int16_t i = 0; i < count; ++i) {
+    double p[2];
+    bits_read_2rd(r, p);
+    put(at_points + 16 * static_cast<size_t>(i), p, sizeof p);
+  }
+  double v3[3];
+  bits_read_3bd(r, v3);
+  put(at_extrusion, v3, sizeof v3);
+  bits_read_3bd(r, v3);
+  put(at_origin, v3, sizeof v3);
+  int16_t flag = bits_read_short(r);
+  put(at_display, &flag, 2);
+  const size_t sides[] = {at_front_on, at_back_on};
+  for (size_t side : sides) {
+    flag = bits_read_short(r);
+    put(side, &flag, 2);
+    double distance = flag ? bits_read_double(r) : 0.0;
+    put(side == at_front_on ? at_front : at_back, &distance, sizeof distance);
+  }
+  for (size_t k = 0; k < 24; ++k) {
+    size_t t = k / 12, value = k % 12;
+    double x = bits_read_double(r);
+    put(at_transforms + 96 * t + 8 * ((value % 4) * 3 + value / 4), &x, sizeof x);
+  }
+  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob ? blob_create(blob) : nullptr;
+  bool ok = w && blob_write(w, record, total);
+  if (w && !blob_close_write(w)) ok = false;
+  mem_free(record);
+  if (!ok) {
+    blob_free(blob);
+    return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+  }
+  blob_free(g->data);
+  g->data = blob;
+  g->bit_length = static_cast<uint32_t>(total * 8);
+  return 1;
+}
+
 // Counts the group items of raw XRECORD data, as the database's group-item form reads them.
 uint32_t count_group_items(const uint8_t* p, size_t n) {
   uint32_t items = 0;
@@ -567,26 +623,45 @@ int16_t dwg_read_dictionary(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, ui
     dict.cloning = 1;
     dict.hard_owner = 0;
   }
-  // A name and a handle take at least 3 bits.
-  if (!fits(r, count, 3)) return 0;
-  TkDictEntry* entries = nullptr;
-  if (count) {
-    entries = static_cast<TkDictEntry*>(mem_alloc(count * sizeof(TkDictEntry)));
-    if (!entries) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
-    std::memset(entries, 0, count * sizeof(TkDictEntry));
+  // An entry takes at least 10 bits, an empty name's length (2) and a handle's code and counter
+  // (8); the bound keeps a hostile count from driving the loops below.
+  if (!fits(r, count, 10)) return 0;
+  // The names come before the handles they go with. They wait packed in a scratch blob that
+  // grows with what is read, not in a whole entry record each, which the count alone would
+  // size at hundreds of bytes per bit of the object.
+  TkBlob* names = count ? blob_alloc(TK_BLOB_CHUNK_SIZE) : nullptr;
+  TkBlob* nw = names ? blob_create(names) : nullptr;
+  if (count && !nw) {
+    blob_free(names);
+    return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
   }
-  // Names are read into the entry's own field: a longer field than the file's usual names costs
-  // nothing, and a name that would not fit is refused without losing the stream.
-  for (uint32_t i = 0; i < count; ++i) bits_read_text(r, entries[i].name, sizeof entries[i].name);
-  bool ok = dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors) != 0;
+  TkDictEntry entry{};
+  bool ok = true;
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    entry.name[0] = 0;
+    bits_read_text(r, entry.name, sizeof entry.name);
+    ok = blob_write_string(nw, entry.name) != 0;
+  }
+  if (nw && !blob_close_write(nw)) ok = false;
+  ok = ok && dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors) != 0;
   take_reactors(o, h);
-  for (uint32_t i = 0; ok && i < count; ++i) bits_read_handle(r, &entries[i].object);
+  TkBlob* nr = ok && names ? blob_open_read(names) : nullptr;
+  if (names && !nr) ok = false;
   TkBlob* blob = ok ? blob_alloc(TK_BLOB_CHUNK_SIZE) : nullptr;
   TkBlob* w = blob ? blob_create(blob) : nullptr;
   ok = w != nullptr;
-  for (uint32_t i = 0; ok && i < count; ++i) ok = tk_dict_entry_write(w, &entries[i]) != 0;
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    // Read back as written: a length and its characters (an empty name has none to read).
+    int16_t n = 0;
+    ok = blob_read_short_raw(nr, &n) && n >= 0 && size_t(n) < sizeof entry.name &&
+         (n == 0 || blob_read(nr, entry.name, size_t(n)));
+    if (ok) entry.name[n] = 0;
+    bits_read_handle(r, &entry.object);
+    ok = ok && tk_dict_entry_write(w, &entry) != 0;
+  }
   if (w && !blob_close_write(w)) ok = false;
-  mem_free(entries);
+  if (nr) blob_close(nr);
+  blob_free(names);
   if (!ok) {
     blob_free(blob);
     return 0;
@@ -654,6 +729,12 @@ int16_t dwg_read_class_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, 
     x.items = blob;
     x.item_count = items;
     x.cloning = d->version >= TK_VERSION_AC1015 ? bits_read_short(r) : 0;
+    if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
+    take_reactors(o, h);
+    return 1;
+  }
+  if (type != 0 && type == tk_class_spatial_filter(d)) {
+    if (!read_spatial_filter(r, &v->generic)) return 0;
     if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
     take_reactors(o, h);
     return 1;

@@ -47,11 +47,14 @@ enum : size_t {
   viewport_centre = 16, viewport_width = 40, viewport_height = 48,
 };
 
-// Longest texts each field holds with its zero.
+// Longest texts the records hold. A text within its limit but longer than its field is read
+// whole and cut to the field, so that the rest of the record and the section still load.
 constexpr int16_t text_limit = 2048;
-constexpr int16_t attribute_limit = TK_ATTR_STRING_MAX;
+constexpr int16_t attribute_limit = 513;
+constexpr int16_t attribute_value_limit = 2049;
 constexpr int16_t dimension_limit = 1024;
-constexpr int16_t block_text_limit = 511;  // the BLOCK record's fields are 512 bytes
+constexpr int16_t block_text_limit = 512;
+constexpr size_t block_text_room = 511;  // the BLOCK record's fields are 512 bytes
 
 struct Record {
   TkDrawing* d;
@@ -98,8 +101,9 @@ void extrusion(Record& r) {
   r.h->flags |= TK_ENTITY_EXTRUDED;
 }
 
-// A signed length and that many characters; a length outside 0..limit is a damaged record.
-bool text(Record& r, size_t place, int16_t limit) {
+// A signed length and that many characters, of which the field keeps the first `room`; a length
+// outside 0..limit is a damaged record.
+bool text(Record& r, size_t place, int16_t limit, size_t room) {
   int16_t n = r.c.i16();
   if (r.c.bad) return false;
   if (n < 0 || n > limit) {
@@ -107,10 +111,18 @@ bool text(Record& r, size_t place, int16_t limit) {
     r.c.bad = true;
     return false;
   }
+  size_t kept = static_cast<size_t>(n) < room ? static_cast<size_t>(n) : room;
   char* out = tk_data_text(r.data, place);
-  r.c.bytes(out, static_cast<size_t>(n));
-  out[n] = 0;
+  r.c.bytes(out, kept);
+  out[kept] = 0;
+  r.c.skip(static_cast<size_t>(n) - kept);
   return !r.c.bad;
+}
+bool text(Record& r, size_t place, int16_t limit) {
+  return text(r, place, limit, static_cast<size_t>(limit));
+}
+bool attribute_text(Record& r, size_t place, int16_t limit) {
+  return text(r, place, limit, TK_ATTR_STRING_MAX);
 }
 
 void text_options(Record& r, size_t attrs, uint16_t b) {
@@ -177,12 +189,12 @@ bool read_kind(Record& r, DwgOldState* s) {
       put_point_elevation(r, 0);
       put_double(r, attdef_attrs + attrs_height);
       if (def) {
-        if (!text(r, TK_ATTDEF_STRINGS, attribute_limit) ||   // prompt
-            !text(r, TK_ATTDEF_SECOND, attribute_limit) ||    // tag
-            !text(r, TK_ATTDEF_THIRD, attribute_limit))       // default value
+        if (!attribute_text(r, TK_ATTDEF_STRINGS, attribute_limit) ||  // prompt
+            !attribute_text(r, TK_ATTDEF_SECOND, attribute_limit) ||   // tag
+            !attribute_text(r, TK_ATTDEF_THIRD, attribute_limit))      // default value
           return false;
-      } else if (!text(r, TK_ATTDEF_SECOND, attribute_limit) ||  // value
-                 !text(r, TK_ATTDEF_STRINGS, attribute_limit)) {  // tag
+      } else if (!attribute_text(r, TK_ATTDEF_SECOND, attribute_value_limit) ||  // value
+                 !attribute_text(r, TK_ATTDEF_STRINGS, attribute_limit)) {       // tag
         return false;
       }
       tk_data_put(r.data, att_flags, c.u8());
@@ -193,13 +205,14 @@ bool read_kind(Record& r, DwgOldState* s) {
     case TK_BLOCK: {
       put_point_elevation(r, 0);
       if (r10(r) && has(r, 1)) c.skip(8);
-      if (r11(r) && has(r, 2) && !text(r, block_path, block_text_limit)) return false;
+      if (r11(r) && has(r, 2) && !text(r, block_path, block_text_limit, block_text_room))
+        return false;
       bool named = r11(r) && has(r, 4);
-      if (named && !text(r, block_name, block_text_limit)) return false;
+      if (named && !text(r, block_name, block_text_limit, block_text_room)) return false;
       // Older releases leave the name to the block's table record.
       if (!named && r.d->reading_block) {
         char* out = tk_data_text(r.data, block_name);
-        size_t n = strnlen(r.d->reading_block->name, block_text_limit);
+        size_t n = strnlen(r.d->reading_block->name, block_text_room);
         std::memcpy(out, r.d->reading_block->name, n);
         out[n] = 0;
       }
@@ -376,6 +389,7 @@ int16_t dwg_old_begin_block_entities(TkDrawing* d) {
   s->entity_next = static_cast<uint32_t>(start);
   s->walk_end = static_cast<uint32_t>(end);
   s->in_block = 1;
+  ++s->block_walks;
   s->block_started = 0;
   s->attributes_follow = 0;
   return 1;
@@ -392,6 +406,8 @@ int16_t dwg_old_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data,
     uint32_t at = s->entity_next;
     if (at >= s->walk_end || s->walk_end - at < 4) return 0;
     if (!dwg_old_read_at(d, at, 4)) return 0;
+    if (s->in_block && ++s->block_records_read > s->blocks_size / min_record + s->block_walks)
+      return tk_fail(TK_ERR_BAD_DWG_INFO);
     const uint8_t* b = tk_state->read_buffer;
     uint8_t kind = b[0] & 0x7F;
     // Kind 18 opens a vertex sequence as a POLYLINE does (its SEQEND points back at it) and

@@ -71,6 +71,11 @@ struct DwgOldState {
   uint8_t in_block;
   uint8_t block_started;  // the block's BLOCK entity was read
   uint8_t attributes_follow;
+  // Records read by all block walks and walks begun: a record is at least 8 bytes and each
+  // walk may read the next block's BLOCK as well, so blocks that all start at one long run of
+  // records cannot make the load cost blocks times records.
+  uint32_t block_records_read;
+  uint32_t block_walks;
 
   // Viewport-entity headers.
   uint32_t vpent_positions[DWG_OLD_MAX_VPENTS];

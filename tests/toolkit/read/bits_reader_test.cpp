@@ -110,6 +110,10 @@ TEST_F(BitReader, EveryCodeAtAllEightBitPhases) {
        [](TkBitReader* r) { return bits_read_long(r) == -123456789; }},
       {"BL byte", [](TkBitWriter* w) { bits_write_bl(w, 77); }, [](TkBitReader* r) { return bits_read_long(r) == 77; }},
       {"BL 0", [](TkBitWriter* w) { bits_write_bl(w, 0); }, [](TkBitReader* r) { return bits_read_long(r) == 0; }},
+      // RS stands byte-aligned outside the object streams of these releases (section CRCs); in
+      // a stream it is two RC, low byte first.
+      {"RS", [](TkBitWriter* w) { bits_write_rs(w, 0xBEEF); },
+       [](TkBitReader* r) { int lo = bits_read_char(r); return (lo | bits_read_char(r) << 8) == 0xBEEF; }},
       {"RL", [](TkBitWriter* w) { bits_write_rl(w, 0xDEADBEEF); },
        [](TkBitReader* r) { return uint32_t(bits_read_raw_long(r)) == 0xDEADBEEF; }},
       {"BD", [](TkBitWriter* w) { bits_write_bd(w, -12.375); }, [](TkBitReader* r) { return bits_read_double(r) == -12.375; }},

@@ -10,6 +10,7 @@
 #include "toolkit/core/entity.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
 #include "toolkit/read/dwg13_entity.h"
 
 namespace {
@@ -396,6 +397,46 @@ TEST_F(Entities, ZeroExtrusionBecomesDownwards) {
   EXPECT_TRUE(h.flags & TK_ENTITY_EXTRUDED);
 }
 
+// An AC1015 VIEWPORT without frozen layers keeps no handle blob, and the handles behind the
+// count are read in place.
+TEST_F(Entities, Ac1015ViewportWithNoFrozenLayers) {
+  ReadOne(TK_VERSION_AC1015, entity(TK_VERSION_AC1015, 34, 0x58, [](TkBitWriter* w) {
+            const double centre[3] = {5, 6, 0}, zero[3] = {0, 0, 0}, up[3] = {0, 0, 1};
+            bits_write_3bd(w, centre);
+            bits_write_bd(w, 10.0);
+            bits_write_bd(w, 8.0);
+            bits_write_3bd(w, zero);  // view target
+            bits_write_3bd(w, up);    // view direction
+            for (int i = 0; i < 6; ++i) bits_write_bd(w, 0.0);
+            const double p[2] = {0, 0};
+            for (int i = 0; i < 4; ++i) bits_write_2rd(w, p);
+            bits_write_bs(w, 0);
+            bits_write_bl(w, 0);  // no frozen layers
+            bits_write_bl(w, 0);
+            bits_write_text(w, "");
+            bits_write_rc(w, 0);
+            bits_write_bit(w, 0);
+            bits_write_bit(w, 0);
+            bits_write_3bd(w, zero);
+            bits_write_3bd(w, zero);
+            bits_write_3bd(w, zero);
+            bits_write_bd(w, 0.0);
+            bits_write_bs(w, 0);
+          }, [](TkBitWriter* w) {
+            TkHandle clip{}, header = H(0x77), ucs = H(0x78), base = H(0x79);
+            bits_write_handle(w, &clip, 0x50);
+            bits_write_handle(w, &header, 0x50);
+            bits_write_handle(w, &ucs, 0x50);
+            bits_write_handle(w, &base, 0x50);
+          }));
+  EXPECT_EQ(h.kind, TK_VIEWPORT);
+  EXPECT_EQ(tk_data_get<TkBlob*>(&data, TK_VIEWPORT_BLOB), nullptr);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, TK_VIEWPORT_LAYER_COUNT), 0u);
+  EXPECT_EQ(V(tk_data_get<TkHandle>(&data, TK_VIEWPORT_LIST_VALUE)), 0x77u);
+  EXPECT_EQ(V(tk_data_get<TkHandle>(&data, 704)), 0x79u);
+  EXPECT_EQ(D(40), 10.0);
+}
+
 // The walk: a chain of entities with explicit links.
 class Walk : public Entities {
  protected:
@@ -467,6 +508,45 @@ TEST_F(Walk, AChainThatLoopsEndsAfterAsManyEntitiesAsTheMapHolds) {
   tk_fail(TK_ERR_NONE);
   std::vector<uint16_t> kinds = WalkKinds(100);
   EXPECT_LE(kinds.size(), 3u);
+  EXPECT_EQ(tk_state->last_error, TK_ERR_BAD_ENTITY);
+}
+
+// Blocks whose chains all run into one chain: each walk alone stays within the map, but all walks
+// together read no more entities than the map holds (and one more each), so the blocks cannot
+// cost blocks times entities.
+TEST_F(Walk, BlockWalksTogetherReadNoMoreThanTheMapHolds) {
+  std::vector<ObjectSpec> chain;
+  for (uint64_t h = 0x80; h < 0x90; ++h) chain.push_back(line(h, h - 1, h + 1 < 0x90 ? h + 1 : 0));
+  Load(TK_VERSION_AC1015, chain);
+  objects()->spaces_read = 1;
+  TkBlockRecord record{};
+  d->reading_block = &record;
+  tk_fail(TK_ERR_NONE);
+  size_t total = 0;
+  for (uint64_t b = 0; b < 5; ++b) {
+    Dwg13BlockRange range{};
+    range.block_record = record.handle = H(0x200 + b);
+    range.block = H(0x80);
+    range.last = H(0x1);  // never met: each walk runs to the chain's end
+    Dwg13BlockRange ranges[1] = {range};
+    objects()->ranges = ranges;
+    objects()->range_count = 1;
+    ASSERT_EQ(dwg_begin_block_entities(d), 1);
+    for (int i = 0; i < 100; ++i) {
+      TkEntityHeader eh{};
+      TkEntityData ed;
+      uint8_t xd = 0;
+      if (!dwg_read_entity(d, &eh, &ed, &xd)) break;
+      ++total;
+      tk_free_entity_blobs(d, &eh, &ed);
+    }
+    objects()->ranges = nullptr;
+    objects()->range_count = 0;
+  }
+  d->reading_block = nullptr;
+  // The first walk reads the chain of 16, the second two more (the map's 16 plus one for each
+  // walk begun), the later ones none.
+  EXPECT_EQ(total, 16u + 2u);
   EXPECT_EQ(tk_state->last_error, TK_ERR_BAD_ENTITY);
 }
 

@@ -1,12 +1,14 @@
 // Builds small DWG files of releases AC1012, AC1014 and AC1015 byte for byte through the bit
 // writer: file header with its locators, the header section (in the layout's own variable
-// order), an empty classes section, the ten table control objects, the object map, the
-// measurement section and a preview directory. What a test does not set gets a plain default.
-// Free of gtest so the fuzz seeds and benchmarks can use it too.
+// order), an empty classes section, the ten table control objects and any further objects given,
+// the object map, the measurement section and a preview directory. What a test does not set
+// gets a plain default. Free of gtest so the fuzz seeds and benchmarks can use it too.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -59,6 +61,9 @@ struct Spec {
   std::map<int, uint32_t> seeker_override;
   int locator_count = 5;
   bool empty_map = false;
+  // Further objects by handle: their data (from the type on, without size word and CRC), laid
+  // behind the control objects and entered in the map.
+  std::vector<std::pair<uint64_t, std::vector<uint8_t>>> objects;
 };
 
 inline uint64_t control_handle(int c) { return 0x1 + uint64_t(c); }
@@ -176,6 +181,25 @@ inline std::vector<uint8_t> header_stream(const Spec& s, bool r15) {
   return wr.finish();
 }
 
+// Size word (and page count for objects over 32,767 bytes), data and CRC.
+inline std::vector<uint8_t> frame_object(const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> out;
+  size_t n = data.size();
+  if (n < 0x8000) {
+    out = {uint8_t(n), uint8_t(n >> 8)};
+  } else {
+    uint16_t pages = uint16_t(n / 32768);
+    uint16_t word = uint16_t(0x8000 | (n - 32768u * pages));
+    if (pages == 1) word = uint16_t(n);
+    out = {uint8_t(word), uint8_t(word >> 8), uint8_t(pages), uint8_t(pages >> 8)};
+  }
+  out.insert(out.end(), data.begin(), data.end());
+  uint16_t crc = crc16(0xC0C1, data.data(), data.size());
+  out.push_back(uint8_t(crc));
+  out.push_back(uint8_t(crc >> 8));
+  return out;
+}
+
 // One control object with its frame: type, size in bits, handle, no extended data, no reactors,
 // entry count, the owner and extension dictionary (null) and the entries.
 inline std::vector<uint8_t> control_object(const Spec& s, int c, bool r15) {
@@ -198,12 +222,14 @@ inline std::vector<uint8_t> control_object(const Spec& s, int c, bool r15) {
     TkHandle h = handle_of(e);
     bits_write_handle(w, &h, 0x20);
   }
-  std::vector<uint8_t> data = wr.finish();
-  std::vector<uint8_t> out;
-  append_u16(out, uint16_t(data.size()));
-  out.insert(out.end(), data.begin(), data.end());
-  append_u16(out, crc16(0xC0C1, out.data(), out.size()));
-  return out;
+  // The linetype control names BYLAYER and BYBLOCK after its entries.
+  if (c == DWG13_CONTROL_LTYPE) {
+    for (int held : {DWG13_HELD_BYLAYER, DWG13_HELD_BYBLOCK}) {
+      TkHandle h = handle_of(handle_for(s, "HELD", held, held_handle(held)));
+      bits_write_handle(w, &h, 0x50);
+    }
+  }
+  return frame_object(wr.finish());
 }
 
 inline void append_section(std::vector<uint8_t>& out, const std::vector<uint8_t>& data) {
@@ -265,6 +291,12 @@ inline std::vector<uint8_t> build(const Spec& s) {
   }
   for (int i = 0; i < s.extra_map_entries; ++i)
     objects.push_back({0x1000 + uint64_t(i), objects[size_t(i) % DWG13_CONTROL_COUNT].second});
+  for (const auto& o : s.objects) {
+    objects.push_back({o.first, uint32_t(out.size())});
+    std::vector<uint8_t> framed = frame_object(o.second);
+    out.insert(out.end(), framed.begin(), framed.end());
+  }
+  std::sort(objects.begin(), objects.end());
 
   if (s.locator_count > 4) {
     seekers[4] = uint32_t(out.size());

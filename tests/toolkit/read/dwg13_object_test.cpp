@@ -39,6 +39,33 @@ TEST_F(Framing, TypeZeroObjectIsPassedOver) {
   EXPECT_EQ(bits_read_long(bits()), 77);
 }
 
+// A set graphics bit with a size of 0 gives an empty blob, and the fields behind the graphics
+// are read in place.
+TEST_F(Framing, EntityGraphicsOfSizeZeroGiveAnEmptyBlob) {
+  for (int32_t size : {0, 3}) {
+    SCOPED_TRACE(size);
+    ObjectSpec line;
+    line.type = 19;
+    line.handle = 0x40;
+    line.entity = true;
+    line.graphics = size;
+    line.data = [](TkBitWriter* w) { bits_write_bl(w, 1234); };
+    Load(TK_VERSION_AC1015, {line});
+    TkHandle h = H(0x40), own;
+    ASSERT_EQ(dwg_objmap_seek(d, &h), 1);
+    TkBlob* graphics = nullptr;
+    EXPECT_EQ(dwg_read_object_start(d, &own, nullptr, 1, &graphics), 19);
+    ASSERT_NE(graphics, nullptr);
+    EXPECT_EQ(blob_stored_size(graphics), size);
+    EXPECT_EQ(bits_read_long(bits()), 1234);
+    blob_free(graphics);
+    file_close(d->file);
+    d->file = nullptr;
+    tk_close_drawing(d);
+    d = tk_new_drawing(nullptr, nullptr, 0, 6);
+  }
+}
+
 TEST_F(Framing, EndOfObjectAreaGivesTypeZero) {
   ObjectSpec dict;
   dict.type = 42;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/toolkit/core/records_support.h"
+#include "tests/toolkit/read/dwg13_fixture.h"
 #include "toolkit/core/blob.h"
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/drawing_life.h"
@@ -50,6 +51,7 @@ struct ObjectSpec {
   uint16_t type = 0;
   uint64_t handle = 0;
   bool entity = false;
+  int32_t graphics = -1;  // entities: bytes of proxy graphics after a set graphics bit; -1 none
   std::vector<XdataBlock> xdata;
   uint32_t reactors = 0;  // non-entities: the reactor count of the frame
   Writes data;            // everything after the frame up to the handle stream
@@ -86,7 +88,11 @@ inline std::vector<uint8_t> object_data(int16_t version, const ObjectSpec& s,
       bits_write_bytes(w.get(), x.bytes.data(), x.bytes.size());
     }
     bits_write_bs(w.get(), 0);
-    if (s.entity) bits_write_bit(w.get(), 0);
+    if (s.entity) bits_write_bit(w.get(), s.graphics >= 0);
+    if (s.entity && s.graphics >= 0) {
+      bits_write_rl(w.get(), uint32_t(s.graphics));
+      for (int32_t i = 0; i < s.graphics; ++i) bits_write_rc(w.get(), uint8_t(i));
+    }
     if (version < TK_VERSION_AC1015) bits_write_rl(w.get(), size_bits);
     if (!s.entity) bits_write_bl(w.get(), int32_t(s.reactors));
     if (s.data) s.data(w.get());
@@ -105,21 +111,7 @@ inline std::vector<uint8_t> object_data(int16_t version, const ObjectSpec& s,
 
 // Size word (and page count for objects over 32,767 bytes), data and CRC.
 inline std::vector<uint8_t> frame_bytes(const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> out;
-  size_t n = data.size();
-  if (n < 0x8000) {
-    out = {uint8_t(n), uint8_t(n >> 8)};
-  } else {
-    uint16_t pages = uint16_t(n / 32768);
-    uint16_t word = uint16_t(0x8000 | (n - 32768u * pages));
-    if (pages == 1) word = uint16_t(n);
-    out = {uint8_t(word), uint8_t(word >> 8), uint8_t(pages), uint8_t(pages >> 8)};
-  }
-  out.insert(out.end(), data.begin(), data.end());
-  uint16_t crc = crc16(0xC0C1, data.data(), data.size());
-  out.push_back(uint8_t(crc));
-  out.push_back(uint8_t(crc >> 8));
-  return out;
+  return dwg13_fixture::frame_object(data);
 }
 
 // A started toolkit and a drawing of the given version whose reader reads the objects given.

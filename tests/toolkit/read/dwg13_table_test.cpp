@@ -351,6 +351,48 @@ TEST_F(Tables, DictionaryItemsAndTheReleaseBytes) {
   }
 }
 
+// An entry takes at least 10 bits (an empty name, a handle with no bytes): as many entries as
+// the object holds load, one more than its bits allow is refused before anything is read.
+TEST_F(Tables, DictionaryCountsHeldToTheBitsOfTheObject) {
+  struct Case {
+    int32_t written, claimed;
+    int16_t want;
+  };
+  for (const Case& c : {Case{300, 300, 1}, Case{300, 360, 0}, Case{3, 1000000, 0}}) {
+    SCOPED_TRACE(c.claimed);
+    ObjectSpec s;
+    s.type = 42;
+    s.handle = 0xC;
+    s.data = [=](TkBitWriter* w) {
+      bits_write_bl(w, c.claimed);
+      bits_write_bs(w, 1);
+      bits_write_rc(w, 0);
+      for (int32_t i = 0; i < c.written; ++i) bits_write_text(w, "");
+    };
+    s.handles = [=](TkBitWriter* w) {
+      TkHandle none{};
+      bits_write_handle(w, &none, 0x40);
+      bits_write_handle(w, &none, 0x30);
+      for (int32_t i = 0; i < c.written; ++i) bits_write_handle(w, &none, 0x20);
+    };
+    Load(TK_VERSION_AC1015, {s});
+    objects()->current_object = H(0xC);
+    TkObjectHeader h{};
+    TkObjectData v;
+    std::memset(&v, 0, sizeof v);
+    uint8_t xd = 0;
+    EXPECT_EQ(dwg_read_dictionary(d, &h, &v, &xd), c.want);
+    if (c.want) {
+      EXPECT_EQ(v.dictionary.entry_count, uint32_t(c.written));
+    }
+    tk_object_free_data(d, &h, &v);
+    file_close(d->file);
+    d->file = nullptr;
+    tk_close_drawing(d);
+    d = tk_new_drawing(nullptr, nullptr, 0, 6);
+  }
+}
+
 TEST_F(Tables, ClassRecordsEndWithTheirSection) {
   auto w = std::make_unique<TkBitWriter>();
   ASSERT_EQ(bits_blob_begin(w.get()), 1);
@@ -465,6 +507,65 @@ TEST_F(Tables, Ac1015ProxyObjectTakesItsClassFromTheStream) {
   EXPECT_EQ(refs[8], TK_REF_HARD_POINTER);
   blob_free(v.generic.data);
   blob_free(v.generic.handles);
+}
+
+// A SPATIAL_FILTER becomes the record the display reads: the distance of a clip that is off is
+// not in the stream, and each transform's 3 rows of 4 are kept as 4 rows of 3.
+TEST_F(Tables, SpatialFilterWithFrontClippingOff) {
+  d->class_numbers[TK_CLASS_SPATIAL_FILTER] = 505;
+  ObjectSpec s;
+  s.type = 505;
+  s.handle = 0x91;
+  s.data = [](TkBitWriter* w) {
+    bits_write_bs(w, 2);
+    const double a[2] = {1, 2}, b[2] = {3, 4}, up[3] = {0, 0, 1}, origin[3] = {7, 8, 9};
+    bits_write_2rd(w, a);
+    bits_write_2rd(w, b);
+    bits_write_3bd(w, up);
+    bits_write_3bd(w, origin);
+    bits_write_bs(w, 1);
+    bits_write_bs(w, 0);  // front clipping off: no distance
+    bits_write_bs(w, 1);
+    bits_write_bd(w, -2.5);
+    for (int i = 0; i < 24; ++i) bits_write_bd(w, 100.0 + i);
+  };
+  s.handles = [](TkBitWriter* w) {
+    TkHandle owner = H(0xC), none{};
+    bits_write_handle(w, &owner, 0x40);
+    bits_write_handle(w, &none, 0x30);
+  };
+  Load(TK_VERSION_AC1015, {s});
+  objects()->current_object = H(0x91);
+  TkObjectHeader h{};
+  TkObjectData v;
+  std::memset(&v, 0, sizeof v);
+  uint8_t xd = 0;
+  ASSERT_EQ(dwg_read_class_object(d, &h, &v, &xd), 1);
+  EXPECT_EQ(h.type, 505);
+  EXPECT_EQ(V(h.owner), 0xCu);
+  std::vector<uint8_t> record = blob_bytes(v.generic.data);
+  ASSERT_EQ(record.size(), 72u + 24 * 8 + 2 * 16);
+  auto d_at = [&](size_t at) {
+    double x;
+    std::memcpy(&x, record.data() + at, 8);
+    return x;
+  };
+  auto i_at = [&](size_t at) { return int16_t(record[at] | record[at + 1] << 8); };
+  EXPECT_EQ(i_at(0), 2);
+  EXPECT_EQ(d_at(2 + 16), 1.0);   // extrusion z
+  EXPECT_EQ(d_at(26 + 8), 8.0);   // origin y
+  EXPECT_EQ(i_at(50), 1);
+  EXPECT_EQ(i_at(52), 0);
+  EXPECT_EQ(i_at(54), 1);
+  EXPECT_EQ(d_at(56), 0.0);
+  EXPECT_EQ(d_at(64), -2.5);
+  EXPECT_EQ(d_at(72), 100.0);           // row 0, column 0
+  EXPECT_EQ(d_at(72 + 8), 104.0);       // the stream's second row starts at its fifth value
+  EXPECT_EQ(d_at(72 + 24), 101.0);
+  EXPECT_EQ(d_at(72 + 96 + 88), 123.0);  // the clip-bound transform's last value
+  EXPECT_EQ(d_at(264), 1.0);
+  EXPECT_EQ(d_at(264 + 24), 4.0);
+  tk_object_free_data(d, &h, &v);
 }
 
 }  // namespace

@@ -306,9 +306,33 @@ std::vector<EntityCase> entity_cases() {
   c.push_back({"a negative text length fails the record", 4,
                {make(7, cat({xy(0, 0), Bytes().rd(1).i16(-3)}))},
                [](TkDrawing*, const Lists& m, const Lists&) { EXPECT_TRUE(m.empty()); }});
-  c.push_back({"an ATTDEF text of 513 characters does not fit its field", 4,
+  c.push_back({"texts at their limits are cut to the field and the section goes on", 4,
                {make(15, cat({xy(0, 0), Bytes().rd(1).text(std::string(513, 'p')).text("T")
-                                            .text("v").u8(0)}))},
+                                            .text(std::string(513, 'v')).u8(0)})),
+                make(16, cat({xy(0, 0), Bytes().rd(1).text(std::string(2049, 'a'))
+                                            .text(std::string(513, 't')).u8(0)})),
+                make(12, cat({xy(0, 0), Bytes().text(std::string(512, 'b'))}), 4),
+                make(13, {}),
+                make(1, cat({xyz(0, 0, 0), xyz(1, 1, 0)}))},
+               [](TkDrawing*, const Lists& m, const Lists&) {
+                 ASSERT_EQ(m.size(), 5u);
+                 const std::string cut(TK_ATTR_STRING_MAX, 'p');
+                 EXPECT_EQ(tk_data_text(&m[0].data, TK_ATTDEF_STRINGS), cut);
+                 EXPECT_STREQ(tk_data_text(&m[0].data, TK_ATTDEF_SECOND), "T");
+                 EXPECT_EQ(tk_data_text(&m[0].data, TK_ATTDEF_THIRD),
+                           std::string(TK_ATTR_STRING_MAX, 'v'));
+                 EXPECT_EQ(tk_data_text(&m[1].data, TK_ATTDEF_SECOND),
+                           std::string(TK_ATTR_STRING_MAX, 'a'));
+                 EXPECT_EQ(tk_data_text(&m[1].data, TK_ATTDEF_STRINGS),
+                           std::string(TK_ATTR_STRING_MAX, 't'));
+                 EXPECT_EQ(std::string(tk_data_text(&m[2].data, 24)).size(), 511u);
+                 EXPECT_EQ(m[4].h.kind, TK_LINE);
+               }});
+  c.push_back({"texts beyond their limits fail the record", 4,
+               {make(15, cat({xy(0, 0), Bytes().rd(1).text(std::string(514, 'p')).text("T")
+                                            .text("v").u8(0)})),
+                make(16, cat({xy(0, 0), Bytes().rd(1).text(std::string(2050, 'a')).text("T")
+                                            .u8(0)}))},
                [](TkDrawing*, const Lists& m, const Lists&) { EXPECT_TRUE(m.empty()); }});
   c.push_back({"a record whose fields run past its length fails", 4,
                {[] {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/toolkit/read/dwg_old_fixture.h"
+#include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/symtab.h"
 #include "toolkit/read/dwg_old_file.h"
@@ -240,6 +241,43 @@ TEST_F(OldTables, BlockWithoutItsEnd) {
   EXPECT_EQ(sizes["OPEN"], 2u);
   EXPECT_EQ(sizes["NEXT"], 3u);
   tk_close_drawing(d);
+}
+
+// Block records that all start at one run of records without an ENDBLK: each walk alone stays
+// within the section, but together they read no more records than the section can hold (8 bytes
+// each, and one more per walk), so the blocks cannot cost blocks times records.
+TEST_F(OldTables, BlockWalksTogetherStayWithinTheSection) {
+  File f(3);
+  Block run;
+  run.name = "RUN";
+  run.entities = {simple(12, Bytes().rd(0).rd(0).b)};
+  for (int i = 0; i < 40; ++i) run.entities.push_back(simple(1, line_body()));
+  f.blocks = {run};
+  for (size_t records : {60u, 6u}) {
+    SCOPED_TRACE(records);
+    f.tables[BLOCK].clear();
+    for (size_t i = 0; i < records; ++i) {
+      Bytes r = record_head(0, "B" + std::to_string(i), 3);
+      r.u32(0x40000000u);
+      f.tables[BLOCK].push_back(r.b);
+    }
+    std::vector<uint8_t> bytes = f.build();
+    TkDrawing* d = open_bytes(bytes);
+    ASSERT_NE(d, nullptr) << tk_get_last_error();
+    size_t total = 0, full = 0;
+    for (const TkLink* l = list_first(&d->blocks); l; l = l->next) {
+      auto* b = static_cast<const TkBlockRecord*>(tk_link_data(l));
+      if (b->name[0] != 'B') continue;
+      size_t n = entities_of(b->entities).size();
+      total += n;
+      if (n == 41) ++full;
+    }
+    EXPECT_LE(total, bytes.size() / 8 + records);
+    // Six walks of the run fit within the bound.
+    EXPECT_EQ(full, records == 6 ? 6u : full);
+    EXPECT_GE(full, 1u);
+    tk_close_drawing(d);
+  }
 }
 
 // AC1009 BLOCK entities carry the block's name and external-reference path.
