@@ -139,7 +139,7 @@ BENCHMARK(BM_LargestSharedFile)->Unit(benchmark::kMillisecond);
 
 // A built file whose map names 300,000 objects over the ten control objects.
 void BM_BuiltFileWithLargeMap(benchmark::State& state) {
-  dwg13_fixture::Spec s;
+  dwg13_fixture::Layout s;
   s.extra_map_entries = 300000;
   s.bmp = std::vector<uint8_t>(200000, 0x42);
   load_test::mem_files["built.dwg"] = dwg13_fixture::build(s);

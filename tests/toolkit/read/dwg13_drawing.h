@@ -212,17 +212,17 @@ class Drawing {
   static constexpr uint64_t linetype = 0x60;  // the first entry of the linetype control
 
   Drawing() {
-    spec.version = "AC1015";
-    for (auto& entries : spec.entries) entries.clear();
-    spec.entries[DWG13_CONTROL_BLOCK] = {model_record(), paper_record()};
-    spec.entries[DWG13_CONTROL_LAYER] = {layer};
-    spec.entries[DWG13_CONTROL_LTYPE] = {linetype};
-    spec.handles["HELD" + std::to_string(DWG13_HELD_CONTINUOUS)] = linetype;
-    spec.objects.push_back({layer, layer_record("0")});
-    spec.objects.push_back({linetype, linetype_record(linetype, "CONTINUOUS")});
+    layout.version = "AC1015";
+    for (auto& entries : layout.entries) entries.clear();
+    layout.entries[DWG13_CONTROL_BLOCK] = {model_record(), paper_record()};
+    layout.entries[DWG13_CONTROL_LAYER] = {layer};
+    layout.entries[DWG13_CONTROL_LTYPE] = {linetype};
+    layout.handles["HELD" + std::to_string(DWG13_HELD_CONTINUOUS)] = linetype;
+    layout.objects.push_back({layer, layer_record("0")});
+    layout.objects.push_back({linetype, linetype_record(linetype, "CONTINUOUS")});
     for (int held : {DWG13_HELD_BYLAYER, DWG13_HELD_BYBLOCK}) {
       uint64_t h = held_handle(held);
-      spec.objects.push_back(
+      layout.objects.push_back(
           {h, linetype_record(h, held == DWG13_HELD_BYLAYER ? "BYLAYER" : "BYBLOCK")});
     }
   }
@@ -235,20 +235,20 @@ class Drawing {
   // A block named `name` holding `ents`; its record's handle.
   uint64_t block(const std::string& name, const std::vector<Ent>& ents) {
     uint64_t record = next_++;
-    spec.entries[DWG13_CONTROL_BLOCK].push_back(record);
+    layout.entries[DWG13_CONTROL_BLOCK].push_back(record);
     blocks_.push_back({name, record, ents});
     return record;
   }
 
   std::vector<uint8_t> build() {
-    Spec s = spec;
+    Layout s = layout;
     Lay(s, "*Model_Space", model_record(), model_, 2);
     Lay(s, "*Paper_Space", paper_record(), paper_, 1);
     for (const Block& b : blocks_) Lay(s, b.name, b.record, b.ents, 0);
     return dwg13_fixture::build(s);
   }
 
-  Spec spec;
+  Layout layout;
   bool null_block_layers = false;  // BLOCK and ENDBLK entities name no layer
 
  private:
@@ -334,7 +334,7 @@ class Drawing {
   // Lays a chain of entities out; the handles of its first and last. Handles are given in walk
   // order (an entity, its sub-entities, its SEQEND, the next entity), as a drawing program
   // creating them in turn would.
-  void Chain(Spec& s, const std::vector<Ent>& ents, uint64_t owner, int space, uint64_t* first,
+  void Chain(Layout& s, const std::vector<Ent>& ents, uint64_t owner, int space, uint64_t* first,
              uint64_t* last) {
     struct Handles {
       uint64_t own;
@@ -371,7 +371,7 @@ class Drawing {
   }
 
   // A block record with its BLOCK, entities and ENDBLK.
-  void Lay(Spec& s, const std::string& name, uint64_t record, const std::vector<Ent>& ents,
+  void Lay(Layout& s, const std::string& name, uint64_t record, const std::vector<Ent>& ents,
            int space) {
     uint64_t first = 0, last = 0;
     Chain(s, ents, record, space, &first, &last);

@@ -26,7 +26,7 @@
 namespace {
 
 using dwg13_fixture::handle_of;
-using dwg13_fixture::Spec;
+using dwg13_fixture::Layout;
 using dwg13_fixture::value_of;
 
 int hook_calls = 0;
@@ -65,7 +65,7 @@ class Dwg13Open : public records_test::StartedToolkit {
     return d;
   }
 
-  TkDrawing* open_spec(const Spec& s, int16_t expect = 1) {
+  TkDrawing* open_layout(const Layout& s, int16_t expect = 1) {
     int16_t result = 0;
     TkDrawing* d = open_bytes(dwg13_fixture::build(s), &result);
     EXPECT_EQ(result, expect) << "error " << tk_get_last_error();
@@ -110,14 +110,14 @@ struct ReleaseCase {
 TEST_F(Dwg13Open, HeaderVariablesOfEachRelease) {
   const ReleaseCase releases[] = {{"AC1012", 5}, {"AC1014", 6}, {"AC1015", 7}};
   for (const auto& rel : releases) {
-    Spec s;
+    Layout s;
     s.version = rel.version;
     s.numbers = {{"TILEMODE", 1}, {"LTSCALE", 2.5}, {"DIMLUNIT", 2}, {"CECOLOR", 256}, {"DIMTAD", 1}};
     s.points = {{"EXTMIN", {-1.5, -2.5, 0}}, {"EXTMAX", {100, 200, 3}}, {"LIMMAX", {12, 9}}};
     s.texts = {{"MENU", "acad"}};
     s.handseed = 0x4A1;
     s.codepage = 30;
-    TkDrawing* d = open_spec(s);
+    TkDrawing* d = open_layout(s);
     TkHeader* h = d->header;
     SCOPED_TRACE(rel.version);
     EXPECT_EQ(d->version, rel.index);
@@ -159,13 +159,13 @@ TEST_F(Dwg13Open, TextsLongerThanTheirFieldAreCut) {
       {"AC1015", "HYPERLINKBASE", 255, 126}, {"AC1015", "FINGERPRINTGUID", 38, 38},
   };
   for (const auto& c : cases) {
-    Spec s;
+    Layout s;
     s.version = c.version;
     std::string text(c.length, 'x');
     for (size_t i = 0; i < text.size(); ++i) text[i] = char('a' + i % 26);
     s.texts[c.name] = text;
     s.numbers["TILEMODE"] = 1;
-    TkDrawing* d = open_spec(s);
+    TkDrawing* d = open_layout(s);
     const char* field = static_cast<const char*>(hdr_value(d->header, hdr_find(c.name)));
     EXPECT_EQ(std::string(field), text.substr(0, c.kept)) << c.version << " " << c.name;
     EXPECT_EQ(d->header->tilemode, 1) << "the stream stays in step after " << c.name;
@@ -181,9 +181,9 @@ TEST_F(Dwg13Open, FlagsOfAc1015) {
       {7 | (3 << 7), 25, 0, 3, 1, 1, 0, 0},
   };
   for (const auto& c : cases) {
-    Spec s;
+    Layout s;
     s.flags = c.flags;
-    TkDrawing* d = open_spec(s);
+    TkDrawing* d = open_layout(s);
     const TkHeader* h = d->header;
     EXPECT_EQ(h->celweight, c.celweight) << c.flags;
     EXPECT_EQ(h->endcaps, c.endcaps) << c.flags;
@@ -198,11 +198,11 @@ TEST_F(Dwg13Open, FlagsOfAc1015) {
 
 TEST_F(Dwg13Open, PlotStyleHandleOnlyWhenCepsntypeIsThree) {
   for (int type : {0, 1, 2, 3}) {
-    Spec s;
+    Layout s;
     s.numbers["CEPSNTYPE"] = type;
     s.numbers["INSUNITS"] = 4;
     s.texts["VERSIONGUID"] = "{GUID}";
-    TkDrawing* d = open_spec(s);
+    TkDrawing* d = open_layout(s);
     EXPECT_EQ(d->header->cepsntype, type);
     EXPECT_EQ(d->header->insunits, 4);
     EXPECT_STREQ(d->header->versionguid, "{GUID}") << type;
@@ -218,11 +218,11 @@ TEST_F(Dwg13Open, OlderUnitSettingBecomesUnitAndFraction) {
       {"AC1014", 7, 5, 2},  {"AC1012", 8, 6, 0}, {"AC1015", 7, 7, 1},
   };
   for (const auto& c : cases) {
-    Spec s;
+    Layout s;
     s.version = c.version;
     s.numbers["DIMLUNIT"] = c.unit;
     s.numbers["DIMFRAC"] = 1;
-    TkDrawing* d = open_spec(s);
+    TkDrawing* d = open_layout(s);
     TkHeader defaults;
     header_set_defaults(&defaults);
     EXPECT_EQ(d->header->dimlunit, c.lunit) << c.version << " " << c.unit;
@@ -233,9 +233,9 @@ TEST_F(Dwg13Open, OlderUnitSettingBecomesUnitAndFraction) {
 
 TEST_F(Dwg13Open, RecordCountsLeaveOutNullEntries) {
   for (const char* version : {"AC1012", "AC1015"}) {
-    Spec s;
+    Layout s;
     s.version = version;
-    TkDrawing* d = open_spec(s);
+    TkDrawing* d = open_layout(s);
     EXPECT_EQ(d->record_counts[TK_COUNT_BLOCK], 2);
     EXPECT_EQ(d->record_counts[TK_COUNT_LAYER], 3);
     EXPECT_EQ(d->record_counts[TK_COUNT_STYLE], 1);
@@ -251,12 +251,12 @@ TEST_F(Dwg13Open, RecordCountsLeaveOutNullEntries) {
 
 TEST_F(Dwg13Open, MeasurementAndPreview) {
   for (const char* version : {"AC1012", "AC1014", "AC1015"}) {
-    Spec s;
+    Layout s;
     s.version = version;
     s.measurement = 1;
     s.bmp = std::vector<uint8_t>(20000, 0x42);
     s.wmf = {1, 2, 3};
-    TkDrawing* d = open_spec(s);
+    TkDrawing* d = open_layout(s);
     TkHeader defaults;
     header_set_defaults(&defaults);
     EXPECT_EQ(d->header->measurement, std::strcmp(version, "AC1012") == 0 ? defaults.measurement : 1);
@@ -275,17 +275,17 @@ TEST_F(Dwg13Open, LocatorsBeyondTheFile) {
       {0, TK_ERR_BAD_DWG_INFO}, {1, TK_ERR_BAD_DWG_INFO}, {2, TK_ERR_BAD_DWG_INFO},
       {3, TK_ERR_BAD_DWG_INFO}, {4, 77}};
   for (const auto& c : cases) {
-    Spec s;
+    Layout s;
     s.seeker_override[c.position] = 0x7FFFFFF0;
     tk_fail(77);
-    TkDrawing* d = open_spec(s, 0);
+    TkDrawing* d = open_layout(s, 0);
     EXPECT_EQ(tk_get_last_error(), c.error) << c.position;
     close(d);
   }
   // More records announced than the header holds: the following bytes are read as records.
-  Spec s;
+  Layout s;
   s.locator_count = 3;
-  TkDrawing* d = open_spec(s);
+  TkDrawing* d = open_layout(s);
   close(d);
 }
 
@@ -293,7 +293,7 @@ TEST_F(Dwg13Open, VersionStrings) {
   struct Case { const char* text; int16_t error; } cases[] = {
       {"AC1013", TK_ERR_BETA_FORMAT}, {"AC1021", TK_ERR_FILE_VERSION}, {"AC1032", TK_ERR_FILE_VERSION}, {"AC10", TK_ERR_FILE_VERSION}};
   for (const auto& c : cases) {
-    std::vector<uint8_t> bytes = dwg13_fixture::build(Spec());
+    std::vector<uint8_t> bytes = dwg13_fixture::build(Layout());
     std::memcpy(bytes.data(), c.text, std::strlen(c.text));
     if (std::strlen(c.text) < 6) bytes.resize(std::strlen(c.text));
     int16_t result = 1;
@@ -313,10 +313,10 @@ TEST_F(Dwg13Open, NullRequiredHandleIsRefused) {
     slots.push_back("HELD" + std::to_string(h));
   for (const char* version : {"AC1014", "AC1015"}) {
     for (const std::string& slot : slots) {
-      Spec s;
+      Layout s;
       s.version = version;
       s.handles[slot] = 0;
-      TkDrawing* d = open_spec(s, 0);
+      TkDrawing* d = open_layout(s, 0);
       EXPECT_EQ(tk_get_last_error(), TK_ERR_BAD_HEADER_HANDLE) << version << " " << slot;
       close(d);
     }
@@ -324,9 +324,9 @@ TEST_F(Dwg13Open, NullRequiredHandleIsRefused) {
 }
 
 TEST_F(Dwg13Open, SmallMapHasOneEntryPerPage) {
-  Spec s;
+  Layout s;
   s.extra_map_entries = 20;
-  TkDrawing* d = open_spec(s);
+  TkDrawing* d = open_layout(s);
   Dwg13File* f = dwg13_file(d);
   EXPECT_EQ(f->map_count, 30);
   EXPECT_EQ(value_of(f->page_keys[0]), 1u);
@@ -356,9 +356,9 @@ TEST_F(Dwg13Open, SmallMapHasOneEntryPerPage) {
 // A miss leaves the index reader beyond the missing handle; a lookup between the entry found
 // last and that point must still find its entry.
 TEST_F(Dwg13Open, LookupAfterAMissStillFindsEarlierEntries) {
-  Spec s;
+  Layout s;
   s.extra_map_entries = 40;
-  TkDrawing* d = open_spec(s);
+  TkDrawing* d = open_layout(s);
   TkHandle found = handle_of(0x1002), missing = handle_of(0x1100), between = handle_of(0x1010);
   EXPECT_EQ(dwg_objmap_seek(d, &found), 1);
   EXPECT_EQ(dwg_objmap_seek(d, &missing), 0);
@@ -367,9 +367,9 @@ TEST_F(Dwg13Open, LookupAfterAMissStillFindsEarlierEntries) {
 }
 
 TEST_F(Dwg13Open, LargeMapFindsEveryEntryInAnyOrder) {
-  Spec s;
+  Layout s;
   s.extra_map_entries = 1500;
-  TkDrawing* d = open_spec(s);
+  TkDrawing* d = open_layout(s);
   Dwg13File* f = dwg13_file(d);
   EXPECT_EQ(f->map_count, 1510);
   EXPECT_EQ(value_of(f->page_keys[1]), 4u);  // every third entry starts a page
@@ -386,9 +386,9 @@ TEST_F(Dwg13Open, LargeMapFindsEveryEntryInAnyOrder) {
 }
 
 TEST_F(Dwg13Open, EmptyMapFindsNothing) {
-  Spec s;
+  Layout s;
   s.empty_map = true;
-  TkDrawing* d = open_spec(s, 0);
+  TkDrawing* d = open_layout(s, 0);
   EXPECT_EQ(tk_get_last_error(), TK_ERR_BAD_DWG_INFO);
   ASSERT_NE(dwg13_file(d), nullptr);
   EXPECT_EQ(dwg13_object_count(d), 0);
@@ -448,7 +448,7 @@ TEST_F(Dwg13Open, ModularCharsStraightFromTheFile) {
 // Cut anywhere, the file must give an answer, never a crash, an over-read or a leak.
 TEST_F(Dwg13Open, EveryTruncationOfASmallFileEndsCleanly) {
   for (const char* version : {"AC1012", "AC1015"}) {
-    Spec s;
+    Layout s;
     s.version = version;
     s.bmp = {1, 2, 3};
     std::vector<uint8_t> whole = dwg13_fixture::build(s);
@@ -468,7 +468,7 @@ TEST_F(Dwg13Open, EveryTruncationOfASmallFileEndsCleanly) {
 
 TEST_F(Dwg13Open, OpenRoadRefusesCutFilesWithoutLeaks) {
   ASSERT_EQ(tk_install_file_readers(), 1);
-  std::vector<uint8_t> whole = dwg13_fixture::build(Spec());
+  std::vector<uint8_t> whole = dwg13_fixture::build(Layout());
   for (size_t n = 0; n < whole.size(); n += 7) {
     load_test::mem_files["cut.dwg"] = std::vector<uint8_t>(whole.begin(), whole.begin() + long(n));
     TkDrawing* d = tk_open_drawing("cut.dwg", 0, 0);

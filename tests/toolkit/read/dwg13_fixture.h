@@ -35,7 +35,7 @@ inline uint64_t value_of(const TkHandle& h) {
   return v;
 }
 
-struct Spec {
+struct Layout {
   std::string version = "AC1015";
   int16_t codepage = 30;
   uint8_t maintenance = 1;
@@ -106,19 +106,19 @@ inline void append_u32(std::vector<uint8_t>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
 }
 
-inline uint64_t handle_for(const Spec& s, const char* kind, int index, uint64_t fallback) {
+inline uint64_t handle_for(const Layout& s, const char* kind, int index, uint64_t fallback) {
   auto it = s.handles.find(std::string(kind) + std::to_string(index));
   return it == s.handles.end() ? fallback : it->second;
 }
 
-inline double number_for(const Spec& s, const char* name, double fallback) {
+inline double number_for(const Layout& s, const char* name, double fallback) {
   if (!name) return fallback;
   auto it = s.numbers.find(name);
   return it == s.numbers.end() ? fallback : it->second;
 }
 
 // The header variables in the layout's order.
-inline std::vector<uint8_t> header_stream(const Spec& s, bool r15) {
+inline std::vector<uint8_t> header_stream(const Layout& s, bool r15) {
   Writer wr;
   TkBitWriter* w = wr.get();
   const Dwg13HeaderItem* items = r15 ? dwg13_header_r15 : dwg13_header_r13;
@@ -202,7 +202,7 @@ inline std::vector<uint8_t> frame_object(const std::vector<uint8_t>& data) {
 
 // One control object with its frame: type, size in bits, handle, no extended data, no reactors,
 // entry count, the owner and extension dictionary (null) and the entries.
-inline std::vector<uint8_t> control_object(const Spec& s, int c, bool r15) {
+inline std::vector<uint8_t> control_object(const Layout& s, int c, bool r15) {
   static const uint16_t types[DWG13_CONTROL_COUNT] = {48, 50, 52, 56, 60, 62, 64, 66, 68, 70};
   Writer wr;
   TkBitWriter* w = wr.get();
@@ -267,7 +267,7 @@ inline void append_map(std::vector<uint8_t>& out,
   append_u16(out, 0);
 }
 
-inline std::vector<uint8_t> build(const Spec& s) {
+inline std::vector<uint8_t> build(const Layout& s) {
   bool r15 = s.version == "AC1015";
   std::vector<uint8_t> out(25 + 9 * size_t(s.locator_count) + 2, 0);
   std::memcpy(out.data(), s.version.data(), 6);
