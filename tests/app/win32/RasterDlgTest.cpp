@@ -18,6 +18,7 @@
 #include "MainFrm.h"
 #include "Raster.h"
 #include "RotateDlg.h"
+#include "SaveRaster.h"
 #include "VLRApp.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
@@ -164,7 +165,8 @@ int g_idleTicks = 0;
 
 void CALLBACK StepTimer(HWND, UINT, UINT_PTR, DWORD) {
   HWND active = GetActiveWindow();
-  if (g_next < g_steps.size() && active && g_steps[g_next].expects(active)) {
+  // A modal dialog is shown only once its queue is empty: wait for that.
+  if (g_next < g_steps.size() && active && IsWindowVisible(active) && g_steps[g_next].expects(active)) {
     g_idleTicks = 0;
     g_steps[g_next++].act(active);
     return;
@@ -366,6 +368,53 @@ TEST_F(RasterDlgTest, RotateAndMirrorCommandsOfTheDocument) {
   EXPECT_EQ(at(33, 3), 0xFFFFFFu);
 }
 
+// The menu commands reach the dialogs through the message maps, Save As included: a raster is
+// never saved through the framework's document save.
+TEST_F(RasterDlgTest, MenuCommandsOpenTheirDialogs) {
+  CVLRDoc* doc = Open(WriteBmp("vv_dlg_commands.bmp", 40, 20, 24));
+  ASSERT_NE(doc, nullptr);
+  struct Case {
+    CCmdTarget* target;
+    UINT command;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {doc, ID_VIEW_ROTATE, "Rotate raster"},
+      {doc, ID_FILE_PROPERTIES, "Properties"},
+      {doc, ID_FILE_SAVE_AS, "Save raster - Select file format"},
+      {app_, ID_TOOLS_SETTINGS, "Settings"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    bool shown = false;
+    BOOL handled = FALSE;
+    RunWithSteps([&] { handled = c.target->OnCmdMsg(c.command, CN_COMMAND, nullptr, nullptr); },
+                 {{Titled(c.caption), [&](HWND h) {
+                     shown = true;
+                     PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+                   }}});
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(shown);
+  }
+  EXPECT_EQ(doc->m_pRaster->m_nWidth, 40);  // nothing was turned
+
+  // Save As is offered for a raster only.
+  struct CRecordedUI : CCmdUI {
+    int enabled = -1;
+    void Enable(BOOL bOn) override {
+      enabled = bOn ? 1 : 0;
+      m_bEnableChanged = TRUE;
+    }
+  };
+  CRecordedUI raster, none;
+  raster.m_nID = none.m_nID = ID_FILE_SAVE_AS;
+  raster.DoUpdate(doc, TRUE);
+  CVLRDoc empty;
+  none.DoUpdate(&empty, TRUE);
+  EXPECT_EQ(raster.enabled, 1);
+  EXPECT_EQ(none.enabled, 0);
+}
+
 // --- properties ------------------------------------------------------------------------------------
 
 // The tree's texts, each indented by two blanks per level.
@@ -455,6 +504,8 @@ struct FormatListSeen {
   std::vector<std::string> items;
   std::string selected;
   bool optionsVisible = true;
+  bool dialogEndsAboveOptions = false;
+  int displayFile = -1, scanAnother = -1;
 };
 
 // Looks at the format list, chooses an item and presses OK.
@@ -464,7 +515,16 @@ Step ChooseFormat(FormatListSeen* seen, const char* item) {
             seen->items = ListItems(list);
             const int sel = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
             seen->selected = sel >= 0 && sel < static_cast<int>(seen->items.size()) ? seen->items[sel] : "";
-            seen->optionsVisible = IsWindowVisible(GetDlgItem(h, IDC_SRFORMAT_OPTIONS)) != FALSE;
+            seen->optionsVisible = (GetWindowLongA(GetDlgItem(h, IDC_SRFORMAT_OPTIONS), GWL_STYLE) & WS_VISIBLE) != 0;
+            RECT group, dialog;
+            GetWindowRect(GetDlgItem(h, IDC_SRFORMAT_OPTIONS), &group);
+            GetWindowRect(h, &dialog);
+            seen->dialogEndsAboveOptions = dialog.bottom <= group.top;
+            seen->displayFile = static_cast<int>(IsDlgButtonChecked(h, IDC_SRFORMAT_DISPLAY));
+            seen->scanAnother = static_cast<int>(IsDlgButtonChecked(h, IDC_SRFORMAT_SCAN));
+            // The options change to the opposite of what they showed.
+            CheckDlgButton(h, IDC_SRFORMAT_DISPLAY, seen->displayFile ? BST_UNCHECKED : BST_CHECKED);
+            CheckDlgButton(h, IDC_SRFORMAT_SCAN, seen->scanAnother ? BST_UNCHECKED : BST_CHECKED);
             SendMessageA(list, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item));
             Press(h, IDOK);
           }};
@@ -506,6 +566,7 @@ TEST_F(RasterDlgTest, SaveAsOffersTheFormatsOfTheImagesColoursAndReadsBackEqual)
     for (const char* item : c.absent) EXPECT_FALSE(Contains(seen.items, item)) << item;
     EXPECT_EQ(seen.selected, "BMP, Windows Bitmap uncompressed");  // the BMP's own format
     EXPECT_FALSE(seen.optionsVisible);
+    EXPECT_TRUE(seen.dialogEndsAboveOptions);
     EXPECT_TRUE(Messages().empty()) << Messages()[0];
 
     CRaster saved(target.c_str());
@@ -518,6 +579,42 @@ TEST_F(RasterDlgTest, SaveAsOffersTheFormatsOfTheImagesColoursAndReadsBackEqual)
     DeleteFileA(target.c_str());
     doc->OnCloseDocument();
   }
+}
+
+// The scanning flow shows the options and keeps what the user chose there, even when the save
+// dialog is then cancelled.
+TEST_F(RasterDlgTest, FormatDialogOptionsShowWhenAskedAndTheirChoicesAreKept) {
+  CRaster raster(WriteBmp("vv_save_options.bmp", 32, 16, 24).c_str());
+  ASSERT_TRUE(raster.IsValid());
+  CSaveRaster save;
+  save.m_bShowOptions = TRUE;
+  save.m_bScanAnother = TRUE;
+  save.m_strPath = "C:\\earlier.tif";
+  FormatListSeen seen;
+  BOOL saved = TRUE;
+  RunWithSteps([&] { saved = save.SaveAs(&raster); },
+               {ChooseFormat(&seen, "JPG, JPEG"),
+                {IsFileDialog, [](HWND h) { PostMessageA(h, WM_COMMAND, IDCANCEL, 0); }}});
+  EXPECT_FALSE(saved);
+  EXPECT_TRUE(seen.optionsVisible);
+  EXPECT_FALSE(seen.dialogEndsAboveOptions);
+  EXPECT_EQ(seen.displayFile, BST_UNCHECKED);
+  EXPECT_EQ(seen.scanAnother, BST_CHECKED);
+  EXPECT_TRUE(save.m_bDisplayFile);
+  EXPECT_FALSE(save.m_bScanAnother);
+  EXPECT_EQ(save.m_nColourClass, 16);
+  EXPECT_EQ(save.m_nFormat, 1);
+  EXPECT_STREQ(save.m_strPath, "C:\\earlier.tif");  // a cancel saves nothing and forgets nothing
+
+  // Nothing is offered for a depth no format holds, and a failed raster is no image.
+  raster.m_nBitsPerPixel = 2;
+  EXPECT_FALSE(save.SaveAs(&raster));
+  raster.m_nBitsPerPixel = 24;
+  const int image = raster.m_hImage;
+  raster.m_hImage = -5;
+  EXPECT_FALSE(save.SaveAs(&raster));
+  raster.m_hImage = image;  // freed with the object
+  EXPECT_FALSE(save.SaveAs(nullptr));
 }
 
 // The library's own format preselects its row; Xerox EPS goes to the library as PostScript, which
