@@ -9,6 +9,7 @@
 #include "Helpers.h"
 #include "MainFrm.h"
 #include "NeighbourServices.h"
+#include "SettingsDlg.h"
 #include "SplashWnd.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
@@ -47,6 +48,7 @@ void CAppProfile::WriteString(const char* section, const char* key, const char* 
 
 BEGIN_MESSAGE_MAP(CVLRApp, CWinApp)
   ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+  ON_COMMAND(ID_TOOLS_SETTINGS, OnToolsSettings)
   ON_COMMAND(ID_VIEW_ONTOP, OnAlwaysOnTop)
   ON_UPDATE_COMMAND_UI(ID_VIEW_ONTOP, OnUpdateAlwaysOnTop)
   ON_COMMAND(ID_TOOLS_CALSHEADER, OnCalsHeader)
@@ -362,4 +364,21 @@ void CVLRApp::MakeThumbnail(const CString& path) {
     }
   }
   m_nThumbnail = 0;
+}
+
+// --- settings ----------------------------------------------------------------------------------
+
+// The sheet edits copies: the record changes only on OK, and then every view shows the change.
+void CVLRApp::OnToolsSettings() {
+  if (!m_pConfig) return;
+  CSettingsDlg sheet(m_pMainWnd);
+  sheet.Load(*m_pConfig);
+  if (sheet.DoModal() != IDOK) return;
+  sheet.Store(*m_pConfig);
+  POSITION tpos = GetFirstDocTemplatePosition();
+  while (tpos) {
+    CDocTemplate* pTemplate = GetNextDocTemplate(tpos);
+    POSITION dpos = pTemplate->GetFirstDocPosition();
+    while (dpos) pTemplate->GetNextDoc(dpos)->UpdateAllViews(nullptr, 0, nullptr);
+  }
 }

@@ -60,6 +60,7 @@ class CVLRApp : public CWinApp {
   void OnUpdateCalsHeader(CCmdUI* pCmdUI);
   void OnUpdateScan(CCmdUI* pCmdUI);
   void OnAppAbout();
+  void OnToolsSettings();
 
   DECLARE_MESSAGE_MAP()
 

@@ -5,12 +5,21 @@
 #include <vector>
 
 #include "Raster.h"
+#include "RasterPropertiesDlg.h"
+#include "RotateDlg.h"
+#include "SaveRaster.h"
 #include "VLRApp.h"
 #include "resource.h"
 
 IMPLEMENT_DYNCREATE(CVLRDoc, CDocument)
 
 BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
+  // The raster dialogs. Save As comes first: a raster is saved through its own dialog, never
+  // through the framework's save, which would write the document's archive over the drawing.
+  ON_COMMAND(ID_FILE_SAVE_AS, OnSaveRasterAs)
+  ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateRaster)
+  ON_COMMAND(ID_VIEW_ROTATE, OnRotate)
+  ON_COMMAND(ID_FILE_PROPERTIES, OnProperties)
   ON_COMMAND(ID_VIEW_INVERT, OnViewInvert)
   ON_UPDATE_COMMAND_UI(ID_VIEW_INVERT, OnUpdateRaster)
   ON_COMMAND(ID_ROTATE_270, OnRotate270)
@@ -70,6 +79,15 @@ void CVLRDoc::OnViewInvert() {
   Refresh();
 }
 
+void CVLRDoc::OnRotate() {
+  if (!IsRaster()) return;
+  CRotate dlg;
+  dlg.m_nAngle = 9000;
+  if (dlg.DoModal() != IDOK) return;
+  m_pRaster->Rotate(dlg.m_nAngle);
+  Refresh(-1);
+}
+
 void CVLRDoc::OnRotate270() {
   if (!IsRaster()) return;
   m_pRaster->Rotate(27000);
@@ -104,6 +122,21 @@ void CVLRDoc::OnPrevPage() {
   if (!IsRaster()) return;
   m_pRaster->LoadPage(m_pRaster->m_nCurPage - 1);
   Refresh(-3);
+}
+
+// --- raster dialogs --------------------------------------------------------------------------
+
+void CVLRDoc::OnProperties() {
+  if (!IsRaster()) return;
+  // The annotation set names its side file; until it joins the document there is none to name.
+  CRasterProperties dlg(m_pRaster, "");
+  dlg.DoModal();
+}
+
+void CVLRDoc::OnSaveRasterAs() {
+  if (!IsRaster()) return;
+  CSaveRaster save;
+  save.SaveAs(m_pRaster);
 }
 
 void CVLRDoc::OnUpdateRaster(CCmdUI* pCmdUI) { pCmdUI->Enable(IsRaster()); }

@@ -30,6 +30,9 @@ class CVLRDoc : public CDocument {
   void Refresh(LPARAM lHint = 0) { UpdateAllViews(nullptr, lHint, nullptr); }
 
   void OnViewInvert();
+  void OnRotate();
+  void OnProperties();
+  void OnSaveRasterAs();
   void OnRotate270();
   void OnRotate90();
   void OnMirrorX();

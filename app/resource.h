@@ -117,3 +117,61 @@
 
 // ---- document and view: cursors of the tools ------------------------------------------------------
 #define IDC_CUR_ZOOM 134
+
+// ---- raster dialogs and the settings sheet -----------------------------------------------------
+#define IDD_SETTINGS_GENERAL 126
+#define IDD_SETTINGS_PRINTER 127
+#define IDD_SETTINGS_SCANNER 167
+#define IDD_SETTINGS_DWG 168
+#define IDD_ROTATE 350
+#define IDD_RASTERPROPERTIES 351
+#define IDD_SRFORMAT 352
+#define IDS_SETTINGS 125
+
+#define IDC_ROTATE_90 1001
+#define IDC_ROTATE_180 1002
+#define IDC_ROTATE_270 1003
+#define IDC_ROTATE_FREE 1004
+#define IDC_ROTATE_ANGLE 1006
+#define IDC_PROPERTIES_TREE 1010
+#define IDC_SRFORMAT_LIST 1011
+#define IDC_SRFORMAT_OPTIONS 1012
+#define IDC_SRFORMAT_DISPLAY 1013
+#define IDC_SRFORMAT_SCAN 1014
+
+// Settings page 1, "General".
+#define IDC_SET1_ROTATECALS 1016
+#define IDC_SET1_SHOWREDLINE 1142
+#define IDC_SET1_DECIMALS 1143
+#define IDC_SET1_ALIAS 1118
+#define IDC_SET1_VIEWDWG 1144
+#define IDC_SET1_LEFT 1145
+#define IDC_SET1_TOP 1146
+#define IDC_SET1_UNIT 1152
+#define IDC_SET1_USEREDLINEDIR 1159
+#define IDC_SET1_REDLINEDIR 1147
+#define IDC_SET1_USEQUICKVIEW 1148
+// Settings page 2, "Raster printer".
+#define IDC_SET2_ALLOWDPI 1017
+#define IDC_SET2_DPI 1142
+#define IDC_SET2_DPI_SPIN 1143
+#define IDC_SET2_FORCEDPI 1016
+#define IDC_SET2_FORMAT 1146
+#define IDC_SET2_PORT 1141
+#define IDC_SET2_USEPRIM 1018
+#define IDC_SET2_USESND 1019
+#define IDC_SET2_DPI2 1144
+#define IDC_SET2_DPI2_SPIN 1145
+#define IDC_SET2_PRIM 1147
+#define IDC_SET2_PRIM_SPIN 1148
+#define IDC_SET2_SND 1149
+#define IDC_SET2_SND_SPIN 1150
+#define IDC_SET2_SWCOPIES 1151
+// Settings page 3, "Large format scanner".
+#define IDC_SET3_SCANNER 1156
+// Settings page 4, "DWG/DXF - Launch application".
+#define IDC_SET4_SHXDIR 1141
+#define IDC_SET4_USESHX 1158
+#define IDC_SET4_XREFWARNING 1159
+#define IDC_SET4_XREFTEXT 1016
+#define IDC_SET4_LAUNCHAPP 1177
