@@ -28,6 +28,7 @@ enum : TkError {
   TK_ERR_REGEN_PL_STORAGE = 241,
   TK_ERR_REGEN_VERT = 242,
   TK_ERR_REGEN_BLOCK = 243,
+  TK_ERR_REGEN_FILL = 245,
   TK_ERR_REGEN_ELLIPSE = 246,
   TK_ERR_REGEN_SPLINE = 274,
 };
@@ -202,12 +203,22 @@ int16_t clip_polygon_to_window(int32_t count, const double* points, const double
                                int32_t* out_count, int32_t* out_points);
 void emit_fill_polygon(int32_t count, const int32_t* points, TkDrawing* drawing,
                        TkDisplayState* state);
+// A loop set of device points: as triangles when a loop is longer than 9 points or is a hole,
+// else loop by loop (last first) through the fill-polygon slot. state, when set, widens its
+// drawn extents.
+void emit_fill_loops(TkDrawing* drawing, const TkLoopSet* set, TkDisplayState* state);
 bool fill_faces_viewer(int v);
 // A filled quadrilateral given in entity coordinates, corners in order around it.
 void regen_fill_quad(TkDrawing* drawing, const double corners[4][3], TkConstViewMatrices matrices);
 // A filled polygon in entity coordinates.
 void regen_fill_polygon(TkDrawing* drawing, const double (*points)[3], int32_t count,
                         TkConstViewMatrices matrices);
+// A region of loop_count loops (counts[i] points each, taken in turn from points, entity
+// coordinates through each viewport's transform): the loops clipped to the viewport and the
+// pushed boundaries, to the fill-loops slot when installed, else as triangles. 1; 0 when memory
+// ran out.
+int16_t regen_fill_region(TkDrawing* drawing, const double (*points)[3], const int32_t* counts,
+                          int32_t loop_count, TkConstViewMatrices matrices);
 
 // Polylines (regen_pline.cpp).
 struct TkPlineVertex {

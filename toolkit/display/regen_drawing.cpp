@@ -7,6 +7,7 @@
 #include "toolkit/core/entity_list.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
+#include "toolkit/core/mem.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/display/xref.h"
 
@@ -45,6 +46,18 @@ void regen_begin_pass(TkDrawing* drawing) {
   r.visible_mask = 0;
   for (int v = 0; v < r.viewport_count; ++v) r.visible_mask |= uint64_t(1) << v;
   r.freeze_mask = 0;
+  // Layer "0" (else the first layer) is the one whose entities in a block take the inserting
+  // layer; outside any block they keep it.
+  if (s) {
+    s->default_layer = TkHandle{};
+    if (!tk_layer_find(drawing, "0", &s->default_layer)) {
+      TkLayerRecord* first = static_cast<TkLayerRecord*>(mem_alloc(sizeof(TkLayerRecord)));
+      if (first && tk_layer_list_rewind(drawing) && tk_layer_list_next(drawing, first))
+        s->default_layer = first->handle;
+      mem_free(first);
+    }
+    s->inserting_layer = s->default_layer;
+  }
   const TkHeader* h = drawing->header;
   r.ltscale_base = h && h->ltscale > 0 ? h->ltscale : 1.0;
   r.ltscale = r.ltscale_base;

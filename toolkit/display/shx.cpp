@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "toolkit/core/blob.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
@@ -153,6 +155,36 @@ void glyph_line(void* target, TkDrawing*, const double from[2], const double to[
   line_stroke(static_cast<TkShapeContext*>(target), a, b, true, true);
 }
 
+// A filled glyph: its contours (each a chain of segments, taken by their start points) are one
+// region, so holes stay open; while measuring, or where nothing is drawn, its segments go the
+// line's way.
+void glyph_fill(void* target, TkDrawing* drawing, const TkTrueTypeGlyph* glyph) {
+  auto* ctx = static_cast<TkShapeContext*>(target);
+  std::vector<double> pts;
+  std::vector<int32_t> counts;
+  bool filled = !ctx->box && ctx->draw && ctx->matrices;
+  for (int32_t c = 0; c < glyph->contour_count; ++c) {
+    TkBlob* reader = glyph->contours && glyph->contours[c] ? blob_open_read(glyph->contours[c])
+                                                            : nullptr;
+    if (!reader) continue;
+    int32_t n = 0;
+    double seg[4];
+    for (int32_t k = 0; k < glyph->segment_counts[c] && blob_read(reader, seg, sizeof seg); ++k) {
+      if (!filled) {
+        glyph_line(ctx, drawing, seg, seg + 2);
+        continue;
+      }
+      pts.insert(pts.end(), {seg[0], seg[1], 0.0});
+      ++n;
+    }
+    blob_close(reader);
+    if (n > 0) counts.push_back(n);
+  }
+  if (!filled || counts.empty()) return;
+  regen_fill_region(ctx->drawing, reinterpret_cast<const double(*)[3]>(pts.data()), counts.data(),
+                    int32_t(counts.size()), ctx->matrices);
+}
+
 // One TrueType character: the application (slot 30) gives its outline at the pen, which then
 // moves by the glyph's advance.
 void truetype_char(TkShapeContext* ctx, uint16_t code) {
@@ -165,6 +197,7 @@ void truetype_char(TkShapeContext* ctx, uint16_t code) {
   spec.charset = request.style == 0xFFFFFFFFu ? 0 : uint8_t(request.style >> 8);
   TkGlyphOutput out{};
   out.line = glyph_line;
+  out.fill = glyph_fill;
   out.target = ctx;
   double advance = 0;
   if (tk_truetype_glyph_bridge(&advance, int16_t(code), ctx->pen, &spec, ctx->drawing, &out,
