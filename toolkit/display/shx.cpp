@@ -156,31 +156,31 @@ void glyph_line(void* target, TkDrawing*, const double from[2], const double to[
 }
 
 // A filled glyph: its contours (each a chain of segments, taken by their start points) are one
-// region, so holes stay open; while measuring, or where nothing is drawn, its segments go the
-// line's way.
+// region, so holes stay open. While measuring, or where nothing is drawn, its segments go the
+// line's way, as do contours of fewer than three segments, which enclose nothing.
 void glyph_fill(void* target, TkDrawing* drawing, const TkTrueTypeGlyph* glyph) {
   auto* ctx = static_cast<TkShapeContext*>(target);
-  std::vector<double> pts;
+  std::vector<double> pts, segs;
   std::vector<int32_t> counts;
   bool filled = !ctx->box && ctx->draw && ctx->matrices;
   for (int32_t c = 0; c < glyph->contour_count; ++c) {
     TkBlob* reader = glyph->contours && glyph->contours[c] ? blob_open_read(glyph->contours[c])
                                                             : nullptr;
     if (!reader) continue;
-    int32_t n = 0;
+    segs.clear();
     double seg[4];
-    for (int32_t k = 0; k < glyph->segment_counts[c] && blob_read(reader, seg, sizeof seg); ++k) {
-      if (!filled) {
-        glyph_line(ctx, drawing, seg, seg + 2);
-        continue;
-      }
-      pts.insert(pts.end(), {seg[0], seg[1], 0.0});
-      ++n;
-    }
+    for (int32_t k = 0; k < glyph->segment_counts[c] && blob_read(reader, seg, sizeof seg); ++k)
+      segs.insert(segs.end(), seg, seg + 4);
     blob_close(reader);
-    if (n > 0) counts.push_back(n);
+    size_t n = segs.size() / 4;
+    if (!filled || n < 3) {
+      for (size_t k = 0; k < n; ++k) glyph_line(ctx, drawing, &segs[4 * k], &segs[4 * k + 2]);
+      continue;
+    }
+    for (size_t k = 0; k < n; ++k) pts.insert(pts.end(), {segs[4 * k], segs[4 * k + 1], 0.0});
+    counts.push_back(int32_t(n));
   }
-  if (!filled || counts.empty()) return;
+  if (counts.empty()) return;
   regen_fill_region(ctx->drawing, reinterpret_cast<const double(*)[3]>(pts.data()), counts.data(),
                     int32_t(counts.size()), ctx->matrices);
 }

@@ -367,6 +367,70 @@ TEST_P(TrueTypeTextTest, IsDrawnFromTheApplicationsGlyphs) {
   EXPECT_NEAR(s[0].back().second, 500, 1);
 }
 
+// A filled glyph with a hole: a square ring one em wide, its hole half an em. Its contours are
+// one region: the ring is filled, the hole stays open.
+int16_t ring_glyph(int16_t, const double origin[2], const TkTrueTypeFontSpec*,
+                   TkTrueTypeGlyph* glyph, TkUserData) {
+  glyph->advance = 1000;
+  glyph->contour_count = 2;
+  glyph->contours = static_cast<TkBlob**>(mem_alloc(2 * sizeof(TkBlob*)));
+  glyph->segment_counts = static_cast<int32_t*>(mem_alloc(2 * sizeof(int32_t)));
+  const double sides[2][2] = {{0, 1000}, {250, 750}};
+  for (int c = 0; c < 2; ++c) {
+    double lo = sides[c][0], hi = sides[c][1];
+    const double corners[5][2] = {{lo, lo}, {hi, lo}, {hi, hi}, {lo, hi}, {lo, lo}};
+    glyph->contours[c] = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(glyph->contours[c]);
+    for (int k = 0; k < 4; ++k) {
+      const double segment[4] = {origin[0] + corners[k][0], origin[1] + corners[k][1],
+                                 origin[0] + corners[k + 1][0], origin[1] + corners[k + 1][1]};
+      blob_write(w, segment, sizeof segment);
+    }
+    blob_close_write(w);
+    glyph->segment_counts[c] = 4;
+  }
+  glyph->flags = TK_GLYPH_FILLED | TK_GLYPH_FREE;
+  return 0;
+}
+
+TEST_F(TrueTypeTextTest, FilledGlyphKeepsItsHoleOpen) {
+  tk_set_find_truetype_font_callback(locate_truetype);
+  tk_set_draw_truetype_text_callback(ring_glyph);
+  TkTextStyleRecord style;
+  tk_init_style_record(&style);
+  std::strcpy(style.name, "TT");
+  std::strcpy(style.font_file, "ring.ttf");
+  ASSERT_EQ(tk_next_handle(d, nullptr, 0, &style.handle), 1);
+  ASSERT_EQ(tk_style_add(d, &style), 1);
+  start(TK_TEXT);
+  put3(0, 20, 20);
+  put(TK_TEXT_ATTRS, 40.0);  // the ring covers device (200, 200) to (600, 600)
+  put(TK_TEXT_ATTRS + 56, style.handle);
+  std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "O");
+  add();
+  ASSERT_EQ(regen(), 1);
+  EXPECT_TRUE(strokes().empty()) << "a filled glyph is not outlined";
+  auto fills = of(2);
+  ASSERT_FALSE(fills.empty());
+  // Which device points the sent triangles and polygons cover.
+  auto covered = [&](double x, double y) {
+    for (const auto& f : fills) {
+      bool inside = false;
+      size_t n = f.pts.size() / 2;
+      for (size_t i = 0, j = n - 1; i < n; j = i++) {
+        double xi = f.pts[2 * i], yi = f.pts[2 * i + 1], xj = f.pts[2 * j], yj = f.pts[2 * j + 1];
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
+      }
+      if (inside) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(covered(250, 400)) << "left side of the ring";
+  EXPECT_TRUE(covered(550, 555)) << "top right of the ring";
+  EXPECT_FALSE(covered(400, 400)) << "the hole";
+  EXPECT_FALSE(covered(700, 400)) << "outside";
+}
+
 const TrueTypeCase kTrueTypeCases[] = {
     {"left", 0, 100},
     {"centred", 1, 50},  // the box runs to where the pen stops: two advances of 500
