@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "toolkit/core/blob.h"
 #include "toolkit/core/dim_lookup.h"
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/entity.h"
@@ -69,6 +70,24 @@ void viewport_from_vport(TkViewportEntry* e, const TkVportRecord* r) {
   e->twist = r->twist;
 }
 
+// Each layer named in a VIEWPORT's frozen-layer list (8-byte layer handles) is frozen in the
+// viewport's slot of the table.
+void mark_frozen_layers(TkDrawing* drawing, const TkEntityData* data, int slot) {
+  TkBlob* stored = tk_data_blob(data, TK_VIEWPORT_BLOB);
+  uint32_t count = tk_data_get<uint32_t>(data, TK_VIEWPORT_LAYER_COUNT);
+  TkBlob* reader = stored && count ? blob_open_read(stored) : nullptr;
+  if (!reader) return;
+  auto* layer = static_cast<TkLayerRecord*>(mem_alloc(sizeof(TkLayerRecord)));
+  TkHandle handle;
+  for (uint32_t i = 0; layer && i < count && blob_read(reader, &handle, sizeof handle); ++i) {
+    if (!tk_layer_get(drawing, &handle, layer)) continue;
+    layer->viewport_frozen |= uint64_t(1) << slot;
+    tk_layer_put(drawing, layer);
+  }
+  mem_free(layer);
+  blob_close(reader);
+}
+
 // Reads the paper-space VIEWPORT entities: number 1 is the paper view, the others follow.
 void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s) {
   int next = 1;
@@ -97,6 +116,7 @@ void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s) {
       e.twist = tk_data_get<double>(data, 760);
       e.lens_length = tk_data_get<double>(data, 792);
       e.status = static_cast<uint8_t>(tk_data_get<int16_t>(data, 10));
+      mark_frozen_layers(drawing, data, slot);
       if (slot != 0) ++next;
     }
   }
@@ -106,6 +126,14 @@ void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s) {
 }
 
 void build_viewport_table(TkDrawing* drawing, TkDisplayState* s) {
+  auto* layer = static_cast<TkLayerRecord*>(mem_alloc(sizeof(TkLayerRecord)));
+  for (TkLink* l = layer ? list_first(&drawing->layers) : nullptr; l; l = l->next) {
+    std::memcpy(layer, tk_link_data(l), sizeof *layer);
+    if (!layer->viewport_frozen) continue;
+    layer->viewport_frozen = 0;
+    tk_layer_put(drawing, layer);
+  }
+  mem_free(layer);
   for (int v = 0; v < TK_MAX_VIEWPORTS; ++v) {
     TkViewportEntry& e = s->viewports[v];
     std::memset(&e, 0, sizeof e);

@@ -44,7 +44,9 @@ void regen_begin_pass(TkDrawing* drawing) {
   if (r.viewport_count < 1) r.viewport_count = 1;
   if (r.viewport_count > TK_MAX_VIEWPORTS) r.viewport_count = TK_MAX_VIEWPORTS;
   r.visible_mask = 0;
-  for (int v = 0; v < r.viewport_count; ++v) r.visible_mask |= uint64_t(1) << v;
+  // A paper-space viewport whose status is 0 is off: nothing is drawn in it.
+  for (int v = 0; v < r.viewport_count; ++v)
+    if (v == 0 || !s || s->viewports[v].status != 0) r.visible_mask |= uint64_t(1) << v;
   r.freeze_mask = 0;
   // Layer "0" (else the first layer) is the one whose entities in a block take the inserting
   // layer; outside any block they keep it.

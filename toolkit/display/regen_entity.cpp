@@ -411,6 +411,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       lv.layer->color = 7;
     }
     const TkLayerRecord& layer = *lv.layer;
+    // The viewports this entity's layer is frozen in join those of the layers it is drawn
+    // through; the entity's own bits end with it.
+    r.freeze_mask = mask | layer.viewport_frozen;
     bool frozen = (layer.flags & TK_LAYER_FROZEN) != 0;
     if ((kind == TK_INSERT || kind == TK_DIMENSION) && frozen) {
       if (kind == TK_INSERT && get<int16_t>(0)) {
