@@ -742,6 +742,27 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       case TK_TEXT:
         draw_text(drawing, kind, lv.transform);
         break;
+      case TK_SHAPE: {
+        TkTextParams p{};
+        double at[3];
+        point3(0, at);
+        p.height = get<double>(24);
+        p.rotation = get<double>(40);
+        p.width_factor = get<double>(48);
+        p.oblique = get<double>(56);
+        TkHandle style_handle = get<TkHandle>(TK_SHAPE_STYLE);
+        auto* style = static_cast<TkTextStyleRecord*>(mem_alloc(sizeof(TkTextStyleRecord)));
+        if (!style) {
+          result = tk_fail_alloc(TK_ERR_REGEN_SHAPE_MATRICES);
+          break;
+        }
+        if (tk_style_get(drawing, &style_handle, style) &&
+            !regen_shape_entity(drawing, at, get<uint16_t>(TK_SHAPE_NUMBER), style, &p,
+                                lv.transform))
+          result = 0;
+        mem_free(style);
+        break;
+      }
       case TK_MTEXT:
         if (!mtext_entity(drawing, &D(), et, colour)) result = 0;
         break;

@@ -730,3 +730,56 @@ int16_t regen_text_entity(TkDrawing* drawing, const double insertion[3], const c
   mem_free(m);
   return 1;
 }
+
+int16_t regen_shape_entity(TkDrawing* drawing, const double insertion[3], uint16_t number,
+                           const TkTextStyleRecord* style, const TkTextParams* params,
+                           const double transform[16]) {
+  // Only the style's own shape font draws a shape: the built-in text font knows no shapes.
+  TkFont* font = style ? font_resolve(drawing, style->font_file, TK_FONT_MASK_MAIN, nullptr,
+                                      nullptr, 0xFFFFFFFF)
+                       : nullptr;
+  TkFont* builtin = tk_state ? tk_state->builtin_fonts[0] : nullptr;
+  if (!font || font == builtin || font->kind == TK_FONT_TRUETYPE || number > 255) return 1;
+  TkRegenContext& r = tk_regen;
+  TkEntityHeader* scratch = tk_display_callbacks->scratch_header;
+  // Shape units are drawing units at size 1: sheared, scaled by (width factor x size, size),
+  // rotated, moved to the insertion point, then through the entity's own system.
+  double t[16];
+  tk_matrix_identity(t);
+  text_scale(params, 1.0, params->height, t);
+  if (params->rotation != 0) rotate_after(params->rotation, t);
+  double move[16];
+  tk_matrix_identity(move);
+  move[12] = insertion[0];
+  move[13] = insertion[1];
+  move[14] = insertion[2];
+  tk_matrix_multiply(t, move, t);
+  if (scratch->flags & TK_ENTITY_EXTRUDED) {
+    double ecs[16];
+    tk_matrix_from_extrusion(scratch->extrusion, ecs);
+    tk_matrix_multiply(t, ecs, t);
+  }
+  tk_matrix_multiply(t, transform, t);
+  int count = r.viewport_count ? r.viewport_count : 1;
+  auto* m = static_cast<double(*)[16]>(mem_alloc(sizeof(double) * 16 * size_t(count)));
+  if (!m) return tk_fail_alloc(TK_ERR_REGEN_SHAPE_MATRICES);
+  for (int v = 0; v < count; ++v) tk_matrix_multiply(t, r.state->viewports[v].matrix, m[v]);
+  TkShapeContext ctx{};
+  ctx.drawing = drawing;
+  ctx.font = font;
+  ctx.above = font->above;
+  ctx.draw = 1;
+  ctx.xscale = ctx.yscale = 1.0;
+  ctx.stack_top = -1;
+  ctx.string_steps_left = TK_STRING_MAX_STEPS;
+  std::memcpy(ctx.transform, t, sizeof t);
+  ctx.matrices = m;
+  uint8_t codepage = 0;
+  TkFont* glyph = font_find_glyph(drawing, font, nullptr, number, codepage);
+  double saved_scale = r.arc_resolution_scale;
+  r.arc_resolution_scale *= std::fabs(params->height);
+  if (glyph) shx_interpret(&ctx, number, glyph, 0);
+  r.arc_resolution_scale = saved_scale;
+  mem_free(m);
+  return 1;
+}

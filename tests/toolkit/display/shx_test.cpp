@@ -3,6 +3,7 @@
 // entities drawn with the built-in font.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace {
 using display_test::DisplayTest;
 using display_test::of;
 using display_test::strokes;
+
+constexpr double kPi = 3.14159265358979323846;
 
 // A shapes 1.1 file: each shape is (code, definition bytes without the name).
 std::vector<uint8_t> shapes_file(const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& shapes,
@@ -191,6 +194,73 @@ struct DecodeCase {
   std::vector<uint16_t> codes;
   uint8_t toggles;
 };
+
+// SHAPE entities: the style's shape font draws the shape of the entity's number at its size,
+// width factor and rotation; a number the font lacks, or a style without a shape font, draws
+// nothing.
+TEST_F(ShapeTest, ShapeEntitiesDrawTheirShape) {
+  // Shape 1: one unit right, one unit up.
+  std::vector<uint8_t> bytes = shapes_file({{1, {0x10, 0x14, 0}}});
+  TkFont* shapes = font_load_bytes(bytes.data(), uint32_t(bytes.size()), TK_FONT_MASK_MAIN);
+  ASSERT_NE(shapes, nullptr);
+  std::strcpy(shapes->name, "SHAPES.SHX");
+  std::strcpy(shapes->path, "SHAPES.SHX");
+  shapes->next = d->font_cache;
+  d->font_cache = shapes;  // the drawing's cache owns it from here
+  auto add_style = [&](const char* name, const char* file) {
+    TkTextStyleRecord style;
+    tk_init_style_record(&style);
+    std::strcpy(style.name, name);
+    std::strcpy(style.font_file, file);
+    style.flags |= 1;  // a shape file
+    EXPECT_EQ(tk_next_handle(d, nullptr, 0, &style.handle), 1);
+    EXPECT_EQ(tk_style_add(d, &style), 1);
+    return style.handle;
+  };
+  TkHandle with_shapes = add_style("SHAPES", "shapes");
+  TkHandle without = add_style("NOSHAPES", "");
+  struct Case {
+    const char* name;
+    uint16_t number;
+    double rotation, width_factor;
+    bool own_font;
+    std::vector<std::pair<int32_t, int32_t>> stroke;
+  } cases[] = {
+      {"plain", 1, 0, 1, true, {{200, 200}, {300, 200}, {300, 300}}},
+      {"turned a quarter", 1, kPi / 2, 1, true, {{200, 200}, {200, 300}, {100, 300}}},
+      {"twice as wide", 1, 0, 2, true, {{200, 200}, {400, 200}, {400, 300}}},
+      {"number the font lacks", 2, 0, 1, true, {}},
+      {"style without a shape font", 1, 0, 1, false, {}},
+  };
+  std::optional<TkHandle> shown;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (shown.has_value()) {
+      ASSERT_EQ(tk_delete_entity(d, model(), &*shown, 1), 1);
+    }
+    start(TK_SHAPE);
+    shown = h.handle;
+    put3(0, 20, 20);
+    put<double>(24, 10.0);
+    put<double>(40, c.rotation);
+    put<double>(48, c.width_factor);
+    put<uint16_t>(TK_SHAPE_NUMBER, c.number);
+    put(TK_SHAPE_STYLE, c.own_font ? with_shapes : without);
+    add();
+    ASSERT_EQ(regen(), 1);
+    auto s = strokes();
+    if (c.stroke.empty()) {
+      EXPECT_TRUE(s.empty());
+      continue;
+    }
+    ASSERT_EQ(s.size(), 1u);
+    ASSERT_EQ(s[0].size(), c.stroke.size());
+    for (size_t i = 0; i < c.stroke.size(); ++i) {
+      EXPECT_NEAR(s[0][i].first, c.stroke[i].first, 1) << i;
+      EXPECT_NEAR(s[0][i].second, c.stroke[i].second, 1) << i;
+    }
+  }
+}
 
 TEST_F(ShapeTest, StringDecoding) {
   const DecodeCase cases[] = {
