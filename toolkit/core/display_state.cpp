@@ -88,44 +88,51 @@ void mark_frozen_layers(TkDrawing* drawing, const TkEntityData* data, int slot) 
   blob_close(reader);
 }
 
-// Reads the paper-space VIEWPORT entities: number 1 is the paper view, the others follow.
-void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s) {
+// Reads the paper-space VIEWPORT entities (of the layout block's list when one is named):
+// number 1 is the paper view, the others follow.
+void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s, TkList* layout) {
   int next = 1;
   auto* header = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
   auto* data = static_cast<TkEntityData*>(mem_alloc(sizeof(TkEntityData)));
-  if (header && data) {
-    for (TkLink* l = list_first(&drawing->pspace_viewports); l; l = l->next) {
+  TkLink* l = layout ? nullptr : list_first(&drawing->pspace_viewports);
+  if (layout) entity_list_rewind(layout);
+  while (header && data) {
+    if (layout) {
+      if (!entity_list_next(layout, header, data)) break;
+    } else {
+      if (!l) break;
       auto* pv = static_cast<TkPspaceViewport*>(tk_link_data(l));
+      l = l->next;
       if (!pv->stored || !entity_unpack(pv->stored, header, data, nullptr, nullptr)) continue;
-      if (header->kind != TK_VIEWPORT) continue;
-      int16_t number = tk_data_get<int16_t>(data, TK_VIEWPORT_NUMBER);
-      int slot = number == 1 ? 0 : next;
-      if (slot != 0 && next >= TK_MAX_VIEWPORTS) continue;
-      TkViewportEntry& e = s->viewports[slot];
-      for (int i = 0; i < 3; ++i) {
-        e.paper_center[i] = tk_data_get<double>(data, 16 + 8 * i);
-        e.direction[i] = tidy(tk_data_get<double>(data, 736 + 8 * i));
-        e.target[i] = tk_data_get<double>(data, 712 + 8 * i);
-      }
-      if (e.direction[0] == 0 && e.direction[1] == 0 && e.direction[2] == 0) e.direction[2] = 1;
-      e.paper_width = tk_data_get<double>(data, 40);
-      e.paper_height = tk_data_get<double>(data, 48);
-      e.center[0] = tk_data_get<double>(data, 776);
-      e.center[1] = tk_data_get<double>(data, 784);
-      e.view_height = tk_data_get<double>(data, 768);
-      e.twist = tk_data_get<double>(data, 760);
-      e.lens_length = tk_data_get<double>(data, 792);
-      e.status = static_cast<uint8_t>(tk_data_get<int16_t>(data, 10));
-      mark_frozen_layers(drawing, data, slot);
-      if (slot != 0) ++next;
     }
+    if (header->kind != TK_VIEWPORT) continue;
+    int16_t number = tk_data_get<int16_t>(data, TK_VIEWPORT_NUMBER);
+    int slot = number == 1 ? 0 : next;
+    if (slot != 0 && next >= TK_MAX_VIEWPORTS) continue;
+    TkViewportEntry& e = s->viewports[slot];
+    for (int i = 0; i < 3; ++i) {
+      e.paper_center[i] = tk_data_get<double>(data, 16 + 8 * i);
+      e.direction[i] = tidy(tk_data_get<double>(data, 736 + 8 * i));
+      e.target[i] = tk_data_get<double>(data, 712 + 8 * i);
+    }
+    if (e.direction[0] == 0 && e.direction[1] == 0 && e.direction[2] == 0) e.direction[2] = 1;
+    e.paper_width = tk_data_get<double>(data, 40);
+    e.paper_height = tk_data_get<double>(data, 48);
+    e.center[0] = tk_data_get<double>(data, 776);
+    e.center[1] = tk_data_get<double>(data, 784);
+    e.view_height = tk_data_get<double>(data, 768);
+    e.twist = tk_data_get<double>(data, 760);
+    e.lens_length = tk_data_get<double>(data, 792);
+    e.status = static_cast<uint8_t>(tk_data_get<int16_t>(data, 10));
+    mark_frozen_layers(drawing, data, slot);
+    if (slot != 0) ++next;
   }
   mem_free(header);
   mem_free(data);
   s->viewport_count = static_cast<uint16_t>(next);
 }
 
-void build_viewport_table(TkDrawing* drawing, TkDisplayState* s) {
+void build_viewport_table(TkDrawing* drawing, TkDisplayState* s, TkList* layout) {
   auto* layer = static_cast<TkLayerRecord*>(mem_alloc(sizeof(TkLayerRecord)));
   for (TkLink* l = layer ? list_first(&drawing->layers) : nullptr; l; l = l->next) {
     std::memcpy(layer, tk_link_data(l), sizeof *layer);
@@ -155,7 +162,7 @@ void build_viewport_table(TkDrawing* drawing, TkDisplayState* s) {
     }
     mem_free(record);
   } else {
-    read_paper_viewports(drawing, s);
+    read_paper_viewports(drawing, s, layout);
   }
   for (int v = 0; v < s->viewport_count; ++v) {
     TkViewportEntry& e = s->viewports[v];
@@ -314,7 +321,7 @@ int16_t tk_display_open(TkDrawing* drawing, const TkViewDesc* view, int32_t devi
 }
 
 int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t device_width,
-                          int32_t device_height, TkDrawing* owner, const TkHandle* /*block*/) {
+                          int32_t device_height, TkDrawing* owner, const TkHandle* block) {
   if (!drawing) return 0;
   if (drawing->display) tk_display_close(drawing);
   auto* s = static_cast<TkDisplayState*>(mem_alloc(sizeof(TkDisplayState)));
@@ -329,7 +336,14 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
   s->file_kind = drawing->file_kind;
   s->image_frame = 1;
   if (s->owner == drawing) s->xclipframe = tk_get_dictionary_var(drawing, "XCLIPFRAME", 0) ? 1 : 0;
-  build_viewport_table(drawing, s);
+  // A named layout block shows that layout: its VIEWPORT entities give the viewports and its
+  // entities are what paper space draws.
+  TkList* layout = nullptr;
+  if (block && !tk_handle_is_null(block)) {
+    layout = tk_block_entity_list(drawing, block);
+    if (layout) s->layout = *block;
+  }
+  build_viewport_table(drawing, s, layout);
   if (!push_base_node(s)) {
     mem_free(s);
     return fail_alloc();

@@ -91,10 +91,12 @@ struct TkDisplayState {
   int32_t device_rect[4];  // left, top, right, bottom
   TkList* xref_queue;      // queued external references of the pass (owned while a pass runs)
   uint8_t file_kind;
+  TkHandle layout;  // the layout block shown in paper space; null: the drawing's paper space
 };
 
 // A display state owned by the drawing itself, or (create) by another drawing that owns the
-// display; block, when not null, names the block whose VIEWPORT entities give the viewports.
+// display; block, when not null, names the layout block whose VIEWPORT entities give the
+// viewports and whose entities paper space draws.
 int16_t tk_display_open(TkDrawing* drawing, const TkViewDesc* view, int32_t device_width,
                         int32_t device_height, const TkHandle* block);
 int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t device_width,

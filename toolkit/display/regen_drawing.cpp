@@ -112,6 +112,8 @@ int16_t regen_drawing(TkDrawing* drawing) {
   TkDisplayState* s = drawing->display;
   TkHandle model = drawing->fixed[10], paper = drawing->fixed[11];
   TkList* model_list = tk_block_entity_list(drawing, &model);
+  // A display opened on a layout block shows that layout as paper space.
+  if (!tk_handle_is_null(&s->layout)) paper = s->layout;
   TkList* paper_list = tk_block_entity_list(drawing, &paper);
   if (!model_list) model_list = &drawing->model_entities;
   if (!paper_list) paper_list = &drawing->paper_entities;
