@@ -3,6 +3,7 @@
 // expansion (self-inserting blocks included).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -340,6 +341,63 @@ TEST_F(DisplayTest, WideLightweightPolylineIsFilled) {
   };
   EXPECT_TRUE(has(f[0], 520, 80));
   EXPECT_TRUE(has(f[1], 520, 80));
+}
+
+// Wide polyline corners and bulges: a sharp corner shows an open notch instead of a long mitre
+// spike, and the widths of a half circle are cut to its diameter. (A right angle is mitred:
+// WideLightweightPolylineIsFilled.)
+TEST_F(DisplayTest, WidePolylineNotchesAndBulgeWidths) {
+  struct Vertex {
+    double x, y, bulge, width;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Vertex> vertices;
+    bool from_centre;  // measure the distance from (cx, cy); else how far right of cx
+    double cx, cy;
+    double reach;  // the farthest fill point, device units, within 2
+  } cases[] = {
+      // Turning back by about 166 degrees at (50, 10): a mitre would reach some 80 units right
+      // of the corner; the notch ends both segments at their own ends, about 0.5 units right.
+      {"sharp corner notched", {{10, 10, 0, 4}, {50, 10, 0, 4}, {10, 20, 0, 4}}, false, 500, 0,
+       4.85},
+      // A half circle of radius 10 around (20, 50) with widths of 30 drawn 20 wide: nothing
+      // lies further than 20 from the centre.
+      {"half circle widths cut to the diameter", {{10, 50, 1, 30}, {30, 50, 0, 30}}, true, 200,
+       500, 200},
+  };
+  ASSERT_NE(tk_class_lwpolyline(d), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tk_close_drawing(d);
+    d = tk_new_drawing(nullptr, nullptr, 0, 0);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(tk_display_open(d, nullptr, 1000, 1000, nullptr), 1);
+    set_view(50, 50, 100);
+    d->header->fillmode = 1;
+    TkBlob* blob = blob_alloc(4096);
+    TkBlob* w = blob_create(blob);
+    for (const Vertex& v : c.vertices) {
+      const double rec[5] = {v.x, v.y, v.bulge, v.width, v.width};
+      blob_write(w, rec, sizeof rec);
+    }
+    blob_close_write(w);
+    start(tk_class_lwpolyline(d));
+    put<uint16_t>(TK_LWPOLYLINE_FLAGS, TK_LWPL_BULGES | TK_LWPL_WIDTHS);
+    put<uint32_t>(TK_LWPOLYLINE_COUNT, uint32_t(c.vertices.size()));
+    put(TK_LWPOLYLINE_VERTICES, blob);
+    add();
+    ASSERT_EQ(regen(), 1);
+    auto f = of(2);
+    ASSERT_FALSE(f.empty());
+    double reach = -1e9;
+    for (const auto& call : f)
+      for (size_t i = 0; i + 1 < call.pts.size(); i += 2)
+        reach = std::max(reach, c.from_centre
+                                    ? std::hypot(call.pts[i] - c.cx, call.pts[i + 1] - c.cy)
+                                    : call.pts[i] - c.cx);
+    EXPECT_NEAR(reach, c.reach, 2);
+  }
 }
 
 // Block helpers: a block with the given entities, inserted at the origin.
