@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/dim_lookup.h"
@@ -48,6 +50,25 @@ void window_matrix(const double rect[4], double width, double height, double out
 void set_boundary(TkDisplayState* s, int v) {
   if (!s->clip) return;
   TkViewportEntry& e = s->viewports[v];
+  // A clipping outline (paper units) through the paper's matrix is the viewport's loop.
+  if (v != 0 && e.outline) {
+    std::vector<double> pts;
+    TkBlob* r = blob_open_read(e.outline);
+    double p[4] = {0, 0, 0, 1};
+    while (r && blob_read(r, p, 3 * sizeof(double))) {
+      p[3] = 1;
+      double q[4];
+      tk_matrix_transform_point4(p, s->viewports[0].matrix, q);
+      pts.push_back(q[0]);
+      pts.push_back(q[1]);
+    }
+    if (r) blob_close(r);
+    if (pts.size() >= 6) {
+      loop_set_free(s->clip->sets[v]);
+      s->clip->sets[v] = loop_set_from_points(pts.data(), int32_t(pts.size() / 2));
+      return;
+    }
+  }
   double x0 = std::fmin(e.rect[0], e.rect[2]), x1 = std::fmax(e.rect[0], e.rect[2]);
   double y0 = std::fmin(e.rect[1], e.rect[3]), y1 = std::fmax(e.rect[1], e.rect[3]);
   double pts[8] = {x0, y0, x1, y0, x1, y1, x0, y1};
@@ -95,6 +116,7 @@ void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s, TkList* layout)
   auto* header = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
   auto* data = static_cast<TkEntityData*>(mem_alloc(sizeof(TkEntityData)));
   TkLink* l = layout ? nullptr : list_first(&drawing->pspace_viewports);
+  std::vector<std::pair<int, TkHandle>> clipped;
   if (layout) entity_list_rewind(layout);
   while (header && data) {
     if (layout) {
@@ -125,8 +147,14 @@ void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s, TkList* layout)
     e.lens_length = tk_data_get<double>(data, 792);
     e.status = static_cast<uint8_t>(tk_data_get<int16_t>(data, 10));
     mark_frozen_layers(drawing, data, slot);
+    TkHandle clip = tk_data_get<TkHandle>(data, TK_VIEWPORT_CLIP_ENTITY);
+    if (slot != 0 && !tk_handle_is_null(&clip)) clipped.emplace_back(slot, clip);
     if (slot != 0) ++next;
   }
+  // Outlines last: reading the clipping entity moves the list's position.
+  for (const auto& [slot, clip] : clipped)
+    s->viewports[slot].outline =
+        tk_entity_outline(drawing, layout ? layout : &drawing->paper_entities, &clip);
   mem_free(header);
   mem_free(data);
   s->viewport_count = static_cast<uint16_t>(next);
@@ -386,6 +414,7 @@ void tk_display_close(TkDrawing* drawing) {
   }
   while (s->clip) tk_clip_pop_polygon(s);
   if (s->xref_queue) list_free(s->xref_queue);
+  for (TkViewportEntry& e : s->viewports) blob_free(e.outline);
   mem_free(s);
   drawing->display = nullptr;
 }
@@ -569,6 +598,11 @@ int16_t tk_clip_push_polygon(TkDisplayState* s, const double* points, int32_t co
   }
   s->clip = node;
   return 1;
+}
+
+bool tk_clip_has_loops(const TkDisplayState* s, int v) {
+  if (!s || !s->clip || v < 0 || v >= TK_MAX_VIEWPORTS || !s->clip->sets[v]) return false;
+  return s->clip->next || (v != 0 && s->viewports[v].outline);
 }
 
 void tk_clip_pop_polygon(TkDisplayState* s) {

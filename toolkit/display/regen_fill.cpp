@@ -73,10 +73,10 @@ bool to_ints(const TkClipVertex* p, int32_t n, std::vector<int32_t>& out) {
 }
 
 // What boundary a fill in viewport v is cut to: the clip stack's loops of v while a boundary is
-// pushed above the base node, else null (the viewport's rectangle alone).
+// pushed or the viewport has its own outline, else null (the viewport's rectangle alone).
 const TkLoopSet* pushed_boundary(int v) {
   const TkDisplayState* s = tk_regen.state;
-  return s && s->clip && s->clip->next ? s->clip->sets[v] : nullptr;
+  return tk_clip_has_loops(s, v) ? s->clip->sets[v] : nullptr;
 }
 
 // Sends the triangles of strips through the fill-polygon slot.

@@ -178,7 +178,7 @@ void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, d
   g_pieces.push_back(Piece{a[0], a[1], b[0], b[1]});
   // The top node of the clip stack holds what every boundary pushed so far leaves of the
   // viewport; the base node alone is the rectangle just clipped to.
-  if (s->clip && s->clip->next && s->clip->sets[v]) {
+  if (tk_clip_has_loops(s, v)) {
     double e = (rect[2] - rect[0]) * 1e-6;
     g_scratch.clear();
     clip_to_loops(s->clip->sets[v], g_pieces.front(), e, g_scratch);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct Viewport {
   double view_cx, view_cy, view_height;
   int16_t status;
   std::vector<TkHandle> frozen;
+  TkHandle clip{};  // a clipping entity on the paper: a non-rectangular viewport
 };
 
 class PaperTest : public DisplayTest {
@@ -49,6 +51,7 @@ class PaperTest : public DisplayTest {
     put<double>(768, v.view_height);
     put<double>(776, v.view_cx);
     put<double>(784, v.view_cy);
+    put(TK_VIEWPORT_CLIP_ENTITY, v.clip);
     if (!v.frozen.empty()) {
       TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
       TkBlob* w = blob_create(blob);
@@ -142,6 +145,46 @@ TEST_F(PaperTest, ModelSpaceIsDrawnInEachViewportThatShowsIt) {
     ASSERT_EQ(lefts.size(), want.size());
     for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(lefts[i], want[i], 1) << i;
   }
+}
+
+// A viewport whose clipping entity is a circle on the paper shows model space only inside the
+// circle: lines and fills alike.
+TEST_F(PaperTest, NonRectangularViewportCutsToItsOutline) {
+  start(TK_CIRCLE);
+  h.flags |= 1;
+  put3(0, 25, 50);
+  put<double>(24, 10.0);
+  add(&d->paper_entities);
+  TkHandle circle = h.handle;
+  add_line(0, 5, 10, 5);
+  d->header->fillmode = 1;
+  start(TK_SOLID);
+  put3(0, 0, 4);
+  put3(24, 10, 4);
+  put3(48, 0, 6);
+  put3(72, 10, 6);
+  add();
+  Viewport a{25, 50, 40, 5, 5, 10, 1, {}};
+  a.clip = circle;
+  open_paper({a});
+  ASSERT_NE(d->display->viewports[1].outline, nullptr);
+  ASSERT_EQ(regen(), 1);
+  // The model line crosses the circle's middle: from paper x 15 to 35.
+  bool found = false;
+  for (const auto& s : strokes()) {
+    if (s.size() != 2 || s.front().second != s.back().second) continue;
+    if (std::abs(s.front().second - 500) > 1) continue;
+    found = true;
+    EXPECT_NEAR(std::min(s.front().first, s.back().first), 150, 3);
+    EXPECT_NEAR(std::max(s.front().first, s.back().first), 350, 3);
+  }
+  EXPECT_TRUE(found);
+  // The solid (paper x 5 to 45, y 46 to 54) is filled only inside the circle.
+  auto fills = display_test::of(2);
+  ASSERT_FALSE(fills.empty());
+  for (const auto& f : fills)
+    for (size_t i = 0; i + 1 < f.pts.size(); i += 2)
+      EXPECT_LE(std::hypot(f.pts[i] - 250, f.pts[i + 1] - 500), 101) << f.pts[i] << "," << f.pts[i + 1];
 }
 
 // All 64 viewports: the paper view and 63 model viewports in a grid, each showing the line; the
