@@ -66,6 +66,9 @@ enum : int { TK_REGEN_SKIP_SLOTS = 40 };
 
 // Deepest block nesting expanded; deeper insertions are skipped.
 constexpr int TK_REGEN_MAX_DEPTH = 64;
+// Cells of one array insertion that are drawn (rows beyond them are left out): a damaged count
+// pair must not make one insertion take unbounded time.
+constexpr int64_t TK_REGEN_MAX_CELLS = 1000000;
 // Pattern pieces one entity may lay.
 constexpr int64_t TK_REGEN_MAX_PIECES = 250000;
 
@@ -166,6 +169,9 @@ bool regen_viewport_served(int v);
 void regen_draw_segment(TkDrawing* drawing, const double p0[3], const double p1[3],
                         TkConstViewMatrices matrices, int v);
 void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, double y1, int v);
+// Counts one unit of work (a segment, an array cell); every poll interval calls the poll slot,
+// which may clear regen_continue.
+void regen_poll(TkDrawing* drawing);
 int16_t regen_point_near_segment(const double p[2], const double a[2], const double b[2],
                                  double tolerance);
 int32_t clip_segment_intersect(const double a[2], const double b[2], const double c[2],

@@ -663,6 +663,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           rows = get<int16_t>(80);
           if (cols < 1) cols = 1;
           if (rows < 1) rows = 1;
+          if (int64_t(rows) * cols > TK_REGEN_MAX_CELLS) rows = int32_t(TK_REGEN_MAX_CELLS / cols);
         }
         uint64_t saved_edge = r.edge_on_mask;
         uint8_t saved_inside = r.inside_paper;
@@ -691,6 +692,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         }
         for (int32_t row = 0; row < rows && regen_continue && result; ++row) {
           for (int32_t col = 0; col < cols && regen_continue && result; ++col) {
+            regen_poll(drawing);
             double ox = col * col_space, oy = row * row_space;
             double at[3] = {ins[0] + ox * cr - oy * sr, ins[1] + ox * sr + oy * cr, ins[2]};
             // Row vectors: scale, then rotate, then move, then the entity's own system.

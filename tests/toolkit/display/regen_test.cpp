@@ -589,6 +589,25 @@ TEST_F(LayerZeroTest, AttributeOnLayerZeroFollowsItsInsertion) {
   EXPECT_EQ(colour_of(TK_LINE), 1);
 }
 
+// An array of 30,000 x 30,000 cells of an empty block draws nothing but must still end: each
+// cell counts toward the poll slot, which may stop the walk, and the cells drawn are bounded.
+TEST_F(BlockTest, HugeArrayOfAnEmptyBlockEnds) {
+  TkHandle b = add_block("EMPTY");
+  start(TK_INSERT);
+  put(TK_INSERT_BLOCK, b);
+  put<int16_t>(82, 30000);
+  put<int16_t>(80, 30000);
+  add();
+  static int polls;
+  polls = 0;
+  tk_set_poll_callback([](TkUserData) {
+    if (++polls >= 50) regen_continue = 0;
+  });
+  ASSERT_EQ(regen(), 1);
+  tk_set_poll_callback(nullptr);
+  EXPECT_EQ(polls, 50);
+}
+
 TEST_F(DisplayTest, PolyfaceVertexNumbersOutOfRangeAreIgnored) {
   const double base[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   regen_begin_pass(d);
