@@ -28,7 +28,7 @@ void count_fill(const int16_t* range, const int32_t* points, TkUserData) {
 void count_colour(int16_t, TkUserData) {}
 // Ends runs that draw too much: a damaged drawing may be big, not wrong.
 void poll(TkUserData) {
-  if (++polls > 5000) regen_continue = 0;
+  if (++polls > 500) regen_continue = 0;
 }
 
 bool start() {
