@@ -184,7 +184,8 @@ TEST_F(PaperTest, NonRectangularViewportCutsToItsOutline) {
   ASSERT_FALSE(fills.empty());
   for (const auto& f : fills)
     for (size_t i = 0; i + 1 < f.pts.size(); i += 2)
-      EXPECT_LE(std::hypot(f.pts[i] - 250, f.pts[i + 1] - 500), 101) << f.pts[i] << "," << f.pts[i + 1];
+      EXPECT_LE(std::hypot(f.pts[i] - 250, f.pts[i + 1] - 500), 101)
+          << f.pts[i] << "," << f.pts[i + 1];
 }
 
 // All 64 viewports: the paper view and 63 model viewports in a grid, each showing the line; the
