@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
+#include "toolkit/core/blob.h"
 #include "toolkit/core/dim_lookup.h"
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/entity.h"
@@ -47,6 +50,25 @@ void window_matrix(const double rect[4], double width, double height, double out
 void set_boundary(TkDisplayState* s, int v) {
   if (!s->clip) return;
   TkViewportEntry& e = s->viewports[v];
+  // A clipping outline (paper units) through the paper's matrix is the viewport's loop.
+  if (v != 0 && e.outline) {
+    std::vector<double> pts;
+    TkBlob* r = blob_open_read(e.outline);
+    double p[4] = {0, 0, 0, 1};
+    while (r && blob_read(r, p, 3 * sizeof(double))) {
+      p[3] = 1;
+      double q[4];
+      tk_matrix_transform_point4(p, s->viewports[0].matrix, q);
+      pts.push_back(q[0]);
+      pts.push_back(q[1]);
+    }
+    if (r) blob_close(r);
+    if (pts.size() >= 6) {
+      loop_set_free(s->clip->sets[v]);
+      s->clip->sets[v] = loop_set_from_points(pts.data(), int32_t(pts.size() / 2));
+      return;
+    }
+  }
   double x0 = std::fmin(e.rect[0], e.rect[2]), x1 = std::fmax(e.rect[0], e.rect[2]);
   double y0 = std::fmin(e.rect[1], e.rect[3]), y1 = std::fmax(e.rect[1], e.rect[3]);
   double pts[8] = {x0, y0, x1, y0, x1, y1, x0, y1};
@@ -69,43 +91,84 @@ void viewport_from_vport(TkViewportEntry* e, const TkVportRecord* r) {
   e->twist = r->twist;
 }
 
-// Reads the paper-space VIEWPORT entities: number 1 is the paper view, the others follow.
-void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s) {
+// Each layer named in a VIEWPORT's frozen-layer list (8-byte layer handles) is frozen in the
+// viewport's slot of the table.
+void mark_frozen_layers(TkDrawing* drawing, const TkEntityData* data, int slot) {
+  TkBlob* stored = tk_data_blob(data, TK_VIEWPORT_BLOB);
+  uint32_t count = tk_data_get<uint32_t>(data, TK_VIEWPORT_LAYER_COUNT);
+  TkBlob* reader = stored && count ? blob_open_read(stored) : nullptr;
+  if (!reader) return;
+  auto* layer = static_cast<TkLayerRecord*>(mem_alloc(sizeof(TkLayerRecord)));
+  TkHandle handle;
+  for (uint32_t i = 0; layer && i < count && blob_read(reader, &handle, sizeof handle); ++i) {
+    if (!tk_layer_get(drawing, &handle, layer)) continue;
+    layer->viewport_frozen |= uint64_t(1) << slot;
+    tk_layer_put(drawing, layer);
+  }
+  mem_free(layer);
+  blob_close(reader);
+}
+
+// Reads the paper-space VIEWPORT entities (of the layout block's list when one is named):
+// number 1 is the paper view, the others follow.
+void read_paper_viewports(TkDrawing* drawing, TkDisplayState* s, TkList* layout) {
   int next = 1;
   auto* header = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
   auto* data = static_cast<TkEntityData*>(mem_alloc(sizeof(TkEntityData)));
-  if (header && data) {
-    for (TkLink* l = list_first(&drawing->pspace_viewports); l; l = l->next) {
+  TkLink* l = layout ? nullptr : list_first(&drawing->pspace_viewports);
+  std::vector<std::pair<int, TkHandle>> clipped;
+  if (layout) entity_list_rewind(layout);
+  while (header && data) {
+    if (layout) {
+      if (!entity_list_next(layout, header, data)) break;
+    } else {
+      if (!l) break;
       auto* pv = static_cast<TkPspaceViewport*>(tk_link_data(l));
+      l = l->next;
       if (!pv->stored || !entity_unpack(pv->stored, header, data, nullptr, nullptr)) continue;
-      if (header->kind != TK_VIEWPORT) continue;
-      int16_t number = tk_data_get<int16_t>(data, TK_VIEWPORT_NUMBER);
-      int slot = number == 1 ? 0 : next;
-      if (slot != 0 && next >= TK_MAX_VIEWPORTS) continue;
-      TkViewportEntry& e = s->viewports[slot];
-      for (int i = 0; i < 3; ++i) {
-        e.paper_center[i] = tk_data_get<double>(data, 16 + 8 * i);
-        e.direction[i] = tidy(tk_data_get<double>(data, 736 + 8 * i));
-        e.target[i] = tk_data_get<double>(data, 712 + 8 * i);
-      }
-      if (e.direction[0] == 0 && e.direction[1] == 0 && e.direction[2] == 0) e.direction[2] = 1;
-      e.paper_width = tk_data_get<double>(data, 40);
-      e.paper_height = tk_data_get<double>(data, 48);
-      e.center[0] = tk_data_get<double>(data, 776);
-      e.center[1] = tk_data_get<double>(data, 784);
-      e.view_height = tk_data_get<double>(data, 768);
-      e.twist = tk_data_get<double>(data, 760);
-      e.lens_length = tk_data_get<double>(data, 792);
-      e.status = static_cast<uint8_t>(tk_data_get<int16_t>(data, 10));
-      if (slot != 0) ++next;
     }
+    if (header->kind != TK_VIEWPORT) continue;
+    int16_t number = tk_data_get<int16_t>(data, TK_VIEWPORT_NUMBER);
+    int slot = number == 1 ? 0 : next;
+    if (slot != 0 && next >= TK_MAX_VIEWPORTS) continue;
+    TkViewportEntry& e = s->viewports[slot];
+    for (int i = 0; i < 3; ++i) {
+      e.paper_center[i] = tk_data_get<double>(data, 16 + 8 * i);
+      e.direction[i] = tidy(tk_data_get<double>(data, 736 + 8 * i));
+      e.target[i] = tk_data_get<double>(data, 712 + 8 * i);
+    }
+    if (e.direction[0] == 0 && e.direction[1] == 0 && e.direction[2] == 0) e.direction[2] = 1;
+    e.paper_width = tk_data_get<double>(data, 40);
+    e.paper_height = tk_data_get<double>(data, 48);
+    e.center[0] = tk_data_get<double>(data, 776);
+    e.center[1] = tk_data_get<double>(data, 784);
+    e.view_height = tk_data_get<double>(data, 768);
+    e.twist = tk_data_get<double>(data, 760);
+    e.lens_length = tk_data_get<double>(data, 792);
+    e.status = static_cast<uint8_t>(tk_data_get<int16_t>(data, 10));
+    mark_frozen_layers(drawing, data, slot);
+    TkHandle clip = tk_data_get<TkHandle>(data, TK_VIEWPORT_CLIP_ENTITY);
+    if (slot != 0 && !tk_handle_is_null(&clip)) clipped.emplace_back(slot, clip);
+    if (slot != 0) ++next;
   }
+  // Outlines last: reading the clipping entity moves the list's position.
+  for (const auto& [slot, clip] : clipped)
+    s->viewports[slot].outline =
+        tk_entity_outline(drawing, layout ? layout : &drawing->paper_entities, &clip);
   mem_free(header);
   mem_free(data);
   s->viewport_count = static_cast<uint16_t>(next);
 }
 
-void build_viewport_table(TkDrawing* drawing, TkDisplayState* s) {
+void build_viewport_table(TkDrawing* drawing, TkDisplayState* s, TkList* layout) {
+  auto* layer = static_cast<TkLayerRecord*>(mem_alloc(sizeof(TkLayerRecord)));
+  for (TkLink* l = layer ? list_first(&drawing->layers) : nullptr; l; l = l->next) {
+    std::memcpy(layer, tk_link_data(l), sizeof *layer);
+    if (!layer->viewport_frozen) continue;
+    layer->viewport_frozen = 0;
+    tk_layer_put(drawing, layer);
+  }
+  mem_free(layer);
   for (int v = 0; v < TK_MAX_VIEWPORTS; ++v) {
     TkViewportEntry& e = s->viewports[v];
     std::memset(&e, 0, sizeof e);
@@ -127,7 +190,7 @@ void build_viewport_table(TkDrawing* drawing, TkDisplayState* s) {
     }
     mem_free(record);
   } else {
-    read_paper_viewports(drawing, s);
+    read_paper_viewports(drawing, s, layout);
   }
   for (int v = 0; v < s->viewport_count; ++v) {
     TkViewportEntry& e = s->viewports[v];
@@ -286,7 +349,7 @@ int16_t tk_display_open(TkDrawing* drawing, const TkViewDesc* view, int32_t devi
 }
 
 int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t device_width,
-                          int32_t device_height, TkDrawing* owner, const TkHandle* /*block*/) {
+                          int32_t device_height, TkDrawing* owner, const TkHandle* block) {
   if (!drawing) return 0;
   if (drawing->display) tk_display_close(drawing);
   auto* s = static_cast<TkDisplayState*>(mem_alloc(sizeof(TkDisplayState)));
@@ -301,7 +364,14 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
   s->file_kind = drawing->file_kind;
   s->image_frame = 1;
   if (s->owner == drawing) s->xclipframe = tk_get_dictionary_var(drawing, "XCLIPFRAME", 0) ? 1 : 0;
-  build_viewport_table(drawing, s);
+  // A named layout block shows that layout: its VIEWPORT entities give the viewports and its
+  // entities are what paper space draws.
+  TkList* layout = nullptr;
+  if (block && !tk_handle_is_null(block)) {
+    layout = tk_block_entity_list(drawing, block);
+    if (layout) s->layout = *block;
+  }
+  build_viewport_table(drawing, s, layout);
   if (!push_base_node(s)) {
     mem_free(s);
     return fail_alloc();
@@ -344,6 +414,7 @@ void tk_display_close(TkDrawing* drawing) {
   }
   while (s->clip) tk_clip_pop_polygon(s);
   if (s->xref_queue) list_free(s->xref_queue);
+  for (TkViewportEntry& e : s->viewports) blob_free(e.outline);
   mem_free(s);
   drawing->display = nullptr;
 }
@@ -527,6 +598,11 @@ int16_t tk_clip_push_polygon(TkDisplayState* s, const double* points, int32_t co
   }
   s->clip = node;
   return 1;
+}
+
+bool tk_clip_has_loops(const TkDisplayState* s, int v) {
+  if (!s || !s->clip || v < 0 || v >= TK_MAX_VIEWPORTS || !s->clip->sets[v]) return false;
+  return s->clip->next || (v != 0 && s->viewports[v].outline);
 }
 
 void tk_clip_pop_polygon(TkDisplayState* s) {

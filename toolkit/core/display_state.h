@@ -12,6 +12,8 @@
 #include "toolkit/core/list.h"
 #include "toolkit/core/loop_set.h"
 
+struct TkBlob;
+
 enum : TkError {
   TK_ERR_DISPLAY_ALLOC = 275,
 };
@@ -46,6 +48,9 @@ struct TkViewportEntry {
   double paper_height;
   double scale;  // device units per drawing unit (tk_matrix_scale of the matrix)
   uint8_t status;
+  // A paper-space viewport's clipping outline in paper units (x, y, z doubles), owned; null
+  // for a rectangular viewport.
+  TkBlob* outline;
 };
 
 // One pushed boundary: a loop set per viewport (null = no boundary in that viewport).
@@ -91,10 +96,12 @@ struct TkDisplayState {
   int32_t device_rect[4];  // left, top, right, bottom
   TkList* xref_queue;      // queued external references of the pass (owned while a pass runs)
   uint8_t file_kind;
+  TkHandle layout;  // the layout block shown in paper space; null: the drawing's paper space
 };
 
 // A display state owned by the drawing itself, or (create) by another drawing that owns the
-// display; block, when not null, names the block whose VIEWPORT entities give the viewports.
+// display; block, when not null, names the layout block whose VIEWPORT entities give the
+// viewports and whose entities paper space draws.
 int16_t tk_display_open(TkDrawing* drawing, const TkViewDesc* view, int32_t device_width,
                         int32_t device_height, const TkHandle* block);
 int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t device_width,
@@ -114,6 +121,9 @@ void tk_compute_view(TkDrawing* drawing, const TkViewDesc* view, const int32_t r
 int16_t tk_clip_push_polygon(TkDisplayState* state, const double* points, int32_t count,
                              const double (*matrices)[16]);
 void tk_clip_pop_polygon(TkDisplayState* state);
+// 1 when viewport v's boundary is more than its rectangle: pushed boundaries or its own
+// clipping outline; then segments and fills are cut to the clip stack's loops of v.
+bool tk_clip_has_loops(const TkDisplayState* state, int v);
 
 // Both 2D points (z 0, w 1) through the inverse of the matrix.
 void tk_inverse_transform_point_pair(const double m[16], const double a[2], const double b[2],

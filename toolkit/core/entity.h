@@ -135,6 +135,7 @@ enum : size_t {
   TK_VIEWPORT_BLOB = 0,          // the frozen layers' handles
   TK_VIEWPORT_LAYER_COUNT = 12,  // u32, how many
   TK_VIEWPORT_NUMBER = 56,
+  TK_VIEWPORT_CLIP_ENTITY = 70,  // handle of the clipping entity of a non-rectangular viewport
   TK_VIEWPORT_LIST_VALUE = 880,
   TK_VIEWPORT_SCRATCH = 888,
   TK_MTEXT_STYLE = 104,  // the text style's handle

@@ -1,10 +1,19 @@
-// Loop sets: allocation, copying, the wrappers around the polygon clipper and the
-// point-containment test that segment clipping and hit tests use.
+// Loop sets: allocation, copying, the wrappers around the polygon clipper, the
+// point-containment test that segment clipping and hit tests use, and the outline of a
+// viewport's clipping entity.
 #include "toolkit/core/loop_set.h"
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
+#include "toolkit/core/blob.h"
+#include "toolkit/core/class_list.h"
+#include "toolkit/core/display_block.h"
+#include "toolkit/core/entity.h"
+#include "toolkit/core/entity_list.h"
+#include "toolkit/core/load_entities.h"
+#include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 
 namespace {
@@ -178,4 +187,146 @@ int16_t loop_set_contains_point(double x, double y, const TkLoopSet* set, double
       sum += set->holes && set->holes[i] ? -1 : 1;
   }
   return sum > 0 ? 1 : 0;
+}
+
+// Entity outlines: the clipping entity of a paper-space viewport as one list of points.
+namespace {
+
+constexpr double kOutlineTwoPi = 6.283185307179586;
+
+void put_point(TkBlob* w, double x, double y, double z) {
+  const double p[3] = {x, y, z};
+  blob_write(w, p, sizeof p);
+}
+
+int32_t arc_pieces(double sweep, int32_t resolution) {
+  double n = std::round(std::fabs(sweep) * resolution / kOutlineTwoPi);
+  if (!(n >= 2)) return 2;
+  return n > 100000 ? 100000 : int32_t(n);
+}
+
+// n + 1 points from the start angle over the sweep, each rotated from the one before.
+void tessellate_arc(TkBlob* w, const double c[3], double start, double sweep, double r,
+                    int32_t resolution) {
+  int32_t n = arc_pieces(sweep, resolution);
+  double x = r * std::cos(start), y = r * std::sin(start);
+  double cs = std::cos(sweep / n), sn = std::sin(sweep / n);
+  put_point(w, c[0] + x, c[1] + y, c[2]);
+  for (int32_t i = 0; i < n; ++i) {
+    double nx = x * cs - y * sn;
+    y = x * sn + y * cs;
+    x = nx;
+    put_point(w, c[0] + x, c[1] + y, c[2]);
+  }
+}
+
+void tessellate_ellipse(TkBlob* w, const TkEntityData* data, int32_t resolution) {
+  double c[3], m[2];
+  for (int i = 0; i < 3; ++i) c[i] = tk_data_get<double>(data, 8 * size_t(i));
+  m[0] = tk_data_get<double>(data, 24);
+  m[1] = tk_data_get<double>(data, 32);
+  double ratio = tk_data_get<double>(data, 48);
+  double start = tk_data_get<double>(data, 56), end = tk_data_get<double>(data, 64);
+  double a = std::hypot(m[0], m[1]), b = a * ratio;
+  double theta = std::atan2(m[1], m[0]);
+  if (end <= start) end += kOutlineTwoPi;
+  int32_t n = arc_pieces(end - start, resolution);
+  double ct = std::cos(theta), st = std::sin(theta);
+  for (int32_t i = 0; i <= n; ++i) {
+    double t = start + (end - start) * i / n;
+    double x = a * std::cos(t), y = b * std::sin(t);
+    put_point(w, c[0] + x * ct - y * st, c[1] + x * st + y * ct, 0.0);
+  }
+}
+
+struct OutlineVertex {
+  double x, y, z, bulge;
+};
+
+// The vertices in order; an arc to the next vertex where the bulge is not negligible, and back
+// to the first after the last.
+void tessellate_polyline(TkBlob* w, const std::vector<OutlineVertex>& v, int32_t resolution) {
+  for (size_t i = 0; i < v.size(); ++i) {
+    const OutlineVertex& prev = v[i ? i - 1 : 0];
+    if (i == 0 || std::fabs(prev.bulge) < 5e-5) {
+      put_point(w, v[i].x, v[i].y, v[i].z);
+      continue;
+    }
+    double angle = 4 * std::atan(prev.bulge), cx = 0, cy = 0, r = 0;
+    const double p0[2] = {prev.x, prev.y}, p1[2] = {v[i].x, v[i].y};
+    tk_arc_from_chord(p0, p1, angle, &cx, &cy, &r);
+    const double c[3] = {cx, cy, v[i].z};
+    tessellate_arc(w, c, std::atan2(prev.y - cy, prev.x - cx), angle, r, resolution);
+  }
+  if (v.size() > 1 && std::fabs(v.back().bulge) >= 5e-5) {
+    double angle = 4 * std::atan(v.back().bulge), cx = 0, cy = 0, r = 0;
+    const double p0[2] = {v.back().x, v.back().y}, p1[2] = {v[0].x, v[0].y};
+    tk_arc_from_chord(p0, p1, angle, &cx, &cy, &r);
+    const double c[3] = {cx, cy, v[0].z};
+    tessellate_arc(w, c, std::atan2(p0[1] - cy, p0[0] - cx), angle, r, resolution);
+  }
+}
+
+}  // namespace
+
+TkBlob* tk_entity_outline(TkDrawing* drawing, TkList* list, const TkHandle* clip) {
+  if (!drawing || !list || !clip || tk_handle_is_null(clip)) return nullptr;
+  auto* h = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
+  auto* d = static_cast<TkEntityData*>(mem_alloc(sizeof(TkEntityData)));
+  TkBlob* blob = nullptr;
+  TkBlob* w = nullptr;
+  std::vector<OutlineVertex> vertices;
+  int32_t resolution = tk_get_curve_resolution();
+  if (resolution < 4) resolution = 72;
+  uint16_t lw = drawing->class_numbers[TK_CLASS_LWPOLYLINE];
+  if (!h || !d || !tk_get_entity_by_handle(drawing, list, clip, h, d)) goto done;
+  if (h->kind != TK_CIRCLE && h->kind != TK_ELLIPSE && h->kind != TK_POLYLINE &&
+      !(lw && h->kind == lw))
+    goto done;
+  blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  w = blob ? blob_create(blob) : nullptr;
+  if (!w) goto done;
+  if (h->kind == TK_CIRCLE) {
+    double c[3];
+    for (int i = 0; i < 3; ++i) c[i] = tk_data_get<double>(d, 8 * size_t(i));
+    tessellate_arc(w, c, 0.0, kOutlineTwoPi, tk_data_get<double>(d, 24), resolution);
+  } else if (h->kind == TK_ELLIPSE) {
+    tessellate_ellipse(w, d, resolution);
+  } else if (h->kind == TK_POLYLINE) {
+    while (entity_list_next(list, h, d) && h->kind == TK_VERTEX) {
+      OutlineVertex v{tk_data_get<double>(d, 0), tk_data_get<double>(d, 8),
+                      tk_data_get<double>(d, 16), tk_data_get<double>(d, 56)};
+      if (tk_data_get<uint16_t>(d, TK_VERTEX_FLAGS) & 16) continue;
+      if (!vertices.empty() && vertices.back().x == v.x && vertices.back().y == v.y &&
+          vertices.back().z == v.z)
+        continue;
+      vertices.push_back(v);
+    }
+    tessellate_polyline(w, vertices, resolution);
+  } else {
+    uint16_t flags = tk_data_get<uint16_t>(d, TK_LWPOLYLINE_FLAGS);
+    uint32_t n = tk_data_get<uint32_t>(d, TK_LWPOLYLINE_COUNT);
+    double z = (flags & TK_LWPL_ELEVATION) ? tk_data_get<double>(d, TK_LWPOLYLINE_ELEVATION) : 0;
+    TkBlob* stored = tk_data_blob(d, TK_LWPOLYLINE_VERTICES);
+    TkBlob* r = stored ? blob_open_read(stored) : nullptr;
+    for (uint32_t i = 0; r && i < n; ++i) {
+      double xy[2], bulge = 0, widths[2];
+      if (!blob_read(r, xy, sizeof xy)) break;
+      if ((flags & TK_LWPL_BULGES) && !blob_read(r, &bulge, sizeof bulge)) break;
+      if ((flags & TK_LWPL_WIDTHS) && !blob_read(r, widths, sizeof widths)) break;
+      OutlineVertex v{xy[0], xy[1], z, bulge};
+      if (!vertices.empty() && vertices.back().x == v.x && vertices.back().y == v.y) continue;
+      vertices.push_back(v);
+    }
+    if (r) blob_close(r);
+    tessellate_polyline(w, vertices, resolution);
+  }
+  if (!blob_close_write(w)) {
+    blob_free(blob);
+    blob = nullptr;
+  }
+done:
+  mem_free(h);
+  mem_free(d);
+  return blob;
 }

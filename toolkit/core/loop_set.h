@@ -31,6 +31,15 @@ void strips_free(TkTriStrip* strips);
 int32_t strips_vertex_count(const TkTriStrip* strips, int32_t strip);
 const TkClipVertex* strips_points(const TkTriStrip* strips, int32_t strip);
 
+struct TkBlob;
+struct TkDrawing;
+struct TkList;
+struct TkHandle;
+// The outline of a paper-space viewport's clipping entity (a circle, an ellipse, a polyline or
+// a lightweight polyline of the list, by handle) as (x, y, z) doubles in a new blob; null when
+// the entity is missing or of another kind (splines and modeler solids included).
+TkBlob* tk_entity_outline(TkDrawing* drawing, TkList* list, const TkHandle* clip);
+
 // 1 when the point lies inside the polygon or within the tolerance of one of its edges.
 int16_t polygon_contains_point(const double point[2], int32_t count, const TkClipVertex* points,
                                double tolerance);

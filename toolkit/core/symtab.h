@@ -78,6 +78,9 @@ struct TkLayerRecord {
   int16_t plot;
   int16_t lineweight;  // hundredths of a millimetre; negative values are the by-codes
   TkHandle plot_style;
+  // Bit i: the layer is frozen in viewport i of the display state (from the paper-space
+  // viewports' frozen-layer lists); kept in memory only, rebuilt with each viewport table.
+  uint64_t viewport_frozen;
 };
 
 struct TkTextStyleRecord {

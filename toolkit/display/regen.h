@@ -28,6 +28,7 @@ enum : TkError {
   TK_ERR_REGEN_PL_STORAGE = 241,
   TK_ERR_REGEN_VERT = 242,
   TK_ERR_REGEN_BLOCK = 243,
+  TK_ERR_REGEN_FILL = 245,
   TK_ERR_REGEN_ELLIPSE = 246,
   TK_ERR_REGEN_SPLINE = 274,
 };
@@ -65,6 +66,9 @@ enum : int { TK_REGEN_SKIP_SLOTS = 40 };
 
 // Deepest block nesting expanded; deeper insertions are skipped.
 constexpr int TK_REGEN_MAX_DEPTH = 64;
+// Cells of one array insertion that are drawn (rows beyond them are left out): a damaged count
+// pair must not make one insertion take unbounded time.
+constexpr int64_t TK_REGEN_MAX_CELLS = 1000000;
 // Pattern pieces one entity may lay.
 constexpr int64_t TK_REGEN_MAX_PIECES = 250000;
 
@@ -165,6 +169,9 @@ bool regen_viewport_served(int v);
 void regen_draw_segment(TkDrawing* drawing, const double p0[3], const double p1[3],
                         TkConstViewMatrices matrices, int v);
 void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, double y1, int v);
+// Counts one unit of work (a segment, an array cell); every poll interval calls the poll slot,
+// which may clear regen_continue.
+void regen_poll(TkDrawing* drawing);
 int16_t regen_point_near_segment(const double p[2], const double a[2], const double b[2],
                                  double tolerance);
 int32_t clip_segment_intersect(const double a[2], const double b[2], const double c[2],
@@ -202,12 +209,22 @@ int16_t clip_polygon_to_window(int32_t count, const double* points, const double
                                int32_t* out_count, int32_t* out_points);
 void emit_fill_polygon(int32_t count, const int32_t* points, TkDrawing* drawing,
                        TkDisplayState* state);
+// A loop set of device points: as triangles when a loop is longer than 9 points or is a hole,
+// else loop by loop (last first) through the fill-polygon slot. state, when set, widens its
+// drawn extents.
+void emit_fill_loops(TkDrawing* drawing, const TkLoopSet* set, TkDisplayState* state);
 bool fill_faces_viewer(int v);
 // A filled quadrilateral given in entity coordinates, corners in order around it.
 void regen_fill_quad(TkDrawing* drawing, const double corners[4][3], TkConstViewMatrices matrices);
 // A filled polygon in entity coordinates.
 void regen_fill_polygon(TkDrawing* drawing, const double (*points)[3], int32_t count,
                         TkConstViewMatrices matrices);
+// A region of loop_count loops (counts[i] points each, taken in turn from points, entity
+// coordinates through each viewport's transform): the loops clipped to the viewport and the
+// pushed boundaries, to the fill-loops slot when installed, else as triangles. 1; 0 when memory
+// ran out.
+int16_t regen_fill_region(TkDrawing* drawing, const double (*points)[3], const int32_t* counts,
+                          int32_t loop_count, TkConstViewMatrices matrices);
 
 // Polylines (regen_pline.cpp).
 struct TkPlineVertex {

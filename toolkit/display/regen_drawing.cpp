@@ -7,6 +7,7 @@
 #include "toolkit/core/entity_list.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
+#include "toolkit/core/mem.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/display/xref.h"
 
@@ -43,8 +44,22 @@ void regen_begin_pass(TkDrawing* drawing) {
   if (r.viewport_count < 1) r.viewport_count = 1;
   if (r.viewport_count > TK_MAX_VIEWPORTS) r.viewport_count = TK_MAX_VIEWPORTS;
   r.visible_mask = 0;
-  for (int v = 0; v < r.viewport_count; ++v) r.visible_mask |= uint64_t(1) << v;
+  // A paper-space viewport whose status is 0 is off: nothing is drawn in it.
+  for (int v = 0; v < r.viewport_count; ++v)
+    if (v == 0 || !s || s->viewports[v].status != 0) r.visible_mask |= uint64_t(1) << v;
   r.freeze_mask = 0;
+  // Layer "0" (else the first layer) is the one whose entities in a block take the inserting
+  // layer; outside any block they keep it.
+  if (s) {
+    s->default_layer = TkHandle{};
+    if (!tk_layer_find(drawing, "0", &s->default_layer)) {
+      TkLayerRecord* first = static_cast<TkLayerRecord*>(mem_alloc(sizeof(TkLayerRecord)));
+      if (first && tk_layer_list_rewind(drawing) && tk_layer_list_next(drawing, first))
+        s->default_layer = first->handle;
+      mem_free(first);
+    }
+    s->inserting_layer = s->default_layer;
+  }
   const TkHeader* h = drawing->header;
   r.ltscale_base = h && h->ltscale > 0 ? h->ltscale : 1.0;
   r.ltscale = r.ltscale_base;
@@ -97,6 +112,8 @@ int16_t regen_drawing(TkDrawing* drawing) {
   TkDisplayState* s = drawing->display;
   TkHandle model = drawing->fixed[10], paper = drawing->fixed[11];
   TkList* model_list = tk_block_entity_list(drawing, &model);
+  // A display opened on a layout block shows that layout as paper space.
+  if (!tk_handle_is_null(&s->layout)) paper = s->layout;
   TkList* paper_list = tk_block_entity_list(drawing, &paper);
   if (!model_list) model_list = &drawing->model_entities;
   if (!paper_list) paper_list = &drawing->paper_entities;

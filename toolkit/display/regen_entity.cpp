@@ -37,9 +37,17 @@ void point3(size_t at, double out[3]) {
   for (int i = 0; i < 3; ++i) out[i] = get<double>(at + 8 * i);
 }
 
+bool same(const TkHandle& a, const TkHandle& b) { return tk_handle_compare(&a, &b) == 0; }
+
+// Reads the next entity. Inside a block, an entity on layer "0" (other than an attribute, which
+// follows its own insertion) is drawn on the layer of the insertion that shows the block, so it
+// takes that layer's colour, linetype and on, off and frozen state.
 int16_t emit_next(TkList* list) {
   TkDisplayCallbacks* cb = tk_display_callbacks;
   if (!entity_list_next(list, cb->scratch_header, cb->scratch_data)) return 0;
+  const TkDisplayState* s = tk_regen.state;
+  TkEntityHeader* h = cb->scratch_header;
+  if (s && h->kind != TK_ATTRIB && same(h->layer, s->default_layer)) h->layer = s->inserting_layer;
   if (cb->text_hook) cb->text_hook(cb->scratch_header, cb->scratch_data, tk_regen.drawing->user_data);
   return 1;
 }
@@ -82,8 +90,6 @@ void build_matrices(const double transform[16], double (*vpm)[16]) {
   r.thin_width = 3.0 / largest;
   r.arc_resolution_scale = r.curve_factor * largest * 0.2;
 }
-
-bool same(const TkHandle& a, const TkHandle& b) { return tk_handle_compare(&a, &b) == 0; }
 
 // TEXT, ATTDEF and ATTRIB: the attribute block, the alignment and the string by kind.
 void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
@@ -360,6 +366,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
   TkUserData user = drawing->user_data;
   const TkHeader* hdr = drawing->header;
   int16_t result = 1;
+  // The last insertion of this list, whose attributes follow it: its layer and colour.
+  TkHandle insert_layer = r.state->inserting_layer;
+  int16_t insert_colour = colour_in;
 
   entity_list_rewind(list);
   while (regen_continue) {
@@ -394,12 +403,17 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       }
       continue;
     }
+    bool on_layer_zero = same(h.layer, r.state->default_layer);
+    if (kind == TK_ATTRIB && on_layer_zero) h.layer = insert_layer;
     if (!read_layer(drawing, h.layer, lv.layer)) {
       // An entity on a layer the drawing does not hold draws on the defaults of layer "0".
       tk_init_layer_record(drawing, lv.layer);
       lv.layer->color = 7;
     }
     const TkLayerRecord& layer = *lv.layer;
+    // The viewports this entity's layer is frozen in join those of the layers it is drawn
+    // through; the entity's own bits end with it.
+    r.freeze_mask = mask | layer.viewport_frozen;
     bool frozen = (layer.flags & TK_LAYER_FROZEN) != 0;
     if ((kind == TK_INSERT || kind == TK_DIMENSION) && frozen) {
       if (kind == TK_INSERT && get<int16_t>(0)) {
@@ -434,6 +448,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
     int16_t colour = h.colour == 0     ? colour_in
                      : h.colour == 256 ? layer.color
                                        : int16_t(h.colour);
+    if (kind == TK_ATTRIB && insert_colour >= 0 &&
+        (h.colour == 0 || (h.colour == 256 && on_layer_zero)))
+      colour = insert_colour;
     int16_t lineweight = h.lineweight;
     if (kind == TK_VIEWPORT) {
       lineweight = int16_t(cb->settings[1]);
@@ -587,6 +604,8 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       case TK_INSERT:
       case TK_DIMENSION: {
         TkHandle block = get<TkHandle>(kind == TK_INSERT ? TK_INSERT_BLOCK : TK_DIMENSION_BLOCK);
+        insert_layer = h.layer;
+        insert_colour = colour;
         TkList* blist = tk_block_entity_list(drawing, &block);
         if (!blist || blist == list) break;
         // A block whose expansion is already in progress (it inserts itself, directly or
@@ -644,6 +663,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           rows = get<int16_t>(80);
           if (cols < 1) cols = 1;
           if (rows < 1) rows = 1;
+          if (int64_t(rows) * cols > TK_REGEN_MAX_CELLS) rows = int32_t(TK_REGEN_MAX_CELLS / cols);
         }
         uint64_t saved_edge = r.edge_on_mask;
         uint8_t saved_inside = r.inside_paper;
@@ -652,6 +672,8 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         if (kind == TK_DIMENSION && hdr) drawing->header->pdmode = 0;
         TkLink* resume = list_current(list);
         r.active_blocks[r.active_count++] = block;
+        TkHandle saved_inserting = r.state->inserting_layer;
+        r.state->inserting_layer = insert_layer;
         double cr = std::cos(rotation), sr = std::sin(rotation);
         TkLinetypeRecord* inherited = static_cast<TkLinetypeRecord*>(
             lt ? mem_alloc(sizeof(TkLinetypeRecord)) : nullptr);
@@ -670,6 +692,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         }
         for (int32_t row = 0; row < rows && regen_continue && result; ++row) {
           for (int32_t col = 0; col < cols && regen_continue && result; ++col) {
+            regen_poll(drawing);
             double ox = col * col_space, oy = row * row_space;
             double at[3] = {ins[0] + ox * cr - oy * sr, ins[1] + ox * sr + oy * cr, ins[2]};
             // Row vectors: scale, then rotate, then move, then the entity's own system.
@@ -704,6 +727,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           }
         }
         if (pushed) tk_clip_pop_xclip(r.state);
+        r.state->inserting_layer = saved_inserting;
         r.outer_drawing = saved_outer;
         r.outer_handle = saved_outer_handle;
         mem_free(inherited);
@@ -720,6 +744,27 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       case TK_TEXT:
         draw_text(drawing, kind, lv.transform);
         break;
+      case TK_SHAPE: {
+        TkTextParams p{};
+        double at[3];
+        point3(0, at);
+        p.height = get<double>(24);
+        p.rotation = get<double>(40);
+        p.width_factor = get<double>(48);
+        p.oblique = get<double>(56);
+        TkHandle style_handle = get<TkHandle>(TK_SHAPE_STYLE);
+        auto* style = static_cast<TkTextStyleRecord*>(mem_alloc(sizeof(TkTextStyleRecord)));
+        if (!style) {
+          result = tk_fail_alloc(TK_ERR_REGEN_SHAPE_MATRICES);
+          break;
+        }
+        if (tk_style_get(drawing, &style_handle, style) &&
+            !regen_shape_entity(drawing, at, get<uint16_t>(TK_SHAPE_NUMBER), style, &p,
+                                lv.transform))
+          result = 0;
+        mem_free(style);
+        break;
+      }
       case TK_MTEXT:
         if (!mtext_entity(drawing, &D(), et, colour)) result = 0;
         break;

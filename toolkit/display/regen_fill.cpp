@@ -1,12 +1,15 @@
-// Filled output: quadrilaterals and polygons in entity coordinates taken to the device, cleaned,
-// clipped to the viewport window (or to the pushed clip boundaries), truncated to integers and
-// sent to the fill-polygon slot; and the growable buffers the vector output works in.
+// Filled output: quadrilaterals, polygons and regions of several loops in entity coordinates
+// taken to the device, cleaned, clipped to the viewport window or, while boundaries are pushed
+// (clipped insertions, viewports with outlines), to the clip stack's loops, truncated to integers
+// and sent to the fill-polygon slot (as triangles where loops are long or have holes) or to the
+// fill-loops slot; and the growable buffers the vector output works in.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/loop_set.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/display/regen.h"
@@ -57,6 +60,36 @@ size_t clip_edge(const std::vector<double>& in, std::vector<double>& out, double
 std::vector<double> g_work_a, g_work_b;
 std::vector<int32_t> g_ints;
 
+// Device coordinates truncated toward zero; false when one does not fit a 32-bit integer.
+bool to_ints(const TkClipVertex* p, int32_t n, std::vector<int32_t>& out) {
+  const double lim = 2147483520.0;
+  out.resize(2 * size_t(n));
+  for (int32_t i = 0; i < n; ++i) {
+    if (!(std::fabs(p[i].x) <= lim) || !(std::fabs(p[i].y) <= lim)) return false;
+    out[2 * size_t(i)] = static_cast<int32_t>(p[i].x);
+    out[2 * size_t(i) + 1] = static_cast<int32_t>(p[i].y);
+  }
+  return true;
+}
+
+// What boundary a fill in viewport v is cut to: the clip stack's loops of v while a boundary is
+// pushed or the viewport has its own outline, else null (the viewport's rectangle alone).
+const TkLoopSet* pushed_boundary(int v) {
+  const TkDisplayState* s = tk_regen.state;
+  return tk_clip_has_loops(s, v) ? s->clip->sets[v] : nullptr;
+}
+
+// Sends the triangles of strips through the fill-polygon slot.
+void emit_strips(TkDrawing* drawing, const TkTriStrip& strips, TkDisplayState* state) {
+  std::vector<int32_t> ints;
+  for (int32_t k = 0; k < strips.count; ++k) {
+    int32_t n = strips_vertex_count(&strips, k);
+    const TkClipVertex* p = strips_points(&strips, k);
+    for (int32_t i = 0; i + 2 < n; ++i)
+      if (to_ints(p + i, 3, ints)) emit_fill_polygon(3, ints.data(), drawing, state);
+  }
+}
+
 void fill_view(TkDrawing* drawing, const double corners[][3], int32_t count,
                TkConstViewMatrices matrices, int v, const double fill_matrix[16]) {
   TkDisplayState* s = tk_regen.state;
@@ -77,6 +110,19 @@ void fill_view(TkDrawing* drawing, const double corners[][3], int32_t count,
   if (n < 2) return;
   if (n == 2) {
     regen_output_segment(drawing, pts[0], pts[1], pts[2], pts[3], v);
+    return;
+  }
+  if (const TkLoopSet* boundary = pushed_boundary(v)) {
+    TkLoopSet* mine = loop_set_from_points(pts.data(), n);
+    TkLoopSet* cut = nullptr;
+    if (!mine || loop_set_intersect(mine, boundary, &cut) < 0) {
+      loop_set_free(mine);
+      tk_fail_alloc(TK_ERR_REGEN_FILL);
+      return;
+    }
+    loop_set_free(mine);
+    emit_fill_loops(drawing, cut, v != 0 ? tk_regen.host : nullptr);
+    loop_set_free(cut);
     return;
   }
   const double* r = s->viewports[v].rect;
@@ -196,6 +242,96 @@ void emit_fill_polygon(int32_t count, const int32_t* points, TkDrawing* drawing,
   TkDisplayCallbacks* cb = tk_display_callbacks;
   int16_t range[2] = {0, static_cast<int16_t>(count - 1)};
   if (cb->fill_polygon) cb->fill_polygon(range, points, drawing->user_data);
+}
+
+void emit_fill_loops(TkDrawing* drawing, const TkLoopSet* set, TkDisplayState* state) {
+  int32_t loops = loop_set_count(set);
+  bool strips = false;
+  for (int32_t i = 0; i < loops; ++i)
+    strips = strips || loop_set_vertex_count(set, i) > 9 || (set->holes && set->holes[i]);
+  // Long loops, and loops with holes (sent one by one, a hole would be filled over), go as
+  // triangles.
+  if (strips) {
+    TkTriStrip t{0, nullptr};
+    if (loop_set_to_strips(set, &t) < 0) {
+      tk_fail_alloc(TK_ERR_REGEN_FILL);
+      return;
+    }
+    emit_strips(drawing, t, state);
+    strips_free(&t);
+    return;
+  }
+  std::vector<int32_t> ints;
+  for (int32_t i = loops - 1; i >= 0; --i) {
+    int32_t n = loop_set_vertex_count(set, i);
+    if (to_ints(loop_set_points(set, i), n, ints)) emit_fill_polygon(n, ints.data(), drawing, state);
+  }
+}
+
+int16_t regen_fill_region(TkDrawing* drawing, const double (*points)[3], const int32_t* counts,
+                          int32_t loop_count, TkConstViewMatrices matrices) {
+  int64_t total = 0;
+  for (int32_t i = 0; i < loop_count; ++i) total += counts[i] > 0 ? counts[i] : 0;
+  if (total == 0) return 1;
+  TkRegenContext& r = tk_regen;
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  std::vector<int32_t> sizes(counts, counts + loop_count);
+  for (int32_t& n : sizes) n = n > 0 ? n : 0;
+  int first, end;
+  regen_viewport_range(&first, &end);
+  for (int v = first; v < end; ++v) {
+    if (!regen_viewport_served(v)) continue;
+    TkLoopSet* set = loop_set_alloc(loop_count, sizes.data());
+    if (!set) return tk_fail_alloc(TK_ERR_REGEN_FILL);
+    bool finite = true;
+    const double (*p)[3] = points;
+    for (int32_t k = 0; k < loop_count; ++k) {
+      TkClipVertex* out = set->contours[k].vertices;
+      for (int32_t i = 0; i < sizes[size_t(k)]; ++i, ++p) {
+        double dev[2];
+        to_device(*p, matrices[v], dev);
+        finite = finite && std::isfinite(dev[0]) && std::isfinite(dev[1]);
+        out[i] = TkClipVertex{dev[0], dev[1]};
+        if (v == 0 && r.host && !r.host->extents_drawn) regen_widen_extents(dev[0], dev[1]);
+      }
+    }
+    // The region is what the clip stack leaves of the viewport, or its rectangle.
+    const TkLoopSet* boundary = pushed_boundary(v);
+    TkLoopSet* rect = nullptr;
+    if (!boundary) {
+      const double* rc = r.state->viewports[v].rect;
+      double x0 = std::fmin(rc[0], rc[2]), x1 = std::fmax(rc[0], rc[2]) - 0.5;
+      double y0 = std::fmin(rc[1], rc[3]), y1 = std::fmax(rc[1], rc[3]) - 0.5;
+      const double corners[8] = {x0, y0, x1, y0, x1, y1, x0, y1};
+      boundary = rect = loop_set_from_points(corners, 4);
+    }
+    int16_t ok = finite && boundary ? 1 : 0;
+    if (ok && cb->fill_loops) {
+      TkLoopSet* cut = nullptr;
+      ok = loop_set_intersect(set, boundary, &cut) >= 0;
+      std::vector<int32_t> ints, loop_sizes, one;
+      for (int32_t k = 0; ok && k < loop_set_count(cut); ++k) {
+        int32_t n = loop_set_vertex_count(cut, k);
+        if (!to_ints(loop_set_points(cut, k), n, one)) continue;
+        ints.insert(ints.end(), one.begin(), one.end());
+        loop_sizes.push_back(n);
+      }
+      if (ok && !loop_sizes.empty())
+        cb->fill_loops(ints.data(), loop_sizes.data(), int32_t(loop_sizes.size()),
+                       drawing->user_data);
+      loop_set_free(cut);
+    } else if (ok) {
+      // Without the fill-loops slot every loop (holes cut out by their parity) goes as triangles.
+      TkTriStrip t{0, nullptr};
+      ok = loop_set_clip_to_strips(set, boundary, &t) >= 0;
+      if (ok) emit_strips(drawing, t, v != 0 ? r.host : nullptr);
+      strips_free(&t);
+    }
+    loop_set_free(rect);
+    loop_set_free(set);
+    if (!ok && finite) return tk_fail_alloc(TK_ERR_REGEN_FILL);
+  }
+  return 1;
 }
 
 bool fill_faces_viewer(int v) {

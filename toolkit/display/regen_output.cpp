@@ -153,16 +153,21 @@ void regen_draw_segment(TkDrawing* drawing, const double p0[3], const double p1[
   regen_output_segment(drawing, ea[0], ea[1], da[0], da[1], v);
 }
 
+void regen_poll(TkDrawing* drawing) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  if (++tk_regen.poll_counter >= cb->poll_interval) {
+    tk_regen.poll_counter = 0;
+    if (cb->poll) cb->poll(drawing->user_data);
+  }
+}
+
 void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, double y1, int v) {
   TkDisplayCallbacks* cb = tk_display_callbacks;
   TkDisplayState* s = tk_regen.state;
   if (!s || !std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
     return;
   TkUserData user = drawing->user_data;
-  if (++tk_regen.poll_counter >= cb->poll_interval) {
-    tk_regen.poll_counter = 0;
-    if (cb->poll) cb->poll(user);
-  }
+  regen_poll(drawing);
   bool collect = host_collects();
   bool clipped_extents = v != 0 || (cb->scratch_header->flags & 8);
   if (collect && !clipped_extents) {
@@ -178,7 +183,7 @@ void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, d
   g_pieces.push_back(Piece{a[0], a[1], b[0], b[1]});
   // The top node of the clip stack holds what every boundary pushed so far leaves of the
   // viewport; the base node alone is the rectangle just clipped to.
-  if (s->clip && s->clip->next && s->clip->sets[v]) {
+  if (tk_clip_has_loops(s, v)) {
     double e = (rect[2] - rect[0]) * 1e-6;
     g_scratch.clear();
     clip_to_loops(s->clip->sets[v], g_pieces.front(), e, g_scratch);

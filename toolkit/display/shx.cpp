@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "toolkit/core/blob.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
@@ -153,6 +155,36 @@ void glyph_line(void* target, TkDrawing*, const double from[2], const double to[
   line_stroke(static_cast<TkShapeContext*>(target), a, b, true, true);
 }
 
+// A filled glyph: its contours (each a chain of segments, taken by their start points) are one
+// region, so holes stay open. While measuring, or where nothing is drawn, its segments go the
+// line's way, as do contours of fewer than three segments, which enclose nothing.
+void glyph_fill(void* target, TkDrawing* drawing, const TkTrueTypeGlyph* glyph) {
+  auto* ctx = static_cast<TkShapeContext*>(target);
+  std::vector<double> pts, segs;
+  std::vector<int32_t> counts;
+  bool filled = !ctx->box && ctx->draw && ctx->matrices;
+  for (int32_t c = 0; c < glyph->contour_count; ++c) {
+    TkBlob* reader = glyph->contours && glyph->contours[c] ? blob_open_read(glyph->contours[c])
+                                                            : nullptr;
+    if (!reader) continue;
+    segs.clear();
+    double seg[4];
+    for (int32_t k = 0; k < glyph->segment_counts[c] && blob_read(reader, seg, sizeof seg); ++k)
+      segs.insert(segs.end(), seg, seg + 4);
+    blob_close(reader);
+    size_t n = segs.size() / 4;
+    if (!filled || n < 3) {
+      for (size_t k = 0; k < n; ++k) glyph_line(ctx, drawing, &segs[4 * k], &segs[4 * k + 2]);
+      continue;
+    }
+    for (size_t k = 0; k < n; ++k) pts.insert(pts.end(), {segs[4 * k], segs[4 * k + 1], 0.0});
+    counts.push_back(int32_t(n));
+  }
+  if (counts.empty()) return;
+  regen_fill_region(ctx->drawing, reinterpret_cast<const double(*)[3]>(pts.data()), counts.data(),
+                    int32_t(counts.size()), ctx->matrices);
+}
+
 // One TrueType character: the application (slot 30) gives its outline at the pen, which then
 // moves by the glyph's advance.
 void truetype_char(TkShapeContext* ctx, uint16_t code) {
@@ -165,6 +197,7 @@ void truetype_char(TkShapeContext* ctx, uint16_t code) {
   spec.charset = request.style == 0xFFFFFFFFu ? 0 : uint8_t(request.style >> 8);
   TkGlyphOutput out{};
   out.line = glyph_line;
+  out.fill = glyph_fill;
   out.target = ctx;
   double advance = 0;
   if (tk_truetype_glyph_bridge(&advance, int16_t(code), ctx->pen, &spec, ctx->drawing, &out,
@@ -694,6 +727,59 @@ int16_t regen_text_entity(TkDrawing* drawing, const double insertion[3], const c
   shx_draw_string(&ctx, text, f.big_ratio);
   r.arc_resolution_scale = saved_scale;
   scratch->kind = kind;
+  mem_free(m);
+  return 1;
+}
+
+int16_t regen_shape_entity(TkDrawing* drawing, const double insertion[3], uint16_t number,
+                           const TkTextStyleRecord* style, const TkTextParams* params,
+                           const double transform[16]) {
+  // Only the style's own shape font draws a shape: the built-in text font knows no shapes.
+  TkFont* font = style ? font_resolve(drawing, style->font_file, TK_FONT_MASK_MAIN, nullptr,
+                                      nullptr, 0xFFFFFFFF)
+                       : nullptr;
+  TkFont* builtin = tk_state ? tk_state->builtin_fonts[0] : nullptr;
+  if (!font || font == builtin || font->kind == TK_FONT_TRUETYPE || number > 255) return 1;
+  TkRegenContext& r = tk_regen;
+  TkEntityHeader* scratch = tk_display_callbacks->scratch_header;
+  // Shape units are drawing units at size 1: sheared, scaled by (width factor x size, size),
+  // rotated, moved to the insertion point, then through the entity's own system.
+  double t[16];
+  tk_matrix_identity(t);
+  text_scale(params, 1.0, params->height, t);
+  if (params->rotation != 0) rotate_after(params->rotation, t);
+  double move[16];
+  tk_matrix_identity(move);
+  move[12] = insertion[0];
+  move[13] = insertion[1];
+  move[14] = insertion[2];
+  tk_matrix_multiply(t, move, t);
+  if (scratch->flags & TK_ENTITY_EXTRUDED) {
+    double ecs[16];
+    tk_matrix_from_extrusion(scratch->extrusion, ecs);
+    tk_matrix_multiply(t, ecs, t);
+  }
+  tk_matrix_multiply(t, transform, t);
+  int count = r.viewport_count ? r.viewport_count : 1;
+  auto* m = static_cast<double(*)[16]>(mem_alloc(sizeof(double) * 16 * size_t(count)));
+  if (!m) return tk_fail_alloc(TK_ERR_REGEN_SHAPE_MATRICES);
+  for (int v = 0; v < count; ++v) tk_matrix_multiply(t, r.state->viewports[v].matrix, m[v]);
+  TkShapeContext ctx{};
+  ctx.drawing = drawing;
+  ctx.font = font;
+  ctx.above = font->above;
+  ctx.draw = 1;
+  ctx.xscale = ctx.yscale = 1.0;
+  ctx.stack_top = -1;
+  ctx.string_steps_left = TK_STRING_MAX_STEPS;
+  std::memcpy(ctx.transform, t, sizeof t);
+  ctx.matrices = m;
+  uint8_t codepage = 0;
+  TkFont* glyph = font_find_glyph(drawing, font, nullptr, number, codepage);
+  double saved_scale = r.arc_resolution_scale;
+  r.arc_resolution_scale *= std::fabs(params->height);
+  if (glyph) shx_interpret(&ctx, number, glyph, 0);
+  r.arc_resolution_scale = saved_scale;
   mem_free(m);
   return 1;
 }

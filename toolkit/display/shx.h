@@ -75,6 +75,12 @@ struct TkTextParams {
 int16_t regen_text_entity(TkDrawing* drawing, const double insertion[3], const char* text,
                           const TkTextStyleRecord* style, const TkTextParams* params,
                           const double transform[16], double min_height);
+// A SHAPE: shape number of the style's shape font at the insertion point (params: size as the
+// height, rotation, width factor, oblique angle). Nothing is drawn when the style names no
+// loaded shape font. 0 when memory ran out.
+int16_t regen_shape_entity(TkDrawing* drawing, const double insertion[3], uint16_t number,
+                           const TkTextStyleRecord* style, const TkTextParams* params,
+                           const double transform[16]);
 // The box of a string in its own units (height 1 = params->height): lower-left and upper-right.
 int16_t regen_text_extents(TkDrawing* drawing, const char* text, const TkTextParams* params,
                            const TkTextStyleRecord* style, double box[4], double* descent);

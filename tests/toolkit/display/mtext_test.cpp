@@ -104,4 +104,50 @@ TEST_F(MtextTest, AttachmentMovesTheBlock) {
   EXPECT_NEAR((b.y0 + b.y1) / 2.0, 500, 15);
 }
 
+// Every attachment point puts its corner, edge middle or centre of the block on the insertion
+// point: 1-3 top, 4-6 middle, 7-9 bottom; left, centre, right across.
+TEST_F(MtextTest, AttachmentTable) {
+  for (uint8_t attach = 1; attach <= 9; ++attach) {
+    SCOPED_TRACE(int(attach));
+    tk_delete_entity(d, model(), &h.handle, 1);
+    mtext(50, 50, "HH\\PHH", 0, attach);
+    ASSERT_EQ(regen(), 1);
+    Box b = box();
+    int column = (attach - 1) % 3, row = (attach - 1) / 3;
+    double x = column == 0 ? b.x0 : column == 1 ? (b.x0 + b.x1) / 2.0 : b.x1;
+    double y = row == 0 ? b.y1 : row == 1 ? (b.y0 + b.y1) / 2.0 : b.y0;
+    // The strokes stand the letters' side bearing (about 2 units) in from the block's edges.
+    EXPECT_NEAR(x, 500, column == 1 ? 3 : 21);
+    EXPECT_NEAR(y, 500, 3);
+  }
+}
+
+// Three lines of height 10: each line below the first moves down by the spacing, 16.67 units
+// at factor 1 in both styles (style 1 adds a third of this line's and the previous line's
+// heights to the line height), scaled by the factor.
+TEST_F(MtextTest, LineSpacingStylesAndFactors) {
+  struct Case {
+    int16_t style;
+    double factor;
+    double step;  // drawing units
+  } cases[] = {{2, 1.0, 16.6667}, {2, 2.0, 33.3333}, {1, 1.0, 16.6667}, {1, 1.5, 25.0},
+               {2, 0.0, 16.6667}};  // a factor of 0 counts as 1
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.factor);
+    tk_delete_entity(d, model(), &h.handle, 1);
+    start(TK_MTEXT);
+    put3(0, 10, 90);
+    put(48, 10.0);
+    put<uint8_t>(64, 1);
+    put<int16_t>(88, c.style);
+    put<double>(96, c.factor);
+    std::strcpy(tk_data_text(&data, TK_MTEXT_STRING), "H\\PH\\PH");
+    add();
+    ASSERT_EQ(regen(), 1);
+    Box b = box();
+    EXPECT_NEAR(b.y1, 900, 3);
+    EXPECT_NEAR(b.y0, 900 - 100 - 2 * c.step * 10, 4);
+  }
+}
+
 }  // namespace

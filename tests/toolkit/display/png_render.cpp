@@ -137,12 +137,12 @@ bool render_write_png(const std::string& path) {
 }
 
 int16_t render_drawing(TkDrawing* drawing, int width, int height, const std::string& png,
-                       bool force_model) {
+                       bool force_model, const TkHandle* layout) {
   render_begin(width, height);
   int16_t tilemode = drawing->header ? drawing->header->tilemode : 1;
-  if (force_model && drawing->header) drawing->header->tilemode = 1;
-  int16_t ok = tk_display_open(drawing, nullptr, width, height, nullptr);
-  if (force_model && drawing->header) drawing->header->tilemode = tilemode;
+  if (drawing->header && (force_model || layout)) drawing->header->tilemode = force_model ? 1 : 0;
+  int16_t ok = tk_display_open(drawing, nullptr, width, height, layout);
+  if (drawing->header) drawing->header->tilemode = tilemode;
   if (!ok) return 0;
   // A first pass finds what is drawn; the second shows exactly that.
   ok = regen_drawing(drawing);

@@ -25,8 +25,9 @@ void render_begin(int width, int height);
 bool render_write_png(const std::string& path);
 
 // Opens the display of the drawing on a canvas of the size, regenerates it and writes the PNG.
-// force_model shows model space even when the drawing shows paper space. 1 when regenerated.
+// force_model shows model space even when the drawing shows paper space; layout, when not
+// null, names the layout block shown as paper space. 1 when regenerated.
 int16_t render_drawing(TkDrawing* drawing, int width, int height, const std::string& png,
-                       bool force_model);
+                       bool force_model, const TkHandle* layout = nullptr);
 
 }  // namespace display_test

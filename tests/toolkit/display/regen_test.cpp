@@ -3,7 +3,10 @@
 // expansion (self-inserting blocks included).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <string>
 
 #include "display_support.h"
 
@@ -340,6 +343,63 @@ TEST_F(DisplayTest, WideLightweightPolylineIsFilled) {
   EXPECT_TRUE(has(f[1], 520, 80));
 }
 
+// Wide polyline corners and bulges: a sharp corner shows an open notch instead of a long mitre
+// spike, and the widths of a half circle are cut to its diameter. (A right angle is mitred:
+// WideLightweightPolylineIsFilled.)
+TEST_F(DisplayTest, WidePolylineNotchesAndBulgeWidths) {
+  struct Vertex {
+    double x, y, bulge, width;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Vertex> vertices;
+    bool from_centre;  // measure the distance from (cx, cy); else how far right of cx
+    double cx, cy;
+    double reach;  // the farthest fill point, device units, within 2
+  } cases[] = {
+      // Turning back by about 166 degrees at (50, 10): a mitre would reach some 80 units right
+      // of the corner; the notch ends both segments at their own ends, about 0.5 units right.
+      {"sharp corner notched", {{10, 10, 0, 4}, {50, 10, 0, 4}, {10, 20, 0, 4}}, false, 500, 0,
+       4.85},
+      // A half circle of radius 10 around (20, 50) with widths of 30 drawn 20 wide: nothing
+      // lies further than 20 from the centre.
+      {"half circle widths cut to the diameter", {{10, 50, 1, 30}, {30, 50, 0, 30}}, true, 200,
+       500, 200},
+  };
+  ASSERT_NE(tk_class_lwpolyline(d), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tk_close_drawing(d);
+    d = tk_new_drawing(nullptr, nullptr, 0, 0);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(tk_display_open(d, nullptr, 1000, 1000, nullptr), 1);
+    set_view(50, 50, 100);
+    d->header->fillmode = 1;
+    TkBlob* blob = blob_alloc(4096);
+    TkBlob* w = blob_create(blob);
+    for (const Vertex& v : c.vertices) {
+      const double rec[5] = {v.x, v.y, v.bulge, v.width, v.width};
+      blob_write(w, rec, sizeof rec);
+    }
+    blob_close_write(w);
+    start(tk_class_lwpolyline(d));
+    put<uint16_t>(TK_LWPOLYLINE_FLAGS, TK_LWPL_BULGES | TK_LWPL_WIDTHS);
+    put<uint32_t>(TK_LWPOLYLINE_COUNT, uint32_t(c.vertices.size()));
+    put(TK_LWPOLYLINE_VERTICES, blob);
+    add();
+    ASSERT_EQ(regen(), 1);
+    auto f = of(2);
+    ASSERT_FALSE(f.empty());
+    double reach = -1e9;
+    for (const auto& call : f)
+      for (size_t i = 0; i + 1 < call.pts.size(); i += 2)
+        reach = std::max(reach, c.from_centre
+                                    ? std::hypot(call.pts[i] - c.cx, call.pts[i + 1] - c.cy)
+                                    : call.pts[i] - c.cx);
+    EXPECT_NEAR(reach, c.reach, 2);
+  }
+}
+
 // Block helpers: a block with the given entities, inserted at the origin.
 class BlockTest : public DisplayTest {
  protected:
@@ -405,6 +465,147 @@ TEST_F(BlockTest, ArrayInsertRepeatsTheBlock) {
   auto s = strokes();
   ASSERT_EQ(s.size(), 6u);
   EXPECT_EQ(s.back().front(), std::make_pair(200, 170));
+}
+
+// What an entity of a block on layer "0" shows is the inserting layer's: its colour, and its
+// off and frozen state; an attribute on "0" follows its insertion's layer and colour.
+class LayerZeroTest : public BlockTest {
+ protected:
+  TkHandle add_layer(const char* name, int16_t colour, uint8_t flags = 0) {
+    TkLayerRecord l;
+    tk_init_layer_record(d, &l);
+    std::strcpy(l.name, name);
+    l.color = colour;
+    l.flags = flags;
+    EXPECT_EQ(tk_next_handle(d, nullptr, 0, &l.handle), 1);
+    EXPECT_EQ(tk_layer_add(d, &l), 1);
+    return l.handle;
+  }
+  static void on_begin(const TkEntityHeader* header, const TkEntityData*, int16_t colour,
+                       const TkLinetypeRecord*, const void*, TkUserData) {
+    begun.push_back({header->kind, colour});
+  }
+  static inline std::vector<std::pair<uint16_t, int16_t>> begun;
+  int16_t colour_of(uint16_t kind) const {
+    for (auto& b : begun)
+      if (b.first == kind) return b.second;
+    return -1000;
+  }
+};
+
+TEST_F(LayerZeroTest, BlockEntitiesOnLayerZeroTakeTheInsertingLayer) {
+  struct Case {
+    const char* name;
+    const char* insert_layer;  // of the outer insertion; nested: through an inner one on "0"
+    bool nested;
+    size_t strokes;
+    int16_t line_colour;  // the resolved colour of the block's line; -1000 when not reached
+  } cases[] = {
+      {"on layer 0", "0", false, 1, 7},
+      {"on a red layer", "RED", false, 1, 1},
+      {"on an off layer", "OFF", false, 0, -3},
+      {"on a frozen layer", "ICE", false, 0, -1000},
+      {"through an inner insertion on 0", "RED", true, 1, 1},
+      {"inner insertion on 0 of an off layer", "OFF", true, 0, -3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tk_close_drawing(d);
+    d = tk_new_drawing(nullptr, nullptr, 0, 0);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(tk_display_open(d, nullptr, 1000, 1000, nullptr), 1);
+    set_view(50, 50, 100);
+    std::map<std::string, TkHandle> layers;
+    ASSERT_EQ(tk_layer_find(d, "0", &layers["0"]), 1);
+    layers["RED"] = add_layer("RED", 1);
+    layers["OFF"] = add_layer("OFF", -3);
+    layers["ICE"] = add_layer("ICE", 2, TK_LAYER_FROZEN);
+    TkHandle inner = add_block("INNER");
+    add_line(0, 0, 10, 0, tk_block_entity_list(d, &inner));
+    TkHandle outer = inner;
+    if (c.nested) {
+      outer = add_block("OUTER");
+      add_insert(inner, tk_block_entity_list(d, &outer), 0, 0);
+    }
+    start(TK_INSERT);
+    put3(8, 20, 20);
+    put(TK_INSERT_BLOCK, outer);
+    h.layer = layers[c.insert_layer];
+    add();
+    add_line(0, 90, 10, 90);  // on "0" in model space, after the insertion: its own colour
+    begun.clear();
+    tk_display_callbacks->entity_begin = on_begin;
+    ASSERT_EQ(regen(), 1);
+    tk_display_callbacks->entity_begin = nullptr;
+    auto s = strokes();
+    ASSERT_EQ(s.size(), c.strokes + 1);
+    EXPECT_EQ(s.back().front(), std::make_pair(0, 900));
+    ASSERT_FALSE(begun.empty());
+    EXPECT_EQ(begun.back(), (std::pair<uint16_t, int16_t>{TK_LINE, 7}));
+    int16_t line_colour = -1000;
+    for (size_t i = 0; i + 1 < begun.size(); ++i)
+      if (begun[i].first == TK_LINE) line_colour = begun[i].second;
+    EXPECT_EQ(line_colour, c.line_colour);
+    if (c.strokes) {
+      auto col = of(4);
+      ASSERT_FALSE(col.empty());
+      EXPECT_EQ(col.front().a, c.line_colour);
+    }
+  }
+}
+
+TEST_F(LayerZeroTest, AttributeOnLayerZeroFollowsItsInsertion) {
+  TkHandle red = add_layer("RED", 1);
+  TkHandle b = add_block("TAG");
+  add_line(0, 0, 10, 0, tk_block_entity_list(d, &b));
+  start(TK_INSERT);
+  put3(8, 20, 20);
+  put(TK_INSERT_BLOCK, b);
+  put<int16_t>(0, 1);  // attributes follow
+  h.layer = red;
+  h.colour = 3;
+  add();
+  struct Attr {
+    int16_t colour;
+    int16_t shown;
+  } attrs[] = {{256, 3}, {0, 3}, {5, 5}};
+  for (const Attr& a : attrs) {
+    start(TK_ATTRIB);
+    h.colour = a.colour;
+    add();
+  }
+  start(TK_SEQEND);
+  add();
+  begun.clear();
+  tk_display_callbacks->entity_begin = on_begin;
+  ASSERT_EQ(regen(), 1);
+  tk_display_callbacks->entity_begin = nullptr;
+  std::vector<int16_t> shown;
+  for (auto& e : begun)
+    if (e.first == TK_ATTRIB) shown.push_back(e.second);
+  ASSERT_EQ(shown.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(shown[i], attrs[i].shown) << i;
+  // The block's by-layer line on "0" shows the inserting layer's colour, not the insertion's.
+  EXPECT_EQ(colour_of(TK_LINE), 1);
+}
+
+// An array of 30,000 x 30,000 cells of an empty block draws nothing but must still end: each
+// cell counts toward the poll slot, which may stop the walk, and the cells drawn are bounded.
+TEST_F(BlockTest, HugeArrayOfAnEmptyBlockEnds) {
+  TkHandle b = add_block("EMPTY");
+  start(TK_INSERT);
+  put(TK_INSERT_BLOCK, b);
+  put<int16_t>(82, 30000);
+  put<int16_t>(80, 30000);
+  add();
+  static int polls;
+  polls = 0;
+  tk_set_poll_callback([](TkUserData) {
+    if (++polls >= 50) regen_continue = 0;
+  });
+  ASSERT_EQ(regen(), 1);
+  tk_set_poll_callback(nullptr);
+  EXPECT_EQ(polls, 50);
 }
 
 TEST_F(DisplayTest, PolyfaceVertexNumbersOutOfRangeAreIgnored) {

@@ -3,6 +3,7 @@
 // entities drawn with the built-in font.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace {
 using display_test::DisplayTest;
 using display_test::of;
 using display_test::strokes;
+
+constexpr double kPi = 3.14159265358979323846;
 
 // A shapes 1.1 file: each shape is (code, definition bytes without the name).
 std::vector<uint8_t> shapes_file(const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& shapes,
@@ -192,6 +195,73 @@ struct DecodeCase {
   uint8_t toggles;
 };
 
+// SHAPE entities: the style's shape font draws the shape of the entity's number at its size,
+// width factor and rotation; a number the font lacks, or a style without a shape font, draws
+// nothing.
+TEST_F(ShapeTest, ShapeEntitiesDrawTheirShape) {
+  // Shape 1: one unit right, one unit up.
+  std::vector<uint8_t> bytes = shapes_file({{1, {0x10, 0x14, 0}}});
+  TkFont* shapes = font_load_bytes(bytes.data(), uint32_t(bytes.size()), TK_FONT_MASK_MAIN);
+  ASSERT_NE(shapes, nullptr);
+  std::strcpy(shapes->name, "SHAPES.SHX");
+  std::strcpy(shapes->path, "SHAPES.SHX");
+  shapes->next = d->font_cache;
+  d->font_cache = shapes;  // the drawing's cache owns it from here
+  auto add_style = [&](const char* name, const char* file) {
+    TkTextStyleRecord style;
+    tk_init_style_record(&style);
+    std::strcpy(style.name, name);
+    std::strcpy(style.font_file, file);
+    style.flags |= 1;  // a shape file
+    EXPECT_EQ(tk_next_handle(d, nullptr, 0, &style.handle), 1);
+    EXPECT_EQ(tk_style_add(d, &style), 1);
+    return style.handle;
+  };
+  TkHandle with_shapes = add_style("SHAPES", "shapes");
+  TkHandle without = add_style("NOSHAPES", "");
+  struct Case {
+    const char* name;
+    uint16_t number;
+    double rotation, width_factor;
+    bool own_font;
+    std::vector<std::pair<int32_t, int32_t>> stroke;
+  } cases[] = {
+      {"plain", 1, 0, 1, true, {{200, 200}, {300, 200}, {300, 300}}},
+      {"turned a quarter", 1, kPi / 2, 1, true, {{200, 200}, {200, 300}, {100, 300}}},
+      {"twice as wide", 1, 0, 2, true, {{200, 200}, {400, 200}, {400, 300}}},
+      {"number the font lacks", 2, 0, 1, true, {}},
+      {"style without a shape font", 1, 0, 1, false, {}},
+  };
+  std::optional<TkHandle> shown;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (shown.has_value()) {
+      ASSERT_EQ(tk_delete_entity(d, model(), &*shown, 1), 1);
+    }
+    start(TK_SHAPE);
+    shown = h.handle;
+    put3(0, 20, 20);
+    put<double>(24, 10.0);
+    put<double>(40, c.rotation);
+    put<double>(48, c.width_factor);
+    put<uint16_t>(TK_SHAPE_NUMBER, c.number);
+    put(TK_SHAPE_STYLE, c.own_font ? with_shapes : without);
+    add();
+    ASSERT_EQ(regen(), 1);
+    auto s = strokes();
+    if (c.stroke.empty()) {
+      EXPECT_TRUE(s.empty());
+      continue;
+    }
+    ASSERT_EQ(s.size(), 1u);
+    ASSERT_EQ(s[0].size(), c.stroke.size());
+    for (size_t i = 0; i < c.stroke.size(); ++i) {
+      EXPECT_NEAR(s[0][i].first, c.stroke[i].first, 1) << i;
+      EXPECT_NEAR(s[0][i].second, c.stroke[i].second, 1) << i;
+    }
+  }
+}
+
 TEST_F(ShapeTest, StringDecoding) {
   const DecodeCase cases[] = {
       {"%%%", TK_FONT_SHAPES_11, {37}, 0},
@@ -365,6 +435,70 @@ TEST_P(TrueTypeTextTest, IsDrawnFromTheApplicationsGlyphs) {
   EXPECT_NEAR(s[1].front().first, c.first_bar_x + 50, 1);
   EXPECT_NEAR(s[0].front().second, 400, 1);
   EXPECT_NEAR(s[0].back().second, 500, 1);
+}
+
+// A filled glyph with a hole: a square ring one em wide, its hole half an em. Its contours are
+// one region: the ring is filled, the hole stays open.
+int16_t ring_glyph(int16_t, const double origin[2], const TkTrueTypeFontSpec*,
+                   TkTrueTypeGlyph* glyph, TkUserData) {
+  glyph->advance = 1000;
+  glyph->contour_count = 2;
+  glyph->contours = static_cast<TkBlob**>(mem_alloc(2 * sizeof(TkBlob*)));
+  glyph->segment_counts = static_cast<int32_t*>(mem_alloc(2 * sizeof(int32_t)));
+  const double sides[2][2] = {{0, 1000}, {250, 750}};
+  for (int c = 0; c < 2; ++c) {
+    double lo = sides[c][0], hi = sides[c][1];
+    const double corners[5][2] = {{lo, lo}, {hi, lo}, {hi, hi}, {lo, hi}, {lo, lo}};
+    glyph->contours[c] = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(glyph->contours[c]);
+    for (int k = 0; k < 4; ++k) {
+      const double segment[4] = {origin[0] + corners[k][0], origin[1] + corners[k][1],
+                                 origin[0] + corners[k + 1][0], origin[1] + corners[k + 1][1]};
+      blob_write(w, segment, sizeof segment);
+    }
+    blob_close_write(w);
+    glyph->segment_counts[c] = 4;
+  }
+  glyph->flags = TK_GLYPH_FILLED | TK_GLYPH_FREE;
+  return 0;
+}
+
+TEST_F(TrueTypeTextTest, FilledGlyphKeepsItsHoleOpen) {
+  tk_set_find_truetype_font_callback(locate_truetype);
+  tk_set_draw_truetype_text_callback(ring_glyph);
+  TkTextStyleRecord style;
+  tk_init_style_record(&style);
+  std::strcpy(style.name, "TT");
+  std::strcpy(style.font_file, "ring.ttf");
+  ASSERT_EQ(tk_next_handle(d, nullptr, 0, &style.handle), 1);
+  ASSERT_EQ(tk_style_add(d, &style), 1);
+  start(TK_TEXT);
+  put3(0, 20, 20);
+  put(TK_TEXT_ATTRS, 40.0);  // the ring covers device (200, 200) to (600, 600)
+  put(TK_TEXT_ATTRS + 56, style.handle);
+  std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "O");
+  add();
+  ASSERT_EQ(regen(), 1);
+  EXPECT_TRUE(strokes().empty()) << "a filled glyph is not outlined";
+  auto fills = of(2);
+  ASSERT_FALSE(fills.empty());
+  // Which device points the sent triangles and polygons cover.
+  auto covered = [&](double x, double y) {
+    for (const auto& f : fills) {
+      bool inside = false;
+      size_t n = f.pts.size() / 2;
+      for (size_t i = 0, j = n - 1; i < n; j = i++) {
+        double xi = f.pts[2 * i], yi = f.pts[2 * i + 1], xj = f.pts[2 * j], yj = f.pts[2 * j + 1];
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
+      }
+      if (inside) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(covered(250, 400)) << "left side of the ring";
+  EXPECT_TRUE(covered(550, 555)) << "top right of the ring";
+  EXPECT_FALSE(covered(400, 400)) << "the hole";
+  EXPECT_FALSE(covered(700, 400)) << "outside";
 }
 
 const TrueTypeCase kTrueTypeCases[] = {

@@ -12,6 +12,8 @@
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/load.h"
+#include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/read/readers.h"
 
@@ -40,7 +42,7 @@ class TestDataRegen : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(TestDataRegen, EveryDrawingRegenerates) {
-  int opened = 0;
+  int opened = 0, layouts_drawn = 0;
   for (const std::string& name : vvtest::TestDataFiles(GetParam())) {
     if (name.find(".expected.json") != std::string::npos) continue;
     std::string path = vvtest::TestDataPath(std::string(GetParam()) + "/" + name);
@@ -55,9 +57,22 @@ TEST_P(TestDataRegen, EveryDrawingRegenerates) {
           << name << (model ? " (model space)" : " (its own space)");
       EXPECT_EQ(d->display, nullptr);
     }
+    // Every paper layout: the blocks "*Paper_Space", "*Paper_Space0", ...
+    std::vector<std::pair<std::string, TkHandle>> layouts;
+    TkBlockRecord block;
+    for (block_list_rewind(d); block_list_next(d, &block);)
+      if (tk_name_compare_n(block.name, "*PAPER_SPACE", 12) == 0)
+        layouts.emplace_back(block.name, block.handle);
+    for (const auto& [layout, handle] : layouts) {
+      EXPECT_EQ(display_test::render_drawing(d, 400, 300, "", false, &handle), 1)
+          << name << " (layout " << layout << ")";
+      EXPECT_EQ(d->display, nullptr);
+      ++layouts_drawn;
+    }
     tk_close_drawing(d);
   }
-  std::printf("  %d drawings of %s regenerated\n", opened, GetParam());
+  std::printf("  %d drawings of %s regenerated, %d paper layouts\n", opened, GetParam(),
+              layouts_drawn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, TestDataRegen,

@@ -4,10 +4,12 @@
 // boundary is popped after the insertion; damaged records clip nothing and crash nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "display_support.h"
+#include "toolkit/core/blob.h"
 #include "toolkit/display/xclip.h"
 
 namespace {
@@ -81,6 +83,58 @@ TEST_F(XclipTest, InsertionIsCutToItsFilter) {
     EXPECT_EQ(s.back().back(), std::make_pair(1000, 900));
     EXPECT_EQ(d->display->filters, nullptr);
   }
+}
+
+// Fills inside a clipped insertion are cut to the boundary like its lines: a filled SOLID and a
+// wide polyline reaching past a polygon filter leave nothing outside it.
+TEST_F(XclipTest, FillsAreCutToTheFilter) {
+  const double up[3] = {0, 0, 1};
+  d->header->fillmode = 1;
+  TkHandle b = add_block("CLIPPED");
+  TkList* block = tk_block_entity_list(d, &b);
+  start(TK_SOLID);
+  put3(0, -5, 0);
+  put3(24, 15, 0);
+  put3(48, -5, 4);
+  put3(72, 15, 4);
+  add(block);
+  ASSERT_NE(tk_class_lwpolyline(d), 0);
+  TkBlob* blob = blob_alloc(4096);
+  TkBlob* w = blob_create(blob);
+  const double pts[2][2] = {{-5, 8}, {15, 8}};
+  for (auto& p : pts) blob_write(w, p, sizeof p);
+  blob_close_write(w);
+  start(tk_class_lwpolyline(d));
+  put<uint16_t>(TK_LWPOLYLINE_FLAGS, TK_LWPL_CONSTANT_WIDTH);
+  put<uint32_t>(TK_LWPOLYLINE_COUNT, 2);
+  put<double>(TK_LWPOLYLINE_WIDTH, 2.0);
+  put(TK_LWPOLYLINE_VERTICES, blob);
+  add(block);
+  // A triangle boundary (2, -1), (8, -1), (8, 11) in block units: concave cuts are its business.
+  add_clipped_insert(b, 20, 20,
+                     display_test::add_filter(d, filter_record({2, -1, 8, -1, 8, 11}, 3, 1, up)));
+  start(TK_SOLID);  // outside the insertion: not cut
+  put3(0, 60, 60);
+  put3(24, 70, 60);
+  put3(48, 60, 70);
+  put3(72, 70, 70);
+  add();
+  ASSERT_EQ(regen(), 1);
+  auto fills = of(2);
+  ASSERT_GE(fills.size(), 3u);
+  int32_t lo_x = 1 << 30, hi_x = -(1 << 30);
+  for (size_t k = 0; k + 1 < fills.size(); ++k) {
+    for (size_t i = 0; i + 1 < fills[k].pts.size(); i += 2) {
+      int32_t x = fills[k].pts[i], y = fills[k].pts[i + 1];
+      lo_x = std::min(lo_x, x);
+      hi_x = std::max(hi_x, x);
+      // Left of the boundary's slanted side (220, 190)-(280, 310) nothing may lie.
+      EXPECT_GE((x - 220) * 120 - (y - 190) * 60, -2 * 134) << x << "," << y;
+    }
+  }
+  EXPECT_GE(lo_x, 219);
+  EXPECT_LE(hi_x, 281);
+  EXPECT_EQ(fills.back().pts, (std::vector<int32_t>{600, 600, 700, 600, 700, 700, 600, 700}));
 }
 
 TEST(XclipBoundary, DamagedRecordsGiveNoBoundary) {
