@@ -264,8 +264,10 @@ INT_PTR CALLBACK CPropertyPage::PageDlgProc(HWND hWnd, UINT message, WPARAM, LPA
   CPropertyPage* page = psp ? reinterpret_cast<CPropertyPage*>(psp->lParam) : nullptr;
   if (!page) return TRUE;
   page->SubclassWindow(hWnd);
-  page->ExecuteDlgInit(page->m_lpszTemplateName);
-  return page->OnInitDialog();
+  return AfxCallGuarded(hWnd, message, [&] {
+    page->ExecuteDlgInit(page->m_lpszTemplateName);
+    return page->OnInitDialog();
+  }) != 0;
 }
 
 BOOL CPropertyPage::OnApply() {

@@ -572,6 +572,58 @@ TEST_F(DocViewTest, PendingShellFilesAreWorkedOffWhateverEachOpenGives) {
   }
 }
 
+// A file of the list that is open already brings its document forward without an open of its
+// own; the files after it still open.
+TEST_F(DocViewTest, PendingShellFilesGoOnPastFilesAlreadyOpen) {
+  const std::string a = WriteTestBmp("vv_open_a.bmp", 40, 20, 100);
+  const std::string b = WriteTestBmp("vv_open_b.bmp", 40, 20, 100);
+  const std::string c = WriteTestBmp("vv_open_c.bmp", 40, 20, 100);
+  const std::string d = WriteTestBmp("vv_open_d.bmp", 40, 20, 100);
+  ASSERT_NE(nullptr, Open(a));
+  ASSERT_NE(nullptr, Open(b));
+  app_->m_strPendingOpen = (a + ";" + b + ";" + d).c_str();
+  app_->OpenDocumentFile(c.c_str());
+  Pump(30);
+  EXPECT_EQ(4, DocumentCount());
+  EXPECT_TRUE(app_->m_strPendingOpen.IsEmpty());
+}
+
+// "Save As" must never write the drawing through the framework's archive, which has nothing of
+// the drawing to write: the command is disabled, and carried out anyway it leaves the file be.
+TEST_F(DocViewTest, SaveAsNeverTouchesTheDrawingFile) {
+  const std::string path = WriteTestBmp("vv_saveas.bmp", 40, 20, 100);
+  auto contents = [&] {
+    std::string bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    for (int ch; f && (ch = fgetc(f)) != EOF;) bytes += static_cast<char>(ch);
+    if (f) fclose(f);
+    return bytes;
+  };
+  const std::string before = contents();
+  CVLRDoc* doc = Open(path);
+  ASSERT_NE(nullptr, doc);
+  doc->SetModifiedFlag(TRUE);
+
+  struct CState : CCmdUI {
+    BOOL enabled = TRUE;
+    void Enable(BOOL bOn) override {
+      enabled = bOn;
+      m_bEnableChanged = TRUE;
+    }
+  } state;
+  state.m_nID = ID_FILE_SAVE_AS;
+  state.DoUpdate(frame_, TRUE);
+  EXPECT_FALSE(state.enabled);
+
+  // Through the menu's road, and straight to the document past its update handler.
+  frame_->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS, 0);
+  EXPECT_TRUE(doc->OnCmdMsg(ID_FILE_SAVE_AS, CN_COMMAND, nullptr, nullptr));
+  Pump(30);
+  EXPECT_EQ(before, contents());
+  EXPECT_TRUE(g_messages.empty());
+  doc->SetModifiedFlag(FALSE);
+}
+
 // The temporary copy the library reads is removed whether the load succeeds, the library does
 // not know the file or the file can't be copied.
 TEST_F(DocViewTest, TemporaryCopiesAreRemovedOnEveryRoad) {
