@@ -285,6 +285,12 @@ BOOL CWinApp::InitApplication() {
     m_strProfileName = m_strExeName + ".INI";
     m_pszProfileName = m_strProfileName;
   }
+  if (!m_pszHelpFilePath) {
+    // The help file lies beside the program, under its name.
+    int dot = full.ReverseFind('.');
+    m_strHelpFilePath = (dot > slash ? full.Left(dot) : full) + ".HLP";
+    m_pszHelpFilePath = m_strHelpFilePath;
+  }
   return TRUE;
 }
 
