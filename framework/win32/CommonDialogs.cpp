@@ -81,8 +81,12 @@ UINT_PTR CALLBACK CFileDialog::HookProc(HWND hDlg, UINT message, WPARAM wParam, 
   static const UINT kFileNameOK = ::RegisterWindowMessageA(FILEOKSTRINGA);
   return static_cast<UINT_PTR>(AfxCallGuarded(hDlg, message, [&]() -> LRESULT {
     if (message == WM_INITDIALOG) return dlg->OnInitDialog();
-    // Old style: the chosen name, to be taken (0) or refused.
-    if (message == kFileNameOK) return dlg->OnFileNameOK();
+    // Old style: the chosen name, to be taken (0) or refused. The explorer dialog sends it
+    // too, after CDN_FILEOK was taken, and must not ask twice.
+    if (message == kFileNameOK) {
+      const OPENFILENAMEA* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+      return ofn && (ofn->Flags & OFN_EXPLORER) ? 0 : dlg->OnFileNameOK();
+    }
     if (message != WM_NOTIFY) return 0;
     LRESULT result = 0;
     if (!dlg->OnNotify(wParam, lParam, &result)) return 0;

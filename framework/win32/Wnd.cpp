@@ -283,8 +283,12 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (nID == 0) return FALSE;
     return AfxDispatchCommand(this, nID);
   }
+  CWnd* pChild = FromHandlePermanent(reinterpret_cast<HWND>(lParam));
+  if (pChild && pChild != this && pChild->OnChildNotify(WM_COMMAND, wParam, lParam, nullptr)) return TRUE;
   return OnCmdMsg(nID, nCode, nullptr, nullptr);
 }
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
   NMHDR* nm = reinterpret_cast<NMHDR*>(lParam);

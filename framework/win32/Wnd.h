@@ -62,6 +62,9 @@ class CWnd : public CCmdTarget {
   virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  // A control's notification to its parent (WM_COMMAND from a control), offered to the
+  // control's own object first: TRUE when it took it, and the parent does not see it.
+  virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   virtual BOOL PreTranslateMessage(MSG* pMsg);
   // Called after the last message; windows that own themselves delete this here.
