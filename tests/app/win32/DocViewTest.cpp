@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "MainFrm.h"
+#include "FileDialogEx.h"
 #include "Raster.h"
 #include "TestData.h"
 #include "Tool.h"
@@ -586,6 +588,48 @@ TEST_F(DocViewTest, PendingShellFilesGoOnPastFilesAlreadyOpen) {
   Pump(30);
   EXPECT_EQ(4, DocumentCount());
   EXPECT_TRUE(app_->m_strPendingOpen.IsEmpty());
+}
+
+// File Open: several names chosen together each open a document, and the dialog lets go of the
+// command's buffer afterwards (the next run must not write into a dead stack frame).
+CFileDialogEx* g_openDialog = nullptr;
+std::string g_typedNames;
+bool g_typed = false;
+void CALLBACK TypeNamesAndOpen(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dlg = g_openDialog ? g_openDialog->m_hWnd : nullptr;
+  if (g_typed || !dlg || !IsWindowVisible(dlg)) return;
+  HWND nameBox = GetDlgItem(dlg, 0x47c);  // the explorer dialog's name box
+  if (!nameBox) nameBox = GetDlgItem(dlg, 0x480);
+  SetWindowTextA(nameBox, g_typedNames.c_str());
+  PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+  g_typed = true;
+}
+
+TEST_F(DocViewTest, FileOpenOpensEveryChosenNameAndLetsGoOfItsBuffer) {
+  const std::string a = WriteTestBmp("vv_fileopen_a.bmp", 40, 20, 100);
+  const std::string b = WriteTestBmp("vv_fileopen_b.bmp", 40, 20, 100);
+  const std::string dir = TempDir();
+  app_->m_pFileOpenDlg = new CFileDialogEx(TRUE, nullptr, nullptr,
+                                           OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT,
+                                           "Bitmap (*.bmp)|*.bmp||", frame_);
+  app_->m_pFileOpenDlg->m_ofn.lpstrInitialDir = dir.c_str();
+  g_openDialog = app_->m_pFileOpenDlg;
+  g_typedNames = "\"vv_fileopen_a.bmp\" \"vv_fileopen_b.bmp\"";
+  g_typed = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, &TypeNamesAndOpen);
+  app_->OnFileOpen();
+  KillTimer(nullptr, timer);
+  Pump(30);
+  EXPECT_TRUE(g_typed);
+  std::vector<std::string> titles;
+  POSITION tp = app_->GetFirstDocTemplatePosition();
+  CDocTemplate* t = app_->GetNextDocTemplate(tp);
+  for (POSITION dp = t->GetFirstDocPosition(); dp;) titles.push_back(static_cast<LPCSTR>(t->GetNextDoc(dp)->GetTitle()));
+  std::sort(titles.begin(), titles.end());
+  EXPECT_EQ(titles, (std::vector<std::string>{"vv_fileopen_a.bmp", "vv_fileopen_b.bmp"}));
+  EXPECT_EQ(app_->m_pFileOpenDlg->m_ofn.lpstrFile, nullptr);
+  EXPECT_EQ(app_->m_pFileOpenDlg->m_ofn.nMaxFile, 0u);
+  g_openDialog = nullptr;
 }
 
 // "Save As" must never write the drawing through the framework's archive, which has nothing of
