@@ -388,6 +388,11 @@ TEST_F(DocViewTest, RepaintDuringADragLeavesNoStrayBand) {
   int changed = 0;
   for (int y = 30; y <= 80; ++y) changed += banded.At(120, y) != clean.At(120, y);
   ASSERT_GT(changed, 0) << "the band shows while dragging";
+  // A white pen in XOR inverts every pixel it covers, dots and gaps alike; a black one would
+  // leave its dots unchanged on any picture.
+  int inverted = 0;
+  for (int y = 31; y < 80; ++y) inverted += banded.At(120, y) == (clean.At(120, y) ^ 0xFFFFFFu);
+  EXPECT_EQ(inverted, 49) << "every pixel of the band's edge is inverted";
   Repaint(view);
   EXPECT_FALSE(static_cast<CZoomGlasTool*>(view->GetTool())->IsBandShown());
   view->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(160, 110));
