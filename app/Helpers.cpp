@@ -94,3 +94,29 @@ CDocument* FindOpenDocument(LPCSTR path) {
   }
   return nullptr;
 }
+
+BOOL OpenRegKey(HKEY root, LPCSTR subKey, HKEY& rKey) {
+  rKey = nullptr;
+  if (::RegOpenKeyA(root, subKey, &rKey) == ERROR_SUCCESS) return TRUE;
+  rKey = nullptr;
+  return FALSE;
+}
+
+void CloseRegKey(HKEY& rKey) {
+  if (!rKey) return;
+  ::RegCloseKey(rKey);
+  rKey = nullptr;
+}
+
+BOOL ReadRegString(HKEY key, LPCSTR name, CString& rValue) {
+  // The size first, then the data (a value that grew in between fails the second call).
+  DWORD type = 0, size = 0;
+  if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return FALSE;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return FALSE;
+  std::vector<BYTE> data(size + 1);
+  if (::RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) return FALSE;
+  // A value stored without its closing zero is not read past its end.
+  data[size < data.size() ? size : data.size() - 1] = 0;
+  rValue = reinterpret_cast<const char*>(data.data());
+  return TRUE;
+}

@@ -1,6 +1,6 @@
 // Shared helpers of the application that need the window system: region area, window capture,
-// volume tests, paths beside the program or in the temporary folder, and finding an open
-// document by its path. The portable ones are in model/PlainHelpers.h.
+// volume tests, paths beside the program or in the temporary folder, finding an open document
+// by its path, and reading the registry. The portable ones are in model/PlainHelpers.h.
 #pragma once
 
 #include "FrameworkWin.h"
@@ -18,3 +18,10 @@ CString GetProgramDirPath(LPCSTR name);
 CString GetTempDirPath(LPCSTR name);
 // The open document of any template whose path equals the given one without regard to case.
 CDocument* FindOpenDocument(LPCSTR path);
+
+// Opens the key under root; FALSE (and a null handle) when it is missing.
+BOOL OpenRegKey(HKEY root, LPCSTR subKey, HKEY& rKey);
+// Closes the key and clears the handle; a null handle is left as it is.
+void CloseRegKey(HKEY& rKey);
+// A string value of any length; FALSE when the value is missing or no string.
+BOOL ReadRegString(HKEY key, LPCSTR name, CString& rValue);

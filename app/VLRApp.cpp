@@ -189,11 +189,13 @@ void CVLRApp::open_in_quick_view(LPCSTR path) {
 }
 
 void CVLRApp::OpenNextPendingFile() {
+  // The whole list, here: a file already open is only brought forward, without the open of its
+  // own that would take the next name, and a new file's open (which calls back here) finds the
+  // list already shorter.
   while (!m_strPendingOpen.IsEmpty()) {
     CString name = TakeFirstPendingName(m_strPendingOpen);
     if (name.IsEmpty()) continue;
-    if (OpenDocumentFile(name)) return;  // its own open takes the next one
-    open_in_quick_view(name);
+    if (!OpenDocumentFile(name)) open_in_quick_view(name);
   }
 }
 

@@ -36,9 +36,9 @@ class CVLRApp : public CWinApp {
   void load_paper_formats();
   // Hands a file that no document accepts to the system quick viewer ("UseQuickView").
   void open_in_quick_view(LPCSTR path);
-  // Opens the next file of the pending DDE list. The document calls it at the end of its open;
-  // a file that opens no document goes to the quick viewer and the list goes on with the next,
-  // so one bad file does not strand the rest.
+  // Opens the files of the pending DDE list, to its end. The document calls it at the end of its
+  // open; a file that opens no document goes to the quick viewer and the list goes on with the
+  // next, so neither a bad file nor one already open strands the rest.
   void OpenNextPendingFile();
 
   CMainFrame* GetMainFrame() const;

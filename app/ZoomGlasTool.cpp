@@ -31,7 +31,7 @@ void CZoomGlasTool::SetCursor() {
 
 void CZoomGlasTool::XorBand(CVLRView* pView) {
   if (m_ptStart.x == m_ptCurrent.x || m_ptStart.y == m_ptCurrent.y) return;
-  if (!m_pen.GetSafeHandle()) m_pen.CreatePen(PS_DOT, 0, RGB(0, 0, 0));
+  if (!m_pen.GetSafeHandle()) m_pen.CreatePen(PS_DOT, 0, RGB(255, 255, 255));
   CClientDC dc(pView);
   int oldRop = dc.SetROP2(R2_XORPEN);
   CPen* oldPen = dc.SelectObject(&m_pen);

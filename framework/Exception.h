@@ -2,7 +2,8 @@
 // C++ exceptions: a framework exception is thrown as a pointer to a heap object, and the CATCH
 // block that takes it deletes it at END_CATCH unless it is thrown on (THROW_LAST). The AfxThrow...
 // functions are the one way to throw them.
-// Not for: showing an exception to the user (ReportError is the Win32 half's: it needs a message box).
+// Not for: showing an exception to the user: ReportError is declared here but defined by the Win32
+// half, since it needs a message box (the portable half never calls it).
 #ifndef FRAMEWORK_EXCEPTION_H
 #define FRAMEWORK_EXCEPTION_H
 
@@ -18,6 +19,10 @@ class CException : public CObject {
   void Delete();
   // The text of the exception into lpszError (at most nMaxError chars with the terminating zero).
   virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr);
+  // Shows the exception's text in the framework's message box of that type (0 is a plain OK
+  // box); without a text, string nMessageID of the resources, or a general text when there is
+  // none. Returns the button pressed.
+  int ReportError(UINT nType = 0, UINT nMessageID = 0);
 
   BOOL m_bAutoDelete;
 };

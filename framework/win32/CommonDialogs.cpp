@@ -65,17 +65,41 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
 }
 
 UINT_PTR CALLBACK CFileDialog::HookProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_NOTIFY) return 0;
-  // The hook's dialog is a child of the file dialog, which the object is attached to.
-  CFileDialog* dlg = dynamic_cast<CFileDialog*>(CWnd::FromHandlePermanent(::GetParent(hDlg)));
+  // The explorer dialog calls the hook for a child dialog of its own, whose parent is the
+  // window the object is attached to; the old-style dialog calls it for the dialog itself,
+  // which its creation hook (when one was set) has attached already.
+  CFileDialog* dlg = dynamic_cast<CFileDialog*>(CWnd::FromHandlePermanent(hDlg));
+  if (!dlg) dlg = dynamic_cast<CFileDialog*>(CWnd::FromHandlePermanent(::GetParent(hDlg)));
+  if (message == WM_INITDIALOG && !dlg) {
+    // An old-style dialog run without the creation hook: its record brings the object along.
+    const OPENFILENAMEA* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+    dlg = ofn ? reinterpret_cast<CFileDialog*>(ofn->lCustData) : nullptr;
+    if (!dlg || (ofn->Flags & OFN_EXPLORER)) return 0;
+    dlg->SubclassWindow(hDlg);
+  }
   if (!dlg) return 0;
-  LRESULT result = 0;
-  if (!dlg->OnNotify(wParam, lParam, &result)) return 0;
-  ::SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, result);
-  return TRUE;
+  static const UINT kFileNameOK = ::RegisterWindowMessageA(FILEOKSTRINGA);
+  return static_cast<UINT_PTR>(AfxCallGuarded(hDlg, message, [&]() -> LRESULT {
+    if (message == WM_INITDIALOG) return dlg->OnInitDialog();
+    // Old style: the chosen name, to be taken (0) or refused. The explorer dialog sends it
+    // too, after CDN_FILEOK was taken, and must not ask twice.
+    if (message == kFileNameOK) {
+      const OPENFILENAMEA* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+      return ofn && (ofn->Flags & OFN_EXPLORER) ? 0 : dlg->OnFileNameOK();
+    }
+    if (message != WM_NOTIFY) return 0;
+    LRESULT result = 0;
+    if (!dlg->OnNotify(wParam, lParam, &result)) return 0;
+    ::SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, result);
+    return TRUE;
+  }));
 }
 
-BOOL CFileDialog::OnNotify(WPARAM, LPARAM, LRESULT*) { return FALSE; }
+BOOL CFileDialog::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
+  if (reinterpret_cast<const NMHDR*>(lParam)->code != CDN_FILEOK) return FALSE;
+  *pResult = OnFileNameOK();
+  return TRUE;
+}
 
 INT_PTR CFileDialog::DoModal() {
   m_ofn.hwndOwner = ParentHwnd();
@@ -264,8 +288,10 @@ INT_PTR CALLBACK CPropertyPage::PageDlgProc(HWND hWnd, UINT message, WPARAM, LPA
   CPropertyPage* page = psp ? reinterpret_cast<CPropertyPage*>(psp->lParam) : nullptr;
   if (!page) return TRUE;
   page->SubclassWindow(hWnd);
-  page->ExecuteDlgInit(page->m_lpszTemplateName);
-  return page->OnInitDialog();
+  return AfxCallGuarded(hWnd, message, [&] {
+    page->ExecuteDlgInit(page->m_lpszTemplateName);
+    return page->OnInitDialog();
+  }) != 0;
 }
 
 BOOL CPropertyPage::OnApply() {

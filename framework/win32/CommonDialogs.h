@@ -46,10 +46,16 @@ class CFileDialog : public CCommonDialog {
   POSITION GetStartPosition() const;
   CString GetNextPathName(POSITION& pos) const;
 
-  // The explorer dialog's notifications (CDN_...), from the dialog's hook.
+  // The explorer dialog's notifications (CDN_...), from the dialog's hook; CDN_FILEOK asks
+  // OnFileNameOK.
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+  // The user chose a name: TRUE refuses it and keeps the dialog open. Asked in both styles.
+  virtual BOOL OnFileNameOK() { return FALSE; }
+  // OnInitDialog is called in both styles once the dialog's controls stand; the object is then
+  // attached to the file dialog itself (in the explorer style the parent of the hook's dialog).
 
  protected:
+  // Both styles: the explorer dialog's hook child and the old-style dialog itself.
   static UINT_PTR CALLBACK HookProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
   char m_szFileName[MAX_PATH] = "";
   char m_szFileTitle[MAX_PATH] = "";

@@ -36,8 +36,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) return FALSE;
   CDialog* dlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
   if (!dlg) return TRUE;
-  dlg->ExecuteDlgInit(dlg->m_lpszTemplateName);
-  return dlg->OnInitDialog();
+  // A failed initialisation has told the user; the focus then goes where the system puts it.
+  return AfxCallGuarded(hWnd, message, [&] {
+    dlg->ExecuteDlgInit(dlg->m_lpszTemplateName);
+    return dlg->OnInitDialog();
+  }) != 0;
 }
 
 INT_PTR CDialog::DoModal() {

@@ -113,6 +113,14 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
   return AfxMessageBox(text, nType, nIDHelp == static_cast<UINT>(-1) ? nIDPrompt : nIDHelp);
 }
 
+int CException::ReportError(UINT nType, UINT nMessageID) {
+  char text[512];
+  if (GetErrorMessage(text, sizeof text) && text[0]) return AfxMessageBox(text, nType);
+  CString fallback;
+  if (nMessageID == 0 || !fallback.LoadString(nMessageID)) fallback = "No error message is available.";
+  return AfxMessageBox(fallback, nType);
+}
+
 // --- CWinThread: the message loop ------------------------------------------------------------------
 
 BOOL CWinThread::PumpMessage() {
@@ -163,16 +171,33 @@ BOOL CWinThread::OnIdle(LONG lCount) {
   return lCount < 1;
 }
 
+namespace {
+// Runs one step of the message loop or of start-up. A framework exception that leaves it (from
+// a pre-translation or an idle handler, which no window procedure surrounds) is shown and
+// dropped, and the step counts as failed; the program goes on.
+template <class Step>
+BOOL GuardedStep(Step step, BOOL failed) {
+  try {
+    return step();
+  } catch (CException* e) {
+    if (!e->IsKindOf(RUNTIME_CLASS(CUserException))) e->ReportError(MB_ICONSTOP);
+    e->Delete();
+    return failed;
+  }
+}
+}  // namespace
+
 int CWinThread::Run() {
   BOOL bIdle = TRUE;
   LONG lIdleCount = 0;
   MSG msg;
   for (;;) {
     while (bIdle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!OnIdle(lIdleCount++)) bIdle = FALSE;
+      if (!GuardedStep([&] { return OnIdle(lIdleCount++); }, FALSE)) bIdle = FALSE;
     }
     do {
-      if (!PumpMessage()) return ExitInstance();
+      // A message whose pre-translation failed has been taken off the queue: go on with the next.
+      if (!GuardedStep([&] { return PumpMessage(); }, TRUE)) return ExitInstance();
       if (IsIdleMessage(&m_msgCur)) {
         bIdle = TRUE;
         lIdleCount = 0;
@@ -259,6 +284,12 @@ BOOL CWinApp::InitApplication() {
   if (!m_pszProfileName) {
     m_strProfileName = m_strExeName + ".INI";
     m_pszProfileName = m_strProfileName;
+  }
+  if (!m_pszHelpFilePath) {
+    // The help file lies beside the program, under its name.
+    int dot = full.ReverseFind('.');
+    m_strHelpFilePath = (dot > slash ? full.Left(dot) : full) + ".HLP";
+    m_pszHelpFilePath = m_strHelpFilePath;
   }
   return TRUE;
 }
@@ -595,7 +626,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, in
   CWinApp* app = AfxGetApp();
   if (!app || !AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow)) return -1;
   int result;
-  if (!app->InitInstance()) {
+  if (!GuardedStep([&] { return app->InitInstance(); }, FALSE)) {
     // Start-up failed: take down what it made, then leave.
     if (CWnd* pMain = app->m_pMainWnd) {
       if (pMain->m_hWnd) pMain->DestroyWindow();

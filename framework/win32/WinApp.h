@@ -72,7 +72,7 @@ class CWinApp : public CWinThread {
   LPCSTR m_pszExeName = nullptr;
   LPCSTR m_pszProfileName = nullptr;   // "<exe name>.INI" unless the program sets another
   LPCSTR m_pszRegistryKey = nullptr;   // never set: the profile is the INI file
-  LPCSTR m_pszHelpFilePath = nullptr;
+  LPCSTR m_pszHelpFilePath = nullptr;  // "<program path without extension>.HLP" unless set
   CRecentFileList* m_pRecentFileList = nullptr;  // owned
   ATOM m_atomApp = 0;                  // set by EnableShellOpen
   ATOM m_atomSystemTopic = 0;
@@ -144,6 +144,7 @@ class CWinApp : public CWinThread {
  private:
   CString m_strExeName;
   CString m_strProfileName;
+  CString m_strHelpFilePath;
   CString m_strAppName;
 };
 

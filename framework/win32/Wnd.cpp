@@ -88,7 +88,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
   g_lastMsg.message = message;
   g_lastMsg.wParam = wParam;
   g_lastMsg.lParam = lParam;
-  LRESULT result = pWnd->WindowProc(message, wParam, lParam);
+  LRESULT result = AfxCallGuarded(hWnd, message, [&] { return pWnd->WindowProc(message, wParam, lParam); });
   if (message == WM_NCDESTROY) {
     // The window is gone: give the procedure back, forget the handle, then let the object
     // delete itself if it owns itself.
@@ -101,6 +101,13 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
   }
   g_lastMsg = saved;
   return result;
+}
+
+LRESULT AfxProcessWndProcException(CException* e, UINT message, HWND hWnd) {
+  if (!e->IsKindOf(RUNTIME_CLASS(CUserException))) e->ReportError(MB_ICONSTOP);
+  if (message == WM_CREATE) return -1;
+  if (message == WM_PAINT) ::ValidateRect(hWnd, nullptr);
+  return 0;
 }
 
 LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
@@ -276,8 +283,12 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (nID == 0) return FALSE;
     return AfxDispatchCommand(this, nID);
   }
+  CWnd* pChild = FromHandlePermanent(reinterpret_cast<HWND>(lParam));
+  if (pChild && pChild != this && pChild->OnChildNotify(WM_COMMAND, wParam, lParam, nullptr)) return TRUE;
   return OnCmdMsg(nID, nCode, nullptr, nullptr);
 }
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
 
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
   NMHDR* nm = reinterpret_cast<NMHDR*>(lParam);
@@ -571,6 +582,12 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
     DoDataExchange(&dx);
   } catch (CUserException* e) {
     // A validation failed: it already told the user and put the focus on the field.
+    e->Delete();
+    return FALSE;
+  } catch (CException* e) {
+    // Anything else (a control that could not be attached, no memory) is told here; the
+    // exchange failed all the same.
+    e->ReportError(MB_ICONEXCLAMATION);
     e->Delete();
     return FALSE;
   }

@@ -62,6 +62,9 @@ class CWnd : public CCmdTarget {
   virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+  // A control's notification to its parent (WM_COMMAND from a control), offered to the
+  // control's own object first: TRUE when it took it, and the parent does not see it.
+  virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   virtual BOOL PreTranslateMessage(MSG* pMsg);
   // Called after the last message; windows that own themselves delete this here.
@@ -241,6 +244,23 @@ class CWnd : public CCmdTarget {
 inline HWND AfxSafeHwnd(const CWnd* pWnd) { return pWnd ? pWnd->m_hWnd : nullptr; }
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// What a procedure the system calls does with a framework exception a handler let out, so that
+// it never unwinds through the system's frames: the user is told (unless it is a user exception,
+// which has told them already) and the message gets the answer that keeps the program sound:
+// -1 for WM_CREATE (the window is not made), the window validated for WM_PAINT (else the paint
+// comes back forever), 0 for the rest. The caller deletes the exception.
+LRESULT AfxProcessWndProcException(CException* e, UINT message, HWND hWnd);
+// Runs handler() for a message a procedure of ours was called with, under that rule.
+template <class Handler>
+LRESULT AfxCallGuarded(HWND hWnd, UINT message, Handler handler) {
+  try {
+    return static_cast<LRESULT>(handler());
+  } catch (CException* e) {
+    LRESULT result = AfxProcessWndProcException(e, message, hWnd);
+    e->Delete();
+    return result;
+  }
+}
 
 // The next window created on this thread is attached to pWnd from its first message on.
 void AfxHookWindowCreate(CWnd* pWnd);

@@ -154,6 +154,16 @@ TEST_F(DdeShellTest, OpenFileWorksOffItsListAndCloseFileClosesOneOrAll) {
   EXPECT_TRUE(Execute("#CLOSEFILE#"));
 }
 
+// Files of the list that are open already are brought forward and the list goes on past them.
+TEST_F(DdeShellTest, OpenFileGoesOnPastFilesAlreadyOpen) {
+  EXPECT_TRUE(Execute("#OPENFILE#|" + folder_ + "a.tif;" + folder_ + "b.tif"));
+  EXPECT_EQ(Documents(), (Titles{"a.tif", "b.tif"}));
+  EXPECT_TRUE(Execute("#OPENFILE#|" + folder_ + "c.tif;" + folder_ + "a.tif;" + folder_ + "b.tif;" + folder_ +
+                      "d.tif"));
+  EXPECT_EQ(Documents(), (Titles{"a.tif", "b.tif", "c.tif", "d.tif"}));
+  EXPECT_TRUE(Execute("#CLOSEFILE#"));
+}
+
 TEST_F(DdeShellTest, CommandsTooShortForTheirFieldsAreRefused) {
   for (const char* command : {"#THUMB#", "#OPENFILE#", "#PRINT#", "#SLEEP#"}) {
     EXPECT_FALSE(Execute(command)) << command;

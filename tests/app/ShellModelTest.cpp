@@ -195,6 +195,69 @@ TEST(PlainHelpers, PointOnLine) {
         << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2 << " " << c.x3 << "," << c.y3;
 }
 
+TEST(PlainHelpers, AnglesDistancesAndPointsAtAnAngle) {
+  const struct {
+    CPoint from, to;
+    double angle;
+  } angles[] = {
+      {{0, 0}, {10, 0}, 0.0},
+      {{0, 0}, {0, 10}, kPi / 2},
+      {{0, 0}, {-10, 0}, kPi},
+      {{0, 0}, {0, -10}, 3 * kPi / 2},  // below the axis: the upper half of the turn
+      {{5, 5}, {4, 4}, 5 * kPi / 4},
+      {{7, 7}, {7, 7}, 0.0},            // one point: no direction
+  };
+  for (const auto& c : angles) {
+    const double a = GetAngle(c.from, c.to);
+    EXPECT_NEAR(a, c.angle, 1e-6) << c.to.x << "," << c.to.y;
+    EXPECT_GE(a, 0.0);
+    EXPECT_LT(a, kTwoPi);
+  }
+  // Just below the axis stays below the full turn.
+  EXPECT_LT(GetAngle(CPoint(0, 0), CPoint(1000000, -1)), kTwoPi);
+
+  const struct {
+    double angle, distance;
+    CPoint point;
+  } points[] = {
+      {0.0, 10.0, {110, 200}},
+      {kPi / 2, 10.0, {99, 210}},        // the rounded half turn: x is 99.99999, cut
+      {kPi, 10.0, {90, 200}},
+      {kPi / 4, 10.0, {107, 207}},       // 7.07: x cut, y rounded
+      {3 * kPi / 4, 10.0, {92, 207}},    // x cut towards zero of 92.93
+      {kPi / 6, 1.0, {100, 201}},        // y 200.5 rounds up
+  };
+  for (const auto& c : points)
+    EXPECT_EQ(PointAtAngle(CPoint(100, 200), c.angle, c.distance), c.point) << c.angle;
+
+  EXPECT_DOUBLE_EQ(PointDistance(CPoint(1, 1), CPoint(4, 5)), 5.0);
+  EXPECT_DOUBLE_EQ(PointDistance(CPoint(-3, 0), CPoint(-3, 0)), 0.0);
+
+  const struct {
+    double a, b, difference;
+  } differences[] = {
+      {0.5, 0.25, 0.25}, {0.25, 0.5, 0.25}, {0.1, kTwoPi - 0.1, 0.2}, {kPi, 0.0, kPi}, {0.0, 4.0, kTwoPi - 4.0},
+  };
+  for (const auto& c : differences) EXPECT_NEAR(AngleDifference(c.a, c.b), c.difference, 1e-9) << c.a << " " << c.b;
+}
+
+TEST(PlainHelpers, IntersectLines) {
+  const struct {
+    const char* name;
+    CPoint p1, p2, q1, q2, expected;
+  } cases[] = {
+      {"crossing axes", {-10, 0}, {10, 0}, {0, -5}, {0, 5}, {0, 0}},
+      {"outside both segments", {0, 0}, {10, 10}, {100, 0}, {90, 10}, {50, 50}},
+      {"rounded to the nearest point", {0, 0}, {3, 1}, {1, 0}, {1, 5}, {1, 0}},
+      {"parallel", {0, 0}, {10, 0}, {0, 5}, {10, 5}, {10, 0}},
+      {"parallel, opposite directions", {0, 0}, {10, 10}, {20, 0}, {10, -10}, {10, 10}},
+      {"almost parallel", {0, 0}, {100000, 0}, {0, 1}, {100000, 2}, {100000, 0}},
+      {"the first line a single point", {3, 3}, {3, 3}, {0, 0}, {0, 9}, {3, 3}},
+      {"large document units", {0, 0}, {10000000, 10000000}, {0, 10000000}, {10000000, 0}, {5000000, 5000000}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IntersectLines(c.p1, c.p2, c.q1, c.q2), c.expected) << c.name;
+}
+
 TEST(PlainHelpers, CountLines) {
   EXPECT_EQ(CountLines(""), 1);
   EXPECT_EQ(CountLines("one"), 1);

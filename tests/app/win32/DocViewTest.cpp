@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "MainFrm.h"
+#include "FileDialogEx.h"
 #include "Raster.h"
 #include "TestData.h"
 #include "Tool.h"
@@ -386,6 +388,11 @@ TEST_F(DocViewTest, RepaintDuringADragLeavesNoStrayBand) {
   int changed = 0;
   for (int y = 30; y <= 80; ++y) changed += banded.At(120, y) != clean.At(120, y);
   ASSERT_GT(changed, 0) << "the band shows while dragging";
+  // A white pen in XOR inverts every pixel it covers, dots and gaps alike; a black one would
+  // leave its dots unchanged on any picture.
+  int inverted = 0;
+  for (int y = 31; y < 80; ++y) inverted += banded.At(120, y) == (clean.At(120, y) ^ 0xFFFFFFu);
+  EXPECT_EQ(inverted, 49) << "every pixel of the band's edge is inverted";
   Repaint(view);
   EXPECT_FALSE(static_cast<CZoomGlasTool*>(view->GetTool())->IsBandShown());
   view->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(160, 110));
@@ -570,6 +577,100 @@ TEST_F(DocViewTest, PendingShellFilesAreWorkedOffWhateverEachOpenGives) {
     EXPECT_EQ(c.documents, DocumentCount()) << c.name;
     EXPECT_TRUE(app_->m_strPendingOpen.IsEmpty()) << c.name;
   }
+}
+
+// A file of the list that is open already brings its document forward without an open of its
+// own; the files after it still open.
+TEST_F(DocViewTest, PendingShellFilesGoOnPastFilesAlreadyOpen) {
+  const std::string a = WriteTestBmp("vv_open_a.bmp", 40, 20, 100);
+  const std::string b = WriteTestBmp("vv_open_b.bmp", 40, 20, 100);
+  const std::string c = WriteTestBmp("vv_open_c.bmp", 40, 20, 100);
+  const std::string d = WriteTestBmp("vv_open_d.bmp", 40, 20, 100);
+  ASSERT_NE(nullptr, Open(a));
+  ASSERT_NE(nullptr, Open(b));
+  app_->m_strPendingOpen = (a + ";" + b + ";" + d).c_str();
+  app_->OpenDocumentFile(c.c_str());
+  Pump(30);
+  EXPECT_EQ(4, DocumentCount());
+  EXPECT_TRUE(app_->m_strPendingOpen.IsEmpty());
+}
+
+// File Open: several names chosen together each open a document, and the dialog lets go of the
+// command's buffer afterwards (the next run must not write into a dead stack frame).
+CFileDialogEx* g_openDialog = nullptr;
+std::string g_typedNames;
+bool g_typed = false;
+void CALLBACK TypeNamesAndOpen(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dlg = g_openDialog ? g_openDialog->m_hWnd : nullptr;
+  if (g_typed || !dlg || !IsWindowVisible(dlg)) return;
+  HWND nameBox = GetDlgItem(dlg, 0x47c);  // the explorer dialog's name box
+  if (!nameBox) nameBox = GetDlgItem(dlg, 0x480);
+  SetWindowTextA(nameBox, g_typedNames.c_str());
+  PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+  g_typed = true;
+}
+
+TEST_F(DocViewTest, FileOpenOpensEveryChosenNameAndLetsGoOfItsBuffer) {
+  const std::string a = WriteTestBmp("vv_fileopen_a.bmp", 40, 20, 100);
+  const std::string b = WriteTestBmp("vv_fileopen_b.bmp", 40, 20, 100);
+  const std::string dir = TempDir();
+  app_->m_pFileOpenDlg = new CFileDialogEx(TRUE, nullptr, nullptr,
+                                           OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT,
+                                           "Bitmap (*.bmp)|*.bmp||", frame_);
+  app_->m_pFileOpenDlg->m_ofn.lpstrInitialDir = dir.c_str();
+  g_openDialog = app_->m_pFileOpenDlg;
+  g_typedNames = "\"vv_fileopen_a.bmp\" \"vv_fileopen_b.bmp\"";
+  g_typed = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, &TypeNamesAndOpen);
+  app_->OnFileOpen();
+  KillTimer(nullptr, timer);
+  Pump(30);
+  EXPECT_TRUE(g_typed);
+  std::vector<std::string> titles;
+  POSITION tp = app_->GetFirstDocTemplatePosition();
+  CDocTemplate* t = app_->GetNextDocTemplate(tp);
+  for (POSITION dp = t->GetFirstDocPosition(); dp;) titles.push_back(static_cast<LPCSTR>(t->GetNextDoc(dp)->GetTitle()));
+  std::sort(titles.begin(), titles.end());
+  EXPECT_EQ(titles, (std::vector<std::string>{"vv_fileopen_a.bmp", "vv_fileopen_b.bmp"}));
+  EXPECT_EQ(app_->m_pFileOpenDlg->m_ofn.lpstrFile, nullptr);
+  EXPECT_EQ(app_->m_pFileOpenDlg->m_ofn.nMaxFile, 0u);
+  g_openDialog = nullptr;
+}
+
+// "Save As" must never write the drawing through the framework's archive, which has nothing of
+// the drawing to write: the command is disabled, and carried out anyway it leaves the file be.
+TEST_F(DocViewTest, SaveAsNeverTouchesTheDrawingFile) {
+  const std::string path = WriteTestBmp("vv_saveas.bmp", 40, 20, 100);
+  auto contents = [&] {
+    std::string bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    for (int ch; f && (ch = fgetc(f)) != EOF;) bytes += static_cast<char>(ch);
+    if (f) fclose(f);
+    return bytes;
+  };
+  const std::string before = contents();
+  CVLRDoc* doc = Open(path);
+  ASSERT_NE(nullptr, doc);
+  doc->SetModifiedFlag(TRUE);
+
+  struct CState : CCmdUI {
+    BOOL enabled = TRUE;
+    void Enable(BOOL bOn) override {
+      enabled = bOn;
+      m_bEnableChanged = TRUE;
+    }
+  } state;
+  state.m_nID = ID_FILE_SAVE_AS;
+  state.DoUpdate(frame_, TRUE);
+  EXPECT_FALSE(state.enabled);
+
+  // Through the menu's road, and straight to the document past its update handler.
+  frame_->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS, 0);
+  EXPECT_TRUE(doc->OnCmdMsg(ID_FILE_SAVE_AS, CN_COMMAND, nullptr, nullptr));
+  Pump(30);
+  EXPECT_EQ(before, contents());
+  EXPECT_TRUE(g_messages.empty());
+  doc->SetModifiedFlag(FALSE);
 }
 
 // The temporary copy the library reads is removed whether the load succeeds, the library does

@@ -40,9 +40,15 @@ class AppTest : public ::testing::Test {
   std::string profilePath_;
 };
 
-TEST_F(AppTest, ProfileIsAnIniFileNamedAfterTheProgramInTheWindowsDirectory) {
+TEST_F(AppTest, ProfileAndHelpFileAreNamedAfterTheProgram) {
   EXPECT_STREQ(app_.m_pszExeName, "framework_win_app_test");
   EXPECT_STREQ(app_.m_pszProfileName, "framework_win_app_test.INI");
+  // The help file is the program's own path with ".HLP" for its extension.
+  char module[MAX_PATH];
+  GetModuleFileNameA(nullptr, module, sizeof module);
+  std::string help(module);
+  help = help.substr(0, help.size() - 4) + ".HLP";
+  EXPECT_STREQ(app_.m_pszHelpFilePath, help.c_str());
   EXPECT_EQ(app_.m_pszRegistryKey, nullptr);
   ASSERT_TRUE(app_.WriteProfileInt("Config", "Resolution", 400));
   EXPECT_NE(GetFileAttributesA(profilePath_.c_str()), INVALID_FILE_ATTRIBUTES) << profilePath_;
