@@ -32,8 +32,6 @@ BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
   ON_UPDATE_COMMAND_UI(ID_VIEW_PREVPAGE, OnUpdatePrevPage)
   ON_COMMAND(ID_TOOLS_LAUNCH, OnLaunchApp)
   ON_UPDATE_COMMAND_UI(ID_TOOLS_LAUNCH, OnUpdateLaunchApp)
-  ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
-  ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateFileSaveAs)
 END_MESSAGE_MAP()
 
 CVLRDoc::CVLRDoc() = default;
@@ -72,15 +70,6 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
   UpdateAllViews(nullptr, -2, nullptr);
   return TRUE;
 }
-
-// --- saving ------------------------------------------------------------------------------------
-
-// The framework's Save As writes the document through Serialize, which a drawing does not have:
-// it would leave an empty file in the drawing's place. The command is taken here, and does
-// nothing, until the raster's own save-as dialog answers it.
-void CVLRDoc::OnFileSaveAs() {}
-
-void CVLRDoc::OnUpdateFileSaveAs(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
 
 // --- raster commands -------------------------------------------------------------------------
 

@@ -44,8 +44,6 @@ class CVLRDoc : public CDocument {
   void OnUpdateNextPage(CCmdUI* pCmdUI);
   void OnUpdatePrevPage(CCmdUI* pCmdUI);
   void OnUpdateLaunchApp(CCmdUI* pCmdUI);
-  void OnFileSaveAs();
-  void OnUpdateFileSaveAs(CCmdUI* pCmdUI);
 
   // The program to start for the document: "LaunchApp" with every "%1" replaced by the path.
   CString LaunchCommandLine(LPCSTR lpszLaunchApp) const;

@@ -637,42 +637,6 @@ TEST_F(DocViewTest, FileOpenOpensEveryChosenNameAndLetsGoOfItsBuffer) {
   g_openDialog = nullptr;
 }
 
-// "Save As" must never write the drawing through the framework's archive, which has nothing of
-// the drawing to write: the command is disabled, and carried out anyway it leaves the file be.
-TEST_F(DocViewTest, SaveAsNeverTouchesTheDrawingFile) {
-  const std::string path = WriteTestBmp("vv_saveas.bmp", 40, 20, 100);
-  auto contents = [&] {
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    for (int ch; f && (ch = fgetc(f)) != EOF;) bytes += static_cast<char>(ch);
-    if (f) fclose(f);
-    return bytes;
-  };
-  const std::string before = contents();
-  CVLRDoc* doc = Open(path);
-  ASSERT_NE(nullptr, doc);
-  doc->SetModifiedFlag(TRUE);
-
-  struct CState : CCmdUI {
-    BOOL enabled = TRUE;
-    void Enable(BOOL bOn) override {
-      enabled = bOn;
-      m_bEnableChanged = TRUE;
-    }
-  } state;
-  state.m_nID = ID_FILE_SAVE_AS;
-  state.DoUpdate(frame_, TRUE);
-  EXPECT_FALSE(state.enabled);
-
-  // Through the menu's road, and straight to the document past its update handler.
-  frame_->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS, 0);
-  EXPECT_TRUE(doc->OnCmdMsg(ID_FILE_SAVE_AS, CN_COMMAND, nullptr, nullptr));
-  Pump(30);
-  EXPECT_EQ(before, contents());
-  EXPECT_TRUE(g_messages.empty());
-  doc->SetModifiedFlag(FALSE);
-}
-
 // The temporary copy the library reads is removed whether the load succeeds, the library does
 // not know the file or the file can't be copied.
 TEST_F(DocViewTest, TemporaryCopiesAreRemovedOnEveryRoad) {
