@@ -4,7 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "AnnotateWin.h"
 #include "Raster.h"
+#include "Vlr.h"
 #include "VLRApp.h"
 #include "resource.h"
 
@@ -32,6 +34,8 @@ CVLRDoc::~CVLRDoc() { DeleteDrawing(); }
 void CVLRDoc::DeleteDrawing() {
   delete m_pRaster;
   m_pRaster = nullptr;
+  delete m_pVlr;
+  m_pVlr = nullptr;
   delete m_pThird;
   m_pThird = nullptr;
 }
@@ -58,8 +62,14 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
   if (CVLRApp* app = GetVLRApp()) app->OpenNextPendingFile();
   if (!accepted) return FALSE;
 
+  m_pVlr = AnnCreateSet(lpszPathName);
   UpdateAllViews(nullptr, -2, nullptr);
   return TRUE;
+}
+
+BOOL CVLRDoc::SaveModified() {
+  if (m_pVlr) m_pVlr->Save(FALSE);
+  return CDocument::SaveModified();
 }
 
 // --- raster commands -------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "AnnotateWin.h"
 #include "MainFrm.h"
 #include "Raster.h"
 #include "Tool.h"
@@ -198,6 +199,13 @@ void CVLRView::OnDraw(CDC* pDC) {
       }
     }
   }
+  // The annotations over the drawing, when the setting "ShowRedline" asks for them.
+  CVLRApp* app = GetVLRApp();
+  if (doc->m_pVlr && (!app || !app->m_pConfig || app->m_pConfig->m_nShowRedline)) AnnDrawSet(*doc->m_pVlr, this, pDC);
+}
+
+CPoint CVLRView::ClientToDocSnapped(int x, int y) const {
+  return m_pGraph ? m_pGraph->ClientToDoc(x, y) : CPoint(x, y);
 }
 
 // --- document updates --------------------------------------------------------------------------

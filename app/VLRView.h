@@ -46,6 +46,9 @@ class CVLRView : public CView {
   void ZoomOut();
   void ZoomEntire();
   void SwitchTool(int nId);
+  // The document point of a client point for a tool that measures or snaps: a raster takes the
+  // plain mapping.
+  CPoint ClientToDocSnapped(int x, int y) const;
 
   // Mouse input, through the current tool.
   void OnLButtonDown(UINT nFlags, CPoint point);

@@ -1,0 +1,271 @@
+// The annotation tools under Wine: each tool makes its object from mouse messages sent to the
+// view of a raster document (Shift squares and constrains, ties vertical; a freehand click makes
+// nothing; a drag moves by the integer delta and counts as a change); the annotations come back
+// when the drawing is opened again.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "AnnLayer.h"
+#include "AnnObj.h"
+#include "MainFrm.h"
+#include "TGraph.h"
+#include "Tool.h"
+#include "VLRApp.h"
+#include "VLRDoc.h"
+#include "VLRView.h"
+#include "Vlr.h"
+#include "resource.h"
+
+namespace {
+
+class CMemoryProfile : public CConfigProfile {
+ public:
+  int GetInt(const char*, const char*, int nDefault) override { return nDefault; }
+  CString GetString(const char*, const char*, const char* lpszDefault) override { return lpszDefault; }
+  void WriteInt(const char*, const char*, int) override {}
+  void WriteString(const char*, const char*, const char*) override {}
+};
+
+CMemoryProfile g_profile;
+
+class CToolsApp : public CVLRApp {
+ public:
+  BOOL InitInstance() override {
+    m_pConfig = new CConfig(&g_profile, "C:\\");
+    m_pConfig->m_nUseQuickView = 0;
+    AddDocTemplate(new CMultiDocTemplate(IDR_VLRTYPE, RUNTIME_CLASS(CVLRDoc), RUNTIME_CLASS(CMDIChildWnd),
+                                         RUNTIME_CLASS(CVLRView)));
+    CMainFrame* frame = new CMainFrame;
+    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) return FALSE;
+    m_pMainWnd = frame;
+    frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);
+    frame->ShowWindow(SW_SHOW);
+    frame->UpdateWindow();
+    return TRUE;
+  }
+};
+
+void Pump(DWORD ms = 30) {
+  const DWORD start = GetTickCount();
+  MSG m;
+  do {
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) continue;
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+    Sleep(1);
+  } while (GetTickCount() - start < ms);
+}
+
+std::string TempDir() {
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  return dir;
+}
+
+// A white 24-bit BMP of 400 x 200 pixels at 100 dpi.
+std::string WriteWhiteBmp(const char* name) {
+  const int w = 400, h = 200, row = w * 3;
+  std::vector<uint8_t> f;
+  auto le = [&](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) f.push_back((uint8_t)(v >> (8 * i)));
+  };
+  f.push_back('B');
+  f.push_back('M');
+  for (uint32_t v : {54u + row * h, 0u, 54u, 40u, (uint32_t)w, (uint32_t)h}) le(v, 4);
+  le(1, 2);
+  le(24, 2);
+  for (uint32_t v : {0u, (uint32_t)(row * h), 3937u, 3937u, 0u, 0u}) le(v, 4);
+  f.insert(f.end(), (size_t)row * h, 0xFF);
+  const std::string path = TempDir() + name;
+  FILE* out = fopen(path.c_str(), "wb");
+  fwrite(f.data(), 1, f.size(), out);
+  fclose(out);
+  return path;
+}
+
+int g_nAnswer = IDYES;
+std::vector<std::string> g_messages;
+
+int AnswerMessageBox(LPCSTR text, UINT, UINT) {
+  g_messages.push_back(text ? text : "");
+  return g_nAnswer;
+}
+
+class AnnToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_messages.clear();
+    g_nAnswer = IDYES;
+    AfxSetMessageBoxHook(&AnswerMessageBox);
+    m_drawing = WriteWhiteBmp("vv_ann_tools.bmp");
+    DeleteFileA((m_drawing + ".VLR").c_str());
+    m_app = new CToolsApp;
+    ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, m_cmdLine, SW_SHOWNORMAL));
+    ASSERT_TRUE(m_app->InitInstance());
+    Open();
+  }
+  void TearDown() override {
+    g_nAnswer = IDNO;
+    m_app->CloseAllDocuments(FALSE);
+    if (m_app->m_pMainWnd) m_app->m_pMainWnd->DestroyWindow();
+    Pump(20);
+    const std::string profile = std::string(m_app->m_pszExeName) + ".INI";
+    delete m_app;
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    DeleteFileA((std::string(dir) + "\\" + profile).c_str());
+    DeleteFileA((m_drawing + ".VLR").c_str());
+    DeleteFileA(m_drawing.c_str());
+  }
+
+  void Open() {
+    m_doc = static_cast<CVLRDoc*>(m_app->OpenDocumentFile(m_drawing.c_str()));
+    Pump(60);
+    ASSERT_NE(nullptr, m_doc);
+    POSITION pos = m_doc->GetFirstViewPosition();
+    m_view = static_cast<CVLRView*>(m_doc->GetNextView(pos));
+    m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(20);
+    ASSERT_NE(nullptr, m_view->GetGraph());
+    ASSERT_NE(nullptr, m_doc->m_pVlr);
+  }
+
+  void Send(UINT msg, UINT keys, int x, int y) { m_view->SendMessage(msg, keys, MAKELPARAM(x, y)); }
+
+  void Drag(int x0, int y0, int x1, int y1, UINT keys = 0) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, x0, y0);
+    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, (x0 + x1) / 2, (y0 + y1) / 2);
+    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, x1, y1);
+    Send(WM_LBUTTONUP, keys, x1, y1);
+  }
+
+  CVlr& Set() { return *m_doc->m_pVlr; }
+  CAnnObj* Last() { return static_cast<CAnnObj*>(Set().m_objects.GetTail()); }
+  CPoint Doc(int x, int y) { return m_view->GetGraph()->ClientToDoc(x, y); }
+
+  char m_cmdLine[1] = {0};
+  std::string m_drawing;
+  CToolsApp* m_app = nullptr;
+  CVLRDoc* m_doc = nullptr;
+  CVLRView* m_view = nullptr;
+};
+
+TEST_F(AnnToolsTest, DragToolsMakeTheirObjectsOnTheCurrentLayer) {
+  ASSERT_NE(nullptr, Set().GetLayer(0)) << "a new set has layer 0";
+  struct Case {
+    int nTool;
+    CRuntimeClass* pClass;
+    CPoint from, to;
+    UINT keys;
+    CPoint end;  // client
+  } const cases[] = {
+      {CTool::idAnnLine, RUNTIME_CLASS(CAnnLine), {100, 100}, {160, 130}, 0, {160, 130}},
+      // Shift with |dx| = |dy|: vertical.
+      {CTool::idAnnLine, RUNTIME_CLASS(CAnnLine), {100, 100}, {140, 140}, MK_SHIFT, {100, 140}},
+      // Shift squares a rectangle, and keeps the drag's direction.
+      {CTool::idAnnRect, RUNTIME_CLASS(CAnnRect), {10, 10}, {40, 20}, MK_SHIFT, {20, 20}},
+      {CTool::idAnnCircle, RUNTIME_CLASS(CAnnCircle), {200, 200}, {150, 170}, MK_SHIFT, {170, 170}},
+  };
+  for (const Case& c : cases) {
+    m_view->SwitchTool(c.nTool);
+    const int nBefore = Set().m_objects.GetCount();
+    Drag(c.from.x, c.from.y, c.to.x, c.to.y, c.keys);
+    ASSERT_EQ(nBefore + 1, Set().m_objects.GetCount()) << c.pClass->m_lpszClassName;
+    CAnnSpan* pObj = static_cast<CAnnSpan*>(Last());
+    ASSERT_TRUE(pObj->IsKindOf(c.pClass));
+    EXPECT_EQ(0x000000FFu, pObj->m_crColour) << "the layer's colour";
+    EXPECT_EQ(CAnnObj::fillFrame, pObj->m_nFillStyle);
+    CRect client(c.from, c.end);
+    if (c.nTool != CTool::idAnnLine) client.NormalizeRect();
+    EXPECT_EQ(Doc(client.left, client.top), pObj->m_ptAnchor) << c.pClass->m_lpszClassName;
+    EXPECT_EQ(Doc(client.right, client.bottom), pObj->GetEnd()) << c.pClass->m_lpszClassName;
+  }
+  EXPECT_TRUE(Set().m_bModified);
+}
+
+TEST_F(AnnToolsTest, FreehandClickMakesNothingAndEndsTheTool) {
+  m_view->SwitchTool(CTool::idAnnLine);
+  m_view->SwitchTool(CTool::idAnnPen);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 50, 50);
+  Send(WM_LBUTTONUP, 0, 50, 50);
+  EXPECT_EQ(0, Set().m_objects.GetCount());
+  EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "back to the tool before";
+
+  m_view->SwitchTool(CTool::idAnnPen);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 50, 50);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 60, 55);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 70, 70);
+  Send(WM_LBUTTONUP, 0, 70, 70);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  CAnnFreehand* pStroke = static_cast<CAnnFreehand*>(Last());
+  ASSERT_TRUE(pStroke->IsKindOf(RUNTIME_CLASS(CAnnFreehand)));
+  EXPECT_EQ(Doc(50, 50), pStroke->m_ptAnchor);
+  EXPECT_EQ(2, pStroke->m_points.GetSize()) << "the two moves, after the anchor";
+}
+
+TEST_F(AnnToolsTest, PolygonEndsAtDoubleClick) {
+  m_view->SwitchTool(CTool::idAnnPolygon);
+  for (CPoint p : {CPoint(20, 20), CPoint(80, 20), CPoint(80, 60)}) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    Send(WM_LBUTTONUP, 0, p.x, p.y);
+    Send(WM_MOUSEMOVE, 0, p.x + 5, p.y + 5);
+  }
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 80, 60);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  CAnnPolygon* pPolygon = static_cast<CAnnPolygon*>(Last());
+  ASSERT_TRUE(pPolygon->IsKindOf(RUNTIME_CLASS(CAnnPolygon)));
+  EXPECT_EQ(Doc(20, 20), pPolygon->m_ptAnchor);
+  EXPECT_EQ(2, pPolygon->m_points.GetSize());
+}
+
+TEST_F(AnnToolsTest, SelectDragMovesByTheDeltaAndCountsAsChange) {
+  m_view->SwitchTool(CTool::idAnnRect);
+  Drag(100, 100, 200, 160);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  CAnnObj* pRect = Last();
+  const CPoint anchor = pRect->m_ptAnchor;
+  const CPoint client = m_view->GetGraph()->DocToClient(anchor.x, anchor.y);
+  Set().m_bModified = FALSE;
+
+  m_view->SwitchTool(CTool::idAnnSelect);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 130);  // on the left edge
+  EXPECT_EQ(pRect, Set().m_pSelected);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 102, 134);  // still on the outline band: the move starts
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 105, 137);
+  Send(WM_LBUTTONUP, 0, 105, 137);
+  EXPECT_EQ(Doc(client.x + 5, client.y + 7), pRect->m_ptAnchor);
+  EXPECT_EQ(0x000000FFu, pRect->m_crColour) << "the colour is back after the drag";
+  EXPECT_TRUE(Set().m_bModified) << "a moved object is saved or asked about at close";
+
+  // A click into nothing deselects.
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 400, 400);
+  Send(WM_LBUTTONUP, 0, 400, 400);
+  EXPECT_EQ(nullptr, Set().m_pSelected);
+}
+
+TEST_F(AnnToolsTest, AnnotationsReappearAfterCloseAndReopen) {
+  m_view->SwitchTool(CTool::idAnnLine);
+  Drag(30, 40, 90, 40);
+  const CPoint anchor = Last()->m_ptAnchor;
+  g_nAnswer = IDYES;
+  EXPECT_TRUE(m_doc->SaveModified());
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_NE(std::string::npos, g_messages[0].find(m_drawing)) << g_messages[0];
+  m_doc->OnCloseDocument();
+  Pump(20);
+  Open();
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  EXPECT_TRUE(Last()->IsKindOf(RUNTIME_CLASS(CAnnLine)));
+  EXPECT_EQ(anchor, Last()->m_ptAnchor);
+  EXPECT_FALSE(Set().m_bModified);
+}
+
+}  // namespace
