@@ -1,6 +1,6 @@
 // What the document, the view and the tool factory of app/ call of the annotations: creating and
 // loading a document's annotation set, drawing it into a view, redrawing it on every view, and
-// making the annotation tools by number.
+// making the annotation tools by number, and the clipboard exchange of one object.
 // Not for: the set's own logic (model/Vlr.h) or the tools' behaviour (AnnTools.h).
 #pragma once
 
@@ -22,5 +22,11 @@ void AnnDrawObject(CAnnObj& obj, CVlr& set, CVLRView* pView, CDC* pDC);
 void AnnInvalidateObject(CAnnObj& obj, CVlr& set, CVLRView* pView);
 // Draws the document's set straight onto every view's window (no erasing, no invalidation).
 void AnnRedrawAllViews(CVLRDoc* pDoc);
+// The object on the clipboard in the format "VELLVIEW_ANNOTATION"; FALSE when the clipboard
+// cannot be opened.
+BOOL AnnCopyToClipboard(const CAnnObj& obj);
+// The clipboard's annotation object, added to the set with its anchor at the document point;
+// FALSE when the clipboard holds none (or cannot be opened).
+BOOL AnnPasteFromClipboard(CVlr& set, int x, int y);
 // A tool of annotate/ by number, or null for a number it does not make.
 CTool* AnnCreateTool(int nId);

@@ -1,10 +1,11 @@
-// libFuzzer target: arbitrary bytes read as an annotation side file and as the annotation
-// folder's index file. A damaged input ends in an archive exception with nothing half-read left
-// in the set; whatever loads is hit-tested and stored again, so the geometry and the writer run
-// over hostile coordinates, texts and fonts too.
+// libFuzzer target: arbitrary bytes read as an annotation side file, as the clipboard's
+// annotation object and as the annotation folder's index file. A damaged input ends in an
+// archive exception with nothing half-read left in the set; whatever loads is hit-tested and
+// stored again, so the geometry and the writer run over hostile coordinates, texts and fonts too.
 #include <cstdint>
 #include <vector>
 
+#include "AnnClip.h"
 #include "AnnObj.h"
 #include "Archive.h"
 #include "Exception.h"
@@ -35,6 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CArchive store(&out, CArchive::store);
     set.Serialize(store);
     store.Close();
+  }
+  {
+    CMemFile file(bytes.data(), (UINT)bytes.size());
+    CArchive ar(&file, CArchive::load);
+    try {
+      delete AnnLoadClip(ar);
+    } catch (CException* e) {
+      e->Delete();
+    }
+    ar.Abort();
   }
   {
     CMapStringToString index;

@@ -13,6 +13,7 @@
 
 #include "AnnLayer.h"
 #include "AnnObj.h"
+#include "AnnotateWin.h"
 #include "MainFrm.h"
 #include "TGraph.h"
 #include "Tool.h"
@@ -266,6 +267,47 @@ TEST_F(AnnToolsTest, AnnotationsReappearAfterCloseAndReopen) {
   EXPECT_TRUE(Last()->IsKindOf(RUNTIME_CLASS(CAnnLine)));
   EXPECT_EQ(anchor, Last()->m_ptAnchor);
   EXPECT_FALSE(Set().m_bModified);
+}
+
+TEST(AnnToolFactory, NumbersMakeTheirTools) {
+  const struct {
+    int nId;
+    const char* className;
+  } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"}, {6, "CAnnLineTool"},
+               {7, "CAnnCircTool"},   {8, "CAnnRectTool"}, {9, "CAnnPolygonTool"}};
+  for (const auto& c : cases) {
+    CTool* pTool = CTool::Create(c.nId);
+    EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
+    EXPECT_EQ(c.nId, pTool->GetToolId());
+    delete pTool;
+    CObject* pByName = CRuntimeClass::CreateObject(c.className);
+    EXPECT_NE(nullptr, pByName) << "creatable by class name";
+    delete pByName;
+  }
+}
+
+TEST_F(AnnToolsTest, PasteTwiceGivesTwoObjectsAtTheirAnchors) {
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  ::CloseClipboard();
+  EXPECT_FALSE(AnnPasteFromClipboard(Set(), 0, 0)) << "no annotation on the clipboard";
+
+  CAnnLayer* layer = Set().GetLayer(0);
+  CAnnRect rect(RECT{100, 200, 400, 600}, layer, 0);
+  rect.m_nFillStyle = 3;
+  ASSERT_TRUE(AnnCopyToClipboard(rect));
+  ASSERT_TRUE(AnnPasteFromClipboard(Set(), 1000, 2000));
+  ASSERT_TRUE(AnnPasteFromClipboard(Set(), 5000, 7000)) << "the clipboard still holds it";
+  ASSERT_EQ(2, Set().m_objects.GetCount());
+  CAnnRect* first = static_cast<CAnnRect*>(Set().m_objects.GetHead());
+  CAnnRect* second = static_cast<CAnnRect*>(Set().m_objects.GetTail());
+  ASSERT_NE(first, second);
+  ASSERT_TRUE(second->IsKindOf(RUNTIME_CLASS(CAnnRect)));
+  EXPECT_EQ(CPoint(1000, 2000), first->m_ptAnchor);
+  EXPECT_EQ(CPoint(5000, 7000), second->m_ptAnchor);
+  EXPECT_EQ(300, second->m_nDx);
+  EXPECT_EQ(3, second->m_nFillStyle);
+  EXPECT_TRUE(Set().m_bModified);
 }
 
 }  // namespace
