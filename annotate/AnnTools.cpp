@@ -66,7 +66,7 @@ CTool* AnnCreateTool(int nId) {
     case CTool::idAnnCircle: return new CAnnCircTool;
     case CTool::idAnnRect: return new CAnnRectTool;
     case CTool::idAnnPolygon: return new CAnnPolygonTool;
-    default: return nullptr;
+    default: return AnnCreateMeasureTool(nId);
   }
 }
 

@@ -352,6 +352,11 @@ void CVLRView::SwitchTool(int nId) {
   m_pTool = CTool::Create(CTool::idNone);
 }
 
+void CVLRView::SuspendTool(CTool* pTool) {
+  delete m_pSuspendedTool;
+  m_pSuspendedTool = pTool;
+}
+
 void CVLRView::EndToolIfDone(BOOL bGoesOn) {
   if (!bGoesOn) SwitchTool(m_nPrevToolId);
 }

@@ -46,6 +46,13 @@ class CVLRView : public CView {
   void ZoomOut();
   void ZoomEntire();
   void SwitchTool(int nId);
+  // The slot for a measurement kept across a zoom; the view owns what it holds.
+  CTool* TakeSuspendedTool() {
+    CTool* pTool = m_pSuspendedTool;
+    m_pSuspendedTool = nullptr;
+    return pTool;
+  }
+  void SuspendTool(CTool* pTool);
   // The document point of a client point for a tool that measures or snaps: a raster takes the
   // plain mapping.
   CPoint ClientToDocSnapped(int x, int y) const;

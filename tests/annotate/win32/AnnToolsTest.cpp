@@ -15,6 +15,7 @@
 #include "AnnObj.h"
 #include "AnnotateWin.h"
 #include "MainFrm.h"
+#include "MeasureTools.h"
 #include "TGraph.h"
 #include "Tool.h"
 #include "VLRApp.h"
@@ -269,12 +270,66 @@ TEST_F(AnnToolsTest, AnnotationsReappearAfterCloseAndReopen) {
   EXPECT_FALSE(Set().m_bModified);
 }
 
+TEST_F(AnnToolsTest, LengthInTrueMillimetresThroughTheScale) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  Set().m_dScaleSecond = 100.0;  // 1 : 100
+  m_view->SwitchTool(CTool::idLength);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+  Send(WM_LBUTTONUP, 0, 100, 100);
+  Send(WM_MOUSEMOVE, 0, 200, 100);
+  CString status;
+  static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(status);
+  EXPECT_EQ(0, status.Find("Total length: 0 mm, Current length: ")) << (LPCSTR)status;
+  for (CPoint p : {CPoint(300, 100)}) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    Send(WM_LBUTTONUP, 0, p.x, p.y);
+  }
+  // Across a zoom and back the measurement goes on.
+  m_view->SwitchTool(CTool::idZoomGlass);
+  m_view->SwitchTool(CTool::idLength);
+  const CMeasureTool* tool = static_cast<const CMeasureTool*>(m_view->GetTool());
+  EXPECT_EQ(2, tool->GetPoints().GetSize());
+  g_messages.clear();
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 300, 100);  // the double click's first click
+  Send(WM_LBUTTONUP, 0, 300, 100);
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 300, 100);
+  ASSERT_EQ(1u, g_messages.size());
+  // 200 client pixels in 100 dpi image pixels, 0.254 mm each, times 100.
+  const double dPixels = 200.0 * m_view->GetGraph()->GetFactorX() / 2540.0;
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%d mm", (int)(dPixels * 25.4 + 0.5));
+  EXPECT_EQ(expected, g_messages[0]);
+  EXPECT_EQ(0, tool->GetPoints().GetSize()) << "cleared after the result";
+}
+
+TEST_F(AnnToolsTest, AreaNeedsThreePoints) {
+  m_view->SwitchTool(CTool::idArea);
+  for (int round = 0; round < 2; ++round) {
+    g_messages.clear();
+    const std::vector<CPoint> points = round == 0 ? std::vector<CPoint>{{50, 50}, {150, 50}}
+                                                  : std::vector<CPoint>{{50, 50}, {150, 50}, {150, 150}};
+    for (CPoint p : points) {
+      Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+      Send(WM_LBUTTONUP, 0, p.x, p.y);
+    }
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, points.back().x, points.back().y);
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, points.back().x, points.back().y);
+    if (round == 0) {
+      EXPECT_TRUE(g_messages.empty()) << "two points give no area";
+    } else {
+      ASSERT_EQ(1u, g_messages.size());
+      EXPECT_EQ(0u, g_messages[0].find("Area: ")) << g_messages[0];
+      EXPECT_NE(std::string::npos, g_messages[0].find("\nPerimeter: ")) << g_messages[0];
+    }
+  }
+}
+
 TEST(AnnToolFactory, NumbersMakeTheirTools) {
   const struct {
     int nId;
     const char* className;
-  } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"}, {6, "CAnnLineTool"},
-               {7, "CAnnCircTool"},   {8, "CAnnRectTool"}, {9, "CAnnPolygonTool"}};
+  } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"},     {6, "CAnnLineTool"}, {7, "CAnnCircTool"},
+               {8, "CAnnRectTool"},   {9, "CAnnPolygonTool"}, {12, "CLengthTool"}, {13, "CAreaTool"}};
   for (const auto& c : cases) {
     CTool* pTool = CTool::Create(c.nId);
     EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
