@@ -6,6 +6,7 @@
 #include "AnnotateWin.h"
 #include "MainFrm.h"
 #include "Raster.h"
+#include "ScaleCheckTool.h"
 #include "TGraph.h"
 #include "Units.h"
 #include "VLRApp.h"
@@ -38,6 +39,7 @@ CTool* AnnCreateMeasureTool(int nId) {
   switch (nId) {
     case CTool::idLength: return new CLengthTool;
     case CTool::idArea: return new CAreaTool;
+    case CTool::idScaleCheck: return new CScaleCheckTool;
     default: return nullptr;
   }
 }

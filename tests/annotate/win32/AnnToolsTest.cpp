@@ -324,12 +324,71 @@ TEST_F(AnnToolsTest, AreaNeedsThreePoints) {
   }
 }
 
+// Answers the distance dialog when it shows: first with a distance too small to take (the dialog
+// must stay), then with the text of g_distanceText in metres.
+std::string g_distanceText;
+int g_nDialogRounds = 0;
+bool g_bStayedOpen = false;
+
+void CALLBACK AnswerDistanceDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dlg = ::FindWindowA(nullptr, "Enter the distance between the points");
+  if (!dlg) return;
+  const int kEdit = 1400, kUnit = 1401;
+  if (g_nDialogRounds == 0) {
+    ::SetDlgItemTextA(dlg, kEdit, "0,00001");
+    ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+  } else if (g_nDialogRounds == 1) {
+    g_bStayedOpen = true;
+    ::SetDlgItemTextA(dlg, kEdit, g_distanceText.c_str());
+    ::SendDlgItemMessageA(dlg, kUnit, CB_SETCURSEL, 3, 0);
+    ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+  }
+  ++g_nDialogRounds;
+}
+
+TEST_F(AnnToolsTest, ScaleCheckOffersAndStoresTheScale) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  m_view->SwitchTool(CTool::idAnnLine);
+  m_view->SwitchTool(CTool::idScaleCheck);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+  Send(WM_LBUTTONUP, 0, 100, 100);
+  Send(WM_MOUSEMOVE, 0, 300, 100);
+  CString status;
+  static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(status);
+  EXPECT_EQ(0, status.Find("Length: ")) << (LPCSTR)status;
+  // 200 client pixels on the sheet (100 dpi image pixels of 0.254 mm); a true distance 100 times
+  // that, typed in metres with a decimal comma.
+  const double dSheetMm = 200.0 * m_view->GetGraph()->GetFactorX() / 2540.0 * 0.254;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", dSheetMm * 100.0 / 1000.0);
+  g_distanceText = text;
+  for (char& ch : g_distanceText)
+    if (ch == '.') ch = ',';
+  g_nDialogRounds = 0;
+  g_bStayedOpen = false;
+  g_messages.clear();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &AnswerDistanceDialog);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 300, 100);
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_bStayedOpen) << "a distance of 0,00001 is not taken";
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ("The scale was calculated to 1 : 100, it is currently 1 : 1.\nDo you want to change the scale to the "
+            "calculated value?",
+            g_messages[0]);
+  EXPECT_EQ(1.0, Set().m_dScaleFirst);
+  EXPECT_NEAR(100.0, Set().m_dScaleSecond, 0.01);
+  EXPECT_EQ(0, Set().m_nScaleUnit);
+  EXPECT_TRUE(Set().m_bModified);
+  EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "the tool ends";
+}
+
 TEST(AnnToolFactory, NumbersMakeTheirTools) {
   const struct {
     int nId;
     const char* className;
   } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"},     {6, "CAnnLineTool"}, {7, "CAnnCircTool"},
-               {8, "CAnnRectTool"},   {9, "CAnnPolygonTool"}, {12, "CLengthTool"}, {13, "CAreaTool"}};
+               {8, "CAnnRectTool"},   {9, "CAnnPolygonTool"}, {12, "CLengthTool"}, {13, "CAreaTool"},
+               {14, "CScaleCheckTool"}};
   for (const auto& c : cases) {
     CTool* pTool = CTool::Create(c.nId);
     EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
