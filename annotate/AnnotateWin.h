@@ -31,6 +31,9 @@ BOOL AnnPasteFromClipboard(CVlr& set, int x, int y);
 // A tool of annotate/ by number, or null for a number it does not make.
 CTool* AnnCreateTool(int nId);
 CTool* AnnCreateMeasureTool(int nId);
+// The view's commands to the current length or area tool; nothing for another tool.
+enum { kMeasureEnd, kMeasureUndo, kMeasureCancel };
+void AnnMeasureCommand(CVLRView* pView, int nCommand);
 // The result of a measurement, for the user. Until the result dialogs with their unit lists
 // exist, a message box shows the text.
 void AnnShowMeasureResult(LPCSTR lpszTitle, const CString& text);

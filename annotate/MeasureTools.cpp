@@ -248,3 +248,35 @@ void AnnShowMeasureResult(LPCSTR lpszTitle, const CString& text) {
   (void)lpszTitle;
   AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
 }
+
+void AnnMeasureCommand(CVLRView* pView, int nCommand) {
+  CTool* pTool = pView->GetTool();
+  if (!pTool || !pTool->IsKindOf(RUNTIME_CLASS(CMeasureTool))) return;
+  CMeasureTool* pMeasure = static_cast<CMeasureTool*>(pTool);
+  if (nCommand == kMeasureEnd)
+    pMeasure->Finish(pView);
+  else if (nCommand == kMeasureUndo)
+    pMeasure->UndoLastPoint(pView);
+  else
+    pMeasure->Cancel(pView);
+}
+
+BOOL CMeasureTool::OnRButtonUp(CVLRView* pView, int x, int y, UINT, BOOL* pbHandled) {
+  if (pbHandled) *pbHandled = TRUE;
+  if (m_points.GetSize() == 0) return TRUE;
+  const bool bLength = GetToolId() == idLength;
+  HMENU hMenu = ::CreatePopupMenu();
+  ::AppendMenuA(hMenu, MF_STRING, kMeasureEnd + 1,
+                bLength ? "&End the measurement and display the total length"
+                        : "&End the measurement and display the result");
+  ::AppendMenuA(hMenu, MF_STRING, kMeasureUndo + 1, bLength ? "&Undo the last point" : "&Undo last point");
+  ::AppendMenuA(hMenu, MF_STRING, kMeasureCancel + 1, "&Cancel");
+  POINT pt = {x, y};
+  ::ClientToScreen(pView->m_hWnd, &pt);
+  CWnd* main = AfxGetMainWnd();
+  const int nChoice = (int)::TrackPopupMenu(hMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x, pt.y, 0,
+                                            main ? main->m_hWnd : pView->m_hWnd, nullptr);
+  ::DestroyMenu(hMenu);
+  if (nChoice > 0) AnnMeasureCommand(pView, nChoice - 1);
+  return TRUE;
+}

@@ -18,6 +18,8 @@ class CMeasureTool : public CTool {
   BOOL OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) override;
   BOOL OnMouseMove(CVLRView* pView, int x, int y, UINT nFlags) override;
   BOOL OnLButtonDblClk(CVLRView* pView, int x, int y, UINT nFlags) override;
+  // The context menu of the measurement: end, undo the last point, cancel.
+  BOOL OnRButtonUp(CVLRView* pView, int x, int y, UINT nFlags, BOOL* pbHandled) override;
   void OnViewRepaint() override { m_bFirstBand = TRUE; }
 
   // The view's commands "End", "Undo last point" and "Cancel".

@@ -41,6 +41,9 @@ BEGIN_MESSAGE_MAP(CVLRView, CView)
   ON_UPDATE_COMMAND_UI(ID_VIEW_ENTIRE, OnUpdateViewEntire)
   ON_COMMAND(ID_VIEW_LOCKZOOM, OnLockZoom)
   ON_UPDATE_COMMAND_UI(ID_VIEW_LOCKZOOM, OnUpdateLockZoom)
+  ON_COMMAND(ID_TOOLS_CHECKSCALE, OnCheckScale)
+  ON_COMMAND_RANGE(ID_MEASURE_END, ID_MEASURE_CANCEL, OnMeasureCommand)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_MEASURE_END, ID_MEASURE_CANCEL, OnUpdateMeasureCommand)
 END_MESSAGE_MAP()
 
 namespace {
@@ -486,3 +489,21 @@ void CVLRView::OnLockZoom() {
 }
 
 void CVLRView::OnUpdateLockZoom(CCmdUI* pCmdUI) { pCmdUI->SetCheck(!s_rcLockedZoom.IsRectEmpty()); }
+
+// --- measuring commands ------------------------------------------------------------------------
+
+void CVLRView::OnCheckScale() {
+  if (AfxMessageBox("To let the computer calculate the scale you should now click on to point and enter the distance "
+                    "between them, the scale will then be calculated.",
+                    MB_OK | MB_ICONEXCLAMATION) == IDOK)
+    SwitchTool(CTool::idScaleCheck);
+}
+
+void CVLRView::OnMeasureCommand(UINT nId) {
+  AnnMeasureCommand(this, nId == ID_MEASURE_END ? kMeasureEnd : nId == ID_MEASURE_UNDO ? kMeasureUndo : kMeasureCancel);
+}
+
+void CVLRView::OnUpdateMeasureCommand(CCmdUI* pCmdUI) {
+  const int tool = m_pTool->GetToolId();
+  pCmdUI->Enable(tool == CTool::idLength || tool == CTool::idArea);
+}

@@ -81,6 +81,9 @@ class CVLRView : public CView {
   void OnUpdateViewEntire(CCmdUI* pCmdUI);
   void OnLockZoom();
   void OnUpdateLockZoom(CCmdUI* pCmdUI);
+  void OnCheckScale();
+  void OnMeasureCommand(UINT nId);
+  void OnUpdateMeasureCommand(CCmdUI* pCmdUI);
 
   // The tool a command selects, 0 for none.
   static int ToolIdOfCommand(UINT nId);

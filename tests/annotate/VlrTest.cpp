@@ -39,7 +39,10 @@ class CTestHost : public CVlrHost {
     return name;
   }
   BOOL ReplaceFile(LPCSTR lpszNew, LPCSTR lpszTarget) override {
-    return m_bCanReplace && std::rename(lpszNew, lpszTarget) == 0;
+    // Replaces an existing target on every system, as the program's own host does.
+    std::error_code error;
+    if (m_bCanReplace) fs::rename(lpszNew, lpszTarget, error);
+    return m_bCanReplace && !error;
   }
 };
 

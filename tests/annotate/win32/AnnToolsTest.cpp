@@ -382,6 +382,26 @@ TEST_F(AnnToolsTest, ScaleCheckOffersAndStoresTheScale) {
   EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "the tool ends";
 }
 
+TEST_F(AnnToolsTest, MeasuringCommandsOfTheView) {
+  m_view->SwitchTool(CTool::idArea);
+  for (CPoint p : {CPoint(50, 50), CPoint(150, 50), CPoint(150, 150)}) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    Send(WM_LBUTTONUP, 0, p.x, p.y);
+  }
+  const CMeasureTool* tool = static_cast<const CMeasureTool*>(m_view->GetTool());
+  m_view->SendMessage(WM_COMMAND, ID_MEASURE_UNDO);
+  EXPECT_EQ(2, tool->GetPoints().GetSize());
+  m_view->SendMessage(WM_COMMAND, ID_MEASURE_CANCEL);
+  EXPECT_EQ(0, tool->GetPoints().GetSize());
+
+  g_messages.clear();
+  g_nAnswer = IDOK;
+  m_view->SendMessage(WM_COMMAND, ID_TOOLS_CHECKSCALE);
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ(0u, g_messages[0].find("To let the computer calculate the scale"));
+  EXPECT_EQ(CTool::idScaleCheck, m_view->GetTool()->GetToolId());
+}
+
 TEST(AnnToolFactory, NumbersMakeTheirTools) {
   const struct {
     int nId;
