@@ -34,6 +34,3 @@ CTool* AnnCreateMeasureTool(int nId);
 // The view's commands to the current length or area tool; nothing for another tool.
 enum { kMeasureEnd, kMeasureUndo, kMeasureCancel };
 void AnnMeasureCommand(CVLRView* pView, int nCommand);
-// The result of a measurement, for the user. Until the result dialogs with their unit lists
-// exist, a message box shows the text.
-void AnnShowMeasureResult(LPCSTR lpszTitle, const CString& text);

@@ -5,6 +5,7 @@
 
 #include "AnnotateWin.h"
 #include "MainFrm.h"
+#include "MeasureResultDlg.h"
 #include "Raster.h"
 #include "ScaleCheckTool.h"
 #include "TGraph.h"
@@ -210,7 +211,8 @@ void CMeasureTool::Cancel(CVLRView* pView) { Clear(pView); }
 
 void CLengthTool::Finish(CVLRView* pView) {
   EndBand(pView);
-  AnnShowMeasureResult("Length", FormatLength(TrueMm(pView, GetRunningLength()), TRUE, -1));
+  CMeasureResultDlg dlg(TrueMm(pView, GetRunningLength()), pView);
+  dlg.DoModal();
   Clear(pView);
 }
 
@@ -233,7 +235,8 @@ void CAreaTool::Finish(CVLRView* pView) {
     const int unit = set ? set->m_nScaleUnit : 0;
     const double dArea = BaseAreaToTrueMm2(points.GetRawArea() / dFactor / dFactor, first, second, unit, dDpi);
     const double dPerimeter = BaseToTrueMm(points.GetRawLength() / dFactor, first, second, unit, dDpi);
-    AnnShowMeasureResult("Area", "Area: " + FormatArea(dArea, -1) + "\nPerimeter: " + FormatLength(dPerimeter, TRUE, -1));
+    CMeasureResultDlg dlg(dArea, dPerimeter, pView);
+    dlg.DoModal();
   }
   Clear(pView);
 }
@@ -242,11 +245,6 @@ CMeasureTool* CAreaTool::CloneState() const {
   CAreaTool* pCopy = new CAreaTool;
   pCopy->CopyStateFrom(*this);
   return pCopy;
-}
-
-void AnnShowMeasureResult(LPCSTR lpszTitle, const CString& text) {
-  (void)lpszTitle;
-  AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
 }
 
 void AnnMeasureCommand(CVLRView* pView, int nCommand) {

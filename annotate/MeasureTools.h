@@ -2,7 +2,7 @@
 // of a clicked polygon (CAreaTool), in true millimetres through the annotation set's drawing
 // scale. The status bar follows the running and current lengths; a measurement survives a switch
 // to the zoom glass and back, through the view's slot for a suspended tool.
-// Not for: the result dialogs with their unit lists (the results go to AnnShowMeasureResult).
+// Not for: the result dialogs (MeasureResultDlg.h).
 #pragma once
 
 #include "PointArray.h"

@@ -270,6 +270,31 @@ TEST_F(AnnToolsTest, AnnotationsReappearAfterCloseAndReopen) {
   EXPECT_FALSE(Set().m_bModified);
 }
 
+// Reads a result dialog when it shows: its value texts, then again after the unit list is set
+// to metres; then closes it.
+struct DialogReading {
+  std::string title;
+  std::vector<std::string> texts;
+};
+DialogReading g_reading;
+
+void CALLBACK ReadResultDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dlg = ::FindWindowA(nullptr, g_reading.title.c_str());
+  if (!dlg || !g_reading.texts.empty()) return;
+  const int kUnit = 1401;
+  auto readAll = [dlg]() {
+    for (int id : {1402, 1403, 1404}) {
+      char text[128] = {};
+      if (::GetDlgItem(dlg, id) && ::GetDlgItemTextA(dlg, id, text, sizeof text) > 0) g_reading.texts.push_back(text);
+    }
+  };
+  readAll();
+  ::SendDlgItemMessageA(dlg, kUnit, CB_SETCURSEL, 3, 0);
+  ::SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(kUnit, CBN_SELCHANGE), (LPARAM)::GetDlgItem(dlg, kUnit));
+  readAll();
+  ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+}
+
 TEST_F(AnnToolsTest, LengthInTrueMillimetresThroughTheScale) {
   GetVLRApp()->m_pConfig->m_nDecimals = 0;
   Set().m_dScaleSecond = 100.0;  // 1 : 100
@@ -289,23 +314,30 @@ TEST_F(AnnToolsTest, LengthInTrueMillimetresThroughTheScale) {
   m_view->SwitchTool(CTool::idLength);
   const CMeasureTool* tool = static_cast<const CMeasureTool*>(m_view->GetTool());
   EXPECT_EQ(2, tool->GetPoints().GetSize());
-  g_messages.clear();
+  g_reading = {"Length", {}};
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadResultDialog);
   Send(WM_LBUTTONDOWN, MK_LBUTTON, 300, 100);  // the double click's first click
   Send(WM_LBUTTONUP, 0, 300, 100);
   Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 300, 100);
-  ASSERT_EQ(1u, g_messages.size());
+  ::KillTimer(nullptr, timer);
+  ASSERT_EQ(2u, g_reading.texts.size());
   // 200 client pixels in 100 dpi image pixels, 0.254 mm each, times 100.
-  const double dPixels = 200.0 * m_view->GetGraph()->GetFactorX() / 2540.0;
+  const double dMm = 200.0 * m_view->GetGraph()->GetFactorX() / 2540.0 * 25.4;
   char expected[32];
-  std::snprintf(expected, sizeof expected, "%d mm", (int)(dPixels * 25.4 + 0.5));
-  EXPECT_EQ(expected, g_messages[0]);
+  std::snprintf(expected, sizeof expected, "%d mm", (int)(dMm + 0.5));
+  EXPECT_EQ(expected, g_reading.texts[0]);
+  std::snprintf(expected, sizeof expected, "%d m", (int)(dMm / 1000.0 + 0.5));
+  EXPECT_EQ(expected, g_reading.texts[1]);
+  EXPECT_EQ(0, GetVLRApp()->m_pConfig->m_nUnit) << "the list changes only the display";
   EXPECT_EQ(0, tool->GetPoints().GetSize()) << "cleared after the result";
 }
 
 TEST_F(AnnToolsTest, AreaNeedsThreePoints) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
   m_view->SwitchTool(CTool::idArea);
   for (int round = 0; round < 2; ++round) {
-    g_messages.clear();
+    g_reading = {"Area", {}};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadResultDialog);
     const std::vector<CPoint> points = round == 0 ? std::vector<CPoint>{{50, 50}, {150, 50}}
                                                   : std::vector<CPoint>{{50, 50}, {150, 50}, {150, 150}};
     for (CPoint p : points) {
@@ -314,12 +346,15 @@ TEST_F(AnnToolsTest, AreaNeedsThreePoints) {
     }
     Send(WM_LBUTTONDOWN, MK_LBUTTON, points.back().x, points.back().y);
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, points.back().x, points.back().y);
+    Pump(120);
+    ::KillTimer(nullptr, timer);
     if (round == 0) {
-      EXPECT_TRUE(g_messages.empty()) << "two points give no area";
+      EXPECT_TRUE(g_reading.texts.empty()) << "two points give no area";
     } else {
-      ASSERT_EQ(1u, g_messages.size());
-      EXPECT_EQ(0u, g_messages[0].find("Area: ")) << g_messages[0];
-      EXPECT_NE(std::string::npos, g_messages[0].find("\nPerimeter: ")) << g_messages[0];
+      ASSERT_EQ(4u, g_reading.texts.size());
+      EXPECT_NE(std::string::npos, g_reading.texts[0].find(" mm\xB2")) << g_reading.texts[0];
+      EXPECT_NE(std::string::npos, g_reading.texts[1].find(" mm")) << g_reading.texts[1];
+      EXPECT_NE(std::string::npos, g_reading.texts[2].find(" m\xB2")) << g_reading.texts[2];
     }
   }
 }
