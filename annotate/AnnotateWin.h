@@ -31,6 +31,8 @@ BOOL AnnPasteFromClipboard(CVlr& set, int x, int y);
 // A tool of annotate/ by number, or null for a number it does not make.
 CTool* AnnCreateTool(int nId);
 CTool* AnnCreateMeasureTool(int nId);
+// The annotation-layer dialog over the set; the set changes only on OK.
+void AnnEditLayers(CVlr& set, CWnd* pParent);
 // The view's commands to the current length or area tool; nothing for another tool.
 enum { kMeasureEnd, kMeasureUndo, kMeasureCancel };
 void AnnMeasureCommand(CVLRView* pView, int nCommand);

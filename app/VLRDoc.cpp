@@ -24,6 +24,7 @@ BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
   ON_COMMAND(ID_VIEW_PREVPAGE, OnPrevPage)
   ON_UPDATE_COMMAND_UI(ID_VIEW_PREVPAGE, OnUpdatePrevPage)
   ON_COMMAND(ID_TOOLS_LAUNCH, OnLaunchApp)
+  ON_COMMAND(ID_VIEW_ANNOTATIONLAYER, OnAnnotationLayers)
   ON_UPDATE_COMMAND_UI(ID_TOOLS_LAUNCH, OnUpdateLaunchApp)
 END_MESSAGE_MAP()
 
@@ -65,6 +66,12 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
   m_pVlr = AnnCreateSet(lpszPathName);
   UpdateAllViews(nullptr, -2, nullptr);
   return TRUE;
+}
+
+void CVLRDoc::OnAnnotationLayers() {
+  if (!m_pVlr) return;
+  AnnEditLayers(*m_pVlr, AfxGetMainWnd());
+  Refresh();
 }
 
 BOOL CVLRDoc::SaveModified() {

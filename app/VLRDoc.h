@@ -41,6 +41,7 @@ class CVLRDoc : public CDocument {
   void OnNextPage();
   void OnPrevPage();
   void OnLaunchApp();
+  void OnAnnotationLayers();
   void OnUpdateRaster(CCmdUI* pCmdUI);
   void OnUpdateNextPage(CCmdUI* pCmdUI);
   void OnUpdatePrevPage(CCmdUI* pCmdUI);

@@ -13,6 +13,7 @@
 
 #include "AnnLayer.h"
 #include "AnnObj.h"
+#include "AnnResource.h"
 #include "AnnotateWin.h"
 #include "MainFrm.h"
 #include "MeasureTools.h"
@@ -435,6 +436,62 @@ TEST_F(AnnToolsTest, MeasuringCommandsOfTheView) {
   ASSERT_EQ(1u, g_messages.size());
   EXPECT_EQ(0u, g_messages[0].find("To let the computer calculate the scale"));
   EXPECT_EQ(CTool::idScaleCheck, m_view->GetTool()->GetToolId());
+}
+
+// Drives the layer dialogs by a list of steps: each step waits for its window (the list, or the
+// dialog of one layer) and then posts a button press, naming the layer first when it is one.
+struct LayerStep {
+  const char* window;
+  int nButton;
+  const char* name;
+};
+std::vector<LayerStep> g_steps;
+size_t g_nStep = 0;
+
+void CALLBACK DriveLayerDialogs(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nStep >= g_steps.size()) return;
+  const LayerStep& step = g_steps[g_nStep];
+  HWND editor = ::FindWindowA(nullptr, "Create/Edit Annotation layers");
+  HWND dlg = ::FindWindowA(nullptr, step.window);
+  if (!dlg || (editor && dlg != editor)) return;
+  if (step.name) ::SetDlgItemTextA(dlg, IDC_ANN_NAME, step.name);
+  ::PostMessageA(dlg, WM_COMMAND, step.nButton, 0);
+  ++g_nStep;
+}
+
+void RunLayerDialog(CVlr& set, std::vector<LayerStep> steps) {
+  g_steps = std::move(steps);
+  g_nStep = 0;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 40, &DriveLayerDialogs);
+  AnnEditLayers(set, AfxGetMainWnd());
+  ::KillTimer(nullptr, timer);
+}
+
+const char* const kList = "Annotation layers";
+const char* const kEditor = "Create/Edit Annotation layers";
+
+TEST_F(AnnToolsTest, LayersCreatedInOneSessionGetDistinctIds) {
+  RunLayerDialog(Set(), {{kList, IDC_ANN_NEW, nullptr},
+                         {kEditor, IDOK, "A"},
+                         {kList, IDC_ANN_NEW, nullptr},
+                         {kEditor, IDOK, "B"},
+                         {kList, IDOK, nullptr}});
+  EXPECT_EQ(5u, g_nStep);
+  ASSERT_EQ(3, Set().m_layers.GetCount());
+  EXPECT_STREQ("A", Set().GetLayer(1)->m_strName);
+  EXPECT_STREQ("B", Set().GetLayer(2)->m_strName);
+  EXPECT_EQ(2, Set().m_nCurrentLayer);
+  EXPECT_TRUE(Set().m_bModified);
+}
+
+TEST_F(AnnToolsTest, HideAllAndCancel) {
+  RunLayerDialog(Set(), {{kList, IDC_ANN_HIDE_ALL, nullptr}, {kList, IDCANCEL, nullptr}});
+  EXPECT_EQ(1u, Set().GetLayer(0)->m_nVisible) << "Cancel undoes the dialog's edits";
+  EXPECT_FALSE(Set().m_bModified);
+  RunLayerDialog(Set(), {{kList, IDC_ANN_REMOVE, nullptr}, {kList, IDC_ANN_HIDE_ALL, nullptr}, {kList, IDOK, nullptr}});
+  EXPECT_EQ(0u, Set().GetLayer(0)->m_nVisible);
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ("The last layer can not be deleted!", g_messages[0]);
 }
 
 TEST(AnnToolFactory, NumbersMakeTheirTools) {
