@@ -1,12 +1,16 @@
 // The annotation tools and their part of the tool factory.
 #include "AnnTools.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "AnnLayer.h"
 #include "AnnObj.h"
 #include "AnnotateWin.h"
+#include "Raster.h"
 #include "TGraph.h"
+#include "Units.h"
+#include "VLRApp.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
 #include "Vlr.h"
@@ -15,6 +19,7 @@ IMPLEMENT_DYNAMIC(CAnnDragTool, CTool)
 IMPLEMENT_DYNCREATE(CAnnLineTool, CAnnDragTool)
 IMPLEMENT_DYNCREATE(CAnnRectTool, CAnnDragTool)
 IMPLEMENT_DYNCREATE(CAnnCircTool, CAnnDragTool)
+IMPLEMENT_DYNCREATE(CAnnTextHTool, CAnnDragTool)
 IMPLEMENT_DYNCREATE(CAnnPenTool, CTool)
 IMPLEMENT_DYNCREATE(CAnnPolygonTool, CTool)
 IMPLEMENT_DYNCREATE(CAnnSelectTool, CTool)
@@ -66,6 +71,7 @@ CTool* AnnCreateTool(int nId) {
     case CTool::idAnnCircle: return new CAnnCircTool;
     case CTool::idAnnRect: return new CAnnRectTool;
     case CTool::idAnnPolygon: return new CAnnPolygonTool;
+    case CTool::idAnnTextHeight: return new CAnnTextHTool;
     default: return AnnCreateMeasureTool(nId);
   }
 }
@@ -166,6 +172,25 @@ CAnnObj* CAnnCircTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
   rc.NormalizeRect();
   return new CAnnCircle(DocRect(pView, rc.TopLeft(), rc.BottomRight()), set->GetLayer(set->m_nCurrentLayer),
                         set->m_nCurrentLayer);
+}
+
+CAnnObj* CAnnTextHTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
+  const CTGraph* graph = pView->GetGraph();
+  const CPoint a = graph->ClientToDoc(start.x, start.y), b = graph->ClientToDoc(end.x, end.y);
+  const double dBase =
+      RoundHalfUp(std::hypot((double)b.x - a.x, (double)b.y - a.y) / graph->GetImageScale());
+  CVLRDoc* doc = pView->GetDocument();
+  const CVlr* set = doc->m_pVlr;
+  const double dDpi = doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
+  const int nHeight = RoundHalfUp(set ? BaseToTrueMm(dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit, dDpi)
+                                      : BaseToTrueMm(dBase, 1.0, 1.0, 0, dDpi));
+  if (CVLRApp* app = GetVLRApp()) {
+    if (app->m_pConfig) app->m_pConfig->m_nTextHeight = nHeight;
+  }
+  CString text;
+  text.Format("The text height is now set to %s.", (LPCSTR)FormatLength(nHeight, TRUE, -1));
+  AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+  return nullptr;
 }
 
 // --- freehand --------------------------------------------------------------------------------------

@@ -2,7 +2,7 @@
 // layer (line, rectangle, circle, freehand, polygon), and the select tool picks and moves them.
 // Bands are drawn in XOR with a white pen, so drawing one twice erases it; Shift makes segments
 // vertical or horizontal and rectangles square.
-// Not for: the text tools and the measuring tools (their dialogs come with their own work).
+// Not for: the text tool (its dialog comes with its own work), the measuring tools.
 #pragma once
 
 #include <vector>
@@ -73,6 +73,19 @@ class CAnnCircTool : public CAnnDragTool {
 
  protected:
   Band GetBand() const override { return bandEllipse; }
+  CAnnObj* MakeObject(CVLRView* pView, CPoint start, CPoint end) override;
+};
+
+// Text height (tool 11): the length of a dragged line, in true millimetres, becomes the default
+// height of new texts.
+class CAnnTextHTool : public CAnnDragTool {
+  DECLARE_DYNCREATE(CAnnTextHTool)
+ public:
+  int GetToolId() const override { return idAnnTextHeight; }
+
+ protected:
+  Band GetBand() const override { return bandLine; }
+  // Sets the setting "TextHeight" and tells the user; makes no object.
   CAnnObj* MakeObject(CVLRView* pView, CPoint start, CPoint end) override;
 };
 

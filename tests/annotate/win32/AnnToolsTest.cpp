@@ -494,13 +494,26 @@ TEST_F(AnnToolsTest, HideAllAndCancel) {
   EXPECT_EQ("The last layer can not be deleted!", g_messages[0]);
 }
 
+TEST_F(AnnToolsTest, TextHeightFromADraggedLine) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  m_view->SwitchTool(CTool::idAnnTextHeight);
+  g_messages.clear();
+  Drag(100, 100, 100, 150);
+  // 50 client pixels in 100 dpi image pixels of 0.254 mm, at 1 : 1.
+  const int nMm = (int)(50.0 * m_view->GetGraph()->GetFactorY() / 2540.0 * 0.254 + 0.5);
+  EXPECT_EQ(nMm, GetVLRApp()->m_pConfig->m_nTextHeight);
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ("The text height is now set to " + std::to_string(nMm) + " mm.", g_messages[0]);
+  EXPECT_EQ(0, Set().m_objects.GetCount());
+}
+
 TEST(AnnToolFactory, NumbersMakeTheirTools) {
   const struct {
     int nId;
     const char* className;
   } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"},     {6, "CAnnLineTool"}, {7, "CAnnCircTool"},
                {8, "CAnnRectTool"},   {9, "CAnnPolygonTool"}, {12, "CLengthTool"}, {13, "CAreaTool"},
-               {14, "CScaleCheckTool"}};
+               {11, "CAnnTextHTool"}, {14, "CScaleCheckTool"}};
   for (const auto& c : cases) {
     CTool* pTool = CTool::Create(c.nId);
     EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
