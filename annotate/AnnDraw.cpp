@@ -66,10 +66,16 @@ void MakeBrush(const CAnnObj& obj, COwnedGdi& brush) {
 
 // The client height of a text: its true millimetres, with the cell's 1.15, back into base units
 // through the set's scale, then into document units and client pixels.
-int TextClientHeight(const CAnnText& text, CVlr& set, CVLRView* pView) {
+int TextClientHeight(CAnnText& text, CVlr& set, CVLRView* pView) {
   const CTGraph* graph = pView->GetGraph();
   CVLRDoc* doc = pView->GetDocument();
   const double dDpi = doc && doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400;
+  if (text.m_nHeight < 0) {
+    // The older form in image pixels becomes true millimetres once, and is saved so.
+    const int nPixels = RoundHalfUp(-text.m_nHeight / graph->GetImageScale());
+    text.m_nHeight =
+        RoundHalfUp(BaseToTrueMm(nPixels, set.m_dScaleFirst, set.m_dScaleSecond, set.m_nScaleUnit, dDpi));
+  }
   const int nBase =
       TrueMmToBase(text.m_nHeight * 1.15, set.m_dScaleFirst, set.m_dScaleSecond, set.m_nScaleUnit, dDpi);
   const int nDoc = RoundHalfUp(nBase * graph->GetImageScale());

@@ -507,6 +507,22 @@ TEST_F(AnnToolsTest, TextHeightFromADraggedLine) {
   EXPECT_EQ(0, Set().m_objects.GetCount());
 }
 
+TEST_F(AnnToolsTest, TextOfTheOlderFormIsConvertedAtItsFirstDrawing) {
+  AnnLogFont font{};
+  std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "Arial");
+  font.lfWeight = 400;
+  // The older form, divided by the image scale: 100 pixels of 100 dpi, 25.4 mm at 1 : 1.
+  CAnnText* pText = new CAnnText(Doc(50, 50), "Note", font, -254000, 0, 0);
+  Set().Add(pText);
+  m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Pump(20);
+  ASSERT_EQ(2540.0, m_view->GetGraph()->GetImageScale());
+  EXPECT_EQ(25, pText->m_nHeight);
+  // Drawn, so it is hit where it was drawn.
+  ASSERT_FALSE(pText->m_rcLast.IsRectEmpty());
+  EXPECT_EQ(pText, Set().HitTest(*m_view->GetGraph(), pText->m_rcLast.left + 1, pText->m_rcLast.top + 1));
+}
+
 TEST(AnnToolFactory, NumbersMakeTheirTools) {
   const struct {
     int nId;
