@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "AnnotateWin.h"
 #include "ZoomGlasTool.h"
 
 IMPLEMENT_DYNCREATE(CTool, CObject)
@@ -11,9 +12,9 @@ CTool* CTool::Create(int nId) {
   switch (nId) {
     case idZoomGlass:
       return new CZoomGlasTool;
-    // The raster-area, annotation and measuring tools come with the annotation work; until then
-    // their numbers make the plain tool, as an unknown number does.
     default:
+      // The annotation tools; a number nobody makes gives the plain tool.
+      if (CTool* pTool = AnnCreateTool(nId)) return pTool;
       return new CTool;
   }
 }

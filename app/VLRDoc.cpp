@@ -4,10 +4,12 @@
 #include <cstring>
 #include <vector>
 
+#include "AnnotateWin.h"
 #include "Raster.h"
 #include "RasterPropertiesDlg.h"
 #include "RotateDlg.h"
 #include "SaveRaster.h"
+#include "Vlr.h"
 #include "VLRApp.h"
 #include "resource.h"
 
@@ -31,6 +33,7 @@ BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
   ON_COMMAND(ID_VIEW_PREVPAGE, OnPrevPage)
   ON_UPDATE_COMMAND_UI(ID_VIEW_PREVPAGE, OnUpdatePrevPage)
   ON_COMMAND(ID_TOOLS_LAUNCH, OnLaunchApp)
+  ON_COMMAND(ID_VIEW_ANNOTATIONLAYER, OnAnnotationLayers)
   ON_UPDATE_COMMAND_UI(ID_TOOLS_LAUNCH, OnUpdateLaunchApp)
 END_MESSAGE_MAP()
 
@@ -41,6 +44,8 @@ CVLRDoc::~CVLRDoc() { DeleteDrawing(); }
 void CVLRDoc::DeleteDrawing() {
   delete m_pRaster;
   m_pRaster = nullptr;
+  delete m_pVlr;
+  m_pVlr = nullptr;
   delete m_pThird;
   m_pThird = nullptr;
 }
@@ -67,8 +72,20 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
   if (CVLRApp* app = GetVLRApp()) app->OpenNextPendingFile();
   if (!accepted) return FALSE;
 
+  m_pVlr = AnnCreateSet(lpszPathName);
   UpdateAllViews(nullptr, -2, nullptr);
   return TRUE;
+}
+
+void CVLRDoc::OnAnnotationLayers() {
+  if (!m_pVlr) return;
+  AnnEditLayers(*m_pVlr, AfxGetMainWnd());
+  Refresh();
+}
+
+BOOL CVLRDoc::SaveModified() {
+  if (m_pVlr) m_pVlr->Save(FALSE);
+  return CDocument::SaveModified();
 }
 
 // --- raster commands -------------------------------------------------------------------------
@@ -128,8 +145,7 @@ void CVLRDoc::OnPrevPage() {
 
 void CVLRDoc::OnProperties() {
   if (!IsRaster()) return;
-  // The annotation set names its side file; until it joins the document there is none to name.
-  CRasterProperties dlg(m_pRaster, "");
+  CRasterProperties dlg(m_pRaster, m_pVlr ? static_cast<LPCSTR>(m_pVlr->m_strAnnotationPath) : "");
   dlg.DoModal();
 }
 

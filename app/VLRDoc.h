@@ -10,6 +10,7 @@
 #include "FrameworkWin.h"
 
 class CRaster;
+class CVlr;
 
 class CVLRDoc : public CDocument {
   DECLARE_DYNCREATE(CVLRDoc)
@@ -19,12 +20,15 @@ class CVLRDoc : public CDocument {
 
   BOOL OnNewDocument() override;
   BOOL OnOpenDocument(LPCSTR lpszPathName) override;
+  // Offers to save changed annotations before the document closes.
+  BOOL SaveModified() override;
 
   // A raster document: its raster exists with an image.
   BOOL IsRaster() const;
 
   CRaster* m_pRaster = nullptr;  // owned; a failed raster (negative handle) may stay attached
   CObject* m_pThird = nullptr;   // owned; nothing sets it yet, deleted with the document
+  CVlr* m_pVlr = nullptr;        // owned: the annotation set of the opened drawing
 
   // Refreshes every view with a hint (0 when none is given).
   void Refresh(LPARAM lHint = 0) { UpdateAllViews(nullptr, lHint, nullptr); }
@@ -40,6 +44,7 @@ class CVLRDoc : public CDocument {
   void OnNextPage();
   void OnPrevPage();
   void OnLaunchApp();
+  void OnAnnotationLayers();
   void OnUpdateRaster(CCmdUI* pCmdUI);
   void OnUpdateNextPage(CCmdUI* pCmdUI);
   void OnUpdatePrevPage(CCmdUI* pCmdUI);

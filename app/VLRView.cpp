@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "AnnotateWin.h"
 #include "MainFrm.h"
 #include "Raster.h"
 #include "Tool.h"
@@ -40,6 +41,9 @@ BEGIN_MESSAGE_MAP(CVLRView, CView)
   ON_UPDATE_COMMAND_UI(ID_VIEW_ENTIRE, OnUpdateViewEntire)
   ON_COMMAND(ID_VIEW_LOCKZOOM, OnLockZoom)
   ON_UPDATE_COMMAND_UI(ID_VIEW_LOCKZOOM, OnUpdateLockZoom)
+  ON_COMMAND(ID_TOOLS_CHECKSCALE, OnCheckScale)
+  ON_COMMAND_RANGE(ID_MEASURE_END, ID_MEASURE_CANCEL, OnMeasureCommand)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_MEASURE_END, ID_MEASURE_CANCEL, OnUpdateMeasureCommand)
 END_MESSAGE_MAP()
 
 namespace {
@@ -198,6 +202,13 @@ void CVLRView::OnDraw(CDC* pDC) {
       }
     }
   }
+  // The annotations over the drawing, when the setting "ShowRedline" asks for them.
+  CVLRApp* app = GetVLRApp();
+  if (doc->m_pVlr && (!app || !app->m_pConfig || app->m_pConfig->m_nShowRedline)) AnnDrawSet(*doc->m_pVlr, this, pDC);
+}
+
+CPoint CVLRView::ClientToDocSnapped(int x, int y) const {
+  return m_pGraph ? m_pGraph->ClientToDoc(x, y) : CPoint(x, y);
 }
 
 // --- document updates --------------------------------------------------------------------------
@@ -344,6 +355,11 @@ void CVLRView::SwitchTool(int nId) {
   m_pTool = CTool::Create(CTool::idNone);
 }
 
+void CVLRView::SuspendTool(CTool* pTool) {
+  delete m_pSuspendedTool;
+  m_pSuspendedTool = pTool;
+}
+
 void CVLRView::EndToolIfDone(BOOL bGoesOn) {
   if (!bGoesOn) SwitchTool(m_nPrevToolId);
 }
@@ -473,3 +489,21 @@ void CVLRView::OnLockZoom() {
 }
 
 void CVLRView::OnUpdateLockZoom(CCmdUI* pCmdUI) { pCmdUI->SetCheck(!s_rcLockedZoom.IsRectEmpty()); }
+
+// --- measuring commands ------------------------------------------------------------------------
+
+void CVLRView::OnCheckScale() {
+  if (AfxMessageBox("To let the computer calculate the scale you should now click on to point and enter the distance "
+                    "between them, the scale will then be calculated.",
+                    MB_OK | MB_ICONEXCLAMATION) == IDOK)
+    SwitchTool(CTool::idScaleCheck);
+}
+
+void CVLRView::OnMeasureCommand(UINT nId) {
+  AnnMeasureCommand(this, nId == ID_MEASURE_END ? kMeasureEnd : nId == ID_MEASURE_UNDO ? kMeasureUndo : kMeasureCancel);
+}
+
+void CVLRView::OnUpdateMeasureCommand(CCmdUI* pCmdUI) {
+  const int tool = m_pTool->GetToolId();
+  pCmdUI->Enable(tool == CTool::idLength || tool == CTool::idArea);
+}

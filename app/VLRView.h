@@ -46,6 +46,16 @@ class CVLRView : public CView {
   void ZoomOut();
   void ZoomEntire();
   void SwitchTool(int nId);
+  // The slot for a measurement kept across a zoom; the view owns what it holds.
+  CTool* TakeSuspendedTool() {
+    CTool* pTool = m_pSuspendedTool;
+    m_pSuspendedTool = nullptr;
+    return pTool;
+  }
+  void SuspendTool(CTool* pTool);
+  // The document point of a client point for a tool that measures or snaps: a raster takes the
+  // plain mapping.
+  CPoint ClientToDocSnapped(int x, int y) const;
 
   // Mouse input, through the current tool.
   void OnLButtonDown(UINT nFlags, CPoint point);
@@ -71,6 +81,9 @@ class CVLRView : public CView {
   void OnUpdateViewEntire(CCmdUI* pCmdUI);
   void OnLockZoom();
   void OnUpdateLockZoom(CCmdUI* pCmdUI);
+  void OnCheckScale();
+  void OnMeasureCommand(UINT nId);
+  void OnUpdateMeasureCommand(CCmdUI* pCmdUI);
 
   // The tool a command selects, 0 for none.
   static int ToolIdOfCommand(UINT nId);

@@ -114,6 +114,11 @@
 #define ID_ANNOTATION_DELETE 10221
 #define ID_ANNOTATION_PROPERTIES 10222
 #define ID_VIEW_LOCKZOOM 10111
+// Measuring: the scale check, and the end, undo and cancel of a length or area measurement.
+#define ID_TOOLS_CHECKSCALE 10160
+#define ID_MEASURE_END 10161
+#define ID_MEASURE_UNDO 10162
+#define ID_MEASURE_CANCEL 10163
 
 // ---- document and view: cursors of the tools ------------------------------------------------------
 #define IDC_CUR_ZOOM 134

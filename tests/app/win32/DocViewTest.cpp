@@ -751,7 +751,7 @@ TEST_F(DocViewTest, PagesOfAMultiPageFile) {
 }
 
 TEST(Tools, FactoryAndShiftConstraint) {
-  for (int id : {-1, 0, 1, 4, 12, 14, 15, 1000}) {
+  for (int id : {-1, 0, 15, 1000}) {
     CTool* t = CTool::Create(id);
     EXPECT_EQ(0, t->GetToolId()) << id;
     BOOL handled = TRUE;

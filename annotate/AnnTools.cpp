@@ -1,0 +1,393 @@
+// The annotation tools and their part of the tool factory.
+#include "AnnTools.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "AnnLayer.h"
+#include "AnnObj.h"
+#include "AnnotateWin.h"
+#include "Raster.h"
+#include "TGraph.h"
+#include "Units.h"
+#include "VLRApp.h"
+#include "VLRDoc.h"
+#include "VLRView.h"
+#include "Vlr.h"
+
+IMPLEMENT_DYNAMIC(CAnnDragTool, CTool)
+IMPLEMENT_DYNCREATE(CAnnLineTool, CAnnDragTool)
+IMPLEMENT_DYNCREATE(CAnnRectTool, CAnnDragTool)
+IMPLEMENT_DYNCREATE(CAnnCircTool, CAnnDragTool)
+IMPLEMENT_DYNCREATE(CAnnTextHTool, CAnnDragTool)
+IMPLEMENT_DYNCREATE(CAnnPenTool, CTool)
+IMPLEMENT_DYNCREATE(CAnnPolygonTool, CTool)
+IMPLEMENT_DYNCREATE(CAnnSelectTool, CTool)
+
+namespace {
+
+const COLORREF kBandColour = RGB(255, 255, 255);
+
+CVlr* SetOf(CVLRView* pView) {
+  CVLRDoc* doc = pView->GetDocument();
+  return doc ? doc->m_pVlr : nullptr;
+}
+
+void SetDrawingCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
+
+void Capture(CVLRView* pView, HWND& hCaptureWnd) {
+  pView->SetCapture();
+  hCaptureWnd = pView->m_hWnd;
+}
+
+void Release(HWND& hCaptureWnd) {
+  if (hCaptureWnd && ::GetCapture() == hCaptureWnd) ::ReleaseCapture();
+  hCaptureWnd = nullptr;
+}
+
+// A new object goes onto the set and is drawn on every view of the document.
+void AddObject(CVLRView* pView, CAnnObj* pObj) {
+  CVlr* set = SetOf(pView);
+  if (!set || !pObj) {
+    delete pObj;
+    return;
+  }
+  set->Add(pObj);
+  AnnRedrawAllViews(pView->GetDocument());
+}
+
+CRect DocRect(CVLRView* pView, CPoint a, CPoint b) {
+  const CTGraph* graph = pView->GetGraph();
+  return CRect(graph->ClientToDoc(a.x, a.y), graph->ClientToDoc(b.x, b.y));
+}
+
+}  // namespace
+
+CTool* AnnCreateTool(int nId) {
+  switch (nId) {
+    case CTool::idAnnSelect: return new CAnnSelectTool;
+    case CTool::idAnnPen: return new CAnnPenTool;
+    case CTool::idAnnLine: return new CAnnLineTool;
+    case CTool::idAnnCircle: return new CAnnCircTool;
+    case CTool::idAnnRect: return new CAnnRectTool;
+    case CTool::idAnnPolygon: return new CAnnPolygonTool;
+    case CTool::idAnnTextHeight: return new CAnnTextHTool;
+    default: return AnnCreateMeasureTool(nId);
+  }
+}
+
+// --- line, rectangle, circle ---------------------------------------------------------------------
+
+CAnnDragTool::~CAnnDragTool() {
+  Release(m_hCaptureWnd);
+  if (m_hPen) ::DeleteObject(m_hPen);
+}
+
+void CAnnDragTool::SetCursor() { SetDrawingCursor(); }
+
+CPoint CAnnDragTool::ConstrainToSquare(CPoint start, CPoint end) {
+  const long long dx = (long long)end.x - start.x;
+  const long long dy = (long long)end.y - start.y;
+  const long long d = std::llabs(dx) < std::llabs(dy) ? std::llabs(dx) : std::llabs(dy);
+  return CPoint((int)(start.x + (dx < 0 ? -d : d)), (int)(start.y + (dy < 0 ? -d : d)));
+}
+
+CPoint CAnnDragTool::Constrain(CPoint end, UINT nFlags) const {
+  if (!(nFlags & MK_SHIFT)) return end;
+  return GetBand() == bandLine ? ConstrainToAxis(m_ptStart, end) : ConstrainToSquare(m_ptStart, end);
+}
+
+void CAnnDragTool::XorBand(CVLRView* pView, CPoint end) {
+  if (!m_hPen) m_hPen = ::CreatePen(PS_SOLID, 0, kBandColour);
+  CClientDC dc(pView);
+  const HDC hDC = dc.m_hDC;
+  const int nOldRop = ::SetROP2(hDC, R2_XORPEN);
+  HGDIOBJ hOldPen = ::SelectObject(hDC, m_hPen);
+  HGDIOBJ hOldBrush = ::SelectObject(hDC, ::GetStockObject(HOLLOW_BRUSH));
+  switch (GetBand()) {
+    case bandLine:
+      ::MoveToEx(hDC, m_ptStart.x, m_ptStart.y, nullptr);
+      ::LineTo(hDC, end.x, end.y);
+      break;
+    case bandRect:
+      ::Rectangle(hDC, m_ptStart.x, m_ptStart.y, end.x, end.y);
+      break;
+    case bandEllipse:
+      ::Ellipse(hDC, m_ptStart.x, m_ptStart.y, end.x, end.y);
+      break;
+  }
+  ::SelectObject(hDC, hOldBrush);
+  ::SelectObject(hDC, hOldPen);
+  ::SetROP2(hDC, nOldRop);
+}
+
+BOOL CAnnDragTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
+  Capture(pView, m_hCaptureWnd);
+  m_ptStart = m_ptCurrent = CPoint(x, y);
+  m_bDragging = TRUE;
+  m_bFirstBand = TRUE;
+  return TRUE;
+}
+
+BOOL CAnnDragTool::OnMouseMove(CVLRView* pView, int x, int y, UINT nFlags) {
+  if (!m_bDragging) return TRUE;
+  m_ptCurrent = Constrain(CPoint(x, y), nFlags);
+  if (!m_bFirstBand) XorBand(pView, m_ptLastDrawn);
+  XorBand(pView, m_ptCurrent);
+  m_ptLastDrawn = m_ptCurrent;
+  m_bFirstBand = FALSE;
+  return TRUE;
+}
+
+BOOL CAnnDragTool::OnLButtonUp(CVLRView* pView, int x, int y, UINT nFlags) {
+  if (!m_bDragging) return TRUE;
+  m_ptCurrent = Constrain(CPoint(x, y), nFlags);
+  if (!m_bFirstBand) XorBand(pView, m_ptLastDrawn);
+  m_bFirstBand = TRUE;
+  m_bDragging = FALSE;
+  Release(m_hCaptureWnd);
+  if (pView->GetGraph()) AddObject(pView, MakeObject(pView, m_ptStart, m_ptCurrent));
+  return TRUE;
+}
+
+CAnnObj* CAnnLineTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
+  CVlr* set = SetOf(pView);
+  if (!set) return nullptr;
+  return new CAnnLine(DocRect(pView, start, end), set->GetLayer(set->m_nCurrentLayer), set->m_nCurrentLayer);
+}
+
+CAnnObj* CAnnRectTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
+  CVlr* set = SetOf(pView);
+  if (!set) return nullptr;
+  CRect rc(start, end);
+  rc.NormalizeRect();
+  return new CAnnRect(DocRect(pView, rc.TopLeft(), rc.BottomRight()), set->GetLayer(set->m_nCurrentLayer),
+                      set->m_nCurrentLayer);
+}
+
+CAnnObj* CAnnCircTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
+  CVlr* set = SetOf(pView);
+  if (!set) return nullptr;
+  CRect rc(start, end);
+  rc.NormalizeRect();
+  return new CAnnCircle(DocRect(pView, rc.TopLeft(), rc.BottomRight()), set->GetLayer(set->m_nCurrentLayer),
+                        set->m_nCurrentLayer);
+}
+
+CAnnObj* CAnnTextHTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
+  const CTGraph* graph = pView->GetGraph();
+  const CPoint a = graph->ClientToDoc(start.x, start.y), b = graph->ClientToDoc(end.x, end.y);
+  const double dBase =
+      RoundHalfUp(std::hypot((double)b.x - a.x, (double)b.y - a.y) / graph->GetImageScale());
+  CVLRDoc* doc = pView->GetDocument();
+  const CVlr* set = doc->m_pVlr;
+  const double dDpi = doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
+  const int nHeight = RoundHalfUp(set ? BaseToTrueMm(dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit, dDpi)
+                                      : BaseToTrueMm(dBase, 1.0, 1.0, 0, dDpi));
+  if (CVLRApp* app = GetVLRApp()) {
+    if (app->m_pConfig) app->m_pConfig->m_nTextHeight = nHeight;
+  }
+  CString text;
+  text.Format("The text height is now set to %s.", (LPCSTR)FormatLength(nHeight, TRUE, -1));
+  AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+  return nullptr;
+}
+
+// --- freehand --------------------------------------------------------------------------------------
+
+CAnnPenTool::~CAnnPenTool() { Release(m_hCaptureWnd); }
+
+void CAnnPenTool::SetCursor() { SetDrawingCursor(); }
+
+void CAnnPenTool::DrawStroke(CVLRView* pView) {
+  if (m_points.size() < 2) return;
+  CClientDC dc(pView);
+  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, ::GetStockObject(BLACK_PEN));
+  ::Polyline(dc.m_hDC, m_points.data(), (int)m_points.size());
+  ::SelectObject(dc.m_hDC, hOld);
+}
+
+BOOL CAnnPenTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
+  Capture(pView, m_hCaptureWnd);
+  m_points.push_back(CPoint(x, y));
+  m_bDrawing = TRUE;
+  DrawStroke(pView);
+  return TRUE;
+}
+
+BOOL CAnnPenTool::OnMouseMove(CVLRView* pView, int x, int y, UINT) {
+  if (!m_bDrawing) return TRUE;
+  m_points.push_back(CPoint(x, y));
+  DrawStroke(pView);
+  return TRUE;
+}
+
+BOOL CAnnPenTool::OnLButtonUp(CVLRView* pView, int, int, UINT) {
+  if (!m_bDrawing) return TRUE;
+  DrawStroke(pView);
+  m_bDrawing = FALSE;
+  Release(m_hCaptureWnd);
+  // A click without a stroke ends the tool.
+  if (m_points.size() < 2) return FALSE;
+  CVlr* set = SetOf(pView);
+  const CTGraph* graph = pView->GetGraph();
+  if (set && graph) {
+    CPolygon points;
+    for (const CPoint& p : m_points) {
+      const CPoint doc = graph->ClientToDoc(p.x, p.y);
+      points.Add(doc.x, doc.y);
+    }
+    AddObject(pView, new CAnnFreehand(points, set->GetLayer(set->m_nCurrentLayer), set->m_nCurrentLayer));
+  }
+  m_points.clear();
+  return TRUE;
+}
+
+// --- polygon ---------------------------------------------------------------------------------------
+
+CAnnPolygonTool::~CAnnPolygonTool() {
+  if (m_hPen) ::DeleteObject(m_hPen);
+}
+
+void CAnnPolygonTool::SetCursor() { SetDrawingCursor(); }
+
+HPEN CAnnPolygonTool::Pen() {
+  if (!m_hPen) m_hPen = ::CreatePen(PS_SOLID, 0, kBandColour);
+  return m_hPen;
+}
+
+void CAnnPolygonTool::XorBand(CVLRView* pView, CPoint end) {
+  CClientDC dc(pView);
+  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
+  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, Pen());
+  ::MoveToEx(dc.m_hDC, m_ptLastFixed.x, m_ptLastFixed.y, nullptr);
+  ::LineTo(dc.m_hDC, end.x, end.y);
+  ::SelectObject(dc.m_hDC, hOld);
+  ::SetROP2(dc.m_hDC, nOldRop);
+}
+
+BOOL CAnnPolygonTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
+  m_points.push_back(CPoint(x, y));
+  m_ptLastFixed = CPoint(x, y);
+  // The fixed lines with the white pen inverted, so they show black on white.
+  CClientDC dc(pView);
+  const int nOldRop = ::SetROP2(dc.m_hDC, R2_NOTCOPYPEN);
+  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, Pen());
+  ::Polyline(dc.m_hDC, m_points.data(), (int)m_points.size());
+  ::SelectObject(dc.m_hDC, hOld);
+  ::SetROP2(dc.m_hDC, nOldRop);
+  m_bActive = TRUE;
+  m_bFirstBand = TRUE;
+  return TRUE;
+}
+
+BOOL CAnnPolygonTool::OnMouseMove(CVLRView* pView, int x, int y, UINT nFlags) {
+  if (!m_bActive) return TRUE;
+  CPoint end(x, y);
+  if (nFlags & MK_SHIFT) end = ConstrainToAxis(m_ptLastFixed, end);
+  if (!m_bFirstBand) XorBand(pView, m_ptLastDrawn);
+  XorBand(pView, end);
+  m_ptLastDrawn = end;
+  m_bFirstBand = FALSE;
+  return TRUE;
+}
+
+BOOL CAnnPolygonTool::OnLButtonDblClk(CVLRView* pView, int, int, UINT) {
+  m_bActive = FALSE;
+  if (m_points.size() < 2) return FALSE;
+  CVlr* set = SetOf(pView);
+  const CTGraph* graph = pView->GetGraph();
+  if (set && graph) {
+    CPolygon points;
+    for (const CPoint& p : m_points) {
+      const CPoint doc = graph->ClientToDoc(p.x, p.y);
+      points.Add(doc.x, doc.y);
+    }
+    AddObject(pView, new CAnnPolygon(points, set->GetLayer(set->m_nCurrentLayer), set->m_nCurrentLayer));
+  }
+  m_points.clear();
+  m_bFirstBand = TRUE;
+  return TRUE;
+}
+
+// --- select and move -------------------------------------------------------------------------------
+
+CAnnSelectTool::~CAnnSelectTool() { Release(m_hCaptureWnd); }
+
+BOOL CAnnSelectTool::Activate(CVLRView*) {
+  m_bMoveCursor = FALSE;
+  m_bMoving = FALSE;
+  return TRUE;
+}
+
+void CAnnSelectTool::SetCursor() {
+  ::SetCursor(::LoadCursor(nullptr, m_bMoveCursor ? IDC_SIZEALL : IDC_ARROW));
+}
+
+void CAnnSelectTool::XorDraw(CVLRView* pView, CAnnObj& obj) {
+  CVlr* set = SetOf(pView);
+  if (!set) return;
+  CClientDC dc(pView);
+  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
+  AnnDrawObject(obj, *set, pView, &dc);
+  ::SetROP2(dc.m_hDC, nOldRop);
+}
+
+BOOL CAnnSelectTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
+  Capture(pView, m_hCaptureWnd);
+  CVlr* set = SetOf(pView);
+  const CTGraph* graph = pView->GetGraph();
+  if (!set || !graph) return TRUE;
+  CAnnObj* pHit = set->HitTest(*graph, x, y);
+  if (set->m_pSelected && set->m_pSelected != pHit) {
+    CAnnObj* pOld = set->m_pSelected;
+    set->m_pSelected = nullptr;
+    AnnInvalidateObject(*pOld, *set, pView);
+  }
+  if (pHit) {
+    set->m_pSelected = pHit;
+    AnnInvalidateObject(*pHit, *set, pView);
+    m_ptLast = CPoint(x, y);
+  }
+  return TRUE;
+}
+
+BOOL CAnnSelectTool::OnMouseMove(CVLRView* pView, int x, int y, UINT nFlags) {
+  CVlr* set = SetOf(pView);
+  const CTGraph* graph = pView->GetGraph();
+  if (!set || !graph) return TRUE;
+  CAnnObj* pSelected = set->m_pSelected;
+  if (!m_bMoving) {
+    m_bMoveCursor = pSelected && set->HitTest(*graph, x, y) == pSelected;
+    SetCursor();
+    if (!(nFlags & MK_LBUTTON) || !m_bMoveCursor) return TRUE;
+  }
+  if (!pSelected) return TRUE;
+  if (!m_bMoving) {
+    // The dragged object shows as its dotted outline: colour 0 in XOR leaves the dots' gaps.
+    m_crSaved = pSelected->m_crColour;
+    pSelected->m_crColour = 0;
+  } else {
+    XorDraw(pView, *pSelected);
+  }
+  pSelected->MoveByClientDelta(*graph, x - m_ptLast.x, y - m_ptLast.y);
+  XorDraw(pView, *pSelected);
+  m_ptLast = CPoint(x, y);
+  m_bMoving = TRUE;
+  return TRUE;
+}
+
+BOOL CAnnSelectTool::OnLButtonUp(CVLRView* pView, int, int, UINT) {
+  Release(m_hCaptureWnd);
+  if (!m_bMoving) return TRUE;
+  CVlr* set = SetOf(pView);
+  m_bMoving = FALSE;
+  if (set && set->m_pSelected) {
+    XorDraw(pView, *set->m_pSelected);
+    set->m_pSelected->m_crColour = m_crSaved;
+    // A moved object is a change to save like any other.
+    set->SetModified();
+  }
+  pView->GetDocument()->UpdateAllViews(nullptr, 0, nullptr);
+  return TRUE;
+}

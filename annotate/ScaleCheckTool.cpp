@@ -1,0 +1,152 @@
+// The scale check tool and its distance dialog.
+#include "ScaleCheckTool.h"
+
+#include <cmath>
+
+#include "AnnResource.h"
+#include "AnnotateWin.h"
+#include "MainFrm.h"
+#include "Raster.h"
+#include "ScaleCheck.h"
+#include "TGraph.h"
+#include "Units.h"
+#include "VLRApp.h"
+#include "VLRDoc.h"
+#include "VLRView.h"
+#include "Vlr.h"
+
+IMPLEMENT_DYNCREATE(CScaleCheckTool, CTool)
+
+CGetDistDlg::CGetDistDlg(CWnd* pParent)
+    : CDialog(IDD_ANN_GETDIST, pParent), m_nUnit(GetUnitSettings().GetUnit()) {}
+
+BOOL CGetDistDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  ::SetDlgItemTextA(m_hWnd, IDC_ANN_DISTANCE, FormatValue(0.0, m_nUnit != 0, m_nUnit));
+  const CString names = GetUnitNames();
+  int nStart = 0;
+  for (int nEnd = names.Find('|'); nEnd >= 0; nStart = nEnd + 1, nEnd = names.Find('|', nStart))
+    ::SendDlgItemMessageA(m_hWnd, IDC_ANN_UNIT, CB_ADDSTRING, 0, (LPARAM)(LPCSTR)names.Mid(nStart, nEnd - nStart));
+  ::SendDlgItemMessageA(m_hWnd, IDC_ANN_UNIT, CB_SETCURSEL, (WPARAM)m_nUnit, 0);
+  return TRUE;
+}
+
+void CGetDistDlg::OnOK() {
+  char text[128] = {};
+  ::GetDlgItemTextA(m_hWnd, IDC_ANN_DISTANCE, text, sizeof text);
+  const int nUnit = (int)::SendDlgItemMessageA(m_hWnd, IDC_ANN_UNIT, CB_GETCURSEL, 0, 0);
+  const double dDistance = ParseDistance(text, nUnit);
+  if (!IsTrueDistanceAccepted(dDistance)) {
+    ::MessageBeep(0);
+    return;
+  }
+  m_dDistance = dDistance;
+  m_nUnit = nUnit;
+  EndDialog(IDOK);
+}
+
+namespace {
+
+void SetStatus(LPCSTR text) {
+  CVLRApp* app = GetVLRApp();
+  CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
+  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame))) frame->SetStatusText(text);
+}
+
+double Dpi(CVLRView* pView) {
+  CVLRDoc* doc = pView->GetDocument();
+  return doc && doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
+}
+
+double Distance(CPoint a, CPoint b) { return std::hypot((double)b.x - a.x, (double)b.y - a.y); }
+
+}  // namespace
+
+CScaleCheckTool::~CScaleCheckTool() {
+  if (m_hPen) ::DeleteObject(m_hPen);
+}
+
+void CScaleCheckTool::SetCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
+
+void CScaleCheckTool::DrawBand(CVLRView* pView, BOOL bDraw) {
+  const CTGraph* graph = pView->GetGraph();
+  if (!m_hPen) m_hPen = ::CreatePen(PS_DASH, 0, RGB(255, 255, 255));
+  CClientDC dc(pView);
+  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
+  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, m_hPen);
+  const CPoint from = graph->DocToClient(m_ptFirst.x, m_ptFirst.y);
+  if (!m_bFirstBand) {
+    const CPoint old = graph->DocToClient(m_ptLastDrawn.x, m_ptLastDrawn.y);
+    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
+    ::LineTo(dc.m_hDC, old.x, old.y);
+    m_bFirstBand = TRUE;
+  }
+  if (bDraw) {
+    const CPoint to = graph->DocToClient(m_ptCurrent.x, m_ptCurrent.y);
+    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
+    ::LineTo(dc.m_hDC, to.x, to.y);
+    m_ptLastDrawn = m_ptCurrent;
+    m_bFirstBand = FALSE;
+    CVlr* set = pView->GetDocument()->m_pVlr;
+    const double dBase = RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)) / graph->GetImageScale();
+    const double dMm = set ? BaseToTrueMm(dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit, Dpi(pView))
+                           : BaseToTrueMm(dBase, 1.0, 1.0, 0, Dpi(pView));
+    SetStatus("Length: " + FormatLength(dMm, TRUE, -1));
+  }
+  ::SelectObject(dc.m_hDC, hOld);
+  ::SetROP2(dc.m_hDC, nOldRop);
+}
+
+BOOL CScaleCheckTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) {
+  if (!pView->GetGraph()) return TRUE;
+  CPoint pt = pView->ClientToDocSnapped(x, y);
+  if (!m_bActive) {
+    m_ptFirst = m_ptCurrent = pt;
+    m_bActive = TRUE;
+    m_bFirstBand = TRUE;
+    return TRUE;
+  }
+  if (nFlags & MK_SHIFT) pt = ConstrainToAxis(m_ptFirst, pt);
+  DrawBand(pView, FALSE);
+  m_ptCurrent = pt;
+  m_bActive = FALSE;
+  return Conclude(pView);
+}
+
+BOOL CScaleCheckTool::OnMouseMove(CVLRView* pView, int x, int y, UINT nFlags) {
+  if (!m_bActive || !pView->GetGraph()) return TRUE;
+  CPoint pt = pView->ClientToDocSnapped(x, y);
+  if (nFlags & MK_SHIFT) pt = ConstrainToAxis(m_ptFirst, pt);
+  m_ptCurrent = pt;
+  DrawBand(pView, TRUE);
+  return TRUE;
+}
+
+BOOL CScaleCheckTool::Conclude(CVLRView* pView) {
+  CVLRDoc* doc = pView->GetDocument();
+  CVlr* set = doc->m_pVlr;
+  CGetDistDlg dlg(pView);
+  if (dlg.DoModal() != IDOK || !set) {
+    doc->UpdateAllViews(nullptr, 0, nullptr);
+    return FALSE;
+  }
+  // A raster: the measured pixels on the sheet, with the raster's resolution, and no unit.
+  const double dMeasured = RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)) / pView->GetGraph()->GetImageScale();
+  const double dSheetMm = BaseToTrueMm(dMeasured, 1.0, 1.0, 0, Dpi(pView));
+  CScaleOffer offer;
+  if (ComputeScaleOffer(dSheetMm, dlg.m_dDistance, offer)) {
+    CString question;
+    question.Format("The scale was calculated to %s, it is currently %s.\nDo you want to change the scale to the "
+                    "calculated value?",
+                    (LPCSTR)FormatScaleOffer(offer.dRatio, FALSE, 0),
+                    (LPCSTR)FormatScalePair(set->m_dScaleFirst, set->m_dScaleSecond, FALSE, 0));
+    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+      set->m_dScaleFirst = offer.dFirst;
+      set->m_dScaleSecond = offer.dSecond;
+      set->m_nScaleUnit = 0;
+      set->SetModified();
+    }
+  }
+  doc->UpdateAllViews(nullptr, 0, nullptr);
+  return FALSE;
+}

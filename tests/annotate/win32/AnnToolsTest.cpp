@@ -1,0 +1,568 @@
+// The annotation tools under Wine: each tool makes its object from mouse messages sent to the
+// view of a raster document (Shift squares and constrains, ties vertical; a freehand click makes
+// nothing; a drag moves by the integer delta and counts as a change); the annotations come back
+// when the drawing is opened again.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "AnnLayer.h"
+#include "AnnObj.h"
+#include "AnnResource.h"
+#include "AnnotateWin.h"
+#include "MainFrm.h"
+#include "MeasureTools.h"
+#include "TGraph.h"
+#include "Tool.h"
+#include "VLRApp.h"
+#include "VLRDoc.h"
+#include "VLRView.h"
+#include "Vlr.h"
+#include "resource.h"
+
+namespace {
+
+class CMemoryProfile : public CConfigProfile {
+ public:
+  int GetInt(const char*, const char*, int nDefault) override { return nDefault; }
+  CString GetString(const char*, const char*, const char* lpszDefault) override { return lpszDefault; }
+  void WriteInt(const char*, const char*, int) override {}
+  void WriteString(const char*, const char*, const char*) override {}
+};
+
+CMemoryProfile g_profile;
+
+class CToolsApp : public CVLRApp {
+ public:
+  BOOL InitInstance() override {
+    m_pConfig = new CConfig(&g_profile, "C:\\");
+    m_pConfig->m_nUseQuickView = 0;
+    AddDocTemplate(new CMultiDocTemplate(IDR_VLRTYPE, RUNTIME_CLASS(CVLRDoc), RUNTIME_CLASS(CMDIChildWnd),
+                                         RUNTIME_CLASS(CVLRView)));
+    CMainFrame* frame = new CMainFrame;
+    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) return FALSE;
+    m_pMainWnd = frame;
+    frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);
+    frame->ShowWindow(SW_SHOW);
+    frame->UpdateWindow();
+    return TRUE;
+  }
+};
+
+void Pump(DWORD ms = 30) {
+  const DWORD start = GetTickCount();
+  MSG m;
+  do {
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) continue;
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+    Sleep(1);
+  } while (GetTickCount() - start < ms);
+}
+
+std::string TempDir() {
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  return dir;
+}
+
+// A white 24-bit BMP of 400 x 200 pixels at 100 dpi.
+std::string WriteWhiteBmp(const char* name) {
+  const int w = 400, h = 200, row = w * 3;
+  std::vector<uint8_t> f;
+  auto le = [&](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) f.push_back((uint8_t)(v >> (8 * i)));
+  };
+  f.push_back('B');
+  f.push_back('M');
+  for (uint32_t v : {54u + row * h, 0u, 54u, 40u, (uint32_t)w, (uint32_t)h}) le(v, 4);
+  le(1, 2);
+  le(24, 2);
+  for (uint32_t v : {0u, (uint32_t)(row * h), 3937u, 3937u, 0u, 0u}) le(v, 4);
+  f.insert(f.end(), (size_t)row * h, 0xFF);
+  const std::string path = TempDir() + name;
+  FILE* out = fopen(path.c_str(), "wb");
+  fwrite(f.data(), 1, f.size(), out);
+  fclose(out);
+  return path;
+}
+
+int g_nAnswer = IDYES;
+std::vector<std::string> g_messages;
+
+int AnswerMessageBox(LPCSTR text, UINT, UINT) {
+  g_messages.push_back(text ? text : "");
+  return g_nAnswer;
+}
+
+class AnnToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_messages.clear();
+    g_nAnswer = IDYES;
+    AfxSetMessageBoxHook(&AnswerMessageBox);
+    m_drawing = WriteWhiteBmp("vv_ann_tools.bmp");
+    DeleteFileA((m_drawing + ".VLR").c_str());
+    m_app = new CToolsApp;
+    ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, m_cmdLine, SW_SHOWNORMAL));
+    ASSERT_TRUE(m_app->InitInstance());
+    Open();
+  }
+  void TearDown() override {
+    g_nAnswer = IDNO;
+    m_app->CloseAllDocuments(FALSE);
+    if (m_app->m_pMainWnd) m_app->m_pMainWnd->DestroyWindow();
+    Pump(20);
+    const std::string profile = std::string(m_app->m_pszExeName) + ".INI";
+    delete m_app;
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    DeleteFileA((std::string(dir) + "\\" + profile).c_str());
+    DeleteFileA((m_drawing + ".VLR").c_str());
+    DeleteFileA(m_drawing.c_str());
+  }
+
+  void Open() {
+    m_doc = static_cast<CVLRDoc*>(m_app->OpenDocumentFile(m_drawing.c_str()));
+    Pump(60);
+    ASSERT_NE(nullptr, m_doc);
+    POSITION pos = m_doc->GetFirstViewPosition();
+    m_view = static_cast<CVLRView*>(m_doc->GetNextView(pos));
+    m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(20);
+    ASSERT_NE(nullptr, m_view->GetGraph());
+    ASSERT_NE(nullptr, m_doc->m_pVlr);
+  }
+
+  void Send(UINT msg, UINT keys, int x, int y) { m_view->SendMessage(msg, keys, MAKELPARAM(x, y)); }
+
+  void Drag(int x0, int y0, int x1, int y1, UINT keys = 0) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, x0, y0);
+    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, (x0 + x1) / 2, (y0 + y1) / 2);
+    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, x1, y1);
+    Send(WM_LBUTTONUP, keys, x1, y1);
+  }
+
+  CVlr& Set() { return *m_doc->m_pVlr; }
+  CAnnObj* Last() { return static_cast<CAnnObj*>(Set().m_objects.GetTail()); }
+  CPoint Doc(int x, int y) { return m_view->GetGraph()->ClientToDoc(x, y); }
+
+  char m_cmdLine[1] = {0};
+  std::string m_drawing;
+  CToolsApp* m_app = nullptr;
+  CVLRDoc* m_doc = nullptr;
+  CVLRView* m_view = nullptr;
+};
+
+TEST_F(AnnToolsTest, DragToolsMakeTheirObjectsOnTheCurrentLayer) {
+  ASSERT_NE(nullptr, Set().GetLayer(0)) << "a new set has layer 0";
+  struct Case {
+    int nTool;
+    CRuntimeClass* pClass;
+    CPoint from, to;
+    UINT keys;
+    CPoint end;  // client
+  } const cases[] = {
+      {CTool::idAnnLine, RUNTIME_CLASS(CAnnLine), {100, 100}, {160, 130}, 0, {160, 130}},
+      // Shift with |dx| = |dy|: vertical.
+      {CTool::idAnnLine, RUNTIME_CLASS(CAnnLine), {100, 100}, {140, 140}, MK_SHIFT, {100, 140}},
+      // Shift squares a rectangle, and keeps the drag's direction.
+      {CTool::idAnnRect, RUNTIME_CLASS(CAnnRect), {10, 10}, {40, 20}, MK_SHIFT, {20, 20}},
+      {CTool::idAnnCircle, RUNTIME_CLASS(CAnnCircle), {200, 200}, {150, 170}, MK_SHIFT, {170, 170}},
+  };
+  for (const Case& c : cases) {
+    m_view->SwitchTool(c.nTool);
+    const int nBefore = Set().m_objects.GetCount();
+    Drag(c.from.x, c.from.y, c.to.x, c.to.y, c.keys);
+    ASSERT_EQ(nBefore + 1, Set().m_objects.GetCount()) << c.pClass->m_lpszClassName;
+    CAnnSpan* pObj = static_cast<CAnnSpan*>(Last());
+    ASSERT_TRUE(pObj->IsKindOf(c.pClass));
+    EXPECT_EQ(0x000000FFu, pObj->m_crColour) << "the layer's colour";
+    EXPECT_EQ(CAnnObj::fillFrame, pObj->m_nFillStyle);
+    CRect client(c.from, c.end);
+    if (c.nTool != CTool::idAnnLine) client.NormalizeRect();
+    EXPECT_EQ(Doc(client.left, client.top), pObj->m_ptAnchor) << c.pClass->m_lpszClassName;
+    EXPECT_EQ(Doc(client.right, client.bottom), pObj->GetEnd()) << c.pClass->m_lpszClassName;
+  }
+  EXPECT_TRUE(Set().m_bModified);
+}
+
+TEST_F(AnnToolsTest, FreehandClickMakesNothingAndEndsTheTool) {
+  m_view->SwitchTool(CTool::idAnnLine);
+  m_view->SwitchTool(CTool::idAnnPen);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 50, 50);
+  Send(WM_LBUTTONUP, 0, 50, 50);
+  EXPECT_EQ(0, Set().m_objects.GetCount());
+  EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "back to the tool before";
+
+  m_view->SwitchTool(CTool::idAnnPen);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 50, 50);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 60, 55);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 70, 70);
+  Send(WM_LBUTTONUP, 0, 70, 70);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  CAnnFreehand* pStroke = static_cast<CAnnFreehand*>(Last());
+  ASSERT_TRUE(pStroke->IsKindOf(RUNTIME_CLASS(CAnnFreehand)));
+  EXPECT_EQ(Doc(50, 50), pStroke->m_ptAnchor);
+  EXPECT_EQ(2, pStroke->m_points.GetSize()) << "the two moves, after the anchor";
+}
+
+TEST_F(AnnToolsTest, PolygonEndsAtDoubleClick) {
+  m_view->SwitchTool(CTool::idAnnPolygon);
+  for (CPoint p : {CPoint(20, 20), CPoint(80, 20), CPoint(80, 60)}) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    Send(WM_LBUTTONUP, 0, p.x, p.y);
+    Send(WM_MOUSEMOVE, 0, p.x + 5, p.y + 5);
+  }
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 80, 60);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  CAnnPolygon* pPolygon = static_cast<CAnnPolygon*>(Last());
+  ASSERT_TRUE(pPolygon->IsKindOf(RUNTIME_CLASS(CAnnPolygon)));
+  EXPECT_EQ(Doc(20, 20), pPolygon->m_ptAnchor);
+  EXPECT_EQ(2, pPolygon->m_points.GetSize());
+}
+
+TEST_F(AnnToolsTest, SelectDragMovesByTheDeltaAndCountsAsChange) {
+  m_view->SwitchTool(CTool::idAnnRect);
+  Drag(100, 100, 200, 160);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  CAnnObj* pRect = Last();
+  const CPoint anchor = pRect->m_ptAnchor;
+  const CPoint client = m_view->GetGraph()->DocToClient(anchor.x, anchor.y);
+  Set().m_bModified = FALSE;
+
+  m_view->SwitchTool(CTool::idAnnSelect);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 130);  // on the left edge
+  EXPECT_EQ(pRect, Set().m_pSelected);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 102, 134);  // still on the outline band: the move starts
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 105, 137);
+  Send(WM_LBUTTONUP, 0, 105, 137);
+  EXPECT_EQ(Doc(client.x + 5, client.y + 7), pRect->m_ptAnchor);
+  EXPECT_EQ(0x000000FFu, pRect->m_crColour) << "the colour is back after the drag";
+  EXPECT_TRUE(Set().m_bModified) << "a moved object is saved or asked about at close";
+
+  // A click into nothing deselects.
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 400, 400);
+  Send(WM_LBUTTONUP, 0, 400, 400);
+  EXPECT_EQ(nullptr, Set().m_pSelected);
+}
+
+TEST_F(AnnToolsTest, AnnotationsReappearAfterCloseAndReopen) {
+  m_view->SwitchTool(CTool::idAnnLine);
+  Drag(30, 40, 90, 40);
+  const CPoint anchor = Last()->m_ptAnchor;
+  g_nAnswer = IDYES;
+  EXPECT_TRUE(m_doc->SaveModified());
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_NE(std::string::npos, g_messages[0].find(m_drawing)) << g_messages[0];
+  m_doc->OnCloseDocument();
+  Pump(20);
+  Open();
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  EXPECT_TRUE(Last()->IsKindOf(RUNTIME_CLASS(CAnnLine)));
+  EXPECT_EQ(anchor, Last()->m_ptAnchor);
+  EXPECT_FALSE(Set().m_bModified);
+}
+
+// Reads a result dialog when it shows: its value texts, then again after the unit list is set
+// to metres; then closes it.
+struct DialogReading {
+  std::string title;
+  std::vector<std::string> texts;
+};
+DialogReading g_reading;
+
+void CALLBACK ReadResultDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dlg = ::FindWindowA(nullptr, g_reading.title.c_str());
+  if (!dlg || !g_reading.texts.empty()) return;
+  const int kUnit = 1401;
+  auto readAll = [dlg]() {
+    for (int id : {1402, 1403, 1404}) {
+      char text[128] = {};
+      if (::GetDlgItem(dlg, id) && ::GetDlgItemTextA(dlg, id, text, sizeof text) > 0) g_reading.texts.push_back(text);
+    }
+  };
+  readAll();
+  ::SendDlgItemMessageA(dlg, kUnit, CB_SETCURSEL, 3, 0);
+  ::SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(kUnit, CBN_SELCHANGE), (LPARAM)::GetDlgItem(dlg, kUnit));
+  readAll();
+  ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(AnnToolsTest, LengthInTrueMillimetresThroughTheScale) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  Set().m_dScaleSecond = 100.0;  // 1 : 100
+  m_view->SwitchTool(CTool::idLength);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+  Send(WM_LBUTTONUP, 0, 100, 100);
+  Send(WM_MOUSEMOVE, 0, 200, 100);
+  CString status;
+  static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(status);
+  EXPECT_EQ(0, status.Find("Total length: 0 mm, Current length: ")) << (LPCSTR)status;
+  for (CPoint p : {CPoint(300, 100)}) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    Send(WM_LBUTTONUP, 0, p.x, p.y);
+  }
+  // Across a zoom and back the measurement goes on.
+  m_view->SwitchTool(CTool::idZoomGlass);
+  m_view->SwitchTool(CTool::idLength);
+  const CMeasureTool* tool = static_cast<const CMeasureTool*>(m_view->GetTool());
+  EXPECT_EQ(2, tool->GetPoints().GetSize());
+  g_reading = {"Length", {}};
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadResultDialog);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 300, 100);  // the double click's first click
+  Send(WM_LBUTTONUP, 0, 300, 100);
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 300, 100);
+  ::KillTimer(nullptr, timer);
+  ASSERT_EQ(2u, g_reading.texts.size());
+  // 200 client pixels in 100 dpi image pixels, 0.254 mm each, times 100.
+  const double dMm = 200.0 * m_view->GetGraph()->GetFactorX() / 2540.0 * 25.4;
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "%d mm", (int)(dMm + 0.5));
+  EXPECT_EQ(expected, g_reading.texts[0]);
+  std::snprintf(expected, sizeof expected, "%d m", (int)(dMm / 1000.0 + 0.5));
+  EXPECT_EQ(expected, g_reading.texts[1]);
+  EXPECT_EQ(0, GetVLRApp()->m_pConfig->m_nUnit) << "the list changes only the display";
+  EXPECT_EQ(0, tool->GetPoints().GetSize()) << "cleared after the result";
+}
+
+TEST_F(AnnToolsTest, AreaNeedsThreePoints) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  m_view->SwitchTool(CTool::idArea);
+  for (int round = 0; round < 2; ++round) {
+    g_reading = {"Area", {}};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadResultDialog);
+    const std::vector<CPoint> points = round == 0 ? std::vector<CPoint>{{50, 50}, {150, 50}}
+                                                  : std::vector<CPoint>{{50, 50}, {150, 50}, {150, 150}};
+    for (CPoint p : points) {
+      Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+      Send(WM_LBUTTONUP, 0, p.x, p.y);
+    }
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, points.back().x, points.back().y);
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, points.back().x, points.back().y);
+    Pump(120);
+    ::KillTimer(nullptr, timer);
+    if (round == 0) {
+      EXPECT_TRUE(g_reading.texts.empty()) << "two points give no area";
+    } else {
+      ASSERT_EQ(4u, g_reading.texts.size());
+      EXPECT_NE(std::string::npos, g_reading.texts[0].find(" mm\xB2")) << g_reading.texts[0];
+      EXPECT_NE(std::string::npos, g_reading.texts[1].find(" mm")) << g_reading.texts[1];
+      EXPECT_NE(std::string::npos, g_reading.texts[2].find(" m\xB2")) << g_reading.texts[2];
+    }
+  }
+}
+
+// Answers the distance dialog when it shows: first with a distance too small to take (the dialog
+// must stay), then with the text of g_distanceText in metres.
+std::string g_distanceText;
+int g_nDialogRounds = 0;
+bool g_bStayedOpen = false;
+
+void CALLBACK AnswerDistanceDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dlg = ::FindWindowA(nullptr, "Enter the distance between the points");
+  if (!dlg) return;
+  const int kEdit = 1400, kUnit = 1401;
+  if (g_nDialogRounds == 0) {
+    ::SetDlgItemTextA(dlg, kEdit, "0,00001");
+    ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+  } else if (g_nDialogRounds == 1) {
+    g_bStayedOpen = true;
+    ::SetDlgItemTextA(dlg, kEdit, g_distanceText.c_str());
+    ::SendDlgItemMessageA(dlg, kUnit, CB_SETCURSEL, 3, 0);
+    ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+  }
+  ++g_nDialogRounds;
+}
+
+TEST_F(AnnToolsTest, ScaleCheckOffersAndStoresTheScale) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  m_view->SwitchTool(CTool::idAnnLine);
+  m_view->SwitchTool(CTool::idScaleCheck);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+  Send(WM_LBUTTONUP, 0, 100, 100);
+  Send(WM_MOUSEMOVE, 0, 300, 100);
+  CString status;
+  static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(status);
+  EXPECT_EQ(0, status.Find("Length: ")) << (LPCSTR)status;
+  // 200 client pixels on the sheet (100 dpi image pixels of 0.254 mm); a true distance 100 times
+  // that, typed in metres with a decimal comma.
+  const double dSheetMm = 200.0 * m_view->GetGraph()->GetFactorX() / 2540.0 * 0.254;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", dSheetMm * 100.0 / 1000.0);
+  g_distanceText = text;
+  for (char& ch : g_distanceText)
+    if (ch == '.') ch = ',';
+  g_nDialogRounds = 0;
+  g_bStayedOpen = false;
+  g_messages.clear();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &AnswerDistanceDialog);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 300, 100);
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_bStayedOpen) << "a distance of 0,00001 is not taken";
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ("The scale was calculated to 1 : 100, it is currently 1 : 1.\nDo you want to change the scale to the "
+            "calculated value?",
+            g_messages[0]);
+  EXPECT_EQ(1.0, Set().m_dScaleFirst);
+  EXPECT_NEAR(100.0, Set().m_dScaleSecond, 0.01);
+  EXPECT_EQ(0, Set().m_nScaleUnit);
+  EXPECT_TRUE(Set().m_bModified);
+  EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "the tool ends";
+}
+
+TEST_F(AnnToolsTest, MeasuringCommandsOfTheView) {
+  m_view->SwitchTool(CTool::idArea);
+  for (CPoint p : {CPoint(50, 50), CPoint(150, 50), CPoint(150, 150)}) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
+    Send(WM_LBUTTONUP, 0, p.x, p.y);
+  }
+  const CMeasureTool* tool = static_cast<const CMeasureTool*>(m_view->GetTool());
+  m_view->SendMessage(WM_COMMAND, ID_MEASURE_UNDO);
+  EXPECT_EQ(2, tool->GetPoints().GetSize());
+  m_view->SendMessage(WM_COMMAND, ID_MEASURE_CANCEL);
+  EXPECT_EQ(0, tool->GetPoints().GetSize());
+
+  g_messages.clear();
+  g_nAnswer = IDOK;
+  m_view->SendMessage(WM_COMMAND, ID_TOOLS_CHECKSCALE);
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ(0u, g_messages[0].find("To let the computer calculate the scale"));
+  EXPECT_EQ(CTool::idScaleCheck, m_view->GetTool()->GetToolId());
+}
+
+// Drives the layer dialogs by a list of steps: each step waits for its window (the list, or the
+// dialog of one layer) and then posts a button press, naming the layer first when it is one.
+struct LayerStep {
+  const char* window;
+  int nButton;
+  const char* name;
+};
+std::vector<LayerStep> g_steps;
+size_t g_nStep = 0;
+
+void CALLBACK DriveLayerDialogs(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nStep >= g_steps.size()) return;
+  const LayerStep& step = g_steps[g_nStep];
+  HWND editor = ::FindWindowA(nullptr, "Create/Edit Annotation layers");
+  HWND dlg = ::FindWindowA(nullptr, step.window);
+  if (!dlg || (editor && dlg != editor)) return;
+  if (step.name) ::SetDlgItemTextA(dlg, IDC_ANN_NAME, step.name);
+  ::PostMessageA(dlg, WM_COMMAND, step.nButton, 0);
+  ++g_nStep;
+}
+
+void RunLayerDialog(CVlr& set, std::vector<LayerStep> steps) {
+  g_steps = std::move(steps);
+  g_nStep = 0;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 40, &DriveLayerDialogs);
+  AnnEditLayers(set, AfxGetMainWnd());
+  ::KillTimer(nullptr, timer);
+}
+
+const char* const kList = "Annotation layers";
+const char* const kEditor = "Create/Edit Annotation layers";
+
+TEST_F(AnnToolsTest, LayersCreatedInOneSessionGetDistinctIds) {
+  RunLayerDialog(Set(), {{kList, IDC_ANN_NEW, nullptr},
+                         {kEditor, IDOK, "A"},
+                         {kList, IDC_ANN_NEW, nullptr},
+                         {kEditor, IDOK, "B"},
+                         {kList, IDOK, nullptr}});
+  EXPECT_EQ(5u, g_nStep);
+  ASSERT_EQ(3, Set().m_layers.GetCount());
+  EXPECT_STREQ("A", Set().GetLayer(1)->m_strName);
+  EXPECT_STREQ("B", Set().GetLayer(2)->m_strName);
+  EXPECT_EQ(2, Set().m_nCurrentLayer);
+  EXPECT_TRUE(Set().m_bModified);
+}
+
+TEST_F(AnnToolsTest, HideAllAndCancel) {
+  RunLayerDialog(Set(), {{kList, IDC_ANN_HIDE_ALL, nullptr}, {kList, IDCANCEL, nullptr}});
+  EXPECT_EQ(1u, Set().GetLayer(0)->m_nVisible) << "Cancel undoes the dialog's edits";
+  EXPECT_FALSE(Set().m_bModified);
+  RunLayerDialog(Set(), {{kList, IDC_ANN_REMOVE, nullptr}, {kList, IDC_ANN_HIDE_ALL, nullptr}, {kList, IDOK, nullptr}});
+  EXPECT_EQ(0u, Set().GetLayer(0)->m_nVisible);
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ("The last layer can not be deleted!", g_messages[0]);
+}
+
+TEST_F(AnnToolsTest, TextHeightFromADraggedLine) {
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  m_view->SwitchTool(CTool::idAnnTextHeight);
+  g_messages.clear();
+  Drag(100, 100, 100, 150);
+  // 50 client pixels in 100 dpi image pixels of 0.254 mm, at 1 : 1.
+  const int nMm = (int)(50.0 * m_view->GetGraph()->GetFactorY() / 2540.0 * 0.254 + 0.5);
+  EXPECT_EQ(nMm, GetVLRApp()->m_pConfig->m_nTextHeight);
+  ASSERT_EQ(1u, g_messages.size());
+  EXPECT_EQ("The text height is now set to " + std::to_string(nMm) + " mm.", g_messages[0]);
+  EXPECT_EQ(0, Set().m_objects.GetCount());
+}
+
+TEST_F(AnnToolsTest, TextOfTheOlderFormIsConvertedAtItsFirstDrawing) {
+  AnnLogFont font{};
+  std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "Arial");
+  font.lfWeight = 400;
+  // The older form, divided by the image scale: 100 pixels of 100 dpi, 25.4 mm at 1 : 1.
+  CAnnText* pText = new CAnnText(Doc(50, 50), "Note", font, -254000, 0, 0);
+  Set().Add(pText);
+  m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Pump(20);
+  ASSERT_EQ(2540.0, m_view->GetGraph()->GetImageScale());
+  EXPECT_EQ(25, pText->m_nHeight);
+  // Drawn, so it is hit where it was drawn.
+  ASSERT_FALSE(pText->m_rcLast.IsRectEmpty());
+  EXPECT_EQ(pText, Set().HitTest(*m_view->GetGraph(), pText->m_rcLast.left + 1, pText->m_rcLast.top + 1));
+}
+
+TEST(AnnToolFactory, NumbersMakeTheirTools) {
+  const struct {
+    int nId;
+    const char* className;
+  } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"},     {6, "CAnnLineTool"}, {7, "CAnnCircTool"},
+               {8, "CAnnRectTool"},   {9, "CAnnPolygonTool"}, {12, "CLengthTool"}, {13, "CAreaTool"},
+               {11, "CAnnTextHTool"}, {14, "CScaleCheckTool"}};
+  for (const auto& c : cases) {
+    CTool* pTool = CTool::Create(c.nId);
+    EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
+    EXPECT_EQ(c.nId, pTool->GetToolId());
+    delete pTool;
+    CObject* pByName = CRuntimeClass::CreateObject(c.className);
+    EXPECT_NE(nullptr, pByName) << "creatable by class name";
+    delete pByName;
+  }
+}
+
+TEST_F(AnnToolsTest, PasteTwiceGivesTwoObjectsAtTheirAnchors) {
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  ::CloseClipboard();
+  EXPECT_FALSE(AnnPasteFromClipboard(Set(), 0, 0)) << "no annotation on the clipboard";
+
+  CAnnLayer* layer = Set().GetLayer(0);
+  CAnnRect rect(RECT{100, 200, 400, 600}, layer, 0);
+  rect.m_nFillStyle = 3;
+  ASSERT_TRUE(AnnCopyToClipboard(rect));
+  ASSERT_TRUE(AnnPasteFromClipboard(Set(), 1000, 2000));
+  ASSERT_TRUE(AnnPasteFromClipboard(Set(), 5000, 7000)) << "the clipboard still holds it";
+  ASSERT_EQ(2, Set().m_objects.GetCount());
+  CAnnRect* first = static_cast<CAnnRect*>(Set().m_objects.GetHead());
+  CAnnRect* second = static_cast<CAnnRect*>(Set().m_objects.GetTail());
+  ASSERT_NE(first, second);
+  ASSERT_TRUE(second->IsKindOf(RUNTIME_CLASS(CAnnRect)));
+  EXPECT_EQ(CPoint(1000, 2000), first->m_ptAnchor);
+  EXPECT_EQ(CPoint(5000, 7000), second->m_ptAnchor);
+  EXPECT_EQ(300, second->m_nDx);
+  EXPECT_EQ(3, second->m_nFillStyle);
+  EXPECT_TRUE(Set().m_bModified);
+}
+
+}  // namespace
