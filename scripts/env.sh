@@ -78,6 +78,10 @@ vv_start_wine() {
       wine reg add "$fontkey" /v "${face%%:*} (TrueType)" /t REG_SZ /d "$file" /f \
         >/dev/null 2>&1 </dev/null || true
   done
+  # No window manager runs on the private display; a managed window makes Wine wait for one on
+  # every close of a top-level window (about 2 s each, minutes over the dialog tests).
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >/dev/null 2>&1 </dev/null || true
   # A crashing program must fail its test at once with a backtrace on stderr, not wait behind
   # the debugger's crash dialog on a display nobody looks at until ctest's timeout.
   if [ ! -f "$WINEPREFIX/.vv-no-crash-dialog" ]; then
