@@ -46,16 +46,16 @@ bool SnapToNearestPoint(const DwgSnapGeometry& geometry, int x, int y, CPoint* o
 
 CPoint SnapToNearestSegment(const DwgSnapGeometry& geometry, int x, int y, const RECT& search) {
   const CRect area(search);
-  std::vector<Segment> near;
+  std::vector<Segment> candidates;
   for (size_t i = 0; i + 1 < geometry.points.size(); i += 2)
     if (NearSearch(geometry.points[i], geometry.points[i + 1], area))
-      near.push_back({geometry.points[i], geometry.points[i + 1]});
+      candidates.push_back({geometry.points[i], geometry.points[i + 1]});
   for (const auto& chain : geometry.polygons)
     for (size_t i = 0; i + 1 < chain.size(); ++i)
-      if (NearSearch(chain[i], chain[i + 1], area)) near.push_back({chain[i], chain[i + 1]});
-  for (size_t i = 0; i < near.size(); ++i)
-    for (size_t j = i + 1; j < near.size(); ++j) {
-      CPoint p = IntersectLines(near[i].a, near[i].b, near[j].a, near[j].b);
+      if (NearSearch(chain[i], chain[i + 1], area)) candidates.push_back({chain[i], chain[i + 1]});
+  for (size_t i = 0; i < candidates.size(); ++i)
+    for (size_t j = i + 1; j < candidates.size(); ++j) {
+      CPoint p = IntersectLines(candidates[i].a, candidates[i].b, candidates[j].a, candidates[j].b);
       if (area.PtInRect(p)) return p;
     }
   return CPoint(x, y);
