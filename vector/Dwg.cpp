@@ -174,9 +174,16 @@ void CDwg::SetViewMode(int mode) {
   } else if (mode == kDwgModelExtents || mode == kDwgPaperSpace) {
     if (mode == kDwgPaperSpace) m_pHeader->tilemode = 0;
     if (!OpenDisplay()) return;
-    take(StartWindow(header));
     // One pass without output lets the display find what the drawing covers; its full view is
-    // then the view the window is taken from.
+    // then the view the window is taken from. The display records only what falls inside the
+    // pass's window, and header extents are often stale: the pass looks at three times the
+    // start window, centred on it.
+    DwgWindow start = StartWindow(header);
+    start.x -= start.width;
+    start.y -= start.height;
+    start.width *= 3;
+    start.height *= 3;
+    take(start);
     ReinstallAndDraw();
     TkViewDesc full;
     tk_display_full_view(m_pDrawing, &full);

@@ -80,6 +80,11 @@ TEST(DwgFit, ThinWindowFallsBackToTheSpacesExtents) {
   DwgWindow paper = WindowOrHeaderExtents(thin, kDwgPaperSpace, h);
   EXPECT_EQ(paper.width, 420.0);
   EXPECT_EQ(paper.height, 297.0);
+  // Nothing drawn and the header's extents never set: a 1000 x 1000 window, not a scale of 0.
+  DwgWindow unset = WindowOrHeaderExtents(thin, kDwgModelExtents, Header(1e20, 1e20, -1e20, -1e20));
+  EXPECT_EQ(unset.x, 0.0);
+  EXPECT_EQ(unset.width, 1000.0);
+  EXPECT_EQ(unset.height, 1000.0);
   DwgWindow wide = {5, 5, 3, 4};
   EXPECT_EQ(WindowOrHeaderExtents(wide, kDwgModelExtents, h).width, 3.0);
 }

@@ -3,3 +3,14 @@
 vv_add_test(vector_dwg_model_test
   SOURCES DwgFitTest.cpp DwgSnapTest.cpp AciPaletteTest.cpp
   LIBS vector_models)
+
+# The real program opening the shared drawings as documents, from its command line and through
+# DDE, under Wine.
+vv_add_test(vector_dwg_document_test
+  SOURCES DwgDocumentTest.cpp
+  WINDOWS_ONLY GUI)
+if(TARGET vector_dwg_document_test)
+  add_dependencies(vector_dwg_document_test Vellview)
+  # Alone: the shell's broadcasts wait on every top-level window of every running program.
+  set_tests_properties(vector_dwg_document_test PROPERTIES RUN_SERIAL TRUE)
+endif()

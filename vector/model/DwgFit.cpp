@@ -56,6 +56,12 @@ DwgWindow WindowOrHeaderExtents(const DwgWindow& window, DwgViewMode mode,
   w.y = lo[1];
   w.width = hi[0] - lo[0];
   w.height = hi[1] - lo[1];
+  // Boxes that were never set (a drawing of nothing the display draws) would give no scale at
+  // all: they take the start window's rules instead.
+  if (!(w.x <= kFar)) w.x = 0;
+  if (!(w.y <= kFar)) w.y = 0;
+  if (!(w.width > 0 && w.width <= kFar)) w.width = kUnsetSide;
+  if (!(w.height > 0 && w.height <= kFar)) w.height = kUnsetSide;
   return w;
 }
 
