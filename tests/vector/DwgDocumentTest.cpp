@@ -314,7 +314,13 @@ TEST_F(DwgDocumentTest, CommandLineOpensEveryDrawingWithoutAMessage) {
   ASSERT_TRUE(program.Started());
   HWND frame = program.MainWindow();
   ASSERT_NE(frame, nullptr);
-  WaitFor([&] { return Documents(frame).size() >= expected.size() || MessageBoxOf(program.Pid()); }, 240000);
+  auto allOpen = [&] {
+    const std::vector<std::string> now = Documents(frame);
+    for (const std::string& name : expected)
+      if (std::find(now.begin(), now.end(), name) == now.end()) return false;
+    return true;
+  };
+  WaitFor([&] { return allOpen() || MessageBoxOf(program.Pid()) != nullptr; }, 240000);
   HWND box = MessageBoxOf(program.Pid());
   EXPECT_EQ(box, nullptr) << TextOfBox(box);
   const std::vector<std::string> opened = Documents(frame);
