@@ -14,3 +14,10 @@ if(TARGET vector_dwg_document_test)
   # Alone: the shell's broadcasts wait on every top-level window of every running program.
   set_tests_properties(vector_dwg_document_test PROPERTIES RUN_SERIAL TRUE)
 endif()
+
+# The vector drawing object in-process, with the program's toolkit resources (init data and
+# shape fonts).
+vv_add_test(vector_dwg_test
+  SOURCES DwgTest.cpp $<$<TARGET_EXISTS:app_toolkit_rc>:$<TARGET_OBJECTS:app_toolkit_rc>>
+  LIBS vector_win
+  WINDOWS_ONLY GUI)
