@@ -5,15 +5,66 @@
 #include <vector>
 
 #include "AnnotateWin.h"
+#include "MainFrm.h"
 #include "Raster.h"
 #include "RasterPropertiesDlg.h"
 #include "RotateDlg.h"
 #include "SaveRaster.h"
 #include "Vlr.h"
 #include "VLRApp.h"
+#include "vector/Dwg.h"
+#include "vector/ToolkitSession.h"
 #include "resource.h"
 
 IMPLEMENT_DYNCREATE(CVLRDoc, CDocument)
+
+namespace {
+
+// What vector drawings read of the program: the settings record, the main frame's status bar,
+// the files beside the program and the font substitution list.
+class CDocDwgHost : public DwgHost {
+ public:
+  DwgSettings Settings() override {
+    DwgSettings s;
+    CVLRApp* app = GetVLRApp();
+    const CConfig* c = app ? app->m_pConfig : nullptr;
+    if (!c) return s;
+    s.dlp = c->m_nDlp;
+    s.dark = c->m_nDarkDWG;
+    s.black_white = c->m_nBWDWG;
+    s.shx_dir = c->m_strSHXDir;
+    s.use_shx = c->m_nUseShx;
+    s.xref_missing_warning = c->m_nXrefMissingWarning;
+    s.xref_show_text = c->m_nXrefShowText;
+    s.use_prev_lset = c->m_nUsePrevLSet;
+    s.llset = c->m_strLLSet;
+    s.dwg_local = int(app->GetProfileInt("Options", "DWGLocal", 1));
+    s.pen_type = c->m_nPenType;
+    s.pen_width = c->m_nPenWidth;
+    s.thumbnail = app->m_nThumbnail;
+    return s;
+  }
+  void SetProgress(int percent) override {
+    if (CMainFrame* frame = MainFrame()) frame->SetProgress(percent);
+  }
+  void SetStatusText(const char* text) override {
+    if (CMainFrame* frame = MainFrame()) frame->SetStatusText(text);
+  }
+  CString ProgramFile(const char* name) override { return GetModuleRelativePath(name); }
+  CStringArray* FontSubstitutions() override { return &m_substitutions; }
+
+ private:
+  static CMainFrame* MainFrame() {
+    CVLRApp* app = GetVLRApp();
+    CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
+    return frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame)) ? frame : nullptr;
+  }
+  CStringArray m_substitutions;  // lives with the process
+};
+
+CDocDwgHost g_dwgHost;
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
   // The raster dialogs. Save As comes first: a raster is saved through its own dialog, never
@@ -46,11 +97,15 @@ void CVLRDoc::DeleteDrawing() {
   m_pRaster = nullptr;
   delete m_pVlr;
   m_pVlr = nullptr;
+  delete m_pDwg;
+  m_pDwg = nullptr;
   delete m_pThird;
   m_pThird = nullptr;
 }
 
 BOOL CVLRDoc::IsRaster() const { return m_pRaster && m_pRaster->m_hImage >= 0; }
+
+BOOL CVLRDoc::IsVector() const { return m_pDwg && m_pDwg->GetDrawing(); }
 
 BOOL CVLRDoc::OnNewDocument() {
   if (CWnd* main = AfxGetMainWnd()) main->UpdateWindow();
@@ -65,7 +120,17 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
   if (CWnd* main = AfxGetMainWnd()) main->UpdateWindow();
   DeleteDrawing();
   m_pRaster = new CRaster(lpszPathName);
-  const BOOL accepted = m_pRaster->m_hImage >= 0;
+  BOOL accepted = m_pRaster->m_hImage >= 0;
+  if (!accepted) {
+    // The imaging library refused it: a DWG or DXF file opens through the toolkit.
+    SetDwgHost(&g_dwgHost);
+    m_pDwg = new CDwg(lpszPathName, nullptr);
+    accepted = m_pDwg->GetDrawing() != nullptr;
+    if (!accepted) {
+      delete m_pDwg;
+      m_pDwg = nullptr;
+    }
+  }
 
   // Files the shell sent together open next, each inside this open, whether this file opened or
   // not: one file that no reader takes must not strand the ones after it.

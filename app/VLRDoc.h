@@ -3,14 +3,15 @@
 // carries the commands that act on the drawing: rotating, mirroring, inverting and paging a
 // raster, and starting an outside program for the file. After every open, successful or not, it
 // takes the next file the shell left pending.
-// Not for: the OLE items (they come with the OLE document classes), the vector and plot-file
-// readers (they join the open road with the vector documents), the annotation set.
+// Not for: the OLE items (they come with the OLE document classes), the plot-file converters
+// (they join the open road after the vector drawing), the annotation set.
 #pragma once
 
 #include "FrameworkWin.h"
 
 class CRaster;
 class CVlr;
+class CDwg;
 
 class CVLRDoc : public CDocument {
   DECLARE_DYNCREATE(CVLRDoc)
@@ -25,8 +26,11 @@ class CVLRDoc : public CDocument {
 
   // A raster document: its raster exists with an image.
   BOOL IsRaster() const;
+  // A vector document: its drawing is loaded.
+  BOOL IsVector() const;
 
   CRaster* m_pRaster = nullptr;  // owned; a failed raster (negative handle) may stay attached
+  CDwg* m_pDwg = nullptr;        // owned; only a loaded drawing stays attached
   CObject* m_pThird = nullptr;   // owned; nothing sets it yet, deleted with the document
   CVlr* m_pVlr = nullptr;        // owned: the annotation set of the opened drawing
 

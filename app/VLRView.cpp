@@ -11,6 +11,7 @@
 #include "VLRApp.h"
 #include "VLRDoc.h"
 #include "resource.h"
+#include "vector/Dwg.h"
 
 IMPLEMENT_DYNCREATE(CVLRView, CView)
 
@@ -100,6 +101,14 @@ void CVLRView::ComputeExtent() {
     const CRaster* r = doc->m_pRaster;
     m_rcExtent.SetRect(0, 0, ToUnits(r->m_nWidth, r->m_nResolution), ToUnits(r->m_nHeight, r->m_nResolution));
   }
+  if (doc && doc->IsVector()) {
+    CRect drawing;
+    doc->m_pDwg->GetExtentsRect(&drawing);
+    if (m_rcExtent.IsRectEmpty())
+      m_rcExtent = drawing;
+    else
+      m_rcExtent.UnionRect(&m_rcExtent, &drawing);
+  }
 }
 
 void CVLRView::UpdateMapping(BOOL bReset, CDC* pDC) {
@@ -156,7 +165,7 @@ void CVLRView::OnDraw(CDC* pDC) {
 
   // A view can be painted before its document has read its file: it shows the background
   // until there is a drawing to map.
-  if (!doc->IsRaster()) {
+  if (!doc->IsRaster() && !doc->IsVector()) {
     if (!m_bPrinting) {
       CRect clip;
       pDC->GetClipBox(&clip);
@@ -169,8 +178,13 @@ void CVLRView::OnDraw(CDC* pDC) {
     m_dAspect = aspectX == 0 ? 1.0 : (double)pDC->GetDeviceCaps(ASPECTY) / aspectX;
     ComputeExtent();
     m_rcZoom = m_rcExtent;
-    const CRaster* r = doc->m_pRaster;
-    m_pGraph = new CTGraph(r->m_nWidth, r->m_nHeight, UnitsPerPixel(r->m_nResolution));
+    if (doc->IsRaster()) {
+      const CRaster* r = doc->m_pRaster;
+      m_pGraph = new CTGraph(r->m_nWidth, r->m_nHeight, UnitsPerPixel(r->m_nResolution));
+    } else {
+      const CDwg* d = doc->m_pDwg;
+      m_pGraph = new CTGraph(d->m_nDeviceWidth, d->m_nDeviceHeight, d->m_dScale);
+    }
     UpdateMapping(TRUE);
     SwitchTool(CTool::idZoomGlass);
   }
@@ -199,6 +213,19 @@ void CVLRView::OnDraw(CDC* pDC) {
         CPoint docB = m_pGraph->ImageToDoc(pixels.right, pixels.bottom);
         CRect target(m_pGraph->DocToClient(docA.x, docA.y), m_pGraph->DocToClient(docB.x, docB.y));
         raster->Draw(pDC, target, pixels);
+      }
+    }
+    if (doc->IsVector()) {
+      // The visible part of the drawing in document units, and where it lies in the window.
+      CRect drawing;
+      doc->m_pDwg->GetExtentsRect(&drawing);
+      CRect visible(m_pGraph->ClientToDoc(clip.left, clip.top), m_pGraph->ClientToDoc(clip.right, clip.bottom));
+      visible.NormalizeRect();
+      if (visible.IntersectRect(&visible, &drawing)) {
+        CRect device(m_pGraph->DocToClient(visible.left, visible.top),
+                     m_pGraph->DocToClient(visible.right, visible.bottom));
+        device.NormalizeRect();
+        if (!device.IsRectEmpty()) doc->m_pDwg->Draw(pDC, device, visible, this, FALSE);
       }
     }
   }

@@ -3,7 +3,7 @@
 // their end: a path that does not fit is no candidate), the substitute shape font by code page,
 // the TrueType face aliases, and the text rewrites of the hook (MTEXT heights, FIT widths).
 // Testing files for existence, the registry and the dialogs are the Windows side's
-// (DwgLocators.cpp, DwgTextHook.cpp).
+// (DwgLocators.cpp).
 #pragma once
 
 #include <cstddef>

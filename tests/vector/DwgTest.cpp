@@ -1,0 +1,203 @@
+// The vector drawing object under Wine, in-process with the program's toolkit resources: opening
+// and fitting shared drawings, refusing a file of a release outside the readers, one regeneration
+// for two paints of the same rectangles, black-and-white drawing, snap geometry gathered by a
+// pass, and the print copy (a copy that cannot be opened leaves the shown drawing whole).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "TestData.h"
+#include "vector/Dwg.h"
+#include "vector/ToolkitSession.h"
+
+namespace {
+
+class CCountingHost : public DwgHost {
+ public:
+  DwgSettings settings;
+  int passes = 0;  // every pass clears the status text once at its end
+  DwgSettings Settings() override { return settings; }
+  void SetProgress(int) override {}
+  void SetStatusText(const char*) override { ++passes; }
+  CString ProgramFile(const char* name) override { return GetModuleRelativePath(name); }
+  CStringArray* FontSubstitutions() override { return &fonts; }
+  CStringArray fonts;
+};
+
+// A screen-compatible canvas the drawing paints into.
+class Canvas {
+ public:
+  Canvas(int w, int h) : w_(w), h_(h) {
+    screen_ = ::GetDC(nullptr);
+    dc_.Attach(::CreateCompatibleDC(screen_));
+    bitmap_ = ::CreateCompatibleBitmap(screen_, w, h);
+    old_ = ::SelectObject(dc_.m_hDC, bitmap_);
+    RECT all = {0, 0, w, h};
+    ::FillRect(dc_.m_hDC, &all, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
+  }
+  ~Canvas() {
+    ::SelectObject(dc_.m_hDC, old_);
+    ::DeleteObject(bitmap_);
+    ::DeleteDC(dc_.Detach());
+    ::ReleaseDC(nullptr, screen_);
+  }
+  CDC* dc() { return &dc_; }
+  std::set<COLORREF> Colours() {
+    std::set<COLORREF> c;
+    for (int y = 0; y < h_; ++y)
+      for (int x = 0; x < w_; ++x) c.insert(::GetPixel(dc_.m_hDC, x, y) & 0xFFFFFF);
+    return c;
+  }
+
+ private:
+  int w_, h_;
+  HDC screen_;
+  CDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+};
+
+class DwgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    VV_REQUIRE_TESTDATA();
+    ASSERT_TRUE(InitDwgToolkitOnce(::GetModuleHandleA(nullptr)));
+    SetDwgHost(&host_);
+  }
+  void TearDown() override { SetDwgHost(nullptr); }
+
+  // Paints the whole drawing into the canvas at its proportions.
+  void Paint(CDwg& dwg, Canvas& canvas, int w, BOOL direct = FALSE) {
+    RECT extent;
+    dwg.GetExtentsRect(&extent);
+    RECT device = {0, 0, w, int(double(w) * extent.bottom / extent.right)};
+    dwg.Draw(canvas.dc(), device, extent, nullptr, direct);
+  }
+
+  CCountingHost host_;
+};
+
+TEST_F(DwgTest, OpensAndFitsTheLargerSideToTenMillionUnits) {
+  for (const char* file : {"dxf/r11_entities-2d.dxf", "dwg/2000_entities-2d.dwg", "dwg/r2.6_entities.dwg"}) {
+    SCOPED_TRACE(file);
+    CDwg dwg(vvtest::TestDataPath(file).c_str(), nullptr);
+    ASSERT_NE(dwg.GetDrawing(), nullptr);
+    RECT extent;
+    dwg.GetExtentsRect(&extent);
+    EXPECT_EQ(extent.left, 0);
+    EXPECT_EQ(extent.top, 0);
+    EXPECT_GE(std::max(extent.right, extent.bottom), 9999999);
+    EXPECT_LE(std::max(extent.right, extent.bottom), 10000000);
+    EXPECT_GT(std::min(extent.right, extent.bottom), 0);
+    EXPECT_NEAR(dwg.m_dScale, 1e7 / std::max(dwg.m_dWindowWidth, dwg.m_dWindowHeight), 1e-6 * dwg.m_dScale);
+  }
+  CDwg r12(vvtest::TestDataPath("dxf/r11_entities-2d.dxf").c_str(), nullptr);
+  EXPECT_EQ(std::string(r12.GetVersionText()), "AutoCAD R11/R12");
+  CDwg r26(vvtest::TestDataPath("dwg/r2.6_entities.dwg").c_str(), nullptr);
+  EXPECT_EQ(std::string(r26.GetVersionText()), "AutoCAD 2.6");
+  EXPECT_EQ(r26.m_nViewMode, 0);  // older than AC1009: model space whatever its TILEMODE
+}
+
+TEST_F(DwgTest, RefusedReleasesLeaveNoDrawing) {
+  for (const std::string& name : vvtest::TestDataFiles("refused")) {
+    CDwg dwg(vvtest::TestDataPath("refused/" + name).c_str(), nullptr);
+    EXPECT_EQ(dwg.GetDrawing(), nullptr) << name;
+    EXPECT_EQ(std::string(dwg.GetVersionText()), "");
+  }
+}
+
+TEST_F(DwgTest, SamePaintTwiceRegeneratesOnceAndGathersSnapGeometry) {
+  CDwg dwg(vvtest::TestDataPath("dxf/r11_entities-2d.dxf").c_str(), nullptr);
+  ASSERT_NE(dwg.GetDrawing(), nullptr);
+  Canvas canvas(400, 400);
+  const int before = host_.passes;
+  Paint(dwg, canvas, 300);
+  Paint(dwg, canvas, 300);
+  EXPECT_EQ(host_.passes - before, 1);
+  Paint(dwg, canvas, 200);  // other rectangles: drawn anew
+  EXPECT_EQ(host_.passes - before, 2);
+  Paint(dwg, canvas, 200, TRUE);  // straight into the context, never from the cache
+  EXPECT_EQ(host_.passes - before, 3);
+
+  const DwgSnapGeometry& snap = dwg.GetSnapGeometry();
+  ASSERT_FALSE(snap.points.empty());
+  EXPECT_EQ(snap.points.size() % 2, 0u);
+  // Lines of block definitions come in their block's own coordinates; the drawing's own lie in
+  // the device space.
+  RECT extent;
+  dwg.GetExtentsRect(&extent);
+  EXPECT_TRUE(std::any_of(snap.points.begin(), snap.points.end(), [&](const CPoint& p) {
+    return p.x >= 0 && p.x <= extent.right && p.y >= 0 && p.y <= extent.bottom;
+  }));
+  CPoint snapped;
+  const CPoint first = snap.points.front();
+  ASSERT_TRUE(dwg.SnapToNearestPoint(first.x + 3, first.y - 2, &snapped));
+  EXPECT_EQ(snapped, first);
+}
+
+TEST_F(DwgTest, ColoursByNumberAndBlackAndWhite) {
+  const std::string path = vvtest::TestDataPath("dwg/example_2000.dwg");
+  {
+    CDwg dwg(path.c_str(), nullptr);
+    ASSERT_NE(dwg.GetDrawing(), nullptr);
+    Canvas canvas(300, 300);
+    Paint(dwg, canvas, 300);
+    std::set<COLORREF> colours = canvas.Colours();
+    EXPECT_TRUE(colours.count(RGB(0, 255, 255)));  // colour 4
+    EXPECT_TRUE(colours.count(RGB(255, 255, 0)));  // colour 2
+  }
+  host_.settings.black_white = 1;
+  CDwg dwg(path.c_str(), nullptr);
+  Canvas canvas(300, 300);
+  Paint(dwg, canvas, 300);
+  std::set<COLORREF> colours = canvas.Colours();
+  EXPECT_TRUE(colours.count(RGB(0, 0, 0)));
+  EXPECT_FALSE(colours.count(RGB(0, 255, 255)));
+  EXPECT_FALSE(colours.count(RGB(255, 255, 0)));
+  // A dark screen draws colour 7 white on black.
+  host_.settings.dark = 1;
+  dwg.DiscardCachedBitmap(TRUE);
+  Canvas dark(300, 300);
+  Paint(dwg, dark, 300);
+  colours = dark.Colours();
+  EXPECT_TRUE(colours.count(RGB(255, 255, 255)));
+  EXPECT_TRUE(colours.count(RGB(0, 0, 0)));
+}
+
+TEST_F(DwgTest, PrintCopyThatCannotOpenLeavesTheShownDrawingWhole) {
+  char dir[MAX_PATH];
+  ::GetTempPathA(sizeof dir, dir);
+  const std::string copy = std::string(dir) + "vv_print_copy.dxf";
+  ASSERT_TRUE(::CopyFileA(vvtest::TestDataPath("dxf/r11_entities-2d.dxf").c_str(), copy.c_str(), FALSE));
+  CDwg dwg(copy.c_str(), nullptr);
+  TkDrawing* shown = dwg.GetDrawing();
+  ASSERT_NE(shown, nullptr);
+
+  // The file is there: the copy is drawn while printing, the shown drawing comes back after.
+  dwg.ReloadForPrinting();
+  EXPECT_NE(dwg.GetDrawing(), shown);
+  EXPECT_EQ(dwg.GetKeptDrawing(), shown);
+  dwg.RestoreAfterPrinting();
+  EXPECT_EQ(dwg.GetDrawing(), shown);
+  EXPECT_EQ(dwg.GetKeptDrawing(), nullptr);
+
+  // The file cannot be opened again (the open drawing holds it; its path now names nothing):
+  // printing goes on with the shown drawing, and giving it back frees nothing.
+  dwg.m_strPath = std::string(dir).append("vv_print_copy_gone.dxf").c_str();
+  dwg.ReloadForPrinting();
+  EXPECT_EQ(dwg.GetDrawing(), shown);
+  EXPECT_EQ(dwg.GetKeptDrawing(), nullptr);
+  dwg.RestoreAfterPrinting();
+  EXPECT_EQ(dwg.GetDrawing(), shown);
+  Canvas canvas(300, 300);
+  Paint(dwg, canvas, 300);
+  EXPECT_TRUE(canvas.Colours().count(RGB(0, 0, 0)));
+  dwg.CloseDrawing();
+  ::DeleteFileA(copy.c_str());
+}
+
+}  // namespace

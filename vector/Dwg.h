@@ -1,0 +1,138 @@
+// CDwg: the vector drawing of one document. It opens a DWG or DXF file through the toolkit (or
+// takes a drawing a plot-file converter built), fits it into a device space whose larger side is
+// 10,000,000 units, switches between model space (extents or limits) and paper space, draws
+// itself into a device context through the toolkit's display callbacks with a cached screen
+// bitmap, snaps points to what it drew, makes a print copy, and keeps its layer states.
+// The arithmetic lives in model/ (DwgFit, DwgSnap, AciPalette); this is the Windows side.
+// Not for: the layer and properties dialogs, the plot-file converters.
+#pragma once
+
+#include "FrameworkWin.h"
+
+#include <cstdint>
+
+#include "toolkit/core/display_state.h"
+#include "vector/model/AciPalette.h"
+#include "vector/model/DwgFit.h"
+#include "vector/model/DwgSnap.h"
+
+struct TkDrawing;
+struct TkHeader;
+class CLayerList;
+
+// The program's settings that drawing reads, with their defaults.
+struct DwgSettings {
+  int dlp = 1;
+  int dark = 0;            // "DarkDWG"
+  int black_white = 0;     // "BWDWG"
+  CString shx_dir;         // "SHXDir", ending in "\" when not empty
+  int use_shx = 1;
+  int xref_missing_warning = 1;
+  int xref_show_text = 1;
+  int use_prev_lset = 0;
+  CString llset;           // "LLSet"
+  int dwg_local = 1;       // "DWGLocal" of "Options"
+  int pen_type = 0;        // "PenType" of "PaperHead"
+  int pen_width = 1;       // "PenWidth" of "PaperHead"
+  int thumbnail = 0;       // set while the shell's thumbnail command runs
+};
+
+// What a drawing needs of the program around it: its settings, the status bar's progress control
+// and text pane. The program installs one; without it the defaults hold and nothing is shown.
+class DwgHost {
+ public:
+  virtual ~DwgHost() = default;
+  virtual DwgSettings Settings() = 0;
+  virtual void SetProgress(int percent) = 0;
+  virtual void SetStatusText(const char* text) = 0;
+  // Files that the program keeps beside itself (DWG_OEM.SHX, DWG_ANSI.SHX).
+  virtual CString ProgramFile(const char* name) = 0;
+  // The font substitution list: requested font, file used, in pairs.
+  virtual CStringArray* FontSubstitutions() = 0;
+};
+void SetDwgHost(DwgHost* host);  // borrowed; null removes it
+DwgHost* GetDwgHost();
+
+class CDwg : public CObject {
+  DECLARE_DYNCREATE(CDwg)
+ public:
+  CDwg();
+  // localPath null: the object decides on a local copy itself.
+  CDwg(const char* path, const char* localPath);
+  CDwg(TkDrawing* drawing, const char* path);
+  ~CDwg() override;
+  CDwg(const CDwg&) = delete;
+  CDwg& operator=(const CDwg&) = delete;
+
+  void SetViewMode(int mode);
+  void GetExtentsRect(RECT* out) const { *out = m_rcDevice; }
+  CString GetVersionText() const;
+  BOOL HasViewports() const;
+  void CloseDrawing();
+
+  // Drawing (the view, printing, copying).
+  void Draw(CDC* dc, RECT drawingRect, RECT clientRect, CWnd* view, BOOL direct);
+  void DiscardCachedBitmap(BOOL clearPending);
+  void InstallDisplayCallbacks();
+  void ReinstallAndDraw();
+
+  // Snapping, print copy, layer states.
+  BOOL SnapToNearestPoint(int x, int y, CPoint* out) const;
+  CPoint SnapToNearestSegment(int x, int y, RECT search) const;
+  void ReloadForPrinting();
+  void RestoreAfterPrinting();
+  void ApplyLayerStates();
+  void ApplyDefaultLayerList();
+  void RestoreLayerStates();
+
+  TkDrawing* GetDrawing() const { return m_pDrawing; }
+  TkDrawing* GetKeptDrawing() const { return m_pKeptDrawing; }
+  CLayerList* GetLayerLists() const { return m_pLayerLists; }
+  const DwgSnapGeometry& GetSnapGeometry() const { return m_snap; }
+
+  CString m_strCurrentLayerList;
+  CMapStringToString m_userLayerStates;  // layer name to "ON"/"OFF"
+  CMapStringToString m_xrefPaths;        // reference name to chosen path ("" declined)
+  int32_t m_bFromHpgl = 0;
+  int32_t m_bFromCalcomp = 0;
+  int32_t m_bDisplayOpen = 0;
+  CString m_strPath;
+  CString m_strLocalCopy;
+  int32_t m_nDeviceWidth = 0;
+  int32_t m_nDeviceHeight = 0;
+  double m_dScale = 0;
+  int32_t m_nViewMode = 0;
+  TkViewDesc m_view = {};
+  double m_dWindowX = 0, m_dWindowY = 0;          // lower-left, drawing units
+  double m_dWindowWidth = 0, m_dWindowHeight = 0;  // as construction fitted them
+
+ private:
+  friend struct DwgPass;
+  void Open(const char* openPath);
+  void Fit();
+  void Finish();
+  BOOL OpenDisplay();
+  void CreatePens();
+  void DeletePens();
+  void RefillSlot(int slot, COLORREF colour, int width);
+  DwgHeaderBoxes HeaderBoxes() const;
+  void SetLayerOn(const TkHandle& handle, bool on);
+
+  CLayerList* m_pLayerLists = nullptr;  // owned
+  RECT m_rcDevice = {0, 0, 0, 0};
+  TkDrawing* m_pDrawing = nullptr;       // owned
+  TkDrawing* m_pKeptDrawing = nullptr;   // owned while a print copy is open
+  CBitmap* m_pCachedBitmap = nullptr;    // owned
+  RECT m_rcCachedDrawing = {0, 0, 0, 0};
+  RECT m_rcCachedClient = {0, 0, 0, 0};
+  CPen* m_pens[DwgPenSlots::kSlots] = {};      // owned
+  CBrush* m_brushes[DwgPenSlots::kSlots] = {};  // owned
+  DwgPenSlots m_slots = {};
+  uint32_t m_palette[256] = {};  // entries 0 and 7 follow the background
+  TkHeader* m_pHeader = nullptr;  // the drawing's
+  RECT m_rcDisplay = {0, 0, 10000, 10000};
+  DwgSnapGeometry m_snap;
+};
+
+// Empties the name of the external reference being entered (DwgLocators.cpp).
+void DwgForgetCurrentXref();
