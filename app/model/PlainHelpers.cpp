@@ -56,7 +56,10 @@ CPoint IntersectLines(CPoint p1, CPoint p2, CPoint q1, CPoint q2) {
   const double dx2 = static_cast<double>(q2.x) - q1.x, dy2 = static_cast<double>(q2.y) - q1.y;
   const double t = ((q1.x - static_cast<double>(p1.x)) * dy2 - (q1.y - static_cast<double>(p1.y)) * dx2) /
                    (dx1 * dy2 - dy1 * dx2);
-  return CPoint(static_cast<int>(std::floor(p1.x + t * dx1 + 0.5)), static_cast<int>(std::floor(p1.y + t * dy1 + 0.5)));
+  const double x = std::floor(p1.x + t * dx1 + 0.5), y = std::floor(p1.y + t * dy1 + 0.5);
+  // Lines just past the parallel limit can cross far beyond any integer point.
+  if (std::fabs(x) > 2e9 || std::fabs(y) > 2e9) return p2;
+  return CPoint(static_cast<int>(x), static_cast<int>(y));
 }
 
 int CountLines(const char* text) {

@@ -254,6 +254,7 @@ TEST(PlainHelpers, IntersectLines) {
       {"almost parallel", {0, 0}, {100000, 0}, {0, 1}, {100000, 2}, {100000, 0}},
       {"the first line a single point", {3, 3}, {3, 3}, {0, 0}, {0, 9}, {3, 3}},
       {"large document units", {0, 0}, {10000000, 10000000}, {0, 10000000}, {10000000, 0}, {5000000, 5000000}},
+      {"crossing beyond any integer point", {0, 0}, {100000000, 0}, {0, 1000000}, {100000000, 1015000}, {100000000, 0}},
   };
   for (const auto& c : cases) EXPECT_EQ(IntersectLines(c.p1, c.p2, c.q1, c.q2), c.expected) << c.name;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "vector/model/DwgSnap.h"
+#include "app/model/PlainHelpers.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // Snapping over the gathered points and chains.
 #include "vector/model/DwgSnap.h"
 
+#include "app/model/PlainHelpers.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -61,15 +63,3 @@ CPoint SnapToNearestSegment(const DwgSnapGeometry& geometry, int x, int y, const
   return CPoint(x, y);
 }
 
-CPoint IntersectLines(CPoint a1, CPoint a2, CPoint b1, CPoint b2) {
-  const double ax = double(a2.x) - a1.x, ay = double(a2.y) - a1.y;
-  const double bx = double(b2.x) - b1.x, by = double(b2.y) - b1.y;
-  const double la = std::hypot(ax, ay), lb = std::hypot(bx, by);
-  const double cross = ax * by - ay * bx;
-  if (la == 0 || lb == 0 || std::fabs(cross) / (la * lb) < std::sin(0.0001)) return a2;
-  const double t = ((double(b1.x) - a1.x) * by - (double(b1.y) - a1.y) * bx) / cross;
-  const double px = std::floor(a1.x + t * ax + 0.5), py = std::floor(a1.y + t * ay + 0.5);
-  // A crossing far outside the device space is no point a search rectangle can hold.
-  if (std::fabs(px) > 2e9 || std::fabs(py) > 2e9) return a2;
-  return CPoint(int(px), int(py));
-}

@@ -24,6 +24,3 @@ bool SnapToNearestPoint(const DwgSnapGeometry& geometry, int x, int y, CPoint* o
 // The first crossing, in the order the segments were stored, of two segments near the search
 // rectangle that lies inside it; (x, y) when there is none.
 CPoint SnapToNearestSegment(const DwgSnapGeometry& geometry, int x, int y, const RECT& search);
-// The crossing of the line a1-a2 with the line b1-b2; a2 when they are parallel within 0.0001
-// radians (or either has no length).
-CPoint IntersectLines(CPoint a1, CPoint a2, CPoint b1, CPoint b2);
