@@ -62,8 +62,8 @@ vv_start_wine() {
   # TrueType text in drawings finds its fonts as under Windows: by face in the registry's font
   # list, whose file name it takes, and by file in the Fonts folder. Wine lists the host's
   # fonts in the registry with their Unix paths, but its Fonts folder holds none of them; the
-  # set-up installs DejaVu (fonts-dejavu-core) and each prefix gets it in the Fonts folder, and
-  # in the registry where Wine has not listed it.
+  # set-up installs DejaVu (fonts-dejavu-core) and each prefix gets it in the Fonts folder and
+  # the registry.
   local dejavu=/usr/share/fonts/truetype/dejavu
   local fonts="$WINEPREFIX/drive_c/windows/Fonts" face file
   local fontkey='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts'
@@ -72,11 +72,12 @@ vv_start_wine() {
               "DejaVu Sans Mono:DejaVuSansMono" "DejaVu Sans Mono Bold:DejaVuSansMono-Bold" \
               "DejaVu Serif:DejaVuSerif" "DejaVu Serif Bold:DejaVuSerif-Bold"; do
     file=${face#*:}.ttf
-    [ -f $dejavu/$file ] && [ ! -f "$fonts/$file" ] || continue
-    cp $dejavu/$file "$fonts/$file"
-    wine reg query "$fontkey" /v "${face%%:*} (TrueType)" >/dev/null 2>&1 </dev/null ||
-      wine reg add "$fontkey" /v "${face%%:*} (TrueType)" /t REG_SZ /d "$file" /f \
-        >/dev/null 2>&1 </dev/null || true
+    [ -f $dejavu/$file ] || continue
+    [ -f "$fonts/$file" ] || cp $dejavu/$file "$fonts/$file"
+    # Wine drops its own value of a font it then finds in the Fonts folder, so ours is set at
+    # every start.
+    wine reg add "$fontkey" /v "${face%%:*} (TrueType)" /t REG_SZ /d "$file" /f \
+      >/dev/null 2>&1 </dev/null || true
   done
   # No window manager runs on the private display; a managed window makes Wine wait for one on
   # every close of a top-level window (about 2 s each, minutes over the dialog tests).

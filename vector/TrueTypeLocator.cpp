@@ -13,15 +13,17 @@
 
 namespace {
 
-// The registry's file for a face: the first value of the font list whose name begins with it.
+// The registry's file for a face: the value that is the face itself, else the first value whose
+// name begins with it. The list's order is the system's; a face whose bold or condensed
+// variants come first must still get its own file.
 bool FontFileOfFace(const char* face, char* file, size_t size) {
   const bool nt = (GetVersion() & 0x80000000u) == 0;
   const char* key = nt ? "Software\\Microsoft\\Windows nt\\CurrentVersion\\Fonts"
                        : "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
   HKEY fonts = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &fonts) != ERROR_SUCCESS) return false;
-  bool found = false;
-  for (DWORD i = 0; !found; ++i) {
+  bool found = false, exact = false;
+  for (DWORD i = 0; !exact; ++i) {
     char name[512];
     BYTE data[160];
     DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
@@ -30,8 +32,10 @@ bool FontFileOfFace(const char* face, char* file, size_t size) {
     // A value too long for a font file (ERROR_MORE_DATA) is no font of ours.
     if (r != ERROR_SUCCESS || type != REG_SZ) continue;
     if (!FontValueNamesFace(name, face)) continue;
+    exact = FontValueIsFace(name, face);
+    if (found && !exact) continue;
     data[data_size < sizeof data ? data_size : sizeof data - 1] = 0;
-    found = JoinPath(file, size, {FileNamePart(reinterpret_cast<const char*>(data))});
+    found = JoinPath(file, size, {FileNamePart(reinterpret_cast<const char*>(data))}) || found;
   }
   RegCloseKey(fonts);
   return found;

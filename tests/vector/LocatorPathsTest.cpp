@@ -92,6 +92,10 @@ TEST(LocatorPaths, TrueTypeFaces) {
   EXPECT_TRUE(FontValueNamesFace("DejaVu Sans Mono (TrueType)", "DejaVu Sans"));
   EXPECT_FALSE(FontValueNamesFace("DejaVu Serif (TrueType)", "DejaVu Sans"));
   EXPECT_FALSE(FontValueNamesFace("Arial (TrueType)", ""));
+  EXPECT_TRUE(FontValueIsFace("DejaVu Sans (TrueType)", "DejaVu Sans"));
+  EXPECT_TRUE(FontValueIsFace("DejaVu Sans", "DejaVu Sans"));
+  EXPECT_FALSE(FontValueIsFace("DejaVu Sans Bold Oblique (TrueType)", "DejaVu Sans"));
+  EXPECT_FALSE(FontValueIsFace("DejaVu Sans", ""));
 }
 
 struct MtextCase {

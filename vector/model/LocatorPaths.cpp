@@ -66,6 +66,12 @@ bool FontValueNamesFace(const char* value_name, const char* face) {
   return *face && std::strncmp(value_name, face, std::strlen(face)) == 0;
 }
 
+bool FontValueIsFace(const char* value_name, const char* face) {
+  if (!FontValueNamesFace(value_name, face)) return false;
+  const char* rest = value_name + std::strlen(face);
+  return !*rest || (rest[0] == ' ' && rest[1] == '(');
+}
+
 bool XrefBesideDrawing(const char* drawing_path, const char* name, char* out, size_t size) {
   std::string dir(drawing_path, size_t(FileNamePart(drawing_path) - drawing_path));
   return Fits(dir + FileNamePart(name), out, size);

@@ -35,6 +35,10 @@ const char* SubstituteShapeFont(int16_t codepage);
 const char* TrueTypeFaceAlias(const char* face);
 // A value of the registry's font list names the face when it begins with it.
 bool FontValueNamesFace(const char* value_name, const char* face);
+// A value of the font list is the face itself: its name is the face, alone or followed by a
+// " (...)" kind such as " (TrueType)". "DejaVu Sans Bold (TrueType)" names "DejaVu Sans" but is
+// not it.
+bool FontValueIsFace(const char* value_name, const char* face);
 
 // The reference beside the drawing: the drawing's directory + the reference's file name.
 bool XrefBesideDrawing(const char* drawing_path, const char* name, char* out, size_t size);

@@ -467,7 +467,7 @@ TEST_F(RasterDlgTest, PropertiesShowEveryFieldOfTheRaster) {
     const std::vector<std::string> expected = {
         "Raster properties",
         "  File name: " + path,
-        "  Annotations file: ",
+        "  Annotations file: " + path + ".VLR",
         std::string("  ") + c.type,
         "  Resolution: 100 dpi",
         std::string("  ") + c.colours,
