@@ -2,6 +2,8 @@
 // out of the settings record.
 #include "SettingsDlg.h"
 
+#include "GetFilenameControl.h"
+
 #include "model/Config.h"
 #include "resource.h"
 
@@ -26,6 +28,17 @@ void EnableControls(CWnd* page, BOOL bEnable, int nFirst, int nSecond) {
   }
 }
 
+// The command line with its program (the first word, or the first quoted part) replaced by
+// the program at sProgram.
+CString ReplaceProgram(const CString& sCommandLine, const CString& sProgram) {
+  CString line = sCommandLine;
+  line.TrimLeft();
+  int end = line.IsEmpty() ? -1 : line[0] == '"' ? line.Find('"', 1) : line.Find(' ');
+  CString arguments = end < 0 ? CString() : line.Mid(line[0] == '"' ? end + 1 : end);
+  CString program = sProgram.Find(' ') >= 0 ? "\"" + sProgram + "\"" : sProgram;
+  return program + arguments;
+}
+
 }  // namespace
 
 // --- page 1: general --------------------------------------------------------------------------
@@ -46,6 +59,9 @@ void CSettingsPage1::DoDataExchange(CDataExchange* pDX) {
   DDV_MinMaxInt(pDX, m_nTop, kPaperHeadMin, kPaperHeadMax);
   DDX_CBIndex(pDX, IDC_SET1_UNIT, m_nUnit);
   DDX_Check(pDX, IDC_SET1_USEREDLINEDIR, m_nUseRedlineDir);
+  CString title;
+  title.LoadString(IDS_SELECT_FOLDER);
+  DDX_FolderControl(pDX, IDC_SET1_REDLINEDIR, m_redlineDirPicker, 0, title);
   DDX_Text(pDX, IDC_SET1_REDLINEDIR, m_strRedlineDir);
   DDX_Check(pDX, IDC_SET1_USEQUICKVIEW, m_nUseQuickView);
 }
@@ -116,12 +132,32 @@ IMPLEMENT_DYNAMIC(CSettingsPage4, CPropertyPage)
 CSettingsPage4::CSettingsPage4() : CPropertyPage(IDD_SETTINGS_DWG) {}
 
 void CSettingsPage4::DoDataExchange(CDataExchange* pDX) {
+  CString title;
+  title.LoadString(IDS_SELECT_FOLDER);
+  DDX_FolderControl(pDX, IDC_SET4_SHXDIR, m_shxDirPicker, 0, title);
   DDX_Text(pDX, IDC_SET4_SHXDIR, m_strSHXDir);
   DDX_Check(pDX, IDC_SET4_USESHX, m_nUseShx);
   DDX_Check(pDX, IDC_SET4_XREFWARNING, m_nXrefMissingWarning);
   DDX_Check(pDX, IDC_SET4_XREFTEXT, m_nXrefShowText);
   DDX_Text(pDX, IDC_SET4_LAUNCHAPP, m_strLaunchApp);
   DDV_MaxChars(pDX, m_strLaunchApp, kLaunchAppMaxChars);
+  if (!m_launchAppEdit.m_hWnd) {
+    DDX_Control(pDX, IDC_SET4_LAUNCHAPP, m_launchAppEdit);
+    if (!m_launchAppButton.Create(&m_launchAppEdit)) AfxThrowNotSupportedException();
+  }
+}
+
+IMPLEMENT_DYNAMIC(CLaunchAppButton, CModifyButton)
+
+void CLaunchAppButton::OnPressed() {
+  CString line;
+  m_pOwner->GetWindowText(line);
+  CString title, filter;
+  title.LoadString(IDS_SELECT_LAUNCHAPP);
+  filter.LoadString(IDS_LAUNCHAPP_FILTER);
+  CGetFileNameDialog dlg("exe", nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter, m_pOwner->GetParent());
+  dlg.m_ofn.lpstrTitle = title;
+  if (dlg.DoModal() == IDOK) m_pOwner->SetWindowText(ReplaceProgram(line, dlg.GetPathName()));
 }
 
 // --- the sheet ----------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FrameworkWin.h"
+#include "GetFolderControl.h"
 
 class CConfig;
 
@@ -25,6 +26,8 @@ class CSettingsPage1 : public CPropertyPage {
   int m_nUseRedlineDir = 0;
   CString m_strRedlineDir;
   int m_nUseQuickView = 0;
+
+  CGetFolderControl m_redlineDirPicker;
 };
 
 class CSettingsPage2 : public CPropertyPage {
@@ -63,6 +66,14 @@ class CSettingsPage3 : public CPropertyPage {
   int m_nScanner = 0;
 };
 
+// The "..." button beside the typed command line: the chosen program takes the place of the
+// line's program, quoted when its path holds a blank, and the line's arguments stay.
+class CLaunchAppButton : public CModifyButton {
+  DECLARE_DYNAMIC(CLaunchAppButton)
+ protected:
+  void OnPressed() override;
+};
+
 class CSettingsPage4 : public CPropertyPage {
   DECLARE_DYNAMIC(CSettingsPage4)
  public:
@@ -74,6 +85,10 @@ class CSettingsPage4 : public CPropertyPage {
   int m_nXrefMissingWarning = 0;
   int m_nXrefShowText = 0;
   CString m_strLaunchApp;
+
+  CGetFolderControl m_shxDirPicker;
+  CEdit m_launchAppEdit;
+  CLaunchAppButton m_launchAppButton;
 };
 
 class CSettingsDlg : public CPropertySheet {

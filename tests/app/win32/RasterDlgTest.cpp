@@ -918,4 +918,30 @@ TEST_F(SettingsSheetTest, PrinterPageEnablesNumbersByTheirChecks) {
   EXPECT_EQ(spinRanges, std::vector<int>({10, 1200, 10, 1200, 1, 3000, 1, 3000}));
 }
 
+// The two folders and the command line each get a "..." button at their right.
+TEST_F(SettingsSheetTest, PickersSitBesideTheirFields) {
+  const std::pair<int, int> fields[] = {{0, IDC_SET1_REDLINEDIR}, {3, IDC_SET4_SHXDIR}, {3, IDC_SET4_LAUNCHAPP}};
+  std::vector<int> found;
+  RunWithSteps([&] { app_->OnToolsSettings(); }, {{Titled("Settings"), [&](HWND h) {
+                                                     for (const auto& f : fields) {
+                                                       HWND page = ShowPage(h, f.first);
+                                                       RECT e;
+                                                       GetWindowRect(GetDlgItem(page, f.second), &e);
+                                                       int buttons = 0;
+                                                       for (HWND c = GetWindow(page, GW_CHILD); c;
+                                                            c = GetWindow(c, GW_HWNDNEXT)) {
+                                                         char text[8] = "";
+                                                         GetWindowTextA(c, text, sizeof text);
+                                                         RECT b;
+                                                         GetWindowRect(c, &b);
+                                                         if (!strcmp(text, "...") && b.left == e.right && b.top == e.top)
+                                                           ++buttons;
+                                                       }
+                                                       found.push_back(buttons);
+                                                     }
+                                                     PressSheet(h, PSBTN_CANCEL);
+                                                   }}});
+  EXPECT_EQ(found, std::vector<int>({1, 1, 1}));
+}
+
 }  // namespace
