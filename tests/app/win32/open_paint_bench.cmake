@@ -4,9 +4,6 @@ if(VV_BUILD_TESTS AND WIN32)
   add_executable(open_paint_bench OpenPaintBench.cpp LargeDxf.cpp
                  $<TARGET_OBJECTS:app_rc> $<TARGET_OBJECTS:app_toolkit_rc>)
   target_link_libraries(open_paint_bench PRIVATE app_win vv_test_support)
-  # The shell's helpers and the snapping code both define IntersectLines until one of them gives
-  # way; the benchmark never snaps, so either definition serves it.
-  target_link_options(open_paint_bench PRIVATE -Wl,--allow-multiple-definition)
   add_custom_command(TARGET open_paint_bench POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:zeri8v98> $<TARGET_FILE_DIR:open_paint_bench>)
 endif()
