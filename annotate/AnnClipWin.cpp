@@ -59,3 +59,5 @@ BOOL AnnPasteFromClipboard(CVlr& set, int x, int y) {
   set.Add(pObj);
   return TRUE;
 }
+
+BOOL AnnHasClipboardObject() { return ::IsClipboardFormatAvailable(AnnotationFormat()); }

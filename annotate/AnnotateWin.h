@@ -28,6 +28,8 @@ BOOL AnnCopyToClipboard(const CAnnObj& obj);
 // The clipboard's annotation object, added to the set with its anchor at the document point;
 // FALSE when the clipboard holds none (or cannot be opened).
 BOOL AnnPasteFromClipboard(CVlr& set, int x, int y);
+// Whether the clipboard holds data of the annotation format.
+BOOL AnnHasClipboardObject();
 // A tool of annotate/ by number, or null for a number it does not make.
 CTool* AnnCreateTool(int nId);
 CTool* AnnCreateMeasureTool(int nId);

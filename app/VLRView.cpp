@@ -10,6 +10,7 @@
 #include "Tool.h"
 #include "VLRApp.h"
 #include "VLRDoc.h"
+#include "Vlr.h"
 #include "resource.h"
 #include "vector/Dwg.h"
 
@@ -45,6 +46,10 @@ BEGIN_MESSAGE_MAP(CVLRView, CView)
   ON_COMMAND(ID_TOOLS_CHECKSCALE, OnCheckScale)
   ON_COMMAND_RANGE(ID_MEASURE_END, ID_MEASURE_CANCEL, OnMeasureCommand)
   ON_UPDATE_COMMAND_UI_RANGE(ID_MEASURE_END, ID_MEASURE_CANCEL, OnUpdateMeasureCommand)
+  ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+  ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
 END_MESSAGE_MAP()
 
 namespace {
@@ -533,4 +538,32 @@ void CVLRView::OnMeasureCommand(UINT nId) {
 void CVLRView::OnUpdateMeasureCommand(CCmdUI* pCmdUI) {
   const int tool = m_pTool->GetToolId();
   pCmdUI->Enable(tool == CTool::idLength || tool == CTool::idArea);
+}
+
+// --- annotation clipboard ----------------------------------------------------------------------
+
+void CVLRView::OnEditCopy() {
+  CVlr* set = GetDocument()->m_pVlr;
+  if (set && set->m_pSelected) AnnCopyToClipboard(*set->m_pSelected);
+}
+
+void CVLRView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
+  CVlr* set = GetDocument()->m_pVlr;
+  pCmdUI->Enable(set && set->m_pSelected);
+}
+
+// The pasted object lands where the mouse is, so a paste from the context menu or the keyboard
+// puts it at the spot the user points at.
+void CVLRView::OnEditPaste() {
+  CVLRDoc* doc = GetDocument();
+  if (!doc->m_pVlr || !m_pGraph) return;
+  POINT pt;
+  if (!::GetCursorPos(&pt)) return;
+  ::ScreenToClient(m_hWnd, &pt);
+  const CPoint at = m_pGraph->ClientToDoc(pt.x, pt.y);
+  if (AnnPasteFromClipboard(*doc->m_pVlr, at.x, at.y)) doc->UpdateAllViews(nullptr);
+}
+
+void CVLRView::OnUpdateEditPaste(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(GetDocument()->m_pVlr && AnnHasClipboardObject());
 }

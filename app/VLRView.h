@@ -84,6 +84,11 @@ class CVLRView : public CView {
   void OnCheckScale();
   void OnMeasureCommand(UINT nId);
   void OnUpdateMeasureCommand(CCmdUI* pCmdUI);
+  // Edit Copy / Paste of the selected annotation object.
+  void OnEditCopy();
+  void OnUpdateEditCopy(CCmdUI* pCmdUI);
+  void OnEditPaste();
+  void OnUpdateEditPaste(CCmdUI* pCmdUI);
 
   // The tool a command selects, 0 for none.
   static int ToolIdOfCommand(UINT nId);

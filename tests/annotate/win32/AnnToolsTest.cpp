@@ -254,6 +254,42 @@ TEST_F(AnnToolsTest, SelectDragMovesByTheDeltaAndCountsAsChange) {
   EXPECT_EQ(nullptr, Set().m_pSelected);
 }
 
+// Edit Copy takes the selected object; each Edit Paste adds an independent copy where the mouse
+// is, with the same shape and colour, and leaves the clipboard as it was.
+TEST_F(AnnToolsTest, CopyThenPasteTwiceGivesTwoObjectsAtTheMouse) {
+  m_view->SwitchTool(CTool::idAnnRect);
+  Drag(100, 100, 200, 160);
+  m_view->SwitchTool(CTool::idAnnSelect);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 130);
+  Send(WM_LBUTTONUP, 0, 100, 130);
+  CAnnObj* pOriginal = Set().m_pSelected;
+  ASSERT_NE(nullptr, pOriginal);
+  m_view->SendMessage(WM_COMMAND, ID_EDIT_COPY);
+  ASSERT_TRUE(AnnHasClipboardObject());
+  Set().m_bModified = FALSE;
+
+  const CPoint targets[] = {CPoint(300, 250), CPoint(40, 320)};
+  for (CPoint target : targets) {
+    CPoint screen = target;
+    m_view->ClientToScreen(&screen);
+    ASSERT_TRUE(::SetCursorPos(screen.x, screen.y));
+    m_view->SendMessage(WM_COMMAND, ID_EDIT_PASTE);
+  }
+  ASSERT_EQ(3, Set().m_objects.GetCount());
+  POSITION pos = Set().m_objects.GetHeadPosition();
+  Set().m_objects.GetNext(pos);
+  for (CPoint target : targets) {
+    CAnnObj* pPasted = static_cast<CAnnObj*>(Set().m_objects.GetNext(pos));
+    EXPECT_NE(pOriginal, pPasted);
+    EXPECT_TRUE(pPasted->IsKindOf(RUNTIME_CLASS(CAnnRect)));
+    EXPECT_EQ(Doc(target.x, target.y), pPasted->m_ptAnchor);
+    EXPECT_EQ(pOriginal->m_crColour, pPasted->m_crColour);
+    EXPECT_EQ(pOriginal->m_nLayerId, pPasted->m_nLayerId);
+  }
+  EXPECT_TRUE(Set().m_bModified);
+  EXPECT_TRUE(AnnHasClipboardObject()) << "pasting leaves the clipboard's data";
+}
+
 TEST_F(AnnToolsTest, AnnotationsReappearAfterCloseAndReopen) {
   m_view->SwitchTool(CTool::idAnnLine);
   Drag(30, 40, 90, 40);
