@@ -3,6 +3,7 @@
 #include "toolkit/core/blob.h"
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 
 #include "toolkit/core/handle.h"
@@ -13,19 +14,19 @@ enum : TkError { TK_ERR_ALLOC_VM_BLOB = 215 };
 
 namespace {
 
+// The working copy and its chunk buffer are one block, freed with the copy: a blob is opened
+// for nearly every entity a load stores, and one allocation is half the cost of two.
 TkBlob* open_copy(TkBlob* stored) {
-  TkBlob* copy = static_cast<TkBlob*>(mem_alloc(sizeof(TkBlob)));
-  if (!copy) {
+  constexpr size_t kHead = (sizeof(TkBlob) + alignof(std::max_align_t) - 1) /
+                           alignof(std::max_align_t) * alignof(std::max_align_t);
+  auto* block = static_cast<uint8_t*>(mem_alloc(kHead + size_t(stored->chunk_size)));
+  if (!block) {
     tk_fail_alloc(TK_ERR_ALLOC_BLOB_BUFFER);
     return nullptr;
   }
+  TkBlob* copy = reinterpret_cast<TkBlob*>(block);
   *copy = *stored;
-  copy->buffer = static_cast<uint8_t*>(mem_alloc(size_t(stored->chunk_size)));
-  if (!copy->buffer) {
-    mem_free(copy);
-    tk_fail_alloc(TK_ERR_ALLOC_BLOB_BUFFER);
-    return nullptr;
-  }
+  copy->buffer = block + kHead;
   copy->stored = stored;
   return copy;
 }
@@ -46,15 +47,13 @@ void write_back(TkBlob* copy) {
   stored->position = 0;
   stored->left = 0;
   stored->chunk_size = copy->chunk_size;
-  mem_free(copy->buffer);
-  mem_free(copy);
+  mem_free(copy);  // its buffer with it
 }
 
 // Frees a writing copy and the chunks it made, leaving the stored blob untouched.
 void discard(TkBlob* copy) {
   if (copy->chunks != copy->stored->chunks) list_free(copy->chunks);
-  mem_free(copy->buffer);
-  mem_free(copy);
+  mem_free(copy);  // its buffer with it
 }
 
 int16_t flush_chunk(TkBlob* blob, size_t n) {
@@ -105,8 +104,7 @@ TkBlob* blob_create(TkBlob* stored) {
   if (!copy) return nullptr;
   copy->chunks = list_new();
   if (!copy->chunks) {
-    mem_free(copy->buffer);
-    mem_free(copy);
+    mem_free(copy);  // its buffer with it
     return nullptr;
   }
   copy->total = copy->remaining = 0;

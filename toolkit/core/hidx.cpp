@@ -12,6 +12,19 @@ namespace {
 // Deep enough for any index that fits in memory: every level multiplies the keys by at least 12.
 constexpr int kMaxDepth = 32;
 
+// A handle's bytes run from the most significant: as one number they order as the bytes do.
+uint64_t key_value(const TkHandle* h) {
+  uint64_t v;
+  memcpy(&v, h->bytes, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  return __builtin_bswap64(v);
+#else
+  v = 0;
+  for (uint8_t b : h->bytes) v = v << 8 | b;
+  return v;
+#endif
+}
+
 bool same_key(const TkHandle* a, const TkHandle* b) { return memcmp(a->bytes, b->bytes, 8) == 0; }
 
 // The current contents of a node without copying them: its cached copy (counted as a read) or
@@ -142,11 +155,12 @@ void hidx_reset(TkHandleIndex* index) {
 }
 
 int16_t hidx_node_search(const TkHandle* key, const HidxEntry* entries, int16_t count) {
-  if (count == 0 || memcmp(key->bytes, entries[count - 1].key.bytes, 8) > 0) return count;
+  uint64_t k = key_value(key);
+  if (count == 0 || k > key_value(&entries[count - 1].key)) return count;
   int16_t lo = 0, hi = int16_t(count - 1);
   while (lo < hi) {
     int16_t mid = int16_t((lo + hi) / 2);
-    if (memcmp(entries[mid].key.bytes, key->bytes, 8) < 0)
+    if (key_value(&entries[mid].key) < k)
       lo = int16_t(mid + 1);
     else
       hi = mid;

@@ -45,12 +45,19 @@ enum : size_t {
 // POLYLINE flags that an LWPOLYLINE cannot hold: curve-fit, spline-fit, 3D, mesh, face mesh.
 constexpr uint16_t polyline_not_2d = 2 | 4 | 8 | 16 | 64;
 
-// The last record a kind of reference asked for and the handle it gave.
+// The last few records a kind of reference found and the handles they gave, so that entities
+// that alternate between a handful of layers or styles do not each scan the table. A name too
+// long for an entry is looked up every time.
 struct RefCache {
-  bool valid = false;
-  char name[TK_PENDING_NAME_SIZE] = {};
-  int16_t index = -1;
-  TkHandle handle{};
+  struct Entry {
+    bool valid = false;
+    int16_t index = -1;
+    char name[64] = {};
+    TkHandle handle{};
+  };
+  static constexpr int kEntries = 8;
+  Entry entries[kEntries];
+  int next = 0;  // the entry the next miss replaces; entries fill in order
 };
 
 // A POLYLINE stored as read while its VERTEXes come, turned into one LWPOLYLINE at its SEQEND
@@ -140,18 +147,25 @@ bool find_by_index(const TableShape& t, int16_t index, TkHandle* out, bool skip_
 // the record exists.
 bool lookup(RefCache* cache, const TableShape& t, const char* name, int16_t index, bool by_name,
             TkHandle* out, bool skip_by_linetypes = false, bool skip_space_blocks = false) {
-  if (cache->valid && (by_name ? tk_name_compare(cache->name, name) == 0 : cache->index == index)) {
-    *out = cache->handle;
-    return true;
+  for (const RefCache::Entry& e : cache->entries) {
+    if (!e.valid) break;
+    if (by_name ? tk_name_compare(e.name, name) == 0 : e.index == index) {
+      *out = e.handle;
+      return true;
+    }
   }
   bool found =
       by_name ? find_by_name(t, name, out)
               : find_by_index(t, index, out, skip_by_linetypes, skip_space_blocks);
   if (!found) return false;
-  cache->valid = true;
-  std::snprintf(cache->name, sizeof cache->name, "%s", by_name ? name : "");
-  cache->index = index;
-  cache->handle = *out;
+  size_t length = by_name ? std::strlen(name) : 0;
+  RefCache::Entry& e = cache->entries[cache->next];
+  if (length >= sizeof e.name) return true;
+  cache->next = (cache->next + 1) % RefCache::kEntries;
+  e.valid = true;
+  std::memcpy(e.name, by_name ? name : "", length + 1);
+  e.index = index;
+  e.handle = *out;
   return true;
 }
 
@@ -433,7 +447,7 @@ uint16_t tk_store_next_entity(EntityLoad* load, bool* failed) {
   TkEntityHeader h{};
   TkEntityData data;
   std::memset(data.bytes, 0, sizeof data.bytes);
-  std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
+  tk_clear_pending_refs(&tk_state->pending);
   uint8_t has_xdata = 0;
   // The reader marks entities the load passes over; the file's size bounds how many.
   for (uint32_t skipped = 0;; ++skipped) {
@@ -447,7 +461,7 @@ uint16_t tk_store_next_entity(EntityLoad* load, bool* failed) {
     }
     h = TkEntityHeader{};
     std::memset(data.bytes, 0, sizeof data.bytes);
-    std::memset(&tk_state->pending, 0, sizeof tk_state->pending);
+    tk_clear_pending_refs(&tk_state->pending);
   }
   if (load->in_block) h.flags &= static_cast<uint8_t>(~TK_ENTITY_PAPER_SPACE);
   // Older drawings keep a paper-space viewport's settings in its extended data; one without it

@@ -2,8 +2,19 @@
 // set. The readers themselves live with their file formats.
 #include "toolkit/core/reader_ops.h"
 
+#include <initializer_list>
+
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/state.h"
+
+void tk_clear_pending_refs(TkPendingRefs* refs) {
+  for (char* name : {refs->layer, refs->linetype, refs->block, refs->dimstyle, refs->text_style,
+                     refs->shape, refs->mlinestyle})
+    name[0] = 0;
+  refs->layer_index = refs->linetype_index = refs->block_index = 0;
+  refs->dimstyle_index = refs->style_index = 0;
+  refs->text_height = 0.0;
+}
 
 int16_t tk_install_readers_full(const TkReaderOps* dwg) {
   if (!tk_state || !dwg) return 0;

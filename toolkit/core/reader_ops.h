@@ -71,6 +71,10 @@ struct TkPendingRefs {
   double text_height;
 };
 
+// Empties the references for the next entity. The names are read as texts up to their zero, so
+// emptying them is enough: clearing their areas whole costs more than reading a small entity.
+void tk_clear_pending_refs(TkPendingRefs* refs);
+
 // Object kinds slot 1 gives; any other non-zero kind is read by slot 3.
 enum : int16_t {
   TK_OBJECT_KIND_NONE = 0,

@@ -66,15 +66,9 @@ const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
   return index->row[kind][code];
 }
 
-// The names are read as texts up to their zero, so emptying them is enough; clearing their
-// areas whole cost more than reading a small entity.
 void clear_pending(TkPendingRefs* p) {
-  for (char* name : {p->layer, p->linetype, p->block, p->dimstyle, p->text_style, p->shape,
-                     p->mlinestyle})
-    name[0] = 0;
-  p->layer_index = p->block_index = p->dimstyle_index = p->style_index = 0;
+  tk_clear_pending_refs(p);
   p->linetype_index = 32767;
-  p->text_height = 0;
 }
 
 // A growable array of doubles, for the lists an entity's groups give one value at a time. The

@@ -4,6 +4,7 @@
 // taken straight from the file cache's block, so a group costs no call per byte.
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
@@ -42,6 +43,27 @@ constexpr ValueTable kValues;
 Value value_type(uint16_t code) { return code < 1100 ? kValues.v[code] : Value::Text; }
 
 TkFile* file_of(const DxfState* s) { return s->drawing->file; }
+
+// Little-endian values of a binary file.
+uint16_t le16(const uint8_t* b) { return static_cast<uint16_t>(b[0] | b[1] << 8); }
+uint32_t le32(const uint8_t* b) {
+  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+double real_from(const uint8_t* b) {
+  // Zeros, denormals, infinities and NaNs all read as 0.0: none is a coordinate a drawing means.
+  unsigned exponent = ((b[7] & 0x7Fu) << 4) | (b[6] >> 4);
+  if (exponent == 0 || exponent == 0x7FF) return 0.0;
+  uint64_t bits = uint64_t(le32(b + 4)) << 32 | le32(b);
+  double v;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
+}
+
+void advance(TkFile* f, size_t n) {
+  f->read_pointer += n;
+  f->left -= static_cast<int32_t>(n);
+}
 
 void report_line_fault(TkError error) {
   if (tk_state && tk_state->error_callback) tk_state->error_callback(6);
@@ -189,6 +211,35 @@ void read_binary_string(DxfState* s) {
 int16_t read_binary_group(DxfState* s) {
   TkFile* f = file_of(s);
   TkDxfGroup& g = s->group;
+  // Most groups are a code and a number that both lie in the current block: read from it.
+  constexpr int32_t kLongestNumberGroup = 2 + 8;
+  if (s->drawing->version >= TK_VERSION_AC1012 && !f->end && f->left >= kLongestNumberGroup) {
+    const uint8_t* p = f->read_pointer;
+    uint16_t c = le16(p);
+    switch (value_type(c)) {
+      case Value::Real:
+        g.code = c;
+        if (!s->names_only) g.real = real_from(p + 2);
+        advance(f, 10);
+        return 1;
+      case Value::Short:
+        g.code = c;
+        g.i16 = static_cast<int16_t>(le16(p + 2));
+        advance(f, 4);
+        return 1;
+      case Value::Bool:
+        g.code = c;
+        g.i16 = p[2];
+        advance(f, 3);
+        return 1;
+      case Value::Long:
+        g.code = c;
+        g.i32 = static_cast<int32_t>(le32(p + 2));
+        advance(f, 6);
+        return 1;
+      default: break;
+    }
+  }
   uint16_t code;
   if (s->drawing->version < TK_VERSION_AC1012) {
     int c = file_getc(f);
@@ -250,16 +301,36 @@ int16_t read_binary_group(DxfState* s) {
 }  // namespace
 
 int16_t dxf_read_line(DxfState* s) {
+  TkFile* f = file_of(s);
   size_t n = 0;
-  if (!read_raw_line(s, &n)) return 0;
-  // Anything from the first control character on (tabs excepted) is not part of the value.
-  char* t = s->text;
-  for (size_t i = 0; i < n; ++i) {
-    auto c = static_cast<unsigned char>(t[i]);
-    if (c < 32 && c != 9) {
-      t[i] = 0;
-      n = i;
-      break;
+  const uint8_t* p = f->read_pointer;
+  size_t avail = f->left > 0 && !f->end ? static_cast<size_t>(f->left) : 0;
+  // Usually the line, its end and the byte after it are all in the current block: one pass
+  // finds where the value stops and where the line ends.
+  size_t cut = 0;
+  while (cut < avail && (p[cut] >= 32 || p[cut] == 9)) ++cut;
+  size_t end = cut;
+  while (end < avail && p[end] != '\r' && p[end] != '\n') ++end;
+  if (end + 1 < avail) {
+    std::memcpy(s->text, p, end);
+    size_t used = end + 1;
+    if (p[used] == (p[end] == '\r' ? '\n' : '\r')) ++used;
+    f->read_pointer += used;
+    f->left -= static_cast<int32_t>(used);
+    s->text[end] = 0;
+    n = cut;
+    s->text[n] = 0;
+  } else {
+    if (!read_raw_line(s, &n)) return 0;
+    // Anything from the first control character on (tabs excepted) is not part of the value.
+    char* t = s->text;
+    for (size_t i = 0; i < n; ++i) {
+      auto c = static_cast<unsigned char>(t[i]);
+      if (c < 32 && c != 9) {
+        t[i] = 0;
+        n = i;
+        break;
+      }
     }
   }
   s->group.length = n;
@@ -289,27 +360,19 @@ void read_value_bytes(DxfState* s, uint8_t* b, size_t n) {
 double dxf_read_double(DxfState* s) {
   uint8_t b[8] = {};
   read_value_bytes(s, b, 8);
-  // Zeros, denormals, infinities and NaNs all read as 0.0: none is a coordinate a drawing means.
-  unsigned exponent = ((b[7] & 0x7Fu) << 4) | (b[6] >> 4);
-  if (exponent == 0 || exponent == 0x7FF) return 0.0;
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | b[i];
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
+  return real_from(b);
 }
 
 int32_t dxf_read_long(DxfState* s) {
   uint8_t b[4] = {};
   read_value_bytes(s, b, 4);
-  return static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                              uint32_t(b[3]) << 24);
+  return static_cast<int32_t>(le32(b));
 }
 
 int16_t dxf_read_short(DxfState* s) {
   uint8_t b[2] = {};
   read_value_bytes(s, b, 2);
-  return static_cast<int16_t>(uint16_t(b[0] | b[1] << 8));
+  return static_cast<int16_t>(le16(b));
 }
 
 int16_t dxf_read_group(DxfState* s) {
@@ -361,4 +424,18 @@ double dxf_parse_double(const char* text) {
   return negative ? -v : v;
 }
 
-long dxf_parse_long(const char* text) { return std::strtol(text, nullptr, 10); }
+long dxf_parse_long(const char* text) {
+  // Group codes and integers are short runs of digits: those that cannot overflow convert here,
+  // anything else (other white space, no digits, long runs) as the C library reads it.
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  if (*p < '0' || *p > '9') return std::strtol(text, nullptr, 10);
+  long v = 0;
+  for (int digits = 1; *p >= '0' && *p <= '9'; ++digits) {
+    if (digits > std::numeric_limits<long>::digits10) return std::strtol(text, nullptr, 10);
+    v = v * 10 + (*p++ - '0');
+  }
+  return negative ? -v : v;
+}
