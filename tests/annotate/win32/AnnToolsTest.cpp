@@ -20,6 +20,7 @@
 #include "TGraph.h"
 #include "Tool.h"
 #include "VLRApp.h"
+#include "tests/app/win32/DocAppFixture.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
 #include "Vlr.h"
@@ -27,31 +28,9 @@
 
 namespace {
 
-class CMemoryProfile : public CConfigProfile {
+class CToolsApp : public CTestDocApp {
  public:
-  int GetInt(const char*, const char*, int nDefault) override { return nDefault; }
-  CString GetString(const char*, const char*, const char* lpszDefault) override { return lpszDefault; }
-  void WriteInt(const char*, const char*, int) override {}
-  void WriteString(const char*, const char*, const char*) override {}
-};
-
-CMemoryProfile g_profile;
-
-class CToolsApp : public CVLRApp {
- public:
-  BOOL InitInstance() override {
-    m_pConfig = new CConfig(&g_profile, "C:\\");
-    m_pConfig->m_nUseQuickView = 0;
-    AddDocTemplate(new CMultiDocTemplate(IDR_VLRTYPE, RUNTIME_CLASS(CVLRDoc), RUNTIME_CLASS(CMDIChildWnd),
-                                         RUNTIME_CLASS(CVLRView)));
-    CMainFrame* frame = new CMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) return FALSE;
-    m_pMainWnd = frame;
-    frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);
-    frame->ShowWindow(SW_SHOW);
-    frame->UpdateWindow();
-    return TRUE;
-  }
+  CToolsApp() : CTestDocApp(900, 700) {}
 };
 
 void Pump(DWORD ms = 30) {

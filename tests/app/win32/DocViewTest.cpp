@@ -21,6 +21,7 @@
 #include "TestData.h"
 #include "Tool.h"
 #include "VLRApp.h"
+#include "tests/app/win32/DocAppFixture.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
 #include "ZoomGlasTool.h"
@@ -28,32 +29,13 @@
 
 namespace {
 
-// Settings in memory: every key reads its default; nothing reaches a file.
-class CMemoryProfile : public CConfigProfile {
- public:
-  int GetInt(const char*, const char*, int nDefault) override { return nDefault; }
-  CString GetString(const char*, const char*, const char* lpszDefault) override { return lpszDefault; }
-  void WriteInt(const char*, const char*, int) override {}
-  void WriteString(const char*, const char*, const char*) override {}
-};
-
-CMemoryProfile g_profile;
-
 // The application as the program builds it for documents: settings, main frame, one template.
-class CDocViewApp : public CVLRApp {
+class CDocViewApp : public CTestDocApp {
  public:
+  CDocViewApp() : CTestDocApp(900, 700) {}
   BOOL InitInstance() override {
-    m_pConfig = new CConfig(&g_profile, "C:\\");
-    m_pConfig->m_nUseQuickView = 0;
-    AddDocTemplate(new CMultiDocTemplate(IDR_VLRTYPE, RUNTIME_CLASS(CVLRDoc), RUNTIME_CLASS(CMDIChildWnd),
-                                         RUNTIME_CLASS(CVLRView)));
-    CMainFrame* frame = new CMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) return FALSE;
-    m_pMainWnd = frame;
-    frame->m_bProgressLive = TRUE;
-    frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);
-    frame->ShowWindow(SW_SHOW);
-    frame->UpdateWindow();
+    if (!CTestDocApp::InitInstance()) return FALSE;
+    static_cast<CMainFrame*>(m_pMainWnd)->m_bProgressLive = TRUE;
     return TRUE;
   }
 };

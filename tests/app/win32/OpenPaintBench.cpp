@@ -13,6 +13,7 @@
 #include "MainFrm.h"
 #include "TestData.h"
 #include "VLRApp.h"
+#include "tests/app/win32/DocAppFixture.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
 #include "resource.h"
@@ -20,33 +21,14 @@
 
 namespace {
 
-// Settings in memory: every key reads its default; nothing reaches a file.
-class CMemoryProfile : public CConfigProfile {
- public:
-  int GetInt(const char*, const char*, int nDefault) override { return nDefault; }
-  CString GetString(const char*, const char*, const char* lpszDefault) override { return lpszDefault; }
-  void WriteInt(const char*, const char*, int) override {}
-  void WriteString(const char*, const char*, const char*) override {}
-};
-
-CMemoryProfile g_profile;
-
 // The application as the program builds it for documents, with the toolkit started beforehand
 // as the program does at its start, so its cost stays out of the open.
-class CBenchApp : public CVLRApp {
+class CBenchApp : public CTestDocApp {
  public:
+  CBenchApp() : CTestDocApp(1024, 768) {}
   BOOL InitInstance() override {
     if (!InitDwgToolkitOnce(::GetModuleHandleA(nullptr))) return FALSE;
-    m_pConfig = new CConfig(&g_profile, "C:\\");
-    m_pConfig->m_nUseQuickView = 0;
-    AddDocTemplate(new CMultiDocTemplate(IDR_VLRTYPE, RUNTIME_CLASS(CVLRDoc), RUNTIME_CLASS(CMDIChildWnd),
-                                         RUNTIME_CLASS(CVLRView)));
-    CMainFrame* frame = new CMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW)) return FALSE;
-    m_pMainWnd = frame;
-    frame->SetWindowPos(nullptr, 0, 0, 1024, 768, SWP_NOZORDER);
-    frame->ShowWindow(SW_SHOW);
-    frame->UpdateWindow();
+    if (!CTestDocApp::InitInstance()) return FALSE;
     return TRUE;
   }
 };
