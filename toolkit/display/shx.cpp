@@ -611,6 +611,31 @@ void rotate_after(double angle, double m[16]) {
   tk_matrix_multiply(m, r, m);
 }
 
+// Moves the scaled and turned system t to the insertion point, through the entity's own system
+// and the block transform; gives t in every viewport of the pass (owned by the caller), or null
+// when memory runs out.
+double (*place_in_viewports(double t[16], const double insertion[3], const TkEntityHeader* entity,
+                            const double transform[16]))[16] {
+  double move[16];
+  tk_matrix_identity(move);
+  move[12] = insertion[0];
+  move[13] = insertion[1];
+  move[14] = insertion[2];
+  tk_matrix_multiply(t, move, t);
+  if (entity->flags & TK_ENTITY_EXTRUDED) {
+    double ecs[16];
+    tk_matrix_from_extrusion(entity->extrusion, ecs);
+    tk_matrix_multiply(t, ecs, t);
+  }
+  tk_matrix_multiply(t, transform, t);
+  const TkRegenContext& r = tk_regen;
+  int count = r.viewport_count ? r.viewport_count : 1;
+  auto* m = static_cast<double(*)[16]>(mem_alloc(sizeof(double) * 16 * size_t(count)));
+  if (m)
+    for (int v = 0; v < count; ++v) tk_matrix_multiply(t, r.state->viewports[v].matrix, m[v]);
+  return m;
+}
+
 }  // namespace
 
 int16_t regen_text_extents(TkDrawing* drawing, const char* text, const TkTextParams* params,
@@ -695,22 +720,8 @@ int16_t regen_text_entity(TkDrawing* drawing, const double insertion[3], const c
   TkTextParams p = *params;
   text_scale(&p, f.unit, height, t);
   if (params->rotation != 0) rotate_after(params->rotation, t);
-  double move[16];
-  tk_matrix_identity(move);
-  move[12] = insertion[0];
-  move[13] = insertion[1];
-  move[14] = insertion[2];
-  tk_matrix_multiply(t, move, t);
-  if (scratch->flags & TK_ENTITY_EXTRUDED) {
-    double ecs[16];
-    tk_matrix_from_extrusion(scratch->extrusion, ecs);
-    tk_matrix_multiply(t, ecs, t);
-  }
-  tk_matrix_multiply(t, transform, t);
-  int count = r.viewport_count ? r.viewport_count : 1;
-  auto* m = static_cast<double(*)[16]>(mem_alloc(sizeof(double) * 16 * size_t(count)));
+  auto* m = place_in_viewports(t, insertion, scratch, transform);
   if (!m) return tk_fail_alloc(TK_ERR_TEXT_MATRICES);
-  for (int v = 0; v < count; ++v) tk_matrix_multiply(t, r.state->viewports[v].matrix, m[v]);
   TkShapeContext ctx{};
   ctx.drawing = drawing;
   ctx.font = f.main;
@@ -748,22 +759,8 @@ int16_t regen_shape_entity(TkDrawing* drawing, const double insertion[3], uint16
   tk_matrix_identity(t);
   text_scale(params, 1.0, params->height, t);
   if (params->rotation != 0) rotate_after(params->rotation, t);
-  double move[16];
-  tk_matrix_identity(move);
-  move[12] = insertion[0];
-  move[13] = insertion[1];
-  move[14] = insertion[2];
-  tk_matrix_multiply(t, move, t);
-  if (scratch->flags & TK_ENTITY_EXTRUDED) {
-    double ecs[16];
-    tk_matrix_from_extrusion(scratch->extrusion, ecs);
-    tk_matrix_multiply(t, ecs, t);
-  }
-  tk_matrix_multiply(t, transform, t);
-  int count = r.viewport_count ? r.viewport_count : 1;
-  auto* m = static_cast<double(*)[16]>(mem_alloc(sizeof(double) * 16 * size_t(count)));
+  auto* m = place_in_viewports(t, insertion, scratch, transform);
   if (!m) return tk_fail_alloc(TK_ERR_REGEN_SHAPE_MATRICES);
-  for (int v = 0; v < count; ++v) tk_matrix_multiply(t, r.state->viewports[v].matrix, m[v]);
   TkShapeContext ctx{};
   ctx.drawing = drawing;
   ctx.font = font;
