@@ -116,30 +116,37 @@ void CMeasureTool::DrawFixed(CVLRView* pView) {
 }
 
 void CMeasureTool::DrawBand(CVLRView* pView, BOOL bDraw) {
-  const CTGraph* graph = pView->GetGraph();
-  CClientDC dc(pView);
-  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
-  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, Pen());
-  const CPoint from = graph->DocToClient(m_ptLastFixed.x, m_ptLastFixed.y);
-  if (!m_bFirstBand) {
-    const CPoint old = graph->DocToClient(m_ptLastDrawn.x, m_ptLastDrawn.y);
-    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
-    ::LineTo(dc.m_hDC, old.x, old.y);
-    m_bFirstBand = TRUE;
-  }
-  if (bDraw) {
-    const CPoint to = graph->DocToClient(m_ptCurrent.x, m_ptCurrent.y);
-    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
-    ::LineTo(dc.m_hDC, to.x, to.y);
-    m_ptLastDrawn = m_ptCurrent;
-    m_bFirstBand = FALSE;
+  if (XorBandSegment(pView, Pen(), m_ptLastFixed, m_ptCurrent, m_ptLastDrawn, m_bFirstBand, bDraw)) {
     CString text;
     text.Format("Total length: %s, Current length: %s", (LPCSTR)FormatLength(TrueMm(pView, m_dRunning), TRUE, -1),
                 (LPCSTR)FormatLength(TrueMm(pView, RoundHalfUp(Distance(m_ptLastFixed, m_ptCurrent))), TRUE, -1));
     SetStatus(text);
   }
+}
+
+BOOL XorBandSegment(CVLRView* pView, HPEN hPen, CPoint from, CPoint to, CPoint& lastDrawn, BOOL& bNoneOnScreen,
+                    BOOL bDraw) {
+  const CTGraph* graph = pView->GetGraph();
+  CClientDC dc(pView);
+  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
+  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, hPen);
+  const CPoint start = graph->DocToClient(from.x, from.y);
+  if (!bNoneOnScreen) {
+    const CPoint old = graph->DocToClient(lastDrawn.x, lastDrawn.y);
+    ::MoveToEx(dc.m_hDC, start.x, start.y, nullptr);
+    ::LineTo(dc.m_hDC, old.x, old.y);
+    bNoneOnScreen = TRUE;
+  }
+  if (bDraw) {
+    const CPoint end = graph->DocToClient(to.x, to.y);
+    ::MoveToEx(dc.m_hDC, start.x, start.y, nullptr);
+    ::LineTo(dc.m_hDC, end.x, end.y);
+    lastDrawn = to;
+    bNoneOnScreen = FALSE;
+  }
   ::SelectObject(dc.m_hDC, hOld);
   ::SetROP2(dc.m_hDC, nOldRop);
+  return bDraw;
 }
 
 void CMeasureTool::EraseBand(CVLRView* pView) {

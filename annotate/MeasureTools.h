@@ -8,6 +8,12 @@
 #include "PointArray.h"
 #include "Tool.h"
 
+// One segment of a measuring tool's XOR rubber band, in document points: takes the segment from
+// `from` to `lastDrawn` off the screen unless bNoneOnScreen, and with bDraw draws the one to `to`
+// and remembers it. Returns bDraw.
+BOOL XorBandSegment(CVLRView* pView, HPEN hPen, CPoint from, CPoint to, CPoint& lastDrawn, BOOL& bNoneOnScreen,
+                    BOOL bDraw);
+
 class CMeasureTool : public CTool {
   DECLARE_DYNAMIC(CMeasureTool)
  public:

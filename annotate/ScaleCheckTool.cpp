@@ -6,6 +6,7 @@
 #include "AnnResource.h"
 #include "AnnotateWin.h"
 #include "MainFrm.h"
+#include "MeasureTools.h"
 #include "Raster.h"
 #include "ScaleCheck.h"
 #include "TGraph.h"
@@ -71,30 +72,13 @@ void CScaleCheckTool::SetCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)
 void CScaleCheckTool::DrawBand(CVLRView* pView, BOOL bDraw) {
   const CTGraph* graph = pView->GetGraph();
   if (!m_hPen) m_hPen = ::CreatePen(PS_DASH, 0, RGB(255, 255, 255));
-  CClientDC dc(pView);
-  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
-  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, m_hPen);
-  const CPoint from = graph->DocToClient(m_ptFirst.x, m_ptFirst.y);
-  if (!m_bFirstBand) {
-    const CPoint old = graph->DocToClient(m_ptLastDrawn.x, m_ptLastDrawn.y);
-    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
-    ::LineTo(dc.m_hDC, old.x, old.y);
-    m_bFirstBand = TRUE;
-  }
-  if (bDraw) {
-    const CPoint to = graph->DocToClient(m_ptCurrent.x, m_ptCurrent.y);
-    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
-    ::LineTo(dc.m_hDC, to.x, to.y);
-    m_ptLastDrawn = m_ptCurrent;
-    m_bFirstBand = FALSE;
+  if (XorBandSegment(pView, m_hPen, m_ptFirst, m_ptCurrent, m_ptLastDrawn, m_bFirstBand, bDraw)) {
     CVlr* set = pView->GetDocument()->m_pVlr;
     const double dBase = RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)) / graph->GetImageScale();
     const double dMm = set ? BaseToTrueMm(dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit, Dpi(pView))
                            : BaseToTrueMm(dBase, 1.0, 1.0, 0, Dpi(pView));
     SetStatus("Length: " + FormatLength(dMm, TRUE, -1));
   }
-  ::SelectObject(dc.m_hDC, hOld);
-  ::SetROP2(dc.m_hDC, nOldRop);
 }
 
 BOOL CScaleCheckTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) {
