@@ -61,6 +61,14 @@ CRect DocRect(CVLRView* pView, CPoint a, CPoint b) {
   return CRect(graph->ClientToDoc(a.x, a.y), graph->ClientToDoc(b.x, b.y));
 }
 
+// Clicked client points as document points.
+void ToDocument(const CTGraph& graph, const std::vector<CPoint>& clicked, CPolygon* points) {
+  for (const CPoint& p : clicked) {
+    const CPoint doc = graph.ClientToDoc(p.x, p.y);
+    points->Add(doc.x, doc.y);
+  }
+}
+
 }  // namespace
 
 CTool* AnnCreateTool(int nId) {
@@ -233,10 +241,7 @@ BOOL CAnnPenTool::OnLButtonUp(CVLRView* pView, int, int, UINT) {
   const CTGraph* graph = pView->GetGraph();
   if (set && graph) {
     CPolygon points;
-    for (const CPoint& p : m_points) {
-      const CPoint doc = graph->ClientToDoc(p.x, p.y);
-      points.Add(doc.x, doc.y);
-    }
+    ToDocument(*graph, m_points, &points);
     AddObject(pView, new CAnnFreehand(points, set->GetLayer(set->m_nCurrentLayer), set->m_nCurrentLayer));
   }
   m_points.clear();
@@ -299,10 +304,7 @@ BOOL CAnnPolygonTool::OnLButtonDblClk(CVLRView* pView, int, int, UINT) {
   const CTGraph* graph = pView->GetGraph();
   if (set && graph) {
     CPolygon points;
-    for (const CPoint& p : m_points) {
-      const CPoint doc = graph->ClientToDoc(p.x, p.y);
-      points.Add(doc.x, doc.y);
-    }
+    ToDocument(*graph, m_points, &points);
     AddObject(pView, new CAnnPolygon(points, set->GetLayer(set->m_nCurrentLayer), set->m_nCurrentLayer));
   }
   m_points.clear();
