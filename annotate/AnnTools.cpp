@@ -61,6 +61,13 @@ CRect DocRect(CVLRView* pView, CPoint a, CPoint b) {
   return CRect(graph->ClientToDoc(a.x, a.y), graph->ClientToDoc(b.x, b.y));
 }
 
+// The box dragged between two client points, top-left first, in document points.
+CRect DocBox(CVLRView* pView, CPoint a, CPoint b) {
+  CRect rc(a, b);
+  rc.NormalizeRect();
+  return DocRect(pView, rc.TopLeft(), rc.BottomRight());
+}
+
 // Clicked client points as document points.
 void ToDocument(const CTGraph& graph, const std::vector<CPoint>& clicked, CPolygon* points) {
   for (const CPoint& p : clicked) {
@@ -167,19 +174,13 @@ CAnnObj* CAnnLineTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
 CAnnObj* CAnnRectTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
   CVlr* set = SetOf(pView);
   if (!set) return nullptr;
-  CRect rc(start, end);
-  rc.NormalizeRect();
-  return new CAnnRect(DocRect(pView, rc.TopLeft(), rc.BottomRight()), set->GetLayer(set->m_nCurrentLayer),
-                      set->m_nCurrentLayer);
+  return new CAnnRect(DocBox(pView, start, end), set->GetLayer(set->m_nCurrentLayer), set->m_nCurrentLayer);
 }
 
 CAnnObj* CAnnCircTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
   CVlr* set = SetOf(pView);
   if (!set) return nullptr;
-  CRect rc(start, end);
-  rc.NormalizeRect();
-  return new CAnnCircle(DocRect(pView, rc.TopLeft(), rc.BottomRight()), set->GetLayer(set->m_nCurrentLayer),
-                        set->m_nCurrentLayer);
+  return new CAnnCircle(DocBox(pView, start, end), set->GetLayer(set->m_nCurrentLayer), set->m_nCurrentLayer);
 }
 
 CAnnObj* CAnnTextHTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {

@@ -28,29 +28,13 @@
 
 namespace {
 
+using vvtest::Pump;
+using vvtest::TempDir;
+
 class CToolsApp : public CTestDocApp {
  public:
   CToolsApp() : CTestDocApp(900, 700) {}
 };
-
-void Pump(DWORD ms = 30) {
-  const DWORD start = GetTickCount();
-  MSG m;
-  do {
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT) continue;
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    Sleep(1);
-  } while (GetTickCount() - start < ms);
-}
-
-std::string TempDir() {
-  char dir[MAX_PATH];
-  GetTempPathA(sizeof dir, dir);
-  return dir;
-}
 
 // A white 24-bit BMP of 400 x 200 pixels at 100 dpi.
 std::string WriteWhiteBmp(const char* name) {

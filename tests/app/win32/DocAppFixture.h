@@ -8,6 +8,7 @@
 #include "VLRDoc.h"
 #include "VLRView.h"
 #include "resource.h"
+#include "tests/framework/win32/WinTestSupport.h"
 
 // Settings in memory: every key reads its default; nothing reaches a file.
 class CMemoryProfile : public CConfigProfile {

@@ -29,6 +29,9 @@
 
 namespace {
 
+using vvtest::Pump;
+using vvtest::TempDir;
+
 // The application as the program builds it for documents: settings, main frame, one template.
 class CDocViewApp : public CTestDocApp {
  public:
@@ -39,25 +42,6 @@ class CDocViewApp : public CTestDocApp {
     return TRUE;
   }
 };
-
-void Pump(DWORD ms = 30) {
-  DWORD start = GetTickCount();
-  MSG m;
-  do {
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT) continue;
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    Sleep(1);
-  } while (GetTickCount() - start < ms);
-}
-
-std::string TempDir() {
-  char dir[MAX_PATH];
-  GetTempPathA(sizeof dir, dir);
-  return dir;
-}
 
 // A 24-bit BMP: the left half red, the right half blue, with a black square in the top-left
 // quarter; resolution given in dots per inch.

@@ -21,6 +21,8 @@
 
 namespace {
 
+using vvtest::Pump;
+
 // The application as the program builds it for documents, with the toolkit started beforehand
 // as the program does at its start, so its cost stays out of the open.
 class CBenchApp : public CTestDocApp {
@@ -32,18 +34,6 @@ class CBenchApp : public CTestDocApp {
     return TRUE;
   }
 };
-
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  MSG m;
-  do {
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    Sleep(1);
-  } while (GetTickCount() - start < ms);
-}
 
 // A message box during the open would wait for a person: it is printed and answered instead.
 int PrintMessageBox(LPCSTR text, UINT, UINT) {

@@ -28,16 +28,12 @@
 
 namespace {
 
+using vvtest::TempDir;
+
 class CDialogsApp : public CTestDocApp {
  public:
   CDialogsApp() : CTestDocApp(800, 600) {}
 };
-
-std::string TempDir() {
-  char dir[MAX_PATH];
-  GetTempPathA(sizeof dir, dir);
-  return dir;
-}
 
 // A BMP of 1 or 24 bits per pixel at 100 dpi: white, with a black square in the top-left
 // quarter and, at 24 bits, a red right half.

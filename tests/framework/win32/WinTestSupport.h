@@ -38,6 +38,13 @@ inline void Pump(DWORD ms = 50) {
   PumpUntil([] { return false; }, ms);
 }
 
+// The temporary folder, with its closing "\\".
+inline std::string TempDir() {
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  return dir;
+}
+
 // Records every framework message box; answers with the queued ids, IDOK when none is queued.
 struct MessageBoxes {
   std::vector<std::string> texts;
