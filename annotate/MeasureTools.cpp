@@ -160,6 +160,12 @@ void CMeasureTool::EndBand(CVLRView* pView) {
 
 BOOL CMeasureTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
   if (!pView->GetGraph()) return TRUE;
+  // A new measurement replaces the raster selection on the screen.
+  CVLRDoc* doc = pView->GetDocument();
+  if (m_points.GetSize() == 0 && doc->GetRasterSelection()) {
+    doc->DeleteRasterSelection();
+    doc->UpdateAllViews(nullptr, 0, nullptr);
+  }
   const CPoint pt = pView->ClientToDocSnapped(x, y);
   m_ptPrevFixed = m_ptLastFixed;
   m_ptLastFixed = pt;

@@ -129,6 +129,8 @@ BOOL CScaleCheckTool::Conclude(CVLRView* pView) {
       set->m_dScaleSecond = offer.dSecond;
       set->m_nScaleUnit = 0;
       set->SetModified();
+      // The user sees the stored scale once more and may correct it.
+      doc->OnToolsScale();
     }
   }
   doc->UpdateAllViews(nullptr, 0, nullptr);

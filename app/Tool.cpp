@@ -4,12 +4,17 @@
 #include <cstdlib>
 
 #include "AnnotateWin.h"
+#include "RasAreaTools.h"
 #include "ZoomGlasTool.h"
 
 IMPLEMENT_DYNCREATE(CTool, CObject)
 
 CTool* CTool::Create(int nId) {
   switch (nId) {
+    case idRasterRect:
+      return new CRasArrowTool;
+    case idRasterPolygon:
+      return new CRasPolygonTool;
     case idZoomGlass:
       return new CZoomGlasTool;
     default:

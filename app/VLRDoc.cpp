@@ -6,10 +6,12 @@
 
 #include "AnnotateWin.h"
 #include "MainFrm.h"
+#include "PointArray.h"
 #include "Raster.h"
 #include "RasterPropertiesDlg.h"
 #include "RotateDlg.h"
 #include "SaveRaster.h"
+#include "ScaleDlg.h"
 #include "Vlr.h"
 #include "VLRApp.h"
 #include "vector/Dwg.h"
@@ -86,6 +88,8 @@ BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
   ON_COMMAND(ID_TOOLS_LAUNCH, OnLaunchApp)
   ON_COMMAND(ID_VIEW_ANNOTATIONLAYER, OnAnnotationLayers)
   ON_UPDATE_COMMAND_UI(ID_TOOLS_LAUNCH, OnUpdateLaunchApp)
+  ON_COMMAND(ID_TOOLS_SCALE, OnToolsScale)
+  ON_UPDATE_COMMAND_UI(ID_TOOLS_SCALE, OnUpdateToolsScale)
 END_MESSAGE_MAP()
 
 CVLRDoc::CVLRDoc() = default;
@@ -101,6 +105,13 @@ void CVLRDoc::DeleteDrawing() {
   m_pDwg = nullptr;
   delete m_pThird;
   m_pThird = nullptr;
+  DeleteRasterSelection();
+}
+
+void CVLRDoc::SetRasterSelection(CPolyPolygon* pSelection) {
+  if (pSelection == m_pRasterSelection) return;
+  delete m_pRasterSelection;
+  m_pRasterSelection = pSelection;
 }
 
 BOOL CVLRDoc::IsRaster() const { return m_pRaster && m_pRaster->m_hImage >= 0; }
@@ -147,6 +158,23 @@ void CVLRDoc::OnAnnotationLayers() {
   AnnEditLayers(*m_pVlr, AfxGetMainWnd());
   Refresh();
 }
+
+void CVLRDoc::OnToolsScale() {
+  if (!m_pVlr || (!IsRaster() && !IsVector())) return;
+  // A raster's base is its pixels at their resolution: its scale has no unit.
+  const BOOL bRaster = !IsVector();
+  CScale dlg(AfxGetMainWnd());
+  dlg.m_dFirst = m_pVlr->m_dScaleFirst;
+  dlg.m_dSecond = m_pVlr->m_dScaleSecond;
+  dlg.m_nUnit = bRaster ? -1 : m_pVlr->m_nScaleUnit;
+  if (dlg.DoModal() != IDOK) return;
+  m_pVlr->m_dScaleFirst = dlg.m_dFirst;
+  m_pVlr->m_dScaleSecond = dlg.m_dSecond;
+  m_pVlr->m_nScaleUnit = (short)(bRaster ? 0 : dlg.m_nUnit);
+  m_pVlr->SetModified();
+}
+
+void CVLRDoc::OnUpdateToolsScale(CCmdUI* pCmdUI) { pCmdUI->Enable(IsRaster() || IsVector()); }
 
 BOOL CVLRDoc::SaveModified() {
   if (m_pVlr) m_pVlr->Save(FALSE);

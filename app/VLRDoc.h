@@ -3,6 +3,7 @@
 // carries the commands that act on the drawing: rotating, mirroring, inverting and paging a
 // raster, and starting an outside program for the file. After every open, successful or not, it
 // takes the next file the shell left pending.
+// It also owns the raster selection that the raster-area tools build and the view draws.
 // Not for: the OLE items (they come with the OLE document classes), the plot-file converters
 // (they join the open road after the vector drawing), the annotation set.
 #pragma once
@@ -12,6 +13,7 @@
 class CRaster;
 class CVlr;
 class CDwg;
+class CPolyPolygon;
 
 class CVLRDoc : public CDocument {
   DECLARE_DYNCREATE(CVLRDoc)
@@ -34,6 +36,12 @@ class CVLRDoc : public CDocument {
   CObject* m_pThird = nullptr;   // owned; nothing sets it yet, deleted with the document
   CVlr* m_pVlr = nullptr;        // owned: the annotation set of the opened drawing
 
+  // The raster selection in document coordinates; null when there is none.
+  CPolyPolygon* GetRasterSelection() const { return m_pRasterSelection; }
+  // Takes pSelection over (null clears) and deletes the one held before.
+  void SetRasterSelection(CPolyPolygon* pSelection);
+  void DeleteRasterSelection() { SetRasterSelection(nullptr); }
+
   // Refreshes every view with a hint (0 when none is given).
   void Refresh(LPARAM lHint = 0) { UpdateAllViews(nullptr, lHint, nullptr); }
 
@@ -49,6 +57,9 @@ class CVLRDoc : public CDocument {
   void OnPrevPage();
   void OnLaunchApp();
   void OnAnnotationLayers();
+  // The drawing scale of the annotation set in the "Original scale" dialog, stored on OK.
+  void OnToolsScale();
+  void OnUpdateToolsScale(CCmdUI* pCmdUI);
   void OnUpdateRaster(CCmdUI* pCmdUI);
   void OnUpdateNextPage(CCmdUI* pCmdUI);
   void OnUpdatePrevPage(CCmdUI* pCmdUI);
@@ -61,4 +72,6 @@ class CVLRDoc : public CDocument {
 
  private:
   void DeleteDrawing();
+
+  CPolyPolygon* m_pRasterSelection = nullptr;  // owned
 };

@@ -6,7 +6,10 @@
 
 #include "AnnotateWin.h"
 #include "MainFrm.h"
+#include "PointArray.h"
+#include "RasAreaTools.h"
 #include "Raster.h"
+#include "RasterArea.h"
 #include "Tool.h"
 #include "VLRApp.h"
 #include "VLRDoc.h"
@@ -50,6 +53,7 @@ BEGIN_MESSAGE_MAP(CVLRView, CView)
   ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
   ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
   ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
+  ON_COMMAND_RANGE(ID_RASTER_CLOSEPOLYGON, ID_RASTER_CANCELPOLYGON, OnRasterPolygonCommand)
 END_MESSAGE_MAP()
 
 namespace {
@@ -233,6 +237,7 @@ void CVLRView::OnDraw(CDC* pDC) {
         if (!device.IsRectEmpty()) doc->m_pDwg->Draw(pDC, device, visible, this, FALSE);
       }
     }
+    DrawRasterSelection(pDC);
   }
   // The annotations over the drawing, when the setting "ShowRedline" asks for them.
   CVLRApp* app = GetVLRApp();
@@ -245,9 +250,53 @@ CPoint CVLRView::ClientToDocSnapped(int x, int y) const {
 
 // --- document updates --------------------------------------------------------------------------
 
+void CVLRView::DrawRasterSelection(CDC* pDC) {
+  CVLRDoc* doc = GetDocument();
+  const CPolyPolygon* selection = doc ? doc->GetRasterSelection() : nullptr;
+  if (!selection || !m_pGraph) return;
+  CPen joined(PS_DASH, 0, RGB(255, 0, 0));
+  CPen cut(PS_DOT, 0, RGB(255, 0, 0));
+  CPen* old = pDC->SelectObject(&joined);
+  for (int i = 0; i < selection->GetSize(); ++i) {
+    const CPolygon& polygon = selection->GetAt(i);
+    if (polygon.GetSize() == 0) continue;
+    pDC->SelectObject(selection->GetValue(i) == CPolyPolygon::combineUnion ? &joined : &cut);
+    const CPoint first = m_pGraph->DocToClient(polygon.GetAt(0).x, polygon.GetAt(0).y);
+    pDC->MoveTo(first.x, first.y);
+    for (int k = 1; k < polygon.GetSize(); ++k) {
+      const CPoint p = m_pGraph->DocToClient(polygon.GetAt(k).x, polygon.GetAt(k).y);
+      pDC->LineTo(p.x, p.y);
+    }
+    pDC->LineTo(first.x, first.y);
+  }
+  pDC->SelectObject(old);
+}
+
+void CVLRView::ShowRasterSelectionStatus() {
+  CVLRDoc* doc = GetDocument();
+  const CPolyPolygon* selection = doc ? doc->GetRasterSelection() : nullptr;
+  CString text;
+  if (selection && m_pGraph) {
+    CClientDC dc(this);
+    DrawRasterSelection(&dc);
+    const BOOL bDrawing = doc->IsVector();
+    const int nDpi = doc->IsRaster() ? doc->m_pRaster->m_nResolution : 0;
+    const CRasAreaScale scale{m_pGraph->GetImageScale(), bDrawing, nDpi > 0 ? (double)nDpi : 400.0, doc->m_pVlr};
+    text = RasAreaStatusText(*selection, scale);
+  }
+  CVLRApp* app = GetVLRApp();
+  CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
+  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame))) frame->SetMessageText(text);
+}
+
 void CVLRView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
   CVLRDoc* doc = GetDocument();
-  if (lHint == -1 || lHint == -3) {
+  ShowRasterSelectionStatus();
+  if (lHint > 0) {
+    // Positive hints only ask for the selection over what is on the screen.
+    CClientDC dc(this);
+    DrawRasterSelection(&dc);
+  } else if (lHint == -1 || lHint == -3) {
     delete m_pGraph;
     m_pGraph = nullptr;
     CView::OnUpdate(pSender, lHint, pHint);
@@ -566,4 +615,15 @@ void CVLRView::OnEditPaste() {
 
 void CVLRView::OnUpdateEditPaste(CCmdUI* pCmdUI) {
   pCmdUI->Enable(GetDocument()->m_pVlr && AnnHasClipboardObject());
+}
+
+// --- raster selection ------------------------------------------------------------------------
+
+void CVLRView::OnRasterPolygonCommand(UINT nId) {
+  if (!m_pTool->IsKindOf(RUNTIME_CLASS(CRasPolygonTool))) return;
+  CRasPolygonTool* tool = static_cast<CRasPolygonTool*>(m_pTool);
+  if (nId == ID_RASTER_CLOSEPOLYGON)
+    tool->Close(this);
+  else
+    tool->Cancel(this);
 }

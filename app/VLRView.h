@@ -2,8 +2,9 @@
 // a CTGraph, paints the raster, keeps a stack of earlier zoom rectangles, scrolls in document
 // units / 1024, follows the zoom lock shared by all views, reacts to the document's update hints
 // and hands mouse input to its current tool.
-// Not for: printing and copying, the vector drawing, the annotation set and the raster selection
-// (they join with their own work).
+// It draws the document's raster selection over the image and reports its area.
+// Not for: printing and copying, the vector drawing, the annotation set (they join with their
+// own work).
 #pragma once
 
 #include "FrameworkWin.h"
@@ -84,6 +85,8 @@ class CVLRView : public CView {
   void OnCheckScale();
   void OnMeasureCommand(UINT nId);
   void OnUpdateMeasureCommand(CCmdUI* pCmdUI);
+  // "Close the polygon" and "Cancel" of the raster polygon tool's context menu.
+  void OnRasterPolygonCommand(UINT nId);
   // Edit Copy / Paste of the selected annotation object.
   void OnEditCopy();
   void OnUpdateEditCopy(CCmdUI* pCmdUI);
@@ -106,6 +109,11 @@ class CVLRView : public CView {
   void HandleScroll(int nBar, UINT nSBCode, UINT nPos);
   void ApplyZoomLock();
   void EndToolIfDone(BOOL bGoesOn);
+  // The document's raster selection, each polygon closed, in red: dashed where it joins,
+  // dotted where it cuts out.
+  void DrawRasterSelection(CDC* pDC);
+  // The first status pane: the selection's area and perimeter, or nothing.
+  void ShowRasterSelectionStatus();
 
   CRect m_rcZoom;    // document units: the part of the document shown
   CRect m_rcExtent;  // document units

@@ -183,3 +183,15 @@
 #define IDC_SET4_XREFWARNING 1159
 #define IDC_SET4_XREFTEXT 1016
 #define IDC_SET4_LAUNCHAPP 1177
+
+// ---- raster selection and the drawing scale ---------------------------------------------------
+// The raster polygon tool's context menu, carried out by the view.
+#define ID_RASTER_CLOSEPOLYGON 10240
+#define ID_RASTER_CANCELPOLYGON 10241
+// The drawing cursor of the raster-area tools.
+#define IDC_CUR_DRAW 197
+// "Original scale".
+#define IDD_SCALE 2200
+#define IDC_SCALE_FIRST 2201
+#define IDC_SCALE_SECOND 2202
+#define IDC_SCALE_UNIT 2203
