@@ -286,7 +286,8 @@ void CVLRView::ShowRasterSelectionStatus() {
   }
   CVLRApp* app = GetVLRApp();
   CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
-  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame))) frame->SetMessageText(text);
+  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame)) && frame->m_wndStatusBar.m_hWnd)
+    frame->m_wndStatusBar.SetPaneText(0, text);
 }
 
 void CVLRView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {

@@ -36,27 +36,6 @@ class CToolsApp : public CTestDocApp {
   CToolsApp() : CTestDocApp(900, 700) {}
 };
 
-// A white 24-bit BMP of 400 x 200 pixels at 100 dpi.
-std::string WriteWhiteBmp(const char* name) {
-  const int w = 400, h = 200, row = w * 3;
-  std::vector<uint8_t> f;
-  auto le = [&](uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) f.push_back((uint8_t)(v >> (8 * i)));
-  };
-  f.push_back('B');
-  f.push_back('M');
-  for (uint32_t v : {54u + row * h, 0u, 54u, 40u, (uint32_t)w, (uint32_t)h}) le(v, 4);
-  le(1, 2);
-  le(24, 2);
-  for (uint32_t v : {0u, (uint32_t)(row * h), 3937u, 3937u, 0u, 0u}) le(v, 4);
-  f.insert(f.end(), (size_t)row * h, 0xFF);
-  const std::string path = TempDir() + name;
-  FILE* out = fopen(path.c_str(), "wb");
-  fwrite(f.data(), 1, f.size(), out);
-  fclose(out);
-  return path;
-}
-
 int g_nAnswer = IDYES;
 std::vector<std::string> g_messages;
 
@@ -71,7 +50,7 @@ class AnnToolsTest : public ::testing::Test {
     g_messages.clear();
     g_nAnswer = IDYES;
     AfxSetMessageBoxHook(&AnswerMessageBox);
-    m_drawing = WriteWhiteBmp("vv_ann_tools.bmp");
+    m_drawing = vvtest::WriteWhiteBmp("vv_ann_tools.bmp", 400, 200, 100);
     DeleteFileA((m_drawing + ".VLR").c_str());
     m_app = new CToolsApp;
     ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, m_cmdLine, SW_SHOWNORMAL));
@@ -360,12 +339,18 @@ TEST_F(AnnToolsTest, AreaNeedsThreePoints) {
 }
 
 // Answers the distance dialog when it shows: first with a distance too small to take (the dialog
-// must stay), then with the text of g_distanceText in metres.
+// must stay), then with the text of g_distanceText in metres. Takes the scale shown for review.
 std::string g_distanceText;
 int g_nDialogRounds = 0;
 bool g_bStayedOpen = false;
+bool g_bReviewed = false;
 
 void CALLBACK AnswerDistanceDialog(HWND, UINT, UINT_PTR, DWORD) {
+  if (HWND review = ::FindWindowA(nullptr, "Original scale")) {
+    g_bReviewed = true;
+    ::SendMessageA(review, WM_COMMAND, IDOK, 0);
+    return;
+  }
   HWND dlg = ::FindWindowA(nullptr, "Enter the distance between the points");
   if (!dlg) return;
   const int kEdit = 1400, kUnit = 1401;
@@ -401,6 +386,7 @@ TEST_F(AnnToolsTest, ScaleCheckOffersAndStoresTheScale) {
     if (ch == '.') ch = ',';
   g_nDialogRounds = 0;
   g_bStayedOpen = false;
+  g_bReviewed = false;
   g_messages.clear();
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &AnswerDistanceDialog);
   Send(WM_LBUTTONDOWN, MK_LBUTTON, 300, 100);
@@ -414,6 +400,7 @@ TEST_F(AnnToolsTest, ScaleCheckOffersAndStoresTheScale) {
   EXPECT_NEAR(100.0, Set().m_dScaleSecond, 0.01);
   EXPECT_EQ(0, Set().m_nScaleUnit);
   EXPECT_TRUE(Set().m_bModified);
+  EXPECT_TRUE(g_bReviewed) << "the stored scale is shown in the scale dialog";
   EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "the tool ends";
 }
 

@@ -3,6 +3,11 @@
 // shown at a given size.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "MainFrm.h"
 #include "VLRApp.h"
 #include "VLRDoc.h"
@@ -46,3 +51,30 @@ class CTestDocApp : public CVLRApp {
  private:
   int m_nWidth, m_nHeight;
 };
+
+namespace vvtest {
+
+// A white 24-bit BMP of w x h pixels at the resolution in dots per inch, in the temporary
+// folder; returns its path.
+inline std::string WriteWhiteBmp(const char* name, int w, int h, int dpi) {
+  const int row = (w * 3 + 3) / 4 * 4;
+  const uint32_t ppm = (uint32_t)(dpi * 10000 / 254);
+  std::vector<uint8_t> f;
+  auto le = [&](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) f.push_back((uint8_t)(v >> (8 * i)));
+  };
+  f.push_back('B');
+  f.push_back('M');
+  for (uint32_t v : {54u + row * h, 0u, 54u, 40u, (uint32_t)w, (uint32_t)h}) le(v, 4);
+  le(1, 2);
+  le(24, 2);
+  for (uint32_t v : {0u, (uint32_t)(row * h), ppm, ppm, 0u, 0u}) le(v, 4);
+  f.insert(f.end(), (size_t)row * h, 0xFF);
+  const std::string path = TempDir() + name;
+  FILE* out = fopen(path.c_str(), "wb");
+  fwrite(f.data(), 1, f.size(), out);
+  fclose(out);
+  return path;
+}
+
+}  // namespace vvtest

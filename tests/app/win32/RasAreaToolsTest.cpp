@@ -1,0 +1,333 @@
+// The raster selection under Wine: the rectangle and polygon tools build it from mouse messages
+// sent to the view of a raster document (replace, join with Shift, cut out with Ctrl), the view
+// draws it in red and reports its area, a new length or area measurement removes it; the
+// "Original scale" dialog behind Tools/Scale stores the scale on OK only.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "PointArray.h"
+#include "ScaleDlg.h"
+#include "TGraph.h"
+#include "Tool.h"
+#include "Vlr.h"
+#include "tests/app/win32/DocAppFixture.h"
+
+namespace {
+
+using vvtest::MessageBoxes;
+using vvtest::Pump;
+
+class RasAreaToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MessageBoxes::Install();
+    m_drawing = vvtest::WriteWhiteBmp("vv_ras_area.bmp", 400, 200, 100);
+    m_app = new CTestDocApp(900, 700);
+    ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, m_cmdLine, SW_SHOWNORMAL));
+    ASSERT_TRUE(m_app->InitInstance());
+    m_doc = static_cast<CVLRDoc*>(m_app->OpenDocumentFile(m_drawing.c_str()));
+    Pump(60);
+    ASSERT_NE(nullptr, m_doc);
+    POSITION pos = m_doc->GetFirstViewPosition();
+    m_view = static_cast<CVLRView*>(m_doc->GetNextView(pos));
+    m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(20);
+    ASSERT_NE(nullptr, m_view->GetGraph());
+    ASSERT_NE(nullptr, m_doc->m_pVlr);
+  }
+  void TearDown() override {
+    SetCtrlKey(false);
+    // Nothing to save: no question at close.
+    if (m_doc && m_doc->m_pVlr) m_doc->m_pVlr->m_bModified = FALSE;
+    m_app->CloseAllDocuments(FALSE);
+    if (m_app->m_pMainWnd) m_app->m_pMainWnd->DestroyWindow();
+    Pump(20);
+    const std::string profile = std::string(m_app->m_pszExeName) + ".INI";
+    delete m_app;
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    DeleteFileA((std::string(dir) + "\\" + profile).c_str());
+    DeleteFileA(m_drawing.c_str());
+  }
+
+  void Send(UINT msg, UINT keys, int x, int y) { m_view->SendMessage(msg, keys, MAKELPARAM(x, y)); }
+  void Click(int x, int y, UINT keys = 0) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, x, y);
+    Send(WM_LBUTTONUP, keys, x, y);
+    Send(WM_MOUSEMOVE, keys, x + 3, y + 3);
+  }
+  void DragRect(int x0, int y0, int x1, int y1, UINT keys = 0) {
+    Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, x0, y0);
+    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, (x0 + x1) / 2, (y0 + y1) / 2);
+    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, x1, y1);
+    Send(WM_LBUTTONUP, keys, x1, y1);
+  }
+  // The keyboard state the polygon tool reads at its double click.
+  static void SetCtrlKey(bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+  }
+
+  CPoint Doc(int x, int y) { return m_view->GetGraph()->ClientToDoc(x, y); }
+  const CPolyPolygon* Selection() { return m_doc->GetRasterSelection(); }
+  CString FirstPane() {
+    return static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusBar.GetPaneText(0);
+  }
+
+  char m_cmdLine[1] = {0};
+  std::string m_drawing;
+  CTestDocApp* m_app = nullptr;
+  CVLRDoc* m_doc = nullptr;
+  CVLRView* m_view = nullptr;
+};
+
+TEST_F(RasAreaToolsTest, RectangleFollowsTheModifierKeys) {
+  const struct Case {
+    const char* name;
+    bool bSelectionBefore;
+    UINT keys;
+    int nSize;  // of the second drag; 0 is a click
+    int nMembers;
+    UINT nLastValue;
+  } cases[] = {
+      {"a drag selects", false, 0, 60, 1, 1},
+      {"a plain drag replaces", true, 0, 60, 1, 1},
+      {"Shift joins", true, MK_SHIFT, 60, 2, 1},
+      {"Ctrl cuts out", true, MK_CONTROL, 60, 2, 2},
+      {"Ctrl over nothing selects", false, MK_CONTROL, 60, 1, 1},
+      {"a plain click removes", true, 0, 0, 0, 0},
+      {"a Shift click keeps", true, MK_SHIFT, 0, 1, 1},
+      {"a Ctrl click keeps", true, MK_CONTROL, 0, 1, 1},
+  };
+  m_view->SwitchTool(CTool::idRasterRect);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_doc->DeleteRasterSelection();
+    if (c.bSelectionBefore) DragRect(50, 40, 250, 160);
+    DragRect(100, 60, 100 + c.nSize, 60 + c.nSize, c.keys);
+    if (c.nMembers == 0) {
+      EXPECT_EQ(nullptr, Selection());
+      EXPECT_EQ(0, FirstPane().GetLength()) << "no selection, no area";
+      continue;
+    }
+    ASSERT_NE(nullptr, Selection());
+    EXPECT_EQ(c.nMembers, Selection()->GetSize());
+    EXPECT_EQ(c.nLastValue, Selection()->GetValue(Selection()->GetSize() - 1));
+  }
+  EXPECT_EQ(CTool::idRasterRect, m_view->GetTool()->GetToolId()) << "the tool stays";
+}
+
+TEST_F(RasAreaToolsTest, RectangleIsTheDraggedDocumentRectangleDrawnInRed) {
+  m_doc->m_pVlr->m_dScaleSecond = 1000.0;  // 1 : 1000, so the area shows in whole square metres
+  m_view->SwitchTool(CTool::idRasterRect);
+  DragRect(250, 160, 50, 40);  // dragged up and left
+  ASSERT_NE(nullptr, Selection());
+  const CPolygon& rect = Selection()->GetAt(0);
+  ASSERT_EQ(4, rect.GetSize());
+  EXPECT_EQ(Doc(50, 40), rect.GetAt(0));
+  EXPECT_EQ(Doc(250, 40), rect.GetAt(1));
+  EXPECT_EQ(Doc(250, 160), rect.GetAt(2));
+  EXPECT_EQ(Doc(50, 160), rect.GetAt(3));
+
+  // 100 dpi image pixels of 0.254 mm on the sheet, times 1000, in metres.
+  const double w = (Doc(250, 40).x - Doc(50, 40).x) / 2540.0 * 0.254;
+  const double h = (Doc(50, 160).y - Doc(50, 40).y) / 2540.0 * 0.254;
+  char expected[80];
+  std::snprintf(expected, sizeof expected, "Area: %.1f\xB2, Perimeter: %.1f", w * h, 2 * (w + h));
+  EXPECT_STREQ(expected, FirstPane());
+
+  m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  const CPoint corner = m_view->GetGraph()->DocToClient(rect.GetAt(0).x, rect.GetAt(0).y);
+  CClientDC dc(m_view);
+  int nRed = 0;
+  for (int x = corner.x; x < corner.x + 100; ++x) nRed += ::GetPixel(dc.m_hDC, x, corner.y) == RGB(255, 0, 0);
+  EXPECT_GT(nRed, 20) << "the outline is drawn in red";
+  EXPECT_LT(nRed, 100) << "and dashed";
+}
+
+TEST_F(RasAreaToolsTest, PolygonClosesWithThreePointsOrMore) {
+  m_view->SwitchTool(CTool::idRasterRect);
+  DragRect(10, 10, 300, 180);
+  m_view->SwitchTool(CTool::idRasterPolygon);
+  // Two points: the old selection went with the first click, the polygon goes at the double click.
+  Click(20, 20);
+  Click(120, 20);
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 120, 20);
+  EXPECT_EQ(nullptr, Selection());
+
+  const CPoint points[] = {{20, 20}, {120, 20}, {120, 100}};
+  for (CPoint p : points) Click(p.x, p.y);
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 120, 100);
+  ASSERT_NE(nullptr, Selection());
+  ASSERT_EQ(1, Selection()->GetSize());
+  const CPolygon& polygon = Selection()->GetAt(0);
+  ASSERT_EQ(3, polygon.GetSize());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Doc(points[i].x, points[i].y), polygon.GetAt(i));
+
+  // Ctrl at the first click keeps the selection, Ctrl held at the double click cuts out.
+  Click(40, 25, MK_CONTROL);
+  Click(100, 25);
+  Click(100, 60);
+  SetCtrlKey(true);
+  Send(WM_LBUTTONDBLCLK, MK_LBUTTON | MK_CONTROL, 100, 60);
+  SetCtrlKey(false);
+  ASSERT_EQ(2, Selection()->GetSize());
+  EXPECT_EQ(2u, Selection()->GetValue(1));
+  EXPECT_EQ(CTool::idRasterPolygon, m_view->GetTool()->GetToolId());
+}
+
+// Reads the open context menu's items, then closes it.
+std::vector<std::string> g_menuItems;
+void CALLBACK ReadContextMenu(HWND, UINT, UINT_PTR, DWORD) {
+  HWND menu = ::FindWindowA("#32768", nullptr);
+  if (!menu || !g_menuItems.empty()) return;
+  HMENU hMenu = (HMENU)::SendMessageA(menu, MN_GETHMENU, 0, 0);
+  for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+    char text[64] = {};
+    ::GetMenuStringA(hMenu, (UINT)i, text, sizeof text, MF_BYPOSITION);
+    g_menuItems.push_back(text);
+  }
+  ::EndMenu();
+}
+
+TEST_F(RasAreaToolsTest, PolygonContextMenuAndItsCommands) {
+  m_view->SwitchTool(CTool::idRasterPolygon);
+  Click(20, 20);
+  Click(120, 20);
+  g_menuItems.clear();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadContextMenu);
+  Send(WM_RBUTTONUP, 0, 120, 20);
+  ::KillTimer(nullptr, timer);
+  EXPECT_EQ((std::vector<std::string>{"Close the &polygon", "&Cancel"}), g_menuItems);
+
+  // The menu's owner is the main frame, which hands the commands to the view.
+  CWnd* frame = m_app->m_pMainWnd;
+  frame->SendMessage(WM_COMMAND, ID_RASTER_CANCELPOLYGON);
+  Click(30, 30);
+  Click(130, 30);
+  Click(130, 110);
+  Click(30, 110);
+  frame->SendMessage(WM_COMMAND, ID_RASTER_CLOSEPOLYGON);
+  ASSERT_NE(nullptr, Selection());
+  EXPECT_EQ(4, Selection()->GetAt(0).GetSize()) << "only the points after the cancel";
+}
+
+TEST_F(RasAreaToolsTest, StartingAMeasurementRemovesTheSelection) {
+  for (int nTool : {CTool::idLength, CTool::idArea}) {
+    m_view->SwitchTool(CTool::idRasterRect);
+    DragRect(50, 40, 250, 160);
+    ASSERT_NE(nullptr, Selection());
+    m_view->SwitchTool(nTool);
+    Click(100, 100);
+    EXPECT_EQ(nullptr, Selection()) << nTool;
+    m_view->SendMessage(WM_COMMAND, ID_MEASURE_CANCEL);
+  }
+}
+
+TEST(RasAreaToolFactory, NumbersMakeTheirTools) {
+  const struct {
+    int nId;
+    const char* className;
+  } cases[] = {{1, "CRasArrowTool"}, {2, "CRasPolygonTool"}};
+  for (const auto& c : cases) {
+    CTool* pTool = CTool::Create(c.nId);
+    EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
+    EXPECT_EQ(c.nId, pTool->GetToolId());
+    delete pTool;
+    CObject* pByName = CRuntimeClass::CreateObject(c.className);
+    EXPECT_NE(nullptr, pByName) << "creatable by class name";
+    delete pByName;
+  }
+}
+
+// Drives the "Original scale" dialog: each time it is found, the handler gets it and the round.
+std::function<void(HWND, int)> g_onScaleDialog;
+int g_nScaleRound = 0;
+void CALLBACK DriveScaleDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dlg = ::FindWindowA(nullptr, "Original scale");
+  if (dlg && ::IsWindowVisible(dlg)) g_onScaleDialog(dlg, g_nScaleRound++);
+}
+
+void RunScaleDialog(const std::function<void()>& open, std::function<void(HWND, int)> onDialog) {
+  g_onScaleDialog = std::move(onDialog);
+  g_nScaleRound = 0;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &DriveScaleDialog);
+  open();
+  ::KillTimer(nullptr, timer);
+}
+
+void Answer(HWND dlg, const char* first, const char* second, int nButton) {
+  ::SetDlgItemTextA(dlg, IDC_SCALE_FIRST, first);
+  ::SetDlgItemTextA(dlg, IDC_SCALE_SECOND, second);
+  ::SendMessageA(dlg, WM_COMMAND, nButton, 0);
+}
+
+TEST_F(RasAreaToolsTest, ToolsScaleOnARasterStoresOnOkWithUnitZero) {
+  CVlr& set = *m_doc->m_pVlr;
+  set.m_nScaleUnit = 3;
+  bool bUnitShown = true;
+  RunScaleDialog([this] { m_view->SendMessage(WM_COMMAND, ID_TOOLS_SCALE); },
+                 [&](HWND dlg, int round) {
+                   if (round == 0) {
+                     bUnitShown = ::IsWindowVisible(::GetDlgItem(dlg, IDC_SCALE_UNIT));
+                     Answer(dlg, "0.5", "250", IDOK);  // below the range: the dialog stays
+                   } else if (round == 1) {
+                     Answer(dlg, "1", "250", IDOK);
+                   }
+                 });
+  EXPECT_FALSE(bUnitShown) << "a raster's scale has no unit";
+  EXPECT_EQ(2, g_nScaleRound);
+  EXPECT_EQ((std::vector<std::string>{"Please enter a number between 1 and 100000."}), MessageBoxes::Get().texts);
+  EXPECT_EQ(1.0, set.m_dScaleFirst);
+  EXPECT_EQ(250.0, set.m_dScaleSecond);
+  EXPECT_EQ(0, set.m_nScaleUnit);
+  EXPECT_TRUE(set.m_bPresent);
+  EXPECT_TRUE(set.m_bModified);
+
+  set.m_bModified = FALSE;
+  RunScaleDialog([this] { m_view->SendMessage(WM_COMMAND, ID_TOOLS_SCALE); },
+                 [](HWND dlg, int) { Answer(dlg, "1", "500", IDCANCEL); });
+  EXPECT_EQ(250.0, set.m_dScaleSecond) << "Cancel stores nothing";
+  EXPECT_FALSE(set.m_bModified);
+}
+
+TEST_F(RasAreaToolsTest, ScaleDialogWithAUnitIsTallerByTheUnitList) {
+  struct Reading {
+    bool bShown = false;
+    int nDialogHeight = 0, nListHeight = 0;
+  } withUnit, without;
+  auto read = [](Reading& r) {
+    return [&r](HWND dlg, int round) {
+      if (round != 0) return;
+      RECT d, l;
+      ::GetWindowRect(dlg, &d);
+      ::GetWindowRect(::GetDlgItem(dlg, IDC_SCALE_UNIT), &l);
+      r = {::IsWindowVisible(::GetDlgItem(dlg, IDC_SCALE_UNIT)) != FALSE, (int)(d.bottom - d.top),
+           (int)(l.bottom - l.top)};
+      ::SendDlgItemMessageA(dlg, IDC_SCALE_UNIT, CB_SETCURSEL, 1, 0);
+      ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+    };
+  };
+  CScale dlg(m_app->m_pMainWnd);
+  dlg.m_dSecond = 250.0;
+  dlg.m_nUnit = 3;
+  RunScaleDialog([&] { EXPECT_EQ(IDOK, dlg.DoModal()); }, read(withUnit));
+  EXPECT_TRUE(withUnit.bShown);
+  EXPECT_EQ(1, dlg.m_nUnit) << "the unit chosen in the list";
+  EXPECT_STREQ("1.0 : 250.0 cm", dlg.GetScaleText());
+
+  CScale noUnit(m_app->m_pMainWnd);
+  RunScaleDialog([&] { EXPECT_EQ(IDOK, noUnit.DoModal()); }, read(without));
+  EXPECT_FALSE(without.bShown);
+  EXPECT_EQ(-1, noUnit.m_nUnit);
+  EXPECT_EQ(withUnit.nDialogHeight - withUnit.nListHeight, without.nDialogHeight);
+}
+
+}  // namespace
