@@ -127,25 +127,10 @@ void CMeasureTool::DrawBand(CVLRView* pView, BOOL bDraw) {
 BOOL XorBandSegment(CVLRView* pView, HPEN hPen, CPoint from, CPoint to, CPoint& lastDrawn, BOOL& bNoneOnScreen,
                     BOOL bDraw) {
   const CTGraph* graph = pView->GetGraph();
-  CClientDC dc(pView);
-  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
-  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, hPen);
-  const CPoint start = graph->DocToClient(from.x, from.y);
-  if (!bNoneOnScreen) {
-    const CPoint old = graph->DocToClient(lastDrawn.x, lastDrawn.y);
-    ::MoveToEx(dc.m_hDC, start.x, start.y, nullptr);
-    ::LineTo(dc.m_hDC, old.x, old.y);
-    bNoneOnScreen = TRUE;
-  }
-  if (bDraw) {
-    const CPoint end = graph->DocToClient(to.x, to.y);
-    ::MoveToEx(dc.m_hDC, start.x, start.y, nullptr);
-    ::LineTo(dc.m_hDC, end.x, end.y);
-    lastDrawn = to;
-    bNoneOnScreen = FALSE;
-  }
-  ::SelectObject(dc.m_hDC, hOld);
-  ::SetROP2(dc.m_hDC, nOldRop);
+  CPoint drawn = graph->DocToClient(lastDrawn.x, lastDrawn.y);
+  CTool::XorBand(pView, hPen, graph->DocToClient(from.x, from.y), graph->DocToClient(to.x, to.y), drawn,
+                 bNoneOnScreen, bDraw);
+  if (bDraw) lastDrawn = to;
   return bDraw;
 }
 

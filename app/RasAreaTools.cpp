@@ -111,22 +111,7 @@ BOOL CRasArrowTool::OnLButtonUp(CVLRView* pView, int x, int y, UINT nFlags) {
 // --- polygon -----------------------------------------------------------------------------------
 
 void CRasPolygonTool::DrawBand(CVLRView* pView, BOOL bDraw) {
-  CClientDC dc(pView);
-  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
-  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, Pen());
-  if (!m_bFirstBand) {
-    ::MoveToEx(dc.m_hDC, m_ptLastFixed.x, m_ptLastFixed.y, nullptr);
-    ::LineTo(dc.m_hDC, m_ptLastDrawn.x, m_ptLastDrawn.y);
-    m_bFirstBand = TRUE;
-  }
-  if (bDraw) {
-    ::MoveToEx(dc.m_hDC, m_ptLastFixed.x, m_ptLastFixed.y, nullptr);
-    ::LineTo(dc.m_hDC, m_ptCurrent.x, m_ptCurrent.y);
-    m_ptLastDrawn = m_ptCurrent;
-    m_bFirstBand = FALSE;
-  }
-  ::SelectObject(dc.m_hDC, hOld);
-  ::SetROP2(dc.m_hDC, nOldRop);
+  XorBand(pView, Pen(), m_ptLastFixed, m_ptCurrent, m_ptLastDrawn, m_bFirstBand, bDraw);
 }
 
 BOOL CRasPolygonTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) {

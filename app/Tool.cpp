@@ -51,3 +51,23 @@ CPoint CTool::ConstrainToAxis(CPoint start, CPoint end) {
   if (dx <= dy) return CPoint(start.x, end.y);
   return CPoint(end.x, start.y);
 }
+
+void CTool::XorBand(CWnd* pWnd, HPEN hPen, CPoint from, CPoint to, CPoint& lastDrawn, BOOL& bNoneOnScreen,
+                    BOOL bDraw) {
+  CClientDC dc(pWnd);
+  const int nOldRop = ::SetROP2(dc.m_hDC, R2_XORPEN);
+  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, hPen);
+  if (!bNoneOnScreen) {
+    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
+    ::LineTo(dc.m_hDC, lastDrawn.x, lastDrawn.y);
+    bNoneOnScreen = TRUE;
+  }
+  if (bDraw) {
+    ::MoveToEx(dc.m_hDC, from.x, from.y, nullptr);
+    ::LineTo(dc.m_hDC, to.x, to.y);
+    lastDrawn = to;
+    bNoneOnScreen = FALSE;
+  }
+  ::SelectObject(dc.m_hDC, hOld);
+  ::SetROP2(dc.m_hDC, nOldRop);
+}

@@ -55,4 +55,10 @@ class CTool : public CObject {
   // Shift held during a drag: the end point moves onto the vertical (|dx| <= |dy|, ties included)
   // or the horizontal through the start point.
   static CPoint ConstrainToAxis(CPoint start, CPoint end);
+
+  // One segment of a rubber band in client points, in XOR with the pen on the window: takes the
+  // segment from `from` to `lastDrawn` off the screen unless bNoneOnScreen, and with bDraw draws
+  // the one to `to` and remembers it.
+  static void XorBand(CWnd* pWnd, HPEN hPen, CPoint from, CPoint to, CPoint& lastDrawn, BOOL& bNoneOnScreen,
+                      BOOL bDraw);
 };

@@ -59,38 +59,21 @@ class AnnToolsTest : public ::testing::Test {
   }
   void TearDown() override {
     g_nAnswer = IDNO;
-    m_app->CloseAllDocuments(FALSE);
-    if (m_app->m_pMainWnd) m_app->m_pMainWnd->DestroyWindow();
-    Pump(20);
-    const std::string profile = std::string(m_app->m_pszExeName) + ".INI";
-    delete m_app;
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    DeleteFileA((std::string(dir) + "\\" + profile).c_str());
+    vvtest::DestroyTestDocApp(m_app);
     DeleteFileA((m_drawing + ".VLR").c_str());
     DeleteFileA(m_drawing.c_str());
   }
 
   void Open() {
-    m_doc = static_cast<CVLRDoc*>(m_app->OpenDocumentFile(m_drawing.c_str()));
-    Pump(60);
-    ASSERT_NE(nullptr, m_doc);
-    POSITION pos = m_doc->GetFirstViewPosition();
-    m_view = static_cast<CVLRView*>(m_doc->GetNextView(pos));
-    m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    Pump(20);
+    m_view = vvtest::OpenPainted(m_app, m_drawing);
+    ASSERT_NE(nullptr, m_view);
+    m_doc = m_view->GetDocument();
     ASSERT_NE(nullptr, m_view->GetGraph());
     ASSERT_NE(nullptr, m_doc->m_pVlr);
   }
 
-  void Send(UINT msg, UINT keys, int x, int y) { m_view->SendMessage(msg, keys, MAKELPARAM(x, y)); }
-
-  void Drag(int x0, int y0, int x1, int y1, UINT keys = 0) {
-    Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, x0, y0);
-    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, (x0 + x1) / 2, (y0 + y1) / 2);
-    Send(WM_MOUSEMOVE, MK_LBUTTON | keys, x1, y1);
-    Send(WM_LBUTTONUP, keys, x1, y1);
-  }
+  void Send(UINT msg, UINT keys, int x, int y) { vvtest::SendMouse(m_view, msg, keys, x, y); }
+  void Drag(int x0, int y0, int x1, int y1, UINT keys = 0) { vvtest::DragMouse(m_view, x0, y0, x1, y1, keys); }
 
   CVlr& Set() { return *m_doc->m_pVlr; }
   CAnnObj* Last() { return static_cast<CAnnObj*>(Set().m_objects.GetTail()); }

@@ -54,6 +54,46 @@ class CTestDocApp : public CVLRApp {
 
 namespace vvtest {
 
+// Closes the documents and windows without the frame's close (which would store the bar state
+// and window placement in the profile), deletes the application and the profile file it may
+// have written.
+inline void DestroyTestDocApp(CWinApp* app) {
+  app->CloseAllDocuments(FALSE);
+  if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+  Pump(20);
+  const std::string profile = std::string(app->m_pszExeName) + ".INI";
+  delete app;
+  char dir[MAX_PATH];
+  GetWindowsDirectoryA(dir, sizeof dir);
+  DeleteFileA((std::string(dir) + "\\" + profile).c_str());
+}
+
+// Opens the drawing and paints its first view once, so the view has its mapping; null when the
+// open fails.
+inline CVLRView* OpenPainted(CWinApp* app, const std::string& path) {
+  CDocument* doc = app->OpenDocumentFile(path.c_str());
+  Pump(60);
+  POSITION pos = doc ? doc->GetFirstViewPosition() : nullptr;
+  CVLRView* view = pos ? static_cast<CVLRView*>(doc->GetNextView(pos)) : nullptr;
+  if (!view) return nullptr;
+  view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Pump(20);
+  return view;
+}
+
+// A mouse message to the view at a client point, and a drag from one point to another through
+// the middle, as a tool sees them.
+inline void SendMouse(CWnd* view, UINT msg, UINT keys, int x, int y) {
+  view->SendMessage(msg, keys, MAKELPARAM(x, y));
+}
+
+inline void DragMouse(CWnd* view, int x0, int y0, int x1, int y1, UINT keys) {
+  SendMouse(view, WM_LBUTTONDOWN, MK_LBUTTON | keys, x0, y0);
+  SendMouse(view, WM_MOUSEMOVE, MK_LBUTTON | keys, (x0 + x1) / 2, (y0 + y1) / 2);
+  SendMouse(view, WM_MOUSEMOVE, MK_LBUTTON | keys, x1, y1);
+  SendMouse(view, WM_LBUTTONUP, keys, x1, y1);
+}
+
 // A white 24-bit BMP of w x h pixels at the resolution in dots per inch, in the temporary
 // folder; returns its path.
 inline std::string WriteWhiteBmp(const char* name, int w, int h, int dpi) {
