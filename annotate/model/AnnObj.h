@@ -179,6 +179,9 @@ class CAnnText : public CAnnObj {
   CString GetFaceName() const;
   // Archive form after the base fields: the string, the 60 font bytes, the i32 height.
   void Serialize(CArchive& ar) override;
+  // Takes the text dialog's values. A text that may now reach beyond its last drawing (taller,
+  // or another text or font) is marked grown: its old rectangle no longer covers it.
+  void SetProperties(LPCSTR lpszText, const AnnLogFont& font, int nHeight, DWORD crColour);
 
   BOOL m_bGrown = FALSE;  // the properties dialog made the text taller: invalidate the whole view
   CString m_strText;
