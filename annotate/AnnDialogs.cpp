@@ -108,11 +108,11 @@ BOOL CAnnTextDlg::OnInitDialog() {
   const HWND hSpin = ::GetDlgItem(m_hWnd, IDC_ANN_HEIGHT_SPIN);
   ::SendMessageA(hSpin, UDM_SETRANGE32, kTextHeightMin, kTextHeightMax);
   ::SendMessageA(hSpin, UDM_SETPOS32, 0, m_nHeight);
-  // Each press moves by the unit's step, so a height in metres does not creep by millimetres.
-  UDACCEL accel[8];
-  const int nAccel = (int)::SendMessageA(hSpin, UDM_GETACCEL, 8, (LPARAM)accel);
-  for (int i = 0; i < nAccel && i < 8; ++i) accel[i].nInc = ScaleSpinIncrement(accel[i].nInc, GetUnitStep());
-  if (nAccel > 0) ::SendMessageA(hSpin, UDM_SETACCEL, nAccel < 8 ? nAccel : 8, (LPARAM)accel);
+  // The control's usual acceleration (1, after two seconds 5, after five 20), each increment
+  // times the unit's step, so a height in metres does not creep by millimetres.
+  UDACCEL accel[] = {{0, 1}, {2, 5}, {5, 20}};
+  for (UDACCEL& a : accel) a.nInc = ScaleSpinIncrement(a.nInc, GetUnitStep());
+  ::SendMessageA(hSpin, UDM_SETACCEL, sizeof accel / sizeof accel[0], (LPARAM)accel);
   ShowHeight();
   return TRUE;
 }
