@@ -57,7 +57,8 @@ BOOL CAnnPropDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   const int nRadio = FillRadioOfStyle(m_nFillStyle);
   if (nRadio >= 0) ::CheckRadioButton(m_hWnd, IDC_ANN_FILL_FIRST, IDC_ANN_FILL_LAST, IDC_ANN_FILL_FIRST + nRadio);
-  for (int nId = IDC_ANN_FILL_FIRST; nId <= IDC_ANN_FILL_LAST; ++nId) ::EnableWindow(::GetDlgItem(m_hWnd, nId), m_bFill);
+  for (int nId = IDC_ANN_FILL_FIRST; nId <= IDC_ANN_FILL_LAST; ++nId)
+    ::EnableWindow(::GetDlgItem(m_hWnd, nId), m_bFill);
   return TRUE;
 }
 

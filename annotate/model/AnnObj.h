@@ -4,7 +4,7 @@
 // view and whether a client point hits it. Every object belongs to a layer of the annotation set
 // by id; on a missing or hidden layer it is neither hit nor drawn.
 // Not for: drawing into a device context, invalidating and the properties dialogs (Windows side,
-// AnnObjDraw.cpp), owning objects (the annotation set does).
+// AnnDraw.cpp and AnnDialogs.cpp), owning objects (the annotation set does).
 #pragma once
 
 #include <cstdint>
