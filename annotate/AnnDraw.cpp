@@ -174,3 +174,12 @@ void AnnInvalidateObject(CAnnObj& obj, CVlr& set, CVLRView* pView) {
   rc.InflateRect(1, 1);
   pView->InvalidateRect(&rc);
 }
+
+void AnnInvalidateOnAllViews(CAnnObj& obj, CVLRDoc* pDoc) {
+  if (!pDoc || !pDoc->m_pVlr) return;
+  POSITION pos = pDoc->GetFirstViewPosition();
+  while (pos) {
+    CView* view = pDoc->GetNextView(pos);
+    if (view->IsKindOf(RUNTIME_CLASS(CVLRView))) AnnInvalidateObject(obj, *pDoc->m_pVlr, static_cast<CVLRView*>(view));
+  }
+}

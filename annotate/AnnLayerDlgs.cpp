@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "AnnDialogs.h"
 #include "AnnLayer.h"
 #include "AnnLayerList.h"
 #include "AnnResource.h"
@@ -10,15 +11,6 @@
 #include "Vlr.h"
 
 namespace {
-
-// A swatch button filled with the colour inside a 3-D frame.
-void DrawSwatch(LPDRAWITEMSTRUCT pItem, COLORREF crColour) {
-  RECT rc = pItem->rcItem;
-  ::DrawEdge(pItem->hDC, &rc, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-  HBRUSH hBrush = ::CreateSolidBrush(crColour);
-  ::FillRect(pItem->hDC, &rc, hBrush);
-  ::DeleteObject(hBrush);
-}
 
 // The two check images of the list: 0 an empty box (hidden), 1 a ticked box (visible).
 HIMAGELIST MakeCheckImages() {
@@ -86,7 +78,7 @@ void CAnnLayDlg::OnSelectColour() {
 }
 
 void CAnnLayDlg::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct) {
-  if (nIDCtl == IDC_ANN_SWATCH) DrawSwatch(lpDrawItemStruct, m_crColour);
+  if (nIDCtl == IDC_ANN_SWATCH) AnnDrawSwatch(lpDrawItemStruct, m_crColour);
 }
 
 // --- the layer list ------------------------------------------------------------------------------
@@ -246,7 +238,7 @@ void CAnnLayers::OnHideAll() {
 
 void CAnnLayers::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct) {
   const CAnnLayer* pLayer = m_pList->GetLayer(m_pList->GetCurrent());
-  if (nIDCtl == IDC_ANN_SWATCH) DrawSwatch(lpDrawItemStruct, pLayer ? pLayer->m_crColour : RGB(255, 255, 255));
+  if (nIDCtl == IDC_ANN_SWATCH) AnnDrawSwatch(lpDrawItemStruct, pLayer ? pLayer->m_crColour : RGB(255, 255, 255));
 }
 
 void CAnnLayers::OnOK() {

@@ -24,3 +24,15 @@
 #define IDC_ANN_NAME 1419
 #define IDC_ANN_VISIBLE 1420
 #define IDC_ANN_SELECT_COLOUR 1421
+// The properties dialog of an object and the text dialog.
+#define IDD_ANN_PROPS 425
+#define IDD_ANN_TEXT 426
+#define IDC_ANN_TEXT 1422
+#define IDC_ANN_SELECT_FONT 1423
+#define IDC_ANN_FONT_NAME 1424
+#define IDC_ANN_HEIGHT 1425
+#define IDC_ANN_HEIGHT_SPIN 1426
+#define IDC_ANN_CHANGE_COLOUR 1427
+// The eight fill radios in style order, "&Frame" (style -2) first.
+#define IDC_ANN_FILL_FIRST 1430
+#define IDC_ANN_FILL_LAST 1437

@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
+#include "AnnDialogs.h"
 #include "AnnLayer.h"
 #include "AnnObj.h"
 #include "AnnotateWin.h"
@@ -14,6 +16,7 @@
 #include "VLRDoc.h"
 #include "VLRView.h"
 #include "Vlr.h"
+#include "resource.h"
 
 IMPLEMENT_DYNAMIC(CAnnDragTool, CTool)
 IMPLEMENT_DYNCREATE(CAnnLineTool, CAnnDragTool)
@@ -22,6 +25,7 @@ IMPLEMENT_DYNCREATE(CAnnCircTool, CAnnDragTool)
 IMPLEMENT_DYNCREATE(CAnnTextHTool, CAnnDragTool)
 IMPLEMENT_DYNCREATE(CAnnPenTool, CTool)
 IMPLEMENT_DYNCREATE(CAnnPolygonTool, CTool)
+IMPLEMENT_DYNCREATE(CAnnTextTool, CTool)
 IMPLEMENT_DYNCREATE(CAnnSelectTool, CTool)
 
 namespace {
@@ -34,6 +38,13 @@ CVlr* SetOf(CVLRView* pView) {
 }
 
 void SetDrawingCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
+
+// One of the program's own cursors, or the system's stand-in when the resources lack it.
+void SetOwnCursor(UINT nId, LPCTSTR lpszStandIn) {
+  HINSTANCE hInst = AfxGetResourceHandle();
+  HCURSOR hCursor = hInst ? ::LoadCursorA(hInst, MAKEINTRESOURCEA(nId)) : nullptr;
+  ::SetCursor(hCursor ? hCursor : ::LoadCursor(nullptr, lpszStandIn));
+}
 
 void Capture(CVLRView* pView, HWND& hCaptureWnd) {
   pView->SetCapture();
@@ -86,6 +97,7 @@ CTool* AnnCreateTool(int nId) {
     case CTool::idAnnCircle: return new CAnnCircTool;
     case CTool::idAnnRect: return new CAnnRectTool;
     case CTool::idAnnPolygon: return new CAnnPolygonTool;
+    case CTool::idAnnText: return new CAnnTextTool;
     case CTool::idAnnTextHeight: return new CAnnTextHTool;
     default: return AnnCreateMeasureTool(nId);
   }
@@ -206,7 +218,7 @@ CAnnObj* CAnnTextHTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
 
 CAnnPenTool::~CAnnPenTool() { Release(m_hCaptureWnd); }
 
-void CAnnPenTool::SetCursor() { SetDrawingCursor(); }
+void CAnnPenTool::SetCursor() { SetOwnCursor(IDC_CUR_PEN, IDC_CROSS); }
 
 void CAnnPenTool::DrawStroke(CVLRView* pView) {
   if (m_points.size() < 2) return;
@@ -324,7 +336,18 @@ BOOL CAnnSelectTool::Activate(CVLRView*) {
 }
 
 void CAnnSelectTool::SetCursor() {
-  ::SetCursor(::LoadCursor(nullptr, m_bMoveCursor ? IDC_SIZEALL : IDC_ARROW));
+  if (m_bMoveCursor)
+    SetOwnCursor(IDC_CUR_MOVE, IDC_SIZEALL);
+  else
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+}
+
+void CAnnSelectTool::Select(CVLRView* pView, CVlr& set, CAnnObj* pObj) {
+  CAnnObj* pOld = set.m_pSelected;
+  set.m_pSelected = pObj;
+  if (pOld && pOld != pObj) AnnInvalidateObject(*pOld, set, pView);
+  // The selected object repaints with the dotted pen.
+  if (pObj) AnnInvalidateObject(*pObj, set, pView);
 }
 
 void CAnnSelectTool::XorDraw(CVLRView* pView, CAnnObj& obj) {
@@ -342,16 +365,8 @@ BOOL CAnnSelectTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
   const CTGraph* graph = pView->GetGraph();
   if (!set || !graph) return TRUE;
   CAnnObj* pHit = set->HitTest(*graph, x, y);
-  if (set->m_pSelected && set->m_pSelected != pHit) {
-    CAnnObj* pOld = set->m_pSelected;
-    set->m_pSelected = nullptr;
-    AnnInvalidateObject(*pOld, *set, pView);
-  }
-  if (pHit) {
-    set->m_pSelected = pHit;
-    AnnInvalidateObject(*pHit, *set, pView);
-    m_ptLast = CPoint(x, y);
-  }
+  Select(pView, *set, pHit);
+  if (pHit) m_ptLast = CPoint(x, y);
   return TRUE;
 }
 
@@ -392,5 +407,78 @@ BOOL CAnnSelectTool::OnLButtonUp(CVLRView* pView, int, int, UINT) {
     set->SetModified();
   }
   pView->GetDocument()->UpdateAllViews(nullptr, 0, nullptr);
+  return TRUE;
+}
+
+BOOL CAnnSelectTool::OnRButtonUp(CVLRView* pView, int x, int y, UINT, BOOL* pbHandled) {
+  if (pbHandled) *pbHandled = TRUE;
+  CVlr* set = SetOf(pView);
+  const CTGraph* graph = pView->GetGraph();
+  if (!set || !graph) return TRUE;
+  // A click beside every object keeps the selection, so the menu still serves it.
+  if (CAnnObj* pHit = set->HitTest(*graph, x, y)) Select(pView, *set, pHit);
+  if (!set->m_pSelected) return TRUE;
+  CMenu menu;
+  if (!menu.LoadMenu(IDR_ANNOTATION_MENU)) return TRUE;
+  CMenu* popup = menu.GetSubMenu(0);
+  if (!popup) return TRUE;
+  POINT pt = {x, y};
+  ::ClientToScreen(pView->m_hWnd, &pt);
+  // The frame owns the menu, so its commands reach the view through the frame's routing.
+  popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, pView->GetParentOwner());
+  return TRUE;
+}
+
+// --- text --------------------------------------------------------------------------------------------
+
+HFONT CAnnTextTool::s_hSharedFont = nullptr;
+
+AnnLogFont CAnnTextTool::GetSharedFont() {
+  if (!s_hSharedFont) {
+    LOGFONTA lf = {};
+    lf.lfHeight = 10;
+    lf.lfWeight = 400;
+    lf.lfPitchAndFamily = 0x20;
+    lstrcpynA(lf.lfFaceName, "Arial", sizeof lf.lfFaceName);
+    s_hSharedFont = ::CreateFontIndirectA(&lf);
+  }
+  LOGFONTA lf = {};
+  ::GetObjectA(s_hSharedFont, sizeof lf, &lf);
+  AnnLogFont font;
+  static_assert(sizeof font == sizeof lf, "a text's font is a LOGFONTA");
+  std::memcpy(&font, &lf, sizeof font);
+  return font;
+}
+
+void CAnnTextTool::SetSharedFont(const AnnLogFont& font) {
+  LOGFONTA lf;
+  std::memcpy(&lf, &font, sizeof lf);
+  lf.lfFaceName[sizeof lf.lfFaceName - 1] = '\0';
+  HFONT hFont = ::CreateFontIndirectA(&lf);
+  if (!hFont) return;
+  DeleteSharedFont();
+  s_hSharedFont = hFont;
+}
+
+void CAnnTextTool::DeleteSharedFont() {
+  if (s_hSharedFont) ::DeleteObject(s_hSharedFont);
+  s_hSharedFont = nullptr;
+}
+
+void CAnnTextTool::SetCursor() { SetDrawingCursor(); }
+
+BOOL CAnnTextTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
+  CVlr* set = SetOf(pView);
+  const CTGraph* graph = pView->GetGraph();
+  if (!set || !graph) return TRUE;
+  const CAnnLayer* layer = set->GetLayer(set->m_nCurrentLayer);
+  CConfig* config = GetVLRApp() ? GetVLRApp()->m_pConfig : nullptr;
+  CAnnTextDlg dlg("", GetSharedFont(), config ? config->m_nTextHeight : 0, layer ? layer->m_crColour : 0, pView);
+  if (dlg.DoModal() != IDOK) return FALSE;
+  if (config) config->m_nTextHeight = dlg.m_nHeight;
+  // The next text starts from the font chosen for this one.
+  SetSharedFont(dlg.m_font);
+  AddObject(pView, new CAnnText(graph->ClientToDoc(x, y), dlg.m_strText, GetSharedFont(), dlg.m_nHeight,
+                                dlg.m_crColour, set->m_nCurrentLayer));
   return TRUE;
 }

@@ -1,15 +1,16 @@
 // The annotation tools: mouse gestures in a view become annotation objects on the set's current
-// layer (line, rectangle, circle, freehand, polygon), and the select tool picks and moves them.
-// Bands are drawn in XOR with a white pen, so drawing one twice erases it; Shift makes segments
-// vertical or horizontal and rectangles square.
-// Not for: the text tool (its dialog comes with its own work), the measuring tools.
+// layer (line, rectangle, circle, freehand, polygon, text), and the select tool picks and moves
+// them and opens their context menu. Bands are drawn in XOR with a white pen, so drawing one
+// twice erases it; Shift makes segments vertical or horizontal and rectangles square.
+// Not for: the measuring tools, the dialogs (AnnDialogs.h).
 #pragma once
 
 #include <vector>
 
+#include "AnnObj.h"
 #include "Tool.h"
 
-class CAnnObj;
+class CVlr;
 
 // Line, rectangle and circle: a band from the button-down point to the mouse.
 class CAnnDragTool : public CTool {
@@ -130,6 +131,25 @@ class CAnnPolygonTool : public CTool {
   HPEN m_hPen = nullptr;  // owned
 };
 
+// Text (tool 10): a click asks for a text in the text dialog and places it there; Cancel ends the
+// tool.
+class CAnnTextTool : public CTool {
+  DECLARE_DYNCREATE(CAnnTextTool)
+ public:
+  int GetToolId() const override { return idAnnText; }
+  void SetCursor() override;
+  BOOL OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) override;
+
+  // The font every text tool starts from, made by the first one and kept to the application's
+  // end, which deletes it here.
+  static void DeleteSharedFont();
+
+ private:
+  static AnnLogFont GetSharedFont();
+  static void SetSharedFont(const AnnLogFont& font);
+  static HFONT s_hSharedFont;  // owned by the class
+};
+
 class CAnnSelectTool : public CTool {
   DECLARE_DYNCREATE(CAnnSelectTool)
  public:
@@ -140,9 +160,14 @@ class CAnnSelectTool : public CTool {
   BOOL OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) override;
   BOOL OnMouseMove(CVLRView* pView, int x, int y, UINT nFlags) override;
   BOOL OnLButtonUp(CVLRView* pView, int x, int y, UINT nFlags) override;
+  // Selects the object under the mouse and opens the annotation context menu for the selected
+  // object.
+  BOOL OnRButtonUp(CVLRView* pView, int x, int y, UINT nFlags, BOOL* pbHandled) override;
 
  private:
   void XorDraw(CVLRView* pView, CAnnObj& obj);
+  // Makes pObj the selected object; both it and the one before repaint.
+  static void Select(CVLRView* pView, CVlr& set, CAnnObj* pObj);
 
   BOOL m_bMoveCursor = FALSE;
   CPoint m_ptLast;

@@ -1,6 +1,7 @@
 // What the document, the view and the tool factory of app/ call of the annotations: creating and
 // loading a document's annotation set, drawing it into a view, redrawing it on every view, and
-// making the annotation tools by number, and the clipboard exchange of one object.
+// making the annotation tools by number, the clipboard exchange of one object and the properties
+// dialog of an object.
 // Not for: the set's own logic (model/Vlr.h) or the tools' behaviour (AnnTools.h).
 #pragma once
 
@@ -20,6 +21,11 @@ void AnnDrawSet(CVlr& set, CVLRView* pView, CDC* pDC);
 void AnnDrawObject(CAnnObj& obj, CVlr& set, CVLRView* pView, CDC* pDC);
 // The object's area of the view, to be repainted.
 void AnnInvalidateObject(CAnnObj& obj, CVlr& set, CVLRView* pView);
+// The object's area on every view of the document.
+void AnnInvalidateOnAllViews(CAnnObj& obj, CVLRDoc* pDoc);
+// The object's own properties dialog (a text's text dialog); on OK the values are stored and,
+// for a text, its height becomes the setting "TextHeight". TRUE on OK.
+BOOL AnnEditProperties(CAnnObj& obj, CWnd* pParent);
 // Draws the document's set straight onto every view's window (no erasing, no invalidation).
 void AnnRedrawAllViews(CVLRDoc* pDoc);
 // The object on the clipboard in the format "VELLVIEW_ANNOTATION"; FALSE when the clipboard

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "AboutDlg.h"
+#include "AnnTools.h"
 #include "FileDialogEx.h"
 #include "Helpers.h"
 #include "MainFrm.h"
@@ -80,6 +81,7 @@ CVLRApp::~CVLRApp() {
   }
   // The empty drawing that stood in for missing external references.
   ::DeleteFileA(GetProgramDirPath("EMPTXREF.DWG"));
+  CAnnTextTool::DeleteSharedFont();
 }
 
 CMainFrame* CVLRApp::GetMainFrame() const { return static_cast<CMainFrame*>(m_pMainWnd); }

@@ -53,6 +53,10 @@ BEGIN_MESSAGE_MAP(CVLRView, CView)
   ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
   ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
   ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
+  ON_COMMAND(ID_EDIT_DELETE, OnEditDelete)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_DELETE, OnUpdateEditDelete)
+  ON_COMMAND(ID_ANNOTATION_DELETE, OnAnnotationDelete)
+  ON_COMMAND(ID_ANNOTATION_PROPERTIES, OnAnnotationProperties)
   ON_COMMAND_RANGE(ID_RASTER_CLOSEPOLYGON, ID_RASTER_CANCELPOLYGON, OnRasterPolygonCommand)
 END_MESSAGE_MAP()
 
@@ -616,6 +620,37 @@ void CVLRView::OnEditPaste() {
 
 void CVLRView::OnUpdateEditPaste(CCmdUI* pCmdUI) {
   pCmdUI->Enable(GetDocument()->m_pVlr && AnnHasClipboardObject());
+}
+
+// --- deleting and editing annotation objects ---------------------------------------------------
+
+void CVLRView::OnEditDelete() {
+  CVlr* set = GetDocument()->m_pVlr;
+  if (!set || !set->m_pSelected || m_pTool->GetToolId() != CTool::idAnnSelect) return;
+  set->DeleteSelected();
+  GetDocument()->UpdateAllViews(nullptr);
+}
+
+void CVLRView::OnUpdateEditDelete(CCmdUI* pCmdUI) {
+  CVlr* set = GetDocument()->m_pVlr;
+  pCmdUI->Enable(set && set->m_pSelected && m_pTool->GetToolId() == CTool::idAnnSelect);
+}
+
+void CVLRView::OnAnnotationDelete() {
+  CVlr* set = GetDocument()->m_pVlr;
+  if (!set || !set->m_pSelected) return;
+  set->DeleteSelected();
+  GetDocument()->UpdateAllViews(nullptr);
+}
+
+// An edited object is a change to save like any other, and repaints on every view that shows it.
+void CVLRView::OnAnnotationProperties() {
+  CVlr* set = GetDocument()->m_pVlr;
+  if (!set || !set->m_pSelected) return;
+  CAnnObj* pObj = set->m_pSelected;
+  if (!AnnEditProperties(*pObj, this)) return;
+  set->SetModified();
+  AnnInvalidateOnAllViews(*pObj, GetDocument());
 }
 
 // --- raster selection ------------------------------------------------------------------------

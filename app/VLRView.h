@@ -92,6 +92,12 @@ class CVLRView : public CView {
   void OnUpdateEditCopy(CCmdUI* pCmdUI);
   void OnEditPaste();
   void OnUpdateEditPaste(CCmdUI* pCmdUI);
+  // Deleting and editing the selected annotation object: Edit Delete only while the select tool
+  // is current, the context menu's commands whenever an object is selected.
+  void OnEditDelete();
+  void OnUpdateEditDelete(CCmdUI* pCmdUI);
+  void OnAnnotationDelete();
+  void OnAnnotationProperties();
 
   // The tool a command selects, 0 for none.
   static int ToolIdOfCommand(UINT nId);

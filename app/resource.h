@@ -122,6 +122,11 @@
 
 // ---- document and view: cursors of the tools ------------------------------------------------------
 #define IDC_CUR_ZOOM 134
+// The freehand pen and the select tool's move cursor over the selected object.
+#define IDC_CUR_PEN 144
+#define IDC_CUR_MOVE 9818
+// The select tool's right-click menu of an annotation object.
+#define IDR_ANNOTATION_MENU 10223
 
 // ---- raster dialogs and the settings sheet -----------------------------------------------------
 #define IDD_SETTINGS_GENERAL 126

@@ -239,6 +239,16 @@ CString CAnnText::GetFaceName() const {
   return CString(face, (int)strnlen(face, sizeof m_logFont.lfFaceName));
 }
 
+void CAnnText::SetProperties(LPCSTR lpszText, const AnnLogFont& font, int nHeight, DWORD crColour) {
+  const bool bTaller = nHeight > m_nHeight;
+  const bool bReshaped = m_strText != lpszText || std::memcmp(&m_logFont, &font, sizeof font) != 0;
+  if (bTaller || bReshaped) m_bGrown = TRUE;
+  m_strText = lpszText;
+  m_logFont = font;
+  m_nHeight = nHeight;
+  m_crColour = crColour;
+}
+
 void CAnnText::Serialize(CArchive& ar) {
   CAnnObj::Serialize(ar);
   AnnLogFont& f = m_logFont;

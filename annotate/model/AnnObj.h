@@ -4,7 +4,7 @@
 // view and whether a client point hits it. Every object belongs to a layer of the annotation set
 // by id; on a missing or hidden layer it is neither hit nor drawn.
 // Not for: drawing into a device context, invalidating and the properties dialogs (Windows side,
-// AnnObjDraw.cpp), owning objects (the annotation set does).
+// AnnDraw.cpp and AnnDialogs.cpp), owning objects (the annotation set does).
 #pragma once
 
 #include <cstdint>
@@ -179,6 +179,9 @@ class CAnnText : public CAnnObj {
   CString GetFaceName() const;
   // Archive form after the base fields: the string, the 60 font bytes, the i32 height.
   void Serialize(CArchive& ar) override;
+  // Takes the text dialog's values. A text that may now reach beyond its last drawing (taller,
+  // or another text or font) is marked grown: its old rectangle no longer covers it.
+  void SetProperties(LPCSTR lpszText, const AnnLogFont& font, int nHeight, DWORD crColour);
 
   BOOL m_bGrown = FALSE;  // the properties dialog made the text taller: invalidate the whole view
   CString m_strText;

@@ -1,6 +1,8 @@
 // Hit tests of every kind of annotation object, the tools' constructors and moving by a drag.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "AnnLayer.h"
 #include "AnnObj.h"
 #include "TGraph.h"
@@ -138,6 +140,37 @@ TEST(AnnObjTest, DragMovesAnchorByIntegerDelta) {
   line.MoveByClientDelta(graph, 5, 7);
   EXPECT_EQ(CPoint(150, 270), line.m_ptAnchor);
   EXPECT_EQ(97, line.m_nDx) << "the shape moves whole";
+}
+
+// Whether a text edited in its dialog is invalidated over the whole view: only when it may reach
+// beyond the rectangle of its last drawing.
+TEST(AnnObjTest, TextEditMarksGrownWhenItMayReachBeyondItsLastDrawing) {
+  AnnLogFont arial{};
+  std::snprintf(arial.lfFaceName, sizeof arial.lfFaceName, "Arial");
+  AnnLogFont bold = arial;
+  bold.lfWeight = 700;
+  struct Case {
+    const char* text;
+    const AnnLogFont* font;
+    int nHeight;
+    bool bGrown;
+    const char* what;
+  } const cases[] = {
+      {"note", &arial, 5, false, "colour only"},
+      {"note", &arial, 4, false, "smaller"},
+      {"note", &arial, 6, true, "taller"},
+      {"a longer note", &arial, 5, true, "longer text"},
+      {"note", &bold, 5, true, "another font"},
+  };
+  for (const Case& c : cases) {
+    CAnnText text(CPoint(100, 100), "note", arial, 5, 0, 0);
+    text.SetProperties(c.text, *c.font, c.nHeight, 0x00FF00);
+    EXPECT_EQ(c.bGrown, text.m_bGrown != FALSE) << c.what;
+    EXPECT_STREQ(c.text, text.m_strText) << c.what;
+    EXPECT_EQ(c.nHeight, text.m_nHeight) << c.what;
+    EXPECT_EQ(c.font->lfWeight, text.m_logFont.lfWeight) << c.what;
+    EXPECT_EQ(0x00FF00u, text.m_crColour) << c.what;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 vv_add_test(annotate_models_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/AnnObjTest.cpp ${CMAKE_CURRENT_LIST_DIR}/VlrTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AnnLayerListTest.cpp ${CMAKE_CURRENT_LIST_DIR}/AnnClipTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AnnDlgFieldsTest.cpp
   LIBS annotate_models)
 if(TARGET annotate_models_test)
   target_include_directories(annotate_models_test PRIVATE "${CMAKE_SOURCE_DIR}/tests/framework")

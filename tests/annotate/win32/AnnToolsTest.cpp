@@ -1,13 +1,15 @@
 // The annotation tools under Wine: each tool makes its object from mouse messages sent to the
 // view of a raster document (Shift squares and constrains, ties vertical; a freehand click makes
 // nothing; a drag moves by the integer delta and counts as a change); the annotations come back
-// when the drawing is opened again.
+// when the drawing is opened again; the text tool, the properties and text dialogs, the select
+// tool's context menu and the view's delete commands.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -492,13 +494,294 @@ TEST_F(AnnToolsTest, TextOfTheOlderFormIsConvertedAtItsFirstDrawing) {
   EXPECT_EQ(pText, Set().HitTest(*m_view->GetGraph(), pText->m_rcLast.left + 1, pText->m_rcLast.top + 1));
 }
 
+// Drives modal windows by a list of steps: each step waits until a window of its class and title
+// is up and enabled (not behind a dialog of its own) and then acts on it.
+struct WindowStep {
+  const char* className;  // null for any
+  const char* title;      // null for any
+  std::function<void(HWND)> act;
+};
+std::vector<WindowStep> g_windowSteps;
+size_t g_nWindowStep = 0;
+
+void CALLBACK DriveWindows(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_nWindowStep >= g_windowSteps.size()) return;
+  const WindowStep& step = g_windowSteps[g_nWindowStep];
+  HWND hWnd = ::FindWindowA(step.className, step.title);
+  if (!hWnd || !::IsWindowEnabled(hWnd)) return;
+  ++g_nWindowStep;
+  step.act(hWnd);
+}
+
+// Runs the action (which opens the windows) with the steps driving them; the number of steps
+// taken.
+size_t RunWindows(const std::function<void()>& action, std::vector<WindowStep> steps) {
+  g_windowSteps = std::move(steps);
+  g_nWindowStep = 0;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 40, &DriveWindows);
+  action();
+  // Commands of a context menu arrive after the menu has closed.
+  vvtest::PumpUntil([] { return g_nWindowStep >= g_windowSteps.size(); }, 3000);
+  Pump(40);
+  ::KillTimer(nullptr, timer);
+  return g_nWindowStep;
+}
+
+std::string ItemText(HWND hDlg, int nId) {
+  char text[256] = {};
+  ::GetDlgItemTextA(hDlg, nId, text, sizeof text);
+  return text;
+}
+
+void Press(HWND hDlg, int nId) { ::PostMessageA(hDlg, WM_COMMAND, nId, 0); }
+
+const char* const kTextDialog = "Enter annotation text";
+const char* const kPropsDialog = "Annotation properties";
+
+TEST_F(AnnToolsTest, TextToolPlacesTheTextOfTheDialog) {
+  CConfig* config = GetVLRApp()->m_pConfig;
+  config->m_nDecimals = 0;
+  config->m_nUnit = 1;  // cm
+  config->m_nTextHeight = 12;
+  m_view->SwitchTool(CTool::idAnnText);
+  std::string shownHeight, shownFont;
+  const size_t nSteps = RunWindows([&] { Send(WM_LBUTTONDOWN, MK_LBUTTON, 120, 80); },
+                                   {{nullptr, kTextDialog,
+                                     [&](HWND dlg) {
+                                       shownHeight = ItemText(dlg, IDC_ANN_HEIGHT);
+                                       shownFont = ItemText(dlg, IDC_ANN_FONT_NAME);
+                                       Press(dlg, IDOK);  // no text yet: the dialog stays
+                                     }},
+                                    {nullptr, kTextDialog, [](HWND dlg) {
+                                       ::SetDlgItemTextA(dlg, IDC_ANN_TEXT, "Gate\r\nNorth");
+                                       ::SetDlgItemTextA(dlg, IDC_ANN_HEIGHT, "2,5");
+                                       Press(dlg, IDOK);
+                                     }}});
+  EXPECT_EQ(2u, nSteps);
+  EXPECT_EQ("1 cm", shownHeight) << "the default height in the default unit";
+  EXPECT_EQ("Arial Regular", shownFont);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  CAnnText* pText = static_cast<CAnnText*>(Last());
+  ASSERT_TRUE(pText->IsKindOf(RUNTIME_CLASS(CAnnText)));
+  EXPECT_STREQ("Gate\r\nNorth", pText->m_strText);
+  EXPECT_EQ(25, pText->m_nHeight) << "2,5 cm typed";
+  EXPECT_STREQ("Arial", pText->GetFaceName());
+  EXPECT_EQ(400, pText->m_logFont.lfWeight);
+  EXPECT_EQ(0x000000FFu, pText->m_crColour) << "the layer's colour";
+  EXPECT_EQ(Set().m_nCurrentLayer, pText->m_nLayerId);
+  EXPECT_EQ(Doc(120, 80), pText->m_ptAnchor);
+  EXPECT_EQ(25, config->m_nTextHeight) << "the next text starts from this height";
+  EXPECT_EQ(CTool::idAnnText, m_view->GetTool()->GetToolId());
+}
+
+TEST_F(AnnToolsTest, CancelledTextDialogEndsTheTextTool) {
+  CConfig* config = GetVLRApp()->m_pConfig;
+  config->m_nDecimals = 0;
+  config->m_nUnit = 3;  // m: each press of the spin is a metre
+  config->m_nTextHeight = 12;
+  m_view->SwitchTool(CTool::idAnnLine);
+  m_view->SwitchTool(CTool::idAnnText);
+  std::vector<std::string> shown;
+  const size_t nSteps = RunWindows([&] { Send(WM_LBUTTONDOWN, MK_LBUTTON, 120, 80); },
+                                   {{nullptr, kTextDialog, [&](HWND dlg) {
+                                       shown.push_back(ItemText(dlg, IDC_ANN_HEIGHT));
+                                       ::SendDlgItemMessageA(dlg, IDC_ANN_HEIGHT, WM_KEYDOWN, VK_UP, 0);
+                                       shown.push_back(ItemText(dlg, IDC_ANN_HEIGHT));
+                                       ::SendDlgItemMessageA(dlg, IDC_ANN_HEIGHT, WM_KEYDOWN, VK_DOWN, 0);
+                                       ::SendDlgItemMessageA(dlg, IDC_ANN_HEIGHT, WM_KEYDOWN, VK_DOWN, 0);
+                                       shown.push_back(ItemText(dlg, IDC_ANN_HEIGHT));
+                                       Press(dlg, IDCANCEL);
+                                     }}});
+  EXPECT_EQ(1u, nSteps);
+  EXPECT_EQ((std::vector<std::string>{"0 m", "1 m", "0 m"}), shown) << "12 mm, 1012 mm, then the least height";
+  EXPECT_EQ(0, Set().m_objects.GetCount());
+  EXPECT_EQ(12, config->m_nTextHeight);
+  EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "back to the tool before";
+}
+
+// A rectangle from (100, 100) to (200, 160) and a line from (250, 50) to (350, 50), the rectangle
+// selected with the select tool current.
+class AnnEditTest : public AnnToolsTest {
+ protected:
+  void SetUp() override {
+    AnnToolsTest::SetUp();
+    m_view->SwitchTool(CTool::idAnnRect);
+    Drag(100, 100, 200, 160);
+    m_view->SwitchTool(CTool::idAnnLine);
+    Drag(250, 50, 350, 50);
+    ASSERT_EQ(2, Set().m_objects.GetCount());
+    m_rect = static_cast<CAnnObj*>(Set().m_objects.GetHead());
+    m_line = Last();
+    m_view->SwitchTool(CTool::idAnnSelect);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 130);
+    Send(WM_LBUTTONUP, 0, 100, 130);
+    ASSERT_EQ(m_rect, Set().m_pSelected);
+    Set().m_bModified = FALSE;
+  }
+
+  void Command(UINT nId) { m_view->SendMessage(WM_COMMAND, nId); }
+
+  CAnnObj* m_rect = nullptr;
+  CAnnObj* m_line = nullptr;
+};
+
+TEST_F(AnnEditTest, PropertiesDialogStoresColourAndFillOnOkOnly) {
+  bool bFrameChecked = false;
+  RunWindows([&] { Command(ID_ANNOTATION_PROPERTIES); },
+             {{nullptr, kPropsDialog, [&](HWND dlg) {
+                 bFrameChecked = ::IsDlgButtonChecked(dlg, IDC_ANN_FILL_FIRST) == BST_CHECKED;
+                 ::SendDlgItemMessageA(dlg, IDC_ANN_FILL_LAST, BM_CLICK, 0, 0);
+                 Press(dlg, IDCANCEL);
+               }}});
+  EXPECT_TRUE(bFrameChecked) << "style -2 is the first radio";
+  EXPECT_EQ(CAnnObj::fillFrame, m_rect->m_nFillStyle);
+  EXPECT_FALSE(Set().m_bModified) << "Cancel changes nothing";
+
+  // The system's colour dialog takes the colour by its red, green and blue fields.
+  const size_t nSteps = RunWindows([&] { Command(ID_ANNOTATION_PROPERTIES); },
+                                   {{nullptr, kPropsDialog, [](HWND dlg) {
+                                       ::SendDlgItemMessageA(dlg, IDC_ANN_FILL_LAST, BM_CLICK, 0, 0);
+                                       Press(dlg, IDC_ANN_SELECT_COLOUR);
+                                     }},
+                                    {"#32770", "Color", [](HWND dlg) {
+                                       ::SetDlgItemTextA(dlg, 706, "0");
+                                       ::SetDlgItemTextA(dlg, 707, "128");
+                                       ::SetDlgItemTextA(dlg, 708, "255");
+                                       Press(dlg, IDOK);
+                                     }},
+                                    {nullptr, kPropsDialog, [](HWND dlg) { Press(dlg, IDOK); }}});
+  EXPECT_EQ(3u, nSteps);
+  EXPECT_EQ(5, m_rect->m_nFillStyle) << "\"Diagonal cr&osses\"";
+  EXPECT_EQ((DWORD)RGB(0, 128, 255), m_rect->m_crColour);
+  EXPECT_TRUE(Set().m_bModified) << "an edited object is saved or asked about at close";
+}
+
+TEST_F(AnnEditTest, LineHasNoFillToChoose) {
+  Set().m_pSelected = m_line;
+  bool bAnyEnabled = false;
+  RunWindows([&] { Command(ID_ANNOTATION_PROPERTIES); },
+             {{nullptr, kPropsDialog, [&](HWND dlg) {
+                 for (int nId = IDC_ANN_FILL_FIRST; nId <= IDC_ANN_FILL_LAST; ++nId)
+                   bAnyEnabled = bAnyEnabled || ::IsWindowEnabled(::GetDlgItem(dlg, nId));
+                 Press(dlg, IDOK);
+               }}});
+  EXPECT_FALSE(bAnyEnabled);
+  EXPECT_EQ(CAnnObj::fillFrame, m_line->m_nFillStyle);
+  EXPECT_TRUE(Set().m_bModified);
+}
+
+// The right button over an object selects it and opens the menu; its items are the view's
+// commands, picked here by their mnemonics.
+TEST_F(AnnEditTest, ContextMenuDeletesAndEditsTheObjectUnderTheMouse) {
+  std::vector<std::string> items;
+  auto pick = [&items](char key) {
+    return WindowStep{"#32768", nullptr, [&items, key](HWND menu) {
+                        HMENU hMenu = (HMENU)::SendMessageA(menu, 0x01E1 /* MN_GETHMENU */, 0, 0);
+                        items.clear();
+                        for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+                          char text[64] = {};
+                          ::GetMenuStringA(hMenu, i, text, sizeof text, MF_BYPOSITION);
+                          items.push_back(text);
+                        }
+                        ::PostMessageA(menu, WM_CHAR, key, 0);
+                      }};
+  };
+  EXPECT_EQ(2u, RunWindows([&] { Send(WM_RBUTTONUP, 0, 300, 50); },
+                           {pick('p'), {nullptr, kPropsDialog, [](HWND dlg) {
+                              ::SendDlgItemMessageA(dlg, IDC_ANN_FILL_FIRST, BM_CLICK, 0, 0);
+                              Press(dlg, IDOK);
+                            }}}));
+  EXPECT_EQ((std::vector<std::string>{"&Delete", "&Properties", "", "&Copy", "P&aste"}), items);
+  EXPECT_EQ(m_line, Set().m_pSelected) << "the object under the mouse";
+  EXPECT_TRUE(Set().m_bModified);
+
+  EXPECT_EQ(1u, RunWindows([&] { Send(WM_RBUTTONUP, 0, 150, 100); }, {pick('d')}));
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  EXPECT_EQ(m_line, Set().m_objects.GetHead()) << "the rectangle under the mouse went";
+  EXPECT_EQ(nullptr, Set().m_pSelected);
+
+  // Beside every object with none selected there is no menu.
+  EXPECT_EQ(0u, RunWindows([&] { Send(WM_RBUTTONUP, 0, 500, 400); }, {pick('d')}));
+  EXPECT_EQ(1, Set().m_objects.GetCount());
+}
+
+// What a menu item shows after the view's update handler.
+class CRecordedCmdUI : public CCmdUI {
+ public:
+  void Enable(BOOL bOn) override {
+    m_bEnabled = bOn;
+    m_bEnableChanged = TRUE;
+  }
+  BOOL m_bEnabled = TRUE;
+};
+
+TEST_F(AnnEditTest, EditDeleteOnlyWithTheSelectToolAndTextOnlyWithAHeight) {
+  struct Case {
+    UINT nCommand;
+    int nTool;
+    bool bSelected;
+    int nTextHeight;
+    bool bEnabled;
+  } const cases[] = {
+      {ID_EDIT_DELETE, CTool::idAnnSelect, true, 0, true},
+      {ID_EDIT_DELETE, CTool::idAnnSelect, false, 0, false},
+      {ID_EDIT_DELETE, CTool::idAnnLine, true, 0, false},
+      {ID_REDLINE_TEXT, CTool::idAnnSelect, true, 0, false},
+      {ID_REDLINE_TEXT, CTool::idAnnSelect, true, 5, true},
+  };
+  for (const Case& c : cases) {
+    m_view->SwitchTool(c.nTool);
+    Set().m_pSelected = c.bSelected ? m_rect : nullptr;
+    GetVLRApp()->m_pConfig->m_nTextHeight = c.nTextHeight;
+    CRecordedCmdUI state;
+    state.m_nID = c.nCommand;
+    state.DoUpdate(m_view, FALSE);
+    EXPECT_EQ(c.bEnabled, state.m_bEnabled != FALSE) << c.nCommand << " tool " << c.nTool;
+  }
+
+  // The command itself keeps to the same rule: the Delete key of another tool deletes nothing.
+  m_view->SwitchTool(CTool::idAnnLine);
+  Set().m_pSelected = m_rect;
+  Command(ID_EDIT_DELETE);
+  EXPECT_EQ(2, Set().m_objects.GetCount());
+  m_view->SwitchTool(CTool::idAnnSelect);
+  Command(ID_EDIT_DELETE);
+  ASSERT_EQ(1, Set().m_objects.GetCount());
+  EXPECT_EQ(m_line, Set().m_objects.GetHead());
+  EXPECT_TRUE(Set().m_bModified);
+}
+
+TEST_F(AnnEditTest, EditedTextKeepsItsHeightAsTheDefault) {
+  AnnLogFont font{};
+  std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "Arial");
+  font.lfWeight = 400;
+  CAnnText* pText = new CAnnText(Doc(50, 250), "Old", font, 10, 0, 0);
+  Set().Add(pText);
+  Set().m_pSelected = pText;
+  GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  GetVLRApp()->m_pConfig->m_nUnit = 0;
+  std::string shownText;
+  RunWindows([&] { Command(ID_ANNOTATION_PROPERTIES); },
+             {{nullptr, kTextDialog, [&](HWND dlg) {
+                 shownText = ItemText(dlg, IDC_ANN_TEXT);
+                 ::SetDlgItemTextA(dlg, IDC_ANN_TEXT, "New");
+                 ::SetDlgItemTextA(dlg, IDC_ANN_HEIGHT, "14 mm");
+                 Press(dlg, IDOK);
+               }}});
+  EXPECT_EQ("Old", shownText);
+  EXPECT_STREQ("New", pText->m_strText);
+  EXPECT_EQ(14, pText->m_nHeight);
+  EXPECT_TRUE(pText->m_bGrown) << "taller: the whole view repaints";
+  EXPECT_EQ(14, GetVLRApp()->m_pConfig->m_nTextHeight);
+}
+
 TEST(AnnToolFactory, NumbersMakeTheirTools) {
   const struct {
     int nId;
     const char* className;
   } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"},     {6, "CAnnLineTool"}, {7, "CAnnCircTool"},
                {8, "CAnnRectTool"},   {9, "CAnnPolygonTool"}, {12, "CLengthTool"}, {13, "CAreaTool"},
-               {11, "CAnnTextHTool"}, {14, "CScaleCheckTool"}};
+               {10, "CAnnTextTool"},   {11, "CAnnTextHTool"},   {14, "CScaleCheckTool"}};
   for (const auto& c : cases) {
     CTool* pTool = CTool::Create(c.nId);
     EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
