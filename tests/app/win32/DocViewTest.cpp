@@ -166,16 +166,7 @@ class DocViewTest : public ::testing::Test {
   }
   void TearDown() override {
     CVLRView::s_rcLockedZoom.SetRectEmpty();
-    // The documents and windows go without the frame's close, which would store the bar state
-    // and window placement in the profile.
-    app_->CloseAllDocuments(FALSE);
-    if (app_->m_pMainWnd) app_->m_pMainWnd->DestroyWindow();
-    Pump(20);
-    const std::string profile = std::string(app_->m_pszExeName) + ".INI";
-    delete app_;
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    DeleteFileA((std::string(dir) + "\\" + profile).c_str());
+    vvtest::DestroyTestDocApp(app_);
   }
 
   CVLRDoc* Open(const std::string& path) {
