@@ -65,6 +65,25 @@ class RasAreaToolsTest : public ::testing::Test {
     return static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusBar.GetPaneText(0);
   }
 
+  // The red pixels of the window along a row from where a document point shows, and their
+  // longest run.
+  struct RedRow {
+    int nRed = 0, nLongestRun = 0;
+  };
+  RedRow ReadRedRow(CPoint docStart, int nWidth) {
+    const CPoint start = m_view->GetGraph()->DocToClient(docStart.x, docStart.y);
+    const int x0 = start.x, y = start.y;
+    CClientDC dc(m_view);
+    RedRow row;
+    int run = 0;
+    for (int x = x0; x < x0 + nWidth; ++x) {
+      run = ::GetPixel(dc.m_hDC, x, y) == RGB(255, 0, 0) ? run + 1 : 0;
+      row.nRed += run > 0;
+      if (run > row.nLongestRun) row.nLongestRun = run;
+    }
+    return row;
+  }
+
   char m_cmdLine[1] = {0};
   std::string m_drawing;
   CTestDocApp* m_app = nullptr;
@@ -127,13 +146,30 @@ TEST_F(RasAreaToolsTest, RectangleIsTheDraggedDocumentRectangleDrawnInRed) {
   std::snprintf(expected, sizeof expected, "Area: %.1f\xB2, Perimeter: %.1f", w * h, 2 * (w + h));
   EXPECT_STREQ(expected, FirstPane());
 
+  // A hole cut out with Ctrl: its outline is dotted, finer than the dashes of the rest.
+  DragRect(100, 80, 200, 140, MK_CONTROL);
   m_view->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  const CPoint corner = m_view->GetGraph()->DocToClient(rect.GetAt(0).x, rect.GetAt(0).y);
-  CClientDC dc(m_view);
-  int nRed = 0;
-  for (int x = corner.x; x < corner.x + 100; ++x) nRed += ::GetPixel(dc.m_hDC, x, corner.y) == RGB(255, 0, 0);
-  EXPECT_GT(nRed, 20) << "the outline is drawn in red";
-  EXPECT_LT(nRed, 100) << "and dashed";
+  const RedRow joined = ReadRedRow(Selection()->GetAt(0).GetAt(0), 100);
+  const RedRow cut = ReadRedRow(Selection()->GetAt(1).GetAt(0), 100);
+  EXPECT_GT(joined.nRed, 20) << "the outline is drawn in red";
+  EXPECT_LT(joined.nRed, 100) << "and dashed";
+  EXPECT_GT(cut.nRed, 20);
+  EXPECT_LT(cut.nLongestRun, joined.nLongestRun) << "the hole's outline is dotted";
+}
+
+// A positive hint draws the selection straight onto the window and asks for no repaint.
+TEST_F(RasAreaToolsTest, PositiveHintDrawsTheSelectionWithoutRepaint) {
+  CPolyPolygon* selection = new CPolyPolygon;
+  CPolygon rect;
+  rect.AddRect(Doc(50, 40).x, Doc(50, 40).y, Doc(250, 160).x, Doc(250, 160).y);
+  selection->Add(rect, CPolyPolygon::combineUnion);
+  m_doc->SetRasterSelection(selection);
+  m_view->ValidateRect(nullptr);
+  EXPECT_EQ(0, ReadRedRow(rect.GetAt(0), 100).nRed) << "nothing drawn yet";
+  m_doc->UpdateAllViews(nullptr, 1, nullptr);
+  RECT pending;
+  EXPECT_FALSE(::GetUpdateRect(m_view->m_hWnd, &pending, FALSE));
+  EXPECT_GT(ReadRedRow(rect.GetAt(0), 100).nRed, 20);
 }
 
 TEST_F(RasAreaToolsTest, PolygonClosesWithThreePointsOrMore) {
