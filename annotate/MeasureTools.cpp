@@ -87,12 +87,27 @@ void CMeasureTool::Deactivate(CVLRView* pView, int nNextId) {
   pView->SuspendTool(CloneState());
 }
 
+// A loaded vector drawing counts in drawing units, a raster in pixels at its resolution; both
+// through the set's drawing scale, 1 : 1 in millimetres without a set.
 double CMeasureTool::TrueMm(CVLRView* pView, double dDocLength) {
   CVLRDoc* doc = pView->GetDocument();
-  const CVlr* set = doc ? doc->m_pVlr : nullptr;
+  const CVlr* set = doc->m_pVlr;
+  const double first = set ? set->m_dScaleFirst : 1.0, second = set ? set->m_dScaleSecond : 1.0;
+  const int unit = set ? set->m_nScaleUnit : 0;
   const double dBase = dDocLength / pView->GetGraph()->GetImageScale();
-  if (!set) return BaseToTrueMm(dBase, 1.0, 1.0, 0, Dpi(pView));
-  return BaseToTrueMm(dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit, Dpi(pView));
+  return doc->IsVector() ? BaseToTrueMm(dBase, first, second, unit)
+                         : BaseToTrueMm(dBase, first, second, unit, Dpi(pView));
+}
+
+double CMeasureTool::TrueMm2(CVLRView* pView, double dDocArea) {
+  CVLRDoc* doc = pView->GetDocument();
+  const CVlr* set = doc->m_pVlr;
+  const double first = set ? set->m_dScaleFirst : 1.0, second = set ? set->m_dScaleSecond : 1.0;
+  const int unit = set ? set->m_nScaleUnit : 0;
+  const double dScale = pView->GetGraph()->GetImageScale();
+  const double dBase = dDocArea / dScale / dScale;
+  return doc->IsVector() ? BaseAreaToTrueMm2(dBase, first, second, unit)
+                         : BaseAreaToTrueMm2(dBase, first, second, unit, Dpi(pView));
 }
 
 void CMeasureTool::DrawFixed(CVLRView* pView) {
@@ -224,15 +239,8 @@ void CAreaTool::Finish(CVLRView* pView) {
   EndBand(pView);
   const CPolygon& points = GetPoints();
   if (points.GetSize() > 2) {
-    // Document units of one image pixel: the base of the raster's conversions.
-    const double dDpi = Dpi(pView);
-    const double dFactor = 254000.0 / dDpi;
-    CVLRDoc* doc = pView->GetDocument();
-    const CVlr* set = doc ? doc->m_pVlr : nullptr;
-    const double first = set ? set->m_dScaleFirst : 1.0, second = set ? set->m_dScaleSecond : 1.0;
-    const int unit = set ? set->m_nScaleUnit : 0;
-    const double dArea = BaseAreaToTrueMm2(points.GetRawArea() / dFactor / dFactor, first, second, unit, dDpi);
-    const double dPerimeter = BaseToTrueMm(points.GetRawLength() / dFactor, first, second, unit, dDpi);
+    const double dArea = TrueMm2(pView, points.GetRawArea());
+    const double dPerimeter = TrueMm(pView, points.GetRawLength());
     CMeasureResultDlg dlg(dArea, dPerimeter, pView);
     dlg.DoModal();
   }

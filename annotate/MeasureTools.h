@@ -34,6 +34,10 @@ class CMeasureTool : public CTool {
   void Cancel(CVLRView* pView);
 
   const CPolygon& GetPoints() const { return m_points; }
+  // True millimetres of a length, and square millimetres of an area, in document units of the
+  // view's document.
+  static double TrueMm(CVLRView* pView, double dDocLength);
+  static double TrueMm2(CVLRView* pView, double dDocArea);
   double GetRunningLength() const { return m_dRunning; }
 
  protected:
@@ -45,8 +49,6 @@ class CMeasureTool : public CTool {
   // The band erased and the measurement no longer following the mouse.
   void EndBand(CVLRView* pView);
   void Clear(CVLRView* pView);
-  // True millimetres of a length in document units, through the view's image scale.
-  static double TrueMm(CVLRView* pView, double dDocLength);
 
  private:
   void DrawFixed(CVLRView* pView);

@@ -70,13 +70,9 @@ CScaleCheckTool::~CScaleCheckTool() {
 void CScaleCheckTool::SetCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
 
 void CScaleCheckTool::DrawBand(CVLRView* pView, BOOL bDraw) {
-  const CTGraph* graph = pView->GetGraph();
   if (!m_hPen) m_hPen = ::CreatePen(PS_DASH, 0, RGB(255, 255, 255));
   if (XorBandSegment(pView, m_hPen, m_ptFirst, m_ptCurrent, m_ptLastDrawn, m_bFirstBand, bDraw)) {
-    CVlr* set = pView->GetDocument()->m_pVlr;
-    const double dBase = RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)) / graph->GetImageScale();
-    const double dMm = set ? BaseToTrueMm(dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit, Dpi(pView))
-                           : BaseToTrueMm(dBase, 1.0, 1.0, 0, Dpi(pView));
+    const double dMm = CMeasureTool::TrueMm(pView, RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)));
     SetStatus("Length: " + FormatLength(dMm, TRUE, -1));
   }
 }
@@ -114,20 +110,24 @@ BOOL CScaleCheckTool::Conclude(CVLRView* pView) {
     doc->UpdateAllViews(nullptr, 0, nullptr);
     return FALSE;
   }
-  // A raster: the measured pixels on the sheet, with the raster's resolution, and no unit.
+  // A vector drawing is measured in its own units, which are the unit chosen in the dialog; a
+  // raster in pixels on the sheet at its resolution, with no unit.
+  const BOOL bDrawing = doc->IsVector();
+  const int nUnit = bDrawing ? dlg.m_nUnit : 0;
   const double dMeasured = RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)) / pView->GetGraph()->GetImageScale();
-  const double dSheetMm = BaseToTrueMm(dMeasured, 1.0, 1.0, 0, Dpi(pView));
+  const double dSheetMm = bDrawing ? BaseToTrueMm(dMeasured, 1.0, 1.0, nUnit)
+                                   : BaseToTrueMm(dMeasured, 1.0, 1.0, 0, Dpi(pView));
   CScaleOffer offer;
   if (ComputeScaleOffer(dSheetMm, dlg.m_dDistance, offer)) {
     CString question;
     question.Format("The scale was calculated to %s, it is currently %s.\nDo you want to change the scale to the "
                     "calculated value?",
-                    (LPCSTR)FormatScaleOffer(offer.dRatio, FALSE, 0),
-                    (LPCSTR)FormatScalePair(set->m_dScaleFirst, set->m_dScaleSecond, FALSE, 0));
+                    (LPCSTR)FormatScaleOffer(offer.dRatio, bDrawing, nUnit),
+                    (LPCSTR)FormatScalePair(set->m_dScaleFirst, set->m_dScaleSecond, bDrawing, nUnit));
     if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES) {
       set->m_dScaleFirst = offer.dFirst;
       set->m_dScaleSecond = offer.dSecond;
-      set->m_nScaleUnit = 0;
+      set->m_nScaleUnit = (short)nUnit;
       set->SetModified();
       // The user sees the stored scale once more and may correct it.
       doc->OnToolsScale();

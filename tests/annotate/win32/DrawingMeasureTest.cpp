@@ -1,0 +1,150 @@
+// Measuring on a vector drawing under Wine: lengths count in drawing units through the drawing
+// scale and its unit (no raster resolution), and the scale check takes the unit chosen in its
+// distance dialog as the drawing's unit, names it in its offer and stores it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "MeasureTools.h"
+#include "TGraph.h"
+#include "Tool.h"
+#include "Vlr.h"
+#include "tests/app/win32/DocAppFixture.h"
+#include "vector/ToolkitSession.h"
+
+namespace {
+
+using vvtest::MessageBoxes;
+using vvtest::Pump;
+
+class CDrawingApp : public CTestDocApp {
+ public:
+  CDrawingApp() : CTestDocApp(900, 700) {}
+  BOOL InitInstance() override {
+    return InitDwgToolkitOnce(::GetModuleHandleA(nullptr)) && CTestDocApp::InitInstance();
+  }
+};
+
+// A release 12 DXF of two lines over 1000 x 500 drawing units.
+std::string WriteDrawing() {
+  const std::string path = vvtest::TempDir() + "vv_drawing_measure.dxf";
+  FILE* f = std::fopen(path.c_str(), "w");
+  std::fputs("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n"
+             "9\n$EXTMIN\n10\n0.0\n20\n0.0\n30\n0.0\n9\n$EXTMAX\n10\n1000.0\n20\n500.0\n30\n0.0\n0\nENDSEC\n"
+             "0\nSECTION\n2\nENTITIES\n"
+             "0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0.0\n11\n1000.0\n21\n500.0\n31\n0.0\n"
+             "0\nLINE\n8\n0\n10\n0.0\n20\n500.0\n30\n0.0\n11\n1000.0\n21\n0.0\n31\n0.0\n"
+             "0\nENDSEC\n0\nEOF\n",
+             f);
+  std::fclose(f);
+  return path;
+}
+
+class DrawingMeasureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MessageBoxes::Install();
+    m_drawing = WriteDrawing();
+    m_app = new CDrawingApp;
+    ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, m_cmdLine, SW_SHOWNORMAL));
+    ASSERT_TRUE(m_app->InitInstance());
+    m_view = vvtest::OpenPainted(m_app, m_drawing);
+    ASSERT_NE(nullptr, m_view);
+    m_doc = m_view->GetDocument();
+    ASSERT_TRUE(m_doc->IsVector());
+    ASSERT_NE(nullptr, m_view->GetGraph());
+    ASSERT_NE(nullptr, m_doc->m_pVlr);
+    GetVLRApp()->m_pConfig->m_nDecimals = 0;
+  }
+  void TearDown() override {
+    if (m_doc && m_doc->m_pVlr) m_doc->m_pVlr->m_bModified = FALSE;
+    vvtest::DestroyTestDocApp(m_app);
+    DeleteFileA(m_drawing.c_str());
+  }
+
+  void Send(UINT msg, UINT keys, int x, int y) { vvtest::SendMouse(m_view, msg, keys, x, y); }
+  // Drawing units between two client points, as the tools measure them.
+  double DrawingUnits(CPoint a, CPoint b) {
+    const CPoint da = m_view->GetGraph()->ClientToDoc(a.x, a.y), db = m_view->GetGraph()->ClientToDoc(b.x, b.y);
+    const double d = std::hypot((double)db.x - da.x, (double)db.y - da.y);
+    return std::floor(d + 0.5) / m_view->GetGraph()->GetImageScale();
+  }
+  CString StatusText() {
+    CString text;
+    static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(text);
+    return text;
+  }
+
+  char m_cmdLine[1] = {0};
+  std::string m_drawing;
+  CDrawingApp* m_app = nullptr;
+  CVLRDoc* m_doc = nullptr;
+  CVLRView* m_view = nullptr;
+};
+
+TEST_F(DrawingMeasureTest, LengthCountsDrawingUnitsThroughTheScale) {
+  m_doc->m_pVlr->m_nScaleUnit = 3;  // the drawing's units are metres
+  m_view->SwitchTool(CTool::idLength);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+  Send(WM_LBUTTONUP, 0, 100, 100);
+  Send(WM_MOUSEMOVE, 0, 400, 100);
+  const double dUnits = DrawingUnits({100, 100}, {400, 100});
+  ASSERT_GT(dUnits, 10.0);
+  // Metres of the drawing in millimetres; a raster's resolution has no part in it.
+  char expected[96];
+  std::snprintf(expected, sizeof expected, "Total length: 0 mm, Current length: %ld mm", (long)(dUnits * 1000.0 + 0.5));
+  EXPECT_STREQ(expected, StatusText());
+  m_view->SendMessage(WM_COMMAND, ID_MEASURE_CANCEL);
+}
+
+// Answers the distance dialog with a distance in metres, then reads the review of the stored
+// scale and takes it.
+std::string g_distance;
+bool g_bUnitShown = false;
+int g_nReviewUnit = -2;
+void CALLBACK AnswerDialogs(HWND, UINT, UINT_PTR, DWORD) {
+  if (HWND dlg = ::FindWindowA(nullptr, "Enter the distance between the points")) {
+    ::SetDlgItemTextA(dlg, 1400, g_distance.c_str());
+    ::SendDlgItemMessageA(dlg, 1401, CB_SETCURSEL, 3, 0);
+    ::SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+  } else if (HWND review = ::FindWindowA(nullptr, "Original scale")) {
+    if (!::IsWindowVisible(review)) return;
+    HWND unit = ::GetDlgItem(review, IDC_SCALE_UNIT);
+    g_bUnitShown = ::IsWindowVisible(unit) != FALSE;
+    g_nReviewUnit = (int)::SendMessageA(unit, CB_GETCURSEL, 0, 0);
+    ::SendMessageA(review, WM_COMMAND, IDOK, 0);
+  }
+}
+
+TEST_F(DrawingMeasureTest, ScaleCheckTakesTheDialogsUnitAsTheDrawingsUnit) {
+  m_view->SwitchTool(CTool::idScaleCheck);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+  Send(WM_LBUTTONUP, 0, 100, 100);
+  Send(WM_MOUSEMOVE, 0, 400, 100);
+  // The drawing's units taken as metres; the true distance a hundred times that.
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", DrawingUnits({100, 100}, {400, 100}) * 100.0);
+  g_distance = text;
+  g_bUnitShown = false;
+  g_nReviewUnit = -2;
+  MessageBoxes::Get().answers = {IDYES};
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &AnswerDialogs);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 400, 100);
+  ::KillTimer(nullptr, timer);
+  ASSERT_EQ(1u, MessageBoxes::Get().texts.size());
+  EXPECT_EQ("The scale was calculated to 1 m : 100 m, it is currently 1 m : 1 m.\nDo you want to change the scale "
+            "to the calculated value?",
+            MessageBoxes::Get().texts[0]);
+  const CVlr& set = *m_doc->m_pVlr;
+  EXPECT_EQ(1.0, set.m_dScaleFirst);
+  EXPECT_NEAR(100.0, set.m_dScaleSecond, 0.001);
+  EXPECT_EQ(3, set.m_nScaleUnit);
+  EXPECT_TRUE(g_bUnitShown) << "a drawing's scale is reviewed with its unit";
+  EXPECT_EQ(3, g_nReviewUnit);
+}
+
+}  // namespace
