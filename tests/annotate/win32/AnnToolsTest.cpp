@@ -781,7 +781,8 @@ TEST(AnnToolFactory, NumbersMakeTheirTools) {
     const char* className;
   } cases[] = {{4, "CAnnSelectTool"}, {5, "CAnnPenTool"},     {6, "CAnnLineTool"}, {7, "CAnnCircTool"},
                {8, "CAnnRectTool"},   {9, "CAnnPolygonTool"}, {12, "CLengthTool"}, {13, "CAreaTool"},
-               {10, "CAnnTextTool"},   {11, "CAnnTextHTool"},   {14, "CScaleCheckTool"}};
+               {10, "CAnnTextTool"},   {11, "CAnnTextHTool"},   {14, "CScaleCheckTool"},
+               {1, "CRasArrowTool"},   {2, "CRasPolygonTool"}};
   for (const auto& c : cases) {
     CTool* pTool = CTool::Create(c.nId);
     EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);

@@ -13,13 +13,12 @@
 #include "TGraph.h"
 #include "Tool.h"
 #include "Vlr.h"
-#include "tests/app/win32/DocAppFixture.h"
+#include "tests/app/win32/DocViewFixture.h"
 #include "vector/ToolkitSession.h"
 
 namespace {
 
 using vvtest::MessageBoxes;
-using vvtest::Pump;
 
 class CDrawingApp : public CTestDocApp {
  public:
@@ -44,29 +43,15 @@ std::string WriteDrawing() {
   return path;
 }
 
-class DrawingMeasureTest : public ::testing::Test {
+class DrawingMeasureTest : public DocViewFixture {
  protected:
   void SetUp() override {
-    MessageBoxes::Install();
-    m_drawing = WriteDrawing();
-    m_app = new CDrawingApp;
-    ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, m_cmdLine, SW_SHOWNORMAL));
-    ASSERT_TRUE(m_app->InitInstance());
-    m_view = vvtest::OpenPainted(m_app, m_drawing);
-    ASSERT_NE(nullptr, m_view);
-    m_doc = m_view->GetDocument();
+    OpenDrawing(new CDrawingApp, WriteDrawing());
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(m_doc->IsVector());
-    ASSERT_NE(nullptr, m_view->GetGraph());
-    ASSERT_NE(nullptr, m_doc->m_pVlr);
     GetVLRApp()->m_pConfig->m_nDecimals = 0;
   }
-  void TearDown() override {
-    if (m_doc && m_doc->m_pVlr) m_doc->m_pVlr->m_bModified = FALSE;
-    vvtest::DestroyTestDocApp(m_app);
-    DeleteFileA(m_drawing.c_str());
-  }
 
-  void Send(UINT msg, UINT keys, int x, int y) { vvtest::SendMouse(m_view, msg, keys, x, y); }
   // Drawing units between two client points, as the tools measure them.
   double DrawingUnits(CPoint a, CPoint b) {
     const CPoint da = m_view->GetGraph()->ClientToDoc(a.x, a.y), db = m_view->GetGraph()->ClientToDoc(b.x, b.y);
@@ -78,12 +63,6 @@ class DrawingMeasureTest : public ::testing::Test {
     static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(text);
     return text;
   }
-
-  char m_cmdLine[1] = {0};
-  std::string m_drawing;
-  CDrawingApp* m_app = nullptr;
-  CVLRDoc* m_doc = nullptr;
-  CVLRView* m_view = nullptr;
 };
 
 TEST_F(DrawingMeasureTest, LengthCountsDrawingUnitsThroughTheScale) {

@@ -15,36 +15,22 @@
 #include "TGraph.h"
 #include "Tool.h"
 #include "Vlr.h"
-#include "tests/app/win32/DocAppFixture.h"
+#include "tests/app/win32/DocViewFixture.h"
 
 namespace {
 
 using vvtest::MessageBoxes;
-using vvtest::Pump;
 
-class RasAreaToolsTest : public ::testing::Test {
+class RasAreaToolsTest : public DocViewFixture {
  protected:
   void SetUp() override {
-    MessageBoxes::Install();
-    m_drawing = vvtest::WriteWhiteBmp("vv_ras_area.bmp", 400, 200, 100);
-    m_app = new CTestDocApp(900, 700);
-    ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, m_cmdLine, SW_SHOWNORMAL));
-    ASSERT_TRUE(m_app->InitInstance());
-    m_view = vvtest::OpenPainted(m_app, m_drawing);
-    ASSERT_NE(nullptr, m_view);
-    m_doc = m_view->GetDocument();
-    ASSERT_NE(nullptr, m_view->GetGraph());
-    ASSERT_NE(nullptr, m_doc->m_pVlr);
+    OpenDrawing(new CTestDocApp(900, 700), vvtest::WriteWhiteBmp("vv_ras_area.bmp", 400, 200, 100));
   }
   void TearDown() override {
     SetCtrlKey(false);
-    // Nothing to save: no question at close.
-    if (m_doc && m_doc->m_pVlr) m_doc->m_pVlr->m_bModified = FALSE;
-    vvtest::DestroyTestDocApp(m_app);
-    DeleteFileA(m_drawing.c_str());
+    DocViewFixture::TearDown();
   }
 
-  void Send(UINT msg, UINT keys, int x, int y) { vvtest::SendMouse(m_view, msg, keys, x, y); }
   void Click(int x, int y, UINT keys = 0) {
     Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, x, y);
     Send(WM_LBUTTONUP, keys, x, y);
@@ -59,7 +45,6 @@ class RasAreaToolsTest : public ::testing::Test {
     ::SetKeyboardState(keys);
   }
 
-  CPoint Doc(int x, int y) { return m_view->GetGraph()->ClientToDoc(x, y); }
   const CPolyPolygon* Selection() { return m_doc->GetRasterSelection(); }
   CString FirstPane() {
     return static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusBar.GetPaneText(0);
@@ -83,12 +68,6 @@ class RasAreaToolsTest : public ::testing::Test {
     }
     return row;
   }
-
-  char m_cmdLine[1] = {0};
-  std::string m_drawing;
-  CTestDocApp* m_app = nullptr;
-  CVLRDoc* m_doc = nullptr;
-  CVLRView* m_view = nullptr;
 };
 
 TEST_F(RasAreaToolsTest, RectangleFollowsTheModifierKeys) {
@@ -248,22 +227,6 @@ TEST_F(RasAreaToolsTest, StartingAMeasurementRemovesTheSelection) {
     Click(100, 100);
     EXPECT_EQ(nullptr, Selection()) << nTool;
     m_view->SendMessage(WM_COMMAND, ID_MEASURE_CANCEL);
-  }
-}
-
-TEST(RasAreaToolFactory, NumbersMakeTheirTools) {
-  const struct {
-    int nId;
-    const char* className;
-  } cases[] = {{1, "CRasArrowTool"}, {2, "CRasPolygonTool"}};
-  for (const auto& c : cases) {
-    CTool* pTool = CTool::Create(c.nId);
-    EXPECT_STREQ(c.className, pTool->GetRuntimeClass()->m_lpszClassName);
-    EXPECT_EQ(c.nId, pTool->GetToolId());
-    delete pTool;
-    CObject* pByName = CRuntimeClass::CreateObject(c.className);
-    EXPECT_NE(nullptr, pByName) << "creatable by class name";
-    delete pByName;
   }
 }
 
