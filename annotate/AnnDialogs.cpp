@@ -3,6 +3,7 @@
 #include "AnnDialogs.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <cmath>
 #include <cstring>
@@ -31,6 +32,18 @@ BOOL ChooseColour(CWnd* pParent, COLORREF& crColour) {
   if (dlg.DoModal() != IDOK) return FALSE;
   crColour = dlg.GetColor();
   return TRUE;
+}
+
+// The system's font dialog still lists sizes with CF_NOSIZESEL; a text's size comes from its
+// height, so the size list and its label are hidden rather than offered and ignored.
+UINT_PTR CALLBACK HideFontSizeHook(HWND hDlg, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    for (int nId : {cmb3, stc3}) {
+      if (HWND hItem = ::GetDlgItem(hDlg, nId)) ::ShowWindow(hItem, SW_HIDE);
+    }
+    return TRUE;
+  }
+  return FALSE;
 }
 
 }  // namespace
@@ -174,6 +187,8 @@ void CAnnTextDlg::OnHeightSpin(NMHDR* pNotify, LRESULT* pResult) {
 void CAnnTextDlg::OnSelectFont() {
   LOGFONTA lf = ToLogFont(m_font);
   CFontDialog dlg(&lf, CF_SCREENFONTS | CF_NOSIZESEL, nullptr, this);
+  dlg.m_cf.Flags |= CF_ENABLEHOOK;
+  dlg.m_cf.lpfnHook = &HideFontSizeHook;
   if (dlg.DoModal() != IDOK) return;
   // The size is no choice here: the text's height sets it when the text is drawn.
   LOGFONTA chosen = dlg.m_lf;

@@ -4,6 +4,7 @@
 // when the drawing is opened again; the text tool, the properties and text dialogs, the select
 // tool's context menu and the view's delete commands.
 #include <windows.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -597,6 +598,32 @@ TEST_F(AnnToolsTest, CancelledTextDialogEndsTheTextTool) {
   EXPECT_EQ(0, Set().m_objects.GetCount());
   EXPECT_EQ(12, config->m_nTextHeight);
   EXPECT_EQ(CTool::idAnnLine, m_view->GetTool()->GetToolId()) << "back to the tool before";
+}
+
+// The dialog may not be shown yet when it is found, so the controls' own style tells.
+bool HasVisibleStyle(HWND hDlg, int nId) {
+  const HWND hItem = ::GetDlgItem(hDlg, nId);
+  return hItem && (::GetWindowLongA(hItem, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+TEST_F(AnnToolsTest, FontDialogOfTheTextOffersNoSize) {
+  GetVLRApp()->m_pConfig->m_nTextHeight = 12;
+  m_view->SwitchTool(CTool::idAnnText);
+  bool bSizeShown = true, bFaceShown = false;
+  const size_t nSteps =
+      RunWindows([&] { Send(WM_LBUTTONDOWN, MK_LBUTTON, 120, 80); },
+                 {{nullptr, kTextDialog, [](HWND dlg) { Press(dlg, IDC_ANN_SELECT_FONT); }},
+                  {nullptr, "Font",
+                   [&](HWND dlg) {
+                     bSizeShown = HasVisibleStyle(dlg, cmb3) || HasVisibleStyle(dlg, stc3);
+                     bFaceShown = HasVisibleStyle(dlg, cmb1);
+                     Press(dlg, IDOK);
+                   }},
+                  {nullptr, kTextDialog, [&](HWND dlg) { Press(dlg, IDCANCEL); }}});
+  EXPECT_EQ(3u, nSteps);
+  EXPECT_FALSE(bSizeShown) << "a text's size comes from its height";
+  EXPECT_TRUE(bFaceShown);
+  EXPECT_EQ(0, Set().m_objects.GetCount());
 }
 
 // A rectangle from (100, 100) to (200, 160) and a line from (250, 50) to (350, 50), the rectangle
