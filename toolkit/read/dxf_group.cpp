@@ -208,10 +208,40 @@ void read_binary_string(DxfState* s) {
   s->group.length = n;
 }
 
+// A zero-terminated string passed over: a scan looks at the texts of code 0 groups only, so the
+// text of the other groups it reads is left as it was.
+void skip_binary_string(DxfState* s) {
+  TkFile* f = file_of(s);
+  for (;;) {
+    if (f->left > 0) {
+      const uint8_t* p = f->read_pointer;
+      size_t avail = static_cast<size_t>(f->left);
+      const void* z = std::memchr(p, 0, avail);
+      size_t used = z ? static_cast<size_t>(static_cast<const uint8_t*>(z) - p) + 1 : avail;
+      advance(f, used);
+      if (z) return;
+      continue;
+    }
+    int c = file_getc(f);
+    if (f->end || c == 0) return;
+  }
+}
+
+// A string value, or a handle written as one, of the group whose code is read.
+void read_string_value(DxfState* s, Value type) {
+  if (s->names_only && (type == Value::Handle || s->group.code != 0)) {
+    skip_binary_string(s);
+    return;
+  }
+  read_binary_string(s);
+  if (type == Value::Handle) set_handle(s);
+}
+
 int16_t read_binary_group(DxfState* s) {
   TkFile* f = file_of(s);
   TkDxfGroup& g = s->group;
-  // Most groups are a code and a number that both lie in the current block: read from it.
+  // Most groups are a code and a number, or a code and a string, that start in the current
+  // block: read from it.
   constexpr int32_t kLongestNumberGroup = 2 + 8;
   if (s->drawing->version >= TK_VERSION_AC1012 && !f->end && f->left >= kLongestNumberGroup) {
     const uint8_t* p = f->read_pointer;
@@ -236,6 +266,12 @@ int16_t read_binary_group(DxfState* s) {
         g.code = c;
         g.i32 = static_cast<int32_t>(le32(p + 2));
         advance(f, 6);
+        return 1;
+      case Value::Text:
+      case Value::Handle:
+        g.code = c;
+        advance(f, 2);
+        read_string_value(s, value_type(c));
         return 1;
       default: break;
     }
@@ -265,10 +301,7 @@ int16_t read_binary_group(DxfState* s) {
       break;
     }
     case Value::Long: g.i32 = dxf_read_long(s); break;
-    case Value::Handle:
-      read_binary_string(s);
-      if (!s->names_only) set_handle(s);
-      break;
+    case Value::Handle: read_string_value(s, Value::Handle); break;
     case Value::Binary: {
       // The length byte is unsigned: up to 255 bytes, shown as hexadecimal text.
       uint8_t bytes[256];
@@ -293,7 +326,7 @@ int16_t read_binary_group(DxfState* s) {
       g.length = n;
       break;
     }
-    case Value::Text: read_binary_string(s); break;
+    case Value::Text: read_string_value(s, Value::Text); break;
   }
   return 1;
 }

@@ -97,8 +97,8 @@ struct DxfState {
   DxfPositions viewports;  // VIEWPORT entities of the ENTITIES section
   uint8_t seen_tables;
   uint8_t unknown_version;
-  // Set while a scan passes over records: groups keep their codes and texts, numbers and
-  // handles are not converted.
+  // Set while a scan passes over records: groups keep their codes, numbers and handles are not
+  // converted, and a binary file's strings are read into the text only for groups of code 0.
   uint8_t names_only;
 
   // Progress of the scan.
