@@ -1,5 +1,6 @@
 // Entity and block access: random add/replace/delete sequences checked against a model (list
-// order, handle index, the INSERT references of each block, the paper-space viewport order),
+// order, handle index, the INSERT references of each block, the paper-space viewport order; with
+// records from the allocator, from the load's pool and from both),
 // duplicate handles, walks past the end, blob ownership on replace, and block add and delete.
 #include "toolkit/core/entity_list.h"
 
@@ -70,7 +71,17 @@ class EntityListTest : public DrawingTest {
   }
 };
 
-TEST_F(EntityListTest, RandomSequencesKeepOrderIndexReferencesAndViewports) {
+// Where the records of the sequence get their memory: a load's records come from the drawing's
+// pool, others from the allocator, and a drawing holds both once it is edited after loading.
+enum class Records { allocated, pooled, mixed };
+
+class EntityListSequenceTest : public EntityListTest,
+                               public ::testing::WithParamInterface<Records> {};
+
+INSTANTIATE_TEST_SUITE_P(Records, EntityListSequenceTest,
+                         ::testing::Values(Records::allocated, Records::pooled, Records::mixed));
+
+TEST_P(EntityListSequenceTest, RandomSequencesKeepOrderIndexReferencesAndViewports) {
   const TkHandle blocks[2] = {add_block("A", 0x900), add_block("B", 0x901)};
   TkList* paper = &d->paper_entities;
   std::mt19937 rng(6);
@@ -111,6 +122,7 @@ TEST_F(EntityListTest, RandomSequencesKeepOrderIndexReferencesAndViewports) {
 
   for (int step = 0; step < 400; ++step) {
     SCOPED_TRACE("step " + std::to_string(step));
+    d->loading = GetParam() == Records::pooled || (GetParam() == Records::mixed && step % 2);
     int op = order.empty() ? 0 : int(rng() % 3);
     if (op == 0) {
       uint64_t handle = next++;
