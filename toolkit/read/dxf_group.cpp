@@ -184,6 +184,22 @@ void skip_value_bytes(DxfState* s, size_t n) {
 // A zero-terminated string; bytes beyond the buffer are passed over so the next group is found.
 void read_binary_string(DxfState* s) {
   TkFile* f = file_of(s);
+  // Names and handles are a few bytes: taken byte by byte while they lie in the block.
+  constexpr size_t kShort = 64;
+  size_t avail = f->left > 0 ? static_cast<size_t>(f->left) : 0;
+  size_t limit = avail < kShort ? avail : kShort;
+  const uint8_t* p = f->read_pointer;
+  size_t i = 0;
+  while (i < limit && p[i]) {
+    s->text[i] = static_cast<char>(p[i]);
+    ++i;
+  }
+  if (i < limit) {
+    s->text[i] = 0;
+    s->group.length = i;
+    advance(f, i + 1);
+    return;
+  }
   size_t n = 0;
   for (;;) {
     if (f->left > 0) {
@@ -237,6 +253,10 @@ void read_string_value(DxfState* s, Value type) {
   if (type == Value::Handle) set_handle(s);
 }
 
+// Any group, value by value through the file layer: groups across a block boundary, the one-byte
+// codes of older files, binary data and chunks.
+int16_t read_binary_group_slowly(DxfState* s);
+
 int16_t read_binary_group(DxfState* s) {
   TkFile* f = file_of(s);
   TkDxfGroup& g = s->group;
@@ -276,6 +296,12 @@ int16_t read_binary_group(DxfState* s) {
       default: break;
     }
   }
+  return read_binary_group_slowly(s);
+}
+
+int16_t read_binary_group_slowly(DxfState* s) {
+  TkFile* f = file_of(s);
+  TkDxfGroup& g = s->group;
   uint16_t code;
   if (s->drawing->version < TK_VERSION_AC1012) {
     int c = file_getc(f);
@@ -419,15 +445,7 @@ int16_t dxf_read_group(DxfState* s) {
   }
 }
 
-bool dxf_text_is(const DxfState* s, const char* literal) {
-  return std::strcmp(s->text, literal) == 0;
-}
-
-uint32_t dxf_tell(const DxfState* s) { return file_tell(s->drawing->file); }
-
 void dxf_seek(DxfState* s, uint32_t position) { file_seek(s->drawing->file, position, 0); }
-
-bool dxf_at_end(const DxfState* s) { return file_eof(s->drawing->file) != 0; }
 
 double dxf_parse_double(const char* text) {
   // The usual forms (sign, up to 15 digits, a point) convert exactly by one division of exact

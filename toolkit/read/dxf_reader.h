@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/error.h"
@@ -13,6 +14,7 @@
 #include "toolkit/core/handle.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load.h"
+#include "toolkit/core/mem.h"
 
 struct TkBlob;
 struct TkBitWriter;
@@ -147,11 +149,13 @@ double dxf_read_double(DxfState* s);
 int32_t dxf_read_long(DxfState* s);
 int16_t dxf_read_short(DxfState* s);
 // True when the text of the current group equals the literal.
-bool dxf_text_is(const DxfState* s, const char* literal);
+inline bool dxf_text_is(const DxfState* s, const char* literal) {
+  return std::strcmp(s->text, literal) == 0;
+}
 // The file's position and seeking, for the readers that put a group back.
-uint32_t dxf_tell(const DxfState* s);
+inline uint32_t dxf_tell(const DxfState* s) { return file_tell(s->drawing->file); }
 void dxf_seek(DxfState* s, uint32_t position);
-bool dxf_at_end(const DxfState* s);
+inline bool dxf_at_end(const DxfState* s) { return file_eof(s->drawing->file) != 0; }
 // A decimal number's value as the C library reads it, quickly for the usual forms.
 double dxf_parse_double(const char* text);
 long dxf_parse_long(const char* text);
