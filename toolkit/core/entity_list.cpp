@@ -129,7 +129,10 @@ void unstore(TkDrawing* drawing, TkList* list, TkLink* link, const TkEntityHeade
 TkLink* store_entity(TkDrawing* drawing, TkList* list, const TkEntityHeader* header,
                      const TkEntityData* data, uint16_t position, TkLink* before,
                      uint16_t pack_flags, TkError viewport_error) {
-  if (hidx_lookup(&drawing->index, &header->handle)) {
+  // The index refuses a duplicate handle itself, and the record it was packed into is simply
+  // given back. An INSERT is looked for first: packing it may fail for its block, and it notes
+  // itself with that block, and a duplicate must fail for the handle and leave the block alone.
+  if (header->kind == TK_INSERT && hidx_lookup(&drawing->index, &header->handle)) {
     tk_fail_handle(TK_ERR_ADD_DUPLICATE_HANDLE, header->handle.bytes);
     return nullptr;
   }

@@ -217,6 +217,43 @@ TEST_F(EntityListTest, DuplicateHandlesUnknownHandlesAndWalksPastTheEnd) {
   EXPECT_EQ(got.kind, TK_LINE);
 }
 
+TEST_F(EntityListTest, ADuplicateOfAnyKindFailsForItsHandleAndLeavesEverythingAsItWas) {
+  const TkHandle block = add_block("DOOR", 0x900);
+  TkList* paper = &d->paper_entities;
+  static TkEntityHeader h;
+  static TkEntityData data;
+  make(TK_INSERT, 0x700, &h, &data);
+  tk_data_put(&data, TK_INSERT_BLOCK, block);
+  ASSERT_EQ(tk_add_entity(d, paper, &h, &data), 1);
+  make(TK_VIEWPORT, 0x701, &h, &data);
+  ASSERT_EQ(tk_add_entity(d, paper, &h, &data), 1);
+  struct Case {
+    const char* what;
+    uint16_t kind;
+    uint64_t handle;
+    bool known_block;
+  } const cases[] = {
+      {"a LINE under an INSERT's handle", TK_LINE, 0x700, false},
+      {"an INSERT of the same block under its own handle", TK_INSERT, 0x700, true},
+      {"an INSERT of a block that does not exist", TK_INSERT, 0x701, false},
+      {"a VIEWPORT under a VIEWPORT's handle", TK_VIEWPORT, 0x701, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (bool loading : {false, true}) {
+      d->loading = loading;
+      make(c.kind, c.handle, &h, &data);
+      if (c.kind == TK_INSERT) tk_data_put(&data, TK_INSERT_BLOCK, c.known_block ? block : H(0x999));
+      EXPECT_EQ(tk_add_entity(d, paper, &h, &data), 0);
+      EXPECT_EQ(tk_get_last_error(), TK_ERR_ADD_DUPLICATE_HANDLE);
+      EXPECT_EQ(handles_in(paper), (std::vector<uint64_t>{0x700, 0x701}));
+      EXPECT_EQ(references_of(d, block), std::vector<uint64_t>{0x700});
+      EXPECT_EQ(viewport_order(d), std::vector<uint64_t>{0x701});
+    }
+  }
+  d->loading = 0;
+}
+
 TEST_F(EntityListTest, ReplacingFreesOnlyTheBlobsTheNewEntityDropped) {
   TkList* model = &d->model_entities;
   static TkEntityHeader h;
