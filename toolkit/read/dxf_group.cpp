@@ -445,6 +445,49 @@ int16_t dxf_read_group(DxfState* s) {
   }
 }
 
+namespace {
+
+// The bytes of a binary value of the type that lie whole within `avail` bytes; 0 when it does not
+// lie whole there or is binary data (0 is no value's size: a string has at least its zero).
+size_t whole_value_size(Value type, const uint8_t* v, size_t avail) {
+  size_t size = 0;
+  switch (type) {
+    case Value::Real: size = 8; break;
+    case Value::Short: size = 2; break;
+    case Value::Bool: size = 1; break;
+    case Value::Long: size = 4; break;
+    case Value::Text:
+    case Value::Handle: {
+      const void* z = std::memchr(v, 0, avail);
+      return z ? static_cast<size_t>(static_cast<const uint8_t*>(z) - v) + 1 : 0;
+    }
+    default: return 0;
+  }
+  return size <= avail ? size : 0;
+}
+
+}  // namespace
+
+uint32_t dxf_skip_groups(DxfState* s, uint32_t limit) {
+  TkFile* f = file_of(s);
+  if (s->drawing->file_kind != TK_FILE_BINARY_DXF || s->drawing->version < TK_VERSION_AC1012 ||
+      f->end || f->left <= 0)
+    return 0;
+  const uint8_t* p = f->read_pointer;
+  const uint8_t* end = p + f->left;
+  uint32_t n = 0;
+  while (n < limit && end - p > 2) {
+    uint16_t c = le16(p);
+    if (c == 0 || c == 999) break;
+    size_t size = whole_value_size(value_type(c), p + 2, static_cast<size_t>(end - p - 2));
+    if (size == 0) break;
+    p += 2 + size;
+    ++n;
+  }
+  advance(f, static_cast<size_t>(p - f->read_pointer));
+  return n;
+}
+
 void dxf_seek(DxfState* s, uint32_t position) { file_seek(s->drawing->file, position, 0); }
 
 double dxf_parse_double(const char* text) {

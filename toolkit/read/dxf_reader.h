@@ -142,6 +142,10 @@ DxfState* dxf_state_create(TkDrawing* drawing);
 // Reads the next group, comment groups passed over; 1 read, 0 at the end of the file (no error
 // number) or for a damaged line (298, 299).
 int16_t dxf_read_group(DxfState* s);
+// Passes over up to `limit` groups before the next group of code 0 (or comment, or binary data)
+// where they lie whole in the current block of a binary file of AC1012 or later, reading none of
+// their values; the number passed over. Anything else is left to dxf_read_group (0).
+uint32_t dxf_skip_groups(DxfState* s, uint32_t limit);
 // Text layout: one line into the text buffer, cut at its first control character.
 int16_t dxf_read_line(DxfState* s);
 // Binary layout values; short reads give zeros above the bytes read.
