@@ -8,6 +8,7 @@
 #include "toolkit/core/handle.h"
 #include "toolkit/core/hidx.h"
 #include "toolkit/core/list.h"
+#include "toolkit/core/pool.h"
 #include "toolkit/core/state.h"
 
 struct TkHeader;
@@ -83,6 +84,8 @@ struct TkDrawing {
   uint8_t loading;
   uint16_t class_numbers[TK_CLASS_SLOT_COUNT];  // 0 while the class is absent
   TkHandleIndex index;
+  // Where the entity records a load stores get their memory; freed at close, after the lists.
+  TkRecordPool entity_pool;
   uint8_t load_mode;
   TkList model_entities;
   TkList paper_entities;

@@ -20,6 +20,7 @@
 #include "toolkit/core/load_complete.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/pool.h"
 #include "toolkit/core/symtab.h"
 
 namespace {
@@ -51,6 +52,7 @@ void free_drawing(TkDrawing* d) {
   tk_free_vport_list(d);
   tk_free_layer_list(d);
   tk_free_ltype_list(d);
+  pool_free_all(&d->entity_pool);
   hidx_free_all(&d->index);
   mem_free(d->header);
   mem_free(d);

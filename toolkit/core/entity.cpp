@@ -12,6 +12,7 @@
 #include "toolkit/core/list.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/object.h"
+#include "toolkit/core/pool.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
 
@@ -317,11 +318,13 @@ TkLink* entity_pack(TkDrawing* drawing, TkList* list, const TkEntityHeader* head
   record[TK_STORED_PRESENT2] = present2;
   std::memcpy(record + TK_STORED_VAR_SIZE, &var_size, 2);
 
-  TkLink* link =
-      record_store_sized(record, TK_STORED_HEAD_SIZE + var_size + d, list, position, before);
+  // The records of a load live as long as the drawing: they come from its pool.
+  TkRecordPool* pool = drawing->loading ? &drawing->entity_pool : nullptr;
+  TkLink* link = record_store_pooled(pool, record, TK_STORED_HEAD_SIZE + var_size + d, list,
+                                     position, before);
   if (!link) return nullptr;
   if (block_link && !note_block_reference(block_link, &header->handle)) {
-    mem_free(list_remove(list, link));
+    tk_release_entity_record(drawing, list_remove(list, link));
     tk_fail_alloc(TK_ERR_ALLOC_BINDATA);
     return nullptr;
   }
@@ -527,6 +530,19 @@ int tk_entity_blob_places(TkDrawing* drawing, const TkEntityHeader* header,
   KindLayout l = layout_of(drawing, header->kind, data);
   for (int i = 0; i < l.blob_count; ++i) places[i] = l.blobs[i];
   return l.blob_count;
+}
+
+void tk_release_entity_record(TkDrawing* drawing, TkLink* stored) {
+  pool_release(&drawing->entity_pool, stored);
+}
+
+bool tk_stored_entity_owns_blobs(TkDrawing* drawing, const TkLink* stored) {
+  const auto* r = static_cast<const uint8_t*>(tk_link_data(stored));
+  if (stored->size < TK_STORED_HEAD_SIZE) return true;
+  if (r[TK_STORED_PRESENT] & (TK_HAS_XDATA | TK_HAS_REACTORS)) return true;
+  uint16_t kind;
+  std::memcpy(&kind, r + TK_STORED_KIND, 2);
+  return layout_of(drawing, kind, nullptr).blob_count != 0;
 }
 
 int16_t tk_free_entity_blobs(TkDrawing* drawing, TkEntityHeader* header, TkEntityData* data) {

@@ -217,5 +217,11 @@ void tk_init_viewport_data(TkEntityData* data);
 // Where the blobs of a kind stand in its data record (up to four); the count.
 int tk_entity_blob_places(TkDrawing* drawing, const TkEntityHeader* header,
                           const TkEntityData* data, size_t places[4]);
+// Gives back the memory of an entity record taken out of its list (null: nothing).
+void tk_release_entity_record(TkDrawing* drawing, TkLink* stored);
+// Whether a stored record may own blobs (extended data, reactors or blobs of its kind), read from
+// its head alone; true for a record too short to tell. A record without any needs no unpacking
+// before it is freed.
+bool tk_stored_entity_owns_blobs(TkDrawing* drawing, const TkLink* stored);
 // Frees the header's xdata and reactors, then the kind's blobs, and clears their words.
 int16_t tk_free_entity_blobs(TkDrawing* drawing, TkEntityHeader* header, TkEntityData* data);

@@ -121,7 +121,7 @@ void unstore(TkDrawing* drawing, TkList* list, TkLink* link, const TkEntityHeade
              const TkEntityData* data) {
   if (header->kind == TK_INSERT)
     if (TkLink* block = insert_block(drawing, data)) drop_block_reference(block, &header->handle);
-  mem_free(list_remove(list, link));
+  tk_release_entity_record(drawing, list_remove(list, link));
 }
 
 // Packs at the position, registers the handle and the paper-space viewport entry; on any
@@ -129,7 +129,10 @@ void unstore(TkDrawing* drawing, TkList* list, TkLink* link, const TkEntityHeade
 TkLink* store_entity(TkDrawing* drawing, TkList* list, const TkEntityHeader* header,
                      const TkEntityData* data, uint16_t position, TkLink* before,
                      uint16_t pack_flags, TkError viewport_error) {
-  if (hidx_lookup(&drawing->index, &header->handle)) {
+  // The index refuses a duplicate handle itself, and the record it was packed into is simply
+  // given back. An INSERT is looked for first: packing it may fail for its block, and it notes
+  // itself with that block, and a duplicate must fail for the handle and leave the block alone.
+  if (header->kind == TK_INSERT && hidx_lookup(&drawing->index, &header->handle)) {
     tk_fail_handle(TK_ERR_ADD_DUPLICATE_HANDLE, header->handle.bytes);
     return nullptr;
   }
@@ -203,7 +206,7 @@ int16_t tk_free_entity_record(TkDrawing* drawing, TkList* list, TkLink* location
   if (!list || !location || location->owner != list) return tk_fail(TK_ERR_FREE_ENTITY_RECORD);
   if (free_blobs && entity_unpack(location, header, data, nullptr, nullptr))
     tk_free_entity_blobs(drawing, header, data);
-  mem_free(list_remove(list, location));
+  tk_release_entity_record(drawing, list_remove(list, location));
   return 1;
 }
 
@@ -220,7 +223,7 @@ int16_t tk_delete_entity(TkDrawing* drawing, TkList* list, const TkHandle* handl
     if (TkLink* block = insert_block(drawing, &d)) drop_block_reference(block, &own);
   if (h.kind == TK_VIEWPORT && is_paper_list(drawing, list)) remove_viewport_entry(drawing, &own);
   if (free_blobs) tk_free_entity_blobs(drawing, &h, &d);
-  mem_free(list_remove(list, link));
+  tk_release_entity_record(drawing, list_remove(list, link));
   hidx_remove(&drawing->index, handle);
   return 1;
 }
@@ -283,7 +286,7 @@ int16_t tk_replace_entity(TkDrawing* drawing, TkList* list, const TkHandle* hand
     tk_free_entity_blobs(drawing, &oh, &od);
   }
   if (list->current == old) list->current = fresh;
-  mem_free(list_remove(list, old));
+  tk_release_entity_record(drawing, list_remove(list, old));
   if (!same_handle) hidx_remove(&drawing->index, handle);
   return 1;
 }

@@ -97,10 +97,12 @@ void tk_free_entity_list(TkDrawing* drawing, TkList* list) {
   static TkEntityHeader header;
   static TkEntityData data;
   while (TkLink* link = list_first(list)) {
-    if (entity_unpack(link, &header, &data, nullptr, nullptr))
+    // Most records own no blob: they are freed without being unpacked.
+    if (tk_stored_entity_owns_blobs(drawing, link) &&
+        entity_unpack(link, &header, &data, nullptr, nullptr))
       tk_free_entity_blobs(drawing, &header, &data);
     if (!list_remove(list, link)) return;
-    mem_free(link);
+    tk_release_entity_record(drawing, link);
   }
 }
 

@@ -27,16 +27,20 @@ uint64_t key_value(const TkHandle* h) {
 
 bool same_key(const TkHandle* a, const TkHandle* b) { return memcmp(a->bytes, b->bytes, 8) == 0; }
 
+// The cache slot that holds the node; null when none does.
+HidxCacheSlot* cache_slot_of(TkHandleIndex* index, const HidxNode* node) {
+  for (HidxCacheSlot& slot : index->cache)
+    if (slot.node == node) return &slot;
+  return nullptr;
+}
+
 // The current contents of a node without copying them: its cached copy (counted as a read) or
 // its memory. Valid until the next write through the cache.
 const HidxNode* peek_node(TkHandleIndex* index, HidxNode* node) {
-  for (HidxCacheSlot& slot : index->cache) {
-    if (slot.node == node) {
-      if (slot.uses < INT32_MAX) ++slot.uses;  // a hot root is read billions of times
-      return &slot.copy;
-    }
-  }
-  return node;
+  HidxCacheSlot* slot = cache_slot_of(index, node);
+  if (!slot) return node;
+  if (slot->uses < INT32_MAX) ++slot->uses;  // a hot root is read billions of times
+  return &slot->copy;
 }
 
 void insert_at(HidxNode* n, int16_t pos, const HidxEntry& entry, HidxNode* right) {
@@ -173,13 +177,7 @@ void hidx_read_node(TkHandleIndex* index, HidxNode* node, HidxNode* copy) {
 }
 
 void hidx_write_node(TkHandleIndex* index, HidxNode* node, const HidxNode* copy) {
-  HidxCacheSlot* target = nullptr;
-  for (HidxCacheSlot& slot : index->cache) {
-    if (slot.node == node) {
-      target = &slot;
-      break;
-    }
-  }
+  HidxCacheSlot* target = cache_slot_of(index, node);
   if (!target) {
     int32_t least = 2000000000;
     for (HidxCacheSlot& slot : index->cache) {
@@ -253,9 +251,19 @@ int16_t hidx_insert(TkHandleIndex* index, const TkHandle* handle, void* value) {
   HidxEntry carry{*handle, value};
   HidxNode* carry_right = nullptr;
   for (int level = depth - 1; level >= 0; --level) {
+    int16_t pos = path_pos[level];
+    // The usual case, a node with room that the cache holds (loads add handles in order, so
+    // the same last leaf takes one after the other): the entry goes into the cached copy itself,
+    // which is what a read, an insertion and a write back through the cache would leave.
+    if (HidxCacheSlot* slot = cache_slot_of(index, path[level])) {
+      if (slot->copy.count < HIDX_MAX_ENTRIES) {
+        insert_at(&slot->copy, pos, carry, carry_right);
+        slot->uses = 0;
+        return 1;
+      }
+    }
     HidxNode n;
     hidx_read_node(index, path[level], &n);
-    int16_t pos = path_pos[level];
     if (n.count < HIDX_MAX_ENTRIES) {
       insert_at(&n, pos, carry, carry_right);
       hidx_write_node(index, path[level], &n);

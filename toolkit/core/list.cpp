@@ -8,6 +8,7 @@
 #include "toolkit/core/handle.h"
 #include "toolkit/core/hidx.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/pool.h"
 
 TkList* list_new() {
   TkList* list = static_cast<TkList*>(mem_alloc(sizeof(TkList)));
@@ -154,8 +155,9 @@ void list_free(TkList* list) {
   mem_free(list);
 }
 
-static TkLink* new_record(const void* data, size_t size) {
-  TkLink* link = static_cast<TkLink*>(mem_alloc(sizeof(TkLink) + size));
+static TkLink* new_record(const void* data, size_t size, TkRecordPool* pool = nullptr) {
+  size_t bytes = sizeof(TkLink) + size;
+  TkLink* link = static_cast<TkLink*>(pool ? pool_alloc(pool, bytes) : mem_alloc(bytes));
   if (!link) return nullptr;
   link->next = link->prev = nullptr;
   link->owner = nullptr;
@@ -202,13 +204,22 @@ static bool link_by_position(TkList* list, TkLink* link, uint16_t position, TkLi
 
 TkLink* record_store_sized(const void* data, size_t size, TkList* list, uint16_t position,
                            TkLink* before) {
-  TkLink* link = new_record(data, size);
+  return record_store_pooled(nullptr, data, size, list, position, before);
+}
+
+TkLink* record_store_pooled(TkRecordPool* pool, const void* data, size_t size, TkList* list,
+                            uint16_t position, TkLink* before) {
+  TkLink* link = new_record(data, size, pool);
   if (!link) {
     tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
     return nullptr;
   }
   if (!link_by_position(list, link, position, before)) {
-    mem_free(link);
+    if (pool) {
+      pool_release(pool, link);
+    } else {
+      mem_free(link);
+    }
     tk_fail(TK_ERR_SET_CURRENT_NODE);
     return nullptr;
   }

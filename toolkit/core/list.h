@@ -11,6 +11,7 @@
 struct TkList;
 struct TkHandle;
 struct TkHandleIndex;
+struct TkRecordPool;
 
 // Link header in front of each record's bytes; the record's data starts right after it. The size
 // lets a read never run past a record whatever size its caller asks for.
@@ -75,6 +76,9 @@ int16_t record_read(TkList* list, void* buffer, size_t size);
 // A new record linked by a position code (TK_POS_*; any other value leaves it unlinked).
 TkLink* record_store_sized(const void* data, size_t size, TkList* list, uint16_t position,
                            TkLink* before);
+// As record_store_sized, with the record's memory from the pool when one is given.
+TkLink* record_store_pooled(TkRecordPool* pool, const void* data, size_t size, TkList* list,
+                            uint16_t position, TkLink* before);
 // As record_store_sized, with the record registered under its handle in the index first.
 TkLink* record_store_indexed(const TkHandle* handle, TkHandleIndex* index, const void* data,
                              size_t size, TkList* list, uint16_t position, TkLink* before);

@@ -47,10 +47,12 @@ constexpr uint16_t polyline_not_2d = 2 | 4 | 8 | 16 | 64;
 
 // The last few records a kind of reference found and the handles they gave, so that entities
 // that alternate between a handful of layers or styles do not each scan the table. A name too
-// long for an entry is looked up every time.
+// long for an entry is looked up every time. Names that no record has are kept too (most
+// entities name no linetype at all), except for layers, whose table the load extends.
 struct RefCache {
   struct Entry {
     bool valid = false;
+    bool found = false;
     int16_t index = -1;
     char name[64] = {};
     TkHandle handle{};
@@ -143,30 +145,32 @@ bool find_by_index(const TableShape& t, int16_t index, TkHandle* out, bool skip_
   return false;
 }
 
-// Looks a reference up by name or by index through its one-entry cache; found reports whether
-// the record exists.
+// Looks a reference up by name or by index through its cache; found reports whether the record
+// exists. The caller's table must not grow while misses are kept.
 bool lookup(RefCache* cache, const TableShape& t, const char* name, int16_t index, bool by_name,
-            TkHandle* out, bool skip_by_linetypes = false, bool skip_space_blocks = false) {
+            TkHandle* out, bool skip_by_linetypes = false, bool skip_space_blocks = false,
+            bool keep_misses = true) {
   for (const RefCache::Entry& e : cache->entries) {
     if (!e.valid) break;
     if (by_name ? tk_name_compare(e.name, name) == 0 : e.index == index) {
-      *out = e.handle;
-      return true;
+      if (e.found) *out = e.handle;
+      return e.found;
     }
   }
   bool found =
       by_name ? find_by_name(t, name, out)
               : find_by_index(t, index, out, skip_by_linetypes, skip_space_blocks);
-  if (!found) return false;
+  if (!found && !keep_misses) return false;
   size_t length = by_name ? std::strlen(name) : 0;
   RefCache::Entry& e = cache->entries[cache->next];
-  if (length >= sizeof e.name) return true;
+  if (length >= sizeof e.name) return found;
   cache->next = (cache->next + 1) % RefCache::kEntries;
   e.valid = true;
+  e.found = found;
   std::memcpy(e.name, by_name ? name : "", length + 1);
   e.index = index;
-  e.handle = *out;
-  return true;
+  if (found) e.handle = *out;
+  return found;
 }
 
 void report_unresolved() {
@@ -198,7 +202,7 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
 
   const char* layer_name = p.layer[0] ? p.layer : "0";
   if (!lookup(&load->layer, shape_of<TkLayerRecord>(&d->layers), layer_name, p.layer_index, by_name,
-              &h->layer)) {
+              &h->layer, false, false, false)) {
     if (by_name) {
       if (!create_layer(d, layer_name, &h->layer)) return 0;
     } else {
@@ -446,7 +450,9 @@ uint16_t tk_store_next_entity(EntityLoad* load, bool* failed) {
   TkDrawing* d = load->d;
   TkEntityHeader h{};
   TkEntityData data;
-  std::memset(data.bytes, 0, sizeof data.bytes);
+  // The DXF reader gives both records their defaults (tk_init_entity) before it reads a group
+  // into them; the other readers fill a cleared record.
+  if (!d->is_dxf) std::memset(data.bytes, 0, sizeof data.bytes);
   tk_clear_pending_refs(&tk_state->pending);
   uint8_t has_xdata = 0;
   // The reader marks entities the load passes over; the file's size bounds how many.

@@ -271,10 +271,6 @@ uint32_t file_length(TkFile* file) {
   return length;
 }
 
-uint32_t file_tell(const TkFile* file) {
-  return file->block_start + static_cast<uint32_t>(file->read_pointer - file->block);
-}
-
 int file_seek(TkFile* file, int64_t offset, int whence) {
   int64_t target = whence == 1 ? file_tell(file) + offset : offset;
   if (target < 0) target = 0;
@@ -327,8 +323,6 @@ int file_ungetc(int byte, TkFile* file) {
   file->end = 0;
   return 1;
 }
-
-int16_t file_eof(const TkFile* file) { return file->end; }
 
 size_t file_read(void* buffer, size_t size, size_t count, TkFile* file) {
   if (size == 0 || count == 0) return 0;

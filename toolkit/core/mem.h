@@ -82,11 +82,15 @@ struct TkFile {
 TkFile* file_open(const char* path);
 int file_close(TkFile* file);
 uint32_t file_length(TkFile* file);
-uint32_t file_tell(const TkFile* file);
+// The readers ask for the position and the end flag around every value they read: both are
+// inline.
+inline uint32_t file_tell(const TkFile* file) {
+  return file->block_start + static_cast<uint32_t>(file->read_pointer - file->block);
+}
 int file_seek(TkFile* file, int64_t offset, int whence);  // whence 0 from the start, 1 from here
 int file_getc(TkFile* file);                             // 0 with the end flag set at the end
 int file_ungetc(int byte, TkFile* file);
-int16_t file_eof(const TkFile* file);
+inline int16_t file_eof(const TkFile* file) { return file->end; }
 // Reads up to size x count bytes; returns the number of whole items actually read.
 size_t file_read(void* buffer, size_t size, size_t count, TkFile* file);
 // One line with its line end, zero-terminated; returns the terminating zero, or null.

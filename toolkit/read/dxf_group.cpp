@@ -184,6 +184,22 @@ void skip_value_bytes(DxfState* s, size_t n) {
 // A zero-terminated string; bytes beyond the buffer are passed over so the next group is found.
 void read_binary_string(DxfState* s) {
   TkFile* f = file_of(s);
+  // Names and handles are a few bytes: taken byte by byte while they lie in the block.
+  constexpr size_t kShort = 64;
+  size_t avail = f->left > 0 ? static_cast<size_t>(f->left) : 0;
+  size_t limit = avail < kShort ? avail : kShort;
+  const uint8_t* p = f->read_pointer;
+  size_t i = 0;
+  while (i < limit && p[i]) {
+    s->text[i] = static_cast<char>(p[i]);
+    ++i;
+  }
+  if (i < limit) {
+    s->text[i] = 0;
+    s->group.length = i;
+    advance(f, i + 1);
+    return;
+  }
   size_t n = 0;
   for (;;) {
     if (f->left > 0) {
@@ -208,10 +224,44 @@ void read_binary_string(DxfState* s) {
   s->group.length = n;
 }
 
+// A zero-terminated string passed over: a scan looks at the texts of code 0 groups only, so the
+// text of the other groups it reads is left as it was.
+void skip_binary_string(DxfState* s) {
+  TkFile* f = file_of(s);
+  for (;;) {
+    if (f->left > 0) {
+      const uint8_t* p = f->read_pointer;
+      size_t avail = static_cast<size_t>(f->left);
+      const void* z = std::memchr(p, 0, avail);
+      size_t used = z ? static_cast<size_t>(static_cast<const uint8_t*>(z) - p) + 1 : avail;
+      advance(f, used);
+      if (z) return;
+      continue;
+    }
+    int c = file_getc(f);
+    if (f->end || c == 0) return;
+  }
+}
+
+// A string value, or a handle written as one, of the group whose code is read.
+void read_string_value(DxfState* s, Value type) {
+  if (s->names_only && (type == Value::Handle || s->group.code != 0)) {
+    skip_binary_string(s);
+    return;
+  }
+  read_binary_string(s);
+  if (type == Value::Handle) set_handle(s);
+}
+
+// Any group, value by value through the file layer: groups across a block boundary, the one-byte
+// codes of older files, binary data and chunks.
+int16_t read_binary_group_slowly(DxfState* s);
+
 int16_t read_binary_group(DxfState* s) {
   TkFile* f = file_of(s);
   TkDxfGroup& g = s->group;
-  // Most groups are a code and a number that both lie in the current block: read from it.
+  // Most groups are a code and a number, or a code and a string, that start in the current
+  // block: read from it.
   constexpr int32_t kLongestNumberGroup = 2 + 8;
   if (s->drawing->version >= TK_VERSION_AC1012 && !f->end && f->left >= kLongestNumberGroup) {
     const uint8_t* p = f->read_pointer;
@@ -237,9 +287,21 @@ int16_t read_binary_group(DxfState* s) {
         g.i32 = static_cast<int32_t>(le32(p + 2));
         advance(f, 6);
         return 1;
+      case Value::Text:
+      case Value::Handle:
+        g.code = c;
+        advance(f, 2);
+        read_string_value(s, value_type(c));
+        return 1;
       default: break;
     }
   }
+  return read_binary_group_slowly(s);
+}
+
+int16_t read_binary_group_slowly(DxfState* s) {
+  TkFile* f = file_of(s);
+  TkDxfGroup& g = s->group;
   uint16_t code;
   if (s->drawing->version < TK_VERSION_AC1012) {
     int c = file_getc(f);
@@ -265,10 +327,7 @@ int16_t read_binary_group(DxfState* s) {
       break;
     }
     case Value::Long: g.i32 = dxf_read_long(s); break;
-    case Value::Handle:
-      read_binary_string(s);
-      if (!s->names_only) set_handle(s);
-      break;
+    case Value::Handle: read_string_value(s, Value::Handle); break;
     case Value::Binary: {
       // The length byte is unsigned: up to 255 bytes, shown as hexadecimal text.
       uint8_t bytes[256];
@@ -293,7 +352,7 @@ int16_t read_binary_group(DxfState* s) {
       g.length = n;
       break;
     }
-    case Value::Text: read_binary_string(s); break;
+    case Value::Text: read_string_value(s, Value::Text); break;
   }
   return 1;
 }
@@ -386,15 +445,50 @@ int16_t dxf_read_group(DxfState* s) {
   }
 }
 
-bool dxf_text_is(const DxfState* s, const char* literal) {
-  return std::strcmp(s->text, literal) == 0;
+namespace {
+
+// The bytes of a binary value of the type that lie whole within `avail` bytes; 0 when it does not
+// lie whole there or is binary data (0 is no value's size: a string has at least its zero).
+size_t whole_value_size(Value type, const uint8_t* v, size_t avail) {
+  size_t size = 0;
+  switch (type) {
+    case Value::Real: size = 8; break;
+    case Value::Short: size = 2; break;
+    case Value::Bool: size = 1; break;
+    case Value::Long: size = 4; break;
+    case Value::Text:
+    case Value::Handle: {
+      const void* z = std::memchr(v, 0, avail);
+      return z ? static_cast<size_t>(static_cast<const uint8_t*>(z) - v) + 1 : 0;
+    }
+    default: return 0;
+  }
+  return size <= avail ? size : 0;
 }
 
-uint32_t dxf_tell(const DxfState* s) { return file_tell(s->drawing->file); }
+}  // namespace
+
+uint32_t dxf_skip_groups(DxfState* s, uint32_t limit) {
+  TkFile* f = file_of(s);
+  if (s->drawing->file_kind != TK_FILE_BINARY_DXF || s->drawing->version < TK_VERSION_AC1012 ||
+      f->end || f->left <= 0)
+    return 0;
+  const uint8_t* p = f->read_pointer;
+  const uint8_t* end = p + f->left;
+  uint32_t n = 0;
+  while (n < limit && end - p > 2) {
+    uint16_t c = le16(p);
+    if (c == 0 || c == 999) break;
+    size_t size = whole_value_size(value_type(c), p + 2, static_cast<size_t>(end - p - 2));
+    if (size == 0) break;
+    p += 2 + size;
+    ++n;
+  }
+  advance(f, static_cast<size_t>(p - f->read_pointer));
+  return n;
+}
 
 void dxf_seek(DxfState* s, uint32_t position) { file_seek(s->drawing->file, position, 0); }
-
-bool dxf_at_end(const DxfState* s) { return file_eof(s->drawing->file) != 0; }
 
 double dxf_parse_double(const char* text) {
   // The usual forms (sign, up to 15 digits, a point) convert exactly by one division of exact

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/error.h"
@@ -13,6 +14,7 @@
 #include "toolkit/core/handle.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load.h"
+#include "toolkit/core/mem.h"
 
 struct TkBlob;
 struct TkBitWriter;
@@ -97,8 +99,8 @@ struct DxfState {
   DxfPositions viewports;  // VIEWPORT entities of the ENTITIES section
   uint8_t seen_tables;
   uint8_t unknown_version;
-  // Set while a scan passes over records: groups keep their codes and texts, numbers and
-  // handles are not converted.
+  // Set while a scan passes over records: groups keep their codes, numbers and handles are not
+  // converted, and a binary file's strings are read into the text only for groups of code 0.
   uint8_t names_only;
 
   // Progress of the scan.
@@ -140,6 +142,10 @@ DxfState* dxf_state_create(TkDrawing* drawing);
 // Reads the next group, comment groups passed over; 1 read, 0 at the end of the file (no error
 // number) or for a damaged line (298, 299).
 int16_t dxf_read_group(DxfState* s);
+// Passes over up to `limit` groups before the next group of code 0 (or comment, or binary data)
+// where they lie whole in the current block of a binary file of AC1012 or later, reading none of
+// their values; the number passed over. Anything else is left to dxf_read_group (0).
+uint32_t dxf_skip_groups(DxfState* s, uint32_t limit);
 // Text layout: one line into the text buffer, cut at its first control character.
 int16_t dxf_read_line(DxfState* s);
 // Binary layout values; short reads give zeros above the bytes read.
@@ -147,11 +153,13 @@ double dxf_read_double(DxfState* s);
 int32_t dxf_read_long(DxfState* s);
 int16_t dxf_read_short(DxfState* s);
 // True when the text of the current group equals the literal.
-bool dxf_text_is(const DxfState* s, const char* literal);
+inline bool dxf_text_is(const DxfState* s, const char* literal) {
+  return std::strcmp(s->text, literal) == 0;
+}
 // The file's position and seeking, for the readers that put a group back.
-uint32_t dxf_tell(const DxfState* s);
+inline uint32_t dxf_tell(const DxfState* s) { return file_tell(s->drawing->file); }
 void dxf_seek(DxfState* s, uint32_t position);
-bool dxf_at_end(const DxfState* s);
+inline bool dxf_at_end(const DxfState* s) { return file_eof(s->drawing->file) != 0; }
 // A decimal number's value as the C library reads it, quickly for the usual forms.
 double dxf_parse_double(const char* text);
 long dxf_parse_long(const char* text);

@@ -40,6 +40,20 @@ void count_progress(DxfState* s) {
   if (s->percent != before) tk_state->progress(s->percent, s->drawing->user_data);
 }
 
+// The next group of a scan that looks at the names of records only, and its position; 0 at the
+// end of the file or when a group cannot be read. The groups in between are passed over where
+// the file allows, never past the group at which the progress is checked next, so the progress
+// is reported as when every group is read.
+int16_t next_scanned_group(DxfState* s, uint32_t* position) {
+  if (s->groups_since_check < 99)
+    s->groups_since_check =
+        static_cast<uint16_t>(s->groups_since_check + dxf_skip_groups(s, 99u - s->groups_since_check));
+  *position = dxf_tell(s);
+  if (!dxf_read_group(s) || dxf_at_end(s)) return 0;
+  count_progress(s);
+  return 1;
+}
+
 bool at_endsec(const DxfState* s) { return s->group.code == 0 && dxf_text_is(s, "ENDSEC"); }
 
 int16_t store_header_value(DxfState* s, TkHeader* header, const TkHeaderVarDesc* v) {
@@ -206,9 +220,8 @@ int16_t scan_entities(DxfState* s) {
   s->entities_start = dxf_tell(s);
   bool viewports = s->drawing->version >= TK_VERSION_AC1009;
   for (;;) {
-    uint32_t position = dxf_tell(s);
-    if (!dxf_read_group(s) || dxf_at_end(s)) return 0;
-    count_progress(s);
+    uint32_t position;
+    if (!next_scanned_group(s, &position)) return 0;
     if (s->group.code != 0) continue;
     if (dxf_text_is(s, "ENDSEC")) {
       s->entities_end = position;
@@ -222,9 +235,8 @@ int16_t scan_entities(DxfState* s) {
 int16_t scan_blocks(DxfState* s) {
   s->blocks_start = dxf_tell(s);
   for (;;) {
-    uint32_t position = dxf_tell(s);
-    if (!dxf_read_group(s) || dxf_at_end(s)) return 0;
-    count_progress(s);
+    uint32_t position;
+    if (!next_scanned_group(s, &position)) return 0;
     if (s->group.code != 0) continue;
     if (dxf_text_is(s, "ENDSEC")) return 1;
     if (dxf_text_is(s, "BLOCK") && !dxf_positions_add(&s->blocks, position)) return 0;
@@ -234,9 +246,8 @@ int16_t scan_blocks(DxfState* s) {
 int16_t scan_objects(DxfState* s) {
   s->objects_start = dxf_tell(s);
   for (;;) {
-    uint32_t position = dxf_tell(s);
-    if (!dxf_read_group(s) || dxf_at_end(s)) return 0;
-    count_progress(s);
+    uint32_t position;
+    if (!next_scanned_group(s, &position)) return 0;
     if (s->group.code != 0) continue;
     if (dxf_text_is(s, "ENDSEC")) return 1;
     if (dxf_text_is(s, "MLINESTYLE")) {

@@ -1,5 +1,6 @@
 // Entity and block access: random add/replace/delete sequences checked against a model (list
-// order, handle index, the INSERT references of each block, the paper-space viewport order),
+// order, handle index, the INSERT references of each block, the paper-space viewport order; with
+// records from the allocator, from the load's pool and from both),
 // duplicate handles, walks past the end, blob ownership on replace, and block add and delete.
 #include "toolkit/core/entity_list.h"
 
@@ -70,7 +71,17 @@ class EntityListTest : public DrawingTest {
   }
 };
 
-TEST_F(EntityListTest, RandomSequencesKeepOrderIndexReferencesAndViewports) {
+// Where the records of the sequence get their memory: a load's records come from the drawing's
+// pool, others from the allocator, and a drawing holds both once it is edited after loading.
+enum class Records { allocated, pooled, mixed };
+
+class EntityListSequenceTest : public EntityListTest,
+                               public ::testing::WithParamInterface<Records> {};
+
+INSTANTIATE_TEST_SUITE_P(Records, EntityListSequenceTest,
+                         ::testing::Values(Records::allocated, Records::pooled, Records::mixed));
+
+TEST_P(EntityListSequenceTest, RandomSequencesKeepOrderIndexReferencesAndViewports) {
   const TkHandle blocks[2] = {add_block("A", 0x900), add_block("B", 0x901)};
   TkList* paper = &d->paper_entities;
   std::mt19937 rng(6);
@@ -111,6 +122,7 @@ TEST_F(EntityListTest, RandomSequencesKeepOrderIndexReferencesAndViewports) {
 
   for (int step = 0; step < 400; ++step) {
     SCOPED_TRACE("step " + std::to_string(step));
+    d->loading = GetParam() == Records::pooled || (GetParam() == Records::mixed && step % 2);
     int op = order.empty() ? 0 : int(rng() % 3);
     if (op == 0) {
       uint64_t handle = next++;
@@ -203,6 +215,43 @@ TEST_F(EntityListTest, DuplicateHandlesUnknownHandlesAndWalksPastTheEnd) {
   EXPECT_EQ(tk_get_last_error(), TK_ERR_REPLACE_SET_CURRENT);
   ASSERT_EQ(tk_get_entity_by_handle(d, model, &line, &got, &back), 1);
   EXPECT_EQ(got.kind, TK_LINE);
+}
+
+TEST_F(EntityListTest, ADuplicateOfAnyKindFailsForItsHandleAndLeavesEverythingAsItWas) {
+  const TkHandle block = add_block("DOOR", 0x900);
+  TkList* paper = &d->paper_entities;
+  static TkEntityHeader h;
+  static TkEntityData data;
+  make(TK_INSERT, 0x700, &h, &data);
+  tk_data_put(&data, TK_INSERT_BLOCK, block);
+  ASSERT_EQ(tk_add_entity(d, paper, &h, &data), 1);
+  make(TK_VIEWPORT, 0x701, &h, &data);
+  ASSERT_EQ(tk_add_entity(d, paper, &h, &data), 1);
+  struct Case {
+    const char* what;
+    uint16_t kind;
+    uint64_t handle;
+    bool known_block;
+  } const cases[] = {
+      {"a LINE under an INSERT's handle", TK_LINE, 0x700, false},
+      {"an INSERT of the same block under its own handle", TK_INSERT, 0x700, true},
+      {"an INSERT of a block that does not exist", TK_INSERT, 0x701, false},
+      {"a VIEWPORT under a VIEWPORT's handle", TK_VIEWPORT, 0x701, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (bool loading : {false, true}) {
+      d->loading = loading;
+      make(c.kind, c.handle, &h, &data);
+      if (c.kind == TK_INSERT) tk_data_put(&data, TK_INSERT_BLOCK, c.known_block ? block : H(0x999));
+      EXPECT_EQ(tk_add_entity(d, paper, &h, &data), 0);
+      EXPECT_EQ(tk_get_last_error(), TK_ERR_ADD_DUPLICATE_HANDLE);
+      EXPECT_EQ(handles_in(paper), (std::vector<uint64_t>{0x700, 0x701}));
+      EXPECT_EQ(references_of(d, block), std::vector<uint64_t>{0x700});
+      EXPECT_EQ(viewport_order(d), std::vector<uint64_t>{0x701});
+    }
+  }
+  d->loading = 0;
 }
 
 TEST_F(EntityListTest, ReplacingFreesOnlyTheBlobsTheNewEntityDropped) {

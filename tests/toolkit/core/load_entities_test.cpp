@@ -87,8 +87,10 @@ TEST_F(CompletionTest, EntitiesFindTheirSpaceLayerAndBlock) {
   FakeEntity romans = entity(TK_TEXT), unknown_style = entity(TK_ATTDEF);
   romans.style = "romans";
   unknown_style.style = "NO_SUCH_STYLE";
+  // The second naming of the undefined layer finds the layer the first one made; the second
+  // INSERT of the unknown block is reported again.
   s.entities = {entity(TK_LINE, "NOT_DEFINED"), entity(TK_CIRCLE, "walls", 1), insert, dangling,
-                romans, unknown_style};
+                romans, unknown_style, entity(TK_ARC, "not_defined"), dangling};
   s.block_entities["DOOR"] = {entity(TK_BLOCK), entity(TK_ARC), entity(TK_ENDBLK),
                               entity(TK_LINE)};
   TkDrawing* d = open(s);
@@ -104,7 +106,11 @@ TEST_F(CompletionTest, EntitiesFindTheirSpaceLayerAndBlock) {
 
   std::vector<TkEntityData> datas;
   auto model = headers_of(&d->model_entities, &datas);
-  ASSERT_EQ(model.size(), 5u) << "the INSERT of an unknown block is kept";
+  ASSERT_EQ(model.size(), 7u) << "the INSERT of an unknown block is kept";
+  EXPECT_EQ(list_count(&d->layers), 3);
+  EXPECT_EQ(tk_handle_compare(&model[5].layer, &undefined), 0);
+  const TkHandle second_dangling = tk_data_get<TkHandle>(&datas[6], TK_INSERT_BLOCK);
+  EXPECT_TRUE(tk_handle_is_null(&second_dangling));
   EXPECT_EQ(model[0].kind, TK_LINE);
   EXPECT_EQ(tk_handle_compare(&model[0].layer, &undefined), 0);
   EXPECT_EQ(tk_handle_compare(&model[1].layer, &walls), 0);
@@ -112,7 +118,7 @@ TEST_F(CompletionTest, EntitiesFindTheirSpaceLayerAndBlock) {
   EXPECT_EQ(tk_handle_compare(&block, &door), 0);
   block = tk_data_get<TkHandle>(&datas[2], TK_INSERT_BLOCK);
   EXPECT_TRUE(tk_handle_is_null(&block));
-  EXPECT_EQ(error_codes, std::vector<int16_t>{6});
+  EXPECT_EQ(error_codes, (std::vector<int16_t>{6, 6}));
   TkHandle standard, romans_style;
   ASSERT_TRUE(tk_style_find(d, "Standard", &standard));
   ASSERT_TRUE(tk_style_find(d, "ROMANS", &romans_style));

@@ -3,6 +3,7 @@
 // of each, and files cut short or refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -680,6 +681,131 @@ TEST_F(DxfLoad, BinaryFileLoadsLikeItsText) {
   EXPECT_EQ(h.colour, 256);
   TkHandle layer{};
   EXPECT_TRUE(tk_layer_find(d_, "RINGS", &layer));
+}
+
+// The same groups as text and as binary.
+struct BothDxf {
+  TextDxf text;
+  dxf_test::BinaryDxf binary{true};
+  BothDxf& s(int code, const std::string& v) {
+    text.g(code, v);
+    binary.s(code, v);
+    return *this;
+  }
+  BothDxf& d(int code, double v) {
+    text.g(code, v);
+    binary.d(code, v);
+    return *this;
+  }
+  BothDxf& i16(int code, int16_t v) {
+    text.g(code, std::to_string(v));
+    binary.i16(code, v);
+    return *this;
+  }
+};
+
+// Kind, handle, layer and text of every entity of a list, one line each.
+std::vector<std::string> list_lines(const TkList* list) {
+  std::vector<std::string> out;
+  TkEntityHeader h;
+  static TkEntityData data;
+  for (const TkLink* l = list_first(list); l; l = l->next) {
+    if (!entity_unpack(l, &h, &data, nullptr, nullptr)) return {"damaged"};
+    std::string line = std::to_string(h.kind);
+    for (const TkHandle* handle : {&h.handle, &h.layer})
+      for (uint8_t b : handle->bytes) line += " " + std::to_string(b);
+    if (h.kind == TK_TEXT) line += " " + std::string(tk_data_text(&data, TK_TEXT_STRING));
+    out.push_back(line);
+  }
+  return out;
+}
+
+std::vector<std::string> drawing_lines(TkDrawing* d) {
+  std::vector<std::string> out = list_lines(&d->model_entities);
+  out.push_back("paper");
+  for (const std::string& line : list_lines(&d->paper_entities)) out.push_back(line);
+  for (const TkLink* l = list_first(&d->blocks); l; l = l->next) {
+    const auto* b = static_cast<const TkBlockRecord*>(tk_link_data(l));
+    out.push_back(std::string("block ") + b->name);
+    if (b->entities != &d->model_entities && b->entities != &d->paper_entities)
+      for (const std::string& line : list_lines(b->entities)) out.push_back(line);
+  }
+  return out;
+}
+
+// A drawing of many 8 KB cache blocks, whose groups (strings of every length, comments, binary
+// chunks of extended data, blocks, paper-space viewports) meet the blocks' ends at every offset:
+// the binary file loads as its text twin, entity for entity.
+TEST_F(DxfLoad, ABinaryDrawingOfManyBlocksLoadsLikeItsText) {
+  BothDxf f;
+  f.s(0, "SECTION").s(2, "HEADER").s(9, "$ACADVER").s(1, "AC1015").s(0, "ENDSEC");
+  f.s(0, "SECTION").s(2, "TABLES").s(0, "TABLE").s(2, "LAYER").s(5, "2").i16(70, 2);
+  f.s(0, "LAYER").s(5, "10").s(2, "0").i16(70, 0).s(0, "LAYER").s(5, "11").s(2, "WALLS");
+  f.i16(70, 0).s(0, "ENDTAB").s(0, "ENDSEC");
+  uint32_t handle = 0x100;
+  auto hex = [&handle] {
+    char b[16];
+    std::snprintf(b, sizeof b, "%X", handle++);
+    return std::string(b);
+  };
+  auto line = [&](int n, const std::string& layer) {
+    f.s(0, "LINE").s(5, hex()).s(8, layer).d(10, n).d(20, 1).d(30, 0).d(11, n + 1).d(21, 2);
+    f.d(31, 0);
+  };
+  f.s(0, "SECTION").s(2, "BLOCKS");
+  for (int b = 0; b < 40; ++b) {
+    std::string name = "B" + std::to_string(b) + std::string(size_t(b * 7 % 61), 'b');
+    f.s(0, "BLOCK").s(5, hex()).s(8, "0").s(2, name).i16(70, 0).d(10, 0).d(20, 0).d(30, 0);
+    f.s(3, name);
+    for (int k = 0; k < b % 5; ++k) line(k, "WALLS");
+    f.s(0, "ENDBLK").s(5, hex()).s(8, "0");
+  }
+  f.s(0, "ENDSEC").s(0, "SECTION").s(2, "ENTITIES");
+  for (int n = 0; n < 3000; ++n) {
+    switch (n % 5) {
+      case 0: line(n, n % 2 ? "WALLS" : "0"); break;
+      case 1:
+        f.s(0, "TEXT").s(5, hex()).s(8, "0").d(10, n).d(20, 0).d(30, 0).d(40, 1);
+        f.s(1, std::string(size_t(n % 301), char('a' + n % 26)));
+        break;
+      case 2:
+        f.s(999, std::string(size_t(n % 97), 'c'));
+        f.s(0, "CIRCLE").s(5, hex()).s(8, "WALLS").d(10, n).d(20, 0).d(30, 0).d(40, 2);
+        f.s(1001, "ACAD").s(1000, std::string(size_t(n % 211), 'x'));
+        break;
+      case 3:
+        line(n, "0");
+        f.text.g(1001, "ACAD").g(1004, "0102");
+        f.binary.s(1001, "ACAD").raw(1004, {2, 1, 2});
+        break;
+      default:
+        f.s(0, "VIEWPORT").s(5, hex()).s(8, "0").i16(67, 1).d(10, n).d(20, 0).d(30, 0);
+        f.d(40, 10).d(41, 10).i16(68, 1).i16(69, int16_t(n / 5 + 1));
+        break;
+    }
+  }
+  f.s(0, "ENDSEC").s(0, "EOF");
+  ASSERT_GT(f.binary.out.size(), size_t(30 * 8192));
+
+  std::vector<std::string> lines[2];
+  for (int binary = 0; binary < 2; ++binary) {
+    SCOPED_TRACE(binary ? "binary" : "text");
+    TkDrawing* d = binary ? dxf_test::open_bytes(f.binary.out) : dxf_test::open_text(f.text.out);
+    ASSERT_NE(d, nullptr) << tk_get_last_error();
+    lines[binary] = drawing_lines(d);
+    tk_close_drawing(d);
+  }
+  EXPECT_EQ(lines[1], lines[0]);
+  // 2,400 entities of model space, 600 VIEWPORTs, 40 blocks of 0 to 4 LINEs between their BLOCK
+  // and ENDBLK.
+  auto paper = std::find(lines[0].begin(), lines[0].end(), "paper");
+  EXPECT_EQ(paper - lines[0].begin(), 2400);
+  EXPECT_EQ(std::count_if(lines[0].begin(), lines[0].end(),
+                          [](const std::string& l) { return l.rfind(std::to_string(TK_VIEWPORT) + " ", 0) == 0; }),
+            600);
+  EXPECT_EQ(std::count_if(lines[0].begin(), lines[0].end(),
+                          [](const std::string& l) { return l.rfind(std::to_string(TK_LINE) + " ", 0) == 0; }),
+            1200 + 8 * (0 + 1 + 2 + 3 + 4));
 }
 
 // Every prefix of a small drawing is opened: each fails with an error number and leaves nothing
