@@ -23,12 +23,6 @@ namespace {
 
 double Distance(CPoint a, CPoint b) { return std::hypot((double)b.x - a.x, (double)b.y - a.y); }
 
-void SetStatus(LPCSTR text) {
-  CVLRApp* app = GetVLRApp();
-  CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
-  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame))) frame->SetStatusText(text);
-}
-
 double Dpi(CVLRView* pView) {
   CVLRDoc* doc = pView->GetDocument();
   return doc && doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
@@ -135,7 +129,7 @@ void CMeasureTool::DrawBand(CVLRView* pView, BOOL bDraw) {
     CString text;
     text.Format("Total length: %s, Current length: %s", (LPCSTR)FormatLength(TrueMm(pView, m_dRunning), TRUE, -1),
                 (LPCSTR)FormatLength(TrueMm(pView, RoundHalfUp(Distance(m_ptLastFixed, m_ptCurrent))), TRUE, -1));
-    SetStatus(text);
+    CMainFrame::ShowFirstPaneText(text);
   }
 }
 

@@ -48,12 +48,6 @@ void CGetDistDlg::OnOK() {
 
 namespace {
 
-void SetStatus(LPCSTR text) {
-  CVLRApp* app = GetVLRApp();
-  CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
-  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame))) frame->SetStatusText(text);
-}
-
 double Dpi(CVLRView* pView) {
   CVLRDoc* doc = pView->GetDocument();
   return doc && doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
@@ -73,7 +67,7 @@ void CScaleCheckTool::DrawBand(CVLRView* pView, BOOL bDraw) {
   if (!m_hPen) m_hPen = ::CreatePen(PS_DASH, 0, RGB(255, 255, 255));
   if (XorBandSegment(pView, m_hPen, m_ptFirst, m_ptCurrent, m_ptLastDrawn, m_bFirstBand, bDraw)) {
     const double dMm = CMeasureTool::TrueMm(pView, RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)));
-    SetStatus("Length: " + FormatLength(dMm, TRUE, -1));
+    CMainFrame::ShowFirstPaneText("Length: " + FormatLength(dMm, TRUE, -1));
   }
 }
 

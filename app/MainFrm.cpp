@@ -143,6 +143,16 @@ void CMainFrame::SetStatusText(LPCSTR text) {
   m_wndStatusBar.UpdateWindow();
 }
 
+void CMainFrame::SetFirstPaneText(LPCSTR text) {
+  if (m_wndStatusBar.m_hWnd) m_wndStatusBar.SetPaneText(0, text);
+}
+
+void CMainFrame::ShowFirstPaneText(LPCSTR text) {
+  CWinApp* app = AfxGetApp();
+  CWnd* frame = app ? app->m_pMainWnd : nullptr;
+  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame))) static_cast<CMainFrame*>(frame)->SetFirstPaneText(text);
+}
+
 void CMainFrame::OnShowWindow(BOOL, UINT) {
   if (!m_bFirstShow) {
     Default();

@@ -21,6 +21,10 @@ class CMainFrame : public COXMainFrame {
   // 0 hides the progress control and shows the text pane; 1 to 100 shows the control there.
   void SetProgress(int percent);
   void SetStatusText(LPCSTR text);
+  // The first pane: what a tool is measuring, or the size of the raster selection.
+  void SetFirstPaneText(LPCSTR text);
+  // The same on the application's main frame, when it has one.
+  static void ShowFirstPaneText(LPCSTR text);
   void RecalcLayout(BOOL bNotify = TRUE) override;
 
   int OnCreate(LPCREATESTRUCT lpcs);

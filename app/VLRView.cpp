@@ -288,10 +288,7 @@ void CVLRView::ShowRasterSelectionStatus() {
     const CRasAreaScale scale{m_pGraph->GetImageScale(), bDrawing, nDpi > 0 ? (double)nDpi : 400.0, doc->m_pVlr};
     text = RasAreaStatusText(*selection, scale);
   }
-  CVLRApp* app = GetVLRApp();
-  CMainFrame* frame = app ? app->GetMainFrame() : nullptr;
-  if (frame && frame->IsKindOf(RUNTIME_CLASS(CMainFrame)) && frame->m_wndStatusBar.m_hWnd)
-    frame->m_wndStatusBar.SetPaneText(0, text);
+  CMainFrame::ShowFirstPaneText(text);
 }
 
 void CVLRView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {

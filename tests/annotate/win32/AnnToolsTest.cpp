@@ -267,8 +267,7 @@ TEST_F(AnnToolsTest, LengthInTrueMillimetresThroughTheScale) {
   Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
   Send(WM_LBUTTONUP, 0, 100, 100);
   Send(WM_MOUSEMOVE, 0, 200, 100);
-  CString status;
-  static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(status);
+  const CString status = static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusBar.GetPaneText(0);
   EXPECT_EQ(0, status.Find("Total length: 0 mm, Current length: ")) << (LPCSTR)status;
   for (CPoint p : {CPoint(300, 100)}) {
     Send(WM_LBUTTONDOWN, MK_LBUTTON, p.x, p.y);
@@ -359,8 +358,7 @@ TEST_F(AnnToolsTest, ScaleCheckOffersAndStoresTheScale) {
   Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
   Send(WM_LBUTTONUP, 0, 100, 100);
   Send(WM_MOUSEMOVE, 0, 300, 100);
-  CString status;
-  static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(status);
+  const CString status = static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusBar.GetPaneText(0);
   EXPECT_EQ(0, status.Find("Length: ")) << (LPCSTR)status;
   // 200 client pixels on the sheet (100 dpi image pixels of 0.254 mm); a true distance 100 times
   // that, typed in metres with a decimal comma.

@@ -59,9 +59,7 @@ class DrawingMeasureTest : public DocViewFixture {
     return std::floor(d + 0.5) / m_view->GetGraph()->GetImageScale();
   }
   CString StatusText() {
-    CString text;
-    static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusText.GetWindowText(text);
-    return text;
+    return static_cast<CMainFrame*>(m_app->m_pMainWnd)->m_wndStatusBar.GetPaneText(0);
   }
 };
 
