@@ -69,15 +69,14 @@ void MakeBrush(const CAnnObj& obj, COwnedGdi& brush) {
 int TextClientHeight(CAnnText& text, CVlr& set, CVLRView* pView) {
   const CTGraph* graph = pView->GetGraph();
   CVLRDoc* doc = pView->GetDocument();
-  const double dDpi = doc && doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400;
   if (text.m_nHeight < 0) {
     // The older form in image pixels becomes true millimetres once, and is saved so.
     const int nPixels = RoundHalfUp(-text.m_nHeight / graph->GetImageScale());
     text.m_nHeight =
-        RoundHalfUp(BaseToTrueMm(nPixels, set.m_dScaleFirst, set.m_dScaleSecond, set.m_nScaleUnit, dDpi));
+        RoundHalfUp(AnnBaseToTrueMm(doc, nPixels, set.m_dScaleFirst, set.m_dScaleSecond, set.m_nScaleUnit));
   }
   const int nBase =
-      TrueMmToBase(text.m_nHeight * 1.15, set.m_dScaleFirst, set.m_dScaleSecond, set.m_nScaleUnit, dDpi);
+      AnnTrueMmToBase(doc, text.m_nHeight * 1.15, set.m_dScaleFirst, set.m_dScaleSecond, set.m_nScaleUnit);
   const int nDoc = RoundHalfUp(nBase * graph->GetImageScale());
   const int nClient = graph->DocToClient(0, nDoc).y - graph->DocToClient(0, 0).y;
   return nClient < 0 ? -nClient : nClient;

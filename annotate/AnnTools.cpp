@@ -202,9 +202,8 @@ CAnnObj* CAnnTextHTool::MakeObject(CVLRView* pView, CPoint start, CPoint end) {
       RoundHalfUp(std::hypot((double)b.x - a.x, (double)b.y - a.y) / graph->GetImageScale());
   CVLRDoc* doc = pView->GetDocument();
   const CVlr* set = doc->m_pVlr;
-  const double dDpi = doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
-  const int nHeight = RoundHalfUp(set ? BaseToTrueMm(dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit, dDpi)
-                                      : BaseToTrueMm(dBase, 1.0, 1.0, 0, dDpi));
+  const int nHeight = RoundHalfUp(set ? AnnBaseToTrueMm(doc, dBase, set->m_dScaleFirst, set->m_dScaleSecond, set->m_nScaleUnit)
+                                      : AnnBaseToTrueMm(doc, dBase, 1.0, 1.0, 0));
   if (CVLRApp* app = GetVLRApp()) {
     if (app->m_pConfig) app->m_pConfig->m_nTextHeight = nHeight;
   }

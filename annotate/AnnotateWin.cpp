@@ -5,6 +5,7 @@
 
 #include "AnnObj.h"
 #include "AnnTools.h"
+#include "Raster.h"
 #include "Units.h"
 #include "VLRApp.h"
 #include "VLRDoc.h"
@@ -105,4 +106,32 @@ void AnnRedrawAllViews(CVLRDoc* pDoc) {
     CClientDC dc(pView);
     AnnDrawSet(*pDoc->m_pVlr, pView, &dc);
   }
+}
+
+// --- true millimetres ------------------------------------------------------------------------------
+
+namespace {
+
+// A raster without a resolution is taken at the scanners' usual 400 dpi.
+double RasterDpi(const CVLRDoc* pDoc) {
+  return pDoc && pDoc->IsRaster() && pDoc->m_pRaster->m_nResolution > 0 ? pDoc->m_pRaster->m_nResolution : 400.0;
+}
+
+bool IsDrawing(const CVLRDoc* pDoc) { return pDoc && pDoc->IsVector(); }
+
+}  // namespace
+
+double AnnBaseToTrueMm(const CVLRDoc* pDoc, double dBase, double dFirst, double dSecond, int nScaleUnit) {
+  return IsDrawing(pDoc) ? BaseToTrueMm(dBase, dFirst, dSecond, nScaleUnit)
+                         : BaseToTrueMm(dBase, dFirst, dSecond, nScaleUnit, RasterDpi(pDoc));
+}
+
+double AnnBaseAreaToTrueMm2(const CVLRDoc* pDoc, double dBase, double dFirst, double dSecond, int nScaleUnit) {
+  return IsDrawing(pDoc) ? BaseAreaToTrueMm2(dBase, dFirst, dSecond, nScaleUnit)
+                         : BaseAreaToTrueMm2(dBase, dFirst, dSecond, nScaleUnit, RasterDpi(pDoc));
+}
+
+int AnnTrueMmToBase(const CVLRDoc* pDoc, double dMillimetres, double dFirst, double dSecond, int nScaleUnit) {
+  return IsDrawing(pDoc) ? TrueMmToBase(dMillimetres, dFirst, dSecond, nScaleUnit)
+                         : TrueMmToBase(dMillimetres, dFirst, dSecond, nScaleUnit, RasterDpi(pDoc));
 }

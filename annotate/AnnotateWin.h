@@ -41,6 +41,12 @@ CTool* AnnCreateTool(int nId);
 CTool* AnnCreateMeasureTool(int nId);
 // The annotation-layer dialog over the set; the set changes only on OK.
 void AnnEditLayers(CVlr& set, CWnd* pParent);
+// A base length or area of the document in true millimetres through a drawing scale, and back:
+// the drawing form for a loaded vector drawing (drawing units), else the raster form with the
+// raster's resolution (image pixels).
+double AnnBaseToTrueMm(const CVLRDoc* pDoc, double dBase, double dFirst, double dSecond, int nScaleUnit);
+double AnnBaseAreaToTrueMm2(const CVLRDoc* pDoc, double dBase, double dFirst, double dSecond, int nScaleUnit);
+int AnnTrueMmToBase(const CVLRDoc* pDoc, double dMillimetres, double dFirst, double dSecond, int nScaleUnit);
 // The view's commands to the current length or area tool; nothing for another tool.
 enum { kMeasureEnd, kMeasureUndo, kMeasureCancel };
 void AnnMeasureCommand(CVLRView* pView, int nCommand);

@@ -23,11 +23,6 @@ namespace {
 
 double Distance(CPoint a, CPoint b) { return std::hypot((double)b.x - a.x, (double)b.y - a.y); }
 
-double Dpi(CVLRView* pView) {
-  CVLRDoc* doc = pView->GetDocument();
-  return doc && doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
-}
-
 }  // namespace
 
 CTool* AnnCreateMeasureTool(int nId) {
@@ -89,8 +84,7 @@ double CMeasureTool::TrueMm(CVLRView* pView, double dDocLength) {
   const double first = set ? set->m_dScaleFirst : 1.0, second = set ? set->m_dScaleSecond : 1.0;
   const int unit = set ? set->m_nScaleUnit : 0;
   const double dBase = dDocLength / pView->GetGraph()->GetImageScale();
-  return doc->IsVector() ? BaseToTrueMm(dBase, first, second, unit)
-                         : BaseToTrueMm(dBase, first, second, unit, Dpi(pView));
+  return AnnBaseToTrueMm(doc, dBase, first, second, unit);
 }
 
 double CMeasureTool::TrueMm2(CVLRView* pView, double dDocArea) {
@@ -100,8 +94,7 @@ double CMeasureTool::TrueMm2(CVLRView* pView, double dDocArea) {
   const int unit = set ? set->m_nScaleUnit : 0;
   const double dScale = pView->GetGraph()->GetImageScale();
   const double dBase = dDocArea / dScale / dScale;
-  return doc->IsVector() ? BaseAreaToTrueMm2(dBase, first, second, unit)
-                         : BaseAreaToTrueMm2(dBase, first, second, unit, Dpi(pView));
+  return AnnBaseAreaToTrueMm2(doc, dBase, first, second, unit);
 }
 
 void CMeasureTool::DrawFixed(CVLRView* pView) {

@@ -48,11 +48,6 @@ void CGetDistDlg::OnOK() {
 
 namespace {
 
-double Dpi(CVLRView* pView) {
-  CVLRDoc* doc = pView->GetDocument();
-  return doc && doc->IsRaster() && doc->m_pRaster->m_nResolution > 0 ? doc->m_pRaster->m_nResolution : 400.0;
-}
-
 double Distance(CPoint a, CPoint b) { return std::hypot((double)b.x - a.x, (double)b.y - a.y); }
 
 }  // namespace
@@ -109,8 +104,7 @@ BOOL CScaleCheckTool::Conclude(CVLRView* pView) {
   const BOOL bDrawing = doc->IsVector();
   const int nUnit = bDrawing ? dlg.m_nUnit : 0;
   const double dMeasured = RoundHalfUp(Distance(m_ptFirst, m_ptCurrent)) / pView->GetGraph()->GetImageScale();
-  const double dSheetMm = bDrawing ? BaseToTrueMm(dMeasured, 1.0, 1.0, nUnit)
-                                   : BaseToTrueMm(dMeasured, 1.0, 1.0, 0, Dpi(pView));
+  const double dSheetMm = AnnBaseToTrueMm(doc, dMeasured, 1.0, 1.0, nUnit);
   CScaleOffer offer;
   if (ComputeScaleOffer(dSheetMm, dlg.m_dDistance, offer)) {
     CString question;

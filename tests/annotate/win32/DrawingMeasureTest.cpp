@@ -78,6 +78,22 @@ TEST_F(DrawingMeasureTest, LengthCountsDrawingUnitsThroughTheScale) {
   m_view->SendMessage(WM_COMMAND, ID_MEASURE_CANCEL);
 }
 
+TEST_F(DrawingMeasureTest, TextHeightCountsDrawingUnits) {
+  m_view->SwitchTool(CTool::idAnnTextHeight);
+  MessageBoxes::Get().answers = {IDOK};
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 100);
+  Send(WM_MOUSEMOVE, MK_LBUTTON, 100, 300);
+  Send(WM_LBUTTONUP, 0, 100, 300);
+  // Millimetres of the drawing at 1 : 1, as many as the line has drawing units.
+  const long nExpected = (long)(DrawingUnits({100, 100}, {100, 300}) + 0.5);
+  ASSERT_GT(nExpected, 10);
+  EXPECT_EQ(nExpected, GetVLRApp()->m_pConfig->m_nTextHeight);
+  ASSERT_EQ(1u, MessageBoxes::Get().texts.size());
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "The text height is now set to %ld mm.", nExpected);
+  EXPECT_EQ(expected, MessageBoxes::Get().texts[0]);
+}
+
 // Answers the distance dialog with a distance in metres, then reads the review of the stored
 // scale and takes it.
 std::string g_distance;
