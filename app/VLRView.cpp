@@ -17,6 +17,7 @@
 #include "resource.h"
 #include "vector/Dwg.h"
 
+IMPLEMENT_DYNAMIC(CDocRectHint, CObject)
 IMPLEMENT_DYNCREATE(CVLRView, CView)
 
 CRect CVLRView::s_rcLockedZoom;
@@ -75,6 +76,14 @@ int ToUnits(int nPixels, int nResolution) {
 int Centre(int a, int b) { return (int)(((int64_t)a + b) / 2); }
 
 int RoundToInt(double v) { return (int)std::floor(v + 0.5); }
+
+// Rounded to a whole document unit; a value from outside (NaN, beyond the 32-bit range) is held
+// at the range's edge rather than left undefined.
+int ClampToInt(double v) {
+  if (!(v == v)) return 0;
+  const double r = std::floor(v + 0.5);
+  return r <= -2147483648.0 ? INT32_MIN : r >= 2147483647.0 ? INT32_MAX : (int)r;
+}
 
 }  // namespace
 
@@ -294,7 +303,9 @@ void CVLRView::ShowRasterSelectionStatus() {
 void CVLRView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
   CVLRDoc* doc = GetDocument();
   ShowRasterSelectionStatus();
-  if (lHint > 0) {
+  if (pHint && pHint->IsKindOf(RUNTIME_CLASS(CDocRectHint))) {
+    InvalidateDocRect(*static_cast<const CDocRectHint*>(pHint));
+  } else if (lHint > 0) {
     // Positive hints only ask for the selection over what is on the screen.
     CClientDC dc(this);
     DrawRasterSelection(&dc);
@@ -322,6 +333,22 @@ void CVLRView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) {
       frame->SetStatusText("");
     }
   }
+}
+
+// A raster repaints just the part, grown by a pixel so no edge is left behind; a drawing's
+// vectors may reach out of any part, so it is redrawn whole, at once.
+void CVLRView::InvalidateDocRect(const CDocRectHint& rect) {
+  CVLRDoc* doc = GetDocument();
+  if (!doc || !doc->IsRaster() || !m_pGraph) {
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return;
+  }
+  const CPoint a = m_pGraph->DocToClient(ClampToInt(rect.m_dLeft), ClampToInt(rect.m_dTop));
+  const CPoint b = m_pGraph->DocToClient(ClampToInt(rect.m_dRight), ClampToInt(rect.m_dBottom));
+  CRect rc(a, b);
+  rc.NormalizeRect();
+  rc.InflateRect(1, 1);
+  InvalidateRect(&rc, TRUE);
 }
 
 // --- zoom stack --------------------------------------------------------------------------------

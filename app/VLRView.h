@@ -3,8 +3,7 @@
 // units / 1024, follows the zoom lock shared by all views, reacts to the document's update hints
 // and hands mouse input to its current tool.
 // It draws the document's raster selection over the image and reports its area.
-// Not for: printing and copying, the vector drawing, the annotation set (they join with their
-// own work).
+// Not for: printing and copying (they join with their own work).
 #pragma once
 
 #include "FrameworkWin.h"
@@ -12,6 +11,16 @@
 
 class CVLRDoc;
 class CTool;
+
+// The part of the document an update concerns, in document units: the hint object of an update
+// that needs no more than that part repainted.
+class CDocRectHint : public CObject {
+  DECLARE_DYNAMIC(CDocRectHint)
+ public:
+  CDocRectHint(double dLeft, double dTop, double dRight, double dBottom)
+      : m_dLeft(dLeft), m_dTop(dTop), m_dRight(dRight), m_dBottom(dBottom) {}
+  double m_dLeft, m_dTop, m_dRight, m_dBottom;
+};
 
 class CVLRView : public CView {
   DECLARE_DYNCREATE(CVLRView)
@@ -110,6 +119,7 @@ class CVLRView : public CView {
     ZoomRecord* pNext;  // owned
   };
   void ClearZoomStack();
+  void InvalidateDocRect(const CDocRectHint& rect);
   // Moves the zoom rectangle so its centre is at nPos * 1024 along one axis and scrolls.
   void ScrollTo(int nBar, int nPos);
   void HandleScroll(int nBar, UINT nSBCode, UINT nPos);

@@ -1,6 +1,7 @@
 // Measuring on a vector drawing under Wine: lengths count in drawing units through the drawing
 // scale and its unit (no raster resolution), and the scale check takes the unit chosen in its
-// distance dialog as the drawing's unit, names it in its offer and stores it.
+// distance dialog as the drawing's unit, names it in its offer and stores it. A drawing is also
+// repainted whole for an update that names a part of it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -92,6 +93,21 @@ TEST_F(DrawingMeasureTest, TextHeightCountsDrawingUnits) {
   char expected[64];
   std::snprintf(expected, sizeof expected, "The text height is now set to %ld mm.", nExpected);
   EXPECT_EQ(expected, MessageBoxes::Get().texts[0]);
+}
+
+// Vectors may reach out of any part of a drawing, so a hint with a part redraws the whole view,
+// at once.
+TEST_F(DrawingMeasureTest, RectangleHintRedrawsTheWholeDrawingAtOnce) {
+  CClientDC dc(m_view);
+  const COLORREF crPainted = ::GetPixel(dc.m_hDC, 5, 5);
+  ::SetPixel(dc.m_hDC, 5, 5, RGB(1, 2, 3));
+  ASSERT_EQ(RGB(1, 2, 3), ::GetPixel(dc.m_hDC, 5, 5));
+  m_view->ValidateRect(nullptr);
+  const CPoint a = Doc(400, 300), b = Doc(410, 310);
+  CDocRectHint hint(a.x, a.y, b.x, b.y);
+  m_doc->UpdateAllViews(nullptr, 0, &hint);
+  EXPECT_FALSE(::GetUpdateRect(m_view->m_hWnd, nullptr, FALSE)) << "painted, not left for later";
+  EXPECT_EQ(crPainted, ::GetPixel(dc.m_hDC, 5, 5)) << "far from the part, and still repainted";
 }
 
 // Answers the distance dialog with a distance in metres, then reads the review of the stored

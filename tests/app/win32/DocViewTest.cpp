@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -503,6 +505,30 @@ TEST_F(DocViewTest, UpdateHints) {
   EXPECT_EQ(nullptr, view->GetGraph());
   Repaint(view);
   EXPECT_EQ(CRect(0, 0, 508000, 1016000), view->GetExtent());
+}
+
+// A hint with a part of the document repaints that part of a raster, a pixel wider on each side,
+// and nothing else of the hint counts: not even a hint number that would drop the mapping.
+TEST_F(DocViewTest, RectangleHintRepaintsItsPartOfTheRaster) {
+  CVLRDoc* doc = Open(WriteTestBmp("vv_rect_hint.bmp", 400, 200, 100));
+  CVLRView* view = ViewOf(doc);
+  Repaint(view);
+  ASSERT_NE(nullptr, view->GetGraph());
+  const CPoint a = view->GetGraph()->ClientToDoc(50, 40), b = view->GetGraph()->ClientToDoc(100, 80);
+  for (LPARAM lHint : {0, -1}) {
+    view->ValidateRect(nullptr);
+    // Given right to left: the part is normalised.
+    CDocRectHint hint(b.x, a.y, a.x, b.y);
+    doc->UpdateAllViews(nullptr, lHint, &hint);
+    CRect rc;
+    EXPECT_TRUE(::GetUpdateRect(view->m_hWnd, &rc, FALSE)) << lHint;
+    EXPECT_EQ(CRect(49, 39, 101, 81), rc) << lHint;
+    EXPECT_NE(nullptr, view->GetGraph()) << lHint;
+  }
+  view->ValidateRect(nullptr);
+  CDocRectHint outside(-1e300, -1e300, 1e300, std::nan(""));
+  doc->UpdateAllViews(nullptr, 0, &outside);  // held at the edges, not undefined
+  Pump(10);
 }
 
 // Files the shell sent in one "#OPENFILE#" open one after another, also past files no reader
