@@ -16,10 +16,7 @@ namespace {
 
 using display_test::DisplayTest;
 
-std::string golden_path(const char* name) {
-  std::string here = __FILE__;
-  return here.substr(0, here.find_last_of('/')) + "/golden/" + name;
-}
+std::string golden_path(const char* name) { return std::string(VV_GOLDEN_DIR "/") + name; }
 
 bool read_png(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgb) {
   png_image image{};
