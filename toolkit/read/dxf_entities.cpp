@@ -1217,6 +1217,12 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     const bool zombie = dxf_text_is(s, "ACAD_ZOMBIE_ENTITY");
     uint16_t kind = kind_of(s, &native, &skip);
     if (kind == TK_3DLINE) kind = TK_LINE;
+    // A second BLOCK is the next block's: this one lost its ENDBLK. Reading on would give every
+    // block all the entities of the blocks after it, and a damaged file quadratic time.
+    if (s->in_block && kind == TK_BLOCK) {
+      if (s->block_begun) return 0;
+      s->block_begun = 1;
+    }
     h->kind = kind;
     tk_init_entity(d, h, data);
     clear_pending(&tk_state->pending);

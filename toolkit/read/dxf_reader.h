@@ -117,6 +117,7 @@ struct DxfState {
   uint32_t block_headers_read;
   uint32_t block_cursor;
   uint8_t in_block;
+  uint8_t block_begun;  // the block's own BLOCK entity has been read
   uint32_t block_offset;
 
   char pending_names[DXF_PENDING_HEADER_NAMES][DXF_NAME_SIZE];

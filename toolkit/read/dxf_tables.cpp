@@ -241,6 +241,7 @@ int16_t dxf_begin_block_entities(TkDrawing* d) {
   DxfState* s = dxf_state(d);
   if (!s || !d->reading_block || !s->block_name_at) return 0;
   s->in_block = 1;
+  s->block_begun = 0;
   // Blocks are asked for in the order their headers were read, so the search usually ends at
   // the cursor.
   uint32_t n = s->block_headers_read;

@@ -282,6 +282,32 @@ TEST_F(DxfLoad, DimensionStyleArrowBlocksByNameInAnyCase) {
   EXPECT_TRUE(tk_handle_is_null(&r.dimblk1));
 }
 
+// A block that lost its ENDBLK ends where the next BLOCK begins: each block keeps its own
+// entities, and a file of many such blocks does not give each all the entities after it.
+TEST_F(DxfLoad, BlockWithoutItsEndStopsAtTheNextBlock) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1009").endsec();
+  f.section("BLOCKS");
+  f.g(0, "BLOCK").g(8, "0").g(2, "FIRST").g(70, "0").g(10, 0.0).g(20, 0.0).g(30, 0.0);
+  f.g(0, "LINE").g(8, "0").g(10, 0.0).g(20, 0.0).g(11, 1.0).g(21, 0.0);
+  f.g(0, "BLOCK").g(8, "0").g(2, "SECOND").g(70, "0").g(10, 0.0).g(20, 0.0).g(30, 0.0);
+  f.g(0, "CIRCLE").g(8, "0").g(10, 0.0).g(20, 0.0).g(40, 1.0);
+  f.g(0, "ENDBLK").endsec();
+  f.section("ENTITIES").endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  auto kinds = [this](const char* name) {
+    std::vector<uint16_t> out;
+    const TkBlockRecord* b = dxf_test::find_block(d_, name);
+    if (!b || !b->entities) return out;
+    TkEntityHeader h;
+    TkEntityData data;
+    for (size_t n = 0; entity(n, &h, &data, b->entities); ++n) out.push_back(h.kind);
+    return out;
+  };
+  EXPECT_EQ(kinds("FIRST"), (std::vector<uint16_t>{TK_BLOCK, TK_LINE}));
+  EXPECT_EQ(kinds("SECOND"), (std::vector<uint16_t>{TK_BLOCK, TK_CIRCLE, TK_ENDBLK}));
+}
+
 struct ColourCase {
   const char* value;
   uint16_t colour;
