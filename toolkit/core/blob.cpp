@@ -8,11 +8,45 @@
 
 #include "toolkit/core/handle.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/pool.h"
 #include "toolkit/core/state.h"
 
 enum : TkError { TK_ERR_ALLOC_VM_BLOB = 215 };
 
 namespace {
+
+// Descriptors, chunk lists and chunks come from the pool a loading drawing lends, and wait for
+// it when freed; otherwise from mem_alloc.
+void* piece_alloc(size_t n) {
+  TkRecordPool* pool = pool_for_blobs();
+  return pool ? pool_alloc(pool, n) : mem_alloc(n);
+}
+
+void piece_free(void* piece) {
+  if (piece && !pool_holds(piece)) mem_free(piece);
+}
+
+TkList* new_chunk_list() {
+  TkRecordPool* pool = pool_for_blobs();
+  if (!pool) return list_new();
+  auto* list = static_cast<TkList*>(pool_alloc(pool, sizeof(TkList)));
+  if (!list) {
+    tk_fail_alloc(TK_ERR_ALLOC_LLIST);
+    return nullptr;
+  }
+  memset(list, 0, sizeof(TkList));
+  return list;
+}
+
+void free_chunks(TkList* chunks) {
+  if (!chunks) return;
+  for (TkLink* link = chunks->first; link;) {
+    TkLink* next = link->next;
+    piece_free(link);
+    link = next;
+  }
+  piece_free(chunks);
+}
 
 // The working copy and its chunk buffer are one block, freed with the copy: a blob is opened
 // for nearly every entity a load stores, and one allocation is half the cost of two.
@@ -35,7 +69,7 @@ TkBlob* open_copy(TkBlob* stored) {
 // one (a rewrite from the start) frees the old chunks.
 void write_back(TkBlob* copy) {
   TkBlob* stored = copy->stored;
-  if (stored->chunks != copy->chunks) list_free(stored->chunks);
+  if (stored->chunks != copy->chunks) free_chunks(stored->chunks);
   stored->marker = TK_BLOB_MARKER;
   stored->buffer = nullptr;
   stored->chunks = copy->chunks;
@@ -52,14 +86,18 @@ void write_back(TkBlob* copy) {
 
 // Frees a writing copy and the chunks it made, leaving the stored blob untouched.
 void discard(TkBlob* copy) {
-  if (copy->chunks != copy->stored->chunks) list_free(copy->chunks);
+  if (copy->chunks != copy->stored->chunks) free_chunks(copy->chunks);
   mem_free(copy);  // its buffer with it
 }
 
 int16_t flush_chunk(TkBlob* blob, size_t n) {
-  if (!record_store(blob->buffer, n, blob->chunks)) return 0;
+  // Only a blob written from the start takes chunks from a lent pool. Appends come again and
+  // again, each replacing the last chunk, and a replaced pooled chunk stays until the pool goes.
+  bool fresh_list = blob->chunks != blob->stored->chunks;
+  if (!record_store(blob->buffer, n, blob->chunks, fresh_list ? pool_for_blobs() : nullptr))
+    return 0;
   if (blob->reopened) {
-    mem_free(list_remove(blob->chunks, blob->reopened));
+    piece_free(list_remove(blob->chunks, blob->reopened));
     blob->reopened = nullptr;
   }
   blob->total += int32_t(n);
@@ -87,7 +125,7 @@ void report_bad_length() {
 
 TkBlob* blob_alloc(int16_t chunk_size) {
   if (chunk_size <= 0) return nullptr;
-  TkBlob* blob = static_cast<TkBlob*>(mem_alloc(sizeof(TkBlob)));
+  TkBlob* blob = static_cast<TkBlob*>(piece_alloc(sizeof(TkBlob)));
   if (!blob) {
     tk_fail_alloc(TK_ERR_ALLOC_VM_BLOB);
     return nullptr;
@@ -102,7 +140,7 @@ TkBlob* blob_create(TkBlob* stored) {
   if (!stored) return nullptr;
   TkBlob* copy = open_copy(stored);
   if (!copy) return nullptr;
-  copy->chunks = list_new();
+  copy->chunks = new_chunk_list();
   if (!copy->chunks) {
     mem_free(copy);  // its buffer with it
     return nullptr;
@@ -354,8 +392,8 @@ int16_t blob_close(TkBlob* blob) {
 
 int16_t blob_free(TkBlob* stored) {
   if (!stored) return 0;
-  list_free(stored->chunks);
-  mem_free(stored);
+  free_chunks(stored->chunks);
+  piece_free(stored);
   return 1;
 }
 

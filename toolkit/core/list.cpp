@@ -171,9 +171,9 @@ static TkLink* new_record(const void* data, size_t size, TkRecordPool* pool = nu
   return link;
 }
 
-TkLink* record_store(const void* data, size_t size, TkList* list) {
+TkLink* record_store(const void* data, size_t size, TkList* list, TkRecordPool* pool) {
   if (!list) return nullptr;
-  TkLink* link = new_record(data, size);
+  TkLink* link = new_record(data, size, pool);
   if (!link) {
     tk_fail_alloc(TK_ERR_ALLOC_BINDATA);
     return nullptr;

@@ -70,7 +70,8 @@ void list_free_links(TkList* list);
 void list_free(TkList* list);
 
 // A new record holding a copy of size bytes of data, appended to the list; null on no memory.
-TkLink* record_store(const void* data, size_t size, TkList* list);
+// Its memory comes from the pool when one is given.
+TkLink* record_store(const void* data, size_t size, TkList* list, TkRecordPool* pool = nullptr);
 // Copies size bytes of the current record out and moves on; 0 when there is no current record.
 int16_t record_read(TkList* list, void* buffer, size_t size);
 // A new record linked by a position code (TK_POS_*; any other value leaves it unlinked).

@@ -656,6 +656,12 @@ TkDrawing* tk_open_drawing(const char* path, uint8_t load_mode, int16_t upgrade)
   }
 
   d->loading = 1;
+  // The blobs the load makes belong to the drawing's records: their pieces come from its pool.
+  // A failed open frees the pool with the drawing before the lending ends.
+  struct BlobPoolLoan {
+    TkRecordPool* before;
+    ~BlobPoolLoan() { pool_lend_to_blobs(before); }
+  } loan{pool_lend_to_blobs(&d->entity_pool)};
   tk_fail(TK_ERR_FILE_TYPE);
   if (!readable) return fail_open(d);
   file_seek(d->file, 0, 0);

@@ -31,3 +31,12 @@ bool pool_owns(const TkRecordPool* pool, const void* block);
 void pool_release(TkRecordPool* pool, void* block);
 // Frees every block of the pool and leaves it empty.
 void pool_free_all(TkRecordPool* pool);
+
+// Whether the block lies in a block of any live pool. Blobs can be freed where no drawing is at
+// hand, and this is how they tell memory that waits for its pool from memory of their own.
+bool pool_holds(const void* block);
+// The pool that blobs take their descriptors, chunk lists and chunks from (null: mem_alloc), and
+// the one before. A drawing lends its pool while it loads: a load makes a few small blob pieces
+// for most entities, and these live as long as the drawing.
+TkRecordPool* pool_lend_to_blobs(TkRecordPool* pool);
+TkRecordPool* pool_for_blobs();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "records_support.h"
+#include "toolkit/core/blob.h"
 #include "toolkit/core/list.h"
 #include "toolkit/core/mem.h"
 
@@ -62,13 +63,16 @@ TEST_F(PoolTest, BlocksStayAlignedApartAndOwnedAcrossManyPoolBlocks) {
 }
 
 TEST_F(PoolTest, AFailedAllocationLeavesThePoolAsItWas) {
-  // The first block needs the block table and the block; either failing gives null.
-  for (long failing : {0L, 1L}) {
+  // The first block needs the pool's block table, the table of every pool's blocks and the
+  // block; any of them failing gives null.
+  for (long failing : {0L, 1L, 2L}) {
     SCOPED_TRACE(failing);
+    TkRecordPool fresh{};
     fail_allocation(failing);
-    EXPECT_EQ(pool_alloc(&pool, 32), nullptr);
+    EXPECT_EQ(pool_alloc(&fresh, 32), nullptr);
     fail_allocation(-1);
-    EXPECT_EQ(pool.left, 0u);
+    EXPECT_EQ(fresh.left, 0u);
+    pool_free_all(&fresh);  // its block table, when it got one
   }
   auto* p = static_cast<uint8_t*>(pool_alloc(&pool, 32));
   ASSERT_NE(p, nullptr);
@@ -91,6 +95,72 @@ TEST_F(PoolTest, APooledRecordThatCannotBeMadeFailsAsAnAllocatedOne) {
   fail_allocation(-1);
   EXPECT_EQ(tk_get_last_error(), TK_ERR_ALLOC_STRUCTURE);
   EXPECT_EQ(list_count(&list), 1);
+}
+
+std::vector<uint8_t> blob_bytes(TkBlob* stored) {
+  std::vector<uint8_t> out(size_t(blob_stored_size(stored)));
+  TkBlob* r = blob_open_read(stored);
+  EXPECT_NE(r, nullptr);
+  if (r) {
+    EXPECT_EQ(blob_read(r, out.data(), out.size()), 1);
+    blob_close(r);
+  }
+  return out;
+}
+
+std::vector<uint8_t> counting(uint8_t from, size_t n) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; ++i) v[i] = uint8_t(from + i);
+  return v;
+}
+
+void write_all(TkBlob* stored, const std::vector<uint8_t>& bytes, bool append) {
+  TkBlob* w = append ? blob_open_append(stored) : blob_create(stored);
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(blob_write(w, bytes.data(), bytes.size()), 1);
+  ASSERT_EQ(blob_close_write(w), 1);
+}
+
+// Blobs made while a drawing lends its pool (a load) are grown, rewritten, copied and freed
+// afterwards like any other; their pooled pieces wait for the pool, their later pieces are freed
+// (the fixture's allocator sees any that leak), and an append during the lending does not leave
+// a pooled copy of the last chunk behind each time.
+TEST_F(PoolTest, BlobsMadeWhileThePoolIsLentKeepWhatBlobsPromise) {
+  ASSERT_EQ(pool_lend_to_blobs(&pool), nullptr);
+  TkBlob* first = blob_alloc(16);
+  TkBlob* second = blob_alloc(16);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  write_all(first, counting(0, 40), false);  // two full chunks and a part
+  write_all(second, counting(100, 3), false);
+  EXPECT_TRUE(pool_holds(first));
+  EXPECT_TRUE(pool_holds(first->chunks));
+  EXPECT_TRUE(pool_holds(list_first(first->chunks)));
+  size_t left = pool.left;
+  for (uint8_t k = 0; k < 30; ++k) write_all(second, {uint8_t(103 + k)}, true);
+  EXPECT_FALSE(pool_holds(list_last(second->chunks)));
+  EXPECT_EQ(pool.left, left);  // appends take nothing from the pool
+  EXPECT_EQ(pool_lend_to_blobs(nullptr), &pool);
+
+  EXPECT_EQ(blob_bytes(first), counting(0, 40));
+  EXPECT_EQ(blob_bytes(second), counting(100, 33));
+  write_all(first, counting(40, 10), true);
+  EXPECT_EQ(blob_bytes(first), counting(0, 50));
+  EXPECT_FALSE(pool_holds(list_last(first->chunks)));
+  write_all(second, counting(7, 5), false);
+  EXPECT_EQ(blob_bytes(second), counting(7, 5));
+  ASSERT_EQ(blob_copy(second, first), 1);
+  EXPECT_EQ(blob_bytes(second), counting(0, 50));
+  EXPECT_EQ(blob_free(first), 1);
+  EXPECT_EQ(blob_free(second), 1);
+
+  TkBlob* later = blob_alloc(16);  // no pool lent: from the allocator
+  ASSERT_NE(later, nullptr);
+  EXPECT_FALSE(pool_holds(later));
+  blob_free(later);
+  void* pooled = pool_alloc(&pool, 8);
+  pool_free_all(&pool);
+  EXPECT_FALSE(pool_holds(pooled));
 }
 
 }  // namespace
