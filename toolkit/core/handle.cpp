@@ -75,6 +75,15 @@ bool tk_hex_to_bytes(const char* text, uint8_t out[8], int16_t* count) {
 }
 
 int16_t tk_handle_from_hex(const char* text, TkHandle* handle) {
+  // Every record of a file names its handle: the usual text of up to 16 digits is read in one
+  // pass straight into the bytes, the lowest digit last.
+  uint64_t value = 0;
+  size_t len = 0;
+  for (; len <= TK_HANDLE_HEX_MAX && text[len]; ++len) value = value << 4 | hex_digit(text[len]);
+  if (len <= TK_HANDLE_HEX_MAX) {
+    for (int i = 7; i >= 0; --i, value >>= 8) handle->bytes[i] = uint8_t(value);
+    return int16_t((len + 1) / 2);
+  }
   uint8_t bytes[8];
   int16_t n = 0;
   memset(handle->bytes, 0, 8);

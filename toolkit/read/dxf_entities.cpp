@@ -35,13 +35,27 @@ enum : size_t {
   kProxyHandles = 32,   // blob: 8-byte handles the data refers to
 };
 
-const char* const kKindNames[] = {
+constexpr const char* kKindNames[] = {
     "",        "LINE",   "POINT",  "CIRCLE",   "SHAPE",     "ELLIPSE", "SPLINE",  "TEXT",
     "ARC",     "TRACE",  "REGION", "SOLID",    "BLOCK",     "ENDBLK",  "INSERT",  "ATTDEF",
     "ATTRIB",  "SEQEND", "",       "POLYLINE", "VERTEX",    "3DLINE",  "3DFACE",  "DIMENSION",
     "VIEWPORT", "3DSOLID", "RAY",  "XLINE",    "MTEXT",     "LEADER",  "TOLERANCE", "MLINE",
     "",        "",       "",       "BODY"};
 constexpr uint16_t kKindCount = sizeof kKindNames / sizeof kKindNames[0];
+
+// The fixed kinds by the first byte of their names, each list ended by 0.
+struct KindsByLetter {
+  static constexpr int kMost = 7;
+  uint8_t kinds[256][kMost + 1] = {};
+  constexpr KindsByLetter() {
+    int used[256] = {};
+    for (uint16_t k = 1; k < kKindCount; ++k) {
+      auto first = static_cast<unsigned char>(kKindNames[k][0]);
+      if (first && used[first] < kMost) kinds[first][used[first]++] = static_cast<uint8_t>(k);
+    }
+  }
+};
+constexpr KindsByLetter kKindsByLetter;
 
 // The row of each group code of each fixed kind, found once: every group of every entity
 // looks here.
@@ -60,10 +74,15 @@ struct LayoutIndex {
   }
 };
 
-const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
+// The rows of a fixed kind by group code (LayoutIndex::kCodes of them); null for other kinds.
+const TkGroupDesc* const* layout_rows(uint16_t kind) {
   static const LayoutIndex* index = new LayoutIndex();
-  if (kind > TK_MLINE || code >= LayoutIndex::kCodes) return nullptr;
-  return index->row[kind][code];
+  return kind <= TK_MLINE ? index->row[kind] : nullptr;
+}
+
+const TkGroupDesc* layout_row(uint16_t kind, uint16_t code) {
+  const TkGroupDesc* const* rows = layout_rows(kind);
+  return rows && code < LayoutIndex::kCodes ? rows[code] : nullptr;
 }
 
 void clear_pending(TkPendingRefs* p) {
@@ -147,6 +166,7 @@ struct EntityRead {
   TkEntityHeader* h = nullptr;
   TkEntityData* data = nullptr;
   uint16_t kind = 0;
+  const TkGroupDesc* const* rows = nullptr;  // the kind's layout rows, looked up once
   bool native_class = false;
   double elevation = 0;
   Reals a, b, c;         // per kind: vertices, knots, fit points ...
@@ -189,11 +209,9 @@ uint16_t kind_of(DxfState* s, bool* native, bool* skip) {
   *native = false;
   *skip = false;
   const char* name = s->text;
-  // Every entity looks here first: names whose first letter differs are passed over cheaply.
-  for (uint16_t k = 1; k < kKindCount; ++k) {
-    const char* kind = kKindNames[k];
-    if (kind[0] && kind[0] == name[0] && std::strcmp(name, kind) == 0) return k;
-  }
+  // Every entity looks here first: a name is compared only with the kinds of its first letter.
+  for (const uint8_t* k = kKindsByLetter.kinds[static_cast<unsigned char>(name[0])]; *k; ++k)
+    if (std::strcmp(name, kKindNames[*k]) == 0) return *k;
   TkClassRecord record;
   bool found = class_find(s->drawing, name, &record) != 0;
   if (is_native_class(name)) {
@@ -244,9 +262,10 @@ void apply_elevation(EntityRead* e) {
 }
 
 void store_layout_group(EntityRead* e) {
-  const TkGroupDesc* row = layout_row(e->kind, e->s->group.code);
-  if (!row) return;
   const TkDxfGroup& g = e->s->group;
+  if (!e->rows || g.code >= LayoutIndex::kCodes) return;
+  const TkGroupDesc* row = e->rows[g.code];
+  if (!row) return;
   uint8_t* field = e->data->bytes + row->offset;
   if (row->offset >= TK_ENTITY_DATA_SIZE) return;
   size_t room = TK_ENTITY_DATA_SIZE - row->offset;
@@ -913,6 +932,19 @@ int16_t rtext_group(EntityRead* e) {
   return 1;
 }
 
+// Whether kind_group has anything to do for a kind: every class kind, and the fixed kinds its
+// switch names (a kind added there is added here). The others' groups all go to the layout.
+bool kind_reads_groups(uint16_t kind, bool native) {
+  if (native || kind > TK_LAST_FIXED_KIND) return true;
+  switch (kind) {
+    case TK_TEXT: case TK_ATTDEF: case TK_ATTRIB: case TK_MTEXT: case TK_INSERT:
+    case TK_DIMENSION: case TK_LEADER: case TK_TOLERANCE: case TK_SPLINE: case TK_SHAPE:
+    case TK_MLINE: case TK_REGION: case TK_3DSOLID: case TK_BODY:
+      return true;
+    default: return false;
+  }
+}
+
 // 1 when the kind took the group as part of one of its lists.
 int16_t kind_group(EntityRead* e) {
   DxfState* s = e->s;
@@ -1231,6 +1263,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     e.h = h;
     e.data = data;
     e.kind = kind;
+    e.rows = kind <= TK_LAST_FIXED_KIND ? layout_rows(kind) : nullptr;
     e.native_class = native;
     e.zombie = zombie;
     if (native && (kind == tk_class_image(d) || kind == tk_class_wipeout(d)))
@@ -1245,6 +1278,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
       h->kind = kProxyKind;
       if (!begin_proxy(&e, kind)) failed = true;
     }
+    const bool reads_groups = kind_reads_groups(kind, native);
     uint32_t position = 0;
     while (!failed) {
       position = dxf_tell(s);
@@ -1265,8 +1299,8 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
         if (!e.zombie || !zombie_group(&e)) proxy_group(&e);
         continue;
       }
-      if (kind_group(&e)) continue;
-      if (kind <= TK_LAST_FIXED_KIND) store_layout_group(&e);
+      if (reads_groups && kind_group(&e)) continue;
+      store_layout_group(&e);
       if (dxf_at_end(s)) break;
     }
     if (!failed && e.proxy && !finish_proxy(&e)) failed = true;

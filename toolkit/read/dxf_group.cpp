@@ -50,11 +50,13 @@ uint32_t le32(const uint8_t* b) {
   return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
 }
 
+uint64_t le64(const uint8_t* b) { return uint64_t(le32(b + 4)) << 32 | le32(b); }
+
 double real_from(const uint8_t* b) {
   // Zeros, denormals, infinities and NaNs all read as 0.0: none is a coordinate a drawing means.
   unsigned exponent = ((b[7] & 0x7Fu) << 4) | (b[6] >> 4);
   if (exponent == 0 || exponent == 0x7FF) return 0.0;
-  uint64_t bits = uint64_t(le32(b + 4)) << 32 | le32(b);
+  uint64_t bits = le64(b);
   double v;
   std::memcpy(&v, &bits, sizeof v);
   return v;
@@ -184,22 +186,40 @@ void skip_value_bytes(DxfState* s, size_t n) {
 // A zero-terminated string; bytes beyond the buffer are passed over so the next group is found.
 void read_binary_string(DxfState* s) {
   TkFile* f = file_of(s);
-  // Names and handles are a few bytes: taken byte by byte while they lie in the block.
+  // Names and handles are a few bytes: taken eight at a time while they lie in the block (the
+  // buffer holds far more than the short run, and nothing reads past a value's zero), else byte
+  // by byte.
   constexpr size_t kShort = 64;
   size_t avail = f->left > 0 ? static_cast<size_t>(f->left) : 0;
-  size_t limit = avail < kShort ? avail : kShort;
   const uint8_t* p = f->read_pointer;
-  size_t i = 0;
-  while (i < limit && p[i]) {
-    s->text[i] = static_cast<char>(p[i]);
-    ++i;
+  if (avail >= kShort) {
+    for (size_t at = 0; at < kShort; at += 8) {
+      uint64_t w = le64(p + at);
+      std::memcpy(s->text + at, p + at, 8);
+      // The lowest flagged byte is the first zero; bytes above a zero may be flagged falsely.
+      uint64_t zero = (w - 0x0101010101010101u) & ~w & 0x8080808080808080u;
+      if (zero) {
+        size_t i = at + static_cast<size_t>(__builtin_ctzll(zero) >> 3);
+        s->text[i] = 0;
+        s->group.length = i;
+        advance(f, i + 1);
+        return;
+      }
+    }
+  } else {
+    size_t i = 0;
+    while (i < avail && p[i]) {
+      s->text[i] = static_cast<char>(p[i]);
+      ++i;
+    }
+    if (i < avail) {
+      s->text[i] = 0;
+      s->group.length = i;
+      advance(f, i + 1);
+      return;
+    }
   }
-  if (i < limit) {
-    s->text[i] = 0;
-    s->group.length = i;
-    advance(f, i + 1);
-    return;
-  }
+  // A longer string, or one that goes on in the next block.
   size_t n = 0;
   for (;;) {
     if (f->left > 0) {
@@ -259,41 +279,15 @@ int16_t read_binary_group_slowly(DxfState* s);
 
 int16_t read_binary_group(DxfState* s) {
   TkFile* f = file_of(s);
-  TkDxfGroup& g = s->group;
-  // Most groups are a code and a number, or a code and a string, that start in the current
-  // block: read from it.
-  constexpr int32_t kLongestNumberGroup = 2 + 8;
-  if (s->drawing->version >= TK_VERSION_AC1012 && !f->end && f->left >= kLongestNumberGroup) {
-    const uint8_t* p = f->read_pointer;
-    uint16_t c = le16(p);
-    switch (value_type(c)) {
-      case Value::Real:
-        g.code = c;
-        if (!s->names_only) g.real = real_from(p + 2);
-        advance(f, 10);
-        return 1;
-      case Value::Short:
-        g.code = c;
-        g.i16 = static_cast<int16_t>(le16(p + 2));
-        advance(f, 4);
-        return 1;
-      case Value::Bool:
-        g.code = c;
-        g.i16 = p[2];
-        advance(f, 3);
-        return 1;
-      case Value::Long:
-        g.code = c;
-        g.i32 = static_cast<int32_t>(le32(p + 2));
-        advance(f, 6);
-        return 1;
-      case Value::Text:
-      case Value::Handle:
-        g.code = c;
-        advance(f, 2);
-        read_string_value(s, value_type(c));
-        return 1;
-      default: break;
+  // A string that starts in the current block is read from it (numbers were taken before).
+  if (s->drawing->version >= TK_VERSION_AC1012 && !f->end && f->left >= 2) {
+    uint16_t c = le16(f->read_pointer);
+    Value type = value_type(c);
+    if (type == Value::Text || type == Value::Handle) {
+      s->group.code = c;
+      advance(f, 2);
+      read_string_value(s, type);
+      return 1;
     }
   }
   return read_binary_group_slowly(s);
@@ -434,7 +428,9 @@ int16_t dxf_read_short(DxfState* s) {
   return static_cast<int16_t>(le16(b));
 }
 
-int16_t dxf_read_group(DxfState* s) {
+namespace {
+
+int16_t read_group_passing_comments(DxfState* s) {
   TkFile* f = file_of(s);
   for (;;) {
     int16_t ok = s->drawing->file_kind == TK_FILE_BINARY_DXF ? read_binary_group(s)
@@ -445,26 +441,72 @@ int16_t dxf_read_group(DxfState* s) {
   }
 }
 
+}  // namespace
+
+int16_t dxf_read_group(DxfState* s) {
+  const TkDrawing* d = s->drawing;
+  TkFile* f = d->file;
+  // Numbers in a binary file, most of its groups, are taken here at the least cost; none is a
+  // comment.
+  constexpr int32_t kLongestNumberGroup = 2 + 8;
+  if (d->file_kind == TK_FILE_BINARY_DXF && d->version >= TK_VERSION_AC1012 && !f->end &&
+      f->left >= kLongestNumberGroup) {
+    const uint8_t* p = f->read_pointer;
+    uint16_t c = le16(p);
+    TkDxfGroup& g = s->group;
+    switch (value_type(c)) {
+      case Value::Real:
+        g.code = c;
+        if (!s->names_only) g.real = real_from(p + 2);
+        advance(f, 10);
+        return 1;
+      case Value::Short:
+        g.code = c;
+        g.i16 = static_cast<int16_t>(le16(p + 2));
+        advance(f, 4);
+        return 1;
+      case Value::Bool:
+        g.code = c;
+        g.i16 = p[2];
+        advance(f, 3);
+        return 1;
+      case Value::Long:
+        g.code = c;
+        g.i32 = static_cast<int32_t>(le32(p + 2));
+        advance(f, 6);
+        return 1;
+      default: break;
+    }
+  }
+  return read_group_passing_comments(s);
+}
+
 namespace {
 
-// The bytes of a binary value of the type that lie whole within `avail` bytes; 0 when it does not
-// lie whole there or is binary data (0 is no value's size: a string has at least its zero).
-size_t whole_value_size(Value type, const uint8_t* v, size_t avail) {
-  size_t size = 0;
+// The bytes of each code's value in a binary file: a fixed size, a zero-terminated string, or
+// binary data that the quick pass leaves to the group reader.
+constexpr uint8_t kStringValue = 0;
+constexpr uint8_t kOtherValue = 255;
+
+constexpr uint8_t value_size_of(Value type) {
   switch (type) {
-    case Value::Real: size = 8; break;
-    case Value::Short: size = 2; break;
-    case Value::Bool: size = 1; break;
-    case Value::Long: size = 4; break;
+    case Value::Real: return 8;
+    case Value::Short: return 2;
+    case Value::Bool: return 1;
+    case Value::Long: return 4;
     case Value::Text:
-    case Value::Handle: {
-      const void* z = std::memchr(v, 0, avail);
-      return z ? static_cast<size_t>(static_cast<const uint8_t*>(z) - v) + 1 : 0;
-    }
-    default: return 0;
+    case Value::Handle: return kStringValue;
+    default: return kOtherValue;
   }
-  return size <= avail ? size : 0;
 }
+
+struct SizeTable {
+  uint8_t v[1100];
+  constexpr SizeTable() : v() {
+    for (uint16_t c = 0; c < 1100; ++c) v[c] = value_size_of(kValues.v[c]);
+  }
+};
+constexpr SizeTable kSizes;
 
 }  // namespace
 
@@ -479,9 +521,17 @@ uint32_t dxf_skip_groups(DxfState* s, uint32_t limit) {
   while (n < limit && end - p > 2) {
     uint16_t c = le16(p);
     if (c == 0 || c == 999) break;
-    size_t size = whole_value_size(value_type(c), p + 2, static_cast<size_t>(end - p - 2));
-    if (size == 0) break;
-    p += 2 + size;
+    uint8_t size = c < 1100 ? kSizes.v[c] : kStringValue;
+    const uint8_t* value = p + 2;
+    size_t avail = static_cast<size_t>(end - value);
+    if (size == kStringValue) {
+      const void* z = std::memchr(value, 0, avail);
+      if (!z) break;
+      p = static_cast<const uint8_t*>(z) + 1;
+    } else {
+      if (size == kOtherValue || size > avail) break;
+      p = value + size;
+    }
     ++n;
   }
   advance(f, static_cast<size_t>(p - f->read_pointer));

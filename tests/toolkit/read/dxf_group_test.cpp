@@ -213,6 +213,50 @@ TEST_F(GroupReader, BinaryDataChunksAndLongStringsStayInTheirBuffers) {
   EXPECT_STREQ(s->text, "next");
 }
 
+// Strings are taken several bytes at a time where they lie in the file's cache block: every
+// short length ends where its zero is, bytes with the high bit set or of value 1 are no zero,
+// and a string that runs over the end of a block (8,192 bytes) is read whole.
+TEST_F(GroupReader, BinaryStringsEndAtTheirZeroWhateverTheirLengthAndPlace) {
+  auto text_of = [](size_t length) {
+    const char kinds[] = {'a', '\x80', '\x01', '\xff', 'Z', '\x7f'};
+    std::string t;
+    for (size_t i = 0; i < length; ++i) t += kinds[(i + length) % sizeof kinds];
+    return t;
+  };
+  dxf_test::BinaryDxf lengths(true);
+  for (size_t n = 0; n <= 80; ++n) lengths.s(1, text_of(n)).i16(70, static_cast<int16_t>(n));
+  DxfState* s = open_binary(lengths, TK_VERSION_AC1015);
+  for (size_t n = 0; n <= 80; ++n) {
+    SCOPED_TRACE(n);
+    ASSERT_EQ(dxf_read_group(s), 1);
+    EXPECT_EQ(s->group.length, n);
+    EXPECT_EQ(std::string(s->text), text_of(n));
+    ASSERT_EQ(dxf_read_group(s), 1);
+    EXPECT_EQ(s->group.code, 70);
+    EXPECT_EQ(s->group.i16, static_cast<int16_t>(n));
+  }
+
+  constexpr size_t kBlock = 8192;
+  for (size_t before_end = 0; before_end <= 72; ++before_end) {
+    SCOPED_TRACE(before_end);
+    dxf_test::BinaryDxf b(true);
+    // A filler string puts the next string's first byte `before_end` bytes before the block end.
+    size_t filler = kBlock - before_end - b.out.size() - 2 - 1;
+    b.s(1, std::string(filler, 'f')).s(2, text_of(40)).i16(70, 9).s(5, "1A2B");
+    s = open_binary(b, TK_VERSION_AC1015);
+    ASSERT_EQ(dxf_read_group(s), 1);
+    EXPECT_EQ(s->group.length, filler);
+    ASSERT_EQ(dxf_read_group(s), 1);
+    EXPECT_EQ(s->group.code, 2);
+    EXPECT_EQ(std::string(s->text), text_of(40));
+    ASSERT_EQ(dxf_read_group(s), 1);
+    EXPECT_EQ(s->group.i16, 9);
+    ASSERT_EQ(dxf_read_group(s), 1);
+    EXPECT_EQ(s->group.handle.bytes[6], 0x1A);
+    EXPECT_EQ(s->group.handle.bytes[7], 0x2B);
+  }
+}
+
 TEST_F(GroupReader, BinaryFileCutShortReadsNoFurther) {
   dxf_test::BinaryDxf b(true);
   b.d(10, 1.0).s(1, "unterminated");
