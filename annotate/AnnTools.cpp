@@ -39,13 +39,6 @@ CVlr* SetOf(CVLRView* pView) {
 
 void SetDrawingCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
 
-// One of the program's own cursors, or the system's stand-in when the resources lack it.
-void SetOwnCursor(UINT nId, LPCTSTR lpszStandIn) {
-  HINSTANCE hInst = AfxGetResourceHandle();
-  HCURSOR hCursor = hInst ? ::LoadCursorA(hInst, MAKEINTRESOURCEA(nId)) : nullptr;
-  ::SetCursor(hCursor ? hCursor : ::LoadCursor(nullptr, lpszStandIn));
-}
-
 void Capture(CVLRView* pView, HWND& hCaptureWnd) {
   pView->SetCapture();
   hCaptureWnd = pView->m_hWnd;

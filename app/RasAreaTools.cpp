@@ -23,11 +23,7 @@ HPEN CRasAreaTool::Pen() {
   return m_hPen;
 }
 
-void CRasAreaTool::SetCursor() {
-  HINSTANCE hInst = AfxGetResourceHandle();
-  HCURSOR cursor = hInst ? ::LoadCursorA(hInst, MAKEINTRESOURCEA(IDC_CUR_DRAW)) : nullptr;
-  ::SetCursor(cursor ? cursor : ::LoadCursor(nullptr, IDC_CROSS));
-}
+void CRasAreaTool::SetCursor() { SetOwnCursor(IDC_CUR_DRAW, IDC_CROSS); }
 
 void CRasAreaTool::Capture(CVLRView* pView) {
   pView->SetCapture();

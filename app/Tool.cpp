@@ -30,6 +30,12 @@ void CTool::Deactivate(CVLRView*, int) { ::SetCursor(::LoadCursor(nullptr, IDC_A
 
 void CTool::SetCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_ARROW)); }
 
+void CTool::SetOwnCursor(UINT nId, LPCSTR lpszStandIn) {
+  HINSTANCE hInst = AfxGetResourceHandle();
+  HCURSOR hCursor = hInst ? ::LoadCursorA(hInst, MAKEINTRESOURCEA(nId)) : nullptr;
+  ::SetCursor(hCursor ? hCursor : ::LoadCursorA(nullptr, lpszStandIn));
+}
+
 BOOL CTool::OnLButtonDown(CVLRView*, int, int, UINT) { return TRUE; }
 
 BOOL CTool::OnReserved(CVLRView*, int, int, UINT) { return TRUE; }

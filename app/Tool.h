@@ -56,6 +56,9 @@ class CTool : public CObject {
   // or the horizontal through the start point.
   static CPoint ConstrainToAxis(CPoint start, CPoint end);
 
+  // One of the program's own cursors, or the system's stand-in when the resources lack it.
+  static void SetOwnCursor(UINT nId, LPCSTR lpszStandIn);
+
   // One segment of a rubber band in client points, in XOR with the pen on the window: takes the
   // segment from `from` to `lastDrawn` off the screen unless bNoneOnScreen, and with bDraw draws
   // the one to `to` and remembers it.
