@@ -153,9 +153,11 @@ int16_t dxf_read_line(DxfState* s);
 double dxf_read_double(DxfState* s);
 int32_t dxf_read_long(DxfState* s);
 int16_t dxf_read_short(DxfState* s);
-// True when the text of the current group equals the literal.
+// True when the text of the current group equals the literal. Most texts asked about are the
+// names of records that differ from the one asked for in their first letter: that letter is
+// compared before the library is called.
 inline bool dxf_text_is(const DxfState* s, const char* literal) {
-  return std::strcmp(s->text, literal) == 0;
+  return s->text[0] == literal[0] && std::strcmp(s->text, literal) == 0;
 }
 // The file's position and seeking, for the readers that put a group back.
 inline uint32_t dxf_tell(const DxfState* s) { return file_tell(s->drawing->file); }
