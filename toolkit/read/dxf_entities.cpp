@@ -226,10 +226,15 @@ uint16_t kind_of(DxfState* s, bool* native, bool* skip) {
     }
   }
   // A class entity the file does not define is kept under a class made for its name, so that
-  // it is not lost; drawings before classes existed have no place for it and pass it over.
-  if (!found && s->drawing->version >= TK_VERSION_AC1012) {
+  // it is not lost; drawings before classes existed have no place for it and pass it over. So
+  // do a record without a name, which is no class's, and the records of a damaged file past a
+  // few hundred made classes: each costs a class record and lengthens every later search of
+  // the class list, which made such a file's load quadratic.
+  if (!found && s->drawing->version >= TK_VERSION_AC1012 && name[0] != 0 &&
+      s->classes_made < DXF_MADE_CLASSES_MAX) {
     uint16_t n = class_ensure(s->drawing, name, name, "", 0, TK_CLASS_ITEM_ENTITY, 1);
     found = n > 1 && class_find(s->drawing, name, &record);
+    if (found) ++s->classes_made;
   }
   if (!found) {
     *skip = true;

@@ -36,6 +36,7 @@ enum : size_t {
   DXF_MAX_LINE = 2050,         // longest line a text file may hold
   DXF_XDATA_CAPACITY = 32768,  // extended data collected for one record
   DXF_HEADER_NAME_AREA = 96,   // a header variable name longer than this area is unknown
+  DXF_MADE_CLASSES_MAX = 256,  // classes made for entity names the file does not define
 };
 
 // The last group read. A value slot keeps its old content when a group of another type comes;
@@ -102,6 +103,7 @@ struct DxfState {
   // Set while a scan passes over records: groups keep their codes, numbers and handles are not
   // converted, and a binary file's strings are read into the text only for groups of code 0.
   uint8_t names_only;
+  uint32_t classes_made;  // for entity names the file does not define
 
   // Progress of the scan.
   int16_t percent;
