@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "tests/toolkit/read/dxf_support.h"
 
@@ -41,7 +42,7 @@ void start_once() {
   // A closed drawing's memory stays with the process, so that every iteration after the first
   // measures the load and not how the C library trims its heap: whether it gives a freed drawing
   // back to the system depends on what else the heap holds, and the first touch of fresh pages is
-  // a third of a load's time on some machines. The first load is reported apart, cold.
+  // half of a load's time on some machines. The first load is reported apart, cold.
   mallopt(M_TRIM_THRESHOLD, INT_MAX);
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   static bool started = dxf_test::start_toolkit(sized_alloc, sized_free);
@@ -208,16 +209,30 @@ std::vector<uint8_t> generate(bool binary, size_t target) {
   return w.bytes();
 }
 
+// Opens the drawing and closes it again; the milliseconds of the open, or -1 when it fails.
+double load_once() {
+  auto start = std::chrono::steady_clock::now();
+  TkDrawing* d = tk_open_drawing("bench.dxf", 1, 0);
+  if (!d) return -1;
+  std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  tk_close_drawing(d);
+  return took.count();
+}
+
 void load(benchmark::State& state, const std::vector<uint8_t>& bytes) {
   start_once();
   load_test::mem_files["bench.dxf"] = bytes;
+  // The first load of the process is made before the timed ones and reported apart: it is the
+  // one that touches the drawing's memory for the first time, when this benchmark runs first
+  // (alone, with a filter, for a true figure). In later repetitions it is warm.
+  static std::map<const void*, double> cold;
+  double first_ms = load_once();
+  double cold_ms = cold.emplace(&bytes, first_ms).first->second;
   double peak_ratio = 0;
-  double first_ms = -1;
   double close_ms = 0;
   for (auto _ : state) {
     peak_bytes = live_bytes;
     size_t base = live_bytes;
-    auto start = std::chrono::steady_clock::now();
     TkDrawing* d = tk_open_drawing("bench.dxf", 1, 0);
     if (!d) {
       std::string why = "the drawing did not load: error " + std::to_string(tk_get_last_error());
@@ -225,7 +240,6 @@ void load(benchmark::State& state, const std::vector<uint8_t>& bytes) {
       break;
     }
     peak_ratio = double(peak_bytes - base) / double(bytes.size());
-    auto loaded = std::chrono::steady_clock::now();
     state.PauseTiming();
     // What was loaded, so that a load that stops early cannot pass for a fast one.
     size_t count = 0;
@@ -236,11 +250,10 @@ void load(benchmark::State& state, const std::vector<uint8_t>& bytes) {
     tk_close_drawing(d);
     std::chrono::duration<double, std::milli> close_took = std::chrono::steady_clock::now() - closing;
     close_ms += close_took.count();
-    if (first_ms < 0) first_ms = std::chrono::duration<double, std::milli>(loaded - start).count();
     state.ResumeTiming();
   }
   state.counters["close_ms"] = state.iterations() ? close_ms / double(state.iterations()) : 0;
-  state.counters["first_load_ms"] = first_ms;
+  state.counters["cold_load_ms"] = cold_ms;
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
   state.counters["peak_x_file"] = peak_ratio;
   state.counters["file_MB"] = double(bytes.size()) / 1e6;
