@@ -245,10 +245,11 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
     }
     tk_data_put(data, block_place, block);
   }
-  // ARCALIGNEDTEXT and RTEXT name a text style too, but their data records differ by reader
-  // (the DWG reader keeps the style handle the file gives, the DXF reader the group 330 handle
-  // of an ARCALIGNEDTEXT, and a DXF RTEXT only its groups' text): there is no one field the
-  // name's handle could go to without overwriting another reader's data, so the name is left.
+  // ARCALIGNEDTEXT and RTEXT name a text style too. An ARCALIGNEDTEXT's record differs by reader
+  // (the DWG reader keeps the style handle the file gives, the DXF reader the group 330 handle),
+  // so there is no one field the name's handle could go to without overwriting another reader's
+  // data. A DXF RTEXT fills the DWG reader's record but leaves its style field null: nothing
+  // draws or writes an RTEXT's style yet, and the name is left.
   if (h->kind == TK_MTEXT) {
     TkHandle style{};
     TableShape styles = shape_of<TkTextStyleRecord>(&d->styles);
