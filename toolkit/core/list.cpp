@@ -215,11 +215,7 @@ TkLink* record_store_pooled(TkRecordPool* pool, const void* data, size_t size, T
     return nullptr;
   }
   if (!link_by_position(list, link, position, before)) {
-    if (pool) {
-      pool_release(pool, link);
-    } else {
-      mem_free(link);
-    }
+    pool_release(pool, link);
     tk_fail(TK_ERR_SET_CURRENT_NODE);
     return nullptr;
   }

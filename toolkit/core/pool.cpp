@@ -110,7 +110,7 @@ bool pool_owns(const TkRecordPool* pool, const void* block) {
 }
 
 void pool_release(TkRecordPool* pool, void* block) {
-  if (block && !pool_owns(pool, block)) mem_free(block);
+  if (block && !(pool && pool_owns(pool, block))) mem_free(block);
 }
 
 void pool_free_all(TkRecordPool* pool) {

@@ -27,7 +27,8 @@ struct TkRecordPool {
 void* pool_alloc(TkRecordPool* pool, size_t size);
 // Whether the block came from the pool.
 bool pool_owns(const TkRecordPool* pool, const void* block);
-// Gives a block back: a pooled one waits for pool_free_all, any other goes to mem_free.
+// Gives a block back: a pooled one waits for pool_free_all, any other (every one when the pool
+// is null) goes to mem_free.
 void pool_release(TkRecordPool* pool, void* block);
 // Frees every block of the pool and leaves it empty.
 void pool_free_all(TkRecordPool* pool);

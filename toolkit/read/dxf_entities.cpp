@@ -937,19 +937,6 @@ int16_t rtext_group(EntityRead* e) {
   return 1;
 }
 
-// Whether kind_group has anything to do for a kind: every class kind, and the fixed kinds its
-// switch names (a kind added there is added here). The others' groups all go to the layout.
-bool kind_reads_groups(uint16_t kind, bool native) {
-  if (native || kind > TK_LAST_FIXED_KIND) return true;
-  switch (kind) {
-    case TK_TEXT: case TK_ATTDEF: case TK_ATTRIB: case TK_MTEXT: case TK_INSERT:
-    case TK_DIMENSION: case TK_LEADER: case TK_TOLERANCE: case TK_SPLINE: case TK_SHAPE:
-    case TK_MLINE: case TK_REGION: case TK_3DSOLID: case TK_BODY:
-      return true;
-    default: return false;
-  }
-}
-
 // 1 when the kind took the group as part of one of its lists.
 int16_t kind_group(EntityRead* e) {
   DxfState* s = e->s;
@@ -1283,7 +1270,6 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
       h->kind = kProxyKind;
       if (!begin_proxy(&e, kind)) failed = true;
     }
-    const bool reads_groups = kind_reads_groups(kind, native);
     uint32_t position = 0;
     while (!failed) {
       position = dxf_tell(s);
@@ -1304,7 +1290,7 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
         if (!e.zombie || !zombie_group(&e)) proxy_group(&e);
         continue;
       }
-      if (reads_groups && kind_group(&e)) continue;
+      if (kind_group(&e)) continue;
       store_layout_group(&e);
       if (dxf_at_end(s)) break;
     }
