@@ -279,13 +279,7 @@ void CAnnPolygonTool::XorBand(CVLRView* pView, CPoint end) {
 BOOL CAnnPolygonTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT) {
   m_points.push_back(CPoint(x, y));
   m_ptLastFixed = CPoint(x, y);
-  // The fixed lines with the white pen inverted, so they show black on white.
-  CClientDC dc(pView);
-  const int nOldRop = ::SetROP2(dc.m_hDC, R2_NOTCOPYPEN);
-  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, Pen());
-  ::Polyline(dc.m_hDC, m_points.data(), (int)m_points.size());
-  ::SelectObject(dc.m_hDC, hOld);
-  ::SetROP2(dc.m_hDC, nOldRop);
+  DrawFixedLines(pView, Pen(), m_points.data(), (int)m_points.size());
   m_bActive = TRUE;
   m_bFirstBand = TRUE;
   return TRUE;

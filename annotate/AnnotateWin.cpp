@@ -110,12 +110,12 @@ void AnnRedrawAllViews(CVLRDoc* pDoc) {
 
 // --- true millimetres ------------------------------------------------------------------------------
 
-namespace {
-
 // A raster without a resolution is taken at the scanners' usual 400 dpi.
-double RasterDpi(const CVLRDoc* pDoc) {
+double AnnRasterDpi(const CVLRDoc* pDoc) {
   return pDoc && pDoc->IsRaster() && pDoc->m_pRaster->m_nResolution > 0 ? pDoc->m_pRaster->m_nResolution : 400.0;
 }
+
+namespace {
 
 bool IsDrawing(const CVLRDoc* pDoc) { return pDoc && pDoc->IsVector(); }
 
@@ -123,15 +123,15 @@ bool IsDrawing(const CVLRDoc* pDoc) { return pDoc && pDoc->IsVector(); }
 
 double AnnBaseToTrueMm(const CVLRDoc* pDoc, double dBase, double dFirst, double dSecond, int nScaleUnit) {
   return IsDrawing(pDoc) ? BaseToTrueMm(dBase, dFirst, dSecond, nScaleUnit)
-                         : BaseToTrueMm(dBase, dFirst, dSecond, nScaleUnit, RasterDpi(pDoc));
+                         : BaseToTrueMm(dBase, dFirst, dSecond, nScaleUnit, AnnRasterDpi(pDoc));
 }
 
 double AnnBaseAreaToTrueMm2(const CVLRDoc* pDoc, double dBase, double dFirst, double dSecond, int nScaleUnit) {
   return IsDrawing(pDoc) ? BaseAreaToTrueMm2(dBase, dFirst, dSecond, nScaleUnit)
-                         : BaseAreaToTrueMm2(dBase, dFirst, dSecond, nScaleUnit, RasterDpi(pDoc));
+                         : BaseAreaToTrueMm2(dBase, dFirst, dSecond, nScaleUnit, AnnRasterDpi(pDoc));
 }
 
 int AnnTrueMmToBase(const CVLRDoc* pDoc, double dMillimetres, double dFirst, double dSecond, int nScaleUnit) {
   return IsDrawing(pDoc) ? TrueMmToBase(dMillimetres, dFirst, dSecond, nScaleUnit)
-                         : TrueMmToBase(dMillimetres, dFirst, dSecond, nScaleUnit, RasterDpi(pDoc));
+                         : TrueMmToBase(dMillimetres, dFirst, dSecond, nScaleUnit, AnnRasterDpi(pDoc));
 }

@@ -41,6 +41,8 @@ CTool* AnnCreateTool(int nId);
 CTool* AnnCreateMeasureTool(int nId);
 // The annotation-layer dialog over the set; the set changes only on OK.
 void AnnEditLayers(CVlr& set, CWnd* pParent);
+// The resolution a raster document is measured at (400 dpi when it has none, or is no raster).
+double AnnRasterDpi(const CVLRDoc* pDoc);
 // A base length or area of the document in true millimetres through a drawing scale, and back:
 // the drawing form for a loaded vector drawing (drawing units), else the raster form with the
 // raster's resolution (image pixels).

@@ -119,14 +119,7 @@ BOOL CRasPolygonTool::OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) 
   DrawBand(pView, FALSE);
   m_ptLastFixed = CPoint(x, y);
   m_points.Add(x, y);
-  CClientDC dc(pView);
-  const int nOldRop = ::SetROP2(dc.m_hDC, R2_NOTCOPYPEN);
-  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, Pen());
-  const CPoint* p = m_points.GetData();
-  ::MoveToEx(dc.m_hDC, p[0].x, p[0].y, nullptr);
-  for (int i = 1; i < m_points.GetSize(); ++i) ::LineTo(dc.m_hDC, p[i].x, p[i].y);
-  ::SelectObject(dc.m_hDC, hOld);
-  ::SetROP2(dc.m_hDC, nOldRop);
+  DrawFixedLines(pView, Pen(), m_points.GetData(), m_points.GetSize());
   m_bActive = TRUE;
   return TRUE;
 }

@@ -77,3 +77,12 @@ void CTool::XorBand(CWnd* pWnd, HPEN hPen, CPoint from, CPoint to, CPoint& lastD
   ::SelectObject(dc.m_hDC, hOld);
   ::SetROP2(dc.m_hDC, nOldRop);
 }
+
+void CTool::DrawFixedLines(CWnd* pWnd, HPEN hPen, const POINT* pPoints, int nCount) {
+  CClientDC dc(pWnd);
+  const int nOldRop = ::SetROP2(dc.m_hDC, R2_NOTCOPYPEN);
+  HGDIOBJ hOld = ::SelectObject(dc.m_hDC, hPen);
+  ::Polyline(dc.m_hDC, pPoints, nCount);
+  ::SelectObject(dc.m_hDC, hOld);
+  ::SetROP2(dc.m_hDC, nOldRop);
+}

@@ -64,4 +64,8 @@ class CTool : public CObject {
   // the one to `to` and remembers it.
   static void XorBand(CWnd* pWnd, HPEN hPen, CPoint from, CPoint to, CPoint& lastDrawn, BOOL& bNoneOnScreen,
                       BOOL bDraw);
+
+  // The fixed lines of a polygon being clicked, in client points, with the band's pen inverted so
+  // that a white pen shows black on white.
+  static void DrawFixedLines(CWnd* pWnd, HPEN hPen, const POINT* pPoints, int nCount);
 };

@@ -292,9 +292,7 @@ void CVLRView::ShowRasterSelectionStatus() {
   if (selection && m_pGraph) {
     CClientDC dc(this);
     DrawRasterSelection(&dc);
-    const BOOL bDrawing = doc->IsVector();
-    const int nDpi = doc->IsRaster() ? doc->m_pRaster->m_nResolution : 0;
-    const CRasAreaScale scale{m_pGraph->GetImageScale(), bDrawing, nDpi > 0 ? (double)nDpi : 400.0, doc->m_pVlr};
+    const CRasAreaScale scale{m_pGraph->GetImageScale(), doc->IsVector(), AnnRasterDpi(doc), doc->m_pVlr};
     text = RasAreaStatusText(*selection, scale);
   }
   CMainFrame::ShowFirstPaneText(text);

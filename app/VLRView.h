@@ -128,7 +128,8 @@ class CVLRView : public CView {
   // The document's raster selection, each polygon closed, in red: dashed where it joins,
   // dotted where it cuts out.
   void DrawRasterSelection(CDC* pDC);
-  // The first status pane: the selection's area and perimeter, or nothing.
+  // The selection drawn straight into the window, and the first status pane: its area and
+  // perimeter, or nothing.
   void ShowRasterSelectionStatus();
 
   CRect m_rcZoom;    // document units: the part of the document shown
