@@ -4,6 +4,10 @@ VV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VV_BUILD=${VV_BUILD:-$VV_ROOT/build}
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/vellview-ccache}
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+# Paths inside the checkout hash relative to it, so that a second checkout of the tree (another
+# branch beside this one) reuses what the first compiled.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$VV_ROOT}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 export WINEPREFIX=$VV_BUILD/wineprefix
 export WINEDEBUG=-all,err+module
 export WINEDLLOVERRIDES="mscoree,mshtml="
