@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Str.h"
+#include "resource.h"
 
 // The file name of the program VLReg registers; it lies in VLReg's own folder.
 extern const char kMainProgramName[];
@@ -80,15 +81,8 @@ struct RegistrationOutcome {
 // closed, no later key is written and what was written stays.
 RegistrationOutcome RunRegistrationPlan(const std::vector<RegWrite>& plan, CRegistryTarget& target);
 
-// The message box that tells an outcome: its string-table entry, its icon and the text for
-// its "%1" (the extensions not written, ", " between them).
-enum : UINT {
-  IDS_VLREG_NOT_FOUND = 102,
-  IDS_VLREG_FINISHED = 103,
-  IDS_VLREG_FAILED = 104,
-  IDS_VLREG_INCOMPLETE = 105,
-  IDS_VLREG_BAD_EXTENSION = 106,
-};
+// The message box that tells an outcome: its string-table entry (IDS_VLREG_...), its icon and
+// the text for its "%1" (the extensions not written, ", " between them).
 enum class MessageIcon { Stop, Exclamation };
 struct RegistrationMessage {
   UINT nIDPrompt;
