@@ -3,6 +3,7 @@
 // message box it shows is read and answered; then HKEY_CLASSES_ROOT is read back, and a file of
 // a registered type, opened through the shell, must land as a document in Vellview.
 #include <windows.h>
+#include <ddeml.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -113,8 +114,20 @@ bool KeyExists(const char* key) {
   return true;
 }
 
+// Deletes a key, or the key itself where it is a link to another.
+void DeleteKey(const char* key) {
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+  HKEY h;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, REG_OPTION_OPEN_LINK, DELETE, &h) != ERROR_SUCCESS) return;
+  typedef LONG(WINAPI * NtDeleteKeyProc)(HANDLE);
+  auto ntDeleteKey = reinterpret_cast<NtDeleteKeyProc>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+  if (ntDeleteKey) ntDeleteKey(h);
+  RegCloseKey(h);
+}
+
 void DeleteKeys() {
-  for (const char* key : kKeys) RegDeleteTreeA(HKEY_CLASSES_ROOT, key), RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
+  for (const char* key : kKeys) DeleteKey(key);
 }
 
 struct Program {
@@ -191,6 +204,31 @@ HWND WaitForDocument(DWORD pid, const char* title, DWORD ms) {
   return s.frame;
 }
 
+HDDEDATA CALLBACK IgnoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+// True once a program answers a DDE client on the application and topic the registration names.
+bool WaitForDdeServer(DWORD ms) {
+  DWORD instance = 0;
+  if (DdeInitializeA(&instance, &IgnoreDde, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+  HSZ service = DdeCreateStringHandleA(instance, "Vellview", CP_WINANSI);
+  HSZ topic = DdeCreateStringHandleA(instance, "System", CP_WINANSI);
+  bool answered = false;
+  DWORD start = GetTickCount();
+  while (!answered && GetTickCount() - start < ms) {
+    HCONV conversation = DdeConnect(instance, service, topic, nullptr);
+    answered = conversation != nullptr;
+    if (answered) {
+      DdeDisconnect(conversation);
+    } else {
+      Sleep(100);
+    }
+  }
+  DdeFreeStringHandle(instance, service);
+  DdeFreeStringHandle(instance, topic);
+  DdeUninitialize(instance);
+  return answered;
+}
+
 int CountFrames() {
   int n = 0;
   EnumWindows(
@@ -261,6 +299,90 @@ TEST_F(VLRegShellTest, WithoutVellviewBesideItTellsSoAndWritesNothing) {
   RemoveDirectoryA(alone.c_str());
 }
 
+// The About box comes from the system menu; Cancel ends the program without a word or a write.
+TEST_F(VLRegShellTest, AboutBoxFromTheSystemMenuAndCancelWritesNothing) {
+  DeleteKeys();
+  Program vlreg;
+  ASSERT_TRUE(vlreg.Start(BuildAppDir() + "VLReg.exe"));
+  HWND dlg = WaitForDialog(vlreg.pi.dwProcessId, true);
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_EQ(WindowText(dlg), kTitle);
+  PostMessageA(dlg, WM_SYSCOMMAND, 0x0010, 0);
+  HWND about = WaitForDialog(vlreg.pi.dwProcessId, false);
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(WindowText(about), "About Orvane Vellora registration");
+  PostMessageA(about, WM_COMMAND, IDOK, 0);
+  PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDCANCEL)));
+  EXPECT_TRUE(vlreg.Ended());
+  for (const char* key : kKeys) EXPECT_FALSE(KeyExists(key)) << key;
+}
+
+// An extension that is none is refused before anything is written, and the user may correct
+// it; Other checked by hand with nothing typed registers no key ".".
+TEST_F(VLRegShellTest, AnOtherTypeThatIsNoExtensionIsRefusedAndAnEmptyOneSkipped) {
+  DeleteKeys();
+  Program vlreg;
+  ASSERT_TRUE(vlreg.Start(BuildAppDir() + "VLReg.exe"));
+  HWND dlg = WaitForDialog(vlreg.pi.dwProcessId, true);
+  ASSERT_NE(dlg, nullptr);
+  SetOtherText(dlg, "a.b");
+  PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+  HWND box = WaitForDialog(vlreg.pi.dwProcessId, false);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box),
+            "The other file type .a.b is not a file extension.\n\nIt may hold one dot, at its start, and none of the "
+            "characters \\ / : * ? < > | or quotes.");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(vlreg.Ended(500)) << "the dialog stays for the correction";
+  EXPECT_TRUE(IsWindowVisible(dlg));
+  EXPECT_FALSE(KeyExists("Orvane Vellora"));
+
+  SetOtherText(dlg, "");
+  for (int id : {1001, 1002, 1003, 1004}) SendDlgItemMessageA(dlg, id, BM_SETCHECK, BST_UNCHECKED, 0);
+  SendDlgItemMessageA(dlg, 1005, BM_SETCHECK, BST_CHECKED, 0);
+  PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+  box = WaitForDialog(vlreg.pi.dwProcessId, false);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "Registration finished!");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(vlreg.Ended());
+  EXPECT_EQ(ReadValue("Orvane Vellora\\shell\\open\\ddeexec", ""), "#OPENFILE#|%1");
+  EXPECT_FALSE(KeyExists("."));
+  for (const char* key : {".cal", ".dwg", ".dxf", ".tif"}) EXPECT_FALSE(KeyExists(key)) << key;
+  DeleteKeys();
+}
+
+// Keys the registry refuses: a document-type key below a volatile one (the registry keeps no
+// lasting key under a passing one), an extension key that links to nowhere.
+TEST_F(VLRegShellTest, ARefusedKeyEndsTheRunAndTheMessageSaysWhatWasNotWritten) {
+  DeleteKeys();
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Orvane Vellora", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                            &h, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(h);
+  EXPECT_EQ(RegisterFrom(BuildAppDir(), [](HWND) {}), std::string(kTitle) + ": Registration failed!");
+  EXPECT_EQ(ReadValue("Orvane Vellora", ""), "Orvane Vellora");  // written before the refusal
+  EXPECT_FALSE(KeyExists("Orvane Vellora\\shell"));
+  EXPECT_FALSE(KeyExists(".cal"));
+  DeleteKeys();
+
+  // A link to a key that is not there: creating the key through it fails.
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ".dxf", 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t target[] = L"\\Registry\\Machine\\Software\\Classes\\Vellview test nowhere\\.dxf";
+  RegSetValueExW(h, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target), sizeof target - 2);
+  RegCloseKey(h);
+  EXPECT_EQ(RegisterFrom(BuildAppDir(), [](HWND) {}),
+            std::string(kTitle) + ": Registration incomplete!\n\nThese file types were not registered: .dxf, .tif");
+  EXPECT_EQ(ReadValue(".dwg", "Content Type"), "image/x-dwg");
+  EXPECT_EQ(ReadValue(".dxf", ""), "<no key>");
+  EXPECT_FALSE(KeyExists(".tif"));
+  DeleteKeys();
+  EXPECT_FALSE(KeyExists(".dxf"));
+}
+
 TEST_F(VLRegShellTest, RegistersTheChosenTypesWithTheOpenAndDdeCommands) {
   // What another program left in one of the keys stays, except the two values VLReg sets.
   HKEY dwg;
@@ -327,7 +449,7 @@ TEST_F(VLRegShellTest, TheShellHandsARegisteredFileToTheRunningVellview) {
   ASSERT_TRUE(vellview.Start(BuildAppDir() + "Vellview.exe"));
   HWND frame = WaitForDocument(vellview.pi.dwProcessId, nullptr, 60000);
   ASSERT_NE(frame, nullptr) << "Vellview's main window did not come";
-  Sleep(500);  // its DDE answer stands once the frame is shown
+  ASSERT_TRUE(WaitForDdeServer(30000)) << "Vellview does not answer on the System topic";
 
   ASSERT_TRUE(vvapptest::WriteTiff(folder_ + "shell.tif", 16, 8, 100));
   ASSERT_TRUE(vvapptest::WriteTiff(folder_ + "other.vlv", 16, 8, 50));
