@@ -457,6 +457,10 @@ TEST_F(VLRegShellTest, TheShellHandsARegisteredFileToTheRunningVellview) {
   EXPECT_EQ(WaitForDocument(vellview.pi.dwProcessId, "shell.tif", 20000), frame);
   EXPECT_TRUE(ShellOpen(folder_ + "other.vlv"));
   EXPECT_EQ(WaitForDocument(vellview.pi.dwProcessId, "other.vlv", 20000), frame);
+  // The DDE command takes a document path with blanks as it stands.
+  ASSERT_TRUE(vvapptest::WriteTiff(folder_ + "with blank.tif", 16, 8, 150));
+  EXPECT_TRUE(ShellOpen(folder_ + "with blank.tif"));
+  EXPECT_EQ(WaitForDocument(vellview.pi.dwProcessId, "with blank.tif", 20000), frame);
   // Handed over, not started again: the one frame is the running program's.
   EXPECT_EQ(CountFrames(), 1);
   CloseFrame(frame);
