@@ -526,9 +526,9 @@ void EvaluateCell(int sheet, EngineCell* cell) {
     push(cell);
     while (!stack.empty()) {
       Frame& fr = stack.back();
-      size_t end = stack.size() == 1 ? deps.size() : deps.size();
-      // The frame's dependencies run to the end of the list: later frames truncate it when done.
-      if (!fr.stop && fr.next < end) {
+      // The top frame's dependencies run to the end of the list: frames above it truncated the
+      // list back to where theirs began when they were done.
+      if (!fr.stop && fr.next < deps.size()) {
         EngineCell* d = deps[fr.next];
         if (d->Is(ENGINE_FLAG_IN_PROGRESS)) {
           // d waits on us: every cell from d's frame up is part of the cycle.
