@@ -388,6 +388,14 @@ void CollectDependencies(EngineSheet* s, const EngineCell* cell, std::vector<Eng
 }
 
 bool IntersectsMarked(const EngineSheet* s, const EngineCell* cell) {
+  // Which cells a relative reference or a range built from two cell values reads is known only
+  // when the formula runs: such a formula is always affected.
+  const CompiledFormula* rf = cell->formula;
+  for (int i = 0; rf != nullptr && i < rf->count; i++) {
+    const FormulaNode& n = rf->nodes[i];
+    if (n.Kind() == NODE_RELATIVE || (n.Kind() == NODE_OPERATOR && n.u.op == OP_RANGE))
+      return true;
+  }
   for (const EngineCellRef& m : s->marked) {
     if (m.Contains(cell->row, cell->col))
       return true;

@@ -291,6 +291,16 @@ TEST_F(FormulaEval, ConstraintsAreCountedAndReported) {
   EXPECT_STREQ(m_s->message, "There is 1 constraint violation!");
 }
 
+// A relative reference names its cell only when it runs; a change of that cell still reaches it.
+TEST_F(FormulaEval, RelativeReferencesFollowChanges) {
+  Put("A1", "3");
+  ASSERT_TRUE(Put("B1", "=#{-1}*2"));
+  EXPECT_EQ(Show("B1"), "6");
+  Put("A1", "4");
+  RecalculateSheet(m_sheet);
+  EXPECT_EQ(Show("B1"), "8");
+}
+
 TEST_F(FormulaEval, NestedEvaluationKeepsTheOuterState) {
   Put("A1", "3");
   ASSERT_TRUE(Put("B1", "=#{-1}*2"));  // reads A1 through a relative reference
