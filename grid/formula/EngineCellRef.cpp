@@ -292,10 +292,12 @@ bool DeleteEngineName(int sheet, const char* name) {
     }
     ReplaceNameNodes(c->formula, entry);
   });
-  // Saved undo cells may still name the entry; they become plain references too.
-  for (EngineCell* c : s->saved)
-    if (c->formula != nullptr)
-      ReplaceNameNodes(c->formula, entry);
+  // Cells saved for undo keep naming the entry, which undo keeps with them; when nothing is
+  // collected the entry goes, and any saved cell naming it gets plain references too.
+  if (s->undoMode == 0)
+    for (EngineCell* c : s->saved)
+      if (c->formula != nullptr)
+        ReplaceNameNodes(c->formula, entry);
   EngineName** pp = &s->names;
   while (*pp != entry)
     pp = &(*pp)->next;

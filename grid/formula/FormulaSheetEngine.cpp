@@ -298,3 +298,47 @@ bool ApplyEngineUndoInfo(int sheet, CObject* record, int mode, bool redo) {
   EndCellBatch(s, batch);
   return true;
 }
+
+bool EngineSetRangeName(int sheet, const char* name, const EngineCellRef& range, CGXUndoEngineCellsInfo* record) {
+  bool ok = true;
+  if (record != nullptr) {
+    if (record->m_pName != nullptr) {
+      RestoreEngineName(sheet, record->m_pName);
+      record->m_pName = nullptr;
+    }
+    RestoreSavedEngineCells(sheet, record->m_undoCells);
+  } else {
+    ok = DefineEngineName(sheet, name, range);
+  }
+  RecalculateSheet(sheet, true);
+  return ok;
+}
+
+bool EngineDeleteRangeName(int sheet, const char* name, CGXUndoEngineCellsInfo*& record, bool collect) {
+  EngineSheet* s = GetEngineSheet(sheet);
+  int oldMode = s->undoMode;
+  s->undoMode = collect ? 1 : 0;
+  bool existed;
+  try {
+    existed = DeleteEngineName(sheet, name);
+  } catch (...) {
+    s->undoMode = oldMode;
+    throw;
+  }
+  s->undoMode = oldMode;
+  if (!existed || !collect)
+    return existed;
+  if (record == nullptr)
+    record = new CGXUndoEngineCellsInfo;
+  FreeEngineNameEntry(record->m_pName);
+  record->m_pName = s->deletedName;
+  s->deletedName = nullptr;
+  try {
+    record->m_undoCells.insert(record->m_undoCells.begin(), s->saved.begin(), s->saved.end());
+  } catch (const std::bad_alloc&) {
+    AfxThrowMemoryException();
+  }
+  s->saved.clear();
+  s->undoFlag = 0;
+  return true;
+}

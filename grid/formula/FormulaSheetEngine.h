@@ -45,6 +45,13 @@ void CopyEngineSheet(int dst, int src);
 bool SortEngineCells(int sheet, const EngineCellRef& block, bool rows, bool wholeLines,
                      const std::vector<int>& newOrder);
 
+// Defines a name, or with an undo record puts back what deleting it saved (the name itself and
+// the formulas that named it); then recalculates.
+bool EngineSetRangeName(int sheet, const char* name, const EngineCellRef& range, CGXUndoEngineCellsInfo* record);
+// Deletes a name; with collect on, the name and the formulas that named it go into the record
+// (created when null). False when the sheet has no such name.
+bool EngineDeleteRangeName(int sheet, const char* name, CGXUndoEngineCellsInfo*& record, bool collect);
+
 // Puts saved cells back in their places (replacing, or with undo collection on saving, what is
 // there) and marks them changed; the list is emptied.
 void RestoreSavedEngineCells(int sheet, std::vector<EngineCell*>& cells);

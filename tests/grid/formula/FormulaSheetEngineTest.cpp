@@ -138,3 +138,30 @@ TEST_F(FormulaSheetEngine, ReplayWithUndoOnKeepsWhatItReplaces) {
   ASSERT_EQ(record.m_undoCells.size(), 1u);  // the replaced B1 (2), for the redo
   EXPECT_EQ(record.m_undoCells[0]->value.number, 2);
 }
+
+// Deleting a name turns the formulas naming it into plain references; undoing the deletion
+// brings back the name and the formulas as they were written.
+TEST_F(FormulaSheetEngine, DeletedNameComesBackWithItsFormulas) {
+  Put("A1", "2");
+  Put("A2", "3");
+  CGXUndoEngineCellsInfo* record = nullptr;
+  ASSERT_TRUE(EngineSetRangeName(m_sheet, "Pair", Ref("A1..A2"), record));
+  ASSERT_TRUE(Put("B1", "=SUM(Pair)"));
+  EXPECT_FALSE(EngineDeleteRangeName(m_sheet, "Nothing", record, true));
+  EXPECT_EQ(record, nullptr);
+  ASSERT_TRUE(EngineDeleteRangeName(m_sheet, "pair", record, true));
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(FindEngineName(m_sheet, "Pair"), nullptr);
+  EXPECT_EQ(Edit("B1"), "=SUM(A1..A2)");
+  EXPECT_EQ(Show("B1"), "5");
+  EXPECT_TRUE(EngineSetRangeName(m_sheet, nullptr, EngineCellRef{}, record));
+  EXPECT_NE(FindEngineName(m_sheet, "Pair"), nullptr);
+  EXPECT_EQ(Edit("B1"), "=SUM(Pair)");
+  EXPECT_EQ(Show("B1"), "5");
+  delete record;
+  // Without collecting, nothing is kept.
+  CGXUndoEngineCellsInfo* none = nullptr;
+  ASSERT_TRUE(EngineDeleteRangeName(m_sheet, "Pair", none, false));
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(Edit("B1"), "=SUM(A1..A2)");
+}
