@@ -11,6 +11,7 @@
 #include "Rect.h"
 #include "File.h"
 #include "MemFile.h"
+#include "StdioFile.h"
 #include "Archive.h"
 #include "Array.h"
 #include "List.h"

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -233,3 +234,44 @@ TEST(FileTest, MemFileOverAFixedBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+struct LineCase {
+  const char* name;
+  const char* bytes;
+  UINT mode;
+  std::vector<std::string> lines;
+};
+
+}  // namespace
+
+// Lines as another program leaves them: "\r\n" or "\n", a last line without its end, empty
+// lines, and binary mode keeping the "\r".
+TEST(FileTest, StdioFileReadsLines) {
+  const LineCase cases[] = {
+      {"crlf", "A=1\r\nB=2\r\n", CFile::typeText, {"A=1", "B=2"}},
+      {"lf and no last end", "A=1\nB", CFile::typeText, {"A=1", "B"}},
+      {"empty lines", "\n\r\nX\n", CFile::typeText, {"", "", "X"}},
+      {"binary keeps cr", "A\r\n", CFile::typeBinary, {"A\r"}},
+      {"empty file", "", CFile::typeText, {}},
+  };
+  for (const LineCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempName name("stdio_lines.txt");
+    {
+      FILE* f = std::fopen(name, "wb");
+      ASSERT_NE(f, nullptr);
+      std::fwrite(c.bytes, 1, std::strlen(c.bytes), f);
+      std::fclose(f);
+    }
+    CStdioFile file;
+    ASSERT_TRUE(file.Open(name, CFile::modeRead | c.mode));
+    std::vector<std::string> got;
+    CString line;
+    while (file.ReadString(line)) got.emplace_back(static_cast<LPCTSTR>(line));
+    EXPECT_TRUE(line.IsEmpty());
+    EXPECT_EQ(got, c.lines);
+    file.Close();
+  }
+}
