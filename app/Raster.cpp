@@ -113,8 +113,9 @@ CRaster::CRaster(LPCSTR lpszPath) { LoadFromPath(lpszPath); }
 
 CRaster::~CRaster() { FreeImage(); }
 
-CRaster* CRaster::FromScanner(CWnd* pOwner) {
+CRaster* CRaster::FromScanner(CWnd* pOwner, int* pnResult) {
   int32_t handle = ImgAcquire(pOwner ? pOwner->m_hWnd : nullptr, 1);
+  if (pnResult) *pnResult = handle < 0 ? handle : 0;
   if (handle < 0) return nullptr;
   return new CRaster(AcquiredTag(), handle);
 }
@@ -126,7 +127,7 @@ CRaster::CRaster(AcquiredTag, int32_t hImage) {
   AfterLoad(nullptr);
 }
 
-void CRaster::SelectSource(CWnd* pOwner) { ImgSelectSource(pOwner ? pOwner->m_hWnd : nullptr); }
+int CRaster::SelectSource(CWnd* pOwner) { return ImgSelectSource(pOwner ? pOwner->m_hWnd : nullptr); }
 
 void CRaster::FreeImage() {
   if (m_hImage >= 0) ImgFree(m_hImage);

@@ -22,9 +22,10 @@ class CRaster : public CObject {
   explicit CRaster(LPCSTR lpszPath);
   ~CRaster() override;
 
-  // A scanned image; null when the scan gives none.
-  static CRaster* FromScanner(CWnd* pOwner);
-  static void SelectSource(CWnd* pOwner);
+  // A scanned image; null when the scan gives none, with the library's result in *pnResult.
+  static CRaster* FromScanner(CWnd* pOwner, int* pnResult = nullptr);
+  // The library's result: 0, or a negative error number.
+  static int SelectSource(CWnd* pOwner);
 
   BOOL IsValid() const { return m_hImage >= 0; }
 

@@ -59,6 +59,10 @@ class CVLRApp : public CWinApp {
   void OnCalsHeader();
   void OnUpdateCalsHeader(CCmdUI* pCmdUI);
   void OnUpdateScan(CCmdUI* pCmdUI);
+  // Scanning (Scan.cpp).
+  void OnSelectSource();
+  void OnAcquire();
+  void OnScan();
   void OnAppAbout();
   void OnToolsSettings();
 

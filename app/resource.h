@@ -200,3 +200,12 @@
 #define IDC_SCALE_FIRST 2201
 #define IDC_SCALE_SECOND 2202
 #define IDC_SCALE_UNIT 2203
+
+// ---- scanning ---------------------------------------------------------------------------------
+#define IDS_SCAN_NO_LUMIQ 177
+#define IDS_SCAN_NO_OSTREL 178
+#define IDS_SCAN_NO_RASTRUM 179
+#define IDS_SCAN_UNSUPPORTED 180
+#define IDS_SCAN_NO_RSTINI 181
+#define IDS_SCAN_LOCATE_RSTW 183
+#define IDS_SCAN_UNKNOWN_SCANNER 186

@@ -60,6 +60,10 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
 
 BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }
 
+HINSTANCE AfxLoadLibrary(LPCSTR lpszModuleName) { return ::LoadLibraryA(lpszModuleName); }
+
+BOOL AfxFreeLibrary(HINSTANCE hInstLib) { return hInstLib && ::FreeLibrary(hInstLib); }
+
 BOOL AfxExtractSubString(CString& rString, LPCSTR lpszFullString, int iSubString, char chSep) {
   rString.Empty();
   if (!lpszFullString) return FALSE;

@@ -209,6 +209,9 @@ void AfxFormatString2(CString& rString, UINT nIDS, LPCSTR lpsz1, LPCSTR lpsz2);
 // Replaces "%1".."%9" in lpszFormat by the strings given.
 void AfxFormatStrings(CString& rString, LPCSTR lpszFormat, LPCSTR const* rglpsz, int nString);
 BOOL AfxOleInit();
+// A library by name along the system's search path; null when it cannot be loaded.
+HINSTANCE AfxLoadLibrary(LPCSTR lpszModuleName);
+BOOL AfxFreeLibrary(HINSTANCE hInstLib);
 // The n-th "\n"-separated part of a string-table entry (status prompt, tooltip, template parts).
 BOOL AfxExtractSubString(CString& rString, LPCSTR lpszFullString, int iSubString, char chSep = '\n');
 
