@@ -13,10 +13,16 @@
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
+namespace {
+// File/Send, as the resource scripts number it.
+const UINT kFileSendMailCommand = 0xE108;
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
   ON_COMMAND(ID_FILE_CLOSE, OnFileClose)
   ON_COMMAND(ID_FILE_SAVE, OnFileSave)
   ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
+  ON_COMMAND(kFileSendMailCommand, OnFileSendMail)
 END_MESSAGE_MAP()
 
 CDocument::~CDocument() {

@@ -46,6 +46,10 @@ class CDocument : public CCmdTarget {
   BOOL DoFileSave();
 
   void OnFileClose();
+  // Sends the document's file as an attachment through the system's mail (Simple MAPI). Without
+  // a mail system, or for a document that has no file yet, the user is told and nothing changes:
+  // the document is never saved for it.
+  void OnFileSendMail();
   void OnFileSave();
   void OnFileSaveAs();
 
