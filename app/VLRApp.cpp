@@ -113,7 +113,12 @@ BOOL CVLRApp::InitInstance() {
   pDocTemplate->SetServerInfo(IDR_SRVR_EMBEDDED, IDR_SRVR_INPLACE, nullptr);
   AddDocTemplate(pDocTemplate);
   m_server.ConnectTemplate(kDocumentClsid, pDocTemplate, FALSE);
-  COleObjectFactory::RegisterAll();
+  // A container that started the program waits for the class object: when none can be offered,
+  // the start ends at once so that the container's wait fails instead of hanging.
+  if (!COleObjectFactory::RegisterAll() && (RunEmbedded() || RunAutomated())) {
+    AfxMessageBox(IDS_OLE_CANNOT_SERVE, MB_ICONSTOP);
+    return FALSE;
+  }
 
   CMainFrame* pMainFrame = new CMainFrame;
   if (!pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) {

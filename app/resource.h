@@ -209,3 +209,5 @@
 #define IDS_SCAN_NO_RSTINI 181
 #define IDS_SCAN_LOCATE_RSTW 183
 #define IDS_SCAN_UNKNOWN_SCANNER 186
+// An embedded or automated start that has no class object to offer.
+#define IDS_OLE_CANNOT_SERVE 187

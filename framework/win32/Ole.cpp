@@ -45,7 +45,14 @@ COleObjectFactory::~COleObjectFactory() {
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
-BOOL COleObjectFactory::RegisterAll() { return TRUE; }
+BOOL COleObjectFactory::RegisterAll() {
+  // No factory of this framework creates objects yet, so none is handed to COM; a connected one
+  // is reported so that the start that COM asked for can fail at once.
+  BOOL ok = TRUE;
+  for (COleObjectFactory* f : Factories())
+    if (f->m_bConnected && !f->CanServe()) ok = FALSE;
+  return ok;
+}
 
 BOOL COleObjectFactory::UpdateRegistryAll(BOOL bRegister) {
   BOOL ok = TRUE;
@@ -65,6 +72,10 @@ BOOL COleObjectFactory::UpdateRegistry(BOOL bRegister) {
   }
   char module[MAX_PATH];
   ::GetModuleFileNameA(AfxGetInstanceHandle(), module, sizeof module);
+  if (!CanServe()) {
+    RemoveStaleEntries(module);
+    return FALSE;
+  }
   BOOL ok = SetClassesKey(m_strProgID, m_strTypeName);
   ok &= SetClassesKey(m_strProgID + "\\CLSID", clsid);
   ok &= SetClassesKey(classKey, m_strTypeName);
@@ -84,12 +95,34 @@ void COleTemplateServer::ConnectTemplate(REFCLSID clsid, CDocTemplate* pDocTempl
   }
 }
 
-void COleTemplateServer::UpdateRegistry(OLE_APPTYPE nAppType) {
-  if (nAppType == OAT_UNKNOWN) return;
-  COleObjectFactory::UpdateRegistry(TRUE);
+void COleObjectFactory::RemoveStaleEntries(LPCSTR module) {
+  const CString clsid = AfxStringFromCLSID(m_clsid);
+  const CString classKey = "CLSID\\" + clsid;
+  char server[MAX_PATH] = {};
+  LONG size = sizeof server;
+  if (::RegQueryValueA(HKEY_CLASSES_ROOT, classKey + "\\LocalServer32", server, &size) != ERROR_SUCCESS) return;
+  server[sizeof server - 1] = '\0';
+  // Only what this program wrote: another program's server of the class stays.
+  if (lstrcmpiA(server, module) != 0) return;
+  DeleteClassesTree(classKey);
+  // The program identifier's own key also carries the shell's file type: only its OLE parts go.
+  char progClsid[64] = {};
+  size = sizeof progClsid;
+  if (!m_strProgID.IsEmpty() &&
+      ::RegQueryValueA(HKEY_CLASSES_ROOT, m_strProgID + "\\CLSID", progClsid, &size) == ERROR_SUCCESS &&
+      lstrcmpiA(progClsid, clsid) == 0) {
+    DeleteClassesTree(m_strProgID + "\\CLSID");
+    DeleteClassesTree(m_strProgID + "\\Insertable");
+  }
+}
+
+BOOL COleTemplateServer::UpdateRegistry(OLE_APPTYPE nAppType) {
+  if (nAppType == OAT_UNKNOWN) return FALSE;
+  if (!COleObjectFactory::UpdateRegistry(TRUE)) return FALSE;
   if (nAppType == OAT_INPLACE_SERVER || nAppType == OAT_SERVER) {
     // Servers are offered in the containers' Insert Object lists.
     SetClassesKey(m_strProgID + "\\Insertable", "");
     SetClassesKey("CLSID\\" + AfxStringFromCLSID(m_clsid) + "\\Insertable", "");
   }
+  return TRUE;
 }

@@ -1,8 +1,9 @@
 // OLE server registration as the application's start-up asks for it: the template server that
 // ties a document template to its class identifier, and the registry entries that name the
-// program as that class's local server. The OLE document classes (server and container items,
-// in-place frames) are not here; until they are, no class object is handed to COM, so
-// RegisterAll has nothing to register.
+// program as that class's local server. A factory that cannot create its objects (no server
+// document class serves the template's documents) hands COM no class object and writes no
+// registry entries: a container that found the entries would start the program and wait for a
+// class object that never comes. Stale entries of such a class that name this program are removed.
 #pragma once
 
 #include "Win32Platform.h"
@@ -28,13 +29,19 @@ class COleObjectFactory : public CCmdTarget {
   ~COleObjectFactory() override;
 
   const CLSID& GetClassID() const { return m_clsid; }
-  // Hands the class objects of every connected factory to COM; TRUE when none failed.
+  // Hands the class objects of every connected factory to COM; FALSE when a connected factory
+  // cannot serve (an embedded or automated start then has nothing to offer).
   static BOOL RegisterAll();
-  // Writes (or with FALSE removes) the registry entries of every connected factory.
+  // Writes (or with FALSE removes) the registry entries of every connected factory; a factory
+  // that cannot serve writes none and removes its class's entries that name this program.
   static BOOL UpdateRegistryAll(BOOL bRegister = TRUE);
   virtual BOOL UpdateRegistry(BOOL bRegister = TRUE);
+  // TRUE when the factory can create the objects of its class for COM.
+  virtual BOOL CanServe() const { return FALSE; }
 
  protected:
+  // Removes the class's entries when they name this program (module) as the local server.
+  void RemoveStaleEntries(LPCSTR module);
   CLSID m_clsid = {};
   BOOL m_bConnected = FALSE;
   CString m_strProgID;
@@ -47,7 +54,8 @@ class COleTemplateServer : public COleObjectFactory {
   // Ties the template (borrowed: the application owns it) to the class identifier; the
   // program identifier and type name come from the template's document string.
   void ConnectTemplate(REFCLSID clsid, CDocTemplate* pDocTemplate, BOOL bMultiInstance);
-  void UpdateRegistry(OLE_APPTYPE nAppType);
+  // FALSE, with nothing written, when the factory cannot serve.
+  BOOL UpdateRegistry(OLE_APPTYPE nAppType);
   using COleObjectFactory::UpdateRegistry;
   CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
   BOOL IsMultiInstance() const { return m_bMultiInstance; }

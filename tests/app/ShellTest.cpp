@@ -139,29 +139,57 @@ TEST_F(ShellTest, StartUpBuildsTheFrameItsBarsAndTheTables) {
   EXPECT_EQ(app_->m_paperNames.GetSize(), 4);
   EXPECT_EQ(CSplashWnd::GetShown(), nullptr);  // "/T"
 
-  // The document's OLE class is registered under its program identifier.
+  // No class object serves the document's OLE class, so no entry offers it to containers.
   char clsid[64] = "";
   LONG size = sizeof clsid;
-  EXPECT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", clsid, &size), ERROR_SUCCESS);
-  EXPECT_STREQ(clsid, "{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}");
+  EXPECT_NE(RegQueryValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", clsid, &size), ERROR_SUCCESS);
+  size = sizeof clsid;
+  EXPECT_NE(RegQueryValueA(HKEY_CLASSES_ROOT, "CLSID\\{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}\\LocalServer32", clsid,
+                           &size),
+            ERROR_SUCCESS);
   EXPECT_TRUE(vvtest::MessageBoxes::Get().texts.empty());
 }
 
-TEST_F(ShellTest, AnEmbeddedOrAutomatedStartReturnsBeforeTheCommandLine) {
+// A start by a container (or an automation client) that no class object can serve ends at once
+// with its message, before any file of the command line opens, so the caller's wait fails
+// instead of hanging.
+TEST_F(ShellTest, AnEmbeddedOrAutomatedStartThatCannotServeFailsVisibly) {
   const std::string tif = MakeTiff("embedded.tif");
+  CString expected;
+  expected.LoadString(IDS_OLE_CANNOT_SERVE);
   for (const char* sw : {"/Embedding", "-Automation"}) {
+    vvtest::MessageBoxes::Install();
     // The second piece names an existing file, which a normal start would open.
-    ASSERT_TRUE(Start(std::string(sw) + " ;" + tif)) << sw;
+    EXPECT_FALSE(Start(std::string(sw) + " ;" + tif)) << sw;
     EXPECT_TRUE(OpenDocumentPaths().empty()) << sw;
-    EXPECT_FALSE(Frame()->IsWindowVisible()) << sw;
-    EXPECT_EQ(app_->m_pFileOpenDlg, nullptr) << sw;
-    EXPECT_EQ(app_->m_cfAnnotation, 0u) << sw;
-    EXPECT_EQ(app_->m_paperNames.GetSize(), 0) << sw;
-    EXPECT_FALSE(Frame()->m_bProgressLive) << sw;
-    EXPECT_NE(app_->m_pConfig, nullptr) << sw;  // settings are read before the return
-    EXPECT_EQ(CSplashWnd::GetShown(), nullptr) << sw;
+    EXPECT_EQ(app_->m_pMainWnd, nullptr) << sw;
+    ASSERT_EQ(vvtest::MessageBoxes::Get().texts.size(), 1u) << sw;
+    EXPECT_EQ(vvtest::MessageBoxes::Get().texts[0], static_cast<LPCSTR>(expected)) << sw;
     Stop();
   }
+}
+
+// Entries that an earlier build left, naming this program as the class's server, are removed by
+// a normal start; the shell's file type under the same program identifier stays.
+TEST_F(ShellTest, StaleOleEntriesOfThisProgramAreRemoved) {
+  char module[MAX_PATH];
+  GetModuleFileNameA(nullptr, module, sizeof module);
+  const char* classKey = "CLSID\\{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}";
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, (std::string(classKey) + "\\LocalServer32").c_str(), REG_SZ, module,
+                         static_cast<DWORD>(strlen(module))),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", REG_SZ, "{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}",
+                         38),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\Insertable", REG_SZ, "", 0), ERROR_SUCCESS);
+  ASSERT_TRUE(Start(""));
+  HKEY key;
+  EXPECT_NE(RegOpenKeyA(HKEY_CLASSES_ROOT, classKey, &key), ERROR_SUCCESS);
+  EXPECT_NE(RegOpenKeyA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", &key), ERROR_SUCCESS);
+  EXPECT_NE(RegOpenKeyA(HKEY_CLASSES_ROOT, "Vellora.Document\\Insertable", &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyA(HKEY_CLASSES_ROOT, "Vellora.Document", &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  Stop();
 }
 
 TEST_F(ShellTest, TheCommandLineOpensEachExistingFileOfItsList) {
