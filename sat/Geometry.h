@@ -78,6 +78,18 @@ c_Vector operator-(const c_Point& a, const c_Point& b);
 c_Point operator+(const c_Point& p, const c_Vector& v);
 c_Point operator-(const c_Point& p, const c_Vector& v);
 
+// Copies into the plain arrays of the old-style kernel's records.
+inline void copyTo(const c_Point& p, double out[3]) {
+  out[0] = p.x;
+  out[1] = p.y;
+  out[2] = p.z;
+}
+inline void copyTo(const c_Vector& v, double out[3]) {
+  out[0] = v.dx;
+  out[1] = v.dy;
+  out[2] = v.dz;
+}
+
 // "(x,y,z)" without blanks, in the stream's number format; vectors print alike.
 std::ostream& operator<<(std::ostream& os, const c_Point& p);
 std::ostream& operator<<(std::ostream& os, const c_Vector& v);
