@@ -209,7 +209,9 @@ c_EllipticArcNURBS::c_EllipticArcNURBS(const c_Ellipse& ellipse, double a0, doub
   const double turn = vorga::kTwoPi;
   if (!std::isfinite(a0) || !std::isfinite(a1)) return;
   if (!(a1 > a0)) a1 += turn * std::ceil((a0 - a1) / turn);
-  while (!(a1 > a0)) a1 += turn;
+  // Angles so large that a turn is below their resolution never rise above the start.
+  for (int i = 0; i < 2 && !(a1 > a0); ++i) a1 += turn;
+  if (!(a1 > a0)) return;
   double sweep = a1 - a0;
   if (sweep > turn * (1 + 1e-12)) {
     sweep = std::fmod(sweep, turn);
@@ -263,10 +265,11 @@ c_EllipticArcNURBS::~c_EllipticArcNURBS() { delete ellipse_; }
 double c_EllipticArcNURBS::parameterOf(const c_Point& p) const {
   if (!usable() || spans_ < 1 || !(span_ > 0)) return c_NURBSCurve::parameterOf(p);
   double angle = ellipse_->parameterOf(p) - start_;
+  if (!std::isfinite(angle)) return c_NURBSCurve::parameterOf(p);
   angle = std::fmod(angle, vorga::kTwoPi);
   if (angle < 0) angle += vorga::kTwoPi;
-  int j = int(angle / span_);
-  if (j >= spans_) j = spans_ - 1;
+  double whole = std::floor(angle / span_);
+  int j = whole < spans_ - 1 ? int(whole) : spans_ - 1;
   float segment[3][4];
   std::memcpy(segment, controlPoints_ + 8 * size_t(j), sizeof segment);
   double fraction = rationalQuadraticParameter(p, segment, ellipse_->w());

@@ -282,17 +282,23 @@ int solvePolynomial(const double* c, int n, PolynomialRoot* roots) {
 
 int solveQuadratic(double a, double b, double c, double roots[2], int* doubleRoot) {
   if (doubleRoot) *doubleRoot = 0;
+  if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c)) return kRootsDegenerate;
   double m = std::max(std::fabs(a), std::max(std::fabs(b), std::fabs(c)));
-  if (!std::isfinite(m) || !(m > 0)) return kRootsDegenerate;
-  const double coefficientTolerance = m * 1e-6;
-  const double discriminantTolerance = m * 1e-8;
+  if (!(m > 0)) return kRootsDegenerate;
+  // Worked on the coefficients divided by the largest, which neither overflow nor underflow
+  // and have the same roots; the tolerances (1e-6 of the largest for a coefficient, 1e-8 of it
+  // for the discriminant) scale with them.
+  a /= m;
+  b /= m;
+  c /= m;
+  const double coefficientTolerance = 1e-6;
+  const double discriminantTolerance = 1e-8 / m;
   if (std::fabs(a) < coefficientTolerance) {
     if (std::fabs(b) < coefficientTolerance) return kRootsDegenerate;
     roots[0] = -c / b;
     return 1;
   }
   double d = b * b - 4 * a * c;
-  if (!std::isfinite(d)) return kRootsDegenerate;
   if (std::fabs(d) < discriminantTolerance) {
     roots[0] = -b / (2 * a);
     if (doubleRoot) *doubleRoot = 1;
@@ -307,10 +313,16 @@ int solveQuadratic(double a, double b, double c, double roots[2], int* doubleRoo
 }
 
 int solveHalfAngleQuadratic(double a, double b, double c, AngleRoot* angles) {
+  if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c)) return -3;  // nothing usable
   double m = std::max(std::fabs(a), std::max(std::fabs(b), std::fabs(c)));
-  if (!std::isfinite(m)) return -3;  // nothing usable in either half-turn
-  const double coefficientTolerance = m * 1e-6;
-  const double discriminantTolerance = m * 1e-8;
+  // On the coefficients divided by the largest, as in solveQuadratic.
+  if (m > 0) {
+    a /= m;
+    b /= m;
+    c /= m;
+  }
+  const double coefficientTolerance = m > 0 ? 1e-6 : 0.0;
+  const double discriminantTolerance = m > 0 ? 1e-8 / m : 0.0;
   const double d = b * b - 4 * a * c;
   const double root = d > discriminantTolerance ? std::sqrt(d) : 0.0;
   int count = 0, degenerate = 0;

@@ -263,6 +263,10 @@ TEST(NurbsTest, EllipticArcs) {
   }
   c_EllipticArcNURBS broken(e, NAN, 1);
   EXPECT_EQ(broken.knotCount(), 0);
+  // A turn below the resolution of the start angle cannot raise the end above it.
+  c_EllipticArcNURBS huge(e, 1e200, 0);
+  EXPECT_EQ(huge.knotCount(), 0);
+  EXPECT_EQ(huge.parameterOf(e.pointAt(0)), 10.0);
   Recorder r;
   RenderOutput out = r.output(8);
   tessellate(&out, broken.knotCount(), broken.knots(), 4, broken.controlPoints(), 3);

@@ -128,6 +128,8 @@ TEST(RootSolversTest, Quadratics) {
       {0, 0, 1, kRootsDegenerate, 0, 0, 0},
       {0, 0, 0, kRootsDegenerate, 0, 0, 0},
       {1e-9, 1, -1, 1, 1, 0, 0},  // the square term is negligible
+      {1e307, -3e307, 2e307, 2, 1, 2, 0},  // b^2 would overflow unscaled
+      {1, NAN, 1, kRootsDegenerate, 0, 0, 0},
   };
   for (const Case& c : cases) {
     double r[2] = {};
