@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "sat/Geometry.h"
 #include "sat/OldStyleIntersect.h"
 
 namespace {
@@ -151,7 +152,7 @@ TEST(OldStyleTest, PairwiseRoutinesAgainstClosedForms) {
       {"line on a cylinder", [](auto& o) { return intersectLineCylinder(line(2, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); }, 0, {}},
       {"axis-parallel line outside", [](auto& o) { return intersectLineCylinder(line(3, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); }, 1, {}},
       {"axis-parallel line inside", [](auto& o) { return intersectLineCylinder(line(1, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); }, -5, {}},
-      {"line across both nappes of a cone", [](auto& o) { return intersectLineCone(line(1, 0, -5, 0, 0, 1), cone(M_PI / 4), o); }, 0, {{1, 0, -1, 0}, {1, 0, 1, 0}}},
+      {"line across both nappes of a cone", [](auto& o) { return intersectLineCone(line(1, 0, -5, 0, 0, 1), cone(vorga::kPi / 4), o); }, 0, {{1, 0, -1, 0}, {1, 0, 1, 0}}},
       {"crossing lines", [](auto& o) { return intersectLineLine(line(0, 0, 1, 1, 0, 0), line(2, -3, 1, 0, 1, 0), o); }, 0, {{2, 0, 1, 0}}},
       {"skew lines", [](auto& o) { return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(0, 0, 1, 0, 1, 0), o); }, 1, {}},
       {"parallel lines", [](auto& o) { return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(0, 1, 0, -1, 0, 0), o); }, -6, {}},
@@ -183,8 +184,8 @@ TEST(OldStyleTest, PairwiseRoutinesAgainstClosedForms) {
       {"circle inside a sphere", [](auto& o) { return intersectCircleSphere(circle(0, 0, 0, 1), sphere(0, 0, 0, 2), o); }, -4, {}},
       {"circle across a cylinder", [h](auto& o) { return intersectCircleCylinder(circle(1, 0, 0, 1), cylinder(0, 0, 1), o); }, 0, {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
       {"circle on a cylinder", [](auto& o) { return intersectCircleCylinder(circle(0, 0, 4, 1), cylinder(0, 0, 1), o); }, 0, {}},
-      {"circle across a cone", [h](auto& o) { return intersectCircleCone(circle(1, 0, 1, 1), cone(M_PI / 4), o); }, 0, {{0.5, h, 1, 0}, {0.5, -h, 1, 0}}},
-      {"circle on a cone", [](auto& o) { return intersectCircleCone(circle(0, 0, 1, 1), cone(M_PI / 4), o); }, 0, {}},
+      {"circle across a cone", [h](auto& o) { return intersectCircleCone(circle(1, 0, 1, 1), cone(vorga::kPi / 4), o); }, 0, {{0.5, h, 1, 0}, {0.5, -h, 1, 0}}},
+      {"circle on a cone", [](auto& o) { return intersectCircleCone(circle(0, 0, 1, 1), cone(vorga::kPi / 4), o); }, 0, {}},
       {"circle crossing an ellipse four times", [=](auto& o) { return intersectCircleEllipse(circle(0, 0, 0, 1.5), ellipse(2, 1), o); }, 0,
        {{s53, s712, 0, 0}, {-s53, s712, 0, 0}, {s53, -s712, 0, 0}, {-s53, -s712, 0, 0}}},
       {"circle touching an ellipse", [](auto& o) { return intersectCircleEllipse(circle(0, 0, 0, 1), ellipse(2, 1), o); }, 0, {{0, 1, 0, 1}, {0, -1, 0, 1}}},
@@ -226,7 +227,7 @@ TEST(OldStyleTest, PlaneSectionsGiveTheirCurves) {
   EXPECT_EQ(intersectPlaneSphere(plane(0, 0, 3, 0, 0, 1), sphere(0, 0, 0, 2), out), 1);
 
   // A plane at 60 degrees to a cylinder's axis cuts an ellipse of radii r / cos 60 and r.
-  ASSERT_EQ(intersectPlaneCylinder(plane(0, 0, 0, std::sin(M_PI / 3), 0, 0.5), cylinder(0, 0, 1), out), 0);
+  ASSERT_EQ(intersectPlaneCylinder(plane(0, 0, 0, std::sin(vorga::kPi / 3), 0, 0.5), cylinder(0, 0, 1), out), 0);
   ASSERT_EQ(out.records[0].kind, uint32_t(kOsEllipse));
   EXPECT_NEAR(out.records[0].g.ellipse.a, 2, 1e-12);
   EXPECT_NEAR(out.records[0].g.ellipse.b, 1, 1e-12);
@@ -234,12 +235,12 @@ TEST(OldStyleTest, PlaneSectionsGiveTheirCurves) {
   ASSERT_EQ(out.count, 2u);
   EXPECT_EQ(out.records[1].kind, uint32_t(kOsLine));
 
-  const OsCone c = cone(M_PI / 6);
+  const OsCone c = cone(vorga::kPi / 6);
   ASSERT_EQ(intersectPlaneCone(plane(0, 0, 2, 0, 0, 1), c, out), 0);
   ASSERT_EQ(out.records[0].kind, uint32_t(kOsCircle));
-  EXPECT_NEAR(out.records[0].g.circle.radius, 2 * std::tan(M_PI / 6), 1e-12);
+  EXPECT_NEAR(out.records[0].g.circle.radius, 2 * std::tan(vorga::kPi / 6), 1e-12);
   // Normal at 60 degrees from the axis: cos(60) = sin(30), parallel to a generating line.
-  ASSERT_EQ(intersectPlaneCone(plane(0, 0, 2, std::sin(M_PI / 3), 0, 0.5), c, out), 0);
+  ASSERT_EQ(intersectPlaneCone(plane(0, 0, 2, std::sin(vorga::kPi / 3), 0, 0.5), c, out), 0);
   EXPECT_EQ(out.records[0].kind, uint32_t(kOsParabola));
   ASSERT_EQ(intersectPlaneCone(plane(0, 0, 2, 1, 0, 0.01), c, out), 0);
   EXPECT_EQ(out.records[0].kind, uint32_t(kOsHyperbola));
@@ -288,7 +289,7 @@ TEST(OldStyleTest, ConeSectionsLieOnTheCone) {
 }
 
 TEST(OldStyleTest, ConeNormals) {
-  const OsCone c = cone(M_PI / 4);
+  const OsCone c = cone(vorga::kPi / 4);
   double n[3];
   const double ahead[3] = {1, 0, 1}, behind[3] = {0, 2, -2}, apex[3] = {0, 0, 0};
   EXPECT_EQ(coneNormalAt(c, ahead, n), 2);
@@ -301,7 +302,7 @@ TEST(OldStyleTest, ConeNormals) {
   EXPECT_EQ(n[0], 1);
   double angle;
   EXPECT_NEAR(coneCoordinates(c, behind, &angle), -2, 1e-15);
-  EXPECT_NEAR(angle, -M_PI / 2, 1e-12);  // reversed behind the apex
+  EXPECT_NEAR(angle, -vorga::kPi / 2, 1e-12);  // reversed behind the apex
 }
 
 // Random lines against a sphere, a cylinder, a cone and a torus: every point found lies on both.
