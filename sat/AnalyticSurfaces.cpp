@@ -101,7 +101,8 @@ int c_Sphere::algebraicCoefficients(double out[10]) const {
   out[6] = -2 * centre_.x;
   out[7] = -2 * centre_.y;
   out[8] = -2 * centre_.z;
-  out[9] = centre_.x * centre_.x + centre_.y * centre_.y + centre_.z * centre_.z - radius_ * radius_;
+  out[9] =
+      centre_.x * centre_.x + centre_.y * centre_.y + centre_.z * centre_.z - radius_ * radius_;
   return 1;
 }
 
@@ -183,7 +184,8 @@ int c_EllCylinder::silhouettes(const c_Vector& view, c_Curve** out) const {
   int n = grazingAngles(b_ * c_Vector::dot(u_, view), a_ * c_Vector::dot(v_, view), 0, angles);
   if (n == 0) angles[0] = 0;  // viewed along the axis: the ends of the major axis
   if (n < 2) angles[1] = angles[0] + vorga::kPi;
-  for (int i = 0; i < 2; ++i) out[i] = new c_Line(onEllipse(origin_, u_, v_, a_, b_, angles[i]), w_);
+  for (int i = 0; i < 2; ++i)
+    out[i] = new c_Line(onEllipse(origin_, u_, v_, a_, b_, angles[i]), w_);
   return 2;
 }
 
@@ -315,7 +317,8 @@ int c_EllCone::silhouettes(const c_Vector& view, c_Curve** out) const {
   int n = grazingAngles(c_Vector::dot(u_, view), c_Vector::dot(v_, view) / k,
                         t * c_Vector::dot(w_, view), angles);
   for (int i = 0; i < n; ++i)
-    out[i] = new c_Line(origin_, w_ + t * (std::cos(angles[i]) * u_ + k * std::sin(angles[i]) * v_));
+    out[i] =
+        new c_Line(origin_, w_ + t * (std::cos(angles[i]) * u_ + k * std::sin(angles[i]) * v_));
   return n;
 }
 

@@ -253,7 +253,7 @@ float** allocRows(int rows, int columns) {
 
 void freeRows(float**& array) {
   if (!array) return;
-  for (float** row = array; *row; ++row) delete[] *row;
+  for (float** row = array; *row; ++row) delete[] * row;
   delete[] array;
   array = nullptr;
 }

@@ -20,9 +20,7 @@ bool c_Line::isOnCurve(const c_Point& p) const {
   return (point_ + parameterOf(p) * direction_).equals(p);
 }
 
-double c_Line::parameterOf(const c_Point& p) const {
-  return c_Vector::dot(p - point_, direction_);
-}
+double c_Line::parameterOf(const c_Point& p) const { return c_Vector::dot(p - point_, direction_); }
 
 c_Point c_Line::pointAt(double t) const { return point_ + t * direction_; }
 

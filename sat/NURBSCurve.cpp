@@ -28,7 +28,9 @@ constexpr int64_t kMaxSegments = 1 << 16;
 c_NURBSCurve::c_NURBSCurve() : controlPoints_(nullptr), n_(0), knots_(nullptr), m_(0) {}
 
 c_NURBSCurve::c_NURBSCurve(const float* controlPoints, int n, const float* knots, int m)
-    : controlPoints_(nullptr), n_(n > 0 && controlPoints ? n : 0), knots_(nullptr),
+    : controlPoints_(nullptr),
+      n_(n > 0 && controlPoints ? n : 0),
+      knots_(nullptr),
       m_(m > 0 && knots ? m : 0) {
   if (n_ > 0) {
     controlPoints_ = new float[size_t(n_) * 4];
@@ -218,7 +220,10 @@ c_EllipticArcNURBS::c_EllipticArcNURBS(const c_Ellipse& ellipse, double a0, doub
     if (sweep <= 1e-12) sweep = turn;
   }
   end_ = a0 + sweep;
-  spans_ = sweep <= vorga::kHalfPi ? 1 : sweep <= vorga::kPi ? 2 : sweep <= vorga::kThreeHalvesPi ? 3 : 4;
+  spans_ = sweep <= vorga::kHalfPi          ? 1
+           : sweep <= vorga::kPi            ? 2
+           : sweep <= vorga::kThreeHalvesPi ? 3
+                                            : 4;
   span_ = sweep / spans_;
 
   const int n = 2 * spans_ + 1, m = 2 * spans_ + 4;
@@ -273,7 +278,8 @@ double c_EllipticArcNURBS::parameterOf(const c_Point& p) const {
   float segment[3][4];
   std::memcpy(segment, controlPoints_ + 8 * size_t(j), sizeof segment);
   double fraction = rationalQuadraticParameter(p, segment, ellipse_->w());
-  if (!(fraction >= 0 && fraction <= 1)) fraction = std::min(std::max((angle - j * span_) / span_, 0.0), 1.0);
+  if (!(fraction >= 0 && fraction <= 1))
+    fraction = std::min(std::max((angle - j * span_) / span_, 0.0), 1.0);
   return (j + fraction) / spans_;
 }
 
@@ -281,8 +287,8 @@ namespace {
 
 // The rational basis of the tessellation at t: order-1 functions on every knot interval raised
 // by Cox-de Boor, a zero function contributing nothing; the last function is 1 at the last knot.
-void rationalBasis(double t, int n, int k, const float* knots, const double* weights,
-                   double* basis, double* scratch) {
+void rationalBasis(double t, int n, int k, const float* knots, const double* weights, double* basis,
+                   double* scratch) {
   const int intervals = n + k - 1;
   for (int i = 0; i < intervals; ++i) scratch[i] = knots[i] <= t && t < knots[i + 1] ? 1.0 : 0.0;
   for (int q = 2; q <= k; ++q) {

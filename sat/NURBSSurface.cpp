@@ -19,10 +19,15 @@ float* copyOf(const float* from, size_t count) {
 
 }  // namespace
 
-c_NURBSSurface::c_NURBSSurface(const float* controlNet, int nu, int nv, const float* knotsU,
-                               int mu, const float* knotsV, int mv)
-    : net_(nullptr), nu_(nu > 0 ? nu : 0), nv_(nv > 0 ? nv : 0), knotsU_(nullptr),
-      mu_(mu > 0 ? mu : 0), knotsV_(nullptr), mv_(mv > 0 ? mv : 0) {
+c_NURBSSurface::c_NURBSSurface(const float* controlNet, int nu, int nv, const float* knotsU, int mu,
+                               const float* knotsV, int mv)
+    : net_(nullptr),
+      nu_(nu > 0 ? nu : 0),
+      nv_(nv > 0 ? nv : 0),
+      knotsU_(nullptr),
+      mu_(mu > 0 ? mu : 0),
+      knotsV_(nullptr),
+      mv_(mv > 0 ? mv : 0) {
   net_ = copyOf(controlNet, size_t(nu_) * size_t(nv_) * 4);
   knotsU_ = copyOf(knotsU, size_t(mu_));
   knotsV_ = copyOf(knotsV, size_t(mv_));

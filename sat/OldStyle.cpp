@@ -145,8 +145,7 @@ int intersectByTypePair(const OldStyleEntity* first, const OldStyleEntity* secon
       case kOsCircle: return intersectLineCircle(line, recordOf<OsCircle>(second), list);
       case kOsEllipse: return intersectLineEllipse(line, recordOf<OsEllipse>(second), list);
       case kOsParabola: return intersectLineParabola(line, recordOf<OsParabola>(second), list);
-      case kOsHyperbola:
-        return intersectLineHyperbola(line, recordOf<OsHyperbola>(second), list);
+      case kOsHyperbola: return intersectLineHyperbola(line, recordOf<OsHyperbola>(second), list);
       default: return 1;
     }
   }
@@ -155,8 +154,7 @@ int intersectByTypePair(const OldStyleEntity* first, const OldStyleEntity* secon
     switch (second->kind) {
       case kOsCircle: return intersectCircleCircle(circle, recordOf<OsCircle>(second), list);
       case kOsEllipse: return intersectCircleEllipse(circle, recordOf<OsEllipse>(second), list);
-      case kOsParabola:
-        return intersectCircleParabola(circle, recordOf<OsParabola>(second), list);
+      case kOsParabola: return intersectCircleParabola(circle, recordOf<OsParabola>(second), list);
       case kOsHyperbola:
         return intersectCircleHyperbola(circle, recordOf<OsHyperbola>(second), list);
       default: return 1;
@@ -182,8 +180,7 @@ int intersectCurveSurfaceByTypePair(const OldStyleEntity* curve, const OldStyleE
     const OsCircle& circle = recordOf<OsCircle>(curve);
     switch (surface->kind) {
       case kOsPlane: return intersectCirclePlane(circle, recordOf<OsPlane>(surface), list);
-      case kOsCylinder:
-        return intersectCircleCylinder(circle, recordOf<OsCylinder>(surface), list);
+      case kOsCylinder: return intersectCircleCylinder(circle, recordOf<OsCylinder>(surface), list);
       case kOsSphere: return intersectCircleSphere(circle, recordOf<OsSphere>(surface), list);
       case kOsCone: return intersectCircleCone(circle, recordOf<OsCone>(surface), list);
       default: return 1;
@@ -196,13 +193,13 @@ void appendPoint(IntersectionList& list, const double p[3], int tangent) {
   if (IntersectionRecord* r = next(list, kOsPoint, tangent)) std::memcpy(r->g.point, p, 3 * 8);
 }
 
-#define SAT_APPEND_CURVE(Name, Type, Kind, Member)                       \
-  void Name(IntersectionList& list, const Type& curve, int tangent) {   \
-    if (IntersectionRecord* r = next(list, Kind, tangent)) {             \
-      r->g.Member = curve;                                               \
-      r->g.Member.h.free = 0;                                            \
-      r->g.Member.h.link = nullptr;                                      \
-    }                                                                    \
+#define SAT_APPEND_CURVE(Name, Type, Kind, Member)                    \
+  void Name(IntersectionList& list, const Type& curve, int tangent) { \
+    if (IntersectionRecord* r = next(list, Kind, tangent)) {          \
+      r->g.Member = curve;                                            \
+      r->g.Member.h.free = 0;                                         \
+      r->g.Member.h.link = nullptr;                                   \
+    }                                                                 \
   }
 SAT_APPEND_CURVE(appendLine, OsLine, kOsLine, line)
 SAT_APPEND_CURVE(appendCircle, OsCircle, kOsCircle, circle)
@@ -212,13 +209,15 @@ SAT_APPEND_CURVE(appendHyperbola, OsHyperbola, kOsHyperbola, hyperbola)
 #undef SAT_APPEND_CURVE
 
 void mergeIntersectionLists(IntersectionList& target, const IntersectionList& from) {
-  uint32_t n = from.count > uint32_t(kMaxIntersectionRecords) ? uint32_t(kMaxIntersectionRecords) : from.count;
+  uint32_t n = from.count > uint32_t(kMaxIntersectionRecords) ? uint32_t(kMaxIntersectionRecords)
+                                                              : from.count;
   for (uint32_t i = 0; i < n && target.count < kMaxIntersectionRecords; ++i)
     target.records[target.count++] = from.records[i];
 }
 
 void copyIntersectionList(IntersectionList& target, const IntersectionList& from) {
-  uint32_t n = from.count > uint32_t(kMaxIntersectionRecords) ? uint32_t(kMaxIntersectionRecords) : from.count;
+  uint32_t n = from.count > uint32_t(kMaxIntersectionRecords) ? uint32_t(kMaxIntersectionRecords)
+                                                              : from.count;
   target.count = n;
   for (uint32_t i = 0; i < n; ++i) target.records[i] = from.records[i];
 }

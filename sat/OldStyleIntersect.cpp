@@ -36,8 +36,10 @@ double distance(V a, V b) { return length(a - b); }
 // A vector not longer than 1e-7 is left unchanged and 0 returned.
 double normalizeInPlace(V& v) {
   double len = length(v);
-  if (len > 1e-7) v = (1.0 / len) * v;
-  else return 0.0;
+  if (len > 1e-7)
+    v = (1.0 / len) * v;
+  else
+    return 0.0;
   return len;
 }
 
@@ -199,8 +201,8 @@ int coplanarLineParabola(const OsLine& line, const OsParabola& q, IntersectionLi
   V m = cross(load(q.w), d);
   double roots[2];
   int doubled = 0;
-  int n = solveQuadratic(f * dot(v, m), 2 * f * dot(u, m), dot(vertex - load(line.point), m),
-                         roots, &doubled);
+  int n = solveQuadratic(f * dot(v, m), 2 * f * dot(u, m), dot(vertex - load(line.point), m), roots,
+                         &doubled);
   if (n <= 0) return 1;
   for (int i = 0; i < n; ++i) addPoint(out, at(roots[i]), doubled);
   return 0;
@@ -475,8 +477,7 @@ int coplanarCircleParabola(const OsCircle& circle, const OsParabola& q, Intersec
   V vertex = load(q.vertex), u = load(q.u), v = load(q.v);
   V g = vertex - load(circle.centre);
   double f = q.focal, rho = circle.radius;
-  double c[5] = {dot(g, g) - rho * rho, 4 * f * dot(g, u), 2 * f * dot(g, v) + 4 * f * f, 0,
-                 f * f};
+  double c[5] = {dot(g, g) - rho * rho, 4 * f * dot(g, u), 2 * f * dot(g, v) + 4 * f * f, 0, f * f};
   PolynomialRoot roots[kMaxPolynomialRoots];
   int n = solvePolynomial(c, 4, roots);
   for (int i = 0; i < n; ++i) {
@@ -543,14 +544,12 @@ int intersectCircleParabola(const OsCircle& circle, const OsParabola& q, Interse
                                            pointOnParabola);
 }
 
-int intersectCircleHyperbola(const OsCircle& circle, const OsHyperbola& h,
-                             IntersectionList& out) {
+int intersectCircleHyperbola(const OsCircle& circle, const OsHyperbola& h, IntersectionList& out) {
   return circleWithPlanarCurve<OsHyperbola>(circle, h, h.centre, out, coplanarCircleHyperbola,
                                             pointOnHyperbola);
 }
 
-int intersectCircleCylinder(const OsCircle& circle, const OsCylinder& cyl,
-                            IntersectionList& out) {
+int intersectCircleCylinder(const OsCircle& circle, const OsCylinder& cyl, IntersectionList& out) {
   IntersectionList sections;
   out.count = 0;
   if (intersectPlaneCylinder(planeOf(circle.centre, circle.w), cyl, sections) != 0) return 1;

@@ -30,11 +30,9 @@ int intersectLineLine(const OsLine& a, const OsLine& b, IntersectionList& out);
 int intersectLineCircle(const OsLine& line, const OsCircle& circle, IntersectionList& out);
 int intersectLineEllipse(const OsLine& line, const OsEllipse& ellipse, IntersectionList& out);
 int intersectLineParabola(const OsLine& line, const OsParabola& parabola, IntersectionList& out);
-int intersectLineHyperbola(const OsLine& line, const OsHyperbola& hyperbola,
-                           IntersectionList& out);
+int intersectLineHyperbola(const OsLine& line, const OsHyperbola& hyperbola, IntersectionList& out);
 int intersectCircleCircle(const OsCircle& a, const OsCircle& b, IntersectionList& out);
-int intersectCircleEllipse(const OsCircle& circle, const OsEllipse& ellipse,
-                           IntersectionList& out);
+int intersectCircleEllipse(const OsCircle& circle, const OsEllipse& ellipse, IntersectionList& out);
 int intersectCircleParabola(const OsCircle& circle, const OsParabola& parabola,
                             IntersectionList& out);
 int intersectCircleHyperbola(const OsCircle& circle, const OsHyperbola& hyperbola,
@@ -53,8 +51,7 @@ int coplanarCircleHyperbola(const OsCircle& circle, const OsHyperbola& hyperbola
 // Plane sections of surfaces: section curves (or a touching point).
 int intersectPlanePlane(const OsPlane& a, const OsPlane& b, IntersectionList& out);
 int intersectPlaneSphere(const OsPlane& plane, const OsSphere& sphere, IntersectionList& out);
-int intersectPlaneCylinder(const OsPlane& plane, const OsCylinder& cylinder,
-                           IntersectionList& out);
+int intersectPlaneCylinder(const OsPlane& plane, const OsCylinder& cylinder, IntersectionList& out);
 int intersectPlaneCone(const OsPlane& plane, const OsCone& cone, IntersectionList& out);
 
 // A line with a torus (centre, axis w, major radius R, minor radius r): up to four points, the

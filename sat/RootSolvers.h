@@ -27,8 +27,8 @@ struct AngleRoot {
 
 // Results of the solvers besides a count of roots.
 enum {
-  kRootsDegenerate = -1,   // constant or zero polynomial, or a linear part with a zero slope
-  kRootsNoRealRoot = -2,   // a quadratic with no real root
+  kRootsDegenerate = -1,  // constant or zero polynomial, or a linear part with a zero slope
+  kRootsNoRealRoot = -2,  // a quadratic with no real root
   kRootsDegreeTooHigh = -3
 };
 

@@ -11,8 +11,9 @@
 //   point          equality of two points (c_Point::equals)
 // Only setQualityTolerances and c_Point::setTolerance change them, and only the renderer (or a
 // test) calls those; no geometry routine changes them for another. Before any call T1 to T4 hold
-// their level-5 values and the point tolerance 1e-6. The root solvers and the old-style kernel use fixed tolerances of their own,
-// scaled per call from their coefficients, and keep no state between calls.
+// their level-5 values and the point tolerance 1e-6. The root solvers and the old-style kernel use
+// fixed tolerances of their own, scaled per call from their coefficients, and keep no state between
+// calls.
 //
 // Not for: the toolkit's own tolerances (toolkit/core).
 #ifndef SAT_TOLERANCE_H

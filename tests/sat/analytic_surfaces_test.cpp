@@ -2,8 +2,6 @@
 // rulings, implicit coefficients that vanish on the surface, the warnings of the elliptic
 // classes, and intersections with lines and circles through IntersectionResult, whose points lie
 // on both objects.
-#include "sat/AnalyticSurfaces.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "sat/AnalyticSurfaces.h"
 #include "sat/Ellipse.h"
 #include "sat/Intersection.h"
 #include "sat/Line.h"
@@ -53,7 +52,8 @@ TEST(AnalyticSurfacesTest, CylinderRulingsAndSilhouettes) {
   c_Curve* raw[8];
   Curves rulings = take(raw, cyl.rulings(4, raw));
   ASSERT_EQ(rulings.size(), 4u);
-  const c_Point through[] = {c_Point(1, 0, 0), c_Point(0, 1, 0), c_Point(-1, 0, 0), c_Point(0, -1, 0)};
+  const c_Point through[] = {c_Point(1, 0, 0), c_Point(0, 1, 0), c_Point(-1, 0, 0),
+                             c_Point(0, -1, 0)};
   for (int i = 0; i < 4; ++i) {
     ASSERT_STREQ(rulings[size_t(i)]->name(), "c_Line");
     const c_Line& l = static_cast<const c_Line&>(*rulings[size_t(i)]);
@@ -72,9 +72,11 @@ TEST(AnalyticSurfacesTest, CylinderRulingsAndSilhouettes) {
 TEST(AnalyticSurfacesTest, SilhouettesGrazeTheView) {
   std::vector<std::unique_ptr<c_Surface>> surfaces;
   surfaces.emplace_back(new c_Cylinder(c_Point(1, 2, 3), c_Vector(1, 1, 0), c_Vector(0, 1, 1), 2));
-  surfaces.emplace_back(new c_EllCylinder(c_Point(1, 2, 3), c_Vector(1, 1, 0), c_Vector(0, 1, 1), 3, 1));
+  surfaces.emplace_back(
+      new c_EllCylinder(c_Point(1, 2, 3), c_Vector(1, 1, 0), c_Vector(0, 1, 1), 3, 1));
   surfaces.emplace_back(new c_Cone(c_Point(1, 2, 3), c_Vector(1, 1, 0), c_Vector(0, 1, 1), 0.4));
-  surfaces.emplace_back(new c_EllCone(c_Point(1, 2, 3), c_Vector(1, 1, 0), c_Vector(0, 1, 1), 0.4, 2.5));
+  surfaces.emplace_back(
+      new c_EllCone(c_Point(1, 2, 3), c_Vector(1, 1, 0), c_Vector(0, 1, 1), 0.4, 2.5));
   std::mt19937 random(4);
   std::uniform_real_distribution<double> any(-1, 1);
   for (int i = 0; i < 200; ++i) {
@@ -115,7 +117,8 @@ TEST(AnalyticSurfacesTest, ImplicitCoefficientsVanishOnTheSurface) {
   std::uniform_real_distribution<double> angle(-kPi, kPi);
   for (int i = 0; i < 100; ++i) {
     double a = angle(random), b = angle(random) / 2;
-    c_Point onSphere = sphere.centre() + c_Vector(3 * std::cos(a) * std::cos(b), 3 * std::sin(a) * std::cos(b), 3 * std::sin(b));
+    c_Point onSphere = sphere.centre() + c_Vector(3 * std::cos(a) * std::cos(b),
+                                                  3 * std::sin(a) * std::cos(b), 3 * std::sin(b));
     EXPECT_NEAR(implicitAt(c, onSphere), 0, 1e-12);
     EXPECT_NEAR(sphere.normalAt(onSphere).length(), 1, 1e-12);
   }
@@ -144,7 +147,8 @@ TEST(AnalyticSurfacesTest, EllipticClassesWarn) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(ec.algebraicCoefficients(c), 1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "*** Warning (c_EllCylinder::algebraicCoefficients): returning cylinder algebraic coefficients.\n");
+            "*** Warning (c_EllCylinder::algebraicCoefficients): returning cylinder algebraic "
+            "coefficients.\n");
   c_EllCone cone;
   testing::internal::CaptureStderr();
   EXPECT_EQ(cone.algebraicCoefficients(c), 0);
@@ -152,7 +156,8 @@ TEST(AnalyticSurfacesTest, EllipticClassesWarn) {
   cone.makeOldStyleEntity(ref);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "*** Warning: c_EllCone::algebraicCoefficients not yet implemented.\n"
-            "*** Warning: c_EllCone::makeOldStyleEntity is generating a right circular cone to pass to old vorga.\n");
+            "*** Warning: c_EllCone::makeOldStyleEntity is generating a right circular cone to "
+            "pass to old vorga.\n");
   ASSERT_NE(ref.entity, nullptr);
   EXPECT_EQ(ref.entity->kind, kOsCone);
   EXPECT_EQ(static_cast<OsCone*>(ref.entity->record)->halfAngle, kPi / 4);
@@ -175,19 +180,45 @@ TEST(AnalyticSurfacesTest, IntersectionsThroughTheClasses) {
     int status, count;
   };
   Case cases[] = {
-      {"line and plane", std::make_unique<c_Line>(c_Point(0, 0, 0), c_Vector(0, 0, 1)), std::make_unique<c_Plane>(c_Point(0, 0, 5), c_Vector(0, 0, 1)), 2, 1},
-      {"line in the plane", std::make_unique<c_Line>(c_Point(0, 0, 5), c_Vector(1, 0, 0)), std::make_unique<c_Plane>(c_Point(0, 0, 5), c_Vector(0, 0, 1)), 2, 1},
-      {"line and sphere", std::make_unique<c_Line>(c_Point(-5, 0, 0), c_Vector(1, 0, 0)), std::make_unique<c_Sphere>(c_Point(0, 0, 0), 2), 2, 2},
-      {"line and cylinder", std::make_unique<c_Line>(c_Point(-5, 0, 0), c_Vector(1, 0, 0)), std::make_unique<c_Cylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 1), 2, 2},
-      {"line and cone", std::make_unique<c_Line>(c_Point(1, 0, -5), c_Vector(0, 0, 1)), std::make_unique<c_Cone>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), kPi / 4), 2, 2},
-      {"line and elliptic cylinder", std::make_unique<c_Line>(c_Point(-5, 0, 0), c_Vector(1, 0, 0)), std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3, 1), 2, 2},
-      {"line on an elliptic cylinder", std::make_unique<c_Line>(c_Point(3, 0, 0), c_Vector(0, 0, 1)), std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3, 1), 2, 1},
-      {"line inside an elliptic cylinder", std::make_unique<c_Line>(c_Point(1, 0, 0), c_Vector(0, 0, 1)), std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3, 1), 1, 0},
-      {"line missing an elliptic cylinder", std::make_unique<c_Line>(c_Point(-5, 2, 0), c_Vector(1, 0, 0)), std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3, 1), 1, 0},
-      {"circle and plane", std::make_unique<c_Circle>(c_Point(0, 0, 0), c_Vector(0, 0, 1), 1), std::make_unique<c_Plane>(c_Point(0.5, 0, 0), c_Vector(1, 0, 0)), 2, 2},
-      {"circle and sphere", std::make_unique<c_Circle>(c_Point(0, 0, 0), c_Vector(0, 0, 1), 1), std::make_unique<c_Sphere>(c_Point(1, 0, 0), 1), 2, 2},
-      {"ellipse and plane: no routine", std::make_unique<c_Ellipse>(), std::make_unique<c_Plane>(), 1, 0},
-      {"circle and elliptic cylinder: no old-style form", std::make_unique<c_Circle>(), std::make_unique<c_EllCylinder>(), 1, 0},
+      {"line and plane", std::make_unique<c_Line>(c_Point(0, 0, 0), c_Vector(0, 0, 1)),
+       std::make_unique<c_Plane>(c_Point(0, 0, 5), c_Vector(0, 0, 1)), 2, 1},
+      {"line in the plane", std::make_unique<c_Line>(c_Point(0, 0, 5), c_Vector(1, 0, 0)),
+       std::make_unique<c_Plane>(c_Point(0, 0, 5), c_Vector(0, 0, 1)), 2, 1},
+      {"line and sphere", std::make_unique<c_Line>(c_Point(-5, 0, 0), c_Vector(1, 0, 0)),
+       std::make_unique<c_Sphere>(c_Point(0, 0, 0), 2), 2, 2},
+      {"line and cylinder", std::make_unique<c_Line>(c_Point(-5, 0, 0), c_Vector(1, 0, 0)),
+       std::make_unique<c_Cylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 1), 2,
+       2},
+      {"line and cone", std::make_unique<c_Line>(c_Point(1, 0, -5), c_Vector(0, 0, 1)),
+       std::make_unique<c_Cone>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), kPi / 4), 2,
+       2},
+      {"line and elliptic cylinder", std::make_unique<c_Line>(c_Point(-5, 0, 0), c_Vector(1, 0, 0)),
+       std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3,
+                                       1),
+       2, 2},
+      {"line on an elliptic cylinder",
+       std::make_unique<c_Line>(c_Point(3, 0, 0), c_Vector(0, 0, 1)),
+       std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3,
+                                       1),
+       2, 1},
+      {"line inside an elliptic cylinder",
+       std::make_unique<c_Line>(c_Point(1, 0, 0), c_Vector(0, 0, 1)),
+       std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3,
+                                       1),
+       1, 0},
+      {"line missing an elliptic cylinder",
+       std::make_unique<c_Line>(c_Point(-5, 2, 0), c_Vector(1, 0, 0)),
+       std::make_unique<c_EllCylinder>(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3,
+                                       1),
+       1, 0},
+      {"circle and plane", std::make_unique<c_Circle>(c_Point(0, 0, 0), c_Vector(0, 0, 1), 1),
+       std::make_unique<c_Plane>(c_Point(0.5, 0, 0), c_Vector(1, 0, 0)), 2, 2},
+      {"circle and sphere", std::make_unique<c_Circle>(c_Point(0, 0, 0), c_Vector(0, 0, 1), 1),
+       std::make_unique<c_Sphere>(c_Point(1, 0, 0), 1), 2, 2},
+      {"ellipse and plane: no routine", std::make_unique<c_Ellipse>(), std::make_unique<c_Plane>(),
+       1, 0},
+      {"circle and elliptic cylinder: no old-style form", std::make_unique<c_Circle>(),
+       std::make_unique<c_EllCylinder>(), 1, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -215,7 +246,8 @@ TEST(AnalyticSurfacesTest, RandomIntersectionPointsLieOnBoth) {
   std::uniform_real_distribution<double> any(-2, 2);
   int hits = 0;
   for (int i = 0; i < 1000; ++i) {
-    c_Line line(c_Point(any(random), any(random), any(random)), c_Vector(any(random), any(random), any(random)));
+    c_Line line(c_Point(any(random), any(random), any(random)),
+                c_Vector(any(random), any(random), any(random)));
     struct Check {
       const c_Surface* s;
       std::function<double(const c_Point&)> residual;
@@ -224,7 +256,8 @@ TEST(AnalyticSurfacesTest, RandomIntersectionPointsLieOnBoth) {
         {&sphere, [&](const c_Point& p) { return implicitAt(sc, p); }},
         {&cylinder, [&](const c_Point& p) { return implicitAt(cc, p); }},
         {&ellipse, [](const c_Point& p) { return p.x * p.x / 4 + p.y * p.y / 0.49 - 1; }},
-        {&torus, [](const c_Point& p) { return std::hypot(std::hypot(p.x, p.y) - 1.5, p.z) - 0.5; }},
+        {&torus,
+         [](const c_Point& p) { return std::hypot(std::hypot(p.x, p.y) - 1.5, p.z) - 0.5; }},
     };
     for (const Check& c : checks) {
       IntersectionResult r(line, *c.s);

@@ -18,8 +18,8 @@ TEST(BsplineTest, KnotSpans) {
     int span;
   };
   const Case cases[] = {
-      {0.0, 3}, {0.5, 3}, {1.0, 4}, {1.0 - 5e-7, 4}, {1.0 - 5e-6, 3},
-      {3.999, 6}, {4.0, 6}, {-0.1, -1}, {4.1, -1}, {NAN, -1},
+      {0.0, 3},   {0.5, 3}, {1.0, 4},   {1.0 - 5e-7, 4}, {1.0 - 5e-6, 3},
+      {3.999, 6}, {4.0, 6}, {-0.1, -1}, {4.1, -1},       {NAN, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(findKnotSpan(6, 4, c.u, kCubic), c.span) << c.u;
   const float order1[] = {0, 1, 2};

@@ -60,15 +60,12 @@ TEST(CurveSurfaceTest, AngularRangeTest) {
     bool inside;
   };
   const Case cases[] = {
-      {3.0, 2.5, -2.5, 1, true},   // counter-clockwise through pi
-      {0.0, 2.5, -2.5, 1, false},
-      {3.0, 2.5, -2.5, 0, false},  // clockwise the other way round
-      {0.0, 2.5, -2.5, 0, true},
-      {0.5, 0.0, 1.0, 1, true},
-      {1.5, 0.0, 1.0, 1, false},
-      {-1.0, 1.0, 0.5, 1, true},   // wraps
-      {0.7, 1.0, 0.5, 0, true},
-      {2.0, 1.0, 1.0005, 1, true},  // ends within the angular tolerance: the whole turn
+      {3.0, 2.5, -2.5, 1, true},                               // counter-clockwise through pi
+      {0.0, 2.5, -2.5, 1, false}, {3.0, 2.5, -2.5, 0, false},  // clockwise the other way round
+      {0.0, 2.5, -2.5, 0, true},  {0.5, 0.0, 1.0, 1, true},    {1.5, 0.0, 1.0, 1, false},
+      {-1.0, 1.0, 0.5, 1, true},                                // wraps
+      {0.7, 1.0, 0.5, 0, true},   {2.0, 1.0, 1.0005, 1, true},  // ends within the angular
+                                                                // tolerance: the whole turn
   };
   c_Circle c;
   for (const Case& k : cases)

@@ -37,7 +37,9 @@ void BM_TessellateCubics(benchmark::State& state) {
   static const Cubics cubics;
   double sum = 0;
   RenderOutput out{};
-  out.vertex = [](double x, double y, double z, void* ctx) { *static_cast<double*>(ctx) += x + y + z; };
+  out.vertex = [](double x, double y, double z, void* ctx) {
+    *static_cast<double*>(ctx) += x + y + z;
+  };
   out.ctx = &sum;
   out.pointsPerSpan = int32_t(state.range(0));
   for (auto _ : state) {

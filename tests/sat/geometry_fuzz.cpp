@@ -60,12 +60,12 @@ struct Reader {
 };
 
 // Names the broken promise before the abort, so that a crash report says which one.
-#define check(condition)                                                      \
-  do {                                                                        \
-    if (!(condition)) {                                                       \
+#define check(condition)                                                           \
+  do {                                                                             \
+    if (!(condition)) {                                                            \
       std::fprintf(stderr, "geometry_fuzz: %s (line %d)\n", #condition, __LINE__); \
-      std::abort();                                                           \
-    }                                                                         \
+      std::abort();                                                                \
+    }                                                                              \
   } while (0)
 
 void checkList(const IntersectionList& list, bool finiteInput) {
@@ -113,10 +113,12 @@ void solvers(Reader& in) {
   AngleRoot angles[kMaxAngleRoots];
   n = solveHalfAngleQuadratic(q[0], q[1], q[2], angles);
   check(n <= 4);
-  for (int i = 0; i < n; ++i) check(std::isfinite(angles[i].angle) && std::fabs(angles[i].angle) <= 3.1416);
+  for (int i = 0; i < n; ++i)
+    check(std::isfinite(angles[i].angle) && std::fabs(angles[i].angle) <= 3.1416);
   double quartic[5];
   in.fill(quartic, 5);
-  n = in.small(2) ? solveHalfAngleQuartic(quartic, angles) : solveHalfAngleEvenQuartic(quartic, angles);
+  n = in.small(2) ? solveHalfAngleQuartic(quartic, angles)
+                  : solveHalfAngleEvenQuartic(quartic, angles);
   check(n <= kMaxAngleRoots);
   for (int i = 0; i < n; ++i) check(std::isfinite(angles[i].angle));
 }
@@ -259,7 +261,8 @@ void nurbs(Reader& in) {
   double u = in.next();
   basisFunctions(u, count - 1, order, knots.data(), basis);
   float** table = nullptr;
-  if (basisFunctionDerivatives(u, count - 1, in.small(8), order, knots.data(), table) >= 0) freeRows(table);
+  if (basisFunctionDerivatives(u, count - 1, in.small(8), order, knots.data(), table) >= 0)
+    freeRows(table);
 
   c_NURBSCurve curve(cp.data(), count, knots.data(), knotCount);
   curve.pointAt(u);

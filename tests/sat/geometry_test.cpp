@@ -101,10 +101,10 @@ TEST(GeometryTest, FramesAreRightHandedAndOrthonormal) {
     c_Vector u, w;
   };
   const Case cases[] = {
-      {c_Vector(1, 0, 0), c_Vector(0, 0, 1)},   // already a frame
-      {c_Vector(1, 1, 0), c_Vector(0, 0, 5)},   // u not across w
-      {c_Vector(0, 0, 2), c_Vector(0, 0, 1)},   // u parallel to w
-      {c_Vector(0, 0, 0), c_Vector(1, 2, 3)},   // no u at all
+      {c_Vector(1, 0, 0), c_Vector(0, 0, 1)},  // already a frame
+      {c_Vector(1, 1, 0), c_Vector(0, 0, 5)},  // u not across w
+      {c_Vector(0, 0, 2), c_Vector(0, 0, 1)},  // u parallel to w
+      {c_Vector(0, 0, 0), c_Vector(1, 2, 3)},  // no u at all
       {c_Vector(3, -1, 2), c_Vector(-1, 4, 0.5)},
   };
   for (const Case& c : cases) {
@@ -135,10 +135,22 @@ c_Mat4 rotation(c_Vector axis, double angle, c_Vector shift) {
   axis.normalize();
   double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
   double x = axis.dx, y = axis.dy, z = axis.dz;
-  const double rows[16] = {t * x * x + c,     t * x * y - s * z, t * x * z + s * y, shift.dx,
-                           t * x * y + s * z, t * y * y + c,     t * y * z - s * x, shift.dy,
-                           t * x * z - s * y, t * y * z + s * x, t * z * z + c,     shift.dz,
-                           0,                 0,                 0,                 1};
+  const double rows[16] = {t * x * x + c,
+                           t * x * y - s * z,
+                           t * x * z + s * y,
+                           shift.dx,
+                           t * x * y + s * z,
+                           t * y * y + c,
+                           t * y * z - s * x,
+                           shift.dy,
+                           t * x * z - s * y,
+                           t * y * z + s * x,
+                           t * z * z + c,
+                           shift.dz,
+                           0,
+                           0,
+                           0,
+                           1};
   return c_Mat4(rows);
 }
 

@@ -85,11 +85,12 @@ TEST(LineEllipseTest, EllipseParametersAndPoints) {
 
 TEST(LineEllipseTest, SameEllipseAtTheDefaultTolerances) {
   c_Ellipse e(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3, 2);
-  EXPECT_TRUE(e.isSameAs(c_Ellipse(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1),
-                                   3 + 1e-7, 2 - 1e-7)));
-  EXPECT_FALSE(e.isSameAs(c_Ellipse(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1),
-                                    3.001, 2)));
-  EXPECT_FALSE(e.isSameAs(c_Ellipse(c_Point(0, 0, 0), c_Vector(1, 0.1, 0), c_Vector(0, 0, 1), 3, 2)));
+  EXPECT_TRUE(e.isSameAs(
+      c_Ellipse(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3 + 1e-7, 2 - 1e-7)));
+  EXPECT_FALSE(
+      e.isSameAs(c_Ellipse(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 3.001, 2)));
+  EXPECT_FALSE(
+      e.isSameAs(c_Ellipse(c_Point(0, 0, 0), c_Vector(1, 0.1, 0), c_Vector(0, 0, 1), 3, 2)));
   EXPECT_FALSE(e.isSameAs(c_Line()));
   c_Circle circle(c_Point(0, 0, 0), c_Vector(0, 0, 1), 2);
   c_Ellipse round(c_Point(0, 0, 0), c_Vector(1, 0, 0), c_Vector(0, 0, 1), 2, 2);

@@ -41,7 +41,7 @@ struct Cubic {
   std::vector<float> cp;
   std::vector<float> knots = {0, 0, 0, 0, 1, 2, 3, 4, 4, 4, 4};
   Cubic() {
-    const float xyzw[7][4] = {{0, 0, 0, 1}, {1, 2, 0, 1}, {2, -1, 1, 2}, {3, 3, 0, 1},
+    const float xyzw[7][4] = {{0, 0, 0, 1},    {1, 2, 0, 1}, {2, -1, 1, 2}, {3, 3, 0, 1},
                               {4, 0, 2, 0.5f}, {5, 1, 0, 1}, {6, -2, 1, 1}};
     for (const auto& p : xyzw)
       for (int c = 0; c < 4; ++c) cp.push_back(c < 3 ? p[c] * p[3] : p[3]);
@@ -64,7 +64,8 @@ TEST(NurbsTest, QuarterCircleStaysOnTheCircle) {
     EXPECT_EQ(r.points.back().y, 1);
   }
   c_NURBSCurve curve(cp, 3, knots, 6);
-  for (double t = 0; t <= 1; t += 0.05) EXPECT_NEAR(curve.pointAt(t).distanceTo(c_Point(0, 0, 0)), 1, 1e-8);
+  for (double t = 0; t <= 1; t += 0.05)
+    EXPECT_NEAR(curve.pointAt(t).distanceTo(c_Point(0, 0, 0)), 1, 1e-8);
 }
 
 TEST(NurbsTest, TessellationCountsAndEnds) {
@@ -167,7 +168,8 @@ TEST(NurbsTest, KnotInsertionLeavesTheCurveUnchanged) {
   tessellate(&outB, int(knots.size()), knots.data(), 4, cp.data(), 4);
   // Both sweeps run over 0..4; compare the shared parameters of their strips.
   EXPECT_NEAR(a.points.back().distanceTo(b.points.back()), 0, 1e-5);
-  for (const c_Point& p : b.points) EXPECT_NEAR(before.pointAt(before.parameterOf(p)).distanceTo(p), 0, 1e-4);
+  for (const c_Point& p : b.points)
+    EXPECT_NEAR(before.pointAt(before.parameterOf(p)).distanceTo(p), 0, 1e-4);
 }
 
 TEST(NurbsTest, EvaluationAndInversion) {
@@ -228,10 +230,10 @@ TEST(NurbsTest, EllipticArcs) {
     int spans, controlPoints, knots;
   };
   const Case cases[] = {
-      {0, kPi / 2, 1, 3, 6}, {0, kPi, 2, 5, 8}, {0.5, 0.5 + 4, 3, 7, 10}, {0, 2 * kPi, 4, 9, 12},
-      {1, 1, 4, 9, 12},      // equal ends: the whole ellipse
-      {2, 1, 4, 9, 12},      // end below start: raised by a turn
-      {0, 7 * kPi, 2, 5, 8},  // beyond a turn: modulo a turn
+      {0, kPi / 2, 1, 3, 6},  {0, kPi, 2, 5, 8}, {0.5, 0.5 + 4, 3, 7, 10},
+      {0, 2 * kPi, 4, 9, 12}, {1, 1, 4, 9, 12},  // equal ends: the whole ellipse
+      {2, 1, 4, 9, 12},                          // end below start: raised by a turn
+      {0, 7 * kPi, 2, 5, 8},                     // beyond a turn: modulo a turn
   };
   for (const Case& c : cases) {
     c_EllipticArcNURBS arc(e, c.a0, c.a1);
@@ -296,7 +298,8 @@ TEST(NurbsTest, BilinearPatch) {
   EXPECT_FALSE(empty.pointAt(0.5, 0.5, p));
   std::ostringstream os;
   empty.print(os);
-  EXPECT_EQ(os.str(), "Vorga NURBS surface with 2 control points in U and 2 control points in V.\n");
+  EXPECT_EQ(os.str(),
+            "Vorga NURBS surface with 2 control points in U and 2 control points in V.\n");
   testing::internal::CaptureStdout();
   empty.getParametersOf(p);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),

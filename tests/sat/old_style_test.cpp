@@ -1,8 +1,6 @@
 // The old-style kernel: record pools and their reuse, the type-pair dispatch, the result list,
 // and the pairwise routines against closed forms (points, tangent flags and result codes), with
 // random lines against random surfaces checked on both objects.
-#include "sat/OldStyle.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "sat/Geometry.h"
+#include "sat/OldStyle.h"
 #include "sat/OldStyleIntersect.h"
 
 namespace {
@@ -36,7 +35,8 @@ OsPlane plane(double px, double py, double pz, double nx, double ny, double nz) 
 
 void setFrame(double c[3], double u[3], double v[3], double w[3], const double centre[3],
               int normalAxis) {
-  // Frames along the coordinate axes: normal z gives (x, y, z); y gives (z, x, y); x gives (y, z, x).
+  // Frames along the coordinate axes: normal z gives (x, y, z); y gives (z, x, y); x gives (y, z,
+  // x).
   const double axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
   int iu = (normalAxis + 1) % 3, iv = (normalAxis + 2) % 3;
   for (int i = 0; i < 3; ++i) {
@@ -125,8 +125,8 @@ void expectPoints(const IntersectionList& list, const std::vector<P>& want) {
     bool found = false;
     for (size_t k = 0; k < want.size() && !found; ++k) {
       if (used[k]) continue;
-      double d = std::hypot(r.g.point[0] - want[k].x, r.g.point[1] - want[k].y,
-                            r.g.point[2] - want[k].z);
+      double d =
+          std::hypot(r.g.point[0] - want[k].x, r.g.point[1] - want[k].y, r.g.point[2] - want[k].z);
       if (d < 1e-9) {
         used[k] = true;
         found = true;
@@ -141,65 +141,280 @@ void expectPoints(const IntersectionList& list, const std::vector<P>& want) {
 TEST(OldStyleTest, PairwiseRoutinesAgainstClosedForms) {
   const double h = std::sqrt(0.75), s53 = std::sqrt(5.0 / 3), s712 = std::sqrt(7.0 / 12);
   const RoutineCase cases[] = {
-      {"line along a plane's normal", [](auto& o) { return intersectLinePlane(line(0, 0, 0, 0, 0, 1), plane(0, 0, 5, 0, 0, 1), o); }, 0, {{0, 0, 5, 0}}},
-      {"line in the plane", [](auto& o) { return intersectLinePlane(line(0, 0, 5, 1, 0, 0), plane(0, 0, 5, 0, 0, 1), o); }, 0, {}},
-      {"line parallel off the plane", [](auto& o) { return intersectLinePlane(line(0, 0, 6, 1, 0, 0), plane(0, 0, 5, 0, 0, 1), o); }, -7, {}},
-      {"line through a sphere", [](auto& o) { return intersectLineSphere(line(-5, 0, 0, 1, 0, 0), sphere(1, 0, 0, 2), o); }, 0, {{-1, 0, 0, 0}, {3, 0, 0, 0}}},
-      {"line touching a sphere", [](auto& o) { return intersectLineSphere(line(-5, 2, 0, 1, 0, 0), sphere(0, 0, 0, 2), o); }, 0, {{0, 2, 0, 1}}},
-      {"line missing a sphere", [](auto& o) { return intersectLineSphere(line(-5, 3, 0, 1, 0, 0), sphere(0, 0, 0, 2), o); }, 1, {}},
-      {"line across a cylinder", [](auto& o) { return intersectLineCylinder(line(-5, 0, 3, 1, 0, 0), cylinder(0, 0, 2), o); }, 0, {{-2, 0, 3, 0}, {2, 0, 3, 0}}},
-      {"line touching a cylinder", [](auto& o) { return intersectLineCylinder(line(-5, 2, 0, 1, 0, 0), cylinder(0, 0, 2), o); }, 0, {{0, 2, 0, 1}}},
-      {"line on a cylinder", [](auto& o) { return intersectLineCylinder(line(2, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); }, 0, {}},
-      {"axis-parallel line outside", [](auto& o) { return intersectLineCylinder(line(3, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); }, 1, {}},
-      {"axis-parallel line inside", [](auto& o) { return intersectLineCylinder(line(1, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); }, -5, {}},
-      {"line across both nappes of a cone", [](auto& o) { return intersectLineCone(line(1, 0, -5, 0, 0, 1), cone(vorga::kPi / 4), o); }, 0, {{1, 0, -1, 0}, {1, 0, 1, 0}}},
-      {"crossing lines", [](auto& o) { return intersectLineLine(line(0, 0, 1, 1, 0, 0), line(2, -3, 1, 0, 1, 0), o); }, 0, {{2, 0, 1, 0}}},
-      {"skew lines", [](auto& o) { return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(0, 0, 1, 0, 1, 0), o); }, 1, {}},
-      {"parallel lines", [](auto& o) { return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(0, 1, 0, -1, 0, 0), o); }, -6, {}},
-      {"the same line", [](auto& o) { return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(4, 0, 0, 1, 0, 0), o); }, 0, {}},
-      {"line through a circle's rim", [](auto& o) { return intersectLineCircle(line(1, 0, 5, 0, 0, 1), circle(0, 0, 0, 1), o); }, 0, {{1, 0, 0, 0}}},
-      {"line through a circle's inside", [](auto& o) { return intersectLineCircle(line(0.5, 0, 5, 0, 0, 1), circle(0, 0, 0, 1), o); }, 1, {}},
-      {"line in a circle's plane", [](auto& o) { return intersectLineCircle(line(-3, 0, 0, 1, 0, 0), circle(0, 0, 0, 1), o); }, 0, {{-1, 0, 0, 0}, {1, 0, 0, 0}}},
-      {"line in an ellipse's plane", [](auto& o) { return intersectLineEllipse(line(-3, 0, 0, 1, 0, 0), ellipse(2, 1), o); }, 0, {{-2, 0, 0, 0}, {2, 0, 0, 0}}},
-      {"line touching an ellipse", [](auto& o) { return intersectLineEllipse(line(-3, 1, 0, 1, 0, 0), ellipse(2, 1), o); }, 0, {{0, 1, 0, 1}}},
-      {"line through an ellipse's rim", [](auto& o) { return intersectLineEllipse(line(0, 1, 4, 0, 0, 1), ellipse(2, 1), o); }, 0, {{0, 1, 0, 0}}},
-      {"line across a parabola", [](auto& o) { return intersectLineParabola(line(-5, 1, 0, 1, 0, 0), parabola(1), o); }, 0, {{-2, 1, 0, 0}, {2, 1, 0, 0}}},
-      {"line along a parabola's axis", [](auto& o) { return intersectLineParabola(line(2, -5, 0, 0, 1, 0), parabola(1), o); }, 0, {{2, 1, 0, 0}}},
-      {"line across a hyperbola", [](auto& o) { return intersectLineHyperbola(line(-5, 0, 0, 1, 0, 0), hyperbola(1, 1), o); }, 0, {{-1, 0, 0, 0}, {1, 0, 0, 0}}},
-      {"line between a hyperbola's branches", [](auto& o) { return intersectLineHyperbola(line(0, -5, 0, 0, 1, 0), hyperbola(1, 1), o); }, 1, {}},
-      {"circles touching", [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(2, 0, 0, 1), o); }, 0, {{1, 0, 0, 1}}},
-      {"circles crossing", [h](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(1, 0, 0, 1), o); }, 0, {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
-      {"circles apart", [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(3, 0, 0, 1), o); }, 1, {}},
-      {"circle inside a larger one", [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 0, 2), o); }, -1, {}},
-      {"larger circle around a smaller one", [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 2), circle(0, 0, 0, 1), o); }, -2, {}},
-      {"the same circle", [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 0, 1), o); }, 0, {}},
-      {"circles in crossing planes", [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 0.5, std::sqrt(1.25), 1), o); }, 0, {{1, 0, 0, 0}, {-1, 0, 0, 0}}},
-      {"circles in parallel planes", [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 1, 1), o); }, 1, {}},
-      {"circle across a plane", [h](auto& o) { return intersectCirclePlane(circle(0, 0, 0, 1), plane(0.5, 0, 0, 1, 0, 0), o); }, 0, {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
-      {"circle touching a plane", [](auto& o) { return intersectCirclePlane(circle(0, 0, 0, 1), plane(1, 0, 0, 1, 0, 0), o); }, 0, {{1, 0, 0, 1}}},
-      {"circle in a parallel plane", [](auto& o) { return intersectCirclePlane(circle(0, 0, 0, 1), plane(0, 0, 1, 0, 0, 1), o); }, -3, {}},
-      {"circle in the plane", [](auto& o) { return intersectCirclePlane(circle(0, 0, 0, 1), plane(3, 3, 0, 0, 0, -1), o); }, 0, {}},
-      {"circle across a sphere", [h](auto& o) { return intersectCircleSphere(circle(0, 0, 0, 1), sphere(1, 0, 0, 1), o); }, 0, {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
-      {"circle on a sphere", [](auto& o) { return intersectCircleSphere(circle(0, 0, 0, 1), sphere(0, 0, 1, kSqrt2), o); }, 0, {}},
-      {"circle inside a sphere", [](auto& o) { return intersectCircleSphere(circle(0, 0, 0, 1), sphere(0, 0, 0, 2), o); }, -4, {}},
-      {"circle across a cylinder", [h](auto& o) { return intersectCircleCylinder(circle(1, 0, 0, 1), cylinder(0, 0, 1), o); }, 0, {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
-      {"circle on a cylinder", [](auto& o) { return intersectCircleCylinder(circle(0, 0, 4, 1), cylinder(0, 0, 1), o); }, 0, {}},
-      {"circle across a cone", [h](auto& o) { return intersectCircleCone(circle(1, 0, 1, 1), cone(vorga::kPi / 4), o); }, 0, {{0.5, h, 1, 0}, {0.5, -h, 1, 0}}},
-      {"circle on a cone", [](auto& o) { return intersectCircleCone(circle(0, 0, 1, 1), cone(vorga::kPi / 4), o); }, 0, {}},
-      {"circle crossing an ellipse four times", [=](auto& o) { return intersectCircleEllipse(circle(0, 0, 0, 1.5), ellipse(2, 1), o); }, 0,
+      {"line along a plane's normal",
+       [](auto& o) {
+         return intersectLinePlane(line(0, 0, 0, 0, 0, 1), plane(0, 0, 5, 0, 0, 1), o);
+       },
+       0,
+       {{0, 0, 5, 0}}},
+      {"line in the plane",
+       [](auto& o) {
+         return intersectLinePlane(line(0, 0, 5, 1, 0, 0), plane(0, 0, 5, 0, 0, 1), o);
+       },
+       0,
+       {}},
+      {"line parallel off the plane",
+       [](auto& o) {
+         return intersectLinePlane(line(0, 0, 6, 1, 0, 0), plane(0, 0, 5, 0, 0, 1), o);
+       },
+       -7,
+       {}},
+      {"line through a sphere",
+       [](auto& o) { return intersectLineSphere(line(-5, 0, 0, 1, 0, 0), sphere(1, 0, 0, 2), o); },
+       0,
+       {{-1, 0, 0, 0}, {3, 0, 0, 0}}},
+      {"line touching a sphere",
+       [](auto& o) { return intersectLineSphere(line(-5, 2, 0, 1, 0, 0), sphere(0, 0, 0, 2), o); },
+       0,
+       {{0, 2, 0, 1}}},
+      {"line missing a sphere",
+       [](auto& o) { return intersectLineSphere(line(-5, 3, 0, 1, 0, 0), sphere(0, 0, 0, 2), o); },
+       1,
+       {}},
+      {"line across a cylinder",
+       [](auto& o) { return intersectLineCylinder(line(-5, 0, 3, 1, 0, 0), cylinder(0, 0, 2), o); },
+       0,
+       {{-2, 0, 3, 0}, {2, 0, 3, 0}}},
+      {"line touching a cylinder",
+       [](auto& o) { return intersectLineCylinder(line(-5, 2, 0, 1, 0, 0), cylinder(0, 0, 2), o); },
+       0,
+       {{0, 2, 0, 1}}},
+      {"line on a cylinder",
+       [](auto& o) { return intersectLineCylinder(line(2, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); },
+       0,
+       {}},
+      {"axis-parallel line outside",
+       [](auto& o) { return intersectLineCylinder(line(3, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); },
+       1,
+       {}},
+      {"axis-parallel line inside",
+       [](auto& o) { return intersectLineCylinder(line(1, 0, 0, 0, 0, 1), cylinder(0, 0, 2), o); },
+       -5,
+       {}},
+      {"line across both nappes of a cone",
+       [](auto& o) { return intersectLineCone(line(1, 0, -5, 0, 0, 1), cone(vorga::kPi / 4), o); },
+       0,
+       {{1, 0, -1, 0}, {1, 0, 1, 0}}},
+      {"crossing lines",
+       [](auto& o) {
+         return intersectLineLine(line(0, 0, 1, 1, 0, 0), line(2, -3, 1, 0, 1, 0), o);
+       },
+       0,
+       {{2, 0, 1, 0}}},
+      {"skew lines",
+       [](auto& o) { return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(0, 0, 1, 0, 1, 0), o); },
+       1,
+       {}},
+      {"parallel lines",
+       [](auto& o) {
+         return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(0, 1, 0, -1, 0, 0), o);
+       },
+       -6,
+       {}},
+      {"the same line",
+       [](auto& o) { return intersectLineLine(line(0, 0, 0, 1, 0, 0), line(4, 0, 0, 1, 0, 0), o); },
+       0,
+       {}},
+      {"line through a circle's rim",
+       [](auto& o) { return intersectLineCircle(line(1, 0, 5, 0, 0, 1), circle(0, 0, 0, 1), o); },
+       0,
+       {{1, 0, 0, 0}}},
+      {"line through a circle's inside",
+       [](auto& o) { return intersectLineCircle(line(0.5, 0, 5, 0, 0, 1), circle(0, 0, 0, 1), o); },
+       1,
+       {}},
+      {"line in a circle's plane",
+       [](auto& o) { return intersectLineCircle(line(-3, 0, 0, 1, 0, 0), circle(0, 0, 0, 1), o); },
+       0,
+       {{-1, 0, 0, 0}, {1, 0, 0, 0}}},
+      {"line in an ellipse's plane",
+       [](auto& o) { return intersectLineEllipse(line(-3, 0, 0, 1, 0, 0), ellipse(2, 1), o); },
+       0,
+       {{-2, 0, 0, 0}, {2, 0, 0, 0}}},
+      {"line touching an ellipse",
+       [](auto& o) { return intersectLineEllipse(line(-3, 1, 0, 1, 0, 0), ellipse(2, 1), o); },
+       0,
+       {{0, 1, 0, 1}}},
+      {"line through an ellipse's rim",
+       [](auto& o) { return intersectLineEllipse(line(0, 1, 4, 0, 0, 1), ellipse(2, 1), o); },
+       0,
+       {{0, 1, 0, 0}}},
+      {"line across a parabola",
+       [](auto& o) { return intersectLineParabola(line(-5, 1, 0, 1, 0, 0), parabola(1), o); },
+       0,
+       {{-2, 1, 0, 0}, {2, 1, 0, 0}}},
+      {"line along a parabola's axis",
+       [](auto& o) { return intersectLineParabola(line(2, -5, 0, 0, 1, 0), parabola(1), o); },
+       0,
+       {{2, 1, 0, 0}}},
+      {"line across a hyperbola",
+       [](auto& o) { return intersectLineHyperbola(line(-5, 0, 0, 1, 0, 0), hyperbola(1, 1), o); },
+       0,
+       {{-1, 0, 0, 0}, {1, 0, 0, 0}}},
+      {"line between a hyperbola's branches",
+       [](auto& o) { return intersectLineHyperbola(line(0, -5, 0, 0, 1, 0), hyperbola(1, 1), o); },
+       1,
+       {}},
+      {"circles touching",
+       [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(2, 0, 0, 1), o); },
+       0,
+       {{1, 0, 0, 1}}},
+      {"circles crossing",
+       [h](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(1, 0, 0, 1), o); },
+       0,
+       {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
+      {"circles apart",
+       [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(3, 0, 0, 1), o); },
+       1,
+       {}},
+      {"circle inside a larger one",
+       [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 0, 2), o); },
+       -1,
+       {}},
+      {"larger circle around a smaller one",
+       [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 2), circle(0, 0, 0, 1), o); },
+       -2,
+       {}},
+      {"the same circle",
+       [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 0, 1), o); },
+       0,
+       {}},
+      {"circles in crossing planes",
+       [](auto& o) {
+         return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 0.5, std::sqrt(1.25), 1), o);
+       },
+       0,
+       {{1, 0, 0, 0}, {-1, 0, 0, 0}}},
+      {"circles in parallel planes",
+       [](auto& o) { return intersectCircleCircle(circle(0, 0, 0, 1), circle(0, 0, 1, 1), o); },
+       1,
+       {}},
+      {"circle across a plane",
+       [h](auto& o) {
+         return intersectCirclePlane(circle(0, 0, 0, 1), plane(0.5, 0, 0, 1, 0, 0), o);
+       },
+       0,
+       {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
+      {"circle touching a plane",
+       [](auto& o) { return intersectCirclePlane(circle(0, 0, 0, 1), plane(1, 0, 0, 1, 0, 0), o); },
+       0,
+       {{1, 0, 0, 1}}},
+      {"circle in a parallel plane",
+       [](auto& o) { return intersectCirclePlane(circle(0, 0, 0, 1), plane(0, 0, 1, 0, 0, 1), o); },
+       -3,
+       {}},
+      {"circle in the plane",
+       [](auto& o) {
+         return intersectCirclePlane(circle(0, 0, 0, 1), plane(3, 3, 0, 0, 0, -1), o);
+       },
+       0,
+       {}},
+      {"circle across a sphere",
+       [h](auto& o) { return intersectCircleSphere(circle(0, 0, 0, 1), sphere(1, 0, 0, 1), o); },
+       0,
+       {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
+      {"circle on a sphere",
+       [](auto& o) {
+         return intersectCircleSphere(circle(0, 0, 0, 1), sphere(0, 0, 1, kSqrt2), o);
+       },
+       0,
+       {}},
+      {"circle inside a sphere",
+       [](auto& o) { return intersectCircleSphere(circle(0, 0, 0, 1), sphere(0, 0, 0, 2), o); },
+       -4,
+       {}},
+      {"circle across a cylinder",
+       [h](auto& o) { return intersectCircleCylinder(circle(1, 0, 0, 1), cylinder(0, 0, 1), o); },
+       0,
+       {{0.5, h, 0, 0}, {0.5, -h, 0, 0}}},
+      {"circle on a cylinder",
+       [](auto& o) { return intersectCircleCylinder(circle(0, 0, 4, 1), cylinder(0, 0, 1), o); },
+       0,
+       {}},
+      {"circle across a cone",
+       [h](auto& o) { return intersectCircleCone(circle(1, 0, 1, 1), cone(vorga::kPi / 4), o); },
+       0,
+       {{0.5, h, 1, 0}, {0.5, -h, 1, 0}}},
+      {"circle on a cone",
+       [](auto& o) { return intersectCircleCone(circle(0, 0, 1, 1), cone(vorga::kPi / 4), o); },
+       0,
+       {}},
+      {"circle crossing an ellipse four times",
+       [=](auto& o) { return intersectCircleEllipse(circle(0, 0, 0, 1.5), ellipse(2, 1), o); },
+       0,
        {{s53, s712, 0, 0}, {-s53, s712, 0, 0}, {s53, -s712, 0, 0}, {-s53, -s712, 0, 0}}},
-      {"circle touching an ellipse", [](auto& o) { return intersectCircleEllipse(circle(0, 0, 0, 1), ellipse(2, 1), o); }, 0, {{0, 1, 0, 1}, {0, -1, 0, 1}}},
-      {"circle through an ellipse's plane", [](auto& o) { return intersectCircleEllipse(circle(2.5, 0, 0, 0.5, 1), ellipse(2, 1), o); }, 0, {{2, 0, 0, 0}}},
-      {"circle across a hyperbola", [](auto& o) { return intersectCircleHyperbola(circle(0, 0, 0, kSqrt2), hyperbola(1, 1), o); }, 0,
-       {{std::sqrt(1.5), std::sqrt(0.5), 0, 0}, {-std::sqrt(1.5), std::sqrt(0.5), 0, 0}, {std::sqrt(1.5), -std::sqrt(0.5), 0, 0}, {-std::sqrt(1.5), -std::sqrt(0.5), 0, 0}}},
-      {"circle across a parabola", [](auto& o) { return intersectCircleParabola(circle(0, 0, 0, std::sqrt(5.0)), parabola(1), o); }, 0, {{2, 1, 0, 0}, {-2, 1, 0, 0}}},
-      {"line through a torus's hole", [](auto& o) { const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1}; return intersectLineTorus(line(-9, 0, 0, 1, 0, 0), c, w, 2, 1, o); }, 0, {{-3, 0, 0, 0}, {-1, 0, 0, 0}, {1, 0, 0, 0}, {3, 0, 0, 0}}},
-      {"line touching a torus's top", [](auto& o) { const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1}; return intersectLineTorus(line(-9, 0, 1, 1, 0, 0), c, w, 2, 1, o); }, 0, {{-2, 0, 1, 1}, {2, 0, 1, 1}}},
-      {"line touching the hole and crossing", [](auto& o) { const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1}; return intersectLineTorus(line(-9, 1, 0, 1, 0, 0), c, w, 2, 1, o); }, 0, {{-std::sqrt(8.0), 1, 0, 0}, {0, 1, 0, 1}, {std::sqrt(8.0), 1, 0, 0}}},
-      {"line through the tube", [](auto& o) { const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1}; return intersectLineTorus(line(2, 0, -9, 0, 0, 1), c, w, 2, 1, o); }, 0, {{2, 0, -1, 0}, {2, 0, 1, 0}}},
-      {"line touching the outside", [](auto& o) { const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1}; return intersectLineTorus(line(-9, 3, 0, 1, 0, 0), c, w, 2, 1, o); }, 0, {{0, 3, 0, 1}}},
-      {"line along the axis", [](auto& o) { const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1}; return intersectLineTorus(line(0, 0, -9, 0, 0, 1), c, w, 2, 1, o); }, 1, {}},
-      {"line far away", [](auto& o) { const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1}; return intersectLineTorus(line(0, 50, 0, 1, 0, 0), c, w, 2, 1, o); }, 1, {}},
+      {"circle touching an ellipse",
+       [](auto& o) { return intersectCircleEllipse(circle(0, 0, 0, 1), ellipse(2, 1), o); },
+       0,
+       {{0, 1, 0, 1}, {0, -1, 0, 1}}},
+      {"circle through an ellipse's plane",
+       [](auto& o) { return intersectCircleEllipse(circle(2.5, 0, 0, 0.5, 1), ellipse(2, 1), o); },
+       0,
+       {{2, 0, 0, 0}}},
+      {"circle across a hyperbola",
+       [](auto& o) {
+         return intersectCircleHyperbola(circle(0, 0, 0, kSqrt2), hyperbola(1, 1), o);
+       },
+       0,
+       {{std::sqrt(1.5), std::sqrt(0.5), 0, 0},
+        {-std::sqrt(1.5), std::sqrt(0.5), 0, 0},
+        {std::sqrt(1.5), -std::sqrt(0.5), 0, 0},
+        {-std::sqrt(1.5), -std::sqrt(0.5), 0, 0}}},
+      {"circle across a parabola",
+       [](auto& o) {
+         return intersectCircleParabola(circle(0, 0, 0, std::sqrt(5.0)), parabola(1), o);
+       },
+       0,
+       {{2, 1, 0, 0}, {-2, 1, 0, 0}}},
+      {"line through a torus's hole",
+       [](auto& o) {
+         const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1};
+         return intersectLineTorus(line(-9, 0, 0, 1, 0, 0), c, w, 2, 1, o);
+       },
+       0,
+       {{-3, 0, 0, 0}, {-1, 0, 0, 0}, {1, 0, 0, 0}, {3, 0, 0, 0}}},
+      {"line touching a torus's top",
+       [](auto& o) {
+         const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1};
+         return intersectLineTorus(line(-9, 0, 1, 1, 0, 0), c, w, 2, 1, o);
+       },
+       0,
+       {{-2, 0, 1, 1}, {2, 0, 1, 1}}},
+      {"line touching the hole and crossing",
+       [](auto& o) {
+         const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1};
+         return intersectLineTorus(line(-9, 1, 0, 1, 0, 0), c, w, 2, 1, o);
+       },
+       0,
+       {{-std::sqrt(8.0), 1, 0, 0}, {0, 1, 0, 1}, {std::sqrt(8.0), 1, 0, 0}}},
+      {"line through the tube",
+       [](auto& o) {
+         const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1};
+         return intersectLineTorus(line(2, 0, -9, 0, 0, 1), c, w, 2, 1, o);
+       },
+       0,
+       {{2, 0, -1, 0}, {2, 0, 1, 0}}},
+      {"line touching the outside",
+       [](auto& o) {
+         const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1};
+         return intersectLineTorus(line(-9, 3, 0, 1, 0, 0), c, w, 2, 1, o);
+       },
+       0,
+       {{0, 3, 0, 1}}},
+      {"line along the axis",
+       [](auto& o) {
+         const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1};
+         return intersectLineTorus(line(0, 0, -9, 0, 0, 1), c, w, 2, 1, o);
+       },
+       1,
+       {}},
+      {"line far away",
+       [](auto& o) {
+         const double c[3] = {0, 0, 0}, w[3] = {0, 0, 1};
+         return intersectLineTorus(line(0, 50, 0, 1, 0, 0), c, w, 2, 1, o);
+       },
+       1,
+       {}},
   };
   for (const RoutineCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -227,7 +442,9 @@ TEST(OldStyleTest, PlaneSectionsGiveTheirCurves) {
   EXPECT_EQ(intersectPlaneSphere(plane(0, 0, 3, 0, 0, 1), sphere(0, 0, 0, 2), out), 1);
 
   // A plane at 60 degrees to a cylinder's axis cuts an ellipse of radii r / cos 60 and r.
-  ASSERT_EQ(intersectPlaneCylinder(plane(0, 0, 0, std::sin(vorga::kPi / 3), 0, 0.5), cylinder(0, 0, 1), out), 0);
+  ASSERT_EQ(intersectPlaneCylinder(plane(0, 0, 0, std::sin(vorga::kPi / 3), 0, 0.5),
+                                   cylinder(0, 0, 1), out),
+            0);
   ASSERT_EQ(out.records[0].kind, uint32_t(kOsEllipse));
   EXPECT_NEAR(out.records[0].g.ellipse.a, 2, 1e-12);
   EXPECT_NEAR(out.records[0].g.ellipse.b, 1, 1e-12);
@@ -257,7 +474,8 @@ TEST(OldStyleTest, ConeSectionsLieOnTheCone) {
   std::mt19937 random(3);
   std::uniform_real_distribution<double> any(-1, 1);
   for (int i = 0; i < 300; ++i) {
-    OsPlane p = plane(any(random), any(random), 2 * any(random), any(random), any(random), any(random));
+    OsPlane p =
+        plane(any(random), any(random), 2 * any(random), any(random), any(random), any(random));
     IntersectionList out;
     if (intersectPlaneCone(p, c, out) != 0) continue;
     for (uint32_t k = 0; k < out.count; ++k) {
@@ -267,10 +485,22 @@ TEST(OldStyleTest, ConeSectionsLieOnTheCone) {
         std::array<double, 3> x{};
         for (int j = 0; j < 3; ++j) {
           switch (r.kind) {
-            case kOsEllipse: x[j] = r.g.ellipse.centre[j] + r.g.ellipse.a * std::cos(3 * t) * r.g.ellipse.u[j] + r.g.ellipse.b * std::sin(3 * t) * r.g.ellipse.v[j]; break;
-            case kOsHyperbola: x[j] = r.g.hyperbola.centre[j] + r.g.hyperbola.a / std::cos(t) * r.g.hyperbola.u[j] + r.g.hyperbola.b * std::tan(t) * r.g.hyperbola.v[j]; break;
-            case kOsParabola: x[j] = r.g.parabola.vertex[j] + 2 * r.g.parabola.focal * t * r.g.parabola.u[j] + r.g.parabola.focal * t * t * r.g.parabola.v[j]; break;
-            case kOsCircle: x[j] = r.g.circle.centre[j] + r.g.circle.radius * (std::cos(3 * t) * r.g.circle.u[j] + std::sin(3 * t) * r.g.circle.v[j]); break;
+            case kOsEllipse:
+              x[j] = r.g.ellipse.centre[j] + r.g.ellipse.a * std::cos(3 * t) * r.g.ellipse.u[j] +
+                     r.g.ellipse.b * std::sin(3 * t) * r.g.ellipse.v[j];
+              break;
+            case kOsHyperbola:
+              x[j] = r.g.hyperbola.centre[j] + r.g.hyperbola.a / std::cos(t) * r.g.hyperbola.u[j] +
+                     r.g.hyperbola.b * std::tan(t) * r.g.hyperbola.v[j];
+              break;
+            case kOsParabola:
+              x[j] = r.g.parabola.vertex[j] + 2 * r.g.parabola.focal * t * r.g.parabola.u[j] +
+                     r.g.parabola.focal * t * t * r.g.parabola.v[j];
+              break;
+            case kOsCircle:
+              x[j] = r.g.circle.centre[j] + r.g.circle.radius * (std::cos(3 * t) * r.g.circle.u[j] +
+                                                                 std::sin(3 * t) * r.g.circle.v[j]);
+              break;
             case kOsLine: x[j] = r.g.line.point[j] + t * r.g.line.direction[j]; break;
             default: x[j] = r.g.point[j];
           }
@@ -280,8 +510,10 @@ TEST(OldStyleTest, ConeSectionsLieOnTheCone) {
       for (const auto& x : samples) {
         double along = x[2], all = x[0] * x[0] + x[1] * x[1] + x[2] * x[2];
         double cos2 = std::cos(0.4) * std::cos(0.4);
-        EXPECT_NEAR(along * along, cos2 * all, 1e-9 * (1 + all)) << "kind " << r.kind << " case " << i;
-        double inPlane = (x[0] - p.point[0]) * p.normal[0] + (x[1] - p.point[1]) * p.normal[1] + (x[2] - p.point[2]) * p.normal[2];
+        EXPECT_NEAR(along * along, cos2 * all, 1e-9 * (1 + all))
+            << "kind " << r.kind << " case " << i;
+        double inPlane = (x[0] - p.point[0]) * p.normal[0] + (x[1] - p.point[1]) * p.normal[1] +
+                         (x[2] - p.point[2]) * p.normal[2];
         EXPECT_NEAR(inPlane, 0, 1e-9 * (1 + std::sqrt(all)));
       }
     }

@@ -1,7 +1,5 @@
 // Root solvers against polynomials with known roots (distinct, multiple, close, none), the
 // quadratic's cases, and the half-angle equations whose angles are known.
-#include "sat/RootSolvers.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "sat/Geometry.h"
+#include "sat/RootSolvers.h"
 
 namespace {
 
@@ -42,20 +41,33 @@ struct PolynomialCase {
 TEST(RootSolversTest, PolynomialsWithKnownRoots) {
   const PolynomialCase cases[] = {
       {"distinct cubic", fromRoots({1, -2, 3}), 3, {{-2, 1, 1e-12}, {1, 1, 1e-12}, {3, 1, 1e-12}}},
-      {"distinct quartic", fromRoots({-3, -1, 0.5, 2}, 2.5), 4,
+      {"distinct quartic",
+       fromRoots({-3, -1, 0.5, 2}, 2.5),
+       4,
        {{-3, 1, 1e-12}, {-1, 1, 1e-12}, {0.5, 1, 1e-12}, {2, 1, 1e-12}}},
-      {"degree 7", fromRoots({-4, -2.5, -1, 0.25, 1.5, 3, 7}), 7,
-       {{-4, 1, 1e-10}, {-2.5, 1, 1e-10}, {-1, 1, 1e-10}, {0.25, 1, 1e-10}, {1.5, 1, 1e-10},
-        {3, 1, 1e-10}, {7, 1, 1e-10}}},
+      {"degree 7",
+       fromRoots({-4, -2.5, -1, 0.25, 1.5, 3, 7}),
+       7,
+       {{-4, 1, 1e-10},
+        {-2.5, 1, 1e-10},
+        {-1, 1, 1e-10},
+        {0.25, 1, 1e-10},
+        {1.5, 1, 1e-10},
+        {3, 1, 1e-10},
+        {7, 1, 1e-10}}},
       {"x^3 - x", {0, -1, 0, 1}, 3, {{-1, 1, 1e-12}, {0, 1, 0}, {1, 1, 1e-12}}},
       {"x (x^3 + x + 1)", {0, 1, 1, 0, 1}, 2, {{-0.6823278038280193, 1, 1e-12}, {0, 1, 0}}},
       {"double root", fromRoots({1, 1, -2}), 2, {{-2, 1, 1e-12}, {1, 2, 1e-12}}},
       {"triple root", fromRoots({2, 2, 2}), 1, {{2, 3, 1e-12}}},
       {"triple and simple", fromRoots({1, 1, 1, -1}), 2, {{-1, 1, 1e-12}, {1, 3, 1e-5}}},
       {"zero double root", {0, 0, -1, 0, 1}, 3, {{-1, 1, 1e-12}, {0, 2, 0}, {1, 1, 1e-12}}},
-      {"roots 1e-6 apart", fromRoots({1, 1 + 1e-6, -2}), 3,
+      {"roots 1e-6 apart",
+       fromRoots({1, 1 + 1e-6, -2}),
+       3,
        {{-2, 1, 1e-12}, {1, 1, 1e-9}, {1 + 1e-6, 1, 1e-9}}},
-      {"quartic with roots 1e-6 apart", fromRoots({-1, 0.5, 0.5 + 1e-6, 3}), 4,
+      {"quartic with roots 1e-6 apart",
+       fromRoots({-1, 0.5, 0.5 + 1e-6, 3}),
+       4,
        {{-1, 1, 1e-12}, {0.5, 1, 1e-9}, {0.5 + 1e-6, 1, 1e-9}, {3, 1, 1e-12}}},
       {"no real root, quartic", {1, 0, 0, 0, 1}, 0, {}},
       {"no real root, sextic", {2, 0, 1, 0, 0, 0, 1}, 0, {}},
@@ -65,12 +77,14 @@ TEST(RootSolversTest, PolynomialsWithKnownRoots) {
       {"constant", {5}, kRootsDegenerate, {}},
       {"zero", {0, 0, 0}, kRootsDegenerate, {}},
       {"degree 21", std::vector<double>(22, 1.0), kRootsDegreeTooHigh, {}},
-      {"degree 21 with a zero lead", [] {
+      {"degree 21 with a zero lead",
+       [] {
          std::vector<double> c = fromRoots({1, 2, 3});
          c.resize(22, 0.0);
          return c;
        }(),
-       3, {{1, 1, 1e-12}, {2, 1, 1e-12}, {3, 1, 1e-12}}},
+       3,
+       {{1, 1, 1e-12}, {2, 1, 1e-12}, {3, 1, 1e-12}}},
       {"not a number", {1, NAN, 1}, kRootsDegenerate, {}},
   };
   for (const PolynomialCase& c : cases) {
@@ -127,7 +141,7 @@ TEST(RootSolversTest, Quadratics) {
       {0, 2, -4, 1, 2, 0, 0},
       {0, 0, 1, kRootsDegenerate, 0, 0, 0},
       {0, 0, 0, kRootsDegenerate, 0, 0, 0},
-      {1e-9, 1, -1, 1, 1, 0, 0},  // the square term is negligible
+      {1e-9, 1, -1, 1, 1, 0, 0},           // the square term is negligible
       {1e307, -3e307, 2e307, 2, 1, 2, 0},  // b^2 would overflow unscaled
       {1, NAN, 1, kRootsDegenerate, 0, 0, 0},
   };
