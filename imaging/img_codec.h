@@ -170,6 +170,23 @@ int32_t macpaint_write(const ImgImage& img, std::vector<uint8_t>& out);
 bool msp_looks_like(const uint8_t* data, size_t size);
 int32_t msp_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
 int32_t msp_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool wmf_looks_like(const uint8_t* data, size_t size);
+int32_t wmf_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t wmf_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool clp_looks_like(const uint8_t* data, size_t size);
+int32_t clp_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t clp_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool pdf_looks_like(const uint8_t* data, size_t size);
+int32_t pdf_page_count(const uint8_t* data, size_t size);
+int32_t pdf_read(const uint8_t* data, size_t size, int32_t page, ImgImage& img, const ImgProgress* progress);
+int32_t pdf_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool eps_looks_like(const uint8_t* data, size_t size);
+int32_t eps_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool pcl_looks_like(const uint8_t* data, size_t size);
+int32_t pcl_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t pcl_write(const ImgImage& img, std::vector<uint8_t>& out);
+int32_t fax_write(const ImgImage& img, int32_t format, std::vector<uint8_t>& out);
 
 // Bitonal CCITT G4 data without a container, through libtiff's codec (for CALS). The decoder
 // fills a 1-bit image of width x height whose index 1 is black; IMG_ERR_CALS_SIZE when the data
@@ -178,6 +195,8 @@ int32_t tiff_decode_g4(const uint8_t* data, size_t size, int32_t width, int32_t 
                        ImgImage& img, const ImgProgress* progress);
 // Encodes a 1-bit image as G4 data with index 1 black (the caller makes sure of that).
 int32_t tiff_encode_g4(const ImgImage& img, std::vector<uint8_t>& out);
+// The coded data of the one strip a TIFF of that format code gets, without the container.
+int32_t tiff_encode_strip(const ImgImage& img, int32_t format, std::vector<uint8_t>& out);
 
 // img itself when its index 1 is the darker colour, else an inverted copy made in scratch (palette
 // white, black), for writers whose formats fix black to 1. Saving a sheet as it came needs no copy.

@@ -145,6 +145,11 @@ int32_t img_probe_memory(const uint8_t* d, size_t n) {
       (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8))
     return IMG_FMT_PCX;
   if (dcx_looks_like(d, n)) return IMG_FMT_DCX;
+  if (pdf_looks_like(d, n)) return IMG_FMT_PDF;
+  if (eps_looks_like(d, n)) return IMG_FMT_EPS;
+  if (pcl_looks_like(d, n)) return IMG_FMT_PCL;
+  if (clp_looks_like(d, n)) return IMG_FMT_CLP;
+  if (wmf_looks_like(d, n)) return IMG_FMT_WMF;
   if (sun_looks_like(d, n)) return IMG_FMT_SUN;
   if (psd_looks_like(d, n)) return IMG_FMT_PSD;
   if (msp_looks_like(d, n)) return IMG_FMT_MSP;
@@ -170,6 +175,7 @@ int32_t img_page_count_memory(const uint8_t* d, size_t n) {
   if (fmt < 0) return fmt;
   if (starts_with(d, n, "II*\0", 4) || starts_with(d, n, "MM\0*", 4)) return tiff_page_count(d, n);
   if (fmt == IMG_FMT_DCX) return dcx_page_count(d, n);
+  if (fmt == IMG_FMT_PDF) return pdf_page_count(d, n);
   return 1;
 }
 
@@ -186,7 +192,7 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
   if (fmt < 0) return fmt;
   if (page < 0) return IMG_ERR_NO_PAGE;
   bool tiff = starts_with(d, n, "II*\0", 4) || starts_with(d, n, "MM\0*", 4);
-  bool paged = tiff || fmt == IMG_FMT_DCX;
+  bool paged = tiff || fmt == IMG_FMT_DCX || fmt == IMG_FMT_PDF;
   if (!paged && page != 0) return IMG_ERR_NO_PAGE;
   int32_t rc;
   int32_t pages = 1;
@@ -196,6 +202,9 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
   } else if (fmt == IMG_FMT_DCX) {
     pages = dcx_page_count(d, n);
     rc = pages < 0 ? pages : dcx_read(d, n, page, img, progress);
+  } else if (fmt == IMG_FMT_PDF) {
+    pages = pdf_page_count(d, n);
+    rc = pages < 0 ? pages : pdf_read(d, n, page, img, progress);
   } else {
     switch (fmt) {
       case IMG_FMT_BMP:
@@ -217,6 +226,10 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
       case IMG_FMT_PSD: rc = psd_read(d, n, img, progress); break;
       case IMG_FMT_MACPAINT: rc = macpaint_read(d, n, img, progress); break;
       case IMG_FMT_MSP: rc = msp_read(d, n, img, progress); break;
+      case IMG_FMT_WMF: rc = wmf_read(d, n, img, progress); break;
+      case IMG_FMT_CLP: rc = clp_read(d, n, img, progress); break;
+      case IMG_FMT_EPS: rc = eps_read(d, n, img, progress); break;
+      case IMG_FMT_PCL: rc = pcl_read(d, n, img, progress); break;
       default: rc = IMG_ERR_UNKNOWN_FORMAT; break;
     }
   }
@@ -276,6 +289,16 @@ int32_t img_save_memory(const ImgImage& img, int32_t format, std::vector<uint8_t
     case IMG_FMT_PSD: return psd_write(*src, out);
     case IMG_FMT_MACPAINT: return macpaint_write(*src, out);
     case IMG_FMT_MSP: return msp_write(*src, out);
+    case IMG_FMT_WMF: return wmf_write(*src, out);
+    case IMG_FMT_CLP: return clp_write(*src, out);
+    case IMG_FMT_PDF: return pdf_write(*src, out);
+    case IMG_FMT_EPS:
+    case IMG_FMT_XEROX_EPS: return eps_write(*src, out);
+    case IMG_FMT_PCL: return pcl_write(*src, out);
+    case IMG_FMT_G3:
+    case IMG_FMT_G4:
+    case IMG_FMT_G3_FO:
+    case IMG_FMT_G4_FO: return fax_write(*src, format, out);
     // Formats of the lists whose layout no public document describes.
     case IMG_FMT_LDA:
     case IMG_FMT_KOFAX:
