@@ -91,6 +91,28 @@ TEST_P(ImgForeign, WeReadConverts) {
   std::remove(theirs.c_str());
 }
 
+// poppler's pdfimages takes the image out of each page of a PDF the library writes, as it is.
+TEST(ImgForeignPdf, PdfimagesTakesOutTheSameImage) {
+  if (std::system("pdfimages -v >/dev/null 2>&1") != 0) GTEST_SKIP() << "poppler's pdfimages is not installed";
+  struct Case {
+    int32_t bpp;
+    bool grey;
+  } cases[] = {{1, false}, {8, false}, {8, true}, {24, false}};
+  for (const Case& c : cases) {
+    ImgImage src = c.bpp == 1 ? imgtest::Drawing(61, 37) : imgtest::Pattern(23, 17, c.bpp, c.grey);
+    std::string pdf = Temp("ours.pdf"), prefix = Temp("pdfimages");
+    ASSERT_EQ(img_save_file(src, pdf.c_str(), IMG_FMT_PDF), IMG_OK);
+    std::string cmd = "pdfimages -png '" + pdf + "' '" + prefix + "' 2>/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    ImgImage back;
+    std::string png = prefix + "-000.png";
+    ASSERT_EQ(img_load_file(png.c_str(), 0, back, nullptr), IMG_OK) << c.bpp;
+    EXPECT_EQ(imgtest::SameColours(src, back), "") << c.bpp;
+    std::remove(pdf.c_str());
+    std::remove(png.c_str());
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Convert, ImgForeign, ::testing::ValuesIn(kForeign),
                          [](const ::testing::TestParamInfo<Foreign>& i) {
                            return std::string(i.param.name) + std::to_string(i.param.bpp);
