@@ -148,7 +148,7 @@ int32_t pcl_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* p
   size_t row_bytes = (size_t(width) + 7) / 8;
   for (size_t y = 0; y < rows.size(); ++y) {
     steps.Advance(int64_t(y) + 1);
-    std::memcpy(img.row(int32_t(y)), rows[y].data(), std::min(row_bytes, rows[y].size()));
+    if (!rows[y].empty()) std::memcpy(img.row(int32_t(y)), rows[y].data(), std::min(row_bytes, rows[y].size()));
     if (width & 7) img.row(int32_t(y))[row_bytes - 1] &= uint8_t(0xFF << (8 - (width & 7)));
   }
   img.dpi_x = img.dpi_y = dpi > 0 && dpi <= 9999 ? int32_t(dpi) : 0;

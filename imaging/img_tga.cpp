@@ -47,6 +47,7 @@ int32_t tga_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* p
   int base = type & 7;
   int32_t w = img_le16(d + 12), h = img_le16(d + 14);
   size_t pos = kHeader + d[0];
+  if (pos > n) return IMG_ERR_CORRUPT;  // the image id runs past the end
   std::vector<uint32_t> cmap;
   if (d[1] == 1) {
     size_t first = img_le16(d + 3), count = img_le16(d + 5), es = (size_t(d[7]) + 7) / 8;

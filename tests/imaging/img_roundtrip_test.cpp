@@ -243,6 +243,33 @@ TEST(ImgSave, FixedSizeFormatsRefuseLargerImagesAndPadSmallerOnes) {
   EXPECT_EQ(imgtest::SameColours(sheet, part), "");
 }
 
+// Headers that lie, each as a fuzzer found it: an error, never a read past the data.
+TEST(ImgLoad, LyingHeadersOfTheNewFormatsFail) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int32_t expected;
+  } cases[] = {
+      // TARGA whose image id claims 255 bytes of a 30-byte file.
+      {"tga id", {255, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 24, 0x20, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+       IMG_ERR_CORRUPT},
+      // PCL whose only row is a "y offset" of two white rows, then a row, then the end of the raster.
+      {"pcl offset", {0x1B, 'E', 0x1B, '*', 'r', '8', 'S', 0x1B, '*', 'b', '2', 'Y', 0x1B, '*', 'b', '1', 'W', 0xFF,
+                      0x1B, '*', 'r', 'C'},
+       IMG_OK},
+      // PCL whose data count runs past the end.
+      {"pcl count", {0x1B, 'E', 0x1B, '*', 'b', '9', '9', 'W', 1, 2}, IMG_ERR_CORRUPT},
+      // PSD claiming more channels' row tables than the file holds.
+      {"psd table", {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 9, 0, 0, 0, 9, 0, 8, 0, 3,
+                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 9},
+       IMG_ERR_CORRUPT},
+  };
+  for (const Case& c : cases) {
+    ImgImage img;
+    EXPECT_EQ(img_load_memory(c.bytes.data(), c.bytes.size(), 0, img, nullptr), c.expected) << c.what;
+  }
+}
+
 TEST(ImgSave, PaletteImagesGoIntoJpegAsTheirColours) {
   // Blocks of one colour each, aligned to JPEG's 16 x 16 blocks of subsampled colour, so the codec
   // loses next to nothing.
