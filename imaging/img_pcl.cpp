@@ -25,8 +25,13 @@ struct PclCommand {
 
 bool pcl_looks_like(const uint8_t* d, size_t n) {
   if (n < 4 || d[0] != kEsc) return false;
-  if (d[1] == 'E') return true;
-  return n >= 9 && std::memcmp(d + 1, "%-12345X", 8) == 0;  // behind a PJL job header
+  if (d[1] != 'E' && !(n >= 9 && std::memcmp(d + 1, "%-12345X", 8) == 0)) return false;
+  // Plotter files start the same way (HP-GL/2 inside a PCL job); only a page that transfers
+  // raster rows is an image.
+  size_t look = n < 65536 ? n : 65536;
+  for (size_t i = 0; i + 4 < look; ++i)
+    if (d[i] == kEsc && d[i + 1] == '*' && (d[i + 2] == 'b' || d[i + 2] == 'r')) return true;
+  return false;
 }
 
 int32_t pcl_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* progress) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -268,6 +269,30 @@ TEST(ImgLoad, LyingHeadersOfTheNewFormatsFail) {
     ImgImage img;
     EXPECT_EQ(img_load_memory(c.bytes.data(), c.bytes.size(), 0, img, nullptr), c.expected) << c.what;
   }
+}
+
+// The document offers every file to the imaging library first: a drawing or plot file that a
+// loose probe took for a raster would never reach the vector readers.
+TEST(ImgLoad, DrawingsAndPlotFilesAreNoRasters) {
+  const char* root = std::getenv("VV_TESTDATA");
+  if (!root) GTEST_SKIP() << "shared test data not present";
+  int seen = 0;
+  for (const char* folder : {"dwg", "dxf", "dxf-binary", "hpgl"}) {
+    std::string dir = std::string(root) + "/" + folder;
+    std::string list = "ls '" + dir + "' 2>/dev/null";
+    FILE* p = popen(list.c_str(), "r");
+    if (!p) continue;
+    char name[512];
+    while (std::fgets(name, sizeof name, p)) {
+      std::string file = dir + "/" + std::string(name, std::strcspn(name, "\n"));
+      if (file.size() > 5 && file.compare(file.size() - 5, 5, ".json") == 0) continue;
+      if (file.size() > 3 && file.compare(file.size() - 3, 3, ".md") == 0) continue;
+      ++seen;
+      EXPECT_EQ(img_probe_file(file.c_str()), IMG_ERR_UNKNOWN_FORMAT) << file;
+    }
+    pclose(p);
+  }
+  if (seen == 0) GTEST_SKIP() << "shared test data not present";
 }
 
 TEST(ImgSave, PaletteImagesGoIntoJpegAsTheirColours) {
