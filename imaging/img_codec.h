@@ -86,8 +86,10 @@ struct ImgOut {
   void be16(uint32_t v) { u8(v >> 8); u8(v); }
   void be32(uint32_t v) { be16(v >> 16); be16(v); }
   void bytes(const void* p, size_t n) {
-    const uint8_t* b = static_cast<const uint8_t*>(p);
-    o.insert(o.end(), b, b + n);
+    if (n == 0) return;
+    size_t at = o.size();
+    o.resize(at + n);
+    std::memcpy(o.data() + at, p, n);
   }
   void text(const char* s) { bytes(s, std::strlen(s)); }
   void fill(uint8_t v, size_t n) { o.insert(o.end(), n, v); }
@@ -186,6 +188,11 @@ int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out);
 bool pcl_looks_like(const uint8_t* data, size_t size);
 int32_t pcl_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
 int32_t pcl_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool iff_looks_like(const uint8_t* data, size_t size);
+int32_t iff_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t iff_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool gem_looks_like(const uint8_t* data, size_t size);
+int32_t gem_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
 int32_t fax_write(const ImgImage& img, int32_t format, std::vector<uint8_t>& out);
 
 // Bitonal CCITT G4 data without a container, through libtiff's codec (for CALS). The decoder

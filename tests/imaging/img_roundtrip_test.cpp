@@ -116,6 +116,10 @@ const RoundTrip kRoundTrips[] = {
     {IMG_FMT_EPS, 24, false, 0, IMG_FMT_EPS, false, false},
     {IMG_FMT_PCL, 1, false, 0, IMG_FMT_PCL},
     {IMG_FMT_PCL, 1, false, 0, IMG_FMT_PCL, true},
+    {IMG_FMT_IFF, 1, false, 0, IMG_FMT_IFF, false, false},
+    {IMG_FMT_IFF, 4, false, 0, IMG_FMT_IFF, false, false},
+    {IMG_FMT_IFF, 8, false, 0, IMG_FMT_IFF, false, false},
+    {IMG_FMT_IFF, 24, false, 0, IMG_FMT_IFF, false, false},
 };
 
 class ImgRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
@@ -269,6 +273,30 @@ TEST(ImgLoad, LyingHeadersOfTheNewFormatsFail) {
     ImgImage img;
     EXPECT_EQ(img_load_memory(c.bytes.data(), c.bytes.size(), 0, img, nullptr), c.expected) << c.what;
   }
+}
+
+// A GEM image made by hand from the format's codes: a pattern run, a solid run, a literal string
+// and a vertical replication, 16 pixels wide, 4 rows (the last two a repeat), 85 microns a pixel.
+TEST(ImgLoad, GemImageCodes) {
+  const std::vector<uint8_t> file = {
+      0, 1, 0, 8, 0, 1, 0, 2, 0, 85, 0, 85, 0, 16, 0, 4,  // header: 8 words
+      0, 1, 0xAA, 0x55,                                    // row 0: one pattern run of AA 55
+      0x81, 0x80, 1, 0x0F,                                 // row 1: one set byte, a literal 0F
+      0, 0, 0xFF, 2, 0x82,                                 // rows 2 and 3: two set bytes, twice
+  };
+  ImgImage img;
+  ASSERT_EQ(img_probe_memory(file.data(), file.size()), IMG_FMT_GEM);
+  ASSERT_EQ(img_load_memory(file.data(), file.size(), 0, img, nullptr), IMG_OK);
+  ASSERT_EQ(img.width, 16);
+  ASSERT_EQ(img.height, 4);
+  EXPECT_EQ(img.dpi_x, 298);
+  const uint8_t rows[4][2] = {{0xAA, 0x55}, {0xFF, 0x0F}, {0xFF, 0xFF}, {0xFF, 0xFF}};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 16; ++x)
+      EXPECT_EQ(imgtest::Pixel(img, x, y), uint32_t((rows[y][x / 8] >> (7 - x % 8)) & 1)) << x << "," << y;
+  EXPECT_EQ(img.palette[1], 0x000000u);  // set bits black
+  for (size_t cut = 16; cut < file.size(); ++cut)
+    EXPECT_EQ(img_load_memory(file.data(), cut, 0, img, nullptr), IMG_ERR_CORRUPT) << cut;
 }
 
 // The document offers every file to the imaging library first: a drawing or plot file that a
