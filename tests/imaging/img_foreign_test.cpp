@@ -45,6 +45,9 @@ const Foreign kForeign[] = {
     {"psd", IMG_FMT_PSD, 24, true, true, ""},
     {"psd", IMG_FMT_PSD, 8, false, true, "-type Palette"},
     {"psd", IMG_FMT_PSD, 1, true, false, ""},
+    {"pict", IMG_FMT_PICT, 24, true, true, ""},
+    {"pict", IMG_FMT_PICT, 8, true, true, "-type Palette"},
+    {"pict", IMG_FMT_PICT, 1, true, false, ""},
 };
 
 std::string Temp(const std::string& name) { return ::testing::TempDir() + "img_foreign_" + name; }
