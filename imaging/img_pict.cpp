@@ -131,6 +131,12 @@ int32_t read_bits(Reader& r, uint32_t op, ImgImage& img, const ImgProgress* prog
       img = ImgImage();
       return IMG_ERR_CORRUPT;
     }
+    if (!direct && int32_t(pixel_size) == bpp) {
+      // The stored row is the store's row layout already.
+      std::memcpy(img.row(y), row.data(), std::min(stored, img.stride));
+      if (bpp == 1 && (w & 7)) img.row(y)[w / 8] &= uint8_t(0xFF << (8 - (w & 7)));
+      continue;
+    }
     for (int32_t x = 0; x < w; ++x) {
       uint32_t v;
       if (!direct) {
