@@ -108,22 +108,24 @@ int32_t xbm_write(const ImgImage& img, std::vector<uint8_t>& out) {
   size_t row_bytes = (size_t(src.width) + 7) / 8, count = 0, total = row_bytes * size_t(src.height);
   static const char kHex[] = "0123456789abcdef";
   out.reserve(out.size() + total * 6 + 16);
-  // Twelve numbers a line, as X's own bitmap program writes them.
-  char item[8] = {' ', '0', 'x', 0, 0, ',', ' ', 0};
+  // Twelve numbers a line, as X's own bitmap program writes them; a row's text is made whole
+  // and appended once.
+  std::string text;
   for (int32_t y = 0; y < src.height; ++y) {
     const uint8_t* r = src.row(y);
+    text.clear();
     for (size_t i = 0; i < row_bytes; ++i) {
       uint8_t v = img_reverse_bits(r[i]);
       if (i == row_bytes - 1 && (src.width & 7)) v &= uint8_t((1u << (src.width & 7)) - 1);
       ++count;
-      if (count % 12 == 1) o.bytes("  ", 2);
-      item[3] = kHex[v >> 4];
-      item[4] = kHex[v & 15];
-      o.bytes(item + 1, 4);
-      if (count == total) o.bytes("};\n", 3);
-      else if (count % 12 == 0) o.bytes(",\n", 2);
-      else o.bytes(", ", 2);
+      if (count % 12 == 1) text += "  ";
+      text += '0';
+      text += 'x';
+      text += kHex[v >> 4];
+      text += kHex[v & 15];
+      text += count == total ? "};\n" : count % 12 == 0 ? ",\n" : ", ";
     }
+    o.bytes(text.data(), text.size());
   }
   return IMG_OK;
 }
