@@ -1,0 +1,10 @@
+# Tests of the HP-GL plot-file converter: instruction families natively, hp2xx as an oracle over
+# the shared plot files, and a fuzz target over any bytes.
+vv_add_test(vector_hpgl_test
+  SOURCES HpglTest.cpp
+  LIBS vector_models)
+
+vv_add_fuzz_target(vector_hpgl_fuzz
+  SOURCES HpglFuzz.cpp
+  LIBS vector_models
+  SEEDS hpgl repo:tests/vector/hpgl-seeds)
