@@ -73,6 +73,15 @@ int64_t DirectionDegrees(int64_t dx, int64_t dy) {
   return (360 - theta) % 360;
 }
 
+// Hostile files can make scales of zero or huge coordinates; conversions stay defined by
+// bounding to what a 64-bit coordinate holds with room for sums (and a NaN becomes 0).
+int64_t Whole(double v) {
+  if (!(v == v)) return 0;
+  if (v > 1e18) return int64_t(1e18);
+  if (v < -1e18) return -int64_t(1e18);
+  return int64_t(v);
+}
+
 struct Point64 {
   int64_t x, y;
 };
@@ -374,17 +383,15 @@ class Converter {
   // ---- coordinates ------------------------------------------------------------------------
   Point64 ToPlotter(Point64 u) const {
     if (!scaling_) return u;
-    return {int64_t(double(u.x) * scaleX_ + 0.5) + offsetX_,
-            int64_t(double(u.y) * scaleY_ + 0.5) + offsetY_};
+    return {Whole(double(u.x) * scaleX_ + 0.5) + offsetX_, Whole(double(u.y) * scaleY_ + 0.5) + offsetY_};
   }
   Point64 ToUser(Point64 p) const {
     if (!scaling_) return p;
-    return {int64_t(double(p.x - offsetX_) / scaleX_ + 0.5),
-            int64_t(double(p.y - offsetY_) / scaleY_ + 0.5)};
+    return {Whole(double(p.x - offsetX_) / scaleX_ + 0.5), Whole(double(p.y - offsetY_) / scaleY_ + 0.5)};
   }
   static HpglPoint Mm(Point64 p) { return {double(p.x) * kMmPerUnit, double(p.y) * kMmPerUnit, 0}; }
   static Point64 FromMm(const HpglPoint& d) {
-    return {int64_t(d.x * 40000.0 + 0.5), int64_t(d.y * 40000.0 + 0.5)};
+    return {Whole(d.x * 40000.0 + 0.5), Whole(d.y * 40000.0 + 0.5)};
   }
   uint32_t Colour() const { return AciRgbPalette[pen_]; }
 
@@ -484,8 +491,8 @@ class Converter {
     Point64 pp = ToPlotter(position_);
     scaleX_ = double(p2_.x - p1_.x) / double(userMax_.x - userMin_.x);
     scaleY_ = double(p2_.y - p1_.y) / double(userMax_.y - userMin_.y);
-    offsetX_ = p1_.x - int64_t(double(userMin_.x) * scaleX_ + 0.5);
-    offsetY_ = p1_.y - int64_t(double(userMin_.y) * scaleY_ + 0.5);
+    offsetX_ = p1_.x - Whole(double(userMin_.x) * scaleX_ + 0.5);
+    offsetY_ = p1_.y - Whole(double(userMin_.y) * scaleY_ + 0.5);
     scaling_ = true;
     position_ = ToUser(pp);
   }
@@ -508,8 +515,7 @@ class Converter {
     int64_t w = rotated_ ? plotH_ : plotW_, h = rotated_ ? plotW_ : plotH_;
     auto conv = [&](Point64 p) {
       if (!percent) return p;
-      return Point64{int64_t(double(p.x) * double(w) * 1e-6),
-                     int64_t(double(p.y) * double(h) * 1e-6)};
+      return Point64{Whole(double(p.x) * double(w) * 1e-6), Whole(double(p.y) * double(h) * 1e-6)};
     };
     Point64 a, b;
     if (!ReadPair(&a)) return;
@@ -565,8 +571,8 @@ class Converter {
       } else {
         ScalingOff();
         userMin_ = {v[0], v[2]};
-        userMax_ = {v[0] + int64_t(double(p2_.x - p1_.x) * 1000.0 / double(v[1])),
-                    v[2] + int64_t(double(p2_.y - p1_.y) * 1000.0 / double(v[3]))};
+        userMax_ = {v[0] + Whole(double(p2_.x - p1_.x) * 1000.0 / double(v[1])),
+                    v[2] + Whole(double(p2_.y - p1_.y) * 1000.0 / double(v[3]))};
         if (userMax_.x == userMin_.x || userMax_.y == userMin_.y)
           Warning("Invalid scale parameters.");
         else
