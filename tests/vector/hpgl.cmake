@@ -8,3 +8,7 @@ vv_add_fuzz_target(vector_hpgl_fuzz
   SOURCES HpglFuzz.cpp
   LIBS vector_models
   SEEDS hpgl repo:tests/vector/hpgl-seeds)
+
+vv_add_test(vector_hpgl_oracle_test
+  SOURCES HpglOracleTest.cpp
+  LIBS vector_models)
