@@ -12,3 +12,7 @@ vv_add_fuzz_target(vector_hpgl_fuzz
 vv_add_test(vector_hpgl_oracle_test
   SOURCES HpglOracleTest.cpp
   LIBS vector_models)
+
+vv_add_test(vector_tavelo_model_test
+  SOURCES TaveloModelTest.cpp
+  LIBS vector_models)
