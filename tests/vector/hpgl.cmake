@@ -16,3 +16,7 @@ vv_add_test(vector_hpgl_oracle_test
 vv_add_test(vector_tavelo_model_test
   SOURCES TaveloModelTest.cpp
   LIBS vector_models)
+
+vv_add_test(vector_tavelo_test
+  SOURCES TaveloTest.cpp
+  LIBS vector_models)
