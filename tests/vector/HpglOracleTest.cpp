@@ -12,6 +12,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "vector/model/Hpgl.h"
@@ -19,6 +20,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
 
 constexpr int kCells = 24;
 // Share of the inked cells (of either) that both must ink.
@@ -90,7 +93,7 @@ class Sampler : public HpglOutput {
     Segment(s.x, s.y, e.x, e.y);
   }
   void Arc(double cx, double cy, double r, double s, double e) {
-    if (e < s) e += 2 * M_PI;
+    if (e < s) e += 2 * kPi;
     int n = 64;
     for (int i = 0; i < n; ++i) {
       double a = s + (e - s) * i / n, b = s + (e - s) * (i + 1) / n;
@@ -101,7 +104,7 @@ class Sampler : public HpglOutput {
     Arc(c.x, c.y, r, s, e);
   }
   void AddCircle(const HpglPoint& c, double r, uint64_t, uint32_t) override {
-    Arc(c.x, c.y, r, 0, 2 * M_PI);
+    Arc(c.x, c.y, r, 0, 2 * kPi);
   }
   void AddText(const HpglPoint& at, const std::string& text, double height, const char*,
                double rot, int, int, uint64_t, uint32_t) override {

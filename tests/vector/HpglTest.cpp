@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 struct Entity {
   char kind;  // L line, A arc, C circle, T text, H hatch
   HpglPoint a, b;
@@ -186,13 +188,13 @@ TEST(Hpgl, ArcsAndWedgesHaveTheirGeometry) {
   ASSERT_EQ(rec.Kinds(), "A");
   EXPECT_NEAR(rec.entities[0].r, 10, 1e-9);
   EXPECT_NEAR(rec.entities[0].s, 0, 1e-9);
-  EXPECT_NEAR(rec.entities[0].e, M_PI / 2, 1e-9);
+  EXPECT_NEAR(rec.entities[0].e, kPi / 2, 1e-9);
 
   // A clockwise sweep is stored counter-clockwise from its end.
   Recorder cw;
   Convert("IN;SP1;PA400,0;PD;AA0,0,-90;", &cw);
   ASSERT_EQ(cw.Kinds(), "A");
-  EXPECT_NEAR(cw.entities[0].s, 3 * M_PI / 2, 1e-9);
+  EXPECT_NEAR(cw.entities[0].s, 3 * kPi / 2, 1e-9);
   EXPECT_NEAR(cw.entities[0].e, 0, 1e-9);
 
   // Nine chords of 10 degrees, eighteen of the default 5, and a chord below 4 raised to 4: the

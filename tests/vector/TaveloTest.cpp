@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "tests/toolkit/core/core_support.h"
@@ -21,7 +20,9 @@ namespace {
 class Tavelo : public core_test::StartedToolkit {
  protected:
   std::string Write(const std::string& bytes) {
-    std::string path = ::testing::TempDir() + "tavelo_" + std::to_string(::getpid()) + ".plt";
+    std::string path = ::testing::TempDir() + "tavelo_" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                       std::to_string(paths_.size()) + ".plt";
     FILE* f = std::fopen(path.c_str(), "wb");
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);

@@ -9,9 +9,12 @@ vv_add_fuzz_target(vector_hpgl_fuzz
   LIBS vector_models
   SEEDS hpgl repo:tests/vector/hpgl-seeds)
 
-vv_add_test(vector_hpgl_oracle_test
-  SOURCES HpglOracleTest.cpp
-  LIBS vector_models)
+# hp2xx runs where the native tests run.
+if(NOT WIN32)
+  vv_add_test(vector_hpgl_oracle_test
+    SOURCES HpglOracleTest.cpp
+    LIBS vector_models)
+endif()
 
 vv_add_test(vector_tavelo_model_test
   SOURCES TaveloModelTest.cpp
