@@ -307,6 +307,15 @@ TEST(Hpgl, NotAPlotFileIsRefused) {
     Recorder rec;
     EXPECT_EQ(Convert(f.bytes, &rec), f.result) << "[" << f.bytes << "]";
   }
+  // Random bytes name an instruction now and then, among thousands of words that are none.
+  std::string noise;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    noise.push_back(char(seed >> 16));
+  }
+  Recorder random;
+  EXPECT_EQ(Convert(noise, &random), kHpglNotRecognised);
   Recorder rec;
   EXPECT_EQ(ConvertHpglPath("/nonexistent/plot.hpgl", rec), kHpglCannotOpen);
   EXPECT_TRUE(rec.layers.empty());

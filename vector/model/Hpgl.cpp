@@ -1175,7 +1175,11 @@ HpglResult ConvertHpglBytes(const uint8_t* data, size_t size, HpglOutput& out,
   Converter converter(data, size, out, progress);
   converter.Run();
   if (stats) *stats = converter.stats;
-  return converter.stats.instructions > 0 ? kHpglConverted : kHpglNotRecognised;
+  // Binary files of other kinds hold the odd letter pair that names an instruction; in a plot
+  // file instructions are the rule and words the reader does not know the exception.
+  const HpglStats& st = converter.stats;
+  return st.instructions > 0 && st.errors <= 4 * st.instructions ? kHpglConverted
+                                                                 : kHpglNotRecognised;
 }
 
 HpglResult ConvertHpglPath(const char* path, HpglOutput& out, const HpglProgressFn& progress,

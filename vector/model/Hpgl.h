@@ -47,8 +47,9 @@ class HpglOutput {
 // The result of a conversion.
 enum HpglResult : int {
   kHpglConverted = 0,
-  // No instruction of the stream was recognised: the bytes are not a plot file, and an empty
-  // drawing would pass for one.
+  // No instruction of the stream was recognised, or the words the reader did not know
+  // outnumber the instructions more than four to one: the bytes are not a plot file, and an
+  // (all but) empty drawing would pass for one.
   kHpglNotRecognised = 1,
   kHpglCannotOpen = 12,
 };
