@@ -193,6 +193,9 @@ int32_t iff_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgr
 int32_t iff_write(const ImgImage& img, std::vector<uint8_t>& out);
 bool gem_looks_like(const uint8_t* data, size_t size);
 int32_t gem_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+bool pict_looks_like(const uint8_t* data, size_t size);
+int32_t pict_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t pict_write(const ImgImage& img, std::vector<uint8_t>& out);
 int32_t fax_write(const ImgImage& img, int32_t format, std::vector<uint8_t>& out);
 
 // Bitonal CCITT G4 data without a container, through libtiff's codec (for CALS). The decoder

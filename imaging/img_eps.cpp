@@ -130,6 +130,8 @@ int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out) {
   const ImgImage& src = bitonal ? img_bitonal_ink_is_one(img, scratch) : img;
   static const char kHex[] = "0123456789abcdef";
   std::vector<uint8_t> line(row);
+  std::string text;
+  out.reserve(out.size() + (row * 2 + row / 36 + 1) * size_t(src.height) + 64);
   for (int32_t y = 0; y < src.height; ++y) {
     if (bitonal) {
       // PostScript's grey has 0 black: the ink bits turned round.
@@ -147,12 +149,14 @@ int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out) {
         }
       }
     }
+    text.clear();
     for (size_t i = 0; i < row; ++i) {
-      o.u8(uint8_t(kHex[line[i] >> 4]));
-      o.u8(uint8_t(kHex[line[i] & 15]));
-      if (i % 36 == 35 && i + 1 < row) o.u8('\n');
+      text.push_back(kHex[line[i] >> 4]);
+      text.push_back(kHex[line[i] & 15]);
+      if (i % 36 == 35 && i + 1 < row) text.push_back('\n');
     }
-    o.u8('\n');
+    text.push_back('\n');
+    o.bytes(text.data(), text.size());
   }
   o.text("grestore\nshowpage\n%%Trailer\n%%EOF\n");
   return IMG_OK;

@@ -76,6 +76,10 @@ int32_t iff_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* p
       std::memcpy(row.data(), body + pos, row.size());
       pos += row.size();
     }
+    if (!chunky && bm.planes == 1) {
+      std::memcpy(img.row(int32_t(y)), row.data(), std::min(plane_row, img.stride));
+      continue;
+    }
     for (uint32_t x = 0; x < bm.w; ++x) {
       uint32_t v = 0;
       if (chunky) {

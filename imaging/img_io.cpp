@@ -160,6 +160,7 @@ int32_t img_probe_memory(const uint8_t* d, size_t n) {
   if (ico_looks_like(d, n)) return IMG_FMT_ICO;
   if (looks_like_packed_dib(d, n)) return IMG_FMT_DIB;
   // Last the formats without a magic number, each after a close look at its header.
+  if (pict_looks_like(d, n)) return IMG_FMT_PICT;
   if (macpaint_looks_like(d, n)) return IMG_FMT_MACPAINT;
   if (gem_looks_like(d, n)) return IMG_FMT_GEM;
   if (tga_looks_like(d, n)) return (d[16] == 15 || d[16] == 16) ? IMG_FMT_TGA16 : IMG_FMT_TGA;
@@ -234,6 +235,7 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
       case IMG_FMT_PCL: rc = pcl_read(d, n, img, progress); break;
       case IMG_FMT_IFF: rc = iff_read(d, n, img, progress); break;
       case IMG_FMT_GEM: rc = gem_read(d, n, img, progress); break;
+      case IMG_FMT_PICT: rc = pict_read(d, n, img, progress); break;
       default: rc = IMG_ERR_UNKNOWN_FORMAT; break;
     }
   }
@@ -300,6 +302,7 @@ int32_t img_save_memory(const ImgImage& img, int32_t format, std::vector<uint8_t
     case IMG_FMT_XEROX_EPS: return eps_write(*src, out);
     case IMG_FMT_PCL: return pcl_write(*src, out);
     case IMG_FMT_IFF: return iff_write(*src, out);
+    case IMG_FMT_PICT: return pict_write(*src, out);
     case IMG_FMT_G3:
     case IMG_FMT_G4:
     case IMG_FMT_G3_FO:

@@ -75,6 +75,12 @@ int32_t xbm_read(const uint8_t* d, size_t n, ImgImage& img, const ImgProgress* p
       int digits = 0;
       for (int dv; pos < n && (dv = hex_digit(d[pos])) >= 0 && digits < 8; ++pos, ++digits) v = v << 4 | uint32_t(dv);
       if (digits == 0) goto truncated;
+      if (!words) {
+        uint8_t b = img_reverse_bits(uint8_t(v));
+        if (u + 1 == units_per_row && (w & 7)) b &= uint8_t(0xFF << (8 - (w & 7)));  // pad bits
+        img.row(y)[u] = b;
+        continue;
+      }
       for (size_t b = 0; b < unit_bits; ++b) {
         size_t x = u * unit_bits + b;
         if (x < size_t(w) && ((v >> b) & 1)) img_set_px(img, int32_t(x), y, 1);
@@ -100,16 +106,26 @@ int32_t xbm_write(const ImgImage& img, std::vector<uint8_t>& out) {
   o.text(buf);
   o.text("static unsigned char image_bits[] = {\n");
   size_t row_bytes = (size_t(src.width) + 7) / 8, count = 0, total = row_bytes * size_t(src.height);
+  static const char kHex[] = "0123456789abcdef";
+  out.reserve(out.size() + total * 6 + 16);
+  // Twelve numbers a line, as X's own bitmap program writes them; a row's text is made whole
+  // and appended once.
+  std::string text;
   for (int32_t y = 0; y < src.height; ++y) {
     const uint8_t* r = src.row(y);
+    text.clear();
     for (size_t i = 0; i < row_bytes; ++i) {
       uint8_t v = img_reverse_bits(r[i]);
       if (i == row_bytes - 1 && (src.width & 7)) v &= uint8_t((1u << (src.width & 7)) - 1);
       ++count;
-      std::snprintf(buf, sizeof buf, "%s0x%02x%s", count % 12 == 1 ? "   " : "", v,
-                    count == total ? "};\n" : count % 12 == 0 ? ",\n" : ", ");
-      o.text(buf);
+      if (count % 12 == 1) text += "  ";
+      text += '0';
+      text += 'x';
+      text += kHex[v >> 4];
+      text += kHex[v & 15];
+      text += count == total ? "};\n" : count % 12 == 0 ? ",\n" : ", ";
     }
+    o.bytes(text.data(), text.size());
   }
   return IMG_OK;
 }

@@ -8,6 +8,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
 #include "img_core.h"
 #include "img_fixture.h"
 
@@ -45,9 +52,15 @@ const Foreign kForeign[] = {
     {"psd", IMG_FMT_PSD, 24, true, true, ""},
     {"psd", IMG_FMT_PSD, 8, false, true, "-type Palette"},
     {"psd", IMG_FMT_PSD, 1, true, false, ""},
+    {"pict", IMG_FMT_PICT, 24, true, true, ""},
+    {"pict", IMG_FMT_PICT, 8, true, true, "-type Palette"},
+    {"pict", IMG_FMT_PICT, 1, true, false, ""},
 };
 
-std::string Temp(const std::string& name) { return ::testing::TempDir() + "img_foreign_" + name; }
+// Named after the process: other runs of the suite (another checkout's) may share the folder.
+std::string Temp(const std::string& name) {
+  return ::testing::TempDir() + "img_foreign_" + std::to_string(getpid()) + "_" + name;
+}
 
 ImgImage Source(int32_t bpp) {
   // Small and palette-poor enough for icons and pixmaps; the bitonal one a drawing.

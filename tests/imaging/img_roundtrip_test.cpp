@@ -120,6 +120,11 @@ const RoundTrip kRoundTrips[] = {
     {IMG_FMT_IFF, 4, false, 0, IMG_FMT_IFF, false, false},
     {IMG_FMT_IFF, 8, false, 0, IMG_FMT_IFF, false, false},
     {IMG_FMT_IFF, 24, false, 0, IMG_FMT_IFF, false, false},
+    {IMG_FMT_PICT, 1, false, 0, IMG_FMT_PICT, false, false},
+    {IMG_FMT_PICT, 1, false, 0, IMG_FMT_PICT, true, false},
+    {IMG_FMT_PICT, 4, false, 0, IMG_FMT_PICT, false, false},
+    {IMG_FMT_PICT, 8, false, 0, IMG_FMT_PICT, false, false},
+    {IMG_FMT_PICT, 24, false, 0, IMG_FMT_PICT, false, false},
 };
 
 class ImgRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
