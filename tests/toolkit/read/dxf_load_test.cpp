@@ -899,16 +899,20 @@ TEST_F(DxfLoad, EveryPrefixOfABinaryFileFailsCleanly) {
   if (d) tk_close_drawing(d);
 }
 
-// The bytes an object keeps in its data blob.
-std::vector<uint8_t> object_bytes(TkDrawing* d, uint8_t handle) {
+// The object of a handle with its record; the record stays the drawing's.
+TkObjectData object_of(TkDrawing* d, uint8_t handle) {
   TkHandle h = {{0, 0, 0, 0, 0, 0, 0, handle}};
   TkObjectHeader oh;
   TkObjectData od;
-  std::vector<uint8_t> out;
-  if (!tk_object_get(d, &h, &oh, &od) || !od.generic.data) return out;
-  out.resize(static_cast<size_t>(blob_stored_size(od.generic.data)));
-  TkBlob* r = blob_open_read(od.generic.data);
-  if (!r || !blob_read(r, out.data(), out.size())) out.clear();
+  std::memset(&od, 0, sizeof od);
+  EXPECT_EQ(tk_object_get(d, &h, &oh, &od), 1) << int(handle);
+  return od;
+}
+
+std::vector<uint8_t> blob_content(TkBlob* blob) {
+  std::vector<uint8_t> out(blob ? static_cast<size_t>(blob_stored_size(blob)) : 0);
+  TkBlob* r = blob ? blob_open_read(blob) : nullptr;
+  if (r && !blob_read(r, out.data(), out.size())) out.clear();
   if (r) blob_close(r);
   return out;
 }
@@ -945,56 +949,57 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   f.endsec().eof();
   ASSERT_NE(open(f), nullptr) << tk_get_last_error();
 
-  std::vector<uint8_t> filter = object_bytes(d_, 0xA0);
-  ASSERT_EQ(filter.size(), 264u + 4 * 8);
-  EXPECT_EQ(real_at(filter, 56), 0.0);   // 72 = 0 directly followed by 73: no front distance
-  EXPECT_EQ(real_at(filter, 64), 2.5);   // the back distance
+  TkObjectData filter = object_of(d_, 0xA0);
+  const TkSpatialFilterData& sf = filter.spatial_filter;
+  EXPECT_EQ(sf.point_count, 2);
+  EXPECT_EQ(sf.front_distance, 0.0);  // 72 = 0 directly followed by 73: no front distance
+  EXPECT_EQ(sf.back_distance, 2.5);
   const double rows[12] = {1, 5, 9, 2, 6, 10, 3, 7, 11, 4, 8, 12};
   for (int i = 0; i < 12; ++i) {
-    EXPECT_EQ(real_at(filter, 72 + 8 * i), rows[i]) << i;
-    EXPECT_EQ(real_at(filter, 168 + 8 * i), rows[i] + 12) << i;
+    EXPECT_EQ(sf.inverse_block_transform[i], rows[i]) << i;
+    EXPECT_EQ(sf.clip_transform[i], rows[i] + 12) << i;
   }
-  EXPECT_EQ(real_at(filter, 264), 1.0);
-  EXPECT_EQ(real_at(filter, 264 + 24), 4.0);
+  std::vector<uint8_t> points = blob_content(sf.points);
+  ASSERT_EQ(points.size(), 32u);
+  EXPECT_EQ(real_at(points, 0), 1.0);
+  EXPECT_EQ(real_at(points, 24), 4.0);
 
-  std::vector<uint8_t> image = object_bytes(d_, 0xA1);
-  ASSERT_GT(image.size(), 4u + 512u);
-  EXPECT_EQ(strnlen(reinterpret_cast<const char*>(image.data() + 4), 512), 511u);  // cut
-  EXPECT_EQ(real_at(image, 516), 640.0);
+  TkObjectData image = object_of(d_, 0xA1);
+  EXPECT_EQ(strnlen(image.imagedef.path, sizeof image.imagedef.path), 511u);  // cut
+  EXPECT_EQ(image.imagedef.image_size[0], 640.0);
+  EXPECT_EQ(image.imagedef.loaded, 1);
 
   // Without its plot settings a layout keeps their defaults; with them, the names are cut.
-  std::vector<uint8_t> plain = object_bytes(d_, 0xA2);
-  std::vector<uint8_t> plotted = object_bytes(d_, 0xA3);
-  ASSERT_EQ(plain.size(), plotted.size());
-  EXPECT_STREQ(reinterpret_cast<const char*>(plain.data()), "Sheet");
-  EXPECT_EQ(plain[516], 0);  // the first plot-settings name
-  EXPECT_STREQ(reinterpret_cast<const char*>(plotted.data()), "Plotted");
-  EXPECT_EQ(strnlen(reinterpret_cast<const char*>(plotted.data() + 516), 512), 511u);
-  EXPECT_EQ(real_at(plotted, 516 + 4 * 512), 7.5);
+  TkObjectData plain = object_of(d_, 0xA2);
+  TkObjectData plotted = object_of(d_, 0xA3);
+  EXPECT_STREQ(plain.layout.name, "Sheet");
+  EXPECT_EQ(plain.layout.flags, 1);
+  EXPECT_EQ(plain.layout.tab_order, 2);
+  EXPECT_EQ(plain.layout.limits_min[1], 2.0);
+  EXPECT_EQ(plain.layout.block_record.bytes[7], 0x1F);
+  EXPECT_EQ(plain.layout.plot.page_setup[0], 0);
+  EXPECT_EQ(plain.layout.plot.scale_factor, 1.0);
+  EXPECT_STREQ(plotted.layout.name, "Plotted");
+  EXPECT_EQ(strnlen(plotted.layout.plot.page_setup, 512), 511u);
+  EXPECT_EQ(plotted.layout.plot.margins[0], 7.5);
 
   // Time stamps as whole days and the milliseconds of the rest, both toward zero.
-  auto word = [](const std::vector<uint8_t>& b, size_t at) {
-    int32_t v = -1;
-    if (at + 4 <= b.size()) std::memcpy(&v, b.data() + at, 4);
-    return v;
-  };
-  std::vector<uint8_t> index = object_bytes(d_, 0xA4);
-  ASSERT_EQ(index.size(), 12u + (4 + 2 + 1) + (4 + 2 + 5));
-  EXPECT_EQ(word(index, 0), 2);
-  EXPECT_EQ(word(index, 4), 10);
-  EXPECT_EQ(word(index, 8), 21600000);
-  EXPECT_EQ(word(index, 12), 3);
-  EXPECT_EQ(word(index, 19), 12);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(index.data() + 25), 5), "WALLS");
-  TkHandle index_handle = {{0, 0, 0, 0, 0, 0, 0, 0xA4}};
-  TkObjectHeader oh;
-  TkObjectData od;
-  ASSERT_TRUE(tk_object_get(d_, &index_handle, &oh, &od));
-  EXPECT_EQ(blob_stored_size(od.generic.handles), 16);
-  std::vector<uint8_t> spatial = object_bytes(d_, 0xA5);
-  ASSERT_EQ(spatial.size(), 16u);
-  EXPECT_EQ(word(spatial, 0), -2);
-  EXPECT_EQ(word(spatial, 4), -43200000);
+  TkObjectData index = object_of(d_, 0xA4);
+  const TkLayerIndexData& x = index.layer_index;
+  EXPECT_EQ(x.entry_count, 2u);
+  EXPECT_EQ(x.stamp.days, 10);
+  EXPECT_EQ(x.stamp.msec, 21600000);
+  std::vector<uint8_t> entries = blob_content(x.entries);
+  ASSERT_EQ(entries.size(), (4u + 2 + 1) + (4 + 2 + 5));
+  int32_t count = 0;
+  std::memcpy(&count, entries.data() + 7, 4);
+  EXPECT_EQ(entries[0], 3);
+  EXPECT_EQ(count, 12);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(entries.data() + 13), 5), "WALLS");
+  EXPECT_EQ(blob_stored_size(x.handles), 16);
+  TkObjectData spatial = object_of(d_, 0xA5);
+  EXPECT_EQ(spatial.spatial_index.stamp.days, -2);
+  EXPECT_EQ(spatial.spatial_index.stamp.msec, -43200000);
 }
 
 // A SHAPE names its shape and an MLINE its multiline style; the styles come in the OBJECTS
