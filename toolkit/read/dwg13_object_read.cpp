@@ -151,7 +151,8 @@ bool read_tail(TkDrawing* d, TkBitReader* r, TkObjectHeader* h) {
     if (rest) bits_skip(r, rest);
   }
   Dwg13Objects* o = dwg13_objects(d);
-  if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return false;
+  if (!dwg_read_object_handles(r, &h->handle, &h->owner, o->reactor_count, &h->reactors))
+    return false;
   take_reactors(o, h);
   return !r->past_end;
 }
@@ -783,7 +784,7 @@ int16_t dwg_read_dictionary(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, ui
     ok = blob_write_string(nw, entry.name) != 0;
   }
   if (nw && !blob_close_write(nw)) ok = false;
-  ok = ok && dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors) != 0;
+  ok = ok && dwg_read_object_handles(r, &h->handle, &h->owner, o->reactor_count, &h->reactors) != 0;
   take_reactors(o, h);
   TkBlob* nr = ok && names ? blob_open_read(names) : nullptr;
   if (names && !nr) ok = false;
@@ -822,7 +823,7 @@ int16_t dwg_read_group(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t
   g.unnamed = bits_read_short(r);
   g.selectable = bits_read_short(r);
   uint32_t count = static_cast<uint32_t>(bits_read_long(r));
-  if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
+  if (!dwg_read_object_handles(r, &h->handle, &h->owner, o->reactor_count, &h->reactors)) return 0;
   take_reactors(o, h);
   if (!fits(r, count, 8)) count = 0;
   TkBlob* blob = nullptr;
