@@ -87,6 +87,34 @@ TEST_F(Dwg13Load, SpacesAndBlocksWithComplexEntities) {
   EXPECT_EQ(kinds_of(b->entities), (std::vector<uint16_t>{TK_BLOCK, TK_LINE, TK_ENDBLK}));
 }
 
+// Entities of codes without a body reader (an old OLE frame, code 43, and codes no release
+// gives an entity) are passed over by their size: the links to the entities after them come
+// from their own handle stream, whatever their data holds, and none is stored.
+TEST_F(Dwg13Load, EntitiesOfUnknownCodesArePassedOver) {
+  for (uint16_t code : {9, 43, 300}) {
+    SCOPED_TRACE(code);
+    Ent unknown(code, [](TkBitWriter* w) {
+      // Data that would read as handles and texts if it were taken for them.
+      for (int i = 0; i < 5; ++i) bits_write_rc(w, 0x51);
+      bits_write_text(w, "not read");
+      bits_write_bd(w, 12.5);
+    }, [](TkBitWriter* w) {
+      TkHandle extra = handle_of(0x7777);
+      bits_write_handle(w, &extra, 0x50);
+    });
+    Drawing drawing;
+    drawing.model({ents::line(0), unknown, ents::circle(1), unknown, ents::polyline(2, 2)});
+    drawing.paper({unknown, ents::line(3)});
+    ASSERT_NE(Open(drawing), nullptr);
+    EXPECT_EQ(kinds_of(&d->model_entities),
+              (std::vector<uint16_t>{TK_LINE, TK_CIRCLE, TK_POLYLINE, TK_VERTEX, TK_VERTEX,
+                                     TK_SEQEND}));
+    EXPECT_EQ(kinds_of(&d->paper_entities), (std::vector<uint16_t>{TK_LINE}));
+    tk_close_drawing(d);
+    d = nullptr;
+  }
+}
+
 TEST_F(Dwg13Load, ADrawingWithoutPaperSpaceEntities) {
   Drawing drawing;
   drawing.model({ents::line(0), ents::polyline(1, 2)});
