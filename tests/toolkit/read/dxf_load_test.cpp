@@ -15,6 +15,7 @@
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/object.h"
 #include "toolkit/read/dxf_reader.h"
+#include "toolkit/read/dxf_readers.h"
 
 namespace {
 
@@ -1290,6 +1291,47 @@ TEST_F(DxfLoad, ImagesAndEmbeddedObjects) {
   EXPECT_EQ(h.kind, tk_class_ole2frame(d_));
   EXPECT_EQ(tk_data_get<uint32_t>(&data, 8), 381u);  // what the 310 groups hold
   EXPECT_EQ(tk_data_get<double>(&data, 48), 4.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The viewport entities the entities scan listed, one record each: name, handle and status,
+// a status of 0 marking the viewport off; the list then runs out.
+TEST_F(DxfLoad, ViewportEntityRecords) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("ENTITIES");
+  f.g(0, "VIEWPORT").g(5, "B1").g(67, "1").g(10, 1.0).g(20, 2.0).g(68, "1").g(69, "1");
+  f.g(0, "VIEWPORT").g(5, "B2").g(67, "1").g(2, "DETAIL").g(68, "0").g(69, "2");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  // The load has closed the file: the records are read from it opened again, as the load would.
+  TkViewportEntityHeader none{};
+  ASSERT_EQ(dxf_begin_viewport_entities(d_), 1);
+  EXPECT_EQ(dxf_read_viewport_entity(d_, &none), 0);
+  d_->file = file_open("mem.dxf");
+  ASSERT_NE(d_->file, nullptr);
+  struct Expect {
+    uint8_t handle;
+    const char* name;
+    int16_t status;
+    uint8_t on;
+  } const expected[] = {{0xB1, "", 1, 1}, {0xB2, "DETAIL", 0, 0}};
+  for (const Expect& e : expected) {
+    TkViewportEntityHeader r;
+    std::memset(&r, 0x5A, sizeof r);
+    ASSERT_EQ(dxf_read_viewport_entity(d_, &r), 1) << int(e.handle);
+    EXPECT_EQ(r.viewport.bytes[7], e.handle);
+    EXPECT_STREQ(r.name, e.name);
+    EXPECT_EQ(r.viewport_number, e.status);
+    EXPECT_EQ(r.flags & 1, e.on);
+  }
+  TkViewportEntityHeader r{};
+  EXPECT_EQ(dxf_read_viewport_entity(d_, &r), 0);
+  file_close(d_->file);
+  d_->file = nullptr;
 }
 
 }  // namespace
