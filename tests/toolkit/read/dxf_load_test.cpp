@@ -14,6 +14,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/object.h"
+#include "toolkit/read/bits_reader.h"
 #include "toolkit/read/dxf_reader.h"
 #include "toolkit/read/dxf_readers.h"
 
@@ -1332,6 +1333,63 @@ TEST_F(DxfLoad, ViewportEntityRecords) {
   EXPECT_EQ(dxf_read_viewport_entity(d_, &r), 0);
   file_close(d_->file);
   d_->file = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// Objects the toolkit keeps raw: a proxy takes the class its group 91 names and keeps the data
+// of its 310 groups (as many bits as group 93 gives) with its handle references; an object of a
+// class the file defines keeps that class's number and its groups as a bit stream; one of no
+// class at all is a proxy object (499), not an object of type 100.
+TEST_F(DxfLoad, ProxyAndUnknownObjectsKeepTheirDataRaw) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "SOMETHINGNEW").g(2, "AcDbSomething").g(3, "x").g(90, "0");
+  f.g(280, "0").g(281, "0").endsec();
+  f.section("ENTITIES").endsec();
+  f.section("OBJECTS");
+  f.g(0, "ACAD_PROXY_OBJECT").g(5, "A0").g(330, "C").g(100, "AcDbProxyObject").g(90, "499");
+  f.g(91, "500").g(95, "0").g(70, "0").g(93, "28").g(310, "01020304").g(330, "E1");
+  f.g(340, "E2").g(350, "E3").g(360, "E4").g(94, "0");
+  f.g(0, "SOMETHINGNEW").g(5, "A1").g(330, "C").g(100, "AcDbSomething").g(1, "name");
+  f.g(10, 1.0).g(20, 2.0).g(30, 3.0).g(70, "3").g(360, "E6");
+  f.g(0, "NOCLASSFORTHIS").g(5, "A2").g(330, "C").g(1, "x");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  struct Expect {
+    uint8_t handle;
+    uint16_t type;
+    uint32_t bits;  // 0: a stream of the groups, of any length
+    std::vector<uint8_t> refs;  // the last byte of each reference's handle, then its kind
+  } const expected[] = {
+      {0xA0, 500, 28, {0xE1, TK_REF_SOFT_POINTER, 0xE2, TK_REF_HARD_POINTER, 0xE3,
+                       TK_REF_SOFT_OWNER, 0xE4, TK_REF_HARD_OWNER}},
+      {0xA1, 500, 0, {0xE6, TK_REF_HARD_OWNER}},
+      {0xA2, 499, 0, {}},
+  };
+  for (const Expect& e : expected) {
+    SCOPED_TRACE(int(e.handle));
+    TkHandle h = {{0, 0, 0, 0, 0, 0, 0, e.handle}};
+    TkObjectHeader oh;
+    TkObjectData od;
+    ASSERT_EQ(tk_object_get(d_, &h, &oh, &od), 1);
+    EXPECT_EQ(oh.type, e.type);
+    EXPECT_EQ(oh.owner.bytes[7], 0xC);
+    if (e.bits) {
+      EXPECT_EQ(od.generic.bit_length, e.bits);
+      EXPECT_EQ(blob_content(od.generic.data), (std::vector<uint8_t>{1, 2, 3, 4}));
+    } else {
+      // The class's flags and number (36 bits at least), then the groups.
+      EXPECT_GT(od.generic.bit_length, 36u);
+    }
+    std::vector<uint8_t> refs = blob_content(od.generic.handles), got;
+    for (size_t i = 0; i + 9 <= refs.size(); i += 9)
+      got.insert(got.end(), {refs[i + 7], refs[i + 8]});
+    EXPECT_EQ(got, e.refs);
+  }
 }
 
 }  // namespace
