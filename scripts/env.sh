@@ -34,16 +34,26 @@ vv_build() {  # vv_build native|windows|fuzz|bench
   vv_configure "$1" && cmake --build "$VV_BUILD/$1" -j "$VV_JOBS"
 }
 
-# A private X display for Wine; sets VV_XVFB_PID and DISPLAY.
+# A private X display for Wine; sets VV_XVFB_PID and DISPLAY. Xvfb picks the first display number
+# that nobody holds and tells it when it is ready: a lock file in /tmp is not enough to know, since
+# another checkout in a chroot (or a container) shares the abstract X sockets but not our /tmp.
 vv_start_display() {
-  local n=91
-  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local numfile n i
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   VV_XVFB_PID=$!
-  export DISPLAY=:$n
-  local i
-  for i in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
-  echo "Xvfb did not start on :$n" >&2
+  for i in $(seq 100); do
+    n=$(tr -dc 0-9 <"$numfile")
+    if [ -n "$n" ]; then
+      rm -f "$numfile"
+      export DISPLAY=:$n
+      return 0
+    fi
+    kill -0 "$VV_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$numfile"
+  echo "Xvfb did not start" >&2
   return 1
 }
 
