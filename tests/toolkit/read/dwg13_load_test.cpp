@@ -183,3 +183,42 @@ TEST_F(Dwg13Load, HelixDrawingLoads) {
 }
 
 }  // namespace
+
+namespace {
+
+// The objects walk takes proxy objects and objects of object classes, never a proxy entity or
+// an entity of a class, even one that no chain reaches.
+TEST_F(Dwg13Load, ObjectsWalkLeavesEntitiesAlone) {
+  Drawing drawing;
+  drawing.model({ents::line(0)});
+  drawing.layout.classes = {{500, "SOMEOBJECT", 499}, {501, "SOMEENTITY", 498}};
+  auto object = [](uint16_t type, uint64_t handle, bool entity) {
+    return dwg13_fixture::object_data(type, handle, entity, [entity](TkBitWriter* w) {
+      if (entity) {
+        bits_write_bb(w, 2);
+        bits_write_bl(w, 0);
+      }
+      bits_write_rc(w, 0x42);
+    }, [](TkBitWriter* w) {
+      TkHandle owner = handle_of(0xC), none{};
+      bits_write_handle(w, &owner, 0x40);
+      bits_write_handle(w, &none, 0x30);
+    });
+  };
+  drawing.layout.objects.push_back({0xB0, object(500, 0xB0, false)});
+  drawing.layout.objects.push_back({0xB1, object(501, 0xB1, true)});
+  drawing.layout.objects.push_back({0xB2, object(498, 0xB2, true)});
+  ASSERT_NE(Open(drawing), nullptr);
+  const struct {
+    uint64_t handle;
+    bool object;
+  } cases[] = {{0xB0, true}, {0xB1, false}, {0xB2, false}};
+  for (const auto& c : cases) {
+    TkHandle h = handle_of(c.handle);
+    TkObjectHeader oh;
+    TkObjectData od;
+    EXPECT_EQ(tk_object_get(d, &h, &oh, &od) == 1, c.object) << std::hex << c.handle;
+  }
+}
+
+}  // namespace

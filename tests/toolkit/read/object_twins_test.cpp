@@ -200,7 +200,7 @@ TEST_F(ObjectTwins, MadeTwinsGiveEqualRecords) {
     Groups dxf;
     Writes data;
     Writes handles;
-    const char* expect;  // a piece of the record that shows the values arrived
+    const char* expect;  // some of the record, which shows that the values arrived
   };
   const double transform[24] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
                                 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
