@@ -8,6 +8,7 @@
 #include "Raster.h"
 #include "model/RasterDlgModel.h"
 #include "resource.h"
+#include "zeri8v98.h"
 
 // --- the format dialog ---------------------------------------------------------------------------
 
@@ -53,8 +54,16 @@ void CSRFormat::DoDataExchange(CDataExchange* pDX) {
     pDX->PrepareCtrl(IDC_SRFORMAT_LIST);
     pDX->Fail();
   }
+  const int row = static_cast<int>(m_list.GetItemData(index));
+  // A format the library cannot write is answered here, before the user picks a file name.
+  const int32_t can = ImgCanSave(SaveFileFormatCode(row), m_nBitsPerPixel);
+  if (can < 0) {
+    AfxMessageBox(ImgGetErrorText(can), MB_ICONSTOP);
+    pDX->PrepareCtrl(IDC_SRFORMAT_LIST);
+    pDX->Fail();
+  }
   m_list.GetText(index, m_strItem);
-  m_nRow = static_cast<int>(m_list.GetItemData(index));
+  m_nRow = row;
 }
 
 // --- the save-as flow --------------------------------------------------------------------------------
@@ -78,6 +87,7 @@ BOOL CSaveRaster::SaveAs(CRaster* pRaster) {
 
   CSRFormat format;
   format.m_nColourClass = m_nColourClass;
+  format.m_nBitsPerPixel = pRaster->m_nBitsPerPixel;
   format.m_nPreselectCode = m_nFormat;
   format.m_bShowOptions = m_bShowOptions;
   format.m_bDisplayFile = m_bDisplayFile;

@@ -19,6 +19,7 @@ class CSRFormat : public CDialog {
 
   // In: what the list offers and selects first, and whether the options show.
   int m_nColourClass = 0;
+  int m_nBitsPerPixel = 0;  // of the raster, for the library's answer whether a format holds it
   int m_nPreselectCode = -1;
   BOOL m_bShowOptions = FALSE;
   // In and out: the options.

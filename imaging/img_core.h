@@ -33,6 +33,7 @@ enum ImgError : int32_t {
   IMG_ERR_NO_SCANNER = -18,       // no scanner source manager on this system
   IMG_ERR_SCANNER = -19,          // the scanner source failed or was cancelled
   IMG_ERR_DEVICE = -20,           // drawing to a device failed
+  IMG_ERR_UNDOCUMENTED = -21,     // a format of the lists with no public description to follow
 };
 
 // The text for an error number; unknown numbers give a generic text, never null.
@@ -43,22 +44,55 @@ enum ImgFormat : int32_t {
   IMG_FMT_TIFF = 0,          // TIFF uncompressed
   IMG_FMT_BMP = 1,
   IMG_FMT_PCX = 2,
+  IMG_FMT_TGA = 3,
   IMG_FMT_GIF = 4,
+  IMG_FMT_WPG = 5,           // WordPerfect Graphics bitmap
+  IMG_FMT_WMF = 6,           // Windows metafile holding the image
   IMG_FMT_TIFF_HUFFMAN = 7,  // TIFF CCITT modified Huffman (RLE)
   IMG_FMT_TIFF_G3 = 8,       // TIFF CCITT G3, one-dimensional
   IMG_FMT_TIFF_LZW = 9,
   IMG_FMT_TIFF_G4 = 10,
+  IMG_FMT_DCX = 11,          // multi-page PCX
   IMG_FMT_BMP_RLE = 12,
   IMG_FMT_JPEG = 13,
+  IMG_FMT_EPS = 14,          // Encapsulated PostScript
+  IMG_FMT_PICT = 15,         // Macintosh PICT
   IMG_FMT_TIFF_PACKBITS = 16,
   IMG_FMT_TIFF_2D = 17,      // TIFF CCITT G3, two-dimensional
   IMG_FMT_CALS = 18,
+  IMG_FMT_LDA = 19,          // Laser Data
+  IMG_FMT_XBM = 20,
+  IMG_FMT_MACPAINT = 21,
+  IMG_FMT_KOFAX = 23,
+  IMG_FMT_ICO = 25,
+  IMG_FMT_IFF = 26,          // IFF ILBM
+  IMG_FMT_CLP = 27,          // Windows clipboard file
+  IMG_FMT_GEM = 28,          // GEM IMG
+  IMG_FMT_BROOKTROUT = 29,
+  IMG_FMT_MSP = 30,          // Microsoft Paint
+  IMG_FMT_CUT = 31,          // Dr. Halo CUT
+  IMG_FMT_TGA16 = 32,        // TARGA with 16-bit pixels
+  IMG_FMT_G3 = 33,           // raw CCITT G3 fax data
+  IMG_FMT_G4 = 34,           // raw CCITT G4 fax data
+  IMG_FMT_XPM = 35,
+  IMG_FMT_XWD = 36,
+  IMG_FMT_SUN = 37,          // Sun raster
+  IMG_FMT_PCD = 39,          // Kodak Photo CD
   IMG_FMT_TIFF_JPEG = 40,
+  IMG_FMT_PSD = 41,          // Photoshop
+  IMG_FMT_IMNET = 42,
   IMG_FMT_PNG = 43,
   IMG_FMT_GIF_INTERLACED = 44,
+  IMG_FMT_XEROX_EPS = 45,
   IMG_FMT_DIB = 48,          // a packed DIB: bitmap header, colour table, bits; no file header
+  IMG_FMT_IOCA = 49,         // MO:DCA IOCA
   IMG_FMT_TIFF_OTHER = 50,   // TIFF with a compression that has no code of its own (Deflate, ...)
   IMG_FMT_TIFF_G4_FO = 51,   // TIFF G4 with the bits of each byte in reversed fill order
+  IMG_FMT_G4_FO = 52,        // raw G4, bits of each byte in reversed fill order
+  IMG_FMT_G3_FO = 53,        // raw G3, bits of each byte in reversed fill order
+  IMG_FMT_JEDMICS = 56,      // JEDMICS C4
+  IMG_FMT_PCL = 57,          // PCL raster graphics
+  IMG_FMT_PDF = 59,
 };
 
 // A rectangle in image pixels.
@@ -133,6 +167,9 @@ int32_t img_load_file(const char* path, int32_t page, ImgImage& img, const ImgPr
 int32_t img_save_file(const ImgImage& img, const char* path, int32_t format);
 // The same into memory (the CALS, TIFF and the other writers share it).
 int32_t img_save_memory(const ImgImage& img, int32_t format, std::vector<uint8_t>& out);
+// Whether an image of this depth can be saved in the format, asked before the user picks a file
+// name: IMG_OK, IMG_ERR_CANNOT_WRITE or IMG_ERR_DEPTH (the error the save itself would give).
+int32_t img_can_save(int32_t format, int32_t bpp);
 
 // Pixel operations, in place; each keeps the depth and resets the region to the whole image when
 // the size changes. IMG_OK or a negative error.

@@ -24,6 +24,8 @@ const char* img_error_text(int32_t code) {
     case IMG_ERR_NO_SCANNER: return "No scanner source is available";
     case IMG_ERR_SCANNER: return "The scanner did not deliver an image";
     case IMG_ERR_DEVICE: return "The image cannot be drawn on this device";
+    case IMG_ERR_UNDOCUMENTED:
+      return "The imaging library does not support this file format: no public description of it exists";
   }
   return "Unknown imaging error";
 }

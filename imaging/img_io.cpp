@@ -144,7 +144,26 @@ int32_t img_probe_memory(const uint8_t* d, size_t n) {
   if (n >= 128 && d[0] == 0x0A && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&
       (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8))
     return IMG_FMT_PCX;
+  if (dcx_looks_like(d, n)) return IMG_FMT_DCX;
+  if (pdf_looks_like(d, n)) return IMG_FMT_PDF;
+  if (eps_looks_like(d, n)) return IMG_FMT_EPS;
+  if (pcl_looks_like(d, n)) return IMG_FMT_PCL;
+  if (clp_looks_like(d, n)) return IMG_FMT_CLP;
+  if (iff_looks_like(d, n)) return IMG_FMT_IFF;
+  if (wmf_looks_like(d, n)) return IMG_FMT_WMF;
+  if (sun_looks_like(d, n)) return IMG_FMT_SUN;
+  if (psd_looks_like(d, n)) return IMG_FMT_PSD;
+  if (msp_looks_like(d, n)) return IMG_FMT_MSP;
+  if (xpm_looks_like(d, n)) return IMG_FMT_XPM;
+  if (xbm_looks_like(d, n)) return IMG_FMT_XBM;
+  if (xwd_looks_like(d, n)) return IMG_FMT_XWD;
+  if (ico_looks_like(d, n)) return IMG_FMT_ICO;
   if (looks_like_packed_dib(d, n)) return IMG_FMT_DIB;
+  // Last the formats without a magic number, each after a close look at its header.
+  if (pict_looks_like(d, n)) return IMG_FMT_PICT;
+  if (macpaint_looks_like(d, n)) return IMG_FMT_MACPAINT;
+  if (gem_looks_like(d, n)) return IMG_FMT_GEM;
+  if (tga_looks_like(d, n)) return (d[16] == 15 || d[16] == 16) ? IMG_FMT_TGA16 : IMG_FMT_TGA;
   return IMG_ERR_UNKNOWN_FORMAT;
 }
 
@@ -158,6 +177,8 @@ int32_t img_page_count_memory(const uint8_t* d, size_t n) {
   int32_t fmt = img_probe_memory(d, n);
   if (fmt < 0) return fmt;
   if (starts_with(d, n, "II*\0", 4) || starts_with(d, n, "MM\0*", 4)) return tiff_page_count(d, n);
+  if (fmt == IMG_FMT_DCX) return dcx_page_count(d, n);
+  if (fmt == IMG_FMT_PDF) return pdf_page_count(d, n);
   return 1;
 }
 
@@ -174,12 +195,19 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
   if (fmt < 0) return fmt;
   if (page < 0) return IMG_ERR_NO_PAGE;
   bool tiff = starts_with(d, n, "II*\0", 4) || starts_with(d, n, "MM\0*", 4);
-  if (!tiff && page != 0) return IMG_ERR_NO_PAGE;
+  bool paged = tiff || fmt == IMG_FMT_DCX || fmt == IMG_FMT_PDF;
+  if (!paged && page != 0) return IMG_ERR_NO_PAGE;
   int32_t rc;
   int32_t pages = 1;
   if (tiff) {
     pages = tiff_page_count(d, n);
     rc = pages < 0 ? pages : tiff_read(d, n, page, img, progress);
+  } else if (fmt == IMG_FMT_DCX) {
+    pages = dcx_page_count(d, n);
+    rc = pages < 0 ? pages : dcx_read(d, n, page, img, progress);
+  } else if (fmt == IMG_FMT_PDF) {
+    pages = pdf_page_count(d, n);
+    rc = pages < 0 ? pages : pdf_read(d, n, page, img, progress);
   } else {
     switch (fmt) {
       case IMG_FMT_BMP:
@@ -191,6 +219,23 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
       case IMG_FMT_PCX: rc = pcx_read(d, n, img, progress); break;
       case IMG_FMT_GIF:
       case IMG_FMT_GIF_INTERLACED: rc = gif_read(d, n, img, progress); break;
+      case IMG_FMT_TGA:
+      case IMG_FMT_TGA16: rc = tga_read(d, n, img, progress); break;
+      case IMG_FMT_ICO: rc = ico_read(d, n, img, progress); break;
+      case IMG_FMT_XBM: rc = xbm_read(d, n, img, progress); break;
+      case IMG_FMT_XPM: rc = xpm_read(d, n, img, progress); break;
+      case IMG_FMT_XWD: rc = xwd_read(d, n, img, progress); break;
+      case IMG_FMT_SUN: rc = sun_read(d, n, img, progress); break;
+      case IMG_FMT_PSD: rc = psd_read(d, n, img, progress); break;
+      case IMG_FMT_MACPAINT: rc = macpaint_read(d, n, img, progress); break;
+      case IMG_FMT_MSP: rc = msp_read(d, n, img, progress); break;
+      case IMG_FMT_WMF: rc = wmf_read(d, n, img, progress); break;
+      case IMG_FMT_CLP: rc = clp_read(d, n, img, progress); break;
+      case IMG_FMT_EPS: rc = eps_read(d, n, img, progress); break;
+      case IMG_FMT_PCL: rc = pcl_read(d, n, img, progress); break;
+      case IMG_FMT_IFF: rc = iff_read(d, n, img, progress); break;
+      case IMG_FMT_GEM: rc = gem_read(d, n, img, progress); break;
+      case IMG_FMT_PICT: rc = pict_read(d, n, img, progress); break;
       default: rc = IMG_ERR_UNKNOWN_FORMAT; break;
     }
   }
@@ -239,8 +284,50 @@ int32_t img_save_memory(const ImgImage& img, int32_t format, std::vector<uint8_t
     case IMG_FMT_JPEG: return jpeg_write(*src, out);
     case IMG_FMT_PNG: return png_write(*src, out);
     case IMG_FMT_PCX: return pcx_write(*src, out);
+    case IMG_FMT_DCX: return dcx_write(*src, out);
+    case IMG_FMT_TGA: return tga_write(*src, false, out);
+    case IMG_FMT_TGA16: return tga_write(*src, true, out);
+    case IMG_FMT_ICO: return ico_write(*src, out);
+    case IMG_FMT_XBM: return xbm_write(*src, out);
+    case IMG_FMT_XPM: return xpm_write(*src, out);
+    case IMG_FMT_XWD: return xwd_write(*src, out);
+    case IMG_FMT_SUN: return sun_write(*src, out);
+    case IMG_FMT_PSD: return psd_write(*src, out);
+    case IMG_FMT_MACPAINT: return macpaint_write(*src, out);
+    case IMG_FMT_MSP: return msp_write(*src, out);
+    case IMG_FMT_WMF: return wmf_write(*src, out);
+    case IMG_FMT_CLP: return clp_write(*src, out);
+    case IMG_FMT_PDF: return pdf_write(*src, out);
+    case IMG_FMT_EPS:
+    case IMG_FMT_XEROX_EPS: return eps_write(*src, out);
+    case IMG_FMT_PCL: return pcl_write(*src, out);
+    case IMG_FMT_IFF: return iff_write(*src, out);
+    case IMG_FMT_PICT: return pict_write(*src, out);
+    case IMG_FMT_G3:
+    case IMG_FMT_G4:
+    case IMG_FMT_G3_FO:
+    case IMG_FMT_G4_FO: return fax_write(*src, format, out);
+    // Formats of the lists whose layout no public document describes.
+    case IMG_FMT_LDA:
+    case IMG_FMT_KOFAX:
+    case IMG_FMT_BROOKTROUT:
+    case IMG_FMT_IMNET:
+    case IMG_FMT_IOCA:
+    case IMG_FMT_JEDMICS: return IMG_ERR_UNDOCUMENTED;
   }
   return IMG_ERR_CANNOT_WRITE;
+}
+
+int32_t img_can_save(int32_t format, int32_t bpp) {
+  // The writers themselves answer, for an image of one pixel of that depth: the question and the
+  // save cannot disagree.
+  ImgImage probe;
+  int32_t rc = img_create(probe, 1, 1, bpp);
+  if (rc != IMG_OK) return IMG_ERR_DEPTH;
+  if (bpp <= 8) probe.palette = img_grey_palette(bpp);
+  std::vector<uint8_t> out;
+  rc = img_save_memory(probe, format, out);
+  return rc == IMG_ERR_CANNOT_WRITE || rc == IMG_ERR_DEPTH || rc == IMG_ERR_UNDOCUMENTED ? rc : IMG_OK;
 }
 
 int32_t img_save_file(const ImgImage& img, const char* path, int32_t format) {

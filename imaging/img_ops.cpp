@@ -8,48 +8,6 @@
 
 namespace {
 
-uint8_t reverse_bits(uint8_t b) {
-  b = uint8_t((b & 0xF0) >> 4 | (b & 0x0F) << 4);
-  b = uint8_t((b & 0xCC) >> 2 | (b & 0x33) << 2);
-  return uint8_t((b & 0xAA) >> 1 | (b & 0x55) << 1);
-}
-
-uint32_t get_px(const ImgImage& img, int32_t x, int32_t y) {
-  const uint8_t* r = img.row(y);
-  switch (img.bpp) {
-    case 1: return (r[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? r[x >> 1] & 15 : r[x >> 1] >> 4;
-    case 8: return r[x];
-    case 24: return uint32_t(r[3 * x]) | uint32_t(r[3 * x + 1]) << 8 | uint32_t(r[3 * x + 2]) << 16;
-    default: {
-      uint32_t v;
-      std::memcpy(&v, r + 4 * size_t(x), 4);
-      return v;
-    }
-  }
-}
-
-void set_px(ImgImage& img, int32_t x, int32_t y, uint32_t v) {
-  uint8_t* r = img.row(y);
-  switch (img.bpp) {
-    case 1: {
-      uint8_t m = uint8_t(0x80 >> (x & 7));
-      r[x >> 3] = v ? uint8_t(r[x >> 3] | m) : uint8_t(r[x >> 3] & ~m);
-      break;
-    }
-    case 4:
-      r[x >> 1] = (x & 1) ? uint8_t((r[x >> 1] & 0xF0) | v) : uint8_t((r[x >> 1] & 0x0F) | v << 4);
-      break;
-    case 8: r[x] = uint8_t(v); break;
-    case 24:
-      r[3 * x] = uint8_t(v);
-      r[3 * x + 1] = uint8_t(v >> 8);
-      r[3 * x + 2] = uint8_t(v >> 16);
-      break;
-    default: std::memcpy(r + 4 * size_t(x), &v, 4); break;
-  }
-}
-
 // A new image of the same depth, palette and resolution (dpi exchanged when turned on its side).
 int32_t make_like(const ImgImage& img, int32_t w, int32_t h, bool swap_dpi, ImgImage& out) {
   int32_t rc = img_create(out, w, h, img.bpp);
@@ -97,7 +55,7 @@ void quarter_turn_1bit(const ImgImage& img, bool clockwise, ImgImage& out) {
 
 void transpose_any(const ImgImage& img, ImgImage& out) {
   for (int32_t y = 0; y < img.height; ++y)
-    for (int32_t x = 0; x < img.width; ++x) set_px(out, y, x, get_px(img, x, y));
+    for (int32_t x = 0; x < img.width; ++x) img_set_px(out, y, x, img_get_px(img, x, y));
 }
 
 // Index or colour of white paper for the canvas around a freely rotated image.
@@ -146,8 +104,8 @@ int32_t rotate_free(ImgImage& img, int32_t hundredths) {
     }
     for (int32_t x = 0; x < res.width; ++x, fx += step_x, fy += step_y) {
       int64_t ix = fx >> 32, iy = fy >> 32;
-      uint32_t v = (uint64_t(ix) < sw && uint64_t(iy) < sh) ? get_px(img, int32_t(ix), int32_t(iy)) : bg;
-      if (v) set_px(res, x, y, v);
+      uint32_t v = (uint64_t(ix) < sw && uint64_t(iy) < sh) ? img_get_px(img, int32_t(ix), int32_t(iy)) : bg;
+      if (v) img_set_px(res, x, y, v);
     }
   }
   finish(img, res);
@@ -168,7 +126,7 @@ int32_t reduce_bitonal(const ImgImage& img, ImgImage& res) {
     for (int32_t y = 0; y < rows; ++y) {
       const uint8_t* s = v.pixels.data() + size_t(y) * v.stride;
       for (int32_t x = 0; x < res.width; ++x)
-        if ((s[x] != 0) != ink_is_zero) set_px(res, x, y0 + y, 1);
+        if ((s[x] != 0) != ink_is_zero) img_set_px(res, x, y0 + y, 1);
     }
   }
   return IMG_OK;
@@ -185,7 +143,7 @@ int32_t img_mirror_x(ImgImage& img) {
     std::vector<uint8_t> tmp(nbytes + 1);
     for (int32_t y = 0; y < img.height; ++y) {
       uint8_t* r = img.row(y);
-      for (size_t i = 0; i < nbytes; ++i) tmp[i] = reverse_bits(r[nbytes - 1 - i]);
+      for (size_t i = 0; i < nbytes; ++i) tmp[i] = img_reverse_bits(r[nbytes - 1 - i]);
       tmp[nbytes] = 0;
       for (size_t i = 0; i < nbytes; ++i)
         r[i] = pad ? uint8_t(tmp[i] << pad | tmp[i + 1] >> (8 - pad)) : tmp[i];
@@ -194,9 +152,9 @@ int32_t img_mirror_x(ImgImage& img) {
   }
   for (int32_t y = 0; y < img.height; ++y)
     for (int32_t x = 0; x < w / 2; ++x) {
-      uint32_t a = get_px(img, x, y), b = get_px(img, w - 1 - x, y);
-      set_px(img, x, y, b);
-      set_px(img, w - 1 - x, y, a);
+      uint32_t a = img_get_px(img, x, y), b = img_get_px(img, w - 1 - x, y);
+      img_set_px(img, x, y, b);
+      img_set_px(img, w - 1 - x, y, a);
     }
   return IMG_OK;
 }
@@ -276,8 +234,8 @@ int32_t img_resize(ImgImage& img, int32_t width, int32_t height) {
   for (int32_t y = 0; y < height; ++y) {
     int32_t sy = int32_t((2 * int64_t(y) + 1) * img.height / (2 * int64_t(height)));
     for (int32_t x = 0; x < width; ++x) {
-      uint32_t v = get_px(img, xs[size_t(x)], sy);
-      if (v) set_px(res, x, y, v);
+      uint32_t v = img_get_px(img, xs[size_t(x)], sy);
+      if (v) img_set_px(res, x, y, v);
     }
   }
   finish(img, res);

@@ -620,8 +620,12 @@ int32_t tiff_write(const ImgImage& src, int32_t format, std::vector<uint8_t>& ou
 }
 
 int32_t tiff_encode_g4(const ImgImage& img, std::vector<uint8_t>& out) {
+  return tiff_encode_strip(img, IMG_FMT_TIFF_G4, out);
+}
+
+int32_t tiff_encode_strip(const ImgImage& img, int32_t format, std::vector<uint8_t>& out) {
   std::vector<uint8_t> file;
-  int32_t rc = tiff_write(img, IMG_FMT_TIFF_G4, file);
+  int32_t rc = tiff_write(img, format, file);
   if (rc != IMG_OK) return rc;
   MemIn m;
   m.body = file.data();

@@ -166,6 +166,13 @@ CString WindowText(HWND h) {
   return s;
 }
 
+// Loading a member into a field leaves a field that shows it already untouched: setting an
+// edit's text sends EN_CHANGE, and a change handler that exchanges the dialog's data again
+// would otherwise call itself without end (and the caret would jump on every keystroke).
+void SetTextIfChanged(HWND h, LPCSTR text) {
+  if (WindowText(h) != text) ::SetWindowTextA(h, text);
+}
+
 bool OnlyBlanks(const char* p) {
   while (*p == ' ' || *p == '\t') ++p;
   return *p == '\0';
@@ -220,7 +227,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
   } else {
     char buf[32];
     snprintf(buf, sizeof buf, "%d", value);
-    ::SetWindowTextA(h, buf);
+    SetTextIfChanged(h, buf);
   }
 }
 
@@ -233,7 +240,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, long& value) {
   } else {
     char buf[32];
     snprintf(buf, sizeof buf, "%ld", value);
-    ::SetWindowTextA(h, buf);
+    SetTextIfChanged(h, buf);
   }
 }
 
@@ -253,7 +260,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
   } else {
     char buf[32];
     snprintf(buf, sizeof buf, "%u", value);
-    ::SetWindowTextA(h, buf);
+    SetTextIfChanged(h, buf);
   }
 }
 
@@ -264,7 +271,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
     if (!ParseDouble(WindowText(h), v)) FailWith(pDX, "Please enter a number.");
     value = v;
   } else {
-    ::SetWindowTextA(h, FormatDouble(value));
+    SetTextIfChanged(h, FormatDouble(value));
   }
 }
 
@@ -273,7 +280,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
   if (pDX->m_bSaveAndValidate) {
     value = WindowText(h);
   } else {
-    ::SetWindowTextA(h, value);
+    SetTextIfChanged(h, value);
   }
 }
 

@@ -93,6 +93,8 @@ int32_t WINAPI ImgEndSave(int32_t image) {
   return with_image(image, [](ImgImage&) { return int32_t(IMG_OK); });
 }
 
+int32_t WINAPI ImgCanSave(int32_t format, int32_t bpp) { return img_can_save(format, bpp); }
+
 int32_t WINAPI ImgSaveFile(int32_t image, const char* path, int32_t format) {
   if (!path) return IMG_ERR_ARGUMENT;
   return with_image(image, [&](ImgImage& img) { return img_save_file(img, path, format); });

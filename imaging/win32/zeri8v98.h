@@ -57,6 +57,9 @@ ZERI8V98_API int32_t WINAPI ImgFree(int32_t image);
 // The text of an error number: a constant string of the library, never null (a generic text for
 // a number the library does not know).
 ZERI8V98_API const char* WINAPI ImgGetErrorText(int32_t code);
+// Whether an image of bpp bits per pixel can be saved in the format: 0, or the error the save
+// would give. Asked before the user picks a file name.
+ZERI8V98_API int32_t WINAPI ImgCanSave(int32_t format, int32_t bpp);
 ZERI8V98_API int32_t WINAPI ImgLoadFile(const char* path);
 ZERI8V98_API int32_t WINAPI ImgLoadFromHandle(int32_t file, int32_t reserved, int32_t page);
 ZERI8V98_API int32_t WINAPI ImgLoadPage(const char* path, int32_t page);

@@ -195,6 +195,50 @@ void BM_SaveG4(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveG4)->Unit(benchmark::kMillisecond);
 
+// Every format that holds a bitonal sheet of this size: a save and a load of the sheet, the
+// file's size as a counter, to set each against TIFF G4.
+const int32_t kBitonalFormats[] = {IMG_FMT_TIFF_G4, IMG_FMT_TIFF, IMG_FMT_TIFF_G3, IMG_FMT_TIFF_2D,
+                                   IMG_FMT_TIFF_PACKBITS, IMG_FMT_TIFF_HUFFMAN, IMG_FMT_CALS, IMG_FMT_BMP,
+                                   IMG_FMT_PCX, IMG_FMT_DCX, IMG_FMT_PNG, IMG_FMT_PSD, IMG_FMT_SUN,
+                                   IMG_FMT_MSP, IMG_FMT_XBM, IMG_FMT_PICT, IMG_FMT_IFF, IMG_FMT_WMF,
+                                   IMG_FMT_CLP, IMG_FMT_PDF, IMG_FMT_EPS, IMG_FMT_PCL, IMG_FMT_G4};
+
+void BM_SaveBitonal(benchmark::State& state) {
+  const int32_t format = int32_t(state.range(0));
+  size_t size = 0;
+  for (auto _ : state) {
+    std::vector<uint8_t> out;
+    if (img_save_memory(F().image, format, out) != IMG_OK) state.SkipWithError("save failed");
+    size = out.size();
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["file_MB"] = double(size) / 1e6;
+}
+
+void BM_LoadBitonal(benchmark::State& state) {
+  const int32_t format = int32_t(state.range(0));
+  std::vector<uint8_t> file;
+  if (img_save_memory(F().image, format, file) != IMG_OK) {
+    state.SkipWithError("save failed");
+    return;
+  }
+  for (auto _ : state) {
+    ImgImage img;
+    if (img_load_memory(file.data(), file.size(), 0, img, nullptr) != IMG_OK) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(img.pixels.data());
+  }
+}
+
+void BitonalFormats(benchmark::internal::Benchmark* b) {
+  for (int32_t f : kBitonalFormats) b->Arg(f);
+}
+BENCHMARK(BM_SaveBitonal)->Apply(BitonalFormats)->Unit(benchmark::kMillisecond);
+// Raw G4 states no size, so it is saved only; the others are read back.
+BENCHMARK(BM_LoadBitonal)->Apply([](benchmark::internal::Benchmark* b) {
+  for (int32_t f : kBitonalFormats)
+    if (f != IMG_FMT_G4) b->Arg(f);
+})->Unit(benchmark::kMillisecond);
+
 long StatusKb(const char* key) {
   FILE* f = std::fopen("/proc/self/status", "r");
   if (!f) return -1;

@@ -47,6 +47,18 @@ int main(int argc, char** argv) {
       {"png/8.png", IMG_FMT_PNG, 8, false},              {"png/24.png", IMG_FMT_PNG, 24, false},
       {"png/32.png", IMG_FMT_PNG, 32, false},            {"jpeg/grey.jpg", IMG_FMT_JPEG, 8, true},
       {"jpeg/rgb.jpg", IMG_FMT_JPEG, 24, false},
+      {"bitmaps/8.tga", IMG_FMT_TGA, 8, false},          {"bitmaps/24.tga", IMG_FMT_TGA, 24, false},
+      {"bitmaps/16.tga", IMG_FMT_TGA16, 24, false},      {"bitmaps/1.dcx", IMG_FMT_DCX, 1, false},
+      {"bitmaps/4.ico", IMG_FMT_ICO, 4, false},          {"bitmaps/1.msp", IMG_FMT_MSP, 1, false},
+      {"bitmaps/1.mac", IMG_FMT_MACPAINT, 1, false},     {"bitmaps/8.pct", IMG_FMT_PICT, 8, false},
+      {"bitmaps/24.pct", IMG_FMT_PICT, 24, false},       {"bitmaps/4.iff", IMG_FMT_IFF, 4, false},     {"xfiles/1.xbm", IMG_FMT_XBM, 1, false},
+      {"xfiles/8.xpm", IMG_FMT_XPM, 8, false},           {"xfiles/8.xwd", IMG_FMT_XWD, 8, false},
+      {"xfiles/1.ras", IMG_FMT_SUN, 1, false},           {"xfiles/24.ras", IMG_FMT_SUN, 24, false},
+      {"psd/1.psd", IMG_FMT_PSD, 1, false},              {"psd/8.psd", IMG_FMT_PSD, 8, false},
+      {"psd/24.psd", IMG_FMT_PSD, 24, false},            {"documents/8.wmf", IMG_FMT_WMF, 8, false},
+      {"documents/1.clp", IMG_FMT_CLP, 1, false},        {"documents/1.pdf", IMG_FMT_PDF, 1, false},
+      {"documents/24.pdf", IMG_FMT_PDF, 24, false},      {"documents/1.eps", IMG_FMT_EPS, 1, false},
+      {"documents/24.eps", IMG_FMT_EPS, 24, false},      {"documents/1.pcl", IMG_FMT_PCL, 1, false},
   };
   int failed = 0;
   for (const Seed& s : seeds) {

@@ -25,6 +25,7 @@
 #include "VLRView.h"
 #include "WinTestSupport.h"
 #include "resource.h"
+#include "zeri8v98.h"
 
 namespace {
 
@@ -592,9 +593,9 @@ TEST_F(RasterDlgTest, FormatDialogOptionsShowWhenAskedAndTheirChoicesAreKept) {
   EXPECT_FALSE(save.SaveAs(nullptr));
 }
 
-// The library's own format preselects its row; Xerox EPS goes to the library as PostScript, which
-// it cannot write yet: its message, and no file.
-TEST_F(RasterDlgTest, SaveAsPreselectsTheFilesFormatAndLeavesNoFileWhenTheLibraryCannotWrite) {
+// The library's own format preselects its row; Xerox EPS goes to the library as PostScript. A
+// format the library cannot write is answered in the format dialog, before any file is named.
+TEST_F(RasterDlgTest, SaveAsPreselectsTheFilesFormatAndRefusesAnUnwritableFormatBeforeTheFileDialog) {
   const std::string tif = TempDir() + "vv_save_pre.tif";
   {
     CRaster source(WriteBmp("vv_save_pre.bmp", 32, 16, 1).c_str());
@@ -608,9 +609,22 @@ TEST_F(RasterDlgTest, SaveAsPreselectsTheFilesFormatAndLeavesNoFileWhenTheLibrar
   RunWithSteps([&] { doc->OnSaveRasterAs(); },
                {ChooseFormat(&seen, "EPS, Xerox EPS"), {IsFileDialog, [&](HWND h) { ChooseFile(h, target); }}});
   EXPECT_EQ(seen.selected, "TIF, TIFF G4");
+  EXPECT_TRUE(Messages().empty());
+  {
+    CRaster saved(target.c_str());
+    ASSERT_TRUE(saved.IsValid());
+    EXPECT_EQ(saved.m_nFormat, 14);
+    EXPECT_TRUE(Pixels(saved) == Pixels(*doc->m_pRaster));
+  }
+  DeleteFileA(target.c_str());
+
+  vvtest::MessageBoxes::Install();
+  FormatListSeen again;
+  RunWithSteps([&] { doc->OnSaveRasterAs(); },
+               {ChooseFormat(&again, "KOFAX"),
+                {Titled("Save raster - Select file format"), [](HWND h) { Press(h, IDCANCEL); }}});
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], target + "\n\nThe imaging library cannot write this file format");
-  EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Messages()[0], ImgGetErrorText(-21));
   doc->OnCloseDocument();
   DeleteFileA(tif.c_str());
 }

@@ -225,4 +225,37 @@ TEST_F(DialogTest, ModelessDialogExchangesOnRequest) {
   EXPECT_EQ(dlg.m_hWnd, nullptr);
 }
 
+// A change handler that reads the fields, tidies one and writes them back, as dialogs do to
+// make one control follow another while the user types.
+class CTidyNameDlg : public CValuesDlg {
+ public:
+  int m_changes = 0;
+  void OnChangeName() {
+    ++m_changes;
+    UpdateData(TRUE);
+    m_name.TrimLeft();
+    m_name.TrimRight();
+    UpdateData(FALSE);
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CTidyNameDlg, CValuesDlg)
+  ON_EN_CHANGE(IDC_NAME, OnChangeName)
+END_MESSAGE_MAP()
+
+TEST_F(DialogTest, LoadingAFieldThatShowsItsValueAlreadyLeavesItAlone) {
+  CTidyNameDlg dlg;
+  ASSERT_TRUE(dlg.Create(IDD_VALUES));
+  dlg.m_changes = 0;
+  // The handler's own write-back changes the text once; writing the tidied text again must not
+  // send another change, or the handler would call itself for ever.
+  SetDlgItemTextA(dlg.m_hWnd, IDC_NAME, " Plan B ");
+  EXPECT_EQ(Text(dlg.m_hWnd, IDC_NAME), "Plan B");
+  EXPECT_EQ(dlg.m_changes, 2);
+  dlg.m_changes = 0;
+  EXPECT_TRUE(dlg.UpdateData(FALSE));
+  EXPECT_EQ(dlg.m_changes, 0);
+  dlg.DestroyWindow();
+}
+
 }  // namespace

@@ -32,7 +32,7 @@ const Export kExports[] = {
     EXPORT(52, ImgGetPageCount),   EXPORT(56, ImgSelectSource),   EXPORT(57, ImgAcquire),
     EXPORT(65, ImgResize),         EXPORT(93, ImgSetDisplayMode), EXPORT(96, ImgBeginSave),
     EXPORT(118, ImgEndSave),       EXPORT(128, ImgReduceTo24Bpp), EXPORT(131, ImgIsMultiPage),
-    EXPORT(133, ImgLoadPage),      EXPORT(134, ImgGetErrorText),
+    EXPORT(133, ImgLoadPage),      EXPORT(134, ImgGetErrorText),  EXPORT(135, ImgCanSave),
 };
 #undef EXPORT
 

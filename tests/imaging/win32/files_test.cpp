@@ -131,18 +131,20 @@ TEST_F(Files, SaveWritesTheRegionAndFailuresLeaveNothingBehind) {
   EXPECT_EQ(info.height, 5);
   for (uint32_t c : ReadPixels(back, 10, 5)) ASSERT_EQ(c, 0x0000FFu);
 
-  // A format the library cannot write and a depth the format cannot hold: a clear error, the
+  // A format the library cannot write and a depth the format cannot hold: a clear error (the same
+  // the question before a save gives), the
   // existing file untouched and no temporary file left beside it.
   const std::string before = ReadAll(path);
   struct Case {
     int32_t format;
     int32_t error;
-  } const cases[] = {{3, IMG_ERR_CANNOT_WRITE}, {999, IMG_ERR_CANNOT_WRITE},
+  } const cases[] = {{IMG_FMT_KOFAX, IMG_ERR_UNDOCUMENTED}, {999, IMG_ERR_CANNOT_WRITE},
                      {IMG_FMT_TIFF_G4, IMG_ERR_DEPTH}, {IMG_FMT_CALS, IMG_ERR_DEPTH}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
     ASSERT_EQ(ImgBeginSave(image), 0);
     EXPECT_EQ(ImgSaveFile(image, path.c_str(), c.format), c.error);
+    EXPECT_EQ(ImgCanSave(c.format, 24), c.error);
     ASSERT_EQ(ImgEndSave(image), 0);
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(dir_.Files(), std::vector<std::string>{"part.bmp"});
