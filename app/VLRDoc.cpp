@@ -16,6 +16,7 @@
 #include "VLRApp.h"
 #include "vector/Dwg.h"
 #include "vector/ToolkitSession.h"
+#include "vector/model/Tavelo.h"
 #include "resource.h"
 
 IMPLEMENT_DYNCREATE(CVLRDoc, CDocument)
@@ -140,6 +141,26 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
     if (!accepted) {
       delete m_pDwg;
       m_pDwg = nullptr;
+    }
+  }
+  if (!accepted) {
+    // No reader took it: an HP-GL plot file converts into a drawing, under the wait cursor and
+    // with the conversion's progress in the status bar.
+    CWaitCursor wait;
+    CMainFrame* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    HpglProgressFn progress;
+    if (frame) progress = [frame](int percent) { frame->SetProgress(percent); };
+    int status = 0;
+    TkDrawing* converted = ConvertHpglFile(lpszPathName, progress, &status);
+    if (frame) frame->SetProgress(0);
+    if (converted) {
+      m_pDwg = new CDwg(converted, lpszPathName);
+      m_pDwg->m_bFromHpgl = 1;
+      accepted = m_pDwg->GetDrawing() != nullptr;
+      if (!accepted) {
+        delete m_pDwg;
+        m_pDwg = nullptr;
+      }
     }
   }
 

@@ -70,6 +70,11 @@ class CDwg : public CObject {
   BOOL HasViewports() const;
   void CloseDrawing();
 
+  // Building a drawing for a plot-file converter (DwgBuild.cpp): an empty drawing, then lines
+  // in model space (colour < 0 keeps the default, BYLAYER); each widens the header's extents.
+  BOOL NewDrawing();
+  BOOL AddLine(double x1, double y1, double x2, double y2, int16_t colour);
+
   // Drawing (the view, printing, copying).
   void Draw(CDC* dc, RECT drawingRect, RECT clientRect, CWnd* view, BOOL direct);
   void DiscardCachedBitmap(BOOL clearPending);

@@ -200,75 +200,6 @@ int16_t tk_arrow_kind(const char* name, uint16_t* kind) {
   return 1;
 }
 
-namespace {
-
-// The value text of a DICTIONARYVAR kept as group items (group 1); false when it has none.
-bool dictionary_var_text(const TkObjectData& data, char* out, size_t size) {
-  if (!data.generic.data) return false;
-  TkBlob* r = blob_open_read(data.generic.data);
-  if (!r) return false;
-  static TkGroupItem item;
-  bool found = false;
-  while (!found && resbuf_read_item(r, &item)) {
-    if (item.code != 1) continue;
-    std::memcpy(out, item.value, size - 1);
-    out[size - 1] = 0;
-    found = true;
-  }
-  blob_close(r);
-  return found;
-}
-
-// The value text of a DICTIONARYVAR a DWG file gave: its data bit-coded, a one-byte schema and
-// then the text as a bit-coded short length and that many bytes. Only the first bytes are looked
-// at (a number's text is short); a text that runs past the data is no value.
-bool dictionary_var_bits(const TkObjectData& data, char* out, size_t size) {
-  if (!data.generic.data) return false;
-  uint8_t bytes[128] = {};
-  int32_t stored = blob_stored_size(data.generic.data);
-  size_t n = stored > 0 ? static_cast<size_t>(stored) : 0;
-  if (n > sizeof bytes) n = sizeof bytes;
-  TkBlob* r = blob_open_read(data.generic.data);
-  if (!r) return false;
-  bool read = n > 0 && blob_read(r, bytes, n);
-  blob_close(r);
-  if (!read) return false;
-  uint32_t limit = static_cast<uint32_t>(n * 8);
-  if (data.generic.bit_length < limit) limit = data.generic.bit_length;
-  uint32_t at = 0;
-  bool past = false;
-  auto bit = [&]() -> uint32_t {
-    if (at >= limit) {
-      past = true;
-      return 0;
-    }
-    uint32_t b = (bytes[at >> 3] >> (7 - (at & 7))) & 1u;
-    ++at;
-    return b;
-  };
-  auto byte = [&]() -> uint8_t {
-    uint32_t v = 0;
-    for (int i = 0; i < 8; ++i) v = v << 1 | bit();
-    return static_cast<uint8_t>(v);
-  };
-  byte();  // schema
-  uint32_t code = bit() << 1;
-  code |= bit();
-  uint32_t length = 0;
-  switch (code) {
-    case 0: length = byte(), length |= static_cast<uint32_t>(byte()) << 8; break;
-    case 1: length = byte(); break;
-    case 2: length = 0; break;
-    default: length = 256; break;
-  }
-  if (past || length >= size) return false;
-  for (uint32_t i = 0; i < length; ++i) out[i] = static_cast<char>(byte());
-  out[length] = 0;
-  return !past;
-}
-
-}  // namespace
-
 int32_t tk_get_dictionary_var(TkDrawing* drawing, const char* name, int32_t default_value) {
   uint16_t var_type = drawing->class_numbers[TK_CLASS_DICTIONARYVAR];
   if (var_type == 0) return default_value;
@@ -283,9 +214,9 @@ int32_t tk_get_dictionary_var(TkDrawing* drawing, const char* name, int32_t defa
     // through the index, which leaves this walk alone.
     if (!tk_object_get(drawing, &object, &vh, &vd) || vh.type != var_type) continue;
     char text[64];
-    bool have = drawing->is_dxf ? dictionary_var_text(vd, text, sizeof text)
-                                : dictionary_var_bits(vd, text, sizeof text);
-    if (!have) return default_value;
+    std::memcpy(text, vd.dictionaryvar.value, sizeof text - 1);
+    text[sizeof text - 1] = 0;
+    if (!text[0]) return default_value;
     errno = 0;
     char* end = nullptr;
     long long value = std::strtoll(text, &end, 10);

@@ -3,6 +3,7 @@
 #include "toolkit/core/group_desc.h"
 
 #include "toolkit/core/class_list.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
 
 namespace {
@@ -260,6 +261,24 @@ const TkGroupDesc kBlockRows[] = {
     ROW(TkBlockRecord, layout, 340, TK_GROUP_HANDLE, 0),
 };
 
+const TkGroupDesc kBlockRecordRows[] = {
+    ROW(TkBlockRecord, name, 2, TK_GROUP_TEXT, 0),
+    ROW(TkBlockRecord, handle, 5, TK_GROUP_HANDLE, 0),
+    ROW(TkBlockRecord, owner, 330, TK_GROUP_HANDLE, 0),
+    ROW(TkBlockRecord, layout, 340, TK_GROUP_HANDLE, 0),
+    ROW(TkBlockRecord, blkrefs_dictionary, 360, TK_GROUP_HANDLE, 0),
+};
+
+const TkGroupDesc kMlineStyleRows[] = {
+    ROW(TkMlineStyleData, name, 2, TK_GROUP_TEXT, 0),
+    ROW(TkMlineStyleData, description, 3, TK_GROUP_TEXT, 0),
+    ROW(TkMlineStyleData, start_angle, 51, TK_GROUP_ANGLE, 0),
+    ROW(TkMlineStyleData, end_angle, 52, TK_GROUP_ANGLE, 0),
+    ROW(TkMlineStyleData, fill_colour, 62, TK_GROUP_INT16, 0),
+    ROW(TkMlineStyleData, flags, 70, TK_GROUP_INT16, 0),
+    ROW(TkMlineStyleData, element_count, 71, TK_GROUP_INT16, 0),
+};
+
 const TkGroupDesc kClassRows[] = {
     ROW(TkClassRecord, dxf_name, 1, TK_GROUP_TEXT, 0),
     ROW(TkClassRecord, class_name, 2, TK_GROUP_TEXT, 0),
@@ -279,6 +298,7 @@ const TkGroupTable tk_group_tables[TK_GROUP_KIND_COUNT] = {
     TABLE("LTYPE", kLtypeRows),       TABLE("LAYER", kLayerRows), TABLE("STYLE", kStyleRows),
     TABLE("VIEW", kViewRows),         TABLE("VPORT", kVportRows), TABLE("APPID", kAppidRows),
     TABLE("DIMSTYLE", kDimstyleRows), TABLE("UCS", kUcsRows),     TABLE("BLOCK", kBlockRows),
+    TABLE("BLOCK_RECORD", kBlockRecordRows), TABLE("MLINESTYLE", kMlineStyleRows),
     TABLE("CLASS", kClassRows),
 };
 

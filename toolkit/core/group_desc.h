@@ -33,7 +33,7 @@ struct TkGroupTable {
 };
 
 // The record kinds in table order: LTYPE, LAYER, STYLE, VIEW, VPORT, APPID, DIMSTYLE, UCS,
-// BLOCK, CLASS.
+// BLOCK, BLOCK_RECORD, MLINESTYLE (the data of a multiline-style object), CLASS.
 enum TkGroupKind : int {
   TK_GROUPS_LTYPE,
   TK_GROUPS_LAYER,
@@ -44,6 +44,8 @@ enum TkGroupKind : int {
   TK_GROUPS_DIMSTYLE,
   TK_GROUPS_UCS,
   TK_GROUPS_BLOCK,
+  TK_GROUPS_BLOCK_RECORD,
+  TK_GROUPS_MLINESTYLE,
   TK_GROUPS_CLASS,
   TK_GROUP_KIND_COUNT
 };

@@ -1,6 +1,5 @@
-// Building the layout objects of an AC1015 drawing. Class-registered objects made here keep
-// their data as group items, the form the DXF reader gives such objects, so the writers read
-// one form whatever made the object.
+// Building the layout objects of an AC1015 drawing, in the records the readers fill for these
+// kinds, so the writers read one form whatever made the object.
 #include "toolkit/core/layout.h"
 
 #include <cstdio>
@@ -16,39 +15,6 @@
 #include "toolkit/core/symtab.h"
 
 namespace {
-
-TkGroupItem text_item(uint16_t code, const char* text) {
-  TkGroupItem item{};
-  item.code = code;
-  std::snprintf(reinterpret_cast<char*>(item.value), sizeof item.value, "%s", text);
-  return item;
-}
-
-TkGroupItem short_item(uint16_t code, int16_t value) {
-  TkGroupItem item{};
-  item.code = code;
-  std::memcpy(item.value, &value, sizeof value);
-  return item;
-}
-
-TkGroupItem handle_item(uint16_t code, const TkHandle& handle) {
-  TkGroupItem item{};
-  item.code = code;
-  std::memcpy(item.value, handle.bytes, 8);
-  return item;
-}
-
-// A new blob holding the items; null when memory runs out.
-TkBlob* items_blob(std::initializer_list<TkGroupItem> items) {
-  TkBlob* stored = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* w = stored ? blob_create(stored) : nullptr;
-  bool ok = w != nullptr;
-  for (const TkGroupItem& item : items) ok = ok && xd_append_group(w, &item);
-  if (w && !blob_close_write(w)) ok = false;
-  if (ok) return stored;
-  blob_free(stored);
-  return nullptr;
-}
 
 // An object of the type with its defaults, its handle from the template or the seed, and,
 // when an owner is given, that owner as its owner and only reactor.
@@ -74,12 +40,6 @@ bool store(TkDrawing* d, TkObjectHeader* h, TkObjectData* data) {
   return false;
 }
 
-bool set_generic(TkObjectData* data, TkBlob* items) {
-  data->generic.data = items;
-  data->generic.bit_length = items ? static_cast<uint32_t>(blob_stored_size(items)) * 8 : 0;
-  return items != nullptr;
-}
-
 bool set_entries(TkObjectData* data, std::initializer_list<TkDictEntry> entries) {
   data->dictionary.cloning = 1;
   data->dictionary.entry_count = static_cast<uint32_t>(entries.size());
@@ -98,6 +58,18 @@ TkDictEntry entry(const char* name, const TkHandle& object) {
   return e;
 }
 
+// A dictionary with a default of one entry, which is also its default.
+bool set_wdflt_entry(TkDictionaryWdfltData* x, const TkDictEntry& only) {
+  x->cloning = 1;
+  x->entry_count = 1;
+  x->default_entry = only.object;
+  x->entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = x->entries ? blob_create(x->entries) : nullptr;
+  bool ok = w && tk_dict_entry_write(w, &only);
+  if (w && !blob_close_write(w)) ok = false;
+  return ok;
+}
+
 // A layout object for the block record, which then names the layout as its own.
 bool add_layout(TkDrawing* d, uint16_t type, const TkHandle* handle_template, int position,
                 const TkHandle& owner, const char* name, int16_t plot_flags, int16_t tab_order,
@@ -106,11 +78,14 @@ bool add_layout(TkDrawing* d, uint16_t type, const TkHandle* handle_template, in
   TkObjectData data;
   TkBlockRecord record;
   if (!tk_block_get(d, &block, &record)) return false;
-  bool ok = begin_object(d, type, handle_template, position, &owner, &h, &data) &&
-            set_generic(&data, items_blob({text_item(100, "AcDbPlotSettings"),
-                                           short_item(70, plot_flags),
-                                           text_item(100, "AcDbLayout"), text_item(1, name),
-                                           short_item(71, tab_order), handle_item(330, block)}));
+  bool ok = begin_object(d, type, handle_template, position, &owner, &h, &data);
+  if (ok) {
+    TkLayoutData& l = data.layout;
+    l.plot.layout_flags = plot_flags;
+    std::snprintf(l.name, sizeof l.name, "%s", name);
+    l.tab_order = tab_order;
+    l.block_record = block;
+  }
   if (!ok) {
     tk_object_free_data(d, &h, &data);
     return false;
@@ -204,11 +179,7 @@ int16_t tk_add_layout_objects(TkDrawing* d, const TkHandle* handle_template) {
   TkObjectData styles_data;
   bool ok = begin_object(d, wdflt_type, handle_template, TK_TEMPLATE_PLOTSTYLE_DICTIONARY, &named,
                          &styles, &styles_data) &&
-            set_generic(&styles_data,
-                        items_blob({text_item(100, "AcDbDictionary"), text_item(3, "Normal"),
-                                    handle_item(350, placeholder.handle),
-                                    text_item(100, "AcDbDictionaryWithDefault"),
-                                    handle_item(340, placeholder.handle)}));
+            set_wdflt_entry(&styles_data.dictionary_wdflt, entry("Normal", placeholder.handle));
   if (!ok) {
     tk_object_free_data(d, &styles, &styles_data);
     return 0;
@@ -275,9 +246,7 @@ int16_t tk_add_layout_objects(TkDrawing* d, const TkHandle* handle_template) {
     TkObjectData vars_data;
     ok = wipeout_type &&
          begin_object(d, wipeout_type, handle_template, TK_TEMPLATE_WIPEOUT_VARIABLES, &named,
-                      &vars, &vars_data) &&
-         set_generic(&vars_data,
-                     items_blob({text_item(100, "AcDbWipeoutVariables"), short_item(70, 0)}));
+                      &vars, &vars_data);
     if (!ok) {
       tk_object_free_data(d, &vars, &vars_data);
       return 0;

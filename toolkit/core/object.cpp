@@ -53,16 +53,17 @@ GroupForm group_form(uint16_t c) {
 constexpr uint16_t kHandleSwapCode = 330;
 
 size_t data_size(const TkDrawing* drawing, uint16_t type) {
-  switch (type) {
-    case TK_OBJ_DICTIONARY: return sizeof(TkDictionaryData);
-    case TK_OBJ_MLINESTYLE: return sizeof(TkMlineStyleData);
-    case TK_OBJ_GROUP: return sizeof(TkGroupData);
-    default: break;
-  }
-  if (drawing->class_numbers[TK_CLASS_XRECORD] != 0 &&
-      type == drawing->class_numbers[TK_CLASS_XRECORD])
-    return sizeof(TkXrecordData);
-  return sizeof(TkGenericObjectData);
+  return tk_object_data_size(tk_object_data_kind(drawing, type));
+}
+
+void free_blob(TkBlob** blob) {
+  blob_free(*blob);
+  *blob = nullptr;
+}
+
+void free_raw(TkRawObjectData* raw) {
+  free_blob(&raw->data);
+  free_blob(&raw->handles);
 }
 
 TkLink* object_link(TkDrawing* drawing, const TkHandle* handle) {
@@ -336,31 +337,106 @@ int16_t tk_object_free_data(TkDrawing* drawing, TkObjectHeader* header, TkObject
   blob_free(header->reactors);
   header->reactors = nullptr;
   header->reactor_count = 0;
-  switch (header->type) {
-    case TK_OBJ_DICTIONARY:
-      blob_free(data->dictionary.entries);
-      data->dictionary.entries = nullptr;
-      return 1;
-    case TK_OBJ_MLINESTYLE:
-      blob_free(data->mlinestyle.elements);
-      data->mlinestyle.elements = nullptr;
-      return 1;
-    case TK_OBJ_GROUP:
-      blob_free(data->group.entities);
-      data->group.entities = nullptr;
-      return 1;
+  switch (tk_object_data_kind(drawing, header->type)) {
+    case TK_OBJDATA_DICTIONARY: free_blob(&data->dictionary.entries); break;
+    case TK_OBJDATA_MLINESTYLE: free_blob(&data->mlinestyle.elements); break;
+    case TK_OBJDATA_GROUP: free_blob(&data->group.entities); break;
+    case TK_OBJDATA_XRECORD: free_blob(&data->xrecord.items); break;
+    case TK_OBJDATA_IDBUFFER: free_blob(&data->idbuffer.handles); break;
+    case TK_OBJDATA_IMAGEDEF_REACTOR: free_blob(&data->imagedef_reactor.image); break;
+    case TK_OBJDATA_LAYER_INDEX:
+      free_blob(&data->layer_index.entries);
+      free_blob(&data->layer_index.handles);
+      break;
+    case TK_OBJDATA_OBJECT_PTR: free_raw(&data->object_ptr); break;
+    case TK_OBJDATA_SORTENTSTABLE:
+      free_blob(&data->sortentstable.sort_handles);
+      free_blob(&data->sortentstable.entity_handles);
+      break;
+    case TK_OBJDATA_SPATIAL_FILTER: free_blob(&data->spatial_filter.points); break;
+    case TK_OBJDATA_SPATIAL_INDEX: free_raw(&data->spatial_index.raw); break;
+    case TK_OBJDATA_DICTIONARYWDFLT: free_blob(&data->dictionary_wdflt.entries); break;
+    case TK_OBJDATA_VBA_PROJECT: free_blob(&data->vba_project.data); break;
+    case TK_OBJDATA_GENERIC: free_raw(&data->generic); break;
+    case TK_OBJDATA_PLOTSETTINGS:
+    case TK_OBJDATA_DICTIONARYVAR:
+    case TK_OBJDATA_IMAGEDEF:
+    case TK_OBJDATA_RASTERVARIABLES:
+    case TK_OBJDATA_PLACEHOLDER:
+    case TK_OBJDATA_LAYOUT:
+    case TK_OBJDATA_WIPEOUTVARIABLES: break;
+  }
+  return 1;
+}
+
+TkObjectDataKind tk_object_data_kind(const TkDrawing* drawing, uint16_t type) {
+  switch (type) {
+    case TK_OBJ_DICTIONARY: return TK_OBJDATA_DICTIONARY;
+    case TK_OBJ_MLINESTYLE: return TK_OBJDATA_MLINESTYLE;
+    case TK_OBJ_GROUP: return TK_OBJDATA_GROUP;
+    case TK_OBJ_PLOTSETTINGS: return TK_OBJDATA_PLOTSETTINGS;
     default: break;
   }
-  if (data_size(drawing, header->type) == sizeof(TkXrecordData) &&
-      header->type == drawing->class_numbers[TK_CLASS_XRECORD]) {
-    blob_free(data->xrecord.items);
-    data->xrecord.items = nullptr;
-    return 1;
+  static const struct {
+    TkClassSlot slot;
+    TkObjectDataKind kind;
+  } classes[] = {
+      {TK_CLASS_XRECORD, TK_OBJDATA_XRECORD},
+      {TK_CLASS_IDBUFFER, TK_OBJDATA_IDBUFFER},
+      {TK_CLASS_DICTIONARYVAR, TK_OBJDATA_DICTIONARYVAR},
+      {TK_CLASS_IMAGEDEF_REACTOR, TK_OBJDATA_IMAGEDEF_REACTOR},
+      {TK_CLASS_IMAGEDEF, TK_OBJDATA_IMAGEDEF},
+      {TK_CLASS_LAYER_INDEX, TK_OBJDATA_LAYER_INDEX},
+      {TK_CLASS_OBJECT_PTR, TK_OBJDATA_OBJECT_PTR},
+      {TK_CLASS_RASTERVARIABLES, TK_OBJDATA_RASTERVARIABLES},
+      {TK_CLASS_SORTENTSTABLE, TK_OBJDATA_SORTENTSTABLE},
+      {TK_CLASS_SPATIAL_FILTER, TK_OBJDATA_SPATIAL_FILTER},
+      {TK_CLASS_SPATIAL_INDEX, TK_OBJDATA_SPATIAL_INDEX},
+      {TK_CLASS_DICTIONARYWDFLT, TK_OBJDATA_DICTIONARYWDFLT},
+      {TK_CLASS_PLACEHOLDER, TK_OBJDATA_PLACEHOLDER},
+      {TK_CLASS_LAYOUT, TK_OBJDATA_LAYOUT},
+      {TK_CLASS_VBA_PROJECT, TK_OBJDATA_VBA_PROJECT},
+      {TK_CLASS_WIPEOUTVARIABLES, TK_OBJDATA_WIPEOUTVARIABLES},
+  };
+  if (type != 0)
+    for (const auto& c : classes)
+      if (drawing->class_numbers[c.slot] == type) return c.kind;
+  return TK_OBJDATA_GENERIC;
+}
+
+size_t tk_object_data_size(TkObjectDataKind kind) {
+  switch (kind) {
+    case TK_OBJDATA_DICTIONARY: return sizeof(TkDictionaryData);
+    case TK_OBJDATA_MLINESTYLE: return sizeof(TkMlineStyleData);
+    case TK_OBJDATA_GROUP: return sizeof(TkGroupData);
+    case TK_OBJDATA_PLOTSETTINGS: return sizeof(TkPlotSettings);
+    case TK_OBJDATA_XRECORD: return sizeof(TkXrecordData);
+    case TK_OBJDATA_IDBUFFER: return sizeof(TkIdBufferData);
+    case TK_OBJDATA_DICTIONARYVAR: return sizeof(TkDictionaryVarData);
+    case TK_OBJDATA_IMAGEDEF_REACTOR: return sizeof(TkImageDefReactorData);
+    case TK_OBJDATA_IMAGEDEF: return sizeof(TkImageDefData);
+    case TK_OBJDATA_LAYER_INDEX: return sizeof(TkLayerIndexData);
+    case TK_OBJDATA_OBJECT_PTR: return sizeof(TkRawObjectData);
+    case TK_OBJDATA_RASTERVARIABLES: return sizeof(TkRasterVariablesData);
+    case TK_OBJDATA_SORTENTSTABLE: return sizeof(TkSortEntsTableData);
+    case TK_OBJDATA_SPATIAL_FILTER: return sizeof(TkSpatialFilterData);
+    case TK_OBJDATA_SPATIAL_INDEX: return sizeof(TkSpatialIndexData);
+    case TK_OBJDATA_DICTIONARYWDFLT: return sizeof(TkDictionaryWdfltData);
+    case TK_OBJDATA_PLACEHOLDER: return 0;
+    case TK_OBJDATA_LAYOUT: return sizeof(TkLayoutData);
+    case TK_OBJDATA_VBA_PROJECT: return sizeof(TkVbaProjectData);
+    case TK_OBJDATA_WIPEOUTVARIABLES: return sizeof(TkWipeoutVariablesData);
+    case TK_OBJDATA_GENERIC: break;
   }
-  blob_free(data->generic.data);
-  blob_free(data->generic.handles);
-  data->generic.data = data->generic.handles = nullptr;
-  return 1;
+  return sizeof(TkGenericObjectData);
+}
+
+void tk_init_plot_settings(TkPlotSettings* plot) {
+  std::memset(plot, 0, sizeof *plot);
+  // One drawing unit to one paper unit, the plot of a new layout.
+  plot->real_world_units = 1.0;
+  plot->drawing_units = 1.0;
+  plot->scale_factor = 1.0;
 }
 
 void tk_init_object(TkDrawing* drawing, TkObjectHeader* header, TkObjectData* data) {
@@ -368,19 +444,36 @@ void tk_init_object(TkDrawing* drawing, TkObjectHeader* header, TkObjectData* da
   *header = TkObjectHeader{};
   header->type = type;
   std::memset(data, 0, sizeof *data);
-  switch (type) {
-    case TK_OBJ_DICTIONARY: data->dictionary.cloning = 1; break;
-    case TK_OBJ_MLINESTYLE:
+  switch (tk_object_data_kind(drawing, type)) {
+    case TK_OBJDATA_DICTIONARY: data->dictionary.cloning = 1; break;
+    case TK_OBJDATA_MLINESTYLE:
       std::strcpy(data->mlinestyle.name, "STANDARD");
       data->mlinestyle.fill_colour = 256;
       data->mlinestyle.start_angle = data->mlinestyle.end_angle = kHalfPi;
       break;
-    case TK_OBJ_GROUP: data->group.selectable = 1; break;
-    default:
-      if (drawing->class_numbers[TK_CLASS_XRECORD] != 0 &&
-          type == drawing->class_numbers[TK_CLASS_XRECORD])
-        data->xrecord.cloning = 1;
+    case TK_OBJDATA_GROUP: data->group.selectable = 1; break;
+    case TK_OBJDATA_PLOTSETTINGS: tk_init_plot_settings(&data->plotsettings); break;
+    case TK_OBJDATA_XRECORD: data->xrecord.cloning = 1; break;
+    case TK_OBJDATA_DICTIONARYWDFLT: data->dictionary_wdflt.cloning = 1; break;
+    case TK_OBJDATA_SPATIAL_FILTER:
+      data->spatial_filter.extrusion[2] = 1.0;
+      data->spatial_filter.display_boundary = 1;
       break;
+    case TK_OBJDATA_LAYOUT: {
+      TkLayoutData& l = data->layout;
+      tk_init_plot_settings(&l.plot);
+      // A new layout's sheet and empty extents, as a drawing program starts one.
+      l.limits_max[0] = 12.0;
+      l.limits_max[1] = 9.0;
+      for (int i = 0; i < 3; ++i) {
+        l.extents_min[i] = 1e20;
+        l.extents_max[i] = -1e20;
+      }
+      l.ucs_x_axis[0] = 1.0;
+      l.ucs_y_axis[1] = 1.0;
+      break;
+    }
+    default: break;
   }
 }
 

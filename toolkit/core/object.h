@@ -88,21 +88,209 @@ struct TkXrecordData {
   int16_t cloning;
 };
 
-// Plot settings and every class-registered object without a layout of its own keep their class
-// data as the file gave it, for the writers to read back.
-struct TkGenericObjectData {
+// The plot settings of a PLOTSETTINGS object, which also open every layout. Reals and shorts
+// carry the DXF group codes they come from.
+struct TkPlotSettings {
+  char page_setup[TK_OBJECT_NAME_SIZE];  // 1
+  char printer[TK_OBJECT_NAME_SIZE];     // 2
+  char paper_size[TK_OBJECT_NAME_SIZE];  // 4
+  char plot_view[TK_OBJECT_NAME_SIZE];   // 6
+  double margins[4];                     // 40-43: left, bottom, right, top
+  double paper_width;                    // 44
+  double paper_height;                   // 45
+  double origin[2];                      // 46, 47
+  double window_min[2];                  // 48, 49
+  double window_max[2];                  // 140, 141
+  double real_world_units;               // 142
+  double drawing_units;                  // 143
+  int16_t layout_flags;                  // 70
+  int16_t paper_units;                   // 72
+  int16_t rotation;                      // 73
+  int16_t plot_type;                     // 74
+  char style_sheet[TK_OBJECT_NAME_SIZE]; // 7
+  int16_t scale_type;                    // 75
+  double scale_factor;                   // 147
+  double image_origin[2];                // 148, 149
+};
+
+struct TkIdBufferData {
+  uint32_t count;
+  TkBlob* handles;  // owned; 8-byte handles
+};
+
+struct TkDictionaryVarData {
+  int16_t schema;
+  char value[TK_OBJECT_NAME_SIZE];
+};
+
+struct TkImageDefReactorData {
+  int32_t class_version;
+  TkBlob* image;  // owned; one 8-byte handle, the image the reactor serves
+};
+
+struct TkImageDefData {
+  int32_t class_version;
+  char path[TK_OBJECT_NAME_SIZE];
+  double image_size[2];  // pixels
+  double pixel_size[2];  // drawing units per pixel
+  int16_t loaded;
+  int16_t resolution_units;
+};
+
+// An index's time stamp, whole days and the milliseconds of the last one.
+struct TkIndexStamp {
+  int32_t days;
+  int32_t msec;
+};
+
+// Per entry of the entries blob: the entry's count (32 bits), then its layer name as a 2-byte
+// length and the characters.
+struct TkLayerIndexData {
+  uint32_t entry_count;
+  TkIndexStamp stamp;
+  TkBlob* entries;  // owned
+  TkBlob* handles;  // owned; 8-byte handles of the entries' id buffers
+};
+
+// Class data the toolkit does not interpret, kept raw with the handle references it carries.
+struct TkRawObjectData {
   TkBlob* data;  // owned
   uint32_t bit_length;
-  TkBlob* handles;  // owned; 8-byte handles the data refers to
+  TkBlob* handles;  // owned; TkHandleRef records (9 bytes)
 };
+
+struct TkRasterVariablesData {
+  int32_t class_version;
+  int16_t display_frame;
+  int16_t display_quality;
+  int16_t units;
+};
+
+struct TkSortEntsTableData {
+  TkHandle block_record;
+  uint32_t count;
+  TkBlob* sort_handles;    // owned; 8-byte handles
+  TkBlob* entity_handles;  // owned; 8-byte handles, one per sort handle
+};
+
+// A clip boundary of a block insertion. Each transform is kept as 4 rows of 3 values (the file
+// gives 3 rows of 4).
+struct TkSpatialFilterData {
+  int16_t point_count;
+  TkBlob* points;  // owned; x and y of each boundary point, doubles
+  double extrusion[3];
+  double origin[3];
+  int16_t display_boundary;
+  int16_t front_clip;
+  int16_t back_clip;
+  double front_distance;
+  double back_distance;
+  double inverse_block_transform[12];
+  double clip_transform[12];
+};
+
+struct TkSpatialIndexData {
+  TkIndexStamp stamp;
+  TkRawObjectData raw;
+};
+
+struct TkDictionaryWdfltData {
+  uint32_t entry_count;
+  int16_t cloning;
+  TkBlob* entries;  // owned; TkDictEntry records
+  TkHandle default_entry;
+};
+
+struct TkLayoutData {
+  char name[TK_OBJECT_NAME_SIZE];
+  int16_t flags;
+  int16_t tab_order;
+  TkPlotSettings plot;
+  double limits_min[2];
+  double limits_max[2];
+  double insertion_base[3];
+  double extents_min[3];
+  double extents_max[3];
+  double elevation;
+  double ucs_origin[3];
+  double ucs_x_axis[3];
+  double ucs_y_axis[3];
+  int16_t ortho_type;
+  TkHandle block_record;   // paper-space block record (330)
+  TkHandle last_viewport;  // 331
+  TkHandle named_ucs;      // 345
+  TkHandle base_ucs;       // 346
+};
+
+struct TkVbaProjectData {
+  uint32_t size;
+  TkBlob* data;  // owned
+};
+
+struct TkWipeoutVariablesData {
+  int16_t display_frame;
+};
+
+// Proxy objects and objects of classes without a record of their own keep their class data as
+// an R13-style bit stream (the file's own, or the DXF groups written as one), for the writers to
+// give back.
+using TkGenericObjectData = TkRawObjectData;
 
 union TkObjectData {
   TkDictionaryData dictionary;
   TkMlineStyleData mlinestyle;
   TkGroupData group;
+  TkPlotSettings plotsettings;
   TkXrecordData xrecord;
+  TkIdBufferData idbuffer;
+  TkDictionaryVarData dictionaryvar;
+  TkImageDefReactorData imagedef_reactor;
+  TkImageDefData imagedef;
+  TkLayerIndexData layer_index;
+  TkRawObjectData object_ptr;
+  TkRasterVariablesData rastervariables;
+  TkSortEntsTableData sortentstable;
+  TkSpatialFilterData spatial_filter;
+  TkSpatialIndexData spatial_index;
+  TkDictionaryWdfltData dictionary_wdflt;
+  TkLayoutData layout;
+  TkVbaProjectData vba_project;
+  TkWipeoutVariablesData wipeout_variables;
   TkGenericObjectData generic;
 };
+
+// The record each object type keeps; what tk_object_data_kind gives.
+enum TkObjectDataKind : int {
+  TK_OBJDATA_GENERIC,
+  TK_OBJDATA_DICTIONARY,
+  TK_OBJDATA_MLINESTYLE,
+  TK_OBJDATA_GROUP,
+  TK_OBJDATA_PLOTSETTINGS,
+  TK_OBJDATA_XRECORD,
+  TK_OBJDATA_IDBUFFER,
+  TK_OBJDATA_DICTIONARYVAR,
+  TK_OBJDATA_IMAGEDEF_REACTOR,
+  TK_OBJDATA_IMAGEDEF,
+  TK_OBJDATA_LAYER_INDEX,
+  TK_OBJDATA_OBJECT_PTR,
+  TK_OBJDATA_RASTERVARIABLES,
+  TK_OBJDATA_SORTENTSTABLE,
+  TK_OBJDATA_SPATIAL_FILTER,
+  TK_OBJDATA_SPATIAL_INDEX,
+  TK_OBJDATA_DICTIONARYWDFLT,
+  TK_OBJDATA_PLACEHOLDER,
+  TK_OBJDATA_LAYOUT,
+  TK_OBJDATA_VBA_PROJECT,
+  TK_OBJDATA_WIPEOUTVARIABLES,
+};
+
+// Which record an object of that type keeps in this drawing (class-registered types by the
+// drawing's class numbers).
+TkObjectDataKind tk_object_data_kind(const TkDrawing* drawing, uint16_t type);
+// The size of that record as stored behind the header.
+size_t tk_object_data_size(TkObjectDataKind kind);
+// Defaults of a plot-settings record, also those of a layout's.
+void tk_init_plot_settings(TkPlotSettings* plot);
 
 // An extended-data item (group codes 1000-1071) as handed to callers.
 struct TkXdataItem {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 struct TkDrawing;
+struct TkPlotSettings;
 struct TkBlockRecord;
 struct TkClassRecord;
 struct TkDimStyleRecord;

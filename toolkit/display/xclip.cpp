@@ -1,4 +1,4 @@
-// Spatial filters: the stored record (as the readers keep it: point count, plane, clip settings,
+// Spatial filters: the filter object laid out as one record (point count, plane, clip settings,
 // the inverse block transform and the clip-bound transform as 4 rows of 3, then the boundary's
 // x and y values) turned into a boundary in block coordinates, and the clip stack entries that
 // cut what an insertion draws to it.
@@ -19,7 +19,12 @@ namespace {
 // Offsets in the stored record.
 constexpr size_t kCount = 0;
 constexpr size_t kNormal = 2;
+constexpr size_t kOrigin = 26;
 constexpr size_t kDisplay = 50;
+constexpr size_t kFrontClip = 52;
+constexpr size_t kBackClip = 54;
+constexpr size_t kFrontDistance = 56;
+constexpr size_t kBackDistance = 64;
 constexpr size_t kTransforms = 72;
 constexpr size_t kBoundary = kTransforms + 24 * sizeof(double);
 // More boundary points than any drawing program writes; a larger record is not believed.
@@ -57,14 +62,24 @@ bool read_filter(TkDrawing* holder, const TkHandle* handle, Filter* f) {
   if (!holder || !tk_object_get(holder, handle, &h, &data)) return false;
   bool ok = false;
   uint16_t kind = tk_class_spatial_filter(holder);
-  if (kind && h.type == kind && data.generic.data) {
-    int32_t size = blob_stored_size(data.generic.data);
-    if (size >= int32_t(kBoundary) && size_t(size) <= kBoundary + kMaxPoints * 16) {
-      f->record.resize(size_t(size));
-      TkBlob* r = blob_open_read(data.generic.data);
-      ok = r && blob_read(r, f->record.data(), f->record.size());
-      if (r) blob_close(r);
-    }
+  const TkSpatialFilterData& sf = data.spatial_filter;
+  int32_t size = kind && h.type == kind && sf.points ? blob_stored_size(sf.points) : 0;
+  if (size > 0 && size_t(size) <= kMaxPoints * 16) {
+    f->record.assign(kBoundary + size_t(size), 0);
+    uint8_t* r = f->record.data();
+    std::memcpy(r + kCount, &sf.point_count, 2);
+    std::memcpy(r + kNormal, sf.extrusion, 24);
+    std::memcpy(r + kOrigin, sf.origin, 24);
+    std::memcpy(r + kDisplay, &sf.display_boundary, 2);
+    std::memcpy(r + kFrontClip, &sf.front_clip, 2);
+    std::memcpy(r + kBackClip, &sf.back_clip, 2);
+    std::memcpy(r + kFrontDistance, &sf.front_distance, 8);
+    std::memcpy(r + kBackDistance, &sf.back_distance, 8);
+    std::memcpy(r + kTransforms, sf.inverse_block_transform, 96);
+    std::memcpy(r + kTransforms + 96, sf.clip_transform, 96);
+    TkBlob* rd = blob_open_read(sf.points);
+    ok = rd && blob_read(rd, r + kBoundary, size_t(size));
+    if (rd) blob_close(rd);
   }
   // The object's data stays the drawing's: nothing to free here.
   if (!ok) return false;

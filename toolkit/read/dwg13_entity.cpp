@@ -186,7 +186,14 @@ int16_t dwg_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
   return dwg_read_entity_body(d, h, data, xd);
 }
 
-int16_t dwg_read_entity_body(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uint8_t* xd) {
+namespace {
+
+constexpr int16_t kPassedOver = 2;
+
+// One entity of the walk: 1 delivered, 0 the walk is over, kPassedOver for an entity of a code
+// that has no body reader (old OLE frames and the like, or an object in a damaged chain): its
+// data is passed over by the size its frame gives, and its own handle stream gives the links on.
+int16_t read_one_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uint8_t* xd) {
   TkBitReader* r = dwg13_bits(d);
   Dwg13Objects* o = dwg13_objects(d);
   Dwg13Walk& w = o->walk;
@@ -255,6 +262,18 @@ int16_t dwg_read_entity_body(TkDrawing* d, TkEntityHeader* h, TkEntityData* data
     h->lineweight = lineweight_from_code(bits_read_char(r));
   }
 
+  if (kind == 0) {
+    uint32_t rest = dwg13_bits_left(r);
+    if (rest) bits_skip(r, rest);
+    bool read = dwg_read_entity_common(d, h) != 0 && !r->past_end;
+    tk_free_entity_blobs(d, h, data);
+    if (!read) {
+      tk_fail_handle(TK_ERR_BAD_ENTITY, expected.bytes);
+      return walk_over(&w);
+    }
+    choose_next(o, kind, handle);
+    return kPassedOver;
+  }
   bool ok = code > 497 ? dwg13_read_class_entity(d, code, h, data) != 0
                        : dwg13_read_entity_fields(d, code, h, data) != 0;
   if (ok && has_xdata) {
@@ -276,6 +295,16 @@ int16_t dwg_read_entity_body(TkDrawing* d, TkEntityHeader* h, TkEntityData* data
   choose_next(o, kind, h->handle);
   if ((kind == TK_BLOCK || kind == TK_ENDBLK) && is_null(h->layer)) first_layer(d, &h->layer);
   return 1;
+}
+
+}  // namespace
+
+int16_t dwg_read_entity_body(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uint8_t* xd) {
+  // The walk's step bound ends a chain of nothing but passed-over entities.
+  for (;;) {
+    int16_t got = read_one_entity(d, h, data, xd);
+    if (got != kPassedOver) return got;
+  }
 }
 
 int16_t dwg_read_entity_common(TkDrawing* d, TkEntityHeader* h) {

@@ -236,8 +236,10 @@ int16_t dwg_read_record_handles(TkBitReader* r, const TkHandle* own, TkHandle* o
   return 1;
 }
 
-int16_t dwg_read_object_handles(TkBitReader* r, TkHandle* owner, uint32_t reactor_count, TkBlob** reactors) {
-  bits_read_handle(r, owner);
+int16_t dwg_read_object_handles(TkBitReader* r, const TkHandle* own, TkHandle* owner,
+                                uint32_t reactor_count, TkBlob** reactors) {
+  // Files give the owner relative to the object's own handle as often as not.
+  bits_read_handle_rel(r, own, owner);
   if (!dwg_read_reactors(r, reactor_count, reactors)) return 0;
   TkHandle xdictionary;
   bits_read_handle(r, &xdictionary);

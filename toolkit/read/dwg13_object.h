@@ -132,7 +132,8 @@ uint16_t dwg_read_object_start(TkDrawing* drawing, TkHandle* handle, uint8_t* ha
 int16_t dwg_read_record_handles(TkBitReader* r, const TkHandle* own, TkHandle* owner, uint32_t reactor_count,
                                 TkBlob** reactors, TkHandle* xdictionary, TkHandle* xref_block);
 // The handle tail of an object: owner, reactors, extension dictionary (dropped).
-int16_t dwg_read_object_handles(TkBitReader* r, TkHandle* owner, uint32_t reactor_count, TkBlob** reactors);
+int16_t dwg_read_object_handles(TkBitReader* r, const TkHandle* own, TkHandle* owner,
+                                uint32_t reactor_count, TkBlob** reactors);
 
 // The object's data bits from the current position to the end of its data, packed into a new
 // blob (bit 7 first); the byte count in *bytes. 0 when memory runs out.

@@ -65,70 +65,208 @@ void take_reactors(Dwg13Objects* o, TkObjectHeader* h) {
   if (h->reactors) h->reactor_count = o->reactor_count;
 }
 
-// Entity classes never stand in the objects list.
+// The class record of a class number; null when the drawing has none of that number.
+const TkClassRecord* class_of_number(const TkDrawing* d, uint16_t number) {
+  for (const TkLink* l = list_first(&d->classes); l; l = l->next) {
+    const auto* c = static_cast<const TkClassRecord*>(tk_link_data(l));
+    if (c->number == number) return c;
+  }
+  return nullptr;
+}
+
+// Entities never stand in the objects list: neither proxy entities nor entities of classes (by
+// the class slots, and by the class's own item kind).
 bool is_entity_class(const TkDrawing* d, uint16_t type) {
+  if (type == DWG13_TYPE_PROXY_ENTITY) return true;
   const TkClassSlot slots[] = {TK_CLASS_LWPOLYLINE, TK_CLASS_IMAGE,          TK_CLASS_OLE2FRAME,
                                TK_CLASS_HATCH,      TK_CLASS_ARCALIGNEDTEXT, TK_CLASS_WIPEOUT,
                                TK_CLASS_RTEXT};
   for (TkClassSlot s : slots)
     if (d->class_numbers[s] != 0 && d->class_numbers[s] == type) return true;
-  return false;
+  const TkClassRecord* c = class_of_number(d, type);
+  return c && c->item_class == TK_CLASS_ITEM_ENTITY;
 }
 
-// A SPATIAL_FILTER into the record the display reads (as the DXF reader keeps it): point count,
-// extrusion, clip-bound origin, display flag, front and back clip flags and distances, the inverse
-// block transform and the clip-bound transform each as 4 rows of 3 (the stream has 3 rows of 4),
-// then the boundary's x and y values. A distance whose clip is off is not in the stream.
-int16_t read_spatial_filter(TkBitReader* r, TkGenericObjectData* g) {
-  enum : size_t { at_extrusion = 2, at_origin = 26, at_display = 50, at_front_on = 52,
-                  at_back_on = 54, at_front = 56, at_back = 64, at_transforms = 72,
-                  at_points = at_transforms + 24 * sizeof(double) };
+// A blob written item by item, made at its first item; kept only when every write succeeded.
+struct BlobOut {
+  TkBlob* blob = nullptr;
+  TkBlob* writer = nullptr;
+  bool failed = false;
+  BlobOut() = default;
+  BlobOut(const BlobOut&) = delete;
+  BlobOut& operator=(const BlobOut&) = delete;
+  ~BlobOut() {
+    if (writer) blob_close_write(writer);
+    blob_free(blob);
+  }
+  bool open() {
+    if (writer || failed) return !failed;
+    blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    writer = blob ? blob_create(blob) : nullptr;
+    if (!writer) failed = true;
+    return !failed;
+  }
+  bool write(const void* bytes, size_t n) {
+    if (!open()) return false;
+    if (!blob_write(writer, bytes, n)) failed = true;
+    return !failed;
+  }
+  bool close(TkBlob** out) {
+    if (writer && !blob_close_write(writer)) failed = true;
+    writer = nullptr;
+    if (failed) {
+      blob_free(blob);
+      blob = nullptr;
+      return false;
+    }
+    blob_free(*out);
+    *out = blob;
+    blob = nullptr;
+    return true;
+  }
+};
+
+// A class object whose stream lies (a count beyond what is left, a read past its end).
+int16_t bad_object() { return tk_fail(TK_ERR_BAD_OBJECT); }
+
+// The handles of `count` references from the stream into a blob of 8-byte handles; each takes
+// at least a byte of what is left.
+bool read_handles(TkBitReader* r, uint32_t count, TkBlob** out) {
+  if (!fits(r, count, 8)) return false;
+  BlobOut handles;
+  if (count) handles.open();
+  for (uint32_t i = 0; i < count; ++i) {
+    TkHandle h;
+    bits_read_handle(r, &h);
+    handles.write(h.bytes, 8);
+  }
+  return handles.close(out) && !r->past_end;
+}
+
+// The object's tail: the rest of its data passed over (the handle stream of the 2000 release
+// starts where the frame says the data ends), owner, reactors, extension dictionary.
+bool read_tail(TkDrawing* d, TkBitReader* r, TkObjectHeader* h) {
+  if (d->version >= TK_VERSION_AC1015) {
+    uint32_t rest = dwg13_bits_left(r);
+    if (rest) bits_skip(r, rest);
+  }
+  Dwg13Objects* o = dwg13_objects(d);
+  if (!dwg_read_object_handles(r, &h->handle, &h->owner, o->reactor_count, &h->reactors))
+    return false;
+  take_reactors(o, h);
+  return !r->past_end;
+}
+
+// The raw class data up to the data's end and the handle references after the tail.
+bool read_raw(TkDrawing* d, TkBitReader* r, TkObjectHeader* h, TkRawObjectData* raw) {
+  uint32_t bytes = 0;
+  uint32_t bits = dwg13_bits_left(r);
+  TkBlob* data = nullptr;
+  if (!dwg_read_proxy_data(r, &data, &bytes)) return false;
+  blob_free(raw->data);
+  raw->data = data;
+  raw->bit_length = bits;
+  if (!read_tail(d, r, h)) return false;
+  TkBlob* handles = nullptr;
+  if (!dwg_read_proxy_handles(r, &handles)) return false;
+  blob_free(raw->handles);
+  raw->handles = handles;
+  return true;
+}
+
+// A SPATIAL_FILTER: the boundary, plane and clip settings; a distance whose clip is off is not in
+// the stream; each transform's 3 rows of 4 are kept as 4 rows of 3.
+bool read_spatial_filter(TkBitReader* r, TkSpatialFilterData* f) {
   int16_t count = bits_read_short(r);
   // Each point takes two raw doubles.
-  if (count < 0 || !fits(r, static_cast<uint32_t>(count), 128)) return 0;
-  size_t total = at_points + static_cast<size_t>(count) * 2 * sizeof(double);
-  auto* record = static_cast<uint8_t*>(mem_alloc(total));
-  if (!record) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
-  std::memset(record, 0, total);
-  auto put = [record](size_t at, const void* value, size_t n) { std::memcpy(record + at, value, n); };
-  put(0, &count, 2);
+  if (count < 0 || !fits(r, static_cast<uint32_t>(count), 128)) return false;
+  f->point_count = count;
+  BlobOut points;
+  if (count) points.open();
   for (int16_t i = 0; i < count; ++i) {
     double p[2];
     bits_read_2rd(r, p);
-    put(at_points + 16 * static_cast<size_t>(i), p, sizeof p);
+    points.write(p, sizeof p);
   }
-  double v3[3];
-  bits_read_3bd(r, v3);
-  put(at_extrusion, v3, sizeof v3);
-  bits_read_3bd(r, v3);
-  put(at_origin, v3, sizeof v3);
-  int16_t flag = bits_read_short(r);
-  put(at_display, &flag, 2);
-  const size_t sides[] = {at_front_on, at_back_on};
-  for (size_t side : sides) {
-    flag = bits_read_short(r);
-    put(side, &flag, 2);
-    double distance = flag ? bits_read_double(r) : 0.0;
-    put(side == at_front_on ? at_front : at_back, &distance, sizeof distance);
+  if (!points.close(&f->points)) return false;
+  bits_read_3bd(r, f->extrusion);
+  bits_read_3bd(r, f->origin);
+  f->display_boundary = bits_read_short(r);
+  f->front_clip = bits_read_short(r);
+  f->front_distance = f->front_clip ? bits_read_double(r) : 0.0;
+  f->back_clip = bits_read_short(r);
+  f->back_distance = f->back_clip ? bits_read_double(r) : 0.0;
+  for (int k = 0; k < 24; ++k) {
+    int v = k % 12;
+    double* t = k < 12 ? f->inverse_block_transform : f->clip_transform;
+    t[(v % 4) * 3 + v / 4] = bits_read_double(r);
   }
-  for (size_t k = 0; k < 24; ++k) {
-    size_t t = k / 12, value = k % 12;
-    double x = bits_read_double(r);
-    put(at_transforms + 96 * t + 8 * ((value % 4) * 3 + value / 4), &x, sizeof x);
+  return !r->past_end;
+}
+
+// Dictionary entries: the names in the data, their objects' handles after the tail.
+bool read_entry_names(TkBitReader* r, uint32_t count, TkBlob** names) {
+  // An entry takes at least 10 bits, an empty name's length (2) and a handle (8).
+  if (!fits(r, count, 10)) return false;
+  BlobOut out;
+  if (count) out.open();
+  char name[TK_OBJECT_NAME_SIZE];
+  for (uint32_t i = 0; i < count; ++i) {
+    name[0] = 0;
+    bits_read_text(r, name, sizeof name);
+    auto n = static_cast<uint16_t>(strnlen(name, sizeof name - 1));
+    out.write(&n, 2);
+    out.write(name, n);
   }
-  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* w = blob ? blob_create(blob) : nullptr;
-  bool ok = w && blob_write(w, record, total);
-  if (w && !blob_close_write(w)) ok = false;
-  mem_free(record);
-  if (!ok) {
-    blob_free(blob);
-    return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+  return out.close(names) && !r->past_end;
+}
+
+bool write_entries(TkBitReader* r, uint32_t count, TkBlob* names, TkBlob** entries) {
+  TkBlob* nr = names ? blob_open_read(names) : nullptr;
+  if (names && !nr) return false;
+  BlobOut out;
+  out.open();
+  TkDictEntry entry{};
+  bool ok = true;
+  for (uint32_t i = 0; ok && i < count; ++i) {
+    uint16_t n = 0;
+    ok = blob_read(nr, &n, 2) && n < sizeof entry.name && (n == 0 || blob_read(nr, entry.name, n));
+    if (!ok) break;
+    entry.name[n] = 0;
+    bits_read_handle(r, &entry.object);
+    ok = tk_dict_entry_write(out.writer, &entry) != 0;
   }
-  blob_free(g->data);
-  g->data = blob;
-  g->bit_length = static_cast<uint32_t>(total * 8);
-  return 1;
+  if (nr) blob_close(nr);
+  if (!ok) out.failed = true;
+  return out.close(entries) && !r->past_end;
+}
+
+// The plot settings that open a LAYOUT (and make up a PLOTSETTINGS object).
+void read_plot_settings(TkBitReader* r, TkPlotSettings* p) {
+  bits_read_text(r, p->page_setup, sizeof p->page_setup);
+  bits_read_text(r, p->printer, sizeof p->printer);
+  p->layout_flags = bits_read_short(r);
+  for (double& m : p->margins) m = bits_read_double(r);
+  p->paper_width = bits_read_double(r);
+  p->paper_height = bits_read_double(r);
+  bits_read_text(r, p->paper_size, sizeof p->paper_size);
+  p->origin[0] = bits_read_double(r);
+  p->origin[1] = bits_read_double(r);
+  p->paper_units = bits_read_short(r);
+  p->rotation = bits_read_short(r);
+  p->plot_type = bits_read_short(r);
+  p->window_min[0] = bits_read_double(r);
+  p->window_min[1] = bits_read_double(r);
+  p->window_max[0] = bits_read_double(r);
+  p->window_max[1] = bits_read_double(r);
+  bits_read_text(r, p->plot_view, sizeof p->plot_view);
+  p->real_world_units = bits_read_double(r);
+  p->drawing_units = bits_read_double(r);
+  bits_read_text(r, p->style_sheet, sizeof p->style_sheet);
+  p->scale_type = bits_read_short(r);
+  p->scale_factor = bits_read_double(r);
+  p->image_origin[0] = bits_read_double(r);
+  p->image_origin[1] = bits_read_double(r);
 }
 
 // Counts the group items of raw XRECORD data, as the database's group-item form reads them.
@@ -603,6 +741,9 @@ int16_t dwg13_next_object_kind(TkDrawing* d) {
     if (type == DWG13_TYPE_GROUP) return TK_OBJECT_KIND_GROUP;
     if (type >= DWG13_TYPE_PROXY_ENTITY && !is_entity_class(d, type)) {
       o->current_type = type;
+      // Plot settings have a reader operation of their own.
+      const TkClassRecord* c = class_of_number(d, type);
+      if (c && tk_name_compare(c->dxf_name, "PLOTSETTINGS") == 0) return TK_OBJECT_KIND_PLOTSETTINGS;
       return static_cast<int16_t>(type);
     }
   }
@@ -643,7 +784,7 @@ int16_t dwg_read_dictionary(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, ui
     ok = blob_write_string(nw, entry.name) != 0;
   }
   if (nw && !blob_close_write(nw)) ok = false;
-  ok = ok && dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors) != 0;
+  ok = ok && dwg_read_object_handles(r, &h->handle, &h->owner, o->reactor_count, &h->reactors) != 0;
   take_reactors(o, h);
   TkBlob* nr = ok && names ? blob_open_read(names) : nullptr;
   if (names && !nr) ok = false;
@@ -682,7 +823,7 @@ int16_t dwg_read_group(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t
   g.unnamed = bits_read_short(r);
   g.selectable = bits_read_short(r);
   uint32_t count = static_cast<uint32_t>(bits_read_long(r));
-  if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
+  if (!dwg_read_object_handles(r, &h->handle, &h->owner, o->reactor_count, &h->reactors)) return 0;
   take_reactors(o, h);
   if (!fits(r, count, 8)) count = 0;
   TkBlob* blob = nullptr;
@@ -699,65 +840,203 @@ int16_t dwg_read_mlinestyle_object(TkDrawing* d, TkObjectHeader* h, TkObjectData
   return dwg13_read_mlinestyle(d, h, v, xd);
 }
 
-int16_t dwg_skip_plotsettings(TkDrawing*, TkObjectHeader*, TkObjectData*, uint8_t*) { return 1; }
+int16_t dwg_read_plotsettings(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* xd) {
+  TkBitReader* r = dwg13_bits(d);
+  h->type = TK_OBJ_PLOTSETTINGS;
+  if (frame_current(d, h, xd) == 0) return 0;
+  h->type = TK_OBJ_PLOTSETTINGS;
+  read_plot_settings(r, &v->plotsettings);
+  if (r->past_end || !read_tail(d, r, h)) return bad_object();
+  return 1;
+}
 
 int16_t dwg_read_class_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, uint8_t* xd) {
-  Dwg13Objects* o = dwg13_objects(d);
   TkBitReader* r = dwg13_bits(d);
   uint16_t type = frame_current(d, h, xd);
   if (type == 0) return 0;
   if (d->version >= TK_VERSION_AC1015 && type == DWG13_TYPE_XRECORD) type = tk_class_xrecord(d);
-  h->type = type;
-  if (type != 0 && type == tk_class_xrecord(d)) {
-    TkXrecordData& x = v->xrecord;
-    uint32_t size = static_cast<uint32_t>(bits_read_long(r));
-    if (!fits(r, size, 8)) return 0;
-    uint8_t* bytes = size ? static_cast<uint8_t*>(mem_alloc(size)) : nullptr;
-    if (size && !bytes) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
-    if (size) bits_read_bytes(r, bytes, size);
-    TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
-    TkBlob* w = blob ? blob_create(blob) : nullptr;
-    bool ok = w && (size == 0 || blob_write(w, bytes, size));
-    if (w && !blob_close_write(w)) ok = false;
-    uint32_t items = ok ? count_group_items(bytes, size) : 0;
-    mem_free(bytes);
-    if (!ok) {
-      blob_free(blob);
-      return 0;
-    }
-    blob_free(x.items);
-    x.items = blob;
-    x.item_count = items;
-    x.cloning = d->version >= TK_VERSION_AC1015 ? bits_read_short(r) : 0;
-    if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
-    take_reactors(o, h);
-    return 1;
-  }
-  if (type != 0 && type == tk_class_spatial_filter(d)) {
-    if (!read_spatial_filter(r, &v->generic)) return 0;
-    if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
-    take_reactors(o, h);
-    return 1;
-  }
-  // Every other class, and proxies: the data raw, the handle tail, the references raw.
-  if (d->version >= TK_VERSION_AC1015 && type == DWG13_TYPE_PROXY_OBJECT) {
-    h->type = static_cast<uint16_t>(bits_read_long(r));
+  bool proxy = d->version >= TK_VERSION_AC1015 && type == DWG13_TYPE_PROXY_OBJECT;
+  if (proxy) {
+    // The class the proxy stands for, when it is one whose objects keep raw data.
+    auto id = static_cast<uint32_t>(bits_read_long(r));
     bits_read_long(r);
     bits_read_bit(r);
+    if (id > 0 && id < 65536 &&
+        tk_object_data_kind(d, static_cast<uint16_t>(id)) == TK_OBJDATA_GENERIC)
+      type = static_cast<uint16_t>(id);
   }
-  TkGenericObjectData& g = v->generic;
-  uint32_t bytes = 0;
-  uint32_t bits = dwg13_bits_left(r);
-  TkBlob* data = nullptr;
-  if (!dwg_read_proxy_data(r, &data, &bytes)) return 0;
-  blob_free(g.data);
-  g.data = data;
-  g.bit_length = bits;
-  if (!dwg_read_object_handles(r, &h->owner, o->reactor_count, &h->reactors)) return 0;
-  take_reactors(o, h);
-  TkBlob* handles = nullptr;
-  if (!dwg_read_proxy_handles(r, &handles)) return 0;
-  blob_free(g.handles);
-  g.handles = handles;
+  h->type = type;
+  {
+    TkObjectHeader scratch{};
+    scratch.type = type;
+    tk_init_object(d, &scratch, v);
+  }
+  bool ok = true;
+  switch (proxy ? TK_OBJDATA_GENERIC : tk_object_data_kind(d, type)) {
+    case TK_OBJDATA_XRECORD: {
+      TkXrecordData& x = v->xrecord;
+      uint32_t size = static_cast<uint32_t>(bits_read_long(r));
+      if (!fits(r, size, 8)) return bad_object();
+      uint8_t* bytes = size ? static_cast<uint8_t*>(mem_alloc(size)) : nullptr;
+      if (size && !bytes) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+      if (size) bits_read_bytes(r, bytes, size);
+      BlobOut items;
+      items.open();
+      if (size) items.write(bytes, size);
+      x.item_count = count_group_items(bytes, size);
+      mem_free(bytes);
+      if (!items.close(&x.items)) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+      x.cloning = d->version >= TK_VERSION_AC1015 ? bits_read_short(r) : 0;
+      ok = read_tail(d, r, h);
+      break;
+    }
+    case TK_OBJDATA_IDBUFFER: {
+      bits_read_char(r);
+      auto count = static_cast<uint32_t>(bits_read_long(r));
+      ok = read_tail(d, r, h) && read_handles(r, count, &v->idbuffer.handles);
+      v->idbuffer.count = ok ? count : 0;
+      break;
+    }
+    case TK_OBJDATA_DICTIONARYVAR:
+      v->dictionaryvar.schema = bits_read_char(r);
+      bits_read_text(r, v->dictionaryvar.value, 256);
+      ok = read_tail(d, r, h);
+      break;
+    case TK_OBJDATA_IMAGEDEF_REACTOR: {
+      v->imagedef_reactor.class_version = bits_read_long(r);
+      ok = read_tail(d, r, h);
+      // The image the reactor serves is its owner.
+      BlobOut image;
+      if (ok) image.write(h->owner.bytes, 8);
+      ok = ok && image.close(&v->imagedef_reactor.image);
+      break;
+    }
+    case TK_OBJDATA_IMAGEDEF: {
+      TkImageDefData& x = v->imagedef;
+      x.class_version = bits_read_long(r);
+      bits_read_2rd(r, x.image_size);
+      bits_read_text(r, x.path, sizeof x.path);
+      x.loaded = static_cast<int16_t>(bits_read_bit(r));
+      x.resolution_units = bits_read_char(r);
+      bits_read_2rd(r, x.pixel_size);
+      ok = read_tail(d, r, h);
+      break;
+    }
+    case TK_OBJDATA_LAYER_INDEX: {
+      TkLayerIndexData& x = v->layer_index;
+      x.stamp.days = bits_read_long(r);
+      x.stamp.msec = bits_read_long(r);
+      auto count = static_cast<uint32_t>(bits_read_long(r));
+      // An entry takes at least a BL (2 bits) and an empty text (2 bits).
+      if (!fits(r, count, 4)) return bad_object();
+      BlobOut entries;
+      if (count) entries.open();
+      char name[256];
+      for (uint32_t i = 0; i < count; ++i) {
+        int32_t index = bits_read_long(r);
+        name[0] = 0;
+        bits_read_text(r, name, sizeof name);
+        auto n = static_cast<uint16_t>(strnlen(name, sizeof name - 1));
+        entries.write(&index, 4);
+        entries.write(&n, 2);
+        if (n) entries.write(name, n);
+      }
+      if (r->past_end || !entries.close(&x.entries)) return bad_object();
+      ok = read_tail(d, r, h) && read_handles(r, count, &x.handles);
+      x.entry_count = ok ? count : 0;
+      break;
+    }
+    case TK_OBJDATA_OBJECT_PTR: ok = read_raw(d, r, h, &v->object_ptr); break;
+    case TK_OBJDATA_RASTERVARIABLES: {
+      TkRasterVariablesData& x = v->rastervariables;
+      x.class_version = bits_read_long(r);
+      x.display_frame = bits_read_short(r);
+      x.display_quality = bits_read_short(r);
+      x.units = bits_read_short(r);
+      ok = read_tail(d, r, h);
+      break;
+    }
+    case TK_OBJDATA_SORTENTSTABLE: {
+      TkSortEntsTableData& x = v->sortentstable;
+      auto count = static_cast<uint32_t>(bits_read_long(r));
+      ok = read_handles(r, count, &x.sort_handles) && read_tail(d, r, h);
+      if (ok) bits_read_handle(r, &x.block_record);
+      ok = ok && read_handles(r, count, &x.entity_handles);
+      x.count = ok ? count : 0;
+      break;
+    }
+    case TK_OBJDATA_SPATIAL_FILTER:
+      ok = read_spatial_filter(r, &v->spatial_filter) && read_tail(d, r, h);
+      break;
+    case TK_OBJDATA_SPATIAL_INDEX:
+      v->spatial_index.stamp.days = bits_read_long(r);
+      v->spatial_index.stamp.msec = bits_read_long(r);
+      ok = read_raw(d, r, h, &v->spatial_index.raw);
+      break;
+    case TK_OBJDATA_DICTIONARYWDFLT: {
+      TkDictionaryWdfltData& x = v->dictionary_wdflt;
+      auto count = static_cast<uint32_t>(bits_read_long(r));
+      x.cloning = bits_read_short(r);
+      bits_read_char(r);
+      TkBlob* names = nullptr;
+      ok = read_entry_names(r, count, &names) && read_tail(d, r, h) &&
+           write_entries(r, count, names, &x.entries);
+      blob_free(names);
+      if (ok) bits_read_handle(r, &x.default_entry);
+      x.entry_count = ok ? count : 0;
+      ok = ok && !r->past_end;
+      break;
+    }
+    case TK_OBJDATA_PLACEHOLDER: ok = read_tail(d, r, h); break;
+    case TK_OBJDATA_LAYOUT: {
+      TkLayoutData& l = v->layout;
+      read_plot_settings(r, &l.plot);
+      bits_read_text(r, l.name, sizeof l.name);
+      l.tab_order = bits_read_short(r);
+      l.flags = bits_read_short(r);
+      bits_read_3bd(r, l.ucs_origin);
+      bits_read_2rd(r, l.limits_min);
+      bits_read_2rd(r, l.limits_max);
+      bits_read_3bd(r, l.insertion_base);
+      bits_read_3bd(r, l.ucs_x_axis);
+      bits_read_3bd(r, l.ucs_y_axis);
+      l.elevation = bits_read_double(r);
+      l.ortho_type = bits_read_short(r);
+      bits_read_3bd(r, l.extents_min);
+      bits_read_3bd(r, l.extents_max);
+      ok = !r->past_end && read_tail(d, r, h);
+      if (ok) {
+        bits_read_handle(r, &l.block_record);
+        bits_read_handle(r, &l.last_viewport);
+        bits_read_handle(r, &l.base_ucs);
+        bits_read_handle(r, &l.named_ucs);
+        ok = !r->past_end;
+      }
+      break;
+    }
+    case TK_OBJDATA_VBA_PROJECT: {
+      TkVbaProjectData& x = v->vba_project;
+      auto size = static_cast<uint32_t>(bits_read_long(r));
+      if (!fits(r, size, 8)) return bad_object();
+      BlobOut data;
+      uint8_t piece[256];
+      for (uint32_t left = size; left > 0;) {
+        uint32_t step = left < sizeof piece ? left : sizeof piece;
+        bits_read_bytes(r, piece, step);
+        data.write(piece, step);
+        left -= step;
+      }
+      if (!data.close(&x.data)) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+      x.size = size;
+      ok = read_tail(d, r, h);
+      break;
+    }
+    case TK_OBJDATA_WIPEOUTVARIABLES:
+      v->wipeout_variables.display_frame = bits_read_short(r);
+      ok = read_tail(d, r, h);
+      break;
+    default: ok = read_raw(d, r, h, &v->generic); break;
+  }
+  if (!ok || r->past_end) return bad_object();
   return 1;
 }

@@ -6,7 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "toolkit/core/error.h"
 #include "toolkit/core/handle.h"
+
+enum : TkError {
+  TK_ERR_BAD_OBJECT = 201,  // a class object whose stream lies about its counts or sizes
+};
 
 struct TkDrawing;
 struct TkBlockRecord;
@@ -32,7 +37,8 @@ int16_t dwg_read_class_object(TkDrawing* drawing, TkObjectHeader* object, // ope
                               TkObjectData* data, uint8_t* has_xdata);
 int16_t dwg_read_mlinestyle_object(TkDrawing* drawing, TkObjectHeader* object,  // operation 13
                                    TkObjectData* data, uint8_t* has_xdata);
-int16_t dwg_skip_plotsettings(TkDrawing* drawing, TkObjectHeader* object,  // operation 14
+// The objects walk gives the plot-settings kind for objects of the PLOTSETTINGS class.
+int16_t dwg_read_plotsettings(TkDrawing* drawing, TkObjectHeader* object,  // operation 14
                               TkObjectData* data, uint8_t* has_xdata);
 int16_t dwg13_begin_objects(TkDrawing* drawing);                          // operation 29
 int16_t dwg13_next_object_kind(TkDrawing* drawing);                       // operation 1

@@ -22,7 +22,7 @@ TkReaderOps make_set() {
   s.read_layer = dwg13_read_layer;
   s.read_linetype = dwg13_read_linetype;
   s.read_mlinestyle = dwg_read_mlinestyle_object;
-  s.read_plotsettings = dwg_skip_plotsettings;
+  s.read_plotsettings = dwg_read_plotsettings;
   s.read_appid = dwg13_read_appid;
   s.read_style = dwg13_read_style;
   s.read_ucs = dwg13_read_ucs;

@@ -462,7 +462,7 @@ int16_t dwg13_read_mlinestyle(TkDrawing* d, TkObjectHeader* h, TkObjectData* v, 
   m.elements = blob;
   m.element_count = count;
   uint32_t reactors = dwg13_objects(d)->reactor_count;
-  if (!dwg_read_object_handles(r, &h->owner, reactors, &h->reactors)) return 0;
+  if (!dwg_read_object_handles(r, &h->handle, &h->owner, reactors, &h->reactors)) return 0;
   if (h->reactors) h->reactor_count = reactors;
   return 1;
 }

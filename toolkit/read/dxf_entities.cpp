@@ -12,6 +12,7 @@
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
 #include "toolkit/read/dwg13_entity_class.h"
 #include "toolkit/read/dxf_readers.h"
 #include "toolkit/write/bits_writer.h"
@@ -1317,9 +1318,13 @@ int16_t dxf_begin_viewport_entities(TkDrawing* d) {
 }
 
 int16_t dxf_read_viewport_entity(TkDrawing* d, TkViewportEntityHeader* record) {
-  (void)record;  // the core keeps no such record for DXF drawings
   DxfState* s = dxf_state(d);
-  if (!s || s->viewports.next >= s->viewports.count) return 0;
+  // The list is read while the file is open, during the load.
+  if (!s || !d->file || s->viewports.next >= s->viewports.count) return 0;
+  // No identifier, no name, on (flag bit 1) until the entity says otherwise.
+  record->viewport_number = -1;
+  record->flags = 1;
+  record->name[0] = 0;
   dxf_seek(s, s->viewports.items[s->viewports.next++]);
   if (!dxf_read_group(s) || !dxf_text_is(s, "VIEWPORT")) return 0;
   for (;;) {
@@ -1330,5 +1335,12 @@ int16_t dxf_read_viewport_entity(TkDrawing* d, TkViewportEntityHeader* record) {
       return 1;
     }
     if (dxf_at_end(s)) return 1;
+    if (s->group.code == 2) dxf_copy_text(record->name, sizeof record->name, s->text);
+    if (s->group.code == 5) record->viewport = s->group.handle;
+    if (s->group.code == 68) {
+      // The status: 0 for a viewport that is off, else its place in the stack.
+      record->viewport_number = s->group.i16;
+      if (s->group.i16 == 0) record->flags = 0;
+    }
   }
 }

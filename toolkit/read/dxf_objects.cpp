@@ -6,11 +6,15 @@
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
+#include "toolkit/core/defaults.h"
+#include "toolkit/core/group_desc.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/object.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
+#include "toolkit/read/bits_reader.h"
 #include "toolkit/read/dxf_readers.h"
+#include "toolkit/write/bits_writer.h"
 
 namespace {
 
@@ -60,7 +64,7 @@ int16_t read_prefix(DxfState* s, TkObjectHeader* h, char* name, size_t name_size
   }
   while (s->group.code == 102) {
     if (dxf_text_is(s, "{ACAD_REACTORS")) {
-      if (!dxf_read_reactors(s, &h->reactor_count, &h->reactors)) return 0;
+      if (!dxf_read_object_reactors(s->drawing, h)) return 0;
     } else if (dxf_text_is(s, "{ACAD_XDICTIONARY")) {
       if (!dxf_read_group(s)) return 0;
       h->xdictionary = s->group.handle;
@@ -191,360 +195,451 @@ int16_t linetype_index(TkDrawing* d, const char* name) {
   return kLinetypeByLayer;
 }
 
-// Doubles collected one at a time.
-struct Reals_t {
-  double* items = nullptr;
-  size_t count = 0;
-  size_t capacity = 0;
+// A blob written item by item, made at its first item; what was written is kept only when
+// every write succeeded.
+struct BlobOut {
+  TkBlob* blob = nullptr;
+  TkBlob* writer = nullptr;
   bool failed = false;
-  Reals_t() = default;
-  Reals_t(const Reals_t&) = delete;
-  Reals_t& operator=(const Reals_t&) = delete;
-  ~Reals_t() { mem_free(items); }
-  void push(double v) {
-    if (count == capacity) {
-      size_t grown = capacity ? capacity * 2 : 32;
-      auto* p = static_cast<double*>(mem_alloc(grown * sizeof(double)));
-      if (!p) {
-        failed = true;
-        return;
-      }
-      if (count) std::memcpy(p, items, count * sizeof(double));
-      mem_free(items);
-      items = p;
-      capacity = grown;
-    }
-    items[count++] = v;
-  }
-};
-
-// A class object's record as the bytes of its fields in order, kept in the object's data blob.
-// Texts are cut to their fields.
-struct RecordOut {
-  uint8_t bytes[4096];
-  size_t size = 0;
-  template <typename T>
-  size_t field(const T& value) {
-    size_t at = size;
-    std::memcpy(bytes + at, &value, sizeof value);
-    size += sizeof value;
-    return at;
-  }
-  size_t text(size_t capacity) {
-    size_t at = size;
-    std::memset(bytes + at, 0, capacity);
-    size += capacity;
-    return at;
-  }
-  template <typename T>
-  void put(size_t at, const T& value) {
-    std::memcpy(bytes + at, &value, sizeof value);
-  }
-  void put_text(size_t at, size_t capacity, const char* text) {
-    dxf_copy_text(reinterpret_cast<char*>(bytes + at), capacity, text);
-  }
-};
-
-int16_t keep_record(const RecordOut& r, const double* tail, size_t tail_count, TkObjectData* data) {
-  size_t total = r.size + tail_count * sizeof(double);
-  TkBlob* blob = dxf_blob_for(total);
-  TkBlob* w = blob ? blob_create(blob) : nullptr;
-  bool ok = w && blob_write(w, r.bytes, r.size) &&
-            (tail_count == 0 || blob_write(w, tail, tail_count * sizeof(double)));
-  if (w && !blob_close_write(w)) ok = false;
-  if (!ok) {
+  BlobOut() = default;
+  BlobOut(const BlobOut&) = delete;
+  BlobOut& operator=(const BlobOut&) = delete;
+  ~BlobOut() {
+    if (writer) blob_close_write(writer);
     blob_free(blob);
-    return 0;
   }
-  data->generic.data = blob;
-  data->generic.bit_length = static_cast<uint32_t>(total * 8);
-  return 1;
-}
-
-// Plot settings: four names, margins and paper, the plot window and custom scale, the layout
-// flags, the style sheet and the standard scale, in that order.
-struct PlotSettingsPlaces {
-  size_t names[4];  // groups 1, 2, 4, 6
-  size_t reals40;   // 40-49
-  size_t reals140;  // 140-143
-  size_t shorts70;  // 70, 72, 73, 74
-  size_t style_sheet;
-  size_t scale_type;  // 75
-  size_t reals147;    // 147-149
+  // Makes the blob without an item, for lists that exist even when empty.
+  bool open() {
+    if (writer || failed) return !failed;
+    blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    writer = blob ? blob_create(blob) : nullptr;
+    if (!writer) failed = true;
+    return !failed;
+  }
+  bool write(const void* bytes, size_t n) {
+    if (!open()) return false;
+    if (!blob_write(writer, bytes, n)) failed = true;
+    return !failed;
+  }
+  // Hands the blob (null when nothing was opened) to `out`; false when a write failed.
+  bool close(TkBlob** out) {
+    if (writer && !blob_close_write(writer)) failed = true;
+    writer = nullptr;
+    if (failed) {
+      blob_free(blob);
+      blob = nullptr;
+      return false;
+    }
+    blob_free(*out);
+    *out = blob;
+    blob = nullptr;
+    return true;
+  }
 };
 
-PlotSettingsPlaces plot_settings_layout(RecordOut* r) {
-  PlotSettingsPlaces p{};
-  for (size_t& n : p.names) n = r->text(DXF_NAME_SIZE);
-  p.reals40 = r->size;
-  for (int i = 0; i < 10; ++i) r->field(0.0);
-  p.reals140 = r->size;
-  for (int i = 0; i < 4; ++i) r->field(0.0);
-  p.shorts70 = r->size;
-  for (int i = 0; i < 4; ++i) r->field(int16_t{0});
-  p.style_sheet = r->text(DXF_NAME_SIZE);
-  p.scale_type = r->field(int16_t{0});
-  p.reals147 = r->size;
-  for (int i = 0; i < 3; ++i) r->field(0.0);
-  return p;
+// The groups of one object after its prefix: the current group is the object's, until the
+// next group 0 (before which the file is then put back) or the end of the file.
+struct Groups {
+  DxfState* s;
+  uint32_t position;
+  bool failed = false;
+  bool have;
+  Groups(DxfState* state, uint32_t at) : s(state), position(at) {
+    have = !at_object_end(s, position);
+  }
+  bool next() {
+    have = next_group(s, &position, &failed);
+    return have;
+  }
+  uint16_t code() const { return s->group.code; }
+  const TkDxfGroup& g() const { return s->group; }
+  // Passes over the rest of the object.
+  void finish() {
+    while (have) next();
+  }
+  int16_t result() const { return failed ? 0 : 1; }
+};
+
+void put_handle(BlobOut* out, const TkHandle& h) { out->write(h.bytes, 8); }
+
+// Plot-settings groups from the current one up to a group 0 or 100, which is read again.
+void plot_settings_group(const DxfState* s, TkPlotSettings* p) {
+  const TkDxfGroup& g = s->group;
+  uint16_t c = g.code;
+  switch (c) {
+    case 1: dxf_copy_text(p->page_setup, sizeof p->page_setup, s->text); return;
+    case 2: dxf_copy_text(p->printer, sizeof p->printer, s->text); return;
+    case 4: dxf_copy_text(p->paper_size, sizeof p->paper_size, s->text); return;
+    case 6: dxf_copy_text(p->plot_view, sizeof p->plot_view, s->text); return;
+    case 7: dxf_copy_text(p->style_sheet, sizeof p->style_sheet, s->text); return;
+    case 44: p->paper_width = g.real; return;
+    case 45: p->paper_height = g.real; return;
+    case 46: p->origin[0] = g.real; return;
+    case 47: p->origin[1] = g.real; return;
+    case 48: p->window_min[0] = g.real; return;
+    case 49: p->window_min[1] = g.real; return;
+    case 140: p->window_max[0] = g.real; return;
+    case 141: p->window_max[1] = g.real; return;
+    case 142: p->real_world_units = g.real; return;
+    case 143: p->drawing_units = g.real; return;
+    case 70: p->layout_flags = g.i16; return;
+    case 72: p->paper_units = g.i16; return;
+    case 73: p->rotation = g.i16; return;
+    case 74: p->plot_type = g.i16; return;
+    case 75: p->scale_type = g.i16; return;
+    case 147: p->scale_factor = g.real; return;
+    case 148: p->image_origin[0] = g.real; return;
+    case 149: p->image_origin[1] = g.real; return;
+    default: break;
+  }
+  if (c >= 40 && c <= 43) p->margins[c - 40] = g.real;
 }
 
-// Plot-settings groups up to the next group 0 or 100; the file is put back before that group.
-bool read_plot_settings(DxfState* s, RecordOut* r, const PlotSettingsPlaces& p, uint32_t* position,
-                        bool* failed) {
-  do {
-    const TkDxfGroup& g = s->group;
+// The time stamp of an index from its group 40.
+TkIndexStamp index_stamp(double value) {
+  TkDate date = dxf_date(value);
+  return TkIndexStamp{date.day, date.msec};
+}
+
+int16_t read_layout(DxfState* s, uint32_t position, TkLayoutData* l) {
+  Groups w(s, position);
+  if (w.have && w.code() == 100 && tk_name_compare(s->text, "AcDbPlotSettings") == 0) {
+    if (!dxf_read_plotsettings_fields(s->drawing, &l->plot, nullptr)) return 0;
+    w.next();
+  }
+  for (; w.have; w.next()) {
+    const TkDxfGroup& g = w.g();
     uint16_t c = g.code;
-    if (c == 100) {
-      dxf_seek(s, *position);
-      return true;
+    int axis = c / 10 - 1;
+    switch (c) {
+      case 1: dxf_copy_text(l->name, sizeof l->name, s->text); break;
+      case 70: l->flags = g.i16; break;
+      case 71: l->tab_order = g.i16; break;
+      case 76: l->ortho_type = g.i16; break;
+      case 146: l->elevation = g.real; break;
+      case 10: case 20: l->limits_min[axis] = g.real; break;
+      case 11: case 21: l->limits_max[axis] = g.real; break;
+      case 12: case 22: case 32: l->insertion_base[axis] = g.real; break;
+      case 14: case 24: case 34: l->extents_min[axis] = g.real; break;
+      case 15: case 25: case 35: l->extents_max[axis] = g.real; break;
+      case 13: case 23: case 33: l->ucs_origin[axis] = g.real; break;
+      case 16: case 26: case 36: l->ucs_x_axis[axis] = g.real; break;
+      case 17: case 27: case 37: l->ucs_y_axis[axis] = g.real; break;
+      case 330: l->block_record = g.handle; break;
+      case 331: l->last_viewport = g.handle; break;
+      case 345: l->named_ucs = g.handle; break;
+      case 346: l->base_ucs = g.handle; break;
+      default: break;
     }
-    if (c == 1) r->put_text(p.names[0], DXF_NAME_SIZE, s->text);
-    if (c == 2) r->put_text(p.names[1], DXF_NAME_SIZE, s->text);
-    if (c == 4) r->put_text(p.names[2], DXF_NAME_SIZE, s->text);
-    if (c == 6) r->put_text(p.names[3], DXF_NAME_SIZE, s->text);
-    if (c == 7) r->put_text(p.style_sheet, DXF_NAME_SIZE, s->text);
-    if (c >= 40 && c <= 49) r->put(p.reals40 + 8 * (c - 40), g.real);
-    if (c >= 140 && c <= 143) r->put(p.reals140 + 8 * (c - 140), g.real);
-    if (c >= 147 && c <= 149) r->put(p.reals147 + 8 * (c - 147), g.real);
-    if (c == 70) r->put(p.shorts70, g.i16);
-    if (c >= 72 && c <= 74) r->put(p.shorts70 + 2 * (c - 71), g.i16);
-    if (c == 75) r->put(p.scale_type, g.i16);
-  } while (next_group(s, position, failed));
-  return !*failed;
+  }
+  return w.result();
 }
 
-int16_t read_layout(DxfState* s, uint32_t position, TkObjectData* data) {
-  RecordOut r;
-  size_t name = r.text(DXF_NAME_SIZE);
-  size_t flags = r.field(int16_t{0});
-  size_t tab = r.field(int16_t{0});
-  PlotSettingsPlaces plot = plot_settings_layout(&r);
-  size_t reals = r.size;  // limits 10/20, 11/21; base 12/22/32; extents 14.., 15..; elevation
-  for (int i = 0; i < 14; ++i) r.field(0.0);
-  size_t elevation = r.field(0.0);
-  size_t ucs = r.size;  // origin 13, x axis 16, y axis 17
-  for (int i = 0; i < 9; ++i) r.field(0.0);
-  size_t ortho = r.field(int16_t{0});
-  size_t handles = r.size;  // 330, 331, 345, 346
-  for (int i = 0; i < 4; ++i) r.field(TkHandle{});
-  bool failed = false;
-  if (!at_object_end(s, position)) {
-    if (s->group.code == 100 && tk_name_compare(s->text, "AcDbPlotSettings") == 0) {
-      if (!next_group(s, &position, &failed) && failed) return 0;
-      if (!read_plot_settings(s, &r, plot, &position, &failed)) return 0;
-      if (!next_group(s, &position, &failed) && failed) return 0;
+int16_t read_imagedef(DxfState* s, uint32_t position, TkImageDefData* r) {
+  Groups w(s, position);
+  for (; w.have; w.next()) {
+    const TkDxfGroup& g = w.g();
+    switch (g.code) {
+      case 90: r->class_version = g.i32; break;
+      case 1: dxf_copy_text(r->path, sizeof r->path, s->text); break;
+      case 10: r->image_size[0] = g.real; break;
+      case 20: r->image_size[1] = g.real; break;
+      case 11: r->pixel_size[0] = g.real; break;
+      case 21: r->pixel_size[1] = g.real; break;
+      case 280: r->loaded = g.i16; break;
+      case 281: r->resolution_units = g.i16; break;
+      default: break;
     }
-    // Where each point group of the layout goes: first coordinate place by code.
-    auto point_place = [&](uint16_t c, int* axis) -> long {
-      int base = c % 10;
-      *axis = c / 10 - 1;
-      switch (base) {
-        case 0: return *axis < 2 ? long(reals) : -1;
-        case 1: return *axis < 2 ? long(reals + 16) : -1;
-        case 2: return long(reals + 32);
-        case 4: return long(reals + 56);
-        case 5: return long(reals + 80);
-        case 3: return long(ucs);
-        case 6: return long(ucs + 24);
-        case 7: return long(ucs + 48);
-        default: return -1;
-      }
-    };
-    do {
-      const TkDxfGroup& g = s->group;
-      uint16_t c = g.code;
-      if (c == 1) r.put_text(name, DXF_NAME_SIZE, s->text);
-      if (c == 70) r.put(flags, g.i16);
-      if (c == 71) r.put(tab, g.i16);
-      if (c == 76) r.put(ortho, g.i16);
-      if (c == 146) r.put(elevation, g.real);
-      if (c >= 10 && c <= 37) {
-        int axis = 0;
-        long at = point_place(c, &axis);
-        if (at >= 0) r.put(static_cast<size_t>(at) + 8 * axis, g.real);
-      }
-      if (c == 330) r.put(handles, g.handle);
-      if (c == 331) r.put(handles + 8, g.handle);
-      if (c == 345) r.put(handles + 16, g.handle);
-      if (c == 346) r.put(handles + 24, g.handle);
-    } while (next_group(s, &position, &failed));
   }
-  return failed ? 0 : keep_record(r, nullptr, 0, data);
+  return w.result();
 }
 
-int16_t read_imagedef(DxfState* s, uint32_t position, TkObjectData* data) {
-  RecordOut r;
-  size_t version = r.field(int32_t{0});
-  size_t path = r.text(DXF_NAME_SIZE);
-  size_t size = r.field(0.0);
-  r.field(0.0);
-  size_t pixel = r.field(0.0);
-  r.field(0.0);
-  size_t loaded = r.field(int16_t{0});
-  size_t units = r.field(int16_t{0});
-  bool failed = false;
-  if (!at_object_end(s, position)) {
-    do {
-      const TkDxfGroup& g = s->group;
-      switch (g.code) {
-        case 90: r.put(version, g.i32); break;
-        case 1: r.put_text(path, DXF_NAME_SIZE, s->text); break;
-        case 10: r.put(size, g.real); break;
-        case 20: r.put(size + 8, g.real); break;
-        case 11: r.put(pixel, g.real); break;
-        case 21: r.put(pixel + 8, g.real); break;
-        case 280: r.put(loaded, g.i16); break;
-        case 281: r.put(units, g.i16); break;
-        default: break;
-      }
-    } while (next_group(s, &position, &failed));
-  }
-  return failed ? 0 : keep_record(r, nullptr, 0, data);
-}
-
-// The clip boundary, its plane and clip distances, then the two transforms; each transform comes
-// as 3 rows of 4 values and is kept as 4 rows of 3. The boundary's coordinates follow the record.
-int16_t read_spatial_filter(DxfState* s, uint32_t position, TkObjectData* data) {
-  RecordOut r;
-  size_t count = r.field(int16_t{0});
-  size_t extrusion = r.field(0.0);
-  r.field(0.0);
-  r.field(1.0);
-  size_t origin = r.field(0.0);
-  r.field(0.0);
-  r.field(0.0);
-  size_t display = r.field(int16_t{1});
-  size_t front_flag = r.field(int16_t{0});
-  size_t back_flag = r.field(int16_t{0});
-  size_t front = r.field(0.0);
-  size_t back = r.field(0.0);
-  size_t transforms = r.size;
-  for (int i = 0; i < 24; ++i) r.field(0.0);
-  Reals_t points;
-  bool failed = false;
-  bool have = !at_object_end(s, position);
-  while (have) {
-    const TkDxfGroup& g = s->group;
+// The clip boundary, its plane and clip distances, then the two transforms: each comes as 3
+// rows of 4 values and is kept as 4 rows of 3.
+int16_t read_spatial_filter(DxfState* s, uint32_t position, TkSpatialFilterData* f) {
+  Groups w(s, position);
+  BlobOut points;
+  while (w.have) {
+    const TkDxfGroup& g = w.g();
     bool advance = true;
     switch (g.code) {
-      case 70: r.put(count, g.i16); break;
-      case 71: r.put(display, g.i16); break;
+      case 70: f->point_count = g.i16; break;
+      case 71: f->display_boundary = g.i16; break;
       case 72:
       case 73: {
-        bool is_front = g.code == 72;
-        r.put(is_front ? front_flag : back_flag, g.i16);
-        if (!next_group(s, &position, &failed)) {
-          have = false;
-          advance = false;
-          break;
-        }
-        if (s->group.code == (is_front ? 40 : 41)) {
-          r.put(is_front ? front : back, s->group.real);
+        bool front = g.code == 72;
+        (front ? f->front_clip : f->back_clip) = g.i16;
+        if (!w.next()) break;
+        if (w.code() == (front ? 40 : 41)) {
+          (front ? f->front_distance : f->back_distance) = w.g().real;
         } else {
           advance = false;  // that group is read again
         }
         break;
       }
-      case 210: r.put(extrusion, g.real); break;
-      case 220: r.put(extrusion + 8, g.real); break;
-      case 230: r.put(extrusion + 16, g.real); break;
-      case 11: r.put(origin, g.real); break;
-      case 21: r.put(origin + 8, g.real); break;
-      case 31: r.put(origin + 16, g.real); break;
+      case 210: f->extrusion[0] = g.real; break;
+      case 220: f->extrusion[1] = g.real; break;
+      case 230: f->extrusion[2] = g.real; break;
+      case 11: f->origin[0] = g.real; break;
+      case 21: f->origin[1] = g.real; break;
+      case 31: f->origin[2] = g.real; break;
       case 10:
-        points.push(g.real);
-        for (;;) {
-          if (!next_group(s, &position, &failed)) {
-            have = false;
-            break;
-          }
-          if (s->group.code != 10 && s->group.code != 20) break;
-          points.push(s->group.real);
-        }
+        points.write(&g.real, sizeof g.real);
+        while (w.next() && (w.code() == 10 || w.code() == 20))
+          points.write(&w.g().real, sizeof(double));
         advance = false;
         break;
       case 40:
         for (int k = 0; k < 24; ++k) {
-          if (k > 0 && !next_group(s, &position, &failed)) {
-            have = false;
-            break;
-          }
-          int t = k / 12, v = k % 12;
-          r.put(transforms + 96 * t + 8 * ((v % 4) * 3 + v / 4), s->group.real);
+          if (k > 0 && !w.next()) break;
+          int v = k % 12;
+          double* t = k < 12 ? f->inverse_block_transform : f->clip_transform;
+          t[(v % 4) * 3 + v / 4] = w.g().real;
         }
         break;
       default: break;
     }
-    if (!have) break;
-    if (advance && !next_group(s, &position, &failed)) break;
+    if (advance && w.have) w.next();
   }
-  if (failed || points.failed) return 0;
-  return keep_record(r, points.items, points.count, data);
+  if (!points.close(&f->points)) return 0;
+  return w.result();
 }
 
-// A layer index: the entry count and the index's time stamp, then per entry the count of its
-// group 90 and the layer name (a 2-byte length and the characters); the index handles (360)
-// go to the handle list. Each entry is its group 8 and the two groups after it.
-int16_t read_layer_index(DxfState* s, uint32_t position, TkObjectData* data) {
-  TkBlob* record = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* w = record ? blob_create(record) : nullptr;
-  TkBlob* handles = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* hw = handles ? blob_create(handles) : nullptr;
-  int32_t head[3] = {0, 0, 0};  // entry count, days, milliseconds: written once known
-  bool ok = w && hw && blob_write(w, head, sizeof head);
-  bool failed = false;
-  if (ok && !at_object_end(s, position)) {
-    do {
-      if (s->group.code == 40) {
-        TkDate stamp = dxf_date(s->group.real);
-        head[1] = stamp.day;
-        head[2] = stamp.msec;
-      }
-      if (s->group.code != 8) continue;
-      char name[DXF_NAME_SIZE];
-      dxf_copy_text(name, sizeof name, s->text);
-      auto length = static_cast<uint16_t>(std::strlen(name));
-      TkHandle index{};
-      int32_t value = 0;
-      if (next_group(s, &position, &failed)) {
-        index = s->group.handle;
-        if (next_group(s, &position, &failed)) value = s->group.i32;
-      }
-      ok = blob_write(w, &value, 4) && blob_write(w, &length, 2) && blob_write(w, name, length) &&
-           blob_write(hw, index.bytes, 8);
-      ++head[0];
-      if (s->group.code == 0) break;  // the entry was cut short by the next object
-    } while (ok && next_group(s, &position, &failed));
+// Each entry: its group 8 gives the name, 360 the handle of its id buffer and 90 its count.
+int16_t read_layer_index(DxfState* s, uint32_t position, TkLayerIndexData* x) {
+  Groups w(s, position);
+  BlobOut entries, handles;
+  bool open = false;
+  char name[DXF_NAME_SIZE] = {};
+  TkHandle index{};
+  int32_t value = 0;
+  auto flush = [&]() {
+    if (!open) return;
+    auto length = static_cast<uint16_t>(std::strlen(name));
+    entries.write(&value, 4);
+    entries.write(&length, 2);
+    if (length) entries.write(name, length);
+    put_handle(&handles, index);
+    ++x->entry_count;
+    open = false;
+  };
+  for (; w.have; w.next()) {
+    const TkDxfGroup& g = w.g();
+    switch (g.code) {
+      case 40: x->stamp = index_stamp(g.real); break;
+      case 8:
+        flush();
+        dxf_copy_text(name, sizeof name, s->text);
+        index = TkHandle{};
+        value = 0;
+        open = true;
+        break;
+      case 360: index = g.handle; break;
+      case 90: value = g.i32; break;
+      default: break;
+    }
   }
-  if (w && !blob_close_write(w)) ok = false;
-  if (hw && !blob_close_write(hw)) ok = false;
-  if (!ok || failed || !blob_overwrite(record, 0, head, sizeof head)) {
-    blob_free(record);
-    blob_free(handles);
+  flush();
+  if (!entries.close(&x->entries) || !handles.close(&x->handles)) return 0;
+  return w.result();
+}
+
+int16_t read_sortents(DxfState* s, uint32_t position, TkSortEntsTableData* t) {
+  Groups w(s, position);
+  BlobOut sorts, entities;
+  while (w.have) {
+    const TkDxfGroup& g = w.g();
+    bool advance = true;
+    if (g.code == 330) t->block_record = g.handle;
+    if (g.code == 331) {
+      put_handle(&entities, g.handle);
+      ++t->count;
+      // Its sort handle follows; an entry without one sorts by its own handle.
+      TkHandle sort = g.handle;
+      if (w.next()) {
+        if (w.code() == 5)
+          sort = w.g().handle;
+        else
+          advance = false;
+      }
+      put_handle(&sorts, sort);
+    }
+    if (advance && w.have) w.next();
+  }
+  if (!sorts.close(&t->sort_handles) || !entities.close(&t->entity_handles)) return 0;
+  return w.result();
+}
+
+int16_t read_dictionary_wdflt(DxfState* s, uint32_t position, TkDictionaryWdfltData* x) {
+  Groups w(s, position);
+  BlobOut entries;
+  entries.open();
+  while (w.have) {
+    const TkDxfGroup& g = w.g();
+    bool advance = true;
+    switch (g.code) {
+      case 281: x->cloning = g.i16; break;
+      case 340: x->default_entry = g.handle; break;
+      case 3: {
+        TkDictEntry entry{};
+        dxf_copy_text(entry.name, sizeof entry.name, s->text);
+        if (w.next()) {
+          if (w.code() >= 320 && w.code() <= 369)
+            entry.object = w.g().handle;
+          else
+            advance = false;
+        }
+        entries.write(&entry, TK_DICT_ENTRY_SIZE);
+        ++x->entry_count;
+        break;
+      }
+      default: break;
+    }
+    if (advance && w.have) w.next();
+  }
+  if (!entries.close(&x->entries)) return 0;
+  return w.result();
+}
+
+int16_t read_vba_project(DxfState* s, uint32_t position, TkVbaProjectData* v) {
+  Groups w(s, position);
+  BlobOut data;
+  uint32_t bytes = 0;
+  for (; w.have; w.next()) {
+    if (w.code() == 90) v->size = static_cast<uint32_t>(w.g().i32);
+    if (w.code() != 310) continue;
+    uint8_t chunk[1100];
+    size_t n = dxf_hex_to_bytes(s->text, chunk, sizeof chunk);
+    data.write(chunk, n);
+    bytes += static_cast<uint32_t>(n);
+  }
+  if (!data.close(&v->data)) return 0;
+  // The data the file holds, whatever size it claims.
+  if (v->data || v->size > bytes) v->size = bytes;
+  return w.result();
+}
+
+// Handle-reference kinds of the DXF handle codes, as the DWG reader gives them.
+uint8_t reference_kind(uint16_t code) {
+  switch ((code - 320) / 10) {
+    case 1: return TK_REF_SOFT_POINTER;
+    case 2: return TK_REF_HARD_POINTER;
+    case 3: return TK_REF_SOFT_OWNER;
+    case 4: return TK_REF_HARD_OWNER;
+    default: return TK_REF_KIND_3;
+  }
+}
+
+// A proxy object, a zombie, or an object of a class the toolkit does not read: its class data
+// as an R13-style bit stream and its handle references. The stream of a proxy or zombie is the
+// data the file carries (groups 93 and 310); any other object's groups are written into one,
+// each as its code and its value, after the class's proxy flags and number.
+int16_t read_proxy_object(DxfState* s, uint32_t position, bool proxy, TkObjectHeader* h,
+                          TkRawObjectData* raw) {
+  TkBitWriter* bw = s->proxy_writer;
+  if (!bw) {
+    bw = static_cast<TkBitWriter*>(mem_alloc(sizeof(TkBitWriter)));
+    if (!bw) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+    std::memset(bw, 0, sizeof(TkBitWriter));
+    s->proxy_writer = bw;
+  }
+  if (!bits_blob_begin(bw)) return tk_fail_alloc(TK_ERR_ALLOC_STRUCTURE);
+  bool ok = true;
+  if (!proxy) {
+    int32_t flags = 0;
+    for (const TkLink* l = list_first(&s->drawing->classes); l; l = l->next) {
+      const auto* c = static_cast<const TkClassRecord*>(tk_link_data(l));
+      if (c->number == h->type) flags = c->proxy_flags;
+    }
+    ok = bits_blob_put_bl(bw, flags) == 1 && bits_blob_put_bl(bw, h->type) == 1;
+  }
+  Groups w(s, position);
+  BlobOut refs;
+  TkBlob* data = nullptr;
+  uint32_t data_bits = 0;
+  while (ok && w.have) {
+    const TkDxfGroup& g = w.g();
+    uint16_t c = g.code;
+    auto code = [&]() { return bits_blob_put_bs(bw, static_cast<int16_t>(c)) == 1; };
+    if (c >= 330 && c <= 369) {
+      uint8_t ref[9];
+      std::memcpy(ref, g.handle.bytes, 8);
+      ref[8] = reference_kind(c);
+      refs.write(ref, sizeof ref);
+      if (!proxy) ok = code();
+    } else if (proxy) {
+      // The class the data stands for, when it is one whose objects keep raw data.
+      if (c == 91 && g.i32 > 0 && g.i32 < 65536 &&
+          tk_object_data_kind(s->drawing, static_cast<uint16_t>(g.i32)) == TK_OBJDATA_GENERIC)
+        h->type = static_cast<uint16_t>(g.i32);
+      if (c == 93) data_bits = static_cast<uint32_t>(g.i32);
+      if (c == 310) {
+        // The run of 310 groups from this one on.
+        dxf_seek(s, w.position);
+        blob_free(data);
+        uint32_t bytes = 0;
+        if (!dxf_read_preview(s, &data, &bytes)) {
+          ok = false;
+          break;
+        }
+        if (data_bits == 0 || data_bits > bytes * 8u) data_bits = bytes * 8u;
+      }
+    } else if (c == 100) {
+      // Subclass markers are the class's own knowledge, not data.
+    } else if ((c >= 10 && c <= 18) || c == 210) {
+      double p[3];
+      if (!dxf_read_point(s, p)) {
+        w.failed = true;
+        break;
+      }
+      ok = code() && bits_blob_put_3bd(bw, p) == 1;
+    } else if ((c >= 40 && c <= 48) || (c >= 140 && c <= 149)) {
+      ok = code() && bits_blob_put_bd(bw, g.real) == 1;
+    } else if (c >= 50 && c <= 58) {
+      ok = code() && bits_blob_put_bd(bw, g.real * 0.017453292519943295) == 1;
+    } else if ((c >= 60 && c <= 79) || (c >= 170 && c <= 179) || (c >= 270 && c <= 289)) {
+      ok = code() && bits_blob_put_bs(bw, g.i16) == 1;
+    } else if (c >= 90 && c <= 99) {
+      ok = code() && bits_blob_put_bl(bw, g.i32) == 1;
+    } else if ((c >= 1 && c <= 9) || (c >= 300 && c <= 309)) {
+      ok = code() && bits_blob_put_text(bw, s->text) == 1;
+    } else if (c >= 320 && c <= 329) {
+      ok = code() && bits_blob_put_handle(bw, &g.handle) == 1;
+    }
+    w.next();
+  }
+  uint32_t bits = 0;
+  TkBlob* stream = bits_blob_end(bw, &bits);
+  if (!ok || !stream) w.failed = true;
+  if (proxy) {
+    blob_free(stream);
+    stream = data;
+    bits = data ? data_bits : 0;
+  } else {
+    blob_free(data);
+  }
+  if (w.failed || !refs.close(&raw->handles)) {
+    blob_free(stream);
     return 0;
   }
-  data->generic.data = record;
-  data->generic.bit_length = static_cast<uint32_t>(blob_stored_size(record)) * 8;
-  data->generic.handles = handles;
+  blob_free(raw->data);
+  raw->data = stream;
+  raw->bit_length = bits;
   return 1;
 }
 
-// A spatial index keeps only its time stamp and two words the file does not give.
-int16_t read_spatial_index(DxfState* s, uint32_t position, TkObjectData* data) {
-  RecordOut r;
-  TkDate stamp{0, 0};
-  bool failed = false;
-  if (!at_object_end(s, position)) {
-    do {
-      if (s->group.code == 40) stamp = dxf_date(s->group.real);
-    } while (next_group(s, &position, &failed));
-  }
-  r.field(stamp.day);
-  r.field(stamp.msec);
-  r.field(int32_t{0});
-  r.field(int32_t{0});
-  return failed ? 0 : keep_record(r, nullptr, 0, data);
+// The record of a class object's kind with its defaults.
+void init_data(TkDrawing* d, uint16_t type, TkObjectData* data) {
+  TkObjectHeader scratch{};
+  scratch.type = type;
+  tk_init_object(d, &scratch, data);
+}
+
+// The class number of an object kind the toolkit reads, made from the default classes when the
+// file uses the kind without defining its class.
+uint16_t class_of(TkDrawing* d, const char* name, TkClassSlot slot) {
+  uint16_t n = d->class_numbers[slot];
+  return n ? n : tk_ensure_default_class(d, name);
 }
 
 }  // namespace
@@ -654,52 +749,76 @@ int16_t dxf_read_mline_style(TkDrawing* d, TkObjectHeader* h, TkObjectData* data
   uint32_t position = 0;
   if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
   TkMlineStyleData& style = data->mlinestyle;
-  style.elements = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* w = style.elements ? blob_create(style.elements) : nullptr;
-  bool ok = w != nullptr;
-  bool failed = false;
+  const TkGroupTable* table = &tk_group_tables[TK_GROUPS_MLINESTYLE];
+  BlobOut elements;
+  elements.open();
+  uint16_t count = 0;
   bool element = false;
   TkMlineElement e{};
   auto flush = [&]() {
     if (!element) return;
-    ok = ok && tk_mlstyle_element_write(w, &e);
-    ++style.element_count;
+    uint8_t bytes[16] = {};
+    std::memcpy(bytes, &e.colour, 2);
+    std::memcpy(bytes + 2, &e.linetype, 2);
+    std::memcpy(bytes + 8, &e.offset, 8);
+    elements.write(bytes, sizeof bytes);
+    ++count;
     element = false;
   };
-  if (ok && !at_object_end(s, position)) {
-    do {
-      const TkDxfGroup& g = s->group;
-      switch (g.code) {
-        case 2: dxf_copy_text(style.name, sizeof style.name, s->text); break;
-        case 3: dxf_copy_text(style.description, sizeof style.description, s->text); break;
-        case 70: style.flags = g.i16; break;
-        case 51: style.start_angle = g.real * 0.017453292519943295; break;
-        case 52: style.end_angle = g.real * 0.017453292519943295; break;
-        case 49:
-          flush();
-          e = TkMlineElement{};
-          e.offset = g.real;
-          e.colour = 256;
-          e.linetype = kLinetypeByLayer;
-          element = true;
-          break;
-        case 62:
-          if (element) {
-            e.colour = g.i16;
-          } else {
-            style.fill_colour = g.i16;
-          }
-          break;
-        case 6:
-          if (element) e.linetype = linetype_index(d, s->text);
-          break;
-        default: break;
-      }
-    } while (ok && next_group(s, &position, &failed));
+  // The style's own groups go through its descriptor rows; from the first 49 on, each 49 opens
+  // an element that the 62 and 6 after it complete.
+  Groups w(s, position);
+  for (; w.have; w.next()) {
+    const TkDxfGroup& g = w.g();
+    switch (g.code) {
+      case 49:
+        flush();
+        e = TkMlineElement{};
+        e.offset = g.real;
+        e.colour = 256;
+        e.linetype = kLinetypeByLayer;
+        element = true;
+        break;
+      case 62:
+        if (element)
+          e.colour = g.i16;
+        else
+          dxf_record_group(s, table, &style);
+        break;
+      case 6:
+        if (element) e.linetype = linetype_index(d, s->text);
+        break;
+      default:
+        if (!element) dxf_record_group(s, table, &style);
+        break;
+    }
   }
   flush();
-  if (w && !blob_close_write(w)) ok = false;
-  return ok && !failed ? 1 : 0;
+  // The count is that of the elements kept, whatever group 71 claimed.
+  style.element_count = count;
+  if (!elements.close(&style.elements)) return 0;
+  return w.result();
+}
+
+int16_t dxf_read_object_reactors(TkDrawing* d, TkObjectHeader* h) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  return dxf_read_reactors(s, &h->reactor_count, &h->reactors);
+}
+
+int16_t dxf_read_plotsettings_fields(TkDrawing* d, TkPlotSettings* plot, uint8_t* has_xdata) {
+  DxfState* s = dxf_state(d);
+  if (!s) return 0;
+  if (has_xdata) *has_xdata = 0;
+  for (;;) {
+    uint32_t position = dxf_tell(s);
+    if (!dxf_read_group(s)) return dxf_at_end(s) ? 1 : 0;
+    if (s->group.code == 0 || s->group.code == 100 || dxf_at_end(s)) {
+      dxf_seek(s, position);
+      return 1;
+    }
+    plot_settings_group(s, plot);
+  }
 }
 
 int16_t dxf_read_plotsettings(TkDrawing* d, TkObjectHeader* h, TkObjectData* data,
@@ -711,18 +830,16 @@ int16_t dxf_read_plotsettings(TkDrawing* d, TkObjectHeader* h, TkObjectData* dat
   char name[64];
   uint32_t position = 0;
   if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
-  RecordOut r;
-  PlotSettingsPlaces places = plot_settings_layout(&r);
-  bool failed = false;
-  if (!at_object_end(s, position)) {
-    // The plot settings' own groups, then whatever subclass follows, are all read.
-    for (;;) {
-      if (!read_plot_settings(s, &r, places, &position, &failed)) return 0;
-      if (!next_group(s, &position, &failed)) break;
-      if (!next_group(s, &position, &failed)) break;
-    }
+  TkPlotSettings* plot = &data->plotsettings;
+  if (at_object_end(s, position)) return 1;
+  // A first group that is no subclass marker is a plot-settings group: it is read again.
+  if (s->group.code != 100) dxf_seek(s, position);
+  // The plot settings' own groups, then whatever subclass follows, are all read.
+  for (;;) {
+    if (!dxf_read_plotsettings_fields(d, plot, nullptr)) return 0;
+    bool failed = false;
+    if (!next_group(s, &position, &failed)) return failed ? 0 : 1;
   }
-  return failed ? 0 : keep_record(r, nullptr, 0, data);
 }
 
 int16_t dxf_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, uint8_t* has_xdata) {
@@ -732,23 +849,122 @@ int16_t dxf_read_object(TkDrawing* d, TkObjectHeader* h, TkObjectData* data, uin
   char name[DXF_NAME_SIZE];
   uint32_t position = 0;
   if (!read_prefix(s, h, name, sizeof name, &position)) return 0;
-  TkClassRecord record;
-  h->type = class_find(d, name, &record) ? record.number : static_cast<uint16_t>(kProxyObject);
-  std::memset(data, 0, sizeof *data);
-  uint16_t xrecord = d->class_numbers[TK_CLASS_XRECORD];
-  if (xrecord != 0 && h->type == xrecord) {
-    data->xrecord.cloning = 1;
-    return read_items(s, position, &data->xrecord.items, &data->xrecord.item_count, nullptr,
-                      &data->xrecord.cloning);
+  struct Branch {
+    const char* name;
+    TkClassSlot slot;
+  };
+  static const Branch branches[] = {
+      {"XRECORD", TK_CLASS_XRECORD},
+      {"IDBUFFER", TK_CLASS_IDBUFFER},
+      {"DICTIONARYVAR", TK_CLASS_DICTIONARYVAR},
+      {"IMAGEDEF_REACTOR", TK_CLASS_IMAGEDEF_REACTOR},
+      {"IMAGEDEF", TK_CLASS_IMAGEDEF},
+      {"LAYER_INDEX", TK_CLASS_LAYER_INDEX},
+      {"OBJECT_PTR", TK_CLASS_OBJECT_PTR},
+      {"RASTERVARIABLES", TK_CLASS_RASTERVARIABLES},
+      {"SORTENTSTABLE", TK_CLASS_SORTENTSTABLE},
+      {"SPATIAL_FILTER", TK_CLASS_SPATIAL_FILTER},
+      {"SPATIAL_INDEX", TK_CLASS_SPATIAL_INDEX},
+      {"ACDBDICTIONARYWDFLT", TK_CLASS_DICTIONARYWDFLT},
+      {"ACDBPLACEHOLDER", TK_CLASS_PLACEHOLDER},
+      {"LAYOUT", TK_CLASS_LAYOUT},
+      {"VBA_PROJECT", TK_CLASS_VBA_PROJECT},
+      {"WIPEOUTVARIABLES", TK_CLASS_WIPEOUTVARIABLES},
+  };
+  const Branch* branch = nullptr;
+  for (const Branch& b : branches)
+    if (tk_name_compare(name, b.name) == 0) branch = &b;
+  bool proxy = tk_name_compare(name, "ACAD_PROXY_OBJECT") == 0 ||
+               tk_name_compare(name, "ACAD_ZOMBIE_OBJECT") == 0;
+  uint16_t type = 0;
+  if (branch) {
+    type = class_of(d, branch->name, branch->slot);
+    if (type == 0) return tk_fail(TK_ERR_DXF_OBJECT);
+  } else {
+    // An object of a class the file defines keeps that class's number; a proxy takes the
+    // number its data names, and an object of no known class is a proxy object.
+    TkClassRecord record;
+    type = !proxy && class_find(d, name, &record) ? record.number
+                                                   : static_cast<uint16_t>(TK_CLASS_ITEM_OBJECT);
+    // A class that shares its number with a kind read above cannot keep raw data under it.
+    if (tk_object_data_kind(d, type) != TK_OBJDATA_GENERIC) type = TK_CLASS_ITEM_OBJECT;
   }
-  if (tk_name_compare(name, "LAYOUT") == 0) return read_layout(s, position, data);
-  if (tk_name_compare(name, "IMAGEDEF") == 0) return read_imagedef(s, position, data);
-  if (tk_name_compare(name, "SPATIAL_FILTER") == 0) return read_spatial_filter(s, position, data);
-  if (tk_name_compare(name, "LAYER_INDEX") == 0) return read_layer_index(s, position, data);
-  if (tk_name_compare(name, "SPATIAL_INDEX") == 0) return read_spatial_index(s, position, data);
-  uint32_t count = 0;
-  if (!read_items(s, position, &data->generic.data, &count, &data->generic.handles, nullptr))
-    return 0;
-  data->generic.bit_length = static_cast<uint32_t>(blob_stored_size(data->generic.data)) * 8;
-  return 1;
+  h->type = type;
+  init_data(d, type, data);
+  switch (branch ? tk_object_data_kind(d, type) : TK_OBJDATA_GENERIC) {
+    case TK_OBJDATA_XRECORD:
+      return read_items(s, position, &data->xrecord.items, &data->xrecord.item_count, nullptr,
+                        &data->xrecord.cloning);
+    case TK_OBJDATA_IDBUFFER: {
+      Groups w(s, position);
+      BlobOut handles;
+      for (; w.have; w.next()) {
+        if (w.code() != 330) continue;
+        put_handle(&handles, w.g().handle);
+        ++data->idbuffer.count;
+      }
+      if (!handles.close(&data->idbuffer.handles)) return 0;
+      return w.result();
+    }
+    case TK_OBJDATA_DICTIONARYVAR: {
+      Groups w(s, position);
+      for (; w.have; w.next()) {
+        if (w.code() == 280) data->dictionaryvar.schema = w.g().i16;
+        if (w.code() == 1)
+          dxf_copy_text(data->dictionaryvar.value, sizeof data->dictionaryvar.value, s->text);
+      }
+      return w.result();
+    }
+    case TK_OBJDATA_IMAGEDEF_REACTOR: {
+      Groups w(s, position);
+      BlobOut image;
+      for (; w.have; w.next()) {
+        if (w.code() == 90) data->imagedef_reactor.class_version = w.g().i32;
+        if (w.code() == 330 && !image.blob) put_handle(&image, w.g().handle);
+      }
+      if (!image.close(&data->imagedef_reactor.image)) return 0;
+      return w.result();
+    }
+    case TK_OBJDATA_IMAGEDEF: return read_imagedef(s, position, &data->imagedef);
+    case TK_OBJDATA_LAYER_INDEX: return read_layer_index(s, position, &data->layer_index);
+    case TK_OBJDATA_RASTERVARIABLES: {
+      Groups w(s, position);
+      TkRasterVariablesData& r = data->rastervariables;
+      for (; w.have; w.next()) {
+        const TkDxfGroup& g = w.g();
+        if (g.code == 90) r.class_version = g.i32;
+        if (g.code == 70) r.display_frame = g.i16;
+        if (g.code == 71) r.display_quality = g.i16;
+        if (g.code == 72) r.units = g.i16;
+      }
+      return w.result();
+    }
+    case TK_OBJDATA_SORTENTSTABLE: return read_sortents(s, position, &data->sortentstable);
+    case TK_OBJDATA_SPATIAL_FILTER: return read_spatial_filter(s, position, &data->spatial_filter);
+    case TK_OBJDATA_SPATIAL_INDEX: {
+      Groups w(s, position);
+      for (; w.have; w.next())
+        if (w.code() == 40) data->spatial_index.stamp = index_stamp(w.g().real);
+      return w.result();
+    }
+    case TK_OBJDATA_DICTIONARYWDFLT:
+      return read_dictionary_wdflt(s, position, &data->dictionary_wdflt);
+    case TK_OBJDATA_LAYOUT: return read_layout(s, position, &data->layout);
+    case TK_OBJDATA_VBA_PROJECT: return read_vba_project(s, position, &data->vba_project);
+    case TK_OBJDATA_WIPEOUTVARIABLES: {
+      Groups w(s, position);
+      for (; w.have; w.next())
+        if (w.code() == 70) data->wipeout_variables.display_frame = w.g().i16;
+      return w.result();
+    }
+    case TK_OBJDATA_OBJECT_PTR:
+    case TK_OBJDATA_PLACEHOLDER: {
+      // Nothing of theirs is kept: their groups are passed over.
+      Groups w(s, position);
+      w.finish();
+      return w.result();
+    }
+    default: break;
+  }
+  return read_proxy_object(s, position, proxy, h, &data->generic);
 }

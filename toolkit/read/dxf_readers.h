@@ -51,6 +51,12 @@ int16_t dxf_read_plotsettings(TkDrawing* drawing, TkObjectHeader* object, TkObje
                               uint8_t* has_xdata);
 int16_t dxf_read_object(TkDrawing* drawing, TkObjectHeader* object, TkObjectData* data,
                         uint8_t* has_xdata);
+// With the current group the opening 102 of an object's reactors: its 330 handles up to the
+// closing 102 into the header's reactor list.
+int16_t dxf_read_object_reactors(TkDrawing* drawing, TkObjectHeader* object);
+// Plot-settings groups from the next group on up to a group 0 or 100, which is read again.
+int16_t dxf_read_plotsettings_fields(TkDrawing* drawing, TkPlotSettings* plot,
+                                     uint8_t* has_xdata);
 
 // Entities.
 int16_t dxf_read_entity(TkDrawing* drawing, TkEntityHeader* header, TkEntityData* data,

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "toolkit/core/class_list.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
 
 namespace {
@@ -21,7 +22,8 @@ TEST(GroupDescTest, TablesAreSortedCountedAndInsideTheirRecords) {
       {"STYLE", 12, sizeof(TkTextStyleRecord)}, {"VIEW", 35, sizeof(TkViewRecord)},
       {"VPORT", 53, sizeof(TkVportRecord)},   {"APPID", 5, sizeof(TkAppIdRecord)},
       {"DIMSTYLE", 73, sizeof(TkDimStyleRecord)}, {"UCS", 21, sizeof(TkUcsRecord)},
-      {"BLOCK", 6, sizeof(TkBlockRecord)},    {"CLASS", 6, sizeof(TkClassRecord)},
+      {"BLOCK", 6, sizeof(TkBlockRecord)},    {"BLOCK_RECORD", 5, sizeof(TkBlockRecord)},
+      {"MLINESTYLE", 7, sizeof(TkMlineStyleData)}, {"CLASS", 6, sizeof(TkClassRecord)},
   };
   for (int k = 0; k < TK_GROUP_KIND_COUNT; ++k) {
     const TkGroupTable& t = tk_group_tables[k];

@@ -504,107 +504,57 @@ TEST_F(CompleteTest, OlderViewportSettingsLeaveTheExtendedData) {
 
 // ---- Dictionary variables ----
 
-// A DICTIONARYVAR's data as a DWG file gives it: the schema byte, then the text as a bit-coded
-// short length (the two-bit code given) and its bytes, most significant bit first.
-TkBlob* bit_coded_var(const std::string& text, int length_code, size_t declared) {
-  std::vector<int> bits;
-  auto put = [&](uint32_t value, int n) {
-    for (int i = n - 1; i >= 0; --i) bits.push_back((value >> i) & 1);
-  };
-  put(0, 8);  // schema
-  put(static_cast<uint32_t>(length_code), 2);
-  if (length_code == 0) put(declared & 0xFF, 8), put(declared >> 8, 8);
-  if (length_code == 1) put(static_cast<uint32_t>(declared), 8);
-  for (char c : text) put(static_cast<uint8_t>(c), 8);
-  std::vector<uint8_t> bytes((bits.size() + 7) / 8, 0);
-  for (size_t i = 0; i < bits.size(); ++i)
-    bytes[i / 8] = static_cast<uint8_t>(bytes[i / 8] | bits[i] << (7 - i % 8));
-  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* w = blob_create(blob);
-  blob_write(w, bytes.data(), bytes.size());
-  blob_close_write(w);
-  return blob;
-}
-
-// DXF gives a dictionary variable's value as a group item, DWG bit-coded.
+// Both readers give a dictionary variable's value as the text of its record.
 TEST_F(CompleteTest, DictionaryVariablesReadAsIntegers) {
   struct Var {
     const char* name;
-    bool dxf;
     const char* text;
-    int length_code;  // DWG: how the length is coded (3: the constant 256)
-    size_t declared;  // DWG: the length the data gives
   } const vars[] = {
-      {"XCLIPFRAME", true, "1", 0, 0},  {"WORDY", true, "many", 0, 0},
-      {"XCLIPFRAME", false, "1", 1, 1}, {"LONGCODE", false, "-42", 0, 3},
-      {"WORDY", false, "many", 1, 4},   {"TRUNCATED", false, "12", 1, 20},
-      {"HUGE", false, "7", 3, 256},     {"EMPTY", false, "", 2, 0},
+      {"XCLIPFRAME", "1"}, {"LONGCODE", "-42"}, {"WORDY", "many"},
+      {"EMPTY", ""},       {"HUGE", "99999999999"},
   };
   struct Expect {
-    bool dxf;
     const char* name;
     int32_t value;  // with the default 5
     const char* what;
   } const expected[] = {
-      {true, "xclipframe", 1, "names compare without case"},
-      {true, "WORDY", 5, "not a number"},
-      {true, "ABSENT", 5, "no such variable"},
-      {false, "XCLIPFRAME", 1, "a one-byte length"},
-      {false, "LONGCODE", -42, "a two-byte length"},
-      {false, "WORDY", 5, "not a number"},
-      {false, "TRUNCATED", 5, "a text that runs past the data"},
-      {false, "HUGE", 5, "a length beyond the text buffer"},
-      {false, "EMPTY", 5, "an empty text"},
+      {"xclipframe", 1, "names compare without case"},
+      {"LONGCODE", -42, "a negative number"},
+      {"WORDY", 5, "not a number"},
+      {"ABSENT", 5, "no such variable"},
+      {"EMPTY", 5, "an empty text"},
+      {"HUGE", 5, "beyond 32 bits"},
   };
-  for (bool dxf : {true, false}) {
-    TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, TK_VERSION_AC1015);
-    ASSERT_NE(d, nullptr);
-    d->is_dxf = dxf ? 1 : 0;
-    std::vector<TkDictEntry> entries;
-    for (const Var& v : vars) {
-      if (v.dxf != dxf) continue;
-      TkObjectHeader h{};
-      TkObjectData data;
-      h.type = tk_class_dictionaryvar(d);
-      tk_init_object(d, &h, &data);
-      ASSERT_EQ(tk_next_handle(d, nullptr, 0, &h.handle), 1);
-      if (dxf) {
-        TkGroupItem text{};
-        text.code = 1;
-        std::snprintf(reinterpret_cast<char*>(text.value), sizeof text.value, "%s", v.text);
-        data.generic.data = blob_alloc(TK_BLOB_CHUNK_SIZE);
-        TkBlob* w = blob_create(data.generic.data);
-        xd_append_group(w, &text);
-        blob_close_write(w);
-      } else {
-        data.generic.data = bit_coded_var(v.text, v.length_code, v.declared);
-        data.generic.bit_length = static_cast<uint32_t>(blob_stored_size(data.generic.data)) * 8;
-      }
-      ASSERT_EQ(tk_object_add(d, &h, &data), 1);
-      TkDictEntry e{};
-      std::snprintf(e.name, sizeof e.name, "%s", v.name);
-      e.object = h.handle;
-      entries.push_back(e);
-    }
+  TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, TK_VERSION_AC1015);
+  ASSERT_NE(d, nullptr);
+  std::vector<TkDictEntry> entries;
+  for (const Var& v : vars) {
     TkObjectHeader h{};
     TkObjectData data;
-    h.type = TK_OBJ_DICTIONARY;
+    h.type = tk_class_dictionaryvar(d);
     tk_init_object(d, &h, &data);
     ASSERT_EQ(tk_next_handle(d, nullptr, 0, &h.handle), 1);
-    data.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
-    TkBlob* w = blob_create(data.dictionary.entries);
-    for (const TkDictEntry& e : entries) tk_dict_entry_write(w, &e);
-    blob_close_write(w);
-    data.dictionary.entry_count = static_cast<uint32_t>(entries.size());
+    std::snprintf(data.dictionaryvar.value, sizeof data.dictionaryvar.value, "%s", v.text);
     ASSERT_EQ(tk_object_add(d, &h, &data), 1);
-
-    for (const Expect& e : expected) {
-      if (e.dxf != dxf) continue;
-      EXPECT_EQ(tk_get_dictionary_var(d, e.name, 5), e.value)
-          << (dxf ? "DXF " : "DWG ") << e.name << ": " << e.what;
-    }
-    tk_close_drawing(d);
+    TkDictEntry e{};
+    std::snprintf(e.name, sizeof e.name, "%s", v.name);
+    e.object = h.handle;
+    entries.push_back(e);
   }
+  TkObjectHeader h{};
+  TkObjectData data;
+  h.type = TK_OBJ_DICTIONARY;
+  tk_init_object(d, &h, &data);
+  ASSERT_EQ(tk_next_handle(d, nullptr, 0, &h.handle), 1);
+  data.dictionary.entries = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(data.dictionary.entries);
+  for (const TkDictEntry& e : entries) tk_dict_entry_write(w, &e);
+  blob_close_write(w);
+  data.dictionary.entry_count = static_cast<uint32_t>(entries.size());
+  ASSERT_EQ(tk_object_add(d, &h, &data), 1);
+  for (const Expect& e : expected)
+    EXPECT_EQ(tk_get_dictionary_var(d, e.name, 5), e.value) << e.name << ": " << e.what;
+  tk_close_drawing(d);
 }
 
 // ---- TrueType glyphs and work buffers ----

@@ -229,11 +229,26 @@ inline TkHandle add_filter(TkDrawing* d, const std::vector<uint8_t>& record) {
   oh.type = tk_class_spatial_filter(d);
   tk_init_object(d, &oh, &od);
   oh.handle = H(base + 2);
-  od.generic.data = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* w = blob_create(od.generic.data);
-  blob_write(w, record.data(), record.size());
-  blob_close_write(w);
-  od.generic.bit_length = uint32_t(record.size() * 8);
+  // The record's fields into the filter's own: count, plane, origin, the three flags, the two
+  // distances, the two transforms, then the boundary.
+  TkSpatialFilterData& f = od.spatial_filter;
+  const uint8_t* p = record.data();
+  std::memcpy(&f.point_count, p, 2);
+  std::memcpy(f.extrusion, p + 2, 24);
+  std::memcpy(f.origin, p + 26, 24);
+  std::memcpy(&f.display_boundary, p + 50, 2);
+  std::memcpy(&f.front_clip, p + 52, 2);
+  std::memcpy(&f.back_clip, p + 54, 2);
+  std::memcpy(&f.front_distance, p + 56, 8);
+  std::memcpy(&f.back_distance, p + 64, 8);
+  std::memcpy(f.inverse_block_transform, p + 72, 96);
+  std::memcpy(f.clip_transform, p + 168, 96);
+  if (record.size() > 264) {
+    f.points = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(f.points);
+    blob_write(w, p + 264, record.size() - 264);
+    blob_close_write(w);
+  }
   EXPECT_EQ(tk_object_add(d, &oh, &od), 1);
   return H(base);
 }

@@ -1,7 +1,8 @@
 // vv_render_drawing: renders drawings into PNG files so a person can look at what display
 // generation makes of them. Test-only; native build.
 //   vv_render_drawing [--model] [--size WxH] [--out DIR] FILE...
-// Each FILE.dwg/.dxf becomes DIR/FILE.png (DIR defaults to the current folder); the drawing's
+// Each FILE.dwg/.dxf, or an HP-GL plot file (converted as the program converts it when no
+// drawing reader takes it), becomes DIR/FILE.png (DIR defaults to the current folder); the drawing's
 // own space is shown unless --model asks for model space.
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "toolkit/core/load.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/read/readers.h"
+#include "vector/model/Tavelo.h"
 
 int main(int argc, char** argv) {
   bool model = false;
@@ -53,12 +55,18 @@ int main(int argc, char** argv) {
     std::string base = path.substr(path.find_last_of("/\\") + 1);
     std::string png = out + "/" + base + ".png";
     TkDrawing* d = tk_open_drawing(path.c_str(), 1, 0);
+    bool converted = false;
+    if (!d) {
+      int status = 0;
+      d = ConvertHpglFile(path.c_str(), nullptr, &status);
+      converted = d != nullptr;
+    }
     if (!d) {
       std::fprintf(stderr, "%s: not opened: %s\n", path.c_str(), tk_error_text(tk_get_last_error()));
       ++failures;
       continue;
     }
-    int16_t ok = display_test::render_drawing(d, width, height, png, model);
+    int16_t ok = display_test::render_drawing(d, width, height, png, model || converted);
     std::printf("%s -> %s%s\n", path.c_str(), png.c_str(), ok ? "" : " (regeneration failed)");
     if (!ok) ++failures;
     tk_close_drawing(d);

@@ -1,6 +1,6 @@
 // Builds small DWG files of releases AC1012, AC1014 and AC1015 byte for byte through the bit
 // writer: file header with its locators, the header section (in the layout's own variable
-// order), an empty classes section, the ten table control objects and any further objects given,
+// order), the classes section (empty unless classes are given), the ten table control objects and any further objects given,
 // the object map, the measurement section and a preview directory. What a test does not set
 // gets a plain default. Free of gtest so the fuzz seeds and benchmarks can use it too.
 #pragma once
@@ -61,6 +61,13 @@ struct Layout {
   std::map<int, uint32_t> seeker_override;
   int locator_count = 5;
   bool empty_map = false;
+  // Classes of the classes section: number, DXF name, item class (498 entity, 499 object).
+  struct Class {
+    uint16_t number;
+    std::string dxf_name;
+    int16_t item_class;
+  };
+  std::vector<Class> classes;
   // Further objects by handle: their data (from the type on, without size word and CRC), laid
   // behind the control objects and entered in the map.
   std::vector<std::pair<uint64_t, std::vector<uint8_t>>> objects;
@@ -280,7 +287,19 @@ inline std::vector<uint8_t> build(const Layout& s) {
   append_section(out, header_stream(s, r15));
   sizes[0] = uint32_t(out.size()) - seekers[0];
   seekers[1] = uint32_t(out.size());
-  append_section(out, {});
+  {
+    Writer classes;
+    for (const Layout::Class& c : s.classes) {
+      bits_write_bs(classes.get(), int16_t(c.number));
+      bits_write_bs(classes.get(), 0);  // proxy flags
+      bits_write_text(classes.get(), "Vellview test");
+      bits_write_text(classes.get(), ("AcDb" + c.dxf_name).c_str());
+      bits_write_text(classes.get(), c.dxf_name.c_str());
+      bits_write_bit(classes.get(), 0);
+      bits_write_bs(classes.get(), c.item_class);
+    }
+    append_section(out, s.classes.empty() ? std::vector<uint8_t>() : classes.finish());
+  }
   sizes[1] = uint32_t(out.size()) - seekers[1];
 
   std::vector<std::pair<uint64_t, uint32_t>> objects;

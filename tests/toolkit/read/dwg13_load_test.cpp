@@ -87,6 +87,34 @@ TEST_F(Dwg13Load, SpacesAndBlocksWithComplexEntities) {
   EXPECT_EQ(kinds_of(b->entities), (std::vector<uint16_t>{TK_BLOCK, TK_LINE, TK_ENDBLK}));
 }
 
+// Entities of codes without a body reader (an old OLE frame, code 43, and codes no release
+// gives an entity) are passed over by their size: the links to the entities after them come
+// from their own handle stream, whatever their data holds, and none is stored.
+TEST_F(Dwg13Load, EntitiesOfUnknownCodesArePassedOver) {
+  for (uint16_t code : {9, 43, 300}) {
+    SCOPED_TRACE(code);
+    Ent unknown(code, [](TkBitWriter* w) {
+      // Data that would read as handles and texts if it were taken for them.
+      for (int i = 0; i < 5; ++i) bits_write_rc(w, 0x51);
+      bits_write_text(w, "not read");
+      bits_write_bd(w, 12.5);
+    }, [](TkBitWriter* w) {
+      TkHandle extra = handle_of(0x7777);
+      bits_write_handle(w, &extra, 0x50);
+    });
+    Drawing drawing;
+    drawing.model({ents::line(0), unknown, ents::circle(1), unknown, ents::polyline(2, 2)});
+    drawing.paper({unknown, ents::line(3)});
+    ASSERT_NE(Open(drawing), nullptr);
+    EXPECT_EQ(kinds_of(&d->model_entities),
+              (std::vector<uint16_t>{TK_LINE, TK_CIRCLE, TK_POLYLINE, TK_VERTEX, TK_VERTEX,
+                                     TK_SEQEND}));
+    EXPECT_EQ(kinds_of(&d->paper_entities), (std::vector<uint16_t>{TK_LINE}));
+    tk_close_drawing(d);
+    d = nullptr;
+  }
+}
+
 TEST_F(Dwg13Load, ADrawingWithoutPaperSpaceEntities) {
   Drawing drawing;
   drawing.model({ents::line(0), ents::polyline(1, 2)});
@@ -152,6 +180,45 @@ TEST_F(Dwg13Load, HelixDrawingLoads) {
   d = dxf_test::open_bytes(std::vector<uint8_t>(bytes.begin(), bytes.end()), "helix.dwg");
   ASSERT_NE(d, nullptr) << "error " << tk_get_last_error();
   EXPECT_FALSE(headers_of(&d->model_entities).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The objects walk takes proxy objects and objects of object classes, never a proxy entity or
+// an entity of a class, even one that no chain reaches.
+TEST_F(Dwg13Load, ObjectsWalkLeavesEntitiesAlone) {
+  Drawing drawing;
+  drawing.model({ents::line(0)});
+  drawing.layout.classes = {{500, "SOMEOBJECT", 499}, {501, "SOMEENTITY", 498}};
+  auto object = [](uint16_t type, uint64_t handle, bool entity) {
+    return dwg13_fixture::object_data(type, handle, entity, [entity](TkBitWriter* w) {
+      if (entity) {
+        bits_write_bb(w, 2);
+        bits_write_bl(w, 0);
+      }
+      bits_write_rc(w, 0x42);
+    }, [](TkBitWriter* w) {
+      TkHandle owner = handle_of(0xC), none{};
+      bits_write_handle(w, &owner, 0x40);
+      bits_write_handle(w, &none, 0x30);
+    });
+  };
+  drawing.layout.objects.push_back({0xB0, object(500, 0xB0, false)});
+  drawing.layout.objects.push_back({0xB1, object(501, 0xB1, true)});
+  drawing.layout.objects.push_back({0xB2, object(498, 0xB2, true)});
+  ASSERT_NE(Open(drawing), nullptr);
+  const struct {
+    uint64_t handle;
+    bool object;
+  } cases[] = {{0xB0, true}, {0xB1, false}, {0xB2, false}};
+  for (const auto& c : cases) {
+    TkHandle h = handle_of(c.handle);
+    TkObjectHeader oh;
+    TkObjectData od;
+    EXPECT_EQ(tk_object_get(d, &h, &oh, &od) == 1, c.object) << std::hex << c.handle;
+  }
 }
 
 }  // namespace

@@ -474,47 +474,58 @@ TEST_F(Tables, ExternalReferenceBlockRecordHasNoEntityRange) {
   }
 }
 
+// A proxy takes the class its stream names, unless that class's objects keep a record of their
+// own, which raw data cannot stand for: it then stays a proxy object.
 TEST_F(Tables, Ac1015ProxyObjectTakesItsClassFromTheStream) {
-  ObjectSpec s;
-  s.type = 499;
-  s.handle = 0x90;
-  s.data = [](TkBitWriter* w) {
-    bits_write_bl(w, 512);
-    bits_write_bl(w, 3);
-    bits_write_bit(w, 0);
-    bits_write_rc(w, 0xAB);
-    bits_write_rc(w, 0xCD);
-  };
-  s.handles = [](TkBitWriter* w) {
-    TkHandle owner = H(0xC), none{}, ref = H(0x21);
-    bits_write_handle(w, &owner, 0x40);
-    bits_write_handle(w, &none, 0x30);
-    bits_write_handle(w, &ref, 0x50);
-  };
-  Load(TK_VERSION_AC1015, {s});
-  objects()->current_object = H(0x90);
-  TkObjectHeader h{};
-  TkObjectData v;
-  std::memset(&v, 0, sizeof v);
-  uint8_t xd = 0;
-  ASSERT_EQ(dwg_read_class_object(d, &h, &v, &xd), 1);
-  EXPECT_EQ(h.type, 512);
-  EXPECT_EQ(V(h.owner), 0xCu);
-  EXPECT_EQ(blob_bytes(v.generic.data), (std::vector<uint8_t>{0xAB, 0xCD}));
-  std::vector<uint8_t> refs = blob_bytes(v.generic.handles);
-  ASSERT_EQ(refs.size(), 9u);
-  EXPECT_EQ(refs[7], 0x21);
-  EXPECT_EQ(refs[8], TK_REF_HARD_POINTER);
-  blob_free(v.generic.data);
-  blob_free(v.generic.handles);
+  d->class_numbers[TK_CLASS_LAYOUT] = 512;
+  const struct {
+    int32_t class_id;
+    uint16_t type;
+  } cases[] = {{600, 600}, {512, 499}};
+  for (const auto& c : cases) {
+    ObjectSpec s;
+    s.type = 499;
+    s.handle = 0x90;
+    s.data = [&](TkBitWriter* w) {
+      bits_write_bl(w, c.class_id);
+      bits_write_bl(w, 3);
+      bits_write_bit(w, 0);
+      bits_write_rc(w, 0xAB);
+      bits_write_rc(w, 0xCD);
+    };
+    s.handles = [](TkBitWriter* w) {
+      TkHandle owner = H(0xC), none{}, ref = H(0x21);
+      bits_write_handle(w, &owner, 0x40);
+      bits_write_handle(w, &none, 0x30);
+      bits_write_handle(w, &ref, 0x50);
+    };
+    Load(TK_VERSION_AC1015, {s});
+    objects()->current_object = H(0x90);
+    TkObjectHeader h{};
+    TkObjectData v;
+    std::memset(&v, 0, sizeof v);
+    uint8_t xd = 0;
+    ASSERT_EQ(dwg_read_class_object(d, &h, &v, &xd), 1);
+    EXPECT_EQ(h.type, c.type);
+    EXPECT_EQ(V(h.owner), 0xCu);
+    EXPECT_EQ(blob_bytes(v.generic.data), (std::vector<uint8_t>{0xAB, 0xCD}));
+    std::vector<uint8_t> refs = blob_bytes(v.generic.handles);
+    ASSERT_EQ(refs.size(), 9u);
+    EXPECT_EQ(refs[7], 0x21);
+    EXPECT_EQ(refs[8], TK_REF_HARD_POINTER);
+    blob_free(v.generic.data);
+    blob_free(v.generic.handles);
+    if (d->file) file_close(d->file);
+    d->file = nullptr;
+  }
 }
 
-// A SPATIAL_FILTER becomes the record the display reads: the distance of a clip that is off is
-// not in the stream, and each transform's 3 rows of 4 are kept as 4 rows of 3.
+// A SPATIAL_FILTER's record: the distance of a clip that is off is not in the stream, and each
+// transform's 3 rows of 4 are kept as 4 rows of 3.
 TEST_F(Tables, SpatialFilterWithFrontClippingOff) {
-  d->class_numbers[TK_CLASS_SPATIAL_FILTER] = 505;
+  d->class_numbers[TK_CLASS_SPATIAL_FILTER] = 650;
   ObjectSpec s;
-  s.type = 505;
+  s.type = 650;
   s.handle = 0x91;
   s.data = [](TkBitWriter* w) {
     bits_write_bs(w, 2);
@@ -541,30 +552,28 @@ TEST_F(Tables, SpatialFilterWithFrontClippingOff) {
   std::memset(&v, 0, sizeof v);
   uint8_t xd = 0;
   ASSERT_EQ(dwg_read_class_object(d, &h, &v, &xd), 1);
-  EXPECT_EQ(h.type, 505);
+  EXPECT_EQ(h.type, 650);
   EXPECT_EQ(V(h.owner), 0xCu);
-  std::vector<uint8_t> record = blob_bytes(v.generic.data);
-  ASSERT_EQ(record.size(), 72u + 24 * 8 + 2 * 16);
-  auto d_at = [&](size_t at) {
-    double x;
-    std::memcpy(&x, record.data() + at, 8);
-    return x;
-  };
-  auto i_at = [&](size_t at) { return int16_t(record[at] | record[at + 1] << 8); };
-  EXPECT_EQ(i_at(0), 2);
-  EXPECT_EQ(d_at(2 + 16), 1.0);   // extrusion z
-  EXPECT_EQ(d_at(26 + 8), 8.0);   // origin y
-  EXPECT_EQ(i_at(50), 1);
-  EXPECT_EQ(i_at(52), 0);
-  EXPECT_EQ(i_at(54), 1);
-  EXPECT_EQ(d_at(56), 0.0);
-  EXPECT_EQ(d_at(64), -2.5);
-  EXPECT_EQ(d_at(72), 100.0);           // row 0, column 0
-  EXPECT_EQ(d_at(72 + 8), 104.0);       // the stream's second row starts at its fifth value
-  EXPECT_EQ(d_at(72 + 24), 101.0);
-  EXPECT_EQ(d_at(72 + 96 + 88), 123.0);  // the clip-bound transform's last value
-  EXPECT_EQ(d_at(264), 1.0);
-  EXPECT_EQ(d_at(264 + 24), 4.0);
+  const TkSpatialFilterData& f = v.spatial_filter;
+  EXPECT_EQ(f.point_count, 2);
+  EXPECT_EQ(f.extrusion[2], 1.0);
+  EXPECT_EQ(f.origin[1], 8.0);
+  EXPECT_EQ(f.display_boundary, 1);
+  EXPECT_EQ(f.front_clip, 0);
+  EXPECT_EQ(f.back_clip, 1);
+  EXPECT_EQ(f.front_distance, 0.0);
+  EXPECT_EQ(f.back_distance, -2.5);
+  EXPECT_EQ(f.inverse_block_transform[0], 100.0);  // row 0, column 0
+  EXPECT_EQ(f.inverse_block_transform[1], 104.0);  // the stream's second row starts at its fifth
+  EXPECT_EQ(f.inverse_block_transform[3], 101.0);
+  EXPECT_EQ(f.clip_transform[11], 123.0);  // the clip-bound transform's last value
+  std::vector<uint8_t> points = blob_bytes(f.points);
+  ASSERT_EQ(points.size(), 32u);
+  double first_x, last_y;
+  std::memcpy(&first_x, points.data(), 8);
+  std::memcpy(&last_y, points.data() + 24, 8);
+  EXPECT_EQ(first_x, 1.0);
+  EXPECT_EQ(last_y, 4.0);
   tk_object_free_data(d, &h, &v);
 }
 

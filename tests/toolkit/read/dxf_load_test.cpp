@@ -14,7 +14,9 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/object.h"
+#include "toolkit/read/bits_reader.h"
 #include "toolkit/read/dxf_reader.h"
+#include "toolkit/read/dxf_readers.h"
 
 namespace {
 
@@ -899,16 +901,20 @@ TEST_F(DxfLoad, EveryPrefixOfABinaryFileFailsCleanly) {
   if (d) tk_close_drawing(d);
 }
 
-// The bytes an object keeps in its data blob.
-std::vector<uint8_t> object_bytes(TkDrawing* d, uint8_t handle) {
+// The object of a handle with its record; the record stays the drawing's.
+TkObjectData object_of(TkDrawing* d, uint8_t handle) {
   TkHandle h = {{0, 0, 0, 0, 0, 0, 0, handle}};
   TkObjectHeader oh;
   TkObjectData od;
-  std::vector<uint8_t> out;
-  if (!tk_object_get(d, &h, &oh, &od) || !od.generic.data) return out;
-  out.resize(static_cast<size_t>(blob_stored_size(od.generic.data)));
-  TkBlob* r = blob_open_read(od.generic.data);
-  if (!r || !blob_read(r, out.data(), out.size())) out.clear();
+  std::memset(&od, 0, sizeof od);
+  EXPECT_EQ(tk_object_get(d, &h, &oh, &od), 1) << int(handle);
+  return od;
+}
+
+std::vector<uint8_t> blob_content(TkBlob* blob) {
+  std::vector<uint8_t> out(blob ? static_cast<size_t>(blob_stored_size(blob)) : 0);
+  TkBlob* r = blob ? blob_open_read(blob) : nullptr;
+  if (r && !blob_read(r, out.data(), out.size())) out.clear();
   if (r) blob_close(r);
   return out;
 }
@@ -945,56 +951,57 @@ TEST_F(DxfLoad, ClassObjectRecords) {
   f.endsec().eof();
   ASSERT_NE(open(f), nullptr) << tk_get_last_error();
 
-  std::vector<uint8_t> filter = object_bytes(d_, 0xA0);
-  ASSERT_EQ(filter.size(), 264u + 4 * 8);
-  EXPECT_EQ(real_at(filter, 56), 0.0);   // 72 = 0 directly followed by 73: no front distance
-  EXPECT_EQ(real_at(filter, 64), 2.5);   // the back distance
+  TkObjectData filter = object_of(d_, 0xA0);
+  const TkSpatialFilterData& sf = filter.spatial_filter;
+  EXPECT_EQ(sf.point_count, 2);
+  EXPECT_EQ(sf.front_distance, 0.0);  // 72 = 0 directly followed by 73: no front distance
+  EXPECT_EQ(sf.back_distance, 2.5);
   const double rows[12] = {1, 5, 9, 2, 6, 10, 3, 7, 11, 4, 8, 12};
   for (int i = 0; i < 12; ++i) {
-    EXPECT_EQ(real_at(filter, 72 + 8 * i), rows[i]) << i;
-    EXPECT_EQ(real_at(filter, 168 + 8 * i), rows[i] + 12) << i;
+    EXPECT_EQ(sf.inverse_block_transform[i], rows[i]) << i;
+    EXPECT_EQ(sf.clip_transform[i], rows[i] + 12) << i;
   }
-  EXPECT_EQ(real_at(filter, 264), 1.0);
-  EXPECT_EQ(real_at(filter, 264 + 24), 4.0);
+  std::vector<uint8_t> points = blob_content(sf.points);
+  ASSERT_EQ(points.size(), 32u);
+  EXPECT_EQ(real_at(points, 0), 1.0);
+  EXPECT_EQ(real_at(points, 24), 4.0);
 
-  std::vector<uint8_t> image = object_bytes(d_, 0xA1);
-  ASSERT_GT(image.size(), 4u + 512u);
-  EXPECT_EQ(strnlen(reinterpret_cast<const char*>(image.data() + 4), 512), 511u);  // cut
-  EXPECT_EQ(real_at(image, 516), 640.0);
+  TkObjectData image = object_of(d_, 0xA1);
+  EXPECT_EQ(strnlen(image.imagedef.path, sizeof image.imagedef.path), 511u);  // cut
+  EXPECT_EQ(image.imagedef.image_size[0], 640.0);
+  EXPECT_EQ(image.imagedef.loaded, 1);
 
   // Without its plot settings a layout keeps their defaults; with them, the names are cut.
-  std::vector<uint8_t> plain = object_bytes(d_, 0xA2);
-  std::vector<uint8_t> plotted = object_bytes(d_, 0xA3);
-  ASSERT_EQ(plain.size(), plotted.size());
-  EXPECT_STREQ(reinterpret_cast<const char*>(plain.data()), "Sheet");
-  EXPECT_EQ(plain[516], 0);  // the first plot-settings name
-  EXPECT_STREQ(reinterpret_cast<const char*>(plotted.data()), "Plotted");
-  EXPECT_EQ(strnlen(reinterpret_cast<const char*>(plotted.data() + 516), 512), 511u);
-  EXPECT_EQ(real_at(plotted, 516 + 4 * 512), 7.5);
+  TkObjectData plain = object_of(d_, 0xA2);
+  TkObjectData plotted = object_of(d_, 0xA3);
+  EXPECT_STREQ(plain.layout.name, "Sheet");
+  EXPECT_EQ(plain.layout.flags, 1);
+  EXPECT_EQ(plain.layout.tab_order, 2);
+  EXPECT_EQ(plain.layout.limits_min[1], 2.0);
+  EXPECT_EQ(plain.layout.block_record.bytes[7], 0x1F);
+  EXPECT_EQ(plain.layout.plot.page_setup[0], 0);
+  EXPECT_EQ(plain.layout.plot.scale_factor, 1.0);
+  EXPECT_STREQ(plotted.layout.name, "Plotted");
+  EXPECT_EQ(strnlen(plotted.layout.plot.page_setup, 512), 511u);
+  EXPECT_EQ(plotted.layout.plot.margins[0], 7.5);
 
   // Time stamps as whole days and the milliseconds of the rest, both toward zero.
-  auto word = [](const std::vector<uint8_t>& b, size_t at) {
-    int32_t v = -1;
-    if (at + 4 <= b.size()) std::memcpy(&v, b.data() + at, 4);
-    return v;
-  };
-  std::vector<uint8_t> index = object_bytes(d_, 0xA4);
-  ASSERT_EQ(index.size(), 12u + (4 + 2 + 1) + (4 + 2 + 5));
-  EXPECT_EQ(word(index, 0), 2);
-  EXPECT_EQ(word(index, 4), 10);
-  EXPECT_EQ(word(index, 8), 21600000);
-  EXPECT_EQ(word(index, 12), 3);
-  EXPECT_EQ(word(index, 19), 12);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(index.data() + 25), 5), "WALLS");
-  TkHandle index_handle = {{0, 0, 0, 0, 0, 0, 0, 0xA4}};
-  TkObjectHeader oh;
-  TkObjectData od;
-  ASSERT_TRUE(tk_object_get(d_, &index_handle, &oh, &od));
-  EXPECT_EQ(blob_stored_size(od.generic.handles), 16);
-  std::vector<uint8_t> spatial = object_bytes(d_, 0xA5);
-  ASSERT_EQ(spatial.size(), 16u);
-  EXPECT_EQ(word(spatial, 0), -2);
-  EXPECT_EQ(word(spatial, 4), -43200000);
+  TkObjectData index = object_of(d_, 0xA4);
+  const TkLayerIndexData& x = index.layer_index;
+  EXPECT_EQ(x.entry_count, 2u);
+  EXPECT_EQ(x.stamp.days, 10);
+  EXPECT_EQ(x.stamp.msec, 21600000);
+  std::vector<uint8_t> entries = blob_content(x.entries);
+  ASSERT_EQ(entries.size(), (4u + 2 + 1) + (4 + 2 + 5));
+  int32_t count = 0;
+  std::memcpy(&count, entries.data() + 7, 4);
+  EXPECT_EQ(entries[0], 3);
+  EXPECT_EQ(count, 12);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(entries.data() + 13), 5), "WALLS");
+  EXPECT_EQ(blob_stored_size(x.handles), 16);
+  TkObjectData spatial = object_of(d_, 0xA5);
+  EXPECT_EQ(spatial.spatial_index.stamp.days, -2);
+  EXPECT_EQ(spatial.spatial_index.stamp.msec, -43200000);
 }
 
 // A SHAPE names its shape and an MLINE its multiline style; the styles come in the OBJECTS
@@ -1285,6 +1292,104 @@ TEST_F(DxfLoad, ImagesAndEmbeddedObjects) {
   EXPECT_EQ(h.kind, tk_class_ole2frame(d_));
   EXPECT_EQ(tk_data_get<uint32_t>(&data, 8), 381u);  // what the 310 groups hold
   EXPECT_EQ(tk_data_get<double>(&data, 48), 4.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The viewport entities the entities scan listed, one record each: name, handle and status,
+// a status of 0 marking the viewport off; the list then runs out.
+TEST_F(DxfLoad, ViewportEntityRecords) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("ENTITIES");
+  f.g(0, "VIEWPORT").g(5, "B1").g(67, "1").g(10, 1.0).g(20, 2.0).g(68, "1").g(69, "1");
+  f.g(0, "VIEWPORT").g(5, "B2").g(67, "1").g(2, "DETAIL").g(68, "0").g(69, "2");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  // The load has closed the file: the records are read from it opened again, as the load would.
+  TkViewportEntityHeader none{};
+  ASSERT_EQ(dxf_begin_viewport_entities(d_), 1);
+  EXPECT_EQ(dxf_read_viewport_entity(d_, &none), 0);
+  d_->file = file_open("mem.dxf");
+  ASSERT_NE(d_->file, nullptr);
+  struct Expect {
+    uint8_t handle;
+    const char* name;
+    int16_t status;
+    uint8_t on;
+  } const expected[] = {{0xB1, "", 1, 1}, {0xB2, "DETAIL", 0, 0}};
+  for (const Expect& e : expected) {
+    TkViewportEntityHeader r;
+    std::memset(&r, 0x5A, sizeof r);
+    ASSERT_EQ(dxf_read_viewport_entity(d_, &r), 1) << int(e.handle);
+    EXPECT_EQ(r.viewport.bytes[7], e.handle);
+    EXPECT_STREQ(r.name, e.name);
+    EXPECT_EQ(r.viewport_number, e.status);
+    EXPECT_EQ(r.flags & 1, e.on);
+  }
+  TkViewportEntityHeader r{};
+  EXPECT_EQ(dxf_read_viewport_entity(d_, &r), 0);
+  file_close(d_->file);
+  d_->file = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// Objects the toolkit keeps raw: a proxy takes the class its group 91 names and keeps the data
+// of its 310 groups (as many bits as group 93 gives) with its handle references; an object of a
+// class the file defines keeps that class's number and its groups as a bit stream; one of no
+// class at all is a proxy object (499), not an object of type 100.
+TEST_F(DxfLoad, ProxyAndUnknownObjectsKeepTheirDataRaw) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "SOMETHINGNEW").g(2, "AcDbSomething").g(3, "x").g(90, "0");
+  f.g(280, "0").g(281, "0").endsec();
+  f.section("ENTITIES").endsec();
+  f.section("OBJECTS");
+  f.g(0, "ACAD_PROXY_OBJECT").g(5, "A0").g(330, "C").g(100, "AcDbProxyObject").g(90, "499");
+  f.g(91, "500").g(95, "0").g(70, "0").g(93, "28").g(310, "01020304").g(330, "E1");
+  f.g(340, "E2").g(350, "E3").g(360, "E4").g(94, "0");
+  f.g(0, "SOMETHINGNEW").g(5, "A1").g(330, "C").g(100, "AcDbSomething").g(1, "name");
+  f.g(10, 1.0).g(20, 2.0).g(30, 3.0).g(70, "3").g(360, "E6");
+  f.g(0, "NOCLASSFORTHIS").g(5, "A2").g(330, "C").g(1, "x");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  struct Expect {
+    uint8_t handle;
+    uint16_t type;
+    uint32_t bits;  // 0: a stream of the groups, of any length
+    std::vector<uint8_t> refs;  // the last byte of each reference's handle, then its kind
+  } const expected[] = {
+      {0xA0, 500, 28, {0xE1, TK_REF_SOFT_POINTER, 0xE2, TK_REF_HARD_POINTER, 0xE3,
+                       TK_REF_SOFT_OWNER, 0xE4, TK_REF_HARD_OWNER}},
+      {0xA1, 500, 0, {0xE6, TK_REF_HARD_OWNER}},
+      {0xA2, 499, 0, {}},
+  };
+  for (const Expect& e : expected) {
+    SCOPED_TRACE(int(e.handle));
+    TkHandle h = {{0, 0, 0, 0, 0, 0, 0, e.handle}};
+    TkObjectHeader oh;
+    TkObjectData od;
+    ASSERT_EQ(tk_object_get(d_, &h, &oh, &od), 1);
+    EXPECT_EQ(oh.type, e.type);
+    EXPECT_EQ(oh.owner.bytes[7], 0xC);
+    if (e.bits) {
+      EXPECT_EQ(od.generic.bit_length, e.bits);
+      EXPECT_EQ(blob_content(od.generic.data), (std::vector<uint8_t>{1, 2, 3, 4}));
+    } else {
+      // The class's flags and number (36 bits at least), then the groups.
+      EXPECT_GT(od.generic.bit_length, 36u);
+    }
+    std::vector<uint8_t> refs = blob_content(od.generic.handles), got;
+    for (size_t i = 0; i + 9 <= refs.size(); i += 9)
+      got.insert(got.end(), {refs[i + 7], refs[i + 8]});
+    EXPECT_EQ(got, e.refs);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,253 @@
+#include "vector/model/Tavelo.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "toolkit/core/drawing_life.h"
+#include "toolkit/core/entity.h"
+#include "toolkit/core/entity_list.h"
+#include "toolkit/core/hdr.h"
+#include "toolkit/core/state.h"
+#include "toolkit/core/symtab.h"
+#include "vector/model/TaveloModel.h"
+
+namespace {
+
+uint64_t ToWord(const TkHandle& h) {
+  uint64_t v = 0;
+  for (uint8_t b : h.bytes) v = v << 8 | b;
+  return v;
+}
+TkHandle FromWord(uint64_t v) {
+  TkHandle h{};
+  for (int i = 7; i >= 0; --i, v >>= 8) h.bytes[i] = uint8_t(v);
+  return h;
+}
+
+}  // namespace
+
+CTavelo::CTavelo() {
+  if (!tk_state) return;
+  m_drawing = tk_new_drawing(nullptr, nullptr, 0, 6);
+  if (!m_drawing) return;
+  m_header = tk_get_header(m_drawing);
+  int16_t index = 0;
+  if (m_header && tk_codepage_index("ansi_1252", &index)) m_header->dwgcodepage = index;
+  TkHandle block{};
+  if (!m_header || !tk_find_record_by_name(m_drawing, "*MODEL_SPACE", &block) ||
+      !(m_modelSpace = tk_block_entity_list(m_drawing, &block))) {
+    CloseDrawing();
+  }
+}
+
+CTavelo::~CTavelo() { CloseDrawing(); }
+
+void CTavelo::CloseDrawing() {
+  if (m_drawing) tk_close_drawing(m_drawing);
+  m_drawing = nullptr;
+  m_header = nullptr;
+  m_modelSpace = nullptr;
+}
+
+TkDrawing* CTavelo::DetachDrawing() {
+  TkDrawing* d = m_drawing;
+  m_drawing = nullptr;
+  m_header = nullptr;
+  m_modelSpace = nullptr;
+  return d;
+}
+
+void CTavelo::UpdateExtents(const double p1[3], const double p2[3]) {
+  if (!m_header) return;
+  for (int i = 0; i < 3; ++i) {
+    double lo = std::min(p1[i], p2[i]), hi = std::max(p1[i], p2[i]);
+    // The first entity sets the extents: a new drawing's defaults would otherwise stay in them.
+    if (!m_extentsSet || lo < m_header->extmin[i]) m_header->extmin[i] = lo;
+    if (!m_extentsSet || hi > m_header->extmax[i]) m_header->extmax[i] = hi;
+  }
+  m_extentsSet = true;
+}
+
+bool CTLEntity::IsValid() const { return ToWord(m_handle) != 0; }
+
+bool CTLEntity::Add(CTavelo* owner, uint16_t kind, const TkHandle* layer, int64_t rgb,
+                    void (*fill)(void*, void*), void* context) {
+  if (!owner || !owner->Drawing() || !owner->ModelSpace()) return false;
+  TkEntityHeader header{};
+  static TkEntityData data;  // large; the GUI thread is the only one that builds drawings
+  std::memset(&data, 0, sizeof data);
+  header.kind = kind;
+  tk_init_entity(owner->Drawing(), &header, &data);
+  if (layer && ToWord(*layer) != 0) header.layer = *layer;
+  if (rgb != -1) header.colour = uint16_t(NearestColorIndex(rgb));
+  TkHandle handle{};
+  if (!tk_next_handle(owner->Drawing(), nullptr, 0, &handle)) return false;
+  header.handle = handle;
+  fill(context, &data);
+  if (!tk_add_entity(owner->Drawing(), owner->ModelSpace(), &header, &data)) return false;
+  m_handle = handle;
+  return true;
+}
+
+namespace {
+
+struct Geometry {
+  double a[3], b[3];
+  double r, s, e;
+  const std::string* text;
+};
+
+void PutPoint(TkEntityData* d, size_t at, const double p[3]) {
+  for (int i = 0; i < 3; ++i) tk_data_put<double>(d, at + 8 * i, p[i]);
+}
+
+}  // namespace
+
+CTLLine::CTLLine(CTavelo* owner, const double start[3], const double end[3],
+                 const TkHandle* layer, int64_t rgb) {
+  Geometry g{{start[0], start[1], start[2]}, {end[0], end[1], end[2]}, 0, 0, 0, nullptr};
+  if (Add(owner, TK_LINE, layer, rgb,
+          [](void* c, void* d) {
+            auto* geo = static_cast<Geometry*>(c);
+            PutPoint(static_cast<TkEntityData*>(d), 0, geo->a);
+            PutPoint(static_cast<TkEntityData*>(d), 24, geo->b);
+          },
+          &g))
+    owner->UpdateExtents(start, end);
+}
+
+CTLArc::CTLArc(CTavelo* owner, const double centre[3], double startAngle, double endAngle,
+               double radius, const TkHandle* layer, int64_t rgb) {
+  Geometry g{{centre[0], centre[1], centre[2]}, {}, radius, startAngle, endAngle, nullptr};
+  if (Add(owner, TK_ARC, layer, rgb,
+          [](void* c, void* d) {
+            auto* geo = static_cast<Geometry*>(c);
+            auto* data = static_cast<TkEntityData*>(d);
+            PutPoint(data, 0, geo->a);
+            tk_data_put<double>(data, 24, geo->r);
+            tk_data_put<double>(data, 32, geo->s);
+            tk_data_put<double>(data, 40, geo->e);
+          },
+          &g)) {
+    double lo[3] = {centre[0] - radius, centre[1] - radius, centre[2]};
+    double hi[3] = {centre[0] + radius, centre[1] + radius, centre[2]};
+    owner->UpdateExtents(lo, hi);
+  }
+}
+
+CTLCircle::CTLCircle(CTavelo* owner, const double centre[3], double radius,
+                     const TkHandle* layer, int64_t rgb) {
+  Geometry g{{centre[0], centre[1], centre[2]}, {}, radius, 0, 0, nullptr};
+  if (Add(owner, TK_CIRCLE, layer, rgb,
+          [](void* c, void* d) {
+            auto* geo = static_cast<Geometry*>(c);
+            auto* data = static_cast<TkEntityData*>(d);
+            PutPoint(data, 0, geo->a);
+            tk_data_put<double>(data, 24, geo->r);
+          },
+          &g)) {
+    double lo[3] = {centre[0] - radius, centre[1] - radius, centre[2]};
+    double hi[3] = {centre[0] + radius, centre[1] + radius, centre[2]};
+    owner->UpdateExtents(lo, hi);
+  }
+}
+
+CTLText::CTLText(CTavelo* owner, const double at[3], const std::string& text, double height,
+                 double rotation, const TkHandle* layer, int64_t rgb) {
+  Geometry g{{at[0], at[1], at[2]}, {}, height, rotation, 0, &text};
+  if (Add(owner, TK_TEXT, layer, rgb,
+          [](void* c, void* d) {
+            auto* geo = static_cast<Geometry*>(c);
+            auto* data = static_cast<TkEntityData*>(d);
+            PutPoint(data, 0, geo->a);
+            tk_data_put<double>(data, 24, geo->r);
+            tk_data_put<double>(data, 32, geo->s);
+            char* out = tk_data_text(data, TK_TEXT_STRING);
+            size_t room = TK_ENTITY_DATA_SIZE - TK_TEXT_STRING - 1;
+            size_t n = std::min(geo->text->size(), std::min<size_t>(room, 255));
+            std::memcpy(out, geo->text->data(), n);
+            out[n] = 0;
+          },
+          &g)) {
+    double hi[3] = {at[0] + double(text.size()) * height * 0.8, at[1] + height, at[2]};
+    owner->UpdateExtents(at, hi);
+  }
+}
+
+CTLLayer::CTLLayer(CTavelo* owner, const char* name, int64_t rgb) {
+  if (!owner || !owner->Drawing()) return;
+  TkDrawing* d = owner->Drawing();
+  static TkLayerRecord record;
+  std::memset(&record, 0, sizeof record);
+  tk_init_layer_record(d, &record);
+  std::string n = TaveloRecordName(name ? name : "");
+  std::snprintf(record.name, sizeof record.name, "%s", n.c_str());
+  record.color = int16_t(NearestColorIndex(rgb));
+  static TkLinetypeRecord linetype;
+  if (tk_ltype_rewind(d) && tk_ltype_next(d, &linetype)) record.linetype = linetype.handle;
+  TkHandle handle{};
+  if (!tk_next_handle(d, nullptr, 0, &handle)) return;
+  record.handle = handle;
+  if (tk_layer_add(d, &record)) m_handle = handle;
+}
+
+uint64_t TaveloHpglOutput::AddLayer(const char* name, uint32_t rgb) {
+  return ToWord(CTLLayer(m_drawing, name, rgb).Handle());
+}
+
+void TaveloHpglOutput::AddLine(const HpglPoint& s, const HpglPoint& e, uint64_t layer,
+                               uint32_t rgb) {
+  double a[3] = {s.x, s.y, 0}, b[3] = {e.x, e.y, 0};
+  TkHandle h = FromWord(layer);
+  CTLLine(m_drawing, a, b, &h, rgb);
+}
+
+void TaveloHpglOutput::AddArc(const HpglPoint& c, double s, double e, double r, uint64_t layer,
+                              uint32_t rgb) {
+  double p[3] = {c.x, c.y, 0};
+  TkHandle h = FromWord(layer);
+  CTLArc(m_drawing, p, s, e, r, &h, rgb);
+}
+
+void TaveloHpglOutput::AddCircle(const HpglPoint& c, double r, uint64_t layer, uint32_t rgb) {
+  double p[3] = {c.x, c.y, 0};
+  TkHandle h = FromWord(layer);
+  CTLCircle(m_drawing, p, r, &h, rgb);
+}
+
+void TaveloHpglOutput::AddText(const HpglPoint& at, const std::string& text, double height,
+                               const char*, double rotation, int, int, uint64_t layer,
+                               uint32_t rgb) {
+  double p[3] = {at.x, at.y, 0};
+  TkHandle h = FromWord(layer);
+  CTLText(m_drawing, p, text, height, rotation, &h, rgb);
+}
+
+void TaveloHpglOutput::AddHatch(const std::vector<HpglPoint>& buffer, uint64_t layer,
+                                uint32_t rgb) {
+  // Until solid fills are written as hatches, a fill keeps at least its outline.
+  for (size_t i = 0; i + 1 < buffer.size(); i += 2) {
+    const HpglPoint& a = buffer[i];
+    const HpglPoint& b = buffer[i + 1];
+    if (HpglIsMarker(b)) continue;
+    if (HpglIsArcCentre(a)) AddArc({a.x, a.y, 0}, b.x, b.y, a.z, layer, rgb);
+    else AddLine(a, b, layer, rgb);
+  }
+}
+
+TkDrawing* ConvertHpglFile(const char* path, const HpglProgressFn& progress, int* status) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) {
+    if (status) *status = 12;
+    return nullptr;
+  }
+  std::fclose(f);
+  CTavelo drawing;
+  if (!drawing.Drawing()) return nullptr;
+  TaveloHpglOutput out(&drawing);
+  HpglResult r = ConvertHpglPath(path, out, progress);
+  if (r == kHpglCannotOpen && status) *status = 12;
+  if (r != kHpglConverted) return nullptr;
+  return drawing.DetachDrawing();
+}
