@@ -928,6 +928,69 @@ TEST_F(DxfLoad, CodesOfLaterReleasesKeepTheBinaryReaderInStep) {
   EXPECT_EQ(objects[0].size(), 4u);  // with the multiline style "Standard" the load makes
 }
 
+// What the error callback heard during a load, with the last error at each call.
+std::vector<std::pair<int16_t, int16_t>> heard;
+void note_error(int16_t code) { heard.emplace_back(code, tk_get_last_error()); }
+
+// A damaged file gives two records one handle: two layers, two entities, an object and an
+// entity. The later record of each pair takes a fresh handle from the seed, the error callback
+// hears of it while the last error is 292, and the drawing opens; the handle keeps naming the
+// first record.
+TEST_F(DxfLoad, ALaterRecordWithATakenHandleGetsAFreshOne) {
+  TextDxf f = drawing(
+      "AC1015",
+      [](TextDxf& t) {
+        t.g(0, "TABLE").g(2, "LAYER").g(5, "2").g(70, "3");
+        t.g(0, "LAYER").g(5, "10").g(2, "0").g(70, "0");
+        t.g(0, "LAYER").g(5, "11").g(2, "WALLS").g(70, "0").g(62, "1");
+        t.g(0, "LAYER").g(5, "11").g(2, "DOORS").g(70, "0").g(62, "2");
+        t.g(0, "ENDTAB");
+      },
+      [](TextDxf& t) {
+        t.g(0, "LINE").g(5, "100").g(8, "WALLS").g(10, 1.0).g(20, 0.0).g(11, 2.0).g(21, 0.0);
+        t.g(0, "LINE").g(5, "100").g(8, "DOORS").g(10, 5.0).g(20, 0.0).g(11, 6.0).g(21, 0.0);
+      },
+      [](TextDxf& t) {
+        t.g(0, "DICTIONARY").g(5, "C").g(330, "0").g(3, "X").g(350, "100");
+        t.g(0, "XRECORD").g(5, "100").g(330, "C").g(100, "AcDbXrecord").g(1, "kept");
+      });
+  const std::string version = "1\nAC1015\n";
+  f.out.insert(f.out.find(version) + version.size(), "9\n$HANDSEED\n5\n200\n");
+  heard.clear();
+  tk_state->error_callback = note_error;
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  tk_state->error_callback = nullptr;
+  std::vector<std::pair<int16_t, int16_t>> duplicates;
+  for (const auto& h : heard)
+    if (h.second == TK_ERR_DUPLICATE_HANDLE) duplicates.push_back(h);
+  EXPECT_EQ(duplicates.size(), 3u);
+  for (const auto& h : duplicates) EXPECT_EQ(h.first, 6);
+
+  TkHandle walls{}, doors{};
+  ASSERT_TRUE(tk_layer_find(d_, "WALLS", &walls));
+  ASSERT_TRUE(tk_layer_find(d_, "DOORS", &doors));
+  EXPECT_EQ(walls.bytes[7], 0x11);
+  EXPECT_NE(tk_handle_compare(&walls, &doors), 0);
+  TkEntityHeader h;
+  static TkEntityData data;
+  const TkHandle first = {{0, 0, 0, 0, 0, 0, 1, 0}};
+  ASSERT_EQ(tk_get_entity_by_handle(d_, &d_->model_entities, &first, &h, &data), 1);
+  EXPECT_EQ(tk_data_get<double>(&data, 0), 1.0);
+  EXPECT_EQ(tk_handle_compare(&h.layer, &walls), 0);
+  ASSERT_TRUE(entity(1, &h, &data));
+  EXPECT_EQ(tk_data_get<double>(&data, 0), 5.0);
+  EXPECT_EQ(tk_handle_compare(&h.layer, &doors), 0);
+  EXPECT_GE(h.handle.bytes[6], 2);  // from the seed
+  int xrecords = 0;
+  for (const TkLink* l = list_first(&d_->objects); l; l = l->next) {
+    const auto* o = static_cast<const TkObjectHeader*>(tk_link_data(l));
+    if (tk_object_data_kind(d_, o->type) != TK_OBJDATA_XRECORD) continue;
+    ++xrecords;
+    EXPECT_NE(tk_handle_compare(&o->handle, &first), 0);
+  }
+  EXPECT_EQ(xrecords, 1);
+}
+
 // Every prefix of a small drawing is opened: each fails with an error number and leaves nothing
 // allocated, unless it already holds the whole of the end marker.
 TEST_F(DxfLoad, EveryPrefixFailsCleanly) {
