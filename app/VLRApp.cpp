@@ -87,6 +87,11 @@ CVLRApp::~CVLRApp() {
   CAnnTextTool::DeleteSharedFont();
 }
 
+int CVLRApp::ExitInstance() {
+  CloseAllDocuments(FALSE);
+  return CWinApp::ExitInstance();
+}
+
 CMainFrame* CVLRApp::GetMainFrame() const { return static_cast<CMainFrame*>(m_pMainWnd); }
 
 // --- start-up ----------------------------------------------------------------------------------

@@ -197,9 +197,9 @@ void CVLRDoc::OnToolsScale() {
 
 void CVLRDoc::OnUpdateToolsScale(CCmdUI* pCmdUI) { pCmdUI->Enable(IsRaster() || IsVector()); }
 
-BOOL CVLRDoc::SaveModified() {
+void CVLRDoc::OnCloseDocument() {
   if (m_pVlr) m_pVlr->Save(FALSE);
-  return CDocument::SaveModified();
+  CDocument::OnCloseDocument();
 }
 
 // --- raster commands -------------------------------------------------------------------------

@@ -23,8 +23,10 @@ class CVLRDoc : public CDocument {
 
   BOOL OnNewDocument() override;
   BOOL OnOpenDocument(LPCSTR lpszPathName) override;
-  // Offers to save changed annotations before the document closes.
-  BOOL SaveModified() override;
+  // Offers to save changed annotations, then closes. Every road that closes a document (the
+  // menu, its frame, the shell's DDE commands, a thumbnail, the program's end) comes here, so
+  // the question is asked once and only here.
+  void OnCloseDocument() override;
 
   // A raster document: its raster exists with an image.
   BOOL IsRaster() const;
