@@ -66,6 +66,20 @@ class CVLRDoc : public CDocument {
   void OnUpdateNextPage(CCmdUI* pCmdUI);
   void OnUpdatePrevPage(CCmdUI* pCmdUI);
   void OnUpdateLaunchApp(CCmdUI* pCmdUI);
+  // The vector drawing's commands: layers, dark background, black and white, the SHX mapping,
+  // and the annotation set's save without asking; the CALS header dialog for this document.
+  void OnDwgLayers();
+  void OnUpdateVector(CCmdUI* pCmdUI);
+  void OnDarkDwg();
+  void OnUpdateDarkDwg(CCmdUI* pCmdUI);
+  void OnBwDwg();
+  void OnUpdateBwDwg(CCmdUI* pCmdUI);
+  void OnShxMapping();
+  void OnUpdateShxMapping(CCmdUI* pCmdUI);
+  void OnSaveAnnotations();
+  void OnUpdateSaveAnnotations(CCmdUI* pCmdUI);
+  void OnCalsHeader();
+  void OnUpdateCalsHeader(CCmdUI* pCmdUI);
 
   // The program to start for the document: "LaunchApp" with every "%1" replaced by the path.
   CString LaunchCommandLine(LPCSTR lpszLaunchApp) const;
