@@ -167,9 +167,10 @@ acis_int_cur* acis_int_cur::read(satParser& parser, const char* name) {
       full = false;
       int32_t count = 0;
       parser.readInt(count);
-      for (int32_t i = 0; i < count && parser.good(); ++i) {
+      for (int32_t i = 0; i < count; ++i) {
         double t = 0;
-        if (parser.readDouble(t)) sub->summary_.push_back(t);
+        if (!parser.readDouble(t)) break;
+        sub->summary_.push_back(t);
       }
       double fit = 0;
       parser.readDouble(fit);

@@ -108,82 +108,54 @@ int satParser::nextNonBlank() {
 }
 
 // The text of one number at the read position, as formatted extraction takes it: a sign,
-// digits, and for a double a fraction and an exponent. Longer texts than the buffer are read
-// to their end and fail. False (and the stream failed) when no digit stands there.
+// digits, and for a double a fraction and an exponent. False when no digit stands there or the
+// text outgrows the buffer (it is then read to its end). A number that cannot be read leaves the
+// stream usable: the record's reader goes on, and the missing "#" brings the parser back in step
+// at the next record. Only the end of the text ends the stream.
 bool satParser::readNumberText(char* out, int32_t size, bool fractional) {
   int32_t n = 0;
   bool digits = false, overlong = false;
-  auto put = [&](int c) {
+  int c = peek();
+  auto take = [&]() {
     if (n < size - 1)
       out[n++] = static_cast<char>(c);
     else
       overlong = true;
     in_->sbumpc();
+    c = in_->sgetc() == std::char_traits<char>::eof() ? -1 : in_->sgetc();
   };
-  int c = peek();
-  if (c == '+' || c == '-') {
-    put(c);
-    c = peek();
-  }
-  while (isDigit(c)) {
-    digits = true;
-    put(c);
-    c = peek();
-  }
-  if (fractional && c == '.') {
-    put(c);
-    c = peek();
+  auto takeDigits = [&]() {
     while (isDigit(c)) {
       digits = true;
-      put(c);
-      c = peek();
+      take();
+    }
+  };
+  if (c == '+' || c == '-') take();
+  takeDigits();
+  if (fractional) {
+    if (c == '.') {
+      take();
+      takeDigits();
     }
     if (digits && (c == 'e' || c == 'E')) {
-      put(c);
-      c = peek();
-      if (c == '+' || c == '-') {
-        put(c);
-        c = peek();
-      }
-      while (isDigit(c)) {
-        put(c);
-        c = peek();
-      }
-    }
-  } else if (fractional && digits && (c == 'e' || c == 'E')) {
-    put(c);
-    c = peek();
-    if (c == '+' || c == '-') {
-      put(c);
-      c = peek();
-    }
-    while (isDigit(c)) {
-      put(c);
-      c = peek();
+      take();
+      if (c == '+' || c == '-') take();
+      while (isDigit(c)) take();
     }
   }
-  // Reaching the end of the text right after a number still leaves the number read.
-  if (failed_ && digits && in_->sgetc() == std::char_traits<char>::eof()) failed_ = false;
   out[n] = 0;
-  if (!digits || overlong) {
-    failed_ = true;
-    return false;
-  }
-  return true;
+  return digits && !overlong;
 }
 
 bool satParser::readInt(int32_t& value) {
   skipBlanks();
   char text[24];
   if (failed_ || !readNumberText(text, sizeof text, false)) return false;
-  char* end = nullptr;
-  long long v = std::strtoll(text, &end, 10);
-  if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-    failed_ = true;
+  long long v = std::strtoll(text, nullptr, 10);
+  if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
     return false;
-  }
   value = static_cast<int32_t>(v);
-  return good();
+  return true;
 }
 
 bool satParser::readDouble(double& value) {
@@ -191,12 +163,9 @@ bool satParser::readDouble(double& value) {
   char text[80];
   if (failed_ || !readNumberText(text, sizeof text, true)) return false;
   double v = std::strtod(text, nullptr);
-  if (!std::isfinite(v)) {
-    failed_ = true;
-    return false;
-  }
+  if (!std::isfinite(v)) return false;
   value = v;
-  return good();
+  return true;
 }
 
 bool satParser::readDoubles(double* values, int32_t n) {
@@ -250,10 +219,10 @@ bool satParser::readReference(char& mark, int32_t& number, char*& word) {
     char text[24];
     if (readNumberText(text, sizeof text, false)) {
       long long v = std::strtoll(text, nullptr, 10);
-      if (v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())
-        number = static_cast<int32_t>(v);
-      else
-        failed_ = true;
+      // A number beyond the range names no record.
+      number = v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max()
+                   ? static_cast<int32_t>(v)
+                   : -1;
     }
     return true;
   }
@@ -465,7 +434,7 @@ bool satParser::readRecord() {
   } else {
     result = skipToEndOfEntity();
   }
-  ++currentRecord_;
+  if (currentRecord_ < std::numeric_limits<int32_t>::max()) ++currentRecord_;
   return result;
 }
 
