@@ -205,7 +205,13 @@ bool satParser::readCountedString(char*& text) {
   // Later writers put "@" before the length.
   if (peek() == '@') in_->sbumpc();
   int32_t length = 0;
-  if (!readInt(length)) length = 0;
+  if (!readInt(length)) return readString(text, 0);
+  // An empty string (real headers write the date that way) reads nothing further.
+  if (length < 1) {
+    text = g_token;
+    g_token[0] = 0;
+    return good();
+  }
   return readString(text, length);
 }
 

@@ -71,6 +71,10 @@ TEST(SatParser, HeaderResultsAndTheirMessages) {
       {"400 0 1 0\n4 test 3 4.0", 2, "Premature End of File encountered on: It should never happen\n"},
       {"400 0 1 0\n4 test 3 4.0 4 date\n1 1e-06 1e-10\nEnd-of-ACIS-data\n", 3,
        "No BODY found on SAT file: It should never happen\n"},
+      // An empty counted string (as real headers write a missing date) reads nothing more.
+      {"400 0 1 0\n16 Autodesk AutoCAD 3 ASM 0\n1 1e-06 1e-10\nbody $-1 $-1 $-1 $-1 #\n", 4,
+       "\nSuccessfully parsed: It should never happen (SAT file version 400)\n"
+       "Creating graphical representation.\n"},
       // Before version 200 the header has no strings and numbers.
       {"106 1 1 0\nbody $-1 $-1 $-1 $-1 #\nEnd-of-ACIS-data\n", 4,
        "\nSuccessfully parsed: It should never happen (SAT file version 106)\n"
