@@ -109,8 +109,11 @@ acis_Straight::acis_Straight(satParser& parser, bool withAttribute)
 
 c_Vector acis_Straight::tangentAt(const c_Point&) const { return line_.direction(); }
 
-acis_Ellipse::acis_Ellipse(satParser& parser, bool withAttribute)
-    : acis_Curve(parser, withAttribute) {
+namespace {
+
+// Centre, normal, major axis and ratio, as ellipse records and the base of cone records write
+// them.
+c_Ellipse readEllipse(satParser& parser) {
   c_Point centre;
   c_Vector normal, major;
   double ratio = 1;
@@ -121,7 +124,25 @@ acis_Ellipse::acis_Ellipse(satParser& parser, bool withAttribute)
   double a = major.length();
   c_Vector u;
   major.normalizedCopyInto(u);
-  ellipse_ = c_Ellipse(centre, u, normal, a, std::fabs(ratio) * a);
+  return c_Ellipse(centre, u, normal, a, std::fabs(ratio) * a);
+}
+
+c_Torus readTorus(satParser& parser) {
+  c_Point centre;
+  c_Vector normal, reference;
+  double major = 2.0, minor = 1.0;
+  readPoint(parser, centre);
+  readVector(parser, normal);
+  if (!parser.readDouble(major)) major = 2.0;
+  if (!parser.readDouble(minor)) minor = 1.0;
+  readVector(parser, reference);
+  return c_Torus(centre, reference, normal, major, std::fabs(minor));
+}
+
+}  // namespace
+
+acis_Ellipse::acis_Ellipse(satParser& parser, bool withAttribute)
+    : acis_Curve(parser, withAttribute), ellipse_(readEllipse(parser)) {
   readInterval(parser);
 }
 
@@ -424,16 +445,7 @@ acis_Sphere::acis_Sphere(satParser& parser, bool withAttribute)
 }
 
 acis_Torus::acis_Torus(satParser& parser, bool withAttribute)
-    : acis_Surface(parser, withAttribute) {
-  c_Point centre;
-  c_Vector normal, reference;
-  double major = 2.0, minor = 1.0;
-  readPoint(parser, centre);
-  readVector(parser, normal);
-  if (!parser.readDouble(major)) major = 2.0;
-  if (!parser.readDouble(minor)) minor = 1.0;
-  readVector(parser, reference);
-  torus_ = c_Torus(centre, reference, normal, major, std::fabs(minor));
+    : acis_Surface(parser, withAttribute), torus_(readTorus(parser)) {
   readSenseAndIntervals(parser);
 }
 

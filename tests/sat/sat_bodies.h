@@ -196,9 +196,9 @@ inline std::string cylinderSurface(P3 centre, double r) {
 }
 
 
-// An axis-parallel box from (0, 0, 0) to (a, b, c); with hole > 0 a round hole of that radius
-// runs through it along z about the middle.
-inline SatBuilder box(double a, double b, double c, double hole = 0) {
+// An axis-parallel box from (0, 0, 0) to (a, b, c); with hole > 0 round holes of that radius
+// run through it along z, on a grid of nx by ny cells (one hole in the middle by default).
+inline SatBuilder box(double a, double b, double c, double hole = 0, int nx = 1, int ny = 1) {
   SatBuilder s;
   int v[8];
   for (int i = 0; i < 8; ++i) v[i] = s.vertex({(i & 1) ? a : 0, (i & 2) ? b : 0, (i & 4) ? c : 0});
@@ -214,15 +214,16 @@ inline SatBuilder box(double a, double b, double c, double hole = 0) {
       {{ey[0], false}, {ex[1], false}, {ey[1], true}, {ex[0], true}}};
   std::vector<std::vector<SatBuilder::Use>> top = {
       {{ex[2], false}, {ey[3], false}, {ex[3], true}, {ey[2], true}}};
-  if (hole > 0) {
-    P3 m{a / 2, b / 2, 0}, mt{a / 2, b / 2, c};
-    int hb = s.vertex({m.x + hole, m.y, 0}), ht = s.vertex({m.x + hole, m.y, c});
-    int cb = s.circle(m, {0, 0, 1}, hb), ct = s.circle(mt, {0, 0, 1}, ht);
-    bottom.push_back({{cb, false}});
-    top.push_back({{ct, true}});
-    // The hole's wall faces the axis: the face runs against its cylinder.
-    s.face(cylinderSurface(m, hole), true, {{{ct, false}}, {{cb, true}}});
-  }
+  for (int i = 0; hole > 0 && i < nx; ++i)
+    for (int j = 0; j < ny; ++j) {
+      P3 m{a * (i + 0.5) / nx, b * (j + 0.5) / ny, 0}, mt{m.x, m.y, c};
+      int hb = s.vertex({m.x + hole, m.y, 0}), ht = s.vertex({m.x + hole, m.y, c});
+      int cb = s.circle(m, {0, 0, 1}, hb), ct = s.circle(mt, {0, 0, 1}, ht);
+      bottom.push_back({{cb, false}});
+      top.push_back({{ct, true}});
+      // The hole's wall faces the axis: the face runs against its cylinder.
+      s.face(cylinderSurface(m, hole), true, {{{ct, false}}, {{cb, true}}});
+    }
   s.face(plane({0, 0, 0}, {0, 0, -1}), false, bottom);
   s.face(plane({0, 0, c}, {0, 0, 1}), false, top);
   s.face(plane({0, 0, 0}, {0, -1, 0}), false,
