@@ -306,3 +306,34 @@ TEST(SatRender, CylinderWallWithoutCrossingsDrawsNoRulings) {
   EXPECT_EQ(r.count(1), 0);
   EXPECT_EQ(r.count(3), 0);
 }
+
+TEST(SatRender, CyclicAndTruncatedTextsEndAndDrawWhatTheyHold) {
+  // A lump that is its own next, a shell likewise, and a loop whose ring turns back on its
+  // second coedge and never returns to the first: the walks end, each edge is drawn once.
+  std::string cyclic =
+      "400 0 1 0\n1 a 1 b 1 c\n1 1e-6 1e-10\n"
+      "body $-1 $1 $-1 $-1 #\n"
+      "lump $-1 $1 $2 $0 #\n"
+      "shell $-1 $2 $-1 $3 $-1 $1 #\n"
+      "face $-1 $3 $4 $2 $-1 $-1 forward single #\n"
+      "loop $-1 $4 $5 $3 #\n"
+      "coedge $-1 $6 $6 $-1 $7 forward $4 $-1 #\n"
+      "coedge $-1 $6 $6 $-1 $7 forward $4 $-1 #\n"
+      "edge $-1 $8 $9 $5 $10 forward #\n"
+      "vertex $-1 $7 $11 #\n"
+      "vertex $-1 $7 $12 #\n"
+      "straight-curve $-1 0 0 0 1 0 0 I I #\n"
+      "point $-1 0 0 0 #\n"
+      "point $-1 1 0 0 #\n"
+      "End-of-ACIS-data\n";
+  Recording r = draw(cyclic);
+  EXPECT_EQ(r.count(1), 1);
+  // Cut anywhere, the golden plate never draws more than it holds and never fails.
+  std::string plate = plateWithHole(4, 1, 1).text();
+  Recording whole = draw(plate);
+  for (size_t cut = 0; cut < plate.size(); cut += 97) {
+    Recording part = draw(plate.substr(0, cut));
+    EXPECT_LE(part.lines.size(), whole.lines.size()) << cut;
+    EXPECT_EQ(part.nested, 0);
+  }
+}
