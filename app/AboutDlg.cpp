@@ -101,8 +101,27 @@ BOOL CHLinkCtrl::AddShortcut(int folder) const {
   const_cast<CHLinkCtrl*>(this)->GetWindowText(name);
   for (const char* bad = "\\/:*?\"<>|"; *bad; ++bad) name.Replace(CString(*bad, 1), "_");
   if (name.IsEmpty()) name = "Link";
-  CString path = CString(dir) + "\\" + name + ".url";
-  return ::WritePrivateProfileStringA("InternetShortcut", "URL", m_strTarget, path);
+  const CString base = CString(dir) + "\\" + name;
+  if (CreateShellLink(m_strTarget, base + ".lnk", name)) return TRUE;
+  // A shell that has no link object for the target still takes an Internet shortcut.
+  return ::WritePrivateProfileStringA("InternetShortcut", "URL", m_strTarget, base + ".url");
+}
+
+BOOL CHLinkCtrl::CreateShellLink(LPCSTR target, LPCSTR linkPath, LPCSTR description) {
+  IShellLinkA* link = nullptr;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+    return FALSE;
+  IPersistFile* file = nullptr;
+  BOOL ok = SUCCEEDED(link->SetPath(target)) && SUCCEEDED(link->SetDescription(description)) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+  if (ok) {
+    WCHAR wide[MAX_PATH];
+    ok = ::MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, MAX_PATH) > 0 && SUCCEEDED(file->Save(wide, TRUE));
+  }
+  if (file) file->Release();
+  link->Release();
+  return ok;
 }
 
 void CHLinkCtrl::ShowProperties() {

@@ -30,6 +30,8 @@ class CHLinkCtrl : public CStatic {
   const CString& GetTarget() const { return m_strTarget; }
   // Opens the target through the shell.
   BOOL Open() const;
+  // A shell link (.lnk) at linkPath to target, through the shell's link interface.
+  static BOOL CreateShellLink(LPCSTR target, LPCSTR linkPath, LPCSTR description);
 
   void OnContextMenu(CWnd* pWnd, CPoint point);
   BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);

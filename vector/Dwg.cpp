@@ -153,7 +153,9 @@ void CDwg::Fit() {
 // --- view modes ------------------------------------------------------------------------------------
 
 void CDwg::SetViewMode(int mode) {
-  if (!m_pDrawing) return;
+  // A mode that is none of the three changes nothing: closing the display for it would leave a
+  // drawing whose flag says its display is open when it is not.
+  if (!m_pDrawing || mode < kDwgModelExtents || mode > kDwgPaperSpace) return;
   m_nViewMode = mode;
   DiscardCachedBitmap(TRUE);
   m_pHeader->tilemode = 1;
@@ -195,7 +197,8 @@ void CDwg::SetViewMode(int mode) {
     const DwgViewBox box = {{m_view.target[0], m_view.target[1]}, {m_view.width, m_view.height}};
     take(WindowOrHeaderExtents(WindowOfView(box, dw, dh, false), DwgViewMode(mode), header));
   }
-  m_bDisplayOpen = 1;
+  // The flag says what is so: set by OpenDisplay only when the display state exists, so that it
+  // is never closed twice.
   // The view's extent follows the mode's device space (construction refines it with its margin).
   m_rcDevice = {0, 0, m_nDeviceWidth, m_nDeviceHeight};
 }

@@ -586,6 +586,36 @@ TEST_F(ShellTest, TheBackgroundPictureIsCentredInTheClient) {
   }
 }
 
+// Every picture of both toolbars has a transparent background, so that its greyed form is the
+// picture's outline and not a solid grey square.
+TEST_F(ShellTest, ToolbarPicturesHaveATransparentBackground) {
+  ASSERT_TRUE(Start("/T"));
+  for (CToolBar* bar : {&Frame()->m_wndToolBar, &Frame()->m_wndAnnotationBar}) {
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(bar->SendMessage(TB_GETIMAGELIST));
+    ASSERT_NE(images, nullptr);
+    const int count = ImageList_GetImageCount(images);
+    ASSERT_GT(count, 8);
+    for (int i = 0; i < count; ++i) {
+      HICON icon = ImageList_GetIcon(images, i, ILD_NORMAL);
+      ASSERT_NE(icon, nullptr);
+      ICONINFO info = {};
+      ASSERT_TRUE(GetIconInfo(icon, &info));
+      HDC dc = CreateCompatibleDC(nullptr);
+      HGDIOBJ old = SelectObject(dc, info.hbmMask);
+      int transparent = 0;
+      for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 16; ++x) transparent += (GetPixel(dc, x, y) & 0xFFFFFF) != 0;
+      SelectObject(dc, old);
+      DeleteDC(dc);
+      DeleteObject(info.hbmMask);
+      DeleteObject(info.hbmColor);
+      DestroyIcon(icon);
+      EXPECT_GT(transparent, 40) << "picture " << i;
+      EXPECT_LT(transparent, 16 * 15) << "picture " << i;
+    }
+  }
+}
+
 TEST_F(ShellTest, AlwaysOnTopAndTheCalsHeaderToggle) {
   ASSERT_TRUE(Start("/T"));
   CMainFrame* frame = Frame();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "TestData.h"
+#include "toolkit/core/drawing.h"
 #include "vector/Dwg.h"
 #include "vector/ToolkitSession.h"
 
@@ -166,6 +167,23 @@ TEST_F(DwgTest, ColoursByNumberAndBlackAndWhite) {
   colours = dark.Colours();
   EXPECT_TRUE(colours.count(RGB(255, 255, 255)));
   EXPECT_TRUE(colours.count(RGB(0, 0, 0)));
+}
+
+TEST_F(DwgTest, ViewModesKeepTheDisplayFlagTrue) {
+  CDwg dwg(vvtest::TestDataPath("dxf/r11_entities-2d.dxf").c_str(), nullptr);
+  ASSERT_NE(dwg.GetDrawing(), nullptr);
+  const int32_t mode = dwg.m_nViewMode;
+  dwg.SetViewMode(7);  // no such mode: nothing changes
+  EXPECT_EQ(dwg.m_nViewMode, mode);
+  EXPECT_EQ(dwg.m_bDisplayOpen, 1);
+  for (int m : {1, 0, 1, 0}) {
+    dwg.SetViewMode(m);
+    EXPECT_EQ(dwg.m_nViewMode, m);
+    EXPECT_EQ(dwg.m_bDisplayOpen != 0, dwg.GetDrawing()->display != nullptr) << m;
+  }
+  Canvas canvas(200, 200);
+  Paint(dwg, canvas, 200);
+  EXPECT_GT(canvas.Colours().size(), 1u);
 }
 
 TEST_F(DwgTest, PrintCopyThatCannotOpenLeavesTheShownDrawingWhole) {

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+
+#include "AboutDlg.h"
 #include "EnterText.h"
 #include "FileDialogEx.h"
 #include "GetFilenameControl.h"
@@ -369,3 +372,31 @@ TEST_F(SmallDialogsTest, RegistryStringsOfAnyLength) {
 }
 
 }  // namespace
+
+// The About box's "Add to Favorites" and "Add to Desktop" make shell links that the shell reads
+// back with their target.
+TEST(HyperlinkShortcut, AShellLinkKeepsItsTarget) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, sizeof windows);
+  const std::string target = std::string(windows) + "\\notepad.exe";
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  const std::string link = std::string(tmp) + "vvlink" + std::to_string(GetCurrentProcessId()) + ".lnk";
+  ASSERT_TRUE(CHLinkCtrl::CreateShellLink(target.c_str(), link.c_str(), "Vellora"));
+  IShellLinkA* shell = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         reinterpret_cast<void**>(&shell))));
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+  EXPECT_TRUE(SUCCEEDED(file->Load(wide, STGM_READ)));
+  char path[MAX_PATH] = {};
+  EXPECT_TRUE(SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, 0)));
+  EXPECT_EQ(0, lstrcmpiA(path, target.c_str()));
+  file->Release();
+  shell->Release();
+  DeleteFileA(link.c_str());
+  CoUninitialize();
+}
