@@ -143,10 +143,12 @@ int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out) {
   std::vector<uint8_t> line(row);
   // Two digits a byte, a line break after every 36 bytes within a row and one at its end.
   const size_t row_text = 2 * row + (row - 1) / 36 + 1;
-  size_t at = out.size();
-  out.resize(at + row_text * size_t(img.height));
-  char* p = reinterpret_cast<char*>(out.data() + at);
+  // A row's text is made in a buffer and appended once: the output grows as a file is written,
+  // without being filled twice.
+  out.reserve(out.size() + row_text * size_t(img.height) + 64);
+  std::vector<char> text(row_text);
   for (int32_t y = 0; y < img.height; ++y) {
+    char* p = text.data();
     const uint8_t* bytes = img.row(y);
     if (!bitonal) {
       for (int32_t x = 0; x < img.width; ++x) {
@@ -170,6 +172,7 @@ int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out) {
       if (i % 36 == 35 && i + 1 < row) *p++ = '\n';
     }
     *p++ = '\n';
+    o.bytes(text.data(), size_t(p - text.data()));
   }
   o.text("grestore\nshowpage\n%%Trailer\n%%EOF\n");
   return IMG_OK;

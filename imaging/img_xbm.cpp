@@ -127,13 +127,14 @@ int32_t xbm_write(const ImgImage& img, std::vector<uint8_t>& out) {
   const int tail = img.width & 7;
   const uint8_t flip = invert ? 0xFF : 0x00;
   const uint8_t last_mask = tail ? uint8_t(0xFF << (8 - tail)) : 0xFF;
-  size_t at = out.size();
-  // Two leading spaces a line, six characters a number, and "};\n" in place of the last ", ".
-  out.resize(at + 2 * ((total + 11) / 12) + 6 * total + 1);
-  char* p = reinterpret_cast<char*>(out.data() + at);
+  // A row's text is made in a buffer and appended once: the output grows as a file is written,
+  // without being filled twice.
+  out.reserve(out.size() + 2 * ((total + 11) / 12) + 6 * total + 1);
+  std::vector<char> text(2 * (row_bytes / 12 + 2) + 6 * row_bytes + 1);
   size_t count = 0;
   for (int32_t y = 0; y < img.height; ++y) {
     const uint8_t* r = img.row(y);
+    char* p = text.data();
     for (size_t i = 0; i < row_bytes; ++i) {
       uint8_t v = uint8_t(r[i] ^ flip);
       if (i + 1 == row_bytes) v &= last_mask;
@@ -152,7 +153,7 @@ int32_t xbm_write(const ImgImage& img, std::vector<uint8_t>& out) {
         *p++ = count % 12 == 0 ? '\n' : ' ';
       }
     }
+    o.bytes(text.data(), size_t(p - text.data()));
   }
-  out.resize(size_t(p - reinterpret_cast<char*>(out.data())));
   return IMG_OK;
 }

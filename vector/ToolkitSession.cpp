@@ -2,6 +2,7 @@
 #include "ToolkitSession.h"
 
 #include "toolkit/core/display_block.h"
+#include "toolkit/core/mem.h"
 #include "toolkit/core/reader_ops.h"
 #include "toolkit/core/state.h"
 #include "toolkit/read/readers.h"
@@ -78,6 +79,10 @@ void CToolkitSession::Init(HINSTANCE module) {
     tk_set_initdata_getc_callback(&ReadInitDataByte);
     tk_set_initdata_read_callback(&ReadInitDataBlock);
     tk_set_initdata_close_callback(&DoNothing);
+    // The C library's memory and files, and hard failures reported to the user.
+    TkHostLayer layer{};
+    layer.critical_error = &OnDwgCriticalError;
+    tk_set_host_layer(&layer);
     if (!tk_init_core(nullptr, 1, &m_nStatus)) return;
     m_bCoreStarted = TRUE;
     tk_install_readers_full(tk_dwg_reader_ops());

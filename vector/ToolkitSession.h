@@ -45,6 +45,10 @@ class CToolkitSession {
 // The process's one session.
 CToolkitSession& GetToolkitSession();
 // Starts the toolkit unless it is started; nonzero when it is.
+// The toolkit's critical-error report (installed with the host layer at start-up): a message box
+// with the failure's text.
+void OnDwgCriticalError(int16_t kind);
+
 BOOL InitDwgToolkitOnce(HINSTANCE module);
 // The program module's folder (with its final "\") followed by name.
 CString GetModuleRelativePath(const CString& name);
