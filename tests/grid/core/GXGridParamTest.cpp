@@ -1,0 +1,84 @@
+// The grid parameter object: its defaults, the ownership of its parts and its copy.
+#include "GXGridParam.h"
+
+#include "GridTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(GridParam, Defaults) {
+  CGXGridParam param;
+  EXPECT_TRUE(param.IsSelectionAllowed(1));
+  EXPECT_TRUE(param.IsSelectionAllowed(0x80));
+  EXPECT_TRUE(param.IsColDragEnabled());
+  EXPECT_TRUE(param.IsUndoEnabled());
+  EXPECT_TRUE(param.GetUndoList().IsEmpty());
+  EXPECT_TRUE(param.IsRowResizeAllowed(2));
+  EXPECT_FALSE(param.IsRowResizeAllowed(1));
+  EXPECT_FALSE(param.HasSpecialMode(0xFFFF));
+  LONG n = 0;
+  EXPECT_TRUE(param.m_rowHeights.Lookup(0, n));
+  EXPECT_EQ(n, 1400);
+  EXPECT_TRUE(param.m_colWidths.Lookup(0, n));
+  EXPECT_EQ(n, 6000);
+  EXPECT_EQ(param.m_rowHeights.GetHashTableSize(), 1021u);
+  EXPECT_EQ(param.m_nMaxUndo, 512u);
+  EXPECT_EQ(param.m_nEnterDirection, 4);
+}
+
+// Counts its own destruction.
+class CCountedStylesMap : public CGXStylesMap {
+ public:
+  explicit CCountedStylesMap(int* pDeleted) : m_pDeleted(pDeleted) {}
+  ~CCountedStylesMap() override { ++*m_pDeleted; }
+  int* m_pDeleted;
+};
+
+TEST(GridParam, ReplacingPartsDeletesOnlyOwnedOnes) {
+  int nDeleted = 0;
+  CCountedStylesMap borrowed(&nDeleted);
+  {
+    CGXGridParam param;
+    param.SetStylesMap(new CCountedStylesMap(&nDeleted), TRUE);
+    param.SetStylesMap(&borrowed, FALSE);
+    EXPECT_EQ(nDeleted, 1);
+    param.SetStylesMap(new CCountedStylesMap(&nDeleted));
+    EXPECT_EQ(nDeleted, 1);
+  }
+  EXPECT_EQ(nDeleted, 2);
+}
+
+TEST(GridParam, RedoListOwnsItsCommands) {
+  CGXGridParam param;
+  param.GetRedoList().AddTail(new CGXStyle);
+  param.GetUndoList().AddTail(new CGXStyle);
+  param.ClearRedoList();
+  EXPECT_TRUE(param.GetRedoList().IsEmpty());
+  EXPECT_EQ(param.GetUndoList().GetCount(), 1);
+}
+
+TEST(GridParam, CopyIsDeepForOwnedParts) {
+  CGXGridParam a;
+  CGXStylesMap* pMap = new CGXStylesMap;
+  pMap->CreateStandardStyles();
+  a.SetStylesMap(pMap);
+  CGXData borrowed;
+  a.SetData(&borrowed, FALSE);
+  a.m_selection.AddRange(CGXCellRange(1, 1, 1, 1));
+  a.m_selection.AddRange(CGXCellRange(2, 2, 2, 2));
+  a.m_nFrozenCols = 3;
+  CGXGridParam b;
+  b = a;
+  ASSERT_NE(b.GetStylesMap(), nullptr);
+  EXPECT_NE(b.GetStylesMap(), a.GetStylesMap());
+  EXPECT_EQ(b.GetStylesMap()->GetBaseStyleId("Row Header"), 2);
+  EXPECT_EQ(b.GetData(), &borrowed);
+  EXPECT_FALSE(b.m_bOwnData);
+  EXPECT_EQ(b.m_nFrozenCols, 3u);
+  EXPECT_EQ(*b.m_selection.GetRangeAt(b.m_selection.GetTailPosition()), CGXCellRange(2, 2, 2, 2));
+  b = b;
+  EXPECT_NE(b.GetStylesMap(), nullptr);
+}
+
+}  // namespace
