@@ -82,3 +82,51 @@ TEST(GridParam, CopyIsDeepForOwnedParts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridState, EngineRegistry) {
+  GX_GRID_STATE state;
+  int objectA, objectB;
+  CGXGridCore* pGrid1 = reinterpret_cast<CGXGridCore*>(0x1000);
+  CGXGridCore* pGrid2 = reinterpret_cast<CGXGridCore*>(0x2000);
+  state.RegisterGridForData(&objectA, pGrid1);
+  state.RegisterGridForData(&objectA, pGrid2);
+  state.RegisterGridForData(&objectB, pGrid1);
+  EXPECT_EQ(state.GetFirstGridOfData(&objectA), pGrid1);
+  state.UnregisterGrid(pGrid1);
+  EXPECT_EQ(state.GetFirstGridOfData(&objectA), pGrid2);
+  EXPECT_EQ(state.GetGridsOfData(&objectB), nullptr);
+  state.UnregisterGrid(pGrid2);
+  EXPECT_EQ(state.m_dataToGrids.GetCount(), 0);
+  state.AddTabWindow(&objectA);
+  state.AddTabWindow(&objectA);
+  EXPECT_EQ(state.m_tabWindows.GetCount(), 1);
+}
+
+TEST(GridState, VersionFlags) {
+  GX_GRID_STATE state;
+  state.SetVersion(0x80000A03);  // 3.10, not NT
+  EXPECT_TRUE(state.m_bWin32s);
+  EXPECT_TRUE(state.m_bBeforeWin4);
+  EXPECT_EQ(state.m_dwVersion, 0x30Au);
+  state.SetVersion(0x0105);  // 5.1, NT
+  EXPECT_FALSE(state.m_bNotNT);
+  EXPECT_TRUE(state.m_bWin4);
+  EXPECT_FALSE(state.m_bWin32s);
+}
+
+TEST(GridState, LongOperationsNestWithoutTheirFeature) {
+  int nLevel = GXGetAppState()->m_nLongOperationLevel;
+  {
+    CGXLongOperation outer;
+    CGXLongOperation inner;
+    EXPECT_EQ(GXGetAppState()->m_nLongOperationLevel, nLevel + 2);
+    BOOL bAbort = TRUE;
+    EXPECT_FALSE(inner.CheckAbort(&bAbort));
+    EXPECT_FALSE(bAbort);
+  }
+  EXPECT_EQ(GXGetAppState()->m_nLongOperationLevel, nLevel);
+}
+
+}  // namespace
