@@ -1,4 +1,4 @@
-// Stand-ins for the grid library's start-up and the CALS header dialog.
+// Stand-in for the CALS header dialog.
 #include "NeighbourServices.h"
 
 #include "VLRApp.h"
@@ -6,8 +6,6 @@
 #include "resource.h"
 
 IMPLEMENT_DYNAMIC(CCalsHeaderDlg, CDialog)
-
-void InitGridLibrary(int, int, int) {}
 
 CCalsHeaderDlg::CCalsHeaderDlg(CWnd* pParentWnd) : CDialog(IDD_CALSHEADER, pParentWnd) {}
 

@@ -1,14 +1,12 @@
-// What start-up needs of two neighbours that have not landed yet, in the least form their
-// services ask for: the grid library's start-up entry and the modeless CALS header dialog.
-// Each is replaced by the real one when the grid library and the CALS dialogs land.
+// What start-up needs of its neighbours: the grid library's start-up entry, and the modeless
+// CALS header dialog in the least form its services ask for (replaced by the real one when the
+// CALS dialogs land).
 #pragma once
 
 #include "FrameworkWin.h"
+#include "GXControlFactory.h"  // InitGridLibrary
 
 class CDocument;
-
-// Starts the grid library; no result is checked by the caller.
-void InitGridLibrary(int nCacheSize, int nReserved1, int nReserved2);
 
 // The modeless CALS header dialog; the application keeps at most one.
 class CCalsHeaderDlg : public CDialog {

@@ -115,7 +115,8 @@ CObject* ReadObjectFromFile(CFile* pFile, const CRuntimeClass* pClass) {
 }
 
 CObject* ReadObjectFromBytes(const BYTE* pBytes, UINT nSize, const CRuntimeClass* pClass) {
-  CMemFile file(const_cast<BYTE*>(pBytes), nSize, 1024);
+  // Attached without growing, so that the file holds the bytes (a growing memory file starts empty).
+  CMemFile file(const_cast<BYTE*>(pBytes), nSize, 0);
   return ReadObjectFrom(&file, pClass);
 }
 

@@ -105,6 +105,11 @@ CPtrList* GX_GRID_STATE::GetGridsOfData(const void* pObject) const {
   return static_cast<CPtrList*>(pList);
 }
 
+void GX_GRID_STATE::AddTabWindow(void* pTabWnd) {
+  if (m_tabWindows.Find(pTabWnd) == nullptr)
+    m_tabWindows.AddTail(pTabWnd);
+}
+
 CGXGridCore* GX_GRID_STATE::GetFirstGridOfData(const void* pObject) const {
   CPtrList* pList = GetGridsOfData(pObject);
   if (pList == nullptr || pList->IsEmpty())

@@ -45,6 +45,8 @@ struct GX_GRID_STATE {
   CGXGridCore* GetFirstGridOfData(const void* pObject) const;
   // The engines registered for an object, or null.
   CPtrList* GetGridsOfData(const void* pObject) const;
+  // Adds a sheet-tab window to the list of tab windows unless it is there already.
+  void AddTabWindow(void* pTabWnd);
 
   BOOL m_bInitDone = FALSE;
   UINT m_nStylesClipboardFormat = 0;
@@ -103,6 +105,8 @@ struct GX_GRID_STATE {
 };
 
 GX_GRID_STATE* GXGetAppState();
+// Raised by cell controls while they show a popup of their own.
+inline BOOL GetControlPopupFlag() { return GXGetAppState()->m_bControlPopup; }
 
 // The installers of the application-wide features that the data model itself provides: each
 // creates its object once, stores it in the state and puts it on the auto-delete list.

@@ -94,6 +94,28 @@ struct StylesMapScope {
   ~StylesMapScope() { CurrentStylesMap() = pSaved; }
 };
 
+// While a styles map loads, its styles may name base styles that come later in the archive: their
+// references wait here until the whole map is read.
+struct PendingBaseStyle {
+  CGXStyle* pStyle;
+  DWORD nResourceId;
+  CString sName;
+};
+std::vector<PendingBaseStyle>*& PendingBaseStyles() {
+  static std::vector<PendingBaseStyle>* s_pPending = nullptr;
+  return s_pPending;
+}
+
+BOOL FindBaseStyle(const CGXStylesMap& map, DWORD nResourceId, const CString& sName, WORD& nId) {
+  if (nResourceId == 0)
+    return map.LookupBaseStyleId(sName, nId);
+  if (map.LookupBaseStyleIdFromResId(nResourceId, nId))
+    return TRUE;
+  // A name stored without its string id may still be one of the registered names.
+  CString sResName;
+  return GXLoadString(nResourceId, sResName) && map.LookupBaseStyleId(sResName, nId);
+}
+
 CGXStyle* ReadStyleObject(CArchive& ar) {
   return static_cast<CGXStyle*>(ar.ReadNewObject(RUNTIME_CLASS(CGXStyle)));
 }
@@ -463,19 +485,10 @@ void CGXStyleSerializeImp::SerializeStyle(CGXStyle* pStyle, CArchive& ar, const 
     if (nResourceId == 0)
       ar >> sName;
     WORD nId = 0;
-    BOOL bFound = FALSE;
-    if (pStylesMap != nullptr) {
-      bFound = nResourceId != 0 ? pStylesMap->LookupBaseStyleIdFromResId(nResourceId, nId)
-                                : pStylesMap->LookupBaseStyleId(sName, nId);
-      // A name stored without its string id may still be one of the registered names.
-      if (!bFound && nResourceId != 0) {
-        CString sResName;
-        if (GXLoadString(nResourceId, sResName))
-          bFound = pStylesMap->LookupBaseStyleId(sResName, nId);
-      }
-    }
+    if (pStylesMap != nullptr && PendingBaseStyles() != nullptr)
+      PendingBaseStyles()->push_back({pStyle, nResourceId, sName});
     // An unknown base style is left out, not taken for the standard style.
-    if (bFound)
+    else if (pStylesMap != nullptr && FindBaseStyle(*pStylesMap, nResourceId, sName, nId))
       s.SetBaseStyle(nId);
   }
   if (wSchema <= 4) {
@@ -686,6 +699,13 @@ void CGXGridDocSerializeImp::SerializeStylesMap(CGXStylesMap* pMap, CArchive& ar
     CString sIgnored;
     ar >> sIgnored;
   }
+  std::vector<PendingBaseStyle> pending;
+  std::vector<PendingBaseStyle>* pSavedPending = PendingBaseStyles();
+  PendingBaseStyles() = &pending;
+  struct RestorePending {
+    std::vector<PendingBaseStyle>* pSaved;
+    ~RestorePending() { PendingBaseStyles() = pSaved; }
+  } restore{pSavedPending};
   WORD nStyles = ReadWord(ar);
   for (WORD i = 0; i < nStyles; ++i) {
     WORD nId = ReadWord(ar);
@@ -702,16 +722,26 @@ void CGXGridDocSerializeImp::SerializeStylesMap(CGXStylesMap* pMap, CArchive& ar
         pMap->MapResourceId(nResourceId, nId);
       }
       pMap->m_names[sName] = (void*)(UINT_PTR)nId;
+      // A second entry of one id replaces the first, whose style goes.
+      if (GXBaseStyleEntry* pOld = pMap->GetEntry(nId))
+        for (PendingBaseStyle& p : pending)
+          if (p.pStyle == pOld->pStyle)
+            p.pStyle = nullptr;
       GXBaseStyleEntry* pEntry = pMap->SetEntry(nId, nResourceId, sName, *pStyle, nFlags);
       pEntry->nResourceId = nResourceId;
       pEntry->sName = sName;
       pEntry->nFlags = nFlags;
+      // The entry keeps a copy: its pending reference goes with it.
+      for (PendingBaseStyle& p : pending)
+        if (p.pStyle == pStyle)
+          p.pStyle = pEntry->pStyle;
     } catch (...) {
       delete pStyle;
       throw;
     }
     delete pStyle;
   }
+  PendingBaseStyles() = pSavedPending;
   pMap->m_nNextId = ReadWord(ar);
   if (wSchema >= 2) {
     WORD nAttributes = ReadWord(ar);
@@ -729,6 +759,12 @@ void CGXGridDocSerializeImp::SerializeStylesMap(CGXStylesMap* pMap, CArchive& ar
         sName.Format("UA%u", (unsigned)nId);
       pMap->SetUserAttributeEntry((WORD)nId, sName, pStyle);
     }
+  }
+  // The base styles named by the map's own styles, now that every one is there.
+  for (PendingBaseStyle& p : pending) {
+    WORD nBase;
+    if (p.pStyle != nullptr && FindBaseStyle(*pMap, p.nResourceId, p.sName, nBase))
+      p.pStyle->SetBaseStyle(nBase);
   }
   WORD nId;
   if (pMap->LookupBaseStyleIdFromResId(GX_IDS_STYLE_STANDARD, nId))

@@ -136,6 +136,9 @@ TEST_F(ShellTest, StartUpBuildsTheFrameItsBarsAndTheTables) {
   ASSERT_NE(app_->m_pFileOpenDlg, nullptr);
   EXPECT_EQ(app_->m_pFileOpenDlg->m_ofn.Flags & 0x1A00u, 0x1A00u);
   EXPECT_EQ(app_->m_cfAnnotation, RegisterClipboardFormatA("VELLVIEW_ANNOTATION"));
+  // The grid library started with the program: the class of the dialogs' grid controls is there.
+  WNDCLASSA gridClass;
+  EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "CGXGridWnd", &gridClass));
   EXPECT_EQ(app_->m_paperNames.GetSize(), 4);
   EXPECT_EQ(CSplashWnd::GetShown(), nullptr);  // "/T"
 

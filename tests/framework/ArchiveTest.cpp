@@ -272,6 +272,27 @@ TEST(ArchiveTest, ObjectGraphGoldenBytes) {
   EXPECT_EQ(owned.objects.size(), 3u);
 }
 
+// A reader that takes ownership of what it reads refuses a reference back to an object read
+// before, so that no object is owned twice (or handed out after its owner freed it).
+TEST(ArchiveTest, ReadNewObjectRefusesRepeatedObjects) {
+  CArcPoint a(1, 2);
+  Bytes bytes = Store([&](CArchive& ar) { ar << &a << &a << (CObject*)nullptr; });
+  Owned owned;
+  try {
+    Load(bytes, [&](CArchive& ar) {
+      owned.Keep(ar.ReadNewObject(RUNTIME_CLASS(CArcPoint)));
+      ar.ReadNewObject(RUNTIME_CLASS(CArcPoint));
+    });
+    FAIL() << "a repeated object was read as a new one";
+  } catch (CArchiveException* e) {
+    EXPECT_EQ(e->m_cause, CArchiveException::badIndex);
+    e->Delete();
+  }
+  EXPECT_EQ(owned.objects.size(), 1u);
+  Bytes null = ByteString().B({0x00, 0x00}).bytes;
+  Load(null, [&](CArchive& ar) { EXPECT_EQ(ar.ReadNewObject(nullptr), nullptr); });
+}
+
 TEST(ArchiveTest, ObjectSchemaIsSeenInsideSerialize) {
   CArcSchemaProbe probe;
   Bytes bytes = Store([&](CArchive& ar) { ar << &probe; });
