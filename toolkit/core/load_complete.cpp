@@ -590,7 +590,12 @@ int16_t tk_viewport_settings_from_xdata(TkDrawing* drawing) {
         blob_free(out);
         if (tk_data_blob(&data, TK_VIEWPORT_BLOB) != old_layers)
           blob_free(tk_data_blob(&data, TK_VIEWPORT_BLOB));
-        return 0;
+        if (moved == Moved::failed) return 0;
+        // Extended data without the settings: the viewport keeps what its groups gave, and
+        // the viewports after it still get theirs.
+        if (tk_state->error_callback) tk_state->error_callback(6);
+        l = next;
+        continue;
       }
       // The replacement frees the old extended data and layer list.
       h.xdata = blob_stored_size(out) > 0 ? out : nullptr;
