@@ -177,11 +177,13 @@ void build_viewport_table(TkDrawing* drawing, TkDisplayState* s, TkList* layout)
   }
   if (!s->paper_space) {
     s->viewport_count = 1;
-    // The first "*ACTIVE" record with a clear first flag gives the model-space view.
+    // The first "*ACTIVE" record with a clear first flag gives the model-space view. DWG files
+    // from AC1012 on mark every record that entities use (64), which a DXF file never writes:
+    // both roads give the same view.
     auto* record = static_cast<TkVportRecord*>(mem_alloc(sizeof(TkVportRecord)));
     if (record && tk_vport_rewind(drawing)) {
       while (tk_vport_next(drawing, record)) {
-        if (tk_name_compare(record->name, "*ACTIVE") == 0 && record->flags == 0) {
+        if (tk_name_compare(record->name, "*ACTIVE") == 0 && (record->flags & ~64) == 0) {
           viewport_from_vport(&s->viewports[0], record);
           break;
         }

@@ -134,10 +134,13 @@ enum : size_t {
   TK_DIMENSION_STYLE = 256,
   TK_VIEWPORT_BLOB = 0,          // the frozen layers' handles
   TK_VIEWPORT_LAYER_COUNT = 12,  // u32, how many
+  TK_VIEWPORT_STATUS = 10,       // i16, DXF group 68: 0 off, else on and its place in the stack
+  TK_VIEWPORT_FLAGS = 80,        // u32, DXF group 90 (TK_VIEWPORT_FLAG_OFF among them)
   TK_VIEWPORT_NUMBER = 56,
   TK_VIEWPORT_CLIP_ENTITY = 70,  // handle of the clipping entity of a non-rectangular viewport
   TK_VIEWPORT_LIST_VALUE = 880,
   TK_VIEWPORT_SCRATCH = 888,
+  TK_VIEWPORT_FLAG_OFF = 0x20000,  // status flag of a viewport turned off (from AC1015)
   TK_MTEXT_STYLE = 104,  // the text style's handle
   TK_MTEXT_BLOB = 112,
   TK_MTEXT_STRING = 120,

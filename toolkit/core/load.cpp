@@ -222,6 +222,14 @@ int16_t sniff(TkDrawing* d, bool* readable) {
     *readable = contains(buffer, length, "SECTION") || starts_with(buffer, length, "999");
   }
   d->version = tk_detect_version(buffer, length);
+  // A binary file names its release in its header, which is read with the code width of the
+  // release: a release the search does not know (a later one) is read with two-byte codes when
+  // its first group has one (code 0 or a comment 999), until its header says more.
+  const size_t first_code = sizeof binary_dxf_sentinel + 3;
+  if (d->version < 0 && d->file_kind == TK_FILE_BINARY_DXF && length >= first_code + 2 &&
+      ((buffer[first_code] == 0 && buffer[first_code + 1] == 0) ||
+       (buffer[first_code] == 0xE7 && buffer[first_code + 1] == 0x03)))
+    d->version = TK_VERSION_AC1015;
   mem_free(buffer);
   return 1;
 }

@@ -513,7 +513,75 @@ int16_t tk_resolve_mline_styles(TkDrawing* drawing) {
   return ok ? 1 : 0;
 }
 
+namespace {
+
+// Status 0 is a viewport that is off; any other value one that is on.
+void put_viewport_state(TkDrawing* drawing, TkList* list, TkLink* stored, int16_t number,
+                        bool on, bool* ok) {
+  TkEntityHeader h{};
+  static TkEntityData data;
+  if (!entity_unpack(stored, &h, &data, nullptr, nullptr)) {
+    *ok = false;
+    return;
+  }
+  tk_data_put(&data, TK_VIEWPORT_NUMBER, number);
+  tk_data_put<int16_t>(&data, TK_VIEWPORT_STATUS, on ? number : int16_t{0});
+  const TkHandle handle = h.handle;
+  if (!tk_replace_entity(drawing, list, &handle, &h, &data)) *ok = false;
+}
+
+// DWG files from AC1012 on number their viewports as their program does when it loads them: the
+// VIEWPORTs of the current paper space in their order, the first (the sheet itself) number 1 and
+// always on. Whether another is on its header says up to AC1014 and its status flags from
+// AC1015 on. A header that cannot be read leaves the viewport on: an empty sheet is worse.
+int16_t resolve_r13_viewports(TkDrawing* drawing) {
+  constexpr int kMaxHeaders = 1024;
+  struct Header {
+    TkHandle viewport;
+    bool on;
+  };
+  static Header headers[kMaxHeaders];
+  int kept = 0;
+  int32_t count = drawing->record_counts[TK_COUNT_VPENT_HEADER];
+  if (count > 0 && reader_call_begin_vpent_headers(drawing)) {
+    static TkViewportEntityHeader header;
+    for (int32_t i = 0; i < count && kept < kMaxHeaders; ++i) {
+      if (!reader_call_read_vpent_header(drawing, &header)) {
+        if (tk_state->error_callback) tk_state->error_callback(6);
+        break;
+      }
+      if (header.end == 1) continue;  // deleted, or none left
+      headers[kept++] = Header{header.viewport, (header.flags & 1) != 0};
+    }
+  }
+  bool ok = true;
+  int16_t number = 0;
+  TkList* list = &drawing->paper_entities;
+  for (TkLink* l = list_first(list); l && ok;) {
+    TkEntityHeader h{};
+    static TkEntityData data;
+    TkLink* next = nullptr;
+    if (!entity_unpack(l, &h, &data, nullptr, &next)) return tk_fail(TK_ERR_VIEWPORT_HEADER);
+    if (h.kind == TK_VIEWPORT) {
+      ++number;
+      bool on = true;
+      if (drawing->version >= TK_VERSION_AC1015) {
+        on = !(tk_data_get<uint32_t>(&data, TK_VIEWPORT_FLAGS) & TK_VIEWPORT_FLAG_OFF);
+      } else {
+        for (int i = 0; i < kept; ++i)
+          if (tk_handle_compare(&headers[i].viewport, &h.handle) == 0) on = headers[i].on;
+      }
+      put_viewport_state(drawing, list, l, number, on || number == 1, &ok);
+    }
+    l = next;
+  }
+  return ok ? 1 : tk_fail(TK_ERR_VIEWPORT_HEADER);
+}
+
+}  // namespace
+
 int16_t tk_resolve_viewport_entities(TkDrawing* drawing) {
+  if (!drawing->is_dxf && !is_pre_r13(drawing)) return resolve_r13_viewports(drawing);
   int32_t count = drawing->record_counts[TK_COUNT_VPENT_HEADER];
   if (drawing->is_dxf || count <= 0) return 1;
   // Every header takes bytes of the file; a count beyond its length is damage.
@@ -552,6 +620,9 @@ int16_t tk_resolve_viewport_entities(TkDrawing* drawing) {
     if (!entity_unpack(v->stored, &h, &data, nullptr, nullptr))
       return tk_fail(TK_ERR_VIEWPORT_HEADER);
     tk_data_put(&data, TK_VIEWPORT_NUMBER, header.viewport_number);
+    // The status the entity of a DXF file gives: 0 for a viewport that is off.
+    tk_data_put<int16_t>(&data, TK_VIEWPORT_STATUS,
+                         (header.flags & 1) ? header.viewport_number : int16_t{0});
     const TkHandle handle = h.handle;
     if (!tk_replace_entity(drawing, &drawing->paper_entities, &handle, &h, &data)) return 0;
   }
@@ -590,7 +661,12 @@ int16_t tk_viewport_settings_from_xdata(TkDrawing* drawing) {
         blob_free(out);
         if (tk_data_blob(&data, TK_VIEWPORT_BLOB) != old_layers)
           blob_free(tk_data_blob(&data, TK_VIEWPORT_BLOB));
-        return 0;
+        if (moved == Moved::failed) return 0;
+        // Extended data without the settings: the viewport keeps what its groups gave, and
+        // the viewports after it still get theirs.
+        if (tk_state->error_callback) tk_state->error_callback(6);
+        l = next;
+        continue;
       }
       // The replacement frees the old extended data and layer list.
       h.xdata = blob_stored_size(out) > 0 ? out : nullptr;

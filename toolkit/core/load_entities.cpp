@@ -471,14 +471,15 @@ uint16_t tk_store_next_entity(EntityLoad* load, bool* failed) {
     tk_clear_pending_refs(&tk_state->pending);
   }
   if (load->in_block) h.flags &= static_cast<uint8_t>(~TK_ENTITY_PAPER_SPACE);
-  // Older drawings keep a paper-space viewport's settings in its extended data; one without it
-  // cannot be shown.
+  // Older drawings keep a paper-space viewport's settings in its extended data. One without it
+  // keeps the settings its own groups gave (a writer of a later release may have put them
+  // there): the application hears of it, and the drawing is not lost over one viewport.
   if (h.kind == TK_VIEWPORT && d->version < TK_VERSION_AC1015 && !has_xdata &&
       (h.flags & TK_ENTITY_PAPER_SPACE)) {
-    tk_free_entity_blobs(d, &h, &data);
+    const TkError step = tk_state->last_error;
     tk_fail(TK_ERR_VIEWPORT_NO_XDATA);
-    *failed = true;
-    return 0;
+    if (tk_state->error_callback) tk_state->error_callback(6);
+    tk_fail(step);
   }
 
   auto fail = [&](TkError error) -> uint16_t {

@@ -136,9 +136,23 @@ class Tokenizer {
     out_.push_back(it);
   }
 
+  // A control character written as a caret and a letter ("^J" a line feed, "^I" a tab); "^ " is
+  // the caret itself. True when one was taken.
+  bool caret_escape(const char* p) {
+    if (p[0] != '^' || !p[1]) return false;
+    char c = p[1];
+    if (c != ' ' && (c < '@' || c > '_')) return false;
+    p_ = p + 2;
+    if (c == ' ') push_char('^', 1);
+    else if (c == 'J') out_.push_back(Item{kParagraph, 0, 1, f(), 0});
+    else if (c == 'I') push_char(' ', 1, kSpace);
+    return true;
+  }
+
   void step() {
     const char* p = p_;
     uint8_t kind = exact_kind(f().font);
+    if (caret_escape(p)) return;
     if (!params_.formatting) {
       ++p_;
       if (*p == '\r') return;
@@ -152,6 +166,13 @@ class Tokenizer {
       bool rel = false;
       switch (c) {
         case 'P': out_.push_back(Item{kParagraph, 0, 1, f(), 0}); return;
+        // A column break: the columns of later releases are laid out one below the other.
+        case 'N': out_.push_back(Item{kParagraph, 0, 1, f(), 0}); return;
+        case 'p':
+          // Paragraph settings of later releases (indents, tabs, alignment, spacing).
+          while (*p_ && *p_ != ';') ++p_;
+          if (*p_ == ';') ++p_;
+          return;
         case '~': push_char(' ', 1, kHardSpace); return;
         case 'H': case 'h': {
           double v = read_number(p_, &rel);

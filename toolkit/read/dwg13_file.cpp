@@ -515,7 +515,7 @@ int16_t read_control_counts(TkDrawing* d, Dwg13File* f) {
     if (table_of_control[c] >= 0)
       d->record_counts[table_of_control[c]] = kept;
     else
-      f->vpent_header_count = kept;
+      f->vpent_header_count = d->record_counts[TK_COUNT_VPENT_HEADER] = kept;
   }
   return 1;
 }

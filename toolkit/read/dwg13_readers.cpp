@@ -41,6 +41,8 @@ TkReaderOps make_set() {
   s.begin_ucss = dwg13_begin_ucss;
   s.begin_views = dwg13_begin_views;
   s.begin_vports = dwg13_begin_vports;
+  s.read_vpent_header = dwg13_read_vpent_header;
+  s.begin_vpent_headers = dwg13_begin_vpent_headers;
   return s;
 }
 

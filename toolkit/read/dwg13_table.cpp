@@ -27,6 +27,7 @@ enum : uint16_t {
   type_ucs = 63,
   type_vport = 65,
   type_appid = 67,
+  type_vpent_header = 71,
 };
 
 TkTableCount count_slot(Dwg13Control table) {
@@ -39,6 +40,7 @@ TkTableCount count_slot(Dwg13Control table) {
     case DWG13_CONTROL_VPORT: return TK_COUNT_VPORT;
     case DWG13_CONTROL_APPID: return TK_COUNT_APPID;
     case DWG13_CONTROL_DIMSTYLE: return TK_COUNT_DIMSTYLE;
+    case DWG13_CONTROL_VPENT_HEADER: return TK_COUNT_VPENT_HEADER;
     default: return TK_COUNT_BLOCK;
   }
 }
@@ -269,6 +271,33 @@ int16_t dwg13_read_appid(TkDrawing* d, TkAppIdRecord* rec, uint8_t* xd) {
   if (!record_xdata(d, has_xdata, &rec->xdata)) return 0;
   *xd = rec->xdata != nullptr;
   return 1;
+}
+
+int16_t dwg13_begin_vpent_headers(TkDrawing* d) {
+  return dwg13_table_begin(d, DWG13_CONTROL_VPENT_HEADER);
+}
+
+int16_t dwg13_read_vpent_header(TkDrawing* d, TkViewportEntityHeader* rec) {
+  TkBitReader* r = dwg13_bits(d);
+  std::memset(rec, 0, sizeof *rec);
+  TkHandle own;
+  if (!dwg13_table_next(d, &own)) {
+    rec->end = 1;
+    return 1;
+  }
+  uint8_t has_xdata = 0;
+  if (!dwg13_record_start(d, &own, type_vpent_header, rec->name, &rec->flags, &rec->xref_index,
+                          &has_xdata))
+    return 0;
+  if (bits_read_bit(r)) rec->flags |= 1;  // the viewport is on
+  TkHandle owner, xdict, xref;
+  TkBlob* reactors = nullptr;
+  uint32_t count = dwg13_objects(d)->reactor_count;
+  int16_t ok = dwg_read_record_handles(r, &own, &owner, count, &reactors, &xdict, &xref);
+  blob_free(reactors);
+  if (!ok) return 0;
+  bits_read_handle_rel(r, &own, &rec->viewport);
+  return r->past_end ? 0 : 1;
 }
 
 int16_t dwg13_read_ucs(TkDrawing* d, TkUcsRecord* rec, uint8_t* xd) {

@@ -9,6 +9,8 @@
 #include "toolkit/core/handle.h"
 #include "toolkit/read/dwg13_file.h"
 
+struct TkViewportEntityHeader;
+
 struct TkDrawing;
 struct TkLayerRecord;
 struct TkLinetypeRecord;
@@ -38,6 +40,10 @@ int16_t dwg13_begin_appids(TkDrawing* drawing);
 int16_t dwg13_begin_ucss(TkDrawing* drawing);
 int16_t dwg13_begin_views(TkDrawing* drawing);
 int16_t dwg13_begin_vports(TkDrawing* drawing);
+// The viewport entity headers, which say of each paper-space VIEWPORT whether it is on: begin,
+// then one header a read (end word 1 when none is left).
+int16_t dwg13_begin_vpent_headers(TkDrawing* drawing);
+int16_t dwg13_read_vpent_header(TkDrawing* drawing, TkViewportEntityHeader* record);
 
 int16_t dwg13_read_layer(TkDrawing* drawing, TkLayerRecord* record, uint8_t* has_xdata);
 int16_t dwg13_read_linetype(TkDrawing* drawing, TkLinetypeRecord* record, uint8_t* has_xdata);

@@ -1279,6 +1279,10 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
       if (!begin_proxy(&e, kind)) failed = true;
     }
     uint32_t position = 0;
+    // Later releases end some entities with an object embedded in them (group 101), whose groups
+    // repeat codes of the entity (a paragraph text's position, height and contents): none of
+    // them is the entity's.
+    bool embedded = false;
     while (!failed) {
       position = dxf_tell(s);
       if (!dxf_read_group(s)) {
@@ -1289,7 +1293,8 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
         dxf_seek(s, position);
         break;
       }
-      if (skip) continue;
+      if (s->group.code == 101) embedded = true;
+      if (skip || embedded) continue;
       if (common_group(&e, has_xdata, &failed)) {
         if (failed) break;
         continue;

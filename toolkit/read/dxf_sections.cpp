@@ -104,6 +104,17 @@ int16_t store_header_point(DxfState* s, TkHeader* header, const TkHeaderVarDesc*
   return 1;
 }
 
+// "AC" and four digits above 1015: a release after the newest the readers know.
+bool is_later_release(const char* text) {
+  if (text[0] != 'A' || text[1] != 'C') return false;
+  int number = 0;
+  for (int i = 2; i < 6; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    number = number * 10 + (text[i] - '0');
+  }
+  return text[6] == 0 && number > 1015;
+}
+
 int16_t read_header(DxfState* s, TkHeader* header) {
   TkDrawing* d = s->drawing;
   bool seed_read = false;
@@ -140,8 +151,11 @@ int16_t read_header(DxfState* s, TkHeader* header) {
   if (std::strncmp(header->acadver, "AC2.1", 5) == 0) std::strcpy(header->acadver, "AC1002");
   int16_t version = tk_version_from_string(header->acadver);
   if (version < 0) {
-    version = TK_VERSION_AC1009;
-    std::strcpy(header->acadver, "AC1009");
+    // A later release keeps the sections, classes, objects and entity groups of AC1015, the
+    // newest layout the readers know, and adds to them; anything else is read as the last
+    // record-layout release.
+    version = is_later_release(header->acadver) ? TK_VERSION_AC1015 : TK_VERSION_AC1009;
+    std::strcpy(header->acadver, version == TK_VERSION_AC1015 ? "AC1015" : "AC1009");
     s->unknown_version = 1;
   }
   d->version = version;

@@ -227,9 +227,11 @@ TEST_F(CompleteTest, SpaceBlocksTakeTheirBlockRecordHandles) {
 
 // ---- Paper-space viewports ----
 
-// The file's viewport-entity headers number the paper-space VIEWPORTs; each numbered one is
-// written back with its list entry, viewport 1 first.
-TEST_F(CompleteTest, ViewportHeadersNumberThePaperSpaceViewports) {
+// A DWG drawing from AC1012 on numbers its paper-space VIEWPORTs in their order, the first (the
+// sheet) 1 and always on; whether another is on its header says up to AC1014 (the headers here
+// say off) and its status flags from AC1015 on (clear here: on). Each is written back with its
+// list entry.
+TEST_F(CompleteTest, PaperSpaceViewportsAreNumberedInTheirOrder) {
   Script s;
   FakeEntity viewport;
   viewport.kind = TK_VIEWPORT;
@@ -238,33 +240,36 @@ TEST_F(CompleteTest, ViewportHeadersNumberThePaperSpaceViewports) {
   line.kind = TK_LINE;
   s.entities = {viewport, line, viewport, viewport};
   s.vpent_headers = {{2, 1, false}, {0, 2, false}, {-1, 3, false}, {3, 4, true}};
-  TkDrawing* d = open(s, TK_VERSION_AC1015, true);
-  ASSERT_NE(d, nullptr) << tk_get_last_error();
-  ASSERT_EQ(entity_handles.size(), 4u);
-  struct Expect {
-    size_t entity;
-    uint16_t number;
-    const char* what;
-  } const expected[] = {{2, 1, "numbered 1"},
-                        {0, 2, "numbered 2"},
-                        {3, 0, "its header is marked deleted: left as read"}};
-  static TkEntityData data;
-  for (const Expect& e : expected) {
-    TkEntityHeader h;
-    ASSERT_EQ(tk_get_entity_by_handle(d, &d->paper_entities, &entity_handles[e.entity], &h, &data),
-              1);
-    EXPECT_EQ(tk_data_get<uint16_t>(&data, TK_VIEWPORT_NUMBER), e.number) << e.what;
+  for (int16_t version : {TK_VERSION_AC1014, TK_VERSION_AC1015}) {
+    SCOPED_TRACE(version);
+    TkDrawing* d = open(s, version, true);
+    ASSERT_NE(d, nullptr) << tk_get_last_error();
+    ASSERT_EQ(entity_handles.size(), 4u);
+    struct Expect {
+      size_t entity;
+      int16_t number;
+      bool on;
+    } const expected[] = {{0, 1, true}, {2, 2, version == TK_VERSION_AC1015},
+                          {3, 3, true}};  // its header is deleted: nothing says it is off
+    static TkEntityData data;
+    for (const Expect& e : expected) {
+      TkEntityHeader h;
+      ASSERT_EQ(
+          tk_get_entity_by_handle(d, &d->paper_entities, &entity_handles[e.entity], &h, &data), 1);
+      EXPECT_EQ(tk_data_get<int16_t>(&data, TK_VIEWPORT_NUMBER), e.number);
+      EXPECT_EQ(tk_data_get<int16_t>(&data, TK_VIEWPORT_STATUS) != 0, e.on) << e.number;
+    }
+    std::vector<TkHandle> order;
+    for (const TkLink* l = list_first(&d->pspace_viewports); l; l = l->next)
+      order.push_back(static_cast<const TkPspaceViewport*>(tk_link_data(l))->handle);
+    ASSERT_EQ(order.size(), 3u) << "one entry per VIEWPORT";
+    EXPECT_EQ(tk_handle_compare(&order[0], &entity_handles[0]), 0) << "viewport 1 first";
+    EXPECT_EQ(list_count(&d->paper_entities), 3);
+    tk_close_drawing(d);
   }
-  std::vector<TkHandle> order;
-  for (const TkLink* l = list_first(&d->pspace_viewports); l; l = l->next)
-    order.push_back(static_cast<const TkPspaceViewport*>(tk_link_data(l))->handle);
-  ASSERT_EQ(order.size(), 3u) << "one entry per VIEWPORT";
-  EXPECT_EQ(tk_handle_compare(&order[0], &entity_handles[2]), 0) << "viewport 1 first";
-  EXPECT_EQ(list_count(&d->paper_entities), 3);
-  tk_close_drawing(d);
 
   // DXF has no viewport-entity headers: its VIEWPORTs keep the numbers the file gives.
-  d = open(s, TK_VERSION_AC1015);
+  TkDrawing* d = open(s, TK_VERSION_AC1015);
   ASSERT_NE(d, nullptr) << tk_get_last_error();
   for (const Call& c : calls) EXPECT_NE(c.slot, S_BEGIN_VPENT_HEADERS);
   tk_close_drawing(d);

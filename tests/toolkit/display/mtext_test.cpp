@@ -52,6 +52,33 @@ TEST_F(MtextTest, ParagraphBreakStartsALineBelow) {
   EXPECT_NEAR(b.y0, 800 - 167, 3);
 }
 
+// Codes of later releases that are no text: paragraph settings, the column break and control
+// characters written with a caret draw as their plain equivalents.
+TEST_F(MtextTest, CodesOfLaterReleasesAreNotDrawnAsText) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\\pxi-3,l3,t4;HH", "HH"},
+      {"H\\pi1.5;H", "HH"},
+      {"H\\NH", "H\\PH"},
+      {"H^JH", "H\\PH"},
+      {"H^IH", "H H"},
+      {"H^MH", "HH"},
+      {"H^ 1", "H^1"},
+      {"x^2", "x^2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    tk_delete_entity(d, model(), &h.handle, 1);
+    mtext(5, 90, c.second);
+    ASSERT_EQ(regen(), 1);
+    auto plain = strokes();
+    tk_delete_entity(d, model(), &h.handle, 1);
+    mtext(5, 90, c.first);
+    ASSERT_EQ(regen(), 1);
+    EXPECT_EQ(strokes(), plain);
+    EXPECT_FALSE(plain.empty());
+  }
+}
+
 struct WrapCase {
   const char* text;
   double width;

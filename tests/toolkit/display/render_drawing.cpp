@@ -1,9 +1,10 @@
 // vv_render_drawing: renders drawings into PNG files so a person can look at what display
 // generation makes of them. Test-only; native build.
-//   vv_render_drawing [--model] [--size WxH] [--out DIR] FILE...
+//   vv_render_drawing [--model|--paper] [--size WxH] [--out DIR] FILE...
 // Each FILE.dwg/.dxf, or a Calcomp or HP-GL plot file (converted as the program converts it when
-// no drawing reader takes it), becomes DIR/FILE.png (DIR defaults to the current folder); the drawing's
-// own space is shown unless --model asks for model space.
+// no drawing reader takes it), becomes DIR/FILE.png (DIR defaults to the current folder); the
+// drawing's own space is shown unless --model asks for model space or --paper for its current
+// paper-space layout.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,13 +21,15 @@
 #include "vector/model/Tavelo.h"
 
 int main(int argc, char** argv) {
-  bool model = false;
+  bool model = false, paper = false;
   int width = 1600, height = 1200;
   std::string out = ".";
   int first = 1;
   for (; first < argc && argv[first][0] == '-'; ++first) {
     if (!std::strcmp(argv[first], "--model")) {
       model = true;
+    } else if (!std::strcmp(argv[first], "--paper")) {
+      paper = true;
     } else if (!std::strcmp(argv[first], "--size") && first + 1 < argc) {
       if (std::sscanf(argv[++first], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
           width > 10000 || height > 10000) {
@@ -36,12 +39,12 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(argv[first], "--out") && first + 1 < argc) {
       out = argv[++first];
     } else {
-      std::fprintf(stderr, "usage: %s [--model] [--size WxH] [--out DIR] FILE...\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--model|--paper] [--size WxH] [--out DIR] FILE...\n", argv[0]);
       return 2;
     }
   }
   if (first >= argc) {
-    std::fprintf(stderr, "usage: %s [--model] [--size WxH] [--out DIR] FILE...\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--model|--paper] [--size WxH] [--out DIR] FILE...\n", argv[0]);
     return 2;
   }
   core_test::serve_init_data(core_test::builtin_init_data());
@@ -72,7 +75,12 @@ int main(int argc, char** argv) {
       ++failures;
       continue;
     }
+    // Paper space is the drawing's own space while it is saved so; the renderer keeps what it
+    // is given and gives back the drawing's choice.
+    const int16_t saved_tilemode = d->header ? d->header->tilemode : 1;
+    if (paper && !model && !converted && d->header) d->header->tilemode = 0;
     int16_t ok = display_test::render_drawing(d, width, height, png, model || converted);
+    if (d->header) d->header->tilemode = saved_tilemode;
     std::printf("%s -> %s%s\n", path.c_str(), png.c_str(), ok ? "" : " (regeneration failed)");
     if (!ok) ++failures;
     tk_close_drawing(d);

@@ -150,7 +150,12 @@ TEST_F(DxfLoad, ReleasesAndCodePages) {
   } const cases[] = {
       {"AC1009", "ansi_1250", "AC1009", TK_VERSION_AC1009, 28, 0},
       {"AC2.10", "DOS437", "AC1002", TK_VERSION_AC1002, 11, 0},
-      {"AC1018", "ANSI_1252", "AC1009", TK_VERSION_AC1009, 30, 1},  // a later release
+      // Later releases keep the layout of AC1015 and add to it; other names are read as AC1009.
+      {"AC1018", "ANSI_1252", "AC1015", TK_VERSION_AC1015, 30, 1},
+      {"AC1032", "ANSI_1252", "AC1015", TK_VERSION_AC1015, 30, 1},
+      {"AC101", "ANSI_1252", "AC1009", TK_VERSION_AC1009, 30, 1},
+      {"AC9999", "ANSI_1252", "AC1015", TK_VERSION_AC1015, 30, 1},
+      {"R12", "ANSI_1252", "AC1009", TK_VERSION_AC1009, 30, 1},
       {"AC1015", "klingon", "AC1015", TK_VERSION_AC1015, 0, 0},
   };
   for (const Case& c : cases) {
@@ -927,6 +932,47 @@ TEST_F(DxfLoad, CodesOfLaterReleasesKeepTheBinaryReaderInStep) {
   EXPECT_EQ(entities[1], entities[0]);
   EXPECT_EQ(objects[1], objects[0]);
   EXPECT_EQ(objects[0].size(), 4u);  // with the multiline style "Standard" the load makes
+}
+
+// A drawing of a later release is read with the layout of AC1015, the newest the readers know:
+// its paper-space viewports keep their settings in their own groups, its paragraph text may end
+// with an embedded object whose groups repeat the text's, and a binary one has two-byte codes
+// from its first group on.
+TEST_F(DxfLoad, ALaterReleaseIsReadWithTheLayoutOfAC1015) {
+  BothDxf f;
+  f.s(0, "SECTION").s(2, "HEADER").s(9, "$ACADVER").s(1, "AC1032").s(0, "ENDSEC");
+  f.s(0, "SECTION").s(2, "ENTITIES");
+  f.s(0, "VIEWPORT").s(5, "B1").s(100, "AcDbEntity").i16(67, 1).s(8, "0");
+  f.s(100, "AcDbViewport").d(10, 5).d(20, 4).d(30, 0).d(40, 10).d(41, 8).i16(68, 1);
+  f.i16(69, 1).d(12, 50).d(22, 40).d(45, 30).i32(90, 32800);
+  f.s(0, "MTEXT").s(5, "B2").s(100, "AcDbEntity").s(8, "0").s(100, "AcDbMText");
+  f.d(10, 1).d(20, 2).d(30, 0).d(40, 2.5).d(41, 0).s(1, "Hello");
+  f.s(101, "Embedded Object").i16(70, 1).d(10, 1).d(20, 0).d(30, 0).d(11, 900).d(21, 800);
+  f.d(31, 0).d(40, 0.01).d(41, 0).s(1, "repeated").i16(73, 1);
+  f.s(0, "ENDSEC").s(0, "EOF");
+  for (int binary = 0; binary < 2; ++binary) {
+    SCOPED_TRACE(binary ? "binary" : "text");
+    if (d_) tk_close_drawing(d_);
+    d_ = binary ? dxf_test::open_bytes(f.binary.out) : dxf_test::open_text(f.text.out);
+    ASSERT_NE(d_, nullptr) << tk_get_last_error();
+    EXPECT_EQ(d_->version, TK_VERSION_AC1015);
+    EXPECT_STREQ(d_->header->acadver, "AC1015");
+    TkEntityHeader h;
+    TkEntityData data;
+    ASSERT_TRUE(entity(0, &h, &data, &d_->paper_entities));
+    EXPECT_EQ(h.kind, TK_VIEWPORT);
+    EXPECT_EQ(tk_data_get<int16_t>(&data, 10), 1);
+    EXPECT_EQ(tk_data_get<int16_t>(&data, TK_VIEWPORT_NUMBER), 1);
+    EXPECT_EQ(tk_data_get<double>(&data, 776), 50.0);
+    EXPECT_EQ(tk_data_get<double>(&data, 784), 40.0);
+    EXPECT_EQ(tk_data_get<double>(&data, 768), 30.0);
+    ASSERT_TRUE(entity(0, &h, &data));
+    EXPECT_EQ(h.kind, TK_MTEXT);
+    EXPECT_EQ(tk_data_get<double>(&data, 0), 1.0);
+    EXPECT_EQ(tk_data_get<double>(&data, 8), 2.0);
+    EXPECT_EQ(tk_data_get<double>(&data, 48), 2.5);
+    EXPECT_STREQ(tk_data_text(&data, TK_MTEXT_STRING), "Hello");
+  }
 }
 
 // What the error callback heard during a load, with the last error at each call.
