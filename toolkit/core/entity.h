@@ -172,6 +172,39 @@ enum : size_t {
   TK_HATCH_SEEDS = 592,
 };
 
+// The HATCH record, one layout for every reader (600 bytes; the four blobs are those the core
+// frees for the class).
+//   Path blob, per path: i32 flags (2 polyline path, 8 path not used); a polyline path: i16
+//   has-bulge, i16 closed, i32 n, n x (x, y[, bulge]); any other: i32 edge count and per edge
+//   i16 type with its values: 1 line x1 y1 x2 y2; 2 circular arc cx cy r start end (radians),
+//   i16 counter-clockwise; 3 elliptic arc cx cy, major-axis end ax ay, ratio, start end
+//   (parameters), i16 counter-clockwise; 4 spline i32 degree, i16 rational, i16 periodic, i32
+//   knot count, i32 control count, the knots, the control points (x, y[, weight]); then i32
+//   count of the path's source objects.
+//   Pattern-line blob, per line: angle, base x, y, offset x, y (f64), i16 dash count, dashes.
+enum : size_t {
+  TK_HATCH_ELEVATION = 0,      // 3 f64 (the z of the output is the third)
+  TK_HATCH_PATTERN = 24,       // pattern name, 256 bytes
+  TK_HATCH_SOLID = 280,        // i16
+  TK_HATCH_ASSOCIATIVE = 282,  // i16
+  TK_HATCH_STYLE = 284,        // i16: 0 normal, 1 outer, 2 ignore
+  TK_HATCH_PATTERN_TYPE = 286, // i16
+  TK_HATCH_DOUBLE = 288,       // i16
+  TK_HATCH_LINE_COUNT = 290,   // i16
+  TK_HATCH_PATH_COUNT = 292,   // u32
+  TK_HATCH_SEED_COUNT = 296,   // u32
+  TK_HATCH_DERIVED = 300,      // u8: a path had flag 4
+  TK_HATCH_ANGLE = 304,        // f64 radians
+  TK_HATCH_SCALE = 312,        // f64
+  TK_HATCH_PIXEL_SIZE = 320,   // f64
+  TK_HATCH_SOURCE_COUNT = 328, // u32: handles in the source blob
+  TK_HATCH_PATTERN_SIZE = 256,
+  TK_HATCH_PATHS = 544,
+  TK_HATCH_LINES = 568,
+  TK_HATCH_SOURCES = 576,  // handles of the boundary's source objects
+  TK_HATCH_SEEDS = 592,    // 2D points
+};
+
 // Where the stored record's parts stand (behind the list link).
 enum : size_t {
   TK_STORED_KIND = 0,

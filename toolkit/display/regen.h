@@ -138,6 +138,14 @@ struct TkRegenContext {
   // Extrusion transform of the current entity (entity coordinates to world).
   double ecs[16];
   uint8_t ecs_active;
+  // By entity kind (class kinds included), what the pass drew and what it passed over.
+  std::vector<uint32_t> kind_drawn;
+  std::vector<uint32_t> kind_passed;
+  // Hatch boundaries whose line edges did not meet and were joined by a chord.
+  uint32_t hatch_gaps_joined;
+  // Device points (viewport 0) of the base points of the construction lines met, and a unit
+  // along each: the extents of a drawing that draws nothing else.
+  std::vector<double> infinite_points;
 };
 
 extern TkRegenContext tk_regen;
@@ -249,3 +257,42 @@ void regen_mesh(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t count
 // Splines (regen_spline.cpp).
 int16_t spline_tessellate(TkDrawing* drawing, const TkEntityData* data, double (**points)[3],
                           int32_t* count, int32_t resolution);
+// Points (x, y, z triples appended to out) of a spline given by its knots and its control
+// points (x, y, z, weight quadruples); the control polygon when the knots do not fit them.
+void regen_spline_points(int degree, bool rational, const std::vector<double>& knots,
+                         const std::vector<double>& xyzw, int32_t resolution,
+                         std::vector<double>& out);
+
+// Points (x, y, z triples) of the cubic spline through the fit points (x, y, z triples).
+void regen_fit_points(const std::vector<double>& fit, int32_t resolution, std::vector<double>& out);
+
+// What the dispatcher hands on to the routines that draw blocks of their own (arrowheads).
+struct TkRegenCall {
+  int16_t colour;
+  int16_t lineweight;
+  int16_t depth;
+  int16_t xref_depth;
+  uint64_t mask;
+};
+
+// Leaders (regen_leader.cpp).
+struct TkDimSettings;
+int16_t regen_leader(TkDrawing* drawing, const TkEntityData* data, const double base[16],
+                     TkConstViewMatrices matrices, const TkLinetypeRecord* linetype,
+                     const TkRegenCall& call);
+// The arrowhead at p0 pointing away from p1: the settings' arrow block or a built-in shape; p0
+// moves to where the line starts.
+void regen_leader_arrow(TkDrawing* drawing, const TkEntityData* data, double p0[3],
+                        const double p1[3], const double base[16], TkConstViewMatrices matrices,
+                        const TkDimSettings& settings, double half_size, const TkRegenCall& call,
+                        uint8_t shorten);
+void regen_arrow_builtin(TkDrawing* drawing, double p0[3], const double p1[3],
+                         TkConstViewMatrices matrices, uint16_t kind, double half_size,
+                         uint8_t shorten);
+// p moves toward q by d.
+void regen_move_toward(double p[3], const double q[3], double d);
+
+// Hatches (regen_hatch.cpp). The HATCH in the scratch record, drawn solid or as its pattern;
+// 1, 0 when memory ran out.
+int16_t hatch_fill_display(TkDrawing* drawing, const TkEntityData* data,
+                           TkConstViewMatrices matrices, const TkLinetypeRecord* linetype);

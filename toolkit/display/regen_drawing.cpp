@@ -105,6 +105,10 @@ int16_t regen_drawing(TkDrawing* drawing) {
   cb->pen_x = cb->pen_y = -2000000000;
   TkRegenContext& r = tk_regen;
   std::memset(r.skipped, 0, sizeof r.skipped);
+  r.kind_drawn.clear();
+  r.kind_passed.clear();
+  r.hatch_gaps_joined = 0;
+  r.infinite_points.clear();
   r.cycles_refused = 0;
   r.last_colour = -1;
   r.last_lineweight = -1;
@@ -130,6 +134,13 @@ int16_t regen_drawing(TkDrawing* drawing) {
   if (ok && regen_continue) ok = tk_draw_xrefs(drawing, model_list);
   bool drawn = s->drawn[0] != 1e300 || s->drawn[1] != 1e300 || s->drawn[2] != -1e300 ||
                s->drawn[3] != -1e300;
+  // Construction lines widen no extents; a drawing of nothing else is shown around their base
+  // points, so that they show at all.
+  if (!drawn && !r.infinite_points.empty() && !s->extents_drawn) {
+    for (size_t i = 0; i + 1 < r.infinite_points.size(); i += 2)
+      regen_widen_extents(r.infinite_points[i], r.infinite_points[i + 1]);
+    drawn = true;
+  }
   if (ok && regen_continue && drawn) s->extents_drawn = 1;
   if (cb->progress) cb->progress(100, user);
   cb->regen_busy = 0;

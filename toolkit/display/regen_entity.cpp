@@ -53,8 +53,14 @@ int16_t emit_next(TkList* list) {
   return 1;
 }
 
+void count_kind(std::vector<uint32_t>& counts, uint16_t kind) {
+  if (counts.size() <= kind) counts.resize(size_t(kind) + 1);
+  ++counts[kind];
+}
+
 void count_skip(uint16_t kind) {
   tk_regen.skipped[kind < TK_REGEN_SKIP_SLOTS - 1 ? kind : TK_REGEN_SKIP_SLOTS - 1]++;
+  count_kind(tk_regen.kind_passed, kind);
 }
 
 // Per-level working storage: the per-viewport transforms and the records an entity resolves.
@@ -277,6 +283,14 @@ void draw_infinite(TkDrawing* drawing, uint16_t kind, const double* transform,
   }
   int first, end;
   regen_viewport_range(&first, &end);
+  if (first == 0 && r.host && !r.host->extents_drawn) {
+    for (int k = 0; k < 2; ++k) {
+      double p4[4] = {base[0] + k * dir[0], base[1] + k * dir[1], base[2] + k * dir[2], 1};
+      tk_matrix_transform_point4(p4, m[0], p4);
+      if (std::isfinite(p4[0]) && std::isfinite(p4[1]) && r.infinite_points.size() < 2000)
+        r.infinite_points.insert(r.infinite_points.end(), {p4[0], p4[1]});
+    }
+  }
   uint64_t saved = r.visible_mask;
   for (int v = first; v < end; ++v) {
     if (!regen_viewport_served(v)) continue;
@@ -477,6 +491,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       tk_matrix_multiply(r.ecs, lv.transform, et);
     }
     uint16_t lw_class = drawing->class_numbers[TK_CLASS_LWPOLYLINE];
+    bool drawn = true;
     switch (kind) {
       case TK_LINE:
       case TK_3DLINE: {
@@ -804,8 +819,21 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         regen_solid_entity(drawing, &D(), lv.transform, lv.vpm, lt, drawing,
                            regen_curve_resolution(&h));
         break;
+      case TK_SEQEND:
+      case TK_VERTEX:
+        // The end of an insertion's attributes, or a stray vertex: not entities of their own.
+        drawn = false;
+        break;
+      case TK_LEADER: {
+        const TkRegenCall call{colour, lineweight, depth, xref_depth, r.freeze_mask};
+        if (!regen_leader(drawing, &D(), lv.transform, lv.vpm, lt, call)) result = 0;
+        build_matrices(lv.transform, lv.vpm);
+        break;
+      }
       default:
-        if (lw_class && kind == lw_class) {
+        if (kind == drawing->class_numbers[TK_CLASS_HATCH] && kind != 0) {
+          if (!hatch_fill_display(drawing, &D(), lv.vpm, lt)) result = 0;
+        } else if (lw_class && kind == lw_class) {
           uint16_t flags = get<uint16_t>(TK_LWPOLYLINE_FLAGS);
           uint32_t n = get<uint32_t>(TK_LWPOLYLINE_COUNT);
           double width = (flags & TK_LWPL_CONSTANT_WIDTH) ? get<double>(TK_LWPOLYLINE_WIDTH) : 0;
@@ -833,9 +861,11 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
                          flags & TK_LWPL_PLINEGEN, false, et, lv.vpm, lt);
         } else {
           count_skip(kind);
+          drawn = false;
         }
         break;
     }
+    if (drawn && kind != TK_BLOCK && kind != TK_ENDBLK) count_kind(r.kind_drawn, kind);
     if (kind == TK_ENDBLK || !result) break;
   }
   r.ltscale = saved_ltscale;

@@ -161,7 +161,45 @@ bool fit_to_control(std::vector<Ctl>& F, std::vector<double>& U, std::vector<Ctl
   return true;
 }
 
+// Knots and control points to points: de Boor over every knot interval, or the control
+// polygon when the knots do not fit the control points.
+void control_points(int p, bool rational, const std::vector<double>& U, const std::vector<Ctl>& P,
+                    int32_t s, std::vector<double>& out) {
+  const int controls = int(P.size()), knots = int(U.size());
+  if (controls < 2) return;
+  bool valid = p >= 1 && p <= kMaxDegree && controls > p && knots == controls + p + 1;
+  for (size_t i = 1; valid && i < U.size(); ++i) valid = U[i] >= U[i - 1];
+  if (valid) {
+    evaluate(p, U, P, rational, s, out);
+  } else {
+    for (const Ctl& c : P) out.insert(out.end(), c.p, c.p + 3);
+  }
+}
+
 }  // namespace
+
+void regen_spline_points(int degree, bool rational, const std::vector<double>& knots,
+                         const std::vector<double>& xyzw, int32_t resolution,
+                         std::vector<double>& out) {
+  std::vector<Ctl> P(xyzw.size() / 4);
+  for (size_t i = 0; i < P.size(); ++i) {
+    std::memcpy(P[i].p, &xyzw[4 * i], sizeof P[i].p);
+    P[i].w = rational ? xyzw[4 * i + 3] : 1.0;
+  }
+  control_points(degree, rational, knots, P, resolution < 1 ? 10 : resolution, out);
+}
+
+void regen_fit_points(const std::vector<double>& fit, int32_t resolution, std::vector<double>& out) {
+  std::vector<Ctl> F(fit.size() / 3);
+  for (size_t i = 0; i < F.size(); ++i) {
+    std::memcpy(F[i].p, &fit[3 * i], sizeof F[i].p);
+    F[i].w = 1;
+  }
+  std::vector<double> FU;
+  std::vector<Ctl> FP;
+  if (!fit_to_control(F, FU, FP)) return;
+  evaluate(3, FU, FP, false, resolution < 1 ? 10 : resolution, out);
+}
 
 int16_t spline_tessellate(TkDrawing* /*drawing*/, const TkEntityData* data, double (**points)[3],
                           int32_t* count, int32_t resolution) {
@@ -200,15 +238,8 @@ int16_t spline_tessellate(TkDrawing* /*drawing*/, const TkEntityData* data, doub
     std::vector<Ctl> FP;
     if (!fit_to_control(F, FU, FP)) return 1;
     evaluate(3, FU, FP, false, s, out);
-  } else if (controls >= 2) {
-    bool valid = p >= 1 && p <= kMaxDegree && controls > p && knots == controls + p + 1;
-    for (size_t i = 1; valid && i < U.size(); ++i) valid = U[i] >= U[i - 1];
-    if (valid && !rational && p == 1 && controls == 2) valid = true;
-    if (valid) {
-      evaluate(p, U, P, rational, s, out);
-    } else {
-      for (const Ctl& c : P) out.insert(out.end(), c.p, c.p + 3);
-    }
+  } else {
+    control_points(p, rational, U, P, s, out);
   }
   if (out.size() < 6) return 1;
   auto* buffer = static_cast<double(*)[3]>(mem_alloc(out.size() * sizeof(double)));

@@ -58,6 +58,7 @@ struct BlobOut {
   void d(double v) { ok = ok && blob_write_double(w, v); }
   void u32(uint32_t v) { ok = ok && blob_write(w, &v, 4); }
   void u8(uint8_t v) { ok = ok && blob_write_byte(w, v); }
+  void i16(int16_t v) { ok = ok && blob_write(w, &v, 2); }
   void p2(TkBitReader* r) {
     double p[2];
     bits_read_2rd(r, p);
@@ -135,16 +136,17 @@ int16_t read_lwpolyline(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
 }
 
 int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
+  // The record's layout is the core's, which the DXF reader fills as well.
   TkBitReader* r = dwg13_bits(d);
-  tk_data_put(data, DWG13_HATCH_ELEVATION, bits_read_double(r));
+  tk_data_put(data, TK_HATCH_ELEVATION + 16, bits_read_double(r));
   dwg_read_extrusion13(r, h->extrusion);
-  bits_read_text(r, tk_data_text(data, DWG13_HATCH_NAME), DWG13_HATCH_NAME_SIZE);
+  bits_read_text(r, tk_data_text(data, TK_HATCH_PATTERN), TK_HATCH_PATTERN_SIZE);
   uint8_t solid = bits_read_bit(r);
-  tk_data_put(data, DWG13_HATCH_SOLID, solid);
-  tk_data_put(data, DWG13_HATCH_ASSOCIATIVE, static_cast<uint8_t>(bits_read_bit(r)));
+  tk_data_put(data, TK_HATCH_SOLID, static_cast<int16_t>(solid));
+  tk_data_put(data, TK_HATCH_ASSOCIATIVE, static_cast<int16_t>(bits_read_bit(r)));
   uint32_t paths = static_cast<uint32_t>(bits_read_long(r));
   if (!count_fits(r, paths, 8)) paths = 0;
-  tk_data_put(data, DWG13_HATCH_PATH_COUNT, paths);
+  tk_data_put(data, TK_HATCH_PATH_COUNT, paths);
 
   BlobOut loops;
   bool pixel_size = false;
@@ -155,8 +157,8 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
     if (flags & 4) pixel_size = true;
     if (flags & 2) {
       uint8_t bulges = bits_read_bit(r);
-      loops.u8(bulges);
-      loops.u8(bits_read_bit(r));
+      loops.i16(bulges);
+      loops.i16(bits_read_bit(r));
       uint32_t n = static_cast<uint32_t>(bits_read_long(r));
       if (!count_fits(r, n, 4)) n = 0;
       loops.u32(n);
@@ -170,25 +172,25 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
       loops.u32(n);
       for (uint32_t k = 0; k < n && loops.ok; ++k) {
         uint8_t type = bits_read_char(r);
-        loops.u8(type);
+        loops.i16(type);
         switch (type) {
           case 1: loops.p2(r); loops.p2(r); break;
           case 2:
             loops.p2(r);
             for (int j = 0; j < 3; ++j) loops.d(bits_read_double(r));
-            loops.u8(bits_read_bit(r));
+            loops.i16(bits_read_bit(r));
             break;
           case 3:
             loops.p2(r);
             loops.p2(r);
             for (int j = 0; j < 3; ++j) loops.d(bits_read_double(r));
-            loops.u8(bits_read_bit(r));
+            loops.i16(bits_read_bit(r));
             break;
           case 4: {
             loops.u32(static_cast<uint32_t>(bits_read_long(r)));
             uint8_t rational = bits_read_bit(r);
-            loops.u8(rational);
-            loops.u8(bits_read_bit(r));
+            loops.i16(rational);
+            loops.i16(bits_read_bit(r));
             uint32_t knots = static_cast<uint32_t>(bits_read_long(r));
             uint32_t controls = static_cast<uint32_t>(bits_read_long(r));
             if (!count_fits(r, knots, 2) || !count_fits(r, controls, 4)) knots = controls = 0;
@@ -215,47 +217,48 @@ int16_t read_hatch(TkDrawing* d, TkEntityHeader* h, TkEntityData* data) {
   if (!loops.ok) return 0;
   TkBlob* loop_blob = loops.finish();
   if (!loop_blob) return 0;
-  tk_data_put(data, DWG13_HATCH_PATHS, loop_blob);
+  tk_data_put(data, TK_HATCH_PATHS, loop_blob);
+  if (pixel_size) data->bytes[TK_HATCH_DERIVED] = 1;
 
-  tk_data_put(data, DWG13_HATCH_STYLE, static_cast<int16_t>(bits_read_short(r)));
-  tk_data_put(data, DWG13_HATCH_PATTERN_TYPE, static_cast<int16_t>(bits_read_short(r)));
+  tk_data_put(data, TK_HATCH_STYLE, static_cast<int16_t>(bits_read_short(r)));
+  tk_data_put(data, TK_HATCH_PATTERN_TYPE, static_cast<int16_t>(bits_read_short(r)));
   if (!solid) {
-    tk_data_put(data, DWG13_HATCH_ANGLE, bits_read_double(r));
-    tk_data_put(data, DWG13_HATCH_SCALE, bits_read_double(r));
-    tk_data_put(data, DWG13_HATCH_DOUBLE, static_cast<uint8_t>(bits_read_bit(r)));
+    tk_data_put(data, TK_HATCH_ANGLE, bits_read_double(r));
+    tk_data_put(data, TK_HATCH_SCALE, bits_read_double(r));
+    tk_data_put(data, TK_HATCH_DOUBLE, static_cast<int16_t>(bits_read_bit(r)));
     uint16_t lines = static_cast<uint16_t>(bits_read_short(r));
-    if (!count_fits(r, lines, 10)) lines = 0;
-    tk_data_put(data, DWG13_HATCH_LINE_COUNT, lines);
+    if (!count_fits(r, lines, 10) || lines > 0x7FFF) lines = 0;
+    tk_data_put(data, TK_HATCH_LINE_COUNT, static_cast<int16_t>(lines));
     BlobOut out;
     for (uint16_t i = 0; i < lines && out.ok; ++i) {
       for (int k = 0; k < 5; ++k) out.d(bits_read_double(r));
       uint16_t dashes = static_cast<uint16_t>(bits_read_short(r));
-      if (!count_fits(r, dashes, 2)) dashes = 0;
-      out.ok = out.ok && blob_write_short_raw(out.w, static_cast<int16_t>(dashes));
+      if (!count_fits(r, dashes, 2) || dashes > 0x7FFF) dashes = 0;
+      out.i16(static_cast<int16_t>(dashes));
       for (uint16_t k = 0; k < dashes; ++k) out.d(bits_read_double(r));
     }
     TkBlob* line_blob = lines ? out.finish() : nullptr;
     if (lines && !line_blob) return 0;
-    tk_data_put(data, DWG13_HATCH_LINES, line_blob);
+    tk_data_put(data, TK_HATCH_LINES, line_blob);
   }
-  if (pixel_size) tk_data_put(data, DWG13_HATCH_PIXEL_SIZE, bits_read_double(r));
+  if (pixel_size) tk_data_put(data, TK_HATCH_PIXEL_SIZE, bits_read_double(r));
   uint32_t seeds = static_cast<uint32_t>(bits_read_long(r));
   if (!count_fits(r, seeds, 4)) seeds = 0;
-  tk_data_put(data, DWG13_HATCH_SEED_COUNT, seeds);
+  tk_data_put(data, TK_HATCH_SEED_COUNT, seeds);
   if (seeds) {
     BlobOut out;
     for (uint32_t i = 0; i < seeds && out.ok; ++i) out.p2(r);
     TkBlob* seed_blob = out.finish();
     if (!seed_blob) return 0;
-    tk_data_put(data, DWG13_HATCH_SEEDS, seed_blob);
+    tk_data_put(data, TK_HATCH_SEEDS, seed_blob);
   }
   if (!dwg_read_entity_common(d, h)) return 0;
   if (!count_fits(r, boundary_total, 8)) boundary_total = 0;
-  tk_data_put(data, DWG13_HATCH_BOUNDARY_COUNT, boundary_total);
+  tk_data_put(data, TK_HATCH_SOURCE_COUNT, boundary_total);
   if (boundary_total) {
     TkBlob* handles = nullptr;
     if (!dwg_read_reactors(r, boundary_total, &handles)) return 0;
-    tk_data_put(data, DWG13_HATCH_BOUNDARY, handles);
+    tk_data_put(data, TK_HATCH_SOURCES, handles);
   }
   return 1;
 }

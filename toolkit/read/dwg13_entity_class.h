@@ -6,30 +6,7 @@
 #include <cstddef>
 
 enum : size_t {
-  // HATCH (600 bytes).
-  DWG13_HATCH_ELEVATION = 0,      // f64
-  DWG13_HATCH_SOLID = 8,          // u8
-  DWG13_HATCH_ASSOCIATIVE = 9,    // u8
-  DWG13_HATCH_STYLE = 10,         // i16
-  DWG13_HATCH_PATTERN_TYPE = 12,  // i16
-  DWG13_HATCH_DOUBLE = 14,        // u8
-  DWG13_HATCH_ANGLE = 16,         // f64
-  DWG13_HATCH_SCALE = 24,         // f64
-  DWG13_HATCH_PIXEL_SIZE = 32,    // f64
-  DWG13_HATCH_PATH_COUNT = 40,    // u32
-  DWG13_HATCH_LINE_COUNT = 44,    // u16
-  DWG13_HATCH_SEED_COUNT = 48,    // u32
-  DWG13_HATCH_BOUNDARY_COUNT = 52,  // u32
-  DWG13_HATCH_NAME = 56,          // pattern name
-  DWG13_HATCH_NAME_SIZE = 488,
-  // Per path: u32 flags; a polyline path: u8 bulges, u8 closed, u32 n, n x (x, y[, bulge]);
-  // else u32 n and per segment u8 type with its values (doubles, u8 flags, u32 counts); then
-  // u32 boundary-object count.
-  DWG13_HATCH_PATHS = 544,
-  // Per definition line: five f64 (angle, base x, y, offset x, y), i16 n, n f64 dashes.
-  DWG13_HATCH_LINES = 568,
-  DWG13_HATCH_SEEDS = 576,     // 2D points
-  DWG13_HATCH_BOUNDARY = 592,  // 8-byte handles
+  // HATCH: the core's layout (TK_HATCH_* in toolkit/core/entity.h).
 
   // IMAGE (176 bytes) and WIPEOUT (168 bytes).
   DWG13_IMAGE_VERSION = 0,      // u32

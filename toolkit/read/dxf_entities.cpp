@@ -532,28 +532,6 @@ void drop_proxy(EntityRead* e) {
   e->proxy = nullptr;
 }
 
-// HATCH data places; the four blobs stand where the entity record keeps them.
-enum : size_t {
-  kHatchElevation = 0,      // 3 doubles
-  kHatchPattern = 24,       // name, 256 bytes
-  kHatchSolid = 280,        // i16 groups 70, 71, 75, 76, 77, 78 from here
-  kHatchAssociative = 282,
-  kHatchStyle = 284,
-  kHatchPatternType = 286,
-  kHatchDouble = 288,
-  kHatchLineCount = 290,
-  kHatchPathCount = 292,    // u32
-  kHatchSeedCount = 296,    // u32
-  kHatchDerived = 300,      // u8: a path had flag bit 4
-  kHatchAngle = 304,        // radians
-  kHatchScale = 312,
-  kHatchPixelSize = 320,
-  kHatchPaths = 544,
-  kHatchLines = 568,
-  kHatchSources = 576,
-  kHatchSeeds = 592,
-};
-
 // The next group, whatever its code; false at the end, a failed read or the next entity's
 // group 0, which is put back so that a count larger than the list never eats the next entity.
 bool next_value(DxfState* s) {
@@ -629,12 +607,12 @@ bool read_hatch_spline(DxfState* s, BlobOut* paths) {
 bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
   DxfState* s = e->s;
   const int32_t count = s->group.i32;
-  tk_data_put<uint32_t>(e->data, kHatchPathCount, count > 0 ? uint32_t(count) : 0u);
+  tk_data_put<uint32_t>(e->data, TK_HATCH_PATH_COUNT, count > 0 ? uint32_t(count) : 0u);
   for (int32_t p = 0; p < count; ++p) {
     if (!next_value(s)) return false;
     int32_t flags = s->group.i32;  // 92
     paths->put(flags);
-    if (flags & 4) e->data->bytes[kHatchDerived] = 1;
+    if (flags & 4) e->data->bytes[TK_HATCH_DERIVED] = 1;
     if (flags & 2) {
       if (!next_value(s)) return false;
       int16_t bulges = s->group.i16;  // 72
@@ -692,9 +670,12 @@ bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
     }
     if (!next_value(s)) return false;
     int32_t n = s->group.i32;  // 97
+    paths->put(n);
     for (int32_t i = 0; i < n; ++i) {
       if (!next_value(s)) return false;
       sources->put(s->group.handle);
+      tk_data_put<uint32_t>(e->data, TK_HATCH_SOURCE_COUNT,
+                            tk_data_get<uint32_t>(e->data, TK_HATCH_SOURCE_COUNT) + 1);
     }
   }
   return true;
@@ -703,7 +684,7 @@ bool read_hatch_paths(EntityRead* e, BlobOut* paths, BlobOut* sources) {
 bool read_hatch_lines(EntityRead* e, BlobOut* lines) {
   DxfState* s = e->s;
   int16_t count = s->group.i16;
-  tk_data_put(e->data, kHatchLineCount, count);
+  tk_data_put(e->data, TK_HATCH_LINE_COUNT, count);
   for (int16_t l = 0; l < count; ++l) {
     double v[5];
     for (int i = 0; i < 5; ++i) {
@@ -735,7 +716,7 @@ bool read_hatch_seeds(EntityRead* e, BlobOut* seeds) {
     seeds->put(p);
     ++kept;
   }
-  tk_data_put(e->data, kHatchSeedCount, kept);
+  tk_data_put(e->data, TK_HATCH_SEED_COUNT, kept);
   return true;
 }
 
@@ -984,17 +965,17 @@ int16_t kind_group(EntityRead* e) {
   if (e->native_class && kind == tk_class_hatch(d)) {
     switch (code) {
       case 10: case 20: case 30:
-        put_double(e->data, kHatchElevation + 8 * (code / 10 - 1), g.real);
+        put_double(e->data, TK_HATCH_ELEVATION + 8 * (code / 10 - 1), g.real);
         return 1;
-      case 2: dxf_copy_text(tk_data_text(e->data, kHatchPattern), 256, s->text); return 1;
-      case 70: tk_data_put(e->data, kHatchSolid, g.i16); return 1;
-      case 71: tk_data_put(e->data, kHatchAssociative, g.i16); return 1;
-      case 75: tk_data_put(e->data, kHatchStyle, g.i16); return 1;
-      case 76: tk_data_put(e->data, kHatchPatternType, g.i16); return 1;
-      case 77: tk_data_put(e->data, kHatchDouble, g.i16); return 1;
-      case 52: put_double(e->data, kHatchAngle, g.real * kDegree); return 1;
-      case 41: put_double(e->data, kHatchScale, g.real); return 1;
-      case 47: put_double(e->data, kHatchPixelSize, g.real); return 1;
+      case 2: dxf_copy_text(tk_data_text(e->data, TK_HATCH_PATTERN), 256, s->text); return 1;
+      case 70: tk_data_put(e->data, TK_HATCH_SOLID, g.i16); return 1;
+      case 71: tk_data_put(e->data, TK_HATCH_ASSOCIATIVE, g.i16); return 1;
+      case 75: tk_data_put(e->data, TK_HATCH_STYLE, g.i16); return 1;
+      case 76: tk_data_put(e->data, TK_HATCH_PATTERN_TYPE, g.i16); return 1;
+      case 77: tk_data_put(e->data, TK_HATCH_DOUBLE, g.i16); return 1;
+      case 52: put_double(e->data, TK_HATCH_ANGLE, g.real * kDegree); return 1;
+      case 41: put_double(e->data, TK_HATCH_SCALE, g.real); return 1;
+      case 47: put_double(e->data, TK_HATCH_PIXEL_SIZE, g.real); return 1;
       case 91:
         // After a list that broke off, the groups cannot be placed any more.
         if (!e->hatch_failed && !read_hatch_paths(e, &e->hatch_paths, &e->hatch_sources)) e->hatch_failed = true;
@@ -1200,7 +1181,8 @@ void finish_entity(EntityRead* e) {
         --n;
       }
       if (n) tk_data_put(data, TK_LEADER_BLOB, reals_blob(e->a.items, 3 * n));
-      tk_data_put<uint16_t>(data, 6, static_cast<uint16_t>(n));
+      // The vertex count has its own place (group 76); the word at 6 is the annotation type.
+      tk_data_put<uint16_t>(data, 0, static_cast<uint16_t>(n));
       break;
     }
     case TK_MLINE: finish_mline(e); break;
@@ -1222,10 +1204,10 @@ void finish_entity(EntityRead* e) {
         tk_data_put(data, kImageClip, e->clip.close());
       if (e->native_class && e->kind == tk_class_hatch(d)) {
         // A hatch whose lists broke off keeps what it read before them.
-        tk_data_put(data, kHatchPaths, e->hatch_paths.close());
-        tk_data_put(data, kHatchLines, e->hatch_lines.close());
-        tk_data_put(data, kHatchSources, e->hatch_sources.close());
-        tk_data_put(data, kHatchSeeds, e->hatch_seeds.close());
+        tk_data_put(data, TK_HATCH_PATHS, e->hatch_paths.close());
+        tk_data_put(data, TK_HATCH_LINES, e->hatch_lines.close());
+        tk_data_put(data, TK_HATCH_SOURCES, e->hatch_sources.close());
+        tk_data_put(data, TK_HATCH_SEEDS, e->hatch_seeds.close());
       }
       break;
   }

@@ -1,6 +1,7 @@
 // Benchmark of regeneration: a generated drawing (1,000,000 lines, 100,000 arcs, 100,000 texts
-// of 20 characters, 10,000 insertions of a 50-entity block) regenerated into a counting callback
-// block, whole and kind by kind. Reports entities per second, the peak of the toolkit's own
+// of 20 characters, 10,000 insertions of a 50-entity block, 100,000 hatches half solid and half a
+// two-line pattern of 4 to 40 edges, 50,000 leaders) regenerated into a counting callback block,
+// whole and kind by kind; and one pattern hatch of 1,000 spans alone. Reports entities per second, the peak of the toolkit's own
 // allocations while the kind's drawing is built and regenerated (counted through the host
 // allocator, so it is that kind's figure whatever ran before it in the process), and the
 // process's peak resident size (for one kind alone, run it alone with --benchmark_filter).
@@ -11,6 +12,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
+
+#include "toolkit/core/blob.h"
+#include "toolkit/core/class_list.h"
 
 #include "tests/toolkit/core/core_support.h"
 #include "toolkit/core/display_block.h"
@@ -43,8 +48,58 @@ void counted_free(void* p) {
   std::free(p);
 }
 
-enum Kind { kLines, kArcs, kTexts, kInserts, kAll };
-const int64_t kCounts[] = {1000000, 100000, 100000, 10000};
+enum Kind { kLines, kArcs, kTexts, kInserts, kHatches, kLeaders, kAll };
+const int64_t kCounts[] = {1000000, 100000, 100000, 10000, 100000, 50000};
+
+// A blob of the bytes.
+TkBlob* blob_of(const std::vector<uint8_t>& bytes) {
+  TkBlob* b = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(b);
+  blob_write(w, bytes.data(), bytes.size());
+  blob_close_write(w);
+  return b;
+}
+
+template <typename T>
+void put(std::vector<uint8_t>& out, T v) {
+  const uint8_t* p = reinterpret_cast<const uint8_t*>(&v);
+  out.insert(out.end(), p, p + sizeof v);
+}
+
+// A HATCH of one closed polyline path of n corners on a circle of radius r around (x, y); solid,
+// or two pattern lines (0 and 90 degrees) at the spacing, the second dashed.
+void hatch_data(TkDrawing* d, TkEntityData& data, double x, double y, double r, int n, bool solid,
+                double spacing) {
+  std::vector<uint8_t> path, lines;
+  put<int32_t>(path, 2);
+  put<int16_t>(path, 0);
+  put<int16_t>(path, 1);
+  put<int32_t>(path, n);
+  for (int i = 0; i < n; ++i) {
+    put(path, x + r * std::cos(6.283185307179586 * i / n));
+    put(path, y + r * std::sin(6.283185307179586 * i / n));
+  }
+  put<int32_t>(path, 0);
+  tk_data_put<int16_t>(&data, TK_HATCH_SOLID, solid ? 1 : 0);
+  tk_data_put<uint32_t>(&data, TK_HATCH_PATH_COUNT, 1);
+  tk_data_put(&data, TK_HATCH_PATHS, blob_of(path));
+  (void)d;
+  if (solid) return;
+  for (int k = 0; k < 2; ++k) {
+    put(lines, k ? 1.5707963267948966 : 0.0);
+    put(lines, x);
+    put(lines, y);
+    put(lines, k ? -spacing : 0.0);
+    put(lines, k ? 0.0 : spacing);
+    put<int16_t>(lines, int16_t(k ? 2 : 0));
+    if (k) {
+      put(lines, spacing * 2);
+      put(lines, -spacing);
+    }
+  }
+  tk_data_put<int16_t>(&data, TK_HATCH_LINE_COUNT, 2);
+  tk_data_put(&data, TK_HATCH_LINES, blob_of(lines));
+}
 
 struct Fixture {
   TkDrawing* d = nullptr;
@@ -149,6 +204,25 @@ Fixture build(Kind which) {
       f.entities += 51;
     }
   }
+  if (on(kHatches))
+    for (int64_t i = 0; i < kCounts[kHatches]; ++i) {
+      start(d, tk_class_hatch(d), h, data);
+      hatch_data(d, data, std::fmod(i * 0.618, span), std::fmod(i * 0.377, span), 3.0,
+                 4 + int(i % 37), i % 2 == 0, 0.5);
+      add(d, model, h, data);
+      ++f.entities;
+    }
+  if (on(kLeaders))
+    for (int64_t i = 0; i < kCounts[kLeaders]; ++i) {
+      start(d, TK_LEADER, h, data);
+      double x = std::fmod(i * 0.618, span), y = std::fmod(i * 0.377, span);
+      const double pts[9] = {x, y, 0, x + 4, y + 3, 0, x + 8, y + 3, 0};
+      std::vector<uint8_t> v(reinterpret_cast<const uint8_t*>(pts), reinterpret_cast<const uint8_t*>(pts + 9));
+      tk_data_put<uint16_t>(&data, 0, 3);
+      tk_data_put(&data, TK_LEADER_BLOB, blob_of(v));
+      add(d, model, h, data);
+      ++f.entities;
+    }
   d->header->extmin[0] = d->header->extmin[1] = 0;
   d->header->extmax[0] = d->header->extmax[1] = span;
   if (!tk_display_open(d, nullptr, 2000, 2000, nullptr)) std::abort();
@@ -174,13 +248,43 @@ void regen(benchmark::State& state, Kind which) {
   tk_close_drawing(f.d);
 }
 
+// One pattern hatch of 1,000 spans: a diamond of diagonal 1,414 crossed by horizontal lines 1.414
+// apart.
+void BM_HatchPattern1000Spans(benchmark::State& state) {
+  Fixture f = build(kLines);
+  tk_close_drawing(f.d);
+  TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, 6);
+  TkEntityHeader h;
+  static TkEntityData data;
+  start(d, tk_class_hatch(d), h, data);
+  hatch_data(d, data, 500, 500, 500 * std::sqrt(2.0), 4, false, std::sqrt(2.0));
+  // The first family alone: 1,000 horizontal lines across the diamond.
+  tk_data_put<int16_t>(&data, TK_HATCH_LINE_COUNT, 1);
+  add(d, &d->model_entities, h, data);
+  d->header->extmin[0] = d->header->extmin[1] = 0;
+  d->header->extmax[0] = d->header->extmax[1] = 1000;
+  if (!tk_display_open(d, nullptr, 2000, 2000, nullptr)) std::abort();
+  for (auto _ : state) {
+    g_calls = 0;
+    if (!regen_drawing(d)) state.SkipWithError("regeneration failed");
+    benchmark::DoNotOptimize(g_calls);
+  }
+  state.counters["callbacks"] = double(g_calls);
+  tk_close_drawing(d);
+}
+
 void BM_RegenLines(benchmark::State& s) { regen(s, kLines); }
+void BM_RegenHatches(benchmark::State& s) { regen(s, kHatches); }
+void BM_RegenLeaders(benchmark::State& s) { regen(s, kLeaders); }
 void BM_RegenArcs(benchmark::State& s) { regen(s, kArcs); }
 void BM_RegenTexts(benchmark::State& s) { regen(s, kTexts); }
 void BM_RegenInserts(benchmark::State& s) { regen(s, kInserts); }
 void BM_RegenWholeDrawing(benchmark::State& s) { regen(s, kAll); }
 
+BENCHMARK(BM_HatchPattern1000Spans)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RegenLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegenHatches)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegenLeaders)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenArcs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenTexts)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenInserts)->Unit(benchmark::kMillisecond);

@@ -51,6 +51,34 @@ TEST_F(DisplayTest, NothingVisibleLeavesExtentsUnset) {
   EXPECT_EQ(d->display->drawn[0], 1e300);
 }
 
+// Construction lines widen no extents beside other entities, but a drawing of nothing else is
+// shown around their base points; each is drawn across the whole view.
+TEST_F(DisplayTest, ConstructionLinesAloneGiveTheExtents) {
+  for (uint16_t kind : {uint16_t(TK_XLINE), uint16_t(TK_RAY)}) {
+    TearDown();
+    SetUp();
+    start(kind);
+    put3(0, 40, 30);
+    put3(24, 1, 0);
+    add();
+    ASSERT_EQ(regen(), 1);
+    EXPECT_TRUE(d->display->extents_drawn) << kind;
+    EXPECT_NEAR(d->display->drawn[0], 400, 1) << kind;
+    EXPECT_NEAR(d->display->drawn[1], 300, 1) << kind;
+    EXPECT_NEAR(d->display->drawn[2], 410, 1) << kind;
+    auto s = strokes();
+    ASSERT_EQ(s.size(), 1u) << kind;
+    EXPECT_EQ(s[0].back().first, 1000) << kind;
+    EXPECT_EQ(s[0].front().first, kind == TK_XLINE ? 0 : 400) << kind;
+
+    add_line(10, 20, 50, 20);
+    d->display->extents_drawn = 0;
+    ASSERT_EQ(regen(), 1);
+    EXPECT_NEAR(d->display->drawn[0], 100, 1) << kind;
+    EXPECT_NEAR(d->display->drawn[2], 500, 1) << kind;
+  }
+}
+
 TEST_F(DisplayTest, FailsWithoutDisplayState) {
   tk_display_close(d);
   EXPECT_EQ(regen_drawing(d), 0);

@@ -370,7 +370,7 @@ TEST_F(DxfLoad, EntitiesWithListsAndDerivedFields) {
   auto entities = [](TextDxf& f) {
     f.g(0, "DIMENSION").g(8, "0").g(31, 5.0).g(32, 2.0).g(70, "0");
     f.g(0, "INSERT").g(8, "0").g(2, "NOSUCH").g(70, "0").g(10, 0.0).g(20, 0.0);
-    f.g(0, "LEADER").g(8, "0").g(75, "1").g(76, "4");
+    f.g(0, "LEADER").g(8, "0").g(73, "2").g(75, "1").g(76, "4");
     for (int i = 0; i < 4; ++i) f.g(10, double(i)).g(20, 0.0).g(30, 0.0);
     f.g(0, "3DSOLID").g(8, "0").g(70, "1").g(1, "->+^ ").g(3, "!");
   };
@@ -386,7 +386,8 @@ TEST_F(DxfLoad, EntitiesWithListsAndDerivedFields) {
   EXPECT_EQ(tk_data_get<uint16_t>(&data, 82), 1);
   ASSERT_TRUE(entity(2, &h, &data));
   EXPECT_EQ(h.kind, TK_LEADER);
-  EXPECT_EQ(tk_data_get<uint16_t>(&data, 6), 3);  // the hook line's extra vertex is gone
+  EXPECT_EQ(tk_data_get<uint16_t>(&data, 0), 3);  // the hook line's extra vertex is gone
+  EXPECT_EQ(tk_data_get<uint16_t>(&data, 6), 2);  // and the annotation type stays
   TkBlob* r = blob_open_read(tk_data_blob(&data, TK_LEADER_BLOB));
   ASSERT_NE(r, nullptr);
   double v[9];
@@ -1399,9 +1400,11 @@ TEST_F(DxfLoad, HatchPathsPatternAndSeeds) {
   EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 592)), 32);  // two seed points of 16 bytes
   EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 576)), 8);   // one source handle
   // Path 1: flags, bulge and closed flags, count, two vertices with bulges; path 2: flags, edge
-  // count, a line edge and an arc edge with its angles in radians and its direction.
+  // count, a line edge and an arc edge with its angles in radians and its direction; each path
+  // ends with its source-object count.
   EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 544)),
-            4 + 2 + 2 + 4 + 2 * 24 + 4 + 4 + (2 + 32) + (2 + 24 + 16 + 2));
+            4 + 2 + 2 + 4 + 2 * 24 + 4 + 4 + 4 + (2 + 32) + (2 + 24 + 16 + 2) + 4);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, TK_HATCH_SOURCE_COUNT), 1u);
   ASSERT_TRUE(entity(1, &h, &data));
   EXPECT_EQ(h.kind, tk_class_hatch(d_));
   ASSERT_TRUE(entity(2, &h, &data));
@@ -1442,10 +1445,10 @@ TEST_F(DxfLoad, HatchSplineEdges) {
   EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 576)), 16);  // both source handles
   EXPECT_EQ(tk_data_get<uint32_t>(&data, 296), 1u);           // and the seed point
   // Per path: flags, edge count, the edge's type, the spline's head (degree, two flags, two
-  // counts), its knots and its control points (with weights when rational).
+  // counts), its knots and its control points (with weights when rational), the source count.
   const int32_t head = 4 + 2 + 2 + 4 + 4;
   EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 544)),
-            (4 + 4 + 2 + head + 6 * 8 + 3 * 24) + (4 + 4 + 2 + head + 4 * 8 + 2 * 16));
+            (4 + 4 + 2 + head + 6 * 8 + 3 * 24 + 4) + (4 + 4 + 2 + head + 4 * 8 + 2 * 16 + 4));
   TkBlob* r = blob_open_read(tk_data_blob(&data, 544));
   ASSERT_NE(r, nullptr);
   uint8_t skip[4 + 4 + 2 + head + 6 * 8];
