@@ -197,3 +197,33 @@ TEST_F(DwgWriteTest, FileFrameOfEachRelease) {
 }
 
 }  // namespace
+
+namespace {
+
+// Debian's gdal-bin reads DWG R2000 through its CAD driver: every AC1015 file written from the
+// test drawings must open there.
+TEST_F(DwgWriteTest, AnIndependentReaderOpensTheR2000Files) {
+  if (std::system("command -v ogrinfo > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ogrinfo";
+  int checked = 0;
+  for (const std::string& file : drawings()) {
+    TkDrawing* src = tk_open_drawing(vvtest::TestDataPath(file).c_str(), 1, 0);
+    if (!src) continue;
+    std::string out = dir + "/gdal.dwg";
+    bool saved = tk_save_drawing(src, out.c_str(), TK_FILE_DWG, TK_VERSION_AC1015, 0, 16, 0, 0);
+    tk_close_drawing(src);
+    if (!saved) continue;  // a source older than R2000
+    SCOPED_TRACE(file);
+    std::string cmd = "ogrinfo -ro -al -so '" + out + "' 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+    EXPECT_EQ(pclose(p), 0) << text;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+}
+
+}  // namespace
