@@ -449,6 +449,11 @@ int16_t dwg13_read_space_ranges(TkDrawing* d) {
     }
     blob_free(record.first_blob);
     if (!note_range(o, *s.range)) return 0;
+    // The space blocks' BLOCK and ENDBLK entities are no list's; the drawing keeps their handles
+    // so that a drawing written back names the same ones.
+    TkHandle* keep = d->further + (s.range == &o->model ? 0 : 2);
+    if (!tk_handle_is_null(&s.range->block)) keep[0] = s.range->block;
+    if (!tk_handle_is_null(&s.range->endblk)) keep[1] = s.range->endblk;
   }
   return 1;
 }

@@ -9,7 +9,9 @@
 #include "toolkit/core/error.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/core/object.h"
 #include "toolkit/write/crc16.h"
+#include "toolkit/write/xdata_write.h"
 
 namespace {
 
@@ -90,7 +92,11 @@ void patch_size_field(const TkBitWriter* w, uint8_t* piece, uint32_t start, uint
 
 int16_t write_out(TkBitWriter* w, const void* data, size_t n, uint16_t* crc) {
   if (n == 0) return 1;
-  if (!w->out || stdio_write(data, 1, n, w->out) != n) return tk_fail(TK_ERR_WRITE_FILE);
+  if (w->sink) {
+    if (w->sink(w->sink_context, data, n) != 1) return 0;
+  } else if (!w->out || stdio_write(data, 1, n, w->out) != n) {
+    return tk_fail(TK_ERR_WRITE_FILE);
+  }
   *crc = crc16(*crc, data, n);
   return 1;
 }
@@ -390,6 +396,48 @@ void handle_swap_bytes(TkHandle* handle) {
 
 int16_t bits_begin_object(TkBitWriter* w, FILE* out, uint16_t type, const TkHandle* handle,
                           uint8_t code, TkBlob* graphics, uint8_t is_entity) {
+  return bits_begin_object_eed(w, out, type, handle, code, nullptr, graphics, is_entity);
+}
+
+int16_t bits_write_eed(TkBitWriter* w, TkBlob* xdata) {
+  if (xdata) {
+    uint8_t* space = tk_state ? tk_state->xdata_write_buffer : nullptr;
+    if (!space) return -1;
+    TkXdataBuffer buffer{space, TK_XDATA_WRITE_BUFFER_SIZE, 0};
+    TkXdataTarget target{};
+    target.version = w->output_version;
+    TkBlob* r = blob_open_read(xdata);
+    if (!r) return -1;
+    TkXdataItem item;
+    TkHandle app{};
+    bool have_app = false;
+    int16_t ok = 1;
+    auto flush = [&]() -> int16_t {
+      if (!have_app || buffer.used == 0) return 1;
+      if (bits_write_bs(w, int16_t(buffer.used)) != 1 || bits_write_handle(w, &app, 0x50) != 1 ||
+          bits_write_bytes(w, buffer.data, buffer.used) != 1)
+        return -1;
+      return 1;
+    };
+    while (ok == 1 && xdata_read_item(r, &item)) {
+      if (item.code == 1001) {
+        ok = flush();
+        std::memcpy(app.bytes, item.value, 8);
+        have_app = true;
+        xdata_buffer_reset(&buffer);
+      } else if (have_app && !xdata_serialize(&buffer, &target, &item)) {
+        ok = -1;
+      }
+    }
+    if (ok == 1) ok = flush();
+    blob_close(r);
+    if (ok != 1) return -1;
+  }
+  return bits_write_bs(w, 0);
+}
+
+int16_t bits_begin_object_eed(TkBitWriter* w, FILE* out, uint16_t type, const TkHandle* handle,
+                              uint8_t code, TkBlob* xdata, TkBlob* graphics, uint8_t is_entity) {
   bits_start_object(w, out);
   if (bits_write_bs(w, int16_t(type)) != 1) return -1;
   auto reserve = [w]() {
@@ -400,7 +448,7 @@ int16_t bits_begin_object(TkBitWriter* w, FILE* out, uint16_t type, const TkHand
   };
   if (w->output_version >= 7 && reserve() != 1) return -1;
   if (bits_write_handle(w, handle, code) != 1) return -1;
-  if (bits_write_bs(w, 0) != 1) return -1;  // no extended data
+  if (bits_write_eed(w, xdata) != 1) return -1;
   if (is_entity) {
     if (bits_write_bit(w, graphics ? 1 : 0) != 1) return -1;
     if (graphics && write_graphics(w, graphics) != 1) return -1;

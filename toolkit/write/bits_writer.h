@@ -38,6 +38,10 @@ struct TkBitWriter {
   TkBlob* target_writer;
   int16_t output_version;      // 5 AC1012, 6 AC1014, 7 AC1015: where the data-size field goes
   FILE* out;                   // where bits_end_object writes; borrowed
+  // When set, bits_end_object writes through this instead of `out` (the save's error protocol);
+  // it gives 1, or 0 with the error number set.
+  int16_t (*sink)(void* context, const void* data, size_t n);
+  void* sink_context;
   uint8_t buffer[TK_BITS_BUFFER_SIZE];
 };
 
@@ -51,6 +55,13 @@ void bits_start_object(TkBitWriter* w, FILE* out);
 // 4-byte length.
 int16_t bits_begin_object(TkBitWriter* w, FILE* out, uint16_t type, const TkHandle* handle,
                           uint8_t code, TkBlob* graphics, uint8_t is_entity);
+// As bits_begin_object, with the extended data of the blob (items as the core stores them; a
+// null blob writes the empty list). -1 also when an item cannot be encoded (error 10).
+int16_t bits_begin_object_eed(TkBitWriter* w, FILE* out, uint16_t type, const TkHandle* handle,
+                              uint8_t code, TkBlob* xdata, TkBlob* graphics, uint8_t is_entity);
+// The extended-data list: per application BS size, H application (code 5) and the encoded
+// items, ended by BS 0.
+int16_t bits_write_eed(TkBitWriter* w, TkBlob* xdata);
 void bits_mark_data_end(TkBitWriter* w);
 // Writes MS size, the data (with the data-size field filled) and the CRC; 1, or 0 with the error
 // number set.
