@@ -109,7 +109,7 @@ TEST_F(Tavelo, FillsBecomeSolidHatches) {
     EXPECT_EQ(tk_data_get<uint32_t>(&data, TK_HATCH_SEED_COUNT), 1u);
     TkBlob* r = blob_open_read(tk_data_blob(&data, TK_HATCH_PATHS));
     ASSERT_NE(r, nullptr);
-    // Per path: flags, edge count, then each line edge's type and two points (mm).
+    // Per path: flags, edge count, each line edge's type and two points (mm), the source count.
     const int32_t edges[2] = {4, 3};
     for (int path = 0; path < 2; ++path) {
       int32_t flags = 0, count = 0;
@@ -126,6 +126,11 @@ TEST_F(Tavelo, FillsBecomeSolidHatches) {
         if (e == 0) first[0] = p[0], first[1] = p[1];
         last[0] = p[2], last[1] = p[3];
       }
+      // The path ends with its source-object count, as the readers' paths do, so display reads
+      // the next path where it starts.
+      int32_t sources = -1;
+      ASSERT_TRUE(blob_read_long_raw(r, &sources));
+      EXPECT_EQ(sources, 0);
       // Each path is closed.
       EXPECT_DOUBLE_EQ(first[0], last[0]);
       EXPECT_DOUBLE_EQ(first[1], last[1]);

@@ -203,6 +203,7 @@ TkBlob* WriteHatchPaths(const std::vector<HpglPoint>& buffer, const std::vector<
              blob_write_double(w, b.x) && blob_write_double(w, b.y);
       }
     }
+    ok = ok && blob_write_long_raw(w, 0);  // no source objects: plotted fills are not associative
   }
   if (w && !blob_close_write(w)) ok = false;
   if (!ok) {
