@@ -372,7 +372,7 @@ TEST_F(DxfLoad, EntitiesWithListsAndDerivedFields) {
     f.g(0, "INSERT").g(8, "0").g(2, "NOSUCH").g(70, "0").g(10, 0.0).g(20, 0.0);
     f.g(0, "LEADER").g(8, "0").g(75, "1").g(76, "4");
     for (int i = 0; i < 4; ++i) f.g(10, double(i)).g(20, 0.0).g(30, 0.0);
-    f.g(0, "3DSOLID").g(8, "0").g(70, "1").g(1, "->+").g(3, "!");
+    f.g(0, "3DSOLID").g(8, "0").g(70, "1").g(1, "->+^ ").g(3, "!");
   };
   ASSERT_NE(open(drawing("AC1009", nullptr, entities)), nullptr) << tk_get_last_error();
   TkEntityHeader h;
@@ -398,9 +398,10 @@ TEST_F(DxfLoad, EntitiesWithListsAndDerivedFields) {
   EXPECT_EQ(h.kind, TK_3DSOLID);
   r = blob_open_read(tk_data_blob(&data, TK_MODELER_BLOB_1));
   ASSERT_NE(r, nullptr);
-  char text[6] = {};
-  ASSERT_TRUE(blob_read(r, text, 5));
-  EXPECT_STREQ(text, "rat\n~");  // 159 minus each byte, a line end after the group 1 line
+  char text[7] = {};
+  ASSERT_TRUE(blob_read(r, text, 6));
+  // 159 minus each byte, "^ " standing for a caret (an "A"), a line end after the group 1 line.
+  EXPECT_STREQ(text, "ratA\n~");
   blob_close(r);
 }
 
