@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
 // Lines one pattern family may lay across a hatch: a spacing tiny against the boundary (a
 // damaged scale) would otherwise take unbounded time.
