@@ -37,8 +37,6 @@ CVlr* SetOf(CVLRView* pView) {
   return doc ? doc->m_pVlr : nullptr;
 }
 
-void SetDrawingCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
-
 void Capture(CVLRView* pView, HWND& hCaptureWnd) {
   pView->SetCapture();
   hCaptureWnd = pView->m_hWnd;

@@ -43,7 +43,7 @@ HPEN CMeasureTool::Pen() {
   return m_hPen;
 }
 
-void CMeasureTool::SetCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
+void CMeasureTool::SetCursor() { SetDrawingCursor(); }
 
 void CMeasureTool::CopyStateFrom(const CMeasureTool& other) {
   m_points = other.m_points;

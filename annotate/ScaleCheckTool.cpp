@@ -56,7 +56,39 @@ CScaleCheckTool::~CScaleCheckTool() {
   if (m_hPen) ::DeleteObject(m_hPen);
 }
 
-void CScaleCheckTool::SetCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_CROSS)); }
+BOOL CScaleCheckTool::Activate(CVLRView* pView) {
+  CTool* pSuspended = pView->TakeSuspendedTool();
+  if (pSuspended && pSuspended->GetRuntimeClass() == GetRuntimeClass()) {
+    const CScaleCheckTool* kept = static_cast<CScaleCheckTool*>(pSuspended);
+    m_bActive = kept->m_bActive;
+    m_ptFirst = kept->m_ptFirst;
+    m_ptCurrent = kept->m_ptCurrent;
+    m_ptLastDrawn = kept->m_ptLastDrawn;
+    m_bFirstBand = TRUE;
+    if (m_bActive && pView->GetGraph()) DrawBand(pView, TRUE);
+  }
+  delete pSuspended;
+  return TRUE;
+}
+
+void CScaleCheckTool::Deactivate(CVLRView* pView, int nNextId) {
+  CTool::Deactivate(pView, nNextId);
+  EraseBand(pView);
+  if (nNextId != idZoomGlass || !m_bActive) return;
+  CScaleCheckTool* kept = new CScaleCheckTool;
+  kept->m_bActive = m_bActive;
+  kept->m_ptFirst = m_ptFirst;
+  kept->m_ptCurrent = m_ptCurrent;
+  kept->m_ptLastDrawn = m_ptLastDrawn;
+  pView->SuspendTool(kept);
+}
+
+void CScaleCheckTool::EraseBand(CVLRView* pView) {
+  if (m_bActive && !m_bFirstBand && pView->GetGraph()) DrawBand(pView, FALSE);
+  m_bFirstBand = TRUE;
+}
+
+void CScaleCheckTool::SetCursor() { SetDrawingCursor(); }
 
 void CScaleCheckTool::DrawBand(CVLRView* pView, BOOL bDraw) {
   if (!m_hPen) m_hPen = ::CreatePen(PS_DASH, 0, RGB(255, 255, 255));

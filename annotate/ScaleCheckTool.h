@@ -21,6 +21,10 @@ class CScaleCheckTool : public CTool {
   DECLARE_DYNCREATE(CScaleCheckTool)
  public:
   ~CScaleCheckTool() override;
+  // Like the length and area tools, a first point survives a switch to the zoom glass and back
+  // through the view's slot for a suspended tool; leaving for any tool takes the band away.
+  BOOL Activate(CVLRView* pView) override;
+  void Deactivate(CVLRView* pView, int nNextId) override;
   int GetToolId() const override { return idScaleCheck; }
   void SetCursor() override;
   BOOL OnLButtonDown(CVLRView* pView, int x, int y, UINT nFlags) override;
@@ -31,6 +35,7 @@ class CScaleCheckTool : public CTool {
   void DrawBand(CVLRView* pView, BOOL bDraw);
   // The second point is set: ask, offer, store. FALSE: the tool ends.
   BOOL Conclude(CVLRView* pView);
+  void EraseBand(CVLRView* pView);
 
   BOOL m_bActive = FALSE;
   BOOL m_bFirstBand = TRUE;

@@ -23,7 +23,7 @@ HPEN CRasAreaTool::Pen() {
   return m_hPen;
 }
 
-void CRasAreaTool::SetCursor() { SetOwnCursor(IDC_CUR_DRAW, IDC_CROSS); }
+void CRasAreaTool::SetCursor() { SetDrawingCursor(); }
 
 void CRasAreaTool::Capture(CVLRView* pView) {
   pView->SetCapture();

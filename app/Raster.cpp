@@ -238,6 +238,13 @@ void CRaster::Draw(CDC* pDC, const CRect& target, const CRect& source) {
   ImgDrawToDc(m_hImage, pDC->GetSafeHdc(), target.left, target.top, target.Width(), target.Height());
 }
 
+UINT CRaster::RealizePalette(CDC* pDC) {
+  if (m_hImage < 0 || m_nBitsPerPixel <= 2 || !pDC) return 0;
+  ImgSetupDcPalette(m_hImage, pDC->GetSafeHdc());
+  const UINT changed = ::RealizePalette(pDC->GetSafeHdc());
+  return changed == GDI_ERROR ? 0 : changed;
+}
+
 void CRaster::Print(CDC* pDC, const CRect& target, const CRect& source) {
   if (m_hImage < 0) return;
   CWaitCursor wait;

@@ -32,6 +32,9 @@ class CRaster : public CObject {
   // Target in device units, source in image pixels; nothing for an empty rectangle.
   void Draw(CDC* pDC, const CRect& target, const CRect& source);
   void Print(CDC* pDC, const CRect& target, const CRect& source);
+  // Selects the image's palette into the context and realises it; the number of colours that
+  // changed (0 for images without a palette).
+  UINT RealizePalette(CDC* pDC);
   void Invert();
   void MirrorY();
   void MirrorX();

@@ -6,6 +6,7 @@
 #include "AnnotateWin.h"
 #include "RasAreaTools.h"
 #include "ZoomGlasTool.h"
+#include "resource.h"
 
 IMPLEMENT_DYNCREATE(CTool, CObject)
 
@@ -35,6 +36,8 @@ void CTool::SetOwnCursor(UINT nId, LPCSTR lpszStandIn) {
   HCURSOR hCursor = hInst ? ::LoadCursorA(hInst, MAKEINTRESOURCEA(nId)) : nullptr;
   ::SetCursor(hCursor ? hCursor : ::LoadCursorA(nullptr, lpszStandIn));
 }
+
+void CTool::SetDrawingCursor() { SetOwnCursor(IDC_CUR_DRAW, IDC_CROSS); }
 
 BOOL CTool::OnLButtonDown(CVLRView*, int, int, UINT) { return TRUE; }
 

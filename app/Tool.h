@@ -58,6 +58,8 @@ class CTool : public CObject {
 
   // One of the program's own cursors, or the system's stand-in when the resources lack it.
   static void SetOwnCursor(UINT nId, LPCSTR lpszStandIn);
+  // The drawing cursor (resource 197) of the tools that draw or measure.
+  static void SetDrawingCursor();
 
   // One segment of a rubber band in client points, in XOR with the pen on the window: takes the
   // segment from `from` to `lastDrawn` off the screen unless bNoneOnScreen, and with bDraw draws

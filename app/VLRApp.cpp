@@ -87,6 +87,11 @@ CVLRApp::~CVLRApp() {
   CAnnTextTool::DeleteSharedFont();
 }
 
+int CVLRApp::ExitInstance() {
+  CloseAllDocuments(FALSE);
+  return CWinApp::ExitInstance();
+}
+
 CMainFrame* CVLRApp::GetMainFrame() const { return static_cast<CMainFrame*>(m_pMainWnd); }
 
 // --- start-up ----------------------------------------------------------------------------------
@@ -345,8 +350,9 @@ void CVLRApp::MakeThumbnail(const CString& path) {
   }
   m_nThumbnail = 1;
   if (CDocument* doc = OpenDocumentFile(path)) {
-    // The view's own thumbnail comes with the view's copying commands; until then the
-    // document is only opened and closed again.
+    POSITION pos = doc->GetFirstViewPosition();
+    CView* view = pos ? doc->GetNextView(pos) : nullptr;
+    if (view && view->IsKindOf(RUNTIME_CLASS(CVLRView))) static_cast<CVLRView*>(view)->PutThumbnailOnClipboard();
     doc->OnCloseDocument();
   } else {
     SHFILEINFOA info = {};

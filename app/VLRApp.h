@@ -28,6 +28,9 @@ class CVLRApp : public CWinApp {
   ~CVLRApp() override;
 
   BOOL InitInstance() override;
+  // "#EXIT#" ends the message loop with documents still open: they close here, each asking
+  // about changed annotations as every other close does, before the program goes.
+  int ExitInstance() override;
   BOOL PreTranslateMessage(MSG* pMsg) override;
   BOOL OnDDECommand(LPSTR lpszCommand) override;
   void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT) override;

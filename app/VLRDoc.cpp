@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "AnnotateWin.h"
+#include "EnterText.h"
+#include "NeighbourServices.h"
+#include "Units.h"
 #include "MainFrm.h"
 #include "PointArray.h"
 #include "Raster.h"
@@ -14,6 +17,8 @@
 #include "ScaleDlg.h"
 #include "Vlr.h"
 #include "VLRApp.h"
+#include "vector/DWGLayers.h"
+#include "vector/DWGProperties.h"
 #include "vector/Dwg.h"
 #include "vector/ToolkitSession.h"
 #include "vector/model/Tavelo.h"
@@ -55,6 +60,15 @@ class CDocDwgHost : public DwgHost {
   }
   CString ProgramFile(const char* name) override { return GetModuleRelativePath(name); }
   CStringArray* FontSubstitutions() override { return &m_substitutions; }
+  CString FormatNumber(double value) override { return FormatValue(value, FALSE, -1); }
+  BOOL AskText(CWnd* pParent, const char* caption, CString& text) override {
+    CEnterText dlg(pParent);
+    dlg.m_strCaption = caption;
+    dlg.m_strText = text;
+    if (dlg.DoModal() != IDOK) return FALSE;
+    text = dlg.m_strText;
+    return TRUE;
+  }
 
  private:
   static CMainFrame* MainFrame() {
@@ -91,6 +105,18 @@ BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
   ON_UPDATE_COMMAND_UI(ID_TOOLS_LAUNCH, OnUpdateLaunchApp)
   ON_COMMAND(ID_TOOLS_SCALE, OnToolsScale)
   ON_UPDATE_COMMAND_UI(ID_TOOLS_SCALE, OnUpdateToolsScale)
+  ON_COMMAND(ID_VIEW_DWGLAYERS, OnDwgLayers)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_DWGLAYERS, OnUpdateVector)
+  ON_COMMAND(ID_VIEW_DARKDWG, OnDarkDwg)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_DARKDWG, OnUpdateDarkDwg)
+  ON_COMMAND(ID_VIEW_BWDWG, OnBwDwg)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_BWDWG, OnUpdateBwDwg)
+  ON_COMMAND(ID_VIEW_SHXMAPPING, OnShxMapping)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_SHXMAPPING, OnUpdateShxMapping)
+  ON_COMMAND(ID_SAVE_ANNOTATIONS, OnSaveAnnotations)
+  ON_UPDATE_COMMAND_UI(ID_SAVE_ANNOTATIONS, OnUpdateSaveAnnotations)
+  ON_COMMAND(ID_TOOLS_CALSHEADER, OnCalsHeader)
+  ON_UPDATE_COMMAND_UI(ID_TOOLS_CALSHEADER, OnUpdateCalsHeader)
 END_MESSAGE_MAP()
 
 CVLRDoc::CVLRDoc() = default;
@@ -170,6 +196,17 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
   if (!accepted) return FALSE;
 
   m_pVlr = AnnCreateSet(lpszPathName);
+  // The annotation set and the drawing share three values: a side file that was read gives
+  // them to the drawing, a new set takes the drawing's.
+  if (m_pVlr) {
+    if (!IsVector()) {
+      m_pVlr->m_nScaleUnit = 0;
+    } else if (m_pVlr->m_bPresent) {
+      for (int i = 0; i < 3; ++i) m_pDwg->m_dViewValues[i] = m_pVlr->m_dStored[i];
+    } else {
+      for (int i = 0; i < 3; ++i) m_pVlr->m_dStored[i] = m_pDwg->m_dViewValues[i];
+    }
+  }
   UpdateAllViews(nullptr, -2, nullptr);
   return TRUE;
 }
@@ -197,9 +234,9 @@ void CVLRDoc::OnToolsScale() {
 
 void CVLRDoc::OnUpdateToolsScale(CCmdUI* pCmdUI) { pCmdUI->Enable(IsRaster() || IsVector()); }
 
-BOOL CVLRDoc::SaveModified() {
+void CVLRDoc::OnCloseDocument() {
   if (m_pVlr) m_pVlr->Save(FALSE);
-  return CDocument::SaveModified();
+  CDocument::OnCloseDocument();
 }
 
 // --- raster commands -------------------------------------------------------------------------
@@ -258,6 +295,16 @@ void CVLRDoc::OnPrevPage() {
 // --- raster dialogs --------------------------------------------------------------------------
 
 void CVLRDoc::OnProperties() {
+  if (IsVector()) {
+    CDWGProperties dlg(AfxGetMainWnd());
+    dlg.m_strFileType = m_pDwg->GetVersionText();
+    dlg.m_dWidth = m_pDwg->m_dWindowWidth;
+    dlg.m_dHeight = m_pDwg->m_dWindowHeight;
+    dlg.m_strAnnotations = m_pVlr ? m_pVlr->m_strAnnotationPath : CString();
+    dlg.m_strFileName = GetPathName();
+    dlg.DoModal();
+    return;
+  }
   if (!IsRaster()) return;
   CRasterProperties dlg(m_pRaster, m_pVlr ? static_cast<LPCSTR>(m_pVlr->m_strAnnotationPath) : "");
   dlg.DoModal();
@@ -277,6 +324,86 @@ void CVLRDoc::OnUpdateNextPage(CCmdUI* pCmdUI) {
 
 void CVLRDoc::OnUpdatePrevPage(CCmdUI* pCmdUI) {
   pCmdUI->Enable(IsRaster() && m_pRaster->m_nPages >= 2 && m_pRaster->m_nCurPage > 0);
+}
+
+// --- vector drawing commands -----------------------------------------------------------------
+
+void CVLRDoc::OnDwgLayers() {
+  if (!IsVector()) return;
+  CDWGLayers dlg(m_pDwg, AfxGetMainWnd());
+  const INT_PTR result = dlg.DoModal();
+  if (result == IDOK) {
+    CVLRApp* app = GetVLRApp();
+    if (app && app->m_pConfig) app->m_pConfig->m_strLLSet = dlg.m_strChosenSetting;
+    Refresh();
+  } else if (dlg.m_bCancelRestoredLayers) {
+    // The dialog had switched layers on the drawing and put them back: its picture is redrawn.
+    Refresh();
+  }
+}
+
+void CVLRDoc::OnUpdateVector(CCmdUI* pCmdUI) { pCmdUI->Enable(IsVector()); }
+
+namespace {
+
+// Toggles one of the settings of vector drawings; every vector document draws anew.
+void ToggleDwgSetting(int CConfig::*setting) {
+  CVLRApp* app = GetVLRApp();
+  if (!app || !app->m_pConfig) return;
+  CConfig& config = *app->m_pConfig;
+  config.*setting = config.*setting ? 0 : 1;
+  POSITION tpos = app->GetFirstDocTemplatePosition();
+  while (tpos) {
+    CDocTemplate* pTemplate = app->GetNextDocTemplate(tpos);
+    POSITION dpos = pTemplate->GetFirstDocPosition();
+    while (dpos) {
+      CVLRDoc* doc = dynamic_cast<CVLRDoc*>(pTemplate->GetNextDoc(dpos));
+      if (!doc || !doc->IsVector()) continue;
+      doc->m_pDwg->DiscardCachedBitmap(TRUE);
+      doc->Refresh();
+    }
+  }
+}
+
+int ConfigValue(int CConfig::*setting) {
+  CVLRApp* app = GetVLRApp();
+  return app && app->m_pConfig ? app->m_pConfig->*setting : 0;
+}
+
+}  // namespace
+
+void CVLRDoc::OnDarkDwg() { ToggleDwgSetting(&CConfig::m_nDarkDWG); }
+
+void CVLRDoc::OnUpdateDarkDwg(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(IsVector());
+  pCmdUI->SetCheck(ConfigValue(&CConfig::m_nDarkDWG) ? 1 : 0);
+}
+
+void CVLRDoc::OnBwDwg() { ToggleDwgSetting(&CConfig::m_nBWDWG); }
+
+void CVLRDoc::OnUpdateBwDwg(CCmdUI* pCmdUI) {
+  pCmdUI->Enable(IsVector());
+  pCmdUI->SetCheck(ConfigValue(&CConfig::m_nBWDWG) ? 1 : 0);
+}
+
+void CVLRDoc::OnShxMapping() {
+  CShxMapDlg dlg(AfxGetMainWnd());
+  dlg.DoModal();
+}
+
+void CVLRDoc::OnUpdateShxMapping(CCmdUI* pCmdUI) { pCmdUI->Enable(g_dwgHost.FontSubstitutions()->GetSize() > 0); }
+
+void CVLRDoc::OnSaveAnnotations() {
+  if (m_pVlr && (IsRaster() || IsVector())) m_pVlr->Save(TRUE);
+}
+
+void CVLRDoc::OnUpdateSaveAnnotations(CCmdUI* pCmdUI) { pCmdUI->Enable(m_pVlr && (IsRaster() || IsVector())); }
+
+void CVLRDoc::OnCalsHeader() { ToggleCalsHeaderDialog(this); }
+
+void CVLRDoc::OnUpdateCalsHeader(CCmdUI* pCmdUI) {
+  CVLRApp* app = GetVLRApp();
+  pCmdUI->SetCheck(app && app->m_pCalsHeaderDlg ? 1 : 0);
 }
 
 // --- outside program -------------------------------------------------------------------------

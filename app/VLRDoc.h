@@ -23,8 +23,10 @@ class CVLRDoc : public CDocument {
 
   BOOL OnNewDocument() override;
   BOOL OnOpenDocument(LPCSTR lpszPathName) override;
-  // Offers to save changed annotations before the document closes.
-  BOOL SaveModified() override;
+  // Offers to save changed annotations, then closes. Every road that closes a document (the
+  // menu, its frame, the shell's DDE commands, a thumbnail, the program's end) comes here, so
+  // the question is asked once and only here.
+  void OnCloseDocument() override;
 
   // A raster document: its raster exists with an image.
   BOOL IsRaster() const;
@@ -64,6 +66,20 @@ class CVLRDoc : public CDocument {
   void OnUpdateNextPage(CCmdUI* pCmdUI);
   void OnUpdatePrevPage(CCmdUI* pCmdUI);
   void OnUpdateLaunchApp(CCmdUI* pCmdUI);
+  // The vector drawing's commands: layers, dark background, black and white, the SHX mapping,
+  // and the annotation set's save without asking; the CALS header dialog for this document.
+  void OnDwgLayers();
+  void OnUpdateVector(CCmdUI* pCmdUI);
+  void OnDarkDwg();
+  void OnUpdateDarkDwg(CCmdUI* pCmdUI);
+  void OnBwDwg();
+  void OnUpdateBwDwg(CCmdUI* pCmdUI);
+  void OnShxMapping();
+  void OnUpdateShxMapping(CCmdUI* pCmdUI);
+  void OnSaveAnnotations();
+  void OnUpdateSaveAnnotations(CCmdUI* pCmdUI);
+  void OnCalsHeader();
+  void OnUpdateCalsHeader(CCmdUI* pCmdUI);
 
   // The program to start for the document: "LaunchApp" with every "%1" replaced by the path.
   CString LaunchCommandLine(LPCSTR lpszLaunchApp) const;

@@ -2,10 +2,14 @@
 #include "VLRView.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <cstdint>
 
 #include "AnnotateWin.h"
+#include "Helpers.h"
 #include "MainFrm.h"
+#include "OXMainFrame.h"
 #include "PointArray.h"
 #include "RasAreaTools.h"
 #include "Raster.h"
@@ -59,6 +63,13 @@ BEGIN_MESSAGE_MAP(CVLRView, CView)
   ON_COMMAND(ID_ANNOTATION_DELETE, OnAnnotationDelete)
   ON_COMMAND(ID_ANNOTATION_PROPERTIES, OnAnnotationProperties)
   ON_COMMAND_RANGE(ID_RASTER_CLOSEPOLYGON, ID_RASTER_CANCELPOLYGON, OnRasterPolygonCommand)
+  ON_COMMAND(ID_EDIT_COPYVECTORS, OnEditCopyVectors)
+  ON_UPDATE_COMMAND_UI(ID_EDIT_COPYVECTORS, OnUpdateEditCopyVectors)
+  ON_COMMAND_RANGE(ID_VIEW_MODEL_EXTENTS, ID_VIEW_PAPERSPACE, OnViewMode)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_MODEL_EXTENTS, ID_VIEW_PAPERSPACE, OnUpdateViewMode)
+  ON_COMMAND(ID_WINDOW_NEXT, OnWindowNext)
+  ON_COMMAND(ID_WINDOW_PREVIOUS, OnWindowPrevious)
+  ON_MESSAGE(WM_VV_REALIZEPAL, OnRealizePalette)
 END_MESSAGE_MAP()
 
 namespace {
@@ -258,7 +269,27 @@ void CVLRView::OnDraw(CDC* pDC) {
 }
 
 CPoint CVLRView::ClientToDocSnapped(int x, int y) const {
-  return m_pGraph ? m_pGraph->ClientToDoc(x, y) : CPoint(x, y);
+  if (!m_pGraph) return CPoint(x, y);
+  const CPoint plain = m_pGraph->ClientToDoc(x, y);
+  CVLRDoc* doc = GetDocument();
+  CVLRApp* app = GetVLRApp();
+  if (!doc || !doc->IsVector() || doc->IsRaster() || !app || !app->m_pConfig) return plain;
+  const int reach = app->m_pConfig->m_nSnapSize * 3;
+  switch (app->m_pConfig->m_nSnapType) {
+    case 1: {
+      CPoint nearest;
+      if (!doc->m_pDwg->SnapToNearestPoint(plain.x, plain.y, &nearest)) return plain;
+      const CPoint at = m_pGraph->DocToClient(nearest.x, nearest.y);
+      return std::abs(at.x - x) <= reach && std::abs(at.y - y) <= reach ? nearest : plain;
+    }
+    case 2: {
+      CRect search(m_pGraph->ClientToDoc(x - reach, y - reach), m_pGraph->ClientToDoc(x + reach, y + reach));
+      search.NormalizeRect();
+      return doc->m_pDwg->SnapToNearestSegment(plain.x, plain.y, search);
+    }
+    default:
+      return plain;
+  }
 }
 
 // --- document updates --------------------------------------------------------------------------
@@ -618,14 +649,251 @@ void CVLRView::OnUpdateMeasureCommand(CCmdUI* pCmdUI) {
 
 // --- annotation clipboard ----------------------------------------------------------------------
 
+namespace {
+
+// Puts one handle on the clipboard, emptied first, in the main window's name. The handle is
+// deleted (by deleter) when the clipboard cannot be had.
+template <typename Deleter>
+bool PutOnClipboard(UINT format, HANDLE data, Deleter deleter) {
+  CWnd* main = AfxGetMainWnd();
+  if (!data) return false;
+  if (!::OpenClipboard(main ? main->m_hWnd : nullptr)) {
+    deleter(data);
+    return false;
+  }
+  ::EmptyClipboard();
+  const bool ok = ::SetClipboardData(format, data) != nullptr;
+  if (!ok) deleter(data);
+  ::CloseClipboard();
+  return ok;
+}
+
+void DeleteGdi(HANDLE h) { ::DeleteObject(h); }
+
+// A setting switched off for the time of an off-screen drawing and put back after it.
+class CSettingOff {
+ public:
+  explicit CSettingOff(int* setting) : m_pSetting(setting), m_nKept(setting ? *setting : 0) {
+    if (m_pSetting) *m_pSetting = 0;
+  }
+  ~CSettingOff() {
+    if (m_pSetting) *m_pSetting = m_nKept;
+  }
+  CSettingOff(const CSettingOff&) = delete;
+  CSettingOff& operator=(const CSettingOff&) = delete;
+
+ private:
+  int* m_pSetting;
+  int m_nKept;
+};
+
+int* ConfigSetting(int CConfig::*setting) {
+  CVLRApp* app = GetVLRApp();
+  return app && app->m_pConfig ? &(app->m_pConfig->*setting) : nullptr;
+}
+
+}  // namespace
+
+HBITMAP CVLRView::CopyRasterRegion() {
+  CVLRDoc* doc = GetDocument();
+  if (!doc || !doc->IsRaster()) return nullptr;
+  const CPolyPolygon* selection = doc->GetRasterSelection();
+  if (!selection || selection->GetSize() == 0 || !m_pGraph) return doc->m_pRaster->CopyRegion(nullptr);
+  const CRect bounds = selection->GetBounds();
+  CRect pixels(m_pGraph->DocToImage(bounds.left, bounds.top), m_pGraph->DocToImage(bounds.right, bounds.bottom));
+  pixels.NormalizeRect();
+  pixels.IntersectRect(&pixels, CRect(0, 0, doc->m_pRaster->m_nWidth, doc->m_pRaster->m_nHeight));
+  if (pixels.IsRectEmpty()) return nullptr;
+  return doc->m_pRaster->CopyRegion(&pixels);
+}
+
+// A selected annotation object goes as itself; else a raster gives its selected part (or the
+// whole image), and anything else a picture of the window.
 void CVLRView::OnEditCopy() {
-  CVlr* set = GetDocument()->m_pVlr;
-  if (set && set->m_pSelected) AnnCopyToClipboard(*set->m_pSelected);
+  CVLRDoc* doc = GetDocument();
+  CVlr* set = doc->m_pVlr;
+  if (set && set->m_pSelected) {
+    AnnCopyToClipboard(*set->m_pSelected);
+    return;
+  }
+  HBITMAP bitmap = CopyRasterRegion();
+  if (!bitmap) {
+    const CPolyPolygon* selection = doc->GetRasterSelection();
+    if (selection && selection->GetSize() > 0 && m_pGraph) {
+      const CRect bounds = selection->GetBounds();
+      CRect client(m_pGraph->DocToClient(bounds.left, bounds.top), m_pGraph->DocToClient(bounds.right, bounds.bottom));
+      client.NormalizeRect();
+      client.left += 1;
+      client.top += 1;
+      bitmap = CaptureWindow(m_hWnd, &client);
+    } else {
+      bitmap = CaptureWindow(m_hWnd);
+    }
+  }
+  PutOnClipboard(CF_BITMAP, bitmap, DeleteGdi);
 }
 
 void CVLRView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
-  CVlr* set = GetDocument()->m_pVlr;
-  pCmdUI->Enable(set && set->m_pSelected);
+  CVLRDoc* doc = GetDocument();
+  pCmdUI->Enable((doc->m_pVlr && doc->m_pVlr->m_pSelected) || doc->IsRaster() || doc->IsVector());
+}
+
+HMETAFILE CVLRView::MakeVectorMetafile(CSize* pSize) {
+  CVLRDoc* doc = GetDocument();
+  if (!doc || !doc->IsVector()) return nullptr;
+  const CPolyPolygon* selection = doc->GetRasterSelection();
+  CRect source = selection && selection->GetSize() > 0 ? selection->GetBounds() : m_rcZoom;
+  source.NormalizeRect();
+  if (source.IsRectEmpty()) {
+    ComputeExtent();
+    source = m_rcExtent;
+  }
+  if (source.Width() <= 0 || source.Height() <= 0) return nullptr;
+  const double longer = source.Width() >= source.Height() ? source.Width() : source.Height();
+  CSize size((int)(4096.0 * source.Width() / longer + 0.5), (int)(4096.0 * source.Height() / longer + 0.5));
+  if (size.cx < 1) size.cx = 1;
+  if (size.cy < 1) size.cy = 1;
+  CMetaFileDC metafile;
+  if (!metafile.Create()) return nullptr;
+  {
+    CSettingOff dark(ConfigSetting(&CConfig::m_nDarkDWG));
+    doc->m_pDwg->Draw(&metafile, CRect(0, 0, size.cx, size.cy), source, this, TRUE);
+  }
+  if (pSize) *pSize = size;
+  return metafile.Close();
+}
+
+void CVLRView::OnEditCopyVectors() {
+  CWaitCursor wait;
+  CSize size;
+  HMETAFILE metafile = MakeVectorMetafile(&size);
+  if (!metafile) return;
+  HGLOBAL picture = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof(METAFILEPICT));
+  if (!picture) {
+    ::DeleteMetaFile(metafile);
+    return;
+  }
+  METAFILEPICT* mfp = static_cast<METAFILEPICT*>(::GlobalLock(picture));
+  mfp->mm = MM_TEXT;
+  mfp->xExt = size.cx;
+  mfp->yExt = size.cy;
+  mfp->hMF = metafile;
+  ::GlobalUnlock(picture);
+  PutOnClipboard(CF_METAFILEPICT, picture, [](HANDLE h) {
+    METAFILEPICT* p = static_cast<METAFILEPICT*>(::GlobalLock(h));
+    if (p) {
+      ::DeleteMetaFile(p->hMF);
+      ::GlobalUnlock(h);
+    }
+    ::GlobalFree(h);
+  });
+}
+
+void CVLRView::OnUpdateEditCopyVectors(CCmdUI* pCmdUI) { pCmdUI->Enable(GetDocument()->IsVector()); }
+
+void CVLRView::PutThumbnailOnClipboard() {
+  CVLRDoc* doc = GetDocument();
+  if (!doc) return;
+  ComputeExtent();
+  HDC screen = ::GetDC(m_hWnd);
+  CDC memory;
+  memory.Attach(::CreateCompatibleDC(screen));
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 128, 128);
+  ::ReleaseDC(m_hWnd, screen);
+  if (!memory.m_hDC || !bitmap) {
+    if (bitmap) ::DeleteObject(bitmap);
+    if (memory.m_hDC) ::DeleteDC(memory.Detach());
+    return;
+  }
+  HGDIOBJ old = ::SelectObject(memory.m_hDC, bitmap);
+  memory.FillSolidRect(CRect(0, 0, 128, 128), RGB(255, 255, 255));
+  const CRect extent = m_rcExtent;
+  if (extent.Width() > 0 && extent.Height() > 0) {
+    const double longer = extent.Width() >= extent.Height() ? extent.Width() : extent.Height();
+    const int w = (int)(128.0 * extent.Width() / longer + 0.5), h = (int)(128.0 * extent.Height() / longer + 0.5);
+    const CRect target((128 - w) / 2, (128 - h) / 2, (128 - w) / 2 + w, (128 - h) / 2 + h);
+    if (doc->IsVector()) {
+      CSettingOff dark(ConfigSetting(&CConfig::m_nDarkDWG));
+      CSettingOff blackWhite(ConfigSetting(&CConfig::m_nBWDWG));
+      doc->m_pDwg->DiscardCachedBitmap(TRUE);
+      CRect drawing(0, 0, w, h);
+      // The drawing pass draws at (0, 0) of its target: it goes through the window origin.
+      ::SetViewportOrgEx(memory.m_hDC, target.left, target.top, nullptr);
+      doc->m_pDwg->Draw(&memory, drawing, extent, this, TRUE);
+      ::SetViewportOrgEx(memory.m_hDC, 0, 0, nullptr);
+    } else if (doc->IsRaster()) {
+      doc->m_pRaster->Draw(&memory, target, CRect(0, 0, doc->m_pRaster->m_nWidth, doc->m_pRaster->m_nHeight));
+    }
+  }
+  ::SelectObject(memory.m_hDC, old);
+  ::DeleteDC(memory.Detach());
+  CWnd* main = AfxGetMainWnd();
+  if (!::OpenClipboard(main ? main->m_hWnd : nullptr)) {
+    ::DeleteObject(bitmap);
+    return;
+  }
+  ::EmptyClipboard();
+  if (!::SetClipboardData(CF_BITMAP, bitmap)) ::DeleteObject(bitmap);
+  const CString path = doc->GetPathName();
+  const size_t n = (size_t)path.GetLength() + 1;
+  if (HGLOBAL text = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, n)) {
+    memcpy(::GlobalLock(text), (LPCSTR)path, n);
+    ::GlobalUnlock(text);
+    if (!::SetClipboardData(CF_TEXT, text)) ::GlobalFree(text);
+  }
+  ::CloseClipboard();
+  ::Sleep(200);
+}
+
+// --- model and paper space, windows, palette ---------------------------------------------------
+
+void CVLRView::OnViewMode(UINT nId) {
+  CVLRDoc* doc = GetDocument();
+  if (!doc->IsVector()) return;
+  const int mode = (int)(nId - ID_VIEW_MODEL_EXTENTS);
+  if (mode == 2 && !doc->m_pDwg->HasViewports()) return;
+  doc->m_pDwg->SetViewMode(mode);
+  // The drawing's device space changed with the mode: every view maps it anew.
+  POSITION pos = doc->GetFirstViewPosition();
+  while (pos) {
+    CView* view = doc->GetNextView(pos);
+    if (view->IsKindOf(RUNTIME_CLASS(CVLRView))) static_cast<CVLRView*>(view)->ResetMapping();
+  }
+  doc->UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void CVLRView::OnUpdateViewMode(CCmdUI* pCmdUI) {
+  CVLRDoc* doc = GetDocument();
+  const int mode = (int)(pCmdUI->m_nID - ID_VIEW_MODEL_EXTENTS);
+  const BOOL vector = doc->IsVector();
+  pCmdUI->Enable(vector && (mode != 2 || doc->m_pDwg->HasViewports()));
+  pCmdUI->SetCheck(vector && doc->m_pDwg->m_nViewMode == mode ? 1 : 0);
+}
+
+void CVLRView::ResetMapping() {
+  delete m_pGraph;
+  m_pGraph = nullptr;
+  ClearZoomStack();
+  m_rcZoom.SetRectEmpty();
+  Invalidate();
+}
+
+void CVLRView::OnWindowNext() {
+  CMDIFrameWnd* frame = dynamic_cast<CMDIFrameWnd*>(AfxGetMainWnd());
+  if (frame && frame->m_hWndMDIClient) ::SendMessageA(frame->m_hWndMDIClient, WM_MDINEXT, 0, FALSE);
+}
+
+void CVLRView::OnWindowPrevious() {
+  CMDIFrameWnd* frame = dynamic_cast<CMDIFrameWnd*>(AfxGetMainWnd());
+  if (frame && frame->m_hWndMDIClient) ::SendMessageA(frame->m_hWndMDIClient, WM_MDINEXT, 0, TRUE);
+}
+
+LRESULT CVLRView::OnRealizePalette(WPARAM, LPARAM) {
+  CVLRDoc* doc = GetDocument();
+  if (!doc || !doc->IsRaster() || !m_hWnd) return 0;
+  CClientDC dc(this);
+  if (doc->m_pRaster->RealizePalette(&dc) != 0) Invalidate();
+  return 0;
 }
 
 // The pasted object lands where the mouse is, so a paste from the context menu or the keyboard

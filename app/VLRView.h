@@ -63,6 +63,8 @@ class CVLRView : public CView {
     return pTool;
   }
   void SuspendTool(CTool* pTool);
+  // Forgets the mapping and the zoom stack: the next paint maps the document anew.
+  void ResetMapping();
   // The document point of a client point for a tool that measures or snaps: a raster takes the
   // plain mapping.
   CPoint ClientToDocSnapped(int x, int y) const;
@@ -107,6 +109,25 @@ class CVLRView : public CView {
   void OnUpdateEditDelete(CCmdUI* pCmdUI);
   void OnAnnotationDelete();
   void OnAnnotationProperties();
+  // Copying the drawing: the vectors of the view as a Windows metafile.
+  void OnEditCopyVectors();
+  void OnUpdateEditCopyVectors(CCmdUI* pCmdUI);
+  // Model space to the extents or the limits, or paper space, of a vector drawing.
+  void OnViewMode(UINT nId);
+  void OnUpdateViewMode(CCmdUI* pCmdUI);
+  void OnWindowNext();
+  void OnWindowPrevious();
+  // The view realises its palette when the frame asks.
+  LRESULT OnRealizePalette(WPARAM wParam, LPARAM lParam);
+
+  // The thumbnail the shell's DDE command asks for: the document in a 128 x 128 white bitmap on
+  // the clipboard with the document's path as text.
+  void PutThumbnailOnClipboard();
+  // A bitmap of the raster selection's bounds (or the whole image); null without a raster.
+  HBITMAP CopyRasterRegion();
+  // A memory metafile of the view's vectors, 4096 units on its longer side, and its size; null
+  // without a vector drawing.
+  HMETAFILE MakeVectorMetafile(CSize* pSize);
 
   // The tool a command selects, 0 for none.
   static int ToolIdOfCommand(UINT nId);

@@ -11,7 +11,7 @@
 #define IDR_CNTR_INPLACE 6
 #define IDB_SPLASH 140
 #define IDB_ABOUT 141
-#define IDB_BACKGROUND 142
+#define IDB_BACKGROUND 21201
 #define IDR_HLINK_MENU 260
 
 #define IDD_ABOUTBOX 100
@@ -119,6 +119,13 @@
 #define ID_MEASURE_END 10161
 #define ID_MEASURE_UNDO 10162
 #define ID_MEASURE_CANCEL 10163
+// Copying vectors, model and paper space, and cycling the document windows.
+#define ID_EDIT_COPYVECTORS 21210
+#define ID_VIEW_MODEL_EXTENTS 21211
+#define ID_VIEW_MODEL_LIMITS 21212
+#define ID_VIEW_PAPERSPACE 21213
+#define ID_WINDOW_NEXT 21214
+#define ID_WINDOW_PREVIOUS 21215
 
 // ---- document and view: cursors of the tools ------------------------------------------------------
 #define IDC_CUR_ZOOM 134
@@ -208,6 +215,6 @@
 #define IDS_SCAN_UNSUPPORTED 180
 #define IDS_SCAN_NO_RSTINI 181
 #define IDS_SCAN_LOCATE_RSTW 183
-#define IDS_SCAN_UNKNOWN_SCANNER 186
+#define IDS_SCAN_UNKNOWN_SCANNER 21298
 // An embedded or automated start that has no class object to offer.
-#define IDS_OLE_CANNOT_SERVE 187
+#define IDS_OLE_CANNOT_SERVE 21299

@@ -315,11 +315,21 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, UINT
 }
 
 CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
+  return ReadObjectImpl(pClassRefRequested, false);
+}
+
+CObject* CArchive::ReadNewObject(const CRuntimeClass* pClassRefRequested) {
+  return ReadObjectImpl(pClassRefRequested, true);
+}
+
+CObject* CArchive::ReadObjectImpl(const CRuntimeClass* pClassRefRequested, bool bNewOnly) {
   UINT nSchema;
   DWORD obTag;
   CRuntimeClass* pClassRef = ReadClass(pClassRefRequested, &nSchema, &obTag);
   if (pClassRef == nullptr) {
     // A repeated object (or the null object, index 0).
+    if (bNewOnly && obTag != 0)
+      Throw(CArchiveException::badIndex);
     if (obTag >= m_loadArray.size() || m_loadArray[obTag].pClass != nullptr)
       Throw(CArchiveException::badIndex);
     CObject* pOb = m_loadArray[obTag].pObject;

@@ -88,6 +88,10 @@ class CArchive {
   // A new object of a class derived from pClassRefRequested (any class when null), a repeated
   // object, or null.
   CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+  // As ReadObject, for a caller that takes ownership of what it reads: a reference to an object
+  // read before throws badIndex, so that no object is owned twice (or handed out again after its
+  // owner freed it).
+  CObject* ReadNewObject(const CRuntimeClass* pClassRefRequested);
   void WriteClass(const CRuntimeClass* pClassRef);
   CRuntimeClass* ReadClass(const CRuntimeClass* pClassRefRequested = nullptr, UINT* pSchema = nullptr,
                            DWORD* pObTag = nullptr);
@@ -132,6 +136,7 @@ class CArchive {
   void FillBuffer(UINT nBytes);
   void CheckMapCount();
   [[noreturn]] void Throw(int cause) const;
+  CObject* ReadObjectImpl(const CRuntimeClass* pClassRefRequested, bool bNewOnly);
 
   CFile* m_pFile;  // not owned
   UINT m_nMode;

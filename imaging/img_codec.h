@@ -197,6 +197,13 @@ bool pict_looks_like(const uint8_t* data, size_t size);
 int32_t pict_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
 int32_t pict_write(const ImgImage& img, std::vector<uint8_t>& out);
 int32_t fax_write(const ImgImage& img, int32_t format, std::vector<uint8_t>& out);
+bool wpg_looks_like(const uint8_t* data, size_t size);
+int32_t wpg_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+int32_t wpg_write(const ImgImage& img, std::vector<uint8_t>& out);
+bool cut_looks_like(const uint8_t* data, size_t size);
+int32_t cut_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
+bool pcd_looks_like(const uint8_t* data, size_t size);
+int32_t pcd_read(const uint8_t* data, size_t size, ImgImage& img, const ImgProgress* progress);
 
 // Bitonal CCITT G4 data without a container, through libtiff's codec (for CALS). The decoder
 // fills a 1-bit image of width x height whose index 1 is black; IMG_ERR_CALS_SIZE when the data

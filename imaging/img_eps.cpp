@@ -126,20 +126,31 @@ int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out) {
   std::snprintf(buf, sizeof buf, "%d %d %d [%d 0 0 -%d 0 %d] {currentfile line readhexstring pop} %s\n", img.width,
                 img.height, bits, img.width, img.height, img.height, comps == 3 ? "false 3 colorimage" : "image");
   o.text(buf);
-  ImgImage scratch;
-  const ImgImage& src = bitonal ? img_bitonal_ink_is_one(img, scratch) : img;
-  static const char kHex[] = "0123456789abcdef";
+  // PostScript's grey has 0 black: ink bits are turned round as each row is written (so an image
+  // whose index 0 is the darker colour is written as it is).
+  const bool zero_is_dark = img.palette.size() >= 2 && img_luma(img.palette[0]) < img_luma(img.palette[1]);
+  const uint8_t flip = bitonal && !zero_is_dark ? 0xFF : 0x00;
+  static const struct Digits {
+    char text[256][2];
+    Digits() {
+      static const char kHex[] = "0123456789abcdef";
+      for (int b = 0; b < 256; ++b) {
+        text[b][0] = kHex[b >> 4];
+        text[b][1] = kHex[b & 15];
+      }
+    }
+  } kDigits;
   std::vector<uint8_t> line(row);
-  std::string text;
-  out.reserve(out.size() + (row * 2 + row / 36 + 1) * size_t(src.height) + 64);
-  for (int32_t y = 0; y < src.height; ++y) {
-    if (bitonal) {
-      // PostScript's grey has 0 black: the ink bits turned round.
-      const uint8_t* r = src.row(y);
-      for (size_t i = 0; i < row; ++i) line[i] = uint8_t(~r[i]);
-    } else {
-      for (int32_t x = 0; x < src.width; ++x) {
-        uint32_t c = img_rgb_at(src, x, y);
+  // Two digits a byte, a line break after every 36 bytes within a row and one at its end.
+  const size_t row_text = 2 * row + (row - 1) / 36 + 1;
+  size_t at = out.size();
+  out.resize(at + row_text * size_t(img.height));
+  char* p = reinterpret_cast<char*>(out.data() + at);
+  for (int32_t y = 0; y < img.height; ++y) {
+    const uint8_t* bytes = img.row(y);
+    if (!bitonal) {
+      for (int32_t x = 0; x < img.width; ++x) {
+        uint32_t c = img_rgb_at(img, x, y);
         if (comps == 1) {
           line[size_t(x)] = uint8_t(c);
         } else {
@@ -148,15 +159,17 @@ int32_t eps_write(const ImgImage& img, std::vector<uint8_t>& out) {
           line[3 * size_t(x) + 2] = uint8_t(c);
         }
       }
+      bytes = line.data();
     }
-    text.clear();
     for (size_t i = 0; i < row; ++i) {
-      text.push_back(kHex[line[i] >> 4]);
-      text.push_back(kHex[line[i] & 15]);
-      if (i % 36 == 35 && i + 1 < row) text.push_back('\n');
+      uint8_t v = uint8_t(bytes[i] ^ flip);
+      // The pad bits of a row whose index 0 is dark are written as white.
+      if (bitonal && zero_is_dark && i + 1 == row && (img.width & 7)) v |= uint8_t(0xFF >> (img.width & 7));
+      std::memcpy(p, kDigits.text[v], 2);
+      p += 2;
+      if (i % 36 == 35 && i + 1 < row) *p++ = '\n';
     }
-    text.push_back('\n');
-    o.bytes(text.data(), text.size());
+    *p++ = '\n';
   }
   o.text("grestore\nshowpage\n%%Trailer\n%%EOF\n");
   return IMG_OK;

@@ -141,6 +141,8 @@ int32_t img_probe_memory(const uint8_t* d, size_t n) {
   if (starts_with(d, n, "\x89PNG\r\n\x1A\n", 8)) return IMG_FMT_PNG;
   if (starts_with(d, n, "GIF87a", 6) || starts_with(d, n, "GIF89a", 6)) return probe_gif(d, n);
   if (looks_like_cals(d, n)) return IMG_FMT_CALS;
+  if (wpg_looks_like(d, n)) return IMG_FMT_WPG;
+  if (pcd_looks_like(d, n)) return IMG_FMT_PCD;
   if (n >= 128 && d[0] == 0x0A && (d[1] <= 5 && d[1] != 1) && d[2] <= 1 &&
       (d[3] == 1 || d[3] == 2 || d[3] == 4 || d[3] == 8))
     return IMG_FMT_PCX;
@@ -163,6 +165,7 @@ int32_t img_probe_memory(const uint8_t* d, size_t n) {
   if (pict_looks_like(d, n)) return IMG_FMT_PICT;
   if (macpaint_looks_like(d, n)) return IMG_FMT_MACPAINT;
   if (gem_looks_like(d, n)) return IMG_FMT_GEM;
+  if (cut_looks_like(d, n)) return IMG_FMT_CUT;
   if (tga_looks_like(d, n)) return (d[16] == 15 || d[16] == 16) ? IMG_FMT_TGA16 : IMG_FMT_TGA;
   return IMG_ERR_UNKNOWN_FORMAT;
 }
@@ -236,6 +239,9 @@ int32_t img_load_memory(const uint8_t* d, size_t n, int32_t page, ImgImage& img,
       case IMG_FMT_IFF: rc = iff_read(d, n, img, progress); break;
       case IMG_FMT_GEM: rc = gem_read(d, n, img, progress); break;
       case IMG_FMT_PICT: rc = pict_read(d, n, img, progress); break;
+      case IMG_FMT_WPG: rc = wpg_read(d, n, img, progress); break;
+      case IMG_FMT_CUT: rc = cut_read(d, n, img, progress); break;
+      case IMG_FMT_PCD: rc = pcd_read(d, n, img, progress); break;
       default: rc = IMG_ERR_UNKNOWN_FORMAT; break;
     }
   }
@@ -303,6 +309,7 @@ int32_t img_save_memory(const ImgImage& img, int32_t format, std::vector<uint8_t
     case IMG_FMT_PCL: return pcl_write(*src, out);
     case IMG_FMT_IFF: return iff_write(*src, out);
     case IMG_FMT_PICT: return pict_write(*src, out);
+    case IMG_FMT_WPG: return wpg_write(*src, out);
     case IMG_FMT_G3:
     case IMG_FMT_G4:
     case IMG_FMT_G3_FO:

@@ -95,37 +95,64 @@ truncated:
 
 int32_t xbm_write(const ImgImage& img, std::vector<uint8_t>& out) {
   if (img.bpp != 1) return IMG_ERR_DEPTH;
-  ImgImage scratch;
-  const ImgImage& src = img_bitonal_ink_is_one(img, scratch);
+  // Set bits are ink in this format: images whose index 0 is the darker colour are written
+  // with their bits turned round, byte by byte, rather than through an inverted copy.
+  const bool invert = img.palette.size() >= 2 && img_luma(img.palette[0]) < img_luma(img.palette[1]);
   out.clear();
   ImgOut o{out};
   char buf[64];
-  std::snprintf(buf, sizeof buf, "#define image_width %d\n", src.width);
+  std::snprintf(buf, sizeof buf, "#define image_width %d\n", img.width);
   o.text(buf);
-  std::snprintf(buf, sizeof buf, "#define image_height %d\n", src.height);
+  std::snprintf(buf, sizeof buf, "#define image_height %d\n", img.height);
   o.text(buf);
   o.text("static unsigned char image_bits[] = {\n");
-  size_t row_bytes = (size_t(src.width) + 7) / 8, count = 0, total = row_bytes * size_t(src.height);
-  static const char kHex[] = "0123456789abcdef";
-  out.reserve(out.size() + total * 6 + 16);
-  // Twelve numbers a line, as X's own bitmap program writes them; a row's text is made whole
-  // and appended once.
-  std::string text;
-  for (int32_t y = 0; y < src.height; ++y) {
-    const uint8_t* r = src.row(y);
-    text.clear();
-    for (size_t i = 0; i < row_bytes; ++i) {
-      uint8_t v = img_reverse_bits(r[i]);
-      if (i == row_bytes - 1 && (src.width & 7)) v &= uint8_t((1u << (src.width & 7)) - 1);
-      ++count;
-      if (count % 12 == 1) text += "  ";
-      text += '0';
-      text += 'x';
-      text += kHex[v >> 4];
-      text += kHex[v & 15];
-      text += count == total ? "};\n" : count % 12 == 0 ? ",\n" : ", ";
+  // Each byte becomes "0x" and two digits of its bits in reverse order (X bitmaps put the
+  // leftmost pixel in the lowest bit), then ", " or, after twelve numbers a line, as X's own
+  // bitmap program writes them, ",\n  ". Every number thus takes six characters, and the text
+  // is written straight into the output.
+  static const struct Numbers {
+    char text[256][4];
+    Numbers() {
+      static const char kHex[] = "0123456789abcdef";
+      for (int b = 0; b < 256; ++b) {
+        uint8_t v = img_reverse_bits(uint8_t(b));
+        text[b][0] = '0';
+        text[b][1] = 'x';
+        text[b][2] = kHex[v >> 4];
+        text[b][3] = kHex[v & 15];
+      }
     }
-    o.bytes(text.data(), text.size());
+  } kNumbers;
+  const size_t row_bytes = (size_t(img.width) + 7) / 8, total = row_bytes * size_t(img.height);
+  const int tail = img.width & 7;
+  const uint8_t flip = invert ? 0xFF : 0x00;
+  const uint8_t last_mask = tail ? uint8_t(0xFF << (8 - tail)) : 0xFF;
+  size_t at = out.size();
+  // Two leading spaces a line, six characters a number, and "};\n" in place of the last ", ".
+  out.resize(at + 2 * ((total + 11) / 12) + 6 * total + 1);
+  char* p = reinterpret_cast<char*>(out.data() + at);
+  size_t count = 0;
+  for (int32_t y = 0; y < img.height; ++y) {
+    const uint8_t* r = img.row(y);
+    for (size_t i = 0; i < row_bytes; ++i) {
+      uint8_t v = uint8_t(r[i] ^ flip);
+      if (i + 1 == row_bytes) v &= last_mask;
+      if (count % 12 == 0) {
+        *p++ = ' ';
+        *p++ = ' ';
+      }
+      std::memcpy(p, kNumbers.text[v], 4);
+      p += 4;
+      ++count;
+      if (count == total) {
+        std::memcpy(p, "};\n", 3);
+        p += 3;
+      } else {
+        *p++ = ',';
+        *p++ = count % 12 == 0 ? '\n' : ' ';
+      }
+    }
   }
+  out.resize(size_t(p - reinterpret_cast<char*>(out.data())));
   return IMG_OK;
 }

@@ -306,15 +306,28 @@ void CDwg::SetLayerOn(const TkHandle& handle, bool on) {
   tk_layer_set_state(m_pDrawing, &handle, on ? 1 : 0, 0, vpFrozen, locked);
 }
 
+DwgToolkitLayers::DwgToolkitLayers(TkDrawing* drawing) : m_pDrawing(drawing) {
+  if (!drawing) return;
+  TkLayerRecord layer;
+  tk_layer_list_rewind(drawing);
+  while (tk_layer_list_next(drawing, &layer)) m_layers.push_back(Layer{CString(layer.name), layer.handle});
+}
+
+DwgLayerState DwgToolkitLayers::State(int index) {
+  DwgLayerState s;
+  tk_layer_get_state(m_pDrawing, &m_layers[static_cast<size_t>(index)].handle, &s.on, &s.frozen, &s.vp_frozen,
+                     &s.locked);
+  return s;
+}
+
+void DwgToolkitLayers::SetState(int index, const DwgLayerState& s) {
+  tk_layer_set_state(m_pDrawing, &m_layers[static_cast<size_t>(index)].handle, s.on, s.frozen, s.vp_frozen, s.locked);
+}
+
 void CDwg::ApplyLayerStates() {
   if (!m_pDrawing) return;
-  TkLayerRecord layer;
-  tk_layer_list_rewind(m_pDrawing);
-  while (tk_layer_list_next(m_pDrawing, &layer)) {
-    const int state = m_pLayerLists->GetState(layer.name);
-    if (state == CLayerList::StateOff || state == CLayerList::StateOn)
-      SetLayerOn(layer.handle, state == CLayerList::StateOn);
-  }
+  DwgToolkitLayers layers(m_pDrawing);
+  ApplyLayerList(*m_pLayerLists, layers);
 }
 
 void CDwg::ApplyDefaultLayerList() {

@@ -10,11 +10,14 @@
 #include "FrameworkWin.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "toolkit/core/display_state.h"
 #include "vector/model/AciPalette.h"
 #include "vector/model/DwgFit.h"
 #include "vector/model/DwgSnap.h"
+#include "vector/model/LayerDialogModel.h"
+#include "toolkit/core/handle.h"
 
 struct TkDrawing;
 struct TkHeader;
@@ -49,6 +52,20 @@ class DwgHost {
   virtual CString ProgramFile(const char* name) = 0;
   // The font substitution list: requested font, file used, in pairs.
   virtual CStringArray* FontSubstitutions() = 0;
+  // The program's one-line text entry, owned by pParent: caption above, text proposed and
+  // returned. FALSE when the user cancels.
+  // A number as the program's settings format numbers (the properties dialog's sizes).
+  virtual CString FormatNumber(double value) {
+    CString s;
+    s.Format("%g", value);
+    return s;
+  }
+  virtual BOOL AskText(CWnd* pParent, const char* caption, CString& text) {
+    (void)pParent;
+    (void)caption;
+    (void)text;
+    return FALSE;
+  }
 };
 void SetDwgHost(DwgHost* host);  // borrowed; null removes it
 DwgHost* GetDwgHost();
@@ -110,6 +127,9 @@ class CDwg : public CObject {
   TkViewDesc m_view = {};
   double m_dWindowX = 0, m_dWindowY = 0;          // lower-left, drawing units
   double m_dWindowWidth = 0, m_dWindowHeight = 0;  // as construction fitted them
+  // Three values the annotation set keeps in its side file for the drawing, exchanged with it
+  // when the document opens.
+  double m_dViewValues[3] = {0, 0, 0};
 
  private:
   friend struct DwgPass;
@@ -137,6 +157,25 @@ class CDwg : public CObject {
   TkHeader* m_pHeader = nullptr;  // the drawing's
   RECT m_rcDisplay = {0, 0, 10000, 10000};
   DwgSnapGeometry m_snap;
+};
+
+// The layers of a toolkit drawing in its order, read once: what the layer dialog and the layer
+// lists switch.
+class DwgToolkitLayers : public DwgLayerAccess {
+ public:
+  explicit DwgToolkitLayers(TkDrawing* drawing);  // borrowed
+  int Count() override { return static_cast<int>(m_layers.size()); }
+  CString Name(int index) override { return m_layers[static_cast<size_t>(index)].name; }
+  DwgLayerState State(int index) override;
+  void SetState(int index, const DwgLayerState& state) override;
+
+ private:
+  struct Layer {
+    CString name;
+    TkHandle handle;
+  };
+  TkDrawing* m_pDrawing;
+  std::vector<Layer> m_layers;
 };
 
 // Empties the name of the external reference being entered (DwgLocators.cpp).

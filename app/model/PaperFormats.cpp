@@ -16,10 +16,12 @@ BOOL ParsePaperFormat(const char* value, PaperFormat& format) {
   CString name = rest.Mid(second + 1);
   if (name.IsEmpty()) return FALSE;
   // Sizes are stored as 16-bit values, as the arrays that hold them are: a size that is not a
-  // positive number of that range would print on no paper.
+  // positive number of that range would print on no paper. A width of 0 is the entry that
+  // prints without fitting to paper; its height is not used.
   int width = atoi(s.Left(first));
   int height = atoi(rest.Left(second));
-  if (width <= 0 || width > 0xFFFF || height <= 0 || height > 0xFFFF) return FALSE;
+  if (width < 0 || width > 0xFFFF || height < 0 || height > 0xFFFF) return FALSE;
+  if (width > 0 && height == 0) return FALSE;
   format.width = static_cast<uint16_t>(width);
   format.height = static_cast<uint16_t>(height);
   format.name = name;

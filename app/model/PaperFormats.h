@@ -16,7 +16,8 @@ struct PaperFormat {
 
 // Parses one value of section "Output". The value is trimmed on both sides; the width and height
 // are atoi of the texts before the first and second ","; the name is the rest, untrimmed. FALSE
-// (and nothing stored) unless both "," are there, both sizes are 1 to 65535 and the name is not
+// (and nothing stored) unless both "," are there, both sizes are 1 to 65535 (or the width is 0,
+// the entry that does not fit to paper, with any height of that range) and the name is not
 // empty: a line is taken only whole, so the names and the sizes stay parallel.
 BOOL ParsePaperFormat(const char* value, PaperFormat& format);
 

@@ -349,6 +349,22 @@ int main(int argc, char** argv) {
   Image background(240, 160, {128, 128, 128});
   DrawMark(background, 60, 20, 120);
   ok &= WriteBmp(dir + "/background.bmp", background);
+  // The layer dialog's two states on a green mask: a dimmed bulb (off), a lit one (on).
+  Image layerStates(32, 16, {0, 255, 0});
+  layerStates.Circle(7, 6, 4, kDark);
+  layerStates.Fill(6, 11, 8, 14, kDark);
+  layerStates.Disc(16 + 7, 6, 4, kYellow);
+  layerStates.Circle(16 + 7, 6, 4, kBlack);
+  layerStates.Fill(16 + 6, 11, 16 + 8, 14, kDark);
+  ok &= WriteBmp(dir + "/layer_states.bmp", layerStates);
+  // The vector properties tree on a white mask: none, the drawing, a property, a size.
+  Image properties(64, 16, kWhite);
+  DrawMark(properties, 16 + 1, 1, 14);
+  properties.Fill(32 + 5, 5, 32 + 10, 10, kBlue);
+  properties.Line(48 + 1, 13, 48 + 14, 13, kBlack);
+  properties.Line(48 + 1, 2, 48 + 1, 13, kBlack);
+  properties.Line(48 + 1, 13, 48 + 12, 3, kRed);
+  ok &= WriteBmp(dir + "/dwg_properties.bmp", properties);
   Image icon(32, 32, kGrey);
   DrawMark(icon, 0, 0, 32);
   ok &= WriteIco(dir + "/vellview.ico", icon);

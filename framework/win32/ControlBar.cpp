@@ -128,10 +128,39 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
   return SetButtons(ids.data(), static_cast<int>(ids.size()));
 }
 
+namespace {
+
+// The toolbar takes the button face colour as the transparent colour of its pictures: a picture
+// whose background is another grey has no transparent part, and its greyed form is a solid
+// square. The system maps the light grey of pictures with a colour table itself; true-colour
+// pictures get the same here.
+void MapLightGreyToButtonFace(HBITMAP hbm) {
+  DIBSECTION ds;
+  if (::GetObjectA(hbm, sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return;
+  const int bytes = ds.dsBm.bmBitsPixel / 8;
+  if (bytes != 3 && bytes != 4) return;
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+  if (face == RGB(192, 192, 192)) return;
+  BYTE* bits = static_cast<BYTE*>(ds.dsBm.bmBits);
+  for (LONG y = 0; y < ds.dsBm.bmHeight; ++y) {
+    BYTE* p = bits + static_cast<size_t>(y) * ds.dsBm.bmWidthBytes;
+    for (LONG x = 0; x < ds.dsBm.bmWidth; ++x, p += bytes) {
+      if (p[0] == 192 && p[1] == 192 && p[2] == 192) {
+        p[0] = GetBValue(face);
+        p[1] = GetGValue(face);
+        p[2] = GetRValue(face);
+      }
+    }
+  }
+}
+
+}  // namespace
+
 BOOL CToolBar::LoadBitmap(UINT nIDResource) {
   HBITMAP hbm = static_cast<HBITMAP>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource), IMAGE_BITMAP, 0,
                                                   0, LR_CREATEDIBSECTION | LR_LOADMAP3DCOLORS));
   if (!hbm) return FALSE;
+  MapLightGreyToButtonFace(hbm);
   BITMAP bm;
   ::GetObjectA(hbm, sizeof bm, &bm);
   TBADDBITMAP add = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};

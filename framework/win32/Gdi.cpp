@@ -242,7 +242,32 @@ CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(AfxSafeHwnd(pWnd)) { Attach(::GetWindo
 CWindowDC::~CWindowDC() { ::ReleaseDC(m_hWnd, Detach()); }
 
 CMetaFileDC::~CMetaFileDC() {
-  if (m_hDC) ::DeleteEnhMetaFile(CloseEnhanced());
+  if (!m_hDC) return;
+  if (m_bPlain)
+    ::DeleteMetaFile(Close());
+  else
+    ::DeleteEnhMetaFile(CloseEnhanced());
+}
+
+BOOL CMetaFileDC::Create(LPCSTR lpszFileName) {
+  HDC h = ::CreateMetaFileA(lpszFileName);
+  if (!h) return FALSE;
+  Attach(h);
+  m_bPlain = true;
+  m_hScreen = ::GetDC(nullptr);
+  m_hAttribDC = m_hScreen;
+  return TRUE;
+}
+
+HMETAFILE CMetaFileDC::Close() {
+  m_hAttribDC = m_hDC;
+  HDC h = Detach();
+  if (m_hScreen) {
+    ::ReleaseDC(nullptr, m_hScreen);
+    m_hScreen = nullptr;
+  }
+  m_bPlain = false;
+  return h ? ::CloseMetaFile(h) : nullptr;
 }
 
 BOOL CMetaFileDC::CreateEnhanced(CDC* pDCRef, LPCSTR lpszFileName, const RECT* lpBounds, LPCSTR lpszDescription) {

@@ -319,11 +319,20 @@ class CWindowDC : public CDC {
   HWND m_hWnd;
 };
 
-// Records drawing into an enhanced metafile (the clipboard form of a vector copy).
+// Records drawing into a metafile: a plain Windows metafile (the clipboard's CF_METAFILEPICT
+// form of a vector copy) or an enhanced one. A plain metafile answers no questions about a
+// device, so its attribute context is the screen's while it records.
 class CMetaFileDC : public CDC {
  public:
   CMetaFileDC() = default;
   ~CMetaFileDC() override;
+  // lpszFileName null: the metafile is kept in memory.
+  BOOL Create(LPCSTR lpszFileName = nullptr);
+  HMETAFILE Close();
   BOOL CreateEnhanced(CDC* pDCRef, LPCSTR lpszFileName, const RECT* lpBounds, LPCSTR lpszDescription);
   HENHMETAFILE CloseEnhanced();
+
+ private:
+  bool m_bPlain = false;
+  HDC m_hScreen = nullptr;  // owned while a plain metafile records
 };

@@ -256,6 +256,8 @@ TEST_F(ShellTest, PaperFormatsComeFromVLFormatIni) {
       {"width only", {{"1", "297,210,A4"}, {"2", "594"}}, false, {"A4"}, {297, 210}},
       {"malformed first", {{"1", "nonsense"}}, false, builtIn, builtInSizes},
       {"gap", {{"1", "100,200,Small"}, {"3", "300,400,Far"}}, false, {"Small"}, {100, 200}},
+      // Width 0 is the entry that prints without fitting: it stays, and so do the lines after it.
+      {"unfitted", {{"1", "0,0,Original size"}, {"2", "297,210,A4"}}, false, {"Original size", "A4"}, {0, 0, 297, 210}},
   };
   ASSERT_TRUE(Start("/T"));
   const std::string ini = vvapptest::ProgramDir() + "VLFormat.ini";

@@ -55,6 +55,9 @@ const Foreign kForeign[] = {
     {"pict", IMG_FMT_PICT, 24, true, true, ""},
     {"pict", IMG_FMT_PICT, 8, true, true, "-type Palette"},
     {"pict", IMG_FMT_PICT, 1, true, false, ""},
+    {"wpg", IMG_FMT_WPG, 8, true, false, ""},
+    {"wpg", IMG_FMT_WPG, 4, true, false, ""},
+    {"wpg", IMG_FMT_WPG, 1, true, false, ""},
 };
 
 // Named after the process: other runs of the suite (another checkout's) may share the folder.

@@ -125,6 +125,11 @@ const RoundTrip kRoundTrips[] = {
     {IMG_FMT_PICT, 4, false, 0, IMG_FMT_PICT, false, false},
     {IMG_FMT_PICT, 8, false, 0, IMG_FMT_PICT, false, false},
     {IMG_FMT_PICT, 24, false, 0, IMG_FMT_PICT, false, false},
+    {IMG_FMT_WPG, 1, false, 0, IMG_FMT_WPG, false, false},
+    {IMG_FMT_WPG, 1, false, 0, IMG_FMT_WPG, true, false},
+    {IMG_FMT_WPG, 4, false, 0, IMG_FMT_WPG, false, false},
+    {IMG_FMT_WPG, 8, false, 0, IMG_FMT_WPG, false, false},
+    {IMG_FMT_WPG, 8, true, 0, IMG_FMT_WPG, false, false},
 };
 
 class ImgRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
@@ -211,7 +216,8 @@ TEST(ImgSave, RefusesDepthsAndFormatsItCannotWrite) {
       {IMG_FMT_BMP_RLE, 24, IMG_ERR_DEPTH},   {IMG_FMT_BMP_RLE, 1, IMG_ERR_DEPTH},
       {IMG_FMT_PCX, 32, IMG_ERR_DEPTH},       {IMG_FMT_TGA, 1, IMG_ERR_DEPTH},
       {IMG_FMT_ICO, 8, IMG_ERR_DEPTH},        {IMG_FMT_XPM, 24, IMG_ERR_DEPTH},
-      {IMG_FMT_MACPAINT, 8, IMG_ERR_DEPTH},   {IMG_FMT_KOFAX, 1, IMG_ERR_UNDOCUMENTED},
+      {IMG_FMT_MACPAINT, 8, IMG_ERR_DEPTH},   {IMG_FMT_WPG, 24, IMG_ERR_DEPTH},
+      {IMG_FMT_KOFAX, 1, IMG_ERR_UNDOCUMENTED},
       {IMG_FMT_JEDMICS, 1, IMG_ERR_UNDOCUMENTED},
       {IMG_FMT_GIF, 8, IMG_ERR_CANNOT_WRITE}, {99, 1, IMG_ERR_CANNOT_WRITE},
   };

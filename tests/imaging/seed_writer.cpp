@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
       {"documents/1.clp", IMG_FMT_CLP, 1, false},        {"documents/1.pdf", IMG_FMT_PDF, 1, false},
       {"documents/24.pdf", IMG_FMT_PDF, 24, false},      {"documents/1.eps", IMG_FMT_EPS, 1, false},
       {"documents/24.eps", IMG_FMT_EPS, 24, false},      {"documents/1.pcl", IMG_FMT_PCL, 1, false},
+      {"wpg/1.wpg", IMG_FMT_WPG, 1, false},              {"wpg/4.wpg", IMG_FMT_WPG, 4, false},
+      {"wpg/8.wpg", IMG_FMT_WPG, 8, false},
   };
   int failed = 0;
   for (const Seed& s : seeds) {

@@ -8,37 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/vector/MemoryLayerStore.h"
 #include "vector/model/LayerList.h"
 
 namespace {
-
-class MemoryStore : public LayerListStore {
- public:
-  int GetInt(const char* section, const char* key, int fallback) override {
-    auto v = Find(section, key);
-    return v ? std::atoi(v->c_str()) : fallback;
-  }
-  CString GetString(const char* section, const char* key) override {
-    auto v = Find(section, key);
-    return v ? CString(v->c_str()) : CString();
-  }
-  void WriteString(const char* section, const char* key, const char* value) override {
-    if (value)
-      sections[section][key] = value;
-    else
-      sections[section].erase(key);
-  }
-  CString DescriptionFile() override { return description_file.c_str(); }
-
-  const std::string* Find(const char* section, const char* key) const {
-    auto s = sections.find(section);
-    if (s == sections.end()) return nullptr;
-    auto k = s->second.find(key);
-    return k == s->second.end() ? nullptr : &k->second;
-  }
-  std::map<std::string, std::map<std::string, std::string>> sections;
-  std::string description_file;
-};
 
 std::vector<std::string> Names(CLayerList& lists) {
   CStringArray names;

@@ -1,7 +1,7 @@
 # Tests of the vector drawing object's arithmetic: fitting, view modes, version texts, colours and
-# pen slots, snapping.
+# pen slots, snapping, the layer dialog and the properties dialog.
 vv_add_test(vector_dwg_model_test
-  SOURCES DwgFitTest.cpp DwgSnapTest.cpp AciPaletteTest.cpp
+  SOURCES DwgFitTest.cpp DwgSnapTest.cpp AciPaletteTest.cpp LayerDialogModelTest.cpp
   LIBS vector_models)
 
 # The real program opening the shared drawings as documents, from its command line and through

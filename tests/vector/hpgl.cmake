@@ -23,3 +23,7 @@ vv_add_test(vector_tavelo_model_test
 vv_add_test(vector_tavelo_test
   SOURCES TaveloTest.cpp
   LIBS vector_models)
+
+vv_add_benchmark(vector_plot_bench
+  SOURCES PlotBench.cpp
+  LIBS vector_models)

@@ -119,6 +119,7 @@ TK_SETTER(tk_set_draw_truetype_text_callback, TkTrueTypeTextFn, b->truetype_text
 TK_SETTER(tk_set_lineweight_callback, TkLineweightFn, b->lineweight = fn; b->app_lineweight = fn)
 TK_SETTER(tk_set_poll_callback, TkPollFn, b->poll = fn)
 TK_SETTER(tk_set_xref_not_opened_callback, TkPathFn, b->xref_not_opened = fn)
+TK_SETTER(tk_set_modeler_display_callback, TkModelerFn, b->modeler = fn)
 
 #undef TK_SETTER
 

@@ -10,6 +10,7 @@
 
 #include "toolkit/core/state.h"
 
+struct TkBlob;
 struct TkDrawing;
 struct TkEntityHeader;
 struct TkEntityData;
@@ -54,6 +55,19 @@ using TkTrueTypeTextFn = int16_t (*)(int16_t code, const double origin[2],
 using TkPlotStylePathFn = void (*)(const char* name, char* out, TkUserData user);
 // Slots whose arguments belong to parts of display generation not built into this program.
 using TkOpaqueFn = void (*)();
+// Slot 33: what display generation hands over for one REGION, 3DSOLID or BODY entity.
+struct TkModelerRecord {
+  TkBlob* sat;                          // the entity's SAT text; not owned
+  TkDrawing* drawing;
+  const double* transform;              // 4 x 4, the entity's placement
+  const double (*viewports)[16];        // the per-viewport transforms
+  const TkLinetypeRecord* linetype;
+  TkDrawing* linetype_drawing;
+  int32_t run;                          // the linetype run the entity's lines continue
+  int32_t points_per_span;              // the curve resolution
+};
+// Draws the modeler entity; the reply byte is the callback's to set. 1 when it went well.
+using TkModelerFn = int16_t (*)(TkModelerRecord* record, uint8_t* reply);
 
 enum : size_t {
   TK_DISPLAY_SLOTS = 34,
@@ -102,7 +116,7 @@ struct TkDisplayCallbacks {
   TkTrueTypeTextFn truetype_text;     // 30
   TkPlotStylePathFn plot_style_path;  // 31
   TkLineweightFn lineweight;          // 32
-  TkOpaqueFn modeler;                 // 33
+  TkModelerFn modeler;                // 33: null draws through regen_solid_wires
 
   uint8_t regen_busy;
   uint8_t draw_enabled;
@@ -158,6 +172,7 @@ void tk_set_draw_truetype_text_callback(TkTrueTypeTextFn fn);
 void tk_set_lineweight_callback(TkLineweightFn fn);
 void tk_set_poll_callback(TkPollFn fn);
 void tk_set_xref_not_opened_callback(TkPathFn fn);
+void tk_set_modeler_display_callback(TkModelerFn fn);
 void tk_set_draw_enabled(uint8_t enabled);
 int32_t tk_get_curve_resolution();
 int32_t tk_get_arc_resolution();

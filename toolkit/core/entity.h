@@ -155,6 +155,18 @@ enum : size_t {
   TK_LWPOLYLINE_VERTICES = 24,
   TK_IMAGE_BUFFER = 168,
   TK_CLASS_DATA_FLAG = 8,  // of a class kind without a table of its own: a second blob when not 0
+  // HATCH as the DXF reader stores it: pattern name, the 16-bit solid-fill flag and pattern type,
+  // the 32-bit path and seed counts, the path blob (per path its 32-bit flags, then either the
+  // polyline form or a 32-bit edge count and per edge a 16-bit type and its values) and a blob of
+  // 16-byte seed points.
+  TK_HATCH_PATTERN = 24,
+  TK_HATCH_SOLID = 280,
+  TK_HATCH_PATTERN_TYPE = 286,
+  TK_HATCH_PATH_COUNT = 292,
+  TK_HATCH_SEED_COUNT = 296,
+  TK_HATCH_SCALE = 312,
+  TK_HATCH_PATHS = 544,
+  TK_HATCH_SEEDS = 592,
 };
 
 // Where the stored record's parts stand (behind the list link).

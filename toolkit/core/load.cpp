@@ -122,8 +122,9 @@ int16_t load_table(TkDrawing* d, TkList* list, TkTableCount table, int16_t (*beg
       free_owned(&record);
       continue;
     }
-    ok = ok && record_store_indexed(&record.handle, &d->index, &record, sizeof record, list,
-                                    TK_POS_END, nullptr) != nullptr;
+    ok = ok && tk_fresh_handle_if_taken(d, &record.handle) &&
+         record_store_indexed(&record.handle, &d->index, &record, sizeof record, list,
+                              TK_POS_END, nullptr) != nullptr;
     // Stored, the record owns its extended data until the drawing closes.
     if (ok && !tk_collect_xdata_fixups(d, xdata_of(&record))) {
       free_table<Record>(list);
@@ -561,7 +562,7 @@ int16_t tk_load_block_headers(TkDrawing* d) {
       if (is_pre_r13(d)) ok = tk_next_handle(d, nullptr, 0, &record.handle) != 0;
       record.entities = nullptr;
       if (ok) record.entities = list_new();
-      ok = ok && record.entities &&
+      ok = ok && record.entities && tk_fresh_handle_if_taken(d, &record.handle) &&
            record_store_indexed(&record.handle, &d->index, &record, sizeof record, &d->blocks,
                                 TK_POS_END, nullptr) != nullptr;
       if (ok && d->version < TK_VERSION_AC1014 && (record.flags & TK_BLOCK_XREF) &&

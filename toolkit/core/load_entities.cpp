@@ -489,6 +489,7 @@ uint16_t tk_store_next_entity(EntityLoad* load, bool* failed) {
   };
   if (load->fresh_handles || (d->is_dxf && tk_handle_is_null(&h.handle)))
     if (!tk_next_handle(d, nullptr, 0, &h.handle)) return fail(0);
+  if (!tk_fresh_handle_if_taken(d, &h.handle)) return fail(0);
   // A partial load keeps only the kinds the caller selected.
   if (d->load_mode == 2 && h.kind >= 1 && h.kind <= 31 && !tk_state->kind_selection[h.kind]) {
     tk_free_entity_blobs(d, &h, &data);
@@ -644,6 +645,18 @@ int16_t tk_load_block_entities(TkDrawing* drawing) {
   return 1;
 }
 
+int16_t tk_fresh_handle_if_taken(TkDrawing* drawing, TkHandle* handle) {
+  if (tk_handle_is_null(handle) || !hidx_lookup(&drawing->index, handle)) return 1;
+  const TkHandle taken = *handle;
+  // A seed below the file's own handles could hand out another taken one; each is passed over.
+  do {
+    if (!tk_next_handle(drawing, nullptr, 0, handle)) return 0;
+  } while (hidx_lookup(&drawing->index, handle));
+  tk_fail_handle(TK_ERR_DUPLICATE_HANDLE, taken.bytes);
+  if (tk_state->error_callback) tk_state->error_callback(6);
+  return 1;
+}
+
 int16_t tk_load_objects(TkDrawing* drawing) {
   if (drawing->version < TK_VERSION_AC1012) return 1;
   if (!reader_call_begin_objects(drawing)) return 0;
@@ -674,6 +687,7 @@ int16_t tk_load_objects(TkDrawing* drawing) {
         break;
       default: ok = reader_call_read_object(drawing, &header, &data, &has_xdata); break;
     }
+    if (ok) ok = tk_fresh_handle_if_taken(drawing, &header.handle);
     if (!ok || !tk_object_add(drawing, &header, &data)) {
       tk_object_free_data(drawing, &header, &data);
       return 0;

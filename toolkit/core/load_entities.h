@@ -53,6 +53,12 @@ int16_t tk_resolve_linetype_ref(TkDrawing* drawing, const TkPendingRefs* refs, T
 // fresh handles when asked. On failure both lists are emptied and 0 returned with the error.
 int16_t tk_load_entity_list(TkDrawing* drawing, TkList* model, TkList* paper, bool fresh,
                             bool in_block);
+// A record of the file whose handle another record already holds (a damaged file) takes a fresh
+// handle from the seed, so the drawing still opens; references naming the handle keep finding the
+// first record. The error callback hears of it (code 6) while the last error is 292 and names the
+// handle. 0 only when no fresh handle can be had.
+int16_t tk_fresh_handle_if_taken(TkDrawing* drawing, TkHandle* handle);
+
 // The entities of model and paper space; 1 or 0 with the last error.
 int16_t tk_load_entities(TkDrawing* drawing);
 // The entities of every other block, each up to its ENDBLK.

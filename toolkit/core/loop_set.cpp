@@ -12,6 +12,7 @@
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/entity.h"
 #include "toolkit/core/entity_list.h"
+#include "toolkit/core/solid_outline.h"
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
@@ -281,6 +282,7 @@ TkBlob* tk_entity_outline(TkDrawing* drawing, TkList* list, const TkHandle* clip
   uint16_t lw = drawing->class_numbers[TK_CLASS_LWPOLYLINE];
   if (!h || !d || !tk_get_entity_by_handle(drawing, list, clip, h, d)) goto done;
   if (h->kind != TK_CIRCLE && h->kind != TK_ELLIPSE && h->kind != TK_POLYLINE &&
+      h->kind != TK_REGION && h->kind != TK_3DSOLID && h->kind != TK_BODY &&
       !(lw && h->kind == lw))
     goto done;
   blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
@@ -292,6 +294,8 @@ TkBlob* tk_entity_outline(TkDrawing* drawing, TkList* list, const TkHandle* clip
     tessellate_arc(w, c, 0.0, kOutlineTwoPi, tk_data_get<double>(d, 24), resolution);
   } else if (h->kind == TK_ELLIPSE) {
     tessellate_ellipse(w, d, resolution);
+  } else if (h->kind == TK_REGION || h->kind == TK_3DSOLID || h->kind == TK_BODY) {
+    tk_solid_outline(d, w, resolution);
   } else if (h->kind == TK_POLYLINE) {
     while (entity_list_next(list, h, d) && h->kind == TK_VERTEX) {
       OutlineVertex v{tk_data_get<double>(d, 0), tk_data_get<double>(d, 8),

@@ -16,6 +16,7 @@
 #include "toolkit/core/mem.h"
 #include "toolkit/display/mtext.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/regen_solid.h"
 #include "toolkit/display/shx.h"
 #include "toolkit/display/xclip.h"
 #include "toolkit/display/xref.h"
@@ -796,6 +797,12 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           draw_text(drawing, kind, lv.transform);
         break;
       case TK_ENDBLK:
+        break;
+      case TK_REGION:
+      case TK_3DSOLID:
+      case TK_BODY:
+        regen_solid_entity(drawing, &D(), lv.transform, lv.vpm, lt, drawing,
+                           regen_curve_resolution(&h));
         break;
       default:
         if (lw_class && kind == lw_class) {

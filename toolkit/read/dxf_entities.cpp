@@ -367,7 +367,14 @@ void append_sat_line(EntityRead* e, bool line_end) {
     e->text = blob_alloc(TK_BLOB_CHUNK_SIZE);
     if (!e->text) return;
   }
-  size_t n = s->group.length;
+  // DXF writes a caret as "^ " (a caret before another character is a control character), and
+  // the caret is what the letter "A" becomes: undo that first.
+  size_t n = 0;
+  for (size_t i = 0; i < s->group.length; ++i) {
+    char c = s->text[i];
+    if (c == '^' && i + 1 < s->group.length && s->text[i + 1] == ' ') ++i;
+    s->text[n++] = c;
+  }
   for (size_t i = 0; i < n; ++i) {
     auto c = static_cast<uint8_t>(s->text[i]);
     if (c > 32 && c != 127) s->text[i] = static_cast<char>(static_cast<uint8_t>(159 - c));

@@ -2,6 +2,7 @@
 // file into the drawing's group slot. Every other DXF reader sees the file only through this
 // reader and the file layer's position and seek; none parses bytes or lines itself. Lines are
 // taken straight from the file cache's block, so a group costs no call per byte.
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -12,21 +13,28 @@
 
 namespace {
 
-enum class Value { Real, Short, Bool, Long, Handle, Binary, Chunk, Text };
+enum class Value { Real, Short, Bool, Long, Long64, Handle, Binary, Chunk, Text };
 
+// The value type of a group code, for both layouts. Releases after AC1015 write codes of their
+// own (true colours, transparencies, 64-bit sizes, more binary data and handles) even into files
+// that name an older release; each has a fixed size in the binary layout, and a code read with
+// the wrong size puts every later group out of step.
 constexpr Value value_of_code(uint16_t c) {
   if ((c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) ||
-      (c >= 1010 && c <= 1059))
+      (c >= 460 && c <= 469) || (c >= 1010 && c <= 1059))
     return Value::Real;
   // Binary files give the flags 290-299 in one byte; text files as any 16-bit value.
   if (c >= 290 && c <= 299) return Value::Bool;
   if ((c >= 60 && c <= 79) || (c >= 170 && c <= 179) || (c >= 270 && c <= 289) ||
       (c >= 370 && c <= 389) || (c >= 400 && c <= 409) || (c >= 1060 && c <= 1070))
     return Value::Short;
-  if ((c >= 90 && c <= 99) || c == 1071) return Value::Long;
-  if (c == 5 || c == 105 || (c >= 320 && c <= 369) || c == 1005 || (c >= 390 && c <= 399))
+  if ((c >= 90 && c <= 99) || (c >= 420 && c <= 429) || (c >= 440 && c <= 459) || c == 1071)
+    return Value::Long;
+  if (c >= 160 && c <= 169) return Value::Long64;
+  if (c == 5 || c == 105 || (c >= 320 && c <= 369) || c == 1005 || (c >= 390 && c <= 399) ||
+      c == 480 || c == 481)
     return Value::Handle;
-  if (c == 310) return Value::Binary;
+  if (c >= 310 && c <= 319) return Value::Binary;
   if (c == 1004) return Value::Chunk;
   return Value::Text;
 }
@@ -152,6 +160,7 @@ void convert_text_value(DxfState* s) {
     case Value::Short:
     case Value::Bool: g.i16 = static_cast<int16_t>(dxf_parse_long(s->text)); break;
     case Value::Long: g.i32 = static_cast<int32_t>(dxf_parse_long(s->text)); break;
+    case Value::Long64: g.i32 = static_cast<int32_t>(std::strtoll(s->text, nullptr, 10)); break;
     case Value::Handle: set_handle(s); break;
     default: break;
   }
@@ -273,6 +282,8 @@ void read_string_value(DxfState* s, Value type) {
   if (type == Value::Handle) set_handle(s);
 }
 
+void read_value_bytes(DxfState* s, uint8_t* b, size_t n);
+
 // Any group, value by value through the file layer: groups across a block boundary, the one-byte
 // codes of older files, binary data and chunks.
 int16_t read_binary_group_slowly(DxfState* s);
@@ -321,6 +332,18 @@ int16_t read_binary_group_slowly(DxfState* s) {
       break;
     }
     case Value::Long: g.i32 = dxf_read_long(s); break;
+    case Value::Long64: {
+      // No reader takes more than the low half; the text is the value as a text file gives it,
+      // so both layouts hand the same group on.
+      uint8_t b[8] = {};
+      read_value_bytes(s, b, 8);
+      auto v = static_cast<int64_t>(le64(b));
+      g.i32 = static_cast<int32_t>(v);
+      char* end = std::to_chars(s->text, s->text + 24, v).ptr;
+      *end = 0;
+      g.length = static_cast<size_t>(end - s->text);
+      break;
+    }
     case Value::Handle: read_string_value(s, Value::Handle); break;
     case Value::Binary: {
       // The length byte is unsigned: up to 255 bytes, shown as hexadecimal text.
@@ -494,6 +517,7 @@ constexpr uint8_t value_size_of(Value type) {
     case Value::Short: return 2;
     case Value::Bool: return 1;
     case Value::Long: return 4;
+    case Value::Long64: return 8;
     case Value::Text:
     case Value::Handle: return kStringValue;
     default: return kOtherValue;

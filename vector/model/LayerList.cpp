@@ -201,6 +201,20 @@ void CLayerList::DeleteList(CString name) {
   m_store.WriteString(kSection, kCountKey, count);
 }
 
+int CLayerList::ReadList(CString name, CMapStringToString& states) {
+  states.RemoveAll();
+  CString section = FindSection(name);
+  if (section.IsEmpty()) return 0;
+  const int n = m_store.GetInt(section, kLayersKey, 0);
+  for (int i = 0; i < n; ++i) {
+    CString entry = m_store.GetString(section, LayerKey(i));
+    const int bar = entry.ReverseFind('|');
+    const CString state = bar < 0 ? CString() : entry.Mid(bar + 1);
+    states.SetAt(bar < 0 ? entry : entry.Left(bar), state.Left(1) == "+" ? "ON" : state.Left(1) == "-" ? "OFF" : "");
+  }
+  return n > 0 ? 1 : 0;
+}
+
 void CLayerList::SaveList(CString name, CMapStringToString& states) {
   DeleteList(name);
   CString section = AddListName(name);

@@ -56,6 +56,9 @@ class CLayerList {
   void DeleteList(CString name);
   // states: layer name to "ON" or "OFF" (anything else is stored as neither).
   void SaveList(CString name, CMapStringToString& states);
+  // A stored list as SaveList takes it: layer name (as stored) to "ON", "OFF" or "" (neither).
+  // 0 when there is no list of that name with layers.
+  int ReadList(CString name, CMapStringToString& states);
 
   const CString& CurrentList() const { return m_current; }
 

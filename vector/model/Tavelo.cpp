@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "toolkit/core/blob.h"
+#include "toolkit/core/class_list.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/entity.h"
 #include "toolkit/core/entity_list.h"
@@ -175,6 +177,111 @@ CTLText::CTLText(CTavelo* owner, const double at[3], const std::string& text, do
   }
 }
 
+namespace {
+
+// The entries [begin, end) of the buffer, in pairs, that make one boundary path.
+struct HatchPath {
+  size_t begin, end;
+};
+
+TkBlob* WriteHatchPaths(const std::vector<HpglPoint>& buffer, const std::vector<HatchPath>& paths) {
+  TkBlob* stored = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = stored ? blob_create(stored) : nullptr;
+  bool ok = w != nullptr;
+  for (const HatchPath& p : paths) {
+    ok = ok && blob_write_long_raw(w, 1);  // an outer boundary
+    ok = ok && blob_write_long_raw(w, int32_t((p.end - p.begin) / 2));
+    for (size_t i = p.begin; ok && i < p.end; i += 2) {
+      const HpglPoint& a = buffer[i];
+      const HpglPoint& b = buffer[i + 1];
+      if (HpglIsArcCentre(a)) {
+        ok = blob_write_short_raw(w, 2) && blob_write_double(w, a.x) && blob_write_double(w, a.y) &&
+             blob_write_double(w, a.z) && blob_write_double(w, b.x) && blob_write_double(w, b.y) &&
+             blob_write_short_raw(w, 1);
+      } else {
+        ok = blob_write_short_raw(w, 1) && blob_write_double(w, a.x) && blob_write_double(w, a.y) &&
+             blob_write_double(w, b.x) && blob_write_double(w, b.y);
+      }
+    }
+  }
+  if (w && !blob_close_write(w)) ok = false;
+  if (!ok) {
+    blob_free(stored);
+    return nullptr;
+  }
+  return stored;
+}
+
+TkBlob* WriteSeed() {
+  TkBlob* stored = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = stored ? blob_create(stored) : nullptr;
+  const double origin[2] = {0, 0};
+  bool ok = w && blob_write_point2(w, origin);
+  if (w && !blob_close_write(w)) ok = false;
+  if (!ok) {
+    blob_free(stored);
+    return nullptr;
+  }
+  return stored;
+}
+
+}  // namespace
+
+CTLHatch::CTLHatch(CTavelo* owner, const std::vector<HpglPoint>& buffer, const TkHandle* layer,
+                   int64_t rgb) {
+  if (!owner || !owner->Drawing()) return;
+  uint16_t kind = tk_class_hatch(owner->Drawing());
+  if (kind == 0) return;
+  // A marker pair ends a path; edges after the last marker make a path too.
+  std::vector<HatchPath> paths;
+  size_t begin = 0;
+  for (size_t i = 0; i + 1 < buffer.size(); i += 2) {
+    if (!HpglIsMarker(buffer[i + 1])) continue;
+    if (i > begin) paths.push_back({begin, i});
+    begin = i + 2;
+  }
+  size_t whole = buffer.size() & ~size_t(1);
+  if (whole > begin) paths.push_back({begin, whole});
+  if (paths.empty()) return;
+  struct Fill {
+    TkBlob* paths;
+    TkBlob* seeds;
+    uint32_t count;
+  } fill{WriteHatchPaths(buffer, paths), WriteSeed(), uint32_t(paths.size())};
+  if (fill.paths && fill.seeds &&
+      Add(owner, kind, layer, rgb,
+          [](void* c, void* d) {
+            auto* f = static_cast<Fill*>(c);
+            auto* data = static_cast<TkEntityData*>(d);
+            std::memcpy(tk_data_text(data, TK_HATCH_PATTERN), "SOLID", 6);
+            tk_data_put<int16_t>(data, TK_HATCH_SOLID, 1);
+            tk_data_put<int16_t>(data, TK_HATCH_PATTERN_TYPE, 1);
+            tk_data_put<double>(data, TK_HATCH_SCALE, 1.0);
+            tk_data_put<uint32_t>(data, TK_HATCH_PATH_COUNT, f->count);
+            tk_data_put<uint32_t>(data, TK_HATCH_SEED_COUNT, 1);
+            tk_data_put(data, TK_HATCH_PATHS, f->paths);
+            tk_data_put(data, TK_HATCH_SEEDS, f->seeds);
+          },
+          &fill)) {
+    for (const HatchPath& p : paths)
+      for (size_t i = p.begin; i < p.end; i += 2) {
+        const HpglPoint& a = buffer[i];
+        const HpglPoint& b = buffer[i + 1];
+        if (HpglIsArcCentre(a)) {
+          double lo[3] = {a.x - a.z, a.y - a.z, 0}, hi[3] = {a.x + a.z, a.y + a.z, 0};
+          owner->UpdateExtents(lo, hi);
+        } else {
+          double p1[3] = {a.x, a.y, 0}, p2[3] = {b.x, b.y, 0};
+          owner->UpdateExtents(p1, p2);
+        }
+      }
+    return;
+  }
+  // The entity did not take the blobs.
+  blob_free(fill.paths);
+  blob_free(fill.seeds);
+}
+
 CTLLayer::CTLLayer(CTavelo* owner, const char* name, int64_t rgb) {
   if (!owner || !owner->Drawing()) return;
   TkDrawing* d = owner->Drawing();
@@ -226,14 +333,8 @@ void TaveloHpglOutput::AddText(const HpglPoint& at, const std::string& text, dou
 
 void TaveloHpglOutput::AddHatch(const std::vector<HpglPoint>& buffer, uint64_t layer,
                                 uint32_t rgb) {
-  // Until solid fills are written as hatches, a fill keeps at least its outline.
-  for (size_t i = 0; i + 1 < buffer.size(); i += 2) {
-    const HpglPoint& a = buffer[i];
-    const HpglPoint& b = buffer[i + 1];
-    if (HpglIsMarker(b)) continue;
-    if (HpglIsArcCentre(a)) AddArc({a.x, a.y, 0}, b.x, b.y, a.z, layer, rgb);
-    else AddLine(a, b, layer, rgb);
-  }
+  TkHandle h = FromWord(layer);
+  CTLHatch(m_drawing, buffer, &h, rgb);
 }
 
 TkDrawing* ConvertHpglFile(const char* path, const HpglProgressFn& progress, int* status) {

@@ -74,6 +74,15 @@ class CTLText : public CTLEntity {
           double rotation, const TkHandle* layer, int64_t rgb);
 };
 
+// One solid fill (pattern "SOLID") whose boundary paths are the sub-polygons of an HP-GL polygon
+// buffer (Hpgl.h gives its layout): each pair a line edge, or a counter-clockwise arc edge when
+// its first entry carries a radius; one seed point at the origin.
+class CTLHatch : public CTLEntity {
+ public:
+  CTLHatch(CTavelo* owner, const std::vector<HpglPoint>& buffer, const TkHandle* layer,
+           int64_t rgb);
+};
+
 class CTLLayer {
  public:
   // Always adds a layer: the name made a record name, the colour the nearest colour number.

@@ -26,6 +26,7 @@
 #include "tests/app/win32/DocAppFixture.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
+#include "Vlr.h"
 #include "ZoomGlasTool.h"
 #include "resource.h"
 
@@ -149,16 +150,21 @@ Shot Capture(CWnd* wnd) {
 }
 
 std::vector<std::string> g_messages;
+std::vector<int> g_answers;  // given in turn to the next boxes; IDOK once none is left
 
 int RecordMessageBox(LPCSTR text, UINT, UINT) {
   g_messages.push_back(text ? text : "");
-  return IDOK;
+  if (g_answers.empty()) return IDOK;
+  const int answer = g_answers.front();
+  g_answers.erase(g_answers.begin());
+  return answer;
 }
 
 class DocViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_messages.clear();
+    g_answers.clear();
     AfxSetMessageBoxHook(&RecordMessageBox);
     CVLRView::s_rcLockedZoom.SetRectEmpty();
     app_ = new CDocViewApp;
@@ -576,6 +582,49 @@ TEST_F(DocViewTest, PendingShellFilesGoOnPastFilesAlreadyOpen) {
   Pump(30);
   EXPECT_EQ(4, DocumentCount());
   EXPECT_TRUE(app_->m_strPendingOpen.IsEmpty());
+}
+
+// Changed annotations are offered for saving, once, whichever road closes their document; Yes
+// writes the side file, No leaves none.
+TEST_F(DocViewTest, EveryRoadThatClosesADocumentAsksOnceAboutChangedAnnotations) {
+  const std::string path = WriteTestBmp("vv_close_ask.bmp", 40, 20, 100);
+  const std::string side = path + ".VLR";
+  const std::string question = "annotation information for " + path + " has been changed";
+  const struct {
+    const char* road;
+    std::function<void(CVLRApp*, CVLRDoc*)> close;
+  } roads[] = {
+      {"menu", [](CVLRApp*, CVLRDoc* d) { ViewOf(d)->GetParentFrame()->SendMessage(WM_COMMAND, ID_FILE_CLOSE, 0); }},
+      {"frame", [](CVLRApp*, CVLRDoc* d) { ViewOf(d)->GetParentFrame()->SendMessage(WM_CLOSE, 0, 0); }},
+      {"DDE close one",
+       [&path](CVLRApp* a, CVLRDoc*) { a->OnDDECommand(const_cast<LPSTR>(("#CLOSEFILE#|" + path).c_str())); }},
+      {"DDE close all", [](CVLRApp* a, CVLRDoc*) { a->OnDDECommand(const_cast<LPSTR>("#CLOSEFILE#")); }},
+      {"thumbnail", [&path](CVLRApp* a, CVLRDoc*) { a->OnDDECommand(const_cast<LPSTR>(("#THUMB#|" + path).c_str())); }},
+      {"program end", [](CVLRApp* a, CVLRDoc*) { a->ExitInstance(); }},
+  };
+  for (const auto& r : roads) {
+    for (int answer : {IDYES, IDNO}) {
+      DeleteFileA(side.c_str());
+      CVLRDoc* doc = Open(path);
+      ASSERT_NE(nullptr, doc) << r.road;
+      ASSERT_NE(nullptr, doc->m_pVlr) << r.road;
+      doc->m_pVlr->SetModified();
+      g_messages.clear();
+      g_answers = {answer};
+      r.close(app_, doc);
+      Pump(20);
+      EXPECT_EQ(0, DocumentCount()) << r.road;
+      ASSERT_EQ(1u, g_messages.size()) << r.road;
+      EXPECT_NE(std::string::npos, g_messages[0].find(question)) << r.road << ": " << g_messages[0];
+      EXPECT_EQ(answer == IDYES, GetFileAttributesA(side.c_str()) != INVALID_FILE_ATTRIBUTES) << r.road;
+    }
+  }
+  // Unchanged annotations close without a word.
+  Open(path);
+  g_messages.clear();
+  app_->OnDDECommand(const_cast<LPSTR>("#CLOSEFILE#"));
+  EXPECT_TRUE(g_messages.empty());
+  DeleteFileA(side.c_str());
 }
 
 // File Open: several names chosen together each open a document, and the dialog lets go of the

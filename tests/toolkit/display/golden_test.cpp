@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -117,6 +119,44 @@ TEST_F(GoldenTest, FillIsCutByTheClipBoundary) {
       d, display_test::filter_record({0, 0, 60, 0, 0, 60}, 3, 1, up));
   add();
   expect_picture("fill_clipped.png");
+}
+
+// At the extents, lines on the extents' maximum x and y are on the picture's last column and
+// top row: every side of the frame shows, whether the picture is wide, tall or square.
+TEST_F(GoldenTest, EverySideOfTheExtentsFrameIsInThePicture) {
+  add_line(0, 0, 100, 0);
+  add_line(100, 0, 100, 100);
+  add_line(100, 100, 0, 100);
+  add_line(0, 100, 0, 0);
+  static const int sizes[][2] = {{300, 100}, {100, 300}, {160, 160}};
+  for (const auto& size : sizes) {
+    ASSERT_EQ(display_test::render_drawing(d, size[0], size[1], "", false), 1);
+    const display_test::Canvas& c = display_test::render_canvas();
+    auto ink = [&](int x, int row) { return c.rgb[(size_t(row) * c.width + x) * 3] < 128; };
+    int left = c.width, right = -1, top = c.height, bottom = -1;
+    for (int row = 0; row < c.height; ++row)
+      for (int x = 0; x < c.width; ++x)
+        if (ink(x, row)) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, row);
+          bottom = std::max(bottom, row);
+        }
+    ASSERT_LT(left, right) << size[0] << "x" << size[1];
+    // The square frame fills the smaller side: its far sides are the last column or top row.
+    if (size[0] <= size[1]) {
+      EXPECT_EQ(right, c.width - 1) << size[0] << "x" << size[1];
+    }
+    if (size[1] <= size[0]) {
+      EXPECT_EQ(top, 0) << size[0] << "x" << size[1];
+    }
+    int sides[4] = {0, 0, 0, 0};
+    for (int x = left; x <= right; ++x) sides[0] += ink(x, top), sides[1] += ink(x, bottom);
+    for (int row = top; row <= bottom; ++row) sides[2] += ink(left, row), sides[3] += ink(right, row);
+    for (int k = 0; k < 4; ++k)
+      EXPECT_GE(sides[k] * 10, (k < 2 ? right - left + 1 : bottom - top + 1) * 9)
+          << size[0] << "x" << size[1] << " side " << k;
+  }
 }
 
 }  // namespace

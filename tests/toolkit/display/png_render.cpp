@@ -148,6 +148,13 @@ int16_t render_drawing(TkDrawing* drawing, int width, int height, const std::str
   ok = regen_drawing(drawing);
   TkViewDesc full;
   if (ok && tk_display_full_view(drawing, &full)) {
+    // The device mapping centres the view half a pixel past the middle of the rectangle, so the
+    // view at the extents would put their maximum x and y half a pixel beyond it and lose what
+    // lies on the top and right edges. Widened by two pixels' worth, the maximum lands on the
+    // last pixel and the minimum one pixel in.
+    const double widen = std::max(double(width) / (width - 2), double(height) / (height - 2));
+    full.width *= widen;
+    full.height *= widen;
     const int32_t rect[4] = {0, 0, width, height};
     tk_display_set_view(drawing, &full, rect);
     render_begin(width, height);

@@ -1,8 +1,8 @@
 // vv_render_drawing: renders drawings into PNG files so a person can look at what display
 // generation makes of them. Test-only; native build.
 //   vv_render_drawing [--model] [--size WxH] [--out DIR] FILE...
-// Each FILE.dwg/.dxf, or an HP-GL plot file (converted as the program converts it when no
-// drawing reader takes it), becomes DIR/FILE.png (DIR defaults to the current folder); the drawing's
+// Each FILE.dwg/.dxf, or a Calcomp or HP-GL plot file (converted as the program converts it when
+// no drawing reader takes it), becomes DIR/FILE.png (DIR defaults to the current folder); the drawing's
 // own space is shown unless --model asks for model space.
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +16,7 @@
 #include "toolkit/core/load.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/read/readers.h"
+#include "vector/model/DrawingBuild.h"
 #include "vector/model/Tavelo.h"
 
 int main(int argc, char** argv) {
@@ -56,6 +57,11 @@ int main(int argc, char** argv) {
     std::string png = out + "/" + base + ".png";
     TkDrawing* d = tk_open_drawing(path.c_str(), 1, 0);
     bool converted = false;
+    if (!d) {
+      CalcompResult calcomp = kCalcompConverted;
+      d = ConvertCalcompFile(path.c_str(), &calcomp);
+      converted = d != nullptr;
+    }
     if (!d) {
       int status = 0;
       d = ConvertHpglFile(path.c_str(), nullptr, &status);

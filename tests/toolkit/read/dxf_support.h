@@ -123,6 +123,16 @@ struct BinaryDxf {
     out.push_back(uint8_t((v >> 8) & 255));
     return *this;
   }
+  BinaryDxf& i32(int c, int32_t v) {
+    code(c);
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t((uint32_t(v) >> (8 * i)) & 255));
+    return *this;
+  }
+  BinaryDxf& i64(int c, int64_t v) {
+    code(c);
+    for (int i = 0; i < 8; ++i) out.push_back(uint8_t((uint64_t(v) >> (8 * i)) & 255));
+    return *this;
+  }
   BinaryDxf& raw(int c, const std::vector<uint8_t>& bytes) {
     code(c);
     out.insert(out.end(), bytes.begin(), bytes.end());
