@@ -135,10 +135,16 @@ int16_t regen_drawing(TkDrawing* drawing) {
   bool drawn = s->drawn[0] != 1e300 || s->drawn[1] != 1e300 || s->drawn[2] != -1e300 ||
                s->drawn[3] != -1e300;
   // Construction lines widen no extents; a drawing of nothing else is shown around their base
-  // points, so that they show at all.
-  if (!drawn && !r.infinite_points.empty() && !s->extents_drawn) {
-    for (size_t i = 0; i + 1 < r.infinite_points.size(); i += 2)
-      regen_widen_extents(r.infinite_points[i], r.infinite_points[i + 1]);
+  // points, so that they show at all: a square of a unit's size about each base point, since a
+  // line's own points would give a view of no width (vertical) or no height (horizontal), in
+  // which the window shows nothing of it.
+  if (!drawn && r.infinite_points.size() >= 4 && !s->extents_drawn) {
+    for (size_t i = 0; i + 3 < r.infinite_points.size(); i += 4) {
+      const double bx = r.infinite_points[i], by = r.infinite_points[i + 1];
+      const double size = std::hypot(r.infinite_points[i + 2] - bx, r.infinite_points[i + 3] - by);
+      regen_widen_extents(bx - size, by - size);
+      regen_widen_extents(bx + size, by + size);
+    }
     drawn = true;
   }
   if (ok && regen_continue && drawn) s->extents_drawn = 1;

@@ -284,12 +284,14 @@ void draw_infinite(TkDrawing* drawing, uint16_t kind, const double* transform,
   int first, end;
   regen_viewport_range(&first, &end);
   if (first == 0 && r.host && !r.host->extents_drawn) {
-    for (int k = 0; k < 2; ++k) {
-      double p4[4] = {base[0] + k * dir[0], base[1] + k * dir[1], base[2] + k * dir[2], 1};
-      tk_matrix_transform_point4(p4, m[0], p4);
-      if (std::isfinite(p4[0]) && std::isfinite(p4[1]) && r.infinite_points.size() < 2000)
-        r.infinite_points.insert(r.infinite_points.end(), {p4[0], p4[1]});
-    }
+    // The base point and a unit along the line, kept as a pair or not at all.
+    double b4[4] = {base[0], base[1], base[2], 1};
+    double u4[4] = {base[0] + dir[0], base[1] + dir[1], base[2] + dir[2], 1};
+    tk_matrix_transform_point4(b4, m[0], b4);
+    tk_matrix_transform_point4(u4, m[0], u4);
+    if (std::isfinite(b4[0]) && std::isfinite(b4[1]) && std::isfinite(u4[0]) && std::isfinite(u4[1]) &&
+        r.infinite_points.size() < 2000)
+      r.infinite_points.insert(r.infinite_points.end(), {b4[0], b4[1], u4[0], u4[1]});
   }
   uint64_t saved = r.visible_mask;
   for (int v = first; v < end; ++v) {

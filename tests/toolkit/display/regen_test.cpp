@@ -63,9 +63,11 @@ TEST_F(DisplayTest, ConstructionLinesAloneGiveTheExtents) {
     add();
     ASSERT_EQ(regen(), 1);
     EXPECT_TRUE(d->display->extents_drawn) << kind;
-    EXPECT_NEAR(d->display->drawn[0], 400, 1) << kind;
-    EXPECT_NEAR(d->display->drawn[1], 300, 1) << kind;
+    // A unit's square about the base point, so the view has a width and a height.
+    EXPECT_NEAR(d->display->drawn[0], 390, 1) << kind;
+    EXPECT_NEAR(d->display->drawn[1], 290, 1) << kind;
     EXPECT_NEAR(d->display->drawn[2], 410, 1) << kind;
+    EXPECT_NEAR(d->display->drawn[3], 310, 1) << kind;
     auto s = strokes();
     ASSERT_EQ(s.size(), 1u) << kind;
     EXPECT_EQ(s[0].back().first, 1000) << kind;
