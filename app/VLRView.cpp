@@ -252,6 +252,12 @@ void CVLRView::OnDraw(CDC* pDC) {
       // The visible part of the drawing in document units, and where it lies in the window.
       CRect drawing;
       doc->m_pDwg->GetExtentsRect(&drawing);
+      // Geometry on the extents' maximum maps onto the pixel just past the rectangle the drawing
+      // is painted into (whose right and bottom edges are exclusive), and the sides of a sheet
+      // frame lie exactly there: the painted rectangle keeps two pixels of margin about the
+      // extents so those sides show.
+      const CPoint origin = m_pGraph->ClientToDoc(0, 0), margin = m_pGraph->ClientToDoc(2, 2);
+      drawing.InflateRect(std::abs(margin.x - origin.x) + 1, std::abs(margin.y - origin.y) + 1);
       CRect visible(m_pGraph->ClientToDoc(clip.left, clip.top), m_pGraph->ClientToDoc(clip.right, clip.bottom));
       visible.NormalizeRect();
       if (visible.IntersectRect(&visible, &drawing)) {
