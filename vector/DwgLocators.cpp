@@ -4,13 +4,18 @@
 // toolkit's fixed buffers through the bounded helpers of model/LocatorPaths.
 #include <io.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/entity.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/drawing_life.h"
+#include "toolkit/core/load.h"
 #include "toolkit/core/symtab.h"
+#include "toolkit/display/text_box.h"
+#include "toolkit/write/save.h"
 #include "vector/Dwg.h"
 #include "vector/DwgDrawContext.h"
 #include "vector/model/LocatorPaths.h"
@@ -33,13 +38,51 @@ CPoint DevicePoint(double x, double y) {
   return CPoint(p[0], p[1]);
 }
 
-// Where the empty drawing put in place of a missing reference lies. This program has no DWG
-// writer to make it; while it is missing the toolkit skips the reference, which draws the same
-// nothing.
+// The empty drawing put in place of a missing reference, made on first need. Should it not be
+// made (a full or read-only temporary folder), the toolkit skips the reference, which draws the
+// same nothing.
 CString EmptySubstitute() {
   char dir[MAX_PATH];
   if (!::GetTempPathA(sizeof dir, dir)) return CString();
-  return CString(dir) + "EMPTXREF.DWG";
+  const CString path = CString(dir) + "EMPTXREF.DWG";
+  if (!Exists(path)) {
+    if (TkDrawing* empty = tk_new_drawing(nullptr, nullptr, 0, TK_VERSION_AC1014)) {
+      tk_save_drawing(empty, path, TK_FILE_DWG, TK_VERSION_AC1014, 0, 6, 1, 1);
+      tk_close_drawing(empty);
+    }
+  }
+  return path;
+}
+
+// A fit TEXT gets the width factor that spans its two points, measured as the right-justified
+// text it would be with its own width factor; a ratio outside 0.1 to 10 is taken for a damaged
+// record and left alone.
+void FitTextWidth(TkDrawing* drawing, TkEntityData* data) {
+  const size_t attrs = TK_TEXT_ATTRS;
+  if (tk_data_get<uint8_t>(data, attrs + 33) != 5) return;
+  const char* text = tk_data_text(data, TK_TEXT_STRING);
+  if (strnlen(text, TK_ENTITY_DATA_SIZE - TK_TEXT_STRING) == TK_ENTITY_DATA_SIZE - TK_TEXT_STRING) return;
+  TkTextStyleRecord style;
+  const TkHandle handle = tk_data_get<TkHandle>(data, attrs + 56);
+  if (!tk_style_get(drawing, &handle, &style)) return;
+  TkTextParams params{};
+  params.height = tk_data_get<double>(data, attrs);
+  params.rotation = tk_data_get<double>(data, attrs + 8);
+  params.width_factor = tk_data_get<double>(data, attrs + 16);
+  params.oblique = tk_data_get<double>(data, attrs + 24);
+  params.generation = tk_data_get<uint8_t>(data, attrs + 32);
+  params.halign = 2;
+  params.valign = tk_data_get<uint8_t>(data, attrs + 34);
+  const double first[2] = {tk_data_get<double>(data, 0), tk_data_get<double>(data, 8)};
+  const double second[2] = {tk_data_get<double>(data, 64), tk_data_get<double>(data, 72)};
+  TkTextBox box;
+  if (!tk_text_box(drawing, text, &style, &params, first, second, &box)) return;
+  const double spanned = std::hypot(first[0] - second[0], first[1] - second[1]);
+  const double natural = std::hypot(box.insertion[0] - second[0], box.insertion[1] - second[1]);
+  if (natural <= 0) return;
+  const double ratio = spanned / natural;
+  if (std::fabs(ratio) > 0.1 && std::fabs(ratio) < 10)
+    tk_data_put<double>(data, attrs + 16, params.width_factor * ratio);
 }
 
 void Put(char* result, const char* path) { JoinPath(result, kXrefPathSize, {path}); }
@@ -149,6 +192,9 @@ void DwgTextEntityHook(TkEntityHeader* header, TkEntityData* data, TkUserData) {
     case TK_VERTEX:
       if (LayerVisible(c.drawing, header->layer))
         c.chain.push_back(DevicePoint(tk_data_get<double>(data, 0), tk_data_get<double>(data, 8)));
+      break;
+    case TK_TEXT:
+      FitTextWidth(c.drawing, data);
       break;
     case TK_MTEXT: {
       bool paragraph = false;

@@ -1,18 +1,26 @@
 // The vector drawing object under Wine, in-process with the program's toolkit resources: opening
 // and fitting shared drawings, refusing a file of a release outside the readers, one regeneration
 // for two paints of the same rectangles, black-and-white drawing, snap geometry gathered by a
-// pass, and the print copy (a copy that cannot be opened leaves the shown drawing whole).
+// pass, and the print copy (a copy that cannot be opened leaves the shown drawing whole); the
+// pass's reference locator and text hook on drawings of their own.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <string>
 
 #include "TestData.h"
 #include "toolkit/core/drawing.h"
+#include "toolkit/core/drawing_life.h"
+#include "toolkit/core/entity.h"
+#include "toolkit/core/load.h"
+#include "toolkit/core/symtab.h"
 #include "vector/Dwg.h"
+#include "vector/DwgDrawContext.h"
+#include "vector/model/LocatorPaths.h"
 #include "vector/ToolkitSession.h"
 
 namespace {
@@ -219,3 +227,70 @@ TEST_F(DwgTest, PrintCopyThatCannotOpenLeavesTheShownDrawingWhole) {
 }
 
 }  // namespace
+
+// The pass's locators and text hook called as the toolkit calls them, on a drawing of their own.
+class DwgHookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(InitDwgToolkitOnce(::GetModuleHandleA(nullptr)));
+    SetDwgHost(&host_);
+    g_dwgContext = DwgDrawContext();
+  }
+  void TearDown() override {
+    g_dwgContext = DwgDrawContext();
+    SetDwgHost(nullptr);
+  }
+  CCountingHost host_;
+};
+
+// A missing reference, with no question to ask, is given the empty substitute drawing in the
+// temporary folder, made on first need and opened like any drawing.
+TEST_F(DwgHookTest, MissingReferenceGetsTheEmptySubstituteMadeOnFirstNeed) {
+  char dir[MAX_PATH];
+  ASSERT_NE(0u, ::GetTempPathA(sizeof dir, dir));
+  const std::string substitute = std::string(dir) + "EMPTXREF.DWG";
+  ::DeleteFileA(substitute.c_str());
+  g_dwgContext.thumbnail = true;
+  char result[kXrefPathSize] = "";
+  DwgFindXrefCallback("C:\\nowhere\\vv_missing_reference.dwg", result, 0);
+  EXPECT_STREQ(substitute.c_str(), result);
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(substitute.c_str()));
+  CDwg empty(substitute.c_str(), nullptr);
+  EXPECT_NE(empty.GetDrawing(), nullptr);
+}
+
+// A fit TEXT gets the width factor that spans its two points; a ratio outside 0.1 to 10 leaves
+// it alone, and a second pass over the mended text changes nothing.
+TEST_F(DwgHookTest, FitTextWidthFactorSpansItsTwoPoints) {
+  TkDrawing* drawing = tk_new_drawing(nullptr, nullptr, 0, TK_VERSION_AC1014);
+  ASSERT_NE(drawing, nullptr);
+  TkHandle standard{};
+  ASSERT_TRUE(tk_style_find(drawing, "Standard", &standard));
+  DwgSnapGeometry snap;
+  g_dwgContext.snap = &snap;
+  g_dwgContext.drawing = drawing;
+  auto text = [&](double second_x, double width_factor) {
+    static TkEntityData data;
+    std::memset(&data, 0, sizeof data);
+    tk_data_put<double>(&data, TK_TEXT_ATTRS, 10.0);
+    tk_data_put<double>(&data, TK_TEXT_ATTRS + 16, width_factor);
+    tk_data_put<uint8_t>(&data, TK_TEXT_ATTRS + 33, 5);
+    tk_data_put<TkHandle>(&data, TK_TEXT_ATTRS + 56, standard);
+    tk_data_put<double>(&data, 64, second_x);
+    std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "FIT TEXT");
+    TkEntityHeader header{};
+    header.kind = TK_TEXT;
+    DwgTextEntityHook(&header, &data, 0);
+    return tk_data_get<double>(&data, TK_TEXT_ATTRS + 16);
+  };
+  const double factor = text(100.0, 1.0);
+  ASSERT_GT(factor, 0.1);
+  ASSERT_LT(factor, 10.0);
+  EXPECT_NE(factor, 1.0);
+  const double natural = 100.0 / factor;  // the text's width at width factor 1
+  EXPECT_NEAR(factor, text(100.0, factor), 1e-9);
+  EXPECT_NEAR(2.0, text(2 * natural, 1.0), 1e-6);
+  EXPECT_EQ(1.0, text(12 * natural, 1.0));
+  EXPECT_EQ(1.0, text(0.05 * natural, 1.0));
+  tk_close_drawing(drawing);
+}
