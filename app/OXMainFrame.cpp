@@ -40,10 +40,9 @@ void COXMDIClient::DropBitmap() {
     ::DeleteObject(m_hBitmap);
     m_hBitmap = nullptr;
   }
-  if (m_hPalette) {
-    ::DeleteObject(m_hPalette);
-    m_hPalette = nullptr;
-  }
+  // The palette is the picture's own and goes with it.
+  m_hPalette = nullptr;
+  m_dib.Empty();
   m_nBitmapWidth = m_nBitmapHeight = 0;
 }
 
@@ -53,14 +52,17 @@ BOOL COXMDIClient::SetBackground(COLORREF colour, int mode, HBITMAP bitmap) {
   BOOL ok = TRUE;
   DropCache();
   DropBitmap();
-  if (bitmap && !m_bDCsMissing) {
-    m_hBitmap = static_cast<HBITMAP>(::CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
-    BITMAP bm = {};
-    if (m_hBitmap && ::GetObjectA(m_hBitmap, sizeof bm, &bm)) {
-      m_nBitmapWidth = bm.bmWidth;
-      m_nBitmapHeight = bm.bmHeight;
-      HGDIOBJ old = ::SelectObject(m_hdcSource, m_hBitmap);
-      if (!m_hOldSource) m_hOldSource = old;
+  // The picture is kept device-independent with the palette of its colour table, so that it
+  // paints in its own colours on a palette display; the device bitmap made of it is what the
+  // source context paints from.
+  if (bitmap && !m_bDCsMissing && m_dib.CreateFromBitmap(CBitmap::FromHandle(bitmap)) && !m_dib.IsEmpty()) {
+    CSize size;
+    if (CBitmap* previous = m_dib.MakeBitmap(CDC::FromHandle(m_hdcSource), size)) {
+      if (!m_hOldSource) m_hOldSource = previous->GetSafeHandle();
+      m_hBitmap = static_cast<HBITMAP>(::GetCurrentObject(m_hdcSource, OBJ_BITMAP));
+      m_hPalette = m_dib.GetPalette() ? static_cast<HPALETTE>(m_dib.GetPalette()->GetSafeHandle()) : nullptr;
+      m_nBitmapWidth = size.cx;
+      m_nBitmapHeight = size.cy;
       if (!BuildCache(m_nClientWidth, m_nClientHeight)) {
         DropBitmap();
         ok = FALSE;
@@ -68,6 +70,8 @@ BOOL COXMDIClient::SetBackground(COLORREF colour, int mode, HBITMAP bitmap) {
     } else {
       DropBitmap();
     }
+  } else {
+    DropBitmap();
   }
   OnRealizePalette(0, 0);
   if (m_hWnd) RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

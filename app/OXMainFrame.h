@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FrameworkWin.h"
+#include "OXDIB.h"
 
 // The view realises its palette on this message; the MDI client on the other.
 const UINT WM_VV_REALIZEPAL = 0x469;
@@ -36,8 +37,9 @@ class COXMDIClient : public CWnd {
   void DropBitmap();
   void DropCache();
 
-  HBITMAP m_hBitmap = nullptr;    // owned: the background picture
-  HPALETTE m_hPalette = nullptr;  // owned; null for pictures without one
+  COXDIB m_dib;                   // the background picture as given
+  HBITMAP m_hBitmap = nullptr;    // owned: the device bitmap made of it, in the source DC
+  HPALETTE m_hPalette = nullptr;  // the picture's palette (owned by m_dib); null without one
   HBITMAP m_hCache = nullptr;     // owned: the picture tiled or stretched to the client size
   COLORREF m_clrBackground;
   int m_nMode = ModeCentre;

@@ -131,6 +131,19 @@ TEST_F(ShellTest, StartUpBuildsTheFrameItsBarsAndTheTables) {
   EXPECT_EQ(frame->m_wndMDIClient.GetBackgroundMode(), 1);
   EXPECT_EQ(frame->m_wndMDIClient.GetBitmapSize().cx, 240);
   EXPECT_EQ(frame->m_wndMDIClient.GetBitmapSize().cy, 160);
+  {
+    // The picture paints centred on the grey: its rectangle holds colours of its own.
+    CRect rc;
+    frame->m_wndMDIClient.GetClientRect(&rc);
+    frame->m_wndMDIClient.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = ::GetDC(frame->m_wndMDIClient.m_hWnd);
+    int own = 0;
+    for (int y = rc.Height() / 2 - 70; y < rc.Height() / 2 + 70; y += 7)
+      for (int x = rc.Width() / 2 - 110; x < rc.Width() / 2 + 110; x += 11)
+        own += (::GetPixel(dc, x, y) & 0xFFFFFF) != RGB(128, 128, 128);
+    ::ReleaseDC(frame->m_wndMDIClient.m_hWnd, dc);
+    EXPECT_GT(own, 0);
+  }
 
   ASSERT_NE(app_->m_pConfig, nullptr);
   ASSERT_NE(app_->m_pFileOpenDlg, nullptr);
