@@ -16,6 +16,7 @@
 #include "toolkit/core/mem.h"
 #include "toolkit/display/mtext.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/regen_kinds.h"
 #include "toolkit/display/regen_solid.h"
 #include "toolkit/display/shx.h"
 #include "toolkit/display/xclip.h"
@@ -270,49 +271,6 @@ void draw_point(TkDrawing* drawing, const TkLayerRecord& layer, const double* tr
   }
 }
 
-void draw_infinite(TkDrawing* drawing, uint16_t kind, const double* transform,
-                   TkConstViewMatrices m, const TkLinetypeRecord* lt) {
-  TkRegenContext& r = tk_regen;
-  double base[3], dir[3];
-  point3(0, base);
-  point3(24, dir);
-  double far0[3], far1[3];
-  for (int i = 0; i < 3; ++i) {
-    far1[i] = base[i] + 1e10 * dir[i];
-    far0[i] = kind == TK_XLINE ? base[i] - 1e10 * dir[i] : base[i];
-  }
-  int first, end;
-  regen_viewport_range(&first, &end);
-  if (first == 0 && r.host && !r.host->extents_drawn) {
-    // The base point and a unit along the line, kept as a pair or not at all.
-    double b4[4] = {base[0], base[1], base[2], 1};
-    double u4[4] = {base[0] + dir[0], base[1] + dir[1], base[2] + dir[2], 1};
-    tk_matrix_transform_point4(b4, m[0], b4);
-    tk_matrix_transform_point4(u4, m[0], u4);
-    if (std::isfinite(b4[0]) && std::isfinite(b4[1]) && std::isfinite(u4[0]) && std::isfinite(u4[1]) &&
-        r.infinite_points.size() < 2000)
-      r.infinite_points.insert(r.infinite_points.end(), {b4[0], b4[1], u4[0], u4[1]});
-  }
-  uint64_t saved = r.visible_mask;
-  for (int v = first; v < end; ++v) {
-    if (!regen_viewport_served(v)) continue;
-    double a4[4] = {far0[0], far0[1], far0[2], 1}, b4[4] = {far1[0], far1[1], far1[2], 1};
-    tk_matrix_transform_point4(a4, m[v], a4);
-    tk_matrix_transform_point4(b4, m[v], b4);
-    double a[2] = {a4[0], a4[1]}, b[2] = {b4[0], b4[1]};
-    const double* rc = r.state->viewports[v].rect;
-    double rect[4] = {std::fmin(rc[0], rc[2]), std::fmin(rc[1], rc[3]), std::fmax(rc[0], rc[2]),
-                      std::fmax(rc[1], rc[3])};
-    if (!clip_segment_to_rect(a, b, rect)) continue;
-    double ia[2], ib[2];
-    tk_inverse_transform_point_pair(m[v], a, b, ia, ib);
-    double p0[3] = {ia[0], ia[1], 0}, p1[3] = {ib[0], ib[1], 0};
-    r.visible_mask = uint64_t(1) << v;
-    regen_line(drawing, p0, p1, transform, m, lt, drawing, nullptr, ++r.run_counter, 0);
-    r.visible_mask = saved;
-  }
-}
-
 // Reads the vertices that follow a POLYLINE up to its SEQEND.
 bool read_vertices(TkList* list, std::vector<TkPlineVertex>& out, std::vector<int16_t>& faces,
                    double default_start, double default_end, bool frame_pass) {
@@ -359,6 +317,47 @@ bool regen_viewport_served(int v) {
   if (v < 0 || v >= TK_MAX_VIEWPORTS) return false;
   uint64_t bit = uint64_t(1) << v;
   return !(tk_regen.freeze_mask & bit) && (tk_regen.visible_mask & bit);
+}
+
+void regen_infinite_line(TkDrawing* drawing, uint16_t kind, const double base[3],
+                         const double dir[3], const double transform[16], TkConstViewMatrices m,
+                         const TkLinetypeRecord* lt) {
+  TkRegenContext& r = tk_regen;
+  double far0[3], far1[3];
+  for (int i = 0; i < 3; ++i) {
+    far1[i] = base[i] + 1e10 * dir[i];
+    far0[i] = kind == TK_XLINE ? base[i] - 1e10 * dir[i] : base[i];
+  }
+  int first, end;
+  regen_viewport_range(&first, &end);
+  if (first == 0 && r.host && !r.host->extents_drawn) {
+    // The base point and a unit along the line, kept as a pair or not at all.
+    double b4[4] = {base[0], base[1], base[2], 1};
+    double u4[4] = {base[0] + dir[0], base[1] + dir[1], base[2] + dir[2], 1};
+    tk_matrix_transform_point4(b4, m[0], b4);
+    tk_matrix_transform_point4(u4, m[0], u4);
+    if (std::isfinite(b4[0]) && std::isfinite(b4[1]) && std::isfinite(u4[0]) && std::isfinite(u4[1]) &&
+        r.infinite_points.size() < 2000)
+      r.infinite_points.insert(r.infinite_points.end(), {b4[0], b4[1], u4[0], u4[1]});
+  }
+  uint64_t saved = r.visible_mask;
+  for (int v = first; v < end; ++v) {
+    if (!regen_viewport_served(v)) continue;
+    double a4[4] = {far0[0], far0[1], far0[2], 1}, b4[4] = {far1[0], far1[1], far1[2], 1};
+    tk_matrix_transform_point4(a4, m[v], a4);
+    tk_matrix_transform_point4(b4, m[v], b4);
+    double a[2] = {a4[0], a4[1]}, b[2] = {b4[0], b4[1]};
+    const double* rc = r.state->viewports[v].rect;
+    double rect[4] = {std::fmin(rc[0], rc[2]), std::fmin(rc[1], rc[3]), std::fmax(rc[0], rc[2]),
+                      std::fmax(rc[1], rc[3])};
+    if (!clip_segment_to_rect(a, b, rect)) continue;
+    double ia[2], ib[2];
+    tk_inverse_transform_point_pair(m[v], a, b, ia, ib);
+    double p0[3] = {ia[0], ia[1], 0}, p1[3] = {ib[0], ib[1], 0};
+    r.visible_mask = uint64_t(1) << v;
+    regen_line(drawing, p0, p1, transform, m, lt, drawing, nullptr, ++r.run_counter, 0);
+    r.visible_mask = saved;
+  }
 }
 
 int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16],
@@ -563,9 +562,13 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         break;
       }
       case TK_RAY:
-      case TK_XLINE:
-        draw_infinite(drawing, kind, lv.transform, lv.vpm, lt);
+      case TK_XLINE: {
+        double base[3], dir[3];
+        point3(0, base);
+        point3(24, dir);
+        regen_infinite_line(drawing, kind, base, dir, lv.transform, lv.vpm, lt);
         break;
+      }
       case TK_BLOCK: {
         double base[3];
         point3(0, base);
@@ -826,6 +829,23 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         // The end of an insertion's attributes, or a stray vertex: not entities of their own.
         drawn = false;
         break;
+      case TK_MLINE: {
+        auto* by_layer = static_cast<TkLinetypeRecord*>(mem_alloc(sizeof(TkLinetypeRecord)));
+        if (!by_layer) {
+          result = tk_fail_alloc(TK_ERR_MLINE_LINETYPE);
+          break;
+        }
+        TkDrawing* holder = regen_layer_linetype_drawing(drawing, layer.handle);
+        const bool read = tk_ltype_get(holder, &layer.linetype, by_layer) != 0;
+        if (!regen_mline(drawing, &D(), layer.color, colour_in, read ? by_layer : nullptr,
+                         linetype_in, lv.transform, lv.vpm))
+          result = 0;
+        mem_free(by_layer);
+        break;
+      }
+      case TK_TOLERANCE:
+        regen_tolerance(drawing, &h, &D(), lv.transform, colour_in, layer.color);
+        break;
       case TK_LEADER: {
         const TkRegenCall call{colour, lineweight, depth, xref_depth, r.freeze_mask};
         if (!regen_leader(drawing, &D(), lv.transform, lv.vpm, lt, call)) result = 0;
@@ -861,6 +881,11 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           if (reader) blob_close(reader);
           regen_polyline(drawing, verts.data(), int32_t(verts.size()), flags & TK_LWPL_CLOSED,
                          flags & TK_LWPL_PLINEGEN, false, et, lv.vpm, lt);
+        } else if (TkBlob* graphics = regen_proxy_blob(drawing, &h, &D())) {
+          if (!regen_proxy_graphics(drawing, graphics, lv.transform, lv.vpm, lt, drawing,
+                                    colour_in, layer.color) &&
+              tk_state->last_error == TK_ERR_PROXY_MATRICES)
+            result = 0;
         } else {
           count_skip(kind);
           drawn = false;
