@@ -35,58 +35,49 @@ enum : uint16_t {
 struct V3 {
   double x, y, z;
 };
-V3 add(V3 a, V3 b, double k = 1) {
-  return {a.x + k * b.x, a.y + k * b.y, a.z + k * b.z};
-}
-V3 mid(V3 a, V3 b) {
-  return {(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2};
-}
+V3 add(V3 a, V3 b, double k = 1) { return {a.x + k * b.x, a.y + k * b.y, a.z + k * b.z}; }
+V3 mid(V3 a, V3 b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2}; }
 
 struct Element {
-  int16_t colour; // mapped; -1 none
-  TkLinetypeRecord *linetype;
-  V3 end;      // where the element's line goes on from
-  V3 point;    // its point at the current vertex
-  V3 previous; // and at the vertex before
+  int16_t colour;  // mapped; -1 none
+  TkLinetypeRecord* linetype;
+  V3 end;       // where the element's line goes on from
+  V3 point;     // its point at the current vertex
+  V3 previous;  // and at the vertex before
   bool pen_down;
 };
 
 struct Mline {
-  TkDrawing *drawing;
+  TkDrawing* drawing;
   TkConstViewMatrices matrices;
   double normal[3];
   int16_t fill_colour;
 };
 
-void set_colour(TkDrawing *drawing, int16_t mapped) {
-  if (mapped >= 0)
-    regen_set_color(drawing, mapped);
+void set_colour(TkDrawing* drawing, int16_t mapped) {
+  if (mapped >= 0) regen_set_color(drawing, mapped);
 }
 
-void line(const Mline &m, V3 a, V3 b, const TkLinetypeRecord *lt) {
+void line(const Mline& m, V3 a, V3 b, const TkLinetypeRecord* lt) {
   double p0[3] = {a.x, a.y, a.z}, p1[3] = {b.x, b.y, b.z};
-  regen_line(m.drawing, p0, p1, nullptr, m.matrices, lt, m.drawing, nullptr,
-             ++tk_regen.run_counter, 0.0);
+  regen_line(m.drawing, p0, p1, nullptr, m.matrices, lt, m.drawing, nullptr, ++tk_regen.run_counter,
+             0.0);
 }
 
-void band(const Mline &m, V3 a0, V3 a1, V3 b1, V3 b0) {
-  const double quad[4][3] = {{a0.x, a0.y, a0.z},
-                             {a1.x, a1.y, a1.z},
-                             {b1.x, b1.y, b1.z},
-                             {b0.x, b0.y, b0.z}};
+void band(const Mline& m, V3 a0, V3 a1, V3 b1, V3 b0) {
+  const double quad[4][3] = {
+      {a0.x, a0.y, a0.z}, {a1.x, a1.y, a1.z}, {b1.x, b1.y, b1.z}, {b0.x, b0.y, b0.z}};
   regen_fill_polygon(m.drawing, quad, 4, m.matrices);
 }
 
 // The half circle from a to b about their middle, turning by sign x pi in the
 // multiline's plane: its points, k + 1 of them.
-std::vector<V3> half_circle(const Mline &m, V3 a, V3 b, double sign,
-                            int32_t k) {
+std::vector<V3> half_circle(const Mline& m, V3 a, V3 b, double sign, int32_t k) {
   V3 c = mid(a, b);
   V3 d{a.x - c.x, a.y - c.y, a.z - c.z};
-  const double *n = m.normal;
+  const double* n = m.normal;
   // q = d rotated by t about n: d cos t + (n x d) sin t (d lies in the plane).
-  V3 nd{n[1] * d.z - n[2] * d.y, n[2] * d.x - n[0] * d.z,
-        n[0] * d.y - n[1] * d.x};
+  V3 nd{n[1] * d.z - n[2] * d.y, n[2] * d.x - n[0] * d.z, n[0] * d.y - n[1] * d.x};
   std::vector<V3> out;
   for (int32_t i = 0; i <= k; ++i) {
     double t = sign * kPi * i / k;
@@ -96,31 +87,27 @@ std::vector<V3> half_circle(const Mline &m, V3 a, V3 b, double sign,
 }
 
 int32_t segments_of(V3 a, V3 b) {
-  double r = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) +
-                       (b.z - a.z) * (b.z - a.z)) /
-             2;
+  double r =
+      std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) + (b.z - a.z) * (b.z - a.z)) /
+      2;
   int32_t k = regen_circle_segments(r) / 2;
   return k < 2 ? 2 : k;
 }
 
 // Two quarter arcs from a to b, in the colours of the two elements.
-void arc_cap(const Mline &m, V3 a, V3 b, double sign, int16_t first,
-             int16_t second) {
-  std::vector<V3> pts =
-      half_circle(m, a, b, sign, 2 * (segments_of(a, b) / 2 + 1));
+void arc_cap(const Mline& m, V3 a, V3 b, double sign, int16_t first, int16_t second) {
+  std::vector<V3> pts = half_circle(m, a, b, sign, 2 * (segments_of(a, b) / 2 + 1));
   size_t half = pts.size() / 2;
   for (size_t i = 0; i + 1 < pts.size(); ++i) {
     int16_t colour = i < half ? first : second;
-    if (colour < 0)
-      continue;
+    if (colour < 0) continue;
     set_colour(m.drawing, colour);
     line(m, pts[i], pts[i + 1], &tk_regen.continuous);
   }
 }
 
-void round_fill(const Mline &m, V3 a, V3 b, double sign) {
-  if (m.fill_colour < 0)
-    return;
+void round_fill(const Mline& m, V3 a, V3 b, double sign) {
+  if (m.fill_colour < 0) return;
   set_colour(m.drawing, m.fill_colour);
   std::vector<V3> pts = half_circle(m, a, b, sign, segments_of(a, b));
   V3 c = mid(a, b);
@@ -132,47 +119,40 @@ void round_fill(const Mline &m, V3 a, V3 b, double sign) {
   }
 }
 
-bool read3(TkBlob *r, V3 *v) {
+bool read3(TkBlob* r, V3* v) {
   double p[3];
-  if (!blob_read(r, p, sizeof p))
-    return false;
+  if (!blob_read(r, p, sizeof p)) return false;
   *v = {p[0], p[1], p[2]};
   return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
 }
 
-bool read_list(TkBlob *r, std::vector<double> &out) {
+bool read_list(TkBlob* r, std::vector<double>& out) {
   int16_t n = 0;
-  if (!blob_read(r, &n, sizeof n) || n < 0 || n > kMaxParameters)
-    return false;
+  if (!blob_read(r, &n, sizeof n) || n < 0 || n > kMaxParameters) return false;
   out.resize(size_t(n));
   return n == 0 || blob_read(r, out.data(), sizeof(double) * size_t(n));
 }
 
-} // namespace
+}  // namespace
 
-int16_t regen_mline(TkDrawing *drawing, const TkEntityData *data,
-                    int16_t bylayer_colour, int16_t byblock_colour,
-                    const TkLinetypeRecord *bylayer_linetype,
-                    const TkLinetypeRecord *byblock_linetype,
-                    const double /*base*/[16], TkConstViewMatrices matrices) {
+int16_t regen_mline(TkDrawing* drawing, const TkEntityData* data, int16_t bylayer_colour,
+                    int16_t byblock_colour, const TkLinetypeRecord* bylayer_linetype,
+                    const TkLinetypeRecord* byblock_linetype, const double /*base*/[16],
+                    TkConstViewMatrices matrices) {
   const int16_t n = tk_data_get<int16_t>(data, 12);
   const int16_t vertices = tk_data_get<int16_t>(data, 14);
-  TkBlob *blob = tk_data_blob(data, TK_MLINE_BLOB);
-  if (n < 1 || n > kMaxElements || vertices < 1 || !blob)
-    return 1;
+  TkBlob* blob = tk_data_blob(data, TK_MLINE_BLOB);
+  if (n < 1 || n > kMaxElements || vertices < 1 || !blob) return 1;
   const bool closed = (tk_data_get<int16_t>(data, 10) & 2) != 0;
   TkObjectHeader oh{};
-  TkObjectData *od =
-      static_cast<TkObjectData *>(mem_alloc(sizeof(TkObjectData)));
-  if (!od)
-    return tk_fail_alloc(TK_ERR_MLINE_ELEMENTS);
+  TkObjectData* od = static_cast<TkObjectData*>(mem_alloc(sizeof(TkObjectData)));
+  if (!od) return tk_fail_alloc(TK_ERR_MLINE_ELEMENTS);
   TkHandle style_handle = tk_data_get<TkHandle>(data, TK_MLINE_STYLE);
-  bool have_style = tk_object_get(drawing, &style_handle, &oh, od) &&
-                    oh.type == TK_OBJ_MLINESTYLE;
+  bool have_style = tk_object_get(drawing, &style_handle, &oh, od) && oh.type == TK_OBJ_MLINESTYLE;
   uint16_t flags = have_style ? uint16_t(od->mlinestyle.flags) : 0;
-  if (closed)
-    flags &= 0xF99F;
-  const int16_t *map = tk_display_callbacks->colour_map;
+  // A closed multiline has no ends: none of the caps (line, inner arcs, round) is drawn.
+  if (closed) flags &= ~(kStartLine | kStartInner | kStartRound | kEndLine | kEndInner | kEndRound);
+  const int16_t* map = tk_display_callbacks->colour_map;
   auto resolve = [&](int16_t colour) -> int16_t {
     int16_t c = colour == 0                   ? byblock_colour
                 : colour == TK_COLOUR_BYLAYER ? bylayer_colour
@@ -181,11 +161,10 @@ int16_t regen_mline(TkDrawing *drawing, const TkEntityData *data,
   };
 
   std::vector<Element> el(static_cast<size_t>(n));
-  std::vector<TkLinetypeRecord *> owned;
+  std::vector<TkLinetypeRecord*> owned;
   bool ok = true;
-  TkBlob *er = have_style && od->mlinestyle.elements
-                   ? blob_open_read(od->mlinestyle.elements)
-                   : nullptr;
+  TkBlob* er =
+      have_style && od->mlinestyle.elements ? blob_open_read(od->mlinestyle.elements) : nullptr;
   for (int16_t e = 0; e < n; ++e) {
     TkMlineElement me{TK_COLOUR_BYLAYER, 32767, 0.0};
     if (er && e < int16_t(od->mlinestyle.element_count)) {
@@ -198,69 +177,52 @@ int16_t regen_mline(TkDrawing *drawing, const TkEntityData *data,
     el[size_t(e)].colour = resolve(me.colour);
     el[size_t(e)].pen_down = true;
     if (me.linetype == 32766) {
-      el[size_t(e)].linetype = const_cast<TkLinetypeRecord *>(byblock_linetype);
+      el[size_t(e)].linetype = const_cast<TkLinetypeRecord*>(byblock_linetype);
     } else if (me.linetype == 32767 || me.linetype < 0) {
-      el[size_t(e)].linetype = const_cast<TkLinetypeRecord *>(bylayer_linetype);
+      el[size_t(e)].linetype = const_cast<TkLinetypeRecord*>(bylayer_linetype);
     } else {
-      auto *rec =
-          static_cast<TkLinetypeRecord *>(mem_alloc(sizeof(TkLinetypeRecord)));
+      auto* rec = static_cast<TkLinetypeRecord*>(mem_alloc(sizeof(TkLinetypeRecord)));
       if (!rec) {
         ok = false;
         break;
       }
       owned.push_back(rec);
-      bool found =
-          me.linetype < tk_ltype_count(drawing) && tk_ltype_rewind(drawing);
-      for (int16_t k = 0; found && k <= me.linetype; ++k)
-        found = tk_ltype_next(drawing, rec) != 0;
-      el[size_t(e)].linetype =
-          found ? rec : const_cast<TkLinetypeRecord *>(bylayer_linetype);
+      bool found = me.linetype < tk_ltype_count(drawing) && tk_ltype_rewind(drawing);
+      for (int16_t k = 0; found && k <= me.linetype; ++k) found = tk_ltype_next(drawing, rec) != 0;
+      el[size_t(e)].linetype = found ? rec : const_cast<TkLinetypeRecord*>(bylayer_linetype);
     }
   }
-  if (er)
-    blob_close(er);
-  Mline m{drawing,
-          matrices,
-          {0, 0, 1},
-          resolve(have_style ? od->mlinestyle.fill_colour : 256)};
+  if (er) blob_close(er);
+  Mline m{drawing, matrices, {0, 0, 1}, resolve(have_style ? od->mlinestyle.fill_colour : 256)};
   const bool fill = (flags & kFill) != 0;
-  if (have_style)
-    tk_object_free_data(drawing, &oh, od);
   mem_free(od);
   if (!ok) {
-    for (TkLinetypeRecord *r : owned)
-      mem_free(r);
+    for (TkLinetypeRecord* r : owned) mem_free(r);
     return tk_fail_alloc(TK_ERR_MLINE_ELEMENTS);
   }
-  const TkEntityHeader *h = tk_display_callbacks->scratch_header;
+  const TkEntityHeader* h = tk_display_callbacks->scratch_header;
   if (h->flags & TK_ENTITY_EXTRUDED) {
-    double l = std::sqrt(h->extrusion[0] * h->extrusion[0] +
-                         h->extrusion[1] * h->extrusion[1] +
+    double l = std::sqrt(h->extrusion[0] * h->extrusion[0] + h->extrusion[1] * h->extrusion[1] +
                          h->extrusion[2] * h->extrusion[2]);
     if (l > 0 && std::isfinite(l))
-      for (int i = 0; i < 3; ++i)
-        m.normal[i] = h->extrusion[i] / l;
+      for (int i = 0; i < 3; ++i) m.normal[i] = h->extrusion[i] / l;
   }
 
   std::vector<double> params, unused;
   std::vector<V3> first_points(static_cast<size_t>(n));
   for (int pass = 0; pass < 2 && regen_continue; ++pass) {
     const bool lines = pass == 1;
-    if (!lines && !fill)
-      continue;
-    TkBlob *r = blob_open_read(blob);
-    if (!r)
-      break;
-    for (Element &e : el)
-      e.pen_down = true;
+    if (!lines && !fill) continue;
+    TkBlob* r = blob_open_read(blob);
+    if (!r) break;
+    for (Element& e : el) e.pen_down = true;
     int16_t j = 0;
     for (; j < vertices && regen_continue; ++j) {
       V3 position, direction, miter;
-      if (!read3(r, &position) || !read3(r, &direction) || !read3(r, &miter))
-        break;
+      if (!read3(r, &position) || !read3(r, &direction) || !read3(r, &miter)) break;
       bool damaged = false;
       for (int16_t k = 0; k < n; ++k) {
-        Element &e = el[size_t(k)];
+        Element& e = el[size_t(k)];
         if (!read_list(r, params) || !read_list(r, unused)) {
           damaged = true;
           break;
@@ -268,8 +230,7 @@ int16_t regen_mline(TkDrawing *drawing, const TkEntityData *data,
         e.previous = e.point;
         V3 p = add(position, miter, params.empty() ? 0.0 : params[0]);
         e.point = p;
-        if (j == 0)
-          first_points[size_t(k)] = p;
+        if (j == 0) first_points[size_t(k)] = p;
         if (lines && j > 0 && e.pen_down && e.colour >= 0) {
           set_colour(drawing, e.colour);
           line(m, e.end, p, e.linetype);
@@ -288,20 +249,17 @@ int16_t regen_mline(TkDrawing *drawing, const TkEntityData *data,
         e.end = last;
         if (!lines && j > 0 && k > 0 && m.fill_colour >= 0) {
           set_colour(drawing, m.fill_colour);
-          band(m, el[size_t(k - 1)].previous, el[size_t(k - 1)].point, e.point,
-               e.previous);
+          band(m, el[size_t(k - 1)].previous, el[size_t(k - 1)].point, e.point, e.previous);
           set_colour(drawing, e.colour);
         }
       }
-      if (damaged)
-        break;
+      if (damaged) break;
       // Caps and miters at this vertex.
       const bool first = j == 0, final = j == vertices - 1;
-      const Element &outer = el[0];
-      const Element &inner = el[size_t(n - 1)];
-      if (lines &&
-          ((first && (flags & kStartLine)) || (final && (flags & kEndLine)) ||
-           (!first && !final && (flags & kMiters)))) {
+      const Element& outer = el[0];
+      const Element& inner = el[size_t(n - 1)];
+      if (lines && ((first && (flags & kStartLine)) || (final && (flags & kEndLine)) ||
+                    (!first && !final && (flags & kMiters)))) {
         V3 c = mid(outer.point, inner.point);
         if (outer.colour >= 0) {
           set_colour(drawing, outer.colour);
@@ -315,18 +273,15 @@ int16_t regen_mline(TkDrawing *drawing, const TkEntityData *data,
       const double sign = first ? 1.0 : -1.0;
       if ((first && (flags & kStartRound)) || (final && (flags & kEndRound))) {
         if (lines)
-          arc_cap(m, outer.point, inner.point, sign, outer.colour,
-                  inner.colour);
+          arc_cap(m, outer.point, inner.point, sign, outer.colour, inner.colour);
         else
           round_fill(m, outer.point, inner.point, sign);
       }
-      if (((first && (flags & kStartInner)) ||
-           (final && (flags & kEndInner))) &&
-          n > 3) {
+      if (((first && (flags & kStartInner)) || (final && (flags & kEndInner))) && n > 3) {
         if (lines) {
           for (int16_t k = 1; k <= n / 2 - 1; ++k)
-            arc_cap(m, el[size_t(k)].point, el[size_t(n - 1 - k)].point, sign,
-                    el[size_t(k)].colour, el[size_t(n - 1 - k)].colour);
+            arc_cap(m, el[size_t(k)].point, el[size_t(n - 1 - k)].point, sign, el[size_t(k)].colour,
+                    el[size_t(n - 1 - k)].colour);
         } else {
           round_fill(m, el[1].point, el[size_t(n - 2)].point, sign);
         }
@@ -335,20 +290,19 @@ int16_t regen_mline(TkDrawing *drawing, const TkEntityData *data,
     blob_close(r);
     if (closed && j == vertices && vertices > 1) {
       for (int16_t k = 0; k < n; ++k) {
-        Element &e = el[size_t(k)];
+        Element& e = el[size_t(k)];
         if (lines && e.pen_down && e.colour >= 0) {
           set_colour(drawing, e.colour);
           line(m, e.end, first_points[size_t(k)], e.linetype);
         }
         if (!lines && k > 0 && m.fill_colour >= 0) {
           set_colour(drawing, m.fill_colour);
-          band(m, el[size_t(k - 1)].point, first_points[size_t(k - 1)],
-               first_points[size_t(k)], e.point);
+          band(m, el[size_t(k - 1)].point, first_points[size_t(k - 1)], first_points[size_t(k)],
+               e.point);
         }
       }
     }
   }
-  for (TkLinetypeRecord *rec : owned)
-    mem_free(rec);
+  for (TkLinetypeRecord* rec : owned) mem_free(rec);
   return 1;
 }

@@ -13,18 +13,14 @@ namespace {
 
 using namespace display_test;
 
-constexpr uint16_t kProxyKind = 498; // ACAD_PROXY_ENTITY
+constexpr uint16_t kProxyKind = 498;  // ACAD_PROXY_ENTITY
 
 // A proxy-graphics blob under construction: its 8-byte head, then primitives.
 struct Graphics {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(8, 0);
   size_t start = 0;
-  void u32(uint32_t v) {
-    bytes.insert(bytes.end(), (uint8_t *)&v, (uint8_t *)&v + 4);
-  }
-  void f64(double v) {
-    bytes.insert(bytes.end(), (uint8_t *)&v, (uint8_t *)&v + 8);
-  }
+  void u32(uint32_t v) { bytes.insert(bytes.end(), (uint8_t*)&v, (uint8_t*)&v + 4); }
+  void f64(double v) { bytes.insert(bytes.end(), (uint8_t*)&v, (uint8_t*)&v + 8); }
   void pt(double x, double y, double z = 0) {
     f64(x);
     f64(y);
@@ -42,8 +38,7 @@ struct Graphics {
   void polyline(uint32_t type, std::vector<std::pair<double, double>> pts) {
     begin(type);
     u32(uint32_t(pts.size()));
-    for (auto &p : pts)
-      pt(p.first, p.second);
+    for (auto& p : pts) pt(p.first, p.second);
     end();
   }
   void value(uint32_t type, uint32_t v) {
@@ -56,14 +51,13 @@ struct Graphics {
     pt(0, 0);
     pt(0, 0);
     u32(uint32_t(pts.size()));
-    for (auto &p : pts) {
+    for (auto& p : pts) {
       f64(p.first);
       f64(p.second);
     }
     for (int i = 0; i < 8; ++i) {
       pt(0, 0);
-      if (i >= 4)
-        f64(0);
+      if (i >= 4) f64(0);
     }
     u32(0);
     u32(0);
@@ -72,11 +66,11 @@ struct Graphics {
     u32(0);
     end();
   }
-  TkBlob *blob() {
+  TkBlob* blob() {
     uint32_t total = uint32_t(bytes.size());
     std::memcpy(bytes.data(), &total, 4);
-    TkBlob *b = blob_alloc(TK_BLOB_CHUNK_SIZE);
-    TkBlob *w = blob_create(b);
+    TkBlob* b = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(b);
     blob_write(w, bytes.data(), bytes.size());
     blob_close_write(w);
     return b;
@@ -84,11 +78,11 @@ struct Graphics {
 };
 
 class ProxyTest : public DisplayTest {
-protected:
-  void add_proxy(Graphics &g, uint16_t colour = 256) {
+ protected:
+  void add_proxy(Graphics& g, uint16_t colour = 256) {
     start(kProxyKind);
     h.colour = colour;
-    put<TkBlob *>(32, g.blob());
+    put<TkBlob*>(32, g.blob());
     add();
   }
 };
@@ -125,13 +119,12 @@ TEST_F(ProxyTest, SubEntityColours) {
   g.value(14, 0);
   g.polyline(6, {{10, 20}, {20, 20}});
   g.value(14, 256);
-  g.value(16, 1); // the second layer of the list
+  g.value(16, 1);  // the second layer of the list
   g.polyline(6, {{10, 30}, {20, 30}});
   add_proxy(g, 5);
   ASSERT_EQ(regen(), 1);
   std::vector<int32_t> colours;
-  for (const Call &c : of(4))
-    colours.push_back(c.a);
+  for (const Call& c : of(4)) colours.push_back(c.a);
   // The entity's own colour, then 3, then the drawing's colour 7 by block, then
   // the layer's.
   const std::vector<int32_t> want = {5, 3, 7, 1};
@@ -165,9 +158,9 @@ TEST_F(ProxyTest, ClipBoundaryPushedAndPopped) {
   struct Case {
     bool pop;
     bool four;
-    int32_t second_end; // device x where the second line ends
+    int32_t second_end;  // device x where the second line ends
   } cases[] = {{false, false, 500}, {true, false, 900}, {false, true, 900}};
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     TearDown();
     SetUp();
     Graphics g;
@@ -176,8 +169,7 @@ TEST_F(ProxyTest, ClipBoundaryPushedAndPopped) {
     else
       g.clip({{0, 0}, {50, 100}});
     g.polyline(6, {{10, 20}, {90, 20}});
-    if (c.pop)
-      g.begin(28), g.end();
+    if (c.pop) g.begin(28), g.end();
     g.polyline(6, {{10, 40}, {90, 40}});
     add_proxy(g);
     ASSERT_EQ(regen(), 1);
@@ -195,9 +187,9 @@ TEST_F(ProxyTest, ClipBoundaryPushedAndPopped) {
 TEST_F(ProxyTest, ArcThroughThreePoints) {
   Graphics g;
   g.begin(5);
-  g.pt(60, 50); // angle 0 about (50, 50)
-  g.pt(50, 40); // angle -90: clockwise from the first
-  g.pt(40, 50); // angle 180
+  g.pt(60, 50);  // angle 0 about (50, 50)
+  g.pt(50, 40);  // angle -90: clockwise from the first
+  g.pt(40, 50);  // angle 180
   g.u32(0);
   g.end();
   add_proxy(g);
@@ -207,8 +199,7 @@ TEST_F(ProxyTest, ArcThroughThreePoints) {
   EXPECT_EQ(s[0].front(), std::make_pair(400, 500));
   EXPECT_EQ(s[0].back(), std::make_pair(600, 500));
   int32_t lowest = 1000;
-  for (auto &p : s[0])
-    lowest = std::min(lowest, p.second);
+  for (auto& p : s[0]) lowest = std::min(lowest, p.second);
   EXPECT_EQ(lowest, 400);
 }
 
@@ -225,4 +216,4 @@ TEST_F(ProxyTest, DamagedPrimitiveEndsTheList) {
   EXPECT_EQ(strokes().size(), 1u);
 }
 
-} // namespace
+}  // namespace
