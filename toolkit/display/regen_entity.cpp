@@ -220,6 +220,34 @@ void draw_point(TkDrawing* drawing, const TkLayerRecord& layer, const double* tr
   if (mode == 1) return;
   double p[3];
   point3(0, p);
+  // An extruded point's figure lies in the plane of its extrusion: drawn about the origin of a
+  // system moved to the point.
+  const TkEntityHeader& eh = H();
+  std::vector<double> moved;
+  if (eh.flags & TK_ENTITY_EXTRUDED) {
+    TkRegenContext& r = tk_regen;
+    int count = r.viewport_count ? r.viewport_count : 1;
+    double n[3] = {eh.extrusion[0], eh.extrusion[1], eh.extrusion[2]};
+    double l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (l > 0 && std::isfinite(l)) {
+      for (double& c : n) c /= l;
+      double place[16];
+      tk_matrix_from_extrusion(n, place);
+      place[12] = p[0];
+      place[13] = p[1];
+      place[14] = p[2];
+      tk_matrix_multiply(place, transform, place);
+      moved.resize(size_t(16) * size_t(count));
+      for (int v = 0; v < count; ++v)
+        tk_matrix_multiply(place, r.state->viewports[v].matrix, &moved[size_t(16) * size_t(v)]);
+      m = reinterpret_cast<TkConstViewMatrices>(moved.data());
+      p[0] = p[1] = p[2] = 0;
+    }
+  }
+  // The figure turns with the point's angle (the X axis of the system it was made in).
+  const double angle = kTwoPi - get<double>(24);
+  const double ca = std::isfinite(angle) ? std::cos(angle) : 1.0;
+  const double sa = std::isfinite(angle) ? std::sin(angle) : 0.0;
   bool defpoints = tk_name_compare(layer.name, "DEFPOINTS") == 0;
   if (!(mode & 1) || defpoints) {
     double a[3] = {p[0], p[1], p[2]}, b[3] = {p[0], p[1], p[2]};
@@ -239,7 +267,8 @@ void draw_point(TkDrawing* drawing, const TkLayerRecord& layer, const double* tr
   if (size == 0) return;
   double h = size / 2, x = p[0], y = p[1], z = p[2];
   auto stroke = [&](double x0, double y0, double x1, double y1) {
-    double a[3] = {x0, y0, z}, b[3] = {x1, y1, z};
+    double a[3] = {x + ca * (x0 - x) - sa * (y0 - y), y + ca * (y0 - y) + sa * (x0 - x), z};
+    double b[3] = {x + ca * (x1 - x) - sa * (y1 - y), y + ca * (y1 - y) + sa * (x1 - x), z};
     regen_line(drawing, a, b, transform, m, nullptr, drawing, nullptr, ++tk_regen.run_counter, 0);
   };
   switch (mode & 7) {
@@ -604,11 +633,26 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         uint16_t flags = get<uint16_t>(34);
         double sw = get<double>(8), ew = get<double>(16);
         int16_t m = get<int16_t>(30), n = get<int16_t>(32);
-        std::vector<TkPlineVertex> verts;
+        std::vector<TkPlineVertex> verts, frame;
         std::vector<int16_t> faces;
-        read_vertices(list, verts, faces, sw, ew, false);
+        read_vertices(list, verts, faces, sw, ew, true);
         H() = pheader;
         if (!layer_on) break;
+        // The spline's frame (its control points) is drawn as well while SPLFRAME is set, thin
+        // and in the default linetype.
+        size_t kept = 0;
+        for (const TkPlineVertex& v : verts) {
+          if (v.flags & 16) {
+            frame.push_back(v);
+            frame.back().start_width = frame.back().end_width = frame.back().bulge = 0;
+          } else {
+            verts[kept++] = v;
+          }
+        }
+        verts.resize(kept);
+        if ((flags & 4) && hdr && hdr->splframe && frame.size() > 1)
+          regen_polyline(drawing, frame.data(), int32_t(frame.size()), flags & 1, false, flags & 8,
+                         et, lv.vpm, &r.continuous);
         if (flags & 64) {
           regen_polyface(drawing, verts.data(), int32_t(verts.size()),
                          reinterpret_cast<const int16_t(*)[4]>(faces.data()),
@@ -645,6 +689,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         }
         bool readable = tk_block_get(drawing, &block, brec) != 0;
         uint8_t bflags = brec->flags;
+        const int16_t xref_state = brec->index;
         char block_name[TK_NAME_SIZE];
         std::memcpy(block_name, brec->name, sizeof block_name);
         block_name[sizeof block_name - 1] = 0;
@@ -653,6 +698,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         // An external reference: an overlay is not seen through another reference.
         bool xref = (bflags & TK_BLOCK_XREF) != 0;
         if (xref && xref_depth >= 1 && (bflags & 8)) break;
+        // A reference its drawing marks as not loaded (state -1) is not drawn; the readers
+        // that record the state are the DXF reader's and the AC1015 one's.
+        if (xref && xref_state == -1 && (drawing->file_kind != 0 || drawing->version >= 7)) break;
         char xref_path[TK_PATH_MAX] = {};
         if (xref) {
           auto* bh = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
@@ -881,6 +929,11 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           if (reader) blob_close(reader);
           regen_polyline(drawing, verts.data(), int32_t(verts.size()), flags & TK_LWPL_CLOSED,
                          flags & TK_LWPL_PLINEGEN, false, et, lv.vpm, lt);
+        } else if (kind > TK_LAST_FIXED_KIND && kind == drawing->class_numbers[TK_CLASS_OLE2FRAME]) {
+          regen_ole_frame(drawing, &D(), lv.vpm);
+        } else if (kind > TK_LAST_FIXED_KIND && kind == drawing->class_numbers[TK_CLASS_RTEXT] &&
+                   !(get<int16_t>(40) & 1)) {
+          if (!regen_rtext(drawing, &D(), et, colour)) result = 0;
         } else if (TkBlob* graphics = regen_proxy_blob(drawing, &h, &D())) {
           if (!regen_proxy_graphics(drawing, graphics, lv.transform, lv.vpm, lt, drawing,
                                     colour_in, layer.color) &&

@@ -154,7 +154,7 @@ bool three_points(Proxy& p, const ProxyPrimitive& pr, bool circle) {
 // The vertices of a polyline or polygon primitive, each segment a run of its
 // own.
 void polyline(Proxy& p, TkBlob* blob, const ProxyPrimitive& pr, bool closed) {
-  double first[3], prev[3], next[3];
+  double first[3] = {0, 0, 0}, prev[3] = {0, 0, 0}, next[3] = {0, 0, 0};
   for (uint32_t i = 0; i < pr.count && regen_continue; ++i) {
     if (!blob_read_point_checked(blob, pr.end, next)) return;
     if (i == 0)
