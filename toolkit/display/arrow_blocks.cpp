@@ -235,9 +235,3 @@ void arrow_blocks_resolve(TkDrawing* drawing) {
   drawing->arrow_names = nullptr;
   drawing->arrow_name_count = 0;
 }
-
-void arrow_blocks_install() {
-  if (!tk_state) return;
-  tk_state->arrow_block_create = arrow_block_create;
-  tk_state->arrow_blocks_resolve = arrow_blocks_resolve;
-}

@@ -77,5 +77,7 @@ int16_t arrow_block_create(TkDrawing* drawing, const char* name, TkHandle* out);
 // The arrow names the reader queued for the dimension styles, turned into
 // blocks.
 void arrow_blocks_resolve(TkDrawing* drawing);
-// Installs the two services above in the core's hooks.
-void arrow_blocks_install();
+
+// Installs the services the core asks of the display through its hooks: the two above, and the
+// spline evaluation of entity outlines (core_hooks.cpp).
+void regen_install_core_hooks();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display_support.h"
+#include "toolkit/core/loop_set.h"
 #include "toolkit/display/regen_kinds.h"
 
 namespace {
@@ -172,6 +173,38 @@ TEST_F(DispatchKindsTest, ExtrudedPoint) {
     }
   EXPECT_LT(min_y, 440);
   EXPECT_GT(max_y, 560);
+}
+
+// A SPLINE as a clipping outline goes through the display's spline evaluation once the hooks
+// are installed; before that it has no outline.
+TEST_F(DispatchKindsTest, SplineOutline) {
+  start(TK_SPLINE);
+  put<int16_t>(0, 3);
+  put<int16_t>(4, 8);
+  put<int16_t>(6, 4);
+  TkBlob* blob = blob_alloc(4096);
+  TkBlob* w = blob_create(blob);
+  for (double k : {0, 0, 0, 0, 1, 1, 1, 1}) blob_write(w, &k, 8);
+  for (double c : {0, 0, 0, 10, 20, 0, 30, 20, 0, 40, 0, 0}) blob_write(w, &c, 8);
+  blob_close_write(w);
+  put(TK_SPLINE_BLOB, blob);
+  add();
+  const TkHandle spline = h.handle;
+  tk_state->spline_outline = nullptr;
+  EXPECT_EQ(tk_entity_outline(d, model(), &spline), nullptr);
+  regen_install_core_hooks();
+  TkBlob* outline = tk_entity_outline(d, model(), &spline);
+  ASSERT_NE(outline, nullptr);
+  ASSERT_GE(blob_length(outline), 3 * 24);
+  ASSERT_EQ(blob_length(outline) % 24, 0);
+  std::vector<double> xyz(size_t(blob_length(outline)) / 8);
+  TkBlob* r = blob_open_read(outline);
+  ASSERT_EQ(blob_read(r, xyz.data(), xyz.size() * 8), 1);
+  blob_close(r);
+  blob_free(outline);
+  EXPECT_EQ(xyz[0], 0.0);
+  EXPECT_EQ(xyz[xyz.size() - 3], 40.0);
+  EXPECT_NEAR(xyz[xyz.size() - 2], 0.0, 1e-12);
 }
 
 }  // namespace

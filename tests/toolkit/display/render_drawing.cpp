@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the toolkit did not start (status %u)\n", status);
     return 1;
   }
-  arrow_blocks_install();
+  regen_install_core_hooks();
   int failures = 0;
   for (int i = first; i < argc; ++i) {
     std::string path = argv[i];

@@ -37,7 +37,7 @@ class TestDataRegen : public ::testing::TestWithParam<const char*> {
     ASSERT_EQ(tk_init_core(nullptr, 1, &status), 1);
     ASSERT_EQ(tk_install_file_readers(), 1);
     ASSERT_EQ(tk_init(), 1);
-    arrow_blocks_install();
+    regen_install_core_hooks();
     started_ = true;
   }
   void TearDown() override {
