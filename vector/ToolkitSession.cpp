@@ -5,6 +5,7 @@
 #include "toolkit/core/mem.h"
 #include "toolkit/core/reader_ops.h"
 #include "toolkit/core/state.h"
+#include "toolkit/display/regen_kinds.h"
 #include "toolkit/read/readers.h"
 
 
@@ -85,6 +86,8 @@ void CToolkitSession::Init(HINSTANCE module) {
     tk_set_host_layer(&layer);
     if (!tk_init_core(nullptr, 1, &m_nStatus)) return;
     m_bCoreStarted = TRUE;
+    // What loads and outlines ask of the display: standard arrowhead blocks, spline points.
+    regen_install_core_hooks();
     tk_install_readers_full(tk_dwg_reader_ops());
     tk_install_readers(tk_dxf_reader_ops());
   }

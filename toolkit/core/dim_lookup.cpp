@@ -49,6 +49,9 @@ void apply_pair(TkDrawing* d, int16_t variable, const TkXdataItem& v, TkDimSetti
     case 147: if (v.code == 1040) s->gap = real; break;
     case 77: if (v.code == 1070) s->text_position = static_cast<uint16_t>(word); break;
     case 176: if (v.code == 1070) s->line_colour = static_cast<uint16_t>(word); break;
+    case 140: if (v.code == 1040) s->text_height = real; break;
+    case 178: if (v.code == 1070) s->text_colour = static_cast<uint16_t>(word); break;
+    case 340: if (v.code == 1005) s->text_style = handle; break;
     case 173:
       if (v.code == 1070) {
         o->dimsah_given = true;
@@ -128,7 +131,7 @@ bool get_dictionary(TkDrawing* d, const TkHandle* handle, TkObjectHeader* h, TkO
 
 int16_t tk_read_dimstyle_overrides(TkDrawing* drawing, const TkEntityHeader* header,
                                    TkDimSettings* settings, const TkHandle* dimstyle) {
-  *settings = TkDimSettings{1.0, 0.09, 0.09, 0, TK_ARROW_DEFAULT, TkHandle{}, 0};
+  *settings = TkDimSettings{1.0, 0.09, 0.09, 0, TK_ARROW_DEFAULT, TkHandle{}, 0, 0.18, 0, TkHandle{}};
   TkDimStyleRecord style;
   if (!tk_dimstyle_get(drawing, dimstyle, &style)) return 0;
   settings->arrow_size = style.dimasz;
@@ -136,6 +139,9 @@ int16_t tk_read_dimstyle_overrides(TkDrawing* drawing, const TkEntityHeader* hea
   settings->scale = style.dimscale;
   settings->gap = style.dimgap;
   settings->line_colour = static_cast<uint16_t>(style.dimclrd);
+  settings->text_height = style.dimtxt;
+  settings->text_colour = static_cast<uint16_t>(style.dimclrt);
+  settings->text_style = style.dimtxsty;
   settings->arrow_block = style.dimsah ? style.dimblk1 : style.dimblk;
 
   TkHandle acad;

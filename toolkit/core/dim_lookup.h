@@ -34,6 +34,9 @@ struct TkDimSettings {
   uint16_t arrow_kind;
   TkHandle arrow_block;    // DIMBLK, or DIMBLK1 while DIMSAH is on
   uint16_t line_colour;    // DIMCLRD
+  double text_height;      // DIMTXT
+  uint16_t text_colour;    // DIMCLRT
+  TkHandle text_style;     // DIMTXSTY
 };
 
 // Fills the settings from the dimension style, then from the "DSTYLE" overrides in the entity's

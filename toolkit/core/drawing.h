@@ -145,6 +145,11 @@ struct TkDrawing {
   // the styles comes after the entities, so each waits here (its list, its handle, the name).
   TkBlob* mline_styles;
   int32_t mline_style_count;
+  // Arrow names of DIMSTYLE records that named no block when the record was read (524 bytes
+  // each: the style's handle, the variable's group code 5, 6 or 7 as 32 bits, the name in 512
+  // bytes); the display's hook turns them into blocks at the end of the load.
+  TkBlob* arrow_names;
+  int32_t arrow_name_count;
   // Work buffers the display and the writers keep with the drawing between calls (owned, from
   // mem_alloc; null while unused).
   void* work_buffers[TK_WORK_BUFFERS];

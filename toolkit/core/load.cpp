@@ -117,6 +117,7 @@ int16_t load_table(TkDrawing* d, TkList* list, TkTableCount table, int16_t (*beg
       free_owned(&record);
       continue;
     }
+    const TkHandle as_read = record.handle;
     if (ok && is_pre_r13(d)) ok = tk_next_handle(d, nullptr, 0, &record.handle) != 0;
     if (ok && decide(&record) == Keep::skip) {
       free_owned(&record);
@@ -125,6 +126,9 @@ int16_t load_table(TkDrawing* d, TkList* list, TkTableCount table, int16_t (*beg
     ok = ok && tk_fresh_handle_if_taken(d, &record.handle) &&
          record_store_indexed(&record.handle, &d->index, &record, sizeof record, list,
                               TK_POS_END, nullptr) != nullptr;
+    // What the reader queued under the record's handle as read follows the handle it got.
+    if (ok && list == &d->dimstyles && d->arrow_name_count > 0)
+      ok = tk_name_refs_rekey(d, &as_read, &record.handle) != 0;
     // Stored, the record owns its extended data until the drawing closes.
     if (ok && !tk_collect_xdata_fixups(d, xdata_of(&record))) {
       free_table<Record>(list);

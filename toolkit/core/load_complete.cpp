@@ -472,6 +472,46 @@ int16_t tk_note_mline_style(TkDrawing* drawing, TkList* list, const TkHandle* en
   return 1;
 }
 
+int16_t name_ref_queue(TkDrawing* drawing, const TkHandle* record, const char* name,
+                       uint32_t code) {
+  if (!name || !name[0]) return 1;
+  if (!drawing->arrow_names) drawing->arrow_names = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  if (!drawing->arrow_names) return tk_fail_alloc(TK_ERR_ALLOC_BLOB_BUFFER);
+  uint8_t entry[524] = {};
+  std::memcpy(entry, record->bytes, 8);
+  std::memcpy(entry + 8, &code, 4);
+  std::memcpy(entry + 12, name, strnlen(name, 511));
+  TkBlob* w = blob_open_append(drawing->arrow_names);
+  if (!w) return 0;
+  bool ok = blob_write(w, entry, sizeof entry) != 0;
+  if (!blob_close_append(w) || !ok) return 0;
+  ++drawing->arrow_name_count;
+  return 1;
+}
+
+int16_t tk_name_refs_rekey(TkDrawing* drawing, const TkHandle* from, const TkHandle* to) {
+  if (!drawing->arrow_names || std::memcmp(from->bytes, to->bytes, 8) == 0) return 1;
+  TkBlob* moved = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = moved ? blob_create(moved) : nullptr;
+  TkBlob* r = w ? blob_open_read(drawing->arrow_names) : nullptr;
+  bool ok = r != nullptr;
+  for (int32_t i = 0; ok && i < drawing->arrow_name_count; ++i) {
+    uint8_t entry[524];
+    ok = blob_read(r, entry, sizeof entry) != 0;
+    if (ok && std::memcmp(entry, from->bytes, 8) == 0) std::memcpy(entry, to->bytes, 8);
+    ok = ok && blob_write(w, entry, sizeof entry) != 0;
+  }
+  if (r) blob_close(r);
+  if (w && !blob_close_write(w)) ok = false;
+  if (!ok) {
+    blob_free(moved);
+    return tk_fail_alloc(TK_ERR_ALLOC_BLOB_BUFFER);
+  }
+  blob_free(drawing->arrow_names);
+  drawing->arrow_names = moved;
+  return 1;
+}
+
 int16_t tk_resolve_mline_styles(TkDrawing* drawing) {
   TkBlob* r = drawing->mline_styles ? blob_open_read(drawing->mline_styles) : nullptr;
   bool ok = true;
@@ -509,6 +549,9 @@ int16_t tk_resolve_mline_styles(TkDrawing* drawing) {
   if (r) blob_close(r);
   blob_free(drawing->mline_styles);
   drawing->mline_styles = nullptr;
+  blob_free(drawing->arrow_names);
+  drawing->arrow_names = nullptr;
+  drawing->arrow_name_count = 0;
   drawing->mline_style_count = 0;
   return ok ? 1 : 0;
 }
@@ -741,6 +784,9 @@ void tk_free_load_lists(TkDrawing* drawing) {
   blob_free(drawing->xref_inserts);
   blob_free(drawing->mline_styles);
   drawing->mline_styles = nullptr;
+  blob_free(drawing->arrow_names);
+  drawing->arrow_names = nullptr;
+  drawing->arrow_name_count = 0;
   drawing->mline_style_count = 0;
   drawing->xdata_fixups = drawing->xref_blocks = drawing->xref_inserts = nullptr;
   drawing->xdata_fixup_count = drawing->xref_block_count = drawing->xref_insert_count = 0;

@@ -55,6 +55,14 @@ int16_t tk_note_mline_style(TkDrawing* drawing, TkList* list, const TkHandle* en
 // else the style of the name ("Standard" when empty); none of that name leaves the null handle
 // (error callback code 6). 0 only when an entity cannot be written back.
 int16_t tk_resolve_mline_styles(TkDrawing* drawing);
+// Queues a dimension style's arrow name (code 5, 6 or 7: DIMBLK, DIMBLK1, DIMBLK2) that names
+// no block yet, for the display's arrow blocks once the load is complete. 1; 0 when memory ran
+// out. An empty name is not queued.
+int16_t name_ref_queue(TkDrawing* drawing, const TkHandle* record, const char* name,
+                       uint32_t code);
+// The queued names of the record handle `from` now belong to `to` (a record that got another
+// handle when it was stored). 1; 0 when memory ran out.
+int16_t tk_name_refs_rekey(TkDrawing* drawing, const TkHandle* from, const TkHandle* to);
 // Numbers the paper-space VIEWPORT entities from the file's viewport headers (DWG only). A
 // header that names no VIEWPORT is passed over (error callback code 6).
 int16_t tk_resolve_viewport_entities(TkDrawing* drawing);

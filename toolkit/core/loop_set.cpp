@@ -16,6 +16,7 @@
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/state.h"
 
 namespace {
 
@@ -281,7 +282,9 @@ TkBlob* tk_entity_outline(TkDrawing* drawing, TkList* list, const TkHandle* clip
   if (resolution < 4) resolution = 72;
   uint16_t lw = drawing->class_numbers[TK_CLASS_LWPOLYLINE];
   if (!h || !d || !tk_get_entity_by_handle(drawing, list, clip, h, d)) goto done;
+  if (h->kind == TK_SPLINE && !(tk_state && tk_state->spline_outline)) goto done;
   if (h->kind != TK_CIRCLE && h->kind != TK_ELLIPSE && h->kind != TK_POLYLINE &&
+      h->kind != TK_SPLINE &&
       h->kind != TK_REGION && h->kind != TK_3DSOLID && h->kind != TK_BODY &&
       !(lw && h->kind == lw))
     goto done;
@@ -294,6 +297,13 @@ TkBlob* tk_entity_outline(TkDrawing* drawing, TkList* list, const TkHandle* clip
     tessellate_arc(w, c, 0.0, kOutlineTwoPi, tk_data_get<double>(d, 24), resolution);
   } else if (h->kind == TK_ELLIPSE) {
     tessellate_ellipse(w, d, resolution);
+  } else if (h->kind == TK_SPLINE) {
+    if (!tk_state->spline_outline(drawing, d, w, resolution)) {
+      blob_close(w);
+      blob_free(blob);
+      blob = nullptr;
+      goto done;
+    }
   } else if (h->kind == TK_REGION || h->kind == TK_3DSOLID || h->kind == TK_BODY) {
     tk_solid_outline(d, w, resolution);
   } else if (h->kind == TK_POLYLINE) {

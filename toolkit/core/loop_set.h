@@ -36,8 +36,9 @@ struct TkDrawing;
 struct TkList;
 struct TkHandle;
 // The outline of a paper-space viewport's clipping entity (a circle, an ellipse, a polyline, a
-// lightweight polyline or a region, solid or body of the list, by handle) as (x, y, z) doubles in
-// a new blob; null when the entity is missing or of another kind (splines included).
+// lightweight polyline, a spline (through the display's evaluation, when it is installed) or a
+// region, solid or body of the list, by handle) as (x, y, z) doubles in a new blob; null when the
+// entity is missing or of another kind.
 TkBlob* tk_entity_outline(TkDrawing* drawing, TkList* list, const TkHandle* clip);
 
 // 1 when the point lies inside the polygon or within the tolerance of one of its edges.

@@ -16,6 +16,7 @@ struct TkTrueTypeRequest;
 struct TkDrawing;
 struct TkEntityHeader;
 struct TkEntityData;
+struct TkBlob;
 
 // The application's value for a drawing, handed back to every callback.
 using TkUserData = uintptr_t;
@@ -51,6 +52,10 @@ using TkArrowBlockFn = int16_t (*)(TkDrawing* drawing, const char* name, TkHandl
 using TkShapeLookupFn = int16_t (*)(TkDrawing* drawing, const char* name, uint16_t* shape,
                                     TkHandle* style);
 using TkDrawingFn = void (*)(TkDrawing* drawing);
+// The display's spline evaluation for entity outlines: the points (x, y, z doubles) of the
+// SPLINE whose data is given, written to the blob; 1, or 0 when they could not be made.
+using TkSplineOutlineFn = int16_t (*)(TkDrawing* drawing, const TkEntityData* spline,
+                                      TkBlob* writer, int32_t resolution);
 
 // Init-data hooks: open gives 1 when the data can be read; getc gives the next byte or -1; read
 // fills up to n bytes and gives how many it filled.
@@ -145,6 +150,7 @@ struct TkState {
   uint8_t skip_entity;
   uint8_t kind_selection[32];
   TkEntityReadHook entity_read_hook;
+  TkSplineOutlineFn spline_outline;
   // While set, a dimension arrow name without a block gets a standard arrowhead block built.
   uint8_t create_arrows;
   TkArrowBlockFn arrow_block_create;

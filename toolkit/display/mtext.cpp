@@ -524,3 +524,31 @@ int16_t mtext_entity(TkDrawing* drawing, const TkEntityData* data, const double 
   mem_free(style);
   return ok;
 }
+
+int16_t mtext_measure(TkDrawing* drawing, const TkMtextParams* params, const char* text,
+                      const TkTextStyleRecord* style, double* width, double* top) {
+  *width = 0;
+  *top = 0;
+  if (!text || text_is_blank(text)) return 1;
+  TkFont* first = tk_state ? tk_state->builtin_fonts[0] : nullptr;
+  Format base{};
+  base.height = params->height > 0 ? params->height : 1.0;
+  base.width = 1.0;
+  base.tracking = 1.0;
+  base.colour = -1;
+  base.font = font_resolve(drawing, style ? style->font_file : "", TK_FONT_MASK_MAIN, first,
+                           nullptr, 0xFFFFFFFF);
+  if (!base.font) base.font = first;
+  if (!base.font) return 1;
+  if (style && style->bigfont_file[0])
+    base.big = font_resolve(drawing, style->bigfont_file, TK_FONT_MASK_BIG, nullptr, nullptr,
+                            0xFFFFFFFF);
+  std::string s(text, strnlen(text, kMaxText));
+  std::vector<Item> items;
+  Tokenizer(drawing, s.c_str(), base, *params, items).run();
+  std::vector<Line> lines;
+  break_lines(items, 1e300, lines);
+  for (const Line& l : lines) *width = std::fmax(*width, l.width);
+  if (!lines.empty()) *top = lines[0].height;
+  return 1;
+}

@@ -30,3 +30,7 @@ int16_t mtext_draw(TkDrawing* drawing, const TkMtextParams* params, const char* 
 // An MTEXT entity's data.
 int16_t mtext_entity(TkDrawing* drawing, const TkEntityData* data, const double transform[16],
                      int16_t colour);
+// The widest line of the string as mtext_draw would lay it without wrapping, and the largest
+// character height of its first line (both in drawing units).
+int16_t mtext_measure(TkDrawing* drawing, const TkMtextParams* params, const char* text,
+                      const TkTextStyleRecord* style, double* width, double* top);

@@ -16,6 +16,7 @@
 #include "toolkit/core/mem.h"
 #include "toolkit/display/mtext.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/regen_kinds.h"
 #include "toolkit/display/regen_solid.h"
 #include "toolkit/display/shx.h"
 #include "toolkit/display/xclip.h"
@@ -219,6 +220,34 @@ void draw_point(TkDrawing* drawing, const TkLayerRecord& layer, const double* tr
   if (mode == 1) return;
   double p[3];
   point3(0, p);
+  // An extruded point's figure lies in the plane of its extrusion: drawn about the origin of a
+  // system moved to the point.
+  const TkEntityHeader& eh = H();
+  std::vector<double> moved;
+  if (eh.flags & TK_ENTITY_EXTRUDED) {
+    TkRegenContext& r = tk_regen;
+    int count = r.viewport_count ? r.viewport_count : 1;
+    double n[3] = {eh.extrusion[0], eh.extrusion[1], eh.extrusion[2]};
+    double l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (l > 0 && std::isfinite(l)) {
+      for (double& c : n) c /= l;
+      double place[16];
+      tk_matrix_from_extrusion(n, place);
+      place[12] = p[0];
+      place[13] = p[1];
+      place[14] = p[2];
+      tk_matrix_multiply(place, transform, place);
+      moved.resize(size_t(16) * size_t(count));
+      for (int v = 0; v < count; ++v)
+        tk_matrix_multiply(place, r.state->viewports[v].matrix, &moved[size_t(16) * size_t(v)]);
+      m = reinterpret_cast<TkConstViewMatrices>(moved.data());
+      p[0] = p[1] = p[2] = 0;
+    }
+  }
+  // The figure turns with the point's angle (the X axis of the system it was made in).
+  const double angle = kTwoPi - get<double>(24);
+  const double ca = std::isfinite(angle) ? std::cos(angle) : 1.0;
+  const double sa = std::isfinite(angle) ? std::sin(angle) : 0.0;
   bool defpoints = tk_name_compare(layer.name, "DEFPOINTS") == 0;
   if (!(mode & 1) || defpoints) {
     double a[3] = {p[0], p[1], p[2]}, b[3] = {p[0], p[1], p[2]};
@@ -238,7 +267,8 @@ void draw_point(TkDrawing* drawing, const TkLayerRecord& layer, const double* tr
   if (size == 0) return;
   double h = size / 2, x = p[0], y = p[1], z = p[2];
   auto stroke = [&](double x0, double y0, double x1, double y1) {
-    double a[3] = {x0, y0, z}, b[3] = {x1, y1, z};
+    double a[3] = {x + ca * (x0 - x) - sa * (y0 - y), y + ca * (y0 - y) + sa * (x0 - x), z};
+    double b[3] = {x + ca * (x1 - x) - sa * (y1 - y), y + ca * (y1 - y) + sa * (x1 - x), z};
     regen_line(drawing, a, b, transform, m, nullptr, drawing, nullptr, ++tk_regen.run_counter, 0);
   };
   switch (mode & 7) {
@@ -267,49 +297,6 @@ void draw_point(TkDrawing* drawing, const TkLayerRecord& layer, const double* tr
     stroke(x + h, y - h, x + h, y + h);
     stroke(x + h, y - h, x - h, y - h);
     stroke(x - h, y - h, x - h, y + h);
-  }
-}
-
-void draw_infinite(TkDrawing* drawing, uint16_t kind, const double* transform,
-                   TkConstViewMatrices m, const TkLinetypeRecord* lt) {
-  TkRegenContext& r = tk_regen;
-  double base[3], dir[3];
-  point3(0, base);
-  point3(24, dir);
-  double far0[3], far1[3];
-  for (int i = 0; i < 3; ++i) {
-    far1[i] = base[i] + 1e10 * dir[i];
-    far0[i] = kind == TK_XLINE ? base[i] - 1e10 * dir[i] : base[i];
-  }
-  int first, end;
-  regen_viewport_range(&first, &end);
-  if (first == 0 && r.host && !r.host->extents_drawn) {
-    // The base point and a unit along the line, kept as a pair or not at all.
-    double b4[4] = {base[0], base[1], base[2], 1};
-    double u4[4] = {base[0] + dir[0], base[1] + dir[1], base[2] + dir[2], 1};
-    tk_matrix_transform_point4(b4, m[0], b4);
-    tk_matrix_transform_point4(u4, m[0], u4);
-    if (std::isfinite(b4[0]) && std::isfinite(b4[1]) && std::isfinite(u4[0]) && std::isfinite(u4[1]) &&
-        r.infinite_points.size() < 2000)
-      r.infinite_points.insert(r.infinite_points.end(), {b4[0], b4[1], u4[0], u4[1]});
-  }
-  uint64_t saved = r.visible_mask;
-  for (int v = first; v < end; ++v) {
-    if (!regen_viewport_served(v)) continue;
-    double a4[4] = {far0[0], far0[1], far0[2], 1}, b4[4] = {far1[0], far1[1], far1[2], 1};
-    tk_matrix_transform_point4(a4, m[v], a4);
-    tk_matrix_transform_point4(b4, m[v], b4);
-    double a[2] = {a4[0], a4[1]}, b[2] = {b4[0], b4[1]};
-    const double* rc = r.state->viewports[v].rect;
-    double rect[4] = {std::fmin(rc[0], rc[2]), std::fmin(rc[1], rc[3]), std::fmax(rc[0], rc[2]),
-                      std::fmax(rc[1], rc[3])};
-    if (!clip_segment_to_rect(a, b, rect)) continue;
-    double ia[2], ib[2];
-    tk_inverse_transform_point_pair(m[v], a, b, ia, ib);
-    double p0[3] = {ia[0], ia[1], 0}, p1[3] = {ib[0], ib[1], 0};
-    r.visible_mask = uint64_t(1) << v;
-    regen_line(drawing, p0, p1, transform, m, lt, drawing, nullptr, ++r.run_counter, 0);
-    r.visible_mask = saved;
   }
 }
 
@@ -359,6 +346,47 @@ bool regen_viewport_served(int v) {
   if (v < 0 || v >= TK_MAX_VIEWPORTS) return false;
   uint64_t bit = uint64_t(1) << v;
   return !(tk_regen.freeze_mask & bit) && (tk_regen.visible_mask & bit);
+}
+
+void regen_infinite_line(TkDrawing* drawing, uint16_t kind, const double base[3],
+                         const double dir[3], const double transform[16], TkConstViewMatrices m,
+                         const TkLinetypeRecord* lt) {
+  TkRegenContext& r = tk_regen;
+  double far0[3], far1[3];
+  for (int i = 0; i < 3; ++i) {
+    far1[i] = base[i] + 1e10 * dir[i];
+    far0[i] = kind == TK_XLINE ? base[i] - 1e10 * dir[i] : base[i];
+  }
+  int first, end;
+  regen_viewport_range(&first, &end);
+  if (first == 0 && r.host && !r.host->extents_drawn) {
+    // The base point and a unit along the line, kept as a pair or not at all.
+    double b4[4] = {base[0], base[1], base[2], 1};
+    double u4[4] = {base[0] + dir[0], base[1] + dir[1], base[2] + dir[2], 1};
+    tk_matrix_transform_point4(b4, m[0], b4);
+    tk_matrix_transform_point4(u4, m[0], u4);
+    if (std::isfinite(b4[0]) && std::isfinite(b4[1]) && std::isfinite(u4[0]) && std::isfinite(u4[1]) &&
+        r.infinite_points.size() < 2000)
+      r.infinite_points.insert(r.infinite_points.end(), {b4[0], b4[1], u4[0], u4[1]});
+  }
+  uint64_t saved = r.visible_mask;
+  for (int v = first; v < end; ++v) {
+    if (!regen_viewport_served(v)) continue;
+    double a4[4] = {far0[0], far0[1], far0[2], 1}, b4[4] = {far1[0], far1[1], far1[2], 1};
+    tk_matrix_transform_point4(a4, m[v], a4);
+    tk_matrix_transform_point4(b4, m[v], b4);
+    double a[2] = {a4[0], a4[1]}, b[2] = {b4[0], b4[1]};
+    const double* rc = r.state->viewports[v].rect;
+    double rect[4] = {std::fmin(rc[0], rc[2]), std::fmin(rc[1], rc[3]), std::fmax(rc[0], rc[2]),
+                      std::fmax(rc[1], rc[3])};
+    if (!clip_segment_to_rect(a, b, rect)) continue;
+    double ia[2], ib[2];
+    tk_inverse_transform_point_pair(m[v], a, b, ia, ib);
+    double p0[3] = {ia[0], ia[1], 0}, p1[3] = {ib[0], ib[1], 0};
+    r.visible_mask = uint64_t(1) << v;
+    regen_line(drawing, p0, p1, transform, m, lt, drawing, nullptr, ++r.run_counter, 0);
+    r.visible_mask = saved;
+  }
 }
 
 int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16],
@@ -563,9 +591,13 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         break;
       }
       case TK_RAY:
-      case TK_XLINE:
-        draw_infinite(drawing, kind, lv.transform, lv.vpm, lt);
+      case TK_XLINE: {
+        double base[3], dir[3];
+        point3(0, base);
+        point3(24, dir);
+        regen_infinite_line(drawing, kind, base, dir, lv.transform, lv.vpm, lt);
         break;
+      }
       case TK_BLOCK: {
         double base[3];
         point3(0, base);
@@ -601,11 +633,26 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         uint16_t flags = get<uint16_t>(34);
         double sw = get<double>(8), ew = get<double>(16);
         int16_t m = get<int16_t>(30), n = get<int16_t>(32);
-        std::vector<TkPlineVertex> verts;
+        std::vector<TkPlineVertex> verts, frame;
         std::vector<int16_t> faces;
-        read_vertices(list, verts, faces, sw, ew, false);
+        read_vertices(list, verts, faces, sw, ew, true);
         H() = pheader;
         if (!layer_on) break;
+        // The spline's frame (its control points) is drawn as well while SPLFRAME is set, thin
+        // and in the default linetype.
+        size_t kept = 0;
+        for (const TkPlineVertex& v : verts) {
+          if (v.flags & 16) {
+            frame.push_back(v);
+            frame.back().start_width = frame.back().end_width = frame.back().bulge = 0;
+          } else {
+            verts[kept++] = v;
+          }
+        }
+        verts.resize(kept);
+        if ((flags & 4) && hdr && hdr->splframe && frame.size() > 1)
+          regen_polyline(drawing, frame.data(), int32_t(frame.size()), flags & 1, false, flags & 8,
+                         et, lv.vpm, &r.continuous);
         if (flags & 64) {
           regen_polyface(drawing, verts.data(), int32_t(verts.size()),
                          reinterpret_cast<const int16_t(*)[4]>(faces.data()),
@@ -642,6 +689,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         }
         bool readable = tk_block_get(drawing, &block, brec) != 0;
         uint8_t bflags = brec->flags;
+        const int16_t xref_state = brec->index;
         char block_name[TK_NAME_SIZE];
         std::memcpy(block_name, brec->name, sizeof block_name);
         block_name[sizeof block_name - 1] = 0;
@@ -650,6 +698,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         // An external reference: an overlay is not seen through another reference.
         bool xref = (bflags & TK_BLOCK_XREF) != 0;
         if (xref && xref_depth >= 1 && (bflags & 8)) break;
+        // A reference its drawing marks as not loaded (state -1) is not drawn; the readers
+        // that record the state are the DXF reader's and the AC1015 one's.
+        if (xref && xref_state == -1 && (drawing->file_kind != 0 || drawing->version >= 7)) break;
         char xref_path[TK_PATH_MAX] = {};
         if (xref) {
           auto* bh = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
@@ -826,6 +877,23 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         // The end of an insertion's attributes, or a stray vertex: not entities of their own.
         drawn = false;
         break;
+      case TK_MLINE: {
+        auto* by_layer = static_cast<TkLinetypeRecord*>(mem_alloc(sizeof(TkLinetypeRecord)));
+        if (!by_layer) {
+          result = tk_fail_alloc(TK_ERR_MLINE_LINETYPE);
+          break;
+        }
+        TkDrawing* holder = regen_layer_linetype_drawing(drawing, layer.handle);
+        const bool read = tk_ltype_get(holder, &layer.linetype, by_layer) != 0;
+        if (!regen_mline(drawing, &D(), layer.color, colour_in, read ? by_layer : nullptr,
+                         linetype_in, lv.transform, lv.vpm))
+          result = 0;
+        mem_free(by_layer);
+        break;
+      }
+      case TK_TOLERANCE:
+        regen_tolerance(drawing, &h, &D(), lv.transform, colour_in, layer.color);
+        break;
       case TK_LEADER: {
         const TkRegenCall call{colour, lineweight, depth, xref_depth, r.freeze_mask};
         if (!regen_leader(drawing, &D(), lv.transform, lv.vpm, lt, call)) result = 0;
@@ -861,6 +929,16 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           if (reader) blob_close(reader);
           regen_polyline(drawing, verts.data(), int32_t(verts.size()), flags & TK_LWPL_CLOSED,
                          flags & TK_LWPL_PLINEGEN, false, et, lv.vpm, lt);
+        } else if (kind > TK_LAST_FIXED_KIND && kind == drawing->class_numbers[TK_CLASS_OLE2FRAME]) {
+          regen_ole_frame(drawing, &D(), lv.vpm);
+        } else if (kind > TK_LAST_FIXED_KIND && kind == drawing->class_numbers[TK_CLASS_RTEXT] &&
+                   !(get<int16_t>(40) & 1)) {
+          if (!regen_rtext(drawing, &D(), et, colour)) result = 0;
+        } else if (TkBlob* graphics = regen_proxy_blob(drawing, &h, &D())) {
+          if (!regen_proxy_graphics(drawing, graphics, lv.transform, lv.vpm, lt, drawing,
+                                    colour_in, layer.color) &&
+              tk_state->last_error == TK_ERR_PROXY_MATRICES)
+            result = 0;
         } else {
           count_skip(kind);
           drawn = false;

@@ -125,6 +125,8 @@ struct DxfState {
   char pending_names[DXF_PENDING_HEADER_NAMES][DXF_NAME_SIZE];
   int16_t pending_celtype_code;
   char pending_layer_linetype[DXF_NAME_SIZE];
+  // The arrow names (groups 5, 6, 7) of the DIMSTYLE record being read that named no block.
+  char pending_arrows[3][DXF_NAME_SIZE];
 
   // The bit writer of proxy entities' data, made at the first one.
   TkBitWriter* proxy_writer;

@@ -250,6 +250,8 @@ void dxf_record_group(DxfState* s, const TkGroupTable* table, void* record) {
     TkHandle h{};
     if (tk_find_record_by_name(s->drawing, s->text, &h) && row->size >= 8)
       std::memcpy(field, h.bytes, 8);
+    else if (s->group.code >= 5 && s->group.code <= 7)
+      dxf_copy_text(s->pending_arrows[s->group.code - 5], DXF_NAME_SIZE, s->text);
     return;
   }
   store_by_type(s, row, field);

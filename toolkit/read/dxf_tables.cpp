@@ -6,6 +6,7 @@
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
 #include "toolkit/core/drawing_life.h"
+#include "toolkit/core/load_complete.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
@@ -201,8 +202,15 @@ int16_t dxf_read_dimstyle(TkDrawing* d, TkDimStyleRecord* r, uint8_t* has_xdata)
   DxfState* s = begin_record(d, has_xdata);
   if (!s) return 0;
   tk_init_dimstyle_record(d, r);
-  return dxf_read_table_record(s, table_of(TK_GROUPS_DIMSTYLE), r, has_xdata, &r->reactor_count,
-                               &r->reactors, nullptr);
+  std::memset(s->pending_arrows, 0, sizeof s->pending_arrows);
+  if (!dxf_read_table_record(s, table_of(TK_GROUPS_DIMSTYLE), r, has_xdata, &r->reactor_count,
+                             &r->reactors, nullptr))
+    return 0;
+  // Arrow names without a block wait for the end of the load, when the blocks of the file are
+  // known and the standard arrowheads can be built.
+  for (uint32_t code = 5; code <= 7; ++code)
+    if (!name_ref_queue(d, &r->handle, s->pending_arrows[code - 5], code)) return 0;
+  return 1;
 }
 
 int16_t dxf_read_block_header(TkDrawing* d, TkBlockRecord* r, uint8_t* has_xdata) {

@@ -19,6 +19,7 @@
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/load.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/regen_kinds.h"
 #include "toolkit/read/readers.h"
 #include "vector/model/DrawingBuild.h"
 #include "vector/model/Tavelo.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the toolkit did not start (status %u)\n", status);
     return 1;
   }
+  regen_install_core_hooks();
   int failures = 0;
   for (int i = first; i < argc; ++i) {
     std::string path = argv[i];

@@ -21,6 +21,7 @@
 #include "toolkit/core/load.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
+#include "toolkit/display/regen_kinds.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/read/readers.h"
 
@@ -36,6 +37,7 @@ class TestDataRegen : public ::testing::TestWithParam<const char*> {
     ASSERT_EQ(tk_init_core(nullptr, 1, &status), 1);
     ASSERT_EQ(tk_install_file_readers(), 1);
     ASSERT_EQ(tk_init(), 1);
+    regen_install_core_hooks();
     started_ = true;
   }
   void TearDown() override {

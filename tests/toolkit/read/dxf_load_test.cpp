@@ -290,6 +290,49 @@ TEST_F(DxfLoad, DimensionStyleArrowBlocksByNameInAnyCase) {
   EXPECT_TRUE(tk_handle_is_null(&r.dimblk1));
 }
 
+// An arrow name of a DIMSTYLE that names no block is queued, with its style and variable, for
+// the display's hook at the end of the load; a name that names a block is not.
+std::vector<std::pair<uint32_t, std::string>> queued_arrows;
+TkHandle queued_style{};
+
+void take_arrow_queue(TkDrawing* d) {
+  TkBlob* r = blob_open_read(d->arrow_names);
+  for (int32_t i = 0; r && i < d->arrow_name_count; ++i) {
+    uint8_t entry[524];
+    if (!blob_read(r, entry, sizeof entry)) break;
+    std::memcpy(queued_style.bytes, entry, 8);
+    uint32_t code;
+    std::memcpy(&code, entry + 8, 4);
+    queued_arrows.push_back({code, reinterpret_cast<const char*>(entry + 12)});
+  }
+  if (r) blob_close(r);
+}
+
+TEST_F(DxfLoad, DimensionStyleArrowNamesWithoutABlockAreQueued) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1009").endsec();
+  f.section("TABLES");
+  table(f, "DIMSTYLE",
+        {[](TextDxf& t) { t.g(2, "ARROWS").g(5, "myarrow").g(6, "_OPEN30").g(7, "_DOT"); }});
+  f.endsec();
+  f.section("BLOCKS").g(0, "BLOCK").g(8, "0").g(2, "MYARROW").g(70, "0").g(10, 0.0).g(20, 0.0);
+  f.g(30, 0.0).g(0, "ENDBLK").endsec();
+  f.section("ENTITIES").endsec().eof();
+  queued_arrows.clear();
+  tk_state->arrow_blocks_resolve = take_arrow_queue;
+  TkDrawing* d = open(f);
+  tk_state->arrow_blocks_resolve = nullptr;
+  ASSERT_NE(d, nullptr) << tk_get_last_error();
+  const std::vector<std::pair<uint32_t, std::string>> want = {{6, "_OPEN30"}, {7, "_DOT"}};
+  EXPECT_EQ(queued_arrows, want);
+  TkDimStyleRecord r;
+  tk_dimstyle_rewind(d);
+  ASSERT_TRUE(tk_dimstyle_next(d, &r));
+  EXPECT_EQ(std::memcmp(&queued_style, &r.handle, 8), 0);
+  // The queue goes with the load.
+  EXPECT_EQ(d->arrow_names, nullptr);
+}
+
 // A block that lost its ENDBLK ends where the next BLOCK begins: each block keeps its own
 // entities, and a file of many such blocks does not give each all the entities after it.
 TEST_F(DxfLoad, BlockWithoutItsEndStopsAtTheNextBlock) {
