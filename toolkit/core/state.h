@@ -51,6 +51,8 @@ using TkArrowBlockFn = int16_t (*)(TkDrawing* drawing, const char* name, TkHandl
 using TkShapeLookupFn = int16_t (*)(TkDrawing* drawing, const char* name, uint16_t* shape,
                                     TkHandle* style);
 using TkDrawingFn = void (*)(TkDrawing* drawing);
+// Hears of a shape font that was located but would not open (the requested name).
+using TkFontOpenFailFn = void (*)(const char* name, TkUserData user);
 
 // Init-data hooks: open gives 1 when the data can be read; getc gives the next byte or -1; read
 // fills up to n bytes and gives how many it filled.
@@ -150,6 +152,7 @@ struct TkState {
   TkArrowBlockFn arrow_block_create;
   TkShapeLookupFn shape_lookup;
   TkDrawingFn arrow_blocks_resolve;
+  TkFontOpenFailFn font_open_failed;
 };
 
 // Null while the toolkit is not started.

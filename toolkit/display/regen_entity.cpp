@@ -140,6 +140,9 @@ void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
     if (regen_text_extents(drawing, text, &unit, style, box, &descent) && box[2] >= box[0]) {
       double h = p.height, w = (box[2] - box[0]) * h;
       double dx = 0, dy = 0;
+      // Mirrored text keeps each end of the text at its own alignment point: a backwards
+      // text runs from its insertion point towards -x, an upside-down one hangs below it.
+      bool backwards = p.generation & 2, upside = p.generation & 4;
       if (p.halign == 3 || p.halign == 5) {
         double len = std::hypot(align[0] - ins[0], align[1] - ins[1]);
         p.rotation = std::atan2(align[1] - ins[1], align[0] - ins[0]);
@@ -147,6 +150,7 @@ void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
         if (w > 0 && p.halign == 3) {
           p.height *= len / w;
         }
+        if (backwards) std::memcpy(ins, align, sizeof ins);
       } else {
         if (p.halign == 1 || p.halign == 4) dx = -w / 2;
         if (p.halign == 2) dx = -w;
@@ -154,6 +158,8 @@ void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
         if (p.valign == 1) dy = -descent * h;
         if (p.valign == 2) dy = -h / 2;
         if (p.valign == 3) dy = -h;
+        if (backwards) dx = -dx;
+        if (upside) dy = -dy;
         double c = std::cos(p.rotation), s = std::sin(p.rotation);
         ins[0] = align[0] + dx * c - dy * s;
         ins[1] = align[1] + dx * s + dy * c;
@@ -784,7 +790,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         break;
       }
       case TK_MTEXT:
-        if (!mtext_entity(drawing, &D(), et, colour)) result = 0;
+        if (!mtext_entity(drawing, &D(), et, colour, layer.color, colour_in)) result = 0;
         break;
       case TK_SPLINE: {
         double (*pts)[3] = nullptr;

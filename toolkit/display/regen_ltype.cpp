@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "toolkit/core/hdr.h"
+#include "toolkit/display/ltype_shape.h"
 #include "toolkit/display/regen.h"
 
 namespace {
@@ -134,11 +135,52 @@ void reset_entry(TkPatternEntry& e) {
   std::memset(e.drawn, 0, sizeof e.drawn);
 }
 
+// Where the embedded shapes and texts of a complex linetype go: the placement transform, the
+// drawing that holds their styles, the segment direction and the scale their offsets follow.
+struct ShapePlacement {
+  const double* base;
+  TkDrawing* style_drawing;
+  double theta;
+  double scale;
+};
+
+// Draws element `index`'s shape or text at the piece end in each served viewport, once per
+// repetition. The embedded strokes start runs of their own, so the run numbers are kept.
+void draw_element_shape(TkDrawing* drawing, const TkLinetypeRecord* lt, int index,
+                        const double at[3], const ShapePlacement& place, int first, int end,
+                        TkPatternEntry& e) {
+  if (index < 0 || index >= lt->element_count || index >= TK_DASH_ELEMENTS || e.drawn[index])
+    return;
+  const TkDashElement& el = lt->elements[index];
+  bool has_text = (el.shape_flags & 2) != 0;
+  if (!has_text && el.shape == 0) return;
+  const char* text = nullptr;
+  if (has_text) {
+    if (el.text_index >= sizeof lt->dash_texts) return;
+    text = lt->dash_texts + el.text_index;
+    if (strnlen(text, sizeof lt->dash_texts - el.text_index) ==
+        sizeof lt->dash_texts - el.text_index)
+      return;
+  }
+  TkRegenContext& r = tk_regen;
+  for (int v = first; v < end; ++v) {
+    if (!regen_viewport_served(v)) continue;
+    int32_t last_run = r.last_run, counter = r.run_counter;
+    double point[3] = {at[0], at[1], at[2]};
+    ltype_draw_shape_or_text(drawing, v, point, place.base, place.scale, place.theta, &el, text,
+                             place.style_drawing);
+    r.last_run = last_run;
+    r.run_counter = counter;
+  }
+  e.drawn[index] = 1;
+}
+
 // One pattern walk over the segment for the viewports [first, end) with entry e and lengths
 // measured in viewport mv.
 void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices matrices,
           const TkLinetypeRecord* lt, TkWidthRecord* width, double run_length, int first,
-          int end, int mv, TkPatternEntry& e, double threshold, bool continuous) {
+          int end, int mv, TkPatternEntry& e, double threshold, bool continuous,
+          const ShapePlacement& place) {
   TkRegenContext& r = tk_regen;
   const TkEntityHeader* h = tk_display_callbacks->scratch_header;
   double ltscale = r.ltscale;
@@ -216,6 +258,7 @@ void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices ma
         if (regen_viewport_served(v)) regen_draw_segment(drawing, start, p1, matrices, v);
       break;
     }
+    int noted = e.element < lt->element_count ? e.element : 0;
     double piece = next_piece(e, lt, start, stop);
     r.remaining -= std::fabs(piece);
     if (r.remaining < 0) r.remaining = 0;
@@ -233,6 +276,9 @@ void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices ma
         }
       }
     }
+    // An element that ends exactly at the segment's end has its shape left out.
+    if (e.element > noted && r.remaining != 0)
+      draw_element_shape(drawing, lt, noted, stop, place, first, end, e);
     std::memcpy(start, stop, sizeof start);
     if (piece == 0 && e.repetitions <= 0 && e.element == 0) break;
   }
@@ -254,9 +300,9 @@ void ltype_flush_wide(TkDrawing*, TkConstViewMatrices) {
   tk_regen.pattern[0].wide_pending = 0;
 }
 
-void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double* /*base*/,
+void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double* base,
                 TkConstViewMatrices matrices, const TkLinetypeRecord* lt,
-                TkDrawing* /*style_drawing*/, TkWidthRecord* width, int32_t run,
+                TkDrawing* style_drawing, TkWidthRecord* width, int32_t run,
                 double run_length) {
   TkRegenContext& r = tk_regen;
   bool continuous = is_continuous(lt);
@@ -282,9 +328,13 @@ void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double* /*
   static TkLinetypeRecord empty{};
   const TkLinetypeRecord* pattern = lt ? lt : &empty;
   bool per_viewport = r.psltscale && first == 1;
+  double theta = std::atan2(p1[1] - p0[1], p1[0] - p0[0]);
+  if (theta < 0) theta += 2 * kPi;
+  double shape_scale = r.ltscale * tk_display_callbacks->scratch_header->linetype_scale;
+  ShapePlacement place{base, style_drawing ? style_drawing : drawing, theta, shape_scale};
   if (!per_viewport) {
     walk(drawing, p0, p1, matrices, pattern, width, run_length, first, end, 0, r.pattern[0],
-         threshold, continuous);
+         threshold, continuous, place);
     return;
   }
   double a[3], b[3];
@@ -295,8 +345,10 @@ void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double* /*
     std::memcpy(p0, a, sizeof a);
     std::memcpy(p1, b, sizeof b);
     std::memset(r.pattern[v].drawn, 0, sizeof r.pattern[v].drawn);
+    ShapePlacement at_v = place;
+    if (r.vp_scale[v] != 0) at_v.scale = r.vp_scale[0] / r.vp_scale[v] * shape_scale;
     walk(drawing, p0, p1, matrices, pattern, width, run_length, v, v + 1, v, r.pattern[v],
-         threshold, continuous);
+         threshold, continuous, at_v);
   }
   std::memcpy(p0, a, sizeof a);
   std::memcpy(p1, b, sizeof b);
