@@ -246,10 +246,13 @@ struct TkPlineVertex {
 int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t count,
                        bool closed, bool plinegen, bool is_3d, const double base[16],
                        TkConstViewMatrices matrices, const TkLinetypeRecord* linetype);
-// Polyface mesh: faces whose vertex numbers are out of range are ignored.
+// Polyface mesh: faces whose vertex numbers are out of range are ignored. face_colours, when
+// given, holds each face's resolved colour (negative: the entity's own, `colour`), set before
+// its edges are drawn; the entity's colour is set again after the last face.
 void regen_polyface(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t vertex_count,
                     const int16_t (*faces)[4], int32_t face_count, const double base[16],
-                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype);
+                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype,
+                    const int16_t* face_colours = nullptr, int16_t colour = -1);
 void regen_mesh(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t count, int32_t m,
                 int32_t n, bool closed_m, bool closed_n, const double base[16],
                 TkConstViewMatrices matrices, const TkLinetypeRecord* linetype);

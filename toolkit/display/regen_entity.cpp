@@ -320,8 +320,11 @@ void draw_infinite(TkDrawing* drawing, uint16_t kind, const double* transform,
 }
 
 // Reads the vertices that follow a POLYLINE up to its SEQEND.
+// Each face's colour goes to face_colours when given: BYLAYER as its layer's, BYBLOCK as the
+// block's (block_colour), -1 where the layer is not found.
 bool read_vertices(TkList* list, std::vector<TkPlineVertex>& out, std::vector<int16_t>& faces,
-                   double default_start, double default_end, bool frame_pass) {
+                   double default_start, double default_end, bool frame_pass,
+                   std::vector<int16_t>* face_colours = nullptr, int16_t block_colour = -1) {
   while (emit_next(list)) {
     uint16_t kind = H().kind;
     if (kind == TK_SEQEND) return true;
@@ -337,6 +340,16 @@ bool read_vertices(TkList* list, std::vector<TkPlineVertex>& out, std::vector<in
     if ((v.flags & 128) && !(v.flags & 64)) {
       for (size_t at : {size_t(74), size_t(82), size_t(90), size_t(98)})
         faces.push_back(get<int16_t>(at));
+      if (face_colours) {
+        int16_t c = H().colour;
+        if (c == 0) c = block_colour;
+        if (c == 256) {
+          TkLayerRecord layer;
+          c = tk_layer_get(tk_regen.drawing, &H().layer, &layer) ? layer.color : -1;
+          if (c < 0) c = -1;  // a layer that is off shows its face in the entity's colour
+        }
+        face_colours->push_back(c);
+      }
       continue;
     }
     if (!frame_pass && (v.flags & 16)) continue;
@@ -608,14 +621,14 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         double sw = get<double>(8), ew = get<double>(16);
         int16_t m = get<int16_t>(30), n = get<int16_t>(32);
         std::vector<TkPlineVertex> verts;
-        std::vector<int16_t> faces;
-        read_vertices(list, verts, faces, sw, ew, false);
+        std::vector<int16_t> faces, face_colours;
+        read_vertices(list, verts, faces, sw, ew, false, &face_colours, colour_in);
         H() = pheader;
         if (!layer_on) break;
         if (flags & 64) {
           regen_polyface(drawing, verts.data(), int32_t(verts.size()),
                          reinterpret_cast<const int16_t(*)[4]>(faces.data()),
-                         int32_t(faces.size() / 4), et, lv.vpm, lt);
+                         int32_t(faces.size() / 4), et, lv.vpm, lt, face_colours.data(), colour);
         } else if (flags & 16) {
           regen_mesh(drawing, verts.data(), int32_t(verts.size()), m, n, flags & 1, flags & 32,
                      et, lv.vpm, lt);

@@ -269,11 +269,17 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
 
 void regen_polyface(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t vertex_count,
                     const int16_t (*faces)[4], int32_t face_count, const double base[16],
-                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype) {
+                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype,
+                    const int16_t* face_colours, int16_t colour) {
   const TkHeader* hdr = drawing->header;
   bool all_edges = hdr && hdr->splframe != 0;
   tk_regen.pline_3d = 1;
+  const int16_t* map = tk_display_callbacks->colour_map;
   for (int32_t f = 0; f < face_count; ++f) {
+    if (face_colours) {
+      int16_t c = face_colours[f] >= 0 ? face_colours[f] : colour;
+      if (c >= 0) regen_set_color(drawing, map[c & 0xFF]);
+    }
     int k = 0;
     int16_t idx[4];
     for (int i = 0; i < 4; ++i)
@@ -291,6 +297,7 @@ void regen_polyface(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t v
                  ++tk_regen.run_counter, 0);
     }
   }
+  if (face_colours && colour >= 0) regen_set_color(drawing, map[colour & 0xFF]);
   tk_regen.pline_3d = 0;
 }
 

@@ -18,6 +18,7 @@
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/load.h"
+#include "toolkit/display/font.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/read/readers.h"
 #include "vector/model/DrawingBuild.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the toolkit did not start (status %u)\n", status);
     return 1;
   }
+  font_install_hooks();
   int failures = 0;
   for (int i = first; i < argc; ++i) {
     std::string path = argv[i];
