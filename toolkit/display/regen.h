@@ -194,6 +194,12 @@ void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double bas
                 TkDrawing* style_drawing, TkWidthRecord* width, int32_t run, double run_length);
 void regen_reset_patterns();
 void ltype_flush_wide(TkDrawing* drawing, TkConstViewMatrices matrices);
+// Fills the wide dash held back for viewport v, if any.
+void ltype_flush_wide_viewport(TkDrawing* drawing, TkConstViewMatrices matrices, int v);
+// The start pair and end pair (left, right) of a wide piece from a to b with the widths at its
+// ends and the record's perpendicular directions (turned to the left of the piece).
+void regen_dash_corners(const TkWidthRecord* width, const double a[3], const double b[3],
+                        double w0, double w1, double start[2][3], double end[2][3]);
 
 // Curves (regen_arc.cpp).
 int32_t regen_curve_resolution(const TkEntityHeader* header);

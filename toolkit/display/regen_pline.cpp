@@ -262,6 +262,10 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
       regen_fill_quad(drawing, c, matrices);
     }
   }
+  // The last wide dash was held back for a join that no further piece asks for.
+  if (dashes)
+    for (int v = 0; v < TK_MAX_VIEWPORTS && v < (r.viewport_count ? r.viewport_count : 1); ++v)
+      ltype_flush_wide_viewport(drawing, matrices, v);
   r.pline_active = 0;
   r.pline_3d = 0;
   return 1;
