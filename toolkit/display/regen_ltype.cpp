@@ -360,6 +360,14 @@ void walk(TkDrawing* drawing, double p0[3], double p1[3], TkConstViewMatrices ma
   r.pattern_scale = s;
   if (r.recompute) {
     r.scaled_length = s * lt->pattern_length;
+    // Wide dashes are laid at least the shortest element long: the pattern measures so too.
+    if (width) {
+      double sum = 0;
+      for (int i = 0; i < lt->element_count && i < TK_DASH_ELEMENTS; ++i)
+        if (lt->elements[i].length != 0)
+          sum += std::fmax(std::fabs(lt->elements[i].length), r.min_element);
+      r.scaled_length = s * sum;
+    }
     r.recompute = 0;
   }
   double p = r.scaled_length;

@@ -115,4 +115,39 @@ TEST_F(PolyfaceTest, WideDashesJoinAtCorners) {
   }
 }
 
+// A dashed polyline segment whose pattern scale (LTSCALE on the screen, or twice that times the
+// narrower width over LTSCALE when both ends are wide) is below 4 device units is filled solid,
+// one piece per segment; otherwise it is dashed.
+TEST_F(PolyfaceTest, FineDashedPolylineIsFilledSolid) {
+  TkHandle lt = add_linetype("DASHED", {6, -2});
+  d->header->ltscale = 0.2;
+  struct Case {
+    double start_width, end_width;
+    bool solid;
+  } cases[] = {{0, 2.0, true}, {2.0, 2.0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.start_width);
+    std::vector<TkHandle> parts;
+    start(TK_POLYLINE);
+    put<double>(8, c.start_width);
+    put<double>(16, c.end_width);
+    h.linetype = lt;
+    add();
+    parts.push_back(h.handle);
+    vertex(10, 50, 0);
+    parts.push_back(h.handle);
+    vertex(90, 50, 0);
+    parts.push_back(h.handle);
+    start(TK_SEQEND);
+    add();
+    parts.push_back(h.handle);
+    ASSERT_EQ(regen(), 1);
+    if (c.solid)
+      EXPECT_EQ(of(2).size(), 1u);
+    else
+      EXPECT_GT(of(2).size(), 5u);
+    for (TkHandle& p : parts) tk_delete_entity(d, model(), &p, 1);
+  }
+}
+
 }  // namespace
