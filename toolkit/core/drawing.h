@@ -165,4 +165,11 @@ struct TkDrawing {
   char missing_fonts[5][TK_PATH_MAX];
   int16_t missing_count;
   int16_t missing_next;
+  // Shape names already looked up in the styles' shape files: style, number, name.
+  struct {
+    TkHandle style;
+    int16_t number;
+    char name[32];
+  } shape_names[10];
+  int16_t shape_name_count;
 };

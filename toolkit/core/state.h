@@ -56,6 +56,8 @@ using TkDrawingFn = void (*)(TkDrawing* drawing);
 // SPLINE whose data is given, written to the blob; 1, or 0 when they could not be made.
 using TkSplineOutlineFn = int16_t (*)(TkDrawing* drawing, const TkEntityData* spline,
                                       TkBlob* writer, int32_t resolution);
+// Hears of a shape font that was located but would not open (the requested name).
+using TkFontOpenFailFn = void (*)(const char* name, TkUserData user);
 
 // Init-data hooks: open gives 1 when the data can be read; getc gives the next byte or -1; read
 // fills up to n bytes and gives how many it filled.
@@ -156,6 +158,7 @@ struct TkState {
   TkArrowBlockFn arrow_block_create;
   TkShapeLookupFn shape_lookup;
   TkDrawingFn arrow_blocks_resolve;
+  TkFontOpenFailFn font_open_failed;
 };
 
 // Null while the toolkit is not started.

@@ -315,6 +315,7 @@ TkFont* font_resolve(TkDrawing* d, const char* spec, uint16_t mask, TkFont* fall
   } else {
     TkFile* file = file_open(path);
     if (!file) {
+      if (st && st->font_open_failed) st->font_open_failed(name, d->user_data);
       note_missing(d, spec);
       return fallback;
     }
@@ -355,7 +356,10 @@ TkFont* font_find_glyph(TkDrawing* d, TkFont* main, TkFont* big, uint16_t code,
       int32_t n = big->big_entry_count;
       int32_t start = (int32_t((code & 0xFF) * 256 + high) % n) - 1;
       if (start < 0 || start >= n - 2) start = 0;
-      for (int32_t i = start; i < n; ++i) {
+      // The guess is only where the search begins: the scan wraps round to the entries before
+      // it, so a font whose index is not in hash order still finds every code.
+      for (int32_t k = 0; k < n; ++k) {
+        int32_t i = (start + k) % n;
         const uint8_t* e = big->big_index + 5 * i;
         if (uint16_t(e[0] | (e[1] << 8)) == code) {
           big->big_position = big->big_data_start + (e[2] | (e[3] << 8) | (uint32_t(e[4]) << 16));

@@ -46,3 +46,13 @@ int16_t font_seek(TkFont* font, const TkFontPos& pos);
 // with font_free.
 TkFont* font_load_bytes(const uint8_t* bytes, uint32_t size, uint16_t mask);
 void font_free(TkFont* font);
+
+// The name of shape `number` in the shape file of the style (cached per drawing); 1 and the
+// name, or 0.
+int16_t font_shape_name(TkDrawing* drawing, const TkHandle* style, uint8_t number, char name[32]);
+// The style whose shape file defines the named shape, and the shape's number; 1, or 0 with a
+// null handle and number 0.
+int16_t font_find_shape(TkDrawing* drawing, const char* name, TkHandle* style, uint8_t* number);
+// Installs the core's shape lookup (a DXF SHAPE names its shape) over font_find_shape. Called
+// once the core has started.
+void font_install_hooks();

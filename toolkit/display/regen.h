@@ -194,6 +194,12 @@ void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double bas
                 TkDrawing* style_drawing, TkWidthRecord* width, int32_t run, double run_length);
 void regen_reset_patterns();
 void ltype_flush_wide(TkDrawing* drawing, TkConstViewMatrices matrices);
+// Fills the wide dash held back for viewport v, if any.
+void ltype_flush_wide_viewport(TkDrawing* drawing, TkConstViewMatrices matrices, int v);
+// The start pair and end pair (left, right) of a wide piece from a to b with the widths at its
+// ends and the record's perpendicular directions (turned to the left of the piece).
+void regen_dash_corners(const TkWidthRecord* width, const double a[3], const double b[3],
+                        double w0, double w1, double start[2][3], double end[2][3]);
 
 // Curves (regen_arc.cpp).
 int32_t regen_curve_resolution(const TkEntityHeader* header);
@@ -246,10 +252,13 @@ struct TkPlineVertex {
 int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t count,
                        bool closed, bool plinegen, bool is_3d, const double base[16],
                        TkConstViewMatrices matrices, const TkLinetypeRecord* linetype);
-// Polyface mesh: faces whose vertex numbers are out of range are ignored.
+// Polyface mesh: faces whose vertex numbers are out of range are ignored. face_colours, when
+// given, holds each face's resolved colour (negative: the entity's own, `colour`), set before
+// its edges are drawn; the entity's colour is set again after the last face.
 void regen_polyface(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t vertex_count,
                     const int16_t (*faces)[4], int32_t face_count, const double base[16],
-                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype);
+                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype,
+                    const int16_t* face_colours = nullptr, int16_t colour = -1);
 void regen_mesh(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t count, int32_t m,
                 int32_t n, bool closed_m, bool closed_n, const double base[16],
                 TkConstViewMatrices matrices, const TkLinetypeRecord* linetype);

@@ -141,6 +141,9 @@ void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
     if (regen_text_extents(drawing, text, &unit, style, box, &descent) && box[2] >= box[0]) {
       double h = p.height, w = (box[2] - box[0]) * h;
       double dx = 0, dy = 0;
+      // Mirrored text keeps each end of the text at its own alignment point: a backwards
+      // text runs from its insertion point towards -x, an upside-down one hangs below it.
+      bool backwards = p.generation & 2, upside = p.generation & 4;
       if (p.halign == 3 || p.halign == 5) {
         double len = std::hypot(align[0] - ins[0], align[1] - ins[1]);
         p.rotation = std::atan2(align[1] - ins[1], align[0] - ins[0]);
@@ -148,6 +151,7 @@ void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
         if (w > 0 && p.halign == 3) {
           p.height *= len / w;
         }
+        if (backwards) std::memcpy(ins, align, sizeof ins);
       } else {
         if (p.halign == 1 || p.halign == 4) dx = -w / 2;
         if (p.halign == 2) dx = -w;
@@ -155,6 +159,8 @@ void draw_text(TkDrawing* drawing, uint16_t kind, const double* transform) {
         if (p.valign == 1) dy = -descent * h;
         if (p.valign == 2) dy = -h / 2;
         if (p.valign == 3) dy = -h;
+        if (backwards) dx = -dx;
+        if (upside) dy = -dy;
         double c = std::cos(p.rotation), s = std::sin(p.rotation);
         ins[0] = align[0] + dx * c - dy * s;
         ins[1] = align[1] + dx * s + dy * c;
@@ -301,8 +307,11 @@ void draw_point(TkDrawing* drawing, const TkLayerRecord& layer, const double* tr
 }
 
 // Reads the vertices that follow a POLYLINE up to its SEQEND.
+// Each face's colour goes to face_colours when given: BYLAYER as its layer's, BYBLOCK as the
+// block's (block_colour), -1 where the layer is not found.
 bool read_vertices(TkList* list, std::vector<TkPlineVertex>& out, std::vector<int16_t>& faces,
-                   double default_start, double default_end, bool frame_pass) {
+                   double default_start, double default_end, bool frame_pass,
+                   std::vector<int16_t>* face_colours = nullptr, int16_t block_colour = -1) {
   while (emit_next(list)) {
     uint16_t kind = H().kind;
     if (kind == TK_SEQEND) return true;
@@ -318,6 +327,16 @@ bool read_vertices(TkList* list, std::vector<TkPlineVertex>& out, std::vector<in
     if ((v.flags & 128) && !(v.flags & 64)) {
       for (size_t at : {size_t(74), size_t(82), size_t(90), size_t(98)})
         faces.push_back(get<int16_t>(at));
+      if (face_colours) {
+        int16_t c = H().colour;
+        if (c == 0) c = block_colour;
+        if (c == 256) {
+          TkLayerRecord layer;
+          c = tk_layer_get(tk_regen.drawing, &H().layer, &layer) ? layer.color : -1;
+          if (c < 0) c = -1;  // a layer that is off shows its face in the entity's colour
+        }
+        face_colours->push_back(c);
+      }
       continue;
     }
     if (!frame_pass && (v.flags & 16)) continue;
@@ -634,8 +653,8 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         double sw = get<double>(8), ew = get<double>(16);
         int16_t m = get<int16_t>(30), n = get<int16_t>(32);
         std::vector<TkPlineVertex> verts, frame;
-        std::vector<int16_t> faces;
-        read_vertices(list, verts, faces, sw, ew, true);
+        std::vector<int16_t> faces, face_colours;
+        read_vertices(list, verts, faces, sw, ew, true, &face_colours, colour_in);
         H() = pheader;
         if (!layer_on) break;
         // The spline's frame (its control points) is drawn as well while SPLFRAME is set, thin
@@ -656,7 +675,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         if (flags & 64) {
           regen_polyface(drawing, verts.data(), int32_t(verts.size()),
                          reinterpret_cast<const int16_t(*)[4]>(faces.data()),
-                         int32_t(faces.size() / 4), et, lv.vpm, lt);
+                         int32_t(faces.size() / 4), et, lv.vpm, lt, face_colours.data(), colour);
         } else if (flags & 16) {
           regen_mesh(drawing, verts.data(), int32_t(verts.size()), m, n, flags & 1, flags & 32,
                      et, lv.vpm, lt);
@@ -835,7 +854,7 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         break;
       }
       case TK_MTEXT:
-        if (!mtext_entity(drawing, &D(), et, colour)) result = 0;
+        if (!mtext_entity(drawing, &D(), et, colour, layer.color, colour_in)) result = 0;
         break;
       case TK_SPLINE: {
         double (*pts)[3] = nullptr;

@@ -163,6 +163,17 @@ void expand(const TkPlineVertex& from, const TkPlineVertex& to, bool last_open,
   }
 }
 
+// Whether the segments p0-p1 and q0-q1 cross (their ends included).
+bool crosses(const double p0[3], const double p1[3], const double q0[3], const double q1[3]) {
+  double d[2] = {p1[0] - p0[0], p1[1] - p0[1]}, e[2] = {q1[0] - q0[0], q1[1] - q0[1]};
+  double cross = d[1] * e[0] - d[0] * e[1];
+  if (cross == 0) return false;
+  double t = ((q0[1] - p0[1]) * e[0] - (q0[0] - p0[0]) * e[1]) / cross;
+  double u = ((q0[1] - p0[1]) * d[0] - (q0[0] - p0[0]) * d[1]) / cross;
+  const double lo = -1e-12, hi = 1.000000000001;
+  return t >= lo && t <= hi && u >= lo && u <= hi;
+}
+
 std::vector<Seg> g_segs;
 
 }  // namespace
@@ -239,7 +250,22 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
       continue;
     }
     if (s.a[0] == s.b[0] && s.a[1] == s.b[1]) continue;
-    if (dashes) {
+    // Twist: a mitre that crossed over gives end points on the wrong sides.
+    if (crosses(s.le, s.ls, s.re, s.rs)) {
+      double t[3];
+      std::memcpy(t, s.le, sizeof t);
+      std::memcpy(s.le, s.re, sizeof t);
+      std::memcpy(s.re, t, sizeof t);
+    }
+    // A pattern finer than 4 device units across the segment's width is drawn solid.
+    bool fine = false;
+    if (dashes && hdr && hdr->psltscale != 1) {
+      double ltscale = r.ltscale != 0 ? r.ltscale : 1.0;
+      double ratio = s.w0 != 0 && s.w1 != 0 ? std::fmin(s.w0, s.w1) / ltscale : 0.0;
+      double scale = ratio != 0 ? 2 * ltscale * r.vp_scale[0] * ratio : ltscale * r.vp_scale[0];
+      fine = scale < 4.0 && !(r.state && r.state->paper_space);
+    }
+    if (dashes && !fine) {
       TkWidthRecord w{s.w0, s.w1, 0, s.d0, s.d1};
       double a[3], b[3];
       std::memcpy(a, s.a, sizeof a);
@@ -262,6 +288,10 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
       regen_fill_quad(drawing, c, matrices);
     }
   }
+  // The last wide dash was held back for a join that no further piece asks for.
+  if (dashes)
+    for (int v = 0; v < TK_MAX_VIEWPORTS && v < (r.viewport_count ? r.viewport_count : 1); ++v)
+      ltype_flush_wide_viewport(drawing, matrices, v);
   r.pline_active = 0;
   r.pline_3d = 0;
   return 1;
@@ -269,11 +299,17 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
 
 void regen_polyface(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t vertex_count,
                     const int16_t (*faces)[4], int32_t face_count, const double base[16],
-                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype) {
+                    TkConstViewMatrices matrices, const TkLinetypeRecord* linetype,
+                    const int16_t* face_colours, int16_t colour) {
   const TkHeader* hdr = drawing->header;
   bool all_edges = hdr && hdr->splframe != 0;
   tk_regen.pline_3d = 1;
+  const int16_t* map = tk_display_callbacks->colour_map;
   for (int32_t f = 0; f < face_count; ++f) {
+    if (face_colours) {
+      int16_t c = face_colours[f] >= 0 ? face_colours[f] : colour;
+      if (c >= 0) regen_set_color(drawing, map[c & 0xFF]);
+    }
     int k = 0;
     int16_t idx[4];
     for (int i = 0; i < 4; ++i)
@@ -291,6 +327,7 @@ void regen_polyface(TkDrawing* drawing, const TkPlineVertex* vertices, int32_t v
                  ++tk_regen.run_counter, 0);
     }
   }
+  if (face_colours && colour >= 0) regen_set_color(drawing, map[colour & 0xFF]);
   tk_regen.pline_3d = 0;
 }
 

@@ -639,9 +639,13 @@ double (*place_in_viewports(double t[16], const double insertion[3], const TkEnt
 }  // namespace
 
 int16_t regen_text_extents(TkDrawing* drawing, const char* text, const TkTextParams* params,
-                           const TkTextStyleRecord* style, double box[4], double* descent) {
-  StyleFonts f = style_fonts(drawing, style, true);
+                           const TkTextStyleRecord* style, double box[4], double* descent,
+                           uint16_t fallback) {
+  StyleFonts f = style_fonts(drawing, style, fallback != 0);
   if (!f.main) return tk_fail(TK_ERR_FONT_OPEN);
+  // Without the fallback a big font that will not load fails the measurement; with it the
+  // text is measured as it is drawn, without the big font.
+  if (!fallback && style && style->bigfont_file[0] && !f.big) return tk_fail(TK_ERR_BIGFONT_OPEN);
   TkShapeContext ctx{};
   ctx.drawing = drawing;
   ctx.font = f.main;
@@ -659,9 +663,10 @@ int16_t regen_text_extents(TkDrawing* drawing, const char* text, const TkTextPar
   // A string whose glyphs draw nothing (blanks) still has the width its pen travelled.
   double pen[4] = {ctx.pen[0], ctx.pen[1], 0, 1};
   tk_matrix_transform_point4(pen, ctx.transform, pen);
-  box[0] = std::fmin(b[0], 0.0);
+  // The pen ends left of the start in backwards text: the box spans both ends either way.
+  box[0] = std::fmin(std::fmin(b[0], 0.0), pen[0]);
   box[1] = b[1];
-  box[2] = std::fmax(b[4], pen[0]);
+  box[2] = std::fmax(std::fmax(b[4], 0.0), pen[0]);
   box[3] = b[5];
   if (descent) *descent = f.main->above ? -(double(f.main->below) / f.main->above) : 0.0;
   return 1;

@@ -82,5 +82,8 @@ int16_t regen_shape_entity(TkDrawing* drawing, const double insertion[3], uint16
                            const TkTextStyleRecord* style, const TkTextParams* params,
                            const double transform[16]);
 // The box of a string in its own units (height 1 = params->height): lower-left and upper-right.
+// With the fallback flag a font that will not load is replaced by the first built-in font and
+// a missing big font is left out; without it they fail with error 296 and 297.
 int16_t regen_text_extents(TkDrawing* drawing, const char* text, const TkTextParams* params,
-                           const TkTextStyleRecord* style, double box[4], double* descent);
+                           const TkTextStyleRecord* style, double box[4], double* descent,
+                           uint16_t fallback = 1);

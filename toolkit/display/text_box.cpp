@@ -42,10 +42,17 @@ int16_t tk_text_box(TkDrawing* drawing, const char* text, const TkTextStyleRecor
       h = params->height;
       width = distance2(first, second);
     }
-    out->insertion[0] = first[0];
-    out->insertion[1] = first[1];
+    // A backwards text runs from the second point back to the first.
+    const double* start = (params->generation & 2) ? second : first;
+    out->insertion[0] = start[0];
+    out->insertion[1] = start[1];
   } else {
-    double low = box[1] * h, top = box[3] * h;
+    // The box of mirrored text lies on the far side of the insertion point, so each end of
+    // the text stays at its own alignment point: an upside-down text's top is its lowest y,
+    // and a backwards text's width runs towards -x.
+    bool upside = params->generation & 4;
+    double low = (upside ? box[3] : box[1]) * h, top = (upside ? box[1] : box[3]) * h;
+    if (upside) descent = -descent;
     double dx = 0, dy = 0;
     switch (params->halign) {
       case 1: dx = -width / 2; break;
@@ -62,6 +69,7 @@ int16_t tk_text_box(TkDrawing* drawing, const char* text, const TkTextStyleRecor
       case 3: dy = -top; break;
       default: break;
     }
+    if (params->generation & 2) dx = -dx;
     out->insertion[0] = second[0] + dx;
     out->insertion[1] = second[1] + dy;
     rotate_about(second, params->rotation, out->insertion);

@@ -18,6 +18,7 @@
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/load.h"
+#include "toolkit/display/font.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/display/regen_kinds.h"
 #include "toolkit/read/readers.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   regen_install_core_hooks();
+  font_install_hooks();
   int failures = 0;
   for (int i = first; i < argc; ++i) {
     std::string path = argv[i];
