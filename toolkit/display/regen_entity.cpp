@@ -15,7 +15,9 @@
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/display/mtext.h"
+#include "toolkit/display/plot_style.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/vec_output.h"
 #include "toolkit/display/regen_solid.h"
 #include "toolkit/display/shx.h"
 #include "toolkit/display/xclip.h"
@@ -95,7 +97,7 @@ void build_matrices(const double transform[16], double (*vpm)[16]) {
     if (r.vp_scale[v] > largest) largest = r.vp_scale[v];
   }
   r.thin_width = 3.0 / largest;
-  r.arc_resolution_scale = r.curve_factor * largest * 0.2;
+  r.arc_resolution_scale = r.curve_factor * vec_unit_size * largest * 0.2;
 }
 
 // TEXT, ATTDEF and ATTRIB: the attribute block, the alignment and the string by kind.
@@ -476,6 +478,10 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       if (lineweight == -1) lineweight = layer.lineweight;
       if (lineweight == -3) lineweight = int16_t(cb->settings[1]);
     }
+    // The plot style table of the drawing being drawn (a reference uses its host's).
+    if (pstyle_state.table && kind != TK_VIEWPORT)
+      lineweight = pstyle_apply(r.state && r.state->owner ? r.state->owner : drawing,
+                                &h.plot_style, &layer.plot_style, colour, lineweight);
     h.lineweight = lineweight;
     if (cb->entity_begin) cb->entity_begin(&h, &D(), colour, lt, nullptr, user);
     regen_set_lineweight(drawing, lineweight);
