@@ -33,11 +33,10 @@ TkVecOutput *g_active = nullptr;
 const char kCodeString[] = "TPQRS@ADEBCFGHILMJKNO";
 
 const uint8_t kReplayOrder[TK_VEC_NODES] = {
-    84, 80, 68, 17, 25, 24, 16, 64, 8,  0,  1,  9,  65, 10, 2,  3,  11,
-    69, 19, 27, 26, 18, 81, 70, 21, 29, 28, 20, 66, 12, 4,  5,  13, 67,
-    14, 6,  7,  15, 71, 23, 31, 30, 22, 83, 75, 46, 38, 39, 47, 79, 55,
-    63, 62, 54, 78, 53, 61, 60, 52, 74, 44, 36, 37, 45, 82, 73, 42, 34,
-    35, 43, 77, 51, 59, 58, 50, 76, 49, 57, 56, 48, 72, 40, 32, 33, 41};
+    84, 80, 68, 17, 25, 24, 16, 64, 8,  0,  1,  9,  65, 10, 2,  3,  11, 69, 19, 27, 26, 18,
+    81, 70, 21, 29, 28, 20, 66, 12, 4,  5,  13, 67, 14, 6,  7,  15, 71, 23, 31, 30, 22, 83,
+    75, 46, 38, 39, 47, 79, 55, 63, 62, 54, 78, 53, 61, 60, 52, 74, 44, 36, 37, 45, 82, 73,
+    42, 34, 35, 43, 77, 51, 59, 58, 50, 76, 49, 57, 56, 48, 72, 40, 32, 33, 41};
 
 // Registers the display lists with the display state when this module is linked
 // in.
@@ -46,10 +45,8 @@ struct HookInstaller {
     tk_display_output_hooks.init_code_table = vec_init_code_table;
     tk_display_output_hooks.set_view = vec_display_set_view;
     tk_display_output_hooks.release = [](TkDisplayState *s) {
-      if (!s || !s->vec)
-        return;
-      if (g_active == s->vec)
-        g_active = nullptr;
+      if (!s || !s->vec) return;
+      if (g_active == s->vec) g_active = nullptr;
       for (TkVecNode &n : s->vec->nodes) {
         while (TkVecChunk *c = n.first) {
           n.first = c->next;
@@ -63,9 +60,7 @@ struct HookInstaller {
   }
 } g_installer;
 
-int16_t clamp16(int32_t v) {
-  return int16_t(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
-}
+int16_t clamp16(int32_t v) { return int16_t(v < -32768 ? -32768 : v > 32767 ? 32767 : v); }
 
 int32_t clamp32(int64_t v) {
   return int32_t(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
@@ -74,18 +69,14 @@ int32_t clamp32(int64_t v) {
 // Recorded units to device units.
 int32_t map_x(const TkVecOutput *o, int64_t x) {
   const int64_t span = o->bx - o->ax;
-  if (span == 0)
-    return o->device_rect[0];
-  return clamp32(o->device_rect[0] +
-                 (x - o->ax) * (o->device_rect[2] - o->device_rect[0]) / span);
+  if (span == 0) return o->device_rect[0];
+  return clamp32(o->device_rect[0] + (x - o->ax) * (o->device_rect[2] - o->device_rect[0]) / span);
 }
 
 int32_t map_y(const TkVecOutput *o, int64_t y) {
   const int64_t span = o->by - o->ay;
-  if (span == 0)
-    return o->device_rect[1];
-  return clamp32(o->device_rect[1] +
-                 (y - o->ay) * (o->device_rect[3] - o->device_rect[1]) / span);
+  if (span == 0) return o->device_rect[1];
+  return clamp32(o->device_rect[1] + (y - o->ay) * (o->device_rect[3] - o->device_rect[1]) / span);
 }
 
 // --- writing the lists
@@ -139,8 +130,7 @@ void put_attributes(TkVecOutput *o, TkVecNode &n) {
     rec[len++] = uint8_t((o->lineweight >> 8) & 0xFF);
     n.last_lineweight = o->lineweight;
   }
-  if (rec[1])
-    put_bytes(n, rec, len);
+  if (rec[1]) put_bytes(n, rec, len);
 }
 
 // A move (op 1) or line (op 2) to (x, y) relative to the node's last point.
@@ -149,8 +139,7 @@ void put_point(TkVecNode &n, uint8_t op, int16_t x, int16_t y) {
   uint8_t rec[5];
   uint32_t len = 1;
   if (dx == 0 && dy == 0) {
-    if (op == TK_VEC_MOVE)
-      return;
+    if (op == TK_VEC_MOVE) return;
     rec[0] = uint8_t(op | TK_VEC_X | TK_VEC_Y);
     rec[len++] = 0;
     rec[len++] = 0;
@@ -193,25 +182,20 @@ void put_point(TkVecNode &n, uint8_t op, int16_t x, int16_t y) {
 
 // Cohen-Sutherland in integers against the rectangle (xmin, ymin, xmax, ymax);
 // the device slots carry what is left. 1 when something was drawn.
-int16_t device_line(TkVecOutput *o, int32_t x0, int32_t y0, int32_t x1,
-                    int32_t y1, const int32_t rect[4], TkUserData user) {
+int16_t device_line(TkVecOutput *o, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                    const int32_t rect[4], TkUserData user) {
   auto code = [&](int64_t x, int64_t y) {
     int c = 0;
-    if (x < rect[0])
-      c |= 1;
-    if (x > rect[2])
-      c |= 2;
-    if (y < rect[1])
-      c |= 4;
-    if (y > rect[3])
-      c |= 8;
+    if (x < rect[0]) c |= 1;
+    if (x > rect[2]) c |= 2;
+    if (y < rect[1]) c |= 4;
+    if (y > rect[3]) c |= 8;
     return c;
   };
   int64_t ax = x0, ay = y0, bx = x1, by = y1;
   int ca = code(ax, ay), cb = code(bx, by);
   while (ca | cb) {
-    if (ca & cb)
-      return 0;
+    if (ca & cb) return 0;
     const int c = ca ? ca : cb;
     int64_t x = 0, y = 0;
     if (c & 8) {
@@ -239,10 +223,8 @@ int16_t device_line(TkVecOutput *o, int32_t x0, int32_t y0, int32_t x1,
   }
   TkDisplayCallbacks *cbk = tk_display_callbacks;
   if (ax != o->last_device[0] || ay != o->last_device[1])
-    if (cbk->app_moveto)
-      cbk->app_moveto(int32_t(ax), int32_t(ay), user);
-  if (cbk->app_lineto)
-    cbk->app_lineto(int32_t(bx), int32_t(by), user);
+    if (cbk->app_moveto) cbk->app_moveto(int32_t(ax), int32_t(ay), user);
+  if (cbk->app_lineto) cbk->app_lineto(int32_t(bx), int32_t(by), user);
   o->last_device[0] = int32_t(bx);
   o->last_device[1] = int32_t(by);
   return 1;
@@ -261,8 +243,7 @@ void device_bounds(const TkVecOutput *o, int32_t out[4]) {
 
 void rec_move_to(int32_t x, int32_t y, TkUserData) {
   TkVecOutput *o = g_active;
-  if (!o)
-    return;
+  if (!o) return;
   o->pen[0] = clamp16(x);
   o->pen[1] = clamp16(y);
   o->device_pen[0] = map_x(o, o->pen[0]);
@@ -271,8 +252,7 @@ void rec_move_to(int32_t x, int32_t y, TkUserData) {
 
 void rec_line_to(int32_t x, int32_t y, TkUserData user) {
   TkVecOutput *o = g_active;
-  if (!o)
-    return;
+  if (!o) return;
   const int16_t ex = clamp16(x), ey = clamp16(y);
   const int a = vec_cell(ex, ey), b = vec_cell(o->pen[0], o->pen[1]);
   const uint8_t *table = tk_display_callbacks->code_table;
@@ -301,14 +281,12 @@ uint8_t node_of_points(const int32_t *p, int32_t n) {
       cmin[k] = std::min(cmin[k], c);
       cmax[k] = std::max(cmax[k], c);
     }
-  if (n <= 0)
-    return TK_VEC_ROOT;
+  if (n <= 0) return TK_VEC_ROOT;
   return vec_node_of(cmin[0] + 8 * cmin[1], cmax[0] + 8 * cmax[1]);
 }
 
 void record_loop(TkVecNode &n, const int32_t *p, int32_t count) {
-  if (count <= 0)
-    return;
+  if (count <= 0) return;
   // A move to the node's last point writes nothing, yet each loop of a fill
   // starts with one.
   if (n.last_x == clamp16(p[0]) && n.last_y == clamp16(p[1])) {
@@ -333,12 +311,10 @@ void map_points(const TkVecOutput *o, const int32_t *p, int32_t count) {
   }
 }
 
-void rec_fill_polygon(const int16_t range[2], const int32_t *points,
-                      TkUserData user) {
+void rec_fill_polygon(const int16_t range[2], const int32_t *points, TkUserData user) {
   TkVecOutput *o = g_active;
   TkDisplayCallbacks *cb = tk_display_callbacks;
-  if (!o || !cb || range[1] < range[0] || range[0] < 0)
-    return;
+  if (!o || !cb || range[1] < range[0] || range[0] < 0) return;
   const int32_t *p = points + 2 * range[0];
   const int32_t count = range[1] - range[0] + 1;
   TkVecNode &n = o->nodes[node_of_points(p, count)];
@@ -351,8 +327,7 @@ void rec_fill_polygon(const int16_t range[2], const int32_t *points,
   put_bytes(n, &bracket, 1);
   map_points(o, p, count);
   const int16_t out_range[2] = {0, int16_t(count - 1)};
-  if (cb->app_fill_polygon)
-    cb->app_fill_polygon(out_range, g_mapped.data(), user);
+  if (cb->app_fill_polygon) cb->app_fill_polygon(out_range, g_mapped.data(), user);
   // The fill's first point is where a following line continues, in recorded
   // units for regeneration and mapped for the device.
   o->pen[0] = clamp16(p[0]);
@@ -363,12 +338,10 @@ void rec_fill_polygon(const int16_t range[2], const int32_t *points,
   cb->pen_y = p[1];
 }
 
-void rec_fill_loops(const int32_t *points, const int32_t *counts, int32_t loops,
-                    TkUserData user) {
+void rec_fill_loops(const int32_t *points, const int32_t *counts, int32_t loops, TkUserData user) {
   TkVecOutput *o = g_active;
   TkDisplayCallbacks *cb = tk_display_callbacks;
-  if (!o || !cb || loops <= 0)
-    return;
+  if (!o || !cb || loops <= 0) return;
   TkVecNode &n = o->nodes[TK_VEC_ROOT];
   put_attributes(o, n);
   const uint8_t bracket = TK_VEC_FILL;
@@ -380,24 +353,19 @@ void rec_fill_loops(const int32_t *points, const int32_t *counts, int32_t loops,
   }
   put_bytes(n, &bracket, 1);
   map_points(o, points, total);
-  if (cb->app_fill_loops)
-    cb->app_fill_loops(g_mapped.data(), counts, loops, user);
+  if (cb->app_fill_loops) cb->app_fill_loops(g_mapped.data(), counts, loops, user);
 }
 
 void rec_set_color(int16_t colour, TkUserData user) {
   TkVecOutput *o = g_active;
-  if (o)
-    o->colour = colour;
-  if (tk_display_callbacks->app_color)
-    tk_display_callbacks->app_color(colour, user);
+  if (o) o->colour = colour;
+  if (tk_display_callbacks->app_color) tk_display_callbacks->app_color(colour, user);
 }
 
 void rec_set_lineweight(int16_t lineweight, TkUserData user) {
   TkVecOutput *o = g_active;
-  if (o)
-    o->lineweight = lineweight;
-  if (tk_display_callbacks->app_lineweight)
-    tk_display_callbacks->app_lineweight(lineweight, user);
+  if (o) o->lineweight = lineweight;
+  if (tk_display_callbacks->app_lineweight) tk_display_callbacks->app_lineweight(lineweight, user);
 }
 
 // --- pixel-run records
@@ -408,8 +376,7 @@ void rec_set_lineweight(int16_t lineweight, TkUserData user) {
 // mode; i32 0x3000000; i32 0x2000000 + two 48-byte end records (x, y, column,
 // row, position as f64, colour and filler bytes), i32 count, f64 step x, step
 // y, then the pixel bytes.
-void map_pixel_record(const TkVecOutput *o, uint8_t *rec, int32_t length,
-                      int32_t *mode) {
+void map_pixel_record(const TkVecOutput *o, uint8_t *rec, int32_t length, int32_t *mode) {
   int32_t at = 0;
   auto get32 = [&](int32_t pos) {
     int32_t v;
@@ -420,26 +387,20 @@ void map_pixel_record(const TkVecOutput *o, uint8_t *rec, int32_t length,
     const int32_t word = get32(at);
     const int32_t kind = (word >> 24) & 0xFF;
     if (kind == 1) {
-      if (at + 16 > length)
-        return;
+      if (at + 16 > length) return;
       *mode = get32(at + 12);
       at += 16;
     } else if (kind == 3) {
       at += 4;
     } else if (kind == 2) {
-      if (at + 4 + 96 + 4 + 16 > length)
-        return;
+      if (at + 4 + 96 + 4 + 16 > length) return;
       double xy[4];
       std::memcpy(&xy[0], rec + at + 4, 16);
       std::memcpy(&xy[2], rec + at + 4 + 48, 16);
       const double sx =
-          o->bx != o->ax
-              ? double(o->device_rect[2] - o->device_rect[0]) / (o->bx - o->ax)
-              : 1.0;
+          o->bx != o->ax ? double(o->device_rect[2] - o->device_rect[0]) / (o->bx - o->ax) : 1.0;
       const double sy =
-          o->by != o->ay
-              ? double(o->device_rect[3] - o->device_rect[1]) / (o->by - o->ay)
-              : 1.0;
+          o->by != o->ay ? double(o->device_rect[3] - o->device_rect[1]) / (o->by - o->ay) : 1.0;
       for (int k = 0; k < 2; ++k) {
         xy[2 * k] = o->device_rect[0] + (xy[2 * k] - o->ax) * sx;
         xy[2 * k + 1] = o->device_rect[1] + (xy[2 * k + 1] - o->ay) * sy;
@@ -453,10 +414,8 @@ void map_pixel_record(const TkVecOutput *o, uint8_t *rec, int32_t length,
       step[1] *= sy;
       std::memcpy(rec + at + 4 + 96 + 4, step, 16);
       at += 4 + 96 + 4 + 16;
-      const int64_t bytes =
-          *mode == 2 ? (int64_t(count) + 7) / 8 : int64_t(count) * 3;
-      if (count < 0 || bytes > length - at)
-        return;
+      const int64_t bytes = *mode == 2 ? (int64_t(count) + 7) / 8 : int64_t(count) * 3;
+      if (count < 0 || bytes > length - at) return;
       at += int32_t(bytes);
     } else {
       return;
@@ -466,11 +425,9 @@ void map_pixel_record(const TkVecOutput *o, uint8_t *rec, int32_t length,
 
 std::vector<uint8_t> g_pixels;
 
-void forward_pixels(const TkVecOutput *o, const uint8_t *record, int32_t length,
-                    TkUserData user) {
+void forward_pixels(const TkVecOutput *o, const uint8_t *record, int32_t length, TkUserData user) {
   TkDisplayCallbacks *cb = tk_display_callbacks;
-  if (!cb->app_draw_pixels || length <= 0)
-    return;
+  if (!cb->app_draw_pixels || length <= 0) return;
   g_pixels.assign(record, record + length);
   int32_t mode = 0;
   map_pixel_record(o, g_pixels.data(), length, &mode);
@@ -489,26 +446,23 @@ struct Reader {
       chunk = chunk->next;
       at = 0;
     }
-    if (!chunk)
-      return false;
+    if (!chunk) return false;
     *out = chunk->bytes[at++];
     ++read;
     return true;
   }
   bool get16(int16_t *out) {
     uint8_t lo, hi;
-    if (!get(&lo) || !get(&hi))
-      return false;
+    if (!get(&lo) || !get(&hi)) return false;
     *out = int16_t(uint16_t(lo | (hi << 8)));
     return true;
   }
   bool get32(int32_t *out) {
     uint8_t b[4];
     for (uint8_t &v : b)
-      if (!get(&v))
-        return false;
-    *out = int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                   uint32_t(b[3]) << 24);
+      if (!get(&v)) return false;
+    *out =
+        int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
     return true;
   }
 };
@@ -518,21 +472,19 @@ struct Replay {
   TkUserData user;
   int32_t bounds[4];
   int16_t colour, lineweight;
-  uint64_t done; // bytes of finished lists
+  uint64_t done;  // bytes of finished lists
   uint64_t next_step, step, total;
   uint16_t poll;
-  std::vector<int32_t> fill;   // device points of the fill being read
-  std::vector<int32_t> counts; // points per loop
+  std::vector<int32_t> fill;    // device points of the fill being read
+  std::vector<int32_t> counts;  // points per loop
 };
 
 // A recorded loop ends with a line back to its first point, which the fill
 // slots do not want.
 void drop_closing_point(Replay &r) {
-  if (r.counts.empty() || r.counts.back() < 2)
-    return;
+  if (r.counts.empty() || r.counts.back() < 2) return;
   const size_t n = size_t(r.counts.back()), end = r.fill.size();
-  if (r.fill[end - 2] == r.fill[end - 2 * n] &&
-      r.fill[end - 1] == r.fill[end - 2 * n + 1]) {
+  if (r.fill[end - 2] == r.fill[end - 2 * n] && r.fill[end - 1] == r.fill[end - 2 * n + 1]) {
     r.fill.resize(end - 2);
     --r.counts.back();
   }
@@ -540,11 +492,9 @@ void drop_closing_point(Replay &r) {
 
 void send_fill(Replay &r) {
   TkDisplayCallbacks *cb = tk_display_callbacks;
-  if (r.counts.empty())
-    return;
+  if (r.counts.empty()) return;
   if (r.counts.size() == 1) {
-    const int32_t kept =
-        vec_clip_fill_polygon(r.counts[0], r.fill.data(), r.bounds, &g_clip_a);
+    const int32_t kept = vec_clip_fill_polygon(r.counts[0], r.fill.data(), r.bounds, &g_clip_a);
     if (kept >= 3 && cb->app_fill_polygon) {
       const int16_t range[2] = {0, int16_t(kept - 1)};
       cb->app_fill_polygon(range, g_clip_a.data(), r.user);
@@ -556,18 +506,16 @@ void send_fill(Replay &r) {
     std::vector<int32_t> kept_counts;
     int32_t at = 0;
     for (int32_t n : r.counts) {
-      const int32_t kept = vec_clip_fill_polygon(
-          n, r.fill.data() + 2 * size_t(at), r.bounds, &g_clip_a);
+      const int32_t kept =
+          vec_clip_fill_polygon(n, r.fill.data() + 2 * size_t(at), r.bounds, &g_clip_a);
       if (kept >= 3) {
-        g_clip_b.insert(g_clip_b.end(), g_clip_a.begin(),
-                        g_clip_a.begin() + 2 * kept);
+        g_clip_b.insert(g_clip_b.end(), g_clip_a.begin(), g_clip_a.begin() + 2 * kept);
         kept_counts.push_back(kept);
       }
       at += n;
     }
     if (!kept_counts.empty() && cb->app_fill_loops)
-      cb->app_fill_loops(g_clip_b.data(), kept_counts.data(),
-                         int32_t(kept_counts.size()), r.user);
+      cb->app_fill_loops(g_clip_b.data(), kept_counts.data(), int32_t(kept_counts.size()), r.user);
   }
   r.fill.clear();
   r.counts.clear();
@@ -579,37 +527,29 @@ bool replay_list(Replay &r, const TkVecNode &node) {
   TkVecOutput *o = r.o;
   regen_continue = 1;
   o->last_device[0] = o->last_device[1] = 0;
-  if (cb->app_moveto)
-    cb->app_moveto(0, 0, r.user);
-  if (r.colour != 7 && cb->app_color)
-    cb->app_color(7, r.user);
+  if (cb->app_moveto) cb->app_moveto(0, 0, r.user);
+  if (r.colour != 7 && cb->app_color) cb->app_color(7, r.user);
   r.colour = 7;
-  if (cb->app_lineweight && r.lineweight != 0)
-    cb->app_lineweight(0, r.user);
+  if (cb->app_lineweight && r.lineweight != 0) cb->app_lineweight(0, r.user);
   r.lineweight = 0;
   Reader in{node.first, 0, 0};
-  int32_t lx = -10000, ly = -10000; // the node's last point as written
-  int32_t pen[2] = {0, 0};          // device pen
+  int32_t lx = -10000, ly = -10000;  // the node's last point as written
+  int32_t pen[2] = {0, 0};           // device pen
   bool in_fill = false;
   uint8_t op;
   while (in.get(&op)) {
     if (op == TK_VEC_ATTR) {
       uint8_t flags, c;
-      if (!in.get(&flags))
-        break;
+      if (!in.get(&flags)) break;
       if (flags & 1) {
-        if (!in.get(&c))
-          break;
-        if (c != r.colour && cb->app_color)
-          cb->app_color(c, r.user);
+        if (!in.get(&c)) break;
+        if (c != r.colour && cb->app_color) cb->app_color(c, r.user);
         r.colour = c;
       }
       if (flags & 2) {
         int16_t w;
-        if (!in.get16(&w))
-          break;
-        if (w != r.lineweight && cb->app_lineweight)
-          cb->app_lineweight(w, r.user);
+        if (!in.get16(&w)) break;
+        if (w != r.lineweight && cb->app_lineweight) cb->app_lineweight(w, r.user);
         r.lineweight = w;
       }
     } else if (op == TK_VEC_FILL) {
@@ -621,39 +561,32 @@ bool replay_list(Replay &r, const TkVecNode &node) {
     } else if (op == TK_VEC_EXT) {
       uint8_t sub;
       int32_t length;
-      if (!in.get(&sub) || !in.get32(&length) || length < 0)
-        break;
+      if (!in.get(&sub) || !in.get32(&length) || length < 0) break;
       std::vector<uint8_t> bytes;
       bytes.reserve(size_t(std::min<int32_t>(length, 1 << 20)));
       uint8_t b;
-      for (int32_t i = 0; i < length && in.get(&b); ++i)
-        bytes.push_back(b);
-      if (sub == TK_VEC_EXT_PIXELS)
-        forward_pixels(o, bytes.data(), int32_t(bytes.size()), r.user);
+      for (int32_t i = 0; i < length && in.get(&b); ++i) bytes.push_back(b);
+      if (sub == TK_VEC_EXT_PIXELS) forward_pixels(o, bytes.data(), int32_t(bytes.size()), r.user);
     } else if (op & (TK_VEC_MOVE | TK_VEC_LINE)) {
       int16_t v;
       int32_t x = lx, y = ly;
       if (op & TK_VEC_X) {
         if (op & TK_VEC_ABS) {
-          if (!in.get16(&v))
-            break;
+          if (!in.get16(&v)) break;
           x = v;
         } else {
           uint8_t d;
-          if (!in.get(&d))
-            break;
+          if (!in.get(&d)) break;
           x = lx + int8_t(d);
         }
       }
       if (op & TK_VEC_Y) {
         if (op & TK_VEC_ABS) {
-          if (!in.get16(&v))
-            break;
+          if (!in.get16(&v)) break;
           y = v;
         } else {
           uint8_t d;
-          if (!in.get(&d))
-            break;
+          if (!in.get(&d)) break;
           y = ly + int8_t(d);
         }
       }
@@ -677,7 +610,7 @@ bool replay_list(Replay &r, const TkVecNode &node) {
         pen[1] = dy;
       }
     } else {
-      break; // not a record this writer makes
+      break;  // not a record this writer makes
     }
     if (cb->poll) {
       const uint16_t interval = cb->poll_interval ? cb->poll_interval : 100;
@@ -688,11 +621,9 @@ bool replay_list(Replay &r, const TkVecNode &node) {
     }
     if (cb->progress && r.done + in.read >= r.next_step) {
       cb->progress(int16_t((r.done + in.read) * 100 / r.total), r.user);
-      while (r.next_step <= r.done + in.read)
-        r.next_step += r.step;
+      while (r.next_step <= r.done + in.read) r.next_step += r.step;
     }
-    if (!regen_continue)
-      return false;
+    if (!regen_continue) return false;
   }
   r.done += node.size;
   return true;
@@ -700,14 +631,12 @@ bool replay_list(Replay &r, const TkVecNode &node) {
 
 bool same_view_orientation(const TkViewDesc &a, const TkViewDesc &b) {
   for (int i = 0; i < 3; ++i)
-    if (a.direction[i] != b.direction[i] || a.up[i] != b.up[i])
-      return false;
+    if (a.direction[i] != b.direction[i] || a.up[i] != b.up[i]) return false;
   return true;
 }
 
 // The recorded coordinates of the view's lower-left and upper-right corners.
-void view_corners(const TkVecOutput *o, const TkViewDesc *view, double a[2],
-                  double b[2]) {
+void view_corners(const TkVecOutput *o, const TkViewDesc *view, double a[2], double b[2]) {
   TkViewDesc c = *view;
   view_pan(&c, -view->width / 2, -view->height / 2);
   double p[4] = {c.target[0], c.target[1], c.target[2], 1.0};
@@ -723,37 +652,29 @@ void view_corners(const TkVecOutput *o, const TkViewDesc *view, double a[2],
 }
 
 int32_t round_to_int(double v) {
-  if (!(v > -2e9))
-    return -2000000000;
-  if (!(v < 2e9))
-    return 2000000000;
+  if (!(v > -2e9)) return -2000000000;
+  if (!(v < 2e9)) return 2000000000;
   return int32_t(std::floor(v + 0.5));
 }
 
-} // namespace
+}  // namespace
 
 // --- code table and nodes
 // --------------------------------------------------------------------------
 
 uint8_t vec_node_of(int a, int b) {
-  if (a < 0 || a >= TK_VEC_CELLS || b < 0 || b >= TK_VEC_CELLS)
-    return TK_VEC_ROOT;
-  if (a == b)
-    return uint8_t(a);
+  if (a < 0 || a >= TK_VEC_CELLS || b < 0 || b >= TK_VEC_CELLS) return TK_VEC_ROOT;
+  if (a == b) return uint8_t(a);
   const int ar = a / 8, ac = a % 8, br = b / 8, bc = b % 8;
-  if (ar / 2 == br / 2 && ac / 2 == bc / 2)
-    return uint8_t(64 + 4 * (ar / 2) + ac / 2);
-  if (ar / 4 == br / 4 && ac / 4 == bc / 4)
-    return uint8_t(80 + 2 * (ar / 4) + ac / 4);
+  if (ar / 2 == br / 2 && ac / 2 == bc / 2) return uint8_t(64 + 4 * (ar / 2) + ac / 2);
+  if (ar / 4 == br / 4 && ac / 4 == bc / 4) return uint8_t(80 + 2 * (ar / 4) + ac / 4);
   return TK_VEC_ROOT;
 }
 
 void vec_init_code_table(uint8_t *table) {
-  if (!table)
-    return;
+  if (!table) return;
   for (int a = 0; a < TK_VEC_CELLS; ++a)
-    for (int b = 0; b < TK_VEC_CELLS; ++b)
-      table[a * 64 + b] = vec_node_of(a, b);
+    for (int b = 0; b < TK_VEC_CELLS; ++b) table[a * 64 + b] = vec_node_of(a, b);
 }
 
 int vec_cell(int32_t x, int32_t y) {
@@ -782,8 +703,7 @@ uint8_t vec_common_node(uint8_t a, uint8_t b) {
 
 TkVecOutput *vec_output_of(TkDrawing *drawing) {
   TkDisplayState *s = drawing ? drawing->display : nullptr;
-  if (!s)
-    return nullptr;
+  if (!s) return nullptr;
   if (!s->vec) {
     s->vec = static_cast<TkVecOutput *>(mem_alloc(sizeof(TkVecOutput)));
     if (!s->vec) {
@@ -797,16 +717,13 @@ TkVecOutput *vec_output_of(TkDrawing *drawing) {
   return s->vec;
 }
 
-void vec_set_device_rect(TkDrawing *drawing, const int32_t rect[4],
-                         int32_t recorded_out[4]) {
+void vec_set_device_rect(TkDrawing *drawing, const int32_t rect[4], int32_t recorded_out[4]) {
   TkVecOutput *o = vec_output_of(drawing);
-  if (!o)
-    return;
+  if (!o) return;
   std::memcpy(o->device_rect, rect, sizeof o->device_rect);
   o->device_width = std::abs(rect[2] - rect[0]);
   o->device_height = std::abs(rect[3] - rect[1]);
-  const int32_t w = std::max(o->device_width, 1),
-                h = std::max(o->device_height, 1);
+  const int32_t w = std::max(o->device_width, 1), h = std::max(o->device_height, 1);
   if (w >= h) {
     o->recorded_width = TK_VEC_SPACE;
     o->recorded_height = int16_t(int64_t(TK_VEC_SPACE) * h / w);
@@ -820,24 +737,20 @@ void vec_set_device_rect(TkDrawing *drawing, const int32_t rect[4],
   o->recorded_rect[2] = rect[0] <= rect[2] ? o->recorded_width : 0;
   o->recorded_rect[1] = rect[1] <= rect[3] ? 0 : o->recorded_height;
   o->recorded_rect[3] = rect[1] <= rect[3] ? o->recorded_height : 0;
-  if (recorded_out)
-    std::memcpy(recorded_out, o->recorded_rect, sizeof o->recorded_rect);
+  if (recorded_out) std::memcpy(recorded_out, o->recorded_rect, sizeof o->recorded_rect);
   o->unit_size = o->device_width * 3.125e-5;
 }
 
 void vec_set_view(TkDrawing *drawing, const TkViewDesc *view) {
   TkVecOutput *o = vec_output_of(drawing);
-  if (!o)
-    return;
+  if (!o) return;
   o->recorded_view = *view;
-  std::memcpy(o->transform, drawing->display->viewports[0].matrix,
-              sizeof o->transform);
+  std::memcpy(o->transform, drawing->display->viewports[0].matrix, sizeof o->transform);
 }
 
 void vec_set_device_extents(TkDrawing *drawing, const TkViewDesc *view) {
   TkVecOutput *o = vec_output_of(drawing);
-  if (!o)
-    return;
+  if (!o) return;
   double a[2], b[2];
   view_corners(o, view, a, b);
   o->ax = round_to_int(a[0]);
@@ -851,46 +764,34 @@ void view_pan(TkViewDesc *view, double dx, double dy) {
   double *u = view->up;
   const double ul = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
   if (ul > 0)
-    for (int i = 0; i < 3; ++i)
-      u[i] /= ul;
+    for (int i = 0; i < 3; ++i) u[i] /= ul;
   double right[3] = {u[1] * d[2] - u[2] * d[1], u[2] * d[0] - u[0] * d[2],
                      u[0] * d[1] - u[1] * d[0]};
-  const double rl = std::sqrt(right[0] * right[0] + right[1] * right[1] +
-                              right[2] * right[2]);
+  const double rl = std::sqrt(right[0] * right[0] + right[1] * right[1] + right[2] * right[2]);
   if (rl > 0)
-    for (double &c : right)
-      c /= rl;
-  for (int i = 0; i < 3; ++i)
-    view->target[i] += dx * right[i] + dy * u[i];
+    for (double &c : right) c /= rl;
+  for (int i = 0; i < 3; ++i) view->target[i] += dx * right[i] + dy * u[i];
   view->target[3] = 1.0;
 }
 
 int16_t vec_view_needs_regen(TkDrawing *drawing, const TkViewDesc *view) {
-  TkVecOutput *o =
-      drawing && drawing->display ? drawing->display->vec : nullptr;
-  if (!o)
-    return 1;
+  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+  if (!o) return 1;
   const TkViewDesc &rv = o->recorded_view;
-  if (!same_view_orientation(*view, rv))
-    return 1;
-  if (!(view->width > 0 && view->height > 0 && rv.width > 0 && rv.height > 0))
-    return 1;
-  if (view->width / rv.width < o->device_width * 3.125e-5)
-    return 1;
-  if (view->height / rv.height < o->device_height * 3.125e-5)
-    return 1;
+  if (!same_view_orientation(*view, rv)) return 1;
+  if (!(view->width > 0 && view->height > 0 && rv.width > 0 && rv.height > 0)) return 1;
+  if (view->width / rv.width < o->device_width * 3.125e-5) return 1;
+  if (view->height / rv.height < o->device_height * 3.125e-5) return 1;
   double a[2], b[2];
   view_corners(o, view, a, b);
   const double x0 = std::min(a[0], b[0]), x1 = std::max(a[0], b[0]);
   const double y0 = std::min(a[1], b[1]), y1 = std::max(a[1], b[1]);
-  if (x0 < -0.5 || y0 < -0.5 || x1 > o->recorded_width + 1.5 ||
-      y1 > o->recorded_height + 1.5)
+  if (x0 < -0.5 || y0 < -0.5 || x1 > o->recorded_width + 1.5 || y1 > o->recorded_height + 1.5)
     return 1;
   return 0;
 }
 
-int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view,
-                             const int32_t rect[4]) {
+int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view, const int32_t rect[4]) {
   TkDisplayState *s = drawing->display;
   TkVecOutput *o = vec_output_of(drawing);
   if (!o) {
@@ -900,11 +801,10 @@ int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view,
     tk_compute_view(drawing, view, rect);
     return 1;
   }
-  const bool same_device =
-      std::abs(rect[2] - rect[0]) == o->device_width &&
-      std::abs(rect[3] - rect[1]) == o->device_height &&
-      ((rect[0] <= rect[2]) == (o->device_rect[0] <= o->device_rect[2])) &&
-      ((rect[1] <= rect[3]) == (o->device_rect[1] <= o->device_rect[3]));
+  const bool same_device = std::abs(rect[2] - rect[0]) == o->device_width &&
+                           std::abs(rect[3] - rect[1]) == o->device_height &&
+                           ((rect[0] <= rect[2]) == (o->device_rect[0] <= o->device_rect[2])) &&
+                           ((rect[1] <= rect[3]) == (o->device_rect[1] <= o->device_rect[3]));
   if (s->lists_valid && same_device && !vec_view_needs_regen(drawing, view)) {
     // Served from the lists: only the window over the recorded space moves.
     std::memcpy(o->device_rect, rect, sizeof o->device_rect);
@@ -926,8 +826,7 @@ int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view,
 void vec_install_default_output(TkDrawing *drawing) {
   TkDisplayCallbacks *cb = tk_display_callbacks;
   TkVecOutput *o = vec_output_of(drawing);
-  if (!cb || !o)
-    return;
+  if (!cb || !o) return;
   cb->moveto = rec_move_to;
   cb->lineto = rec_line_to;
   cb->fill_polygon = rec_fill_polygon;
@@ -942,8 +841,7 @@ void vec_install_default_output(TkDrawing *drawing) {
 
 void vec_install_direct_output(TkDrawing *) {
   TkDisplayCallbacks *cb = tk_display_callbacks;
-  if (!cb)
-    return;
+  if (!cb) return;
   cb->moveto = cb->app_moveto;
   cb->lineto = cb->app_lineto;
   cb->fill_polygon = cb->app_fill_polygon ? tk_fill_wrapper : nullptr;
@@ -958,11 +856,9 @@ void vec_install_direct_output(TkDrawing *) {
 void vec_begin_recording(TkDrawing *drawing) {
   TkVecOutput *o = vec_output_of(drawing);
   TkDisplayCallbacks *cb = tk_display_callbacks;
-  if (!o || !cb)
-    return;
+  if (!o || !cb) return;
   g_active = o;
-  for (TkVecNode &n : o->nodes)
-    n.last_x = n.last_y = -10000;
+  for (TkVecNode &n : o->nodes) n.last_x = n.last_y = -10000;
   o->last_device[0] = o->last_device[1] = 0;
   o->inside_fill = 0;
   o->failed = 0;
@@ -971,15 +867,12 @@ void vec_begin_recording(TkDrawing *drawing) {
   o->pen[0] = o->pen[1] = 0;
   o->device_pen[0] = map_x(o, 0);
   o->device_pen[1] = map_y(o, 0);
-  if (cb->app_moveto)
-    cb->app_moveto(0, 0, drawing->user_data);
+  if (cb->app_moveto) cb->app_moveto(0, 0, drawing->user_data);
 }
 
 void vec_reset_segments(TkDrawing *drawing) {
-  TkVecOutput *o =
-      drawing && drawing->display ? drawing->display->vec : nullptr;
-  if (!o)
-    return;
+  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+  if (!o) return;
   for (TkVecNode &n : o->nodes) {
     n.first = n.last = nullptr;
     n.size = 0;
@@ -989,10 +882,8 @@ void vec_reset_segments(TkDrawing *drawing) {
 }
 
 void vec_free_display_lists(TkDrawing *drawing) {
-  TkVecOutput *o =
-      drawing && drawing->display ? drawing->display->vec : nullptr;
-  if (!o)
-    return;
+  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+  if (!o) return;
   for (TkVecNode &n : o->nodes)
     while (TkVecChunk *c = n.first) {
       n.first = c->next;
@@ -1003,26 +894,21 @@ void vec_free_display_lists(TkDrawing *drawing) {
 void vec_discard_display_lists(TkDrawing *drawing) {
   vec_free_display_lists(drawing);
   vec_reset_segments(drawing);
-  if (drawing && drawing->display)
-    drawing->display->lists_valid = 0;
+  if (drawing && drawing->display) drawing->display->lists_valid = 0;
 }
 
 void vec_close_display_lists(TkDrawing *drawing) {
   // The lists are written straight into their chunks: nothing stays open, and a
   // recording that could not grow a list is not complete.
-  TkVecOutput *o =
-      drawing && drawing->display ? drawing->display->vec : nullptr;
-  if (o && o->failed)
-    vec_discard_display_lists(drawing);
+  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+  if (o && o->failed) vec_discard_display_lists(drawing);
 }
 
 uint64_t vec_list_bytes(const TkDrawing *drawing) {
-  const TkVecOutput *o =
-      drawing && drawing->display ? drawing->display->vec : nullptr;
+  const TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
   uint64_t total = 0;
   if (o)
-    for (const TkVecNode &n : o->nodes)
-      total += n.size;
+    for (const TkVecNode &n : o->nodes) total += n.size;
   return total;
 }
 
@@ -1032,27 +918,22 @@ void vec_visible_nodes(const TkVecOutput *o, uint8_t visible[TK_VEC_NODES]) {
   const int32_t y0 = std::min(o->ay, o->by), y1 = std::max(o->ay, o->by);
   bool any = false;
   for (int cell = 0; cell < TK_VEC_CELLS; ++cell) {
-    const int32_t cx0 = (cell % 8) << kCellShift, cy0 = (cell / 8)
-                                                        << kCellShift;
+    const int32_t cx0 = (cell % 8) << kCellShift, cy0 = (cell / 8) << kCellShift;
     const int32_t cx1 = cx0 + (1 << kCellShift), cy1 = cy0 + (1 << kCellShift);
-    if (x1 < cx0 || x0 > cx1 || y1 < cy0 || y0 > cy1)
-      continue;
+    if (x1 < cx0 || x0 > cx1 || y1 < cy0 || y0 > cy1) continue;
     visible[cell] = 1;
     visible[vec_node_of(cell, cell ^ 1)] = 1;
     const int r = cell / 8, c = cell % 8;
     visible[80 + 2 * (r / 4) + c / 4] = 1;
     any = true;
   }
-  if (any)
-    visible[TK_VEC_ROOT] = 1;
+  if (any) visible[TK_VEC_ROOT] = 1;
 }
 
 int16_t vec_replay(TkDrawing *drawing) {
-  TkVecOutput *o =
-      drawing && drawing->display ? drawing->display->vec : nullptr;
+  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
   TkDisplayCallbacks *cb = tk_display_callbacks;
-  if (!o || !cb)
-    return 0;
+  if (!o || !cb) return 0;
   g_active = o;
   uint8_t visible[TK_VEC_NODES];
   vec_visible_nodes(o, visible);
@@ -1063,29 +944,23 @@ int16_t vec_replay(TkDrawing *drawing) {
   r.colour = -1;
   r.lineweight = -1;
   for (int i = 0; i < TK_VEC_NODES; ++i)
-    if (visible[i])
-      r.total += o->nodes[i].size;
+    if (visible[i]) r.total += o->nodes[i].size;
   o->bytes_to_replay = int64_t(r.total);
   r.step = std::max<uint64_t>(r.total / 20, 1);
   r.next_step = r.step;
-  if (r.total == 0)
-    r.total = 1;
+  if (r.total == 0) r.total = 1;
   for (uint8_t node : kReplayOrder) {
-    if (!visible[node] || !o->nodes[node].first)
-      continue;
-    if (!replay_list(r, o->nodes[node]))
-      break;
+    if (!visible[node] || !o->nodes[node].first) continue;
+    if (!replay_list(r, o->nodes[node])) break;
   }
-  if (cb->progress)
-    cb->progress(100, r.user);
+  if (cb->progress) cb->progress(100, r.user);
   g_active = nullptr;
   return 1;
 }
 
 void vec_record_pixels(const uint8_t *record, int32_t length, TkUserData user) {
   TkVecOutput *o = g_active;
-  if (!o || length <= 0)
-    return;
+  if (!o || length <= 0) return;
   TkVecNode &n = o->nodes[TK_VEC_ROOT];
   uint8_t head[6] = {TK_VEC_EXT, TK_VEC_EXT_PIXELS};
   std::memcpy(head + 2, &length, 4);
@@ -1094,16 +969,13 @@ void vec_record_pixels(const uint8_t *record, int32_t length, TkUserData user) {
   forward_pixels(o, record, length, user);
 }
 
-int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points,
-                              const int32_t rect[4],
+int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points, const int32_t rect[4],
                               std::vector<int32_t> *out) {
   out->clear();
-  if (n < 3)
-    return 0;
+  if (n < 3) return 0;
   std::vector<int64_t> a(points, points + 2 * n), b;
   // A clockwise outline is turned round first.
-  const int64_t cross =
-      (a[2] - a[0]) * (a[5] - a[3]) - (a[3] - a[1]) * (a[4] - a[2]);
+  const int64_t cross = (a[2] - a[0]) * (a[5] - a[3]) - (a[3] - a[1]) * (a[4] - a[2]);
   if (cross < 0)
     for (int32_t i = 0; i < n / 2; ++i) {
       std::swap(a[2 * i], a[2 * (n - 1 - i)]);
@@ -1113,18 +985,17 @@ int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points,
     // Inside tests: x >= xmin, y >= ymin, x <= xmax, y <= ymax.
     auto inside = [&](int64_t x, int64_t y) {
       switch (edge) {
-      case 0:
-        return x >= rect[0];
-      case 1:
-        return y >= rect[1];
-      case 2:
-        return x <= rect[2];
-      default:
-        return y <= rect[3];
+        case 0:
+          return x >= rect[0];
+        case 1:
+          return y >= rect[1];
+        case 2:
+          return x <= rect[2];
+        default:
+          return y <= rect[3];
       }
     };
-    auto cut = [&](int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t *x,
-                   int64_t *y) {
+    auto cut = [&](int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t *x, int64_t *y) {
       auto div_round = [](int64_t num, int64_t den) {
         if (den < 0) {
           num = -num;
@@ -1144,8 +1015,7 @@ int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points,
     };
     b.clear();
     const size_t m = a.size() / 2;
-    if (m == 0)
-      break;
+    if (m == 0) break;
     int64_t px = a[2 * (m - 1)], py = a[2 * (m - 1) + 1];
     bool pin = inside(px, py);
     for (size_t i = 0; i < m; ++i) {
@@ -1168,8 +1038,7 @@ int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points,
     a.swap(b);
   }
   const int32_t kept = int32_t(a.size() / 2);
-  if (kept < 3)
-    return 0;
+  if (kept < 3) return 0;
   // Every point lies inside the rectangle now, so it fits 32 bits.
   out->assign(a.begin(), a.end());
   return kept;

@@ -42,21 +42,20 @@ enum : uint8_t {
 struct TkVecChunk;
 
 struct TkVecNode {
-  TkVecChunk *first; // owned
+  TkVecChunk *first;  // owned
   TkVecChunk *last;
-  uint32_t size; // bytes written
+  uint32_t size;  // bytes written
   int16_t last_x, last_y;
   int16_t last_colour, last_lineweight;
 };
 
 struct TkVecOutput {
-  int32_t
-      device_rect[4]; // left, top, right, bottom as the application gave them
+  int32_t device_rect[4];  // left, top, right, bottom as the application gave them
   int32_t device_width, device_height;
   int16_t recorded_width, recorded_height;
-  int32_t recorded_rect[4]; // the same orientation as the device rectangle
+  int32_t recorded_rect[4];  // the same orientation as the device rectangle
   TkViewDesc recorded_view;
-  double transform[16]; // world to recorded units
+  double transform[16];  // world to recorded units
   // The current view in recorded units: its lower-left (a) and upper-right (b)
   // corners in the world's sense; the device rectangle's left and top edges
   // show a.
@@ -64,10 +63,10 @@ struct TkVecOutput {
   double unit_size;
   int16_t colour, lineweight;
   int32_t device_pen[2];
-  int16_t pen[2]; // recorded units
+  int16_t pen[2];  // recorded units
   int32_t last_device[2];
   uint8_t inside_fill;
-  uint8_t failed; // a list could not grow: the recording is incomplete
+  uint8_t failed;  // a list could not grow: the recording is incomplete
   int64_t bytes_to_replay;
   TkVecNode nodes[TK_VEC_NODES];
 };
@@ -86,16 +85,14 @@ uint8_t vec_common_node(uint8_t a, uint8_t b);
 // The recorder of the drawing's display state, made on first use; null when
 // memory failed.
 TkVecOutput *vec_output_of(TkDrawing *drawing);
-void vec_set_device_rect(TkDrawing *drawing, const int32_t device_rect[4],
-                         int32_t recorded_out[4]);
+void vec_set_device_rect(TkDrawing *drawing, const int32_t device_rect[4], int32_t recorded_out[4]);
 void vec_set_view(TkDrawing *drawing, const TkViewDesc *view);
 void vec_set_device_extents(TkDrawing *drawing, const TkViewDesc *view);
 void view_pan(TkViewDesc *view, double dx, double dy);
 int16_t vec_view_needs_regen(TkDrawing *drawing, const TkViewDesc *view);
 // The display state's view hook: serves the view from the lists or sets it up
 // for recording.
-int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view,
-                             const int32_t rect[4]);
+int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view, const int32_t rect[4]);
 
 void vec_install_default_output(TkDrawing *drawing);
 void vec_install_direct_output(TkDrawing *drawing);
@@ -117,5 +114,5 @@ void vec_record_pixels(const uint8_t *record, int32_t length, TkUserData user);
 
 // Integer Sutherland-Hodgman clipping of a polygon to a rectangle (xmin, ymin,
 // xmax, ymax); The number of points left in out, 0 when fewer than 3.
-int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points,
-                              const int32_t rect[4], std::vector<int32_t> *out);
+int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points, const int32_t rect[4],
+                              std::vector<int32_t> *out);

@@ -1,12 +1,13 @@
 // Display lists: the quadtree code table, where the recorders put primitives,
 // replaying a view from the lists against regenerating it, and when a new view
 // forces regeneration.
+#include "toolkit/display/vec_output.h"
+
 #include <algorithm>
 #include <set>
 #include <tuple>
 
 #include "display_support.h"
-#include "toolkit/display/vec_output.h"
 
 using namespace display_test;
 
@@ -27,9 +28,7 @@ std::set<Segment> segments() {
 }
 
 int g_entities_read = 0;
-void count_entity(TkEntityHeader *, TkEntityData *, TkUserData) {
-  ++g_entities_read;
-}
+void count_entity(TkEntityHeader *, TkEntityData *, TkUserData) { ++g_entities_read; }
 
 struct CodeCase {
   int a, b;
@@ -38,10 +37,9 @@ struct CodeCase {
 
 TEST(VecCodeTable, GivesTheSmallestNodeHoldingBothCells) {
   const CodeCase cases[] = {
-      {0, 0, 0},    {63, 63, 63}, {0, 1, 64},   {0, 9, 64},   {1, 8, 64},
-      {0, 2, 80},   {0, 27, 80},  {3, 4, 84},   {0, 63, 84},  {27, 36, 84},
-      {63, 54, 79}, {7, 6, 67},   {60, 59, 84}, {36, 63, 83}, {32, 57, 82},
-      {4, 31, 81},  {56, 48, 76}, {62, 55, 79},
+      {0, 0, 0},    {63, 63, 63}, {0, 1, 64},   {0, 9, 64},   {1, 8, 64},   {0, 2, 80},
+      {0, 27, 80},  {3, 4, 84},   {0, 63, 84},  {27, 36, 84}, {63, 54, 79}, {7, 6, 67},
+      {60, 59, 84}, {36, 63, 83}, {32, 57, 82}, {4, 31, 81},  {56, 48, 76}, {62, 55, 79},
   };
   std::vector<uint8_t> table(TK_CODE_TABLE_SIZE);
   vec_init_code_table(table.data());
@@ -58,8 +56,7 @@ TEST(VecCodeTable, StartUpBuildsItIntoTheCallbackBlock) {
   ASSERT_EQ(tk_init(), 1);
   std::vector<uint8_t> table(TK_CODE_TABLE_SIZE);
   vec_init_code_table(table.data());
-  EXPECT_EQ(0, std::memcmp(table.data(), tk_display_callbacks->code_table,
-                           table.size()));
+  EXPECT_EQ(0, std::memcmp(table.data(), tk_display_callbacks->code_table, table.size()));
   tk_shutdown();
   tk_shutdown_core();
 }
@@ -68,12 +65,10 @@ TEST(VecCodeTable, CellsAtTheEdgesOfTheSpace) {
   const struct {
     int32_t x, y;
     int cell;
-  } cases[] = {{0, 0, 0},          {4095, 0, 0},  {4096, 0, 1},
-               {0, 4096, 8},       {31999, 0, 7}, {32000, 32000, 63},
-               {16383, 16384, 35}, {-5, -5, 0},   {32767, 100, 7},
-               {28672, 28671, 55}};
-  for (const auto &c : cases)
-    EXPECT_EQ(vec_cell(c.x, c.y), c.cell) << c.x << "," << c.y;
+  } cases[] = {{0, 0, 0},       {4095, 0, 0},       {4096, 0, 1},       {0, 4096, 8},
+               {31999, 0, 7},   {32000, 32000, 63}, {16383, 16384, 35}, {-5, -5, 0},
+               {32767, 100, 7}, {28672, 28671, 55}};
+  for (const auto &c : cases) EXPECT_EQ(vec_cell(c.x, c.y), c.cell) << c.x << "," << c.y;
 }
 
 TEST(VecCodeTable, CommonNodeOfUpperNodes) {
@@ -85,7 +80,7 @@ TEST(VecCodeTable, CommonNodeOfUpperNodes) {
 }
 
 class VecTest : public DisplayTest {
-protected:
+ protected:
   void SetUp() override {
     DisplayTest::SetUp();
     g_entities_read = 0;
@@ -113,8 +108,7 @@ protected:
   }
   std::vector<std::vector<int32_t>> fills() {
     std::vector<std::vector<int32_t>> out;
-    for (const Call &c : of(2))
-      out.push_back(c.pts);
+    for (const Call &c : of(2)) out.push_back(c.pts);
     return out;
   }
 };
@@ -133,10 +127,8 @@ TEST_F(VecTest, ReplayOfTheRecordedViewDrawsWhatTheRecordingDrew) {
   // The replayed outline is the same polygon, maybe from another corner.
   std::vector<int32_t> a = recorded_fills[0], b = fills()[0];
   std::vector<std::pair<int32_t, int32_t>> pa, pb;
-  for (size_t i = 0; i + 1 < a.size(); i += 2)
-    pa.push_back({a[i], a[i + 1]});
-  for (size_t i = 0; i + 1 < b.size(); i += 2)
-    pb.push_back({b[i], b[i + 1]});
+  for (size_t i = 0; i + 1 < a.size(); i += 2) pa.push_back({a[i], a[i + 1]});
+  for (size_t i = 0; i + 1 < b.size(); i += 2) pb.push_back({b[i], b[i + 1]});
   std::sort(pa.begin(), pa.end());
   std::sort(pb.begin(), pb.end());
   EXPECT_EQ(pa, pb);
@@ -163,14 +155,12 @@ TEST_F(VecTest, RecordingDrawsWhatDirectOutputDrawsWithinAUnit) {
         break;
       }
     }
-    if (!found)
-      ++unmatched;
+    if (!found) ++unmatched;
   }
   // A chord of a small circle may fall a unit further either way and join its
   // neighbour.
   EXPECT_LE(unmatched, direct.size() / 100 + 1);
-  EXPECT_NEAR(double(direct.size()), double(recorded.size()),
-              direct.size() / 100.0 + 1);
+  EXPECT_NEAR(double(direct.size()), double(recorded.size()), direct.size() / 100.0 + 1);
 }
 
 TEST_F(VecTest, PanAndZoomInsideTheRecordedSpaceReplay) {
@@ -191,13 +181,11 @@ TEST_F(VecTest, PanAndZoomInsideTheRecordedSpaceReplay) {
   // rounding) match within two device units.
   auto inside = [](const Segment &s) {
     auto in = [](int32_t v) { return v > 5 && v < 995; };
-    return in(std::get<0>(s)) && in(std::get<1>(s)) && in(std::get<2>(s)) &&
-           in(std::get<3>(s));
+    return in(std::get<0>(s)) && in(std::get<1>(s)) && in(std::get<2>(s)) && in(std::get<3>(s));
   };
   size_t checked = 0, unmatched = 0;
   for (const Segment &s : direct) {
-    if (!inside(s))
-      continue;
+    if (!inside(s)) continue;
     ++checked;
     bool found = false;
     for (const Segment &r : replayed)
@@ -208,8 +196,7 @@ TEST_F(VecTest, PanAndZoomInsideTheRecordedSpaceReplay) {
         found = true;
         break;
       }
-    if (!found)
-      ++unmatched;
+    if (!found) ++unmatched;
   }
   EXPECT_GT(checked, 30u);
   EXPECT_EQ(unmatched, 0u);
@@ -259,15 +246,13 @@ TEST_F(VecTest, AnotherDirectionRegenerates) {
   view_pan(&panned, 10, -5);
   EXPECT_DOUBLE_EQ(panned.target[0], v.target[0] + 10);
   EXPECT_DOUBLE_EQ(panned.target[1], v.target[1] - 5);
-  EXPECT_EQ(vec_view_needs_regen(d, &panned), 1)
-      << "the recorded view fills the space";
+  EXPECT_EQ(vec_view_needs_regen(d, &panned), 1) << "the recorded view fills the space";
 }
 
 TEST_F(VecTest, AnAbortedRecordingIsNotReplayed) {
   tk_display_set_recording(d, 1);
   tk_set_progress_callback([](int16_t percent, TkUserData) {
-    if (percent == 0)
-      regen_continue = 0;
+    if (percent == 0) regen_continue = 0;
   });
   draw();
   EXPECT_EQ(d->display->lists_valid, 0);
@@ -292,14 +277,13 @@ TEST_F(VecTest, ReplayProgressEndsAtHundred) {
   auto progress = of(5);
   ASSERT_FALSE(progress.empty());
   EXPECT_EQ(progress.back().a, 100);
-  for (size_t i = 1; i < progress.size(); ++i)
-    EXPECT_GE(progress[i].a, progress[i - 1].a);
+  for (size_t i = 1; i < progress.size(); ++i) EXPECT_GE(progress[i].a, progress[i - 1].a);
   tk_set_progress_callback(nullptr);
 }
 
 // The recorders alone, driven in recorded units.
 class VecRecorderTest : public DisplayTest {
-protected:
+ protected:
   void begin() {
     tk_display_set_recording(d, 1);
     vec_install_default_output(d);
@@ -330,8 +314,7 @@ TEST_F(VecRecorderTest, SegmentsGoToTheSmallestNodeHoldingThem) {
     cb->lineto(c.x1, c.y1, 0);
     end();
     for (int i = 0; i < TK_VEC_NODES; ++i)
-      EXPECT_EQ(node(i).size > 0, i == c.node)
-          << "node " << i << " for " << c.x0 << "," << c.y0;
+      EXPECT_EQ(node(i).size > 0, i == c.node) << "node " << i << " for " << c.x0 << "," << c.y0;
   }
 }
 
@@ -340,19 +323,19 @@ TEST_F(VecRecorderTest, RecordsAreShortAndAMoveToTheLastPointWritesNothing) {
   TkDisplayCallbacks *cb = tk_display_callbacks;
   cb->color(3, 0);
   cb->moveto(1000, 1000, 0);
-  cb->lineto(1010, 1000, 0); // dx only
+  cb->lineto(1010, 1000, 0);  // dx only
   const uint32_t after_first = node(0).size;
   // Attributes (colour and lineweight, 5), an absolute move (5) and a short
   // line (2).
   EXPECT_EQ(after_first, 12u);
   cb->moveto(1010, 1000, 0);
-  cb->lineto(1010, 1020, 0); // continues: no move, dy only
+  cb->lineto(1010, 1020, 0);  // continues: no move, dy only
   EXPECT_EQ(node(0).size, after_first + 2);
   cb->moveto(1020, 1020, 0);
-  cb->lineto(1030, 1030, 0); // a short move, then dx and dy
+  cb->lineto(1030, 1030, 0);  // a short move, then dx and dy
   EXPECT_EQ(node(0).size, after_first + 2 + 2 + 3);
   cb->moveto(1030, 1030, 0);
-  cb->lineto(3000, 1030, 0); // long: absolute x
+  cb->lineto(3000, 1030, 0);  // long: absolute x
   EXPECT_EQ(node(0).size, after_first + 2 + 2 + 3 + 3);
   end();
 }
@@ -396,4 +379,4 @@ TEST(VecClip, FillsAreClippedToTheDevice) {
   EXPECT_EQ(vec_clip_fill_polygon(4, clockwise, rect, &out), 8);
 }
 
-} // namespace
+}  // namespace
