@@ -15,6 +15,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
 
 namespace {
@@ -364,7 +365,16 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
   const TkHeader* h = drawing->header;
   s->paper_space = (drawing->version >= 4 && h && h->tilemode == 0) ? 1 : 0;
   s->file_kind = drawing->file_kind;
+  // Image frames show unless the drawing's raster variables turn them off.
   s->image_frame = 1;
+  if (const uint16_t raster = drawing->class_numbers[TK_CLASS_RASTERVARIABLES]) {
+    TkHandle handle;
+    TkObjectHeader oh;
+    TkObjectData od;
+    if (tk_object_first_of_type(drawing, raster, &handle) &&
+        tk_object_get(drawing, &handle, &oh, &od) && oh.type == raster)
+      s->image_frame = od.rastervariables.display_frame ? 1 : 0;
+  }
   if (s->owner == drawing) s->xclipframe = tk_get_dictionary_var(drawing, "XCLIPFRAME", 0) ? 1 : 0;
   // A named layout block shows that layout: its VIEWPORT entities give the viewports and its
   // entities are what paper space draws.

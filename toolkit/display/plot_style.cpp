@@ -403,7 +403,7 @@ int16_t pstyle_load(TkDrawing *drawing) {
     cb->plot_style_path(plot.style_sheet, path, drawing->user_data);
     path[sizeof path - 1] = 0;
   } else {
-    std::strncpy(path, plot.style_sheet, sizeof path - 1);
+    std::snprintf(path, sizeof path, "%s", plot.style_sheet);
   }
   if (!path[0]) return 0;
   TkPlotStyleTable *table = nullptr;

@@ -15,6 +15,7 @@
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/display/mtext.h"
+#include "toolkit/display/image_frame.h"
 #include "toolkit/display/plot_style.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/display/vec_output.h"
@@ -841,6 +842,8 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       default:
         if (kind == drawing->class_numbers[TK_CLASS_HATCH] && kind != 0) {
           if (!hatch_fill_display(drawing, &D(), lv.vpm, lt)) result = 0;
+        } else if (kind == drawing->class_numbers[TK_CLASS_IMAGE] && kind != 0) {
+          drawn = image_display(drawing, &D(), lv.vpm) != 0;
         } else if (lw_class && kind == lw_class) {
           uint16_t flags = get<uint16_t>(TK_LWPOLYLINE_FLAGS);
           uint32_t n = get<uint32_t>(TK_LWPOLYLINE_COUNT);

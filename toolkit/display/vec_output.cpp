@@ -11,6 +11,7 @@
 
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/display/image_frame.h"
 #include "toolkit/display/regen.h"
 
 double vec_unit_size = 1.0;
@@ -53,6 +54,7 @@ struct HookInstaller {
           mem_free(c);
         }
       }
+      image_free_pictures(s->vec->pictures);
       mem_free(s->vec);
       s->vec = nullptr;
       s->lists_valid = 0;

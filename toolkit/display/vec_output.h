@@ -40,6 +40,7 @@ enum : uint8_t {
 };
 
 struct TkVecChunk;
+struct TkPictureCache;
 
 struct TkVecNode {
   TkVecChunk *first;  // owned
@@ -69,6 +70,8 @@ struct TkVecOutput {
   uint8_t failed;  // a list could not grow: the recording is incomplete
   int64_t bytes_to_replay;
   TkVecNode nodes[TK_VEC_NODES];
+  // The pictures of the drawing's raster images, as the application gave them (owned).
+  TkPictureCache *pictures;
 };
 
 // Device units per recorded unit while recording (the regeneration routines
