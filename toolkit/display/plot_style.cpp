@@ -27,33 +27,39 @@ const int16_t kLineweights[27] = {0,  5,  9,  10, 13, 15, 18,  20,  25,  30,  35
 
 // A cursor over the lines of the text.
 struct Lines {
-  const char *at;
-  const char *end;
-  const char *line;
+  const char* at;
+  const char* end;
+  const char* line;
   size_t length;
   bool next() {
     if (at >= end) return false;
     line = at;
-    const void *nl = std::memchr(at, '\n', size_t(end - at));
-    const char *stop = nl ? static_cast<const char *>(nl) : end;
+    const void* nl = std::memchr(at, '\n', size_t(end - at));
+    const char* stop = nl ? static_cast<const char*>(nl) : end;
     length = size_t(stop - at);
     if (length && line[length - 1] == '\r') --length;
     at = nl ? stop + 1 : end;
     return true;
   }
-  bool starts(const char *prefix) const {
+  bool starts(const char* prefix) const {
     const size_t n = std::strlen(prefix);
     return length >= n && std::memcmp(line, prefix, n) == 0;
   }
-  const char *equals() const { return static_cast<const char *>(std::memchr(line, '=', length)); }
-  bool key_is(const char *key) const {
-    const char *eq = equals();
+  // The line as a string, cut to the buffer: the text need not end with a zero.
+  void copy(char* out, size_t size) const {
+    const size_t n = length < size - 1 ? length : size - 1;
+    std::memcpy(out, line, n);
+    out[n] = 0;
+  }
+  const char* equals() const { return static_cast<const char*>(std::memchr(line, '=', length)); }
+  bool key_is(const char* key) const {
+    const char* eq = equals();
     return eq && size_t(eq - line) == std::strlen(key) &&
            std::memcmp(line, key, size_t(eq - line)) == 0;
   }
   // The value after the equals sign; a leading double quote is skipped.
-  void value(char *out, size_t size) const {
-    const char *v = equals();
+  void value(char* out, size_t size) const {
+    const char* v = equals();
     size_t n = 0;
     if (v) {
       ++v;
@@ -81,7 +87,7 @@ struct Lines {
   }
 };
 
-void parse_style_key(const Lines &l, TkPlotStyle *s) {
+void parse_style_key(const Lines& l, TkPlotStyle* s) {
   if (l.key_is("  name"))
     l.value(s->name, sizeof s->name);
   else if (l.key_is("  localized_name"))
@@ -114,7 +120,7 @@ void parse_style_key(const Lines &l, TkPlotStyle *s) {
     s->join_style = int16_t(l.integer());
 }
 
-bool same_handle(const TkHandle &a, const TkHandle &b) {
+bool same_handle(const TkHandle& a, const TkHandle& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
@@ -124,11 +130,11 @@ int16_t pstyle_lineweight(int16_t index) {
   return index >= 1 && index <= 27 ? kLineweights[index - 1] : 0;
 }
 
-int16_t pstyle_inflate(const uint8_t *compressed, uint32_t count, uint8_t *out, uint32_t size) {
+int16_t pstyle_inflate(const uint8_t* compressed, uint32_t count, uint8_t* out, uint32_t size) {
   z_stream z;
   std::memset(&z, 0, sizeof z);
   if (inflateInit(&z) != Z_OK) return tk_fail(TK_ERR_GENERAL);
-  z.next_in = const_cast<uint8_t *>(compressed);
+  z.next_in = const_cast<uint8_t*>(compressed);
   z.avail_in = count;
   z.next_out = out;
   z.avail_out = size;
@@ -141,10 +147,10 @@ int16_t pstyle_inflate(const uint8_t *compressed, uint32_t count, uint8_t *out, 
   return ok ? 1 : tk_fail(TK_ERR_GENERAL);
 }
 
-int16_t pstyle_read_file(const char *path, char **text, uint32_t *size) {
+int16_t pstyle_read_file(const char* path, char** text, uint32_t* size) {
   *text = nullptr;
   *size = 0;
-  FILE *f = std::fopen(path, "rb");
+  FILE* f = std::fopen(path, "rb");
   if (!f) return tk_fail(TK_ERR_OPEN_FILE);
   uint8_t sizes[8];
   if (std::fseek(f, kHeadText, SEEK_SET) != 0 || std::fread(sizes, 1, 8, f) != 8) {
@@ -164,7 +170,7 @@ int16_t pstyle_read_file(const char *path, char **text, uint32_t *size) {
     std::fclose(f);
     return tk_fail(TK_ERR_PSTYLE_ALLOC);
   }
-  auto *in = static_cast<uint8_t *>(mem_alloc(packed));
+  auto* in = static_cast<uint8_t*>(mem_alloc(packed));
   if (!in) {
     std::fclose(f);
     return tk_fail(TK_ERR_PSTYLE_ALLOC);
@@ -175,13 +181,13 @@ int16_t pstyle_read_file(const char *path, char **text, uint32_t *size) {
     return tk_fail(TK_ERR_UNEXPECTED_EOF);
   }
   std::fclose(f);
-  auto *out = static_cast<char *>(mem_alloc(size_t(plain) + 1));
+  auto* out = static_cast<char*>(mem_alloc(size_t(plain) + 1));
   if (!out) {
     mem_free(in);
     return tk_fail(TK_ERR_PSTYLE_ALLOC);
   }
   std::memset(out, 0, size_t(plain) + 1);
-  const int16_t ok = pstyle_inflate(in, packed, reinterpret_cast<uint8_t *>(out), plain);
+  const int16_t ok = pstyle_inflate(in, packed, reinterpret_cast<uint8_t*>(out), plain);
   mem_free(in);
   if (!ok) {
     mem_free(out);
@@ -192,9 +198,9 @@ int16_t pstyle_read_file(const char *path, char **text, uint32_t *size) {
   return 1;
 }
 
-void pstyle_free(TkPlotStyleTable *table) {
+void pstyle_free(TkPlotStyleTable* table) {
   if (!table) return;
-  while (TkPlotStyle *s = table->styles) {
+  while (TkPlotStyle* s = table->styles) {
     table->styles = s->next;
     mem_free(s);
   }
@@ -202,9 +208,9 @@ void pstyle_free(TkPlotStyleTable *table) {
   mem_free(table);
 }
 
-int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **out) {
+int16_t pstyle_parse_text(const char* text, uint32_t size, TkPlotStyleTable** out) {
   *out = nullptr;
-  auto *t = static_cast<TkPlotStyleTable *>(mem_alloc(sizeof(TkPlotStyleTable)));
+  auto* t = static_cast<TkPlotStyleTable*>(mem_alloc(sizeof(TkPlotStyleTable)));
   if (!t) return tk_fail(TK_ERR_PSTYLE_ALLOC);
   std::memset(t, 0, sizeof *t);
   // The colour section's names, by colour number - 1, until the styles are
@@ -225,7 +231,7 @@ int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **ou
     else if (l.key_is("custom_lineweight_display_units"))
       t->custom_lineweight_display_units = l.truth() ? 1 : 0;
   }
-  TkPlotStyle *tail = nullptr;
+  TkPlotStyle* tail = nullptr;
   int16_t ok = 1;
   while (ok && have_line) {
     if (l.starts("aci_table{")) {
@@ -238,7 +244,9 @@ int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **ou
         std::memset(names, 0, 255 * TK_PSTYLE_TEXT_SIZE);
       }
       while ((have_line = l.next()) && l.equals()) {
-        const long n = std::strtol(l.line, nullptr, 10);
+        char head[32];
+        l.copy(head, sizeof head);
+        const long n = std::strtol(head, nullptr, 10);
         if (n >= 0 && n < 255) l.value(names[n], TK_PSTYLE_TEXT_SIZE);
       }
       if (have_line) have_line = l.next();  // the closing line
@@ -246,7 +254,7 @@ int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **ou
       // Each style: an opening line, then its key lines up to one without an
       // equals sign.
       while ((have_line = l.next()) && !l.starts("}")) {
-        auto *s = static_cast<TkPlotStyle *>(mem_alloc(sizeof(TkPlotStyle)));
+        auto* s = static_cast<TkPlotStyle*>(mem_alloc(sizeof(TkPlotStyle)));
         if (!s) {
           ok = tk_fail(TK_ERR_PSTYLE_ALLOC);
           break;
@@ -270,7 +278,9 @@ int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **ou
       while ((have_line = l.next()) && !l.starts("}")) {
         int index = -1;
         double value = 0;
-        if (std::sscanf(l.line, "%d=%lf", &index, &value) == 2 && index >= 0 && index < 27)
+        char line[128];
+        l.copy(line, sizeof line);
+        if (std::sscanf(line, "%d=%lf", &index, &value) == 2 && index >= 0 && index < 27)
           t->custom_lineweights[index] = value;
       }
       if (have_line) have_line = l.next();
@@ -279,14 +289,14 @@ int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **ou
     }
   }
   if (ok && names) {
-    t->colours = static_cast<TkPlotStyle **>(mem_alloc(255 * sizeof(TkPlotStyle *)));
+    t->colours = static_cast<TkPlotStyle**>(mem_alloc(255 * sizeof(TkPlotStyle*)));
     if (!t->colours) {
       ok = tk_fail(TK_ERR_PSTYLE_ALLOC);
     } else {
       for (int i = 0; i < 255; ++i) {
-        const TkPlotStyle *s = nullptr;
+        const TkPlotStyle* s = nullptr;
         t->colours[i] = names[i][0] && pstyle_find_by_name(names[i], t, &s)
-                            ? const_cast<TkPlotStyle *>(s)
+                            ? const_cast<TkPlotStyle*>(s)
                             : nullptr;
       }
     }
@@ -300,9 +310,9 @@ int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **ou
   return 1;
 }
 
-int16_t pstyle_parse(const char *path, TkPlotStyleTable **out) {
+int16_t pstyle_parse(const char* path, TkPlotStyleTable** out) {
   *out = nullptr;
-  char *text = nullptr;
+  char* text = nullptr;
   uint32_t size = 0;
   if (!pstyle_read_file(path, &text, &size)) return 0;
   const int16_t ok = pstyle_parse_text(text, size, out);
@@ -310,11 +320,11 @@ int16_t pstyle_parse(const char *path, TkPlotStyleTable **out) {
   return ok;
 }
 
-int16_t pstyle_find_by_handle(const TkHandle *handle, const TkPlotStyleTable *table,
-                              const TkPlotStyle **style) {
+int16_t pstyle_find_by_handle(const TkHandle* handle, const TkPlotStyleTable* table,
+                              const TkPlotStyle** style) {
   *style = nullptr;
   if (tk_handle_is_null(handle)) return 1;
-  for (const TkPlotStyle *s = table ? table->styles : nullptr; s; s = s->next)
+  for (const TkPlotStyle* s = table ? table->styles : nullptr; s; s = s->next)
     if (same_handle(s->handle, *handle)) {
       *style = s;
       return 1;
@@ -322,10 +332,10 @@ int16_t pstyle_find_by_handle(const TkHandle *handle, const TkPlotStyleTable *ta
   return tk_fail(TK_ERR_GENERAL);
 }
 
-int16_t pstyle_find_by_name(const char *name, const TkPlotStyleTable *table,
-                            const TkPlotStyle **style) {
+int16_t pstyle_find_by_name(const char* name, const TkPlotStyleTable* table,
+                            const TkPlotStyle** style) {
   *style = nullptr;
-  for (const TkPlotStyle *s = table ? table->styles : nullptr; s; s = s->next)
+  for (const TkPlotStyle* s = table ? table->styles : nullptr; s; s = s->next)
     if (std::strcmp(s->name, name) == 0) {
       *style = s;
       return 1;
@@ -333,10 +343,10 @@ int16_t pstyle_find_by_name(const char *name, const TkPlotStyleTable *table,
   return tk_fail(TK_ERR_GENERAL);
 }
 
-int16_t pstyle_find_by_localized_name(const char *name, const TkPlotStyleTable *table,
-                                      const TkPlotStyle **style) {
+int16_t pstyle_find_by_localized_name(const char* name, const TkPlotStyleTable* table,
+                                      const TkPlotStyle** style) {
   *style = nullptr;
-  for (const TkPlotStyle *s = table ? table->styles : nullptr; s; s = s->next)
+  for (const TkPlotStyle* s = table ? table->styles : nullptr; s; s = s->next)
     if (std::strcmp(s->localized_name, name) == 0) {
       *style = s;
       return 1;
@@ -344,7 +354,7 @@ int16_t pstyle_find_by_localized_name(const char *name, const TkPlotStyleTable *
   return tk_fail(TK_ERR_GENERAL);
 }
 
-int16_t pstyle_bind_named(TkDrawing *drawing, TkPlotStyleTable *table) {
+int16_t pstyle_bind_named(TkDrawing* drawing, TkPlotStyleTable* table) {
   TkObjectHeader header;
   TkObjectData data;
   if (!tk_object_rewind(drawing)) return 1;
@@ -359,11 +369,11 @@ int16_t pstyle_bind_named(TkDrawing *drawing, TkPlotStyleTable *table) {
   if (!tk_object_get(drawing, &target, &header, &data)) return 1;
   const uint16_t wdflt = drawing->class_numbers[TK_CLASS_DICTIONARYWDFLT];
   if (wdflt && header.type == wdflt && data.dictionary_wdflt.entries) {
-    TkBlob *in = blob_open_read(data.dictionary_wdflt.entries);
+    TkBlob* in = blob_open_read(data.dictionary_wdflt.entries);
     TkDictEntry entry;
     for (uint32_t i = 0; in && i < data.dictionary_wdflt.entry_count; ++i) {
       if (!tk_dict_entry_read(in, &entry)) break;
-      for (TkPlotStyle *s = table->styles; s; s = s->next)
+      for (TkPlotStyle* s = table->styles; s; s = s->next)
         if (std::strcmp(s->localized_name, entry.name) == 0) s->handle = entry.object;
     }
     if (in) blob_close(in);
@@ -371,8 +381,8 @@ int16_t pstyle_bind_named(TkDrawing *drawing, TkPlotStyleTable *table) {
   return 1;
 }
 
-int16_t pstyle_load_layout_settings(TkDrawing *drawing) {
-  TkPlotStyleState &p = pstyle_state;
+int16_t pstyle_load_layout_settings(TkDrawing* drawing) {
+  TkPlotStyleState& p = pstyle_state;
   p.layout_loaded = 0;
   std::memset(&p.layout, 0, sizeof p.layout);
   if (!drawing || drawing->version <= 6 || !drawing->display) return 0;
@@ -393,12 +403,12 @@ int16_t pstyle_load_layout_settings(TkDrawing *drawing) {
   return p.layout_loaded;
 }
 
-int16_t pstyle_load(TkDrawing *drawing) {
-  TkPlotStyleState &p = pstyle_state;
-  const TkPlotSettings &plot = p.layout.plot;
+int16_t pstyle_load(TkDrawing* drawing) {
+  TkPlotStyleState& p = pstyle_state;
+  const TkPlotSettings& plot = p.layout.plot;
   if (!p.layout_loaded || !plot.style_sheet[0] || !(plot.layout_flags & 32)) return 0;
   char path[TK_PSTYLE_TEXT_SIZE] = {0};
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (cb && cb->plot_style_path) {
     cb->plot_style_path(plot.style_sheet, path, drawing->user_data);
     path[sizeof path - 1] = 0;
@@ -406,9 +416,9 @@ int16_t pstyle_load(TkDrawing *drawing) {
     std::snprintf(path, sizeof path, "%s", plot.style_sheet);
   }
   if (!path[0]) return 0;
-  TkPlotStyleTable *table = nullptr;
+  TkPlotStyleTable* table = nullptr;
   if (!pstyle_parse(path, &table)) return 0;
-  const TkHeader *h = drawing->header;
+  const TkHeader* h = drawing->header;
   if (h && h->pstylemode == 0) {
     pstyle_bind_named(drawing, table);
   } else if (!table->aci_table_available) {
@@ -419,14 +429,14 @@ int16_t pstyle_load(TkDrawing *drawing) {
   return 1;
 }
 
-int16_t pstyle_apply(const TkDrawing *host, const TkHandle *entity_style,
-                     const TkHandle *layer_style, int16_t colour, int16_t lineweight) {
-  const TkPlotStyleTable *t = pstyle_state.table;
+int16_t pstyle_apply(const TkDrawing* host, const TkHandle* entity_style,
+                     const TkHandle* layer_style, int16_t colour, int16_t lineweight) {
+  const TkPlotStyleTable* t = pstyle_state.table;
   if (!t || colour < 0) return lineweight;
-  const TkPlotStyle *style = nullptr;
-  const TkHeader *h = host ? host->header : nullptr;
+  const TkPlotStyle* style = nullptr;
+  const TkHeader* h = host ? host->header : nullptr;
   if (h && h->pstylemode == 0) {
-    const TkHandle *handle =
+    const TkHandle* handle =
         entity_style && !tk_handle_is_null(entity_style) ? entity_style : layer_style;
     if (!handle || !pstyle_find_by_handle(handle, t, &style)) return lineweight;
   } else if (t->colours && colour >= 1 && colour <= 255) {

@@ -41,7 +41,7 @@ struct TkPlotStyle {
   int16_t end_style;
   int16_t join_style;
   TkHandle handle;  // the bound plot style handle; null until bound
-  TkPlotStyle *next;
+  TkPlotStyle* next;
 };
 
 struct TkPlotStyleTable {
@@ -51,8 +51,8 @@ struct TkPlotStyleTable {
   double scale_factor;
   int16_t custom_lineweight_display_units;
   int16_t style_count;
-  TkPlotStyle *styles;    // file order, owned
-  TkPlotStyle **colours;  // 255 entries by colour number - 1, or null; borrowed styles
+  TkPlotStyle* styles;    // file order, owned
+  TkPlotStyle** colours;  // 255 entries by colour number - 1, or null; borrowed styles
   double custom_lineweights[27];
 };
 
@@ -60,31 +60,31 @@ struct TkPlotStyleTable {
 struct TkPlotStyleState {
   uint8_t layout_loaded;
   TkLayoutData layout;
-  TkPlotStyleTable *table;  // owned while the regeneration runs
+  TkPlotStyleTable* table;  // owned while the regeneration runs
 };
 extern TkPlotStyleState pstyle_state;
 
-int16_t pstyle_load_layout_settings(TkDrawing *drawing);
-int16_t pstyle_load(TkDrawing *drawing);
-int16_t pstyle_parse(const char *path, TkPlotStyleTable **out);
+int16_t pstyle_load_layout_settings(TkDrawing* drawing);
+int16_t pstyle_load(TkDrawing* drawing);
+int16_t pstyle_parse(const char* path, TkPlotStyleTable** out);
 // The file's text, inflated: an owned buffer (mem_free) of size bytes plus a
 // closing zero.
-int16_t pstyle_read_file(const char *path, char **text, uint32_t *size);
-int16_t pstyle_inflate(const uint8_t *compressed, uint32_t count, uint8_t *out, uint32_t size);
+int16_t pstyle_read_file(const char* path, char** text, uint32_t* size);
+int16_t pstyle_inflate(const uint8_t* compressed, uint32_t count, uint8_t* out, uint32_t size);
 // Parses text already inflated.
-int16_t pstyle_parse_text(const char *text, uint32_t size, TkPlotStyleTable **out);
-int16_t pstyle_find_by_handle(const TkHandle *handle, const TkPlotStyleTable *table,
-                              const TkPlotStyle **style);
-int16_t pstyle_find_by_name(const char *name, const TkPlotStyleTable *table,
-                            const TkPlotStyle **style);
-int16_t pstyle_find_by_localized_name(const char *name, const TkPlotStyleTable *table,
-                                      const TkPlotStyle **style);
-int16_t pstyle_bind_named(TkDrawing *drawing, TkPlotStyleTable *table);
-void pstyle_free(TkPlotStyleTable *table);
+int16_t pstyle_parse_text(const char* text, uint32_t size, TkPlotStyleTable** out);
+int16_t pstyle_find_by_handle(const TkHandle* handle, const TkPlotStyleTable* table,
+                              const TkPlotStyle** style);
+int16_t pstyle_find_by_name(const char* name, const TkPlotStyleTable* table,
+                            const TkPlotStyle** style);
+int16_t pstyle_find_by_localized_name(const char* name, const TkPlotStyleTable* table,
+                                      const TkPlotStyle** style);
+int16_t pstyle_bind_named(TkDrawing* drawing, TkPlotStyleTable* table);
+void pstyle_free(TkPlotStyleTable* table);
 // The lineweight (hundredths of a millimetre) of a style's lineweight index.
 int16_t pstyle_lineweight(int16_t index);
 // The entity's lineweight after the table of the running regeneration: host is
 // the drawing whose header gives the plot style mode; entity_style the entity's
 // plot style handle, layer_style its layer's; colour its colour number.
-int16_t pstyle_apply(const TkDrawing *host, const TkHandle *entity_style,
-                     const TkHandle *layer_style, int16_t colour, int16_t lineweight);
+int16_t pstyle_apply(const TkDrawing* host, const TkHandle* entity_style,
+                     const TkHandle* layer_style, int16_t colour, int16_t lineweight);

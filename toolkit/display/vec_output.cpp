@@ -17,7 +17,7 @@
 double vec_unit_size = 1.0;
 
 struct TkVecChunk {
-  TkVecChunk *next;
+  TkVecChunk* next;
   uint32_t used;
   uint8_t bytes[4096 - 16];
 };
@@ -29,7 +29,7 @@ constexpr int kCellShift = 12;
 
 // The recorder being written or replayed (one drawing records or replays at a
 // time).
-TkVecOutput *g_active = nullptr;
+TkVecOutput* g_active = nullptr;
 
 const char kCodeString[] = "TPQRS@ADEBCFGHILMJKNO";
 
@@ -45,11 +45,11 @@ struct HookInstaller {
   HookInstaller() {
     tk_display_output_hooks.init_code_table = vec_init_code_table;
     tk_display_output_hooks.set_view = vec_display_set_view;
-    tk_display_output_hooks.release = [](TkDisplayState *s) {
+    tk_display_output_hooks.release = [](TkDisplayState* s) {
       if (!s || !s->vec) return;
       if (g_active == s->vec) g_active = nullptr;
-      for (TkVecNode &n : s->vec->nodes) {
-        while (TkVecChunk *c = n.first) {
+      for (TkVecNode& n : s->vec->nodes) {
+        while (TkVecChunk* c = n.first) {
           n.first = c->next;
           mem_free(c);
         }
@@ -69,13 +69,13 @@ int32_t clamp32(int64_t v) {
 }
 
 // Recorded units to device units.
-int32_t map_x(const TkVecOutput *o, int64_t x) {
+int32_t map_x(const TkVecOutput* o, int64_t x) {
   const int64_t span = o->bx - o->ax;
   if (span == 0) return o->device_rect[0];
   return clamp32(o->device_rect[0] + (x - o->ax) * (o->device_rect[2] - o->device_rect[0]) / span);
 }
 
-int32_t map_y(const TkVecOutput *o, int64_t y) {
+int32_t map_y(const TkVecOutput* o, int64_t y) {
   const int64_t span = o->by - o->ay;
   if (span == 0) return o->device_rect[1];
   return clamp32(o->device_rect[1] + (y - o->ay) * (o->device_rect[3] - o->device_rect[1]) / span);
@@ -84,11 +84,11 @@ int32_t map_y(const TkVecOutput *o, int64_t y) {
 // --- writing the lists
 // ------------------------------------------------------------------------
 
-bool put_bytes(TkVecNode &n, const uint8_t *p, uint32_t count) {
+bool put_bytes(TkVecNode& n, const uint8_t* p, uint32_t count) {
   while (count) {
-    TkVecChunk *c = n.last;
+    TkVecChunk* c = n.last;
     if (!c || c->used == kChunkBytes) {
-      auto *fresh = static_cast<TkVecChunk *>(mem_alloc(sizeof(TkVecChunk)));
+      auto* fresh = static_cast<TkVecChunk*>(mem_alloc(sizeof(TkVecChunk)));
       if (!fresh) {
         if (g_active && !g_active->failed) {
           g_active->failed = 1;
@@ -115,7 +115,7 @@ bool put_bytes(TkVecNode &n, const uint8_t *p, uint32_t count) {
   return true;
 }
 
-void put_attributes(TkVecOutput *o, TkVecNode &n) {
+void put_attributes(TkVecOutput* o, TkVecNode& n) {
   uint8_t rec[5];
   uint32_t len = 2;
   rec[0] = TK_VEC_ATTR;
@@ -136,7 +136,7 @@ void put_attributes(TkVecOutput *o, TkVecNode &n) {
 }
 
 // A move (op 1) or line (op 2) to (x, y) relative to the node's last point.
-void put_point(TkVecNode &n, uint8_t op, int16_t x, int16_t y) {
+void put_point(TkVecNode& n, uint8_t op, int16_t x, int16_t y) {
   const int32_t dx = int32_t(x) - n.last_x, dy = int32_t(y) - n.last_y;
   uint8_t rec[5];
   uint32_t len = 1;
@@ -184,7 +184,7 @@ void put_point(TkVecNode &n, uint8_t op, int16_t x, int16_t y) {
 
 // Cohen-Sutherland in integers against the rectangle (xmin, ymin, xmax, ymax);
 // the device slots carry what is left. 1 when something was drawn.
-int16_t device_line(TkVecOutput *o, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+int16_t device_line(TkVecOutput* o, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
                     const int32_t rect[4], TkUserData user) {
   auto code = [&](int64_t x, int64_t y) {
     int c = 0;
@@ -223,7 +223,7 @@ int16_t device_line(TkVecOutput *o, int32_t x0, int32_t y0, int32_t x1, int32_t 
       cb = code(bx, by);
     }
   }
-  TkDisplayCallbacks *cbk = tk_display_callbacks;
+  TkDisplayCallbacks* cbk = tk_display_callbacks;
   if (ax != o->last_device[0] || ay != o->last_device[1])
     if (cbk->app_moveto) cbk->app_moveto(int32_t(ax), int32_t(ay), user);
   if (cbk->app_lineto) cbk->app_lineto(int32_t(bx), int32_t(by), user);
@@ -233,7 +233,7 @@ int16_t device_line(TkVecOutput *o, int32_t x0, int32_t y0, int32_t x1, int32_t 
 }
 
 // The device rectangle as (xmin, ymin, xmax, ymax).
-void device_bounds(const TkVecOutput *o, int32_t out[4]) {
+void device_bounds(const TkVecOutput* o, int32_t out[4]) {
   out[0] = std::min(o->device_rect[0], o->device_rect[2]);
   out[2] = std::max(o->device_rect[0], o->device_rect[2]);
   out[1] = std::min(o->device_rect[1], o->device_rect[3]);
@@ -244,7 +244,7 @@ void device_bounds(const TkVecOutput *o, int32_t out[4]) {
 // --------------------------------------------------------------------------------
 
 void rec_move_to(int32_t x, int32_t y, TkUserData) {
-  TkVecOutput *o = g_active;
+  TkVecOutput* o = g_active;
   if (!o) return;
   o->pen[0] = clamp16(x);
   o->pen[1] = clamp16(y);
@@ -253,12 +253,12 @@ void rec_move_to(int32_t x, int32_t y, TkUserData) {
 }
 
 void rec_line_to(int32_t x, int32_t y, TkUserData user) {
-  TkVecOutput *o = g_active;
+  TkVecOutput* o = g_active;
   if (!o) return;
   const int16_t ex = clamp16(x), ey = clamp16(y);
   const int a = vec_cell(ex, ey), b = vec_cell(o->pen[0], o->pen[1]);
-  const uint8_t *table = tk_display_callbacks->code_table;
-  TkVecNode &n = o->nodes[table ? table[a * 64 + b] : vec_node_of(a, b)];
+  const uint8_t* table = tk_display_callbacks->code_table;
+  TkVecNode& n = o->nodes[table ? table[a * 64 + b] : vec_node_of(a, b)];
   put_attributes(o, n);
   put_point(n, TK_VEC_MOVE, o->pen[0], o->pen[1]);
   put_point(n, TK_VEC_LINE, ex, ey);
@@ -274,7 +274,7 @@ void rec_line_to(int32_t x, int32_t y, TkUserData user) {
 
 // The smallest node holding every point: that of the two corner cells of their
 // bounds.
-uint8_t node_of_points(const int32_t *p, int32_t n) {
+uint8_t node_of_points(const int32_t* p, int32_t n) {
   int cmin[2] = {7, 7}, cmax[2] = {0, 0};
   for (int32_t i = 0; i < n; ++i)
     for (int k = 0; k < 2; ++k) {
@@ -287,7 +287,7 @@ uint8_t node_of_points(const int32_t *p, int32_t n) {
   return vec_node_of(cmin[0] + 8 * cmin[1], cmax[0] + 8 * cmax[1]);
 }
 
-void record_loop(TkVecNode &n, const int32_t *p, int32_t count) {
+void record_loop(TkVecNode& n, const int32_t* p, int32_t count) {
   if (count <= 0) return;
   // A move to the node's last point writes nothing, yet each loop of a fill
   // starts with one.
@@ -305,7 +305,7 @@ void record_loop(TkVecNode &n, const int32_t *p, int32_t count) {
 std::vector<int32_t> g_mapped;
 std::vector<int32_t> g_clip_a, g_clip_b;
 
-void map_points(const TkVecOutput *o, const int32_t *p, int32_t count) {
+void map_points(const TkVecOutput* o, const int32_t* p, int32_t count) {
   g_mapped.resize(size_t(count) * 2);
   for (int32_t i = 0; i < count; ++i) {
     g_mapped[2 * size_t(i)] = map_x(o, clamp16(p[2 * i]));
@@ -313,13 +313,13 @@ void map_points(const TkVecOutput *o, const int32_t *p, int32_t count) {
   }
 }
 
-void rec_fill_polygon(const int16_t range[2], const int32_t *points, TkUserData user) {
-  TkVecOutput *o = g_active;
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+void rec_fill_polygon(const int16_t range[2], const int32_t* points, TkUserData user) {
+  TkVecOutput* o = g_active;
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (!o || !cb || range[1] < range[0] || range[0] < 0) return;
-  const int32_t *p = points + 2 * range[0];
+  const int32_t* p = points + 2 * range[0];
   const int32_t count = range[1] - range[0] + 1;
-  TkVecNode &n = o->nodes[node_of_points(p, count)];
+  TkVecNode& n = o->nodes[node_of_points(p, count)];
   put_attributes(o, n);
   const uint8_t bracket = TK_VEC_FILL;
   put_bytes(n, &bracket, 1);
@@ -340,11 +340,11 @@ void rec_fill_polygon(const int16_t range[2], const int32_t *points, TkUserData 
   cb->pen_y = p[1];
 }
 
-void rec_fill_loops(const int32_t *points, const int32_t *counts, int32_t loops, TkUserData user) {
-  TkVecOutput *o = g_active;
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+void rec_fill_loops(const int32_t* points, const int32_t* counts, int32_t loops, TkUserData user) {
+  TkVecOutput* o = g_active;
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (!o || !cb || loops <= 0) return;
-  TkVecNode &n = o->nodes[TK_VEC_ROOT];
+  TkVecNode& n = o->nodes[TK_VEC_ROOT];
   put_attributes(o, n);
   const uint8_t bracket = TK_VEC_FILL;
   put_bytes(n, &bracket, 1);
@@ -359,13 +359,13 @@ void rec_fill_loops(const int32_t *points, const int32_t *counts, int32_t loops,
 }
 
 void rec_set_color(int16_t colour, TkUserData user) {
-  TkVecOutput *o = g_active;
+  TkVecOutput* o = g_active;
   if (o) o->colour = colour;
   if (tk_display_callbacks->app_color) tk_display_callbacks->app_color(colour, user);
 }
 
 void rec_set_lineweight(int16_t lineweight, TkUserData user) {
-  TkVecOutput *o = g_active;
+  TkVecOutput* o = g_active;
   if (o) o->lineweight = lineweight;
   if (tk_display_callbacks->app_lineweight) tk_display_callbacks->app_lineweight(lineweight, user);
 }
@@ -378,7 +378,7 @@ void rec_set_lineweight(int16_t lineweight, TkUserData user) {
 // mode; i32 0x3000000; i32 0x2000000 + two 48-byte end records (x, y, column,
 // row, position as f64, colour and filler bytes), i32 count, f64 step x, step
 // y, then the pixel bytes.
-void map_pixel_record(const TkVecOutput *o, uint8_t *rec, int32_t length, int32_t *mode) {
+void map_pixel_record(const TkVecOutput* o, uint8_t* rec, int32_t length, int32_t* mode) {
   int32_t at = 0;
   auto get32 = [&](int32_t pos) {
     int32_t v;
@@ -427,8 +427,8 @@ void map_pixel_record(const TkVecOutput *o, uint8_t *rec, int32_t length, int32_
 
 std::vector<uint8_t> g_pixels;
 
-void forward_pixels(const TkVecOutput *o, const uint8_t *record, int32_t length, TkUserData user) {
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+void forward_pixels(const TkVecOutput* o, const uint8_t* record, int32_t length, TkUserData user) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (!cb->app_draw_pixels || length <= 0) return;
   g_pixels.assign(record, record + length);
   int32_t mode = 0;
@@ -440,10 +440,10 @@ void forward_pixels(const TkVecOutput *o, const uint8_t *record, int32_t length,
 // ---------------------------------------------------------------------------------------
 
 struct Reader {
-  const TkVecChunk *chunk;
+  const TkVecChunk* chunk;
   uint32_t at;
   uint64_t read;
-  bool get(uint8_t *out) {
+  bool get(uint8_t* out) {
     while (chunk && at >= chunk->used) {
       chunk = chunk->next;
       at = 0;
@@ -453,15 +453,15 @@ struct Reader {
     ++read;
     return true;
   }
-  bool get16(int16_t *out) {
+  bool get16(int16_t* out) {
     uint8_t lo, hi;
     if (!get(&lo) || !get(&hi)) return false;
     *out = int16_t(uint16_t(lo | (hi << 8)));
     return true;
   }
-  bool get32(int32_t *out) {
+  bool get32(int32_t* out) {
     uint8_t b[4];
-    for (uint8_t &v : b)
+    for (uint8_t& v : b)
       if (!get(&v)) return false;
     *out =
         int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
@@ -470,7 +470,7 @@ struct Reader {
 };
 
 struct Replay {
-  TkVecOutput *o;
+  TkVecOutput* o;
   TkUserData user;
   int32_t bounds[4];
   int16_t colour, lineweight;
@@ -483,7 +483,7 @@ struct Replay {
 
 // A recorded loop ends with a line back to its first point, which the fill
 // slots do not want.
-void drop_closing_point(Replay &r) {
+void drop_closing_point(Replay& r) {
   if (r.counts.empty() || r.counts.back() < 2) return;
   const size_t n = size_t(r.counts.back()), end = r.fill.size();
   if (r.fill[end - 2] == r.fill[end - 2 * n] && r.fill[end - 1] == r.fill[end - 2 * n + 1]) {
@@ -492,8 +492,8 @@ void drop_closing_point(Replay &r) {
   }
 }
 
-void send_fill(Replay &r) {
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+void send_fill(Replay& r) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (r.counts.empty()) return;
   if (r.counts.size() == 1) {
     const int32_t kept = vec_clip_fill_polygon(r.counts[0], r.fill.data(), r.bounds, &g_clip_a);
@@ -524,9 +524,9 @@ void send_fill(Replay &r) {
 }
 
 // Replays one node's list; false when it ended on the continue flag.
-bool replay_list(Replay &r, const TkVecNode &node) {
-  TkDisplayCallbacks *cb = tk_display_callbacks;
-  TkVecOutput *o = r.o;
+bool replay_list(Replay& r, const TkVecNode& node) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  TkVecOutput* o = r.o;
   regen_continue = 1;
   o->last_device[0] = o->last_device[1] = 0;
   if (cb->app_moveto) cb->app_moveto(0, 0, r.user);
@@ -631,14 +631,14 @@ bool replay_list(Replay &r, const TkVecNode &node) {
   return true;
 }
 
-bool same_view_orientation(const TkViewDesc &a, const TkViewDesc &b) {
+bool same_view_orientation(const TkViewDesc& a, const TkViewDesc& b) {
   for (int i = 0; i < 3; ++i)
     if (a.direction[i] != b.direction[i] || a.up[i] != b.up[i]) return false;
   return true;
 }
 
 // The recorded coordinates of the view's lower-left and upper-right corners.
-void view_corners(const TkVecOutput *o, const TkViewDesc *view, double a[2], double b[2]) {
+void view_corners(const TkVecOutput* o, const TkViewDesc* view, double a[2], double b[2]) {
   TkViewDesc c = *view;
   view_pan(&c, -view->width / 2, -view->height / 2);
   double p[4] = {c.target[0], c.target[1], c.target[2], 1.0};
@@ -673,7 +673,7 @@ uint8_t vec_node_of(int a, int b) {
   return TK_VEC_ROOT;
 }
 
-void vec_init_code_table(uint8_t *table) {
+void vec_init_code_table(uint8_t* table) {
   if (!table) return;
   for (int a = 0; a < TK_VEC_CELLS; ++a)
     for (int b = 0; b < TK_VEC_CELLS; ++b) table[a * 64 + b] = vec_node_of(a, b);
@@ -687,7 +687,7 @@ int vec_cell(int32_t x, int32_t y) {
 
 uint8_t vec_common_node(uint8_t a, uint8_t b) {
   auto position = [](uint8_t node) {
-    const char *p = std::strchr(kCodeString, char(node));
+    const char* p = std::strchr(kCodeString, char(node));
     return node >= 64 && p ? int(p - kCodeString) : 0;
   };
   int pa = position(a), pb = position(b);
@@ -703,11 +703,11 @@ uint8_t vec_common_node(uint8_t a, uint8_t b) {
 // --- the state
 // ------------------------------------------------------------------------------------
 
-TkVecOutput *vec_output_of(TkDrawing *drawing) {
-  TkDisplayState *s = drawing ? drawing->display : nullptr;
+TkVecOutput* vec_output_of(TkDrawing* drawing) {
+  TkDisplayState* s = drawing ? drawing->display : nullptr;
   if (!s) return nullptr;
   if (!s->vec) {
-    s->vec = static_cast<TkVecOutput *>(mem_alloc(sizeof(TkVecOutput)));
+    s->vec = static_cast<TkVecOutput*>(mem_alloc(sizeof(TkVecOutput)));
     if (!s->vec) {
       tk_fail_alloc(TK_ERR_DISPLAY_ALLOC);
       return nullptr;
@@ -719,8 +719,8 @@ TkVecOutput *vec_output_of(TkDrawing *drawing) {
   return s->vec;
 }
 
-void vec_set_device_rect(TkDrawing *drawing, const int32_t rect[4], int32_t recorded_out[4]) {
-  TkVecOutput *o = vec_output_of(drawing);
+void vec_set_device_rect(TkDrawing* drawing, const int32_t rect[4], int32_t recorded_out[4]) {
+  TkVecOutput* o = vec_output_of(drawing);
   if (!o) return;
   std::memcpy(o->device_rect, rect, sizeof o->device_rect);
   o->device_width = std::abs(rect[2] - rect[0]);
@@ -743,15 +743,15 @@ void vec_set_device_rect(TkDrawing *drawing, const int32_t rect[4], int32_t reco
   o->unit_size = o->device_width * 3.125e-5;
 }
 
-void vec_set_view(TkDrawing *drawing, const TkViewDesc *view) {
-  TkVecOutput *o = vec_output_of(drawing);
+void vec_set_view(TkDrawing* drawing, const TkViewDesc* view) {
+  TkVecOutput* o = vec_output_of(drawing);
   if (!o) return;
   o->recorded_view = *view;
   std::memcpy(o->transform, drawing->display->viewports[0].matrix, sizeof o->transform);
 }
 
-void vec_set_device_extents(TkDrawing *drawing, const TkViewDesc *view) {
-  TkVecOutput *o = vec_output_of(drawing);
+void vec_set_device_extents(TkDrawing* drawing, const TkViewDesc* view) {
+  TkVecOutput* o = vec_output_of(drawing);
   if (!o) return;
   double a[2], b[2];
   view_corners(o, view, a, b);
@@ -761,9 +761,9 @@ void vec_set_device_extents(TkDrawing *drawing, const TkViewDesc *view) {
   o->by = round_to_int(b[1]);
 }
 
-void view_pan(TkViewDesc *view, double dx, double dy) {
-  const double *d = view->direction;
-  double *u = view->up;
+void view_pan(TkViewDesc* view, double dx, double dy) {
+  const double* d = view->direction;
+  double* u = view->up;
   const double ul = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
   if (ul > 0)
     for (int i = 0; i < 3; ++i) u[i] /= ul;
@@ -771,15 +771,15 @@ void view_pan(TkViewDesc *view, double dx, double dy) {
                      u[0] * d[1] - u[1] * d[0]};
   const double rl = std::sqrt(right[0] * right[0] + right[1] * right[1] + right[2] * right[2]);
   if (rl > 0)
-    for (double &c : right) c /= rl;
+    for (double& c : right) c /= rl;
   for (int i = 0; i < 3; ++i) view->target[i] += dx * right[i] + dy * u[i];
   view->target[3] = 1.0;
 }
 
-int16_t vec_view_needs_regen(TkDrawing *drawing, const TkViewDesc *view) {
-  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+int16_t vec_view_needs_regen(TkDrawing* drawing, const TkViewDesc* view) {
+  TkVecOutput* o = drawing && drawing->display ? drawing->display->vec : nullptr;
   if (!o) return 1;
-  const TkViewDesc &rv = o->recorded_view;
+  const TkViewDesc& rv = o->recorded_view;
   if (!same_view_orientation(*view, rv)) return 1;
   if (!(view->width > 0 && view->height > 0 && rv.width > 0 && rv.height > 0)) return 1;
   if (view->width / rv.width < o->device_width * 3.125e-5) return 1;
@@ -793,9 +793,9 @@ int16_t vec_view_needs_regen(TkDrawing *drawing, const TkViewDesc *view) {
   return 0;
 }
 
-int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view, const int32_t rect[4]) {
-  TkDisplayState *s = drawing->display;
-  TkVecOutput *o = vec_output_of(drawing);
+int16_t vec_display_set_view(TkDrawing* drawing, const TkViewDesc* view, const int32_t rect[4]) {
+  TkDisplayState* s = drawing->display;
+  TkVecOutput* o = vec_output_of(drawing);
   if (!o) {
     // No recorder to be had: the view is drawn straight to the device.
     s->recording = 0;
@@ -825,9 +825,9 @@ int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view, const i
   return 1;
 }
 
-void vec_install_default_output(TkDrawing *drawing) {
-  TkDisplayCallbacks *cb = tk_display_callbacks;
-  TkVecOutput *o = vec_output_of(drawing);
+void vec_install_default_output(TkDrawing* drawing) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
+  TkVecOutput* o = vec_output_of(drawing);
   if (!cb || !o) return;
   cb->moveto = rec_move_to;
   cb->lineto = rec_line_to;
@@ -841,8 +841,8 @@ void vec_install_default_output(TkDrawing *drawing) {
   vec_unit_size = o->unit_size;
 }
 
-void vec_install_direct_output(TkDrawing *) {
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+void vec_install_direct_output(TkDrawing*) {
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (!cb) return;
   cb->moveto = cb->app_moveto;
   cb->lineto = cb->app_lineto;
@@ -855,12 +855,12 @@ void vec_install_direct_output(TkDrawing *) {
   g_active = nullptr;
 }
 
-void vec_begin_recording(TkDrawing *drawing) {
-  TkVecOutput *o = vec_output_of(drawing);
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+void vec_begin_recording(TkDrawing* drawing) {
+  TkVecOutput* o = vec_output_of(drawing);
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (!o || !cb) return;
   g_active = o;
-  for (TkVecNode &n : o->nodes) n.last_x = n.last_y = -10000;
+  for (TkVecNode& n : o->nodes) n.last_x = n.last_y = -10000;
   o->last_device[0] = o->last_device[1] = 0;
   o->inside_fill = 0;
   o->failed = 0;
@@ -872,10 +872,10 @@ void vec_begin_recording(TkDrawing *drawing) {
   if (cb->app_moveto) cb->app_moveto(0, 0, drawing->user_data);
 }
 
-void vec_reset_segments(TkDrawing *drawing) {
-  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+void vec_reset_segments(TkDrawing* drawing) {
+  TkVecOutput* o = drawing && drawing->display ? drawing->display->vec : nullptr;
   if (!o) return;
-  for (TkVecNode &n : o->nodes) {
+  for (TkVecNode& n : o->nodes) {
     n.first = n.last = nullptr;
     n.size = 0;
     n.last_colour = n.last_lineweight = -32000;
@@ -883,38 +883,38 @@ void vec_reset_segments(TkDrawing *drawing) {
   }
 }
 
-void vec_free_display_lists(TkDrawing *drawing) {
-  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+void vec_free_display_lists(TkDrawing* drawing) {
+  TkVecOutput* o = drawing && drawing->display ? drawing->display->vec : nullptr;
   if (!o) return;
-  for (TkVecNode &n : o->nodes)
-    while (TkVecChunk *c = n.first) {
+  for (TkVecNode& n : o->nodes)
+    while (TkVecChunk* c = n.first) {
       n.first = c->next;
       mem_free(c);
     }
 }
 
-void vec_discard_display_lists(TkDrawing *drawing) {
+void vec_discard_display_lists(TkDrawing* drawing) {
   vec_free_display_lists(drawing);
   vec_reset_segments(drawing);
   if (drawing && drawing->display) drawing->display->lists_valid = 0;
 }
 
-void vec_close_display_lists(TkDrawing *drawing) {
+void vec_close_display_lists(TkDrawing* drawing) {
   // The lists are written straight into their chunks: nothing stays open, and a
   // recording that could not grow a list is not complete.
-  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+  TkVecOutput* o = drawing && drawing->display ? drawing->display->vec : nullptr;
   if (o && o->failed) vec_discard_display_lists(drawing);
 }
 
-uint64_t vec_list_bytes(const TkDrawing *drawing) {
-  const TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
+uint64_t vec_list_bytes(const TkDrawing* drawing) {
+  const TkVecOutput* o = drawing && drawing->display ? drawing->display->vec : nullptr;
   uint64_t total = 0;
   if (o)
-    for (const TkVecNode &n : o->nodes) total += n.size;
+    for (const TkVecNode& n : o->nodes) total += n.size;
   return total;
 }
 
-void vec_visible_nodes(const TkVecOutput *o, uint8_t visible[TK_VEC_NODES]) {
+void vec_visible_nodes(const TkVecOutput* o, uint8_t visible[TK_VEC_NODES]) {
   std::memset(visible, 0, TK_VEC_NODES);
   const int32_t x0 = std::min(o->ax, o->bx), x1 = std::max(o->ax, o->bx);
   const int32_t y0 = std::min(o->ay, o->by), y1 = std::max(o->ay, o->by);
@@ -932,9 +932,9 @@ void vec_visible_nodes(const TkVecOutput *o, uint8_t visible[TK_VEC_NODES]) {
   if (any) visible[TK_VEC_ROOT] = 1;
 }
 
-int16_t vec_replay(TkDrawing *drawing) {
-  TkVecOutput *o = drawing && drawing->display ? drawing->display->vec : nullptr;
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+int16_t vec_replay(TkDrawing* drawing) {
+  TkVecOutput* o = drawing && drawing->display ? drawing->display->vec : nullptr;
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   if (!o || !cb) return 0;
   g_active = o;
   uint8_t visible[TK_VEC_NODES];
@@ -960,10 +960,10 @@ int16_t vec_replay(TkDrawing *drawing) {
   return 1;
 }
 
-void vec_record_pixels(const uint8_t *record, int32_t length, TkUserData user) {
-  TkVecOutput *o = g_active;
+void vec_record_pixels(const uint8_t* record, int32_t length, TkUserData user) {
+  TkVecOutput* o = g_active;
   if (!o || length <= 0) return;
-  TkVecNode &n = o->nodes[TK_VEC_ROOT];
+  TkVecNode& n = o->nodes[TK_VEC_ROOT];
   uint8_t head[6] = {TK_VEC_EXT, TK_VEC_EXT_PIXELS};
   std::memcpy(head + 2, &length, 4);
   put_bytes(n, head, 6);
@@ -971,8 +971,8 @@ void vec_record_pixels(const uint8_t *record, int32_t length, TkUserData user) {
   forward_pixels(o, record, length, user);
 }
 
-int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points, const int32_t rect[4],
-                              std::vector<int32_t> *out) {
+int32_t vec_clip_fill_polygon(int32_t n, const int32_t* points, const int32_t rect[4],
+                              std::vector<int32_t>* out) {
   out->clear();
   if (n < 3) return 0;
   std::vector<int64_t> a(points, points + 2 * n), b;
@@ -997,7 +997,7 @@ int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points, const int32_t re
           return y <= rect[3];
       }
     };
-    auto cut = [&](int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t *x, int64_t *y) {
+    auto cut = [&](int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t* x, int64_t* y) {
       auto div_round = [](int64_t num, int64_t den) {
         if (den < 0) {
           num = -num;

@@ -43,8 +43,8 @@ struct TkVecChunk;
 struct TkPictureCache;
 
 struct TkVecNode {
-  TkVecChunk *first;  // owned
-  TkVecChunk *last;
+  TkVecChunk* first;  // owned
+  TkVecChunk* last;
   uint32_t size;  // bytes written
   int16_t last_x, last_y;
   int16_t last_colour, last_lineweight;
@@ -71,14 +71,14 @@ struct TkVecOutput {
   int64_t bytes_to_replay;
   TkVecNode nodes[TK_VEC_NODES];
   // The pictures of the drawing's raster images, as the application gave them (owned).
-  TkPictureCache *pictures;
+  TkPictureCache* pictures;
 };
 
 // Device units per recorded unit while recording (the regeneration routines
 // scale their resolution by it); 1.0 otherwise.
 extern double vec_unit_size;
 
-void vec_init_code_table(uint8_t *table);
+void vec_init_code_table(uint8_t* table);
 // The smallest node holding both cells (0 to 63).
 uint8_t vec_node_of(int cell_a, int cell_b);
 int vec_cell(int32_t x, int32_t y);
@@ -87,35 +87,35 @@ uint8_t vec_common_node(uint8_t a, uint8_t b);
 
 // The recorder of the drawing's display state, made on first use; null when
 // memory failed.
-TkVecOutput *vec_output_of(TkDrawing *drawing);
-void vec_set_device_rect(TkDrawing *drawing, const int32_t device_rect[4], int32_t recorded_out[4]);
-void vec_set_view(TkDrawing *drawing, const TkViewDesc *view);
-void vec_set_device_extents(TkDrawing *drawing, const TkViewDesc *view);
-void view_pan(TkViewDesc *view, double dx, double dy);
-int16_t vec_view_needs_regen(TkDrawing *drawing, const TkViewDesc *view);
+TkVecOutput* vec_output_of(TkDrawing* drawing);
+void vec_set_device_rect(TkDrawing* drawing, const int32_t device_rect[4], int32_t recorded_out[4]);
+void vec_set_view(TkDrawing* drawing, const TkViewDesc* view);
+void vec_set_device_extents(TkDrawing* drawing, const TkViewDesc* view);
+void view_pan(TkViewDesc* view, double dx, double dy);
+int16_t vec_view_needs_regen(TkDrawing* drawing, const TkViewDesc* view);
 // The display state's view hook: serves the view from the lists or sets it up
 // for recording.
-int16_t vec_display_set_view(TkDrawing *drawing, const TkViewDesc *view, const int32_t rect[4]);
+int16_t vec_display_set_view(TkDrawing* drawing, const TkViewDesc* view, const int32_t rect[4]);
 
-void vec_install_default_output(TkDrawing *drawing);
-void vec_install_direct_output(TkDrawing *drawing);
-void vec_begin_recording(TkDrawing *drawing);
-void vec_reset_segments(TkDrawing *drawing);
-void vec_free_display_lists(TkDrawing *drawing);
-void vec_discard_display_lists(TkDrawing *drawing);
-void vec_close_display_lists(TkDrawing *drawing);
+void vec_install_default_output(TkDrawing* drawing);
+void vec_install_direct_output(TkDrawing* drawing);
+void vec_begin_recording(TkDrawing* drawing);
+void vec_reset_segments(TkDrawing* drawing);
+void vec_free_display_lists(TkDrawing* drawing);
+void vec_discard_display_lists(TkDrawing* drawing);
+void vec_close_display_lists(TkDrawing* drawing);
 // Redraws the current view from the lists; 1, 0 when memory failed.
-int16_t vec_replay(TkDrawing *drawing);
+int16_t vec_replay(TkDrawing* drawing);
 // Bytes the lists hold, and the nodes the current view replays (a mask per
 // node).
-uint64_t vec_list_bytes(const TkDrawing *drawing);
-void vec_visible_nodes(const TkVecOutput *out, uint8_t visible[TK_VEC_NODES]);
+uint64_t vec_list_bytes(const TkDrawing* drawing);
+void vec_visible_nodes(const TkVecOutput* out, uint8_t visible[TK_VEC_NODES]);
 
 // Recording the pixel and image records (the image routines call these through
 // slots 16/18).
-void vec_record_pixels(const uint8_t *record, int32_t length, TkUserData user);
+void vec_record_pixels(const uint8_t* record, int32_t length, TkUserData user);
 
 // Integer Sutherland-Hodgman clipping of a polygon to a rectangle (xmin, ymin,
 // xmax, ymax); The number of points left in out, 0 when fewer than 3.
-int32_t vec_clip_fill_polygon(int32_t n, const int32_t *points, const int32_t rect[4],
-                              std::vector<int32_t> *out);
+int32_t vec_clip_fill_polygon(int32_t n, const int32_t* points, const int32_t rect[4],
+                              std::vector<int32_t>* out);

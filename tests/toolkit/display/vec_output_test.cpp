@@ -18,7 +18,7 @@ using Segment = std::tuple<int32_t, int32_t, int32_t, int32_t>;
 // The segments the pen drew, each with its ends in a fixed order.
 std::set<Segment> segments() {
   std::set<Segment> out;
-  for (const auto &s : strokes())
+  for (const auto& s : strokes())
     for (size_t i = 1; i < s.size(); ++i) {
       Segment a{s[i - 1].first, s[i - 1].second, s[i].first, s[i].second};
       Segment b{s[i].first, s[i].second, s[i - 1].first, s[i - 1].second};
@@ -28,7 +28,7 @@ std::set<Segment> segments() {
 }
 
 int g_entities_read = 0;
-void count_entity(TkEntityHeader *, TkEntityData *, TkUserData) { ++g_entities_read; }
+void count_entity(TkEntityHeader*, TkEntityData*, TkUserData) { ++g_entities_read; }
 
 struct CodeCase {
   int a, b;
@@ -43,7 +43,7 @@ TEST(VecCodeTable, GivesTheSmallestNodeHoldingBothCells) {
   };
   std::vector<uint8_t> table(TK_CODE_TABLE_SIZE);
   vec_init_code_table(table.data());
-  for (const CodeCase &c : cases) {
+  for (const CodeCase& c : cases) {
     EXPECT_EQ(table[size_t(c.a * 64 + c.b)], c.node) << c.a << " " << c.b;
     EXPECT_EQ(table[size_t(c.b * 64 + c.a)], c.node) << c.b << " " << c.a;
   }
@@ -68,7 +68,7 @@ TEST(VecCodeTable, CellsAtTheEdgesOfTheSpace) {
   } cases[] = {{0, 0, 0},       {4095, 0, 0},       {4096, 0, 1},       {0, 4096, 8},
                {31999, 0, 7},   {32000, 32000, 63}, {16383, 16384, 35}, {-5, -5, 0},
                {32767, 100, 7}, {28672, 28671, 55}};
-  for (const auto &c : cases) EXPECT_EQ(vec_cell(c.x, c.y), c.cell) << c.x << "," << c.y;
+  for (const auto& c : cases) EXPECT_EQ(vec_cell(c.x, c.y), c.cell) << c.x << "," << c.y;
 }
 
 TEST(VecCodeTable, CommonNodeOfUpperNodes) {
@@ -108,7 +108,7 @@ class VecTest : public DisplayTest {
   }
   std::vector<std::vector<int32_t>> fills() {
     std::vector<std::vector<int32_t>> out;
-    for (const Call &c : of(2)) out.push_back(c.pts);
+    for (const Call& c : of(2)) out.push_back(c.pts);
     return out;
   }
 };
@@ -144,9 +144,9 @@ TEST_F(VecTest, RecordingDrawsWhatDirectOutputDrawsWithinAUnit) {
   // units (the recorded space is 32 times finer than the device; the two
   // truncations and the clip at the view's edge each differ by a unit at most).
   size_t unmatched = 0;
-  for (const Segment &s : direct) {
+  for (const Segment& s : direct) {
     bool found = false;
-    for (const Segment &r : recorded) {
+    for (const Segment& r : recorded) {
       if (std::abs(std::get<0>(s) - std::get<0>(r)) <= 2 &&
           std::abs(std::get<1>(s) - std::get<1>(r)) <= 2 &&
           std::abs(std::get<2>(s) - std::get<2>(r)) <= 2 &&
@@ -179,16 +179,16 @@ TEST_F(VecTest, PanAndZoomInsideTheRecordedSpaceReplay) {
   const std::set<Segment> direct = segments();
   // Segments away from the border (the clipped ends differ by the clip's
   // rounding) match within two device units.
-  auto inside = [](const Segment &s) {
+  auto inside = [](const Segment& s) {
     auto in = [](int32_t v) { return v > 5 && v < 995; };
     return in(std::get<0>(s)) && in(std::get<1>(s)) && in(std::get<2>(s)) && in(std::get<3>(s));
   };
   size_t checked = 0, unmatched = 0;
-  for (const Segment &s : direct) {
+  for (const Segment& s : direct) {
     if (!inside(s)) continue;
     ++checked;
     bool found = false;
-    for (const Segment &r : replayed)
+    for (const Segment& r : replayed)
       if (std::abs(std::get<0>(s) - std::get<0>(r)) <= 2 &&
           std::abs(std::get<1>(s) - std::get<1>(r)) <= 2 &&
           std::abs(std::get<2>(s) - std::get<2>(r)) <= 2 &&
@@ -201,7 +201,7 @@ TEST_F(VecTest, PanAndZoomInsideTheRecordedSpaceReplay) {
   EXPECT_GT(checked, 30u);
   EXPECT_EQ(unmatched, 0u);
   // Nothing the replay drew lies off the device.
-  for (const Segment &r : replayed) {
+  for (const Segment& r : replayed) {
     EXPECT_GE(std::min(std::get<0>(r), std::get<2>(r)), 0);
     EXPECT_LE(std::max(std::get<0>(r), std::get<2>(r)), 1000);
   }
@@ -209,7 +209,7 @@ TEST_F(VecTest, PanAndZoomInsideTheRecordedSpaceReplay) {
 
 TEST_F(VecTest, ViewsOutsideTheListsRegenerate) {
   struct Case {
-    const char *name;
+    const char* name;
     double cx, cy, side;
     bool replays;
   } cases[] = {
@@ -219,7 +219,7 @@ TEST_F(VecTest, ViewsOutsideTheListsRegenerate) {
       {"pan past the recorded space", 80, 50, 60, false},
       {"zoom out", 50, 50, 150, false},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     tk_display_set_recording(d, 1);
     draw();
     set_view(c.cx, c.cy, c.side);
@@ -294,7 +294,7 @@ class VecRecorderTest : public DisplayTest {
     vec_close_display_lists(d);
     vec_install_direct_output(d);
   }
-  const TkVecNode &node(int i) { return d->display->vec->nodes[i]; }
+  const TkVecNode& node(int i) { return d->display->vec->nodes[i]; }
 };
 
 TEST_F(VecRecorderTest, SegmentsGoToTheSmallestNodeHoldingThem) {
@@ -307,9 +307,9 @@ TEST_F(VecRecorderTest, SegmentsGoToTheSmallestNodeHoldingThem) {
       {15000, 15000, 17000, 17000, 84}, {31000, 31000, 31999, 31999, 63},
       {28000, 100, 31999, 3000, 67},
   };
-  for (const auto &c : cases) {
+  for (const auto& c : cases) {
     begin();
-    TkDisplayCallbacks *cb = tk_display_callbacks;
+    TkDisplayCallbacks* cb = tk_display_callbacks;
     cb->moveto(c.x0, c.y0, 0);
     cb->lineto(c.x1, c.y1, 0);
     end();
@@ -320,7 +320,7 @@ TEST_F(VecRecorderTest, SegmentsGoToTheSmallestNodeHoldingThem) {
 
 TEST_F(VecRecorderTest, RecordsAreShortAndAMoveToTheLastPointWritesNothing) {
   begin();
-  TkDisplayCallbacks *cb = tk_display_callbacks;
+  TkDisplayCallbacks* cb = tk_display_callbacks;
   cb->color(3, 0);
   cb->moveto(1000, 1000, 0);
   cb->lineto(1010, 1000, 0);  // dx only
@@ -345,7 +345,7 @@ TEST(VecDisplay, TallDeviceGivesANarrowerRecordedSpace) {
   uint16_t status = 0;
   ASSERT_EQ(tk_init_core(nullptr, 1, &status), 1);
   ASSERT_EQ(tk_init(), 1);
-  TkDrawing *d = tk_new_drawing(nullptr, nullptr, 0, 6);
+  TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, 6);
   ASSERT_NE(d, nullptr);
   ASSERT_EQ(tk_display_open(d, nullptr, 500, 1000, nullptr), 1);
   const int32_t rect[4] = {0, 0, 500, 1000};
