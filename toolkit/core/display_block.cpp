@@ -4,10 +4,12 @@
 
 #include <cstring>
 
+#include "toolkit/core/display_state.h"
 #include "toolkit/core/entity.h"
 #include "toolkit/core/mem.h"
 
 TkDisplayCallbacks* tk_display_callbacks = nullptr;
+TkDisplayOutputHooks tk_display_output_hooks = {nullptr, nullptr, nullptr};
 
 namespace {
 
@@ -89,6 +91,7 @@ int16_t tk_init() {
   b->bounded = 1;
   tk_display_callbacks = b;
   tk_set_color_callback(tk_noop_callback);
+  if (tk_display_output_hooks.init_code_table) tk_display_output_hooks.init_code_table(b->code_table);
   return 1;
 }
 
@@ -120,6 +123,8 @@ TK_SETTER(tk_set_lineweight_callback, TkLineweightFn, b->lineweight = fn; b->app
 TK_SETTER(tk_set_poll_callback, TkPollFn, b->poll = fn)
 TK_SETTER(tk_set_xref_not_opened_callback, TkPathFn, b->xref_not_opened = fn)
 TK_SETTER(tk_set_modeler_display_callback, TkModelerFn, b->modeler = fn)
+TK_SETTER(tk_set_draw_image_callback, TkLoadPictureFn, b->draw_image = fn)
+TK_SETTER(tk_set_draw_pixels_callback, TkDrawPixelsFn, b->draw_pixels = fn; b->app_draw_pixels = fn)
 
 #undef TK_SETTER
 

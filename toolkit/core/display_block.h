@@ -53,6 +53,15 @@ using TkTrueTypeTextFn = int16_t (*)(int16_t code, const double origin[2],
                                      const TkTrueTypeFontSpec* font, TkTrueTypeGlyph* glyph,
                                      TkUserData user);
 using TkPlotStylePathFn = void (*)(const char* name, char* out, TkUserData user);
+// Slots 16 and 25: a buffer of pixel commands of the IMAGE display (begin image, begin row and
+// spans of pixels with their device positions) and its length in bytes.
+using TkDrawPixelsFn = void (*)(const uint8_t* commands, int32_t length, TkUserData user);
+// Slot 15: the picture of an image definition as the bytes of a bitmap file, in a blob that the
+// callback allocates (blob_alloc) and the toolkit frees with the drawing; left null when the
+// picture cannot be had.
+struct TkImageDefData;
+using TkLoadPictureFn = void (*)(const TkImageDefData* definition, TkBlob** picture,
+                                 TkUserData user);
 // Slots whose arguments belong to parts of display generation not built into this program.
 using TkOpaqueFn = void (*)();
 // Slot 33: what display generation hands over for one REGION, 3DSOLID or BODY entity.
@@ -98,8 +107,8 @@ struct TkDisplayCallbacks {
   TkXrefDrawingFn end_xref;           // 12
   TkEntityHookFn text_hook;           // 13
   TkEntityBeginFn entity_begin;       // 14
-  TkOpaqueFn draw_image;              // 15
-  TkOpaqueFn draw_pixels;             // 16
+  TkLoadPictureFn draw_image;         // 15
+  TkDrawPixelsFn draw_pixels;         // 16
   TkOpaqueFn picture_rect;            // 17
   TkOpaqueFn image_quad;              // 18
   TkOpaqueFn load_picture;            // 19
@@ -108,7 +117,7 @@ struct TkDisplayCallbacks {
   TkFillPolygonFn app_fill_polygon;   // 22
   TkFillLoopsFn app_fill_loops;       // 23
   TkColorFn app_color;                // 24
-  TkOpaqueFn app_draw_pixels;         // 25
+  TkDrawPixelsFn app_draw_pixels;     // 25
   TkOpaqueFn app_picture_rect;        // 26
   TkOpaqueFn app_image_quad;          // 27
   TkLineweightFn app_lineweight;      // 28
@@ -173,6 +182,8 @@ void tk_set_lineweight_callback(TkLineweightFn fn);
 void tk_set_poll_callback(TkPollFn fn);
 void tk_set_xref_not_opened_callback(TkPathFn fn);
 void tk_set_modeler_display_callback(TkModelerFn fn);
+void tk_set_draw_image_callback(TkLoadPictureFn fn);
+void tk_set_draw_pixels_callback(TkDrawPixelsFn fn);
 void tk_set_draw_enabled(uint8_t enabled);
 int32_t tk_get_curve_resolution();
 int32_t tk_get_arc_resolution();

@@ -15,6 +15,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
 
 namespace {
@@ -364,7 +365,16 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
   const TkHeader* h = drawing->header;
   s->paper_space = (drawing->version >= 4 && h && h->tilemode == 0) ? 1 : 0;
   s->file_kind = drawing->file_kind;
+  // Image frames show unless the drawing's raster variables turn them off.
   s->image_frame = 1;
+  if (const uint16_t raster = drawing->class_numbers[TK_CLASS_RASTERVARIABLES]) {
+    TkHandle handle;
+    TkObjectHeader oh;
+    TkObjectData od;
+    if (tk_object_first_of_type(drawing, raster, &handle) &&
+        tk_object_get(drawing, &handle, &oh, &od) && oh.type == raster)
+      s->image_frame = od.rastervariables.display_frame ? 1 : 0;
+  }
   if (s->owner == drawing) s->xclipframe = tk_get_dictionary_var(drawing, "XCLIPFRAME", 0) ? 1 : 0;
   // A named layout block shows that layout: its VIEWPORT entities give the viewports and its
   // entities are what paper space draws.
@@ -410,6 +420,7 @@ int16_t tk_display_create(TkDrawing* drawing, const TkViewDesc* view, int32_t de
 void tk_display_close(TkDrawing* drawing) {
   if (!drawing || !drawing->display) return;
   TkDisplayState* s = drawing->display;
+  if (tk_display_output_hooks.release) tk_display_output_hooks.release(s);
   while (TkFilterNode* f = s->filters) {
     s->filters = f->next;
     mem_free(f);
@@ -427,10 +438,35 @@ int16_t tk_display_set_view(TkDrawing* drawing, const TkViewDesc* view, const in
   v.direction[3] = 0.0;
   v.up[3] = 0.0;
   v.target[3] = 1.0;
+  if (drawing->display->recording && tk_display_output_hooks.set_view) {
+    drawing->display->pending_view = 0;
+    const int16_t taken = tk_display_output_hooks.set_view(drawing, &v, rect);
+    return drawing->display->draw_enabled ? taken : 0;
+  }
   std::memcpy(drawing->display->device_rect, rect, sizeof drawing->display->device_rect);
   tk_compute_view(drawing, &v, rect);
   drawing->display->pending_view = 0;
   return drawing->display->draw_enabled ? 1 : 0;
+}
+
+void tk_display_set_recording(TkDrawing* drawing, uint8_t on) {
+  if (!drawing || !drawing->display) return;
+  TkDisplayState* s = drawing->display;
+  s->lists_valid = 0;
+  if (tk_display_output_hooks.release) tk_display_output_hooks.release(s);
+  s->recording = on && tk_display_output_hooks.set_view ? 1 : 0;
+  // The view's matrices are recomputed for the new output: recorded units or the device.
+  TkViewDesc v = s->view;
+  int32_t rect[4];
+  std::memcpy(rect, s->device_rect, sizeof rect);
+  if (s->recording)
+    tk_display_output_hooks.set_view(drawing, &v, rect);
+  else
+    tk_compute_view(drawing, &v, rect);
+}
+
+void tk_display_invalidate(TkDrawing* drawing) {
+  if (drawing && drawing->display) drawing->display->lists_valid = 0;
 }
 
 int16_t tk_display_get_view(TkDrawing* drawing, TkViewDesc* out) {

@@ -13,6 +13,7 @@
 #include "toolkit/core/loop_set.h"
 
 struct TkBlob;
+struct TkVecOutput;
 
 enum : TkError {
   TK_ERR_DISPLAY_ALLOC = 275,
@@ -97,7 +98,30 @@ struct TkDisplayState {
   TkList* xref_queue;      // queued external references of the pass (owned while a pass runs)
   uint8_t file_kind;
   TkHandle layout;  // the layout block shown in paper space; null: the drawing's paper space
+  // Display lists: recording switched on by the application, whether the recorded lists hold
+  // the whole drawing for the recorded view, and display generation's recorder (owned; null
+  // until the first recording).
+  uint8_t recording;
+  uint8_t lists_valid;
+  TkVecOutput* vec;
 };
+
+// What display generation adds to the display state's life when it is linked into the program:
+// the code table of its display lists at start-up, serving a new view from recorded lists, and
+// freeing its recorder with the state. Null members do nothing.
+struct TkDisplayOutputHooks {
+  void (*init_code_table)(uint8_t* table);
+  // 1 when the view was taken (recording is on for the drawing).
+  int16_t (*set_view)(TkDrawing* drawing, const TkViewDesc* view, const int32_t rect[4]);
+  void (*release)(TkDisplayState* state);
+};
+extern TkDisplayOutputHooks tk_display_output_hooks;
+
+// Switches display-list recording on or off for the drawing's display; either way the lists are
+// invalid afterwards and the next regeneration records anew (when on).
+void tk_display_set_recording(TkDrawing* drawing, uint8_t on);
+// The drawing changed (layers, entities): the next regeneration does not replay old lists.
+void tk_display_invalidate(TkDrawing* drawing);
 
 // A display state owned by the drawing itself, or (create) by another drawing that owns the
 // display; block, when not null, names the layout block whose VIEWPORT entities give the

@@ -8,7 +8,9 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/display/plot_style.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/vec_output.h"
 #include "toolkit/display/xref.h"
 
 TkRegenContext tk_regen;
@@ -64,7 +66,10 @@ void regen_begin_pass(TkDrawing* drawing) {
   r.ltscale_base = h && h->ltscale > 0 ? h->ltscale : 1.0;
   r.ltscale = r.ltscale_base;
   r.psltscale = h ? uint8_t(h->psltscale != 0) : 0;
-  r.curve_factor = 2.0;
+  // The application's detail (finer on the screen than on paper) sets how finely curves are cut.
+  r.curve_factor = tk_display_callbacks && tk_display_callbacks->detail > 0
+                       ? tk_display_callbacks->detail
+                       : 2.0;
   r.ltype_switch = 1;
   r.plain_pattern = 1;
   r.min_element = 0.0;
@@ -103,6 +108,13 @@ int16_t regen_drawing(TkDrawing* drawing) {
   cb->regen_busy = 1;
   regen_continue = 1;
   cb->pen_x = cb->pen_y = -2000000000;
+  TkDisplayState* state = drawing->display;
+  if (state->recording && state->lists_valid && state->vec) {
+    // The view lies inside what was recorded: redrawn from the display lists alone.
+    const int16_t replayed = vec_replay(drawing);
+    cb->regen_busy = 0;
+    return replayed;
+  }
   TkRegenContext& r = tk_regen;
   std::memset(r.skipped, 0, sizeof r.skipped);
   r.kind_drawn.clear();
@@ -126,12 +138,31 @@ int16_t regen_drawing(TkDrawing* drawing) {
   r.reported_percent = 0;
   TkUserData user = drawing->user_data;
   if (cb->progress) cb->progress(0, user);
+  if (state->recording) {
+    vec_install_default_output(drawing);
+    vec_discard_display_lists(drawing);
+    vec_begin_recording(drawing);
+  }
+  // The layout's plot settings, and its plot style table when they name one; a table that
+  // does not load leaves the drawing drawn without plot styles.
+  pstyle_free(pstyle_state.table);
+  pstyle_state.table = nullptr;
+  if (pstyle_load_layout_settings(drawing)) pstyle_load(drawing);
+  const bool viewports_first =
+      pstyle_state.layout_loaded && (pstyle_state.layout.plot.layout_flags & 512) != 0;
   int16_t ok = 1;
-  // Paper space first (its viewports then show model space), model space after.
-  r.inside_paper = 1;
-  if (ok && regen_continue) ok = tk_draw_xrefs(drawing, paper_list);
-  r.inside_paper = 0;
-  if (ok && regen_continue) ok = tk_draw_xrefs(drawing, model_list);
+  if (!viewports_first) {
+    // Paper space first (its viewports then show model space), model space after.
+    r.inside_paper = 1;
+    if (ok && regen_continue) ok = tk_draw_xrefs(drawing, paper_list);
+    r.inside_paper = 0;
+    if (ok && regen_continue) ok = tk_draw_xrefs(drawing, model_list);
+  } else {
+    if (ok && regen_continue) ok = tk_draw_xrefs(drawing, model_list);
+    r.inside_paper = 1;
+    if (ok && regen_continue) ok = tk_draw_xrefs(drawing, paper_list);
+    r.inside_paper = 0;
+  }
   bool drawn = s->drawn[0] != 1e300 || s->drawn[1] != 1e300 || s->drawn[2] != -1e300 ||
                s->drawn[3] != -1e300;
   // Construction lines widen no extents; a drawing of nothing else is shown around their base
@@ -148,7 +179,16 @@ int16_t regen_drawing(TkDrawing* drawing) {
     drawn = true;
   }
   if (ok && regen_continue && drawn) s->extents_drawn = 1;
+  if (state->recording) {
+    vec_close_display_lists(drawing);
+    // An aborted or failed pass leaves the lists invalid, so the next call regenerates.
+    const TkVecOutput* o = state->vec;
+    if (ok && regen_continue && o && !o->failed) state->lists_valid = 1;
+    vec_install_direct_output(drawing);
+  }
   if (cb->progress) cb->progress(100, user);
+  pstyle_free(pstyle_state.table);
+  pstyle_state.table = nullptr;
   cb->regen_busy = 0;
   r.drawing = nullptr;
   r.state = nullptr;

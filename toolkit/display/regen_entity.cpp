@@ -15,8 +15,11 @@
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/display/mtext.h"
+#include "toolkit/display/image_frame.h"
+#include "toolkit/display/plot_style.h"
 #include "toolkit/display/regen.h"
 #include "toolkit/display/regen_kinds.h"
+#include "toolkit/display/vec_output.h"
 #include "toolkit/display/regen_solid.h"
 #include "toolkit/display/shx.h"
 #include "toolkit/display/xclip.h"
@@ -96,7 +99,7 @@ void build_matrices(const double transform[16], double (*vpm)[16]) {
     if (r.vp_scale[v] > largest) largest = r.vp_scale[v];
   }
   r.thin_width = 3.0 / largest;
-  r.arc_resolution_scale = r.curve_factor * largest * 0.2;
+  r.arc_resolution_scale = r.curve_factor * vec_unit_size * largest * 0.2;
 }
 
 // TEXT, ATTDEF and ATTRIB: the attribute block, the alignment and the string by kind.
@@ -523,6 +526,10 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       if (lineweight == -1) lineweight = layer.lineweight;
       if (lineweight == -3) lineweight = int16_t(cb->settings[1]);
     }
+    // The plot style table of the drawing being drawn (a reference uses its host's).
+    if (pstyle_state.table && kind != TK_VIEWPORT)
+      lineweight = pstyle_apply(r.state && r.state->owner ? r.state->owner : drawing,
+                                &h.plot_style, &layer.plot_style, colour, lineweight);
     h.lineweight = lineweight;
     if (cb->entity_begin) cb->entity_begin(&h, &D(), colour, lt, nullptr, user);
     regen_set_lineweight(drawing, lineweight);
@@ -922,6 +929,8 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
       default:
         if (kind == drawing->class_numbers[TK_CLASS_HATCH] && kind != 0) {
           if (!hatch_fill_display(drawing, &D(), lv.vpm, lt)) result = 0;
+        } else if (kind == drawing->class_numbers[TK_CLASS_IMAGE] && kind != 0) {
+          drawn = image_display(drawing, &D(), lv.vpm) != 0;
         } else if (lw_class && kind == lw_class) {
           uint16_t flags = get<uint16_t>(TK_LWPOLYLINE_FLAGS);
           uint32_t n = get<uint32_t>(TK_LWPOLYLINE_COUNT);

@@ -242,16 +242,36 @@ int16_t tk_draw_xrefs(TkDrawing* host, TkList* list) {
     // "<name>|<layer>" layers lend theirs when the host keeps them.
     r.xref_name = req.block_name;
     std::vector<TkLayerRecord> layers = layers_of(child);
-    if (!layers.empty()) {
-      TkLayerRecord& first = layers.front();
-      first.color = req.layer_colour;
-      first.lineweight = req.layer_lineweight;
-      first.plot_style = req.layer_plot_style;
-      first.linetype = req.layer_linetype;
-      tk_layer_put(child, &first);
-      borrow_linetype(first.handle, req.linetype_drawing == child ? nullptr : req.linetype_drawing);
+    // The child's layers are frozen in no viewport of their own: only the host decides below.
+    for (TkLayerRecord& layer : layers) {
+      if (layer.viewport_frozen == 0 && &layer != &layers.front()) continue;
+      layer.viewport_frozen = 0;
+      if (&layer == &layers.front()) {
+        layer.color = req.layer_colour;
+        layer.lineweight = req.layer_lineweight;
+        layer.plot_style = req.layer_plot_style;
+        layer.linetype = req.layer_linetype;
+      }
+      tk_layer_put(child, &layer);
     }
+    if (!layers.empty())
+      borrow_linetype(layers.front().handle,
+                      req.linetype_drawing == child ? nullptr : req.linetype_drawing);
     regen_sync_xref_layers(child);
+    // Per-viewport freezing: a host layer "<reference>|<layer>" frozen in some viewports
+    // freezes the reference's layer of that name in those viewports only.
+    for (const TkLayerRecord& lent : layers_of(host)) {
+      const char* bar = std::strchr(lent.name, '|');
+      if (!bar || lent.viewport_frozen == 0 ||
+          req.block_name.compare(0, std::string::npos, lent.name, size_t(bar - lent.name)) != 0)
+        continue;
+      for (TkLayerRecord& layer : layers_of(child))
+        if (std::strcmp(layer.name, bar + 1) == 0) {
+          layer.viewport_frozen = lent.viewport_frozen;
+          tk_layer_put(child, &layer);
+          break;
+        }
+    }
     regen_forget_cached_records();
     r.host = saved.host;
     r.viewport_count = saved.viewport_count;

@@ -177,6 +177,50 @@ TEST_F(XrefTest, ReferenceLayersTakeTheInsertingLayerAndTheHostsSettings) {
   std::remove(walls.c_str());
 }
 
+// A host layer "<reference>|<layer>" frozen in a viewport freezes that layer of the reference in
+// that viewport; the host's own record and the reference's other layers stay as they are.
+TEST_F(XrefTest, HostLayerFreezesTheReferencesLayerPerViewport) {
+  std::string walls = folder + "/walls.dxf";
+  FILE* f = std::fopen(walls.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n2\n"
+             "0\nLAYER\n2\n0\n70\n0\n62\n7\n6\nCONTINUOUS\n"
+             "0\nLAYER\n2\nWALLS\n70\n0\n62\n5\n6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n"
+             "0\nSECTION\n2\nENTITIES\n"
+             "0\nLINE\n8\nWALLS\n10\n0\n20\n0\n30\n0\n11\n10\n21\n0\n31\n0\n"
+             "0\nLINE\n8\n0\n10\n0\n20\n1\n30\n0\n11\n10\n21\n1\n31\n0\n"
+             "0\nENDSEC\n0\nEOF\n", f);
+  std::fclose(f);
+  TkHandle x = add_xref_block(walls);
+  TkBlockRecord block;
+  ASSERT_EQ(tk_block_get(d, &x, &block), 1);
+  TkLayerRecord lent;
+  tk_init_layer_record(d, &lent);
+  const std::string lent_name = std::string(block.name) + "|WALLS";
+  std::snprintf(lent.name, sizeof lent.name, "%s", lent_name.c_str());
+  lent.color = 5;
+  ASSERT_EQ(tk_next_handle(d, nullptr, 0, &lent.handle), 1);
+  ASSERT_EQ(tk_layer_add(d, &lent), 1);
+  insert(x, 20, 30);
+  const struct {
+    uint64_t frozen;
+    bool walls_drawn;
+  } cases[] = {{0, true}, {1, false}, {2, true}, {0, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.frozen);
+    ASSERT_EQ(tk_layer_get(d, &lent.handle, &lent), 1);
+    lent.viewport_frozen = c.frozen;  // bit 0: the one viewport of model space
+    ASSERT_EQ(tk_layer_put(d, &lent), 1);
+    ASSERT_EQ(regen(), 1);
+    auto by_y = colours_by_y();
+    EXPECT_EQ(by_y.count(300), c.walls_drawn ? 1u : 0u);
+    EXPECT_EQ(by_y.count(310), 1u) << "layer 0 of the reference is not frozen";
+    ASSERT_EQ(tk_layer_get(d, &lent.handle, &lent), 1);
+    EXPECT_EQ(lent.viewport_frozen, c.frozen) << "the host's record is only read";
+  }
+  std::remove(walls.c_str());
+}
+
 TEST_F(XrefTest, MissingFileIsReported) {
   insert(add_xref_block(folder + "/absent.dxf"), 20, 30);
   ASSERT_EQ(regen(), 1);
