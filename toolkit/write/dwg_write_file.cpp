@@ -455,6 +455,48 @@ bool second_header(DwgOut& o, uint32_t start, const uint32_t seeker[6], const ui
   return ok && taken;
 }
 
+bool link_is(TkLink* l, uint16_t kind) {
+  return l && tk_link_data(l) &&
+         std::memcmp(static_cast<const uint8_t*>(tk_link_data(l)) + TK_STORED_KIND, &kind, 2) == 0;
+}
+
+// A header for every VIEWPORT of paper space, in list order. A file of this family named them
+// already (the handle the viewport keeps); others get fresh handles.
+bool prepare_viewport_headers(DwgOut& o) {
+  TkDrawing* d = o.d;
+  bool named = !d->is_dxf && d->version >= TK_VERSION_AC1012;
+  for (TkLink* l = list_first(&d->paper_entities); l; l = l->next) {
+    if (!link_is(l, TK_VIEWPORT)) continue;
+    if (!entity_unpack(l, o.look_header, o.look_data, nullptr, nullptr)) continue;
+    DwgOut::Vpent v{o.look_header->handle, TkHandle{}, true};
+    v.on = tk_data_get<int16_t>(o.look_data, TK_VIEWPORT_STATUS) != 0;
+    TkHandle kept = tk_data_get<TkHandle>(o.look_data, TK_VIEWPORT_LIST_VALUE);
+    bool taken = false;
+    for (const DwgOut::Vpent& other : o.vpents) taken = taken || same(other.header, kept);
+    if (named && !is_null(kept) && !taken && !hidx_lookup(&d->index, &kept))
+      v.header = kept;
+    else if (!tk_next_handle(d, nullptr, 0, &v.header))
+      return false;
+    o.vpents.push_back(v);
+  }
+  if (!o.vpents.empty()) o.current_vpent = o.vpents.front().header;
+  // Before R2000 every VIEWPORT keeps its view in extended data of the "ACAD" application.
+  if (o.version < 7 && !tk_appid_find(d, "ACAD", &o.acad_appid)) {
+    bool any = !o.vpents.empty();
+    auto scan = [&](TkList* list) {
+      for (TkLink* l = list_first(list); l && !any; l = l->next) any = link_is(l, TK_VIEWPORT);
+    };
+    scan(&d->model_entities);
+    for (const TkLink* b = list_first(&d->blocks); b && !any; b = b->next)
+      scan(static_cast<const TkBlockRecord*>(tk_link_data(b))->entities);
+    if (any) {
+      if (!tk_next_handle(d, nullptr, 0, &o.acad_appid)) return false;
+      o.add_acad_appid = true;
+    }
+  }
+  return true;
+}
+
 // The handles the file names beside the drawing's own: space blocks' BLOCK and ENDBLK
 // entities are kept with the drawing so that a second save gives the same file.
 bool prepare_handles(DwgOut& o) {
@@ -492,6 +534,7 @@ bool prepare_handles(DwgOut& o) {
   o.layout_dictionary = entry(d->layout_dictionary, "ACAD_LAYOUT");
   o.plotsettings_dictionary = entry(d->plotsettings_dictionary, "ACAD_PLOTSETTINGS");
   o.plotstyle_dictionary = entry(d->plotstyle_dictionary, "ACAD_PLOTSTYLENAME");
+  if (!prepare_viewport_headers(o)) return false;
   o.w->header->handseed = d->seed;
   return true;
 }
