@@ -17,6 +17,7 @@
 #include "tests/support/TestData.h"
 #include "tests/toolkit/core/core_support.h"
 #include "tests/toolkit/read/dxf_support.h"
+#include "toolkit/core/blob.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/load.h"
@@ -150,11 +151,10 @@ TEST_F(DwgWriteTest, EveryTestDrawingRoundTripsInEachRelease) {
                                                                : back->header->insunits);
       // A file this writer made reproduces itself: saved again from its reopened drawing it
       // gives the same bytes (the first save may still settle values another writer left,
-      // such as an arc's end angle below its start). R2000 dimension styles with reactors do
-      // not reproduce yet.
+      // such as an arc's end angle below its start).
       ASSERT_EQ(tk_save_drawing(back, again.c_str(), TK_FILE_DWG, v, 0, 16, 0, 0), 1);
       tk_close_drawing(back);
-      if (v < TK_VERSION_AC1015) {
+      {
         std::string third = dir + "/c.dwg";
         back = tk_open_drawing(again.c_str(), 1, 0);
         ASSERT_NE(back, nullptr);
@@ -246,6 +246,43 @@ TEST_F(DwgWriteTest, AnIndependentReaderOpensTheR2000Files) {
     ++checked;
   }
   EXPECT_GT(checked, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// An R2000 dimension style's handles stand where the object's frame says its data ends: its
+// reactor and text style are read from there, and written back as read.
+TEST_F(DwgWriteTest, R2000DimensionStyleHandlesSurviveASave) {
+  std::string source = vvtest::TestDataPath("dwg/2000_Leader.dwg");
+  if (source.empty()) GTEST_SKIP() << "no shared test data";
+  auto check = [](TkDrawing* d) {
+    TkDimStyleRecord r{};
+    bool found = false;
+    tk_dimstyle_rewind(d);
+    while (!found && tk_dimstyle_next(d, &r)) found = tk_name_compare(r.name, "Annotative") == 0;
+    ASSERT_TRUE(found);
+    ASSERT_EQ(r.reactor_count, 1u);
+    TkBlob* blob = blob_open_read(r.reactors);
+    ASSERT_NE(blob, nullptr);
+    TkHandle reactor{};
+    EXPECT_TRUE(blob_read(blob, reactor.bytes, 8));
+    blob_close(blob);
+    EXPECT_EQ(reactor.bytes[6], 0x07);
+    EXPECT_EQ(reactor.bytes[7], 0x2E);
+    EXPECT_EQ(r.dimtxsty.bytes[7], 0x11);
+  };
+  TkDrawing* d = tk_open_drawing(source.c_str(), 1, 0);
+  ASSERT_NE(d, nullptr);
+  check(d);
+  std::string out = dir + "/dimstyle.dwg";
+  ASSERT_EQ(tk_save_drawing(d, out.c_str(), TK_FILE_DWG, TK_VERSION_AC1015, 0, 16, 0, 0), 1);
+  tk_close_drawing(d);
+  d = tk_open_drawing(out.c_str(), 1, 0);
+  ASSERT_NE(d, nullptr);
+  check(d);
+  tk_close_drawing(d);
 }
 
 }  // namespace
