@@ -107,7 +107,7 @@ void write_spline(DwgBody& b) {
     size_t skip = 8 * (size_t(knots) + size_t(controls) * (rational ? 4 : 3));
     if (skip && !blob_seek(in.r, int32_t(skip))) fits = 0;
     o.bl(int32_t(fits));
-    for (uint32_t i = 0; o.ok && i < fits; ++i) {
+    for (uint32_t i = 0; o.ok && in.ok && i < fits; ++i) {
       in.pt(p, 3);
       o.p3(p);
     }
@@ -115,8 +115,8 @@ void write_spline(DwgBody& b) {
   }
   o.bs(1).bs(degree).b(rational).b(flags & 1).b(flags & 2).bd(get_d(d, 16)).bd(get_d(d, 24));
   o.bl(int32_t(knots)).bl(int32_t(controls)).b(rational);
-  for (uint32_t i = 0; o.ok && i < knots; ++i) o.bd(in.d());
-  for (uint32_t i = 0; o.ok && i < controls; ++i) {
+  for (uint32_t i = 0; o.ok && in.ok && i < knots; ++i) o.bd(in.d());
+  for (uint32_t i = 0; o.ok && in.ok && i < controls; ++i) {
     in.pt(p, 3);
     o.p3(p);
     if (rational) o.bd(in.d());
@@ -244,7 +244,7 @@ void write_leader(DwgBody& b) {
   if (!in.ok) count = 0;
   o.b(0).bs(tk_data_get<int16_t>(d, 6)).bs(tk_data_get<uint8_t>(d, 2)).bl(int32_t(count));
   double first[3] = {0, 0, 0}, p[3];
-  for (uint32_t i = 0; o.ok && i < count; ++i) {
+  for (uint32_t i = 0; o.ok && in.ok && i < count; ++i) {
     in.pt(p, 3);
     if (i == 0) std::memcpy(first, p, sizeof first);
     o.p3(p);
@@ -410,7 +410,7 @@ void write_hatch(DwgBody& b) {
   DwgBlobIn sd(tk_data_blob(d, TK_HATCH_SEEDS));
   if (!sd.ok) seeds = 0;
   o.bl(int32_t(seeds));
-  for (uint32_t i = 0; o.ok && i < seeds; ++i) {
+  for (uint32_t i = 0; o.ok && sd.ok && i < seeds; ++i) {
     sd.pt(p, 2);
     o.p2(p);
   }
@@ -439,7 +439,7 @@ void write_image(DwgBody& b) {
   if (clip == 1 && n != 2) clip = n == 0 ? 0 : 2;
   o.bs(clip);
   if (clip != 1) o.bl(int32_t(n));
-  for (uint32_t i = 0; o.ok && i < n; ++i) {
+  for (uint32_t i = 0; o.ok && in.ok && i < n; ++i) {
     in.pt(p, 2);
     o.p2(p);
   }
