@@ -14,6 +14,7 @@ struct TkDrawing;
 struct TkEntityHeader;
 struct TkEntityData;
 struct TkList;
+struct TkLink;
 struct TkBlob;
 struct TkBlockRecord;
 
@@ -53,6 +54,10 @@ struct DwgOut {
   bool add_acad_appid;
   uint16_t zombie_entity_class, zombie_object_class;
   std::vector<DwgMapEntry> map;
+  // Where the next object begins, kept by counting what the objects write (asking the file
+  // for its position costs a system call per object).
+  uint32_t position;
+  uint32_t sunk;  // bytes the bit writer handed to the file
   // Entity links: the owner of entities of a block definition, the chain of the list being
   // written, and the sub-entity handles of the POLYLINE or INSERT being written.
   TkHandle owner;
@@ -100,6 +105,8 @@ TkBlob* dwg_viewport_to_mview_xdata(DwgOut& o, const TkEntityHeader& h, const Tk
 // Entities (dwg_write_entity.cpp): whether the writer can hold the entity in this release,
 // and one entity with its links already set in o.
 bool dwg_entity_writable(DwgOut& o, const TkEntityHeader& h, const TkEntityData& data);
+// The same for a stored entity, unpacked only when its kind alone does not say; its kind in *kind.
+bool dwg_link_writable(DwgOut& o, TkLink* link, uint16_t* kind);
 uint16_t dwg_object_type_of_entity(DwgOut& o, const TkEntityHeader& h, const TkEntityData& data);
 // mode: 2 model space, 1 paper space, 0 in a block definition (owner in o.owner).
 int16_t dwg_write_entity(DwgOut& o, TkEntityHeader* h, TkEntityData* data, uint16_t mode);

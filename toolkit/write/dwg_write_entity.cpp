@@ -544,6 +544,28 @@ bool dwg_entity_writable(DwgOut& o, const TkEntityHeader& h, const TkEntityData&
   return dwg_more_writable(o, h, data);
 }
 
+bool dwg_link_writable(DwgOut& o, TkLink* l, uint16_t* kind) {
+  const auto* stored = static_cast<const uint8_t*>(tk_link_data(l));
+  if (!stored) return false;
+  std::memcpy(kind, stored + TK_STORED_KIND, 2);
+  // Most kinds are writable or not by their kind alone; the record is unpacked (a copy of
+  // some 2 KB) only for those whose data decides.
+  switch (*kind) {
+    case TK_LINE: case TK_3DLINE: case TK_POINT: case TK_CIRCLE: case TK_ELLIPSE: case TK_TEXT:
+    case TK_ARC: case TK_TRACE: case TK_SOLID: case TK_BLOCK: case TK_ENDBLK: case TK_INSERT:
+    case TK_ATTDEF: case TK_ATTRIB: case TK_SEQEND: case TK_POLYLINE: case TK_VERTEX:
+    case TK_3DFACE: case TK_DIMENSION: case TK_RAY: case TK_XLINE: case TK_MTEXT: case TK_SPLINE:
+    case TK_REGION: case TK_3DSOLID: case TK_BODY: case TK_LEADER: case TK_TOLERANCE:
+    case TK_MLINE: case TK_VIEWPORT:
+      return true;
+    default: break;
+  }
+  if (*kind > TK_LAST_FIXED_KIND && *kind == tk_class_lwpolyline(o.d)) return true;
+  if (!entity_unpack(l, o.look_header, o.look_data, nullptr, nullptr)) return false;
+  *kind = o.look_header->kind;
+  return dwg_entity_writable(o, *o.look_header, *o.look_data);
+}
+
 int16_t dwg_write_entity(DwgOut& o, TkEntityHeader* h, TkEntityData* data, uint16_t mode) {
   uint16_t type = dwg_object_type_of_entity(o, *h, *data);
   uint16_t header_type = type;
@@ -609,12 +631,8 @@ bool is_sub(uint16_t kind) { return kind == TK_ATTRIB || kind == TK_VERTEX || ki
 
 // The next link at or after `from` whose entity is writable; its kind in *kind.
 TkLink* next_writable(DwgOut& o, TkLink* from, uint16_t* kind) {
-  for (TkLink* l = from; l; l = l->next) {
-    if (!entity_unpack(l, o.look_header, o.look_data, nullptr, nullptr)) continue;
-    if (!dwg_entity_writable(o, *o.look_header, *o.look_data)) continue;
-    *kind = o.look_header->kind;
-    return l;
-  }
+  for (TkLink* l = from; l; l = l->next)
+    if (dwg_link_writable(o, l, kind)) return l;
   return nullptr;
 }
 
