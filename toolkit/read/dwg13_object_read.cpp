@@ -645,6 +645,12 @@ int16_t dwg_read_dimstyle(TkDrawing* d, TkDimStyleRecord* s, uint8_t* xd) {
     s->dimtmove = 0;
     bits_skip(r, 1);
   }
+  // The 2000 release's handles begin where the frame says the data ends (after a bit the
+  // fields above leave).
+  if (r15) {
+    uint32_t rest = dwg13_bits_left(r);
+    if (rest) bits_skip(r, rest);
+  }
   TkHandle xref;
   if (!dwg_read_record_handles(r, &s->handle, &s->owner, o->reactor_count, &s->reactors,
                                &s->xdict, &xref))

@@ -14,6 +14,7 @@ struct TkDrawing;
 struct TkEntityHeader;
 struct TkEntityData;
 struct TkList;
+struct TkLink;
 struct TkBlob;
 struct TkBlockRecord;
 
@@ -41,8 +42,22 @@ struct DwgOut {
   TkHandle named_objects, group_dictionary, mlinestyle_dictionary;
   TkHandle layout_dictionary, plotsettings_dictionary, plotstyle_dictionary;
   TkHandle current_vpent;  // the viewport entity header of the current paper-space viewport
+  // The viewport entity headers: each paper-space VIEWPORT with the handle of its header.
+  struct Vpent {
+    TkHandle viewport, header;
+    bool on;
+  };
+  std::vector<Vpent> vpents;
+  // Releases before R2000 keep a viewport's view in "ACAD" extended data; a drawing without
+  // that application gets the record.
+  TkHandle acad_appid;
+  bool add_acad_appid;
   uint16_t zombie_entity_class, zombie_object_class;
   std::vector<DwgMapEntry> map;
+  // Where the next object begins, kept by counting what the objects write (asking the file
+  // for its position costs a system call per object).
+  uint32_t position;
+  uint32_t sunk;  // bytes the bit writer handed to the file
   // Entity links: the owner of entities of a block definition, the chain of the list being
   // written, and the sub-entity handles of the POLYLINE or INSERT being written.
   TkHandle owner;
@@ -81,9 +96,17 @@ int16_t name_shorten(TkDrawing* drawing, const char* name, int32_t number, int32
 int32_t name_char_count(const char* name);
 int16_t bits_write_name(DwgOut& o, const char* name, int32_t number, int32_t limit);
 
+// The header handle of a paper-space VIEWPORT; null for any other.
+TkHandle dwg_vpent_of(const DwgOut& o, const TkHandle& viewport);
+// Before R2000: the "ACAD" "MVIEW" extended data of a VIEWPORT made from its fields, then the
+// entity's own items; null when it cannot be made.
+TkBlob* dwg_viewport_to_mview_xdata(DwgOut& o, const TkEntityHeader& h, const TkEntityData& data);
+
 // Entities (dwg_write_entity.cpp): whether the writer can hold the entity in this release,
 // and one entity with its links already set in o.
 bool dwg_entity_writable(DwgOut& o, const TkEntityHeader& h, const TkEntityData& data);
+// The same for a stored entity, unpacked only when its kind alone does not say; its kind in *kind.
+bool dwg_link_writable(DwgOut& o, TkLink* link, uint16_t* kind);
 uint16_t dwg_object_type_of_entity(DwgOut& o, const TkEntityHeader& h, const TkEntityData& data);
 // mode: 2 model space, 1 paper space, 0 in a block definition (owner in o.owner).
 int16_t dwg_write_entity(DwgOut& o, TkEntityHeader* h, TkEntityData* data, uint16_t mode);

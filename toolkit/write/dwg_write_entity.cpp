@@ -15,6 +15,7 @@
 #include "toolkit/core/symtab.h"
 #include "toolkit/read/dwg13_file.h"
 #include "toolkit/write/dwg_write.h"
+#include "toolkit/write/dwg_write_body.h"
 
 namespace {
 
@@ -43,45 +44,8 @@ enum : size_t {
   attr_style = 56,
 };
 
-// A chain of bit writes that stops at the first failure.
-struct Bits {
-  TkBitWriter* w;
-  bool ok = true;
-  Bits& b(int v) { ok = ok && bits_write_bit(w, v ? 1 : 0) == 1; return *this; }
-  Bits& bs(int v) { ok = ok && bits_write_bs(w, int16_t(v)) == 1; return *this; }
-  Bits& bl(int32_t v) { ok = ok && bits_write_bl(w, v) == 1; return *this; }
-  Bits& rc(int v) { ok = ok && bits_write_rc(w, uint8_t(v)) == 1; return *this; }
-  Bits& bd(double v) { ok = ok && bits_write_bd(w, v) == 1; return *this; }
-  Bits& rd(double v) { ok = ok && bits_write_rd(w, v) == 1; return *this; }
-  Bits& dd(double v, double def) { ok = ok && bits_write_dd(w, v, def) == 1; return *this; }
-  Bits& p3(const double p[3]) { ok = ok && bits_write_3bd(w, p) == 1; return *this; }
-  Bits& p2(const double p[2]) { ok = ok && bits_write_2rd(w, p) == 1; return *this; }
-  Bits& t(const char* s) { ok = ok && bits_write_text(w, s) == 1; return *this; }
-  Bits& h(const TkHandle& v, uint8_t code) {
-    ok = ok && bits_write_handle(w, &v, code) == 1;
-    return *this;
-  }
-};
-
-struct Body {
-  DwgOut& o;
-  TkEntityHeader* h;
-  TkEntityData* data;
-  Bits out;
-  bool r15;
-  void thickness() {
-    if (r15)
-      out.ok = out.ok && bits_write_bt(o.b, h->thickness) == 1;
-    else
-      out.bd(h->thickness);
-  }
-  void extrusion() {
-    if (r15)
-      out.ok = out.ok && bits_write_be(o.b, h->extrusion) == 1;
-    else
-      out.p3(h->extrusion);
-  }
-};
+using Bits = DwgBits;
+using Body = DwgBody;
 
 void write_text_part(Body& b, size_t attrs, const char* value) {
   const TkEntityData* d = b.data;
@@ -475,8 +439,7 @@ bool write_body(Body& b, uint16_t type, bool* known) {
         write_lwpolyline(b);
         break;
       }
-      *known = false;
-      return false;
+      return dwg_write_more_body(b, type, known);
   }
   return o.ok;
 }
@@ -501,7 +464,7 @@ void write_own_handles(Body& b, uint16_t type) {
       break;
     case 33: o.h(tk_data_get<TkHandle>(d, TK_SHAPE_STYLE), 0x50); break;
     case 44: o.h(tk_data_get<TkHandle>(d, TK_MTEXT_STYLE), 0x50); break;
-    default: break;
+    default: dwg_write_more_handles(b, type); break;
   }
 }
 
@@ -577,7 +540,30 @@ bool dwg_entity_writable(DwgOut& o, const TkEntityHeader& h, const TkEntityData&
     default:
       break;
   }
-  return h.kind > TK_LAST_FIXED_KIND && h.kind == tk_class_lwpolyline(o.d);
+  if (h.kind > TK_LAST_FIXED_KIND && h.kind == tk_class_lwpolyline(o.d)) return true;
+  return dwg_more_writable(o, h, data);
+}
+
+bool dwg_link_writable(DwgOut& o, TkLink* l, uint16_t* kind) {
+  const auto* stored = static_cast<const uint8_t*>(tk_link_data(l));
+  if (!stored) return false;
+  std::memcpy(kind, stored + TK_STORED_KIND, 2);
+  // Most kinds are writable or not by their kind alone; the record is unpacked (a copy of
+  // some 2 KB) only for those whose data decides.
+  switch (*kind) {
+    case TK_LINE: case TK_3DLINE: case TK_POINT: case TK_CIRCLE: case TK_ELLIPSE: case TK_TEXT:
+    case TK_ARC: case TK_TRACE: case TK_SOLID: case TK_BLOCK: case TK_ENDBLK: case TK_INSERT:
+    case TK_ATTDEF: case TK_ATTRIB: case TK_SEQEND: case TK_POLYLINE: case TK_VERTEX:
+    case TK_3DFACE: case TK_DIMENSION: case TK_RAY: case TK_XLINE: case TK_MTEXT: case TK_SPLINE:
+    case TK_REGION: case TK_3DSOLID: case TK_BODY: case TK_LEADER: case TK_TOLERANCE:
+    case TK_MLINE: case TK_VIEWPORT:
+      return true;
+    default: break;
+  }
+  if (*kind > TK_LAST_FIXED_KIND && *kind == tk_class_lwpolyline(o.d)) return true;
+  if (!entity_unpack(l, o.look_header, o.look_data, nullptr, nullptr)) return false;
+  *kind = o.look_header->kind;
+  return dwg_entity_writable(o, *o.look_header, *o.look_data);
 }
 
 int16_t dwg_write_entity(DwgOut& o, TkEntityHeader* h, TkEntityData* data, uint16_t mode) {
@@ -585,7 +571,18 @@ int16_t dwg_write_entity(DwgOut& o, TkEntityHeader* h, TkEntityData* data, uint1
   uint16_t header_type = type;
   if (o.version >= 7 && type > TK_LAST_FIXED_KIND && type == tk_class_lwpolyline(o.d))
     header_type = 77;
-  if (dwg_object_begin(o, header_type, h->handle, h->xdata, nullptr, true) != 1) return 0;
+  else
+    header_type = dwg_more_header_type(o, type);
+  // Before R2000 a viewport's view travels in its extended data.
+  TkBlob* made = nullptr;
+  if (h->kind == TK_VIEWPORT && o.version < 7 && !is_null(o.acad_appid)) {
+    made = dwg_viewport_to_mview_xdata(o, *h, *data);
+    if (!made) return tk_fail_alloc(TK_ERR_SAVE_ALLOC);
+  }
+  int16_t begun = dwg_object_begin(o, header_type, h->handle, made ? made : h->xdata,
+                                   dwg_more_graphics(o, *h, *data), true);
+  blob_free(made);
+  if (begun != 1) return 0;
   Body b{o, h, data, Bits{o.b}, o.version >= 7};
   Bits& out = b.out;
   // Entity mode, reactors, links, colour, linetype and visibility.
@@ -634,12 +631,8 @@ bool is_sub(uint16_t kind) { return kind == TK_ATTRIB || kind == TK_VERTEX || ki
 
 // The next link at or after `from` whose entity is writable; its kind in *kind.
 TkLink* next_writable(DwgOut& o, TkLink* from, uint16_t* kind) {
-  for (TkLink* l = from; l; l = l->next) {
-    if (!entity_unpack(l, o.look_header, o.look_data, nullptr, nullptr)) continue;
-    if (!dwg_entity_writable(o, *o.look_header, *o.look_data)) continue;
-    *kind = o.look_header->kind;
-    return l;
-  }
+  for (TkLink* l = from; l; l = l->next)
+    if (dwg_link_writable(o, l, kind)) return l;
   return nullptr;
 }
 

@@ -73,7 +73,9 @@ void put_rl(uint8_t* p, uint32_t v) {
 }
 
 int16_t sink(void* context, const void* data, size_t n) {
-  return out_write(static_cast<TkWriter*>(context), data, n);
+  auto* o = static_cast<DwgOut*>(context);
+  o->sunk += uint32_t(n);
+  return out_write(o->w, data, n);
 }
 
 // The bits written since bits_blob_begin, as whole bytes.
@@ -455,6 +457,48 @@ bool second_header(DwgOut& o, uint32_t start, const uint32_t seeker[6], const ui
   return ok && taken;
 }
 
+bool link_is(TkLink* l, uint16_t kind) {
+  return l && tk_link_data(l) &&
+         std::memcmp(static_cast<const uint8_t*>(tk_link_data(l)) + TK_STORED_KIND, &kind, 2) == 0;
+}
+
+// A header for every VIEWPORT of paper space, in list order. A file of this family named them
+// already (the handle the viewport keeps); others get fresh handles.
+bool prepare_viewport_headers(DwgOut& o) {
+  TkDrawing* d = o.d;
+  bool named = !d->is_dxf && d->version >= TK_VERSION_AC1012;
+  for (TkLink* l = list_first(&d->paper_entities); l; l = l->next) {
+    if (!link_is(l, TK_VIEWPORT)) continue;
+    if (!entity_unpack(l, o.look_header, o.look_data, nullptr, nullptr)) continue;
+    DwgOut::Vpent v{o.look_header->handle, TkHandle{}, true};
+    v.on = tk_data_get<int16_t>(o.look_data, TK_VIEWPORT_STATUS) != 0;
+    TkHandle kept = tk_data_get<TkHandle>(o.look_data, TK_VIEWPORT_LIST_VALUE);
+    bool taken = false;
+    for (const DwgOut::Vpent& other : o.vpents) taken = taken || same(other.header, kept);
+    if (named && !is_null(kept) && !taken && !hidx_lookup(&d->index, &kept))
+      v.header = kept;
+    else if (!tk_next_handle(d, nullptr, 0, &v.header))
+      return false;
+    o.vpents.push_back(v);
+  }
+  if (!o.vpents.empty()) o.current_vpent = o.vpents.front().header;
+  // Before R2000 every VIEWPORT keeps its view in extended data of the "ACAD" application.
+  if (o.version < 7 && !tk_appid_find(d, "ACAD", &o.acad_appid)) {
+    bool any = !o.vpents.empty();
+    auto scan = [&](TkList* list) {
+      for (TkLink* l = list_first(list); l && !any; l = l->next) any = link_is(l, TK_VIEWPORT);
+    };
+    scan(&d->model_entities);
+    for (const TkLink* b = list_first(&d->blocks); b && !any; b = b->next)
+      scan(static_cast<const TkBlockRecord*>(tk_link_data(b))->entities);
+    if (any) {
+      if (!tk_next_handle(d, nullptr, 0, &o.acad_appid)) return false;
+      o.add_acad_appid = true;
+    }
+  }
+  return true;
+}
+
 // The handles the file names beside the drawing's own: space blocks' BLOCK and ENDBLK
 // entities are kept with the drawing so that a second save gives the same file.
 bool prepare_handles(DwgOut& o) {
@@ -492,6 +536,7 @@ bool prepare_handles(DwgOut& o) {
   o.layout_dictionary = entry(d->layout_dictionary, "ACAD_LAYOUT");
   o.plotsettings_dictionary = entry(d->plotsettings_dictionary, "ACAD_PLOTSETTINGS");
   o.plotstyle_dictionary = entry(d->plotstyle_dictionary, "ACAD_PLOTSTYLENAME");
+  if (!prepare_viewport_headers(o)) return false;
   o.w->header->handseed = d->seed;
   return true;
 }
@@ -556,13 +601,13 @@ int16_t write_block(DwgOut& o, TkBlockRecord& b, int32_t number) {
   // First and last writable main entities, found by a dry walk of the links.
   TkHandle first_entity{}, last_entity{};
   for (TkLink* l = list ? list->first : nullptr; l; l = l->next) {
-    if (!entity_unpack(l, o.look_header, o.look_data, nullptr, nullptr)) continue;
-    uint16_t kind = o.look_header->kind;
+    uint16_t kind = 0;
+    if (!dwg_link_writable(o, l, &kind)) continue;
     if (kind == TK_BLOCK || kind == TK_ENDBLK || kind == TK_ATTRIB || kind == TK_VERTEX ||
-        kind == TK_SEQEND || !dwg_entity_writable(o, *o.look_header, *o.look_data))
+        kind == TK_SEQEND)
       continue;
-    if (is_null(first_entity)) first_entity = o.look_header->handle;
-    last_entity = o.look_header->handle;
+    if (is_null(first_entity)) first_entity = link_handle(l);
+    last_entity = link_handle(l);
   }
   if (!dwg_write_block_header(o, b, number, block, endblk, first_entity, last_entity)) return 0;
   uint16_t mode = model ? 2 : paper ? 1 : 0;
@@ -617,14 +662,17 @@ int16_t write_preview(DwgOut& o, uint32_t* at) {
 
 int16_t dwg_object_begin(DwgOut& o, uint16_t type, const TkHandle& handle, TkBlob* xdata,
                          TkBlob* graphics, bool entity) {
-  int16_t r = bits_begin_object_eed(o.b, o.w->file, type, &handle, 0, xdata, graphics,
+  int16_t r = bits_begin_object_eed(o.b, nullptr, type, &handle, 0, xdata, graphics,
                                     entity ? 1 : 0);
+  o.b->object_start = o.position;
   return r == 1 ? 1 : 0;
 }
 
 int16_t dwg_object_end(DwgOut& o, const TkHandle& handle) {
   uint32_t start = o.b->object_start;
+  o.sunk = 0;
   if (bits_end_object(o.b) != 1) return 0;
+  o.position += o.sunk;
   o.map.push_back({handle, start});
   return 1;
 }
@@ -654,7 +702,7 @@ int16_t dwg_write_file(TkDrawing* d, TkWriter* writer) {
   o.b = &writer->bits;
   o.version = writer->output_version;
   o.b->sink = sink;
-  o.b->sink_context = writer;
+  o.b->sink_context = &o;
   o.b->output_version = o.version;
   o.look_header = static_cast<TkEntityHeader*>(mem_alloc(sizeof(TkEntityHeader)));
   o.look_data = static_cast<TkEntityData*>(mem_alloc(sizeof(TkEntityData)));
@@ -710,6 +758,7 @@ int16_t dwg_write_file(TkDrawing* d, TkWriter* writer) {
   }
   if (!out_write(writer, gap, sizeof gap)) return 0;
   uint32_t objects_start = out_tell(writer);
+  o.position = objects_start;
 
   // The objects.
   if (!dwg_write_block_control(o)) return 0;
@@ -727,6 +776,8 @@ int16_t dwg_write_file(TkDrawing* d, TkWriter* writer) {
   if (!dwg_write_objects(o)) return 0;
 
   seeker[2] = out_tell(writer);
+  // The map's offsets were counted, not asked for: they must have come out where the file is.
+  if (seeker[2] != o.position) return tk_fail(TK_ERR_OBJECT_MAP_WRITE);
   if (!write_object_map(o)) {
     if (tk_get_last_error() != TK_ERR_OBJMAP_DUPLICATE) (void)tk_fail(TK_ERR_OBJECT_MAP_WRITE);
     return 0;

@@ -143,25 +143,45 @@ void write_plot_settings(Out& out, const TkPlotSettings& p) {
   out.bd(p.image_origin[0]).bd(p.image_origin[1]);
 }
 
+// Raw handle references (9 bytes each) as the reader kept them.
+void handle_refs_from(DwgOut& o, Out& out, TkBlob* blob) {
+  TkBlob* r = blob ? blob_open_read(blob) : nullptr;
+  uint8_t record[9];
+  while (r && out.ok && blob_read(r, record, 9)) out.ok = bits_write_handle_kind(o.b, record) == 1;
+  if (r) blob_close(r);
+}
+
+// The whole bytes of a blob.
+void bytes_from(Out& out, TkBlob* blob, uint32_t size) {
+  bits_from(out, blob, size * 8);
+}
+
+// The type an object is written with: R2000 has fixed numbers for XRECORDs and proxies, R13
+// its zombie class for proxies; 0 when the release cannot hold the object.
+uint16_t object_type(DwgOut& o, const TkObjectHeader& h, TkObjectDataKind kind) {
+  if (kind == TK_OBJDATA_XRECORD && o.version >= 7) return 79;
+  if (h.type == 499) return o.version >= 7 ? 499 : o.version == 5 ? o.zombie_object_class : 0;
+  return h.type;
+}
+
 // A class object with the fields the database keeps; 2 when the writer has no record for it.
 int16_t write_class_object(DwgOut& o, const TkObjectHeader& h, const TkObjectData& v) {
   TkObjectDataKind kind = tk_object_data_kind(o.d, h.type);
-  switch (kind) {
-    case TK_OBJDATA_PLACEHOLDER: case TK_OBJDATA_LAYOUT: case TK_OBJDATA_DICTIONARYVAR:
-    case TK_OBJDATA_RASTERVARIABLES: case TK_OBJDATA_IDBUFFER: case TK_OBJDATA_DICTIONARYWDFLT:
-    case TK_OBJDATA_WIPEOUTVARIABLES: case TK_OBJDATA_GENERIC: case TK_OBJDATA_PLOTSETTINGS:
-      break;
-    default:
-      return 2;
-  }
+  if (h.type == 499) kind = TK_OBJDATA_GENERIC;
   if (kind == TK_OBJDATA_GENERIC && !v.generic.data && !v.generic.handles) return 2;
   // Objects of the R2000 classes have no place in older files.
   if (o.version < 7 && (kind == TK_OBJDATA_LAYOUT || kind == TK_OBJDATA_PLACEHOLDER ||
-                        kind == TK_OBJDATA_DICTIONARYWDFLT || kind == TK_OBJDATA_PLOTSETTINGS))
+                        kind == TK_OBJDATA_DICTIONARYWDFLT || kind == TK_OBJDATA_PLOTSETTINGS ||
+                        kind == TK_OBJDATA_VBA_PROJECT))
     return 2;
-  if (dwg_object_begin(o, h.type, h.handle, nullptr, nullptr, false) != 1) return 0;
+  uint16_t type = object_type(o, h, kind);
+  if (type == 0) return 2;
+  if (dwg_object_begin(o, type, h.handle, nullptr, nullptr, false) != 1) return 0;
   Out out{o.b};
   out.bl(int32_t(h.reactors ? h.reactor_count : 0));
+  auto handles = [&](TkBlob* blob, uint32_t count, uint8_t code) {
+    handles_from(out, blob, count, code);
+  };
   switch (kind) {
     case TK_OBJDATA_PLACEHOLDER: break;
     case TK_OBJDATA_PLOTSETTINGS: write_plot_settings(out, v.plotsettings); break;
@@ -173,13 +193,83 @@ int16_t write_class_object(DwgOut& o, const TkObjectHeader& h, const TkObjectDat
       out.bd(l.elevation).bs(l.ortho_type).p3(l.extents_min).p3(l.extents_max);
       break;
     }
+    case TK_OBJDATA_XRECORD: {
+      const TkXrecordData& x = v.xrecord;
+      int32_t size = x.items ? blob_length(x.items) : 0;
+      if (size < 0) size = 0;
+      out.bl(size);
+      bytes_from(out, x.items, uint32_t(size));
+      if (o.version >= 7) out.bs(x.cloning);
+      break;
+    }
     case TK_OBJDATA_DICTIONARYVAR: out.rc(v.dictionaryvar.schema).t(v.dictionaryvar.value); break;
+    case TK_OBJDATA_IMAGEDEF_REACTOR: out.bl(v.imagedef_reactor.class_version); break;
+    case TK_OBJDATA_IMAGEDEF: {
+      const TkImageDefData& x = v.imagedef;
+      out.bl(x.class_version).p2(x.image_size).t(x.path).b(x.loaded).rc(x.resolution_units);
+      out.p2(x.pixel_size);
+      break;
+    }
+    case TK_OBJDATA_LAYER_INDEX: {
+      const TkLayerIndexData& x = v.layer_index;
+      out.bl(x.stamp.days).bl(x.stamp.msec).bl(int32_t(x.entry_count));
+      TkBlob* r = x.entries ? blob_open_read(x.entries) : nullptr;
+      for (uint32_t i = 0; out.ok && i < x.entry_count; ++i) {
+        int32_t index = 0;
+        uint16_t n = 0;
+        char name[256] = {};
+        if (!r || !blob_read(r, &index, 4) || !blob_read(r, &n, 2) || n >= sizeof name ||
+            (n && !blob_read(r, name, n))) {
+          out.ok = false;
+          break;
+        }
+        out.bl(index).t(name);
+      }
+      if (r) blob_close(r);
+      break;
+    }
+    case TK_OBJDATA_OBJECT_PTR: bits_from(out, v.object_ptr.data, v.object_ptr.bit_length); break;
     case TK_OBJDATA_RASTERVARIABLES: {
       const TkRasterVariablesData& x = v.rastervariables;
       out.bl(x.class_version).bs(x.display_frame).bs(x.display_quality).bs(x.units);
       break;
     }
     case TK_OBJDATA_IDBUFFER: out.rc(0).bl(int32_t(v.idbuffer.count)); break;
+    case TK_OBJDATA_SORTENTSTABLE: {
+      const TkSortEntsTableData& x = v.sortentstable;
+      out.bl(int32_t(x.count));
+      handles(x.sort_handles, x.count, 0x00);
+      break;
+    }
+    case TK_OBJDATA_SPATIAL_FILTER: {
+      const TkSpatialFilterData& f = v.spatial_filter;
+      int16_t count = f.point_count < 0 ? int16_t(0) : f.point_count;
+      out.bs(count);
+      TkBlob* r = f.points ? blob_open_read(f.points) : nullptr;
+      for (int16_t i = 0; out.ok && i < count; ++i) {
+        double p[2] = {0, 0};
+        if (!r || !blob_read(r, p, sizeof p)) out.ok = false;
+        out.p2(p);
+      }
+      if (r) blob_close(r);
+      out.p3(f.extrusion).p3(f.origin).bs(f.display_boundary).bs(f.front_clip);
+      if (f.front_clip) out.bd(f.front_distance);
+      out.bs(f.back_clip);
+      if (f.back_clip) out.bd(f.back_distance);
+      // Kept as 4 rows of 3; the file gives 3 rows of 4.
+      for (int k = 0; k < 24; ++k) {
+        int at = k % 12;
+        const double* t = k < 12 ? f.inverse_block_transform : f.clip_transform;
+        out.bd(t[(at % 4) * 3 + at / 4]);
+      }
+      break;
+    }
+    case TK_OBJDATA_SPATIAL_INDEX: {
+      const TkSpatialIndexData& x = v.spatial_index;
+      out.bl(x.stamp.days).bl(x.stamp.msec);
+      bits_from(out, x.raw.data, x.raw.bit_length);
+      break;
+    }
     case TK_OBJDATA_WIPEOUTVARIABLES: out.bs(v.wipeout_variables.display_frame); break;
     case TK_OBJDATA_DICTIONARYWDFLT: {
       const TkDictionaryWdfltData& x = v.dictionary_wdflt;
@@ -190,7 +280,15 @@ int16_t write_class_object(DwgOut& o, const TkObjectHeader& h, const TkObjectDat
       if (r) blob_close(r);
       break;
     }
-    default: bits_from(out, v.generic.data, v.generic.bit_length); break;
+    case TK_OBJDATA_VBA_PROJECT:
+      out.bl(int32_t(v.vba_project.size));
+      bytes_from(out, v.vba_project.data, v.vba_project.size);
+      break;
+    default:
+      // A proxy of R2000 names the class it stands for; the reader keeps none it cannot use.
+      if (type == 499) out.bl(0).bl(0).b(0);
+      bits_from(out, v.generic.data, v.generic.bit_length);
+      break;
   }
   if (!tail(o, h, out)) return 0;
   switch (kind) {
@@ -198,7 +296,16 @@ int16_t write_class_object(DwgOut& o, const TkObjectHeader& h, const TkObjectDat
       out.h(v.layout.block_record, 0x40).h(v.layout.last_viewport, 0x40);
       out.h(v.layout.base_ucs, 0x50).h(v.layout.named_ucs, 0x50);
       break;
-    case TK_OBJDATA_IDBUFFER: handles_from(out, v.idbuffer.handles, v.idbuffer.count, 0x40); break;
+    case TK_OBJDATA_IDBUFFER: handles(v.idbuffer.handles, v.idbuffer.count, 0x40); break;
+    case TK_OBJDATA_LAYER_INDEX:
+      handles(v.layer_index.handles, v.layer_index.entry_count, 0x30);
+      break;
+    case TK_OBJDATA_SORTENTSTABLE:
+      out.h(v.sortentstable.block_record, 0x40);
+      handles(v.sortentstable.entity_handles, v.sortentstable.count, 0x40);
+      break;
+    case TK_OBJDATA_OBJECT_PTR: handle_refs_from(o, out, v.object_ptr.handles); break;
+    case TK_OBJDATA_SPATIAL_INDEX: handle_refs_from(o, out, v.spatial_index.raw.handles); break;
     case TK_OBJDATA_DICTIONARYWDFLT: {
       const TkDictionaryWdfltData& x = v.dictionary_wdflt;
       TkBlob* r = x.entries ? blob_open_read(x.entries) : nullptr;
@@ -209,14 +316,7 @@ int16_t write_class_object(DwgOut& o, const TkObjectHeader& h, const TkObjectDat
       out.h(x.default_entry, 0x50);
       break;
     }
-    case TK_OBJDATA_GENERIC: {
-      TkBlob* r = v.generic.handles ? blob_open_read(v.generic.handles) : nullptr;
-      uint8_t record[9];
-      while (r && out.ok && blob_read(r, record, 9))
-        out.ok = bits_write_handle_kind(o.b, record) == 1;
-      if (r) blob_close(r);
-      break;
-    }
+    case TK_OBJDATA_GENERIC: handle_refs_from(o, out, v.generic.handles); break;
     default: break;
   }
   return out.ok ? dwg_object_end(o, h.handle) : 0;

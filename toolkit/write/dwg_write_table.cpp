@@ -234,7 +234,35 @@ int16_t write_appids(DwgOut& o) {
     if (!record_end(o, r.handle, o.controls[7], r.xdict, r.reactor_count, r.reactors, out)) return 0;
     if (!dwg_object_end(o, r.handle)) return 0;
   }
+  if (!o.add_acad_appid) return 1;
+  if (!record_begin(o, 67, o.acad_appid, nullptr, 0, "ACAD", 0, 0, -1, false)) return 0;
+  Out out{o.b};
+  out.rc(0);
+  if (!record_end(o, o.acad_appid, o.controls[7], TkHandle{}, 0, nullptr, out)) return 0;
+  return dwg_object_end(o, o.acad_appid);
+}
+
+// The viewport entity headers: the first, the sheet's, is the current one.
+int16_t write_vpent_headers(DwgOut& o) {
+  TkHandle previous{};
+  for (const DwgOut::Vpent& v : o.vpents) {
+    bool current = same(v.header, o.current_vpent);
+    if (!record_begin(o, 71, v.header, nullptr, 0, current ? "1" : "", 0, 0, -1)) return 0;
+    Out out{o.b};
+    out.b(v.on);
+    if (!record_end(o, v.header, o.controls[9], TkHandle{}, 0, nullptr, out)) return 0;
+    out.h(v.viewport, 0x40).h(previous, 0x50);
+    if (!out.ok || !dwg_object_end(o, v.header)) return 0;
+    previous = v.header;
+  }
   return 1;
+}
+
+int16_t write_vpent_control(DwgOut& o) {
+  std::vector<TkHandle> headers;
+  for (const DwgOut::Vpent& v : o.vpents) headers.push_back(v.header);
+  return write_control(o, 70, o.controls[9], int32_t(headers.size()), headers, headers.size(),
+                       false);
 }
 
 int16_t write_block_name(DwgOut& o, const TkHandle& block) {
@@ -309,7 +337,10 @@ int16_t write_control_of(DwgOut& o, int table) {
     case 4: e = handles_of<TkViewRecord>(o.d, tk_view_rewind, tk_view_next); break;
     case 5: e = handles_of<TkUcsRecord>(o.d, tk_ucs_rewind, tk_ucs_next); break;
     case 6: e = handles_of<TkVportRecord>(o.d, tk_vport_rewind, tk_vport_next); break;
-    case 7: e = handles_of<TkAppIdRecord>(o.d, tk_appid_rewind, tk_appid_next); break;
+    case 7:
+      e = handles_of<TkAppIdRecord>(o.d, tk_appid_rewind, tk_appid_next);
+      if (o.add_acad_appid) e.push_back(o.acad_appid);
+      break;
     case 8: e = handles_of<TkDimStyleRecord>(o.d, tk_dimstyle_rewind, tk_dimstyle_next); break;
     default: break;
   }
@@ -414,7 +445,7 @@ int16_t dwg_write_block_control(DwgOut& o) {
 int16_t dwg_write_table_controls(DwgOut& o) {
   for (int table = 1; table <= 8; ++table)
     if (!write_control_of(o, table)) return 0;
-  return write_control(o, 70, o.controls[9], 0, {}, 0, false);
+  return write_vpent_control(o);
 }
 
 int16_t dwg_write_tables(DwgOut& o) {
@@ -425,8 +456,8 @@ int16_t dwg_write_tables(DwgOut& o) {
     if (o.version == 5 && !write_control_of(o, table)) return 0;
     if (!writers[table - 1](o)) return 0;
   }
-  if (o.version == 5 && !write_control(o, 70, o.controls[9], 0, {}, 0, false)) return 0;
-  return 1;
+  if (o.version == 5 && !write_vpent_control(o)) return 0;
+  return write_vpent_headers(o);
 }
 
 int16_t dwg_write_block_header(DwgOut& o, const TkBlockRecord& record, int32_t number,
