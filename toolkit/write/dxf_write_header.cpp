@@ -14,20 +14,20 @@
 namespace {
 
 enum Kind : uint8_t {
-  STR,    // text variable, string group
-  I16,    // 16-bit group
-  I8,     // 8-bit group
-  REAL,   // 6-decimal real
-  ANGLE,  // radians written in degrees
-  P2,     // 2D point
-  P3,     // 3D point; Z from the release in `zfrom`
-  P3_16,  // 3D point at 16 decimals
-  DATE9,  // calendar date
-  DATE10, // duration
-  NAME,   // record name of a name variable (`arg` = TK_HNV_*)
-  PLAIN,  // name variable as a plain string
-  EMPTY,  // always empty
-  BLOCK,  // arrow block name (`arg` = TK_ARROW_*)
+  STR,     // text variable, string group
+  I16,     // 16-bit group
+  I8,      // 8-bit group
+  REAL,    // 6-decimal real
+  ANGLE,   // radians written in degrees
+  P2,      // 2D point
+  P3,      // 3D point; Z from the release in `zfrom`
+  P3_16,   // 3D point at 16 decimals
+  DATE9,   // calendar date
+  DATE10,  // duration
+  NAME,    // record name of a name variable (`arg` = TK_HNV_*)
+  PLAIN,   // name variable as a plain string
+  EMPTY,   // always empty
+  BLOCK,   // arrow block name (`arg` = TK_ARROW_*)
   ACADVER,
   MAINTVER,
   CODEPAGE,
@@ -37,12 +37,12 @@ enum Kind : uint8_t {
 };
 
 struct Var {
-  const char *name;
+  const char* name;
   uint8_t kind;
   int16_t code;
   int8_t from, to;
-  int8_t arg;  // NAME, BLOCK: the slot; P3: first release with Z
-  uint8_t ext; // 1: also in AC1009 with the R12 header extension
+  int8_t arg;   // NAME, BLOCK: the slot; P3: first release with Z
+  uint8_t ext;  // 1: also in AC1009 with the R12 header extension
 };
 
 // The order of the file. Releases: 0 AC1002, 1 AC1003, 2 AC1004, 3 AC1006, 4
@@ -267,28 +267,26 @@ const Var kVars[] = {
     {"SAVEIMAGES", I16, 70, 5, 5, 0, 0},
 };
 
-int32_t int_value(const TkHeader *h, const TkHeaderVarDesc *desc) {
-  if (!desc)
-    return 0;
-  const void *p = hdr_value(h, desc);
+int32_t int_value(const TkHeader* h, const TkHeaderVarDesc* desc) {
+  if (!desc) return 0;
+  const void* p = hdr_value(h, desc);
   switch (desc->type) {
-  case TK_HV_BYTE:
-    return *static_cast<const uint8_t *>(p);
-  case TK_HV_INT16:
-  case TK_HV_CODEPAGE: {
-    int16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-  }
-  default:
-    return 0;
+    case TK_HV_BYTE:
+      return *static_cast<const uint8_t*>(p);
+    case TK_HV_INT16:
+    case TK_HV_CODEPAGE: {
+      int16_t v;
+      std::memcpy(&v, p, 2);
+      return v;
+    }
+    default:
+      return 0;
   }
 }
 
-void point_value(const TkHeader *h, const TkHeaderVarDesc *desc, double v[3]) {
+void point_value(const TkHeader* h, const TkHeaderVarDesc* desc, double v[3]) {
   v[0] = v[1] = v[2] = 0.0;
-  if (!desc)
-    return;
+  if (!desc) return;
   int n = desc->type == TK_HV_POINT3   ? 3
           : desc->type == TK_HV_POINT2 ? 2
           : desc->type == TK_HV_DOUBLE ? 1
@@ -296,7 +294,7 @@ void point_value(const TkHeader *h, const TkHeaderVarDesc *desc, double v[3]) {
   std::memcpy(v, hdr_value(h, desc), sizeof(double) * size_t(n));
 }
 
-bool name9(DxfOut &o, const char *name) {
+bool name9(DxfOut& o, const char* name) {
   char text[40];
   std::snprintf(text, sizeof text, "$%s", name);
   return dxf_write_string_group(o, 9, text);
@@ -304,70 +302,64 @@ bool name9(DxfOut &o, const char *name) {
 
 // The record name a name variable stands for; false with the error number when
 // its handle names no record. A null handle takes the name a new drawing gives.
-bool resolve_name(DxfOut &o, const TkHeader *h, int slot, std::string *name,
-                  int32_t *index) {
-  const TkHandle &handle = h->name_handles[slot];
+bool resolve_name(DxfOut& o, const TkHeader* h, int slot, std::string* name, int32_t* index) {
+  const TkHandle& handle = h->name_handles[slot];
   *index = 0;
   name->clear();
-  const std::unordered_map<uint64_t, DxfName> *table = nullptr;
-  const char *fallback = "";
+  const std::unordered_map<uint64_t, DxfName>* table = nullptr;
+  const char* fallback = "";
   TkError error = TK_ERR_NONE;
   switch (slot) {
-  case TK_HNV_CLAYER:
-    table = &o.layers, fallback = "0", error = TK_ERR_HEADER_LAYER;
-    break;
-  case TK_HNV_CELTYPE: {
-    if (tk_handle_is_null(&handle)) {
-      *name = "BYLAYER";
+    case TK_HNV_CLAYER:
+      table = &o.layers, fallback = "0", error = TK_ERR_HEADER_LAYER;
+      break;
+    case TK_HNV_CELTYPE: {
+      if (tk_handle_is_null(&handle)) {
+        *name = "BYLAYER";
+        return true;
+      }
+      int32_t at = 0;
+      const char* n = dxf_ltype_name(o, handle, &at);
+      if (!n) return tk_fail(TK_ERR_HEADER_LTYPE), false;
+      *name = n;
+      *index = at;
       return true;
     }
-    int32_t at = 0;
-    const char *n = dxf_ltype_name(o, handle, &at);
-    if (!n)
-      return tk_fail(TK_ERR_HEADER_LTYPE), false;
-    *name = n;
-    *index = at;
-    return true;
-  }
-  case TK_HNV_DIMSTYLE:
-    table = &o.dimstyles, fallback = "STANDARD", error = TK_ERR_HEADER_DIMSTYLE;
-    break;
-  case TK_HNV_UCSNAME:
-    table = &o.ucss, error = TK_ERR_HEADER_UCS;
-    break;
-  case TK_HNV_PUCSNAME:
-    table = &o.ucss, error = TK_ERR_HEADER_PUCS;
-    break;
-  case TK_HNV_TEXTSTYLE:
-    table = &o.styles, fallback = "STANDARD", error = TK_ERR_HEADER_STYLE;
-    break;
-  case TK_HNV_DIMTXSTY:
-    table = &o.styles, fallback = "STANDARD", error = TK_ERR_HEADER_DIMTXSTY;
-    break;
-  case TK_HNV_CMLSTYLE:
-    table = &o.mlinestyles, fallback = "STANDARD",
-    error = TK_ERR_HEADER_MLSTYLE;
-    break;
-  default:
-    return true;
+    case TK_HNV_DIMSTYLE:
+      table = &o.dimstyles, fallback = "STANDARD", error = TK_ERR_HEADER_DIMSTYLE;
+      break;
+    case TK_HNV_UCSNAME:
+      table = &o.ucss, error = TK_ERR_HEADER_UCS;
+      break;
+    case TK_HNV_PUCSNAME:
+      table = &o.ucss, error = TK_ERR_HEADER_PUCS;
+      break;
+    case TK_HNV_TEXTSTYLE:
+      table = &o.styles, fallback = "STANDARD", error = TK_ERR_HEADER_STYLE;
+      break;
+    case TK_HNV_DIMTXSTY:
+      table = &o.styles, fallback = "STANDARD", error = TK_ERR_HEADER_DIMTXSTY;
+      break;
+    case TK_HNV_CMLSTYLE:
+      table = &o.mlinestyles, fallback = "STANDARD", error = TK_ERR_HEADER_MLSTYLE;
+      break;
+    default:
+      return true;
   }
   if (tk_handle_is_null(&handle)) {
     *name = fallback;
     return true;
   }
-  const DxfName *found = dxf_name_of(*table, handle);
-  if (!found)
-    return tk_fail(error), false;
+  const DxfName* found = dxf_name_of(*table, handle);
+  if (!found) return tk_fail(error), false;
   *name = found->name;
   *index = slot == TK_HNV_CMLSTYLE ? 0 : found->index;
   return true;
 }
 
-void write_date(DxfOut &o, const TkHeader *h, const TkHeaderVarDesc *desc,
-                bool duration) {
+void write_date(DxfOut& o, const TkHeader* h, const TkHeaderVarDesc* desc, bool duration) {
   TkDate date{};
-  if (desc && desc->type == TK_HV_DATE)
-    std::memcpy(&date, hdr_value(h, desc), sizeof date);
+  if (desc && desc->type == TK_HV_DATE) std::memcpy(&date, hdr_value(h, desc), sizeof date);
   double value = date.day + date.msec * 1.1574074074074074e-8;
   if (o.binary) {
     dxf_write_real_group(o, 40, value);
@@ -378,163 +370,155 @@ void write_date(DxfOut &o, const TkHeader *h, const TkHeaderVarDesc *desc,
   dxf_write_string_group(o, 40, text);
 }
 
-} // namespace
+}  // namespace
 
-bool dxf_write_header_section(DxfOut &o, const TkHeader *h,
-                              bool r12_extension) {
+bool dxf_write_header_section(DxfOut& o, const TkHeader* h, bool r12_extension) {
   if (o.binary) {
-    static const uint8_t kSentinel[22] = {
-        'A', 'u', 't', 'o', 'C', 'A', 'D', ' ',  'B',  'i',  'n',
-        'a', 'r', 'y', ' ', 'D', 'X', 'F', 0x0D, 0x0A, 0x1A, 0x00};
+    static const uint8_t kSentinel[22] = {'A', 'u', 't',  'o',  'C',  'A', 'D', ' ',
+                                          'B', 'i', 'n',  'a',  'r',  'y', ' ', 'D',
+                                          'X', 'F', 0x0D, 0x0A, 0x1A, 0x00};
     o.buffer.insert(o.buffer.end(), kSentinel, kSentinel + sizeof kSentinel);
   }
   dxf_write_string_group(o, 0, "SECTION");
   dxf_write_string_group(o, 2, "HEADER");
-  static const char *const kVersions[8] = {"AC1002", "AC1003", "AC1004",
-                                           "AC1006", "AC1009", "AC1012",
-                                           "AC1014", "AC1015"};
-  for (const Var &v : kVars) {
-    if (!o.ok)
-      return false;
-    bool admitted = (o.version >= v.from && o.version <= v.to) ||
-                    (v.ext && r12_extension && o.version == 4);
-    if (!admitted)
-      continue;
-    const TkHeaderVarDesc *desc = hdr_find(v.name);
+  static const char* const kVersions[8] = {"AC1002", "AC1003", "AC1004", "AC1006",
+                                           "AC1009", "AC1012", "AC1014", "AC1015"};
+  for (const Var& v : kVars) {
+    if (!o.ok) return false;
+    bool admitted =
+        (o.version >= v.from && o.version <= v.to) || (v.ext && r12_extension && o.version == 4);
+    if (!admitted) continue;
+    const TkHeaderVarDesc* desc = hdr_find(v.name);
     double p[3];
     switch (v.kind) {
-    case ACADVER:
-      name9(o, v.name);
-      dxf_write_string_group(o, v.code, kVersions[o.version]);
-      break;
-    case MAINTVER:
-      name9(o, v.name);
-      dxf_write_short_group(o, v.code, o.version == 7 ? 6 : h->acadmaintver);
-      break;
-    case CODEPAGE: {
-      int16_t page = h->dwgcodepage;
-      char text[32];
-      std::snprintf(text, sizeof text, "%s",
-                    page >= 0 && page < 42 ? tk_codepage_names[page]
-                                           : "ansi_1252");
-      if (o.version >= 6)
-        for (char *c = text; *c; ++c)
-          if (*c >= 'a' && *c <= 'z')
-            *c = char(*c - 32);
-      name9(o, v.name);
-      dxf_write_string_group(o, v.code, text);
-      break;
-    }
-    case STR:
-      name9(o, v.name);
-      dxf_write_string_group(o, v.code,
-                             desc && desc->type == TK_HV_TEXT
-                                 ? static_cast<const char *>(hdr_value(h, desc))
-                                 : "");
-      break;
-    case I16: {
-      int32_t value = int_value(h, desc);
-      if (v.code == 70 && std::strcmp(v.name, "DIMUNIT") == 0) {
-        // The older single unit setting carries the fraction format in its
-        // upper values.
-        if ((value == 4 || value == 5) && h->dimfrac == 2)
-          value += 2;
-        else if (value == 6)
-          value = 8;
+      case ACADVER:
+        name9(o, v.name);
+        dxf_write_string_group(o, v.code, kVersions[o.version]);
+        break;
+      case MAINTVER:
+        name9(o, v.name);
+        dxf_write_short_group(o, v.code, o.version == 7 ? 6 : h->acadmaintver);
+        break;
+      case CODEPAGE: {
+        int16_t page = h->dwgcodepage;
+        char text[32];
+        std::snprintf(text, sizeof text, "%s",
+                      page >= 0 && page < 42 ? tk_codepage_names[page] : "ansi_1252");
+        if (o.version >= 6)
+          for (char* c = text; *c; ++c)
+            if (*c >= 'a' && *c <= 'z') *c = char(*c - 32);
+        name9(o, v.name);
+        dxf_write_string_group(o, v.code, text);
+        break;
       }
-      name9(o, v.name);
-      dxf_write_short_group(o, v.code, int16_t(value));
-      break;
-    }
-    case I8:
-      name9(o, v.name);
-      dxf_write_byte_group(o, v.code, int8_t(int_value(h, desc)));
-      break;
-    case REAL:
-      point_value(h, desc, p);
-      name9(o, v.name);
-      dxf_write_real_group(o, v.code, p[0]);
-      break;
-    case ANGLE:
-      point_value(h, desc, p);
-      name9(o, v.name);
-      dxf_write_angle_group(o, v.code, p[0]);
-      break;
-    case P2:
-      point_value(h, desc, p);
-      name9(o, v.name);
-      dxf_write_point2(o, v.code, p);
-      break;
-    case P3:
-      point_value(h, desc, p);
-      name9(o, v.name);
-      if (o.version >= v.arg)
-        dxf_write_point3(o, v.code, p);
-      else
+      case STR:
+        name9(o, v.name);
+        dxf_write_string_group(
+            o, v.code,
+            desc && desc->type == TK_HV_TEXT ? static_cast<const char*>(hdr_value(h, desc)) : "");
+        break;
+      case I16: {
+        int32_t value = int_value(h, desc);
+        if (v.code == 70 && std::strcmp(v.name, "DIMUNIT") == 0) {
+          // The older single unit setting carries the fraction format in its
+          // upper values.
+          if ((value == 4 || value == 5) && h->dimfrac == 2)
+            value += 2;
+          else if (value == 6)
+            value = 8;
+        }
+        name9(o, v.name);
+        dxf_write_short_group(o, v.code, int16_t(value));
+        break;
+      }
+      case I8:
+        name9(o, v.name);
+        dxf_write_byte_group(o, v.code, int8_t(int_value(h, desc)));
+        break;
+      case REAL:
+        point_value(h, desc, p);
+        name9(o, v.name);
+        dxf_write_real_group(o, v.code, p[0]);
+        break;
+      case ANGLE:
+        point_value(h, desc, p);
+        name9(o, v.name);
+        dxf_write_angle_group(o, v.code, p[0]);
+        break;
+      case P2:
+        point_value(h, desc, p);
+        name9(o, v.name);
         dxf_write_point2(o, v.code, p);
-      break;
-    case P3_16:
-      point_value(h, desc, p);
-      name9(o, v.name);
-      dxf_write_point3_16(o, v.code, p);
-      break;
-    case DATE9:
-    case DATE10:
-      name9(o, v.name);
-      write_date(o, h, desc, v.kind == DATE10);
-      break;
-    case NAME:
-    case PLAIN: {
-      std::string name;
-      int32_t index = 0;
-      if (!resolve_name(o, h, v.arg, &name, &index)) {
-        o.ok = false;
-        return false;
-      }
-      name9(o, v.name);
-      if (v.kind == NAME)
-        dxf_write_name_group(o, v.code, name.c_str(), index);
-      else
-        dxf_write_string_group(o, v.code, name.c_str());
-      break;
-    }
-    case EMPTY:
-      name9(o, v.name);
-      dxf_write_string_group(o, v.code, "");
-      break;
-    case BLOCK: {
-      const TkHandle &handle = h->arrow_blocks[v.arg];
-      std::string name;
-      int32_t index = 0;
-      if (!tk_handle_is_null(&handle)) {
-        const DxfName *found = dxf_name_of(o.blocks, handle);
-        if (found)
-          name = found->name, index = found->index;
-      } else if (desc && desc->type == TK_HV_TEXT) {
-        name = static_cast<const char *>(hdr_value(h, desc));
-      }
-      name9(o, v.name);
-      dxf_write_name_group(o, v.code, name.c_str(), index);
-      break;
-    }
-    case HANDSEED:
-      name9(o, v.name);
-      dxf_write_handle_group(o, v.code, h->handseed);
-      break;
-    case USERI:
-    case USERR:
-      for (int i = 0; i < 5; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "%s%d", v.name, i + 1);
-        name9(o, name);
-        if (v.kind == USERI)
-          dxf_write_short_group(o, v.code, h->useri[i]);
+        break;
+      case P3:
+        point_value(h, desc, p);
+        name9(o, v.name);
+        if (o.version >= v.arg)
+          dxf_write_point3(o, v.code, p);
         else
-          dxf_write_real_group(o, v.code, h->userr[i]);
+          dxf_write_point2(o, v.code, p);
+        break;
+      case P3_16:
+        point_value(h, desc, p);
+        name9(o, v.name);
+        dxf_write_point3_16(o, v.code, p);
+        break;
+      case DATE9:
+      case DATE10:
+        name9(o, v.name);
+        write_date(o, h, desc, v.kind == DATE10);
+        break;
+      case NAME:
+      case PLAIN: {
+        std::string name;
+        int32_t index = 0;
+        if (!resolve_name(o, h, v.arg, &name, &index)) {
+          o.ok = false;
+          return false;
+        }
+        name9(o, v.name);
+        if (v.kind == NAME)
+          dxf_write_name_group(o, v.code, name.c_str(), index);
+        else
+          dxf_write_string_group(o, v.code, name.c_str());
+        break;
       }
-      break;
-    default:
-      break;
+      case EMPTY:
+        name9(o, v.name);
+        dxf_write_string_group(o, v.code, "");
+        break;
+      case BLOCK: {
+        const TkHandle& handle = h->arrow_blocks[v.arg];
+        std::string name;
+        int32_t index = 0;
+        if (!tk_handle_is_null(&handle)) {
+          const DxfName* found = dxf_name_of(o.blocks, handle);
+          if (found) name = found->name, index = found->index;
+        } else if (desc && desc->type == TK_HV_TEXT) {
+          name = static_cast<const char*>(hdr_value(h, desc));
+        }
+        name9(o, v.name);
+        dxf_write_name_group(o, v.code, name.c_str(), index);
+        break;
+      }
+      case HANDSEED:
+        name9(o, v.name);
+        dxf_write_handle_group(o, v.code, h->handseed);
+        break;
+      case USERI:
+      case USERR:
+        for (int i = 0; i < 5; ++i) {
+          char name[16];
+          std::snprintf(name, sizeof name, "%s%d", v.name, i + 1);
+          name9(o, name);
+          if (v.kind == USERI)
+            dxf_write_short_group(o, v.code, h->useri[i]);
+          else
+            dxf_write_real_group(o, v.code, h->userr[i]);
+        }
+        break;
+      default:
+        break;
     }
   }
   return dxf_write_string_group(o, 0, "ENDSEC");
