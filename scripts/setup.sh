@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 wine xvfb xauth x11-apps imagemagick
   zlib1g-dev libfreetype-dev libtiff-dev libjpeg-dev libpng-dev
-  libgtest-dev libgmock-dev googletest libbenchmark-dev libtiff-tools poppler-utils hp2xx hershey-fonts-data fonts-dejavu-core gdal-bin
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libtiff-tools poppler-utils hp2xx hershey-fonts-data fonts-dejavu-core gdal-bin python3-ezdxf
 )
 
 missing=()

@@ -696,7 +696,8 @@ TkDrawing* tk_open_drawing(const char* path, uint8_t load_mode, int16_t upgrade)
   bool fixed_ok = true;
   if (is_pre_r13(d)) {
     fixed_ok = tk_assign_table_handles(d, nullptr) != 0;
-  } else if (is_dxf(d)) {
+  } else if (is_dxf(d) && tk_handle_is_null(&d->fixed[0])) {
+    // A file that names its block table's handle keeps it.
     fixed_ok = tk_next_handle(d, nullptr, 0, &d->fixed[0]) != 0;
   }
   if (!fixed_ok) return fail_open(d);

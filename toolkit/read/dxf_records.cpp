@@ -311,7 +311,10 @@ TkDate dxf_date(double value) {
   if (value > -2147483648.0 && value < 2147483648.0) {
     double whole = static_cast<double>(static_cast<int32_t>(value));
     date.day = static_cast<int32_t>(whole);
-    date.msec = static_cast<int32_t>((value - whole) * 86400000.0);
+    // To the nearest millisecond: a cut-off one would lose a millisecond on every save.
+    double msec = (value - whole) * 86400000.0;
+    date.msec = static_cast<int32_t>(msec < 0 ? msec - 0.5 : msec + 0.5);
+    if (date.msec >= 86400000 && date.day < 2147483647) date.msec -= 86400000, ++date.day;
   }
   return date;
 }

@@ -222,6 +222,10 @@ int16_t scan_tables(DxfState* s) {
       if (!dxf_read_group(s)) return 0;
       if (s->group.code == 5 || s->group.code == 105) {
         s->table_handles[kind] = s->group.handle;
+        // The drawing keeps the control handles, so a drawing saved again names the same.
+        static const int kFixedSlot[DXF_TABLE_KINDS] = {3, 1, 2, 4, 6, 7, 8, 5, 0};
+        if (!tk_handle_is_null(&s->group.handle))
+          s->drawing->fixed[kFixedSlot[kind]] = s->group.handle;
       } else {
         dxf_seek(s, position);
       }

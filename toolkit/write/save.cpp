@@ -12,6 +12,7 @@
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
 #include "toolkit/write/dwg_write.h"
+#include "toolkit/write/dxf_write.h"
 
 namespace {
 
@@ -54,14 +55,15 @@ int16_t tk_entity_kind_writable(const TkEntityHeader* h, const TkEntityData* dat
 int16_t tk_save_drawing(TkDrawing* d, const char* path, uint8_t kind, TkVersion version,
                         int16_t negative_zero, int16_t decimals, int16_t z_values,
                         int16_t r12_extension) {
-  (void)negative_zero, (void)decimals, (void)z_values, (void)r12_extension;
   g_report = TkSaveReport{};
   if (!d || !d->header || !path) return tk_fail(TK_ERR_OPEN_FILE);
   bool from_file = d->output_version == 0xFFFF;
   if (from_file && d->version >= 0 && d->version < TK_VERSION_AC1015 &&
       version >= TK_VERSION_AC1015)
     return tk_fail(TK_ERR_INCOMPATIBLE_SAVE);
-  if (kind != TK_FILE_DWG || version < TK_VERSION_AC1012 || version > TK_VERSION_AC1015)
+  bool dxf = kind == TK_FILE_TEXT_DXF || kind == TK_FILE_BINARY_DXF;
+  if (dxf ? (version < TK_VERSION_AC1002 || version > TK_VERSION_AC1015)
+          : (kind != TK_FILE_DWG || version < TK_VERSION_AC1012 || version > TK_VERSION_AC1015))
     return tk_fail(TK_ERR_GENERAL);
   tk_report_progress(d, 0);
   TkWriter* w = writer_open(path, version, kind);
@@ -72,7 +74,13 @@ int16_t tk_save_drawing(TkDrawing* d, const char* path, uint8_t kind, TkVersion 
   if (!d->header->handling) w->header->handseed.bytes[7] = 1;
   // The drawing keeps its own release: saving it as an older one must not bar a later save
   // in its own.
-  int16_t ok = dwg_write_file(d, w);
+  int16_t ok;
+  if (!dxf)
+    ok = dwg_write_file(d, w);
+  else if (version < TK_VERSION_AC1012)
+    ok = dxf_write_drawing_r12(d, w, uint8_t(r12_extension), negative_zero, decimals, z_values);
+  else
+    ok = dxf_write_drawing(d, w, negative_zero, decimals, z_values);
   g_report.entities_written = w->written_entities;
   g_report.entities_dropped = w->dropped_entities;
   g_report.objects_written = w->written_objects;

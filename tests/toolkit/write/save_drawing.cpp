@@ -1,6 +1,6 @@
 // vv_save_drawing: opens any drawing the toolkit reads and saves it, printing what it wrote and
 // what it could not write. Test-only; what the tests and anyone checking the writer use.
-//   vv_save_drawing [--version AC1012|AC1014|AC1015] IN OUT
+//   vv_save_drawing [--version AC1002..AC1015] [--dxf|--binary-dxf] IN OUT
 #include <cstdio>
 #include <cstring>
 
@@ -18,7 +18,8 @@ uint32_t g_warnings = 0;
 void count_warning(int16_t, const TkHandle*) { ++g_warnings; }
 
 int usage(const char* self) {
-  std::fprintf(stderr, "usage: %s [--version AC1012|AC1014|AC1015] IN OUT\n", self);
+  std::fprintf(stderr, "usage: %s [--version AC1002..AC1015] [--dxf|--binary-dxf] IN OUT\n",
+               self);
   return 2;
 }
 
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
     if (version < 0) return usage(argv[0]);
     first += 2;
   }
+  uint8_t kind = TK_FILE_DWG;
+  if (first < argc && !std::strcmp(argv[first], "--dxf")) kind = TK_FILE_TEXT_DXF, ++first;
+  if (first < argc && !std::strcmp(argv[first], "--binary-dxf")) kind = TK_FILE_BINARY_DXF, ++first;
   if (argc - first != 2) return usage(argv[0]);
   core_test::serve_init_data(core_test::builtin_init_data());
   uint16_t status = 0;
@@ -50,7 +54,7 @@ int main(int argc, char** argv) {
     tk_shutdown_core();
     return 1;
   }
-  int16_t ok = tk_save_drawing(d, argv[first + 1], TK_FILE_DWG, version, 0, 16, 0, 0);
+  int16_t ok = tk_save_drawing(d, argv[first + 1], kind, version, 0, 16, 0, 1);
   const TkSaveReport* r = tk_last_save_report();
   if (ok)
     std::printf("%s -> %s: %u entities, %u objects written; %u entities, %u objects not written\n",
