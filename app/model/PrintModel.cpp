@@ -150,7 +150,7 @@ PaperHeadBox LayoutPaperHead(int nLeftMm, int nTopMm, int nTextWidth,
 // --- pen widths
 // -----------------------------------------------------------------------------------
 
-CPenTable::CPenTable() {
+CPenWidthList::CPenWidthList() {
   static const int32_t kFirst[] = {13, 20, 35, 50, 70, 18, 120};
   for (int i = 0; i < kPenCount; ++i)
     m_widths[i] = i < 7 ? kFirst[i] : 20;
@@ -195,7 +195,7 @@ CString WritePairs(const int32_t *widths, int nCount) {
 
 } // namespace
 
-void CPenTable::ReadProfile(const char *lpszPenlist1,
+void CPenWidthList::ReadProfile(const char *lpszPenlist1,
                             const char *lpszPenlist2) {
   if (!lpszPenlist1 || !*lpszPenlist1)
     return;
@@ -206,13 +206,13 @@ void CPenTable::ReadProfile(const char *lpszPenlist1,
     ReadPairs(lpszPenlist2, m_widths + 127, 128);
 }
 
-CString CPenTable::GetPenlist1() const { return WritePairs(m_widths, 127); }
+CString CPenWidthList::GetPenlist1() const { return WritePairs(m_widths, 127); }
 
-CString CPenTable::GetPenlist2() const {
+CString CPenWidthList::GetPenlist2() const {
   return WritePairs(m_widths + 127, 128);
 }
 
-CString CPenTable::FormatPenFile() const {
+CString CPenWidthList::FormatPenFile() const {
   int last = kPenCount;
   while (last > 1 && m_widths[last - 1] == m_widths[last - 2])
     --last;
@@ -225,7 +225,7 @@ CString CPenTable::FormatPenFile() const {
   return text;
 }
 
-BOOL CPenTable::ReadPenFile(const char *lpszText) {
+BOOL CPenWidthList::ReadPenFile(const char *lpszText) {
   int32_t read[kPenCount];
   int n = 0;
   const char *p = lpszText;

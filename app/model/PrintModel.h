@@ -84,9 +84,9 @@ const int kPenCount = 255;
 // editor.
 const int kMaxPenWidth = 255;
 
-class CPenTable {
+class CPenWidthList {
 public:
-  CPenTable(); // the fresh table: 13, 20, 35, 50, 70, 18, 120, then 20
+  CPenWidthList(); // the fresh table: 13, 20, 35, 50, 70, 18, 120, then 20
   // Pen n is 1 .. 255.
   int32_t GetWidth(int nPen) const { return m_widths[nPen - 1]; }
   void SetWidth(int nPen, int32_t nWidth) { m_widths[nPen - 1] = nWidth; }

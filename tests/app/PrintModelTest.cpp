@@ -181,7 +181,7 @@ TEST(PaperHead, BoxLayout) {
 }
 
 TEST(PenTable, FreshTableAndPenlistRoundTrip) {
-  CPenTable fresh;
+  CPenWidthList fresh;
   static const int32_t kFirst[] = {13, 20, 35, 50, 70, 18, 120, 20};
   for (int i = 0; i < 8; ++i)
     EXPECT_EQ(kFirst[i], fresh.GetWidth(i + 1));
@@ -191,17 +191,17 @@ TEST(PenTable, FreshTableAndPenlistRoundTrip) {
   EXPECT_EQ(256, l2.GetLength());
   EXPECT_EQ(std::string("0d142332461278"), std::string(l1.Left(14)));
 
-  CPenTable edited;
+  CPenWidthList edited;
   for (int pen = 1; pen <= 255; ++pen)
     edited.SetWidth(pen, pen);
-  CPenTable back;
+  CPenWidthList back;
   back.ReadProfile(edited.GetPenlist1(), edited.GetPenlist2());
   for (int pen = 1; pen <= 255; ++pen)
     ASSERT_EQ(pen, back.GetWidth(pen)) << pen;
 }
 
 TEST(PenTable, ShortAndDamagedPenlists) {
-  CPenTable t;
+  CPenWidthList t;
   // Two and a half pairs: pens 1 and 2 are read, the half pair and the rest
   // keep their defaults.
   t.ReadProfile("ff01a", "");
@@ -210,20 +210,20 @@ TEST(PenTable, ShortAndDamagedPenlists) {
   EXPECT_EQ(35, t.GetWidth(3));
   EXPECT_EQ(20, t.GetWidth(128)); // no Penlist2: 20
   // A pair that is no hex number ends the reading.
-  CPenTable damaged;
+  CPenWidthList damaged;
   damaged.ReadProfile("10zz30", "40");
   EXPECT_EQ(16, damaged.GetWidth(1));
   EXPECT_EQ(20, damaged.GetWidth(2));
   EXPECT_EQ(35, damaged.GetWidth(3));
   EXPECT_EQ(64, damaged.GetWidth(128));
   // An empty Penlist1 keeps the fresh table whatever Penlist2 holds.
-  CPenTable empty;
+  CPenWidthList empty;
   empty.ReadProfile("", "ffff");
   EXPECT_EQ(20, empty.GetWidth(128));
 }
 
 TEST(PenTable, PenFileFormat) {
-  CPenTable t;
+  CPenWidthList t;
   for (int pen = 10; pen <= 255; ++pen)
     t.SetWidth(pen, 20);
   t.SetWidth(8, 25);
@@ -232,14 +232,14 @@ TEST(PenTable, PenFileFormat) {
   // Pens 10 to 255 equal their predecessor from pen 11 on: ten lines.
   EXPECT_EQ(std::string("13\n20\n35\n50\n70\n18\n120\n25\n30\n20\n"),
             std::string(file));
-  CPenTable back;
+  CPenWidthList back;
   for (int pen = 1; pen <= 255; ++pen)
     back.SetWidth(pen, 99);
   ASSERT_TRUE(back.ReadPenFile(file));
   for (int pen = 1; pen <= 255; ++pen)
     EXPECT_EQ(t.GetWidth(pen), back.GetWidth(pen)) << pen;
   // Lines with CR LF read the same; no line at all changes nothing.
-  CPenTable crlf;
+  CPenWidthList crlf;
   ASSERT_TRUE(crlf.ReadPenFile("40\r\n60\r\n"));
   EXPECT_EQ(40, crlf.GetWidth(1));
   EXPECT_EQ(60, crlf.GetWidth(255));
