@@ -11,6 +11,7 @@ packages=(
   wine64 wine xvfb xauth x11-apps imagemagick
   zlib1g-dev libfreetype-dev libtiff-dev libjpeg-dev libpng-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libtiff-tools poppler-utils hp2xx hershey-fonts-data fonts-dejavu-core gdal-bin python3-ezdxf
+  cups cups-bsd printer-driver-cups-pdf
 )
 
 missing=()
