@@ -19,7 +19,7 @@ void CGXEditStandIn::SetActive(BOOL bActive) {
   m_bActive = bActive;
 }
 
-BOOL CGXEditStandIn::GetCurrentText(CString &s) const {
+BOOL CGXEditStandIn::GetCurrentText(CString& s) const {
   s = m_sText;
   return TRUE;
 }
@@ -29,9 +29,7 @@ BOOL CGXEditStandIn::Store() {
     return FALSE;
   ++m_nStores;
   const CString sOld = m_pGrid->GetValueRowCol(m_nRow, m_nCol);
-  return sOld == m_sText ||
-         m_pGrid->SetValueRange(CGXCellRange(m_nRow, m_nCol, m_nRow, m_nCol),
-                                m_sText);
+  return sOld == m_sText || m_pGrid->SetValueRange(CGXCellRange(m_nRow, m_nCol, m_nRow, m_nCol), m_sText);
 }
 
 BOOL CGXEditStandIn::OnCancelEditing() {
@@ -72,11 +70,11 @@ BOOL CGXEditStandIn::OnGridChar(UINT nChar, UINT nRepeat, UINT nFlags) {
 
 namespace {
 
-CGXControl *CreateStandIn(UINT nID, CGXGridCore *pGrid) {
+CGXControl* CreateStandIn(UINT nID, CGXGridCore* pGrid) {
   (void)nID;
   return new CGXEditStandIn(pGrid);
 }
 
-} // namespace
+}  // namespace
 
 void GXInstallControlStandIns() { GXSetCreateControlProc(&CreateStandIn); }

@@ -9,16 +9,16 @@
 #include "GXGridCore.h"
 
 class CGXEditStandIn : public CGXControl {
-public:
-  explicit CGXEditStandIn(CGXGridCore *pGrid) : CGXControl(pGrid) {}
+ public:
+  explicit CGXEditStandIn(CGXGridCore* pGrid) : CGXControl(pGrid) {}
 
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   BOOL IsActive() const override { return m_bActive; }
   void SetActive(BOOL bActive) override;
   BOOL GetModify() const override { return m_bModified; }
   void SetModify(BOOL bModified) override { m_bModified = bModified; }
-  BOOL GetCurrentText(CString &s) const override;
-  void SetCurrentText(const CString &s) override { m_sText = s; }
+  BOOL GetCurrentText(CString& s) const override;
+  void SetCurrentText(const CString& s) override { m_sText = s; }
   BOOL Store() override;
   BOOL OnCancelEditing() override;
   BOOL OnGridChar(UINT nChar, UINT nRepeat, UINT nFlags) override;
@@ -26,7 +26,7 @@ public:
   // How many times the control wrote its text into a cell (tests count stores).
   int m_nStores = 0;
 
-private:
+ private:
   BOOL m_bActive = FALSE;
   BOOL m_bModified = FALSE;
   CString m_sText;
@@ -35,4 +35,4 @@ private:
 // Makes the control factory create the stand-in for every control id.
 void GXInstallControlStandIns();
 
-#endif // GRID_CONTROLS_GXEDITSTANDIN_H
+#endif  // GRID_CONTROLS_GXEDITSTANDIN_H

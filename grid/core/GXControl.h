@@ -13,13 +13,13 @@ class CGXGridSurface;
 class CGXStyle;
 
 class CGXControl {
-public:
-  explicit CGXControl(CGXGridCore *pGrid) : m_pGrid(pGrid) {}
+ public:
+  explicit CGXControl(CGXGridCore* pGrid) : m_pGrid(pGrid) {}
   virtual ~CGXControl() = default;
-  CGXControl(const CGXControl &) = delete;
-  CGXControl &operator=(const CGXControl &) = delete;
+  CGXControl(const CGXControl&) = delete;
+  CGXControl& operator=(const CGXControl&) = delete;
 
-  CGXGridCore *Grid() const { return m_pGrid; }
+  CGXGridCore* Grid() const { return m_pGrid; }
 
   // Binding to the current cell.
   virtual void Init(ROWCOL nRow, ROWCOL nCol) {
@@ -28,9 +28,7 @@ public:
     m_bInit = TRUE;
   }
   BOOL IsInit() const { return m_bInit; }
-  BOOL IsInit(ROWCOL nRow, ROWCOL nCol) const {
-    return m_bInit && m_nRow == nRow && m_nCol == nCol;
-  }
+  BOOL IsInit(ROWCOL nRow, ROWCOL nCol) const { return m_bInit && m_nRow == nRow && m_nCol == nCol; }
   void Reset() { m_bInit = FALSE; }
 
   // Edit mode.
@@ -38,11 +36,11 @@ public:
   virtual void SetActive(BOOL bActive) { (void)bActive; }
   virtual BOOL GetModify() const { return FALSE; }
   virtual void SetModify(BOOL bModified) { (void)bModified; }
-  virtual BOOL GetCurrentText(CString &s) const {
+  virtual BOOL GetCurrentText(CString& s) const {
     s.Empty();
     return FALSE;
   }
-  virtual void SetCurrentText(const CString &s) { (void)s; }
+  virtual void SetCurrentText(const CString& s) { (void)s; }
   // Writes the typed text into the cell; FALSE when the cell refused it.
   virtual BOOL Store() { return TRUE; }
   // The check before the cell is left: FALSE keeps the cell (a warning text may
@@ -73,18 +71,16 @@ public:
     return FALSE;
   }
   // The text shown for a cell (the value of its style by default).
-  virtual CString GetControlText(ROWCOL nRow, ROWCOL nCol,
-                                 const CGXStyle &style);
+  virtual CString GetControlText(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style);
   // Draws the cell's contents into its inner rectangle (background and frame
   // are the engine's).
-  virtual void Draw(CGXGridSurface &surface, const CRect &rect, ROWCOL nRow,
-                    ROWCOL nCol, const CGXStyle &style);
+  virtual void Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style);
 
-protected:
-  CGXGridCore *m_pGrid; // not owned
+ protected:
+  CGXGridCore* m_pGrid;  // not owned
   ROWCOL m_nRow = 0;
   ROWCOL m_nCol = 0;
   BOOL m_bInit = FALSE;
 };
 
-#endif // GRID_CORE_GXCONTROL_H
+#endif  // GRID_CORE_GXCONTROL_H

@@ -12,15 +12,13 @@
 // --- the control's defaults
 // ------------------------------------------------------------------------
 
-CString CGXControl::GetControlText(ROWCOL nRow, ROWCOL nCol,
-                                   const CGXStyle &style) {
+CString CGXControl::GetControlText(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
   (void)nRow;
   (void)nCol;
   return style.GetValue();
 }
 
-void CGXControl::Draw(CGXGridSurface &surface, const CRect &rect, ROWCOL nRow,
-                      ROWCOL nCol, const CGXStyle &style) {
+void CGXControl::Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
   CString s;
   if (IsActive() && IsInit(nRow, nCol))
     GetCurrentText(s);
@@ -29,17 +27,14 @@ void CGXControl::Draw(CGXGridSurface &surface, const CRect &rect, ROWCOL nRow,
   m_pGrid->DrawCellText(surface, rect, s, style);
 }
 
-BOOL CGXControl::OnValidate() {
-  return m_pGrid->OnValidateCell(m_nRow, m_nCol);
-}
+BOOL CGXControl::OnValidate() { return m_pGrid->OnValidateCell(m_nRow, m_nCol); }
 
 // --- frame
 // -------------------------------------------------------------------------------------------
 
-CGXGridCore::CGXGridCore(void *pGridWnd, void *pDocument, BOOL bFlag)
-    : m_pGridWnd(pGridWnd), m_pDocument(pDocument) {
+CGXGridCore::CGXGridCore(void* pGridWnd, void* pDocument, BOOL bFlag) : m_pGridWnd(pGridWnd), m_pDocument(pDocument) {
   (void)bFlag;
-  if (CGXAbstractControlFactory *pFactory = GXGetAppState()->m_pControlFactory)
+  if (CGXAbstractControlFactory* pFactory = GXGetAppState()->m_pControlFactory)
     pFactory->AttachGridFeatures(this);
 }
 
@@ -49,7 +44,7 @@ CGXGridCore::~CGXGridCore() {
 }
 
 void CGXGridCore::FreeObjects() {
-  for (auto &entry : m_controls)
+  for (auto& entry : m_controls)
     delete entry.second;
   m_controls.clear();
   m_pCurrentControl = nullptr;
@@ -61,7 +56,7 @@ void CGXGridCore::FreeObjects() {
   m_bActiveCell = FALSE;
 }
 
-void CGXGridCore::AttachParam(CGXGridParam *pParam, BOOL bOwned) {
+void CGXGridCore::AttachParam(CGXGridParam* pParam, BOOL bOwned) {
   if (pParam == nullptr) {
     pParam = new CGXGridParam;
     bOwned = TRUE;
@@ -78,7 +73,7 @@ void CGXGridCore::AttachParam(CGXGridParam *pParam, BOOL bOwned) {
 }
 
 void CGXGridCore::InitialSetUp() {
-  GX_GRID_STATE *pState = GXGetAppState();
+  GX_GRID_STATE* pState = GXGetAppState();
   if (m_pParam == nullptr)
     AttachParam(new CGXGridParam, TRUE);
   pState->RegisterGridForData(m_pParam, this);
@@ -86,13 +81,13 @@ void CGXGridCore::InitialSetUp() {
     m_pParam->SetProperties(new CGXProperties, TRUE);
   pState->RegisterGridForData(m_pParam->GetProperties(), this);
   if (m_pParam->GetStylesMap() == nullptr) {
-    CGXStylesMap *pMap = new CGXStylesMap(RUNTIME_CLASS(CGXStyle));
+    CGXStylesMap* pMap = new CGXStylesMap(RUNTIME_CLASS(CGXStyle));
     pMap->CreateStandardStyles();
     m_pParam->SetStylesMap(pMap, TRUE);
   }
   pState->RegisterGridForData(m_pParam->GetStylesMap(), this);
   if (m_pParam->GetData() == nullptr) {
-    CGXData *pData = new CGXData;
+    CGXData* pData = new CGXData;
     m_pParam->SetData(pData, TRUE);
     pData->InitParam(m_pParam);
   }
@@ -106,15 +101,14 @@ void CGXGridCore::InitialSetUp() {
   m_bInitDone = TRUE;
   m_nTopRow = std::max(m_nTopRow, GetFrozenRows() + 1);
   m_nLeftCol = std::max(m_nLeftCol, GetFrozenCols() + 1);
-  if (m_pParam->m_bRestoreCurrentCell &&
-      m_pParam->m_nCurrentRow <= GetRowCount() &&
+  if (m_pParam->m_bRestoreCurrentCell && m_pParam->m_nCurrentRow <= GetRowCount() &&
       m_pParam->m_nCurrentCol <= GetColCount())
     SetActiveCellState(TRUE, m_pParam->m_nCurrentRow, m_pParam->m_nCurrentCol);
   ResetVisibleCache();
   UpdateScrollState(TRUE, FALSE);
 }
 
-void CGXGridCore::GetGridRect(CRect &rect) const {
+void CGXGridCore::GetGridRect(CRect& rect) const {
   if (m_bGridRectSet)
     rect = m_rectGrid;
   else
@@ -123,7 +117,7 @@ void CGXGridCore::GetGridRect(CRect &rect) const {
     rect.SetRectEmpty();
 }
 
-void CGXGridCore::SetGridRect(BOOL bSet, const CRect &rect) {
+void CGXGridCore::SetGridRect(BOOL bSet, const CRect& rect) {
   m_bGridRectSet = bSet;
   m_rectGrid = rect;
   ResetVisibleCache();
@@ -138,22 +132,21 @@ BOOL CGXGridCore::SetReadOnly(BOOL bReadOnly) {
 // --- the window without a window
 // ----------------------------------------------------------------
 
-void CGXGridCore::WndInvalidateRect(const CRect *pRect, BOOL bErase) {
+void CGXGridCore::WndInvalidateRect(const CRect* pRect, BOOL bErase) {
   (void)pRect;
   (void)bErase;
   ++m_nInvalidations;
 }
 
-void CGXGridCore::WndScrollWindow(int dx, int dy, const CRect &rect) {
+void CGXGridCore::WndScrollWindow(int dx, int dy, const CRect& rect) {
   (void)dx;
   (void)dy;
   WndInvalidateRect(&rect, TRUE);
 }
 
-void CGXGridCore::WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage,
-                                    BOOL bRedraw) {
+void CGXGridCore::WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage, BOOL bRedraw) {
   (void)bRedraw;
-  HeadlessScrollBar &bar = m_headlessScroll[nBar == GX_SBVERT];
+  HeadlessScrollBar& bar = m_headlessScroll[nBar == GX_SBVERT];
   bar.nMin = nMin;
   bar.nMax = nMax;
   bar.nPage = nPage;
@@ -178,14 +171,14 @@ int CGXGridCore::WndMessageBox(LPCTSTR pszText) {
 
 BOOL CGXGridCore::WndIsKeyDown(UINT nVirtKey) const {
   switch (nVirtKey) {
-  case GX_VK_SHIFT:
-    return (m_nHeadlessKeys & GX_MK_SHIFT) != 0;
-  case GX_VK_CONTROL:
-    return (m_nHeadlessKeys & GX_MK_CONTROL) != 0;
-  case GX_VK_MENU:
-    return (m_nHeadlessKeys & 0x10000) != 0;
-  default:
-    return FALSE;
+    case GX_VK_SHIFT:
+      return (m_nHeadlessKeys & GX_MK_SHIFT) != 0;
+    case GX_VK_CONTROL:
+      return (m_nHeadlessKeys & GX_MK_CONTROL) != 0;
+    case GX_VK_MENU:
+      return (m_nHeadlessKeys & 0x10000) != 0;
+    default:
+      return FALSE;
   }
 }
 
@@ -193,15 +186,11 @@ BOOL CGXGridCore::WndIsKeyDown(UINT nVirtKey) const {
 // ----------------------------------------------------
 
 ROWCOL CGXGridCore::GetRowCount() const {
-  return m_pParam != nullptr && m_pParam->GetData() != nullptr
-             ? m_pParam->GetData()->GetRowCount()
-             : 0;
+  return m_pParam != nullptr && m_pParam->GetData() != nullptr ? m_pParam->GetData()->GetRowCount() : 0;
 }
 
 ROWCOL CGXGridCore::GetColCount() const {
-  return m_pParam != nullptr && m_pParam->GetData() != nullptr
-             ? m_pParam->GetData()->GetColCount()
-             : 0;
+  return m_pParam != nullptr && m_pParam->GetData() != nullptr ? m_pParam->GetData()->GetColCount() : 0;
 }
 
 BOOL CGXGridCore::SetRowCount(ROWCOL nRows, UINT flags) {
@@ -223,8 +212,7 @@ BOOL CGXGridCore::SetColCount(ROWCOL nCols, UINT flags) {
 }
 
 BOOL CGXGridCore::StoreRowCount(ROWCOL nRows) {
-  if (m_pParam == nullptr || m_pParam->GetData() == nullptr ||
-      (m_pParam->m_bLockReadOnly && IsReadOnly()))
+  if (m_pParam == nullptr || m_pParam->GetData() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
   if (!m_pParam->GetData()->SetRowCount(nRows))
     return FALSE;
@@ -233,8 +221,7 @@ BOOL CGXGridCore::StoreRowCount(ROWCOL nRows) {
 }
 
 BOOL CGXGridCore::StoreColCount(ROWCOL nCols) {
-  if (m_pParam == nullptr || m_pParam->GetData() == nullptr ||
-      (m_pParam->m_bLockReadOnly && IsReadOnly()))
+  if (m_pParam == nullptr || m_pParam->GetData() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
   if (!m_pParam->GetData()->SetColCount(nCols))
     return FALSE;
@@ -242,12 +229,8 @@ BOOL CGXGridCore::StoreColCount(ROWCOL nCols) {
   return TRUE;
 }
 
-ROWCOL CGXGridCore::GetFrozenRows() const {
-  return m_pParam != nullptr ? m_pParam->m_nFrozenRows : 0;
-}
-ROWCOL CGXGridCore::GetFrozenCols() const {
-  return m_pParam != nullptr ? m_pParam->m_nFrozenCols : 0;
-}
+ROWCOL CGXGridCore::GetFrozenRows() const { return m_pParam != nullptr ? m_pParam->m_nFrozenRows : 0; }
+ROWCOL CGXGridCore::GetFrozenCols() const { return m_pParam != nullptr ? m_pParam->m_nFrozenCols : 0; }
 
 BOOL CGXGridCore::StoreFrozenRows(ROWCOL nFrozen, ROWCOL nHeader) {
   if (m_pParam == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
@@ -340,11 +323,9 @@ void CGXGridCore::SetLeftCol(ROWCOL nCol, UINT flags) {
 namespace {
 
 // The shift between a visible index past the frozen part and its row (column).
-ROWCOL OriginShift(ROWCOL nOrigin, ROWCOL nFrozen) {
-  return nOrigin >= nFrozen + 2 ? nOrigin - nFrozen : 1;
-}
+ROWCOL OriginShift(ROWCOL nOrigin, ROWCOL nFrozen) { return nOrigin >= nFrozen + 2 ? nOrigin - nFrozen : 1; }
 
-} // namespace
+}  // namespace
 
 ROWCOL CGXGridCore::GetRow(ROWCOL nIndex) const {
   const ROWCOL f = GetFrozenRows();
@@ -392,20 +373,16 @@ LONG CGXGridCore::PixelsToStored(int nPixels, int nUnit) const {
 }
 
 BOOL CGXGridCore::IsRowHidden(ROWCOL nRow) const {
-  return m_pParam != nullptr &&
-         nRow < (ROWCOL)m_pParam->m_hiddenRows.GetSize() &&
-         m_pParam->m_hiddenRows[(int)nRow];
+  return m_pParam != nullptr && nRow < (ROWCOL)m_pParam->m_hiddenRows.GetSize() && m_pParam->m_hiddenRows[(int)nRow];
 }
 
 BOOL CGXGridCore::IsColHidden(ROWCOL nCol) const {
-  return m_pParam != nullptr &&
-         nCol < (ROWCOL)m_pParam->m_hiddenCols.GetSize() &&
-         m_pParam->m_hiddenCols[(int)nCol];
+  return m_pParam != nullptr && nCol < (ROWCOL)m_pParam->m_hiddenCols.GetSize() && m_pParam->m_hiddenCols[(int)nCol];
 }
 
 namespace {
 
-BOOL SetHidden(CByteArray &array, ROWCOL nFrom, ROWCOL nTo, BOOL bHide) {
+BOOL SetHidden(CByteArray& array, ROWCOL nFrom, ROWCOL nTo, BOOL bHide) {
   if (nTo < nFrom)
     nTo = nFrom;
   if (nTo >= 0x7FFFFFF0)
@@ -417,19 +394,17 @@ BOOL SetHidden(CByteArray &array, ROWCOL nFrom, ROWCOL nTo, BOOL bHide) {
   return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 BOOL CGXGridCore::HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, UINT flags) {
-  if (m_pParam == nullptr ||
-      !SetHidden(m_pParam->m_hiddenRows, nFrom, nTo, bHide))
+  if (m_pParam == nullptr || !SetHidden(m_pParam->m_hiddenRows, nFrom, nTo, bHide))
     return FALSE;
   OnRowHeightsChanged(nFrom, std::max(nFrom, nTo), flags);
   return TRUE;
 }
 
 BOOL CGXGridCore::HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, UINT flags) {
-  if (m_pParam == nullptr ||
-      !SetHidden(m_pParam->m_hiddenCols, nFrom, nTo, bHide))
+  if (m_pParam == nullptr || !SetHidden(m_pParam->m_hiddenCols, nFrom, nTo, bHide))
     return FALSE;
   OnColWidthsChanged(nFrom, std::max(nFrom, nTo), flags);
   return TRUE;
@@ -454,15 +429,11 @@ int CGXGridCore::GetColWidth(ROWCOL nCol) const {
 }
 
 int CGXGridCore::GetDefaultRowHeight() const {
-  return m_pParam != nullptr
-             ? StoredToPixels(m_pParam->m_nDefaultRowHeight, GetFontHeight())
-             : 0;
+  return m_pParam != nullptr ? StoredToPixels(m_pParam->m_nDefaultRowHeight, GetFontHeight()) : 0;
 }
 
 int CGXGridCore::GetDefaultColWidth() const {
-  return m_pParam != nullptr
-             ? StoredToPixels(m_pParam->m_nDefaultColWidth, GetFontWidth())
-             : 0;
+  return m_pParam != nullptr ? StoredToPixels(m_pParam->m_nDefaultColWidth, GetFontWidth()) : 0;
 }
 
 BOOL CGXGridCore::StoreRowHeight(ROWCOL nRow, int nHeight) {
@@ -471,8 +442,7 @@ BOOL CGXGridCore::StoreRowHeight(ROWCOL nRow, int nHeight) {
   if (nHeight < 0)
     m_pParam->m_rowHeights.RemoveKey(nRow);
   else
-    m_pParam->m_rowHeights.SetAt(nRow,
-                                 PixelsToStored(nHeight, GetFontHeight()));
+    m_pParam->m_rowHeights.SetAt(nRow, PixelsToStored(nHeight, GetFontHeight()));
   ResetVisibleCache();
   return TRUE;
 }
@@ -504,8 +474,7 @@ BOOL CGXGridCore::StoreDefaultColWidth(int nWidth) {
   return TRUE;
 }
 
-BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight,
-                               UINT flags) {
+BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, UINT flags) {
   if (nTo == 0 || nTo < nFrom)
     nTo = nFrom;
   BOOL bChanged = FALSE;
@@ -522,8 +491,7 @@ BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight,
   return TRUE;
 }
 
-BOOL CGXGridCore::SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth,
-                              UINT flags) {
+BOOL CGXGridCore::SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, UINT flags) {
   if (nTo == 0 || nTo < nFrom)
     nTo = nFrom;
   BOOL bChanged = FALSE;
@@ -556,8 +524,7 @@ BOOL CGXGridCore::SetDefaultColWidth(int nWidth, UINT flags) {
 
 void CGXGridCore::OnRowHeightsChanged(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
   ResetVisibleCache();
-  if (GetRowHeight(nFrom) == 0 && m_bActiveCell && m_nCurrentRow >= nFrom &&
-      m_nCurrentRow <= nTo)
+  if (GetRowHeight(nFrom) == 0 && m_bActiveCell && m_nCurrentRow >= nFrom && m_nCurrentRow <= nTo)
     FlushCurrentCellEdit(TRUE);
   if (m_pParam != nullptr && !m_pParam->m_bLockUpdate)
     Redraw(flags);
@@ -565,26 +532,21 @@ void CGXGridCore::OnRowHeightsChanged(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
 
 void CGXGridCore::OnColWidthsChanged(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
   ResetVisibleCache();
-  if (GetColWidth(nFrom) == 0 && m_bActiveCell && m_nCurrentCol >= nFrom &&
-      m_nCurrentCol <= nTo)
+  if (GetColWidth(nFrom) == 0 && m_bActiveCell && m_nCurrentCol >= nFrom && m_nCurrentCol <= nTo)
     FlushCurrentCellEdit(TRUE);
   if (m_pParam != nullptr && !m_pParam->m_bLockUpdate)
     Redraw(flags);
 }
 
 void CGXGridCore::ComputeDefaultSizes() {
-  const CGXStyle *pStandard = m_composer.GetStandardStyle();
-  const CGXFont *pFont =
-      pStandard != nullptr && pStandard->GetInclude(CGXStyle::gxFont)
-          ? &pStandard->GetFont()
-          : nullptr;
-  CGXTextMeasurer *pMeasurer =
-      pFont != nullptr ? WndGetMeasurer(pFont) : nullptr;
+  const CGXStyle* pStandard = m_composer.GetStandardStyle();
+  const CGXFont* pFont =
+      pStandard != nullptr && pStandard->GetInclude(CGXStyle::gxFont) ? &pStandard->GetFont() : nullptr;
+  CGXTextMeasurer* pMeasurer = pFont != nullptr ? WndGetMeasurer(pFont) : nullptr;
   if (pMeasurer != nullptr) {
     const GXTEXTMETRICS tm = pMeasurer->GetTextMetrics();
     m_nDefaultCharHeight = std::max(1, tm.nHeight + tm.nExternalLeading);
-    const int nWidth =
-        tm.bVariablePitch ? tm.nAveCharWidth * 3 / 2 : tm.nAveCharWidth;
+    const int nWidth = tm.bVariablePitch ? tm.nAveCharWidth * 3 / 2 : tm.nAveCharWidth;
     m_nDefaultCharWidth = std::max(1, nWidth);
   } else {
     const int nZoom = GetZoom();
@@ -640,8 +602,7 @@ LONG CGXGridCore::SumColWidths(ROWCOL nFrom, ROWCOL nTo, LONG nLimit) const {
   return nSum;
 }
 
-LONG CGXGridCore::SumClientRowHeights(ROWCOL nFrom, ROWCOL nTo,
-                                      LONG nLimit) const {
+LONG CGXGridCore::SumClientRowHeights(ROWCOL nFrom, ROWCOL nTo, LONG nLimit) const {
   LONG nSum = 0;
   for (ROWCOL n = nFrom; n <= nTo; ++n) {
     if (nLimit > 0 && nSum > nLimit)
@@ -651,8 +612,7 @@ LONG CGXGridCore::SumClientRowHeights(ROWCOL nFrom, ROWCOL nTo,
   return nSum;
 }
 
-LONG CGXGridCore::SumClientColWidths(ROWCOL nFrom, ROWCOL nTo,
-                                     LONG nLimit) const {
+LONG CGXGridCore::SumClientColWidths(ROWCOL nFrom, ROWCOL nTo, LONG nLimit) const {
   LONG nSum = 0;
   for (ROWCOL n = nFrom; n <= nTo; ++n) {
     if (nLimit > 0 && nSum > nLimit)
@@ -663,16 +623,14 @@ LONG CGXGridCore::SumClientColWidths(ROWCOL nFrom, ROWCOL nTo,
 }
 
 int CGXGridCore::CalcTopFromClientRow(ROWCOL nIndex) const {
-  return GetGridRect().top +
-         (nIndex == 0 ? 0 : (int)SumClientRowHeights(0, nIndex - 1));
+  return GetGridRect().top + (nIndex == 0 ? 0 : (int)SumClientRowHeights(0, nIndex - 1));
 }
 
 int CGXGridCore::CalcLeftFromClientCol(ROWCOL nIndex) const {
-  return GetGridRect().left +
-         (nIndex == 0 ? 0 : (int)SumClientColWidths(0, nIndex - 1));
+  return GetGridRect().left + (nIndex == 0 ? 0 : (int)SumClientColWidths(0, nIndex - 1));
 }
 
-int CGXGridCore::CalcClientRowFromY(int y, int *pTop) const {
+int CGXGridCore::CalcClientRowFromY(int y, int* pTop) const {
   const CRect grid = GetGridRect();
   const ROWCOL nCount = GetRowCount();
   int nEdge = grid.top;
@@ -694,7 +652,7 @@ int CGXGridCore::CalcClientRowFromY(int y, int *pTop) const {
   }
 }
 
-int CGXGridCore::CalcClientColFromX(int x, int *pLeft) const {
+int CGXGridCore::CalcClientColFromX(int x, int* pLeft) const {
   const CRect grid = GetGridRect();
   const ROWCOL nCount = GetColCount();
   int nEdge = grid.left;
@@ -716,8 +674,7 @@ int CGXGridCore::CalcClientColFromX(int x, int *pLeft) const {
   }
 }
 
-ROWCOL CGXGridCore::CalcBottomRowFromRect(const CRect &rect,
-                                          BOOL *pPast) const {
+ROWCOL CGXGridCore::CalcBottomRowFromRect(const CRect& rect, BOOL* pPast) const {
   const CRect grid = GetGridRect();
   const ROWCOL nCount = GetRowCount();
   if (pPast != nullptr)
@@ -736,7 +693,7 @@ ROWCOL CGXGridCore::CalcBottomRowFromRect(const CRect &rect,
   return nCount;
 }
 
-ROWCOL CGXGridCore::CalcRightColFromRect(const CRect &rect, BOOL *pPast) const {
+ROWCOL CGXGridCore::CalcRightColFromRect(const CRect& rect, BOOL* pPast) const {
   const CRect grid = GetGridRect();
   const ROWCOL nCount = GetColCount();
   if (pPast != nullptr)
@@ -755,34 +712,31 @@ ROWCOL CGXGridCore::CalcRightColFromRect(const CRect &rect, BOOL *pPast) const {
   return nCount;
 }
 
-ROWCOL CGXGridCore::GetLastVisibleRow(BOOL *pPartial) const {
+ROWCOL CGXGridCore::GetLastVisibleRow(BOOL* pPartial) const {
   const CRect grid = GetGridRect();
   BOOL bPast = FALSE;
   if (m_nLastVisibleRow == (ROWCOL)-1 || pPartial != nullptr)
     m_nLastVisibleRow = CalcBottomRowFromRect(grid, &bPast);
   if (pPartial != nullptr) {
-    const CRect r =
-        RangeToClientRect(m_nLastVisibleRow, 0, m_nLastVisibleRow, 0);
+    const CRect r = RangeToClientRect(m_nLastVisibleRow, 0, m_nLastVisibleRow, 0);
     *pPartial = !bPast && r.bottom > grid.bottom;
   }
   return m_nLastVisibleRow;
 }
 
-ROWCOL CGXGridCore::GetLastVisibleCol(BOOL *pPartial) const {
+ROWCOL CGXGridCore::GetLastVisibleCol(BOOL* pPartial) const {
   const CRect grid = GetGridRect();
   BOOL bPast = FALSE;
   if (m_nLastVisibleCol == (ROWCOL)-1 || pPartial != nullptr)
     m_nLastVisibleCol = CalcRightColFromRect(grid, &bPast);
   if (pPartial != nullptr) {
-    const CRect r =
-        RangeToClientRect(0, m_nLastVisibleCol, 0, m_nLastVisibleCol);
+    const CRect r = RangeToClientRect(0, m_nLastVisibleCol, 0, m_nLastVisibleCol);
     *pPartial = !bPast && r.right > grid.right;
   }
   return m_nLastVisibleCol;
 }
 
-CRect CGXGridCore::RangeToClientRect(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom,
-                                     ROWCOL nRight, BOOL bUnclipped) const {
+CRect CGXGridCore::RangeToClientRect(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, BOOL bUnclipped) const {
   if (nTop > nBottom)
     std::swap(nTop, nBottom);
   if (nLeft > nRight)
@@ -790,14 +744,10 @@ CRect CGXGridCore::RangeToClientRect(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom,
   const ROWCOL fr = GetFrozenRows(), fc = GetFrozenCols();
   if ((nLeft > fc && nRight < m_nLeftCol) || (nTop > fr && nBottom < m_nTopRow))
     return CRect();
-  ROWCOL l = (nLeft > fc && nLeft < m_nLeftCol) ? ColToVisibleIndex(m_nLeftCol)
-                                                : ColToVisibleIndex(nLeft);
-  ROWCOL t = (nTop > fr && nTop < m_nTopRow) ? RowToVisibleIndex(m_nTopRow)
-                                             : RowToVisibleIndex(nTop);
-  ROWCOL r =
-      (nRight > fc && nRight < m_nLeftCol) ? fc : ColToVisibleIndex(nRight);
-  ROWCOL b =
-      (nBottom > fr && nBottom < m_nTopRow) ? fr : RowToVisibleIndex(nBottom);
+  ROWCOL l = (nLeft > fc && nLeft < m_nLeftCol) ? ColToVisibleIndex(m_nLeftCol) : ColToVisibleIndex(nLeft);
+  ROWCOL t = (nTop > fr && nTop < m_nTopRow) ? RowToVisibleIndex(m_nTopRow) : RowToVisibleIndex(nTop);
+  ROWCOL r = (nRight > fc && nRight < m_nLeftCol) ? fc : ColToVisibleIndex(nRight);
+  ROWCOL b = (nBottom > fr && nBottom < m_nTopRow) ? fr : RowToVisibleIndex(nBottom);
   const CRect grid = GetGridRect();
   const LONG nMaxX = 2L * grid.right, nMaxY = 2L * grid.bottom;
   LONG x = grid.left, y = grid.top;
@@ -826,8 +776,7 @@ CRect CGXGridCore::GetRectBelowRow(ROWCOL nRow) const {
   if (nRow == 0)
     rect.top += GetRowHeight(0);
   else
-    rect.top =
-        CalcTopFromClientRow(RowToVisibleIndex(nRow)) + GetRowHeight(nRow);
+    rect.top = CalcTopFromClientRow(RowToVisibleIndex(nRow)) + GetRowHeight(nRow);
   return rect;
 }
 
@@ -836,13 +785,11 @@ CRect CGXGridCore::GetRectRightOfCol(ROWCOL nCol) const {
   if (nCol == 0)
     rect.left += GetColWidth(0);
   else
-    rect.left =
-        CalcLeftFromClientCol(ColToVisibleIndex(nCol)) + GetColWidth(nCol);
+    rect.left = CalcLeftFromClientCol(ColToVisibleIndex(nCol)) + GetColWidth(nCol);
   return rect;
 }
 
-int CGXGridCore::HitTest(CPoint point, ROWCOL *pRow, ROWCOL *pCol,
-                         CRect *pRect) const {
+int CGXGridCore::HitTest(CPoint point, ROWCOL* pRow, ROWCOL* pCol, CRect* pRect) const {
   const CRect grid = GetGridRect();
   const BOOL bInside = grid.PtInRect(point);
   point.x = std::max(0, (int)point.x);
@@ -853,19 +800,15 @@ int CGXGridCore::HitTest(CPoint point, ROWCOL *pRow, ROWCOL *pCol,
   int nTop = 0, nLeft = 0;
   const int ri = CalcClientRowFromY(point.y, &nTop);
   const int ci = CalcClientColFromX(point.x, &nLeft);
-  ROWCOL nRow = ri >= 0 ? GetRow((ROWCOL)ri)
-                        : (point.y > t / 2 + 1 ? GetRowCount() + 1 : 0);
-  ROWCOL nCol = ci >= 0 ? GetCol((ROWCOL)ci)
-                        : (point.x > t / 2 + 1 ? GetColCount() + 1 : 0);
+  ROWCOL nRow = ri >= 0 ? GetRow((ROWCOL)ri) : (point.y > t / 2 + 1 ? GetRowCount() + 1 : 0);
+  ROWCOL nCol = ci >= 0 ? GetCol((ROWCOL)ci) : (point.x > t / 2 + 1 ? GetColCount() + 1 : 0);
   CRect rect;
   if (ri >= 0 && ci >= 0)
-    rect.SetRect(nLeft, nTop, nLeft + GetColWidth(nCol),
-                 nTop + GetRowHeight(nRow));
+    rect.SetRect(nLeft, nTop, nLeft + GetColWidth(nCol), nTop + GetRowHeight(nRow));
   const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
   int nHit = GX_NOHIT;
-  const CGXGridParam *p = m_pParam;
-  if (p != nullptr && ci >= 0 && p->IsColResizeAllowed(3) &&
-      ((ri >= 0 && nRow <= hr) || p->IsColResizeAllowed(4))) {
+  const CGXGridParam* p = m_pParam;
+  if (p != nullptr && ci >= 0 && p->IsColResizeAllowed(3) && ((ri >= 0 && nRow <= hr) || p->IsColResizeAllowed(4))) {
     const int nRight = nLeft + GetColWidth(nCol);
     if (nRight - point.x <= t / 2) {
       if (!(nCol <= hc && p->IsColResizeAllowed(8)))
@@ -926,16 +869,14 @@ int CGXGridCore::HitTest(CPoint point, ROWCOL *pRow, ROWCOL *pCol,
 // --- covered cells
 // ---------------------------------------------------------------------------------
 
-BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft,
-                                        ROWCOL nBottom, ROWCOL nRight,
-                                        UINT flags) {
+BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags) {
   if (m_pParam == nullptr || nBottom < nTop || nRight < nLeft)
     return FALSE;
-  CGXRangeList &list = m_pParam->m_coveredCells;
+  CGXRangeList& list = m_pParam->m_coveredCells;
   // A new covered area replaces the areas it meets.
   for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
     POSITION cur = pos;
-    CGXCellRange *p = list.GetRangeAt(pos);
+    CGXCellRange* p = list.GetRangeAt(pos);
     list.GetNext(pos);
     CGXCellRange cut;
     if (cut.IntersectRanges(*p, CGXCellRange(nTop, nLeft, nBottom, nRight)))
@@ -947,8 +888,7 @@ BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft,
   return TRUE;
 }
 
-BOOL CGXGridCore::GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol,
-                                       CGXCellRange &range) const {
+BOOL CGXGridCore::GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol, CGXCellRange& range) const {
   if (m_pParam == nullptr || m_pParam->m_coveredCells.IsEmpty())
     return FALSE;
   POSITION pos = m_pParam->m_coveredCells.FindRange(nRow, nCol);
@@ -961,23 +901,17 @@ BOOL CGXGridCore::GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol,
 // --- styles and values
 // ------------------------------------------------------------------------------
 
-BOOL CGXGridCore::ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol,
-                                     CGXStyle &style) const {
+BOOL CGXGridCore::ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) const {
   return m_composer.ComposeStyleRowCol(nRow, nCol, style, TRUE);
 }
 
-BOOL CGXGridCore::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol,
-                                   const CGXStyle *pStyle, int nMode,
-                                   int nType) {
-  if (m_pParam == nullptr || m_pParam->GetData() == nullptr ||
-      (m_pParam->m_bLockReadOnly && IsReadOnly()))
+BOOL CGXGridCore::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int nMode, int nType) {
+  if (m_pParam == nullptr || m_pParam->GetData() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
-  return m_pParam->GetData()->StoreStyleRowCol(nRow, nCol, pStyle, nMode,
-                                               nType);
+  return m_pParam->GetData()->StoreStyleRowCol(nRow, nCol, pStyle, nMode, nType);
 }
 
-BOOL CGXGridCore::SetStyleRange(const CGXCellRange &rangeIn,
-                                const CGXStyle &style, int nMode, UINT flags) {
+BOOL CGXGridCore::SetStyleRange(const CGXCellRange& rangeIn, const CGXStyle& style, int nMode, UINT flags) {
   if (m_pParam == nullptr || !rangeIn.IsValid())
     return FALSE;
   CGXCellRange range = rangeIn;
@@ -1015,16 +949,13 @@ BOOL CGXGridCore::SetStyleRange(const CGXCellRange &rangeIn,
   return bChanged;
 }
 
-BOOL CGXGridCore::SetValueRange(const CGXCellRange &range, LPCTSTR pszValue,
-                                UINT flags) {
+BOOL CGXGridCore::SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UINT flags) {
   CGXStyle style;
   style.SetValue(pszValue);
   return SetStyleRange(range, style, CGXStyle::modeOverride, flags);
 }
 
-CString CGXGridCore::GetValueRowCol(ROWCOL nRow, ROWCOL nCol) const {
-  return m_composer.ReadCellValue(nRow, nCol);
-}
+CString CGXGridCore::GetValueRowCol(ROWCOL nRow, ROWCOL nCol) const { return m_composer.ReadCellValue(nRow, nCol); }
 
 // --- redrawing
 // ---------------------------------------------------------------------------------------
@@ -1040,7 +971,7 @@ void CGXGridCore::Redraw(UINT flags) {
   }
 }
 
-void CGXGridCore::RedrawRowCol(const CGXCellRange &rangeIn, UINT flags) {
+void CGXGridCore::RedrawRowCol(const CGXCellRange& rangeIn, UINT flags) {
   if (!(flags & (GX_INVALIDATE | GX_UPDATENOW | GX_SMART)))
     return;
   CGXCellRange range = rangeIn;
@@ -1055,19 +986,15 @@ void CGXGridCore::RedrawRowCol(const CGXCellRange &rangeIn, UINT flags) {
   }
   // Covered areas the range meets are drawn whole.
   if (m_pParam != nullptr) {
-    for (POSITION pos = m_pParam->m_coveredCells.GetHeadPosition();
-         pos != nullptr;) {
-      const CGXCellRange *p = m_pParam->m_coveredCells.GetRangeAt(pos);
+    for (POSITION pos = m_pParam->m_coveredCells.GetHeadPosition(); pos != nullptr;) {
+      const CGXCellRange* p = m_pParam->m_coveredCells.GetRangeAt(pos);
       m_pParam->m_coveredCells.GetNext(pos);
       CGXCellRange cut;
-      if (cut.IntersectRanges(*p, CGXCellRange(range.top, range.left,
-                                               range.bottom, range.right)))
+      if (cut.IntersectRanges(*p, CGXCellRange(range.top, range.left, range.bottom, range.right)))
         range.ExpandToCells(p->top, p->left, p->bottom, p->right);
     }
   }
-  CRect rect =
-      RangeToClientRect(range.top, range.left, std::min(range.bottom, nRows),
-                        std::min(range.right, nCols));
+  CRect rect = RangeToClientRect(range.top, range.left, std::min(range.bottom, nRows), std::min(range.right, nCols));
   const CRect grid = GetGridRect();
   rect.IntersectRect(&rect, &grid);
   if (!rect.IsRectEmpty()) {
@@ -1118,12 +1045,11 @@ BOOL CGXGridCore::ScrollToTopRow(ROWCOL nRow) {
     return FALSE;
   ResetVisibleCache();
   const ROWCOL nOld = m_nTopRow;
-  const LONG nDistance = nRow > nOld ? SumRowHeights(nOld, nRow - 1, 0x7FFFFFF)
-                                     : SumRowHeights(nRow, nOld - 1, 0x7FFFFFF);
+  const LONG nDistance =
+      nRow > nOld ? SumRowHeights(nOld, nRow - 1, 0x7FFFFFF) : SumRowHeights(nRow, nOld - 1, 0x7FFFFFF);
   CRect area = GetGridRect();
   area.top = std::min(area.bottom, area.top + (int)SumRowHeights(0, f));
-  if (m_bActiveCell && m_pCurrentControl != nullptr &&
-      m_pCurrentControl->IsActive())
+  if (m_bActiveCell && m_pCurrentControl != nullptr && m_pCurrentControl->IsActive())
     m_pCurrentControl->HideWindowForUpdate();
   m_nTopRow = nRow;
   if (nDistance < area.Height())
@@ -1142,12 +1068,11 @@ BOOL CGXGridCore::ScrollToLeftCol(ROWCOL nCol) {
     return FALSE;
   ResetVisibleCache();
   const ROWCOL nOld = m_nLeftCol;
-  const LONG nDistance = nCol > nOld ? SumColWidths(nOld, nCol - 1, 0x7FFFFFF)
-                                     : SumColWidths(nCol, nOld - 1, 0x7FFFFFF);
+  const LONG nDistance =
+      nCol > nOld ? SumColWidths(nOld, nCol - 1, 0x7FFFFFF) : SumColWidths(nCol, nOld - 1, 0x7FFFFFF);
   CRect area = GetGridRect();
   area.left = std::min(area.right, area.left + (int)SumColWidths(0, f));
-  if (m_bActiveCell && m_pCurrentControl != nullptr &&
-      m_pCurrentControl->IsActive())
+  if (m_bActiveCell && m_pCurrentControl != nullptr && m_pCurrentControl->IsActive())
     m_pCurrentControl->HideWindowForUpdate();
   m_nLeftCol = nCol;
   if (nDistance < area.Width())
@@ -1162,57 +1087,57 @@ BOOL CGXGridCore::DoScroll(int nDirection, ROWCOL nCount) {
   ResetVisibleCache();
   BOOL bScrolled = FALSE;
   switch (nDirection) {
-  case GX_UP: {
-    const ROWCOL f = GetFrozenRows();
-    ROWCOL r = m_nTopRow;
-    // Hidden rows are passed over and not counted.
-    while (nCount > 0 && r > f + 1) {
-      --r;
-      if (GetRowHeight(r) > 0)
-        --nCount;
+    case GX_UP: {
+      const ROWCOL f = GetFrozenRows();
+      ROWCOL r = m_nTopRow;
+      // Hidden rows are passed over and not counted.
+      while (nCount > 0 && r > f + 1) {
+        --r;
+        if (GetRowHeight(r) > 0)
+          --nCount;
+      }
+      bScrolled = ScrollToTopRow(r);
+      break;
     }
-    bScrolled = ScrollToTopRow(r);
-    break;
-  }
-  case GX_DOWN: {
-    const ROWCOL nLast = CalcLastTopRow();
-    ROWCOL r = m_nTopRow;
-    while (nCount > 0 && r < nLast) {
-      if (GetRowHeight(r) > 0)
-        --nCount;
-      ++r;
+    case GX_DOWN: {
+      const ROWCOL nLast = CalcLastTopRow();
+      ROWCOL r = m_nTopRow;
+      while (nCount > 0 && r < nLast) {
+        if (GetRowHeight(r) > 0)
+          --nCount;
+        ++r;
+      }
+      while (r < nLast && GetRowHeight(r) == 0)
+        ++r;
+      bScrolled = ScrollToTopRow(r);
+      break;
     }
-    while (r < nLast && GetRowHeight(r) == 0)
-      ++r;
-    bScrolled = ScrollToTopRow(r);
-    break;
-  }
-  case GX_LEFT: {
-    const ROWCOL f = GetFrozenCols();
-    ROWCOL c = m_nLeftCol;
-    while (nCount > 0 && c > f + 1) {
-      --c;
-      if (GetColWidth(c) > 0)
-        --nCount;
+    case GX_LEFT: {
+      const ROWCOL f = GetFrozenCols();
+      ROWCOL c = m_nLeftCol;
+      while (nCount > 0 && c > f + 1) {
+        --c;
+        if (GetColWidth(c) > 0)
+          --nCount;
+      }
+      bScrolled = ScrollToLeftCol(c);
+      break;
     }
-    bScrolled = ScrollToLeftCol(c);
-    break;
-  }
-  case GX_RIGHT: {
-    const ROWCOL nLast = CalcLastLeftCol();
-    ROWCOL c = m_nLeftCol;
-    while (nCount > 0 && c < nLast) {
-      if (GetColWidth(c) > 0)
-        --nCount;
-      ++c;
+    case GX_RIGHT: {
+      const ROWCOL nLast = CalcLastLeftCol();
+      ROWCOL c = m_nLeftCol;
+      while (nCount > 0 && c < nLast) {
+        if (GetColWidth(c) > 0)
+          --nCount;
+        ++c;
+      }
+      while (c < nLast && GetColWidth(c) == 0)
+        ++c;
+      bScrolled = ScrollToLeftCol(c);
+      break;
     }
-    while (c < nLast && GetColWidth(c) == 0)
-      ++c;
-    bScrolled = ScrollToLeftCol(c);
-    break;
-  }
-  default:
-    break;
+    default:
+      break;
   }
   if (bScrolled)
     WndUpdateWindow();
@@ -1296,8 +1221,7 @@ void CGXGridCore::SetScrollBarMode(int nBar, int nMode, BOOL bUpdate) {
     UpdateScrollState(TRUE, FALSE);
 }
 
-void CGXGridCore::SetScrollRange(int nBar, int nMin, ROWCOL nMax,
-                                 BOOL bRedraw) {
+void CGXGridCore::SetScrollRange(int nBar, int nMin, ROWCOL nMax, BOOL bRedraw) {
   if (GetScrollBarMode(nBar) == 0)
     return;
   const ROWCOL nFactor = nMax / 32767 + 1;
@@ -1318,15 +1242,11 @@ int CGXGridCore::SetScrollPos(int nBar, ROWCOL nPos, BOOL bRedraw) {
   return nOld * (int)nFactor;
 }
 
-ROWCOL CGXGridCore::GetScrollPos(int nBar) const {
-  return (ROWCOL)WndGetScrollPos(nBar) * GetScrollFactor(nBar);
-}
+ROWCOL CGXGridCore::GetScrollPos(int nBar) const { return (ROWCOL)WndGetScrollPos(nBar) * GetScrollFactor(nBar); }
 
-void CGXGridCore::UpdateScrollState(BOOL bRedrawNow,
-                                    BOOL bOnlyIfCountsChanged) {
+void CGXGridCore::UpdateScrollState(BOOL bRedrawNow, BOOL bOnlyIfCountsChanged) {
   (void)bOnlyIfCountsChanged;
-  if (!m_bInitDone || m_bInUpdateScroll || m_nLockScroll != 0 ||
-      m_pParam == nullptr || m_pParam->m_bLockUpdate)
+  if (!m_bInitDone || m_bInUpdateScroll || m_nLockScroll != 0 || m_pParam == nullptr || m_pParam->m_bLockUpdate)
     return;
   if (m_nVScrollMode == 0 && m_nHScrollMode == 0)
     return;
@@ -1341,11 +1261,9 @@ void CGXGridCore::UpdateScrollState(BOOL bRedrawNow,
     int nBar;
     int nMode;
     ROWCOL nFirst, nLast, nPos;
-  } bars[2] = {{GX_SBVERT, m_nVScrollMode & ~GX_SBPROPORTIONAL, fr,
-                CalcLastTopRow(), m_nTopRow},
-               {GX_SBHORZ, m_nHScrollMode & ~GX_SBPROPORTIONAL, fc,
-                CalcLastLeftCol(), m_nLeftCol}};
-  for (const Bar &b : bars) {
+  } bars[2] = {{GX_SBVERT, m_nVScrollMode & ~GX_SBPROPORTIONAL, fr, CalcLastTopRow(), m_nTopRow},
+               {GX_SBHORZ, m_nHScrollMode & ~GX_SBPROPORTIONAL, fc, CalcLastLeftCol(), m_nLeftCol}};
+  for (const Bar& b : bars) {
     if (b.nMode == 0) {
       WndShowScrollBar(b.nBar, FALSE);
       continue;
@@ -1370,51 +1288,50 @@ BOOL CGXGridCore::HandleVerticalScroll(UINT nCode, UINT nPos) {
     return TRUE;
   const CRect grid = GetGridRect();
   switch (nCode) {
-  case GX_SB_LINEUP:
-    DoScroll(GX_UP, 1);
-    break;
-  case GX_SB_LINEDOWN:
-    DoScroll(GX_DOWN, 1);
-    break;
-  case GX_SB_PAGEUP: {
-    const LONG nAvail = grid.Height() - SumRowHeights(0, f);
-    ROWCOL n = 0;
-    LONG nSum = 0;
-    for (ROWCOL r = m_nTopRow; r > f + 1;) {
-      --r;
-      nSum += GetRowHeight(r);
-      if (nSum > nAvail)
-        break;
-      ++n;
-    }
-    DoScroll(GX_UP, std::max<ROWCOL>(n, 1));
-    break;
-  }
-  case GX_SB_PAGEDOWN: {
-    const ROWCOL nBottom = CalcBottomRowFromRect(grid);
-    if (nBottom >= m_nTopRow)
-      ScrollToTopRow(std::max(nBottom, m_nTopRow + 1));
-    break;
-  }
-  case GX_SB_THUMBTRACK:
-    if (!m_bThumbTrack)
+    case GX_SB_LINEUP:
+      DoScroll(GX_UP, 1);
       break;
-    [[fallthrough]];
-  case GX_SB_THUMBPOSITION: {
-    const ROWCOL fr = f + 1;
-    const ROWCOL nRow =
-        (std::max<ROWCOL>(nPos, fr) - fr) * m_nVScrollFactor + fr;
-    ScrollToTopRow(nRow);
-    break;
-  }
-  case GX_SB_TOP:
-    ScrollToTopRow(1);
-    break;
-  case GX_SB_BOTTOM:
-    ScrollToTopRow(nCount);
-    break;
-  default:
-    break;
+    case GX_SB_LINEDOWN:
+      DoScroll(GX_DOWN, 1);
+      break;
+    case GX_SB_PAGEUP: {
+      const LONG nAvail = grid.Height() - SumRowHeights(0, f);
+      ROWCOL n = 0;
+      LONG nSum = 0;
+      for (ROWCOL r = m_nTopRow; r > f + 1;) {
+        --r;
+        nSum += GetRowHeight(r);
+        if (nSum > nAvail)
+          break;
+        ++n;
+      }
+      DoScroll(GX_UP, std::max<ROWCOL>(n, 1));
+      break;
+    }
+    case GX_SB_PAGEDOWN: {
+      const ROWCOL nBottom = CalcBottomRowFromRect(grid);
+      if (nBottom >= m_nTopRow)
+        ScrollToTopRow(std::max(nBottom, m_nTopRow + 1));
+      break;
+    }
+    case GX_SB_THUMBTRACK:
+      if (!m_bThumbTrack)
+        break;
+      [[fallthrough]];
+    case GX_SB_THUMBPOSITION: {
+      const ROWCOL fr = f + 1;
+      const ROWCOL nRow = (std::max<ROWCOL>(nPos, fr) - fr) * m_nVScrollFactor + fr;
+      ScrollToTopRow(nRow);
+      break;
+    }
+    case GX_SB_TOP:
+      ScrollToTopRow(1);
+      break;
+    case GX_SB_BOTTOM:
+      ScrollToTopRow(nCount);
+      break;
+    default:
+      break;
   }
   return TRUE;
 }
@@ -1427,49 +1344,49 @@ BOOL CGXGridCore::HandleHorizontalScroll(UINT nCode, UINT nPos) {
     return TRUE;
   const CRect grid = GetGridRect();
   switch (nCode) {
-  case GX_SB_LINEUP:
-    DoScroll(GX_LEFT, 1);
-    break;
-  case GX_SB_LINEDOWN:
-    DoScroll(GX_RIGHT, 1);
-    break;
-  case GX_SB_PAGEUP: {
-    const LONG nAvail = grid.Width() - SumColWidths(0, f);
-    ROWCOL n = 0;
-    LONG nSum = 0;
-    for (ROWCOL c = m_nLeftCol; c > f + 1;) {
-      --c;
-      nSum += GetColWidth(c);
-      if (nSum > nAvail)
-        break;
-      ++n;
-    }
-    DoScroll(GX_LEFT, std::max<ROWCOL>(n, 1));
-    break;
-  }
-  case GX_SB_PAGEDOWN: {
-    const ROWCOL nRight = CalcRightColFromRect(grid);
-    if (nRight >= m_nLeftCol)
-      ScrollToLeftCol(std::max(nRight, m_nLeftCol + 1));
-    break;
-  }
-  case GX_SB_THUMBTRACK:
-    if (!m_bThumbTrack)
+    case GX_SB_LINEUP:
+      DoScroll(GX_LEFT, 1);
       break;
-    [[fallthrough]];
-  case GX_SB_THUMBPOSITION: {
-    const ROWCOL fc = f + 1;
-    ScrollToLeftCol((std::max<ROWCOL>(nPos, fc) - fc) * m_nHScrollFactor + fc);
-    break;
-  }
-  case GX_SB_TOP:
-    ScrollToLeftCol(1);
-    break;
-  case GX_SB_BOTTOM:
-    ScrollToLeftCol(nCount);
-    break;
-  default:
-    break;
+    case GX_SB_LINEDOWN:
+      DoScroll(GX_RIGHT, 1);
+      break;
+    case GX_SB_PAGEUP: {
+      const LONG nAvail = grid.Width() - SumColWidths(0, f);
+      ROWCOL n = 0;
+      LONG nSum = 0;
+      for (ROWCOL c = m_nLeftCol; c > f + 1;) {
+        --c;
+        nSum += GetColWidth(c);
+        if (nSum > nAvail)
+          break;
+        ++n;
+      }
+      DoScroll(GX_LEFT, std::max<ROWCOL>(n, 1));
+      break;
+    }
+    case GX_SB_PAGEDOWN: {
+      const ROWCOL nRight = CalcRightColFromRect(grid);
+      if (nRight >= m_nLeftCol)
+        ScrollToLeftCol(std::max(nRight, m_nLeftCol + 1));
+      break;
+    }
+    case GX_SB_THUMBTRACK:
+      if (!m_bThumbTrack)
+        break;
+      [[fallthrough]];
+    case GX_SB_THUMBPOSITION: {
+      const ROWCOL fc = f + 1;
+      ScrollToLeftCol((std::max<ROWCOL>(nPos, fc) - fc) * m_nHScrollFactor + fc);
+      break;
+    }
+    case GX_SB_TOP:
+      ScrollToLeftCol(1);
+      break;
+    case GX_SB_BOTTOM:
+      ScrollToLeftCol(nCount);
+      break;
+    default:
+      break;
   }
   return TRUE;
 }
@@ -1479,23 +1396,20 @@ BOOL CGXGridCore::HandleHorizontalScroll(UINT nCode, UINT nPos) {
 
 namespace {
 
-void InsertHidden(CByteArray &array, ROWCOL nAt, ROWCOL nCount) {
+void InsertHidden(CByteArray& array, ROWCOL nAt, ROWCOL nCount) {
   if ((int)nAt < array.GetSize())
     array.InsertAt((int)nAt, (BYTE)0, (int)nCount);
 }
 
-void RemoveHidden(CByteArray &array, ROWCOL nFrom, ROWCOL nTo) {
+void RemoveHidden(CByteArray& array, ROWCOL nFrom, ROWCOL nTo) {
   if ((int)nFrom < array.GetSize())
-    array.RemoveAt((int)nFrom,
-                   (int)std::min<ROWCOL>(nTo - nFrom + 1,
-                                         (ROWCOL)array.GetSize() - nFrom));
+    array.RemoveAt((int)nFrom, (int)std::min<ROWCOL>(nTo - nFrom + 1, (ROWCOL)array.GetSize() - nFrom));
 }
 
-void MoveHidden(CByteArray &array, ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
+void MoveHidden(CByteArray& array, ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   const ROWCOL n = nTo - nFrom + 1;
   const ROWCOL nEnd = std::max(nTo, nDest + n - 1) + 1;
-  if (nEnd > 0x7FFFFFF0 ||
-      (nFrom >= (ROWCOL)array.GetSize() && nDest >= (ROWCOL)array.GetSize()))
+  if (nEnd > 0x7FFFFFF0 || (nFrom >= (ROWCOL)array.GetSize() && nDest >= (ROWCOL)array.GetSize()))
     return;
   if ((ROWCOL)array.GetSize() < nEnd)
     array.SetSize((int)nEnd);
@@ -1513,11 +1427,10 @@ void MoveHidden(CByteArray &array, ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   }
 }
 
-} // namespace
+}  // namespace
 
 BOOL CGXGridCore::StoreInsertRows(ROWCOL nAt, ROWCOL nCount) {
-  if (m_pParam == nullptr || m_pParam->GetData() == nullptr ||
-      (m_pParam->m_bLockReadOnly && IsReadOnly()))
+  if (m_pParam == nullptr || m_pParam->GetData() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
   if (!m_pParam->GetData()->InsertRows(nAt, nCount))
     return FALSE;
@@ -1531,8 +1444,7 @@ BOOL CGXGridCore::StoreInsertRows(ROWCOL nAt, ROWCOL nCount) {
 }
 
 BOOL CGXGridCore::StoreInsertCols(ROWCOL nAt, ROWCOL nCount) {
-  if (m_pParam == nullptr || m_pParam->GetData() == nullptr ||
-      (m_pParam->m_bLockReadOnly && IsReadOnly()))
+  if (m_pParam == nullptr || m_pParam->GetData() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
   if (!m_pParam->GetData()->InsertCols(nAt, nCount))
     return FALSE;
@@ -1546,8 +1458,7 @@ BOOL CGXGridCore::StoreInsertCols(ROWCOL nAt, ROWCOL nCount) {
 }
 
 BOOL CGXGridCore::StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo) {
-  if (m_pParam == nullptr || m_pParam->GetData() == nullptr ||
-      (m_pParam->m_bLockReadOnly && IsReadOnly()))
+  if (m_pParam == nullptr || m_pParam->GetData() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
   if (!m_pParam->GetData()->RemoveRows(nFrom, nTo))
     return FALSE;
@@ -1562,8 +1473,7 @@ BOOL CGXGridCore::StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo) {
 }
 
 BOOL CGXGridCore::StoreRemoveCols(ROWCOL nFrom, ROWCOL nTo) {
-  if (m_pParam == nullptr || m_pParam->GetData() == nullptr ||
-      (m_pParam->m_bLockReadOnly && IsReadOnly()))
+  if (m_pParam == nullptr || m_pParam->GetData() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
   if (!m_pParam->GetData()->RemoveCols(nFrom, nTo))
     return FALSE;
@@ -1636,7 +1546,7 @@ BOOL CGXGridCore::InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags) {
 BOOL CGXGridCore::RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
   if (m_pParam == nullptr || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature *pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
+  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
   if (pUndo != nullptr && !pUndo->CollectRemovedCells(nFrom, nTo, TRUE))
     return FALSE;
   if (pUndo != nullptr)
@@ -1657,7 +1567,7 @@ BOOL CGXGridCore::RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
 BOOL CGXGridCore::RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
   if (m_pParam == nullptr || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature *pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
+  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
   if (pUndo != nullptr && !pUndo->CollectRemovedCells(nFrom, nTo, FALSE))
     return FALSE;
   if (pUndo != nullptr)
@@ -1678,7 +1588,7 @@ BOOL CGXGridCore::RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
 BOOL CGXGridCore::MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags) {
   if (m_pParam == nullptr || nTo < nFrom || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature *pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
+  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
   if (pUndo != nullptr)
     pUndo->BeginTrans(GXGetAppState()->m_sText[gxTextMoveRows]);
   if (!StoreMoveRows(nFrom, nTo, nDest)) {
@@ -1697,7 +1607,7 @@ BOOL CGXGridCore::MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags) {
 BOOL CGXGridCore::MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags) {
   if (m_pParam == nullptr || nTo < nFrom || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature *pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
+  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
   if (pUndo != nullptr)
     pUndo->BeginTrans(GXGetAppState()->m_sText[gxTextMoveCols]);
   if (!StoreMoveCols(nFrom, nTo, nDest)) {
@@ -1755,8 +1665,7 @@ void CGXGridCore::UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
         m_pCurrentControl->Init(m_nCurrentRow, m_nCurrentCol);
     }
   }
-  m_nTopRow = std::max(std::min(m_nTopRow, std::max<ROWCOL>(GetRowCount(), 1)),
-                       GetFrozenRows() + 1);
+  m_nTopRow = std::max(std::min(m_nTopRow, std::max<ROWCOL>(GetRowCount(), 1)), GetFrozenRows() + 1);
   if (!m_pParam->m_bLockUpdate)
     Redraw(flags);
 }
@@ -1775,9 +1684,7 @@ void CGXGridCore::UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
         m_pCurrentControl->Init(m_nCurrentRow, m_nCurrentCol);
     }
   }
-  m_nLeftCol =
-      std::max(std::min(m_nLeftCol, std::max<ROWCOL>(GetColCount(), 1)),
-               GetFrozenCols() + 1);
+  m_nLeftCol = std::max(std::min(m_nLeftCol, std::max<ROWCOL>(GetColCount(), 1)), GetFrozenCols() + 1);
   if (!m_pParam->m_bLockUpdate)
     Redraw(flags);
 }
@@ -1796,10 +1703,9 @@ ROWCOL MovedRow(ROWCOL i, ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   return i;
 }
 
-} // namespace
+}  // namespace
 
-void CGXGridCore::UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest,
-                                 UINT flags) {
+void CGXGridCore::UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags) {
   ResetVisibleCache();
   if (m_bActiveCell) {
     m_nCurrentRow = MovedRow(m_nCurrentRow, nFrom, nTo, nDest);
@@ -1811,8 +1717,7 @@ void CGXGridCore::UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest,
     Redraw(flags);
 }
 
-void CGXGridCore::UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest,
-                                 UINT flags) {
+void CGXGridCore::UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags) {
   ResetVisibleCache();
   if (m_bActiveCell) {
     m_nCurrentCol = MovedRow(m_nCurrentCol, nFrom, nTo, nDest);

@@ -24,19 +24,18 @@ class CGXGridCore;
 // selected last. The grid window draws through a device context; tests record
 // the calls.
 class CGXGridSurface : public CGXTextMeasurer {
-public:
-  virtual void FillRect(const CRect &rect, DWORD rgb) = 0;
-  virtual void InvertRect(const CRect &rect) = 0;
-  virtual void DrawTextLine(int x, int y, LPCTSTR psz, int nLength, DWORD rgb,
-                            const CRect &clip) = 0;
+ public:
+  virtual void FillRect(const CRect& rect, DWORD rgb) = 0;
+  virtual void InvertRect(const CRect& rect) = 0;
+  virtual void DrawTextLine(int x, int y, LPCTSTR psz, int nLength, DWORD rgb, const CRect& clip) = 0;
   // Selects the font of a style scaled by the zoom percentage.
-  virtual void SelectFont(const CGXFont &font, int nZoom) = 0;
+  virtual void SelectFont(const CGXFont& font, int nZoom) = 0;
 };
 
 // The undo command factory as the engine reaches it (a per-grid feature; null =
 // no undo).
 class CGXGridUndoFeature {
-public:
+ public:
   virtual ~CGXGridUndoFeature() = default;
   virtual void BeginTrans(LPCTSTR pszName) = 0;
   virtual void CommitTrans() = 0;
@@ -123,44 +122,36 @@ enum {
 
 // Scroll-bar bars and modes.
 enum { GX_SBHORZ = 0, GX_SBVERT = 1, GX_SBBOTH = 3 };
-enum {
-  GX_SBALWAYS = 1,
-  GX_SBAUTOMATIC = 2,
-  GX_SBDISABLE = 4,
-  GX_SBPROPORTIONAL = 8
-};
+enum { GX_SBALWAYS = 1, GX_SBAUTOMATIC = 2, GX_SBDISABLE = 4, GX_SBPROPORTIONAL = 8 };
 
 class CGXGridCore {
-public:
-  CGXGridCore(void *pGridWnd = nullptr, void *pDocument = nullptr,
-              BOOL bFlag = FALSE);
+ public:
+  CGXGridCore(void* pGridWnd = nullptr, void* pDocument = nullptr, BOOL bFlag = FALSE);
   virtual ~CGXGridCore();
-  CGXGridCore(const CGXGridCore &) = delete;
-  CGXGridCore &operator=(const CGXGridCore &) = delete;
+  CGXGridCore(const CGXGridCore&) = delete;
+  CGXGridCore& operator=(const CGXGridCore&) = delete;
 
   // --- frame
   // ----------------------------------------------------------------------------------
   virtual void InitialSetUp();
-  void AttachParam(CGXGridParam *pParam, BOOL bOwned = TRUE);
-  CGXGridParam *GetParam() const { return m_pParam; }
+  void AttachParam(CGXGridParam* pParam, BOOL bOwned = TRUE);
+  CGXGridParam* GetParam() const { return m_pParam; }
   void FreeObjects();
   BOOL IsInitialized() const { return m_bInitDone; }
   // The area the grid draws into: the outside rectangle when one is set, else
   // the client area.
-  void GetGridRect(CRect &rect) const;
+  void GetGridRect(CRect& rect) const;
   CRect GetGridRect() const {
     CRect r;
     GetGridRect(r);
     return r;
   }
-  void SetGridRect(BOOL bSet, const CRect &rect = CRect());
-  BOOL IsReadOnly() const {
-    return m_pParam != nullptr && m_pParam->m_bReadOnly;
-  }
+  void SetGridRect(BOOL bSet, const CRect& rect = CRect());
+  BOOL IsReadOnly() const { return m_pParam != nullptr && m_pParam->m_bReadOnly; }
   BOOL SetReadOnly(BOOL bReadOnly);
   virtual void SetModified(BOOL bModified) { m_bModified = bModified; }
-  void SetUndoFeature(CGXGridUndoFeature *pUndo) { m_pUndoImp = pUndo; }
-  CGXGridUndoFeature *GetUndoFeature() const { return m_pUndoImp; }
+  void SetUndoFeature(CGXGridUndoFeature* pUndo) { m_pUndoImp = pUndo; }
+  CGXGridUndoFeature* GetUndoFeature() const { return m_pUndoImp; }
 
   // --- counts, frozen rows and columns, origin
   // -------------------------------------------------
@@ -172,16 +163,10 @@ public:
   virtual BOOL StoreColCount(ROWCOL nCols);
   virtual ROWCOL GetFrozenRows() const;
   virtual ROWCOL GetFrozenCols() const;
-  virtual ROWCOL GetHeaderRows() const {
-    return m_pParam != nullptr ? m_pParam->m_nHeaderRows : 0;
-  }
-  virtual ROWCOL GetHeaderCols() const {
-    return m_pParam != nullptr ? m_pParam->m_nHeaderCols : 0;
-  }
-  virtual BOOL SetFrozenRows(ROWCOL nFrozen, ROWCOL nHeader = 0,
-                             UINT flags = GX_INVALIDATE);
-  virtual BOOL SetFrozenCols(ROWCOL nFrozen, ROWCOL nHeader = 0,
-                             UINT flags = GX_INVALIDATE);
+  virtual ROWCOL GetHeaderRows() const { return m_pParam != nullptr ? m_pParam->m_nHeaderRows : 0; }
+  virtual ROWCOL GetHeaderCols() const { return m_pParam != nullptr ? m_pParam->m_nHeaderCols : 0; }
+  virtual BOOL SetFrozenRows(ROWCOL nFrozen, ROWCOL nHeader = 0, UINT flags = GX_INVALIDATE);
+  virtual BOOL SetFrozenCols(ROWCOL nFrozen, ROWCOL nHeader = 0, UINT flags = GX_INVALIDATE);
   virtual BOOL StoreFrozenRows(ROWCOL nFrozen, ROWCOL nHeader);
   virtual BOOL StoreFrozenCols(ROWCOL nFrozen, ROWCOL nHeader);
   ROWCOL GetTopRow() const { return m_nTopRow; }
@@ -196,12 +181,8 @@ public:
     (void)nCol;
     return TRUE;
   }
-  BOOL IsFrozenRow(ROWCOL nRow) const {
-    return nRow != 0 && nRow <= GetFrozenRows();
-  }
-  BOOL IsFrozenCol(ROWCOL nCol) const {
-    return nCol != 0 && nCol <= GetFrozenCols();
-  }
+  BOOL IsFrozenRow(ROWCOL nRow) const { return nRow != 0 && nRow <= GetFrozenRows(); }
+  BOOL IsFrozenCol(ROWCOL nCol) const { return nCol != 0 && nCol <= GetFrozenCols(); }
   ROWCOL GetRow(ROWCOL nIndex) const;
   ROWCOL GetCol(ROWCOL nIndex) const;
   ROWCOL RowToVisibleIndex(ROWCOL nRow) const;
@@ -217,10 +198,8 @@ public:
   virtual BOOL StoreColWidth(ROWCOL nCol, int nWidth);
   virtual BOOL StoreDefaultRowHeight(int nHeight);
   virtual BOOL StoreDefaultColWidth(int nWidth);
-  virtual BOOL SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight,
-                            UINT flags = GX_INVALIDATE);
-  virtual BOOL SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth,
-                           UINT flags = GX_INVALIDATE);
+  virtual BOOL SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, UINT flags = GX_INVALIDATE);
+  virtual BOOL SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, UINT flags = GX_INVALIDATE);
   virtual BOOL SetDefaultRowHeight(int nHeight, UINT flags = GX_INVALIDATE);
   virtual BOOL SetDefaultColWidth(int nWidth, UINT flags = GX_INVALIDATE);
   virtual void OnRowHeightsChanged(ROWCOL nFrom, ROWCOL nTo, UINT flags);
@@ -228,10 +207,8 @@ public:
   // The hide feature's answer, kept in the parameter object.
   virtual BOOL IsRowHidden(ROWCOL nRow) const;
   virtual BOOL IsColHidden(ROWCOL nCol) const;
-  virtual BOOL HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE,
-                        UINT flags = GX_INVALIDATE);
-  virtual BOOL HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE,
-                        UINT flags = GX_INVALIDATE);
+  virtual BOOL HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, UINT flags = GX_INVALIDATE);
+  virtual BOOL HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, UINT flags = GX_INVALIDATE);
   // The pixels of the standard font's character: height and average width
   // (zoomed).
   virtual int GetFontHeight() const { return m_nDefaultCharHeight; }
@@ -248,67 +225,53 @@ public:
   int CalcLeftFromClientCol(ROWCOL nIndex) const;
   // Client index under the coordinate (and its top or left edge); -1 past the
   // last one.
-  int CalcClientRowFromY(int y, int *pTop = nullptr) const;
-  int CalcClientColFromX(int x, int *pLeft = nullptr) const;
-  ROWCOL CalcBottomRowFromRect(const CRect &rect, BOOL *pPast = nullptr) const;
-  ROWCOL CalcRightColFromRect(const CRect &rect, BOOL *pPast = nullptr) const;
-  CRect RangeToClientRect(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom,
-                          ROWCOL nRight, BOOL bUnclipped = FALSE) const;
+  int CalcClientRowFromY(int y, int* pTop = nullptr) const;
+  int CalcClientColFromX(int x, int* pLeft = nullptr) const;
+  ROWCOL CalcBottomRowFromRect(const CRect& rect, BOOL* pPast = nullptr) const;
+  ROWCOL CalcRightColFromRect(const CRect& rect, BOOL* pPast = nullptr) const;
+  CRect RangeToClientRect(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, BOOL bUnclipped = FALSE) const;
   CRect CalcRectFromRowCol(ROWCOL nRow, ROWCOL nCol) const;
   CRect GetRectBelowRow(ROWCOL nRow) const;
   CRect GetRectRightOfCol(ROWCOL nCol) const;
-  ROWCOL GetLastVisibleRow(BOOL *pPartial = nullptr) const;
-  ROWCOL GetLastVisibleCol(BOOL *pPartial = nullptr) const;
-  virtual int HitTest(CPoint point, ROWCOL *pRow = nullptr,
-                      ROWCOL *pCol = nullptr, CRect *pRect = nullptr) const;
+  ROWCOL GetLastVisibleRow(BOOL* pPartial = nullptr) const;
+  ROWCOL GetLastVisibleCol(BOOL* pPartial = nullptr) const;
+  virtual int HitTest(CPoint point, ROWCOL* pRow = nullptr, ROWCOL* pCol = nullptr, CRect* pRect = nullptr) const;
   int GetResizeZone() const { return m_nResizeZone; }
 
   // --- covered cells (the covered-cells feature's store is the parameter
   // object's list) --------
-  virtual BOOL SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom,
-                                     ROWCOL nRight, UINT flags = GX_INVALIDATE);
-  virtual BOOL GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol,
-                                    CGXCellRange &range) const;
+  virtual BOOL SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight,
+                                     UINT flags = GX_INVALIDATE);
+  virtual BOOL GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol, CGXCellRange& range) const;
 
   // --- styles and values
   // -------------------------------------------------------------------------
-  BOOL ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle &style) const;
-  virtual BOOL SetStyleRange(const CGXCellRange &range, const CGXStyle &style,
-                             int nMode = CGXStyle::modeOverride,
+  BOOL ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) const;
+  virtual BOOL SetStyleRange(const CGXCellRange& range, const CGXStyle& style, int nMode = CGXStyle::modeOverride,
                              UINT flags = GX_INVALIDATE);
-  virtual BOOL SetValueRange(const CGXCellRange &range, LPCTSTR pszValue,
-                             UINT flags = GX_INVALIDATE);
+  virtual BOOL SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UINT flags = GX_INVALIDATE);
   virtual CString GetValueRowCol(ROWCOL nRow, ROWCOL nCol) const;
   // Store layer of the style operations: FALSE under the read-only lock.
-  virtual BOOL StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol,
-                                const CGXStyle *pStyle, int nMode,
-                                int nType = 0);
+  virtual BOOL StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int nMode, int nType = 0);
 
   // --- drawing
   // -----------------------------------------------------------------------------------
   virtual void Redraw(UINT flags = GX_INVALIDATE);
-  virtual void RedrawRowCol(const CGXCellRange &range,
-                            UINT flags = GX_INVALIDATE);
+  virtual void RedrawRowCol(const CGXCellRange& range, UINT flags = GX_INVALIDATE);
   // Draws every cell of the grid rectangle that meets the clip rectangle.
-  virtual void OnGridDraw(CGXGridSurface &surface, const CRect &clip);
-  virtual void DrawCell(CGXGridSurface &surface, const CRect &rect, ROWCOL nRow,
-                        ROWCOL nCol, const CGXStyle &style);
+  virtual void OnGridDraw(CGXGridSurface& surface, const CRect& clip);
+  virtual void DrawCell(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style);
   // The static text of a cell (value, alignment, wrap, overflow) into its inner
   // rectangle.
-  virtual void DrawCellText(CGXGridSurface &surface, const CRect &rect,
-                            const CString &sText, const CGXStyle &style);
+  virtual void DrawCellText(CGXGridSurface& surface, const CRect& rect, const CString& sText, const CGXStyle& style);
   virtual CString GetHeaderText(ROWCOL nRow, ROWCOL nCol) const;
 
   // --- scrolling
   // ---------------------------------------------------------------------------------
-  virtual BOOL ScrollCellInView(ROWCOL nRow, ROWCOL nCol,
-                                UINT flags = GX_UPDATENOW);
+  virtual BOOL ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags = GX_UPDATENOW);
   virtual BOOL DoScroll(int nDirection, ROWCOL nCount);
-  BOOL ScrollGridBy(int nDirection, ROWCOL nCount) {
-    return DoScroll(nDirection, nCount);
-  }
-  virtual void UpdateScrollState(BOOL bRedrawNow = TRUE,
-                                 BOOL bOnlyIfCountsChanged = FALSE);
+  BOOL ScrollGridBy(int nDirection, ROWCOL nCount) { return DoScroll(nDirection, nCount); }
+  virtual void UpdateScrollState(BOOL bRedrawNow = TRUE, BOOL bOnlyIfCountsChanged = FALSE);
   virtual void SetScrollBarMode(int nBar, int nMode, BOOL bUpdate = TRUE);
   int GetScrollBarMode(int nBar) const;
   // The bar's range and position in rows or columns; the bar itself holds them
@@ -317,9 +280,7 @@ public:
   void SetScrollRange(int nBar, int nMin, ROWCOL nMax, BOOL bRedraw);
   int SetScrollPos(int nBar, ROWCOL nPos, BOOL bRedraw);
   ROWCOL GetScrollPos(int nBar) const;
-  ROWCOL GetScrollFactor(int nBar) const {
-    return nBar == GX_SBVERT ? m_nVScrollFactor : m_nHScrollFactor;
-  }
+  ROWCOL GetScrollFactor(int nBar) const { return nBar == GX_SBVERT ? m_nVScrollFactor : m_nHScrollFactor; }
   virtual BOOL HandleVerticalScroll(UINT nCode, UINT nPos);
   virtual BOOL HandleHorizontalScroll(UINT nCode, UINT nPos);
   ROWCOL CalcLastTopRow() const;
@@ -331,27 +292,23 @@ public:
 
   // --- current cell and edit mode
   // ----------------------------------------------------------------
-  BOOL GetActiveCell(ROWCOL &nRow, ROWCOL &nCol) const;
+  BOOL GetActiveCell(ROWCOL& nRow, ROWCOL& nCol) const;
   BOOL IsCurrentCell(ROWCOL nRow, ROWCOL nCol) const;
   void SetActiveCellState(BOOL bActive, ROWCOL nRow, ROWCOL nCol);
-  virtual CGXControl *GetCellControl(ROWCOL nRow, ROWCOL nCol);
+  virtual CGXControl* GetCellControl(ROWCOL nRow, ROWCOL nCol);
   // The control registered for a composed style's control id (created on first
   // use).
-  CGXControl *GetRegisteredControl(const CGXStyle &style);
-  CGXControl *GetActiveCellControl();
+  CGXControl* GetRegisteredControl(const CGXStyle& style);
+  CGXControl* GetActiveCellControl();
   BOOL IsActiveCellControlEditing();
   virtual BOOL ChangeCurrentCell(ROWCOL nRow, ROWCOL nCol, UINT flags = 0x0A);
-  virtual BOOL CommitCurrentCell(BOOL bStore = TRUE, UINT flags = 0x0A,
-                                 BOOL bNotify = TRUE);
+  virtual BOOL CommitCurrentCell(BOOL bStore = TRUE, UINT flags = 0x0A, BOOL bNotify = TRUE);
   virtual BOOL CanChangeCurrentCell(int nMode, ROWCOL nRow, ROWCOL nCol);
-  virtual BOOL FindEnterableCell(int nDirection, ROWCOL &nRow, ROWCOL &nCol);
-  virtual BOOL StepCurrentCell(int nDirection, ROWCOL nCount = 1,
-                               BOOL bSelect = TRUE);
+  virtual BOOL FindEnterableCell(int nDirection, ROWCOL& nRow, ROWCOL& nCol);
+  virtual BOOL StepCurrentCell(int nDirection, ROWCOL nCount = 1, BOOL bSelect = TRUE);
   virtual BOOL StepCurrentCellOrSelect(int nDirection, ROWCOL nCount = 1);
   virtual void FlushCurrentCellEdit(BOOL bValidate);
-  void SetWarningText(LPCTSTR psz) {
-    m_sWarningText = psz != nullptr ? psz : "";
-  }
+  void SetWarningText(LPCTSTR psz) { m_sWarningText = psz != nullptr ? psz : ""; }
   virtual void ShowPendingWarning();
   BOOL IsChangingCurrentCell() const { return m_bChangingCell; }
   // Hooks an application grid overrides.
@@ -381,8 +338,7 @@ public:
 
   // --- keyboard and focus
   // ------------------------------------------------------------------------
-  virtual BOOL DispatchGridKeys(UINT nMessage, UINT nKey, UINT nRepeat,
-                                UINT nFlags);
+  virtual BOOL DispatchGridKeys(UINT nMessage, UINT nKey, UINT nRepeat, UINT nFlags);
   virtual BOOL HandleKeyDown(UINT nKey, UINT nRepeat, UINT nFlags);
   virtual BOOL HandleChar(UINT nChar, UINT nRepeat, UINT nFlags);
   virtual BOOL HandleSysKeyDown(UINT nKey, UINT nRepeat, UINT nFlags);
@@ -402,22 +358,17 @@ public:
   // The selection (the parameter object's list; its last range is the current
   // one).
   virtual void ClearSelection(UINT flags = GX_INVALIDATE);
-  virtual void SelectRange(const CGXCellRange &range, BOOL bSelect = TRUE,
-                           UINT flags = GX_INVALIDATE);
+  virtual void SelectRange(const CGXCellRange& range, BOOL bSelect = TRUE, UINT flags = GX_INVALIDATE);
   BOOL IsCellInSelection(ROWCOL nRow, ROWCOL nCol) const;
 
   // --- inserting, removing and moving rows and columns
   // -------------------------------------------
-  virtual BOOL InsertRows(ROWCOL nAt, ROWCOL nCount,
-                          UINT flags = GX_INVALIDATE);
-  virtual BOOL InsertCols(ROWCOL nAt, ROWCOL nCount,
-                          UINT flags = GX_INVALIDATE);
+  virtual BOOL InsertRows(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE);
+  virtual BOOL InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE);
   virtual BOOL RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_INVALIDATE);
   virtual BOOL RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_INVALIDATE);
-  virtual BOOL MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest,
-                        UINT flags = GX_INVALIDATE);
-  virtual BOOL MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest,
-                        UINT flags = GX_INVALIDATE);
+  virtual BOOL MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_INVALIDATE);
+  virtual BOOL MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_INVALIDATE);
   virtual BOOL StoreInsertRows(ROWCOL nAt, ROWCOL nCount);
   virtual BOOL StoreInsertCols(ROWCOL nAt, ROWCOL nCount);
   virtual BOOL StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo);
@@ -428,28 +379,21 @@ public:
   virtual void UpdateInsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags);
   virtual void UpdateRemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags);
   virtual void UpdateRemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags);
-  virtual void UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest,
-                              UINT flags);
-  virtual void UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest,
-                              UINT flags);
+  virtual void UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags);
+  virtual void UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags);
 
   // --- the window, as the engine sees it
   // --------------------------------------------------------- Without a window
   // the engine answers from its own record (client rectangle, scroll bars,
   // focus, key states, invalidations), which is how it is driven in tests.
-  virtual void WndGetClientRect(CRect &rect) const {
-    rect = m_rectHeadlessClient;
-  }
+  virtual void WndGetClientRect(CRect& rect) const { rect = m_rectHeadlessClient; }
   virtual BOOL WndIsVisible() const { return TRUE; }
-  virtual void WndInvalidateRect(const CRect *pRect, BOOL bErase);
+  virtual void WndInvalidateRect(const CRect* pRect, BOOL bErase);
   virtual void WndUpdateWindow() {}
-  virtual void WndScrollWindow(int dx, int dy, const CRect &rect);
-  virtual void WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage,
-                                 BOOL bRedraw);
+  virtual void WndScrollWindow(int dx, int dy, const CRect& rect);
+  virtual void WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage, BOOL bRedraw);
   virtual void WndSetScrollPos(int nBar, int nPos, BOOL bRedraw);
-  virtual int WndGetScrollPos(int nBar) const {
-    return m_headlessScroll[nBar == GX_SBVERT].nPos;
-  }
+  virtual int WndGetScrollPos(int nBar) const { return m_headlessScroll[nBar == GX_SBVERT].nPos; }
   virtual void WndShowScrollBar(int nBar, BOOL bShow);
   virtual void WndSetFocus() { m_bHeadlessFocus = TRUE; }
   virtual void WndDrainKeyboardMessages() {}
@@ -460,7 +404,7 @@ public:
   virtual BOOL WndHasCapture() const { return m_bHeadlessCapture; }
   // A measurer for the standard font outside a paint; null measures nothing (15
   // by 10 pixels).
-  virtual CGXTextMeasurer *WndGetMeasurer(const CGXFont *pFont) {
+  virtual CGXTextMeasurer* WndGetMeasurer(const CGXFont* pFont) {
     (void)pFont;
     return m_pMeasurer;
   }
@@ -474,29 +418,29 @@ public:
   HeadlessScrollBar m_headlessScroll[2];
   BOOL m_bHeadlessFocus = FALSE;
   BOOL m_bHeadlessCapture = FALSE;
-  UINT m_nHeadlessKeys = 0; // GX_MK_SHIFT | GX_MK_CONTROL, and 0x10000 for Alt
+  UINT m_nHeadlessKeys = 0;  // GX_MK_SHIFT | GX_MK_CONTROL, and 0x10000 for Alt
   int m_nInvalidations = 0;
   CString m_sLastMessageBox;
-  CGXTextMeasurer *m_pMeasurer = nullptr; // not owned
+  CGXTextMeasurer* m_pMeasurer = nullptr;  // not owned
 
-protected:
-  CGXStyleComposer &Composer() const { return m_composer; }
+ protected:
+  CGXStyleComposer& Composer() const { return m_composer; }
   void ResetVisibleCache() const {
     m_nLastVisibleRow = (ROWCOL)-1;
     m_nLastVisibleCol = (ROWCOL)-1;
   }
   int StoredToPixels(LONG nStored, int nUnit) const;
   LONG PixelsToStored(int nPixels, int nUnit) const;
-  void DrawCurrentCellFrame(CGXGridSurface &surface, const CRect &rectCell);
-  BOOL LeaveCell(CGXControl *pOld, ROWCOL nOldRow, ROWCOL nOldCol);
+  void DrawCurrentCellFrame(CGXGridSurface& surface, const CRect& rectCell);
+  BOOL LeaveCell(CGXControl* pOld, ROWCOL nOldRow, ROWCOL nOldCol);
 
-  void *m_pGridWnd;
-  void *m_pDocument;
-  CGXGridParam *m_pParam = nullptr;
+  void* m_pGridWnd;
+  void* m_pDocument;
+  CGXGridParam* m_pParam = nullptr;
   BOOL m_bOwnParam = FALSE;
   BOOL m_bInitDone = FALSE;
   BOOL m_bModified = FALSE;
-  CGXGridUndoFeature *m_pUndoImp = nullptr; // not owned
+  CGXGridUndoFeature* m_pUndoImp = nullptr;  // not owned
   mutable CGXStyleComposer m_composer;
   BOOL m_bGridRectSet = FALSE;
   CRect m_rectGrid;
@@ -524,16 +468,16 @@ protected:
   ROWCOL m_nCurrentRow = 0;
   ROWCOL m_nCurrentCol = 0;
   BOOL m_bActiveCell = FALSE;
-  CGXControl *m_pCurrentControl = nullptr; // one of m_controls
+  CGXControl* m_pCurrentControl = nullptr;  // one of m_controls
   CString m_sWarningText;
-  BOOL m_bChangingCell = FALSE; // a leave/validate step runs
+  BOOL m_bChangingCell = FALSE;  // a leave/validate step runs
   BOOL m_bFocusLost = FALSE;
   BOOL m_bCancelled = FALSE;
   BOOL m_bValidationFailed = FALSE;
   BOOL m_bHasFocus = FALSE;
   BOOL m_bKeepEdit = FALSE;
   BOOL m_bMoving = FALSE;
-  std::map<UINT, CGXControl *> m_controls; // owned, by control id
+  std::map<UINT, CGXControl*> m_controls;  // owned, by control id
 
   // Mouse.
   enum { mouseNone, mouseSelecting, mouseResizeCol, mouseResizeRow };
@@ -547,4 +491,4 @@ protected:
   int m_nDrawDepth = 0;
 };
 
-#endif // GRID_CORE_GXGRIDCORE_H
+#endif  // GRID_CORE_GXGRIDCORE_H

@@ -8,8 +8,7 @@
 // --- surface
 // -----------------------------------------------------------------------------------------
 
-CGXGdiSurface::CGXGdiSurface(HDC hDC, std::map<std::string, HFONT> *pFonts)
-    : m_hDC(hDC), m_pFonts(pFonts) {
+CGXGdiSurface::CGXGdiSurface(HDC hDC, std::map<std::string, HFONT>* pFonts) : m_hDC(hDC), m_pFonts(pFonts) {
   m_nOldBkMode = ::SetBkMode(m_hDC, TRANSPARENT);
 }
 
@@ -44,11 +43,9 @@ GXTEXTMETRICS CGXGdiSurface::GetTextMetrics() {
   return m_metrics;
 }
 
-BOOL CGXGdiSurface::IsRtlReading() {
-  return (::GetTextAlign(m_hDC) & TA_RTLREADING) != 0;
-}
+BOOL CGXGdiSurface::IsRtlReading() { return (::GetTextAlign(m_hDC) & TA_RTLREADING) != 0; }
 
-void CGXGdiSurface::FillRect(const CRect &rect, DWORD rgb) {
+void CGXGdiSurface::FillRect(const CRect& rect, DWORD rgb) {
   if (rect.IsRectEmpty())
     return;
   const COLORREF old = ::SetBkColor(m_hDC, rgb & 0xFFFFFF);
@@ -56,13 +53,12 @@ void CGXGdiSurface::FillRect(const CRect &rect, DWORD rgb) {
   ::SetBkColor(m_hDC, old);
 }
 
-void CGXGdiSurface::InvertRect(const CRect &rect) {
+void CGXGdiSurface::InvertRect(const CRect& rect) {
   if (!rect.IsRectEmpty())
     ::InvertRect(m_hDC, &rect);
 }
 
-void CGXGdiSurface::DrawTextLine(int x, int y, LPCTSTR psz, int nLength,
-                                 DWORD rgb, const CRect &clip) {
+void CGXGdiSurface::DrawTextLine(int x, int y, LPCTSTR psz, int nLength, DWORD rgb, const CRect& clip) {
   if (nLength <= 0)
     return;
   const COLORREF old = ::SetTextColor(m_hDC, rgb & 0xFFFFFF);
@@ -70,14 +66,13 @@ void CGXGdiSurface::DrawTextLine(int x, int y, LPCTSTR psz, int nLength,
   ::SetTextColor(m_hDC, old);
 }
 
-void CGXGdiSurface::SelectFont(const CGXFont &font, int nZoom) {
+void CGXGdiSurface::SelectFont(const CGXFont& font, int nZoom) {
   const GXLOGFONT lf = font.GetLogFontZoomed(nZoom);
-  const std::string key(reinterpret_cast<const char *>(&lf), sizeof lf);
-  HFONT &hFont = (*m_pFonts)[key];
+  const std::string key(reinterpret_cast<const char*>(&lf), sizeof lf);
+  HFONT& hFont = (*m_pFonts)[key];
   if (hFont == nullptr) {
     LOGFONTA l;
-    static_assert(sizeof l == sizeof lf,
-                  "the grid's LOGFONT is the platform's");
+    static_assert(sizeof l == sizeof lf, "the grid's LOGFONT is the platform's");
     std::memcpy(&l, &lf, sizeof l);
     hFont = ::CreateFontIndirectA(&l);
     if (hFont == nullptr)
@@ -94,9 +89,7 @@ void CGXGdiSurface::SelectFont(const CGXFont &font, int nZoom) {
 
 IMPLEMENT_DYNCREATE(CGXGridWnd, CWnd)
 
-CGXGridWnd::CGXGridWnd() : CGXGridCore(nullptr, nullptr, FALSE) {
-  m_pGridWnd = this;
-}
+CGXGridWnd::CGXGridWnd() : CGXGridCore(nullptr, nullptr, FALSE) { m_pGridWnd = this; }
 
 CGXGridWnd::~CGXGridWnd() {
   delete m_pMeasureSurface;
@@ -106,7 +99,7 @@ CGXGridWnd::~CGXGridWnd() {
 }
 
 void CGXGridWnd::FreeFonts() {
-  for (auto &entry : m_fonts)
+  for (auto& entry : m_fonts)
     if (entry.second != nullptr)
       ::DeleteObject(entry.second);
   m_fonts.clear();
@@ -122,7 +115,7 @@ void CGXGridWnd::SetUpGrid() {
   InitialSetUp();
 }
 
-void CGXGridWnd::DrawGrid(HDC hDC, const CRect &clip) {
+void CGXGridWnd::DrawGrid(HDC hDC, const CRect& clip) {
   CGXGdiSurface surface(hDC, &m_fonts);
   OnGridDraw(surface, clip);
 }
@@ -134,114 +127,103 @@ void CGXGridWnd::PostNcDestroy() {
 
 LRESULT CGXGridWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-  case WM_ERASEBKGND:
-    return 1;
-  case WM_PAINT: {
-    if (!IsInitialized())
-      AfxThrowNotSupportedException();
-    PAINTSTRUCT ps;
-    HDC hDC = ::BeginPaint(m_hWnd, &ps);
-    DrawGrid(hDC, CRect(ps.rcPaint));
-    ::EndPaint(m_hWnd, &ps);
-    return 0;
-  }
-  case WM_KEYDOWN:
-  case WM_KEYUP:
-  case WM_CHAR:
-  case WM_SYSKEYDOWN:
-  case WM_SYSKEYUP:
-  case WM_SYSCHAR:
-    if (IsInitialized() &&
-        DispatchGridKeys(message, (UINT)wParam, LOWORD(lParam), HIWORD(lParam)))
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      if (!IsInitialized())
+        AfxThrowNotSupportedException();
+      PAINTSTRUCT ps;
+      HDC hDC = ::BeginPaint(m_hWnd, &ps);
+      DrawGrid(hDC, CRect(ps.rcPaint));
+      ::EndPaint(m_hWnd, &ps);
       return 0;
-    break;
-  case WM_LBUTTONDOWN: {
-    HWND hFocus = ::GetFocus();
-    if (hFocus != m_hWnd && !::IsChild(m_hWnd, hFocus))
-      ::SetFocus(m_hWnd);
-    if (IsInitialized() &&
-        HandleLeftButtonDown(
-            (UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
-      return 0;
-    break;
-  }
-  case WM_MOUSEMOVE:
-    if (IsInitialized() &&
-        HandleMouseMove((UINT)wParam,
-                        CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
-      return 0;
-    break;
-  case WM_LBUTTONUP:
-    if (IsInitialized() &&
-        HandleLeftButtonUp(
-            (UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
-      return 0;
-    break;
-  case WM_LBUTTONDBLCLK:
-    if (IsInitialized() &&
-        HandleLeftButtonDblClk(
-            (UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
-      return 0;
-    break;
-  case WM_VSCROLL:
-  case WM_HSCROLL: {
-    if (!IsInitialized())
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+      if (IsInitialized() && DispatchGridKeys(message, (UINT)wParam, LOWORD(lParam), HIWORD(lParam)))
+        return 0;
       break;
-    UINT nPos = HIWORD(wParam);
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_TRACKPOS;
-    if (LOWORD(wParam) == SB_THUMBTRACK &&
-        ::GetScrollInfo(m_hWnd, message == WM_VSCROLL ? SB_VERT : SB_HORZ, &si))
-      nPos = (UINT)si.nTrackPos;
-    const BOOL bDone = message == WM_VSCROLL
-                           ? HandleVerticalScroll(LOWORD(wParam), nPos)
-                           : HandleHorizontalScroll(LOWORD(wParam), nPos);
-    if (bDone)
+    case WM_LBUTTONDOWN: {
+      HWND hFocus = ::GetFocus();
+      if (hFocus != m_hWnd && !::IsChild(m_hWnd, hFocus))
+        ::SetFocus(m_hWnd);
+      if (IsInitialized() && HandleLeftButtonDown((UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
+        return 0;
+      break;
+    }
+    case WM_MOUSEMOVE:
+      if (IsInitialized() && HandleMouseMove((UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
+        return 0;
+      break;
+    case WM_LBUTTONUP:
+      if (IsInitialized() && HandleLeftButtonUp((UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
+        return 0;
+      break;
+    case WM_LBUTTONDBLCLK:
+      if (IsInitialized() && HandleLeftButtonDblClk((UINT)wParam, CPoint((short)LOWORD(lParam), (short)HIWORD(lParam))))
+        return 0;
+      break;
+    case WM_VSCROLL:
+    case WM_HSCROLL: {
+      if (!IsInitialized())
+        break;
+      UINT nPos = HIWORD(wParam);
+      SCROLLINFO si{};
+      si.cbSize = sizeof si;
+      si.fMask = SIF_TRACKPOS;
+      if (LOWORD(wParam) == SB_THUMBTRACK && ::GetScrollInfo(m_hWnd, message == WM_VSCROLL ? SB_VERT : SB_HORZ, &si))
+        nPos = (UINT)si.nTrackPos;
+      const BOOL bDone = message == WM_VSCROLL ? HandleVerticalScroll(LOWORD(wParam), nPos)
+                                               : HandleHorizontalScroll(LOWORD(wParam), nPos);
+      if (bDone)
+        return 0;
+      break;
+    }
+    case WM_SIZE: {
+      LRESULT r = Default();
+      if (IsInitialized())
+        HandleSize((UINT)wParam, LOWORD(lParam), HIWORD(lParam));
+      return r;
+    }
+    case WM_GETDLGCODE:
+      return HandleGetDlgCode((UINT)Default());
+    case WM_SETFOCUS: {
+      LRESULT r = Default();
+      if (IsInitialized())
+        HandleSetFocus();
+      return r;
+    }
+    case WM_KILLFOCUS: {
+      LRESULT r = Default();
+      HWND hNew = reinterpret_cast<HWND>(wParam);
+      if (IsInitialized())
+        HandleKillFocus(hNew == m_hWnd || ::IsChild(m_hWnd, hNew));
+      return r;
+    }
+    case WM_CANCELMODE:
+      HandleCancelMode();
+      break;
+    case WM_SYSCOLORCHANGE:
+      GXGetSysColorState()->Refresh();
+      Invalidate();
+      break;
+    case WM_USER + 912:
+      return GetParam() != nullptr ? (LRESULT)GetParam()->m_nOptionWord : 0;
+    case WM_USER + 913:
       return 0;
-    break;
-  }
-  case WM_SIZE: {
-    LRESULT r = Default();
-    if (IsInitialized())
-      HandleSize((UINT)wParam, LOWORD(lParam), HIWORD(lParam));
-    return r;
-  }
-  case WM_GETDLGCODE:
-    return HandleGetDlgCode((UINT)Default());
-  case WM_SETFOCUS: {
-    LRESULT r = Default();
-    if (IsInitialized())
-      HandleSetFocus();
-    return r;
-  }
-  case WM_KILLFOCUS: {
-    LRESULT r = Default();
-    HWND hNew = reinterpret_cast<HWND>(wParam);
-    if (IsInitialized())
-      HandleKillFocus(hNew == m_hWnd || ::IsChild(m_hWnd, hNew));
-    return r;
-  }
-  case WM_CANCELMODE:
-    HandleCancelMode();
-    break;
-  case WM_SYSCOLORCHANGE:
-    GXGetSysColorState()->Refresh();
-    Invalidate();
-    break;
-  case WM_USER + 912:
-    return GetParam() != nullptr ? (LRESULT)GetParam()->m_nOptionWord : 0;
-  case WM_USER + 913:
-    return 0;
-  case WM_USER + 971:
-    return 0;
-  default:
-    break;
+    case WM_USER + 971:
+      return 0;
+    default:
+      break;
   }
   return CWnd::WindowProc(message, wParam, lParam);
 }
 
-void CGXGridWnd::WndGetClientRect(CRect &rect) const {
+void CGXGridWnd::WndGetClientRect(CRect& rect) const {
   if (m_hWnd == nullptr) {
     CGXGridCore::WndGetClientRect(rect);
     return;
@@ -251,11 +233,9 @@ void CGXGridWnd::WndGetClientRect(CRect &rect) const {
   rect = r;
 }
 
-BOOL CGXGridWnd::WndIsVisible() const {
-  return m_hWnd != nullptr && ::IsWindowVisible(m_hWnd);
-}
+BOOL CGXGridWnd::WndIsVisible() const { return m_hWnd != nullptr && ::IsWindowVisible(m_hWnd); }
 
-void CGXGridWnd::WndInvalidateRect(const CRect *pRect, BOOL bErase) {
+void CGXGridWnd::WndInvalidateRect(const CRect* pRect, BOOL bErase) {
   CGXGridCore::WndInvalidateRect(pRect, bErase);
   if (m_hWnd != nullptr)
     ::InvalidateRect(m_hWnd, pRect, bErase);
@@ -266,15 +246,13 @@ void CGXGridWnd::WndUpdateWindow() {
     ::UpdateWindow(m_hWnd);
 }
 
-void CGXGridWnd::WndScrollWindow(int dx, int dy, const CRect &rect) {
+void CGXGridWnd::WndScrollWindow(int dx, int dy, const CRect& rect) {
   if (m_hWnd == nullptr)
     return;
-  ::ScrollWindowEx(m_hWnd, dx, dy, &rect, &rect, nullptr, nullptr,
-                   SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  ::ScrollWindowEx(m_hWnd, dx, dy, &rect, &rect, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
 }
 
-void CGXGridWnd::WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage,
-                                   BOOL bRedraw) {
+void CGXGridWnd::WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage, BOOL bRedraw) {
   CGXGridCore::WndSetScrollRange(nBar, nMin, nMax, nPage, bRedraw);
   if (m_hWnd == nullptr)
     return;
@@ -290,8 +268,7 @@ void CGXGridWnd::WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage,
 void CGXGridWnd::WndSetScrollPos(int nBar, int nPos, BOOL bRedraw) {
   CGXGridCore::WndSetScrollPos(nBar, nPos, bRedraw);
   if (m_hWnd != nullptr)
-    ::SetScrollPos(m_hWnd, nBar == GX_SBVERT ? SB_VERT : SB_HORZ, nPos,
-                   bRedraw);
+    ::SetScrollPos(m_hWnd, nBar == GX_SBVERT ? SB_VERT : SB_HORZ, nPos, bRedraw);
 }
 
 int CGXGridWnd::WndGetScrollPos(int nBar) const {
@@ -305,12 +282,8 @@ void CGXGridWnd::WndShowScrollBar(int nBar, BOOL bShow) {
   if (m_hWnd == nullptr)
     return;
   const DWORD dwStyle = GetStyle();
-  const int nWin = nBar == GX_SBBOTH   ? SB_BOTH
-                   : nBar == GX_SBVERT ? SB_VERT
-                                       : SB_HORZ;
-  const DWORD dwBits = nBar == GX_SBBOTH   ? (WS_VSCROLL | WS_HSCROLL)
-                       : nBar == GX_SBVERT ? WS_VSCROLL
-                                           : WS_HSCROLL;
+  const int nWin = nBar == GX_SBBOTH ? SB_BOTH : nBar == GX_SBVERT ? SB_VERT : SB_HORZ;
+  const DWORD dwBits = nBar == GX_SBBOTH ? (WS_VSCROLL | WS_HSCROLL) : nBar == GX_SBVERT ? WS_VSCROLL : WS_HSCROLL;
   // Only a change is made, so that showing a bar does not send sizes back and
   // forth.
   if (bShow ? (dwStyle & dwBits) != dwBits : (dwStyle & dwBits) != 0)
@@ -318,8 +291,7 @@ void CGXGridWnd::WndShowScrollBar(int nBar, BOOL bShow) {
 }
 
 void CGXGridWnd::WndSetFocus() {
-  if (m_hWnd != nullptr && ::GetFocus() != m_hWnd &&
-      !::IsChild(m_hWnd, ::GetFocus()))
+  if (m_hWnd != nullptr && ::GetFocus() != m_hWnd && !::IsChild(m_hWnd, ::GetFocus()))
     ::SetFocus(m_hWnd);
 }
 
@@ -339,9 +311,7 @@ int CGXGridWnd::WndMessageBox(LPCTSTR pszText) {
   return ::MessageBoxA(m_hWnd, pszText, nullptr, 0);
 }
 
-BOOL CGXGridWnd::WndIsKeyDown(UINT nVirtKey) const {
-  return ::GetKeyState((int)nVirtKey) < 0;
-}
+BOOL CGXGridWnd::WndIsKeyDown(UINT nVirtKey) const { return ::GetKeyState((int)nVirtKey) < 0; }
 
 void CGXGridWnd::WndSetCapture(BOOL bCapture) {
   if (m_hWnd == nullptr)
@@ -352,11 +322,9 @@ void CGXGridWnd::WndSetCapture(BOOL bCapture) {
     ::ReleaseCapture();
 }
 
-BOOL CGXGridWnd::WndHasCapture() const {
-  return m_hWnd != nullptr && ::GetCapture() == m_hWnd;
-}
+BOOL CGXGridWnd::WndHasCapture() const { return m_hWnd != nullptr && ::GetCapture() == m_hWnd; }
 
-CGXTextMeasurer *CGXGridWnd::WndGetMeasurer(const CGXFont *pFont) {
+CGXTextMeasurer* CGXGridWnd::WndGetMeasurer(const CGXFont* pFont) {
   if (m_hMeasureDC == nullptr) {
     HDC hScreen = ::GetDC(nullptr);
     m_hMeasureDC = ::CreateCompatibleDC(hScreen);

@@ -15,24 +15,23 @@
 // Draws the engine's cells into a device context; fonts come from the window's
 // font cache.
 class CGXGdiSurface : public CGXGridSurface {
-public:
-  CGXGdiSurface(HDC hDC, std::map<std::string, HFONT> *pFonts);
+ public:
+  CGXGdiSurface(HDC hDC, std::map<std::string, HFONT>* pFonts);
   ~CGXGdiSurface() override;
-  CGXGdiSurface(const CGXGdiSurface &) = delete;
-  CGXGdiSurface &operator=(const CGXGdiSurface &) = delete;
+  CGXGdiSurface(const CGXGdiSurface&) = delete;
+  CGXGdiSurface& operator=(const CGXGdiSurface&) = delete;
 
   CSize GetTextExtent(LPCTSTR psz, int nLength) override;
   GXTEXTMETRICS GetTextMetrics() override;
   BOOL IsRtlReading() override;
-  void FillRect(const CRect &rect, DWORD rgb) override;
-  void InvertRect(const CRect &rect) override;
-  void DrawTextLine(int x, int y, LPCTSTR psz, int nLength, DWORD rgb,
-                    const CRect &clip) override;
-  void SelectFont(const CGXFont &font, int nZoom) override;
+  void FillRect(const CRect& rect, DWORD rgb) override;
+  void InvertRect(const CRect& rect) override;
+  void DrawTextLine(int x, int y, LPCTSTR psz, int nLength, DWORD rgb, const CRect& clip) override;
+  void SelectFont(const CGXFont& font, int nZoom) override;
 
-private:
+ private:
   HDC m_hDC;
-  std::map<std::string, HFONT> *m_pFonts; // not owned
+  std::map<std::string, HFONT>* m_pFonts;  // not owned
   HGDIOBJ m_hOldFont = nullptr;
   int m_nOldBkMode;
   BOOL m_bMetricsValid = FALSE;
@@ -42,7 +41,7 @@ private:
 class CGXGridWnd : public CWnd, public CGXGridCore {
   DECLARE_DYNCREATE(CGXGridWnd)
 
-public:
+ public:
   CGXGridWnd();
   ~CGXGridWnd() override;
 
@@ -51,19 +50,18 @@ public:
   virtual void SetUpGrid();
   // Paints the grid into a device context (the paint handler, and printing or a
   // test's bitmap).
-  void DrawGrid(HDC hDC, const CRect &clip);
+  void DrawGrid(HDC hDC, const CRect& clip);
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void PostNcDestroy() override;
 
   // The engine's window.
-  void WndGetClientRect(CRect &rect) const override;
+  void WndGetClientRect(CRect& rect) const override;
   BOOL WndIsVisible() const override;
-  void WndInvalidateRect(const CRect *pRect, BOOL bErase) override;
+  void WndInvalidateRect(const CRect* pRect, BOOL bErase) override;
   void WndUpdateWindow() override;
-  void WndScrollWindow(int dx, int dy, const CRect &rect) override;
-  void WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage,
-                         BOOL bRedraw) override;
+  void WndScrollWindow(int dx, int dy, const CRect& rect) override;
+  void WndSetScrollRange(int nBar, int nMin, int nMax, UINT nPage, BOOL bRedraw) override;
   void WndSetScrollPos(int nBar, int nPos, BOOL bRedraw) override;
   int WndGetScrollPos(int nBar) const override;
   void WndShowScrollBar(int nBar, BOOL bShow) override;
@@ -73,7 +71,7 @@ public:
   BOOL WndIsKeyDown(UINT nVirtKey) const override;
   void WndSetCapture(BOOL bCapture) override;
   BOOL WndHasCapture() const override;
-  CGXTextMeasurer *WndGetMeasurer(const CGXFont *pFont) override;
+  CGXTextMeasurer* WndGetMeasurer(const CGXFont* pFont) override;
 
   // Set for a grid window object that the "CGXGridWnd" window class made: it
   // deletes itself.
@@ -82,11 +80,11 @@ public:
   // nobody looks at).
   BOOL m_bQuietMessages = FALSE;
 
-private:
+ private:
   void FreeFonts();
   std::map<std::string, HFONT> m_fonts;
   HDC m_hMeasureDC = nullptr;
-  CGXGdiSurface *m_pMeasureSurface = nullptr;
+  CGXGdiSurface* m_pMeasureSurface = nullptr;
 };
 
-#endif // GRID_CORE_GXGRIDWND_H
+#endif  // GRID_CORE_GXGRIDWND_H

@@ -3,8 +3,8 @@
 // cell and its edit (with the re-entry a message box causes), keys, mouse,
 // inserting, removing and moving rows and columns, and painting onto a
 // recording surface.
-#include "GXGridCore.h"
 #include "GXEditStandIn.h"
+#include "GXGridCore.h"
 
 #include "GridTestSupport.h"
 
@@ -15,13 +15,11 @@
 
 namespace {
 
-std::pair<ROWCOL, ROWCOL> Cell(ROWCOL nRow, ROWCOL nCol) {
-  return {nRow, nCol};
-}
+std::pair<ROWCOL, ROWCOL> Cell(ROWCOL nRow, ROWCOL nCol) { return {nRow, nCol}; }
 
 // Every character 7 pixels wide, lines 16 pixels.
 class RecordingSurface : public CGXGridSurface {
-public:
+ public:
   struct Fill {
     CRect rect;
     DWORD rgb;
@@ -30,9 +28,7 @@ public:
     int x, y;
     std::string text;
   };
-  CSize GetTextExtent(LPCTSTR, int nLength) override {
-    return CSize(7 * nLength, 14);
-  }
+  CSize GetTextExtent(LPCTSTR, int nLength) override { return CSize(7 * nLength, 14); }
   GXTEXTMETRICS GetTextMetrics() override {
     GXTEXTMETRICS tm;
     tm.nHeight = 14;
@@ -42,18 +38,15 @@ public:
     tm.nMaxCharWidth = 12;
     return tm;
   }
-  void FillRect(const CRect &rect, DWORD rgb) override {
-    fills.push_back({rect, rgb});
-  }
-  void InvertRect(const CRect &rect) override { inverts.push_back(rect); }
-  void DrawTextLine(int x, int y, LPCTSTR psz, int n, DWORD,
-                    const CRect &) override {
+  void FillRect(const CRect& rect, DWORD rgb) override { fills.push_back({rect, rgb}); }
+  void InvertRect(const CRect& rect) override { inverts.push_back(rect); }
+  void DrawTextLine(int x, int y, LPCTSTR psz, int n, DWORD, const CRect&) override {
     texts.push_back({x, y, std::string(psz, (size_t)n)});
   }
-  void SelectFont(const CGXFont &, int) override {}
-  int CountText(const std::string &s) const {
+  void SelectFont(const CGXFont&, int) override {}
+  int CountText(const std::string& s) const {
     int n = 0;
-    for (const Text &t : texts)
+    for (const Text& t : texts)
       n += t.text == s;
     return n;
   }
@@ -66,7 +59,7 @@ public:
 // cell control. Rows (the header row too) are 18 pixels high and columns 100
 // pixels wide (the standard font measured as 15 by 10).
 class GridTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     GXInstallControlStandIns();
     grid.InitialSetUp();
@@ -84,7 +77,7 @@ protected:
     grid.DispatchGridKeys(GX_WM_KEYDOWN, nKey, 1, 0);
     grid.m_nHeadlessKeys = 0;
   }
-  void Type(const char *psz) {
+  void Type(const char* psz) {
     for (; *psz != 0; ++psz)
       grid.DispatchGridKeys(GX_WM_CHAR, (UINT)(unsigned char)*psz, 1, 0);
   }
@@ -111,7 +104,7 @@ TEST_F(GridTest, SizesFollowTheStandardFontAndZoom) {
   ASSERT_TRUE(grid.SetZoom(200));
   EXPECT_EQ(grid.GetFontHeight(), 30);
   EXPECT_EQ(grid.GetRowHeight(3),
-            66 * 40 / 33); // the stored value follows the font
+            66 * 40 / 33);  // the stored value follows the font
   EXPECT_EQ(grid.GetColWidth(1), 10000 / 50);
   grid.GetParam()->m_bNoZoom = TRUE;
   EXPECT_EQ(grid.GetZoom(), 100);
@@ -124,14 +117,14 @@ TEST_F(GridTest, VisibleIndexMappingWithFrozenRows) {
   struct {
     ROWCOL index, row;
   } rows[] = {{0, 0}, {1, 1}, {2, 2}, {3, 5}, {4, 6}};
-  for (auto &r : rows)
+  for (auto& r : rows)
     EXPECT_EQ(grid.GetRow(r.index), r.row) << r.index;
-  EXPECT_EQ(grid.RowToVisibleIndex(3), 0u); // scrolled out
+  EXPECT_EQ(grid.RowToVisibleIndex(3), 0u);  // scrolled out
   EXPECT_EQ(grid.RowToVisibleIndex(4), 0u);
   EXPECT_EQ(grid.RowToVisibleIndex(6), 4u);
   EXPECT_EQ(grid.RowToVisibleIndex(2), 2u);
   grid.SetTopRow(1, 0);
-  EXPECT_EQ(grid.GetTopRow(), 3u); // never above the frozen rows
+  EXPECT_EQ(grid.GetTopRow(), 3u);  // never above the frozen rows
   grid.SetTopRow(0, 0);
   EXPECT_EQ(grid.GetTopRow(), 3u);
 }
@@ -143,12 +136,11 @@ TEST_F(GridTest, CoordinatesToRowsAndColumns) {
     int index;
     int top;
   } cases[] = {
-      {-5, 0, 0},       {0, 0, 0},
-      {17, 0, 0},       {18, 1, 18}, // a boundary belongs to the row below
-      {36, 2, 36},      {54, 4, 54}, // row 3 is hidden: no pixels
-      {18 * 20, -1, 0},              // past the last row
+      {-5, 0, 0},       {0, 0, 0},   {17, 0, 0}, {18, 1, 18},  // a boundary belongs to the row below
+      {36, 2, 36},      {54, 4, 54},                           // row 3 is hidden: no pixels
+      {18 * 20, -1, 0},                                        // past the last row
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     int top = -99;
     EXPECT_EQ(grid.CalcClientRowFromY(c.y, &top), c.index) << c.y;
     if (c.index > 0) {
@@ -163,7 +155,7 @@ TEST_F(GridTest, CoordinatesToRowsAndColumns) {
   EXPECT_EQ(grid.CalcBottomRowFromRect(CRect(0, 0, 10, 480), &bPast), 20u);
   EXPECT_TRUE(bPast);
   EXPECT_EQ(grid.CalcBottomRowFromRect(CRect(0, 0, 10, 100), &bPast),
-            6u); // row 3 has no pixels
+            6u);  // row 3 has no pixels
   EXPECT_FALSE(bPast);
 }
 
@@ -172,7 +164,7 @@ TEST_F(GridTest, RangeRectanglesWithScrolledAndFrozenParts) {
   grid.SetLeftCol(4, 0);
   // Columns 0 (header), 1 (frozen), then 4, 5...
   EXPECT_EQ(grid.RangeToClientRect(1, 4, 1, 4), CRect(200, 18, 300, 36));
-  EXPECT_EQ(grid.RangeToClientRect(1, 2, 1, 3), CRect()); // wholly scrolled out
+  EXPECT_EQ(grid.RangeToClientRect(1, 2, 1, 3), CRect());  // wholly scrolled out
   // Starting scrolled out and ending visible: from the first scrolled column
   // shown.
   EXPECT_EQ(grid.RangeToClientRect(1, 2, 1, 5), CRect(200, 18, 400, 36));
@@ -183,7 +175,7 @@ TEST_F(GridTest, RangeRectanglesWithScrolledAndFrozenParts) {
 }
 
 TEST_F(GridTest, HitCodesAtEveryBorder) {
-  grid.HideCols(3, 3); // column 4 now starts at x 300
+  grid.HideCols(3, 3);  // column 4 now starts at x 300
   struct Case {
     CPoint pt;
     int hit;
@@ -191,28 +183,25 @@ TEST_F(GridTest, HitCodesAtEveryBorder) {
   } cases[] = {
       {CPoint(150, 50), GX_CELLHIT, 2, 1},
       {CPoint(50, 45), GX_HEADERHIT, 2, 0},
-      {CPoint(50, 50), GX_HORZLINE, 2, 0}, // 4 pixels above the border
+      {CPoint(50, 50), GX_HORZLINE, 2, 0},  // 4 pixels above the border
       {CPoint(150, 9), GX_HEADERHIT, 0, 1},
       // Column borders in the header row, within half the resize zone.
       {CPoint(199, 5), GX_VERTLINE, 0, 1},
       {CPoint(196, 5), GX_VERTLINE, 0, 1},
-      {CPoint(202, 5), GX_VERTLINE, 0,
-       1}, // the left edge belongs to the column before
+      {CPoint(202, 5), GX_VERTLINE, 0, 1},  // the left edge belongs to the column before
       {CPoint(303, 5), GX_HIDDENCOLHIT, 0, 3},
-      {CPoint(301, 5), GX_VERTLINE, 0,
-       2}, // too near the line: the visible column before
-      {CPoint(195, 50), GX_CELLHIT, 2,
-       1}, // not in the header row: no column border
+      {CPoint(301, 5), GX_VERTLINE, 0, 2},  // too near the line: the visible column before
+      {CPoint(195, 50), GX_CELLHIT, 2, 1},  // not in the header row: no column border
       // Row borders in the header column.
       {CPoint(50, 35), GX_HORZLINE, 1, 0},
       {CPoint(50, 38), GX_HORZLINE, 1, 0},
       {CPoint(150, 35), GX_CELLHIT, 1, 1},
       {CPoint(700, 10), GX_NOHIT, 0, 0},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     ROWCOL r = 99, col = 99;
     EXPECT_EQ(grid.HitTest(c.pt, &r, &col), c.hit) << c.pt.x << "," << c.pt.y;
-    if (c.hit != GX_NOHIT) { // the out-parameters
+    if (c.hit != GX_NOHIT) {  // the out-parameters
       EXPECT_EQ(r, c.row) << c.pt.x << "," << c.pt.y;
       EXPECT_EQ(col, c.col) << c.pt.x << "," << c.pt.y;
     }
@@ -241,7 +230,7 @@ TEST_F(GridTest, ScrollBarsScaleLargeGrids) {
 
 TEST_F(GridTest, ScrollingByLinesAndPages) {
   grid.HandleVerticalScroll(GX_SB_LINEDOWN, 0);
-  EXPECT_EQ(grid.GetTopRow(), 1u); // every row fits: nothing to scroll
+  EXPECT_EQ(grid.GetTopRow(), 1u);  // every row fits: nothing to scroll
   ASSERT_TRUE(grid.SetRowCount(200));
   grid.HandleVerticalScroll(GX_SB_LINEDOWN, 0);
   EXPECT_EQ(grid.GetTopRow(), 2u);
@@ -249,7 +238,7 @@ TEST_F(GridTest, ScrollingByLinesAndPages) {
   EXPECT_EQ(grid.GetTopRow(), 1u);
   grid.HandleVerticalScroll(GX_SB_PAGEDOWN, 0);
   EXPECT_EQ(grid.GetTopRow(),
-            26u); // the row cut by the bottom edge becomes the top row
+            26u);  // the row cut by the bottom edge becomes the top row
   grid.HandleVerticalScroll(GX_SB_PAGEUP, 0);
   EXPECT_EQ(grid.GetTopRow(), 1u);
   // Hidden rows are passed over and not counted.
@@ -259,7 +248,7 @@ TEST_F(GridTest, ScrollingByLinesAndPages) {
   EXPECT_TRUE(grid.DoScroll(GX_UP, 1));
   EXPECT_EQ(grid.GetTopRow(), 2u);
   EXPECT_FALSE(grid.DoScroll(GX_UP, 5) && grid.GetTopRow() != 1u);
-  EXPECT_FALSE(grid.DoScroll(GX_UP, 1)); // already at the first row
+  EXPECT_FALSE(grid.DoScroll(GX_UP, 1));  // already at the first row
   // A grid whose rows all fit hides its vertical bar in automatic mode.
   ASSERT_TRUE(grid.SetRowCount(5));
   grid.UpdateScrollState();
@@ -272,7 +261,7 @@ TEST_F(GridTest, ScrollCellIntoView) {
   ASSERT_TRUE(grid.SetRowCount(100));
   EXPECT_TRUE(grid.ScrollCellInView(50, 1));
   EXPECT_EQ(grid.GetTopRow(),
-            26u); // row 50 is the last one wholly in the window
+            26u);  // row 50 is the last one wholly in the window
   EXPECT_LE(grid.CalcRectFromRowCol(50, 1).bottom, 480);
   EXPECT_GT(grid.CalcRectFromRowCol(51, 1).bottom, 480);
   EXPECT_FALSE(grid.ScrollCellInView(40, 1));
@@ -285,7 +274,7 @@ TEST_F(GridTest, ScrollCellIntoView) {
 TEST_F(GridTest, CurrentCellRules) {
   EXPECT_TRUE(grid.ChangeCurrentCell(2, 3));
   EXPECT_EQ(Current(), Cell(2u, 3u));
-  EXPECT_FALSE(grid.ChangeCurrentCell(21, 3)); // outside: nothing changes
+  EXPECT_FALSE(grid.ChangeCurrentCell(21, 3));  // outside: nothing changes
   EXPECT_EQ(Current(), Cell(2u, 3u));
   CGXStyle disabled;
   disabled.SetEnabled(FALSE);
@@ -320,23 +309,22 @@ TEST_F(GridTest, KeyboardNavigation) {
       {GX_VK_RIGHT, GX_MK_CONTROL, 10, 8},
       {GX_VK_HOME, GX_MK_CONTROL, 1, 1},
       {GX_VK_END, GX_MK_CONTROL, 100, 8},
-      {GX_VK_HOME, 0, 10, 5}, // not handled without Ctrl
+      {GX_VK_HOME, 0, 10, 5},  // not handled without Ctrl
       {GX_VK_TAB, 0, 10, 6},
       {GX_VK_TAB, GX_MK_SHIFT, 10, 4},
-      {GX_VK_RETURN, 0, 10, 6},           // the direction after Enter is right
-      {GX_VK_RETURN, GX_MK_SHIFT, 10, 5}, // not handled
+      {GX_VK_RETURN, 0, 10, 6},            // the direction after Enter is right
+      {GX_VK_RETURN, GX_MK_SHIFT, 10, 5},  // not handled
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     grid.SetTopRow(1, 0);
     ASSERT_TRUE(grid.ChangeCurrentCell(10, 5));
     Key(c.key, c.mods);
-    EXPECT_EQ(Current(), Cell(c.row, c.col))
-        << "key " << c.key << " mods " << c.mods;
+    EXPECT_EQ(Current(), Cell(c.row, c.col)) << "key " << c.key << " mods " << c.mods;
   }
   ASSERT_TRUE(grid.ChangeCurrentCell(10, 5));
   Key(GX_VK_NEXT);
   EXPECT_EQ(grid.GetTopRow(), 26u);
-  EXPECT_EQ(Current(), Cell(35u, 5u)); // moved with the page
+  EXPECT_EQ(Current(), Cell(35u, 5u));  // moved with the page
   Key(GX_VK_PRIOR);
   EXPECT_EQ(grid.GetTopRow(), 1u);
   EXPECT_EQ(Current(), Cell(10u, 5u));
@@ -382,7 +370,7 @@ TEST_F(GridTest, TypingEditsAndEnterStores) {
 // message box is up, receives what a message loop would deliver then: keys, a
 // click elsewhere, a focus change.
 class ReentrantGrid : public CGXGridCore {
-public:
+ public:
   BOOL OnValidateCell(ROWCOL, ROWCOL) override {
     ++nValidations;
     if (nFailures > 0) {
@@ -401,8 +389,7 @@ public:
     HandleKillFocus(FALSE);
     return CGXGridCore::WndMessageBox(psz);
   }
-  BOOL SetStyleRange(const CGXCellRange &range, const CGXStyle &style,
-                     int nMode, UINT flags) override {
+  BOOL SetStyleRange(const CGXCellRange& range, const CGXStyle& style, int nMode, UINT flags) override {
     // Storing runs a nested commit, as a focus change during the store would.
     reentered.push_back(CommitCurrentCell());
     return CGXGridCore::SetStyleRange(range, style, nMode, flags);
@@ -418,9 +405,9 @@ TEST(GridReentry, AValueIsStoredOnceAndNeverLost) {
   ASSERT_TRUE(grid.SetRowCount(5));
   ASSERT_TRUE(grid.SetColCount(5));
   ASSERT_TRUE(grid.ChangeCurrentCell(2, 2));
-  for (const char *p = "42"; *p != 0; ++p)
+  for (const char* p = "42"; *p != 0; ++p)
     grid.DispatchGridKeys(GX_WM_CHAR, (UINT)*p, 1, 0);
-  auto *pControl = dynamic_cast<CGXEditStandIn *>(grid.GetActiveCellControl());
+  auto* pControl = dynamic_cast<CGXEditStandIn*>(grid.GetActiveCellControl());
   ASSERT_NE(pControl, nullptr);
   // The first attempt fails validation: one message, the text and edit mode
   // stay, nothing stored.
@@ -430,10 +417,10 @@ TEST(GridReentry, AValueIsStoredOnceAndNeverLost) {
   // Every re-entry during the message box was refused or swallowed without
   // effect.
   ASSERT_EQ(grid.reentered.size(), 4u);
-  EXPECT_TRUE(grid.reentered[0]);  // the key was swallowed
-  EXPECT_TRUE(grid.reentered[1]);  // the character too
-  EXPECT_FALSE(grid.reentered[2]); // no second change
-  EXPECT_FALSE(grid.reentered[3]); // no nested commit
+  EXPECT_TRUE(grid.reentered[0]);   // the key was swallowed
+  EXPECT_TRUE(grid.reentered[1]);   // the character too
+  EXPECT_FALSE(grid.reentered[2]);  // no second change
+  EXPECT_FALSE(grid.reentered[3]);  // no nested commit
   ROWCOL r, c;
   ASSERT_TRUE(grid.GetActiveCell(r, c));
   EXPECT_EQ(r, 2u);
@@ -462,7 +449,7 @@ TEST_F(GridTest, MouseClicksDragsHeadersAndResizing) {
   EXPECT_EQ(Current(), Cell(2u, 1u));
   grid.HandleMouseMove(0, CPoint(350, 100));
   grid.HandleLeftButtonUp(0, CPoint(350, 100));
-  CGXRangeList &sel = grid.GetParam()->m_selection;
+  CGXRangeList& sel = grid.GetParam()->m_selection;
   ASSERT_EQ(sel.GetCount(), 1);
   EXPECT_EQ(*sel.GetRangeAt(sel.GetHeadPosition()), CGXCellRange(2, 1, 5, 3));
   // A column header selects the column; Shift extends it.
@@ -508,11 +495,11 @@ TEST_F(GridTest, InsertRemoveAndMoveKeepTheCurrentCellHeightsAndSelection) {
   EXPECT_EQ(Current(), Cell(7u, 2u));
   EXPECT_EQ(grid.GetRowHeight(12), 40);
   EXPECT_STREQ(grid.GetValueRowCol(5, 1), "r3");
-  ASSERT_TRUE(grid.InsertRows(20, 1)); // after the current cell: it stays
+  ASSERT_TRUE(grid.InsertRows(20, 1));  // after the current cell: it stays
   EXPECT_EQ(Current(), Cell(7u, 2u));
   ASSERT_TRUE(grid.RemoveRows(1, 1));
   EXPECT_EQ(Current(), Cell(6u, 2u));
-  CGXRangeList &sel = grid.GetParam()->m_selection;
+  CGXRangeList& sel = grid.GetParam()->m_selection;
   EXPECT_EQ(sel.GetRangeAt(sel.GetHeadPosition())->top, 9u);
   // A selection that spans the removal shrinks by the overlap.
   ASSERT_TRUE(grid.RemoveRows(10, 11));
@@ -522,8 +509,7 @@ TEST_F(GridTest, InsertRemoveAndMoveKeepTheCurrentCellHeightsAndSelection) {
   EXPECT_EQ(Current(), Cell(0u, 0u));
   // Moving rows carries the values, the heights and the current cell.
   ASSERT_TRUE(grid.ChangeCurrentCell(2, 1));
-  const CString sTwo = grid.GetValueRowCol(2, 1),
-                sThree = grid.GetValueRowCol(3, 1);
+  const CString sTwo = grid.GetValueRowCol(2, 1), sThree = grid.GetValueRowCol(3, 1);
   ASSERT_TRUE(grid.MoveRows(2, 3, 6));
   EXPECT_STREQ(grid.GetValueRowCol(6, 1), sTwo);
   EXPECT_STREQ(grid.GetValueRowCol(7, 1), sThree);
@@ -546,29 +532,25 @@ TEST_F(GridTest, ARemovalWithAPendingEditStoresItFirst) {
 }
 
 class RecordingUndo : public CGXGridUndoFeature {
-public:
-  void BeginTrans(LPCTSTR psz) override {
-    log += std::string("begin:") + psz + ";";
-  }
+ public:
+  void BeginTrans(LPCTSTR psz) override { log += std::string("begin:") + psz + ";"; }
   void CommitTrans() override { log += "commit;"; }
   void Rollback() override { log += "rollback;"; }
   BOOL CollectRemovedCells(ROWCOL, ROWCOL, BOOL) override { return TRUE; }
-  void AddCommand(LPCTSTR psz, ROWCOL, ROWCOL) override {
-    log += std::string("add:") + psz + ";";
-  }
+  void AddCommand(LPCTSTR psz, ROWCOL, ROWCOL) override { log += std::string("add:") + psz + ";"; }
   std::string log;
 };
 
 class RefusingData : public CGXData {
-public:
+ public:
   BOOL RemoveRows(ROWCOL, ROWCOL) override { return FALSE; }
   BOOL RemoveCols(ROWCOL, ROWCOL) override { return FALSE; }
 };
 
 TEST(GridRemoval, AFailedStoreReportsFailureAndRollsItsTransactionBack) {
   CGXGridCore grid;
-  CGXGridParam *pParam = new CGXGridParam;
-  RefusingData *pData = new RefusingData;
+  CGXGridParam* pParam = new CGXGridParam;
+  RefusingData* pData = new RefusingData;
   pParam->SetData(pData, TRUE);
   pData->InitParam(pParam);
   grid.AttachParam(pParam, TRUE);
@@ -579,10 +561,7 @@ TEST(GridRemoval, AFailedStoreReportsFailureAndRollsItsTransactionBack) {
   grid.SetUndoFeature(&undo);
   EXPECT_FALSE(grid.RemoveRows(2, 3));
   EXPECT_EQ(grid.GetRowCount(), 10u);
-  EXPECT_EQ(
-      undo.log,
-      "begin:" + std::string(GXGetAppState()->m_sText[gxTextRemovingRows]) +
-          ";rollback;");
+  EXPECT_EQ(undo.log, "begin:" + std::string(GXGetAppState()->m_sText[gxTextRemovingRows]) + ";rollback;");
   undo.log.clear();
   EXPECT_FALSE(grid.RemoveCols(1, 1));
   EXPECT_EQ(undo.log.find("commit"), std::string::npos);
@@ -612,7 +591,7 @@ TEST_F(GridTest, PaintingHeadersFrozenLinesSpansSelectionAndCurrentCell) {
   // Headers: column letters and row numbers.
   EXPECT_EQ(s.CountText("A"), 1);
   EXPECT_EQ(s.CountText("F"), 1);
-  EXPECT_EQ(s.CountText("G"), 0); // right of the window
+  EXPECT_EQ(s.CountText("G"), 0);  // right of the window
   EXPECT_EQ(s.CountText("20"), 1);
   // The spanned cell is drawn once over its whole area, the covered cell's own
   // value not at all.
@@ -620,25 +599,20 @@ TEST_F(GridTest, PaintingHeadersFrozenLinesSpansSelectionAndCurrentCell) {
   EXPECT_EQ(s.CountText("hidden under the span"), 0);
   const CRect span = grid.RangeToClientRect(2, 2, 3, 3);
   bool bSpanFill = false;
-  for (const auto &f : s.fills)
-    bSpanFill |=
-        f.rect == CRect(span.left, span.top, span.right - 1, span.bottom - 1);
+  for (const auto& f : s.fills)
+    bSpanFill |= f.rect == CRect(span.left, span.top, span.right - 1, span.bottom - 1);
   EXPECT_TRUE(bSpanFill);
   // The selection is inverted cell by cell; the current cell gets its frame.
-  EXPECT_TRUE(std::find(s.inverts.begin(), s.inverts.end(),
-                        grid.CalcRectFromRowCol(5, 1)) != s.inverts.end());
-  EXPECT_TRUE(std::find(s.inverts.begin(), s.inverts.end(),
-                        grid.CalcRectFromRowCol(5, 2)) != s.inverts.end());
+  EXPECT_TRUE(std::find(s.inverts.begin(), s.inverts.end(), grid.CalcRectFromRowCol(5, 1)) != s.inverts.end());
+  EXPECT_TRUE(std::find(s.inverts.begin(), s.inverts.end(), grid.CalcRectFromRowCol(5, 2)) != s.inverts.end());
   const CRect cur = grid.CalcRectFromRowCol(6, 1);
-  EXPECT_TRUE(std::find(s.inverts.begin(), s.inverts.end(),
-                        CRect(cur.left, cur.top, cur.right, cur.top + 2)) !=
+  EXPECT_TRUE(std::find(s.inverts.begin(), s.inverts.end(), CRect(cur.left, cur.top, cur.right, cur.top + 2)) !=
               s.inverts.end());
   // The frozen rows end with a line across the grid.
   const int y = 2 * 18 - 1;
   bool bFrozenLine = false;
-  for (const auto &f : s.fills)
-    bFrozenLine |=
-        f.rect.top == y && f.rect.bottom == y + 1 && f.rect.left == 0;
+  for (const auto& f : s.fills)
+    bFrozenLine |= f.rect.top == y && f.rect.bottom == y + 1 && f.rect.left == 0;
   EXPECT_TRUE(bFrozenLine);
   // Scrolled, the frozen row stays and the span keeps out of it.
   grid.SetTopRow(3, 0);
@@ -652,12 +626,10 @@ TEST_F(GridTest, PaintingHeadersFrozenLinesSpansSelectionAndCurrentCell) {
 TEST_F(GridTest, PaintingOnlyTheClipArea) {
   RecordingSurface s;
   grid.OnGridDraw(s, CRect(0, 0, 100, 18));
-  EXPECT_EQ(s.texts.size(), 0u); // the top-left header has no text
+  EXPECT_EQ(s.texts.size(), 0u);  // the top-left header has no text
   EXPECT_FALSE(s.fills.empty());
-  for (const auto &f : s.fills)
-    EXPECT_TRUE(f.rect.left < 100 || f.rect.top >= 18 * 21 ||
-                f.rect.left >= 900)
-        << f.rect.left;
+  for (const auto& f : s.fills)
+    EXPECT_TRUE(f.rect.left < 100 || f.rect.top >= 18 * 21 || f.rect.left >= 900) << f.rect.left;
 }
 
-} // namespace
+}  // namespace

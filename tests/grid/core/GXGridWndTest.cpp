@@ -18,14 +18,12 @@
 
 namespace {
 
-std::pair<ROWCOL, ROWCOL> Cell(ROWCOL nRow, ROWCOL nCol) {
-  return {nRow, nCol};
-}
+std::pair<ROWCOL, ROWCOL> Cell(ROWCOL nRow, ROWCOL nCol) { return {nRow, nCol}; }
 
 // A window the size of the grid's client area painted into a 32-bit bitmap.
 class Picture {
-public:
-  Picture(CGXGridWnd &grid, int w, int h) : m_w(w), m_h(h) {
+ public:
+  Picture(CGXGridWnd& grid, int w, int h) : m_w(w), m_h(h) {
     HDC hScreen = ::GetDC(nullptr);
     m_hDC = ::CreateCompatibleDC(hScreen);
     ::ReleaseDC(nullptr, hScreen);
@@ -35,10 +33,9 @@ public:
     bi.bmiHeader.biHeight = -h;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
-    void *pBits = nullptr;
-    m_hBitmap =
-        ::CreateDIBSection(m_hDC, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    m_pBits = static_cast<const DWORD *>(pBits);
+    void* pBits = nullptr;
+    m_hBitmap = ::CreateDIBSection(m_hDC, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    m_pBits = static_cast<const DWORD*>(pBits);
     m_hOld = ::SelectObject(m_hDC, m_hBitmap);
     grid.DrawGrid(m_hDC, CRect(0, 0, w, h));
     ::GdiFlush();
@@ -54,27 +51,25 @@ public:
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
 
-private:
+ private:
   int m_w, m_h;
   HDC m_hDC;
   HBITMAP m_hBitmap;
   HGDIOBJ m_hOld;
-  const DWORD *m_pBits = nullptr;
+  const DWORD* m_pBits = nullptr;
 };
 
 class GridWindowTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     GXInstallControlStandIns();
-    m_hParent = ::CreateWindowExA(
-        0, "STATIC", "grid test", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500,
-        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    m_hParent = ::CreateWindowExA(0, "STATIC", "grid test", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(m_hParent, nullptr);
     grid = std::make_unique<CGXGridWnd>();
     grid->m_bQuietMessages = TRUE;
-    ASSERT_TRUE(grid->CreateEx(
-        0, "GXWND", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0,
-        640, 480, m_hParent, reinterpret_cast<HMENU>(21100)));
+    ASSERT_TRUE(grid->CreateEx(0, "GXWND", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 640, 480,
+                               m_hParent, reinterpret_cast<HMENU>(21100)));
     grid->SetUpGrid();
     ASSERT_TRUE(grid->SetRowCount(60));
     ASSERT_TRUE(grid->SetColCount(12));
@@ -108,7 +103,7 @@ protected:
     grid->SendMessage(WM_KEYUP, vk, 0xC0000001);
     ::SetKeyboardState(saved);
   }
-  void Type(const char *psz) {
+  void Type(const char* psz) {
     for (; *psz != 0; ++psz)
       grid->SendMessage(WM_CHAR, (WPARAM)(unsigned char)*psz, 1);
   }
@@ -133,8 +128,7 @@ TEST_F(GridWindowTest, SetUpFromTheWindowStylesAndALayout) {
   EXPECT_TRUE(grid->IsInitialized());
   // Sizes follow the standard font as the window measures it.
   EXPECT_GT(grid->GetFontHeight(), 5);
-  EXPECT_EQ(grid->GetRowHeight(1),
-            (int)(1200 / (1000 / grid->GetFontHeight())));
+  EXPECT_EQ(grid->GetRowHeight(1), (int)(1200 / (1000 / grid->GetFontHeight())));
   EXPECT_TRUE(::IsWindowVisible(grid->m_hWnd));
   EXPECT_EQ(grid->SendMessage(WM_GETDLGCODE) & 0x83, 0x83);
 }
@@ -146,8 +140,7 @@ TEST_F(GridWindowTest, PaintsHeadersGridLinesFrozenRowsSelectionAndSpans) {
   grid->SetCoveredCellsRowCol(5, 2, 6, 3);
   grid->SelectRange(CGXCellRange(3, 2, 3, 2));
   Picture pic(*grid, 640, 480);
-  const COLORREF face = ::GetSysColor(COLOR_BTNFACE),
-                 window = ::GetSysColor(COLOR_WINDOW);
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE), window = ::GetSysColor(COLOR_WINDOW);
   // The top-left header is plain button face inside its 3-D edge.
   const CRect corner = grid->CalcRectFromRowCol(0, 0);
   EXPECT_EQ(pic.At(corner.left + 5, corner.top + 4), face);
@@ -167,8 +160,7 @@ TEST_F(GridWindowTest, PaintsHeadersGridLinesFrozenRowsSelectionAndSpans) {
   EXPECT_EQ(span, grid->RangeToClientRect(5, 2, 6, 3));
   EXPECT_EQ(pic.At(col2.right - 1, col2.top + 3), window);
   EXPECT_EQ(pic.At(col2.left + 3, col2.bottom - 1), window);
-  EXPECT_NE(pic.At(col2.right - 1, grid->CalcRectFromRowCol(8, 2).top + 3),
-            window);
+  EXPECT_NE(pic.At(col2.right - 1, grid->CalcRectFromRowCol(8, 2).top + 3), window);
 }
 
 TEST_F(GridWindowTest, FrozenRowsStayWhileTheRestScrolls) {
@@ -183,11 +175,9 @@ TEST_F(GridWindowTest, FrozenRowsStayWhileTheRestScrolls) {
   Picture pic(*grid, 640, 480);
   const CRect frozen = grid->CalcRectFromRowCol(1, 1);
   EXPECT_EQ(frozen.top, grid->GetRowHeight(0));
-  EXPECT_EQ(pic.At(frozen.right - 4, frozen.top + 3),
-            RGB(0, 0, 255)); // right of the text
+  EXPECT_EQ(pic.At(frozen.right - 4, frozen.top + 3), RGB(0, 0, 255));  // right of the text
   // The line that ends the frozen rows, in the frozen-lines colour.
-  const COLORREF frozenLine =
-      GXResolveColor(grid->GetParam()->GetProperties()->GetColor(1)) & 0xFFFFFF;
+  const COLORREF frozenLine = GXResolveColor(grid->GetParam()->GetProperties()->GetColor(1)) & 0xFFFFFF;
   EXPECT_EQ(pic.At(frozen.left + 20, frozen.bottom - 1), frozenLine);
   // The row below the frozen one is the top row.
   EXPECT_EQ(grid->GetRow(2), grid->GetTopRow());
@@ -202,18 +192,15 @@ TEST_F(GridWindowTest, KeyboardNavigation) {
     BOOL ctrl, shift;
     ROWCOL row, col;
   } cases[] = {
-      {VK_DOWN, FALSE, FALSE, 11, 5},  {VK_UP, FALSE, FALSE, 10, 5},
-      {VK_RIGHT, FALSE, FALSE, 10, 6}, {VK_LEFT, FALSE, FALSE, 10, 5},
-      {VK_TAB, FALSE, FALSE, 10, 6},   {VK_TAB, FALSE, TRUE, 10, 5},
-      {VK_END, TRUE, FALSE, 60, 12},   {VK_HOME, TRUE, FALSE, 1, 1},
-      {VK_DOWN, TRUE, FALSE, 60, 1},   {VK_RIGHT, TRUE, FALSE, 60, 12},
-      {VK_UP, TRUE, FALSE, 1, 12},     {VK_LEFT, TRUE, FALSE, 1, 1},
+      {VK_DOWN, FALSE, FALSE, 11, 5},  {VK_UP, FALSE, FALSE, 10, 5},  {VK_RIGHT, FALSE, FALSE, 10, 6},
+      {VK_LEFT, FALSE, FALSE, 10, 5},  {VK_TAB, FALSE, FALSE, 10, 6}, {VK_TAB, FALSE, TRUE, 10, 5},
+      {VK_END, TRUE, FALSE, 60, 12},   {VK_HOME, TRUE, FALSE, 1, 1},  {VK_DOWN, TRUE, FALSE, 60, 1},
+      {VK_RIGHT, TRUE, FALSE, 60, 12}, {VK_UP, TRUE, FALSE, 1, 12},   {VK_LEFT, TRUE, FALSE, 1, 1},
       {VK_HOME, FALSE, FALSE, 1, 1},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     Key(c.vk, c.ctrl, c.shift);
-    EXPECT_EQ(Current(), Cell(c.row, c.col))
-        << "key " << c.vk << " ctrl " << c.ctrl;
+    EXPECT_EQ(Current(), Cell(c.row, c.col)) << "key " << c.vk << " ctrl " << c.ctrl;
   }
   Key(VK_NEXT);
   EXPECT_GT(Current().first, 1u);
@@ -257,7 +244,7 @@ TEST_F(GridWindowTest, MouseClickDragHeadersAndColumnResize) {
   EXPECT_EQ(Current(), Cell(3u, 2u));
   grid->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(Inside(6, 4)));
   grid->SendMessage(WM_LBUTTONUP, 0, At(Inside(6, 4)));
-  CGXRangeList &sel = grid->GetParam()->m_selection;
+  CGXRangeList& sel = grid->GetParam()->m_selection;
   ASSERT_EQ(sel.GetCount(), 1);
   EXPECT_EQ(*sel.GetRangeAt(sel.GetHeadPosition()), CGXCellRange(3, 2, 6, 4));
   // A column header selects its column.
@@ -272,16 +259,13 @@ TEST_F(GridWindowTest, MouseClickDragHeadersAndColumnResize) {
   // Dragging the border of column 2 in the header row.
   const CRect head = grid->CalcRectFromRowCol(0, 2);
   const int nOld = grid->GetColWidth(2);
-  grid->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON,
-                    At(CPoint(head.right - 1, head.top + 3)));
+  grid->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(CPoint(head.right - 1, head.top + 3)));
   EXPECT_EQ(::GetCapture(), grid->m_hWnd);
-  grid->SendMessage(WM_MOUSEMOVE, MK_LBUTTON,
-                    At(CPoint(head.right + 30, head.top + 3)));
+  grid->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(CPoint(head.right + 30, head.top + 3)));
   grid->SendMessage(WM_LBUTTONUP, 0, At(CPoint(head.right + 30, head.top + 3)));
   EXPECT_NE(::GetCapture(), grid->m_hWnd);
   EXPECT_NEAR(grid->GetColWidth(2), nOld + 30, 2);
-  EXPECT_EQ(grid->CalcRectFromRowCol(0, 3).left,
-            grid->CalcRectFromRowCol(0, 2).right);
+  EXPECT_EQ(grid->CalcRectFromRowCol(0, 3).left, grid->CalcRectFromRowCol(0, 2).right);
 }
 
 TEST_F(GridWindowTest, InsertRemoveAndMoveWithTheDisplayFollowing) {
@@ -326,8 +310,7 @@ TEST_F(GridWindowTest, ScrollBarsFollowTheGrid) {
   EXPECT_EQ(nMax, (int)(grid->CalcLastTopRow() / 4));
   grid->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 1000));
   EXPECT_EQ(grid->GetTopRow(), 999u * 4 + 1);
-  EXPECT_EQ(::GetScrollPos(grid->m_hWnd, SB_VERT),
-            (int)(grid->GetTopRow() / 4));
+  EXPECT_EQ(::GetScrollPos(grid->m_hWnd, SB_VERT), (int)(grid->GetTopRow() / 4));
   grid->SendMessage(WM_VSCROLL, SB_LINEDOWN);
   EXPECT_EQ(grid->GetTopRow(), 999u * 4 + 2);
   grid->SendMessage(WM_HSCROLL, SB_LINEDOWN);
@@ -339,4 +322,4 @@ TEST_F(GridWindowTest, ScrollBarsFollowTheGrid) {
   EXPECT_FALSE(::GetUpdateRect(grid->m_hWnd, &r, FALSE));
 }
 
-} // namespace
+}  // namespace

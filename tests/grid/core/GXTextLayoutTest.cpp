@@ -13,11 +13,9 @@
 namespace {
 
 class FakeMeasurer : public CGXTextMeasurer {
-public:
+ public:
   explicit FakeMeasurer(BOOL bRtl = FALSE) : m_bRtl(bRtl) {}
-  CSize GetTextExtent(LPCTSTR, int nLength) override {
-    return CSize(7 * nLength, 14);
-  }
+  CSize GetTextExtent(LPCTSTR, int nLength) override { return CSize(7 * nLength, 14); }
   GXTEXTMETRICS GetTextMetrics() override {
     GXTEXTMETRICS tm;
     tm.nHeight = 14;
@@ -29,39 +27,33 @@ public:
   }
   BOOL IsRtlReading() override { return m_bRtl; }
 
-private:
+ private:
   BOOL m_bRtl;
 };
 
-std::vector<std::string> Lines(const char *psz, const CRect &r, UINT nFormat) {
+std::vector<std::string> Lines(const char* psz, const CRect& r, UINT nFormat) {
   FakeMeasurer m;
   CRect rect = r;
   std::vector<GXTEXTLINE> lines;
   GXBreakTextLines(m, psz, -1, rect, nFormat, lines);
   std::vector<std::string> out;
-  for (const GXTEXTLINE &l : lines)
+  for (const GXTEXTLINE& l : lines)
     out.push_back(std::string(psz + l.nStart, (size_t)l.nLength));
   return out;
 }
 
 TEST(TextLayout, BreaksLinesByWordsCharactersAndLineBreaks) {
   struct Case {
-    const char *text;
+    const char* text;
     CRect rect;
     UINT format;
     std::vector<std::string> lines;
   } cases[] = {
       // The line ends before the word that does not fit; the next starts at the
       // blanks before it.
-      {"Hello world",
-       CRect(0, 0, 50, 100),
-       GX_DT_WORDBREAK,
-       {"Hello", " world"}},
+      {"Hello world", CRect(0, 0, 50, 100), GX_DT_WORDBREAK, {"Hello", " world"}},
       // A word longer than the width is cut by characters.
-      {"abcdefghij",
-       CRect(0, 0, 30, 100),
-       GX_DT_WORDBREAK,
-       {"abcd", "efgh", "ij"}},
+      {"abcdefghij", CRect(0, 0, 30, 100), GX_DT_WORDBREAK, {"abcd", "efgh", "ij"}},
       // A text that ends with a line break has a last empty line.
       {"ab\r\n", CRect(0, 0, 100, 100), GX_DT_WORDBREAK, {"ab", ""}},
       {"ab\ncd", CRect(0, 0, 100, 100), GX_DT_WORDBREAK, {"ab", "cd"}},
@@ -75,7 +67,7 @@ TEST(TextLayout, BreaksLinesByWordsCharactersAndLineBreaks) {
       // At least one character is always taken.
       {"abc", CRect(0, 0, 2, 100), GX_DT_WORDBREAK, {"a", "b", "c"}},
   };
-  for (const Case &c : cases)
+  for (const Case& c : cases)
     EXPECT_EQ(Lines(c.text, c.rect, c.format), c.lines) << c.text;
 }
 
@@ -83,8 +75,7 @@ TEST(TextLayout, NeverMoreThanTheMostLines) {
   std::string s;
   for (int i = 0; i < 100; ++i)
     s += "x\n";
-  EXPECT_EQ(Lines(s.c_str(), CRect(0, 0, 50, 100000), GX_DT_WORDBREAK).size(),
-            (size_t)GX_MAXLINES);
+  EXPECT_EQ(Lines(s.c_str(), CRect(0, 0, 50, 100000), GX_DT_WORDBREAK).size(), (size_t)GX_MAXLINES);
 }
 
 TEST(TextLayout, VerticalAlignmentMovesTheTop) {
@@ -92,7 +83,7 @@ TEST(TextLayout, VerticalAlignmentMovesTheTop) {
   std::vector<GXTEXTLINE> lines;
   CRect r(0, 0, 100, 100);
   GXBreakTextLines(m, "ab", -1, r, GX_DT_BOTTOM | GX_DT_SINGLELINE, lines);
-  EXPECT_EQ(r.top, 100 - 15); // one line of 14 + 1
+  EXPECT_EQ(r.top, 100 - 15);  // one line of 14 + 1
   r = CRect(0, 0, 100, 100);
   GXBreakTextLines(m, "ab", -1, r, GX_DT_VCENTER | GX_DT_SINGLELINE, lines);
   EXPECT_EQ(r.top, (100 - 15 + 2) / 2);
@@ -100,7 +91,7 @@ TEST(TextLayout, VerticalAlignmentMovesTheTop) {
 
 TEST(TextLayout, PlacesAndTreatsOverflow) {
   struct Case {
-    const char *text;
+    const char* text;
     CRect rect;
     UINT format;
     int overflow;
@@ -108,10 +99,8 @@ TEST(TextLayout, PlacesAndTreatsOverflow) {
     int x;
     BOOL clipped;
   } cases[] = {
-      {"ab", CRect(0, 0, 100, 20), GX_DT_SINGLELINE | GX_DT_RIGHT, 0, "ab", 86,
-       FALSE},
-      {"ab", CRect(0, 0, 100, 20), GX_DT_SINGLELINE | GX_DT_CENTER, 0, "ab", 43,
-       FALSE},
+      {"ab", CRect(0, 0, 100, 20), GX_DT_SINGLELINE | GX_DT_RIGHT, 0, "ab", 86, FALSE},
+      {"ab", CRect(0, 0, 100, 20), GX_DT_SINGLELINE | GX_DT_CENTER, 0, "ab", 43, FALSE},
       {"ab", CRect(10, 0, 100, 20), GX_DT_SINGLELINE, 0, "ab", 10, FALSE},
       // Ellipsis: the line loses characters until the dots fit, then the dots
       // shrink.
@@ -127,12 +116,10 @@ TEST(TextLayout, PlacesAndTreatsOverflow) {
       {"123456", CRect(0, 0, 30, 20), GX_DT_WORDBREAK, 2, "1234", 0, FALSE},
   };
   FakeMeasurer m;
-  for (const Case &c : cases) {
-    std::vector<GXPLACEDLINE> lines =
-        GXPlaceTextLines(m, c.text, -1, c.rect, c.format, nullptr, c.overflow);
+  for (const Case& c : cases) {
+    std::vector<GXPLACEDLINE> lines = GXPlaceTextLines(m, c.text, -1, c.rect, c.format, nullptr, c.overflow);
     ASSERT_FALSE(lines.empty()) << c.text;
-    EXPECT_STREQ(lines[0].sText, c.first.c_str())
-        << c.text << " in " << c.rect.Width();
+    EXPECT_STREQ(lines[0].sText, c.first.c_str()) << c.text << " in " << c.rect.Width();
     EXPECT_EQ(lines[0].x, c.x) << c.text;
     EXPECT_EQ(lines[0].bClipped, c.clipped) << c.text;
   }
@@ -140,8 +127,8 @@ TEST(TextLayout, PlacesAndTreatsOverflow) {
 
 TEST(TextLayout, LinesStepByTheDrawingLineHeight) {
   FakeMeasurer m;
-  std::vector<GXPLACEDLINE> lines = GXPlaceTextLines(
-      m, "a\nb\nc", -1, CRect(0, 5, 100, 200), GX_DT_WORDBREAK, nullptr, 0);
+  std::vector<GXPLACEDLINE> lines =
+      GXPlaceTextLines(m, "a\nb\nc", -1, CRect(0, 5, 100, 200), GX_DT_WORDBREAK, nullptr, 0);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1].y - lines[0].y, 16);
   GXTEXTMETRICS tall;
@@ -158,19 +145,17 @@ TEST(TextLayout, HitTestLeftToRightAndRightToLeft) {
   } cases[] = {
       {FALSE, 0, 5, 5, 0},
       {FALSE, 0, 15, 5, 2},
-      {FALSE, 0, 23, 5, 3},           // just behind the end
-      {FALSE, 0, 26, 5, -1},          // beyond the tolerance
-      {FALSE, 0, 5, 40, -1},          // below the last line
-      {FALSE, GX_DT_RIGHT, 95, 5, 2}, // text at 79..100
+      {FALSE, 0, 23, 5, 3},            // just behind the end
+      {FALSE, 0, 26, 5, -1},           // beyond the tolerance
+      {FALSE, 0, 5, 40, -1},           // below the last line
+      {FALSE, GX_DT_RIGHT, 95, 5, 2},  // text at 79..100
       {TRUE, 0, 20, 5, 0},
       {TRUE, 0, 5, 5, 2},
       {TRUE, 0, 40, 5, -1},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     FakeMeasurer m(c.rtl);
-    EXPECT_EQ(GXHitTestText(m, "abc", -1, CRect(0, 0, 100, 20),
-                            c.format | GX_DT_SINGLELINE, c.x, c.y),
-              c.offset)
+    EXPECT_EQ(GXHitTestText(m, "abc", -1, CRect(0, 0, 100, 20), c.format | GX_DT_SINGLELINE, c.x, c.y), c.offset)
         << "rtl " << c.rtl << " x " << c.x;
   }
 }
@@ -184,8 +169,7 @@ TEST(DrawingHelpers, PatternIndexIsCheckedAgainstTheTable) {
   EXPECT_EQ(GXGetPatternRows(40)[7], 0xff);
 }
 
-std::vector<BYTE> Header(DWORD nSize, WORD nBits, DWORD nClrUsed,
-                         DWORD nTotal) {
+std::vector<BYTE> Header(DWORD nSize, WORD nBits, DWORD nClrUsed, DWORD nTotal) {
   std::vector<BYTE> b(nTotal, 0);
   auto put32 = [&](size_t at, DWORD v) {
     for (int i = 0; i < 4; ++i)
@@ -231,10 +215,9 @@ TEST(DrawingHelpers, BitmapLayoutFollowsTheHeaderItsOwnSize) {
 DWORD FakeSysColor(int nIndex) { return 0x010203u * (DWORD)nIndex; }
 
 TEST(DrawingHelpers, ButtonColoursAreMappedToSystemColours) {
-  BYTE table[3 * 4] = {0x80, 0x80, 0x80, 0,    0x12, 0x34,
-                       0x56, 0,    0xff, 0xff, 0xff, 0};
+  BYTE table[3 * 4] = {0x80, 0x80, 0x80, 0, 0x12, 0x34, 0x56, 0, 0xff, 0xff, 0xff, 0};
   EXPECT_EQ(GXMapSysColorTable(table, 3, &FakeSysColor), 2);
-  const DWORD shadow = FakeSysColor(16); // red low
+  const DWORD shadow = FakeSysColor(16);  // red low
   EXPECT_EQ(table[0], (BYTE)(shadow >> 16));
   EXPECT_EQ(table[2], (BYTE)shadow);
   EXPECT_EQ(table[4], 0x12);
@@ -246,4 +229,4 @@ TEST(DrawingHelpers, EdgeRectangleWithAdjustStillDrawsItsSides) {
   EXPECT_EQ(GXEdgeRectFlags(TRUE) & 0x2000u, 0x2000u);
 }
 
-} // namespace
+}  // namespace
