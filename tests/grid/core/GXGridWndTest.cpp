@@ -6,6 +6,7 @@
 // following.
 #include <windows.h>
 
+#include "GXDrawingWin.h"
 #include "GXEditStandIn.h"
 #include "GXGridWnd.h"
 
@@ -320,6 +321,81 @@ TEST_F(GridWindowTest, ScrollBarsFollowTheGrid) {
   Pump();
   RECT r;
   EXPECT_FALSE(::GetUpdateRect(grid->m_hWnd, &r, FALSE));
+}
+
+// A 2 by 2 bitmap of 4 bits a pixel behind a header of the given size: colour 0 light grey (a
+// button colour), colour 1 an ordinary colour; the top row is 0 1, the bottom row 1 0.
+std::vector<BYTE> PackedBitmap(DWORD nHeaderSize) {
+  std::vector<BYTE> b(nHeaderSize + 16 * 4 + 2 * 4, 0);
+  BITMAPINFOHEADER h{};
+  h.biSize = nHeaderSize;
+  h.biWidth = 2;
+  h.biHeight = -2;
+  h.biPlanes = 1;
+  h.biBitCount = 4;
+  h.biCompression = BI_RGB;
+  memcpy(b.data(), &h, sizeof h);
+  BYTE* pTable = b.data() + nHeaderSize;
+  pTable[0] = pTable[1] = pTable[2] = 0xC0;
+  pTable[4] = 0x56;  // blue, green, red
+  pTable[5] = 0x34;
+  pTable[6] = 0x12;
+  BYTE* pBits = pTable + 16 * 4;
+  pBits[0] = 0x01;
+  pBits[4] = 0x10;
+  return b;
+}
+
+COLORREF PixelOf(HBITMAP hBitmap, int x, int y) {
+  HDC hDC = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ hOld = ::SelectObject(hDC, hBitmap);
+  const COLORREF c = ::GetPixel(hDC, x, y);
+  ::SelectObject(hDC, hOld);
+  ::DeleteDC(hDC);
+  return c;
+}
+
+TEST(GridDrawing, SystemColouredBitmapsReadTheHeaderTheyHave) {
+  for (DWORD nHeader : {40u, 108u, 124u}) {
+    std::vector<BYTE> b = PackedBitmap(nHeader);
+    HBITMAP h = GXCreateSysColorBitmap(b.data(), (DWORD)b.size());
+    ASSERT_NE(h, nullptr) << nHeader;
+    EXPECT_EQ(PixelOf(h, 0, 0), ::GetSysColor(COLOR_BTNFACE)) << nHeader;
+    EXPECT_EQ(PixelOf(h, 1, 0), RGB(0x12, 0x34, 0x56)) << nHeader;
+    EXPECT_EQ(PixelOf(h, 0, 1), RGB(0x12, 0x34, 0x56)) << nHeader;
+    ::DeleteObject(h);
+    // Cut short, the bytes are refused.
+    EXPECT_EQ(GXCreateSysColorBitmap(b.data(), (DWORD)b.size() - 1), nullptr) << nHeader;
+  }
+  HBITMAP h = nullptr;
+  EXPECT_FALSE(LoadSysColorBitmap(h, MAKEINTRESOURCEA(21199)));
+}
+
+TEST(GridDrawing, PatternsAndEdges) {
+  EXPECT_EQ(GXGetPatternBitmap(-1), nullptr);
+  EXPECT_EQ(GXGetPatternBitmap(41), nullptr);
+  ASSERT_NE(GXGetPatternBitmap(1), nullptr);
+  EXPECT_EQ(GXGetPatternBitmap(1), GXGetPatternBitmap(1));
+  // Pattern 1 is a checkerboard: its first row is 0x55.
+  EXPECT_NE(PixelOf(GXGetPatternBitmap(1), 0, 0), PixelOf(GXGetPatternBitmap(1), 1, 0));
+  // An edge rectangle with the adjust flag still draws its sides.
+  HDC hScreen = ::GetDC(nullptr);
+  HDC hDC = ::CreateCompatibleDC(hScreen);
+  HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, 40, 40);
+  ::ReleaseDC(nullptr, hScreen);
+  HGDIOBJ hOld = ::SelectObject(hDC, hBitmap);
+  FillSolidRectXY(hDC, 0, 0, 40, 40, RGB(1, 2, 3));
+  EXPECT_EQ(::GetPixel(hDC, 20, 20), RGB(1, 2, 3));
+  EXPECT_TRUE(DrawEdgeRect(hDC, 5, 5, 35, 35, EDGE_SUNKEN, TRUE));
+  EXPECT_NE(::GetPixel(hDC, 5, 20), RGB(1, 2, 3));
+  EXPECT_NE(::GetPixel(hDC, 34, 20), RGB(1, 2, 3));
+  EXPECT_NE(::GetPixel(hDC, 20, 5), RGB(1, 2, 3));
+  // A packed system colour is filled in the system's colour.
+  FillSolidRectXY(hDC, 0, 0, 4, 4, 0xFEu << 24);
+  EXPECT_EQ(::GetPixel(hDC, 1, 1), ::GetSysColor(0));
+  ::SelectObject(hDC, hOld);
+  ::DeleteObject(hBitmap);
+  ::DeleteDC(hDC);
 }
 
 }  // namespace
