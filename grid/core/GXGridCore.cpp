@@ -48,6 +48,7 @@ void CGXGridCore::FreeObjects() {
     delete entry.second;
   m_controls.clear();
   m_pCurrentControl = nullptr;
+  m_pDefaultControl = nullptr;
   if (m_bOwnParam)
     delete m_pParam;
   m_pParam = nullptr;
@@ -915,6 +916,11 @@ BOOL CGXGridCore::SetStyleRange(const CGXCellRange& rangeIn, const CGXStyle& sty
   if (m_pParam == nullptr || !rangeIn.IsValid())
     return FALSE;
   CGXCellRange range = rangeIn;
+  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
+  if (pUndo != nullptr && range.IsCells() &&
+      !GXRangeFitsUndo(range.bottom - range.top + 1, range.right - range.left + 1) &&
+      !WndAskOkCancel("Operation is too large for the undo buffer. Do you want to continue?"))
+    return FALSE;
   BOOL bChanged = FALSE;
   if (range.IsTable()) {
     bChanged = StoreStyleRowCol(0, 0, &style, nMode, -1);
@@ -943,10 +949,121 @@ BOOL CGXGridCore::SetStyleRange(const CGXCellRange& rangeIn, const CGXStyle& sty
   }
   if (bChanged) {
     SetModified(TRUE);
-    if (!m_pParam->m_bLockUpdate)
-      RedrawRowCol(range, flags);
+    UpdateStyleRange(range, flags);
+    if (pUndo != nullptr &&
+        (!range.IsCells() || GXRangeFitsUndo(range.bottom - range.top + 1, range.right - range.left + 1)))
+      pUndo->AddCommand("StyleRange", range.top, range.bottom);
   }
   return bChanged;
+}
+
+void CGXGridCore::UpdateStyleRange(const CGXCellRange& range, UINT flags) {
+  if (m_pParam != nullptr && !m_pParam->m_bLockUpdate && WndIsVisible())
+    RedrawRowCol(range, flags);
+}
+
+BOOL CGXGridCore::GetStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style, int nMode, int nType) const {
+  return m_pParam != nullptr && m_pParam->GetData() != nullptr &&
+         m_pParam->GetData()->GetStyleRowCol(nRow, nCol, style, nMode, nType);
+}
+
+CString CGXGridCore::ReadStoredCellValue(ROWCOL nRow, ROWCOL nCol) const {
+  CGXStyle style;
+  GetStyleRowCol(nRow, nCol, style, CGXStyle::modeOverride, 0);
+  return style.GetValue();
+}
+
+std::vector<CGXStyle*> CGXGridCore::CopyStyleRange(const CGXCellRange& range) const {
+  std::vector<CGXStyle*> styles;
+  if (!GXRangeFitsUndo(range.bottom - range.top + 1, range.right - range.left + 1))
+    return styles;
+  for (ROWCOL r = range.top; r <= range.bottom; ++r)
+    for (ROWCOL c = range.left; c <= range.right; ++c) {
+      CGXStyle style;
+      styles.push_back(GetStyleRowCol(r, c, style) ? style.Clone() : nullptr);
+    }
+  return styles;
+}
+
+BOOL CGXGridCore::ChangeStylesMap(const CGXStylesMap& map, UINT flags) {
+  if (m_pParam == nullptr || m_pParam->GetStylesMap() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
+    return FALSE;
+  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
+    m_pUndoImp->AddCommand("StylesMap", 0, 0);
+  *m_pParam->GetStylesMap() = map;
+  SetModified(TRUE);
+  UpdateStylesMap(flags);
+  return TRUE;
+}
+
+BOOL CGXGridCore::ChangeProperties(const CGXProperties& properties, UINT flags) {
+  if (m_pParam == nullptr || m_pParam->GetProperties() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
+    return FALSE;
+  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
+    m_pUndoImp->AddCommand("Properties", 0, 0);
+  *m_pParam->GetProperties() = properties;
+  SetModified(TRUE);
+  UpdateProperties(flags);
+  return TRUE;
+}
+
+void CGXGridCore::UpdateStylesMap(UINT flags) {
+  m_composer.RefreshBaseStyles();
+  ComputeDefaultSizes();
+  Redraw(flags);
+}
+
+void CGXGridCore::UpdateProperties(UINT flags) { Redraw(flags); }
+
+BOOL CGXGridCore::ChangeBaseStyle(WORD nId, const CGXStyle& style, int nMode, UINT flags) {
+  if (m_pParam == nullptr || m_pParam->GetStylesMap() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
+    return FALSE;
+  CGXStyle* pBase = nullptr;
+  if (!m_pParam->GetStylesMap()->LookupStyle(nId, pBase) || pBase == nullptr)
+    return FALSE;
+  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled() && m_bInitDone)
+    m_pUndoImp->AddCommand("BaseStyle", nId, 0);
+  pBase->MergeStyle(style, nMode);
+  SetModified(TRUE);
+  UpdateBaseStyle(nId, flags);
+  return TRUE;
+}
+
+void CGXGridCore::UpdateBaseStyle(WORD nId, UINT flags) {
+  (void)nId;
+  if (!m_bInitDone)
+    return;
+  m_composer.RefreshBaseStyles();
+  ComputeDefaultSizes();
+  Redraw(flags);
+}
+
+const CGXStyle& CGXGridCore::GetBaseStyle(WORD nId) const {
+  const CGXStyle* pStyle = nullptr;
+  if (m_pParam == nullptr || m_pParam->GetStylesMap() == nullptr ||
+      !m_pParam->GetStylesMap()->LookupStyle(nId, pStyle) || pStyle == nullptr)
+    AfxThrowNotSupportedException();
+  return *pStyle;
+}
+
+const CGXStyle& CGXGridCore::GetStandardStyle() const {
+  if (m_pParam == nullptr || m_pParam->GetStylesMap() == nullptr)
+    AfxThrowNotSupportedException();
+  return GetBaseStyle(m_pParam->GetStylesMap()->m_nStandardStyleId);
+}
+
+void CGXGridCore::RegisterControl(UINT nId, CGXControl* pControl, BOOL bDefault) {
+  auto it = m_controls.find(nId);
+  if (it != m_controls.end() && it->second != pControl) {
+    if (m_pCurrentControl == it->second)
+      m_pCurrentControl = nullptr;
+    delete it->second;
+  }
+  if (it != m_controls.end() && m_pDefaultControl == it->second)
+    m_pDefaultControl = nullptr;
+  m_controls[nId] = pControl;
+  if (bDefault || m_pDefaultControl == nullptr)
+    m_pDefaultControl = pControl;
 }
 
 BOOL CGXGridCore::SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UINT flags) {

@@ -17,6 +17,7 @@
 #include "GXTextLayout.h"
 
 #include <map>
+#include <vector>
 
 class CGXGridCore;
 
@@ -253,6 +254,29 @@ class CGXGridCore {
   virtual CString GetValueRowCol(ROWCOL nRow, ROWCOL nCol) const;
   // Store layer of the style operations: FALSE under the read-only lock.
   virtual BOOL StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyle, int nMode, int nType = 0);
+  // The stored style of a cell, row (column 0), column (row 0) or the table merged into style.
+  BOOL GetStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style, int nMode = CGXStyle::modeCopy, int nType = 0) const;
+  // The value as the data object stores it (no row, column or base style).
+  CString ReadStoredCellValue(ROWCOL nRow, ROWCOL nCol) const;
+  // The stored styles of every cell of a range, row by row (null where nothing is stored); the
+  // caller deletes them.
+  std::vector<CGXStyle*> CopyStyleRange(const CGXCellRange& range) const;
+  virtual void UpdateStyleRange(const CGXCellRange& range, UINT flags);
+  // Copies a styles map or properties into the parameter object's (recorded for undo) and redraws.
+  virtual BOOL ChangeStylesMap(const CGXStylesMap& map, UINT flags = GX_INVALIDATE);
+  virtual BOOL ChangeProperties(const CGXProperties& properties, UINT flags = GX_INVALIDATE);
+  virtual void UpdateStylesMap(UINT flags);
+  virtual void UpdateProperties(UINT flags);
+  // Merges a style into a base style and redraws with the sizes it gives.
+  virtual BOOL ChangeBaseStyle(WORD nId, const CGXStyle& style, int nMode = CGXStyle::modeOverride,
+                               UINT flags = GX_INVALIDATE);
+  virtual void UpdateBaseStyle(WORD nId, UINT flags);
+  // The base style of an id; the not-supported exception when the styles map lacks it.
+  const CGXStyle& GetBaseStyle(WORD nId) const;
+  const CGXStyle& GetStandardStyle() const;
+  // Replaces the control of an id (the old one is deleted); the default control is the one for
+  // id 0.
+  void RegisterControl(UINT nId, CGXControl* pControl, BOOL bDefault = FALSE);
 
   // --- drawing
   // -----------------------------------------------------------------------------------
@@ -398,6 +422,11 @@ class CGXGridCore {
   virtual void WndSetFocus() { m_bHeadlessFocus = TRUE; }
   virtual void WndDrainKeyboardMessages() {}
   virtual int WndMessageBox(LPCTSTR pszText);
+  // A question with OK and Cancel; TRUE for OK.
+  virtual BOOL WndAskOkCancel(LPCTSTR pszText) {
+    m_sLastMessageBox = pszText;
+    return m_bHeadlessAnswerOk;
+  }
   // Whether the key (GX_VK_SHIFT, GX_VK_CONTROL, GX_VK_MENU) is down now.
   virtual BOOL WndIsKeyDown(UINT nVirtKey) const;
   virtual void WndSetCapture(BOOL bCapture) { m_bHeadlessCapture = bCapture; }
@@ -421,6 +450,7 @@ class CGXGridCore {
   UINT m_nHeadlessKeys = 0;  // GX_MK_SHIFT | GX_MK_CONTROL, and 0x10000 for Alt
   int m_nInvalidations = 0;
   CString m_sLastMessageBox;
+  BOOL m_bHeadlessAnswerOk = TRUE;
   CGXTextMeasurer* m_pMeasurer = nullptr;  // not owned
 
  protected:
@@ -477,7 +507,8 @@ class CGXGridCore {
   BOOL m_bHasFocus = FALSE;
   BOOL m_bKeepEdit = FALSE;
   BOOL m_bMoving = FALSE;
-  std::map<UINT, CGXControl*> m_controls;  // owned, by control id
+  std::map<UINT, CGXControl*> m_controls;   // owned, by control id
+  CGXControl* m_pDefaultControl = nullptr;  // one of m_controls
 
   // Mouse.
   enum { mouseNone, mouseSelecting, mouseResizeCol, mouseResizeRow };

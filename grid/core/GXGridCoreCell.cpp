@@ -65,11 +65,16 @@ CGXControl* CGXGridCore::GetRegisteredControl(const CGXStyle& style) {
   auto it = m_controls.find(nId);
   if (it != m_controls.end())
     return it->second;
+  if (nId == 0 && m_pDefaultControl != nullptr)
+    return m_pDefaultControl;
   CGXControl* pControl = nullptr;
   if (CGXAbstractControlFactory* pFactory = GXGetAppState()->m_pControlFactory)
     pControl = pFactory->CreateControl(nId, this);
-  if (pControl != nullptr)
-    m_controls[nId] = pControl;
+  if (pControl == nullptr)
+    return m_pDefaultControl;
+  m_controls[nId] = pControl;
+  if (m_pDefaultControl == nullptr)
+    m_pDefaultControl = pControl;
   return pControl;
 }
 

@@ -633,3 +633,63 @@ TEST_F(GridTest, PaintingOnlyTheClipArea) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridTest, StylesOfRangesBaseStylesAndHeaders) {
+  ASSERT_TRUE(grid.SetColCount(28));
+  EXPECT_STREQ(grid.GetHeaderText(0, 26), "Z");
+  EXPECT_STREQ(grid.GetHeaderText(0, 28), "AB");
+  EXPECT_STREQ(grid.GetHeaderText(12, 0), "12");
+  // A base style changed shows in every cell that does not say otherwise.
+  CGXStyle red;
+  red.SetInterior(0x0000FFu);
+  const WORD nStandard = grid.GetParam()->GetStylesMap()->m_nStandardStyleId;
+  ASSERT_TRUE(grid.ChangeBaseStyle(nStandard, red));
+  CGXStyle composed;
+  grid.ComposeStyleRowCol(5, 5, composed);
+  EXPECT_EQ(composed.GetInterior().GetColor() & 0xFFFFFF, (DWORD)0x0000FFu);
+  EXPECT_EQ(grid.GetStandardStyle().GetInterior().GetColor() & 0xFFFFFF, (DWORD)0x0000FFu);
+  bool bThrown = false;
+  try {
+    grid.GetBaseStyle(9999);
+  } catch (CNotSupportedException* e) {
+    bThrown = true;
+    e->Delete();
+  }
+  EXPECT_TRUE(bThrown);
+  // Stored styles of a range, and the stored value apart from the composed one.
+  grid.SetValueRange(CGXCellRange(2, 2, 2, 2), "x");
+  CGXStyle rowStyle;
+  rowStyle.SetValue("row");
+  grid.SetStyleRange(CGXCellRange().SetRows(3, 3), rowStyle);
+  EXPECT_STREQ(grid.GetValueRowCol(3, 4), "row");
+  EXPECT_STREQ(grid.ReadStoredCellValue(3, 4), "");
+  std::vector<CGXStyle*> styles = grid.CopyStyleRange(CGXCellRange(2, 2, 3, 2));
+  ASSERT_EQ(styles.size(), 2u);
+  ASSERT_NE(styles[0], nullptr);
+  EXPECT_STREQ(styles[0]->GetValue(), "x");
+  EXPECT_EQ(styles[1], nullptr);
+  for (CGXStyle* p : styles)
+    delete p;
+}
+
+TEST_F(GridTest, ARangeTooLargeForUndoAsksFirst) {
+  ASSERT_TRUE(grid.SetRowCount(40000));
+  RecordingUndo undo;
+  grid.SetUndoFeature(&undo);
+  grid.m_bHeadlessAnswerOk = FALSE;
+  EXPECT_FALSE(grid.SetValueRange(CGXCellRange(1, 1, 40000, 1), "v"));
+  EXPECT_NE(grid.m_sLastMessageBox.Find("too large for the undo buffer"), -1);
+  EXPECT_STREQ(grid.GetValueRowCol(1, 1), "");
+  grid.m_bHeadlessAnswerOk = TRUE;
+  EXPECT_TRUE(grid.SetValueRange(CGXCellRange(1, 1, 40000, 1), "v"));
+  EXPECT_STREQ(grid.GetValueRowCol(40000, 1), "v");
+  EXPECT_EQ(undo.log.find("add:StyleRange"), std::string::npos);  // nothing was saved for undo
+  undo.log.clear();
+  EXPECT_TRUE(grid.SetValueRange(CGXCellRange(1, 2, 2, 2), "w"));
+  EXPECT_EQ(undo.log, "add:StyleRange;");
+  grid.SetUndoFeature(nullptr);
+}
+
+}  // namespace
