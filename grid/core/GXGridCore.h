@@ -335,6 +335,14 @@ class CGXGridCore {
   void SetWarningText(LPCTSTR psz) { m_sWarningText = psz != nullptr ? psz : ""; }
   virtual void ShowPendingWarning();
   BOOL IsChangingCurrentCell() const { return m_bChangingCell; }
+  // The record check of a dialog before it closes: with bSkip 0, validates an edit in progress
+  // and keeps the cell when it fails.
+  virtual BOOL CheckCurrentCellValid(BOOL bSkip);
+  // Record navigation: 0 first, 1 previous, 2 next, 3 last row; 4 row n below the header rows.
+  virtual void MoveToRecord(int nKind, ROWCOL n);
+  // The cursor for a point: the library's cursor id and the system cursor that stands in when
+  // the program lacks it (0, 0: the window's own cursor).
+  virtual void GetHitCursor(CPoint point, UINT& nCursorId, UINT& nSystemCursor) const;
   // Hooks an application grid overrides.
   virtual BOOL OnStartEditing(ROWCOL nRow, ROWCOL nCol) {
     (void)nRow;

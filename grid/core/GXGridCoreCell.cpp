@@ -849,3 +849,104 @@ BOOL CGXGridCore::HandleLeftButtonDblClk(UINT nFlags, CPoint point) {
   }
   return TRUE;
 }
+
+BOOL CGXGridCore::CheckCurrentCellValid(BOOL bSkip) {
+  if (bSkip)
+    return TRUE;
+  ROWCOL r, c;
+  CGXControl* p = GetActiveCell(r, c) ? m_pCurrentControl : nullptr;
+  if (p == nullptr || !p->IsActive() || m_bChangingCell)
+    return TRUE;
+  m_bChangingCell = TRUE;
+  WndDrainKeyboardMessages();
+  SetWarningText(nullptr);
+  const BOOL bOk = p->OnValidate();
+  if (!bOk) {
+    ShowPendingWarning();
+    m_bValidationFailed = TRUE;
+  }
+  m_bChangingCell = FALSE;
+  return bOk;
+}
+
+void CGXGridCore::MoveToRecord(int nKind, ROWCOL n) {
+  switch (nKind) {
+    case 0:
+      StepCurrentCellOrSelect(GX_TOPROW, 1);
+      break;
+    case 1:
+      StepCurrentCellOrSelect(GX_UP, 1);
+      break;
+    case 2:
+      StepCurrentCellOrSelect(GX_DOWN, 1);
+      break;
+    case 3:
+      StepCurrentCellOrSelect(GX_BOTTOMROW, 1);
+      break;
+    case 4: {
+      const ROWCOL hr = GetHeaderRows(), hc = GetHeaderCols();
+      RequestGridDimension(hr + n, 0);
+      const ROWCOL nRow = std::min(hr + n, GetRowCount());
+      const ROWCOL nCol = GetColCount() > hc ? hc + 1 : GetColCount();
+      if (nRow > 0)
+        ChangeCurrentCell(nRow, nCol, 0x0A);
+      WndSetFocus();
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void CGXGridCore::GetHitCursor(CPoint point, UINT& nCursorId, UINT& nSystemCursor) const {
+  nCursorId = nSystemCursor = 0;
+  ROWCOL nRow = 0, nCol = 0;
+  const int nHit = HitTest(point, &nRow, &nCol);
+  const CGXGridParam* p = m_pParam;
+  switch (nHit) {
+    case GX_HIDDENROWHIT:
+      nCursorId = 20193;
+      nSystemCursor = 32645;
+      break;
+    case GX_HIDDENCOLHIT:
+      nCursorId = 20192;
+      nSystemCursor = 32644;
+      break;
+    case GX_FILLHANDLEHIT:
+      nCursorId = 20209;
+      break;
+    case GX_HORZLINE:
+      if (p != nullptr && p->IsRowResizeAllowed(3)) {
+        nCursorId = 20191;
+        nSystemCursor = 32645;  // north-south sizing
+      }
+      break;
+    case GX_VERTLINE:
+      if (p != nullptr && p->IsColResizeAllowed(3)) {
+        nCursorId = 20190;
+        nSystemCursor = 32644;  // west-east sizing
+      }
+      break;
+    case GX_SELEDGEHIT:
+      nCursorId = 20194;
+      nSystemCursor = 32512;
+      break;
+    case GX_HEADERHIT:
+      if (p == nullptr)
+        break;
+      if (nRow > 0 && nCol == 0) {
+        if (IsCellInSelection(nRow, 1) && p->IsRowDragEnabled())
+          nSystemCursor = 32512;
+        else if (p->IsSelectionAllowed(4))
+          nCursorId = 20196;
+      } else if (nRow == 0 && nCol > 0) {
+        if (IsCellInSelection(1, nCol) && p->IsColDragEnabled())
+          nSystemCursor = 32512;
+        else if (p->IsSelectionAllowed(2))
+          nCursorId = 20195;
+      }
+      break;
+    default:
+      break;
+  }
+}

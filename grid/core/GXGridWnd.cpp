@@ -129,9 +129,17 @@ LRESULT CGXGridWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
+    case WM_CREATE: {
+      const LRESULT r = Default();
+      if (m_bAutoDelete && !IsInitialized())
+        SetUpGrid();
+      return r;
+    }
     case WM_PAINT: {
-      if (!IsInitialized())
+      if (!IsInitialized()) {
+        ::ValidateRect(m_hWnd, nullptr);  // painted again only after the set-up
         AfxThrowNotSupportedException();
+      }
       PAINTSTRUCT ps;
       HDC hDC = ::BeginPaint(m_hWnd, &ps);
       DrawGrid(hDC, CRect(ps.rcPaint));
@@ -215,8 +223,33 @@ LRESULT CGXGridWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return GetParam() != nullptr ? (LRESULT)GetParam()->m_nOptionWord : 0;
     case WM_USER + 913:
       return 0;
-    case WM_USER + 971:
+    case WM_USER + 914:
+      return CheckCurrentCellValid((BOOL)wParam) ? 0 : 1;
+    case WM_USER + 931:
+      ::SetFocus(m_hWnd);
+      MoveToRecord((int)wParam, (ROWCOL)lParam);
       return 0;
+    case WM_USER + 971:
+      m_bSizeLock = wParam != 0;
+      if (!m_bSizeLock)
+        Invalidate();
+      return 0;
+    case WM_SETCURSOR:
+      if (IsInitialized() && LOWORD(lParam) == HTCLIENT) {
+        POINT pt;
+        ::GetCursorPos(&pt);
+        ::ScreenToClient(m_hWnd, &pt);
+        UINT nId = 0, nSystem = 0;
+        GetHitCursor(CPoint(pt.x, pt.y), nId, nSystem);
+        HCURSOR hCursor = nId != 0 ? ::LoadCursorA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nId)) : nullptr;
+        if (hCursor == nullptr && nSystem != 0)
+          hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(nSystem));
+        if (hCursor != nullptr) {
+          ::SetCursor(hCursor);
+          return TRUE;
+        }
+      }
+      break;
     default:
       break;
   }
@@ -337,4 +370,23 @@ CGXTextMeasurer* CGXGridWnd::WndGetMeasurer(const CGXFont* pFont) {
   if (pFont != nullptr)
     m_pMeasureSurface->SelectFont(*pFont, GetZoom());
   return m_pMeasureSurface;
+}
+
+void GXAttachGridWndObject(void* hWnd) {
+  HWND h = static_cast<HWND>(hWnd);
+  if (CWnd::FromHandlePermanent(h) != nullptr)
+    return;
+  CGXGridWnd* pGrid = new CGXGridWnd;
+  pGrid->m_bAutoDelete = TRUE;
+  if (!pGrid->SubclassWindow(h)) {
+    delete pGrid;
+    return;
+  }
+  pGrid->TakeOverClassProc();
+}
+
+void CGXGridWnd::TakeOverClassProc() {
+  // The class procedure only hands the window over; what the grid does not handle goes to the
+  // default procedure, not back to it.
+  m_pfnSuper = ::DefWindowProcA;
 }

@@ -12,6 +12,10 @@
 #include <map>
 #include <string>
 
+// Gives a window of the "CGXGridWnd" class that something else created (a custom control of a
+// dialog template) a grid window object that deletes itself with the window.
+void GXAttachGridWndObject(void* hWnd);
+
 // Draws the engine's cells into a device context; fonts come from the window's
 // font cache.
 class CGXGdiSurface : public CGXGridSurface {
@@ -54,6 +58,8 @@ class CGXGridWnd : public CWnd, public CGXGridCore {
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void PostNcDestroy() override;
+  // For a window the "CGXGridWnd" class made: messages the grid leaves go to the default procedure.
+  void TakeOverClassProc();
 
   // The engine's window.
   void WndGetClientRect(CRect& rect) const override;
@@ -79,6 +85,8 @@ class CGXGridWnd : public CWnd, public CGXGridCore {
   // Message boxes are not shown but only kept while set (tests of windows
   // nobody looks at).
   BOOL m_bQuietMessages = FALSE;
+  // While set, a size change repaints nothing.
+  BOOL m_bSizeLock = FALSE;
 
  private:
   void FreeFonts();

@@ -693,3 +693,46 @@ TEST_F(GridTest, ARangeTooLargeForUndoAsksFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridTest, CursorsByHitCode) {
+  grid.HideCols(3, 3);
+  struct Case {
+    CPoint pt;
+    UINT id, system;
+  } cases[] = {
+      {CPoint(199, 5), 20190, 32644},  // column border in the header row
+      {CPoint(50, 35), 20191, 32645},  // row border in the header column
+      {CPoint(303, 5), 20192, 32644},  // a hidden column can be shown
+      {CPoint(50, 45), 20196, 0},      // a row header selects the row
+      {CPoint(150, 9), 20195, 0},      // a column header selects the column
+      {CPoint(150, 45), 0, 0},         // a cell: the window's cursor
+  };
+  for (const Case& c : cases) {
+    UINT id = 1, sys = 1;
+    grid.GetHitCursor(c.pt, id, sys);
+    EXPECT_EQ(id, c.id) << c.pt.x << "," << c.pt.y;
+    EXPECT_EQ(sys, c.system) << c.pt.x << "," << c.pt.y;
+  }
+  // A selected row's header shows the arrow for dragging it.
+  grid.SelectRange(CGXCellRange().SetRows(2, 2));
+  UINT id = 1, sys = 1;
+  grid.GetHitCursor(CPoint(50, 45), id, sys);
+  EXPECT_EQ(id, 0u);
+  EXPECT_EQ(sys, 32512u);
+}
+
+TEST_F(GridTest, RecordNavigationAndCheck) {
+  grid.MoveToRecord(4, 7);
+  EXPECT_EQ(Current(), Cell(7, 1));
+  grid.MoveToRecord(1, 0);
+  EXPECT_EQ(Current(), Cell(6, 1));
+  grid.MoveToRecord(0, 0);
+  EXPECT_EQ(Current(), Cell(1, 1));
+  grid.MoveToRecord(4, 500);
+  EXPECT_EQ(Current(), Cell(20, 1));
+  EXPECT_TRUE(grid.CheckCurrentCellValid(FALSE));
+}
+
+}  // namespace

@@ -323,6 +323,35 @@ TEST_F(GridWindowTest, ScrollBarsFollowTheGrid) {
   EXPECT_FALSE(::GetUpdateRect(grid->m_hWnd, &r, FALSE));
 }
 
+TEST_F(GridWindowTest, RecordMessagesAndTheRecordCheck) {
+  grid->SendMessage(WM_USER + 931, 4, 5);
+  EXPECT_EQ(Current(), Cell(5, 1));
+  grid->SendMessage(WM_USER + 931, 2, 0);
+  EXPECT_EQ(Current(), Cell(6, 1));
+  grid->SendMessage(WM_USER + 931, 3, 0);
+  EXPECT_EQ(Current(), Cell(60, 1));
+  // The record check passes without an edit in progress.
+  EXPECT_EQ(grid->SendMessage(WM_USER + 914, 0), 0);
+  Type("q");
+  EXPECT_EQ(grid->SendMessage(WM_USER + 914, 0), 0);
+  EXPECT_EQ(grid->SendMessage(WM_USER + 912), (LRESULT)grid->GetParam()->m_nOptionWord);
+}
+
+TEST(GridCustomControl, AWindowOfTheGridClassGetsASelfDeletingGrid) {
+  HWND hWnd = ::CreateWindowA("CGXGridWnd", "", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 0, 0, 300, 200, nullptr, nullptr,
+                              ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(hWnd, nullptr);
+  CGXGridWnd* pGrid = dynamic_cast<CGXGridWnd*>(CWnd::FromHandlePermanent(hWnd));
+  ASSERT_NE(pGrid, nullptr);
+  EXPECT_TRUE(pGrid->m_bAutoDelete);
+  EXPECT_TRUE(pGrid->IsInitialized());
+  EXPECT_EQ(pGrid->GetScrollBarMode(GX_SBVERT), 10);
+  EXPECT_EQ(pGrid->GetScrollBarMode(GX_SBHORZ), 0);
+  ::UpdateWindow(hWnd);
+  ::DestroyWindow(hWnd);
+  EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr);
+}
+
 // A 2 by 2 bitmap of 4 bits a pixel behind a header of the given size: colour 0 light grey (a
 // button colour), colour 1 an ordinary colour; the top row is 0 1, the bottom row 1 0.
 std::vector<BYTE> PackedBitmap(DWORD nHeaderSize) {
