@@ -5,6 +5,7 @@
 #include "GXControlFactory.h"
 #include "GXFont.h"
 #include "GXGridState.h"
+#include "GXGridWnd.h"
 
 #include "FrameworkWin.h"
 
@@ -128,6 +129,8 @@ void GXInitWindowSystem(GX_GRID_STATE* pState) {
   pState->SetVersion(::GetVersion());
   GXSetSysColorProc(&SysColor);
   GXSetFindResourceProc(&FindProgramResource);
+  if (GXGetAttachGridWndProc() == nullptr)
+    GXSetAttachGridWndProc(&GXAttachGridWndObject);
   if (pState->m_sDragLineWndClass.IsEmpty())
     pState->m_sDragLineWndClass = AfxRegisterWndClass(CS_SAVEBITS);
   if (pState->m_pControlFactory != nullptr)
