@@ -206,10 +206,32 @@ bool SortEngineCells(int sheet, const EngineCellRef& block, bool rows, bool whol
   return true;
 }
 
+// A saved formula may name an entry that the sheet no longer holds: the name was deleted without
+// keeping it, or the record that kept it was dropped, or the sheet was emptied or loaded since.
+// Its range is unknown then, and the entry itself may be gone, so such a reference is lost.
+static void LoseForeignNames(const EngineSheet* s, CompiledFormula* f) {
+  for (int i = 0; f != nullptr && i < f->count; i++) {
+    FormulaNode& n = f->nodes[i];
+    if (n.Kind() != NODE_NAMED_CELL && n.Kind() != NODE_NAMED_RANGE)
+      continue;
+    const EngineName* e = s->names;
+    while (e != nullptr && e != n.u.name)
+      e = e->next;
+    if (e != nullptr)
+      continue;
+    n.kindFlags = (n.kindFlags & ~0xFFu) | NODE_OPERATOR;
+    n.child[0] = n.child[1] = NODE_NONE;
+    n.u.ref = EngineCellRef{};
+    n.u.op = OP_LOST;
+  }
+}
+
 void RestoreSavedEngineCells(int sheet, std::vector<EngineCell*>& cells) {
   EngineSheet* s = GetEngineSheet(sheet);
   for (size_t i = 0; i < cells.size(); i++) {
     EngineCell* c = cells[i];
+    if (c->IsFormula())
+      LoseForeignNames(s, c->formula);
     EngineCell* there = FindEngineCell(s, c->row, c->col);
     if (there != nullptr) {
       UnlinkEngineCell(s, there);

@@ -165,3 +165,28 @@ TEST_F(FormulaSheetEngine, DeletedNameComesBackWithItsFormulas) {
   EXPECT_EQ(none, nullptr);
   EXPECT_EQ(Edit("B1"), "=SUM(A1..A2)");
 }
+
+// A saved formula whose name is gone by the time it is put back (deleted without keeping it)
+// comes back with the lost reference, never with a name entry that no longer exists.
+TEST_F(FormulaSheetEngine, RestoredFormulaWhoseNameIsGoneLosesTheReference) {
+  Put("A1", "2");
+  ASSERT_TRUE(DefineEngineName(m_sheet, "Two", Ref("A1")));
+  ASSERT_TRUE(Put("B2", "=Two*5"));
+  ASSERT_TRUE(Put("C2", "=A1*5"));
+  m_s->undoMode = 1;
+  RemoveEngineRows(m_sheet, 2, 1);
+  CGXUndoEngineCellsInfo* pending = nullptr;
+  CollectEngineUndoInfo(m_sheet, pending, 1, false, false);
+  ASSERT_NE(pending, nullptr);
+  m_s->undoMode = 0;
+  CGXUndoEngineCellsInfo* none = nullptr;
+  ASSERT_TRUE(EngineDeleteRangeName(m_sheet, "Two", none, false));
+  InsertEngineRows(m_sheet, 2, 1);
+  EXPECT_TRUE(ApplyEngineUndoInfo(m_sheet, pending, 0, false));
+  delete pending;
+  RecalculateSheet(m_sheet);
+  EXPECT_EQ(Edit("B2"), "=??*5");
+  EXPECT_EQ(ErrorOf("B2"), 89);
+  EXPECT_EQ(Edit("C2"), "=A1*5");
+  EXPECT_EQ(Show("C2"), "10");
+}
