@@ -95,6 +95,10 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
       if (formula == nullptr) {
         // A formula that no longer compiles survives as text showing the formula.
         kind = ENGINE_CELL_TEXT;
+      } else {
+        // The formula's own nodes say whether it is recalculated with its references: a stored
+        // kind that says otherwise would leave it out of every recalculation.
+        kind = FormulaHasReferences(formula) ? ENGINE_CELL_FORMULA_REFS : ENGINE_CELL_FORMULA;
       }
     }
   } catch (...) {
