@@ -103,7 +103,7 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
     }
   } catch (...) {
     delete object;
-    throw;
+    EngineRethrow();
   }
   int pool = kind == ENGINE_CELL_NONE ? 2 : (kind == ENGINE_CELL_FORMULA_REFS ? 1 : 0);
   EngineCell* c;
@@ -112,7 +112,7 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
   } catch (...) {
     delete object;
     FreeCompiledFormula(formula);
-    throw;
+    EngineRethrow();
   }
   c->SetKind(kind);
   c->row = row;
@@ -169,7 +169,7 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
     }
   } catch (...) {
     FreeEngineCell(c);
-    throw;
+    EngineRethrow();
   }
   return c;
 }
@@ -218,7 +218,7 @@ void Load(CArchive& ar, int sheet) {
     }
   } catch (...) {
     EndCellBatch(s, batch);
-    throw;
+    EngineRethrow();
   }
   EndCellBatch(s, batch);
 }

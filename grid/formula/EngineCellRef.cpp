@@ -287,7 +287,12 @@ bool DeleteEngineName(int sheet, const char* name) {
       return;
     if (s->undoMode != 0) {
       EngineCell* copy = CopyEngineCell(c, &s->pools[1]);
-      s->saved.push_back(copy);
+      try {
+        s->saved.push_back(copy);
+      } catch (...) {
+        FreeEngineCell(copy);
+        EngineRethrow();
+      }
       s->undoFlag = 1;
     }
     ReplaceNameNodes(c->formula, entry);

@@ -233,5 +233,9 @@ void EngineFree(void* p);
 void EngineFreeAll();
 // For tests: the heap the engine allocates from (malloc by default); null restores it.
 void EngineSetAllocator(void* (*pfnAlloc)(size_t));
+// Inside a catch block: rethrows the exception being handled, a failed allocation of the standard
+// library (std::bad_alloc) as the framework's memory exception, so that callers of the engine
+// meet one kind of memory failure.
+[[noreturn]] void EngineRethrow();
 
 #endif  // GRID_FORMULA_ENGINESTATE_H

@@ -78,7 +78,7 @@ class Parser {
       nodes = static_cast<FormulaNode*>(EngineAlloc(sizeof(FormulaNode) * (m_count ? m_count : 1)));
     } catch (...) {
       EngineFree(commentCopy);
-      throw;
+      EngineRethrow();
     }
     std::memcpy(nodes, m_nodes, sizeof(FormulaNode) * m_count);
     out->count = (uint16_t)m_count;
@@ -608,7 +608,7 @@ CompiledFormula* CompileFormulaText(int sheet, const char* text) {
     ok = ParseFormula(sheet, text, f);
   } catch (...) {
     EngineFree(f);
-    throw;
+    EngineRethrow();
   }
   if (!ok) {
     EngineFree(f);
@@ -666,7 +666,7 @@ CompiledFormula* DuplicateCompiledFormula(const CompiledFormula* src) {
       f->comment = EngineStrDup(src->comment, std::strlen(src->comment));
   } catch (...) {
     FreeCompiledFormula(f);
-    throw;
+    EngineRethrow();
   }
   return f;
 }
