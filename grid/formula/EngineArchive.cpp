@@ -10,6 +10,7 @@
 #include "Array.h"
 #include "Exception.h"
 
+#include <cstdint>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -197,6 +198,7 @@ void Load(CArchive& ar, int sheet) {
   }
   int batch = BeginCellBatch(s, ENGINE_POOL_ALL);
   std::unordered_set<CObject*> objects;
+  std::unordered_set<uint64_t> positions;
   try {
     for (;;) {
       BYTE marker;
@@ -206,7 +208,16 @@ void Load(CArchive& ar, int sheet) {
       if (marker != 1)
         Damaged(ar);
       EngineCell* c = LoadCell(ar, sheet, s, objects);
-      EngineCell* existing = FindEngineCell(s, c->row, c->col);
+      // The positions already loaded are kept aside: a stored sheet may put many cells into one
+      // hash chain, and looking each one up there would take quadratic time.
+      bool repeated;
+      try {
+        repeated = !positions.insert((uint64_t)c->row << 32 | c->col).second;
+      } catch (...) {
+        FreeEngineCell(c);
+        EngineRethrow();
+      }
+      EngineCell* existing = repeated ? FindEngineCell(s, c->row, c->col) : nullptr;
       if (existing != nullptr) {
         if (c->Kind() == ENGINE_CELL_NONE) {
           FreeEngineCell(c);

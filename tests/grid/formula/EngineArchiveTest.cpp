@@ -129,6 +129,28 @@ TEST_F(EngineArchiveTest, FormulaKindFollowsItsReferences) {
   EXPECT_EQ(std::string(EngineCellDisplayText(other, FindEngineCell(o, 1, 1))), "10");
 }
 
+// A stored sheet whose cells all fall into one hash chain loads in linear time.
+TEST_F(EngineArchiveTest, CellsOfOneHashChainLoad) {
+  ByteString b;
+  b.Le(0, 2).Le(0, 2).Le(0, 2).Le(0, 2).Le(0, 2).Le(0, 2);
+  int n = 0;
+  uint32_t lastRow = 0, lastCol = 0;
+  for (uint32_t col = 0; col <= ENGINE_MAX_COL && n < 100000; col++) {
+    uint32_t first = (uint32_t)((1 + 32749ull * 8388607 - (uint64_t)col * 8388607 % 32749) % 32749);
+    for (uint32_t row = first == 0 ? 32749 : first; row <= ENGINE_MAX_ROW && n < 100000; row += 32749, n++) {
+      ASSERT_EQ(EngineBucketOf(row, col), 1u);
+      b.B({1, 1, 3, 0}).Le(row, 4).Le(col, 4).Le(0, 2).B({0, 0, 0, 0, 0, 0, 0xF0, 0x3F});
+      lastRow = row;
+      lastCol = col;
+    }
+  }
+  b.B({0});
+  int other = Loaded(b.bytes);
+  EngineSheet* o = GetEngineSheet(other);
+  EXPECT_EQ(o->linkedCount, 100000);
+  EXPECT_NE(FindEngineCell(o, lastRow, lastCol), nullptr);
+}
+
 // Damaged archives end in the archive exception; the sheet stays usable.
 TEST_F(EngineArchiveTest, DamagedArchivesThrow) {
   Fill();
