@@ -10,6 +10,7 @@
 #include "Array.h"
 #include "Exception.h"
 
+#include <cstdint>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -95,11 +96,15 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
       if (formula == nullptr) {
         // A formula that no longer compiles survives as text showing the formula.
         kind = ENGINE_CELL_TEXT;
+      } else {
+        // The formula's own nodes say whether it is recalculated with its references: a stored
+        // kind that says otherwise would leave it out of every recalculation.
+        kind = FormulaHasReferences(formula) ? ENGINE_CELL_FORMULA_REFS : ENGINE_CELL_FORMULA;
       }
     }
   } catch (...) {
     delete object;
-    throw;
+    EngineRethrow();
   }
   int pool = kind == ENGINE_CELL_NONE ? 2 : (kind == ENGINE_CELL_FORMULA_REFS ? 1 : 0);
   EngineCell* c;
@@ -108,7 +113,7 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
   } catch (...) {
     delete object;
     FreeCompiledFormula(formula);
-    throw;
+    EngineRethrow();
   }
   c->SetKind(kind);
   c->row = row;
@@ -165,7 +170,7 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
     }
   } catch (...) {
     FreeEngineCell(c);
-    throw;
+    EngineRethrow();
   }
   return c;
 }
@@ -193,6 +198,7 @@ void Load(CArchive& ar, int sheet) {
   }
   int batch = BeginCellBatch(s, ENGINE_POOL_ALL);
   std::unordered_set<CObject*> objects;
+  std::unordered_set<uint64_t> positions;
   try {
     for (;;) {
       BYTE marker;
@@ -202,7 +208,16 @@ void Load(CArchive& ar, int sheet) {
       if (marker != 1)
         Damaged(ar);
       EngineCell* c = LoadCell(ar, sheet, s, objects);
-      EngineCell* existing = FindEngineCell(s, c->row, c->col);
+      // The positions already loaded are kept aside: a stored sheet may put many cells into one
+      // hash chain, and looking each one up there would take quadratic time.
+      bool repeated;
+      try {
+        repeated = !positions.insert((uint64_t)c->row << 32 | c->col).second;
+      } catch (...) {
+        FreeEngineCell(c);
+        EngineRethrow();
+      }
+      EngineCell* existing = repeated ? FindEngineCell(s, c->row, c->col) : nullptr;
       if (existing != nullptr) {
         if (c->Kind() == ENGINE_CELL_NONE) {
           FreeEngineCell(c);
@@ -214,7 +229,7 @@ void Load(CArchive& ar, int sheet) {
     }
   } catch (...) {
     EndCellBatch(s, batch);
-    throw;
+    EngineRethrow();
   }
   EndCellBatch(s, batch);
 }

@@ -218,16 +218,14 @@ bool IsValidEngineName(const char* name) {
   return true;
 }
 
-static bool SameName(const char* a, const char* b) {
-  for (;; a++, b++) {
-    char x = *a, y = *b;
-    if (x >= 'a' && x <= 'z') x = (char)(x - 32);
-    if (y >= 'a' && y <= 'z') y = (char)(y - 32);
-    if (x != y)
-      return false;
-    if (x == '\0')
-      return true;
-  }
+// Names compare without regard to letter case: the key is the name cut to its stored length and
+// upper-cased.
+static std::string NameKey(const char* name) {
+  std::string key(name, strnlen(name, ENGINE_NAME_MAX));
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z')
+      c = (char)(c - 32);
+  return key;
 }
 
 bool DefineEngineName(int sheet, const char* name, const EngineCellRef& range) {
@@ -243,12 +241,19 @@ bool DefineEngineName(int sheet, const char* name, const EngineCellRef& range) {
     entry->range = r;
   } else {
     entry = static_cast<EngineName*>(EngineCalloc(sizeof(EngineName)));
-    entry->name = EngineStrDup(cut, std::strlen(cut));
+    try {
+      entry->name = EngineStrDup(cut, std::strlen(cut));
+      s->nameIndex.emplace(NameKey(cut), entry);
+    } catch (...) {
+      FreeEngineNameEntry(entry);
+      EngineRethrow();
+    }
     entry->range = r;
-    EngineName** pp = &s->names;
-    while (*pp != nullptr)
-      pp = &(*pp)->next;
-    *pp = entry;
+    if (s->lastName != nullptr)
+      s->lastName->next = entry;
+    else
+      s->names = entry;
+    s->lastName = entry;
   }
   s->changed = 1;
   return true;
@@ -257,16 +262,13 @@ bool DefineEngineName(int sheet, const char* name, const EngineCellRef& range) {
 EngineName* FindEngineName(int sheet, const char* name, EngineCellRef* out) {
   if (name == nullptr)
     return nullptr;
-  char cut[ENGINE_NAME_MAX + 1];
-  std::snprintf(cut, sizeof(cut), "%s", name);
-  for (EngineName* e = GetEngineSheet(sheet)->names; e != nullptr; e = e->next) {
-    if (SameName(e->name, cut)) {
-      if (out != nullptr)
-        *out = e->range;
-      return e;
-    }
-  }
-  return nullptr;
+  EngineSheet* s = GetEngineSheet(sheet);
+  auto it = s->nameIndex.find(NameKey(name));
+  if (it == s->nameIndex.end())
+    return nullptr;
+  if (out != nullptr)
+    *out = it->second->range;
+  return it->second;
 }
 
 void FreeEngineNameEntry(EngineName* entry) {
@@ -287,7 +289,12 @@ bool DeleteEngineName(int sheet, const char* name) {
       return;
     if (s->undoMode != 0) {
       EngineCell* copy = CopyEngineCell(c, &s->pools[1]);
-      s->saved.push_back(copy);
+      try {
+        s->saved.push_back(copy);
+      } catch (...) {
+        FreeEngineCell(copy);
+        EngineRethrow();
+      }
       s->undoFlag = 1;
     }
     ReplaceNameNodes(c->formula, entry);
@@ -299,10 +306,26 @@ bool DeleteEngineName(int sheet, const char* name) {
       if (c->formula != nullptr)
         ReplaceNameNodes(c->formula, entry);
   EngineName** pp = &s->names;
-  while (*pp != entry)
+  EngineName* prev = nullptr;
+  while (*pp != entry) {
+    prev = *pp;
     pp = &(*pp)->next;
+  }
   *pp = entry->next;
+  if (s->lastName == entry)
+    s->lastName = prev;
   entry->next = nullptr;
+  // Another entry of the same name (one defined while this one was deleted and then restored)
+  // becomes the one the name finds.
+  std::string key = NameKey(entry->name);
+  auto it = s->nameIndex.find(key);
+  EngineName* other = s->names;
+  while (other != nullptr && NameKey(other->name) != key)
+    other = other->next;
+  if (other != nullptr)
+    it->second = other;
+  else
+    s->nameIndex.erase(it);
   if (s->undoMode != 0) {
     FreeEngineNameEntry(s->deletedName);
     s->deletedName = entry;
@@ -319,8 +342,17 @@ void RestoreEngineName(int sheet, EngineName* saved) {
   EngineSheet* s = GetEngineSheet(sheet);
   if (s->deletedName == saved)
     s->deletedName = nullptr;
+  // The saved entry goes first in the list, so it is the one its name finds, also when the name
+  // was defined again since the deletion.
+  try {
+    s->nameIndex[NameKey(saved->name)] = saved;
+  } catch (...) {
+    EngineRethrow();
+  }
   saved->next = s->names;
   s->names = saved;
+  if (s->lastName == nullptr)
+    s->lastName = saved;
   s->changed = 1;
 }
 
@@ -331,4 +363,6 @@ void DeleteAllEngineNames(EngineSheet* s) {
     e = next;
   }
   s->names = nullptr;
+  s->lastName = nullptr;
+  s->nameIndex.clear();
 }

@@ -311,7 +311,7 @@ void RunBlockOp(int sheet, const BlockOp& op) {
   } catch (...) {
     EndCellBatch(s, batch);
     st->m_nShifting = 0;
-    throw;
+    EngineRethrow();
   }
   EndCellBatch(s, batch);
   st->m_nShifting = 0;
@@ -490,7 +490,7 @@ void CopyEngineCells(int sheet, const EngineCellRef& source, uint32_t destRow, u
       if (c != nullptr)
         FreeEngineCell(c);
     EndCellBatch(s, batch);
-    throw;
+    EngineRethrow();
   }
   if (mode == 0) {
     MarkBlocks(sheet, src, dst);
@@ -498,7 +498,7 @@ void CopyEngineCells(int sheet, const EngineCellRef& source, uint32_t destRow, u
       RecalculateSheet(sheet);
     } catch (...) {
       EndCellBatch(s, batch);
-      throw;
+      EngineRethrow();
     }
   }
   EndCellBatch(s, batch);

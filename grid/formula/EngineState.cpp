@@ -61,6 +61,14 @@ void EngineSetAllocator(void* (*pfnAlloc)(size_t)) {
   MemState().pfnAlloc = pfnAlloc != nullptr ? pfnAlloc : std::malloc;
 }
 
+void EngineRethrow() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    AfxThrowMemoryException();
+  }
+}
+
 void* EngineAlloc(size_t size) {
   void* p = MemState().pfnAlloc(size == 0 ? 1 : size);
   if (p == nullptr)
@@ -490,17 +498,30 @@ CObject* CloneEngineObject(const CObject* object) {
 }
 
 EngineCell* CopyEngineCell(const EngineCell* cell, EngineCellPool* pool) {
-  EngineCell* c = AllocEngineCell(pool);
+  // The copies are made before the record, so that a refused allocation leaves no record behind
+  // that shares the original's text.
+  char* text = nullptr;
+  CompiledFormula* formula = nullptr;
+  EngineCell* c;
+  try {
+    if (cell->ValueType() == ENGINE_VALUE_LONG_TEXT)
+      text = EngineStrDup(cell->value.text, std::strlen(cell->value.text));
+    if (cell->IsFormula() && cell->formula != nullptr)
+      formula = DuplicateCompiledFormula(cell->formula);
+    c = AllocEngineCell(pool);
+  } catch (...) {
+    EngineFree(text);
+    FreeCompiledFormula(formula);
+    EngineRethrow();
+  }
   uint32_t slotBits = c->flags & ENGINE_SLOT_MASK;
   *c = *cell;
   c->next = nullptr;
   c->flags = (cell->flags & ~(ENGINE_SLOT_MASK | ENGINE_FLAG_LINKED)) | slotBits;
   c->object = nullptr;
-  c->formula = nullptr;
-  if (cell->ValueType() == ENGINE_VALUE_LONG_TEXT)
-    c->value.text = EngineStrDup(cell->value.text, std::strlen(cell->value.text));
-  if (cell->IsFormula() && cell->formula != nullptr)
-    c->formula = DuplicateCompiledFormula(cell->formula);
+  c->formula = formula;
+  if (text != nullptr)
+    c->value.text = text;
   return c;
 }
 

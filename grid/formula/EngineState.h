@@ -15,6 +15,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 struct CompiledFormula;
@@ -145,6 +147,10 @@ struct EngineSheet {
   EngineCellPool pools[3];  // constants, formulas, placeholders
   EngineName* names;
   EngineName* deletedName;  // kept for undo
+  // The list's last entry and the entries by upper-cased name, so that defining and finding a
+  // name take constant time however many names a sheet holds.
+  EngineName* lastName;
+  std::unordered_map<std::string, EngineName*> nameIndex;
   // Settings.
   int32_t manualRecalc;
   int32_t recalcAll;
@@ -233,5 +239,9 @@ void EngineFree(void* p);
 void EngineFreeAll();
 // For tests: the heap the engine allocates from (malloc by default); null restores it.
 void EngineSetAllocator(void* (*pfnAlloc)(size_t));
+// Inside a catch block: rethrows the exception being handled, a failed allocation of the standard
+// library (std::bad_alloc) as the framework's memory exception, so that callers of the engine
+// meet one kind of memory failure.
+[[noreturn]] void EngineRethrow();
 
 #endif  // GRID_FORMULA_ENGINESTATE_H

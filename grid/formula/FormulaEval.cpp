@@ -464,7 +464,7 @@ int RecalcPass(int sheet, EngineSheet* s) {
     }
   } catch (...) {
     EndCellBatch(s, batch);
-    throw;
+    EngineRethrow();
   }
   EndCellBatch(s, batch);
   return violations;
@@ -503,7 +503,7 @@ EngineValue EvaluateFormulaAt(int sheet, uint32_t row, uint32_t col, const Compi
     AfxThrowMemoryException();
   } catch (...) {
     ev = saved;
-    throw;
+    EngineRethrow();
   }
   ev = saved;
   return result;
@@ -579,7 +579,7 @@ void EvaluateCell(int sheet, EngineCell* cell) {
   } catch (...) {
     for (Frame& fr : stack)
       fr.cell->flags &= ~(ENGINE_FLAG_IN_PROGRESS | ENGINE_FLAG_CURRENT);
-    throw;
+    EngineRethrow();
   }
 }
 
@@ -604,7 +604,7 @@ bool RecalculateSheet(int sheet, bool force) {
   } catch (...) {
     s->marked.clear();
     s->status = 0;
-    throw;
+    EngineRethrow();
   }
   s->marked.clear();
   s->status = 0;
@@ -714,7 +714,7 @@ bool StoreFormulaCell(int sheet, uint32_t row, uint32_t col, const char* text, b
   } catch (...) {
     FreeCompiledFormula(f);
     delete obj;
-    throw;
+    EngineRethrow();
   }
   c->formula = f;
   c->stamp = s->stamp;
@@ -759,7 +759,7 @@ bool StoreTextCell(int sheet, uint32_t row, uint32_t col, const char* text, size
   } catch (...) {
     FreeEngineCell(c);
     delete obj;
-    throw;
+    EngineRethrow();
   }
   c->Set(ENGINE_FLAG_CHANGED, true);
   PlaceCell(sheet, s, c, row, col, obj);

@@ -45,11 +45,6 @@ class Parser {
 
   void Run(const char* text, CompiledFormula* out) {
     SetScanInput(text);
-    for (;;) {
-      m_tokens.push_back(ScanFormulaToken());
-      if (m_tokens.back().kind == TOK_END)
-        break;
-    }
     FormulaToken t = Next();
     if (t.kind != TOK_EQUAL) {
       if (t.kind == TOK_EQEQ)
@@ -78,7 +73,7 @@ class Parser {
       nodes = static_cast<FormulaNode*>(EngineAlloc(sizeof(FormulaNode) * (m_count ? m_count : 1)));
     } catch (...) {
       EngineFree(commentCopy);
-      throw;
+      EngineRethrow();
     }
     std::memcpy(nodes, m_nodes, sizeof(FormulaNode) * m_count);
     out->count = (uint16_t)m_count;
@@ -88,13 +83,17 @@ class Parser {
   }
 
  private:
-  const FormulaToken& Peek(size_t k = 0) const {
+  // Tokens are scanned as the parse needs them, so that a parse that fails early never scans the
+  // rest of a long text.
+  const FormulaToken& Peek(size_t k = 0) {
     size_t i = m_cur + k;
+    while (m_tokens.size() <= i && (m_tokens.empty() || m_tokens.back().kind != TOK_END))
+      m_tokens.push_back(ScanFormulaToken());
     return i < m_tokens.size() ? m_tokens[i] : m_tokens.back();
   }
   FormulaToken Next() {
-    const FormulaToken& t = Peek();
-    if (m_cur < m_tokens.size() - 1)
+    FormulaToken t = Peek();
+    if (t.kind != TOK_END)
       m_cur++;
     return t;
   }
@@ -608,7 +607,7 @@ CompiledFormula* CompileFormulaText(int sheet, const char* text) {
     ok = ParseFormula(sheet, text, f);
   } catch (...) {
     EngineFree(f);
-    throw;
+    EngineRethrow();
   }
   if (!ok) {
     EngineFree(f);
@@ -666,7 +665,7 @@ CompiledFormula* DuplicateCompiledFormula(const CompiledFormula* src) {
       f->comment = EngineStrDup(src->comment, std::strlen(src->comment));
   } catch (...) {
     FreeCompiledFormula(f);
-    throw;
+    EngineRethrow();
   }
   return f;
 }

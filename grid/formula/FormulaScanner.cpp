@@ -29,9 +29,27 @@ int MatchCell(const unsigned char* p, const unsigned char* end) {
   return digits == 0 ? 0 : (int)(q - p);
 }
 
-int MatchName(const unsigned char* p, const unsigned char* end) {
+// A name that is a range written with dots (A1..B2, A1.B2, and A1..Total where Total names a
+// range) gives only the cell before the first dot, and *cellPrefix is set: the rest follows as
+// tokens of its own. Nothing after that dot is looked at, so that a long run of such ranges is
+// scanned in linear time.
+int MatchName(const unsigned char* p, const unsigned char* end, bool* cellPrefix) {
+  *cellPrefix = false;
   if (!(IsLetter(*p) || *p == '_' || *p == '$')) return 0;
   const unsigned char* q = p + 1;
+  while (q < end && IsNameChar(*q)) {
+    // The longest cell is "$" three letters "$" and seven digits.
+    if (*q == '.' && !*cellPrefix && q - p <= 13) {
+      EngineCellRef first;
+      if (ParseCellReference(CString(reinterpret_cast<const char*>(p), (int)(q - p)), &first)) {
+        *cellPrefix = true;
+        return (int)(q - p);
+      }
+    }
+    if (*q == '.')
+      break;
+    q++;
+  }
   while (q < end && IsNameChar(*q)) q++;
   return (int)(q - p);
 }
@@ -137,6 +155,7 @@ void SetScanInput(const char* text) {
   st->m_input = text;
   st->m_nConsumed = 0;
   st->m_nPosition = 0;
+  st->m_nUnterminatedFrom = -1;
   st->m_bStarted = true;
 }
 
@@ -166,10 +185,21 @@ FormulaToken ScanFormulaToken() {
   const unsigned char* p = base + st->m_nConsumed;
   tok.pos = st->m_nPosition;
 
+  // A string that finds no closing quote from one offset finds none from any later quote either
+  // (a later quote is one the first scan took as escaped, and from there both scans agree), so
+  // each unterminated string is looked for once.
+  int stringLen = 0;
+  if (*p == '"' && (st->m_nUnterminatedFrom < 0 || st->m_nConsumed < st->m_nUnterminatedFrom)) {
+    stringLen = MatchString(p, end);
+    if (stringLen == 0)
+      st->m_nUnterminatedFrom = st->m_nConsumed;
+  }
+
   // Each rule's match, in rule order; the longest wins and the earlier wins a tie.
   int opKind = TOK_ERROR;
+  bool cellPrefix = false;
   const int lengths[] = {
-      MatchCell(p, end), MatchName(p, end), MatchFunction(p, end), MatchString(p, end),
+      MatchCell(p, end), MatchName(p, end, &cellPrefix), MatchFunction(p, end), stringLen,
       MatchHex(p, end), MatchNumber(p, end), MatchComment(p, end), MatchOperator(p, end, &opKind),
   };
   int best = -1, bestLen = 0;
@@ -187,23 +217,10 @@ FormulaToken ScanFormulaToken() {
       tok.kind = ColumnLettersToIndex(letters) >= 0 ? TOK_CELL : TOK_NAME;
       break;
     }
-    case 1: {  // name, which may be a range written with dots
-      CString name(s, bestLen);
-      int dot = name.Find('.');
-      // A cell before the first dot is a cell, and the rest of the text is put back so that the
-      // separator and what follows it come as their own tokens: A1..B2, and also A1..Total where
-      // Total names a range.
-      EngineCellRef first;
-      if (dot > 0 && ParseCellReference(name.Left(dot), &first)) {
-        bestLen = dot;
-        tok.kind = TOK_CELL;
-        tok.text = name.Left(dot);
-      } else {
-        tok.kind = TOK_NAME;
-        tok.text = name;
-      }
+    case 1:  // a name, or the cell that begins a range written with dots
+      tok.kind = cellPrefix ? TOK_CELL : TOK_NAME;
+      tok.text = CString(s, bestLen);
       break;
-    }
     case 2:
       tok.kind = TOK_FUNCTION;
       tok.text = CString(s + 1, bestLen - 1);

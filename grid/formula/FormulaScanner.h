@@ -33,6 +33,7 @@ class GX_PARSE_STATE : public CObject {
   CString m_input;
   int m_nConsumed = 0;  // characters of the input already scanned
   int m_nPosition = 0;  // the running position counter
+  int m_nUnterminatedFrom = -1;  // no string closes from this offset on; -1 not known
   bool m_bStarted = false;
 };
 

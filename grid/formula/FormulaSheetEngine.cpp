@@ -22,6 +22,14 @@ CGXUndoEngineCellsInfo::~CGXUndoEngineCellsInfo() {
   FreeEngineNameEntry(m_pName);
 }
 
+static CGXUndoEngineCellsInfo* NewUndoRecord() {
+  try {
+    return new CGXUndoEngineCellsInfo;
+  } catch (...) {
+    EngineRethrow();
+  }
+}
+
 bool EngineSetFormula(int sheet, uint32_t row, uint32_t col, const char* text) {
   if (text == nullptr || text[0] != '=' || row < 1 || row > ENGINE_MAX_ROW || col > ENGINE_MAX_COL)
     return false;
@@ -34,7 +42,7 @@ bool EngineSetFormula(int sheet, uint32_t row, uint32_t col, const char* text) {
         EvaluateCell(sheet, c);
       } catch (...) {
         EndCellBatch(s, batch);
-        throw;
+        EngineRethrow();
       }
       EndCellBatch(s, batch);
     }
@@ -64,7 +72,7 @@ bool ComputeEngineExpression(int sheet, const char* text, CString* out) {
     v = EvaluateFormulaAt(sheet, 0, 0, f, f->expression);
   } catch (...) {
     FreeCompiledFormula(f);
-    throw;
+    EngineRethrow();
   }
   FreeCompiledFormula(f);
   if (v.kind == VALUE_RANGE)
@@ -105,7 +113,7 @@ void CopyEngineSheet(int dst, int src) {
           copy->object = CloneEngineObject(c->object);
         } catch (...) {
           FreeEngineCell(copy);
-          throw;
+          EngineRethrow();
         }
         CompiledFormula* f = copy->formula;
         for (int i = 0; f != nullptr && i < f->count; i++) {
@@ -123,7 +131,7 @@ void CopyEngineSheet(int dst, int src) {
     }
   } catch (...) {
     EndCellBatch(d, batch);
-    throw;
+    EngineRethrow();
   }
   EndCellBatch(d, batch);
 }
@@ -138,7 +146,12 @@ bool SortEngineCells(int sheet, const EngineCellRef& block, bool rows, bool whol
   size_t n = (size_t)(end - start) + 1;
   if (newOrder.size() != n)
     return false;
-  std::vector<int> inverse(n, -1);
+  std::vector<int> inverse;
+  try {
+    inverse.assign(n, -1);
+  } catch (...) {
+    EngineRethrow();
+  }
   for (size_t i = 0; i < n; i++) {
     int old = newOrder[i];
     if (old < 0 || (size_t)old >= n || inverse[(size_t)old] >= 0)
@@ -199,19 +212,48 @@ bool SortEngineCells(int sheet, const EngineCellRef& block, bool rows, bool whol
       LinkEngineCell(s, c);
   } catch (...) {
     EndCellBatch(s, batch);
-    throw;
+    EngineRethrow();
   }
   EndCellBatch(s, batch);
   MarkEngineRangeChanged(sheet, b);
   return true;
 }
 
+// A saved formula may name an entry that the sheet no longer holds: the name was deleted without
+// keeping it, or the record that kept it was dropped, or the sheet was emptied or loaded since.
+// Its range is unknown then, and the entry itself may be gone, so such a reference is lost.
+static void LoseForeignNames(const EngineSheet* s, CompiledFormula* f) {
+  for (int i = 0; f != nullptr && i < f->count; i++) {
+    FormulaNode& n = f->nodes[i];
+    if (n.Kind() != NODE_NAMED_CELL && n.Kind() != NODE_NAMED_RANGE)
+      continue;
+    const EngineName* e = s->names;
+    while (e != nullptr && e != n.u.name)
+      e = e->next;
+    if (e != nullptr)
+      continue;
+    n.kindFlags = (n.kindFlags & ~0xFFu) | NODE_OPERATOR;
+    n.child[0] = n.child[1] = NODE_NONE;
+    n.u.ref = EngineCellRef{};
+    n.u.op = OP_LOST;
+  }
+}
+
 void RestoreSavedEngineCells(int sheet, std::vector<EngineCell*>& cells) {
   EngineSheet* s = GetEngineSheet(sheet);
   for (size_t i = 0; i < cells.size(); i++) {
     EngineCell* c = cells[i];
+    if (c->IsFormula())
+      LoseForeignNames(s, c->formula);
     EngineCell* there = FindEngineCell(s, c->row, c->col);
     if (there != nullptr) {
+      if (s->undoMode != 0) {
+        try {
+          s->saved.reserve(s->saved.size() + 1);
+        } catch (...) {
+          EngineRethrow();
+        }
+      }
       UnlinkEngineCell(s, there);
       // With undo collection on, what is replaced is kept, so that the replay can be undone.
       if (s->undoMode != 0) {
@@ -243,7 +285,7 @@ void CollectEngineUndoInfo(int sheet, CGXUndoEngineCellsInfo*& pending, int shee
     } catch (...) {
       s->recalcAll = oldAll;
       s->undoMode = oldMode;
-      throw;
+      EngineRethrow();
     }
     s->recalcAll = oldAll;
     s->undoMode = oldMode;
@@ -251,7 +293,7 @@ void CollectEngineUndoInfo(int sheet, CGXUndoEngineCellsInfo*& pending, int shee
   if (s->saved.empty())
     return;
   if (pending == nullptr)
-    pending = new CGXUndoEngineCellsInfo;
+    pending = NewUndoRecord();
   std::vector<EngineCell*>& list = collect ? pending->m_redoCells : pending->m_undoCells;
   // The new cells come first; the list saved before hangs off their end.
   try {
@@ -293,7 +335,7 @@ bool ApplyEngineUndoInfo(int sheet, CObject* record, int mode, bool redo) {
     AfxThrowMemoryException();
   } catch (...) {
     EndCellBatch(s, batch);
-    throw;
+    EngineRethrow();
   }
   EndCellBatch(s, batch);
   return true;
@@ -323,13 +365,13 @@ bool EngineDeleteRangeName(int sheet, const char* name, CGXUndoEngineCellsInfo*&
     existed = DeleteEngineName(sheet, name);
   } catch (...) {
     s->undoMode = oldMode;
-    throw;
+    EngineRethrow();
   }
   s->undoMode = oldMode;
   if (!existed || !collect)
     return existed;
   if (record == nullptr)
-    record = new CGXUndoEngineCellsInfo;
+    record = NewUndoRecord();
   FreeEngineNameEntry(record->m_pName);
   record->m_pName = s->deletedName;
   s->deletedName = nullptr;

@@ -107,6 +107,50 @@ TEST_F(EngineArchiveTest, FormulaThatNoLongerCompilesSurvivesAsText) {
   EXPECT_EQ(std::string(EngineCellDisplayText(other, c)), "=Gone1");
 }
 
+// A formula stored with the other formula kind than its references call for is recalculated as
+// its references need: "=A1*2" stored as a formula without references follows A1.
+TEST_F(EngineArchiveTest, FormulaKindFollowsItsReferences) {
+  ByteString b;
+  b.Le(0, 2).Le(0, 2).Le(0, 2).Le(1, 2).Le(0, 2).Le(0, 2);
+  b.B({1, 1, 3, 0}).Le(1, 4).Le(0, 4).Le(0, 2).B({0, 0, 0, 0, 0, 0, 0x08, 0x40});             // A1 = 3
+  b.B({1, 4, 3, 0}).Le(1, 4).Le(1, 4).Le(0, 2).B({5}).Text("=A1*2").B({0, 0, 0, 0, 0, 0, 0, 0});  // B1
+  b.B({1, 3, 3, 0}).Le(2, 4).Le(1, 4).Le(0, 2).B({4}).Text("=1+2").B({0, 0, 0, 0, 0, 0, 0, 0});   // B2
+  b.B({0});
+  int other = Loaded(b.bytes);
+  EngineSheet* o = GetEngineSheet(other);
+  EngineCell* b1 = FindEngineCell(o, 1, 1);
+  EngineCell* b2 = FindEngineCell(o, 2, 1);
+  ASSERT_NE(b1, nullptr);
+  ASSERT_NE(b2, nullptr);
+  EXPECT_EQ(b1->Kind(), ENGINE_CELL_FORMULA_REFS);
+  EXPECT_EQ(b2->Kind(), ENGINE_CELL_FORMULA);
+  StoreNumberCell(other, 1, 0, 5);
+  RecalculateSheet(other);
+  EXPECT_EQ(std::string(EngineCellDisplayText(other, FindEngineCell(o, 1, 1))), "10");
+}
+
+// A stored sheet whose cells all fall into one hash chain loads in linear time.
+TEST_F(EngineArchiveTest, CellsOfOneHashChainLoad) {
+  ByteString b;
+  b.Le(0, 2).Le(0, 2).Le(0, 2).Le(0, 2).Le(0, 2).Le(0, 2);
+  int n = 0;
+  uint32_t lastRow = 0, lastCol = 0;
+  for (uint32_t col = 0; col <= ENGINE_MAX_COL && n < 100000; col++) {
+    uint32_t first = (uint32_t)((1 + 32749ull * 8388607 - (uint64_t)col * 8388607 % 32749) % 32749);
+    for (uint32_t row = first == 0 ? 32749 : first; row <= ENGINE_MAX_ROW && n < 100000; row += 32749, n++) {
+      ASSERT_EQ(EngineBucketOf(row, col), 1u);
+      b.B({1, 1, 3, 0}).Le(row, 4).Le(col, 4).Le(0, 2).B({0, 0, 0, 0, 0, 0, 0xF0, 0x3F});
+      lastRow = row;
+      lastCol = col;
+    }
+  }
+  b.B({0});
+  int other = Loaded(b.bytes);
+  EngineSheet* o = GetEngineSheet(other);
+  EXPECT_EQ(o->linkedCount, 100000);
+  EXPECT_NE(FindEngineCell(o, lastRow, lastCol), nullptr);
+}
+
 // Damaged archives end in the archive exception; the sheet stays usable.
 TEST_F(EngineArchiveTest, DamagedArchivesThrow) {
   Fill();

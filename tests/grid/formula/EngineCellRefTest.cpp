@@ -143,3 +143,28 @@ TEST_F(EngineNames, DeletingANameTurnsFormulasIntoPlainReferences) {
   EXPECT_EQ(Edit("C1"), "=SUM(A1..A2)+B1");
   EXPECT_EQ(Show("C1"), "15");
 }
+
+// Many names: each is defined, found and deleted in constant time, and the list keeps its order.
+TEST_F(EngineNames, ManyNames) {
+  const int n = 50000;
+  char name[32];
+  for (int i = 0; i < n; i++) {
+    std::snprintf(name, sizeof(name), "N%d", i);
+    ASSERT_TRUE(DefineEngineName(m_sheet, name, MakeEngineCellRef(i % 1000 + 1, 0, 0)));
+  }
+  for (int i = 0; i < n; i += 7) {
+    std::snprintf(name, sizeof(name), "n%d", i);
+    EngineCellRef r{};
+    ASSERT_NE(FindEngineName(m_sheet, name, &r), nullptr) << name;
+    EXPECT_EQ(r.FirstRow(), (uint32_t)(i % 1000 + 1));
+  }
+  ASSERT_TRUE(DeleteEngineName(m_sheet, "N49999"));
+  ASSERT_TRUE(DefineEngineName(m_sheet, "Last", MakeEngineCellRef(1, 1, 0)));
+  int count = 0;
+  const char* last = nullptr;
+  for (EngineName* e = m_s->names; e != nullptr; e = e->next, count++)
+    last = e->name;
+  EXPECT_EQ(count, n);
+  EXPECT_STREQ(last, "Last");
+  EXPECT_EQ(FindEngineName(m_sheet, "N49999"), nullptr);
+}

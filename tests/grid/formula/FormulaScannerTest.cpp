@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ struct Tok {
 std::vector<FormulaToken> ScanAll(const char* text) {
   SetScanInput(text);
   std::vector<FormulaToken> out;
-  for (int guard = 0; guard < 1000; guard++) {
+  for (size_t guard = 0, n = std::strlen(text); guard <= n; guard++) {
     out.push_back(ScanFormulaToken());
     if (out.back().kind == TOK_END)
       break;
@@ -106,4 +107,35 @@ TEST(FormulaScanner, LongTokensStayWhole) {
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0].kind, TOK_STRING);
   EXPECT_EQ(got[0].text.GetLength(), 40000);
+}
+
+// Texts made of many ranges written with dots, or of many quotes that never close, are scanned
+// token by token without looking at the rest of the text again for each one.
+TEST(FormulaScanner, LongRunsOfDottedRangesAndOpenQuotes) {
+  const int n = 100000;
+  std::string dotted;
+  std::string quotes;
+  for (int i = 0; i < n; i++) {
+    dotted += "A1.";
+    quotes += "\"\\";
+  }
+  std::vector<FormulaToken> got = ScanAll(dotted.c_str());
+  ASSERT_EQ(got.size(), (size_t)(2 * n + 1));
+  EXPECT_EQ(got[0].kind, TOK_CELL);
+  EXPECT_EQ(got[1].kind, TOK_DOT);
+  EXPECT_EQ(got[2 * n - 2].kind, TOK_CELL);
+  EXPECT_EQ(got[2 * n - 2].pos, 3 * (n - 1));
+  got = ScanAll(quotes.c_str());
+  ASSERT_EQ(got.size(), (size_t)(2 * n + 1));
+  EXPECT_EQ(got[0].kind, TOK_ERROR);
+  EXPECT_EQ(got[1].kind, TOK_BACKSLASH);
+  EXPECT_EQ(got[2 * n - 2].kind, TOK_ERROR);
+  EXPECT_EQ(got[2 * n - 2].error, 223);
+  // A string closes at the first quote its escapes leave; after it an open quote is an error.
+  static const int kKinds[] = {TOK_STRING, TOK_NAME, TOK_BACKSLASH, TOK_ERROR, TOK_END};
+  got = ScanAll("\"a\\\" \"b\\\"");
+  ASSERT_EQ(got.size(), 5u);
+  for (size_t i = 0; i < got.size(); i++)
+    EXPECT_EQ(got[i].kind, kKinds[i]) << i;
+  EXPECT_EQ(std::string(got[0].text), "a\\\" ");
 }

@@ -2,11 +2,14 @@
 // copies of a sheet, sorting, and undo records of engine cells.
 #include "EngineTestSupport.h"
 
+#include "ArchiveTestSupport.h"
+#include "EngineArchive.h"
 #include "EngineMove.h"
 #include "FormulaSheetEngine.h"
 
 #include "Exception.h"
 
+#include <cstdlib>
 #include <string>
 
 using FormulaSheetEngine = EngineSheetTest;
@@ -164,4 +167,92 @@ TEST_F(FormulaSheetEngine, DeletedNameComesBackWithItsFormulas) {
   ASSERT_TRUE(EngineDeleteRangeName(m_sheet, "Pair", none, false));
   EXPECT_EQ(none, nullptr);
   EXPECT_EQ(Edit("B1"), "=SUM(A1..A2)");
+}
+
+// A saved formula whose name is gone by the time it is put back (deleted without keeping it)
+// comes back with the lost reference, never with a name entry that no longer exists.
+TEST_F(FormulaSheetEngine, RestoredFormulaWhoseNameIsGoneLosesTheReference) {
+  Put("A1", "2");
+  ASSERT_TRUE(DefineEngineName(m_sheet, "Two", Ref("A1")));
+  ASSERT_TRUE(Put("B2", "=Two*5"));
+  ASSERT_TRUE(Put("C2", "=A1*5"));
+  m_s->undoMode = 1;
+  RemoveEngineRows(m_sheet, 2, 1);
+  CGXUndoEngineCellsInfo* pending = nullptr;
+  CollectEngineUndoInfo(m_sheet, pending, 1, false, false);
+  ASSERT_NE(pending, nullptr);
+  m_s->undoMode = 0;
+  CGXUndoEngineCellsInfo* none = nullptr;
+  ASSERT_TRUE(EngineDeleteRangeName(m_sheet, "Two", none, false));
+  InsertEngineRows(m_sheet, 2, 1);
+  EXPECT_TRUE(ApplyEngineUndoInfo(m_sheet, pending, 0, false));
+  delete pending;
+  RecalculateSheet(m_sheet);
+  EXPECT_EQ(Edit("B2"), "=??*5");
+  EXPECT_EQ(ErrorOf("B2"), 89);
+  EXPECT_EQ(Edit("C2"), "=A1*5");
+  EXPECT_EQ(Show("C2"), "10");
+}
+
+namespace {
+int g_allocsLeft = 0;
+void* FailingAlloc(size_t n) {
+  if (g_allocsLeft-- <= 0)
+    return nullptr;
+  return std::malloc(n);
+}
+}  // namespace
+
+// The heap refusing at any point of the bulk operations ends them with the framework's memory
+// exception (never another exception, a crash or a damaged store), and the sheet goes on working.
+TEST_F(FormulaSheetEngine, RefusedAllocationsInBulkOperationsRaiseMemoryException) {
+  // Each budget lets one more allocation through, until the whole sequence runs.
+  for (int budget = 0;; budget++) {
+    ASSERT_LT(budget, 1000);
+    TearDown();
+    SetUp();
+    Put("A1", "1");
+    Put("A2", "a text longer than eight bytes");
+    ASSERT_TRUE(DefineEngineName(m_sheet, "Top", Ref("A1")));
+    ASSERT_TRUE(Put("B1", "=Top+1"));
+    ASSERT_TRUE(Put("B2", "=SUM(A1..A3)//sum"));
+    ASSERT_TRUE(Put("B3", "=A2&\"!\""));
+    m_s->undoMode = 1;
+    int copy = CreateEngineSheet();
+    CGXUndoEngineCellsInfo* pending = nullptr;
+    CGXUndoEngineCellsInfo* nameRecord = nullptr;
+    g_allocsLeft = budget;
+    EngineSetAllocator(FailingAlloc);
+    bool thrown = false;
+    try {
+      CopyEngineCells(m_sheet, Ref("A1..B3"), 5, 0);
+      RemoveEngineRows(m_sheet, 2, 1);
+      CollectEngineUndoInfo(m_sheet, pending, 1, true, false);
+      CopyEngineSheet(copy, m_sheet);
+      Bytes stored = Store([&](CArchive& ar) { SerializeEngineSheet(ar, m_sheet); });
+      Load(stored, [&](CArchive& ar) { SerializeEngineSheet(ar, copy); });
+      EngineDeleteRangeName(m_sheet, "Top", nameRecord, true);
+      SortEngineCells(m_sheet, Ref("A1..B6"), true, true, {5, 4, 3, 2, 1, 0});
+      StoreTextCell(m_sheet, 9, 9, "another text longer than eight bytes");
+      InsertEngineCols(m_sheet, 0, 1);
+    } catch (CMemoryException* e) {
+      thrown = true;
+      e->Delete();
+    }
+    EngineSetAllocator(nullptr);
+    if (budget == 0) {
+      EXPECT_TRUE(thrown);
+    }
+    if (pending != nullptr) {
+      EXPECT_TRUE(ApplyEngineUndoInfo(m_sheet, pending, 0, false)) << budget;
+    }
+    delete pending;
+    delete nameRecord;
+    DestroyEngineSheet(copy);
+    RecalculateSheet(m_sheet, true);
+    ASSERT_TRUE(Put("Z1", "=1+2")) << budget;
+    EXPECT_EQ(Show("Z1"), "3") << budget;
+    if (!thrown)
+      break;
+  }
 }
