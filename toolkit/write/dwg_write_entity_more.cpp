@@ -236,7 +236,7 @@ void write_leader(DwgBody& b) {
   DwgBits& o = b.out;
   // The effective dimension values: the leader's style with its own overrides;
   // a style the drawing lacks leaves the release's defaults.
-  TkDimSettings dim{1.0, 0.18, 0.09, 0, 0, TkHandle{}, 0};
+  TkDimSettings dim{1.0, 0.18, 0.09, 0, 0, TkHandle{}, 0, 0.18, 0, TkHandle{}};
   TkHandle style = get_h(d, TK_LEADER_DIMSTYLE);
   (void)tk_read_dimstyle_overrides(b.o.d, b.h, &dim, &style);
   uint32_t count = uint16_t(tk_data_get<int16_t>(d, 0));
