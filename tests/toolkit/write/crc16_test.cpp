@@ -21,6 +21,26 @@ TEST(Crc16, ContinuesFromTheSeedLikeOneRun) {
   EXPECT_EQ(once, twice);
 }
 
+// The four-byte steps give what the polynomial gives bit by bit, for every length and seed.
+TEST(Crc16, AgreesWithTheBitwiseDefinitionAtEveryLength) {
+  auto bitwise = [](uint16_t seed, const uint8_t* p, size_t n) {
+    uint32_t c = seed;
+    for (size_t i = 0; i < n; ++i) {
+      c ^= p[i];
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xA001u : c >> 1;
+    }
+    return uint16_t(c);
+  };
+  uint8_t bytes[70];
+  for (size_t i = 0; i < sizeof bytes; ++i) bytes[i] = uint8_t(i * 37 + 11);
+  for (uint16_t seed : {uint16_t(0), uint16_t(0xC0C1), uint16_t(0xFFFF)})
+    for (size_t n = 0; n <= sizeof bytes; ++n)
+      for (size_t from : {size_t(0), size_t(1), size_t(3)}) {
+        if (from + n > sizeof bytes) continue;
+        EXPECT_EQ(crc16(seed, bytes + from, n), bitwise(seed, bytes + from, n)) << n;
+      }
+}
+
 TEST(Crc16, StampStoresTheXoredValueLittleEndianInTheLastTwoBytes) {
   uint8_t record[6] = {'1', '2', '3', '4', 0, 0};
   crc_stamp_record(record, sizeof record, 0xA598);

@@ -220,32 +220,63 @@ TEST_F(DwgWriteTest, FileFrameOfEachRelease) {
 
 namespace {
 
+// The layer names and feature counts ogrinfo gives of a DWG file, and its exit status.
+struct Ogr {
+  int status;
+  std::string text;
+  std::vector<std::string> layers;
+};
+
+Ogr ogrinfo(const std::string& path) {
+  Ogr r{-1, {}, {}};
+  std::string cmd = "ogrinfo -ro -al -so '" + path + "' 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.text.append(buf, n);
+  r.status = pclose(p);
+  size_t at = 0;
+  while (at < r.text.size()) {
+    size_t end = r.text.find('\n', at);
+    if (end == std::string::npos) end = r.text.size();
+    std::string line = r.text.substr(at, end - at);
+    if (line.rfind("Layer name:", 0) == 0 || line.rfind("Feature Count:", 0) == 0)
+      r.layers.push_back(line);
+    at = end + 1;
+  }
+  return r;
+}
+
 // Debian's gdal-bin reads DWG R2000 through its CAD driver: every AC1015 file written from the
-// test drawings must open there.
+// test drawings must open there, and one written from an R2000 DWG shows the layers and the
+// per-layer feature counts that the driver shows of the source.
 TEST_F(DwgWriteTest, AnIndependentReaderOpensTheR2000Files) {
   if (std::system("command -v ogrinfo > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ogrinfo";
   const std::vector<std::string> files = drawings();
   if (files.empty()) GTEST_SKIP() << "no shared test data";
-  int checked = 0;
+  int checked = 0, compared = 0;
   for (const std::string& file : files) {
-    TkDrawing* src = tk_open_drawing(vvtest::TestDataPath(file).c_str(), 1, 0);
+    std::string source = vvtest::TestDataPath(file);
+    TkDrawing* src = tk_open_drawing(source.c_str(), 1, 0);
     if (!src) continue;
+    bool r2000_dwg = !src->is_dxf && src->version == TK_VERSION_AC1015;
     std::string out = dir + "/gdal.dwg";
     bool saved = tk_save_drawing(src, out.c_str(), TK_FILE_DWG, TK_VERSION_AC1015, 0, 16, 0, 0);
     tk_close_drawing(src);
     if (!saved) continue;  // a source older than R2000
     SCOPED_TRACE(file);
-    std::string cmd = "ogrinfo -ro -al -so '" + out + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-    EXPECT_EQ(pclose(p), 0) << text;
+    Ogr written = ogrinfo(out);
+    EXPECT_EQ(written.status, 0) << written.text;
     ++checked;
+    if (!r2000_dwg) continue;
+    Ogr original = ogrinfo(source);
+    if (original.status != 0) continue;  // the driver cannot read the source itself
+    EXPECT_EQ(written.layers, original.layers);
+    ++compared;
   }
   EXPECT_GT(checked, 0);
+  EXPECT_GT(compared, 0);
 }
 
 }  // namespace
