@@ -1,9 +1,7 @@
-// A real grid window under Wine: built from a layout made in the test, painted
-// into a memory bitmap and checked at the pixels that matter (headers, grid
-// lines, frozen rows, the selection, a spanned cell, an interior colour),
-// driven by keyboard and mouse messages, editing and storing a cell, scrolling,
-// and inserting, removing and moving rows and columns with the display
-// following.
+// A real grid window under Wine: built from a layout made in the test, painted into a memory bitmap and
+// checked at the pixels that matter (headers, grid lines, frozen rows, the selection, a spanned cell, an
+// interior colour), driven by keyboard and mouse messages, editing and storing a cell, scrolling, and
+// inserting, removing and moving rows and columns with the display following.
 #include <windows.h>
 
 #include "GXDrawingWin.h"
@@ -90,8 +88,8 @@ class GridWindowTest : public ::testing::Test {
       ::DispatchMessageA(&msg);
     }
   }
-  // Keys by messages; the modifier states are set in the thread's keyboard
-  // state, where the grid reads them.
+  // Keys by messages; the modifier states are set in the thread's keyboard state, where the grid reads
+  // them.
   void Key(UINT vk, BOOL bCtrl = FALSE, BOOL bShift = FALSE) {
     BYTE state[256];
     ::GetKeyboardState(state);
@@ -164,9 +162,9 @@ TEST_F(GridWindowTest, PaintsHeadersGridLinesFrozenRowsSelectionAndSpans) {
   EXPECT_NE(pic.At(col2.right - 1, grid->CalcRectFromRowCol(8, 2).top + 3), window);
 }
 
-// The whole picture of a small grid without texts, pixel by pixel, against the layout it must
-// show: 3-D headers, grid lines, the line under a frozen row, an inverted selection, a spanned cell
-// without inner lines, and the area beyond the last row and column.
+// The whole picture of a small grid without texts, pixel by pixel, against the layout it must show: 3-D
+// headers, grid lines, the line under a frozen row, an inverted selection, a spanned cell without inner
+// lines, and the area beyond the last row and column.
 TEST(GridPicture, EveryPixelFollowsTheLayout) {
   GXInstallControlStandIns();
   HWND hParent = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 420, 220, nullptr, nullptr,
@@ -439,8 +437,8 @@ TEST(GridCustomControl, AWindowOfTheGridClassGetsASelfDeletingGrid) {
   EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr);
 }
 
-// A 2 by 2 bitmap of 4 bits a pixel behind a header of the given size: colour 0 light grey (a
-// button colour), colour 1 an ordinary colour; the top row is 0 1, the bottom row 1 0.
+// A 2 by 2 bitmap of 4 bits a pixel behind a header of the given size: colour 0 light grey (a button
+// colour), colour 1 an ordinary colour; the top row is 0 1, the bottom row 1 0.
 std::vector<BYTE> PackedBitmap(DWORD nHeaderSize) {
   std::vector<BYTE> b(nHeaderSize + 16 * 4 + 2 * 4, 0);
   BITMAPINFOHEADER h{};
