@@ -363,6 +363,12 @@ class CGXGridCore {
   virtual BOOL HandleMouseMove(UINT nFlags, CPoint point);
   virtual BOOL HandleLeftButtonUp(UINT nFlags, CPoint point);
   virtual BOOL HandleLeftButtonDblClk(UINT nFlags, CPoint point);
+  // Auto-scrolling while a drag leaves the window: timer 992 every 10 ms, with one tick posted at
+  // once; FALSE (and inactive) when the timer cannot be set.
+  BOOL StartAutoScroll(BOOL bCapture, int nDirection, int nSpeed = 1);
+  void StopAutoScroll();
+  BOOL IsAutoScrolling() const { return m_bAutoScroll; }
+  virtual BOOL HandleTimer(UINT_PTR nId);
   // The selection (the parameter object's list; its last range is the current one).
   virtual void ClearSelection(UINT flags = GX_INVALIDATE);
   virtual void SelectRange(const CGXCellRange& range, BOOL bSelect = TRUE, UINT flags = GX_INVALIDATE);
@@ -410,6 +416,20 @@ class CGXGridCore {
   }
   // Whether the key (GX_VK_SHIFT, GX_VK_CONTROL, GX_VK_MENU) is down now.
   virtual BOOL WndIsKeyDown(UINT nVirtKey) const;
+  virtual BOOL WndSetTimer(UINT nId, UINT nMilliseconds) {
+    (void)nId;
+    (void)nMilliseconds;
+    m_bHeadlessTimer = TRUE;
+    return TRUE;
+  }
+  virtual void WndKillTimer(UINT nId) {
+    (void)nId;
+    m_bHeadlessTimer = FALSE;
+  }
+  virtual BOOL WndPostTimer(UINT nId) {
+    (void)nId;
+    return TRUE;
+  }
   virtual void WndSetCapture(BOOL bCapture) { m_bHeadlessCapture = bCapture; }
   virtual BOOL WndHasCapture() const { return m_bHeadlessCapture; }
   // A measurer for the standard font outside a paint; null measures nothing (15 by 10 pixels).
@@ -427,6 +447,7 @@ class CGXGridCore {
   HeadlessScrollBar m_headlessScroll[2];
   BOOL m_bHeadlessFocus = FALSE;
   BOOL m_bHeadlessCapture = FALSE;
+  BOOL m_bHeadlessTimer = FALSE;
   UINT m_nHeadlessKeys = 0;  // GX_MK_SHIFT | GX_MK_CONTROL, and 0x10000 for Alt
   int m_nInvalidations = 0;
   CString m_sLastMessageBox;
@@ -496,6 +517,10 @@ class CGXGridCore {
   ROWCOL m_nAnchorRow = 0;
   ROWCOL m_nAnchorCol = 0;
   ROWCOL m_nResizeIndex = 0;
+  CPoint m_ptLastMouse;
+  BOOL m_bAutoScroll = FALSE;
+  int m_nAutoScrollDirection = 0;
+  int m_nAutoScrollSpeed = 1;
   int m_nResizeStart = 0;
 
   // Drawing.

@@ -652,6 +652,7 @@ BOOL CGXGridCore::HandleSize(UINT nType, int cx, int cy) {
 }
 
 BOOL CGXGridCore::HandleCancelMode() {
+  StopAutoScroll();
   if (m_nMouseState != mouseNone) {
     m_nMouseState = mouseNone;
     WndSetCapture(FALSE);
@@ -788,6 +789,21 @@ BOOL CGXGridCore::HandleMouseMove(UINT nFlags, CPoint point) {
   if (m_nMouseState != mouseSelecting || m_pParam == nullptr)
     return m_nMouseState != mouseNone;
   const CRect grid = GetGridRect();
+  m_ptLastMouse = point;
+  // Beyond the window's edge the grid scrolls by itself while the button is held.
+  int nDirection = 0;
+  if (point.y >= grid.bottom)
+    nDirection = GX_DOWN;
+  else if (point.y < grid.top)
+    nDirection = GX_UP;
+  else if (point.x >= grid.right)
+    nDirection = GX_RIGHT;
+  else if (point.x < grid.left)
+    nDirection = GX_LEFT;
+  if (nDirection == 0)
+    StopAutoScroll();
+  else if (!m_bAutoScroll || nDirection != m_nAutoScrollDirection)
+    StartAutoScroll(FALSE, nDirection);
   point.x = std::max((int)grid.left, std::min((int)point.x, (int)grid.right - 1));
   point.y = std::max((int)grid.top, std::min((int)point.y, (int)grid.bottom - 1));
   int nTop = 0, nLeft = 0;
@@ -816,6 +832,7 @@ BOOL CGXGridCore::HandleLeftButtonUp(UINT nFlags, CPoint point) {
   (void)nFlags;
   const int nState = m_nMouseState;
   m_nMouseState = mouseNone;
+  StopAutoScroll();
   WndSetCapture(FALSE);
   switch (nState) {
     case mouseResizeCol:
@@ -940,4 +957,43 @@ void CGXGridCore::GetHitCursor(CPoint point, UINT& nCursorId, UINT& nSystemCurso
     default:
       break;
   }
+}
+
+namespace {
+
+const UINT kAutoScrollTimer = 992;
+
+}  // namespace
+
+BOOL CGXGridCore::StartAutoScroll(BOOL bCapture, int nDirection, int nSpeed) {
+  m_bAutoScroll = TRUE;
+  m_nAutoScrollDirection = nDirection;
+  m_nAutoScrollSpeed = std::max(1, nSpeed);
+  if (bCapture)
+    WndSetCapture(TRUE);
+  if (!WndSetTimer(kAutoScrollTimer, 10)) {
+    m_bAutoScroll = FALSE;
+    return FALSE;
+  }
+  return WndPostTimer(kAutoScrollTimer);
+}
+
+void CGXGridCore::StopAutoScroll() {
+  if (!m_bAutoScroll)
+    return;
+  m_bAutoScroll = FALSE;
+  WndKillTimer(kAutoScrollTimer);
+}
+
+BOOL CGXGridCore::HandleTimer(UINT_PTR nId) {
+  if (nId != kAutoScrollTimer || !m_bAutoScroll)
+    return FALSE;
+  if (m_nMouseState != mouseSelecting) {
+    StopAutoScroll();
+    return TRUE;
+  }
+  // The selection follows to the cell now at the edge the pointer lies beyond.
+  if (DoScroll(m_nAutoScrollDirection, (ROWCOL)m_nAutoScrollSpeed))
+    HandleMouseMove(0, m_ptLastMouse);
+  return TRUE;
 }

@@ -210,6 +210,10 @@ LRESULT CGXGridWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         HandleKillFocus(hNew == m_hWnd || ::IsChild(m_hWnd, hNew));
       return r;
     }
+    case WM_TIMER:
+      if (IsInitialized() && HandleTimer(wParam))
+        return 0;
+      break;
     case WM_CANCELMODE:
       HandleCancelMode();
       break;
@@ -351,6 +355,17 @@ void CGXGridWnd::WndSetCapture(BOOL bCapture) {
   else if (::GetCapture() == m_hWnd)
     ::ReleaseCapture();
 }
+
+BOOL CGXGridWnd::WndSetTimer(UINT nId, UINT nMilliseconds) {
+  return m_hWnd != nullptr && ::SetTimer(m_hWnd, nId, nMilliseconds, nullptr) != 0;
+}
+
+void CGXGridWnd::WndKillTimer(UINT nId) {
+  if (m_hWnd != nullptr)
+    ::KillTimer(m_hWnd, nId);
+}
+
+BOOL CGXGridWnd::WndPostTimer(UINT nId) { return m_hWnd != nullptr && ::PostMessageA(m_hWnd, WM_TIMER, nId, 0); }
 
 BOOL CGXGridWnd::WndHasCapture() const { return m_hWnd != nullptr && ::GetCapture() == m_hWnd; }
 

@@ -73,6 +73,9 @@ class CGXGridWnd : public CWnd, public CGXGridCore {
   int WndMessageBox(LPCTSTR pszText) override;
   BOOL WndIsKeyDown(UINT nVirtKey) const override;
   void WndSetCapture(BOOL bCapture) override;
+  BOOL WndSetTimer(UINT nId, UINT nMilliseconds) override;
+  void WndKillTimer(UINT nId) override;
+  BOOL WndPostTimer(UINT nId) override;
   BOOL WndHasCapture() const override;
   CGXTextMeasurer* WndGetMeasurer(const CGXFont* pFont) override;
 

@@ -728,3 +728,29 @@ TEST_F(GridTest, RecordNavigationAndCheck) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridTest, DraggingBeyondTheWindowScrollsAndExtendsTheSelection) {
+  ASSERT_TRUE(grid.SetRowCount(100));
+  grid.HandleLeftButtonDown(0, CPoint(150, 50));
+  grid.HandleMouseMove(0, CPoint(150, 600));
+  EXPECT_TRUE(grid.IsAutoScrolling());
+  EXPECT_TRUE(grid.m_bHeadlessTimer);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_TRUE(grid.HandleTimer(992));
+  EXPECT_EQ(grid.GetTopRow(), 6u);
+  CGXRangeList& sel = grid.GetParam()->m_selection;
+  ASSERT_FALSE(sel.IsEmpty());
+  EXPECT_EQ(sel.GetRangeAt(sel.GetTailPosition())->bottom, grid.GetLastVisibleRow());
+  // Back inside the window the scrolling stops; releasing the button ends it all.
+  grid.HandleMouseMove(0, CPoint(150, 300));
+  EXPECT_FALSE(grid.IsAutoScrolling());
+  grid.HandleMouseMove(0, CPoint(150, 700));
+  grid.HandleLeftButtonUp(0, CPoint(150, 700));
+  EXPECT_FALSE(grid.IsAutoScrolling());
+  EXPECT_FALSE(grid.m_bHeadlessTimer);
+  EXPECT_FALSE(grid.HandleTimer(992));
+}
+
+}  // namespace

@@ -354,6 +354,23 @@ TEST_F(GridWindowTest, MouseClickDragHeadersAndColumnResize) {
   EXPECT_EQ(grid->CalcRectFromRowCol(0, 3).left, grid->CalcRectFromRowCol(0, 2).right);
 }
 
+TEST_F(GridWindowTest, DragBelowTheWindowScrollsByTimer) {
+  grid->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(Inside(3, 2)));
+  grid->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(CPoint(150, 600)));
+  EXPECT_TRUE(grid->IsAutoScrolling());
+  // The timer runs through the message loop; waited for generously.
+  for (int i = 0; i < 500 && grid->GetTopRow() < 4; ++i) {
+    Pump();
+    ::Sleep(10);
+  }
+  EXPECT_GE(grid->GetTopRow(), 4u);
+  grid->SendMessage(WM_LBUTTONUP, 0, At(CPoint(150, 600)));
+  EXPECT_FALSE(grid->IsAutoScrolling());
+  const ROWCOL nTop = grid->GetTopRow();
+  Pump();
+  EXPECT_EQ(grid->GetTopRow(), nTop);
+}
+
 TEST_F(GridWindowTest, InsertRemoveAndMoveWithTheDisplayFollowing) {
   for (ROWCOL r = 1; r <= 6; ++r) {
     CString s;
