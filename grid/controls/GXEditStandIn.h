@@ -1,8 +1,7 @@
-// A stand-in cell control until the cell-control library is there: it shows a
-// cell's text like the static cell and edits it as plain text (a typed
-// character or F2 starts editing, Backspace takes the last character back; the
-// engine stores the text when the cell is left). Not for: choice lists, check
-// boxes, buttons or the edit window of the real edit control.
+// A stand-in cell control until the cell-control library is there: it shows a cell's text like the static
+// cell and edits it as plain text (a typed character or F2 starts editing, Backspace takes the last
+// character back; the engine stores the text when the cell is left).
+// Not for: choice lists, check boxes, buttons or the edit window of the real edit control.
 #ifndef GRID_CONTROLS_GXEDITSTANDIN_H
 #define GRID_CONTROLS_GXEDITSTANDIN_H
 

@@ -1,8 +1,7 @@
-// What the grid engine asks of a cell control: binding it to the current cell,
-// edit mode, the typed text and storing it, validation, keys, and drawing the
-// cell it shows. The cell-control library derives its controls from it; until
-// it is there a stand-in (grid/controls) edits plain text. Not for: the
-// controls' own windows and behaviour.
+// What the grid engine asks of a cell control: binding it to the current cell, edit mode, the typed text
+// and storing it, validation, keys, and drawing the cell it shows. The cell-control library derives its
+// controls from it; until it is there a stand-in (grid/controls) edits plain text.
+// Not for: the controls' own windows and behaviour.
 #ifndef GRID_CORE_GXCONTROL_H
 #define GRID_CORE_GXCONTROL_H
 
@@ -43,8 +42,7 @@ class CGXControl {
   virtual void SetCurrentText(const CString& s) { (void)s; }
   // Writes the typed text into the cell; FALSE when the cell refused it.
   virtual BOOL Store() { return TRUE; }
-  // The check before the cell is left: FALSE keeps the cell (a warning text may
-  // be pending).
+  // The check before the cell is left: FALSE keeps the cell (a warning text may be pending).
   virtual BOOL OnValidate();
   virtual BOOL OnEndEditing() { return TRUE; }
   // Throws the typed text away; TRUE when there was an edit to discard.
@@ -72,8 +70,7 @@ class CGXControl {
   }
   // The text shown for a cell (the value of its style by default).
   virtual CString GetControlText(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style);
-  // Draws the cell's contents into its inner rectangle (background and frame
-  // are the engine's).
+  // Draws the cell's contents into its inner rectangle (background and frame are the engine's).
   virtual void Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style);
 
  protected:

@@ -1,6 +1,5 @@
-// The grid engine's frame, counts and origin, geometry, styles and values,
-// scrolling, and the structural operations. The current cell, keys and mouse
-// are in GXGridCoreCell.cpp, drawing in GXGridCoreDraw.cpp.
+// The grid engine's frame, counts and origin, geometry, styles and values, scrolling, and the structural
+// operations. The current cell, keys and mouse are in GXGridCoreCell.cpp, drawing in GXGridCoreDraw.cpp.
 #include "GXGridCore.h"
 
 #include "GXControlFactory.h"
@@ -9,8 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-// --- the control's defaults
-// ------------------------------------------------------------------------
+// --- the control's defaults -------------------------------------------------------------------------
 
 CString CGXControl::GetControlText(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
   (void)nRow;
@@ -29,8 +27,7 @@ void CGXControl::Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, R
 
 BOOL CGXControl::OnValidate() { return m_pGrid->OnValidateCell(m_nRow, m_nCol); }
 
-// --- frame
-// -------------------------------------------------------------------------------------------
+// --- frame ------------------------------------------------------------------------------------------
 
 CGXGridCore::CGXGridCore(void* pGridWnd, void* pDocument, BOOL bFlag) : m_pGridWnd(pGridWnd), m_pDocument(pDocument) {
   (void)bFlag;
@@ -130,8 +127,7 @@ BOOL CGXGridCore::SetReadOnly(BOOL bReadOnly) {
   return TRUE;
 }
 
-// --- the window without a window
-// ----------------------------------------------------------------
+// --- the window without a window --------------------------------------------------------------------
 
 void CGXGridCore::WndInvalidateRect(const CRect* pRect, BOOL bErase) {
   (void)pRect;
@@ -183,8 +179,7 @@ BOOL CGXGridCore::WndIsKeyDown(UINT nVirtKey) const {
   }
 }
 
-// --- counts, frozen rows and columns, origin
-// ----------------------------------------------------
+// --- counts, frozen rows and columns, origin --------------------------------------------------------
 
 ROWCOL CGXGridCore::GetRowCount() const {
   return m_pParam != nullptr && m_pParam->GetData() != nullptr ? m_pParam->GetData()->GetRowCount() : 0;
@@ -360,8 +355,7 @@ ROWCOL CGXGridCore::ColToVisibleIndex(ROWCOL nCol) const {
   return nCol;
 }
 
-// --- row heights and column widths
-// -------------------------------------------------------------
+// --- row heights and column widths ------------------------------------------------------------------
 
 int CGXGridCore::StoredToPixels(LONG nStored, int nUnit) const {
   const LONG nPer = 1000 / std::max(1, nUnit);
@@ -576,8 +570,7 @@ int CGXGridCore::GetZoom() const {
   return m_nZoom;
 }
 
-// --- geometry
-// ----------------------------------------------------------------------------------------
+// --- geometry ---------------------------------------------------------------------------------------
 
 LONG CGXGridCore::SumRowHeights(ROWCOL nFrom, ROWCOL nTo, LONG nLimit) const {
   LONG nSum = 0;
@@ -867,8 +860,7 @@ int CGXGridCore::HitTest(CPoint point, ROWCOL* pRow, ROWCOL* pCol, CRect* pRect)
   return nHit;
 }
 
-// --- covered cells
-// ---------------------------------------------------------------------------------
+// --- covered cells ----------------------------------------------------------------------------------
 
 BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags) {
   if (m_pParam == nullptr || nBottom < nTop || nRight < nLeft)
@@ -899,8 +891,7 @@ BOOL CGXGridCore::GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol, CGXCellRange& r
   return TRUE;
 }
 
-// --- styles and values
-// ------------------------------------------------------------------------------
+// --- styles and values ------------------------------------------------------------------------------
 
 BOOL CGXGridCore::ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) const {
   return m_composer.ComposeStyleRowCol(nRow, nCol, style, TRUE);
@@ -1074,8 +1065,7 @@ BOOL CGXGridCore::SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UIN
 
 CString CGXGridCore::GetValueRowCol(ROWCOL nRow, ROWCOL nCol) const { return m_composer.ReadCellValue(nRow, nCol); }
 
-// --- redrawing
-// ---------------------------------------------------------------------------------------
+// --- redrawing --------------------------------------------------------------------------------------
 
 void CGXGridCore::Redraw(UINT flags) {
   ResetVisibleCache();
@@ -1121,8 +1111,7 @@ void CGXGridCore::RedrawRowCol(const CGXCellRange& rangeIn, UINT flags) {
   }
 }
 
-// --- scrolling
-// -----------------------------------------------------------------------------------------
+// --- scrolling --------------------------------------------------------------------------------------
 
 ROWCOL CGXGridCore::CalcLastTopRow() const {
   const ROWCOL nCount = GetRowCount(), f = GetFrozenRows();
@@ -1508,8 +1497,7 @@ BOOL CGXGridCore::HandleHorizontalScroll(UINT nCode, UINT nPos) {
   return TRUE;
 }
 
-// --- inserting, removing and moving
-// -------------------------------------------------------------
+// --- inserting, removing and moving -----------------------------------------------------------------
 
 namespace {
 
@@ -1658,8 +1646,8 @@ BOOL CGXGridCore::InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags) {
   return TRUE;
 }
 
-// A removal whose store fails reports the failure and takes back the undo
-// transaction it opened, so the undo list never holds a step that did nothing.
+// A removal whose store fails reports the failure and takes back the undo transaction it opened, so the
+// undo list never holds a step that did nothing.
 BOOL CGXGridCore::RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
   if (m_pParam == nullptr || !CommitCurrentCell())
     return FALSE;

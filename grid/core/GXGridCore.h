@@ -1,13 +1,10 @@
-// The grid engine: everything a grid does, as virtual operations over its
-// parameter object. It converts between window coordinates and cells (row
-// heights, column widths, hidden, frozen and header rows and columns, zoom),
-// scrolls, keeps the current cell and its edit, takes keys and mouse input,
-// inserts, removes and moves rows and columns, and draws the cells onto a
-// drawing surface. It knows its window only through the Wnd* operations, which
-// the grid window (GXGridWnd.h) overrides; without a window they answer from
-// the engine's own record, so the engine runs and is tested without a window
-// system. Not for: the data model (GXGridParam.h and its parts) or the cell
-// controls' behaviour.
+// The grid engine: everything a grid does, as virtual operations over its parameter object. It converts
+// between window coordinates and cells (row heights, column widths, hidden, frozen and header rows and
+// columns, zoom), scrolls, keeps the current cell and its edit, takes keys and mouse input, inserts,
+// removes and moves rows and columns, and draws the cells onto a drawing surface. It knows its window
+// only through the Wnd* operations, which the grid window (GXGridWnd.h) overrides; without a window they
+// answer from the engine's own record, so the engine runs and is tested without a window system.
+// Not for: the data model (GXGridParam.h and its parts) or the cell controls' behaviour.
 #ifndef GRID_CORE_GXGRIDCORE_H
 #define GRID_CORE_GXGRIDCORE_H
 
@@ -21,9 +18,8 @@
 
 class CGXGridCore;
 
-// Where the engine draws: fills, inverted rectangles and text in the font
-// selected last. The grid window draws through a device context; tests record
-// the calls.
+// Where the engine draws: fills, inverted rectangles and text in the font selected last. The grid window
+// draws through a device context; tests record the calls.
 class CGXGridSurface : public CGXTextMeasurer {
  public:
   virtual void FillRect(const CRect& rect, DWORD rgb) = 0;
@@ -33,23 +29,20 @@ class CGXGridSurface : public CGXTextMeasurer {
   virtual void SelectFont(const CGXFont& font, int nZoom) = 0;
 };
 
-// The undo command factory as the engine reaches it (a per-grid feature; null =
-// no undo).
+// The undo command factory as the engine reaches it (a per-grid feature; null = no undo).
 class CGXGridUndoFeature {
  public:
   virtual ~CGXGridUndoFeature() = default;
   virtual void BeginTrans(LPCTSTR pszName) = 0;
   virtual void CommitTrans() = 0;
   virtual void Rollback() = 0;
-  // The cell and row styles of rows (columns) about to be removed; FALSE
-  // refuses the removal.
+  // The cell and row styles of rows (columns) about to be removed; FALSE refuses the removal.
   virtual BOOL CollectRemovedCells(ROWCOL nFrom, ROWCOL nTo, BOOL bRows) = 0;
   // A command that undoes the change (kind: the operation's name) is recorded.
   virtual void AddCommand(LPCTSTR pszKind, ROWCOL nFirst, ROWCOL nLast) = 0;
 };
 
-// Window-system numbers the engine reads, so that the portable engine takes
-// real messages.
+// Window-system numbers the engine reads, so that the portable engine takes real messages.
 enum : UINT {
   GX_WM_KEYDOWN = 0x100,
   GX_WM_KEYUP = 0x101,
@@ -132,15 +125,13 @@ class CGXGridCore {
   CGXGridCore(const CGXGridCore&) = delete;
   CGXGridCore& operator=(const CGXGridCore&) = delete;
 
-  // --- frame
-  // ----------------------------------------------------------------------------------
+  // --- frame ----------------------------------------------------------------------------------------
   virtual void InitialSetUp();
   void AttachParam(CGXGridParam* pParam, BOOL bOwned = TRUE);
   CGXGridParam* GetParam() const { return m_pParam; }
   void FreeObjects();
   BOOL IsInitialized() const { return m_bInitDone; }
-  // The area the grid draws into: the outside rectangle when one is set, else
-  // the client area.
+  // The area the grid draws into: the outside rectangle when one is set, else the client area.
   void GetGridRect(CRect& rect) const;
   CRect GetGridRect() const {
     CRect r;
@@ -154,8 +145,7 @@ class CGXGridCore {
   void SetUndoFeature(CGXGridUndoFeature* pUndo) { m_pUndoImp = pUndo; }
   CGXGridUndoFeature* GetUndoFeature() const { return m_pUndoImp; }
 
-  // --- counts, frozen rows and columns, origin
-  // -------------------------------------------------
+  // --- counts, frozen rows and columns, origin ------------------------------------------------------
   virtual ROWCOL GetRowCount() const;
   virtual ROWCOL GetColCount() const;
   virtual BOOL SetRowCount(ROWCOL nRows, UINT flags = GX_INVALIDATE);
@@ -189,8 +179,7 @@ class CGXGridCore {
   ROWCOL RowToVisibleIndex(ROWCOL nRow) const;
   ROWCOL ColToVisibleIndex(ROWCOL nCol) const;
 
-  // --- row heights, column widths, geometry
-  // ----------------------------------------------------
+  // --- row heights, column widths, geometry ---------------------------------------------------------
   virtual int GetRowHeight(ROWCOL nRow) const;
   virtual int GetColWidth(ROWCOL nCol) const;
   virtual int GetDefaultRowHeight() const;
@@ -210,8 +199,7 @@ class CGXGridCore {
   virtual BOOL IsColHidden(ROWCOL nCol) const;
   virtual BOOL HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, UINT flags = GX_INVALIDATE);
   virtual BOOL HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, UINT flags = GX_INVALIDATE);
-  // The pixels of the standard font's character: height and average width
-  // (zoomed).
+  // The pixels of the standard font's character: height and average width (zoomed).
   virtual int GetFontHeight() const { return m_nDefaultCharHeight; }
   virtual int GetFontWidth() const { return m_nDefaultCharWidth; }
   void ComputeDefaultSizes();
@@ -224,8 +212,7 @@ class CGXGridCore {
   LONG SumClientColWidths(ROWCOL nFrom, ROWCOL nTo, LONG nLimit = 0) const;
   int CalcTopFromClientRow(ROWCOL nIndex) const;
   int CalcLeftFromClientCol(ROWCOL nIndex) const;
-  // Client index under the coordinate (and its top or left edge); -1 past the
-  // last one.
+  // Client index under the coordinate (and its top or left edge); -1 past the last one.
   int CalcClientRowFromY(int y, int* pTop = nullptr) const;
   int CalcClientColFromX(int x, int* pLeft = nullptr) const;
   ROWCOL CalcBottomRowFromRect(const CRect& rect, BOOL* pPast = nullptr) const;
@@ -239,14 +226,12 @@ class CGXGridCore {
   virtual int HitTest(CPoint point, ROWCOL* pRow = nullptr, ROWCOL* pCol = nullptr, CRect* pRect = nullptr) const;
   int GetResizeZone() const { return m_nResizeZone; }
 
-  // --- covered cells (the covered-cells feature's store is the parameter
-  // object's list) --------
+  // --- covered cells (the covered-cells feature's store is the parameter object's list) -------------
   virtual BOOL SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight,
                                      UINT flags = GX_INVALIDATE);
   virtual BOOL GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol, CGXCellRange& range) const;
 
-  // --- styles and values
-  // -------------------------------------------------------------------------
+  // --- styles and values ----------------------------------------------------------------------------
   BOOL ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) const;
   virtual BOOL SetStyleRange(const CGXCellRange& range, const CGXStyle& style, int nMode = CGXStyle::modeOverride,
                              UINT flags = GX_INVALIDATE);
@@ -258,8 +243,8 @@ class CGXGridCore {
   BOOL GetStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style, int nMode = CGXStyle::modeCopy, int nType = 0) const;
   // The value as the data object stores it (no row, column or base style).
   CString ReadStoredCellValue(ROWCOL nRow, ROWCOL nCol) const;
-  // The stored styles of every cell of a range, row by row (null where nothing is stored); the
-  // caller deletes them.
+  // The stored styles of every cell of a range, row by row (null where nothing is stored); the caller
+  // deletes them.
   std::vector<CGXStyle*> CopyStyleRange(const CGXCellRange& range) const;
   virtual void UpdateStyleRange(const CGXCellRange& range, UINT flags);
   // Copies a styles map or properties into the parameter object's (recorded for undo) and redraws.
@@ -274,33 +259,28 @@ class CGXGridCore {
   // The base style of an id; the not-supported exception when the styles map lacks it.
   const CGXStyle& GetBaseStyle(WORD nId) const;
   const CGXStyle& GetStandardStyle() const;
-  // Replaces the control of an id (the old one is deleted); the default control is the one for
-  // id 0.
+  // Replaces the control of an id (the old one is deleted); the default control is the one for id 0.
   void RegisterControl(UINT nId, CGXControl* pControl, BOOL bDefault = FALSE);
 
-  // --- drawing
-  // -----------------------------------------------------------------------------------
+  // --- drawing --------------------------------------------------------------------------------------
   virtual void Redraw(UINT flags = GX_INVALIDATE);
   virtual void RedrawRowCol(const CGXCellRange& range, UINT flags = GX_INVALIDATE);
   // Draws every cell of the grid rectangle that meets the clip rectangle.
   virtual void OnGridDraw(CGXGridSurface& surface, const CRect& clip);
   virtual void DrawCell(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style);
-  // The static text of a cell (value, alignment, wrap, overflow) into its inner
-  // rectangle.
+  // The static text of a cell (value, alignment, wrap, overflow) into its inner rectangle.
   virtual void DrawCellText(CGXGridSurface& surface, const CRect& rect, const CString& sText, const CGXStyle& style);
   virtual CString GetHeaderText(ROWCOL nRow, ROWCOL nCol) const;
 
-  // --- scrolling
-  // ---------------------------------------------------------------------------------
+  // --- scrolling ------------------------------------------------------------------------------------
   virtual BOOL ScrollCellInView(ROWCOL nRow, ROWCOL nCol, UINT flags = GX_UPDATENOW);
   virtual BOOL DoScroll(int nDirection, ROWCOL nCount);
   BOOL ScrollGridBy(int nDirection, ROWCOL nCount) { return DoScroll(nDirection, nCount); }
   virtual void UpdateScrollState(BOOL bRedrawNow = TRUE, BOOL bOnlyIfCountsChanged = FALSE);
   virtual void SetScrollBarMode(int nBar, int nMode, BOOL bUpdate = TRUE);
   int GetScrollBarMode(int nBar) const;
-  // The bar's range and position in rows or columns; the bar itself holds them
-  // divided by the bar's factor, so that any number of rows fits its 16-bit
-  // range.
+  // The bar's range and position in rows or columns; the bar itself holds them divided by the bar's
+  // factor, so that any number of rows fits its 16-bit range.
   void SetScrollRange(int nBar, int nMin, ROWCOL nMax, BOOL bRedraw);
   int SetScrollPos(int nBar, ROWCOL nPos, BOOL bRedraw);
   ROWCOL GetScrollPos(int nBar) const;
@@ -309,19 +289,17 @@ class CGXGridCore {
   virtual BOOL HandleHorizontalScroll(UINT nCode, UINT nPos);
   ROWCOL CalcLastTopRow() const;
   ROWCOL CalcLastLeftCol() const;
-  // Scrolls so that the row (column) becomes the top row (left column), within
-  // the scrollable rows; TRUE when the origin moved.
+  // Scrolls so that the row (column) becomes the top row (left column), within the scrollable rows; TRUE
+  // when the origin moved.
   BOOL ScrollToTopRow(ROWCOL nRow);
   BOOL ScrollToLeftCol(ROWCOL nCol);
 
-  // --- current cell and edit mode
-  // ----------------------------------------------------------------
+  // --- current cell and edit mode -------------------------------------------------------------------
   BOOL GetActiveCell(ROWCOL& nRow, ROWCOL& nCol) const;
   BOOL IsCurrentCell(ROWCOL nRow, ROWCOL nCol) const;
   void SetActiveCellState(BOOL bActive, ROWCOL nRow, ROWCOL nCol);
   virtual CGXControl* GetCellControl(ROWCOL nRow, ROWCOL nCol);
-  // The control registered for a composed style's control id (created on first
-  // use).
+  // The control registered for a composed style's control id (created on first use).
   CGXControl* GetRegisteredControl(const CGXStyle& style);
   CGXControl* GetActiveCellControl();
   BOOL IsActiveCellControlEditing();
@@ -335,13 +313,13 @@ class CGXGridCore {
   void SetWarningText(LPCTSTR psz) { m_sWarningText = psz != nullptr ? psz : ""; }
   virtual void ShowPendingWarning();
   BOOL IsChangingCurrentCell() const { return m_bChangingCell; }
-  // The record check of a dialog before it closes: with bSkip 0, validates an edit in progress
-  // and keeps the cell when it fails.
+  // The record check of a dialog before it closes: with bSkip 0, validates an edit in progress and keeps
+  // the cell when it fails.
   virtual BOOL CheckCurrentCellValid(BOOL bSkip);
   // Record navigation: 0 first, 1 previous, 2 next, 3 last row; 4 row n below the header rows.
   virtual void MoveToRecord(int nKind, ROWCOL n);
-  // The cursor for a point: the library's cursor id and the system cursor that stands in when
-  // the program lacks it (0, 0: the window's own cursor).
+  // The cursor for a point: the library's cursor id and the system cursor that stands in when the program
+  // lacks it (0, 0: the window's own cursor).
   virtual void GetHitCursor(CPoint point, UINT& nCursorId, UINT& nSystemCursor) const;
   // Hooks an application grid overrides.
   virtual BOOL OnStartEditing(ROWCOL nRow, ROWCOL nCol) {
@@ -368,8 +346,7 @@ class CGXGridCore {
     (void)nCols;
   }
 
-  // --- keyboard and focus
-  // ------------------------------------------------------------------------
+  // --- keyboard and focus ---------------------------------------------------------------------------
   virtual BOOL DispatchGridKeys(UINT nMessage, UINT nKey, UINT nRepeat, UINT nFlags);
   virtual BOOL HandleKeyDown(UINT nKey, UINT nRepeat, UINT nFlags);
   virtual BOOL HandleChar(UINT nChar, UINT nRepeat, UINT nFlags);
@@ -381,20 +358,23 @@ class CGXGridCore {
   virtual BOOL HandleSize(UINT nType, int cx, int cy);
   virtual BOOL HandleCancelMode();
 
-  // --- mouse
-  // -------------------------------------------------------------------------------------
+  // --- mouse ----------------------------------------------------------------------------------------
   virtual BOOL HandleLeftButtonDown(UINT nFlags, CPoint point);
   virtual BOOL HandleMouseMove(UINT nFlags, CPoint point);
   virtual BOOL HandleLeftButtonUp(UINT nFlags, CPoint point);
   virtual BOOL HandleLeftButtonDblClk(UINT nFlags, CPoint point);
-  // The selection (the parameter object's list; its last range is the current
-  // one).
+  // Auto-scrolling while a drag leaves the window: timer 992 every 10 ms, with one tick posted at
+  // once; FALSE (and inactive) when the timer cannot be set.
+  BOOL StartAutoScroll(BOOL bCapture, int nDirection, int nSpeed = 1);
+  void StopAutoScroll();
+  BOOL IsAutoScrolling() const { return m_bAutoScroll; }
+  virtual BOOL HandleTimer(UINT_PTR nId);
+  // The selection (the parameter object's list; its last range is the current one).
   virtual void ClearSelection(UINT flags = GX_INVALIDATE);
   virtual void SelectRange(const CGXCellRange& range, BOOL bSelect = TRUE, UINT flags = GX_INVALIDATE);
   BOOL IsCellInSelection(ROWCOL nRow, ROWCOL nCol) const;
 
-  // --- inserting, removing and moving rows and columns
-  // -------------------------------------------
+  // --- inserting, removing and moving rows and columns ----------------------------------------------
   virtual BOOL InsertRows(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE);
   virtual BOOL InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE);
   virtual BOOL RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_INVALIDATE);
@@ -414,10 +394,9 @@ class CGXGridCore {
   virtual void UpdateMoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags);
   virtual void UpdateMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags);
 
-  // --- the window, as the engine sees it
-  // --------------------------------------------------------- Without a window
-  // the engine answers from its own record (client rectangle, scroll bars,
-  // focus, key states, invalidations), which is how it is driven in tests.
+  // --- the window, as the engine sees it ---------------------------------------------------------
+  // Without a window the engine answers from its own record (client rectangle, scroll bars, focus, key
+  // states, invalidations), which is how it is driven in tests.
   virtual void WndGetClientRect(CRect& rect) const { rect = m_rectHeadlessClient; }
   virtual BOOL WndIsVisible() const { return TRUE; }
   virtual void WndInvalidateRect(const CRect* pRect, BOOL bErase);
@@ -437,10 +416,23 @@ class CGXGridCore {
   }
   // Whether the key (GX_VK_SHIFT, GX_VK_CONTROL, GX_VK_MENU) is down now.
   virtual BOOL WndIsKeyDown(UINT nVirtKey) const;
+  virtual BOOL WndSetTimer(UINT nId, UINT nMilliseconds) {
+    (void)nId;
+    (void)nMilliseconds;
+    m_bHeadlessTimer = TRUE;
+    return TRUE;
+  }
+  virtual void WndKillTimer(UINT nId) {
+    (void)nId;
+    m_bHeadlessTimer = FALSE;
+  }
+  virtual BOOL WndPostTimer(UINT nId) {
+    (void)nId;
+    return TRUE;
+  }
   virtual void WndSetCapture(BOOL bCapture) { m_bHeadlessCapture = bCapture; }
   virtual BOOL WndHasCapture() const { return m_bHeadlessCapture; }
-  // A measurer for the standard font outside a paint; null measures nothing (15
-  // by 10 pixels).
+  // A measurer for the standard font outside a paint; null measures nothing (15 by 10 pixels).
   virtual CGXTextMeasurer* WndGetMeasurer(const CGXFont* pFont) {
     (void)pFont;
     return m_pMeasurer;
@@ -455,6 +447,7 @@ class CGXGridCore {
   HeadlessScrollBar m_headlessScroll[2];
   BOOL m_bHeadlessFocus = FALSE;
   BOOL m_bHeadlessCapture = FALSE;
+  BOOL m_bHeadlessTimer = FALSE;
   UINT m_nHeadlessKeys = 0;  // GX_MK_SHIFT | GX_MK_CONTROL, and 0x10000 for Alt
   int m_nInvalidations = 0;
   CString m_sLastMessageBox;
@@ -524,6 +517,10 @@ class CGXGridCore {
   ROWCOL m_nAnchorRow = 0;
   ROWCOL m_nAnchorCol = 0;
   ROWCOL m_nResizeIndex = 0;
+  CPoint m_ptLastMouse;
+  BOOL m_bAutoScroll = FALSE;
+  int m_nAutoScrollDirection = 0;
+  int m_nAutoScrollSpeed = 1;
   int m_nResizeStart = 0;
 
   // Drawing.

@@ -1,11 +1,9 @@
 // The grid engine's current cell and its edit, the keys, focus and the mouse.
-//
-// Leaving a cell may show a message box (a failed validation) or move the
-// focus, and either lets messages run while the typed text is being stored. The
-// change-in-progress flag keeps every such re-entry out: a nested change,
-// commit, deactivation or key is refused while it is set, and the control's
-// modified mark is what decides a store, so a value is stored once; a store
-// that fails puts the typed text back into the control and keeps edit mode.
+//  Leaving a cell may show a message box (a failed validation) or move the focus, and either lets
+// messages run while the typed text is being stored. The change-in-progress flag keeps every such
+// re-entry out: a nested change, commit, deactivation or key is refused while it is set, and the
+// control's modified mark is what decides a store, so a value is stored once; a store that fails puts the
+// typed text back into the control and keeps edit mode.
 #include "GXGridCore.h"
 
 #include "GXControlFactory.h"
@@ -13,8 +11,7 @@
 
 #include <algorithm>
 
-// --- current cell
-// --------------------------------------------------------------------------------
+// --- current cell -----------------------------------------------------------------------------------
 
 BOOL CGXGridCore::GetActiveCell(ROWCOL& nRow, ROWCOL& nCol) const {
   nRow = m_nCurrentRow;
@@ -103,8 +100,8 @@ BOOL CGXGridCore::CanChangeCurrentCell(int nMode, ROWCOL nRow, ROWCOL nCol) {
   return !style.GetInclude(CGXStyle::gxEnabled) || style.GetEnabled();
 }
 
-// Leaves the current cell: validates and stores the control's edit. FALSE keeps
-// the old cell current with the typed text and edit mode.
+// Leaves the current cell: validates and stores the control's edit. FALSE keeps the old cell current with
+// the typed text and edit mode.
 BOOL CGXGridCore::LeaveCell(CGXControl* pOld, ROWCOL nOldRow, ROWCOL nOldCol) {
   const BOOL bModified = pOld->GetModify();
   const BOOL bWasActive = pOld->IsActive();
@@ -115,8 +112,7 @@ BOOL CGXGridCore::LeaveCell(CGXControl* pOld, ROWCOL nOldRow, ROWCOL nOldCol) {
     WndDrainKeyboardMessages();
   BOOL bOk = CanChangeCurrentCell(0, nOldRow, nOldCol);
   if (bOk && bModified) {
-    // The mark goes first: whatever runs while the cell is stored sees nothing
-    // left to store.
+    // The mark goes first: whatever runs while the cell is stored sees nothing left to store.
     pOld->SetModify(FALSE);
     bOk = pOld->Store();
   }
@@ -444,14 +440,12 @@ BOOL CGXGridCore::StepCurrentCellOrSelect(int nDirection, ROWCOL nCount) {
   return StepCurrentCell(nDirection, nCount, TRUE);
 }
 
-// --- keys
-// ----------------------------------------------------------------------------------------------
+// --- keys -------------------------------------------------------------------------------------------
 
 BOOL CGXGridCore::DispatchGridKeys(UINT nMessage, UINT nKey, UINT nRepeat, UINT nFlags) {
   if (WndHasCapture())
     return TRUE;
-  // Keys that arrive while a cell is being left (a message box runs) reach no
-  // cell.
+  // Keys that arrive while a cell is being left (a message box runs) reach no cell.
   if (m_bChangingCell)
     return TRUE;
   ROWCOL r, c;
@@ -599,8 +593,7 @@ BOOL CGXGridCore::HandleSysKeyDown(UINT nKey, UINT nRepeat, UINT nFlags) {
   return FALSE;
 }
 
-// --- focus
-// ----------------------------------------------------------------------------------------------
+// --- focus ------------------------------------------------------------------------------------------
 
 BOOL CGXGridCore::ActivateGrid(BOOL bActivate) {
   if (!bActivate && m_bChangingCell)
@@ -659,6 +652,7 @@ BOOL CGXGridCore::HandleSize(UINT nType, int cx, int cy) {
 }
 
 BOOL CGXGridCore::HandleCancelMode() {
+  StopAutoScroll();
   if (m_nMouseState != mouseNone) {
     m_nMouseState = mouseNone;
     WndSetCapture(FALSE);
@@ -670,8 +664,7 @@ BOOL CGXGridCore::HandleCancelMode() {
   return TRUE;
 }
 
-// --- selection
-// ------------------------------------------------------------------------------------------
+// --- selection --------------------------------------------------------------------------------------
 
 void CGXGridCore::ClearSelection(UINT flags) {
   if (m_pParam == nullptr || m_pParam->m_selection.IsEmpty())
@@ -696,13 +689,12 @@ BOOL CGXGridCore::IsCellInSelection(ROWCOL nRow, ROWCOL nCol) const {
   return m_pParam != nullptr && m_pParam->m_selection.IsCellInList(nRow, nCol);
 }
 
-// --- mouse
-// ----------------------------------------------------------------------------------------------
+// --- mouse ------------------------------------------------------------------------------------------
 
 namespace {
 
-// The range between the anchor and a cell, in the kind of the anchor (whole
-// rows from a row header, whole columns from a column header).
+// The range between the anchor and a cell, in the kind of the anchor (whole rows from a row header, whole
+// columns from a column header).
 CGXCellRange RangeFromAnchor(ROWCOL nAnchorRow, ROWCOL nAnchorCol, ROWCOL nRow, ROWCOL nCol) {
   CGXCellRange range;
   if (nAnchorRow == 0 && nAnchorCol == 0)
@@ -797,6 +789,21 @@ BOOL CGXGridCore::HandleMouseMove(UINT nFlags, CPoint point) {
   if (m_nMouseState != mouseSelecting || m_pParam == nullptr)
     return m_nMouseState != mouseNone;
   const CRect grid = GetGridRect();
+  m_ptLastMouse = point;
+  // Beyond the window's edge the grid scrolls by itself while the button is held.
+  int nDirection = 0;
+  if (point.y >= grid.bottom)
+    nDirection = GX_DOWN;
+  else if (point.y < grid.top)
+    nDirection = GX_UP;
+  else if (point.x >= grid.right)
+    nDirection = GX_RIGHT;
+  else if (point.x < grid.left)
+    nDirection = GX_LEFT;
+  if (nDirection == 0)
+    StopAutoScroll();
+  else if (!m_bAutoScroll || nDirection != m_nAutoScrollDirection)
+    StartAutoScroll(FALSE, nDirection);
   point.x = std::max((int)grid.left, std::min((int)point.x, (int)grid.right - 1));
   point.y = std::max((int)grid.top, std::min((int)point.y, (int)grid.bottom - 1));
   int nTop = 0, nLeft = 0;
@@ -825,6 +832,7 @@ BOOL CGXGridCore::HandleLeftButtonUp(UINT nFlags, CPoint point) {
   (void)nFlags;
   const int nState = m_nMouseState;
   m_nMouseState = mouseNone;
+  StopAutoScroll();
   WndSetCapture(FALSE);
   switch (nState) {
     case mouseResizeCol:
@@ -949,4 +957,43 @@ void CGXGridCore::GetHitCursor(CPoint point, UINT& nCursorId, UINT& nSystemCurso
     default:
       break;
   }
+}
+
+namespace {
+
+const UINT kAutoScrollTimer = 992;
+
+}  // namespace
+
+BOOL CGXGridCore::StartAutoScroll(BOOL bCapture, int nDirection, int nSpeed) {
+  m_bAutoScroll = TRUE;
+  m_nAutoScrollDirection = nDirection;
+  m_nAutoScrollSpeed = std::max(1, nSpeed);
+  if (bCapture)
+    WndSetCapture(TRUE);
+  if (!WndSetTimer(kAutoScrollTimer, 10)) {
+    m_bAutoScroll = FALSE;
+    return FALSE;
+  }
+  return WndPostTimer(kAutoScrollTimer);
+}
+
+void CGXGridCore::StopAutoScroll() {
+  if (!m_bAutoScroll)
+    return;
+  m_bAutoScroll = FALSE;
+  WndKillTimer(kAutoScrollTimer);
+}
+
+BOOL CGXGridCore::HandleTimer(UINT_PTR nId) {
+  if (nId != kAutoScrollTimer || !m_bAutoScroll)
+    return FALSE;
+  if (m_nMouseState != mouseSelecting) {
+    StopAutoScroll();
+    return TRUE;
+  }
+  // The selection follows to the cell now at the edge the pointer lies beyond.
+  if (DoScroll(m_nAutoScrollDirection, (ROWCOL)m_nAutoScrollSpeed))
+    HandleMouseMove(0, m_ptLastMouse);
+  return TRUE;
 }

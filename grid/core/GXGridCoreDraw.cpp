@@ -1,7 +1,6 @@
-// The grid engine's painting: the visible cells with their interiors, borders
-// and texts, the headers, the grid lines, the frozen-area lines, spanned
-// (covered) cells drawn over their whole area, the selection and the
-// current-cell frame.
+// The grid engine's painting: the visible cells with their interiors, borders and texts, the headers, the
+// grid lines, the frozen-area lines, spanned (covered) cells drawn over their whole area, the selection
+// and the current-cell frame.
 #include "GXGridCore.h"
 
 #include "GXGridState.h"
@@ -205,14 +204,12 @@ void CGXGridCore::OnGridDraw(CGXGridSurface& surface, const CRect& clip) {
       ROWCOL nRow = row.n, nCol = col.n;
       CGXCellRange span;
       if (GetCoveredCellsRange(nRow, nCol, span)) {
-        // A spanned cell is drawn once, over its whole area, by its top-left
-        // cell's style.
+        // A spanned cell is drawn once, over its whole area, by its top-left cell's style.
         if (std::find(drawnSpans.begin(), drawnSpans.end(), span) != drawnSpans.end())
           continue;
         drawnSpans.push_back(span);
         rect = RangeToClientRect(span.top, span.left, span.bottom, span.right);
-        // The part of the area that lies in the frozen panes is not drawn over
-        // the scrolled ones.
+        // The part of the area that lies in the frozen panes is not drawn over the scrolled ones.
         if (nRow > fr && span.top <= fr)
           rect.top = std::max((int)rect.top, CalcTopFromClientRow(fr + 1));
         if (nCol > fc && span.left <= fc)

@@ -5,8 +5,7 @@
 
 #include <cstring>
 
-// --- surface
-// -----------------------------------------------------------------------------------------
+// --- surface ----------------------------------------------------------------------------------------
 
 CGXGdiSurface::CGXGdiSurface(HDC hDC, std::map<std::string, HFONT>* pFonts) : m_hDC(hDC), m_pFonts(pFonts) {
   m_nOldBkMode = ::SetBkMode(m_hDC, TRANSPARENT);
@@ -84,8 +83,7 @@ void CGXGdiSurface::SelectFont(const CGXFont& font, int nZoom) {
   m_bMetricsValid = FALSE;
 }
 
-// --- window
-// ------------------------------------------------------------------------------------------
+// --- window -----------------------------------------------------------------------------------------
 
 IMPLEMENT_DYNCREATE(CGXGridWnd, CWnd)
 
@@ -212,6 +210,10 @@ LRESULT CGXGridWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         HandleKillFocus(hNew == m_hWnd || ::IsChild(m_hWnd, hNew));
       return r;
     }
+    case WM_TIMER:
+      if (IsInitialized() && HandleTimer(wParam))
+        return 0;
+      break;
     case WM_CANCELMODE:
       HandleCancelMode();
       break;
@@ -317,8 +319,7 @@ void CGXGridWnd::WndShowScrollBar(int nBar, BOOL bShow) {
   const DWORD dwStyle = GetStyle();
   const int nWin = nBar == GX_SBBOTH ? SB_BOTH : nBar == GX_SBVERT ? SB_VERT : SB_HORZ;
   const DWORD dwBits = nBar == GX_SBBOTH ? (WS_VSCROLL | WS_HSCROLL) : nBar == GX_SBVERT ? WS_VSCROLL : WS_HSCROLL;
-  // Only a change is made, so that showing a bar does not send sizes back and
-  // forth.
+  // Only a change is made, so that showing a bar does not send sizes back and forth.
   if (bShow ? (dwStyle & dwBits) != dwBits : (dwStyle & dwBits) != 0)
     ::ShowScrollBar(m_hWnd, nWin, bShow);
 }
@@ -355,6 +356,17 @@ void CGXGridWnd::WndSetCapture(BOOL bCapture) {
     ::ReleaseCapture();
 }
 
+BOOL CGXGridWnd::WndSetTimer(UINT nId, UINT nMilliseconds) {
+  return m_hWnd != nullptr && ::SetTimer(m_hWnd, nId, nMilliseconds, nullptr) != 0;
+}
+
+void CGXGridWnd::WndKillTimer(UINT nId) {
+  if (m_hWnd != nullptr)
+    ::KillTimer(m_hWnd, nId);
+}
+
+BOOL CGXGridWnd::WndPostTimer(UINT nId) { return m_hWnd != nullptr && ::PostMessageA(m_hWnd, WM_TIMER, nId, 0); }
+
 BOOL CGXGridWnd::WndHasCapture() const { return m_hWnd != nullptr && ::GetCapture() == m_hWnd; }
 
 CGXTextMeasurer* CGXGridWnd::WndGetMeasurer(const CGXFont* pFont) {
@@ -386,7 +398,7 @@ void GXAttachGridWndObject(void* hWnd) {
 }
 
 void CGXGridWnd::TakeOverClassProc() {
-  // The class procedure only hands the window over; what the grid does not handle goes to the
-  // default procedure, not back to it.
+  // The class procedure only hands the window over; what the grid does not handle goes to the default
+  // procedure, not back to it.
   m_pfnSuper = ::DefWindowProcA;
 }

@@ -1,8 +1,7 @@
-// The grid window: a framework window joined with the grid engine. It hands its
-// messages to the engine's operations and gives the engine the window system it
-// asks for (client area, painting, scroll bars, focus, capture, key states,
-// message boxes); it draws through a device context. Not for: the engine's
-// behaviour (GXGridCore.h).
+// The grid window: a framework window joined with the grid engine. It hands its messages to the engine's
+// operations and gives the engine the window system it asks for (client area, painting, scroll bars,
+// focus, capture, key states, message boxes); it draws through a device context.
+// Not for: the engine's behaviour (GXGridCore.h).
 #ifndef GRID_CORE_GXGRIDWND_H
 #define GRID_CORE_GXGRIDWND_H
 
@@ -12,12 +11,11 @@
 #include <map>
 #include <string>
 
-// Gives a window of the "CGXGridWnd" class that something else created (a custom control of a
-// dialog template) a grid window object that deletes itself with the window.
+// Gives a window of the "CGXGridWnd" class that something else created (a custom control of a dialog
+// template) a grid window object that deletes itself with the window.
 void GXAttachGridWndObject(void* hWnd);
 
-// Draws the engine's cells into a device context; fonts come from the window's
-// font cache.
+// Draws the engine's cells into a device context; fonts come from the window's font cache.
 class CGXGdiSurface : public CGXGridSurface {
  public:
   CGXGdiSurface(HDC hDC, std::map<std::string, HFONT>* pFonts);
@@ -49,11 +47,10 @@ class CGXGridWnd : public CWnd, public CGXGridCore {
   CGXGridWnd();
   ~CGXGridWnd() override;
 
-  // Sets the scroll-bar modes from the window's styles and sets the engine up;
-  // raises the not-supported exception when the library was not started.
+  // Sets the scroll-bar modes from the window's styles and sets the engine up; raises the not-supported
+  // exception when the library was not started.
   virtual void SetUpGrid();
-  // Paints the grid into a device context (the paint handler, and printing or a
-  // test's bitmap).
+  // Paints the grid into a device context (the paint handler, and printing or a test's bitmap).
   void DrawGrid(HDC hDC, const CRect& clip);
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -76,14 +73,15 @@ class CGXGridWnd : public CWnd, public CGXGridCore {
   int WndMessageBox(LPCTSTR pszText) override;
   BOOL WndIsKeyDown(UINT nVirtKey) const override;
   void WndSetCapture(BOOL bCapture) override;
+  BOOL WndSetTimer(UINT nId, UINT nMilliseconds) override;
+  void WndKillTimer(UINT nId) override;
+  BOOL WndPostTimer(UINT nId) override;
   BOOL WndHasCapture() const override;
   CGXTextMeasurer* WndGetMeasurer(const CGXFont* pFont) override;
 
-  // Set for a grid window object that the "CGXGridWnd" window class made: it
-  // deletes itself.
+  // Set for a grid window object that the "CGXGridWnd" window class made: it deletes itself.
   BOOL m_bAutoDelete = FALSE;
-  // Message boxes are not shown but only kept while set (tests of windows
-  // nobody looks at).
+  // Message boxes are not shown but only kept while set (tests of windows nobody looks at).
   BOOL m_bQuietMessages = FALSE;
   // While set, a size change repaints nothing.
   BOOL m_bSizeLock = FALSE;

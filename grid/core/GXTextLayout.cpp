@@ -1,5 +1,4 @@
-// The cells' text layout, the fill patterns and the arithmetic of the bitmap
-// helpers.
+// The cells' text layout, the fill patterns and the arithmetic of the bitmap helpers.
 #include "GXTextLayout.h"
 
 #include <algorithm>
@@ -293,8 +292,7 @@ DWORD GXDibNumColors(DWORD nClrUsed, WORD nBitCount) {
 
 BOOL GXGetDibLayout(const BYTE* pBytes, DWORD nSize, GXDIBLAYOUT& layout) {
   layout = GXDIBLAYOUT();
-  // Only the headers that carry the 40-byte fields (and their longer versions)
-  // are read.
+  // Only the headers that carry the 40-byte fields (and their longer versions) are read.
   if (pBytes == nullptr || nSize < 40)
     return FALSE;
   const DWORD nHeader = ReadDword(pBytes);

@@ -1,8 +1,7 @@
-// The grid engine without a window: geometry with hidden, frozen and zoomed
-// rows and columns, hit codes at the borders, scrolling arithmetic, the current
-// cell and its edit (with the re-entry a message box causes), keys, mouse,
-// inserting, removing and moving rows and columns, and painting onto a
-// recording surface.
+// The grid engine without a window: geometry with hidden, frozen and zoomed rows and columns, hit codes
+// at the borders, scrolling arithmetic, the current cell and its edit (with the re-entry a message box
+// causes), keys, mouse, inserting, removing and moving rows and columns, and painting onto a recording
+// surface.
 #include "GXEditStandIn.h"
 #include "GXGridCore.h"
 
@@ -55,9 +54,9 @@ class RecordingSurface : public CGXGridSurface {
   std::vector<Text> texts;
 };
 
-// A grid of 20 rows and 8 columns in a 640 by 480 window, with the stand-in
-// cell control. Rows (the header row too) are 18 pixels high and columns 100
-// pixels wide (the standard font measured as 15 by 10).
+// A grid of 20 rows and 8 columns in a 640 by 480 window, with the stand-in cell control. Rows (the
+// header row too) are 18 pixels high and columns 100 pixels wide (the standard font measured as 15 by
+// 10).
 class GridTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -65,8 +64,8 @@ class GridTest : public ::testing::Test {
     grid.InitialSetUp();
     ASSERT_TRUE(grid.SetRowCount(20));
     ASSERT_TRUE(grid.SetColCount(8));
-    // A new layout's headers are 1.4 characters high and 6 wide; these tests
-    // make them the size of the other rows and columns.
+    // A new layout's headers are 1.4 characters high and 6 wide; these tests make them the size of the
+    // other rows and columns.
     EXPECT_EQ(grid.GetRowHeight(0), 1400 / 66);
     EXPECT_EQ(grid.GetColWidth(0), 60);
     grid.StoreRowHeight(0, 18);
@@ -165,8 +164,7 @@ TEST_F(GridTest, RangeRectanglesWithScrolledAndFrozenParts) {
   // Columns 0 (header), 1 (frozen), then 4, 5...
   EXPECT_EQ(grid.RangeToClientRect(1, 4, 1, 4), CRect(200, 18, 300, 36));
   EXPECT_EQ(grid.RangeToClientRect(1, 2, 1, 3), CRect());  // wholly scrolled out
-  // Starting scrolled out and ending visible: from the first scrolled column
-  // shown.
+  // Starting scrolled out and ending visible: from the first scrolled column shown.
   EXPECT_EQ(grid.RangeToClientRect(1, 2, 1, 5), CRect(200, 18, 400, 36));
   EXPECT_EQ(grid.RangeToClientRect(1, 1, 2, 1), CRect(100, 18, 200, 54));
   EXPECT_EQ(grid.CalcRectFromRowCol(2, 4), CRect(200, 36, 300, 54));
@@ -350,8 +348,7 @@ TEST_F(GridTest, TypingEditsAndEnterStores) {
   Key(GX_VK_ESCAPE);
   EXPECT_FALSE(grid.IsActiveCellControlEditing());
   EXPECT_STREQ(grid.GetValueRowCol(3, 4), "");
-  // F2 edits the text that is there; Backspace takes a character back; an arrow
-  // stores.
+  // F2 edits the text that is there; Backspace takes a character back; an arrow stores.
   ASSERT_TRUE(grid.ChangeCurrentCell(3, 3));
   Key(GX_VK_F2);
   EXPECT_TRUE(grid.IsActiveCellControlEditing());
@@ -366,9 +363,8 @@ TEST_F(GridTest, TypingEditsAndEnterStores) {
   EXPECT_FALSE(grid.IsActiveCellControlEditing());
 }
 
-// A grid whose validation fails once with a message, and which, while the
-// message box is up, receives what a message loop would deliver then: keys, a
-// click elsewhere, a focus change.
+// A grid whose validation fails once with a message, and which, while the message box is up, receives
+// what a message loop would deliver then: keys, a click elsewhere, a focus change.
 class ReentrantGrid : public CGXGridCore {
  public:
   BOOL OnValidateCell(ROWCOL, ROWCOL) override {
@@ -409,13 +405,11 @@ TEST(GridReentry, AValueIsStoredOnceAndNeverLost) {
     grid.DispatchGridKeys(GX_WM_CHAR, (UINT)*p, 1, 0);
   auto* pControl = dynamic_cast<CGXEditStandIn*>(grid.GetActiveCellControl());
   ASSERT_NE(pControl, nullptr);
-  // The first attempt fails validation: one message, the text and edit mode
-  // stay, nothing stored.
+  // The first attempt fails validation: one message, the text and edit mode stay, nothing stored.
   EXPECT_FALSE(grid.ChangeCurrentCell(3, 3));
   EXPECT_EQ(grid.nBoxes, 1);
   EXPECT_EQ(grid.m_sLastMessageBox, CString("Not a valid value"));
-  // Every re-entry during the message box was refused or swallowed without
-  // effect.
+  // Every re-entry during the message box was refused or swallowed without effect.
   ASSERT_EQ(grid.reentered.size(), 4u);
   EXPECT_TRUE(grid.reentered[0]);   // the key was swallowed
   EXPECT_TRUE(grid.reentered[1]);   // the character too
@@ -432,8 +426,7 @@ TEST(GridReentry, AValueIsStoredOnceAndNeverLost) {
   EXPECT_TRUE(pControl->GetModify());
   EXPECT_EQ(pControl->m_nStores, 0);
   EXPECT_STREQ(grid.GetValueRowCol(2, 2), "");
-  // The next attempt validates again and stores once, though the store itself
-  // re-enters.
+  // The next attempt validates again and stores once, though the store itself re-enters.
   grid.reentered.clear();
   EXPECT_TRUE(grid.ChangeCurrentCell(3, 3));
   EXPECT_EQ(grid.nValidations, 2);
@@ -593,8 +586,7 @@ TEST_F(GridTest, PaintingHeadersFrozenLinesSpansSelectionAndCurrentCell) {
   EXPECT_EQ(s.CountText("F"), 1);
   EXPECT_EQ(s.CountText("G"), 0);  // right of the window
   EXPECT_EQ(s.CountText("20"), 1);
-  // The spanned cell is drawn once over its whole area, the covered cell's own
-  // value not at all.
+  // The spanned cell is drawn once over its whole area, the covered cell's own value not at all.
   EXPECT_EQ(s.CountText("spanned"), 1);
   EXPECT_EQ(s.CountText("hidden under the span"), 0);
   const CRect span = grid.RangeToClientRect(2, 2, 3, 3);
@@ -733,6 +725,32 @@ TEST_F(GridTest, RecordNavigationAndCheck) {
   grid.MoveToRecord(4, 500);
   EXPECT_EQ(Current(), Cell(20, 1));
   EXPECT_TRUE(grid.CheckCurrentCellValid(FALSE));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridTest, DraggingBeyondTheWindowScrollsAndExtendsTheSelection) {
+  ASSERT_TRUE(grid.SetRowCount(100));
+  grid.HandleLeftButtonDown(0, CPoint(150, 50));
+  grid.HandleMouseMove(0, CPoint(150, 600));
+  EXPECT_TRUE(grid.IsAutoScrolling());
+  EXPECT_TRUE(grid.m_bHeadlessTimer);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_TRUE(grid.HandleTimer(992));
+  EXPECT_EQ(grid.GetTopRow(), 6u);
+  CGXRangeList& sel = grid.GetParam()->m_selection;
+  ASSERT_FALSE(sel.IsEmpty());
+  EXPECT_EQ(sel.GetRangeAt(sel.GetTailPosition())->bottom, grid.GetLastVisibleRow());
+  // Back inside the window the scrolling stops; releasing the button ends it all.
+  grid.HandleMouseMove(0, CPoint(150, 300));
+  EXPECT_FALSE(grid.IsAutoScrolling());
+  grid.HandleMouseMove(0, CPoint(150, 700));
+  grid.HandleLeftButtonUp(0, CPoint(150, 700));
+  EXPECT_FALSE(grid.IsAutoScrolling());
+  EXPECT_FALSE(grid.m_bHeadlessTimer);
+  EXPECT_FALSE(grid.HandleTimer(992));
 }
 
 }  // namespace

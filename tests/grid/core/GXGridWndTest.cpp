@@ -1,9 +1,7 @@
-// A real grid window under Wine: built from a layout made in the test, painted
-// into a memory bitmap and checked at the pixels that matter (headers, grid
-// lines, frozen rows, the selection, a spanned cell, an interior colour),
-// driven by keyboard and mouse messages, editing and storing a cell, scrolling,
-// and inserting, removing and moving rows and columns with the display
-// following.
+// A real grid window under Wine: built from a layout made in the test, painted into a memory bitmap and
+// checked at the pixels that matter (headers, grid lines, frozen rows, the selection, a spanned cell, an
+// interior colour), driven by keyboard and mouse messages, editing and storing a cell, scrolling, and
+// inserting, removing and moving rows and columns with the display following.
 #include <windows.h>
 
 #include "GXDrawingWin.h"
@@ -90,8 +88,8 @@ class GridWindowTest : public ::testing::Test {
       ::DispatchMessageA(&msg);
     }
   }
-  // Keys by messages; the modifier states are set in the thread's keyboard
-  // state, where the grid reads them.
+  // Keys by messages; the modifier states are set in the thread's keyboard state, where the grid reads
+  // them.
   void Key(UINT vk, BOOL bCtrl = FALSE, BOOL bShift = FALSE) {
     BYTE state[256];
     ::GetKeyboardState(state);
@@ -162,6 +160,93 @@ TEST_F(GridWindowTest, PaintsHeadersGridLinesFrozenRowsSelectionAndSpans) {
   EXPECT_EQ(pic.At(col2.right - 1, col2.top + 3), window);
   EXPECT_EQ(pic.At(col2.left + 3, col2.bottom - 1), window);
   EXPECT_NE(pic.At(col2.right - 1, grid->CalcRectFromRowCol(8, 2).top + 3), window);
+}
+
+// The whole picture of a small grid without texts, pixel by pixel, against the layout it must show: 3-D
+// headers, grid lines, the line under a frozen row, an inverted selection, a spanned cell without inner
+// lines, and the area beyond the last row and column.
+TEST(GridPicture, EveryPixelFollowsTheLayout) {
+  GXInstallControlStandIns();
+  HWND hParent = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 420, 220, nullptr, nullptr,
+                                   ::GetModuleHandleA(nullptr), nullptr);
+  CGXGridWnd grid;
+  ASSERT_TRUE(grid.CreateEx(0, "GXWND", "", WS_CHILD | WS_VISIBLE, 0, 0, 400, 200, hParent, nullptr));
+  grid.SetUpGrid();
+  grid.GetParam()->m_bNumberedColHeaders = FALSE;
+  grid.GetParam()->m_bNumberedRowHeaders = FALSE;
+  ASSERT_TRUE(grid.SetRowCount(5));
+  ASSERT_TRUE(grid.SetColCount(4));
+  const int heights[] = {20, 25, 30, 25, 25, 30}, widths[] = {40, 70, 60, 80, 50};
+  for (ROWCOL r = 0; r <= 5; ++r)
+    grid.StoreRowHeight(r, heights[r]);
+  for (ROWCOL c = 0; c <= 4; ++c)
+    grid.StoreColWidth(c, widths[c]);
+  ASSERT_TRUE(grid.SetFrozenRows(1));
+  grid.SetCoveredCellsRowCol(3, 2, 4, 3);
+  grid.SelectRange(CGXCellRange(2, 1, 2, 2));
+  Picture pic(grid, 400, 200);
+
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE), light = ::GetSysColor(COLOR_BTNHIGHLIGHT),
+                 shadow = ::GetSysColor(COLOR_BTNSHADOW), window = ::GetSysColor(COLOR_WINDOW);
+  const CGXProperties* pProps = grid.GetParam()->GetProperties();
+  const COLORREF line = GXResolveColor(pProps->GetColor(0)) & 0xFFFFFF;
+  const COLORREF frozen = GXResolveColor(pProps->GetColor(1)) & 0xFFFFFF;
+  const COLORREF beyond = GXResolveColor(pProps->GetColor(4)) & 0xFFFFFF;
+  auto edgeOf = [](const int* sizes, int n) {
+    int e = 0;
+    for (int i = 0; i < n; ++i)
+      e += sizes[i];
+    return e;
+  };
+  const int nRight = edgeOf(widths, 5), nBottom = edgeOf(heights, 6);
+  auto indexAt = [](const int* sizes, int count, int v) {
+    for (int i = 0, e = 0; i < count; ++i) {
+      if (v < e + sizes[i])
+        return i;
+      e += sizes[i];
+    }
+    return -1;
+  };
+  int nWrong = 0;
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 400; ++x) {
+      COLORREF want;
+      const int c = indexAt(widths, 5, x), r = indexAt(heights, 6, y);
+      if (c < 0 || r < 0) {
+        want = beyond;
+      } else {
+        int left = edgeOf(widths, c), top = edgeOf(heights, r);
+        int right = left + widths[c], bottom = top + heights[r];
+        if (r == 0 || c == 0) {
+          if (y == bottom - 1 || x == right - 1)
+            want = shadow;
+          else if (y == top || x == left)
+            want = light;
+          else
+            want = face;
+        } else {
+          if (r >= 3 && r <= 4 && c >= 2 && c <= 3) {  // the spanned cell
+            left = edgeOf(widths, 2);
+            top = edgeOf(heights, 3);
+            right = edgeOf(widths, 4);
+            bottom = edgeOf(heights, 5);
+          }
+          want = (x == right - 1 || y == bottom - 1) ? line : window;
+          if (r == 2 && (c == 1 || c == 2))  // selected
+            want = (~want) & 0xFFFFFF;
+        }
+        if (y == edgeOf(heights, 2) - 1 && x < nRight)  // under the frozen row
+          want = frozen;
+      }
+      if (y >= nBottom && x < nRight)
+        want = beyond;
+      if (pic.At(x, y) != want && ++nWrong <= 5)
+        ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << pic.At(x, y) << " not " << want;
+    }
+  }
+  EXPECT_EQ(nWrong, 0);
+  grid.DestroyWindow();
+  ::DestroyWindow(hParent);
 }
 
 TEST_F(GridWindowTest, FrozenRowsStayWhileTheRestScrolls) {
@@ -269,6 +354,23 @@ TEST_F(GridWindowTest, MouseClickDragHeadersAndColumnResize) {
   EXPECT_EQ(grid->CalcRectFromRowCol(0, 3).left, grid->CalcRectFromRowCol(0, 2).right);
 }
 
+TEST_F(GridWindowTest, DragBelowTheWindowScrollsByTimer) {
+  grid->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(Inside(3, 2)));
+  grid->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(CPoint(150, 600)));
+  EXPECT_TRUE(grid->IsAutoScrolling());
+  // The timer runs through the message loop; waited for generously.
+  for (int i = 0; i < 500 && grid->GetTopRow() < 4; ++i) {
+    Pump();
+    ::Sleep(10);
+  }
+  EXPECT_GE(grid->GetTopRow(), 4u);
+  grid->SendMessage(WM_LBUTTONUP, 0, At(CPoint(150, 600)));
+  EXPECT_FALSE(grid->IsAutoScrolling());
+  const ROWCOL nTop = grid->GetTopRow();
+  Pump();
+  EXPECT_EQ(grid->GetTopRow(), nTop);
+}
+
 TEST_F(GridWindowTest, InsertRemoveAndMoveWithTheDisplayFollowing) {
   for (ROWCOL r = 1; r <= 6; ++r) {
     CString s;
@@ -352,8 +454,8 @@ TEST(GridCustomControl, AWindowOfTheGridClassGetsASelfDeletingGrid) {
   EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr);
 }
 
-// A 2 by 2 bitmap of 4 bits a pixel behind a header of the given size: colour 0 light grey (a
-// button colour), colour 1 an ordinary colour; the top row is 0 1, the bottom row 1 0.
+// A 2 by 2 bitmap of 4 bits a pixel behind a header of the given size: colour 0 light grey (a button
+// colour), colour 1 an ordinary colour; the top row is 0 1, the bottom row 1 0.
 std::vector<BYTE> PackedBitmap(DWORD nHeaderSize) {
   std::vector<BYTE> b(nHeaderSize + 16 * 4 + 2 * 4, 0);
   BITMAPINFOHEADER h{};

@@ -1,7 +1,6 @@
-// The cells' text layout with a fake measurer (every character 7 pixels wide,
-// lines 16 pixels): line breaking, alignment, the ellipsis and "#" overflow,
-// hit testing left to right and right to left; and the pattern table, bitmap
-// header and edge helpers.
+// The cells' text layout with a fake measurer (every character 7 pixels wide, lines 16 pixels): line
+// breaking, alignment, the ellipsis and "#" overflow, hit testing left to right and right to left; and
+// the pattern table, bitmap header and edge helpers.
 #include "GXTextLayout.h"
 
 #include <gtest/gtest.h>
@@ -49,8 +48,7 @@ TEST(TextLayout, BreaksLinesByWordsCharactersAndLineBreaks) {
     UINT format;
     std::vector<std::string> lines;
   } cases[] = {
-      // The line ends before the word that does not fit; the next starts at the
-      // blanks before it.
+      // The line ends before the word that does not fit; the next starts at the blanks before it.
       {"Hello world", CRect(0, 0, 50, 100), GX_DT_WORDBREAK, {"Hello", " world"}},
       // A word longer than the width is cut by characters.
       {"abcdefghij", CRect(0, 0, 30, 100), GX_DT_WORDBREAK, {"abcd", "efgh", "ij"}},
@@ -60,8 +58,7 @@ TEST(TextLayout, BreaksLinesByWordsCharactersAndLineBreaks) {
       // Without word wrap only the first line is laid out.
       {"ab\r\ncd", CRect(0, 0, 100, 100), GX_DT_SINGLELINE, {"ab"}},
       {"Hello world", CRect(0, 0, 50, 100), GX_DT_SINGLELINE, {"Hello w"}},
-      // A cell one line high wraps no further: its one line is cut by
-      // characters.
+      // A cell one line high wraps no further: its one line is cut by characters.
       {"Hello world again", CRect(0, 0, 50, 16), GX_DT_WORDBREAK, {"Hello w"}},
       {"", CRect(0, 0, 50, 16), GX_DT_WORDBREAK, {}},
       // At least one character is always taken.
@@ -102,13 +99,11 @@ TEST(TextLayout, PlacesAndTreatsOverflow) {
       {"ab", CRect(0, 0, 100, 20), GX_DT_SINGLELINE | GX_DT_RIGHT, 0, "ab", 86, FALSE},
       {"ab", CRect(0, 0, 100, 20), GX_DT_SINGLELINE | GX_DT_CENTER, 0, "ab", 43, FALSE},
       {"ab", CRect(10, 0, 100, 20), GX_DT_SINGLELINE, 0, "ab", 10, FALSE},
-      // Ellipsis: the line loses characters until the dots fit, then the dots
-      // shrink.
+      // Ellipsis: the line loses characters until the dots fit, then the dots shrink.
       {"abcdef", CRect(0, 0, 30, 20), GX_DT_SINGLELINE, 1, "a...", 0, FALSE},
       {"abcdef", CRect(0, 0, 20, 20), GX_DT_SINGLELINE, 1, "a.", 0, FALSE},
       {"abcdef", CRect(0, 0, 100, 20), GX_DT_SINGLELINE, 1, "abcdef", 0, FALSE},
-      // A number that does not fit shows "#" across the cell, or one clipped
-      // "#".
+      // A number that does not fit shows "#" across the cell, or one clipped "#".
       {"123456", CRect(0, 0, 30, 20), GX_DT_SINGLELINE, 2, "####", 0, FALSE},
       {"123456", CRect(0, 0, 5, 20), GX_DT_SINGLELINE, 2, "#", 0, TRUE},
       {"12", CRect(0, 0, 30, 20), GX_DT_SINGLELINE, 2, "12", 0, FALSE},
@@ -191,8 +186,7 @@ TEST(DrawingHelpers, BitmapLayoutFollowsTheHeaderItsOwnSize) {
   EXPECT_EQ(l.nColors, 16u);
   EXPECT_EQ(l.nColorTableOffset, 40u);
   EXPECT_EQ(l.nBitsOffset, 104u);
-  // A version 5 header (124 bytes): the colour table follows it, not a 40-byte
-  // header.
+  // A version 5 header (124 bytes): the colour table follows it, not a 40-byte header.
   b = Header(124, 8, 2, 124 + 8 + 256);
   ASSERT_TRUE(GXGetDibLayout(b.data(), (DWORD)b.size(), l));
   EXPECT_EQ(l.nColorTableOffset, 124u);

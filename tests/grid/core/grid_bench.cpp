@@ -1,9 +1,8 @@
-// The grid engine on a grid of 100,000 rows by 50 columns of text: painting a
-// 1280 by 1024 view, scrolling a page, and moving the current cell 1,000 times.
-// The cell texts come from a data object that makes them when asked (as a grid
-// over a large source would), and the view is painted onto a surface that
-// measures text at 7 pixels a character and draws nothing, so the figures are
-// the engine's own work: geometry, style composition, text layout.
+// The grid engine on a grid of 100,000 rows by 50 columns of text: painting a 1280 by 1024 view,
+// scrolling a page, and moving the current cell 1,000 times. The cell texts come from a data object that
+// makes them when asked (as a grid over a large source would), and the view is painted onto a surface
+// that measures text at 7 pixels a character and draws nothing, so the figures are the engine's own work:
+// geometry, style composition, text layout.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
