@@ -768,10 +768,13 @@ int16_t mtext_measure(TkDrawing* drawing, const TkMtextParams* params, const cha
     base.big = font_resolve(drawing, style->bigfont_file, TK_FONT_MASK_BIG, nullptr, nullptr,
                             0xFFFFFFFF);
   std::string s(text, strnlen(text, kMaxText));
+  bool skip_newlines = params->formatting &&
+                       !(drawing->version == TK_VERSION_AC1012 && s.find('\n') != std::string::npos);
   std::vector<Item> items;
-  Tokenizer(drawing, s.c_str(), base, *params, items).run();
+  std::vector<Stack> stacks;
+  Tokenizer(drawing, s.c_str(), base, *params, false, skip_newlines, items, stacks).run();
   std::vector<Line> lines;
-  break_lines(items, 1e300, lines);
+  break_lines(items, stacks, 1e300, lines);
   for (const Line& l : lines) *width = std::fmax(*width, l.width);
   if (!lines.empty()) *top = lines[0].height;
   return 1;
