@@ -11,8 +11,6 @@
 #include "toolkit/display/regen.h"
 
 enum : TkError {
-  TK_ERR_MLINE_ARC_MATRICES = 247,
-  TK_ERR_MLINE_ROUND_FILL = 248,
   TK_ERR_PROXY_MATRICES = 255,
   TK_ERR_MLINE_LINETYPE = 256,
   TK_ERR_MLINE_ELEMENTS = 257,

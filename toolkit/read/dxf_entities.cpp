@@ -177,6 +177,7 @@ struct EntityRead {
   TkBitWriter* proxy = nullptr;  // the state's writer while a proxy's data is written
   bool proxy_failed = false;
   bool proxy_after_entity = false;
+  bool proxy_in_subclass = false;  // a class's own subclass marker after AcDbEntity was read
   TkBlob* proxy_graphics = nullptr;
   TkBlob* proxy_handles = nullptr;
   TkBlob* proxy_handles_writer = nullptr;
@@ -411,7 +412,12 @@ void proxy_group(EntityRead* e) {
     e->proxy_after_entity = true;
     return;
   }
-  if (c == 92) {
+  if (c == 100 && e->proxy_after_entity && !dxf_text_is(s, "AcDbProxyEntity") &&
+      !dxf_text_is(s, "AcDbZombieEntity"))
+    e->proxy_in_subclass = true;
+  // The graphics' byte count stands with the entity's common groups (or a proxy's own); a 92
+  // of the class's own groups further on is data like any other.
+  if (c == 92 && !e->proxy_in_subclass) {
     blob_free(e->proxy_graphics);
     e->proxy_graphics = nullptr;
     if (!dxf_read_preview(s, &e->proxy_graphics, nullptr)) e->proxy_failed = true;

@@ -1,6 +1,7 @@
 // Benchmark of regeneration: a generated drawing (1,000,000 lines, 100,000 arcs, 100,000 texts
 // of 20 characters, 10,000 insertions of a 50-entity block, 100,000 hatches half solid and half a
-// two-line pattern of 4 to 40 edges, 50,000 leaders) regenerated into a counting callback block,
+// two-line pattern of 4 to 40 edges, 50,000 leaders, 100,000 dimensions over 1,000 dimension
+// blocks of three lines, two filled arrowheads and a text) regenerated into a counting callback block,
 // whole and kind by kind; and one pattern hatch of 1,000 spans alone. Reports entities per second, the peak of the toolkit's own
 // allocations while the kind's drawing is built and regenerated (counted through the host
 // allocator, so it is that kind's figure whatever ran before it in the process), and the
@@ -11,6 +12,7 @@
 #include <malloc.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -48,8 +50,11 @@ void counted_free(void* p) {
   std::free(p);
 }
 
-enum Kind { kLines, kArcs, kTexts, kInserts, kHatches, kLeaders, kAll };
-const int64_t kCounts[] = {1000000, 100000, 100000, 10000, 100000, 50000};
+enum Kind { kLines, kArcs, kTexts, kInserts, kHatches, kLeaders, kDimensions, kAll };
+const int64_t kCounts[] = {1000000, 100000, 100000, 10000, 100000, 50000, 100000};
+// The dimensions share this many blocks (a drawing's dimensions each have their own; the walk
+// through a block costs the same).
+constexpr int64_t kDimensionBlocks = 1000;
 
 // A blob of the bytes.
 TkBlob* blob_of(const std::vector<uint8_t>& bytes) {
@@ -223,6 +228,52 @@ Fixture build(Kind which) {
       add(d, model, h, data);
       ++f.entities;
     }
+  if (on(kDimensions)) {
+    std::vector<TkHandle> blocks;
+    for (int64_t b = 0; b < kDimensionBlocks; ++b) {
+      TkBlockRecord rec;
+      tk_init_block_record(&rec);
+      std::snprintf(rec.name, sizeof rec.name, "*D%lld", static_cast<long long>(b));
+      tk_next_handle(d, nullptr, 0, &rec.handle);
+      if (!tk_add_block(d, &rec)) std::abort();
+      blocks.push_back(rec.handle);
+      TkList* blist = tk_block_entity_list(d, &rec.handle);
+      double x = std::fmod(b * 6.18, span), y = std::fmod(b * 3.77, span);
+      // Two extension lines and the dimension line between them.
+      const double lines[3][4] = {{x, y, x, y + 5}, {x + 10, y, x + 10, y + 5},
+                                  {x, y + 4, x + 10, y + 4}};
+      for (const auto& l : lines) {
+        start(d, TK_LINE, h, data);
+        tk_data_put(&data, 0, l[0]);
+        tk_data_put(&data, 8, l[1]);
+        tk_data_put(&data, 24, l[2]);
+        tk_data_put(&data, 32, l[3]);
+        add(d, blist, h, data);
+      }
+      for (double tip : {x, x + 10}) {
+        double back = tip == x ? x + 1 : x + 9;
+        const double corners[4][2] = {{tip, y + 4}, {back, y + 4.17}, {back, y + 3.83}, {back, y + 3.83}};
+        start(d, TK_SOLID, h, data);
+        for (int k = 0; k < 4; ++k) {
+          tk_data_put(&data, 24 * size_t(k), corners[k][0]);
+          tk_data_put(&data, 24 * size_t(k) + 8, corners[k][1]);
+        }
+        add(d, blist, h, data);
+      }
+      start(d, TK_TEXT, h, data);
+      tk_data_put(&data, 0, x + 3);
+      tk_data_put(&data, 8, y + 4.5);
+      tk_data_put(&data, TK_TEXT_ATTRS, 1.0);
+      std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "10.00");
+      add(d, blist, h, data);
+    }
+    for (int64_t i = 0; i < kCounts[kDimensions]; ++i) {
+      start(d, TK_DIMENSION, h, data);
+      tk_data_put(&data, TK_DIMENSION_BLOCK, blocks[size_t(i % kDimensionBlocks)]);
+      add(d, model, h, data);
+      f.entities += 7;
+    }
+  }
   d->header->extmin[0] = d->header->extmin[1] = 0;
   d->header->extmax[0] = d->header->extmax[1] = span;
   if (!tk_display_open(d, nullptr, 2000, 2000, nullptr)) std::abort();
@@ -276,6 +327,7 @@ void BM_HatchPattern1000Spans(benchmark::State& state) {
 void BM_RegenLines(benchmark::State& s) { regen(s, kLines); }
 void BM_RegenHatches(benchmark::State& s) { regen(s, kHatches); }
 void BM_RegenLeaders(benchmark::State& s) { regen(s, kLeaders); }
+void BM_RegenDimensions(benchmark::State& s) { regen(s, kDimensions); }
 void BM_RegenArcs(benchmark::State& s) { regen(s, kArcs); }
 void BM_RegenTexts(benchmark::State& s) { regen(s, kTexts); }
 void BM_RegenInserts(benchmark::State& s) { regen(s, kInserts); }
@@ -285,6 +337,7 @@ BENCHMARK(BM_HatchPattern1000Spans)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RegenLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenHatches)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenLeaders)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegenDimensions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenArcs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenTexts)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegenInserts)->Unit(benchmark::kMillisecond);

@@ -546,6 +546,28 @@ TEST_F(DxfLoad, ClassEntitiesAndObjects) {
   EXPECT_EQ(od.xrecord.cloning, 1);
 }
 
+// An entity of a class without a reader keeps the graphics of the 92 group among its common
+// groups; a 92 group of its own class's groups later on does not replace them.
+TEST_F(DxfLoad, ClassEntityKeepsItsGraphicsPastItsOwnGroup92) {
+  TextDxf f;
+  f.section("HEADER").g(9, "$ACADVER").g(1, "AC1015").endsec();
+  f.section("CLASSES");
+  f.g(0, "CLASS").g(1, "MYENT").g(2, "AcDbMyEnt").g(3, "x").g(90, "0").g(280, "0").g(281, "1");
+  f.endsec();
+  f.section("ENTITIES");
+  f.g(0, "MYENT").g(5, "20").g(100, "AcDbEntity").g(8, "0").g(92, "8");
+  f.g(310, "0800000000000000").g(100, "AcDbMyEnt").g(92, "0").g(90, "5");
+  f.endsec().eof();
+  ASSERT_NE(open(f), nullptr) << tk_get_last_error();
+  TkEntityHeader h;
+  TkEntityData data;
+  ASSERT_TRUE(entity(0, &h, &data));
+  ASSERT_NE(tk_data_get<uint32_t>(&data, 8), 0u);
+  TkBlob* graphics = tk_data_blob(&data, 24);
+  ASSERT_NE(graphics, nullptr);
+  EXPECT_EQ(blob_length(graphics), 8);
+}
+
 TEST_F(DxfLoad, EntityReactorsAndExtensionDictionary) {
   auto entities = [](TextDxf& f) {
     f.g(0, "LINE").g(5, "2F").g(102, "{ACAD_REACTORS").g(330, "A1").g(330, "A2").g(102, "}");
