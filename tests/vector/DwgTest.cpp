@@ -11,7 +11,9 @@
 #include <string>
 
 #include "TestData.h"
+#include "toolkit/core/display_state.h"
 #include "toolkit/core/drawing.h"
+#include "toolkit/display/regen.h"
 #include "vector/Dwg.h"
 #include "vector/ToolkitSession.h"
 
@@ -219,3 +221,37 @@ TEST_F(DwgTest, PrintCopyThatCannotOpenLeavesTheShownDrawingWhole) {
 }
 
 }  // namespace
+
+// The screen view records display lists: a pan or a zoom inside what was recorded is redrawn
+// from them (no entity is read), a zoom past their resolution regenerates.
+TEST_F(DwgTest, PansByReplayAndZoomsPastTheRecordingByRegenerating) {
+  CDwg dwg(vvtest::TestDataPath("dxf/r11_entities-2d.dxf").c_str(), nullptr);
+  ASSERT_NE(dwg.GetDrawing(), nullptr);
+  ASSERT_EQ(dwg.GetDrawing()->display->recording, 1);
+  Canvas canvas(400, 400);
+  RECT extent;
+  dwg.GetExtentsRect(&extent);
+  const RECT device = {0, 0, 300, int(300.0 * extent.bottom / extent.right)};
+  dwg.Draw(canvas.dc(), device, extent, nullptr, TRUE);
+  ASSERT_EQ(dwg.GetDrawing()->display->lists_valid, 1);
+  const size_t colours = canvas.Colours().size();
+
+  // Half the drawing's size, moved off its centre: the same device, inside the recorded space.
+  const RECT panned = {extent.right / 8, extent.bottom / 3, extent.right / 8 + extent.right / 2,
+                       extent.bottom / 3 + extent.bottom / 2};
+  Canvas second(400, 400);
+  tk_regen.entities_done = -12345;
+  dwg.Draw(second.dc(), device, panned, nullptr, TRUE);
+  EXPECT_EQ(tk_regen.entities_done, -12345) << "redrawn without reading the drawing";
+  EXPECT_EQ(dwg.GetDrawing()->display->lists_valid, 1);
+  EXPECT_GT(second.Colours().size(), 1u);
+  EXPECT_GT(colours, 1u);
+
+  // A two-hundredth of the width: past the recorded resolution (32,000 / 300 device units).
+  const RECT deep = {extent.right / 2, extent.bottom / 2, extent.right / 2 + extent.right / 200,
+                     extent.bottom / 2 + extent.bottom / 200};
+  Canvas third(400, 400);
+  dwg.Draw(third.dc(), device, deep, nullptr, TRUE);
+  EXPECT_NE(tk_regen.entities_done, -12345);
+  EXPECT_EQ(dwg.GetDrawing()->display->lists_valid, 1);
+}
