@@ -15,6 +15,7 @@
 #include "toolkit/core/drawing.h"
 #include "toolkit/display/regen.h"
 #include "vector/Dwg.h"
+#include "vector/DwgDrawContext.h"
 #include "vector/ToolkitSession.h"
 
 namespace {
@@ -254,4 +255,29 @@ TEST_F(DwgTest, PansByReplayAndZoomsPastTheRecordingByRegenerating) {
   dwg.Draw(third.dc(), device, deep, nullptr, TRUE);
   EXPECT_NE(tk_regen.entities_done, -12345);
   EXPECT_EQ(dwg.GetDrawing()->display->lists_valid, 1);
+}
+
+// Device coordinates reach ten million at deep zooms while GDI may carry 16 bits: segments are
+// cut to what it holds before they are narrowed, so no line wraps across the window.
+TEST(DwgDeviceClip, SegmentsAreCutToSixteenBitCoordinates) {
+  const struct {
+    int64_t in[4];
+    bool kept;
+    int64_t out[4];
+  } cases[] = {
+      {{10, 20, 300, 400}, true, {10, 20, 300, 400}},
+      {{0, 100, 10000000, 100}, true, {0, 100, 32000, 100}},
+      {{-10000000, -10000000, 10000000, 10000000}, true, {-32000, -32000, 32000, 32000}},
+      {{40000, 0, 10000000, 5}, false, {}},
+      {{100, -10000000, 100, 50}, true, {100, -32000, 100, 50}},
+  };
+  for (const auto& c : cases) {
+    int64_t x0 = c.in[0], y0 = c.in[1], x1 = c.in[2], y1 = c.in[3];
+    EXPECT_EQ(DwgClipToDevice(&x0, &y0, &x1, &y1), c.kept) << c.in[2];
+    if (!c.kept) continue;
+    EXPECT_EQ(x0, c.out[0]);
+    EXPECT_EQ(y0, c.out[1]);
+    EXPECT_EQ(x1, c.out[2]);
+    EXPECT_EQ(y1, c.out[3]);
+  }
 }
