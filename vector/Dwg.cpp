@@ -111,6 +111,9 @@ void CDwg::Finish() {
 BOOL CDwg::OpenDisplay() {
   m_rcDisplay = {0, 0, 10000, 10000};
   if (!tk_display_open(m_pDrawing, nullptr, m_rcDisplay.right, m_rcDisplay.bottom, nullptr)) return FALSE;
+  // The screen view keeps display lists: pans and zooms inside what was recorded are redrawn
+  // from them without reading the drawing again.
+  tk_display_set_recording(m_pDrawing, 1);
   m_bDisplayOpen = 1;
   return TRUE;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "toolkit/core/display_state.h"
+#include "toolkit/core/state.h"
 #include "vector/model/AciPalette.h"
 #include "vector/model/DwgFit.h"
 #include "vector/model/DwgSnap.h"
@@ -22,6 +23,8 @@
 struct TkDrawing;
 struct TkHeader;
 class CLayerList;
+struct TkBlob;
+struct TkImageDefData;
 
 // The program's settings that drawing reads, with their defaults.
 struct DwgSettings {
@@ -97,6 +100,10 @@ class CDwg : public CObject {
   void DiscardCachedBitmap(BOOL clearPending);
   void InstallDisplayCallbacks();
   void ReinstallAndDraw();
+  // Raster images: the picture of an image definition read from its file (display slot 15),
+  // and the spans of pixels the toolkit sends for it (slots 16 and 25).
+  static void DrawImageCallback(const TkImageDefData* definition, TkBlob** picture, TkUserData user);
+  static void DrawPixelsCallback(const uint8_t* commands, int32_t length, TkUserData user);
 
   // Snapping, print copy, layer states.
   BOOL SnapToNearestPoint(int x, int y, CPoint* out) const;
@@ -157,6 +164,11 @@ class CDwg : public CObject {
   TkHeader* m_pHeader = nullptr;  // the drawing's
   RECT m_rcDisplay = {0, 0, 10000, 10000};
   DwgSnapGeometry m_snap;
+  // The view the snap geometry was gathered in: a pass redrawn from the toolkit's display lists
+  // reads no entity, and the geometry is carried over to the new view.
+  double m_snapScale = 0;
+  double m_snapLowerLeft[2] = {0, 0};
+  double m_snapHeight = 0;
 };
 
 // The layers of a toolkit drawing in its order, read once: what the layer dialog and the layer

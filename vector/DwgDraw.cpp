@@ -3,17 +3,25 @@
 // polygons and colours on the device.
 #include "vector/Dwg.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "toolkit/core/blob.h"
 #include "toolkit/core/display_block.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/symtab.h"
+#include "toolkit/display/image_frame.h"
 #include "toolkit/display/regen.h"
+#include "toolkit/display/vec_output.h"
 #include "vector/DwgDrawContext.h"
 #include "vector/PenTable.h"
 #include "vector/TrueTypeLocator.h"
+#include "vector/model/LocatorPaths.h"
 #include "vector/model/TrueTypeText.h"
 
 DwgDrawContext g_dwgContext;
@@ -72,6 +80,8 @@ void CDwg::InstallDisplayCallbacks() {
   tk_set_end_xref_callback(nullptr);
   tk_set_draw_truetype_text_callback(&DwgDrawTrueTypeText);
   tk_set_find_truetype_font_callback(&DwgFindTrueTypeFontCallback);
+  tk_set_draw_image_callback(&CDwg::DrawImageCallback);
+  tk_set_draw_pixels_callback(&CDwg::DrawPixelsCallback);
   if (tk_display_callbacks)
     for (size_t i = 0; i < TK_COLOUR_MAP_SIZE; ++i) tk_display_callbacks->colour_map[i] = int16_t(i);
   DeletePens();
@@ -94,7 +104,11 @@ void CDwg::ReinstallAndDraw() {
 void CDwg::DiscardCachedBitmap(BOOL clearPending) {
   delete m_pCachedBitmap;
   m_pCachedBitmap = nullptr;
-  if (clearPending && m_pDrawing) tk_display_clear_pending(m_pDrawing);
+  if (clearPending && m_pDrawing) {
+    tk_display_clear_pending(m_pDrawing);
+    // What is drawn changed (layers, settings, the kind of view): the display lists go too.
+    tk_display_invalidate(m_pDrawing);
+  }
 }
 
 // --- the pass ------------------------------------------------------------------------------------------
@@ -227,6 +241,26 @@ void CDwg::Draw(CDC* dc, RECT drawingRect, RECT clientRect, CWnd*, BOOL direct) 
     e->Delete();
   }
 
+  if (c.snap_reset) {
+    // No entity was read (the view was redrawn from the display lists): the snap geometry of
+    // the last regeneration is carried over to this view.
+    if (m_snapScale > 0 && c.scale > 0) {
+      auto carry = [&](CPoint& p) {
+        const double x = p.x / m_snapScale + m_snapLowerLeft[0];
+        const double y = (m_snapHeight - p.y) / m_snapScale + m_snapLowerLeft[1];
+        int32_t q[2];
+        SnapDevicePoint(x, y, c.lower_left[0], c.lower_left[1], c.scale, c.device_height_f, q);
+        p = CPoint(q[0], q[1]);
+      };
+      for (CPoint& p : m_snap.points) carry(p);
+      for (auto& chain : m_snap.polygons)
+        for (CPoint& p : chain) carry(p);
+    }
+  }
+  m_snapScale = c.scale;
+  m_snapLowerLeft[0] = c.lower_left[0];
+  m_snapLowerLeft[1] = c.lower_left[1];
+  m_snapHeight = c.device_height_f;
   if (DwgHost* host = GetDwgHost()) host->SetStatusText("");
   ShowProgress(0);
   // A chain still open at the end of the pass is a polyline like any other.
@@ -252,29 +286,94 @@ void CDwg::Draw(CDC* dc, RECT drawingRect, RECT clientRect, CWnd*, BOOL direct) 
 
 // --- the callbacks -----------------------------------------------------------------------------------
 
+// GDI coordinates hold 16 bits on some systems: a deep zoom must not wrap a line across the
+// window, so segments are cut to this square around the origin before they are narrowed.
+constexpr int64_t kDeviceLimit = 32000;
+
+bool DwgClipToDevice(int64_t* x0, int64_t* y0, int64_t* x1, int64_t* y1) {
+  const int64_t lo = -kDeviceLimit, hi = kDeviceLimit;
+  auto code = [&](int64_t x, int64_t y) {
+    return (x < lo ? 1 : 0) | (x > hi ? 2 : 0) | (y < lo ? 4 : 0) | (y > hi ? 8 : 0);
+  };
+  int ca = code(*x0, *y0), cb = code(*x1, *y1);
+  while (ca | cb) {
+    if (ca & cb) return false;
+    const int c = ca ? ca : cb;
+    const double ax = double(*x0), ay = double(*y0), bx = double(*x1), by = double(*y1);
+    double x, y;
+    if (c & 8) {
+      y = double(hi);
+      x = ax + (bx - ax) * (y - ay) / (by - ay);
+    } else if (c & 4) {
+      y = double(lo);
+      x = ax + (bx - ax) * (y - ay) / (by - ay);
+    } else if (c & 2) {
+      x = double(hi);
+      y = ay + (by - ay) * (x - ax) / (bx - ax);
+    } else {
+      x = double(lo);
+      y = ay + (by - ay) * (x - ax) / (bx - ax);
+    }
+    if (c == ca) {
+      *x0 = int64_t(std::llround(x));
+      *y0 = int64_t(std::llround(y));
+      ca = code(*x0, *y0);
+    } else {
+      *x1 = int64_t(std::llround(x));
+      *y1 = int64_t(std::llround(y));
+      cb = code(*x1, *y1);
+    }
+  }
+  return true;
+}
+
 void DwgMoveToCallback(int32_t x, int32_t y, TkUserData) {
   DwgDrawContext& c = g_dwgContext;
-  if (c.target) c.target->MoveTo(x, c.device_height - y);
+  c.pen[0] = x;
+  c.pen[1] = int64_t(c.device_height) - y;
 }
 
 void DwgLineToCallback(int32_t x, int32_t y, TkUserData) {
   DwgDrawContext& c = g_dwgContext;
-  if (c.target) c.target->LineTo(x, c.device_height - y);
+  int64_t x0 = c.pen[0], y0 = c.pen[1], x1 = x, y1 = int64_t(c.device_height) - y;
+  c.pen[0] = x1;
+  c.pen[1] = y1;
+  if (!c.target || !DwgClipToDevice(&x0, &y0, &x1, &y1)) return;
+  c.target->MoveTo(int(x0), int(y0));
+  c.target->LineTo(int(x1), int(y1));
 }
 
 void DwgFillPolygonCallback(const int16_t range[2], const int32_t* points, TkUserData) {
   DwgDrawContext& c = g_dwgContext;
   if (!c.target || range[1] < range[0] || range[0] < 0) return;
+  std::vector<int32_t> flipped;
+  flipped.reserve(size_t(range[1] - range[0] + 1) * 2);
+  for (int i = range[0]; i <= range[1]; ++i) {
+    flipped.push_back(points[2 * i]);
+    const int64_t y = int64_t(c.device_height) - points[2 * i + 1];
+    flipped.push_back(int32_t(std::max<int64_t>(INT32_MIN, std::min<int64_t>(INT32_MAX, y))));
+  }
+  // The outline is cut to what GDI coordinates hold, as lines are.
+  static std::vector<int32_t> clipped;
+  const int32_t limit[4] = {-int32_t(kDeviceLimit), -int32_t(kDeviceLimit), int32_t(kDeviceLimit),
+                            int32_t(kDeviceLimit)};
+  const int32_t n = vec_clip_fill_polygon(int32_t(flipped.size() / 2), flipped.data(), limit, &clipped);
+  if (n < 3) return;
   std::vector<POINT> device;
-  device.reserve(size_t(range[1] - range[0] + 1));
-  for (int i = range[0]; i <= range[1]; ++i) device.push_back({points[2 * i], c.device_height - points[2 * i + 1]});
+  device.reserve(size_t(n));
+  for (int32_t i = 0; i < n; ++i) device.push_back({clipped[2 * size_t(i)], clipped[2 * size_t(i) + 1]});
   HGDIOBJ brush = c.fill == 1 && c.brushes && c.slots && c.brushes[c.slots->current]
                       ? c.brushes[c.slots->current]->m_hObject
                       : ::GetStockObject(NULL_BRUSH);
   HGDIOBJ old = ::SelectObject(c.target->m_hDC, brush);
   c.target->Polygon(device.data(), int(device.size()));
   ::SelectObject(c.target->m_hDC, old);
-  if (c.dlp == 0) c.target->MoveTo(device.back());
+  if (c.dlp == 0) {
+    const POINT last = {flipped[flipped.size() - 2], flipped.back()};
+    c.pen[0] = last.x;
+    c.pen[1] = last.y;
+    if (std::abs(last.x) <= kDeviceLimit && std::abs(last.y) <= kDeviceLimit) c.target->MoveTo(last);
+  }
 }
 
 void DwgSetColorCallback(int16_t index, TkUserData) {
@@ -299,3 +398,122 @@ void DwgSetColorCallback(int16_t index, TkUserData) {
 }
 
 void DwgProgressCallback(int16_t percent, TkUserData) { ShowProgress(percent); }
+
+// --- raster images ------------------------------------------------------------------------------
+
+void CDwg::DrawImageCallback(const TkImageDefData* definition, TkBlob** picture, TkUserData) {
+  DwgDrawContext& c = g_dwgContext;
+  *picture = nullptr;
+  if (!definition || !definition->path[0]) return;
+  // The path as stored, else the file of that name beside the drawing.
+  CString path = definition->path;
+  FILE* f = std::fopen((const char*)path, "rb");
+  if (!f && !c.drawing_path.IsEmpty()) {
+    CString name = path;
+    const int cut = std::max(name.ReverseFind('\\'), name.ReverseFind('/'));
+    if (cut >= 0) name = name.Mid(cut + 1);
+    CString folder = c.drawing_path;
+    const int slash = std::max(folder.ReverseFind('\\'), folder.ReverseFind('/'));
+    folder = slash >= 0 ? folder.Left(slash + 1) : CString();
+    const CString beside = folder + name;
+    f = std::fopen((const char*)beside, "rb");
+  }
+  if (!f) return;
+  // Pictures of more than 64 MB are not drawn.
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= (64u << 20))
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  std::fclose(f);
+  if (bytes.empty() || bytes.size() > (64u << 20)) return;
+  TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob ? blob_create(blob) : nullptr;
+  if (!w || !blob_write(w, bytes.data(), bytes.size()) || !blob_close_write(w)) {
+    blob_free(blob);
+    return;
+  }
+  *picture = blob;
+}
+
+void CDwg::DrawPixelsCallback(const uint8_t* p, int32_t length, TkUserData) {
+  DwgDrawContext& c = g_dwgContext;
+  if (!c.target || !p || length <= 0) return;
+  auto i32 = [&](int32_t at) {
+    int32_t v;
+    std::memcpy(&v, p + at, 4);
+    return v;
+  };
+  auto f64 = [&](int32_t at) {
+    double v;
+    std::memcpy(&v, p + at, 8);
+    return v;
+  };
+  int32_t at = 0, mode = 0;
+  while (at + 4 <= length) {
+    const int32_t kind = i32(at) >> 24;
+    if (kind == 1) {
+      if (at + 16 > length) return;
+      mode = i32(at + 12);
+      c.row_height = 0;
+      at += 16;
+      continue;
+    }
+    if (kind == 3) {
+      at += 4;
+      continue;
+    }
+    if (kind != 2 || at + 120 > length) return;
+    const double x0 = f64(at + 4), y0 = f64(at + 12);
+    const int32_t count = i32(at + 100);
+    const double sx = f64(at + 104), sy = f64(at + 112);
+    const COLORREF first = RGB(p[at + 44], p[at + 45], p[at + 46]);
+    const COLORREF last = RGB(p[at + 92], p[at + 93], p[at + 94]);
+    at += 120;
+    const int64_t bytes = mode == 2 ? (int64_t(count) + 7) / 8 : int64_t(count) * 3;
+    if (count <= 0 || bytes > length - at) return;
+    // Rows follow each other by the image's own height per pixel: the distance between the
+    // starts of two rows, or the pixel's width before the second row.
+    if (c.last_row_y != y0 && c.row_height == 0) c.row_height = std::fabs(c.last_row_y - y0);
+    c.last_row_y = y0;
+    const double along = std::hypot(sx, sy);
+    const double height = c.row_height > 0 && c.row_height < 4 * along + 4 ? c.row_height : along;
+    auto colour_of = [&](int32_t i) -> COLORREF {
+      if (mode != 2) return RGB(p[at + 3 * i], p[at + 3 * i + 1], p[at + 3 * i + 2]);
+      const int bit = (p[at + i / 8] >> (7 - i % 8)) & 1;
+      const int first_bit = p[at] >> 7 & 1;
+      const int last_bit = (p[at + (count - 1) / 8] >> (7 - (count - 1) % 8)) & 1;
+      if (bit == first_bit) return first;
+      if (bit == last_bit) return last;
+      return bit ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    };
+    // Runs of one colour go out as one rectangle.
+    for (int32_t i = 0; i < count;) {
+      int32_t j = i + 1;
+      const COLORREF colour = colour_of(i);
+      while (j < count && colour_of(j) == colour) ++j;
+      const double ax = x0 + i * sx, ay = y0 + i * sy, bx = x0 + j * sx, by = y0 + j * sy;
+      double left = std::min(ax, bx), right = std::max(ax, bx);
+      double bottom = std::min(ay, by), top = std::max(ay, by);
+      if (std::fabs(sy) < 1e-9) {
+        bottom -= height / 2;
+        top += height / 2;
+      } else if (std::fabs(sx) < 1e-9) {
+        left -= height / 2;
+        right += height / 2;
+      }
+      int64_t l = int64_t(std::floor(left)), r = int64_t(std::ceil(right));
+      int64_t t = int64_t(c.device_height) - int64_t(std::ceil(top));
+      int64_t b = int64_t(c.device_height) - int64_t(std::floor(bottom));
+      if (r <= l) r = l + 1;
+      if (b <= t) b = t + 1;
+      l = std::max(l, -kDeviceLimit);
+      t = std::max(t, -kDeviceLimit);
+      r = std::min(r, kDeviceLimit);
+      b = std::min(b, kDeviceLimit);
+      if (r > l && b > t) c.target->FillSolidRect(int(l), int(t), int(r - l), int(b - t), colour);
+      i = j;
+    }
+    at += int32_t(bytes);
+  }
+}

@@ -55,6 +55,11 @@ struct DwgDrawContext {
   std::vector<CPoint> chain;
   std::set<std::string> visible_layers;  // on and not frozen
   CString current_xref;
+  // The pen where the toolkit left it, before clipping to what GDI coordinates hold.
+  int64_t pen[2] = {0, 0};
+  // Rows of an image being drawn: where the last span started, for the row height.
+  double last_row_y = 0;
+  double row_height = 0;
 };
 
 extern DwgDrawContext g_dwgContext;
@@ -65,6 +70,8 @@ void DwgLineToCallback(int32_t x, int32_t y, TkUserData user);
 void DwgFillPolygonCallback(const int16_t range[2], const int32_t* points, TkUserData user);
 void DwgSetColorCallback(int16_t index, TkUserData user);
 void DwgProgressCallback(int16_t percent, TkUserData user);
+// Clips the segment to the coordinates GDI carries (16 bits): false when nothing is left.
+bool DwgClipToDevice(int64_t* x0, int64_t* y0, int64_t* x1, int64_t* y1);
 void DwgFindShapeFontCallback(const char* name, char* result, TkUserData user);
 void DwgFindXrefCallback(const char* name, char* result, TkUserData user);
 void DwgNoteXrefNameCallback(const char* path, const TkXrefOrigin* origin, TkUserData user);

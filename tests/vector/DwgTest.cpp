@@ -13,6 +13,7 @@
 #include <string>
 
 #include "TestData.h"
+#include "toolkit/core/display_state.h"
 #include "toolkit/core/drawing.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/entity.h"
@@ -21,6 +22,9 @@
 #include "vector/Dwg.h"
 #include "vector/DwgDrawContext.h"
 #include "vector/model/LocatorPaths.h"
+#include "toolkit/display/regen.h"
+#include "vector/Dwg.h"
+#include "vector/DwgDrawContext.h"
 #include "vector/ToolkitSession.h"
 
 namespace {
@@ -293,4 +297,61 @@ TEST_F(DwgHookTest, FitTextWidthFactorSpansItsTwoPoints) {
   EXPECT_EQ(1.0, text(12 * natural, 1.0));
   EXPECT_EQ(1.0, text(0.05 * natural, 1.0));
   tk_close_drawing(drawing);
+// The screen view records display lists: a pan or a zoom inside what was recorded is redrawn
+// from them (no entity is read), a zoom past their resolution regenerates.
+TEST_F(DwgTest, PansByReplayAndZoomsPastTheRecordingByRegenerating) {
+  CDwg dwg(vvtest::TestDataPath("dxf/r11_entities-2d.dxf").c_str(), nullptr);
+  ASSERT_NE(dwg.GetDrawing(), nullptr);
+  ASSERT_EQ(dwg.GetDrawing()->display->recording, 1);
+  Canvas canvas(400, 400);
+  RECT extent;
+  dwg.GetExtentsRect(&extent);
+  const RECT device = {0, 0, 300, int(300.0 * extent.bottom / extent.right)};
+  dwg.Draw(canvas.dc(), device, extent, nullptr, TRUE);
+  ASSERT_EQ(dwg.GetDrawing()->display->lists_valid, 1);
+  const size_t colours = canvas.Colours().size();
+
+  // Half the drawing's size, moved off its centre: the same device, inside the recorded space.
+  const RECT panned = {extent.right / 8, extent.bottom / 3, extent.right / 8 + extent.right / 2,
+                       extent.bottom / 3 + extent.bottom / 2};
+  Canvas second(400, 400);
+  tk_regen.entities_done = -12345;
+  dwg.Draw(second.dc(), device, panned, nullptr, TRUE);
+  EXPECT_EQ(tk_regen.entities_done, -12345) << "redrawn without reading the drawing";
+  EXPECT_EQ(dwg.GetDrawing()->display->lists_valid, 1);
+  EXPECT_GT(second.Colours().size(), 1u);
+  EXPECT_GT(colours, 1u);
+
+  // A two-hundredth of the width: past the recorded resolution (32,000 / 300 device units).
+  const RECT deep = {extent.right / 2, extent.bottom / 2, extent.right / 2 + extent.right / 200,
+                     extent.bottom / 2 + extent.bottom / 200};
+  Canvas third(400, 400);
+  dwg.Draw(third.dc(), device, deep, nullptr, TRUE);
+  EXPECT_NE(tk_regen.entities_done, -12345);
+  EXPECT_EQ(dwg.GetDrawing()->display->lists_valid, 1);
+}
+
+// Device coordinates reach ten million at deep zooms while GDI may carry 16 bits: segments are
+// cut to what it holds before they are narrowed, so no line wraps across the window.
+TEST(DwgDeviceClip, SegmentsAreCutToSixteenBitCoordinates) {
+  const struct {
+    int64_t in[4];
+    bool kept;
+    int64_t out[4];
+  } cases[] = {
+      {{10, 20, 300, 400}, true, {10, 20, 300, 400}},
+      {{0, 100, 10000000, 100}, true, {0, 100, 32000, 100}},
+      {{-10000000, -10000000, 10000000, 10000000}, true, {-32000, -32000, 32000, 32000}},
+      {{40000, 0, 10000000, 5}, false, {}},
+      {{100, -10000000, 100, 50}, true, {100, -32000, 100, 50}},
+  };
+  for (const auto& c : cases) {
+    int64_t x0 = c.in[0], y0 = c.in[1], x1 = c.in[2], y1 = c.in[3];
+    EXPECT_EQ(DwgClipToDevice(&x0, &y0, &x1, &y1), c.kept) << c.in[2];
+    if (!c.kept) continue;
+    EXPECT_EQ(x0, c.out[0]);
+    EXPECT_EQ(y0, c.out[1]);
+    EXPECT_EQ(x1, c.out[2]);
+    EXPECT_EQ(y1, c.out[3]);
+  }
 }
