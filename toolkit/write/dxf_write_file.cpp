@@ -122,15 +122,19 @@ uint32_t lwpolyline_records(DxfOut& o, TkList* list, TkHandle* largest) {
 // record's handle, so its reader makes them up).
 void reserve_expansion(DxfOut& o, TkHandle* seed) {
   TkHandle largest = o.version >= 5 ? g_largest : TkHandle{};
-  uint32_t n = lwpolyline_records(o, &o.d->model_entities, &largest) +
-               lwpolyline_records(o, &o.d->paper_entities, &largest);
+  // Without HANDLING the older layout names no handle at all.
+  TkHandle unnamed{};
+  TkHandle* entities = o.version >= 5 || o.handling ? &largest : &unnamed;
+  uint32_t n = lwpolyline_records(o, &o.d->model_entities, entities) +
+               lwpolyline_records(o, &o.d->paper_entities, entities);
   TkBlockRecord b;
   block_list_rewind(o.d);
   // The space block records' own lists hold at most the BLOCK and ENDBLK a
   // reader kept, which the file does not name.
+  // AC1006 names no handle in the BLOCKS section.
   while (block_list_next(o.d, &b))
     if (!same(b.handle, o.model_record) && !same(b.handle, o.paper_record))
-      n += lwpolyline_records(o, b.entities, &largest);
+      n += lwpolyline_records(o, b.entities, o.version == 3 ? &unnamed : entities);
   *seed = largest;
   tk_handle_increment(seed);
   // The space blocks' BLOCK and ENDBLK entities are no list's: they take the
@@ -280,9 +284,9 @@ int16_t write_file(DxfOut& o, TkHeader* header, bool r12_extension) {
   g_largest = TkHandle{};
   build_names(o);
   TkHandle seed{};
+  o.handling = header->handling;
   reserve_expansion(o, &seed);
   header->handseed = seed;
-  o.handling = header->handling;
   if (!dxf_write_header_section(o, header, o.version >= 5 || r12_extension)) goto failed;
   if (o.version >= 5 && !dxf_write_classes_section(o)) goto failed;
   if (!dxf_write_tables_section(o)) goto failed;
