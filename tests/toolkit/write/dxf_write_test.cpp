@@ -467,6 +467,73 @@ TEST_F(DxfWriteTest, GoldenBytesOfASmallDrawingPerLayout) {
   }
 }
 
+// Every reactor of an entity is written, not only the first.
+TEST_F(DxfWriteTest, EveryReactorOfAnEntityIsWritten) {
+  TkDrawing* d = small_drawing(TK_VERSION_AC1015);
+  ASSERT_NE(d, nullptr);
+  TkEntityHeader h{};
+  TkEntityData data;
+  h.kind = TK_POINT;
+  tk_init_entity(d, &h, &data);
+  tk_next_handle(d, nullptr, 0, &h.handle);
+  h.reactors = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(h.reactors);
+  TkHandle a{}, b{};
+  a.bytes[7] = 0xA1;
+  b.bytes[7] = 0xB2;
+  blob_write(w, a.bytes, 8);
+  blob_write(w, b.bytes, 8);
+  blob_close_write(w);
+  h.reactor_count = 2;
+  ASSERT_EQ(tk_add_entity(d, &d->model_entities, &h, &data), 1);
+  std::vector<uint8_t> bytes;
+  ASSERT_EQ(dxf_write_to_memory(d, TK_FILE_TEXT_DXF, TK_VERSION_AC1015, &bytes), 1);
+  std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(text.find("102\r\n{ACAD_REACTORS\r\n330\r\nA1\r\n330\r\nB2\r\n102\r\n}\r\n"),
+            std::string::npos);
+  tk_close_drawing(d);
+}
+
+// A leader with a hook line keeps its vertices however often it is saved and reopened.
+TEST_F(DxfWriteTest, ALeaderWithAHookLineKeepsItsVerticesOverTenRoundTrips) {
+  std::string source = vvtest::TestDataPath("dwg/2000_Leader.dwg");
+  if (source.empty()) GTEST_SKIP() << "no shared test data";
+  auto vertices = [](TkDrawing* d) {
+    std::vector<int> counts;
+    TkEntityHeader h;
+    TkEntityData data;
+    for (const TkLink* l = list_first(&d->model_entities); l; l = l->next)
+      if (entity_unpack(l, &h, &data, nullptr, nullptr) && h.kind == TK_LEADER)
+        counts.push_back(tk_data_get<uint16_t>(&data, 0) * 16 + data.bytes[5]);
+    return counts;
+  };
+  TkDrawing* d = tk_open_drawing(source.c_str(), 1, 0);
+  ASSERT_NE(d, nullptr);
+  // The leaders of the test data have no hook line: they are given one.
+  std::vector<TkHandle> leaders;
+  TkEntityHeader h;
+  TkEntityData data;
+  for (const TkLink* l = list_first(&d->model_entities); l; l = l->next)
+    if (entity_unpack(l, &h, &data, nullptr, nullptr) && h.kind == TK_LEADER)
+      leaders.push_back(h.handle);
+  for (const TkHandle& handle : leaders) {
+    ASSERT_EQ(tk_get_entity_by_handle(d, &d->model_entities, &handle, &h, &data), 1);
+    data.bytes[5] = 1;
+    ASSERT_EQ(tk_replace_entity(d, &d->model_entities, &handle, &h, &data), 1);
+  }
+  std::vector<int> first = vertices(d);
+  ASSERT_FALSE(first.empty());
+  for (int i = 0; i < 10; ++i) {
+    std::string path = dir + "/leader" + std::to_string(i % 2) + ".dxf";
+    ASSERT_EQ(tk_save_drawing(d, path.c_str(), TK_FILE_TEXT_DXF, TK_VERSION_AC1015, 0, 16, 0, 1), 1);
+    tk_close_drawing(d);
+    d = tk_open_drawing(path.c_str(), 1, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(vertices(d), first) << "after round trip " << i + 1;
+  }
+  tk_close_drawing(d);
+}
+
 int g_warnings = 0;
 void count_warning(int16_t, const TkHandle*) { ++g_warnings; }
 
