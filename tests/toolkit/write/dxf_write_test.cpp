@@ -236,9 +236,9 @@ void DxfWriteTest::RoundTrips(bool identity) {
   for (const std::string& file : files) {
     TkDrawing* src = tk_open_drawing(vvtest::TestDataPath(file).c_str(), 1, 0);
     if (!src) continue;  // the readers' own tests say why
-    for (TkVersion v : {TK_VERSION_AC1002, TK_VERSION_AC1003, TK_VERSION_AC1004, TK_VERSION_AC1006,
-                        TK_VERSION_AC1009, TK_VERSION_AC1012, TK_VERSION_AC1014,
-                        TK_VERSION_AC1015}) {
+    for (TkVersion v :
+         {TK_VERSION_AC1002, TK_VERSION_AC1003, TK_VERSION_AC1004, TK_VERSION_AC1006,
+          TK_VERSION_AC1009, TK_VERSION_AC1012, TK_VERSION_AC1014, TK_VERSION_AC1015}) {
       Counts model[2];
       for (int binary = 0; binary < 2; ++binary) {
         SCOPED_TRACE(file + " as version " + std::to_string(v) + (binary ? " binary" : " text"));
@@ -525,7 +525,8 @@ TEST_F(DxfWriteTest, ALeaderWithAHookLineKeepsItsVerticesOverTenRoundTrips) {
   ASSERT_FALSE(first.empty());
   for (int i = 0; i < 10; ++i) {
     std::string path = dir + "/leader" + std::to_string(i % 2) + ".dxf";
-    ASSERT_EQ(tk_save_drawing(d, path.c_str(), TK_FILE_TEXT_DXF, TK_VERSION_AC1015, 0, 16, 0, 1), 1);
+    ASSERT_EQ(tk_save_drawing(d, path.c_str(), TK_FILE_TEXT_DXF, TK_VERSION_AC1015, 0, 16, 0, 1),
+              1);
     tk_close_drawing(d);
     d = tk_open_drawing(path.c_str(), 1, 0);
     ASSERT_NE(d, nullptr);
