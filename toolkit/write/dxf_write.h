@@ -70,6 +70,7 @@ struct DxfOut {
       mlinestyles;
   TkHandle bylayer, byblock, continuous;
   TkHandle model_record, paper_record;
+  TkHandle largest;          // the largest handle of a record the file names, for the seed after it
   TkHandle space_bounds[4];  // BLOCK and ENDBLK of model space, then of paper space
   TkHandle next_expansion;   // handles of the records made while writing
                              // (LWPOLYLINE expansion)

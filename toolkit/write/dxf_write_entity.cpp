@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "toolkit/core/blob.h"
 #include "toolkit/core/class_list.h"
@@ -498,7 +499,11 @@ void write_tolerance(DxfOut& o, const TkEntityHeader* h, const TkEntityData* d) 
   double p[3];
   get_pt(d, 0, p);
   dxf_write_point3_z_opt(o, 10, p);
-  dxf_write_caret_string_group(o, 1, tk_data_text(d, TK_TOLERANCE_STRING));
+  // Only line feeds become "^J" here: the frame's own codes keep their carets as they are.
+  std::string text;
+  for (const char* c = tk_data_text(d, TK_TOLERANCE_STRING); *c; ++c)
+    text += *c == '\n' ? std::string("^J") : std::string(1, *c);
+  dxf_write_string_group(o, 1, text.c_str());
   extrusion(o, h);
   get_pt(d, 24, p);
   if (!(p[0] == 1.0 && p[1] == 0.0 && p[2] == 0.0)) dxf_write_point3_z_opt(o, 11, p);

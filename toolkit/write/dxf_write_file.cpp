@@ -27,16 +27,14 @@ bool same(const TkHandle& a, const TkHandle& b) { return std::memcmp(a.bytes, b.
 bool is_null(const TkHandle& h) { return tk_handle_is_null(&h); }
 
 // The largest handle the file names, for the seed that follows it.
-TkHandle g_largest;
-
-void note(const TkHandle& handle) {
-  if (tk_handle_compare(&handle, &g_largest) > 0) g_largest = handle;
+void note(DxfOut& o, const TkHandle& handle) {
+  if (tk_handle_compare(&handle, &o.largest) > 0) o.largest = handle;
 }
 
-void add(std::unordered_map<uint64_t, DxfName>& table, const TkHandle& handle, const char* name,
-         int32_t index) {
+void add(DxfOut& o, std::unordered_map<uint64_t, DxfName>& table, const TkHandle& handle,
+         const char* name, int32_t index) {
   if (is_null(handle)) return;
-  note(handle);
+  note(o, handle);
   table.emplace(dxf_handle_key(handle), DxfName{name, index});
 }
 
@@ -45,41 +43,41 @@ void build_names(DxfOut& o) {
   int32_t i = 0;
   TkLayerRecord layer;
   tk_layer_list_rewind(d);
-  for (i = 0; tk_layer_list_next(d, &layer); ++i) add(o.layers, layer.handle, layer.name, i);
+  for (i = 0; tk_layer_list_next(d, &layer); ++i) add(o, o.layers, layer.handle, layer.name, i);
   TkLinetypeRecord lt;
   tk_ltype_rewind(d);
-  for (i = 0; tk_ltype_next(d, &lt); ++i) add(o.linetypes, lt.handle, lt.name, i + 2);
+  for (i = 0; tk_ltype_next(d, &lt); ++i) add(o, o.linetypes, lt.handle, lt.name, i + 2);
   TkTextStyleRecord st;
   tk_style_list_rewind(d);
-  for (i = 0; tk_style_list_next(d, &st); ++i) add(o.styles, st.handle, st.name, i);
+  for (i = 0; tk_style_list_next(d, &st); ++i) add(o, o.styles, st.handle, st.name, i);
   TkDimStyleRecord ds;
   tk_dimstyle_rewind(d);
-  for (i = 0; tk_dimstyle_next(d, &ds); ++i) add(o.dimstyles, ds.handle, ds.name, i);
+  for (i = 0; tk_dimstyle_next(d, &ds); ++i) add(o, o.dimstyles, ds.handle, ds.name, i);
   TkUcsRecord ucs;
   tk_ucs_rewind(d);
-  for (i = 0; tk_ucs_next(d, &ucs); ++i) add(o.ucss, ucs.handle, ucs.name, i);
+  for (i = 0; tk_ucs_next(d, &ucs); ++i) add(o, o.ucss, ucs.handle, ucs.name, i);
   TkAppIdRecord app;
   tk_appid_rewind(d);
-  for (i = 0; tk_appid_next(d, &app); ++i) add(o.appids, app.handle, app.name, i);
+  for (i = 0; tk_appid_next(d, &app); ++i) add(o, o.appids, app.handle, app.name, i);
   TkBlockRecord b;
   block_list_rewind(d);
-  for (i = 0; block_list_next(d, &b); ++i) add(o.blocks, b.handle, b.name, i);
+  for (i = 0; block_list_next(d, &b); ++i) add(o, o.blocks, b.handle, b.name, i);
   TkObjectHeader h;
   auto* data = static_cast<TkObjectData*>(::operator new(sizeof(TkObjectData)));
   tk_object_rewind(d);
   for (i = 0; tk_object_next(d, &h, data);) {
-    note(h.handle);
-    if (h.type == TK_OBJ_MLINESTYLE) add(o.mlinestyles, h.handle, data->mlinestyle.name, i++);
+    note(o, h.handle);
+    if (h.type == TK_OBJ_MLINESTYLE) add(o, o.mlinestyles, h.handle, data->mlinestyle.name, i++);
   }
   TkVportRecord vport;
   tk_vport_rewind(d);
-  while (tk_vport_next(d, &vport)) note(vport.handle);
+  while (tk_vport_next(d, &vport)) note(o, vport.handle);
   TkViewRecord view;
   tk_view_rewind(d);
-  while (tk_view_next(d, &view)) note(view.handle);
-  for (int k = 0; k < 9; ++k) note(d->fixed[k]);
-  note(d->fixed[TK_FIXED_MODEL_SPACE]);
-  note(d->fixed[TK_FIXED_PAPER_SPACE]);
+  while (tk_view_next(d, &view)) note(o, view.handle);
+  for (int k = 0; k < 9; ++k) note(o, d->fixed[k]);
+  note(o, d->fixed[TK_FIXED_MODEL_SPACE]);
+  note(o, d->fixed[TK_FIXED_PAPER_SPACE]);
   ::operator delete(data);
 }
 
@@ -121,16 +119,20 @@ uint32_t lwpolyline_records(DxfOut& o, TkList* list, TkHandle* largest) {
 // grows by the handles every load hands out (the older layout names no table
 // record's handle, so its reader makes them up).
 void reserve_expansion(DxfOut& o, TkHandle* seed) {
-  TkHandle largest = o.version >= 5 ? g_largest : TkHandle{};
-  uint32_t n = lwpolyline_records(o, &o.d->model_entities, &largest) +
-               lwpolyline_records(o, &o.d->paper_entities, &largest);
+  TkHandle largest = o.version >= 5 ? o.largest : TkHandle{};
+  // Without HANDLING the older layout names no handle at all.
+  TkHandle unnamed{};
+  TkHandle* entities = o.version >= 5 || o.handling ? &largest : &unnamed;
+  uint32_t n = lwpolyline_records(o, &o.d->model_entities, entities) +
+               lwpolyline_records(o, &o.d->paper_entities, entities);
   TkBlockRecord b;
   block_list_rewind(o.d);
   // The space block records' own lists hold at most the BLOCK and ENDBLK a
   // reader kept, which the file does not name.
+  // AC1006 names no handle in the BLOCKS section.
   while (block_list_next(o.d, &b))
     if (!same(b.handle, o.model_record) && !same(b.handle, o.paper_record))
-      n += lwpolyline_records(o, b.entities, &largest);
+      n += lwpolyline_records(o, b.entities, o.version == 3 ? &unnamed : entities);
   *seed = largest;
   tk_handle_increment(seed);
   // The space blocks' BLOCK and ENDBLK entities are no list's: they take the
@@ -277,12 +279,12 @@ int16_t write_file(DxfOut& o, TkHeader* header, bool r12_extension) {
   o.ok = true;
   o.buffer.reserve(1 << 17);
   if (!prepare_handles(o)) return 0;
-  g_largest = TkHandle{};
+  o.largest = TkHandle{};
   build_names(o);
   TkHandle seed{};
+  o.handling = header->handling;
   reserve_expansion(o, &seed);
   header->handseed = seed;
-  o.handling = header->handling;
   if (!dxf_write_header_section(o, header, o.version >= 5 || r12_extension)) goto failed;
   if (o.version >= 5 && !dxf_write_classes_section(o)) goto failed;
   if (!dxf_write_tables_section(o)) goto failed;
