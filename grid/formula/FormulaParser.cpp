@@ -458,6 +458,14 @@ const char* OperatorText(uint32_t op) {
   return op < sizeof(kText) / sizeof(kText[0]) ? kText[op] : "?";
 }
 
+// A name written without parentheses around it.
+bool IsBareName(const CompiledFormula* f, uint16_t index) {
+  if (index >= f->count || f->nodes[index].Has(NODE_FLAG_PARENS))
+    return false;
+  uint8_t k = f->nodes[index].Kind();
+  return k == NODE_NAMED_CELL || k == NODE_NAMED_RANGE || k == NODE_NAME;
+}
+
 void WriteNode(const CompiledFormula* f, uint16_t index, CString& out) {
   if (index == NODE_NONE || index >= f->count)
     return;
@@ -486,6 +494,11 @@ void WriteNode(const CompiledFormula* f, uint16_t index, CString& out) {
           out += ':';
           WriteNode(f, ext.u.ext.elseNode, out);
         }
+      } else if (op == OP_RANGE && IsBareName(f, n.child[0])) {
+        // Dots after a name would be read back as part of the name: the colon separates instead.
+        WriteNode(f, n.child[0], out);
+        out += ':';
+        WriteNode(f, n.child[1], out);
       } else {
         WriteNode(f, n.child[0], out);
         out += OperatorText(op);

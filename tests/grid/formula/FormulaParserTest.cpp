@@ -207,6 +207,8 @@ TEST_F(FormulaParser, TextWrittenBack) {
       {"=1#AND#2<>3", "=1&&2!=3"},
       {"=??", "=??"},
       {"=!~1", "=!~1"},
+      {"=SUM(Rate:C3)+SUM(A1..Rate)", "=SUM(Rate:C3)+SUM(A1..Rate)"},
+      {"=rate ..C3", "=Rate:C3"},
   };
   for (const auto& c : kCases) {
     CompiledFormula f;
