@@ -297,6 +297,8 @@ TEST_F(DwgHookTest, FitTextWidthFactorSpansItsTwoPoints) {
   EXPECT_EQ(1.0, text(12 * natural, 1.0));
   EXPECT_EQ(1.0, text(0.05 * natural, 1.0));
   tk_close_drawing(drawing);
+}
+
 // The screen view records display lists: a pan or a zoom inside what was recorded is redrawn
 // from them (no entity is read), a zoom past their resolution regenerates.
 TEST_F(DwgTest, PansByReplayAndZoomsPastTheRecordingByRegenerating) {
