@@ -28,14 +28,12 @@ struct TkPictureCache {
 
 namespace {
 
-// Where the two readers put the IMAGE fields.
+// Where the readers put the IMAGE fields (the DXF reader fills the DWG reader's record).
 struct ImageLayout {
-  size_t insertion, size, display, clipping, clipping_width, clip_type, clip_count, definition;
+  size_t insertion, size, display, clipping, clip_type, clip_count, definition;
 };
-// The R13+ DWG reader: class version first, the points after it.
-constexpr ImageLayout kDwgLayout{8, 80, 96, 98, 1, 102, 104, 112};
-// The DXF reader: group 70 at 88, 71 at 90, 280 at 92.
-constexpr ImageLayout kDxfLayout{0, 72, 88, 92, 2, 90, 120, 104};
+// Class version first, the points after it.
+constexpr ImageLayout kLayout{8, 80, 96, 98, 102, 104, 112};
 constexpr size_t kClipBlob = 144;
 constexpr uint32_t kMaxClipPoints = 100000;
 
@@ -253,7 +251,8 @@ void image_free_pictures(TkPictureCache* cache) {
 
 bool image_unpack(const TkDrawing* drawing, const TkEntityData* data, TkImageInfo* out) {
   std::memset(out, 0, sizeof *out);
-  const ImageLayout& l = drawing->file_kind == 0 && drawing->version >= 5 ? kDwgLayout : kDxfLayout;
+  (void)drawing;
+  const ImageLayout& l = kLayout;
   for (int i = 0; i < 3; ++i) {
     out->insertion[i] = tk_data_get<double>(data, l.insertion + 8 * size_t(i));
     out->u[i] = tk_data_get<double>(data, l.insertion + 24 + 8 * size_t(i));
@@ -262,8 +261,7 @@ bool image_unpack(const TkDrawing* drawing, const TkEntityData* data, TkImageInf
   out->size[0] = tk_data_get<double>(data, l.size);
   out->size[1] = tk_data_get<double>(data, l.size + 8);
   out->display = tk_data_get<int16_t>(data, l.display);
-  out->clipping = l.clipping_width == 1 ? tk_data_get<uint8_t>(data, l.clipping)
-                                        : tk_data_get<int16_t>(data, l.clipping);
+  out->clipping = tk_data_get<uint8_t>(data, l.clipping);
   out->clip_type = tk_data_get<int16_t>(data, l.clip_type);
   out->clip_count = tk_data_get<uint32_t>(data, l.clip_count);
   out->clip = tk_data_blob(data, kClipBlob);

@@ -726,47 +726,33 @@ bool read_hatch_seeds(EntityRead* e, BlobOut* seeds) {
   return true;
 }
 
-// IMAGE and WIPEOUT data places; the clip boundary's points go to the blob at 144.
-enum : size_t {
-  kImageInsertion = 0,  // 3 doubles, then the u vector at 24 and the v vector at 48
-  kImageSize = 72,      // 2 doubles (pixels)
-  kImageDisplay = 88,   // i16 group 70, then 71 and 280-283 as i16 at 90..98
-  kImageDefinition = 104,
-  kImageReactor = 112,
-  kImageClipCount = 120,  // u32
-  kImageClip = 144,
-  kImageGraphics = 152,
-};
-
-// OLE2FRAME data places.
-enum : size_t {
-  kOleVersion = 0,   // i16 group 70
-  kOleMode = 2,      // i16
-  kOleByte = 4,      // u8
-  kOleLength = 8,    // u32 bytes of the data
-  kOleCorner1 = 16,  // 3 doubles, the second corner at 40
-  kOleData = 64,
-};
+// IMAGE, WIPEOUT and OLE2FRAME go into the records the DWG reader fills, so that both kinds of
+// file give one form to the display and to both writers.
 
 int16_t image_group(EntityRead* e) {
   DxfState* s = e->s;
   const TkDxfGroup& g = s->group;
   uint16_t c = g.code;
   if ((c >= 10 && c <= 12) || (c >= 20 && c <= 22) || (c >= 30 && c <= 32)) {
-    put_double(e->data, kImageInsertion + 24 * (c % 10) + 8 * (c / 10 - 1), g.real);
+    put_double(e->data, DWG13_IMAGE_INSERTION + 24 * (c % 10) + 8 * (c / 10 - 1), g.real);
   } else if (c == 13 || c == 23) {
-    put_double(e->data, kImageSize + (c == 23 ? 8 : 0), g.real);
+    put_double(e->data, DWG13_IMAGE_SIZE + (c == 23 ? 8 : 0), g.real);
+  } else if (c == 90) {
+    tk_data_put(e->data, DWG13_IMAGE_VERSION, static_cast<uint32_t>(g.i32));
   } else if (c == 70) {
-    tk_data_put(e->data, kImageDisplay, g.i16);
-  } else if (c == 71 || (c >= 280 && c <= 283)) {
-    tk_data_put(e->data, kImageDisplay + (c == 71 ? 2 : 4 + 2 * (c - 280)), g.i16);
+    tk_data_put(e->data, DWG13_IMAGE_DISPLAY, g.i16);
+  } else if (c == 71) {
+    tk_data_put(e->data, DWG13_IMAGE_CLIP_TYPE, g.i16);
+  } else if (c >= 280 && c <= 283) {
+    // Clipping, brightness, contrast and fade: one byte each.
+    tk_data_put(e->data, DWG13_IMAGE_CLIPPING + (c - 280), static_cast<uint8_t>(g.i16));
   } else if (c == 340) {
-    tk_data_put(e->data, kImageDefinition, g.handle);
+    tk_data_put(e->data, DWG13_IMAGE_DEFINITION, g.handle);
   } else if (c == 360) {
-    tk_data_put(e->data, kImageReactor, g.handle);
+    tk_data_put(e->data, DWG13_IMAGE_REACTOR, g.handle);
   } else if (c == 91) {
     // A rectangle gives its two corners; a polygon that many points.
-    int16_t type = tk_data_get<int16_t>(e->data, kImageDisplay + 2);
+    int16_t type = tk_data_get<int16_t>(e->data, DWG13_IMAGE_CLIP_TYPE);
     int32_t n = type == 1 ? 2 : g.i32;
     uint32_t kept = 0;
     for (int32_t i = 0; i < n; ++i) {
@@ -780,12 +766,12 @@ int16_t image_group(EntityRead* e) {
       e->clip.put(p);
       ++kept;
     }
-    tk_data_put(e->data, kImageClipCount, kept);
+    tk_data_put(e->data, DWG13_IMAGE_CLIP_COUNT, kept);
   } else if (c == 92) {
     TkBlob* graphics = nullptr;
     if (dxf_read_preview(s, &graphics, nullptr)) {
-      blob_free(tk_data_blob(e->data, kImageGraphics));
-      tk_data_put(e->data, kImageGraphics, graphics);
+      blob_free(tk_data_blob(e->data, DWG13_IMAGE_GRAPHICS));
+      tk_data_put(e->data, DWG13_IMAGE_GRAPHICS, graphics);
     }
   }
   return 1;
@@ -796,18 +782,20 @@ int16_t ole_group(EntityRead* e) {
   const TkDxfGroup& g = s->group;
   uint16_t c = g.code;
   if (c == 70) {
-    tk_data_put(e->data, kOleVersion, g.i16);
+    tk_data_put(e->data, DWG13_OLE_FLAGS, g.i16);
+  } else if (c == 73) {
+    tk_data_put(e->data, DWG13_OLE_MODE, g.i16);
   } else if (c == 90) {
     // The data is the run of 310 groups that follows; its length is what they hold.
     TkBlob* blob = nullptr;
     uint32_t bytes = 0;
     if (dxf_read_preview(s, &blob, &bytes)) {
-      blob_free(tk_data_blob(e->data, kOleData));
-      tk_data_put(e->data, kOleData, blob);
-      tk_data_put(e->data, kOleLength, bytes);
+      blob_free(tk_data_blob(e->data, DWG13_OLE_DATA));
+      tk_data_put(e->data, DWG13_OLE_DATA, blob);
+      tk_data_put(e->data, DWG13_OLE_LENGTH, bytes);
     }
   } else if ((c >= 10 && c <= 11) || (c >= 20 && c <= 21) || (c >= 30 && c <= 31)) {
-    put_double(e->data, kOleCorner1 + 24 * (c % 10) + 8 * (c / 10 - 1), g.real);
+    put_double(e->data, DWG13_OLE_CORNER1 + 24 * (c % 10) + 8 * (c / 10 - 1), g.real);
   }
   return 1;
 }
@@ -1207,7 +1195,7 @@ void finish_entity(EntityRead* e) {
     default:
       if (e->native_class && e->kind == tk_class_lwpolyline(d)) finish_lwpolyline(e);
       if (e->native_class && (e->kind == tk_class_image(d) || e->kind == tk_class_wipeout(d)))
-        tk_data_put(data, kImageClip, e->clip.close());
+        tk_data_put(data, DWG13_IMAGE_CLIP, e->clip.close());
       if (e->native_class && e->kind == tk_class_hatch(d)) {
         // A hatch whose lists broke off keeps what it read before them.
         tk_data_put(data, TK_HATCH_PATHS, e->hatch_paths.close());
@@ -1255,10 +1243,10 @@ int16_t dxf_read_entity(TkDrawing* d, TkEntityHeader* h, TkEntityData* data, uin
     e.native_class = native;
     e.zombie = zombie;
     if (native && (kind == tk_class_image(d) || kind == tk_class_wipeout(d)))
-      tk_data_put<int16_t>(data, kImageDisplay + 2, 1);  // a rectangular clip
+      tk_data_put<int16_t>(data, DWG13_IMAGE_CLIP_TYPE, 1);  // a rectangular clip
     if (native && kind == tk_class_ole2frame(d)) {
-      tk_data_put<int16_t>(data, kOleVersion, 2);
-      data->bytes[kOleByte] = 1;
+      tk_data_put<int16_t>(data, DWG13_OLE_FLAGS, 2);
+      data->bytes[DWG13_OLE_TRAILER] = 1;
     }
     bool failed = false;
     if (!skip && kind > TK_LAST_FIXED_KIND && !native) {

@@ -19,6 +19,7 @@
 #include "toolkit/read/dwg13_entity_class.h"
 #include "toolkit/read/dwg13_object.h"
 #include "toolkit/write/dwg_write_body.h"
+#include "toolkit/write/xdata_write.h"
 
 namespace {
 
@@ -494,13 +495,6 @@ void write_raw_handles(DwgBody& b) {
     b.out.ok = bits_write_handle_kind(b.o.b, record) == 1;
 }
 
-void append_item(TkBlob* blob, bool* ok, uint16_t code, const void* value, uint16_t length) {
-  TkXdataItem item{};
-  item.code = code;
-  item.length = length;
-  std::memcpy(item.value, value, length);
-  *ok = *ok && xdata_append_item(blob, &item) == 1;
-}
 
 }  // namespace
 
@@ -511,69 +505,7 @@ TkHandle dwg_vpent_of(const DwgOut& o, const TkHandle& viewport) {
 }
 
 TkBlob* dwg_viewport_to_mview_xdata(DwgOut& o, const TkEntityHeader& h, const TkEntityData& data) {
-  const TkEntityData* d = &data;
-  TkBlob* made = blob_alloc(TK_BLOB_CHUNK_SIZE);
-  TkBlob* blob = made ? blob_create(made) : nullptr;
-  if (!blob) {
-    blob_free(made);
-    return nullptr;
-  }
-  bool ok = true;
-  auto text = [&](uint16_t code, const char* s) {
-    append_item(blob, &ok, code, s, uint16_t(std::strlen(s) + 1));
-  };
-  auto real = [&](double v) { append_item(blob, &ok, 1040, &v, 8); };
-  auto word = [&](int v) {
-    int16_t w = int16_t(v);
-    append_item(blob, &ok, 1070, &w, 2);
-  };
-  auto point = [&](size_t at) {
-    double p[3];
-    get_pt(d, at, p);
-    append_item(blob, &ok, 1010, p, 24);
-  };
-  append_item(blob, &ok, 1001, o.acad_appid.bytes, 8);
-  text(1000, "MVIEW");
-  text(1002, "{");
-  word(16);
-  point(712);
-  point(736);
-  for (size_t at :
-       {size_t(760), size_t(768), size_t(776), size_t(784), size_t(792), size_t(800), size_t(808)})
-    real(get_d(d, at));
-  uint32_t status = tk_data_get<uint32_t>(d, TK_VIEWPORT_FLAGS);
-  word(int(status & 0x1F));
-  word(tk_data_get<int16_t>(d, 816));
-  for (uint32_t bit : {0x80u, 0x20u, 0x100u, 0x200u, 0x400u}) word((status & bit) ? 1 : 0);
-  word((status & 0x1000) ? 1 : (status & 0x2000) ? 2 : 0);
-  real(get_d(d, 856));
-  for (size_t at : {size_t(864), size_t(872), size_t(824), size_t(832), size_t(840), size_t(848)})
-    real(get_d(d, at));
-  word((status & 0x800) ? 1 : 0);
-  text(1002, "{");
-  {
-    DwgBlobIn in(tk_data_blob(d, TK_VIEWPORT_BLOB));
-    uint32_t frozen = in.ok ? tk_data_get<uint32_t>(d, TK_VIEWPORT_LAYER_COUNT) : 0;
-    for (uint32_t i = 0; ok && i < frozen; ++i) {
-      TkHandle layer{};
-      if (!in.read(layer.bytes, 8)) break;
-      append_item(blob, &ok, 1003, layer.bytes, 8);
-    }
-  }
-  text(1002, "}");
-  text(1002, "}");
-  if (h.xdata) {
-    TkBlob* r = blob_open_read(h.xdata);
-    TkXdataItem item;
-    while (ok && r && xdata_read_item(r, &item)) ok = xdata_append_item(blob, &item) == 1;
-    if (r) blob_close(r);
-  }
-  if (!blob_close_write(blob)) ok = false;
-  if (!ok) {
-    blob_free(made);
-    return nullptr;
-  }
-  return made;
+  return tk_viewport_mview_xdata(o.acad_appid, h, data);
 }
 
 bool dwg_more_writable(DwgOut& o, const TkEntityHeader& h, const TkEntityData& data) {

@@ -70,6 +70,7 @@ struct DxfOut {
       mlinestyles;
   TkHandle bylayer, byblock, continuous;
   TkHandle model_record, paper_record;
+  TkHandle acad_appid;  // the APPID record named ACAD; null when the drawing has none
   TkHandle largest;          // the largest handle of a record the file names, for the seed after it
   TkHandle space_bounds[4];  // BLOCK and ENDBLK of model space, then of paper space
   TkHandle next_expansion;   // handles of the records made while writing
@@ -160,6 +161,20 @@ int16_t dxf_write_entity(DxfOut& o, TkEntityHeader* header, TkEntityData* data);
 bool dxf_entity_writable(DxfOut& o, const TkEntityHeader& header, const TkEntityData& data);
 // Extended data of an entity, table record or object.
 bool dxf_write_xdata(DxfOut& o, TkBlob* xdata);
+
+// Kinds without a fixed row (dxf_write_class.cpp): modeler solids, multilines, viewports and
+// the class entities other than LWPOLYLINE and HATCH. `xdata_written` is set when the record
+// already carried the entity's extended data (a viewport's settings before AC1015).
+bool dxf_write_kind_extra(DxfOut& o, TkEntityHeader* header, TkEntityData* data,
+                          bool* xdata_written);
+// The type name of a class entity: its class's, a proxy's or a zombie's.
+const char* dxf_class_entity_name(DxfOut& o, const TkEntityHeader& header,
+                                  const TkEntityData& data);
+// Whether a class entity other than LWPOLYLINE and HATCH can be written in this release.
+bool dxf_class_entity_writable(DxfOut& o, const TkEntityHeader& header);
+// Stored class data given back group for group (the DXF reader's form of an entity or object
+// of a class it has no record for), after `skip_longs` leading 32-bit words.
+bool dxf_write_class_data(DxfOut& o, TkBlob* data, int32_t skip_longs, TkBlob* handles);
 
 // Tables, blocks, classes and objects (dxf_write_table.cpp).
 bool dxf_write_tables_section(DxfOut& o);

@@ -711,11 +711,9 @@ void write_hatch(DxfOut& o, const TkEntityHeader* h, const TkEntityData* d) {
   if (seed_r) blob_close(seed_r);
 }
 
-const char* type_name(DxfOut& o, uint16_t kind) {
-  if (kind <= TK_LAST_FIXED_KIND) return tk_entity_kind_name(kind);
-  if (kind == tk_class_lwpolyline(o.d)) return "LWPOLYLINE";
-  if (kind == tk_class_hatch(o.d)) return "HATCH";
-  return "";
+const char* type_name(DxfOut& o, const TkEntityHeader* h, const TkEntityData* d) {
+  if (h->kind <= TK_LAST_FIXED_KIND) return tk_entity_kind_name(h->kind);
+  return dxf_class_entity_name(o, *h, *d);
 }
 
 // Reactors: every one, not only the first (the table records write them all
@@ -734,8 +732,8 @@ void reactors(DxfOut& o, const TkEntityHeader* h) {
   dxf_write_string_group(o, 102, "}");
 }
 
-bool common(DxfOut& o, const TkEntityHeader* h) {
-  dxf_write_string_group(o, 0, type_name(o, h->kind));
+bool common(DxfOut& o, const TkEntityHeader* h, const TkEntityData* d) {
+  dxf_write_string_group(o, 0, type_name(o, h, d));
   if (is_new(o)) {
     dxf_write_handle_group(o, 5, h->handle);
     if (!tk_handle_is_null(&h->xdictionary)) {
@@ -813,15 +811,18 @@ bool dxf_entity_writable(DxfOut& o, const TkEntityHeader& h, const TkEntityData&
   if (h.kind == TK_SHAPE) return false;  // the shape's name comes from its font: not kept
   if (h.kind > TK_LAST_FIXED_KIND) {
     if (h.kind == tk_class_lwpolyline(o.d)) return true;
-    return o.version >= 5 && h.kind == tk_class_hatch(o.d);
+    if (h.kind == tk_class_hatch(o.d)) return o.version >= 5;
+    return dxf_class_entity_writable(o, h);
   }
   switch (h.kind) {
     case TK_VIEWPORT:
+      // Release 12 readers take a viewport's view from its "MVIEW" extended data, which the
+      // readers do not keep for every source: left out (and reported) there.
+      return o.version >= 5;
     case TK_REGION:
     case TK_3DSOLID:
     case TK_BODY:
     case TK_MLINE:
-      return false;
     case TK_ELLIPSE:
     case TK_SPLINE:
     case TK_RAY:
@@ -846,7 +847,8 @@ int16_t dxf_write_entity(DxfOut& o, TkEntityHeader* h, TkEntityData* d) {
   o.elevation = elevation_of(h, d);
   TkEntityHeader shown = *h;
   if (o.version >= 5 && shown.kind == TK_3DLINE) shown.kind = TK_LINE;
-  if (!common(o, &shown)) return 0;
+  if (!common(o, &shown, d)) return 0;
+  bool xdata_written = false;
   double p[3];
   switch (shown.kind) {
     case TK_LINE:
@@ -977,9 +979,11 @@ int16_t dxf_write_entity(DxfOut& o, TkEntityHeader* h, TkEntityData* d) {
         write_lwpolyline(o, h, d);
       else if (h->kind == tk_class_hatch(o.d))
         write_hatch(o, h, d);
+      else
+        dxf_write_kind_extra(o, h, d, &xdata_written);
       break;
   }
-  if (o.ok && o.version >= 4 && h->xdata) dxf_write_xdata(o, h->xdata);
+  if (o.ok && o.version >= 4 && h->xdata && !xdata_written) dxf_write_xdata(o, h->xdata);
   return o.ok ? 1 : 0;
 }
 

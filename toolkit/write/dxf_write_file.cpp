@@ -58,7 +58,11 @@ void build_names(DxfOut& o) {
   for (i = 0; tk_ucs_next(d, &ucs); ++i) add(o, o.ucss, ucs.handle, ucs.name, i);
   TkAppIdRecord app;
   tk_appid_rewind(d);
-  for (i = 0; tk_appid_next(d, &app); ++i) add(o, o.appids, app.handle, app.name, i);
+  for (i = 0; tk_appid_next(d, &app); ++i) {
+    add(o, o.appids, app.handle, app.name, i);
+    if (tk_handle_is_null(&o.acad_appid) && tk_name_compare(app.name, "ACAD") == 0)
+      o.acad_appid = app.handle;
+  }
   TkBlockRecord b;
   block_list_rewind(d);
   for (i = 0; block_list_next(d, &b); ++i) add(o, o.blocks, b.handle, b.name, i);

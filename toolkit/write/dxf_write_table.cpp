@@ -532,6 +532,47 @@ int write_object(DxfOut& o, const TkObjectHeader& h, const TkObjectData& data,
       dxf_write_short_group(o, 280, data.dictionaryvar.schema);
       dxf_write_string_group(o, 1, data.dictionaryvar.value);
       return 1;
+    case TK_OBJDATA_IMAGEDEF: {
+      if (o.version < 6) return 0;
+      const TkImageDefData& def = data.imagedef;
+      object_head(o, "IMAGEDEF", h, "AcDbRasterImageDef");
+      dxf_write_long_group(o, 90, def.class_version);
+      char path[TK_OBJECT_NAME_SIZE];
+      std::memcpy(path, def.path, sizeof path);
+      path[sizeof path - 1] = 0;
+      dxf_write_string_group(o, 1, path);
+      dxf_write_point2(o, 10, def.image_size);
+      dxf_write_point2(o, 11, def.pixel_size);
+      dxf_write_short_group(o, 280, def.loaded);
+      dxf_write_short_group(o, 281, def.resolution_units);
+      return 1;
+    }
+    case TK_OBJDATA_IMAGEDEF_REACTOR: {
+      if (o.version < 6) return 0;
+      object_head(o, "IMAGEDEF_REACTOR", h, "AcDbRasterImageDefReactor");
+      dxf_write_long_group(o, 90, data.imagedef_reactor.class_version);
+      TkBlob* r = data.imagedef_reactor.image ? blob_open_read(data.imagedef_reactor.image)
+                                              : nullptr;
+      TkHandle image{};
+      if (r && blob_read(r, image.bytes, 8)) dxf_write_handle_group(o, 330, image);
+      if (r) blob_close(r);
+      return 1;
+    }
+    case TK_OBJDATA_RASTERVARIABLES: {
+      if (o.version < 6) return 0;
+      const TkRasterVariablesData& v = data.rastervariables;
+      object_head(o, "RASTERVARIABLES", h, "AcDbRasterVariables");
+      dxf_write_long_group(o, 90, v.class_version);
+      dxf_write_short_group(o, 70, v.display_frame);
+      dxf_write_short_group(o, 71, v.display_quality);
+      dxf_write_short_group(o, 72, v.units);
+      return 1;
+    }
+    case TK_OBJDATA_WIPEOUTVARIABLES:
+      if (o.version < 7) return 0;
+      object_head(o, "WIPEOUTVARIABLES", h, "AcDbWipeoutVariables");
+      dxf_write_short_group(o, 70, data.wipeout_variables.display_frame);
+      return 1;
     case TK_OBJDATA_PLACEHOLDER:
       if (o.version < 7) return 0;
       object_head(o, "ACDBPLACEHOLDER", h, nullptr);

@@ -8,7 +8,12 @@
 #include <cstdint>
 
 #include "toolkit/core/error.h"
+#include "toolkit/core/handle.h"
 #include "toolkit/core/object.h"
+
+struct TkBlob;
+struct TkEntityHeader;
+struct TkEntityData;
 
 enum : TkError { TK_ERR_XDATA_WRITE = 10 };
 
@@ -34,3 +39,9 @@ void xdata_buffer_reset(TkXdataBuffer* buffer);
 // (the buffer is left as it was before the item).
 int16_t xdata_serialize(TkXdataBuffer* buffer, const TkXdataTarget* target,
                         const TkXdataItem* item);
+
+// A viewport's view settings as the extended data that releases before AC1015 carry them
+// ("ACAD" of the given APPID, "MVIEW" and its lists), followed by the entity's own items; a new
+// blob, or null when one could not be made.
+TkBlob* tk_viewport_mview_xdata(const TkHandle& acad, const TkEntityHeader& h,
+                                const TkEntityData& data);

@@ -16,6 +16,7 @@
 #include "toolkit/core/load_entities.h"
 #include "toolkit/core/object.h"
 #include "toolkit/read/bits_reader.h"
+#include "toolkit/read/dwg13_entity_class.h"
 #include "toolkit/read/dxf_reader.h"
 #include "toolkit/read/dxf_readers.h"
 
@@ -1549,19 +1550,23 @@ TEST_F(DxfLoad, ImagesAndEmbeddedObjects) {
   TkEntityHeader h;
   TkEntityData data;
   ASSERT_TRUE(entity(0, &h, &data));
+  // Both in the records the DWG reader fills.
   EXPECT_EQ(h.kind, tk_class_image(d_));
-  EXPECT_EQ(tk_data_get<double>(&data, 8), 2.0);
-  EXPECT_EQ(tk_data_get<double>(&data, 24), 0.5);
-  EXPECT_EQ(tk_data_get<double>(&data, 56), 0.5);
-  EXPECT_EQ(tk_data_get<double>(&data, 80), 480.0);
-  EXPECT_EQ(tk_data_get<int16_t>(&data, 90), 2);
-  EXPECT_EQ(tk_data_get<int16_t>(&data, 94), 50);
-  EXPECT_EQ(tk_data_get<uint32_t>(&data, 120), 3u);
-  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, 144)), 48);
+  EXPECT_EQ(tk_data_get<double>(&data, DWG13_IMAGE_INSERTION + 8), 2.0);
+  EXPECT_EQ(tk_data_get<double>(&data, DWG13_IMAGE_U), 0.5);
+  EXPECT_EQ(tk_data_get<double>(&data, DWG13_IMAGE_V + 8), 0.5);
+  EXPECT_EQ(tk_data_get<double>(&data, DWG13_IMAGE_SIZE + 8), 480.0);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, DWG13_IMAGE_DISPLAY), 7);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, DWG13_IMAGE_CLIP_TYPE), 2);
+  EXPECT_EQ(tk_data_get<uint8_t>(&data, DWG13_IMAGE_BRIGHTNESS), 50);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, DWG13_IMAGE_CLIP_COUNT), 3u);
+  EXPECT_EQ(blob_stored_size(tk_data_blob(&data, DWG13_IMAGE_CLIP)), 48);
   ASSERT_TRUE(entity(1, &h, &data));
   EXPECT_EQ(h.kind, tk_class_ole2frame(d_));
-  EXPECT_EQ(tk_data_get<uint32_t>(&data, 8), 381u);  // what the 310 groups hold
-  EXPECT_EQ(tk_data_get<double>(&data, 48), 4.0);
+  EXPECT_EQ(tk_data_get<int16_t>(&data, DWG13_OLE_FLAGS), 2);
+  EXPECT_EQ(tk_data_get<uint32_t>(&data, DWG13_OLE_LENGTH), 381u);  // what the 310 groups hold
+  EXPECT_EQ(tk_data_get<double>(&data, DWG13_OLE_CORNER1), 1.0);
+  EXPECT_EQ(tk_data_get<double>(&data, DWG13_OLE_CORNER2 + 8), 4.0);
 }
 
 }  // namespace

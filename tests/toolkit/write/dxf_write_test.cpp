@@ -184,8 +184,12 @@ Counts writable_counts(TkDrawing* d, const TkList* list, TkVersion v) {
   static const std::set<std::string> always = {
       "LINE",   "POINT",  "CIRCLE",   "TEXT",   "ARC",       "TRACE",     "SOLID",
       "INSERT", "ATTDEF", "POLYLINE", "3DFACE", "DIMENSION", "LWPOLYLINE"};
-  static const std::set<std::string> from_r13 = {"ELLIPSE", "SPLINE", "RAY",       "XLINE",
-                                                 "MTEXT",   "LEADER", "TOLERANCE", "HATCH"};
+  static const std::set<std::string> from_r13 = {
+      "ELLIPSE", "SPLINE",  "RAY",   "XLINE", "MTEXT", "LEADER", "TOLERANCE",
+      "HATCH",   "REGION",  "3DSOLID", "BODY", "MLINE"};
+  // Kinds the writer cannot give back: a shape's name is its font's, an arc-aligned text's
+  // numbers are not kept.
+  static const std::set<std::string> never = {"SHAPE", "ARCALIGNEDTEXT"};
   Counts out;
   for (auto& [k, n] : c) {
     std::string kind = k == "3DLINE" ? "LINE" : k;
@@ -193,7 +197,21 @@ Counts writable_counts(TkDrawing* d, const TkList* list, TkVersion v) {
     if (kind == "LWPOLYLINE" && v < TK_VERSION_AC1014) kind = "POLYLINE";
     // AC1002 holds no 3DLINE, 3DFACE or DIMENSION.
     if (v == TK_VERSION_AC1002 && (k == "3DLINE" || k == "3DFACE" || k == "DIMENSION")) continue;
-    if (always.count(k) || (v >= TK_VERSION_AC1012 && from_r13.count(k))) out[kind] += n;
+    bool fixed = false;
+    for (uint16_t f = 1; f <= TK_LAST_FIXED_KIND && !fixed; ++f)
+      fixed = *tk_entity_kind_name(f) && k == tk_entity_kind_name(f);
+    // Entities of classes (images, OLE frames, proxies...) are written from AC1012.
+    bool class_kind = !fixed && !always.count(k) && !never.count(k) && k != "(damaged)";
+    // What a DWG file kept as its class's raw data is written as a proxy entity (a zombie,
+    // which names its class, for AC1012).
+    static const std::set<std::string> recorded = {"IMAGE", "WIPEOUT", "OLE2FRAME",
+                                                   "RTEXT", "HATCH",   "LWPOLYLINE"};
+    if (class_kind && !d->is_dxf && !recorded.count(k) && v >= TK_VERSION_AC1014)
+      kind = "ACAD_PROXY_ENTITY";
+    // A release 12 viewport is written only with its view settings: not counted there.
+    if (always.count(k) || (k == "VIEWPORT" && v >= TK_VERSION_AC1012) ||
+        (v >= TK_VERSION_AC1012 && (from_r13.count(k) || class_kind)))
+      out[kind] += n;
   }
   return out;
 }
@@ -343,15 +361,19 @@ bool independent_summaries(const std::vector<std::string>& paths,
   return true;
 }
 
-// The kinds both readers know, named as ezdxf names them.
-Counts comparable(const Counts& c) {
+// The kinds both readers know, named as ezdxf names them. Viewports are left out (ezdxf
+// counts those of every paper layout and adds a main viewport where one is missing), and so
+// are images before AC1014, whose definitions that release does not hold.
+Counts comparable(const Counts& c, TkVersion v) {
   static const std::set<std::string> known = {
       "LINE",   "POINT",  "CIRCLE",   "TEXT",   "ARC",       "TRACE",      "SOLID",
       "INSERT", "ATTDEF", "POLYLINE", "3DFACE", "DIMENSION", "LWPOLYLINE", "ELLIPSE",
-      "SPLINE", "RAY",    "XLINE",    "MTEXT",  "LEADER",    "TOLERANCE",  "HATCH"};
+      "SPLINE", "RAY",    "XLINE",    "MTEXT",  "LEADER",    "TOLERANCE",  "HATCH",
+      "REGION", "3DSOLID", "BODY",    "MLINE",  "IMAGE",      "WIPEOUT",
+      "OLE2FRAME", "ACAD_PROXY_ENTITY"};
   Counts out;
   for (auto& [k, n] : c)
-    if (known.count(k)) out[k] += n;
+    if (known.count(k) && !(k == "IMAGE" && v < TK_VERSION_AC1014)) out[k] += n;
   return out;
 }
 
@@ -400,8 +422,11 @@ TEST_F(DxfWriteTest, AnIndependentReaderReadsEveryWrittenFile) {
         for (auto it = layers.begin(); it != layers.end();)
           it = upper(*it) == "DEFPOINTS" ? layers.erase(it) : std::next(it);
       EXPECT_EQ(layers, expected);
-      EXPECT_EQ(comparable(sum.model), writable_counts(src, &src->model_entities, s.version));
-      EXPECT_EQ(comparable(sum.paper), writable_counts(src, &src->paper_entities, s.version));
+      // Kinds it does not know (the zombies of AC1012 among them) are compared on neither side.
+      EXPECT_EQ(comparable(sum.model, s.version),
+                comparable(writable_counts(src, &src->model_entities, s.version), s.version));
+      EXPECT_EQ(comparable(sum.paper, s.version),
+                comparable(writable_counts(src, &src->paper_entities, s.version), s.version));
     }
     tk_close_drawing(src);
   }
