@@ -183,7 +183,8 @@ void dimension_body(Dwg12Out& o, const TkEntityHeader* h, const TkEntityData* d,
     opt_rd(o, get_d(d, dim_extra), 0x2000);
     extrusion(o, h, 0x4000);
     int16_t style = dwg12_index(o.dimstyles, tk_data_get<TkHandle>(d, TK_DIMENSION_STYLE), -1);
-    if (style != -1) {
+    // The reader takes a record without one as naming the first style.
+    if (style > 0) {
       rec_put_rs(o, uint16_t(style));
       o.options |= 0x8000;
     }

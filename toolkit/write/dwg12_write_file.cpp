@@ -74,11 +74,23 @@ TkHandle handle_of(const TkLink* l) {
   return h;
 }
 
-// The largest entity handle of a list and the records its LWPOLYLINEs add.
+// Whether the release holds the stored entity; only a SHAPE needs its data to say.
+bool writable(Dwg12Out& o, const TkLink* l) {
+  uint16_t kind = kind_of(l);
+  if (kind == TK_SHAPE && !entity_unpack(l, o.scratch_header, o.scratch_data, nullptr, nullptr))
+    return false;
+  TkEntityHeader h{};
+  h.kind = kind;
+  return tk_entity_kind_writable(kind == TK_SHAPE ? o.scratch_header : &h, o.scratch_data, o.d,
+                                 o.version) != 0;
+}
+
+// The largest handle of the entities of a list the release holds, and the records its
+// LWPOLYLINEs add.
 void scan_list(Dwg12Out& o, TkList* list, TkHandle* largest, uint32_t* added) {
   uint16_t lw = tk_class_lwpolyline(o.d);
   for (const TkLink* l = list_first(list); l; l = l->next) {
-    if (!tk_link_data(l)) continue;
+    if (!tk_link_data(l) || !writable(o, l)) continue;
     TkHandle h = handle_of(l);
     if (tk_handle_compare(&h, largest) > 0) *largest = h;
     if (lw && kind_of(l) == lw &&
@@ -145,8 +157,21 @@ bool prepare(Dwg12Out& o) {
   tk_handle_increment(&seed);
   o.next_expansion = seed;
   tk_handle_add_int(&seed, added);
+  // A file that names no handle has no seed to carry on.
+  if (!o.handles) {
+    seed = TkHandle{};
+    seed.bytes[7] = 1;
+  }
   o.header->handseed = seed;
   return true;
+}
+
+// Reals the reader takes as 0.0 are written as 0.0 (as the record writers do).
+void settle_reals(uint8_t* p, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    double v = dwg_old_double(p + 8 * i);
+    std::memcpy(p + 8 * i, &v, 8);
+  }
 }
 
 int16_t index_or_none(const std::unordered_map<uint64_t, int16_t>& table, const TkHandle& h) {
@@ -188,6 +213,9 @@ int16_t dwg12_write_header(Dwg12Out& o) {
     } else {
       std::memcpy(p + f.position, base + f.offset, n);
     }
+    if (f.kind == DwgOldHeaderField::DBL || f.kind == DwgOldHeaderField::P2 ||
+        f.kind == DwgOldHeaderField::P3)
+      settle_reals(p + f.position, n / 8);
   }
 
   put16(p + 330, uint16_t(dwg12_index(o.layers, h->name_handles[TK_HNV_CLAYER], 0)));
@@ -215,6 +243,7 @@ int16_t dwg12_write_header(Dwg12Out& o) {
   put16(p + 797, uint16_t(linetype));
   for (int i = 0; i < 5; ++i) put16(p + 879 + 2 * i, uint16_t(h->useri[i]));
   std::memcpy(p + 889, h->userr, 40);
+  settle_reals(p + 889, 5);
   if (v >= TK_VERSION_AC1004) put16(p + 1005, uint16_t(h->mirrtext));
   if (v >= TK_VERSION_AC1006) {
     if (v == TK_VERSION_AC1009) put16(p + 1017, uint16_t(h->dwgcodepage));

@@ -11,6 +11,7 @@
 #include "toolkit/core/list.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
+#include "toolkit/read/dwg_old_file.h"
 #include "toolkit/write/crc16.h"
 #include "toolkit/write/dwg12_write.h"
 #include "toolkit/write/dwg12_write_body.h"
@@ -340,9 +341,20 @@ void rec_put_rl(Dwg12Out& o, uint32_t v) {
   rec_put_bytes(o, b, 4);
 }
 
-void rec_put_rd(Dwg12Out& o, double v) { rec_put_bytes(o, &v, 8); }
-void rec_put_2rd(Dwg12Out& o, const double* v) { rec_put_bytes(o, v, 16); }
-void rec_put_3rd(Dwg12Out& o, const double* v) { rec_put_bytes(o, v, 24); }
+// Reals the reader of these releases takes as 0.0 (negative zero, denormals, infinities, NaN)
+// are written as 0.0, so that a file reopened and saved again gives the same bytes.
+void rec_put_rd(Dwg12Out& o, double v) {
+  uint8_t b[8];
+  std::memcpy(b, &v, 8);
+  v = dwg_old_double(b);
+  rec_put_bytes(o, &v, 8);
+}
+void rec_put_2rd(Dwg12Out& o, const double* v) {
+  for (int i = 0; i < 2; ++i) rec_put_rd(o, v[i]);
+}
+void rec_put_3rd(Dwg12Out& o, const double* v) {
+  for (int i = 0; i < 3; ++i) rec_put_rd(o, v[i]);
+}
 
 void rec_put_text(Dwg12Out& o, const char* text, size_t limit) {
   size_t n = strnlen(text, limit);
