@@ -258,6 +258,14 @@ int16_t resolve_references(EntityLoad* load, TkEntityHeader* h, TkEntityData* da
       record_handle(list_first(&d->styles), styles, &style);
     tk_data_put(data, TK_MTEXT_STYLE, style);
   }
+  // An older DWG file names a SHAPE's font by its STYLE table position.
+  if (h->kind == TK_SHAPE && !by_name) {
+    TkHandle style{};
+    if (!lookup(&load->style, shape_of<TkTextStyleRecord>(&d->styles), "", p.style_index, false,
+                &style))
+      style = TkHandle{};
+    tk_data_put(data, TK_SHAPE_STYLE, style);
+  }
   if (h->kind == TK_SHAPE && by_name) {
     p.shape[sizeof p.shape - 1] = 0;
     uint16_t number = 0;

@@ -147,6 +147,22 @@ double dwg_old_double(const uint8_t* bytes);
 // fewer.
 bool dwg_old_read_at(TkDrawing* drawing, uint32_t position, size_t n);
 
+// One header variable at its fixed place in the file: where, in which form, from which release
+// on, and where TkHeader keeps it. The writer of these releases places them from the same table.
+struct DwgOldHeaderField {
+  enum Kind : uint8_t { I16, DBL, P2, P3, U8, TEXT, DATE };
+  uint16_t position;
+  Kind kind;
+  uint8_t length;       // TEXT: bytes in the file
+  int8_t from_version;  // the first version index that has the field
+  size_t offset;        // in TkHeader
+  size_t room;          // TEXT: capacity of the field with its zero
+};
+// The plain variables in file order; the ones with rules of their own are not in it.
+const DwgOldHeaderField* dwg_old_header_fields(size_t* count);
+// Bytes the field takes in the file.
+size_t dwg_old_header_field_size(const DwgOldHeaderField& field);
+
 // What the reader set is built from.
 int16_t dwg_old_read_header(TkDrawing* drawing, DwgOldState* state);
 int16_t dwg_old_open(TkDrawing* drawing);

@@ -14,23 +14,14 @@
 
 namespace {
 
+using Field = DwgOldHeaderField;
+
 constexpr uint32_t first_piece = 879;  // bytes 0 to 878
 
-enum Kind : uint8_t { I16, DBL, P2, P3, U8, TEXT, DATE };
-
-struct Field {
-  uint16_t position;
-  Kind kind;
-  uint8_t length;        // TEXT: bytes in the file
-  int8_t from_version;   // the first version index that has the field
-  size_t offset;         // in TkHeader
-  size_t room;           // TEXT: capacity of the field with its zero
-};
-
 #define HV(pos, kind, from, member) \
-  Field { pos, kind, 0, from, offsetof(TkHeader, member), 0 }
+  Field { pos, Field::kind, 0, from, offsetof(TkHeader, member), 0 }
 #define HT(pos, len, from, member) \
-  Field { pos, TEXT, len, from, offsetof(TkHeader, member), sizeof(TkHeader::member) }
+  Field { pos, Field::TEXT, len, from, offsetof(TkHeader, member), sizeof(TkHeader::member) }
 
 // The plain variables, in file order; the ones with rules of their own are read in code.
 const Field fields[] = {
@@ -88,18 +79,27 @@ const Field fields[] = {
 #undef HV
 #undef HT
 
-size_t kind_size(const Field& f) {
+}  // namespace
+
+const DwgOldHeaderField* dwg_old_header_fields(size_t* count) {
+  *count = sizeof fields / sizeof *fields;
+  return fields;
+}
+
+size_t dwg_old_header_field_size(const DwgOldHeaderField& f) {
   switch (f.kind) {
-    case I16: return 2;
-    case DBL: return 8;
-    case P2: return 16;
-    case P3: return 24;
-    case U8: return 1;
-    case TEXT: return f.length;
-    case DATE: return 8;
+    case Field::I16: return 2;
+    case Field::DBL: return 8;
+    case Field::P2: return 16;
+    case Field::P3: return 24;
+    case Field::U8: return 1;
+    case Field::TEXT: return f.length;
+    case Field::DATE: return 8;
   }
   return 0;
 }
+
+namespace {
 
 // The header bytes read, positions counted from the start of the file.
 struct Image {
@@ -122,27 +122,27 @@ struct Image {
 };
 
 void take_field(TkHeader* header, const Image& image, const Field& f) {
-  if (!image.has(f.position, kind_size(f))) return;
+  if (!image.has(f.position, dwg_old_header_field_size(f))) return;
   auto* out = reinterpret_cast<uint8_t*>(header) + f.offset;
   DwgOldCursor c = image.at(f.position);
   switch (f.kind) {
-    case I16: {
+    case Field::I16: {
       int16_t v = c.i16();
       std::memcpy(out, &v, 2);
       break;
     }
-    case DBL:
-    case P2:
-    case P3: {
+    case Field::DBL:
+    case Field::P2:
+    case Field::P3: {
       double v[3];
-      int n = f.kind == DBL ? 1 : f.kind == P2 ? 2 : 3;
+      int n = f.kind == Field::DBL ? 1 : f.kind == Field::P2 ? 2 : 3;
       c.point(v, n);
       std::memcpy(out, v, sizeof(double) * static_cast<size_t>(n));
       break;
     }
-    case U8: *out = c.u8(); break;
-    case TEXT: c.text_field(reinterpret_cast<char*>(out), f.room, f.length); break;
-    case DATE: {
+    case Field::U8: *out = c.u8(); break;
+    case Field::TEXT: c.text_field(reinterpret_cast<char*>(out), f.room, f.length); break;
+    case Field::DATE: {
       TkDate date;
       date.day = c.i32();
       date.msec = c.i32();

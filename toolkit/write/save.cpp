@@ -11,6 +11,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/write/dwg12_write.h"
 #include "toolkit/write/dwg_write.h"
 #include "toolkit/write/dxf_write.h"
 
@@ -63,7 +64,7 @@ int16_t tk_save_drawing(TkDrawing* d, const char* path, uint8_t kind, TkVersion 
     return tk_fail(TK_ERR_INCOMPATIBLE_SAVE);
   bool dxf = kind == TK_FILE_TEXT_DXF || kind == TK_FILE_BINARY_DXF;
   if (dxf ? (version < TK_VERSION_AC1002 || version > TK_VERSION_AC1015)
-          : (kind != TK_FILE_DWG || version < TK_VERSION_AC1012 || version > TK_VERSION_AC1015))
+          : (kind != TK_FILE_DWG || version < TK_VERSION_AC1002 || version > TK_VERSION_AC1015))
     return tk_fail(TK_ERR_GENERAL);
   tk_report_progress(d, 0);
   TkWriter* w = writer_open(path, version, kind);
@@ -75,7 +76,9 @@ int16_t tk_save_drawing(TkDrawing* d, const char* path, uint8_t kind, TkVersion 
   // The drawing keeps its own release: saving it as an older one must not bar a later save
   // in its own.
   int16_t ok;
-  if (!dxf)
+  if (!dxf && version < TK_VERSION_AC1012)
+    ok = dwg12_write_file(d, w);
+  else if (!dxf)
     ok = dwg_write_file(d, w);
   else if (version < TK_VERSION_AC1012)
     ok = dxf_write_drawing_r12(d, w, uint8_t(r12_extension), negative_zero, decimals, z_values);
@@ -85,6 +88,7 @@ int16_t tk_save_drawing(TkDrawing* d, const char* path, uint8_t kind, TkVersion 
   g_report.entities_dropped = w->dropped_entities;
   g_report.objects_written = w->written_objects;
   g_report.objects_dropped = w->dropped_objects;
+  g_report.viewports_unlinked = w->unlinked_viewports;
   if (!ok) {
     TkError error = TkError(tk_get_last_error());
     writer_abandon(w);

@@ -19,6 +19,7 @@ struct TkSaveReport {
   uint32_t entities_dropped;
   uint32_t objects_written;
   uint32_t objects_dropped;
+  uint32_t viewports_unlinked;
 };
 
 // kind: TK_FILE_DWG, TK_FILE_TEXT_DXF or TK_FILE_BINARY_DXF; version: TkVersion 0-7. The four

@@ -60,6 +60,8 @@ struct TkWriter {
   uint32_t written_entities;
   uint32_t written_objects;
   uint32_t dropped_objects;
+  // VIEWPORTs the older layouts' chain of viewport entity headers could not link.
+  uint32_t unlinked_viewports;
 };
 
 // The application's answer to a failed write (code 3) and its hearing that the file was closed
