@@ -98,6 +98,8 @@ class CGXGridParam : public CObject {
   ROWCOL m_nCurrentRow = 1;
   ROWCOL m_nCurrentCol = 1;
   DWORD m_nMaxUndo = 512;
+  // What undo saves of removed rows (columns): bit 1 their row (column) styles, bit 2 their cells.
+  WORD m_nUndoSaveFlags = 3;
   WORD m_nEnterDirection = 4;
   CGXRangeList m_selection;
   CGXRangeList m_coveredCells;
