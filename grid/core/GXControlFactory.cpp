@@ -68,6 +68,7 @@ void CGXControlFactory::RegisterUserAttributes(CGXStylesMap* pStylesMap) {
 
 void CGXControlFactory::AttachGridFeatures(CGXGridCore* pGrid) {
   pGrid->AttachCommandFactory();
+  pGrid->AttachFreezeMenuHelperImp();
   if (g_pfnAttachFeatures != nullptr)
     g_pfnAttachFeatures(pGrid);
 }

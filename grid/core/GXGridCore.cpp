@@ -3,6 +3,7 @@
 #include "GXGridCore.h"
 
 #include "GXControlFactory.h"
+#include "GXFreezeMenuHelperImp.h"
 #include "GXGridState.h"
 
 #include <algorithm>
@@ -39,6 +40,7 @@ CGXGridCore::CGXGridCore(void* pGridWnd, void* pDocument, BOOL bFlag) : m_pGridW
 CGXGridCore::~CGXGridCore() {
   FreeObjects();
   SetUndoFeature(nullptr);
+  delete m_pFreezeMenuHelperImp;
   GXGetAppState()->UnregisterGrid(this);
 }
 

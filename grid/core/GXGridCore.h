@@ -17,6 +17,8 @@
 #include <map>
 #include <vector>
 
+class CGXAbstractGridFreezeMenuHelperImp;
+
 class CGXGridCore;
 
 // Where the engine draws: fills, inverted rectangles and text in the font selected last. The grid window
@@ -398,6 +400,16 @@ class CGXGridCore {
   virtual void SetCurrentCellAfterCommand(ROWCOL nRow, ROWCOL nCol, BOOL bShow);
   virtual BOOL UpdateUndoMenuItem(GXMENUITEMSTATE* pItem);
   virtual BOOL UpdateRedoMenuItem(GXMENUITEMSTATE* pItem);
+  // --- the freeze menu: forwarded to its feature (nothing, or FALSE, without it) --------------------
+  void AttachFreezeMenuHelperImp();
+  virtual BOOL CanFreezeCols();
+  virtual BOOL CanUnfreezeCols();
+  virtual void FreezeCols();
+  virtual void UnfreezeCols();
+  virtual BOOL CanFreezeRows();
+  virtual BOOL CanUnfreezeRows();
+  virtual void FreezeRows();
+  virtual void UnfreezeRows();
   // Whether an operation running in this mode records its reverse command.
   BOOL IsRecordingUndo(int nCmdMode) const {
     return m_pUndoImp != nullptr && nCmdMode != gxRollback && m_pParam != nullptr && m_pParam->IsUndoEnabled();
@@ -503,6 +515,7 @@ class CGXGridCore {
   BOOL m_bModified = FALSE;
   CGXAbstractCommandFactory* m_pUndoImp = nullptr;
   BOOL m_bOwnUndoImp = FALSE;
+  CGXAbstractGridFreezeMenuHelperImp* m_pFreezeMenuHelperImp = nullptr;  // owned
   // Files a reverse command made by an operation in nCmdMode (null: out of memory, nothing filed) and, for
   // undo and redo, brings the cell into view.
   void RecordCommand(CGXCommand* pCmd, int nCmdMode, ROWCOL nRow, ROWCOL nCol);

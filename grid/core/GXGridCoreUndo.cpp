@@ -1,7 +1,10 @@
-// The engine's undo and redo operations: each passes its call to the grid's undo feature (the command
-// factory, GXCommandFactory.h) and does nothing, or answers FALSE, without one.
+// The engine's undo and redo operations and its freeze-menu commands: each passes its call to the grid's
+// feature (the command factory, GXCommandFactory.h; the freeze menu, GXFreezeMenuHelperImp.h) and does
+// nothing, or answers FALSE, without one.
 // Not for: what the operations record (their own code) or the factory's behaviour.
 #include "GXGridCore.h"
+
+#include "GXFreezeMenuHelperImp.h"
 
 void CGXGridCore::SetUndoFeature(CGXAbstractCommandFactory* pUndo) {
   if (pUndo == m_pUndoImp)
@@ -83,4 +86,40 @@ BOOL CGXGridCore::UpdateRedoMenuItem(GXMENUITEMSTATE* pItem) {
   if (pItem != nullptr)
     pItem->bEnabled = FALSE;
   return FALSE;
+}
+
+// --- the freeze menu ------------------------------------------------------------------------------------
+
+void CGXGridCore::AttachFreezeMenuHelperImp() {
+  if (m_pFreezeMenuHelperImp == nullptr)
+    m_pFreezeMenuHelperImp = new CGXGridFreezeMenuHelperImp;
+}
+
+BOOL CGXGridCore::CanFreezeCols() { return m_pFreezeMenuHelperImp != nullptr && m_pFreezeMenuHelperImp->CanFreezeCols(this); }
+BOOL CGXGridCore::CanUnfreezeCols() {
+  return m_pFreezeMenuHelperImp != nullptr && m_pFreezeMenuHelperImp->CanUnfreezeCols(this);
+}
+BOOL CGXGridCore::CanFreezeRows() { return m_pFreezeMenuHelperImp != nullptr && m_pFreezeMenuHelperImp->CanFreezeRows(this); }
+BOOL CGXGridCore::CanUnfreezeRows() {
+  return m_pFreezeMenuHelperImp != nullptr && m_pFreezeMenuHelperImp->CanUnfreezeRows(this);
+}
+
+void CGXGridCore::FreezeCols() {
+  if (m_pFreezeMenuHelperImp != nullptr)
+    m_pFreezeMenuHelperImp->FreezeCols(this);
+}
+
+void CGXGridCore::UnfreezeCols() {
+  if (m_pFreezeMenuHelperImp != nullptr)
+    m_pFreezeMenuHelperImp->UnfreezeCols(this);
+}
+
+void CGXGridCore::FreezeRows() {
+  if (m_pFreezeMenuHelperImp != nullptr)
+    m_pFreezeMenuHelperImp->FreezeRows(this);
+}
+
+void CGXGridCore::UnfreezeRows() {
+  if (m_pFreezeMenuHelperImp != nullptr)
+    m_pFreezeMenuHelperImp->UnfreezeRows(this);
 }

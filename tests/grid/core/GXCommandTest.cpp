@@ -408,6 +408,58 @@ TEST_F(CommandTest, MenuTexts) {
   EXPECT_STREQ(item.sText, "Undo Removing rows ...");
 }
 
+TEST_F(CommandTest, FreezingColumnsMovesThemToTheEdgeAndBackInOneStepEach) {
+  grid.ClearSelection();
+  grid.SelectRange(CGXCellRange(1, 1, 1, 1));
+  grid.SelectRange(CGXCellRange().SetCols(2, 2));
+  grid.SelectRange(CGXCellRange().SetCols(4, 4));
+  EXPECT_FALSE(grid.CanFreezeCols());  // two spans
+  grid.ClearSelection();
+  // Undo does not bring the selection back, which the freeze cleared.
+  const std::string before = Snapshot(grid, false);
+  grid.SelectRange(CGXCellRange().SetCols(3, 5));
+  ASSERT_TRUE(grid.CanFreezeCols());
+  grid.FreezeCols();
+  EXPECT_EQ(grid.GetFrozenCols(), 3u);
+  EXPECT_STREQ(grid.GetValueRowCol(2, 1), "2.3");
+  EXPECT_STREQ(grid.GetValueRowCol(2, 3), "2.5");
+  EXPECT_TRUE(grid.GetParam()->m_selection.IsEmpty());
+  EXPECT_EQ(UndoList().GetCount(), 1);
+  EXPECT_FALSE(grid.CanFreezeCols());
+  ASSERT_TRUE(grid.CanUnfreezeCols());
+  grid.UnfreezeCols();
+  EXPECT_EQ(grid.GetFrozenCols(), 0u);
+  EXPECT_STREQ(grid.GetValueRowCol(2, 3), "2.3");
+  EXPECT_STREQ(grid.GetValueRowCol(2, 5), "2.5");
+  EXPECT_EQ(UndoList().GetCount(), 2);
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(grid.GetFrozenCols(), 3u);
+  EXPECT_STREQ(grid.GetValueRowCol(2, 1), "2.3");
+  ASSERT_TRUE(grid.Undo());
+  EXPECT_EQ(Difference(Snapshot(grid, false), before), "");
+}
+
+// With a header row the frozen block starts below it, and the whole block goes back.
+TEST_F(CommandTest, UnfreezingRowsBelowAHeaderRowMovesTheWholeBlockBack) {
+  ASSERT_TRUE(grid.SetFrozenRows(0, 1));
+  grid.GetParam()->ClearUndoList();
+  grid.ClearSelection();
+  grid.SelectRange(CGXCellRange().SetRows(5, 6));
+  ASSERT_TRUE(grid.CanFreezeRows());
+  grid.FreezeRows();
+  EXPECT_EQ(grid.GetFrozenRows(), 2u);
+  EXPECT_STREQ(grid.GetValueRowCol(2, 1), "5.1");
+  EXPECT_STREQ(grid.GetValueRowCol(3, 1), "6.1");
+  grid.UnfreezeRows();
+  EXPECT_EQ(grid.GetFrozenRows(), 0u);
+  for (ROWCOL r = 2; r <= 7; ++r) {
+    CString s;
+    s.Format("%lu.1", (unsigned long)r);
+    EXPECT_STREQ(grid.GetValueRowCol(r, 1), s) << r;
+  }
+  EXPECT_EQ(UndoList().GetCount(), 2);  // one step each
+}
+
 TEST(CommandWithoutFactory, NothingIsRecordedAndUndoFails) {
   CGXGridCore grid;
   grid.InitialSetUp();
