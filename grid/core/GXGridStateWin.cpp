@@ -11,6 +11,9 @@
 
 #include <cstring>
 
+// The long operations' window-system side (GXLongOperationWin.cpp).
+void GXInstallWinLongOperationPlatform();
+
 namespace {
 
 DWORD SysColor(int nIndex) {
@@ -129,6 +132,7 @@ void GXInitWindowSystem(GX_GRID_STATE* pState) {
   pState->SetVersion(::GetVersion());
   GXSetSysColorProc(&SysColor);
   GXSetFindResourceProc(&FindProgramResource);
+  GXInstallWinLongOperationPlatform();
   if (GXGetAttachGridWndProc() == nullptr)
     GXSetAttachGridWndProc(&GXAttachGridWndObject);
   if (pState->m_sDragLineWndClass.IsEmpty())
