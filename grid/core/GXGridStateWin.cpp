@@ -13,6 +13,8 @@
 
 // The long operations' window-system side (GXLongOperationWin.cpp).
 void GXInstallWinLongOperationPlatform();
+// The DIB pool's bitmaps (GXDIBPoolWin.cpp).
+void GXInstallWinDIBPlatform();
 
 namespace {
 
@@ -133,6 +135,7 @@ void GXInitWindowSystem(GX_GRID_STATE* pState) {
   GXSetSysColorProc(&SysColor);
   GXSetFindResourceProc(&FindProgramResource);
   GXInstallWinLongOperationPlatform();
+  GXInstallWinDIBPlatform();
   if (GXGetAttachGridWndProc() == nullptr)
     GXSetAttachGridWndProc(&GXAttachGridWndObject);
   if (pState->m_sDragLineWndClass.IsEmpty())
