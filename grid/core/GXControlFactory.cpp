@@ -2,7 +2,9 @@
 // installing the application-wide features) and the library's start-up entry.
 #include "GXControlFactory.h"
 
+#include "GXGridCore.h"
 #include "GXGridState.h"
+#include "GXLongOperationImp.h"
 #include "GXStylesMap.h"
 
 const WORD GXRegisteredControlIds[37] = {
@@ -65,6 +67,8 @@ void CGXControlFactory::RegisterUserAttributes(CGXStylesMap* pStylesMap) {
 }
 
 void CGXControlFactory::AttachGridFeatures(CGXGridCore* pGrid) {
+  pGrid->AttachCommandFactory();
+  pGrid->AttachFreezeMenuHelperImp();
   if (g_pfnAttachFeatures != nullptr)
     g_pfnAttachFeatures(pGrid);
 }
@@ -76,6 +80,7 @@ void CGXControlFactory::InstallLibraryFeatures() {
   InstallStyleSerializeImp();
   InstallGridDocSerializeImp();
   InstallGridParamCopyOperatorImp();
+  InstallLongOperationImp();
 }
 
 // The Windows build registers the window classes (GXGridStateWin.cpp); natively there are none.

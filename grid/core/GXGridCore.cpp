@@ -3,10 +3,12 @@
 #include "GXGridCore.h"
 
 #include "GXControlFactory.h"
+#include "GXFreezeMenuHelperImp.h"
 #include "GXGridState.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 // --- the control's defaults -------------------------------------------------------------------------
 
@@ -37,6 +39,8 @@ CGXGridCore::CGXGridCore(void* pGridWnd, void* pDocument, BOOL bFlag) : m_pGridW
 
 CGXGridCore::~CGXGridCore() {
   FreeObjects();
+  SetUndoFeature(nullptr);
+  delete m_pFreezeMenuHelperImp;
   GXGetAppState()->UnregisterGrid(this);
 }
 
@@ -246,7 +250,7 @@ BOOL CGXGridCore::StoreFrozenCols(ROWCOL nFrozen, ROWCOL nHeader) {
   return TRUE;
 }
 
-BOOL CGXGridCore::SetFrozenRows(ROWCOL nFrozen, ROWCOL nHeader, UINT flags) {
+BOOL CGXGridCore::SetFrozenRows(ROWCOL nFrozen, ROWCOL nHeader, UINT flags, int nCmdMode) {
   const ROWCOL nOldFrozen = GetFrozenRows(), nOldHeader = GetHeaderRows();
   if (!StoreFrozenRows(nFrozen, nHeader))
     return FALSE;
@@ -254,12 +258,12 @@ BOOL CGXGridCore::SetFrozenRows(ROWCOL nFrozen, ROWCOL nHeader, UINT flags) {
   ResetVisibleCache();
   if (m_pParam != nullptr && !m_pParam->m_bLockUpdate)
     Redraw(flags);
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("FrozenRows", nOldFrozen, nOldHeader);
+  if (IsRecordingUndo(nCmdMode))
+    RecordCommand(m_pUndoImp->CreateSetFrozenRowsCmd(nOldFrozen, nOldHeader), nCmdMode, 0, 0);
   return TRUE;
 }
 
-BOOL CGXGridCore::SetFrozenCols(ROWCOL nFrozen, ROWCOL nHeader, UINT flags) {
+BOOL CGXGridCore::SetFrozenCols(ROWCOL nFrozen, ROWCOL nHeader, UINT flags, int nCmdMode) {
   const ROWCOL nOldFrozen = GetFrozenCols(), nOldHeader = GetHeaderCols();
   if (!StoreFrozenCols(nFrozen, nHeader))
     return FALSE;
@@ -267,8 +271,8 @@ BOOL CGXGridCore::SetFrozenCols(ROWCOL nFrozen, ROWCOL nHeader, UINT flags) {
   ResetVisibleCache();
   if (m_pParam != nullptr && !m_pParam->m_bLockUpdate)
     Redraw(flags);
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("FrozenCols", nOldFrozen, nOldHeader);
+  if (IsRecordingUndo(nCmdMode))
+    RecordCommand(m_pUndoImp->CreateSetFrozenColsCmd(nOldFrozen, nOldHeader), nCmdMode, 0, 0);
   return TRUE;
 }
 
@@ -392,16 +396,78 @@ BOOL SetHidden(CByteArray& array, ROWCOL nFrom, ROWCOL nTo, BOOL bHide) {
 }  // namespace
 
 BOOL CGXGridCore::HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, UINT flags) {
-  if (m_pParam == nullptr || !SetHidden(m_pParam->m_hiddenRows, nFrom, nTo, bHide))
-    return FALSE;
-  OnRowHeightsChanged(nFrom, std::max(nFrom, nTo), flags);
-  return TRUE;
+  return HideRowsEx(nFrom, nTo, bHide, nullptr, flags, gxDo);
 }
 
 BOOL CGXGridCore::HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, UINT flags) {
-  if (m_pParam == nullptr || !SetHidden(m_pParam->m_hiddenCols, nFrom, nTo, bHide))
+  return HideColsEx(nFrom, nTo, bHide, nullptr, flags, gxDo);
+}
+
+namespace {
+
+// The size of a per-row (per-column) array that undo saves; 0 when the span is beyond what undo keeps.
+size_t UndoSpan(ROWCOL nFrom, ROWCOL nTo) {
+  const ROWCOL n = nTo - nFrom + 1;
+  return nTo < nFrom || n == 0 || n > 0x100000 ? 0 : (size_t)n;
+}
+
+}  // namespace
+
+BOOL CGXGridCore::HideRowsEx(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BYTE* pHidden, UINT flags, int nCmdMode) {
+  if (m_pParam == nullptr)
     return FALSE;
-  OnColWidthsChanged(nFrom, std::max(nFrom, nTo), flags);
+  nTo = std::max(nFrom, nTo);
+  const size_t nSpan = IsRecordingUndo(nCmdMode) ? UndoSpan(nFrom, nTo) : 0;
+  BYTE* pOld = nSpan != 0 ? new (std::nothrow) BYTE[nSpan] : nullptr;
+  for (size_t i = 0; pOld != nullptr && i < nSpan; ++i)
+    pOld[i] = IsRowHidden(nFrom + (ROWCOL)i) ? 1 : 0;
+  BOOL bDone = TRUE;
+  if (pHidden == nullptr) {
+    bDone = SetHidden(m_pParam->m_hiddenRows, nFrom, nTo, bHide);
+  } else {
+    for (ROWCOL n = nFrom; bDone && n <= nTo; ++n)
+      bDone = SetHidden(m_pParam->m_hiddenRows, n, n, pHidden[n - nFrom]);
+  }
+  if (!bDone) {
+    delete[] pOld;
+    return FALSE;
+  }
+  OnRowHeightsChanged(nFrom, nTo, flags);
+  if (pOld != nullptr) {
+    CGXCommand* pCmd = m_pUndoImp->CreateHideRowsCmd(nFrom, nTo, pOld);
+    if (pCmd == nullptr)
+      delete[] pOld;
+    RecordCommand(pCmd, nCmdMode, nFrom, m_nLeftCol);
+  }
+  return TRUE;
+}
+
+BOOL CGXGridCore::HideColsEx(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BYTE* pHidden, UINT flags, int nCmdMode) {
+  if (m_pParam == nullptr)
+    return FALSE;
+  nTo = std::max(nFrom, nTo);
+  const size_t nSpan = IsRecordingUndo(nCmdMode) ? UndoSpan(nFrom, nTo) : 0;
+  BYTE* pOld = nSpan != 0 ? new (std::nothrow) BYTE[nSpan] : nullptr;
+  for (size_t i = 0; pOld != nullptr && i < nSpan; ++i)
+    pOld[i] = IsColHidden(nFrom + (ROWCOL)i) ? 1 : 0;
+  BOOL bDone = TRUE;
+  if (pHidden == nullptr) {
+    bDone = SetHidden(m_pParam->m_hiddenCols, nFrom, nTo, bHide);
+  } else {
+    for (ROWCOL n = nFrom; bDone && n <= nTo; ++n)
+      bDone = SetHidden(m_pParam->m_hiddenCols, n, n, pHidden[n - nFrom]);
+  }
+  if (!bDone) {
+    delete[] pOld;
+    return FALSE;
+  }
+  OnColWidthsChanged(nFrom, nTo, flags);
+  if (pOld != nullptr) {
+    CGXCommand* pCmd = m_pUndoImp->CreateHideColsCmd(nFrom, nTo, pOld);
+    if (pCmd == nullptr)
+      delete[] pOld;
+    RecordCommand(pCmd, nCmdMode, m_nTopRow, nFrom);
+  }
   return TRUE;
 }
 
@@ -470,50 +536,123 @@ BOOL CGXGridCore::StoreDefaultColWidth(int nWidth) {
 }
 
 BOOL CGXGridCore::SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, UINT flags) {
-  if (nTo == 0 || nTo < nFrom)
-    nTo = nFrom;
-  BOOL bChanged = FALSE;
-  for (ROWCOL n = nFrom;; ++n) {
-    bChanged |= StoreRowHeight(n, nHeight);
-    if (n == nTo)
-      break;
-  }
-  if (!bChanged)
-    return FALSE;
-  OnRowHeightsChanged(nFrom, nTo, flags);
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("RowHeights", nFrom, nTo);
-  return TRUE;
+  return SetRowHeights(nFrom, nTo, nHeight, nullptr, flags, gxDo);
 }
 
 BOOL CGXGridCore::SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, UINT flags) {
-  if (nTo == 0 || nTo < nFrom)
-    nTo = nFrom;
-  BOOL bChanged = FALSE;
+  return SetColWidths(nFrom, nTo, nWidth, nullptr, flags, gxDo);
+}
+
+namespace {
+
+// The sizes of from..to as the map stores them (-1: none), for undo; null when the span is too large
+// or memory runs out.
+LONG* SaveStoredSizes(const CGXMapDWordToLong& map, ROWCOL nFrom, ROWCOL nTo) {
+  const size_t nSpan = UndoSpan(nFrom, nTo);
+  LONG* pOld = nSpan != 0 ? new (std::nothrow) LONG[nSpan] : nullptr;
+  for (size_t i = 0; pOld != nullptr && i < nSpan; ++i) {
+    LONG n = -1;
+    pOld[i] = map.Lookup(nFrom + (DWORD)i, n) ? n : -1;
+  }
+  return pOld;
+}
+
+void RestoreStoredSizes(CGXMapDWordToLong& map, ROWCOL nFrom, ROWCOL nTo, const LONG* pStored) {
   for (ROWCOL n = nFrom;; ++n) {
-    bChanged |= StoreColWidth(n, nWidth);
+    if (pStored[n - nFrom] < 0)
+      map.RemoveKey(n);
+    else
+      map.SetAt(n, pStored[n - nFrom]);
     if (n == nTo)
       break;
   }
-  if (!bChanged)
+}
+
+}  // namespace
+
+BOOL CGXGridCore::SetRowHeights(ROWCOL nFrom, ROWCOL nTo, int nHeight, const LONG* pStored, UINT flags,
+                                int nCmdMode) {
+  if (m_pParam == nullptr)
     return FALSE;
-  OnColWidthsChanged(nFrom, nTo, flags);
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("ColWidths", nFrom, nTo);
+  if (nTo == 0 || nTo < nFrom)
+    nTo = nFrom;
+  LONG* pOld = IsRecordingUndo(nCmdMode) ? SaveStoredSizes(m_pParam->m_rowHeights, nFrom, nTo) : nullptr;
+  BOOL bChanged = FALSE;
+  if (pStored != nullptr) {
+    RestoreStoredSizes(m_pParam->m_rowHeights, nFrom, nTo, pStored);
+    ResetVisibleCache();
+    bChanged = TRUE;
+  } else {
+    for (ROWCOL n = nFrom;; ++n) {
+      bChanged |= StoreRowHeight(n, nHeight);
+      if (n == nTo)
+        break;
+    }
+  }
+  if (!bChanged) {
+    delete[] pOld;
+    return FALSE;
+  }
+  OnRowHeightsChanged(nFrom, nTo, flags);
+  if (pOld != nullptr) {
+    CGXCommand* pCmd = m_pUndoImp->CreateSetRowHeightCmd(nFrom, nTo, pOld);
+    if (pCmd == nullptr)
+      delete[] pOld;
+    RecordCommand(pCmd, nCmdMode, nFrom, m_nLeftCol);
+  }
   return TRUE;
 }
 
-BOOL CGXGridCore::SetDefaultRowHeight(int nHeight, UINT flags) {
+BOOL CGXGridCore::SetColWidths(ROWCOL nFrom, ROWCOL nTo, int nWidth, const LONG* pStored, UINT flags,
+                               int nCmdMode) {
+  if (m_pParam == nullptr)
+    return FALSE;
+  if (nTo == 0 || nTo < nFrom)
+    nTo = nFrom;
+  LONG* pOld = IsRecordingUndo(nCmdMode) ? SaveStoredSizes(m_pParam->m_colWidths, nFrom, nTo) : nullptr;
+  BOOL bChanged = FALSE;
+  if (pStored != nullptr) {
+    RestoreStoredSizes(m_pParam->m_colWidths, nFrom, nTo, pStored);
+    ResetVisibleCache();
+    bChanged = TRUE;
+  } else {
+    for (ROWCOL n = nFrom;; ++n) {
+      bChanged |= StoreColWidth(n, nWidth);
+      if (n == nTo)
+        break;
+    }
+  }
+  if (!bChanged) {
+    delete[] pOld;
+    return FALSE;
+  }
+  OnColWidthsChanged(nFrom, nTo, flags);
+  if (pOld != nullptr) {
+    CGXCommand* pCmd = m_pUndoImp->CreateSetColWidthCmd(nFrom, nTo, pOld);
+    if (pCmd == nullptr)
+      delete[] pOld;
+    RecordCommand(pCmd, nCmdMode, m_nTopRow, nFrom);
+  }
+  return TRUE;
+}
+
+BOOL CGXGridCore::SetDefaultRowHeight(int nHeight, UINT flags, int nCmdMode) {
+  const int nOld = GetDefaultRowHeight();
   if (!StoreDefaultRowHeight(nHeight))
     return FALSE;
   OnRowHeightsChanged(1, GetRowCount(), flags);
+  if (IsRecordingUndo(nCmdMode))
+    RecordCommand(m_pUndoImp->CreateSetDefaultRowHeightCmd(nOld), nCmdMode, 0, 0);
   return TRUE;
 }
 
-BOOL CGXGridCore::SetDefaultColWidth(int nWidth, UINT flags) {
+BOOL CGXGridCore::SetDefaultColWidth(int nWidth, UINT flags, int nCmdMode) {
+  const int nOld = GetDefaultColWidth();
   if (!StoreDefaultColWidth(nWidth))
     return FALSE;
   OnColWidthsChanged(1, GetColCount(), flags);
+  if (IsRecordingUndo(nCmdMode))
+    RecordCommand(m_pUndoImp->CreateSetDefaultColWidthCmd(nOld), nCmdMode, 0, 0);
   return TRUE;
 }
 
@@ -862,9 +1001,13 @@ int CGXGridCore::HitTest(CPoint point, ROWCOL* pRow, ROWCOL* pCol, CRect* pRect)
 
 // --- covered cells ----------------------------------------------------------------------------------
 
-BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags) {
+BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight, UINT flags,
+                                        int nCmdMode) {
   if (m_pParam == nullptr || nBottom < nTop || nRight < nLeft)
     return FALSE;
+  // The reverse puts back the span that held the top-left cell (or none).
+  CGXCellRange old(nTop, nLeft, nTop, nLeft);
+  GetCoveredCellsRange(nTop, nLeft, old);
   CGXRangeList& list = m_pParam->m_coveredCells;
   // A new covered area replaces the areas it meets.
   for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
@@ -878,6 +1021,9 @@ BOOL CGXGridCore::SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBotto
   if (nBottom > nTop || nRight > nLeft)
     list.AddRange(CGXCellRange(nTop, nLeft, nBottom, nRight));
   RedrawRowCol(CGXCellRange(nTop, nLeft, nBottom, nRight), flags);
+  if (IsRecordingUndo(nCmdMode))
+    RecordCommand(m_pUndoImp->CreateSetCoveredCellsCmd(old.top, old.left, old.bottom, old.right), nCmdMode, nTop,
+                  nLeft);
   return TRUE;
 }
 
@@ -903,34 +1049,31 @@ BOOL CGXGridCore::StoreStyleRowCol(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pSt
   return m_pParam->GetData()->StoreStyleRowCol(nRow, nCol, pStyle, nMode, nType);
 }
 
-BOOL CGXGridCore::SetStyleRange(const CGXCellRange& rangeIn, const CGXStyle& style, int nMode, UINT flags) {
-  if (m_pParam == nullptr || !rangeIn.IsValid())
-    return FALSE;
-  CGXCellRange range = rangeIn;
-  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
-  if (pUndo != nullptr && range.IsCells() &&
-      !GXRangeFitsUndo(range.bottom - range.top + 1, range.right - range.left + 1) &&
-      !WndAskOkCancel("Operation is too large for the undo buffer. Do you want to continue?"))
-    return FALSE;
-  BOOL bChanged = FALSE;
+BOOL CGXGridCore::SetStyleRange(const CGXCellRange& range, const CGXStyle& style, int nMode, UINT flags) {
+  return SetStyleRangeEx(range, &style, nMode, 0, nullptr, flags, gxDo);
+}
+
+namespace {
+
+// The cells (rows, columns, the table) a range stores styles in, in the order undo saves them; the
+// walk ends early when fn answers FALSE.
+template <class FN>
+void ForEachStoredSlot(const CGXCellRange& range, FN fn) {
   if (range.IsTable()) {
-    bChanged = StoreStyleRowCol(0, 0, &style, nMode, -1);
+    fn(0, 0, -1);
   } else if (range.IsRows()) {
-    for (ROWCOL r = range.top; r <= range.bottom; ++r) {
-      bChanged |= StoreStyleRowCol(r, 0, &style, nMode, -1);
+    for (ROWCOL r = range.top; r <= range.bottom && fn(r, 0, -1); ++r)
       if (r == (ROWCOL)-1)
         break;
-    }
   } else if (range.IsCols()) {
-    for (ROWCOL c = range.left; c <= range.right; ++c) {
-      bChanged |= StoreStyleRowCol(0, c, &style, nMode, -1);
+    for (ROWCOL c = range.left; c <= range.right && fn(0, c, -1); ++c)
       if (c == (ROWCOL)-1)
         break;
-    }
   } else {
     for (ROWCOL r = range.top; r <= range.bottom; ++r) {
       for (ROWCOL c = range.left; c <= range.right; ++c) {
-        bChanged |= StoreStyleRowCol(r, c, &style, nMode, 0);
+        if (!fn(r, c, 0))
+          return;
         if (c == (ROWCOL)-1)
           break;
       }
@@ -938,14 +1081,62 @@ BOOL CGXGridCore::SetStyleRange(const CGXCellRange& rangeIn, const CGXStyle& sty
         break;
     }
   }
-  if (bChanged) {
-    SetModified(TRUE);
-    UpdateStyleRange(range, flags);
-    if (pUndo != nullptr &&
-        (!range.IsCells() || GXRangeFitsUndo(range.bottom - range.top + 1, range.right - range.left + 1)))
-      pUndo->AddCommand("StyleRange", range.top, range.bottom);
+}
+
+}  // namespace
+
+BOOL CGXGridCore::SetStyleRangeEx(const CGXCellRange& rangeIn, const CGXStyle* pStyle, int nMode, int nType,
+                                  const CObArray* pSaved, UINT flags, int nCmdMode) {
+  if (m_pParam == nullptr || !rangeIn.IsValid() || (pStyle == nullptr && pSaved == nullptr))
+    return FALSE;
+  const CGXCellRange range = rangeIn;
+  BOOL bRecord = IsRecordingUndo(nCmdMode);
+  if (bRecord && range.IsCells() && !GXRangeFitsUndo(range.bottom - range.top + 1, range.right - range.left + 1)) {
+    if (!WndAskOkCancel("Operation is too large for the undo buffer. Do you want to continue?"))
+      return FALSE;
+    bRecord = FALSE;
   }
-  return bChanged;
+  CObArray* pOld = nullptr;
+  if (bRecord) {
+    pOld = new CObArray;
+    ForEachStoredSlot(range, [&](ROWCOL r, ROWCOL c, int nSlotType) {
+      CGXStyle style;
+      pOld->Add(GetStyleRowCol(r, c, style, CGXStyle::modeCopy, nSlotType) ? style.Clone() : nullptr);
+      return TRUE;
+    });
+  }
+  const BOOL bPrevDataUndo = m_pUndoImp != nullptr ? m_pUndoImp->EnableDataUndo(this, bRecord) : FALSE;
+  BOOL bChanged = FALSE;
+  int nIndex = 0;
+  ForEachStoredSlot(range, [&](ROWCOL r, ROWCOL c, int nSlotType) {
+    if (pStyle != nullptr) {
+      bChanged |= StoreStyleRowCol(r, c, pStyle, nMode, nSlotType);
+      return TRUE;
+    }
+    if (nIndex >= pSaved->GetSize())
+      return FALSE;
+    const CGXStyle* pOldStyle = static_cast<const CGXStyle*>(pSaved->GetAt(nIndex++));
+    bChanged |= StoreStyleRowCol(r, c, pOldStyle, CGXStyle::modeCopy, nSlotType);
+    return TRUE;
+  });
+  if (m_pUndoImp != nullptr)
+    m_pUndoImp->EnableDataUndo(this, bPrevDataUndo);
+  if (!bChanged) {
+    GXFreeStyleArray(pOld);
+    if (bRecord)
+      m_pUndoImp->DiscardDataUndoInfo(this);
+    return FALSE;
+  }
+  SetModified(TRUE);
+  UpdateStyleRange(range, flags);
+  if (pOld != nullptr) {
+    CGXCommand* pCmd = m_pUndoImp->CreateSetStyleRangeCmd(range, nType, pOld);
+    if (pCmd == nullptr)
+      GXFreeStyleArray(pOld);
+    const BOOL bCells = range.IsCells();
+    RecordCommand(pCmd, nCmdMode, bCells ? range.top : 0, bCells ? range.left : 0);
+  }
+  return TRUE;
 }
 
 void CGXGridCore::UpdateStyleRange(const CGXCellRange& range, UINT flags) {
@@ -976,25 +1167,29 @@ std::vector<CGXStyle*> CGXGridCore::CopyStyleRange(const CGXCellRange& range) co
   return styles;
 }
 
-BOOL CGXGridCore::ChangeStylesMap(const CGXStylesMap& map, UINT flags) {
+// The reverse command copies the old contents before the change and is filed after it, so that a
+// command that cannot be filed can still take the change back.
+BOOL CGXGridCore::ChangeStylesMap(const CGXStylesMap& map, UINT flags, int nCmdMode) {
   if (m_pParam == nullptr || m_pParam->GetStylesMap() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("StylesMap", 0, 0);
+  CGXCommand* pCmd =
+      IsRecordingUndo(nCmdMode) ? m_pUndoImp->CreateChangeStylesMapCmd(*m_pParam->GetStylesMap()) : nullptr;
   *m_pParam->GetStylesMap() = map;
   SetModified(TRUE);
   UpdateStylesMap(flags);
+  RecordCommand(pCmd, nCmdMode, 0, 0);
   return TRUE;
 }
 
-BOOL CGXGridCore::ChangeProperties(const CGXProperties& properties, UINT flags) {
+BOOL CGXGridCore::ChangeProperties(const CGXProperties& properties, UINT flags, int nCmdMode) {
   if (m_pParam == nullptr || m_pParam->GetProperties() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("Properties", 0, 0);
+  CGXCommand* pCmd =
+      IsRecordingUndo(nCmdMode) ? m_pUndoImp->CreateChangePropertiesCmd(*m_pParam->GetProperties()) : nullptr;
   *m_pParam->GetProperties() = properties;
   SetModified(TRUE);
   UpdateProperties(flags);
+  RecordCommand(pCmd, nCmdMode, 0, 0);
   return TRUE;
 }
 
@@ -1006,17 +1201,22 @@ void CGXGridCore::UpdateStylesMap(UINT flags) {
 
 void CGXGridCore::UpdateProperties(UINT flags) { Redraw(flags); }
 
-BOOL CGXGridCore::ChangeBaseStyle(WORD nId, const CGXStyle& style, int nMode, UINT flags) {
+BOOL CGXGridCore::ChangeBaseStyle(WORD nId, const CGXStyle& style, int nMode, UINT flags, int nCmdMode) {
   if (m_pParam == nullptr || m_pParam->GetStylesMap() == nullptr || (m_pParam->m_bLockReadOnly && IsReadOnly()))
     return FALSE;
   CGXStyle* pBase = nullptr;
   if (!m_pParam->GetStylesMap()->LookupStyle(nId, pBase) || pBase == nullptr)
     return FALSE;
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled() && m_bInitDone)
-    m_pUndoImp->AddCommand("BaseStyle", nId, 0);
+  CGXCommand* pCmd = nullptr;
+  if (IsRecordingUndo(nCmdMode) && m_bInitDone) {
+    UINT nResourceId = 0;
+    LPCTSTR pszName = m_pParam->GetStylesMap()->GetStyleName(nId, nResourceId);
+    pCmd = m_pUndoImp->CreateChangeBaseStyleCmd(nId, *pBase, pszName != nullptr ? pszName : "");
+  }
   pBase->MergeStyle(style, nMode);
   SetModified(TRUE);
   UpdateBaseStyle(nId, flags);
+  RecordCommand(pCmd, nCmdMode, 0, 0);
   return TRUE;
 }
 
@@ -1624,107 +1824,247 @@ BOOL CGXGridCore::StoreMoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest) {
   return TRUE;
 }
 
-BOOL CGXGridCore::InsertRows(ROWCOL nAt, ROWCOL nCount, UINT flags) {
-  if (nCount == 0 || !CommitCurrentCell())
+BOOL CGXGridCore::InsertRows(ROWCOL nAt, ROWCOL nCount, UINT flags, int nCmdMode, const CGXRemovedCells* pSaved) {
+  if (m_pParam == nullptr || nCount == 0 || !CommitCurrentCell())
     return FALSE;
-  if (!StoreInsertRows(nAt, nCount))
+  CGXLongOperation op;
+  op.SetStatusText(GXGetAppState()->m_sText[gxTextInsertRows], FALSE);
+  const BOOL bRecord = IsRecordingUndo(nCmdMode);
+  CObject* pInfo = nullptr;
+  if (pSaved != nullptr && pSaved->pCellStyles != nullptr &&
+      pSaved->pCellStyles->GetSize() > (int)(nCount * pSaved->nOtherCount))
+    pInfo = pSaved->pCellStyles->GetAt((int)(nCount * pSaved->nOtherCount));
+  if (pInfo != nullptr && m_pUndoImp != nullptr)
+    m_pUndoImp->ApplyDataUndoInfo(this, pInfo, nCmdMode != gxRollback, 1);
+  const BOOL bPrevDataUndo = m_pUndoImp != nullptr ? m_pUndoImp->EnableDataUndo(this, bRecord) : FALSE;
+  const BOOL bStored = StoreInsertRows(nAt, nCount);
+  if (m_pUndoImp != nullptr)
+    m_pUndoImp->EnableDataUndo(this, bPrevDataUndo);
+  if (!bStored) {
+    if (bRecord)
+      m_pUndoImp->DiscardDataUndoInfo(this);
     return FALSE;
+  }
+  if (pInfo != nullptr && m_pUndoImp != nullptr)
+    m_pUndoImp->ApplyDataUndoInfo(this, pInfo, nCmdMode != gxRollback, 0);
+  if (pSaved != nullptr) {
+    if (pSaved->pSizes != nullptr)
+      RestoreStoredSizes(m_pParam->m_rowHeights, nAt, nAt + nCount - 1, pSaved->pSizes);
+    for (ROWCOL i = 0; pSaved->pCellStyles != nullptr && i < nCount; ++i)
+      for (ROWCOL j = 0; j < pSaved->nOtherCount; ++j) {
+        const int nIndex = (int)(i * pSaved->nOtherCount + j);
+        if (nIndex < pSaved->pCellStyles->GetSize() && pSaved->pCellStyles->GetAt(nIndex) != nullptr)
+          StoreStyleRowCol(nAt + i, j, static_cast<CGXStyle*>(pSaved->pCellStyles->GetAt(nIndex)), CGXStyle::modeCopy, 0);
+      }
+    for (ROWCOL i = 0; pSaved->pLineStyles != nullptr && i < nCount && (int)i < pSaved->pLineStyles->GetSize(); ++i)
+      if (pSaved->pLineStyles->GetAt((int)i) != nullptr)
+        StoreStyleRowCol(nAt + i, 0, static_cast<CGXStyle*>(pSaved->pLineStyles->GetAt((int)i)), CGXStyle::modeCopy, -1);
+  }
   UpdateInsertRows(nAt, nCount, flags);
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("RemoveRows", nAt, nAt + nCount - 1);
+  if (bRecord)
+    RecordCommand(m_pUndoImp->CreateRemoveRowsCmd(nAt, nAt + nCount - 1), nCmdMode, nAt, m_nLeftCol);
   return TRUE;
 }
 
-BOOL CGXGridCore::InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags) {
-  if (nCount == 0 || !CommitCurrentCell())
+BOOL CGXGridCore::InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags, int nCmdMode, const CGXRemovedCells* pSaved) {
+  if (m_pParam == nullptr || nCount == 0 || !CommitCurrentCell())
     return FALSE;
-  if (!StoreInsertCols(nAt, nCount))
+  CGXLongOperation op;
+  op.SetStatusText(GXGetAppState()->m_sText[gxTextInsertCols], FALSE);
+  const BOOL bRecord = IsRecordingUndo(nCmdMode);
+  CObject* pInfo = nullptr;
+  if (pSaved != nullptr && pSaved->pCellStyles != nullptr &&
+      pSaved->pCellStyles->GetSize() > (int)(nCount * pSaved->nOtherCount))
+    pInfo = pSaved->pCellStyles->GetAt((int)(nCount * pSaved->nOtherCount));
+  if (pInfo != nullptr && m_pUndoImp != nullptr)
+    m_pUndoImp->ApplyDataUndoInfo(this, pInfo, nCmdMode != gxRollback, 1);
+  const BOOL bPrevDataUndo = m_pUndoImp != nullptr ? m_pUndoImp->EnableDataUndo(this, bRecord) : FALSE;
+  const BOOL bStored = StoreInsertCols(nAt, nCount);
+  if (m_pUndoImp != nullptr)
+    m_pUndoImp->EnableDataUndo(this, bPrevDataUndo);
+  if (!bStored) {
+    if (bRecord)
+      m_pUndoImp->DiscardDataUndoInfo(this);
     return FALSE;
+  }
+  if (pInfo != nullptr && m_pUndoImp != nullptr)
+    m_pUndoImp->ApplyDataUndoInfo(this, pInfo, nCmdMode != gxRollback, 0);
+  if (pSaved != nullptr) {
+    if (pSaved->pSizes != nullptr)
+      RestoreStoredSizes(m_pParam->m_colWidths, nAt, nAt + nCount - 1, pSaved->pSizes);
+    for (ROWCOL i = 0; pSaved->pCellStyles != nullptr && i < nCount; ++i)
+      for (ROWCOL j = 0; j < pSaved->nOtherCount; ++j) {
+        const int nIndex = (int)(i * pSaved->nOtherCount + j);
+        if (nIndex < pSaved->pCellStyles->GetSize() && pSaved->pCellStyles->GetAt(nIndex) != nullptr)
+          StoreStyleRowCol(j, nAt + i, static_cast<CGXStyle*>(pSaved->pCellStyles->GetAt(nIndex)), CGXStyle::modeCopy, 0);
+      }
+    for (ROWCOL i = 0; pSaved->pLineStyles != nullptr && i < nCount && (int)i < pSaved->pLineStyles->GetSize(); ++i)
+      if (pSaved->pLineStyles->GetAt((int)i) != nullptr)
+        StoreStyleRowCol(0, nAt + i, static_cast<CGXStyle*>(pSaved->pLineStyles->GetAt((int)i)), CGXStyle::modeCopy, -1);
+  }
   UpdateInsertCols(nAt, nCount, flags);
-  if (m_pUndoImp != nullptr && m_pParam->IsUndoEnabled())
-    m_pUndoImp->AddCommand("RemoveCols", nAt, nAt + nCount - 1);
+  if (bRecord)
+    RecordCommand(m_pUndoImp->CreateRemoveColsCmd(nAt, nAt + nCount - 1), nCmdMode, m_nTopRow, nAt);
   return TRUE;
 }
 
 // A removal whose store fails reports the failure and takes back the undo transaction it opened, so the
 // undo list never holds a step that did nothing.
-BOOL CGXGridCore::RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
-  if (m_pParam == nullptr || !CommitCurrentCell())
+BOOL CGXGridCore::RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags, int nCmdMode) {
+  if (m_pParam == nullptr || nTo < nFrom || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
-  if (pUndo != nullptr && !pUndo->CollectRemovedCells(nFrom, nTo, TRUE))
-    return FALSE;
-  if (pUndo != nullptr)
-    pUndo->BeginTrans(GXGetAppState()->m_sText[gxTextRemovingRows]);
-  if (!StoreRemoveRows(nFrom, nTo)) {
-    if (pUndo != nullptr)
-      pUndo->Rollback();
+  CGXLongOperation op;
+  op.SetStatusText(GXGetAppState()->m_sText[gxTextGenUndo], FALSE);
+  const BOOL bRecord = IsRecordingUndo(nCmdMode);
+  const ROWCOL nCount = nTo - nFrom + 1;
+  CGXRemovedCells saved;
+  if (bRecord) {
+    saved.nOtherCount = GetColCount() + 1;
+    try {
+      if (!m_pUndoImp->SaveRemovedRowCells(this, nFrom, nCount, saved.nOtherCount, &saved.pCellStyles,
+                                           &saved.pLineStyles, op)) {
+        GXFreeStyleArray(saved.pCellStyles);
+        GXFreeStyleArray(saved.pLineStyles);
+        return FALSE;
+      }
+    } catch (CUserException* e) {
+      // The user stopped the saving: the removal is abandoned.
+      e->Delete();
+      GXFreeStyleArray(saved.pCellStyles);
+      GXFreeStyleArray(saved.pLineStyles);
+      return FALSE;
+    }
+    saved.pSizes = SaveStoredSizes(m_pParam->m_rowHeights, nFrom, nTo);
+  }
+  if (nCmdMode == gxDo)
+    BeginTrans(GXGetAppState()->m_sText[gxTextRemovingRows]);
+  const BOOL bPrevDataUndo = m_pUndoImp != nullptr ? m_pUndoImp->EnableDataUndo(this, bRecord) : FALSE;
+  const BOOL bStored = StoreRemoveRows(nFrom, nTo);
+  if (m_pUndoImp != nullptr)
+    m_pUndoImp->EnableDataUndo(this, bPrevDataUndo);
+  if (!bStored) {
+    delete[] saved.pSizes;
+    GXFreeStyleArray(saved.pCellStyles);
+    GXFreeStyleArray(saved.pLineStyles);
+    if (bRecord)
+      m_pUndoImp->DiscardDataUndoInfo(this);
+    if (nCmdMode == gxDo)
+      Rollback();
     return FALSE;
   }
   UpdateRemoveRows(nFrom, nTo, flags);
-  if (pUndo != nullptr) {
-    pUndo->AddCommand("InsertRows", nFrom, nTo);
-    pUndo->CommitTrans();
+  if (bRecord) {
+    // The data object's undo info rides behind the saved cells.
+    if (CObject* pInfo = m_pUndoImp->CreateDataUndoInfo(this)) {
+      if (saved.pCellStyles != nullptr) {
+        saved.pCellStyles->SetSize((int)(nCount * saved.nOtherCount) + 1);
+        saved.pCellStyles->SetAt((int)(nCount * saved.nOtherCount), pInfo);
+      } else {
+        delete pInfo;
+      }
+    }
+    CGXCommand* pCmd = m_pUndoImp->CreateInsertRowsCmd(nFrom, nCount, saved);
+    if (pCmd == nullptr) {
+      delete[] saved.pSizes;
+      GXFreeStyleArray(saved.pCellStyles);
+      GXFreeStyleArray(saved.pLineStyles);
+    }
+    RecordCommand(pCmd, nCmdMode, nFrom, m_nLeftCol);
   }
+  if (nCmdMode == gxDo)
+    CommitTrans();
   return TRUE;
 }
 
-BOOL CGXGridCore::RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags) {
-  if (m_pParam == nullptr || !CommitCurrentCell())
+BOOL CGXGridCore::RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags, int nCmdMode) {
+  if (m_pParam == nullptr || nTo < nFrom || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
-  if (pUndo != nullptr && !pUndo->CollectRemovedCells(nFrom, nTo, FALSE))
-    return FALSE;
-  if (pUndo != nullptr)
-    pUndo->BeginTrans(GXGetAppState()->m_sText[gxTextRemovingCols]);
-  if (!StoreRemoveCols(nFrom, nTo)) {
-    if (pUndo != nullptr)
-      pUndo->Rollback();
+  CGXLongOperation op;
+  op.SetStatusText(GXGetAppState()->m_sText[gxTextGenUndo], FALSE);
+  const BOOL bRecord = IsRecordingUndo(nCmdMode);
+  const ROWCOL nCount = nTo - nFrom + 1;
+  CGXRemovedCells saved;
+  if (bRecord) {
+    saved.nOtherCount = GetRowCount() + 1;
+    try {
+      if (!m_pUndoImp->SaveRemovedColCells(this, nFrom, nCount, saved.nOtherCount, &saved.pCellStyles,
+                                           &saved.pLineStyles, op)) {
+        GXFreeStyleArray(saved.pCellStyles);
+        GXFreeStyleArray(saved.pLineStyles);
+        return FALSE;
+      }
+    } catch (CUserException* e) {
+      // The user stopped the saving: the removal is abandoned.
+      e->Delete();
+      GXFreeStyleArray(saved.pCellStyles);
+      GXFreeStyleArray(saved.pLineStyles);
+      return FALSE;
+    }
+    saved.pSizes = SaveStoredSizes(m_pParam->m_colWidths, nFrom, nTo);
+  }
+  if (nCmdMode == gxDo)
+    BeginTrans(GXGetAppState()->m_sText[gxTextRemovingCols]);
+  const BOOL bPrevDataUndo = m_pUndoImp != nullptr ? m_pUndoImp->EnableDataUndo(this, bRecord) : FALSE;
+  const BOOL bStored = StoreRemoveCols(nFrom, nTo);
+  if (m_pUndoImp != nullptr)
+    m_pUndoImp->EnableDataUndo(this, bPrevDataUndo);
+  if (!bStored) {
+    delete[] saved.pSizes;
+    GXFreeStyleArray(saved.pCellStyles);
+    GXFreeStyleArray(saved.pLineStyles);
+    if (bRecord)
+      m_pUndoImp->DiscardDataUndoInfo(this);
+    if (nCmdMode == gxDo)
+      Rollback();
     return FALSE;
   }
   UpdateRemoveCols(nFrom, nTo, flags);
-  if (pUndo != nullptr) {
-    pUndo->AddCommand("InsertCols", nFrom, nTo);
-    pUndo->CommitTrans();
+  if (bRecord) {
+    // The data object's undo info rides behind the saved cells.
+    if (CObject* pInfo = m_pUndoImp->CreateDataUndoInfo(this)) {
+      if (saved.pCellStyles != nullptr) {
+        saved.pCellStyles->SetSize((int)(nCount * saved.nOtherCount) + 1);
+        saved.pCellStyles->SetAt((int)(nCount * saved.nOtherCount), pInfo);
+      } else {
+        delete pInfo;
+      }
+    }
+    CGXCommand* pCmd = m_pUndoImp->CreateInsertColsCmd(nFrom, nCount, saved);
+    if (pCmd == nullptr) {
+      delete[] saved.pSizes;
+      GXFreeStyleArray(saved.pCellStyles);
+      GXFreeStyleArray(saved.pLineStyles);
+    }
+    RecordCommand(pCmd, nCmdMode, m_nTopRow, nFrom);
   }
+  if (nCmdMode == gxDo)
+    CommitTrans();
   return TRUE;
 }
 
-BOOL CGXGridCore::MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags) {
+BOOL CGXGridCore::MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags, int nCmdMode) {
   if (m_pParam == nullptr || nTo < nFrom || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
-  if (pUndo != nullptr)
-    pUndo->BeginTrans(GXGetAppState()->m_sText[gxTextMoveRows]);
-  if (!StoreMoveRows(nFrom, nTo, nDest)) {
-    if (pUndo != nullptr)
-      pUndo->Rollback();
+  CGXLongOperation op;
+  op.SetStatusText(GXGetAppState()->m_sText[gxTextMoveRows], FALSE);
+  if (!StoreMoveRows(nFrom, nTo, nDest))
     return FALSE;
-  }
   UpdateMoveRows(nFrom, nTo, nDest, flags);
-  if (pUndo != nullptr) {
-    pUndo->AddCommand("MoveRows", nDest, nDest + (nTo - nFrom));
-    pUndo->CommitTrans();
-  }
+  if (IsRecordingUndo(nCmdMode))
+    RecordCommand(m_pUndoImp->CreateMoveRowsCmd(nDest, nDest + (nTo - nFrom), nFrom), nCmdMode, nDest, m_nLeftCol);
   return TRUE;
 }
 
-BOOL CGXGridCore::MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags) {
+BOOL CGXGridCore::MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags, int nCmdMode) {
   if (m_pParam == nullptr || nTo < nFrom || !CommitCurrentCell())
     return FALSE;
-  CGXGridUndoFeature* pUndo = m_pParam->IsUndoEnabled() ? m_pUndoImp : nullptr;
-  if (pUndo != nullptr)
-    pUndo->BeginTrans(GXGetAppState()->m_sText[gxTextMoveCols]);
-  if (!StoreMoveCols(nFrom, nTo, nDest)) {
-    if (pUndo != nullptr)
-      pUndo->Rollback();
+  CGXLongOperation op;
+  op.SetStatusText(GXGetAppState()->m_sText[gxTextMoveCols], FALSE);
+  if (!StoreMoveCols(nFrom, nTo, nDest))
     return FALSE;
-  }
   UpdateMoveCols(nFrom, nTo, nDest, flags);
-  if (pUndo != nullptr) {
-    pUndo->AddCommand("MoveCols", nDest, nDest + (nTo - nFrom));
-    pUndo->CommitTrans();
-  }
+  if (IsRecordingUndo(nCmdMode))
+    RecordCommand(m_pUndoImp->CreateMoveColsCmd(nDest, nDest + (nTo - nFrom), nFrom), nCmdMode, m_nTopRow, nDest);
   return TRUE;
 }
 

@@ -8,6 +8,7 @@
 #ifndef GRID_CORE_GXGRIDCORE_H
 #define GRID_CORE_GXGRIDCORE_H
 
+#include "GXCommandFactory.h"
 #include "GXControl.h"
 #include "GXGridParam.h"
 #include "GXStyleComposer.h"
@@ -15,6 +16,8 @@
 
 #include <map>
 #include <vector>
+
+class CGXAbstractGridFreezeMenuHelperImp;
 
 class CGXGridCore;
 
@@ -27,19 +30,6 @@ class CGXGridSurface : public CGXTextMeasurer {
   virtual void DrawTextLine(int x, int y, LPCTSTR psz, int nLength, DWORD rgb, const CRect& clip) = 0;
   // Selects the font of a style scaled by the zoom percentage.
   virtual void SelectFont(const CGXFont& font, int nZoom) = 0;
-};
-
-// The undo command factory as the engine reaches it (a per-grid feature; null = no undo).
-class CGXGridUndoFeature {
- public:
-  virtual ~CGXGridUndoFeature() = default;
-  virtual void BeginTrans(LPCTSTR pszName) = 0;
-  virtual void CommitTrans() = 0;
-  virtual void Rollback() = 0;
-  // The cell and row styles of rows (columns) about to be removed; FALSE refuses the removal.
-  virtual BOOL CollectRemovedCells(ROWCOL nFrom, ROWCOL nTo, BOOL bRows) = 0;
-  // A command that undoes the change (kind: the operation's name) is recorded.
-  virtual void AddCommand(LPCTSTR pszKind, ROWCOL nFirst, ROWCOL nLast) = 0;
 };
 
 // Window-system numbers the engine reads, so that the portable engine takes real messages.
@@ -142,8 +132,9 @@ class CGXGridCore {
   BOOL IsReadOnly() const { return m_pParam != nullptr && m_pParam->m_bReadOnly; }
   BOOL SetReadOnly(BOOL bReadOnly);
   virtual void SetModified(BOOL bModified) { m_bModified = bModified; }
-  void SetUndoFeature(CGXGridUndoFeature* pUndo) { m_pUndoImp = pUndo; }
-  CGXGridUndoFeature* GetUndoFeature() const { return m_pUndoImp; }
+  // A borrowed undo feature (null: none); AttachCommandFactory makes an owned one.
+  void SetUndoFeature(CGXAbstractCommandFactory* pUndo);
+  CGXAbstractCommandFactory* GetUndoFeature() const { return m_pUndoImp; }
 
   // --- counts, frozen rows and columns, origin ------------------------------------------------------
   virtual ROWCOL GetRowCount() const;
@@ -156,8 +147,8 @@ class CGXGridCore {
   virtual ROWCOL GetFrozenCols() const;
   virtual ROWCOL GetHeaderRows() const { return m_pParam != nullptr ? m_pParam->m_nHeaderRows : 0; }
   virtual ROWCOL GetHeaderCols() const { return m_pParam != nullptr ? m_pParam->m_nHeaderCols : 0; }
-  virtual BOOL SetFrozenRows(ROWCOL nFrozen, ROWCOL nHeader = 0, UINT flags = GX_INVALIDATE);
-  virtual BOOL SetFrozenCols(ROWCOL nFrozen, ROWCOL nHeader = 0, UINT flags = GX_INVALIDATE);
+  virtual BOOL SetFrozenRows(ROWCOL nFrozen, ROWCOL nHeader = 0, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+  virtual BOOL SetFrozenCols(ROWCOL nFrozen, ROWCOL nHeader = 0, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
   virtual BOOL StoreFrozenRows(ROWCOL nFrozen, ROWCOL nHeader);
   virtual BOOL StoreFrozenCols(ROWCOL nFrozen, ROWCOL nHeader);
   ROWCOL GetTopRow() const { return m_nTopRow; }
@@ -190,8 +181,12 @@ class CGXGridCore {
   virtual BOOL StoreDefaultColWidth(int nWidth);
   virtual BOOL SetRowHeight(ROWCOL nFrom, ROWCOL nTo, int nHeight, UINT flags = GX_INVALIDATE);
   virtual BOOL SetColWidth(ROWCOL nFrom, ROWCOL nTo, int nWidth, UINT flags = GX_INVALIDATE);
-  virtual BOOL SetDefaultRowHeight(int nHeight, UINT flags = GX_INVALIDATE);
-  virtual BOOL SetDefaultColWidth(int nWidth, UINT flags = GX_INVALIDATE);
+  virtual BOOL SetDefaultRowHeight(int nHeight, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+  virtual BOOL SetDefaultColWidth(int nWidth, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+  // The recorded forms: every row (column) from..to gets nHeight pixels, or, with pStored, its own size
+  // in the stored units (-1: the default).
+  virtual BOOL SetRowHeights(ROWCOL nFrom, ROWCOL nTo, int nHeight, const LONG* pStored, UINT flags, int nCmdMode);
+  virtual BOOL SetColWidths(ROWCOL nFrom, ROWCOL nTo, int nWidth, const LONG* pStored, UINT flags, int nCmdMode);
   virtual void OnRowHeightsChanged(ROWCOL nFrom, ROWCOL nTo, UINT flags);
   virtual void OnColWidthsChanged(ROWCOL nFrom, ROWCOL nTo, UINT flags);
   // The hide feature's answer, kept in the parameter object.
@@ -199,6 +194,9 @@ class CGXGridCore {
   virtual BOOL IsColHidden(ROWCOL nCol) const;
   virtual BOOL HideRows(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, UINT flags = GX_INVALIDATE);
   virtual BOOL HideCols(ROWCOL nFrom, ROWCOL nTo, BOOL bHide = TRUE, UINT flags = GX_INVALIDATE);
+  // The recorded forms: with pHidden each row (column) gets its own flag.
+  virtual BOOL HideRowsEx(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BYTE* pHidden, UINT flags, int nCmdMode);
+  virtual BOOL HideColsEx(ROWCOL nFrom, ROWCOL nTo, BOOL bHide, const BYTE* pHidden, UINT flags, int nCmdMode);
   // The pixels of the standard font's character: height and average width (zoomed).
   virtual int GetFontHeight() const { return m_nDefaultCharHeight; }
   virtual int GetFontWidth() const { return m_nDefaultCharWidth; }
@@ -228,13 +226,17 @@ class CGXGridCore {
 
   // --- covered cells (the covered-cells feature's store is the parameter object's list) -------------
   virtual BOOL SetCoveredCellsRowCol(ROWCOL nTop, ROWCOL nLeft, ROWCOL nBottom, ROWCOL nRight,
-                                     UINT flags = GX_INVALIDATE);
+                                     UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
   virtual BOOL GetCoveredCellsRange(ROWCOL nRow, ROWCOL nCol, CGXCellRange& range) const;
 
   // --- styles and values ----------------------------------------------------------------------------
   BOOL ComposeStyleRowCol(ROWCOL nRow, ROWCOL nCol, CGXStyle& style) const;
   virtual BOOL SetStyleRange(const CGXCellRange& range, const CGXStyle& style, int nMode = CGXStyle::modeOverride,
                              UINT flags = GX_INVALIDATE);
+  // The recorded form: pStyle merged with nMode into every cell (row, column) of the range, or, without
+  // it, the saved styles put back, one per cell row by row (null: nothing stored).
+  virtual BOOL SetStyleRangeEx(const CGXCellRange& range, const CGXStyle* pStyle, int nMode, int nType,
+                               const CObArray* pSaved, UINT flags, int nCmdMode);
   virtual BOOL SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UINT flags = GX_INVALIDATE);
   virtual CString GetValueRowCol(ROWCOL nRow, ROWCOL nCol) const;
   // Store layer of the style operations: FALSE under the read-only lock.
@@ -248,13 +250,13 @@ class CGXGridCore {
   std::vector<CGXStyle*> CopyStyleRange(const CGXCellRange& range) const;
   virtual void UpdateStyleRange(const CGXCellRange& range, UINT flags);
   // Copies a styles map or properties into the parameter object's (recorded for undo) and redraws.
-  virtual BOOL ChangeStylesMap(const CGXStylesMap& map, UINT flags = GX_INVALIDATE);
-  virtual BOOL ChangeProperties(const CGXProperties& properties, UINT flags = GX_INVALIDATE);
+  virtual BOOL ChangeStylesMap(const CGXStylesMap& map, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+  virtual BOOL ChangeProperties(const CGXProperties& properties, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
   virtual void UpdateStylesMap(UINT flags);
   virtual void UpdateProperties(UINT flags);
   // Merges a style into a base style and redraws with the sizes it gives.
   virtual BOOL ChangeBaseStyle(WORD nId, const CGXStyle& style, int nMode = CGXStyle::modeOverride,
-                               UINT flags = GX_INVALIDATE);
+                               UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
   virtual void UpdateBaseStyle(WORD nId, UINT flags);
   // The base style of an id; the not-supported exception when the styles map lacks it.
   const CGXStyle& GetBaseStyle(WORD nId) const;
@@ -375,12 +377,52 @@ class CGXGridCore {
   BOOL IsCellInSelection(ROWCOL nRow, ROWCOL nCol) const;
 
   // --- inserting, removing and moving rows and columns ----------------------------------------------
-  virtual BOOL InsertRows(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE);
-  virtual BOOL InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE);
-  virtual BOOL RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_INVALIDATE);
-  virtual BOOL RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_INVALIDATE);
-  virtual BOOL MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_INVALIDATE);
-  virtual BOOL MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_INVALIDATE);
+  // pSaved: what a removal saved, put back into the inserted rows (columns).
+  virtual BOOL InsertRows(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo,
+                          const CGXRemovedCells* pSaved = nullptr);
+  virtual BOOL InsertCols(ROWCOL nAt, ROWCOL nCount, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo,
+                          const CGXRemovedCells* pSaved = nullptr);
+  virtual BOOL RemoveRows(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+  virtual BOOL RemoveCols(ROWCOL nFrom, ROWCOL nTo, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+  virtual BOOL MoveRows(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+  virtual BOOL MoveCols(ROWCOL nFrom, ROWCOL nTo, ROWCOL nDest, UINT flags = GX_INVALIDATE, int nCmdMode = gxDo);
+
+  // --- undo and redo: forwarded to the undo feature (nothing, or FALSE, without it) -----------------
+  void AttachCommandFactory();
+  virtual BOOL Undo();
+  virtual BOOL Redo();
+  virtual void BeginTrans(LPCTSTR pszText);
+  virtual void CommitTrans();
+  virtual void Rollback();
+  virtual void AddCommand(CGXCommand* pCmd, int nCmdMode);
+  virtual void RemoveCommand(int nCmdMode);
+  virtual BOOL ExecuteCommand(CGXCommand* pCmd, int nCmdMode);
+  virtual void SetCurrentCellAfterCommand(ROWCOL nRow, ROWCOL nCol, BOOL bShow);
+  virtual BOOL UpdateUndoMenuItem(GXMENUITEMSTATE* pItem);
+  virtual BOOL UpdateRedoMenuItem(GXMENUITEMSTATE* pItem);
+  // --- the freeze menu: forwarded to its feature (nothing, or FALSE, without it) --------------------
+  void AttachFreezeMenuHelperImp();
+  virtual BOOL CanFreezeCols();
+  virtual BOOL CanUnfreezeCols();
+  virtual void FreezeCols();
+  virtual void UnfreezeCols();
+  virtual BOOL CanFreezeRows();
+  virtual BOOL CanUnfreezeRows();
+  virtual void FreezeRows();
+  virtual void UnfreezeRows();
+  // Whether an operation running in this mode records its reverse command.
+  BOOL IsRecordingUndo(int nCmdMode) const {
+    return m_pUndoImp != nullptr && nCmdMode != gxRollback && m_pParam != nullptr && m_pParam->IsUndoEnabled();
+  }
+  // The undo state of this grid that the factory keeps here (the lists are the parameter object's).
+  BOOL m_bExecutingBlock = FALSE;
+  BOOL m_bPendingCurrentCell = FALSE;
+  BOOL m_bPendingShow = FALSE;
+  ROWCOL m_nPendingRow = 0;
+  ROWCOL m_nPendingCol = 0;
+  CString m_sTransText;
+  CString m_sUndoTemplate;
+  CString m_sRedoTemplate;
   virtual BOOL StoreInsertRows(ROWCOL nAt, ROWCOL nCount);
   virtual BOOL StoreInsertCols(ROWCOL nAt, ROWCOL nCount);
   virtual BOOL StoreRemoveRows(ROWCOL nFrom, ROWCOL nTo);
@@ -471,7 +513,12 @@ class CGXGridCore {
   BOOL m_bOwnParam = FALSE;
   BOOL m_bInitDone = FALSE;
   BOOL m_bModified = FALSE;
-  CGXGridUndoFeature* m_pUndoImp = nullptr;  // not owned
+  CGXAbstractCommandFactory* m_pUndoImp = nullptr;
+  BOOL m_bOwnUndoImp = FALSE;
+  CGXAbstractGridFreezeMenuHelperImp* m_pFreezeMenuHelperImp = nullptr;  // owned
+  // Files a reverse command made by an operation in nCmdMode (null: out of memory, nothing filed) and, for
+  // undo and redo, brings the cell into view.
+  void RecordCommand(CGXCommand* pCmd, int nCmdMode, ROWCOL nRow, ROWCOL nCol);
   mutable CGXStyleComposer m_composer;
   BOOL m_bGridRectSet = FALSE;
   CRect m_rectGrid;

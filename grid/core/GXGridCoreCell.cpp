@@ -581,15 +581,24 @@ BOOL CGXGridCore::HandleChar(UINT nChar, UINT nRepeat, UINT nFlags) {
     case 0x0D:
     case 0x7F:
       return TRUE;
+    case 0x1A:  // Ctrl+Z
+      Undo();
+      return TRUE;
+    case 0x12:  // Ctrl+R
+      Redo();
+      return TRUE;
     default:
       return FALSE;
   }
 }
 
 BOOL CGXGridCore::HandleSysKeyDown(UINT nKey, UINT nRepeat, UINT nFlags) {
-  (void)nKey;
   (void)nRepeat;
   (void)nFlags;
+  if (nKey == GX_VK_BACK) {
+    Undo();
+    return TRUE;
+  }
   return FALSE;
 }
 

@@ -98,6 +98,11 @@ class CGXGridParam : public CObject {
   ROWCOL m_nCurrentRow = 1;
   ROWCOL m_nCurrentCol = 1;
   DWORD m_nMaxUndo = 512;
+  // What undo saves of removed rows (columns): bit 1 their row (column) styles, bit 2 their cells.
+  WORD m_nUndoSaveFlags = 3;
+  // Where the freeze menu put a frozen block and where it stood before, for the matching unfreeze.
+  ROWCOL m_nFreezeFirstCol = 0, m_nFreezeColCount = 0, m_nFreezeFormerCol = 0;
+  ROWCOL m_nFreezeFirstRow = 0, m_nFreezeRowCount = 0, m_nFreezeFormerRow = 0;
   WORD m_nEnterDirection = 4;
   CGXRangeList m_selection;
   CGXRangeList m_coveredCells;

@@ -157,6 +157,13 @@ class CGXLongOperation {
   BOOL CheckAbort(BOOL* pbAbort = nullptr);
   BOOL ShowProgress();
   void ProcessMessages();
+
+  // What the long-operation feature keeps per bracket (tick counts in ms).
+  DWORD m_nStartTicks = 0;
+  DWORD m_nLastTicks = 0;
+  LPCTSTR m_pszText = nullptr;  // the level's text (the record owns a copy)
+  BOOL m_bShowDone = FALSE;
+  BOOL m_bShowText = FALSE;
 };
 
 #endif  // GRID_CORE_GXGRIDSTATE_H

@@ -11,6 +11,11 @@
 
 #include <cstring>
 
+// The long operations' window-system side (GXLongOperationWin.cpp).
+void GXInstallWinLongOperationPlatform();
+// The DIB pool's bitmaps (GXDIBPoolWin.cpp).
+void GXInstallWinDIBPlatform();
+
 namespace {
 
 DWORD SysColor(int nIndex) {
@@ -129,6 +134,8 @@ void GXInitWindowSystem(GX_GRID_STATE* pState) {
   pState->SetVersion(::GetVersion());
   GXSetSysColorProc(&SysColor);
   GXSetFindResourceProc(&FindProgramResource);
+  GXInstallWinLongOperationPlatform();
+  GXInstallWinDIBPlatform();
   if (GXGetAttachGridWndProc() == nullptr)
     GXSetAttachGridWndProc(&GXAttachGridWndObject);
   if (pState->m_sDragLineWndClass.IsEmpty())

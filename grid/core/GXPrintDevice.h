@@ -35,11 +35,6 @@ class CGXSortInfoArray : public CObject {
   int m_nGrowBy = 0;
 };
 
-class CGXAbstractCommandFactory {
- public:
-  virtual ~CGXAbstractCommandFactory() = default;
-};
-
 class CGXGridHint : public CObject {
   DECLARE_DYNAMIC(CGXGridHint)
 

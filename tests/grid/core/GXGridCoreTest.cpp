@@ -524,16 +524,6 @@ TEST_F(GridTest, ARemovalWithAPendingEditStoresItFirst) {
   EXPECT_STREQ(grid.GetValueRowCol(4, 1), "x");
 }
 
-class RecordingUndo : public CGXGridUndoFeature {
- public:
-  void BeginTrans(LPCTSTR psz) override { log += std::string("begin:") + psz + ";"; }
-  void CommitTrans() override { log += "commit;"; }
-  void Rollback() override { log += "rollback;"; }
-  BOOL CollectRemovedCells(ROWCOL, ROWCOL, BOOL) override { return TRUE; }
-  void AddCommand(LPCTSTR psz, ROWCOL, ROWCOL) override { log += std::string("add:") + psz + ";"; }
-  std::string log;
-};
-
 class RefusingData : public CGXData {
  public:
   BOOL RemoveRows(ROWCOL, ROWCOL) override { return FALSE; }
@@ -550,26 +540,31 @@ TEST(GridRemoval, AFailedStoreReportsFailureAndRollsItsTransactionBack) {
   grid.InitialSetUp();
   pData->SetRowCount(10);
   pData->SetColCount(4);
-  RecordingUndo undo;
-  grid.SetUndoFeature(&undo);
+  ASSERT_NE(grid.GetUndoFeature(), nullptr);
   EXPECT_FALSE(grid.RemoveRows(2, 3));
   EXPECT_EQ(grid.GetRowCount(), 10u);
-  EXPECT_EQ(undo.log, "begin:" + std::string(GXGetAppState()->m_sText[gxTextRemovingRows]) + ";rollback;");
-  undo.log.clear();
+  EXPECT_TRUE(pParam->GetUndoList().IsEmpty());
+  EXPECT_EQ(pParam->m_nTransNesting, 0);
   EXPECT_FALSE(grid.RemoveCols(1, 1));
-  EXPECT_EQ(undo.log.find("commit"), std::string::npos);
-  EXPECT_NE(undo.log.find("rollback"), std::string::npos);
+  EXPECT_TRUE(pParam->GetUndoList().IsEmpty());
+  EXPECT_EQ(pParam->m_nTransNesting, 0);
 }
 
 TEST(GridRemoval, ASuccessfulRemovalRecordsAndCommits) {
   CGXGridCore grid;
   grid.InitialSetUp();
   ASSERT_TRUE(grid.SetRowCount(10));
-  RecordingUndo undo;
-  grid.SetUndoFeature(&undo);
+  grid.GetParam()->ClearUndoList();
   EXPECT_TRUE(grid.RemoveRows(2, 3));
   EXPECT_EQ(grid.GetRowCount(), 8u);
-  EXPECT_NE(undo.log.find("add:InsertRows;commit;"), std::string::npos);
+  CObList& list = grid.GetParam()->GetUndoList();
+  ASSERT_EQ(list.GetCount(), 1);
+  CGXBlockCmd* pBlock = dynamic_cast<CGXBlockCmd*>(list.GetHead());
+  ASSERT_NE(pBlock, nullptr);
+  EXPECT_STREQ(pBlock->GetDescription(), "Removing rows ...");
+  ASSERT_EQ(pBlock->m_subCommands.GetCount(), 1);
+  EXPECT_NE(dynamic_cast<CGXInsertRowsCmd*>(pBlock->m_subCommands.GetHead()), nullptr);
+  EXPECT_EQ(grid.GetParam()->m_nTransNesting, 0);
 }
 
 TEST_F(GridTest, PaintingHeadersFrozenLinesSpansSelectionAndCurrentCell) {
@@ -668,8 +663,8 @@ TEST_F(GridTest, StylesOfRangesBaseStylesAndHeaders) {
 
 TEST_F(GridTest, ARangeTooLargeForUndoAsksFirst) {
   ASSERT_TRUE(grid.SetRowCount(40000));
-  RecordingUndo undo;
-  grid.SetUndoFeature(&undo);
+  CObList& list = grid.GetParam()->GetUndoList();
+  grid.GetParam()->ClearUndoList();
   grid.m_bHeadlessAnswerOk = FALSE;
   EXPECT_FALSE(grid.SetValueRange(CGXCellRange(1, 1, 40000, 1), "v"));
   EXPECT_NE(grid.m_sLastMessageBox.Find("too large for the undo buffer"), -1);
@@ -677,11 +672,10 @@ TEST_F(GridTest, ARangeTooLargeForUndoAsksFirst) {
   grid.m_bHeadlessAnswerOk = TRUE;
   EXPECT_TRUE(grid.SetValueRange(CGXCellRange(1, 1, 40000, 1), "v"));
   EXPECT_STREQ(grid.GetValueRowCol(40000, 1), "v");
-  EXPECT_EQ(undo.log.find("add:StyleRange"), std::string::npos);  // nothing was saved for undo
-  undo.log.clear();
+  EXPECT_TRUE(list.IsEmpty());  // nothing was saved for undo
   EXPECT_TRUE(grid.SetValueRange(CGXCellRange(1, 2, 2, 2), "w"));
-  EXPECT_EQ(undo.log, "add:StyleRange;");
-  grid.SetUndoFeature(nullptr);
+  ASSERT_EQ(list.GetCount(), 1);
+  EXPECT_NE(dynamic_cast<CGXSetStyleRangeCmd*>(list.GetHead()), nullptr);
 }
 
 }  // namespace

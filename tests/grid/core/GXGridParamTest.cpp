@@ -117,6 +117,8 @@ TEST(GridState, VersionFlags) {
 }
 
 TEST(GridState, LongOperationsNestWithoutTheirFeature) {
+  CGXAbstractLongOperationImp* pImp = GXGetAppState()->m_pLongOperationImp;
+  GXGetAppState()->m_pLongOperationImp = nullptr;
   int nLevel = GXGetAppState()->m_nLongOperationLevel;
   {
     CGXLongOperation outer;
@@ -127,6 +129,7 @@ TEST(GridState, LongOperationsNestWithoutTheirFeature) {
     EXPECT_FALSE(bAbort);
   }
   EXPECT_EQ(GXGetAppState()->m_nLongOperationLevel, nLevel);
+  GXGetAppState()->m_pLongOperationImp = pImp;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "GXDrawingWin.h"
 #include "GXEditStandIn.h"
 #include "GXGridWnd.h"
+#include "GXLongOperationImp.h"
 
 #include "GridTestSupport.h"
 
@@ -402,6 +403,41 @@ TEST_F(GridWindowTest, InsertRemoveAndMoveWithTheDisplayFollowing) {
   // The painted grid shows the new count of columns in its headers' extent.
   Pump();
   EXPECT_FALSE(::GetUpdateRect(grid->m_hWnd, &r, FALSE));
+}
+
+// A removal long enough to give feedback pumps the thread's messages, takes ESC from the queue and stops
+// with the grid as it was; then the same removal is undone and redone by Ctrl+Z and Ctrl+R.
+TEST_F(GridWindowTest, ALongRemovalStopsOnEscapeAndUndoRedoByKeys) {
+  GX_LONGOP_STATE* p = GXGetLongOperationState();
+  const DWORD nOldDelay = p->nFirstDelay;
+  const BOOL bOldAsk = p->bAskBeforeAbort;
+  p->nFirstDelay = 0;
+  p->bAskBeforeAbort = FALSE;
+  grid->SetValueRange(CGXCellRange(10, 1, 10, 1), "keep");
+  grid->GetParam()->ClearUndoList();
+  Pump();
+  const UINT nProbe = WM_USER + 77;
+  ::PostMessageA(m_hParent, nProbe, 0, 0);
+  ::PostMessageA(grid->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_FALSE(grid->RemoveRows(5, 40));
+  EXPECT_EQ(grid->GetRowCount(), 60u);
+  EXPECT_STREQ(grid->GetValueRowCol(10, 1), "keep");
+  EXPECT_TRUE(grid->GetParam()->GetUndoList().IsEmpty());
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageA(&msg, grid->m_hWnd, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
+  EXPECT_FALSE(::PeekMessageA(&msg, m_hParent, nProbe, nProbe, PM_NOREMOVE));
+  EXPECT_EQ(p->nLevel, 0);
+  EXPECT_FALSE(p->bWaitCursor);
+
+  EXPECT_TRUE(grid->RemoveRows(5, 40));
+  EXPECT_EQ(grid->GetRowCount(), 24u);
+  grid->SendMessage(WM_CHAR, 0x1A, 1);
+  EXPECT_EQ(grid->GetRowCount(), 60u);
+  EXPECT_STREQ(grid->GetValueRowCol(10, 1), "keep");
+  grid->SendMessage(WM_CHAR, 0x12, 1);
+  EXPECT_EQ(grid->GetRowCount(), 24u);
+  p->nFirstDelay = nOldDelay;
+  p->bAskBeforeAbort = bOldAsk;
 }
 
 TEST_F(GridWindowTest, ScrollBarsFollowTheGrid) {

@@ -22,7 +22,9 @@ inline const std::map<UINT, std::string>& GridTestStrings() {
       {20126, "No ellipse\nDotted....\nPound###"}, {51005, "Current Cell."}, {51006, "Invert Thin."},
       {51007, "Invert Thick."}, {51008, "Thin Border."}, {51009, "Thick Border."}, {20059, "No Border."},
       {52232, "Grid Lines"}, {52233, "Fixed Lines"}, {52234, "Tracking Line"}, {52235, "Background"},
-      {52236, "Dragging Line"}, {20145, "Removing rows ..."}};
+      {52236, "Dragging Line"}, {20145, "Removing rows ..."},
+      {20164, "Insert Rows"}, {20158, "Change Row Heights"}, {20139, "Redoing %1 ..."},
+      {20140, "Undoing %1 ..."}, {20174, "Current Cell"}, {20075, "Processing..."}};
   return s_strings;
 }
 
