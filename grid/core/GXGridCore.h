@@ -530,7 +530,7 @@ class CGXGridCore {
   CGXControl* m_pDefaultControl = nullptr;  // one of m_controls
 
   // Mouse.
-  enum { mouseNone, mouseSelecting, mouseResizeCol, mouseResizeRow };
+  enum { mouseNone, mouseSelecting, mouseResizeCol, mouseResizeRow, mouseControl };
   int m_nMouseState = mouseNone;
   ROWCOL m_nAnchorRow = 0;
   ROWCOL m_nAnchorCol = 0;
