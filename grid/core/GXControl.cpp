@@ -12,6 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef FindText
+#undef FindText
+#endif
+
 const GXCONTROLCLASS CGXControl::classCGXControl = {"CGXControl", nullptr};
 
 namespace {

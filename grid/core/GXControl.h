@@ -9,6 +9,13 @@
 #define GRID_CORE_GXCONTROL_H
 
 #include "GXCellRange.h"
+#include "OleVariant.h"
+
+// The Windows headers (which the framework's variant brings) name a common dialog FindText; the
+// control's operation keeps its own name.
+#ifdef FindText
+#undef FindText
+#endif
 
 class CGXGridCore;
 class CGXGridSurface;
