@@ -131,15 +131,6 @@ void CGXComboBox::Reset() {
   CGXEditControl::Reset();
 }
 
-void CGXComboBox::Hide() {
-  if (m_bDropped) {
-    m_bDropped = FALSE;
-    delete m_pDropDownWnd;
-    m_pDropDownWnd = nullptr;
-  }
-  CGXEditControl::Hide();
-}
-
 CRect CGXComboBox::GetCellRect(ROWCOL nRow, ROWCOL nCol, const CRect* pRect, const CGXStyle* pStyle) {
   CRect r = CGXStatic::GetCellRect(nRow, nCol, pRect, pStyle);
   r.right -= kButtonStrip;

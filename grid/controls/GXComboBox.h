@@ -44,7 +44,6 @@ class CGXComboBox : public CGXEditControl {
   void SetActive(BOOL bActive) override;
   void Init(ROWCOL nRow, ROWCOL nCol) override;
   void Reset() override;
-  void Hide() override;
   CRect GetCellRect(ROWCOL nRow, ROWCOL nCol, const CRect* pRect = nullptr, const CGXStyle* pStyle = nullptr) override;
   CSize AddBorders(CSize size, const CGXStyle& style) override;
   CSize CalcSize(CGXTextMeasurer& m, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, BOOL bHeight) override;

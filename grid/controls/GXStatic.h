@@ -4,6 +4,7 @@
 #ifndef GRID_CONTROLS_GXSTATIC_H
 #define GRID_CONTROLS_GXSTATIC_H
 
+#include "GXControlFactory.h"
 #include "GXGridCore.h"
 
 // Control ids of the cell controls (also the string ids of their names).
