@@ -24,4 +24,9 @@ void GXRegisterCellControlAttributes(CGXStylesMap* pStylesMap);
 // also installs the drop-down list window and the double-byte lead-byte test.
 void GXInstallCellControls();
 
+#ifdef _WIN32
+// The window class of an open combo list's pop-up window.
+const char* GXComboListClassName();
+#endif
+
 #endif  // GRID_CONTROLS_GXCONTROLS_H
