@@ -478,6 +478,8 @@ BOOL CGXTabbedComboBox::GetValue(CString& s) {
   }
   const CGXStyle* pStyle = LoadStyle();
   const Columns c = ReadColumns(*pStyle);
+  if (m_bValueByPrefix)
+    return GXTabbedKeyForText(m_sText, pStyle->GetChoiceList(), c.nKey, c.nText, c.bTitles, s);
   CString sLine;
   if (GXFindChoiceListEntry(m_sText, c.nText, pStyle->GetChoiceList(), c.bTitles, sLine, TRUE) < 0)
     return FALSE;

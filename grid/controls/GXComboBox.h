@@ -141,6 +141,10 @@ class CGXTabbedComboBox : public CGXComboBox {
   };
   static Columns ReadColumns(const CGXStyle& style);
 
+  // The windowed multi-column kind (ids 52539, 52540) takes the value of a typed text that only begins
+  // an entry's text, as its list's search does; an entry equal to the text still comes first.
+  BOOL m_bValueByPrefix = FALSE;
+
  protected:
   std::vector<CString> ListLines(const CGXStyle& style) override;
   int ListIndexFor(const CString& sText, BOOL bMatchText) override;

@@ -47,7 +47,11 @@ CGXControl* GXCreateCellControl(UINT nID, CGXGridCore* pGrid) {
     case GX_IDS_CTRL_CBS_DROPDOWNLIST:
       return new CGXComboBox(pGrid, nID, nID, GXComboTextFit);
     case GX_IDS_CTRL_TABBED_DROPDOWN:
-    case GX_IDS_CTRL_TABBED_DROPDOWNLIST:
+    case GX_IDS_CTRL_TABBED_DROPDOWNLIST: {
+      auto* p = new CGXTabbedComboBox(pGrid, nID, nID);
+      p->m_bValueByPrefix = TRUE;
+      return p;
+    }
     case GX_IDS_CTRL_TABBED_COMBO:
       return new CGXTabbedComboBox(pGrid, nID, nID);
     case GX_IDS_CTRL_HOTSPOT:

@@ -194,4 +194,29 @@ TEST_F(ControlTest, MultiColumnComboStoresTheKeyAndShowsTheText) {
   EXPECT_EQ(Value(2, 1), "1");
 }
 
+TEST_F(ControlTest, WindowedMultiColumnValueTakesAnExactTextBeforeAPrefix) {
+  const char* const kTrees = "1\tRedwood\n2\tRed\n3\tOak";
+  struct Case {
+    WORD nId;
+    const char* pszTyped;
+    BOOL bOk;
+    const char* pszKey;
+  } cases[] = {
+      {GX_IDS_CTRL_TABBED_DROPDOWN, "Red", TRUE, "2"},   {GX_IDS_CTRL_TABBED_DROPDOWN, "Redw", TRUE, "1"},
+      {GX_IDS_CTRL_TABBED_DROPDOWN, "o", TRUE, "3"},     {GX_IDS_CTRL_TABBED_DROPDOWN, "Pine", TRUE, ""},  // refused as typed
+      {GX_IDS_CTRL_TABBED_COMBO, "Red", TRUE, "2"},      {GX_IDS_CTRL_TABBED_COMBO, "Redw", FALSE, ""},
+  };
+  for (const Case& c : cases) {
+    SetCell(2, 1, c.nId, "", kTrees, {{GX_IDS_UA_TABLIST_TEXTCOL, "1"}});
+    CGXControl* p = MakeCurrent(2, 1);
+    p->SetActive(TRUE);
+    p->SetCurrentText(c.pszTyped);
+    CString s;
+    EXPECT_EQ(p->GetValue(s), c.bOk) << c.nId << " " << c.pszTyped;
+    EXPECT_EQ(std::string(s), c.pszKey) << c.nId << " " << c.pszTyped;
+    grid.CommitCurrentCell(FALSE);
+    MakeCurrent(3, 1);
+  }
+}
+
 }  // namespace
