@@ -8,6 +8,7 @@
 #include "Wnd.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -163,6 +164,54 @@ LRESULT CALLBACK CGXComboPopup::WndProc(HWND hWnd, UINT message, WPARAM wParam, 
   }
 }
 
+HWND GridWindow(CGXGridCore* pGrid) {
+  auto* pWnd = dynamic_cast<CWnd*>(pGrid);
+  return pWnd != nullptr ? pWnd->m_hWnd : nullptr;
+}
+
+BOOL SetClipboardText(CGXGridCore* pGrid, const CString& s) {
+  if (!::OpenClipboard(GridWindow(pGrid)))
+    return FALSE;
+  ::EmptyClipboard();
+  BOOL bSet = FALSE;
+  if (HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, (SIZE_T)s.GetLength() + 1)) {
+    if (void* p = ::GlobalLock(h)) {
+      std::memcpy(p, (LPCTSTR)s, (size_t)s.GetLength() + 1);
+      ::GlobalUnlock(h);
+      bSet = ::SetClipboardData(CF_TEXT, h) != nullptr;
+    }
+    if (!bSet)
+      ::GlobalFree(h);
+  }
+  ::CloseClipboard();
+  return bSet;
+}
+
+BOOL GetClipboardText(CGXGridCore* pGrid, CString& s) {
+  s.Empty();
+  const BOOL bOpened = ::GetOpenClipboardWindow() == nullptr && ::OpenClipboard(GridWindow(pGrid));
+  BOOL bFound = FALSE;
+  for (UINT nFormat : {(UINT)CF_TEXT, (UINT)CF_OEMTEXT}) {
+    HANDLE h = ::GetClipboardData(nFormat);
+    if (h == nullptr)
+      continue;
+    if (const char* p = static_cast<const char*>(::GlobalLock(h))) {
+      // Never past the block, whatever another program put there.
+      const size_t nMax = ::GlobalSize(h);
+      size_t n = 0;
+      while (n < nMax && p[n] != 0)
+        ++n;
+      s = CString(p, (int)n);
+      ::GlobalUnlock(h);
+      bFound = TRUE;
+    }
+    break;
+  }
+  if (bOpened)
+    ::CloseClipboard();
+  return bFound;
+}
+
 CGXComboDropDownWnd* CreateComboPopup(CGXComboBox* pCombo, const CRect& rectCell, int nHeight) {
   auto* pWnd = dynamic_cast<CWnd*>(pCombo->Grid());
   if (pWnd == nullptr || pWnd->m_hWnd == nullptr)
@@ -178,4 +227,5 @@ const char* GXComboListClassName() { return kPopupClass; }
 void GXInstallCellControlWindows() {
   GXSetIsLeadByteProc(&IsLeadByte);
   GXSetCreateDropDownProc(&CreateComboPopup);
+  GXSetClipboardProcs(&SetClipboardText, &GetClipboardText);
 }

@@ -21,7 +21,11 @@ enum : UINT {
   kVkUp = 0x26,
   kVkRight = 0x27,
   kVkDown = 0x28,
-  kVkDelete = 0x2E
+  kVkInsert = 0x2D,
+  kVkDelete = 0x2E,
+  kCtrlC = 3,
+  kCtrlV = 0x16,
+  kCtrlX = 0x18
 };
 
 BOOL SameChar(char a, char b, BOOL bMatchCase) {
@@ -206,6 +210,10 @@ BOOL CGXEditControl::KeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   if (bCtl)
     return FALSE;
   const int n = m_sText.GetLength();
+  if (bShift && nChar == kVkInsert)
+    return Paste(), TRUE;
+  if (bShift && nChar == kVkDelete && m_nSelStart != m_nSelEnd)
+    return Cut(), TRUE;
   switch (nChar) {
     case kVkLeft:
       if (m_nSelEnd <= 0)
@@ -253,6 +261,15 @@ BOOL CGXEditControl::Char(UINT nChar, UINT nRepCnt, UINT nFlags) {
       if (m_nSelStart != m_nSelEnd && ValidateInsertion(""))
         InsertText("");
     }
+    return TRUE;
+  }
+  if (m_bActive && (nChar == kCtrlC || nChar == kCtrlV || nChar == kCtrlX)) {
+    if (nChar == kCtrlC)
+      Copy();
+    else if (nChar == kCtrlV)
+      Paste();
+    else if (!IsReadOnly())
+      Cut();
     return TRUE;
   }
   if (nChar < 32 || nChar == 127)

@@ -595,21 +595,51 @@ BOOL CGXControl::ProcessKeys(UINT nMessage, UINT nChar, UINT nRepCnt, UINT nFlag
 
 // --- clipboard, find and replace -------------------------------------------------------------------
 
-// The portable engine has no clipboard; the cut-and-paste feature of a windowed grid brings it.
-BOOL CGXControl::Copy() { return FALSE; }
-BOOL CGXControl::Paste() { return FALSE; }
+namespace {
+GX_SETCLIPBOARDTEXT_PROC g_pfnSetClipboard = nullptr;
+GX_GETCLIPBOARDTEXT_PROC g_pfnGetClipboard = nullptr;
+}  // namespace
+
+void GXSetClipboardProcs(GX_SETCLIPBOARDTEXT_PROC pfnSet, GX_GETCLIPBOARDTEXT_PROC pfnGet) {
+  g_pfnSetClipboard = pfnSet;
+  g_pfnGetClipboard = pfnGet;
+}
+
+// Copying and clearing whole cells belongs to the grid's cut-and-paste feature; a control copies and
+// cuts the text it edits.
+BOOL CGXControl::Copy() {
+  if (!IsActive() || g_pfnSetClipboard == nullptr)
+    return FALSE;
+  CString s;
+  GetSelectedText(s);
+  return !s.IsEmpty() && g_pfnSetClipboard(m_pGrid, s);
+}
 
 BOOL CGXControl::Cut() {
-  if (IsActive() && !Copy())
+  if (!IsActive() || !Copy())
     return FALSE;
-  if (IsActive())
-    return ReplaceSel("");
-  return FALSE;
+  return ReplaceSel("");
 }
 
 BOOL CGXControl::CanCut() { return m_bInit && !(LoadStyle() != nullptr && m_pStyle->GetReadOnly()); }
 
-BOOL CGXControl::CanPaste() { return FALSE; }
+BOOL CGXControl::CanPaste() {
+  if (!m_bInit || !IsActive() || (LoadStyle() != nullptr && m_pStyle->GetReadOnly()) || g_pfnGetClipboard == nullptr)
+    return FALSE;
+  CString s;
+  return g_pfnGetClipboard(m_pGrid, s);
+}
+
+BOOL CGXControl::Paste() {
+  if (!m_bInit || !IsActive() || (LoadStyle() != nullptr && m_pStyle->GetReadOnly()) || g_pfnGetClipboard == nullptr)
+    return FALSE;
+  CString s;
+  if (!g_pfnGetClipboard(m_pGrid, s))
+    return FALSE;
+  if (ValidateInsertion(s))
+    ReplaceSel(s);
+  return TRUE;
+}
 
 BOOL CGXControl::GetSortKey(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style, CString& sKey) {
   (void)nRow, (void)nCol;

@@ -314,4 +314,10 @@ enum : WORD {
 typedef BOOL (*GX_ISLEADBYTE_PROC)(BYTE c);
 void GXSetIsLeadByteProc(GX_ISLEADBYTE_PROC pfn);
 
+// The clipboard's text as the controls reach it: the Windows build puts CF_TEXT there (emptying the
+// clipboard first) and takes CF_TEXT or CF_OEMTEXT back; without the procedures there is no clipboard.
+typedef BOOL (*GX_SETCLIPBOARDTEXT_PROC)(CGXGridCore* pGrid, const CString& s);
+typedef BOOL (*GX_GETCLIPBOARDTEXT_PROC)(CGXGridCore* pGrid, CString& s);
+void GXSetClipboardProcs(GX_SETCLIPBOARDTEXT_PROC pfnSet, GX_GETCLIPBOARDTEXT_PROC pfnGet);
+
 #endif  // GRID_CORE_GXCONTROL_H

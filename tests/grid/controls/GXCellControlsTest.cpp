@@ -117,6 +117,49 @@ TEST_F(ControlTest, ReplaceAllKeepsTheTextAroundEachMatch) {
   EXPECT_EQ(sLong.GetLength(), 10000);
 }
 
+std::string g_clipboard;
+BOOL FakeSet(CGXGridCore*, const CString& s) {
+  g_clipboard = (LPCTSTR)s;
+  return TRUE;
+}
+BOOL FakeGet(CGXGridCore*, CString& s) {
+  s = g_clipboard.c_str();
+  return !g_clipboard.empty();
+}
+
+TEST_F(ControlTest, EditCellCopiesCutsAndPastesItsSelection) {
+  GXSetClipboardProcs(&FakeSet, &FakeGet);
+  g_clipboard.clear();
+  SetCell(2, 1, GX_IDS_CTRL_EDIT, "hello world");
+  auto* p = static_cast<CGXEditControl*>(MakeCurrent(2, 1));
+  EXPECT_FALSE(p->Copy());  // not editing: whole cells are the grid's business
+  Key(GX_VK_END);
+  p->SetSel(0, 5);
+  Type("\x03");  // Ctrl+C
+  EXPECT_EQ(g_clipboard, "hello");
+  Type("\x18");  // Ctrl+X
+  EXPECT_EQ(EditText(p), " world");
+  Key(GX_VK_END);
+  Type("\x16");  // Ctrl+V
+  EXPECT_EQ(EditText(p), " worldhello");
+  p->SetSel(0, 1);
+  Key(GX_VK_DELETE, GX_MK_SHIFT);  // Shift+Delete cuts
+  EXPECT_EQ(g_clipboard, " ");
+  Key(GX_VK_INSERT, GX_MK_SHIFT);  // Shift+Insert pastes
+  EXPECT_EQ(EditText(p), " worldhello");
+  // The password cell keeps its text off the clipboard.
+  SetCell(3, 1, GX_IDS_CTRL_PASSWORD, "secret");
+  CGXControl* pPassword = MakeCurrent(3, 1);
+  Key(GX_VK_END);
+  static_cast<CGXEditControl*>(pPassword)->SetSel(0, -1);
+  g_clipboard = "before";
+  Type("\x03");
+  Type("\x18");
+  EXPECT_EQ(g_clipboard, "before");
+  EXPECT_EQ(EditText(pPassword), "secret");
+  GXSetClipboardProcs(nullptr, nullptr);
+}
+
 // --- check boxes ---------------------------------------------------------------------------------------
 
 TEST_F(ControlTest, CheckBoxStatesAndToggles) {
