@@ -8,6 +8,27 @@
 
 namespace {
 
+// --- static and header cells ----------------------------------------------------------------------------
+
+TEST_F(ControlTest, StaticTextMarginsAndTinyHeaders) {
+  CGXStatic text(&grid);
+  CGXStyle left, right;
+  right.SetHAlign(2);
+  const CRect cell(0, 0, 100, 20);
+  EXPECT_EQ(text.GetCellRect(1, 1, &cell, &left), CRect(2, 0, 99, 20));
+  EXPECT_EQ(text.GetCellRect(1, 1, &cell, &right), CRect(2, 0, 97, 20));
+  EXPECT_EQ(text.AddBorders(CSize(10, 10), left), CSize(10 + 5 + 1, 11));
+  CGXHeader header(&grid);
+  RecordingSurface surface;
+  CGXStyle value;
+  value.SetValue("A");
+  header.Draw(surface, CRect(0, 0, 1, 20), 0, 1, value);
+  EXPECT_TRUE(surface.fills.empty());
+  EXPECT_TRUE(surface.texts.empty());
+  header.Draw(surface, CRect(0, 0, 40, 20), 0, 1, value);
+  EXPECT_EQ(surface.texts, std::vector<std::string>{"A"});
+}
+
 // --- edit cell ---------------------------------------------------------------------------------------
 
 TEST_F(ControlTest, TypingIntoAnInactiveEditCellReplacesItsText) {

@@ -178,6 +178,7 @@ TEST_F(ControlWindowTest, ComboListOpensAndIsChosenByKeys) {
   EXPECT_EQ(OpenList(), nullptr);
   Key(VK_RETURN);  // stores
   EXPECT_EQ(Value(2, 3), "Banana");
+  ASSERT_TRUE(grid->ChangeCurrentCell(2, 3));
   AltDown();
   ASSERT_NE(OpenList(), nullptr);
   AltDown();  // Alt+Down again closes
