@@ -276,10 +276,11 @@ void CGXControl::DrawCurrentCellFrame(CGXGridSurface& surface, const CRect& rect
 
 void CGXControl::Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
   InitChildren(nRow, nCol, rect);
-  const BOOL bFocus = m_pGrid->IsCurrentCell(nRow, nCol) && m_pGrid->m_bHeadlessFocus;
+  // The children of the current cell are drawn active (a combo's button shows only there).
+  const BOOL bActive = m_pGrid->IsCurrentCell(nRow, nCol);
   for (int i = 0; i < GetChildCount(); ++i)
     if (CGXChild* pChild = GetChild(i))
-      pChild->Draw(surface, bFocus || m_pGrid->IsCurrentCell(nRow, nCol), style);
+      pChild->Draw(surface, bActive, style);
 }
 
 void CGXControl::DrawBackground(CGXGridSurface& surface, const CRect& rect, const CGXStyle& style, BOOL bErase) {
