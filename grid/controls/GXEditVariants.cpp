@@ -4,6 +4,7 @@
 #include "GXStylesMap.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 const GXCONTROLCLASS CGXPasswordControl::classCGXPasswordControl = {"CGXPasswordControl",
@@ -88,12 +89,12 @@ GXSPINBOUNDS GXReadSpinBounds(const CGXStyle& style) {
   const CString sMin = text(GX_IDS_UA_SPINBOUND_MIN), sMax = text(GX_IDS_UA_SPINBOUND_MAX);
   const CString sStart = text(GX_IDS_UA_SPINSTART);
   b.bMin = !sMin.IsEmpty();
-  b.nMin = std::atol(sMin);
+  b.nMin = std::strtol(sMin, nullptr, 10);
   b.bMax = !sMax.IsEmpty();
-  b.nMax = std::atol(sMax);
+  b.nMax = std::strtol(sMax, nullptr, 10);
   b.bWrap = std::atoi(text(GX_IDS_UA_SPINBOUND_WRAP)) != 0;
   b.bStart = !sStart.IsEmpty();
-  b.nStart = std::atol(sStart);
+  b.nStart = std::strtol(sStart, nullptr, 10);
   return b;
 }
 
@@ -102,14 +103,15 @@ long GXSpinStep(const CString& sText, BOOL bUp, const GXSPINBOUNDS& b) {
   if (b.bStart && sText.IsEmpty()) {
     n = b.nStart;
   } else {
-    n = std::atol(sText);
+    n = std::strtol(sText, nullptr, 10);
+    // At the ends of the number range a step has nowhere to go.
     if (bUp) {
-      if (!b.bMax || n < b.nMax)
+      if ((!b.bMax || n < b.nMax) && n < LONG_MAX)
         n = n + 1;
       else if (b.bWrap && b.bMin)
         n = b.nMin;
     } else {
-      if (!b.bMin || n > b.nMin)
+      if ((!b.bMin || n > b.nMin) && n > LONG_MIN)
         n = n - 1;
       else if (b.bWrap && b.bMax)
         n = b.nMax;

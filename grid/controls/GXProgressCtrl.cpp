@@ -11,7 +11,7 @@ const GXCONTROLCLASS CGXProgressCtrl::classCGXProgressCtrl = {"CGXProgressCtrl",
 namespace {
 
 long AttrLong(const CGXStyle& style, WORD nId) {
-  return style.HasUserAttribute(nId) ? std::atol(style.GetCustomAttr(nId).GetValue()) : 0;
+  return style.HasUserAttribute(nId) ? std::strtol(style.GetCustomAttr(nId).GetValue(), nullptr, 10) : 0;
 }
 
 }  // namespace
@@ -22,8 +22,9 @@ int GXProgressFilledWidth(long nValue, long nLower, long nUpper, int nWidth) {
   if (nUpper <= nLower)
     return nValue == nUpper ? nWidth : 0;
   const long v = std::max(nValue, nLower);
-  const double dScale = (double)(nUpper - nLower) / nWidth;
-  const double dFilled = (double)(v - nLower) / dScale;
+  // In doubles: the bounds may lie a whole long range apart.
+  const double dScale = ((double)nUpper - (double)nLower) / nWidth;
+  const double dFilled = ((double)v - (double)nLower) / dScale;
   return (int)std::min<double>(dFilled, nWidth);
 }
 
@@ -50,7 +51,7 @@ CString CGXProgressCtrl::GetProgressText(ROWCOL nRow, ROWCOL nCol, const CGXStyl
   if (!style.HasUserAttribute(GX_IDS_UA_PROGRESS_CAPTION))
     return CString();
   return GXFormatProgressCaption(style.GetCustomAttr(GX_IDS_UA_PROGRESS_CAPTION).GetValue(),
-                                 std::atol(style.GetValue()));
+                                 std::strtol(style.GetValue(), nullptr, 10));
 }
 
 DWORD CGXProgressCtrl::GetBarColor(BOOL bFilled, const CGXStyle& style) {
@@ -64,8 +65,9 @@ DWORD CGXProgressCtrl::GetCaptionColor(BOOL bFilled, const CGXStyle& style) { re
 void CGXProgressCtrl::Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol,
                            const CGXStyle& style) {
   const long nLower = AttrLong(style, GX_IDS_UA_PROGRESS_LOW), nUpper = AttrLong(style, GX_IDS_UA_PROGRESS_HIGH);
-  m_dScale = rect.Width() > 0 && nUpper > nLower ? (double)(nUpper - nLower) / rect.Width() : 1.0;
-  const int nFilled = GXProgressFilledWidth(std::atol(style.GetValue()), nLower, nUpper, rect.Width());
+  m_dScale = rect.Width() > 0 && nUpper > nLower ? ((double)nUpper - (double)nLower) / rect.Width() : 1.0;
+  const long nValue = std::strtol(style.GetValue(), nullptr, 10);
+  const int nFilled = GXProgressFilledWidth(nValue, nLower, nUpper, rect.Width());
   const CRect filled(rect.left, rect.top, rect.left + nFilled, rect.bottom);
   const CRect empty(rect.left + nFilled, rect.top, rect.right, rect.bottom);
   if (!filled.IsRectEmpty())
@@ -97,7 +99,7 @@ BOOL CGXProgressCtrl::StoreStyle(ROWCOL nRow, ROWCOL nCol, const CGXStyle* pStyl
     m_pGrid->ComposeStyleRowCol(nRow, nCol, cell);
     cell.MergeStyle(*pStyle, CGXStyle::modeOverride);
     const long nLower = AttrLong(cell, GX_IDS_UA_PROGRESS_LOW), nUpper = AttrLong(cell, GX_IDS_UA_PROGRESS_HIGH);
-    const long v = std::atol(pStyle->GetValue());
+    const long v = std::strtol(pStyle->GetValue(), nullptr, 10);
     if (nLower <= nUpper && (v < nLower || v > nUpper)) {
       CGXStyle clamped(*pStyle);
       CString s;

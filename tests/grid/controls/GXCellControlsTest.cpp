@@ -4,6 +4,7 @@
 // and the password cell.
 #include "ControlTestSupport.h"
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -338,6 +339,7 @@ TEST_F(ControlTest, SpinSteps) {
       {"abc", TRUE, "", "", "", "", 1},      {"50", FALSE, "1", "10", "0", "", 10},
       {"50", TRUE, "1", "10", "0", "", 10},  {"50", TRUE, "1", "10", "1", "", 1},
       {"-3", FALSE, "", "", "", "", -4},
+      {"99999999999999999999", TRUE, "", "", "", "", LONG_MAX},  // no overflow past the largest
   };
   for (const Case& c : cases) {
     CGXStyle style;
@@ -417,6 +419,7 @@ TEST_F(ControlTest, ProgressBarWidths) {
       {50, 0, 100, 101, 50}, {-5, 0, 100, 100, 0},   {100, 0, 100, 100, 100}, {150, 0, 100, 100, 100},
       {5, 5, 5, 100, 100},   {4, 5, 5, 100, 0},      {0, 0, 0, 80, 80},       {50, 100, 0, 100, 0},
       {0, 100, 0, 100, 100}, {50, 0, 100, 0, 0},
+      {LONG_MAX, LONG_MIN, LONG_MAX, 100, 100}, {LONG_MIN, LONG_MIN, LONG_MAX, 100, 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(GXProgressFilledWidth(c.nValue, c.nLower, c.nUpper, c.nWidth), c.nFilled)

@@ -14,7 +14,8 @@ TEST_F(ControlTest, ComboConversionsByMode) {
     const char* pszStored;  // nullptr: refused by validation
   } cases[] = {
       {GX_IDS_CTRL_TEXTFIT, "ap", "Apple"},      {GX_IDS_CTRL_TEXTFIT, "APRICOT", "apricot"},
-      {GX_IDS_CTRL_TEXTFIT, "x", ""},  // a character no choice begins with is not taken       {GX_IDS_CTRL_ONEBASED_EX, "banana", "3"},
+      {GX_IDS_CTRL_TEXTFIT, "x", ""},  // a character no choice begins with is not taken
+      {GX_IDS_CTRL_ONEBASED_EX, "banana", "3"},
       {GX_IDS_CTRL_ZEROBASED_EX, "ban", "2"},    {GX_IDS_CTRL_COMBOBOX, "free text", "free text"},
   };
   for (const Case& c : cases) {
@@ -203,7 +204,8 @@ TEST_F(ControlTest, WindowedMultiColumnValueTakesAnExactTextBeforeAPrefix) {
     const char* pszKey;
   } cases[] = {
       {GX_IDS_CTRL_TABBED_DROPDOWN, "Red", TRUE, "2"},   {GX_IDS_CTRL_TABBED_DROPDOWN, "Redw", TRUE, "1"},
-      {GX_IDS_CTRL_TABBED_DROPDOWN, "o", TRUE, "3"},     {GX_IDS_CTRL_TABBED_DROPDOWN, "Pine", TRUE, ""},  // refused as typed
+      {GX_IDS_CTRL_TABBED_DROPDOWN, "o", TRUE, "3"},
+      {GX_IDS_CTRL_TABBED_DROPDOWN, "Pine", TRUE, ""},  // refused as typed
       {GX_IDS_CTRL_TABBED_COMBO, "Red", TRUE, "2"},      {GX_IDS_CTRL_TABBED_COMBO, "Redw", FALSE, ""},
   };
   for (const Case& c : cases) {
