@@ -7,6 +7,7 @@
 #include "AboutDlg.h"
 #include "AnnTools.h"
 #include "FileDialogEx.h"
+#include "GXControls.h"
 #include "Helpers.h"
 #include "MainFrm.h"
 #include "NeighbourServices.h"
@@ -110,6 +111,7 @@ BOOL CVLRApp::InitInstance() {
   LoadStdProfileSettings(4);
 
   InitGridLibrary(1536, 0, 0);
+  GXInstallCellControls();
 
   CMultiDocTemplate* pDocTemplate = new CMultiDocTemplate(IDR_VLRTYPE, RUNTIME_CLASS(CVLRDoc),
                                                           RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CVLRView));

@@ -19,7 +19,7 @@ void CGXEditStandIn::SetActive(BOOL bActive) {
   m_bActive = bActive;
 }
 
-BOOL CGXEditStandIn::GetCurrentText(CString& s) const {
+BOOL CGXEditStandIn::GetCurrentText(CString& s) {
   s = m_sText;
   return TRUE;
 }
@@ -66,6 +66,16 @@ BOOL CGXEditStandIn::OnGridChar(UINT nChar, UINT nRepeat, UINT nFlags) {
   m_sText += CString(&c, 1);
   m_bModified = TRUE;
   return TRUE;
+}
+
+void CGXEditStandIn::Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol,
+                          const CGXStyle& style) {
+  CString s;
+  if (IsActive() && IsInit(nRow, nCol))
+    GetCurrentText(s);
+  else
+    s = CGXControl::GetControlText(nRow, nCol, style);
+  m_pGrid->DrawCellText(surface, rect, s, style);
 }
 
 namespace {

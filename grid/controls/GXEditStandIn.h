@@ -16,11 +16,15 @@ class CGXEditStandIn : public CGXControl {
   void SetActive(BOOL bActive) override;
   BOOL GetModify() const override { return m_bModified; }
   void SetModify(BOOL bModified) override { m_bModified = bModified; }
-  BOOL GetCurrentText(CString& s) const override;
-  void SetCurrentText(const CString& s) override { m_sText = s; }
+  BOOL GetCurrentText(CString& s) override;
+  BOOL SetCurrentText(const CString& s) override {
+    m_sText = s;
+    return TRUE;
+  }
   BOOL Store() override;
   BOOL OnCancelEditing() override;
   BOOL OnGridChar(UINT nChar, UINT nRepeat, UINT nFlags) override;
+  void Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) override;
 
   // How many times the control wrote its text into a cell (tests count stores).
   int m_nStores = 0;

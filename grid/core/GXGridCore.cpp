@@ -10,25 +10,6 @@
 #include <cstdlib>
 #include <new>
 
-// --- the control's defaults -------------------------------------------------------------------------
-
-CString CGXControl::GetControlText(ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
-  (void)nRow;
-  (void)nCol;
-  return style.GetValue();
-}
-
-void CGXControl::Draw(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style) {
-  CString s;
-  if (IsActive() && IsInit(nRow, nCol))
-    GetCurrentText(s);
-  else
-    s = GetControlText(nRow, nCol, style);
-  m_pGrid->DrawCellText(surface, rect, s, style);
-}
-
-BOOL CGXControl::OnValidate() { return m_pGrid->OnValidateCell(m_nRow, m_nCol); }
-
 // --- frame ------------------------------------------------------------------------------------------
 
 CGXGridCore::CGXGridCore(void* pGridWnd, void* pDocument, BOOL bFlag) : m_pGridWnd(pGridWnd), m_pDocument(pDocument) {

@@ -343,6 +343,24 @@ class CGXGridCore {
     (void)nRow;
     (void)nCol;
   }
+  // Hooks the cell controls call: a cell's text changed, an edit was thrown away, the current cell
+  // moved on (TRUE redraws the old one), Delete on a cell, a cell became current, mouse clicks (button 0
+  // left, 1 middle, 2 right) and moves over a cell, and a click of a button inside a cell.
+  virtual void OnModifyCell(ROWCOL nRow, ROWCOL nCol) { (void)nRow, (void)nCol; }
+  virtual void OnCanceledEditing(ROWCOL nRow, ROWCOL nCol) { (void)nRow, (void)nCol; }
+  virtual BOOL OnLeftCell(ROWCOL nRow, ROWCOL nCol, ROWCOL nNewRow, ROWCOL nNewCol) {
+    (void)nRow, (void)nCol, (void)nNewRow, (void)nNewCol;
+    return TRUE;
+  }
+  virtual BOOL OnDeleteCell(ROWCOL nRow, ROWCOL nCol) { return (void)nRow, (void)nCol, TRUE; }
+  virtual void OnInitCurrentCell(ROWCOL nRow, ROWCOL nCol) { (void)nRow, (void)nCol; }
+  virtual BOOL OnClickedRowCol(int nButton, BOOL bDouble, ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) {
+    return (void)nButton, (void)bDouble, (void)nRow, (void)nCol, (void)nFlags, (void)pt, FALSE;
+  }
+  virtual BOOL OnMouseMoveOverRowCol(ROWCOL nRow, ROWCOL nCol, UINT nFlags, CPoint pt) {
+    return (void)nRow, (void)nCol, (void)nFlags, (void)pt, FALSE;
+  }
+  virtual BOOL OnClickedButtonRowCol(ROWCOL nRow, ROWCOL nCol) { return (void)nRow, (void)nCol, FALSE; }
   virtual void RequestGridDimension(ROWCOL nRows, ROWCOL nCols) {
     (void)nRows;
     (void)nCols;
@@ -559,7 +577,7 @@ class CGXGridCore {
   CGXControl* m_pDefaultControl = nullptr;  // one of m_controls
 
   // Mouse.
-  enum { mouseNone, mouseSelecting, mouseResizeCol, mouseResizeRow };
+  enum { mouseNone, mouseSelecting, mouseResizeCol, mouseResizeRow, mouseControl };
   int m_nMouseState = mouseNone;
   ROWCOL m_nAnchorRow = 0;
   ROWCOL m_nAnchorCol = 0;

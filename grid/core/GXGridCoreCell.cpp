@@ -458,6 +458,8 @@ BOOL CGXGridCore::DispatchGridKeys(UINT nMessage, UINT nKey, UINT nRepeat, UINT 
       bTaken = p->OnGridKeyDown(nKey, nRepeat, nFlags);
     else if (nMessage == GX_WM_CHAR)
       bTaken = p->OnGridChar(nKey, nRepeat, nFlags);
+    else
+      bTaken = p->ProcessKeys(nMessage, nKey, nRepeat, nFlags);
     if (bTaken) {
       ScrollCellInView(r, c, 0);
       RedrawRowCol(CGXCellRange(r, c, r, c));
@@ -764,6 +766,12 @@ BOOL CGXGridCore::HandleLeftButtonDown(UINT nFlags, CPoint point) {
         const BOOL bSame = GetActiveCell(r, c) && r == nRow && c == nCol;
         if (!bSame && !ChangeCurrentCell(nRow, nCol, 0x80 | 0x08))
           return TRUE;
+        // A control that takes the press (a check box, an in-cell button) keeps the mouse until release.
+        if (m_pCurrentControl != nullptr && IsCurrentCell(nRow, nCol) && m_pCurrentControl->LButtonDown(nFlags, point)) {
+          m_nMouseState = mouseControl;
+          WndSetCapture(TRUE);
+          return TRUE;
+        }
         if (bSame && m_pCurrentControl != nullptr && !m_pCurrentControl->IsActive() && !IsReadOnly() &&
             OnStartEditing(nRow, nCol)) {
           // A second click on the current cell starts editing it.
@@ -794,7 +802,8 @@ BOOL CGXGridCore::HandleLeftButtonDown(UINT nFlags, CPoint point) {
 }
 
 BOOL CGXGridCore::HandleMouseMove(UINT nFlags, CPoint point) {
-  (void)nFlags;
+  if (m_nMouseState == mouseControl)
+    return m_pCurrentControl != nullptr ? m_pCurrentControl->MouseMove(nFlags, point) : TRUE;
   if (m_nMouseState != mouseSelecting || m_pParam == nullptr)
     return m_nMouseState != mouseNone;
   const CRect grid = GetGridRect();
@@ -838,7 +847,6 @@ BOOL CGXGridCore::HandleMouseMove(UINT nFlags, CPoint point) {
 }
 
 BOOL CGXGridCore::HandleLeftButtonUp(UINT nFlags, CPoint point) {
-  (void)nFlags;
   const int nState = m_nMouseState;
   m_nMouseState = mouseNone;
   StopAutoScroll();
@@ -850,6 +858,12 @@ BOOL CGXGridCore::HandleLeftButtonUp(UINT nFlags, CPoint point) {
       return SetRowHeight(m_nResizeIndex, m_nResizeIndex, std::max(0, (int)point.y - m_nResizeStart));
     case mouseSelecting:
       return TRUE;
+    case mouseControl:
+      if (m_pCurrentControl != nullptr) {
+        m_pCurrentControl->LButtonUp(nFlags, point);
+        RedrawRowCol(CGXCellRange(m_nCurrentRow, m_nCurrentCol, m_nCurrentRow, m_nCurrentCol));
+      }
+      return TRUE;
     default:
       return FALSE;
   }
@@ -860,6 +874,10 @@ BOOL CGXGridCore::HandleLeftButtonDblClk(UINT nFlags, CPoint point) {
   ROWCOL nRow = 0, nCol = 0;
   if (HitTest(point, &nRow, &nCol) != GX_CELLHIT || !IsCurrentCell(nRow, nCol) || m_pCurrentControl == nullptr)
     return FALSE;
+  if (m_pCurrentControl->LButtonDblClk(nFlags, point)) {
+    RedrawRowCol(CGXCellRange(nRow, nCol, nRow, nCol));
+    return TRUE;
+  }
   if (!m_pCurrentControl->IsActive() && !IsReadOnly() && OnStartEditing(nRow, nCol)) {
     m_pCurrentControl->SetActive(TRUE);
     RedrawRowCol(CGXCellRange(nRow, nCol, nRow, nCol));
