@@ -195,6 +195,7 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
     v.push_back(vertices[i]);
   }
   if (closed && v.size() > 1) v.push_back(v.front());
+  ltype_drop_wide();
   r.pline_active = 1;
   r.pline_3d = is_3d ? 1 : 0;
   r.restart_at_vertices = plinegen ? 0 : 1;

@@ -14,6 +14,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/truetype.h"
 
 namespace {
@@ -558,6 +559,24 @@ int16_t shx_draw_string(TkShapeContext* ctx, const char* text, double big_ratio)
   return 1;
 }
 
+void style_truetype_face(const TkTextStyleRecord* style, char face[512], uint32_t* bits) {
+  face[0] = 0;
+  *bits = 0xFFFFFFFF;
+  if (!style || !style->xdata) return;
+  TkBlob* r = blob_open_read(style->xdata);
+  if (!r) return;
+  TkXdataItem item;
+  while (xdata_read_item(r, &item)) {
+    if (item.code == 1000) {
+      std::memcpy(face, item.value, 511);
+      face[511] = 0;
+    } else if (item.code == 1071) {
+      std::memcpy(bits, item.value, 4);
+    }
+  }
+  blob_close(r);
+}
+
 namespace {
 
 struct StyleFonts {
@@ -570,8 +589,11 @@ struct StyleFonts {
 StyleFonts style_fonts(TkDrawing* drawing, const TkTextStyleRecord* style, bool fallback) {
   StyleFonts s{};
   TkFont* first = tk_state ? tk_state->builtin_fonts[0] : nullptr;
+  char face[512];
+  uint32_t bits = 0xFFFFFFFF;
+  style_truetype_face(style, face, &bits);
   s.main = font_resolve(drawing, style ? style->font_file : "", TK_FONT_MASK_MAIN,
-                        fallback ? first : nullptr, nullptr, 0xFFFFFFFF);
+                        fallback ? first : nullptr, face, bits);
   if (!s.main && fallback) s.main = first;
   s.big_ratio = 1.0;
   if (style && style->bigfont_file[0])

@@ -90,8 +90,10 @@ TEST_F(PolyfaceTest, WideDashesJoinAtCorners) {
     double half = 2, bis = (3.14159265358979323846 - a) / 2;
     double k = half / std::sin(bis);
     double dir = a / 2 + 3.14159265358979323846 / 2;  // bisector of the left normals
-    int32_t lx = int32_t(10 * (50 + k * std::cos(dir))), ly = int32_t(10 * (50 + k * std::sin(dir)));
-    int32_t rx = int32_t(10 * (50 - k * std::cos(dir))), ry = int32_t(10 * (50 - k * std::sin(dir)));
+    int32_t lx = int32_t(10 * (50 + k * std::cos(dir))),
+            ly = int32_t(10 * (50 + k * std::sin(dir)));
+    int32_t rx = int32_t(10 * (50 - k * std::cos(dir))),
+            ry = int32_t(10 * (50 - k * std::sin(dir)));
     auto fills = of(2);
     int at_corner = 0;
     for (auto& f : fills) {

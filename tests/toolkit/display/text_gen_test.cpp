@@ -15,7 +15,9 @@
 #include "display_support.h"
 #include "toolkit/core/load.h"
 #include "toolkit/core/matrix.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/state.h"
+#include "toolkit/core/truetype.h"
 #include "toolkit/display/ltype_shape.h"
 #include "toolkit/display/mtext.h"
 #include "toolkit/display/shx.h"
@@ -571,6 +573,55 @@ TEST_F(TextGenTest, CodePageSymbolsDrawAsTheFontsOwn) {
       EXPECT_NE(drawn[0], strokes());
     }
   }
+}
+
+std::vector<TkTrueTypeRequest> truetype_requests;
+void record_truetype(TkTrueTypeRequest* request, TkUserData) {
+  truetype_requests.push_back(*request);
+  std::strcpy(request->file, "C:/fonts/face.ttf");
+}
+int16_t no_glyph(int16_t, const double[2], const TkTrueTypeFontSpec*, TkTrueTypeGlyph* glyph,
+                 TkUserData) {
+  glyph->advance = 500;
+  return 0;
+}
+
+// A style whose extended data names a TrueType face (1000) and its style bits (1071) asks the
+// application's locator for that face with those bits.
+TEST_F(TextGenTest, TrueTypeFaceFromTheStylesExtendedData) {
+  tk_set_find_truetype_font_callback(record_truetype);
+  tk_set_draw_truetype_text_callback(no_glyph);
+  truetype_requests.clear();
+  TkTextStyleRecord style;
+  tk_init_style_record(&style);
+  std::strcpy(style.name, "FACE");
+  std::strcpy(style.font_file, "face.ttf");
+  style.xdata = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(style.xdata);
+  TkXdataItem item{};
+  item.code = 1000;
+  std::strcpy(reinterpret_cast<char*>(item.value), "Face Sans");
+  xdata_append_item(w, &item);
+  item = TkXdataItem{};
+  item.code = 1071;
+  uint32_t bits = 0x02000022;
+  std::memcpy(item.value, &bits, 4);
+  xdata_append_item(w, &item);
+  blob_close_write(w);
+  ASSERT_EQ(tk_next_handle(d, nullptr, 0, &style.handle), 1);
+  ASSERT_EQ(tk_style_add(d, &style), 1);  // the table owns the extended data from here
+  start(TK_TEXT);
+  put3(0, 10, 40);
+  put(TK_TEXT_ATTRS, 10.0);
+  put(TK_TEXT_ATTRS + 56, style.handle);
+  std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "AB");
+  add();
+  ASSERT_EQ(regen(), 1);
+  tk_set_draw_truetype_text_callback(nullptr);
+  tk_set_find_truetype_font_callback(nullptr);
+  ASSERT_FALSE(truetype_requests.empty());
+  EXPECT_STREQ(truetype_requests[0].face, "Face Sans");
+  EXPECT_EQ(truetype_requests[0].style, 0x02000022u);
 }
 
 class ParagraphTest : public TextGenTest {};
