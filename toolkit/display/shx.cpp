@@ -202,11 +202,29 @@ void truetype_char(TkShapeContext* ctx, uint16_t code) {
   out.target = ctx;
   double advance = 0;
   if (tk_truetype_glyph_bridge(&advance, int16_t(code), ctx->pen, &spec, ctx->drawing, &out,
-                               nullptr, 1))
+                               nullptr, 1)) {
     ctx->pen[0] += advance;
-  else
-    // Without the application's glyph the pen advances by a typical character width.
+    return;
+  }
+  // The application could not give the glyph (its font file is gone or unreadable): the
+  // character is drawn from the first built-in font, sized to the TrueType units, so that the
+  // text still shows.
+  TkFont* first = tk_state ? tk_state->builtin_fonts[0] : nullptr;
+  if (code == 176 || code == 177) code = uint16_t(code + 80);
+  if (code == 8709) code = 258;
+  TkFont* glyph = first && first->above ? font_find_glyph(ctx->drawing, first, nullptr, code, 0)
+                                        : nullptr;
+  if (!glyph) {
+    // Without any glyph the pen advances by a typical character width.
     ctx->pen[0] += 600;
+    return;
+  }
+  const double saved[2] = {ctx->xscale, ctx->yscale};
+  ctx->xscale *= 1000.0 / first->above;
+  ctx->yscale *= 1000.0 / first->above;
+  interpret(ctx, glyph, 0);
+  ctx->xscale = saved[0];
+  ctx->yscale = saved[1];
 }
 
 }  // namespace
@@ -217,6 +235,7 @@ void shx_interpret(TkShapeContext* ctx, uint16_t code, TkFont* glyph_font, uint8
   uint16_t above = ctx->above;
   if (ctx->font && ctx->font->kind == TK_FONT_TRUETYPE) {
     above = 1000;
+    if (ctx->nesting == 0) ctx->steps_left = TK_SHAPE_MAX_STEPS;
     truetype_char(ctx, code);
   } else if (glyph_font) {
     if (ctx->nesting == 0) ctx->steps_left = TK_SHAPE_MAX_STEPS;
