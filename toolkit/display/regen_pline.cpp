@@ -29,6 +29,7 @@ struct Seg {
   double d0, d1;  // perpendicular directions at either end, TK_NO_DIRECTION when chordal
   bool arc;
   double length;  // 0 for straight segments, else the on-screen arc length
+  double radius;  // of the arc a sub-arc belongs to
   double ls[3], rs[3], le[3], re[3];  // corner points
 };
 
@@ -158,6 +159,7 @@ void expand(const TkPlineVertex& from, const TkPlineVertex& to, bool last_open,
     s.d1 = a;
     s.arc = true;
     s.length = std::fabs(theta) * r;
+    s.radius = r;
     out.push_back(s);
     std::memcpy(prev, s.b, sizeof prev);
   }
@@ -258,11 +260,18 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
       std::memcpy(s.le, s.re, sizeof t);
       std::memcpy(s.re, t, sizeof t);
     }
-    // A pattern finer than 4 device units across the segment's width is drawn solid.
+    // A pattern finer than 4 device units across the segment's width is drawn solid. Along a
+    // wide arc the pattern is laid shorter, the more so the wider the arc is against its radius,
+    // so that its dashes stay apart on the inner side.
     bool fine = false;
+    const double saved_ltscale = r.ltscale;
     if (dashes && hdr && hdr->psltscale != 1) {
       double ltscale = r.ltscale != 0 ? r.ltscale : 1.0;
       double ratio = s.w0 != 0 && s.w1 != 0 ? std::fmin(s.w0, s.w1) / ltscale : 0.0;
+      if (ratio != 0 && s.arc && s.radius > 0) {
+        ltscale *= (s.radius - (ratio / 2 - ratio * ratio / (8 * s.radius))) / s.radius;
+        r.ltscale = ltscale;
+      }
       double scale = ratio != 0 ? 2 * ltscale * r.vp_scale[0] * ratio : ltscale * r.vp_scale[0];
       fine = scale < 4.0 && !(r.state && r.state->paper_space);
     }
@@ -288,6 +297,7 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
       std::memcpy(c[3], s.le, sizeof c[3]);
       regen_fill_quad(drawing, c, matrices);
     }
+    r.ltscale = saved_ltscale;
   }
   // The last wide dash was held back for a join that no further piece asks for.
   if (dashes)

@@ -152,4 +152,43 @@ TEST_F(PolyfaceTest, FineDashedPolylineIsFilledSolid) {
   }
 }
 
+// Along a wide arc the pattern is laid shorter by how wide the arc is against its radius: a half
+// circle of radius 20, 4 wide at LTSCALE 0.5 (width ratio 8), lays its pattern of 8 at 0.82 of
+// the LTSCALE, so about 19 patterns along its 62.8 units in place of 15.
+TEST_F(PolyfaceTest, WideDashedArcLaysItsPatternShorter) {
+  TkHandle lt = add_linetype("DASHED", {6, -2});
+  d->header->ltscale = 0.5;
+  start(TK_POLYLINE);
+  put<double>(8, 4.0);
+  put<double>(16, 4.0);
+  h.linetype = lt;
+  add();
+  start(TK_VERTEX);
+  put3(0, 30, 50);
+  put<double>(56, 1.0);  // bulge: a half circle to the next vertex
+  add();
+  vertex(70, 50, 0);
+  start(TK_SEQEND);
+  add();
+  ASSERT_EQ(regen(), 1);
+  // Dashes: runs of fills each of which shares its start corners with the one before.
+  auto fills = of(2);
+  ASSERT_FALSE(fills.empty());
+  auto shares_two = [](const display_test::Call& a, const display_test::Call& b) {
+    int shared = 0;
+    for (size_t i = 0; i + 1 < a.pts.size(); i += 2)
+      for (size_t j = 0; j + 1 < b.pts.size(); j += 2)
+        if (std::abs(a.pts[i] - b.pts[j]) <= 1 && std::abs(a.pts[i + 1] - b.pts[j + 1]) <= 1) {
+          ++shared;
+          break;
+        }
+    return shared >= 2;
+  };
+  int dashes = 1;
+  for (size_t i = 1; i < fills.size(); ++i)
+    if (!shares_two(fills[i - 1], fills[i])) ++dashes;
+  const double arc = 3.14159265358979323846 * 20, pattern = 8 * 0.5 * 0.82;
+  EXPECT_NEAR(dashes, std::floor(arc / pattern) + 1, 1);
+}
+
 }  // namespace
