@@ -30,6 +30,8 @@ enum : TkError {
   TK_ERR_REGEN_BLOCK = 243,
   TK_ERR_REGEN_FILL = 245,
   TK_ERR_REGEN_ELLIPSE = 246,
+  TK_ERR_PLINE_VERTICES = 262,    // a polyline's vertices
+  TK_ERR_PLINE_ARC_PIECES = 263,  // a polyline's pieces, its arcs expanded
   TK_ERR_REGEN_SPLINE = 274,
 };
 

@@ -191,4 +191,57 @@ TEST_F(PolyfaceTest, WideDashedArcLaysItsPatternShorter) {
   EXPECT_NEAR(dashes, std::floor(arc / pattern) + 1, 1);
 }
 
+// Allocations above 2 MB fail: a polyline's own buffers are the only ones that large here. The
+// others go on being counted as the fixture counts them.
+void* large_blocks_fail(size_t size) {
+  return size > (2u << 20) ? nullptr : core_test::counting_alloc(size);
+}
+void use_allocator(void* (*alloc)(size_t)) {
+  TkHostLayer layer{};
+  layer.alloc = alloc;
+  layer.free = core_test::counting_free;
+  tk_set_host_layer(&layer);
+}
+std::vector<int16_t> error_codes;
+void record_error(int16_t code) { error_codes.push_back(code); }
+
+// A polyline whose vertices or arc pieces cannot be held ends the regeneration with its own error
+// number, and the application hears that memory ran out.
+TEST_F(PolyfaceTest, PolylineWithoutMemoryFailsWithItsNumber) {
+  struct Case {
+    const char* name;
+    uint32_t count;
+    double bulge;
+    int16_t error;
+  } cases[] = {{"vertices", 60000, 0.0, 262}, {"arc pieces", 1000, 1.0, 263}};
+  ASSERT_NE(tk_class_lwpolyline(d), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(blob);
+    for (uint32_t i = 0; i < c.count; ++i) {
+      const double p[3] = {10 + 80.0 * i / c.count, 50.0 + (i % 2), c.bulge};
+      blob_write(w, p, sizeof p);
+    }
+    blob_close_write(w);
+    start(tk_class_lwpolyline(d));
+    put<uint16_t>(TK_LWPOLYLINE_FLAGS, TK_LWPL_BULGES);
+    put<uint32_t>(TK_LWPOLYLINE_COUNT, c.count);
+    put(TK_LWPOLYLINE_VERTICES, blob);
+    add();
+    TkHandle polyline = h.handle;
+    error_codes.clear();
+    TkErrorCallback before = tk_state->error_callback;
+    tk_state->error_callback = record_error;
+    use_allocator(large_blocks_fail);
+    int16_t drawn = regen();
+    use_allocator(core_test::counting_alloc);
+    tk_state->error_callback = before;
+    EXPECT_EQ(drawn, 0);
+    EXPECT_EQ(tk_get_last_error(), c.error);
+    EXPECT_EQ(error_codes, std::vector<int16_t>{2});
+    tk_delete_entity(d, model(), &polyline, 1);
+  }
+}
+
 }  // namespace
