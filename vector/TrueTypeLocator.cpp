@@ -43,6 +43,9 @@ bool FontFileOfFace(const char* face, char* file, size_t size) {
 
 }  // namespace
 
+// What is not found leaves both names empty, so that the display draws the text in its own
+// font: a face left in the request would be taken for the font's file, which cannot be opened,
+// and the text would not show at all.
 void DwgFindTrueTypeFontCallback(TkTrueTypeRequest* request, TkUserData) {
   char file[kFontNameSize] = {};
   request->file[sizeof request->file - 1] = 0;
@@ -59,5 +62,5 @@ void DwgFindTrueTypeFontCallback(TkTrueTypeRequest* request, TkUserData) {
   if (JoinPath(request->file, sizeof request->file, {folder, separator, file}) &&
       _access(request->file, 0) == 0)
     return;
-  request->file[0] = 0;
+  request->file[0] = request->face[0] = 0;
 }

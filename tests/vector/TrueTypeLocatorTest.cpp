@@ -32,6 +32,8 @@ TEST(TrueTypeLocator, FacesAndFilesOfTheSystemsFonts) {
       {"file_with_a_foreign_directory", "D:\\cad\\fonts\\DejaVuSerif.ttf", "", "\\DejaVuSerif.ttf"},
       {"unknown_face", "", "No Such Face", ""},
       {"unknown_file", "nosuchfont.ttf", "", ""},
+      // A style names its file and keeps its face beside it; neither is installed.
+      {"unknown_file_of_a_face", "nosuchfont.ttf", "No Such Face", ""},
   };
   for (const LocateCase& c : cases) {
     TkTrueTypeRequest request{};
@@ -39,7 +41,10 @@ TEST(TrueTypeLocator, FacesAndFilesOfTheSystemsFonts) {
     std::strcpy(request.face, c.face);
     DwgFindTrueTypeFontCallback(&request, 0);
     if (!*c.found) {
+      // Nothing of the request may stay: the display would take a face left there for the
+      // font's file and draw no text.
       EXPECT_EQ(request.file[0], 0) << c.name;
+      EXPECT_EQ(request.face[0], 0) << c.name;
       continue;
     }
     EXPECT_TRUE(EndsWith(request.file, c.found)) << c.name << ": " << request.file;

@@ -26,8 +26,8 @@ constexpr uint16_t kVport[4] = {TK_PLACE(TkVportRecord, xdata), TK_PLACE(TkVport
                                 TK_NO_BLOB, TK_NO_BLOB};
 constexpr uint16_t kDimstyle[4] = {TK_PLACE(TkDimStyleRecord, reactors), TK_NO_BLOB, TK_NO_BLOB,
                                    TK_NO_BLOB};
-constexpr uint16_t kStyle[4] = {TK_PLACE(TkTextStyleRecord, reactors), TK_NO_BLOB, TK_NO_BLOB,
-                                TK_NO_BLOB};
+constexpr uint16_t kStyle[4] = {TK_PLACE(TkTextStyleRecord, xdata),
+                                TK_PLACE(TkTextStyleRecord, reactors), TK_NO_BLOB, TK_NO_BLOB};
 constexpr uint16_t kAppid[4] = {TK_PLACE(TkAppIdRecord, xdata), TK_PLACE(TkAppIdRecord, reactors),
                                 TK_NO_BLOB, TK_NO_BLOB};
 constexpr uint16_t kUcs[4] = {TK_PLACE(TkUcsRecord, reactors), TK_NO_BLOB, TK_NO_BLOB,

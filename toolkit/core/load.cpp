@@ -73,7 +73,7 @@ void free_owned(TkLinetypeRecord* r) { blob_free(r->xdata), blob_free(r->reactor
 void free_owned(TkLayerRecord* r) { blob_free(r->xdata), blob_free(r->reactors); }
 void free_owned(TkVportRecord* r) { blob_free(r->xdata), blob_free(r->reactors); }
 void free_owned(TkAppIdRecord* r) { blob_free(r->xdata), blob_free(r->reactors); }
-void free_owned(TkTextStyleRecord* r) { blob_free(r->reactors); }
+void free_owned(TkTextStyleRecord* r) { blob_free(r->xdata), blob_free(r->reactors); }
 void free_owned(TkViewRecord* r) { blob_free(r->reactors); }
 void free_owned(TkUcsRecord* r) { blob_free(r->reactors); }
 void free_owned(TkDimStyleRecord* r) { blob_free(r->reactors); }
@@ -83,6 +83,7 @@ TkBlob* xdata_of(TkLinetypeRecord* r) { return r->xdata; }
 TkBlob* xdata_of(TkLayerRecord* r) { return r->xdata; }
 TkBlob* xdata_of(TkVportRecord* r) { return r->xdata; }
 TkBlob* xdata_of(TkAppIdRecord* r) { return r->xdata; }
+TkBlob* xdata_of(TkTextStyleRecord* r) { return r->xdata; }
 TkBlob* xdata_of(void*) { return nullptr; }
 
 template <typename Record>

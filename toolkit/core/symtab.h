@@ -99,6 +99,8 @@ struct TkTextStyleRecord {
   TkHandle xdict;
   uint32_t reactor_count;
   TkBlob* reactors;
+  // Owned. A TrueType style names its face in a 1000 item and its style bits in a 1071 item.
+  TkBlob* xdata;
 };
 
 struct TkViewRecord {

@@ -1,9 +1,11 @@
 // The services display generation offers the core through the global state's hooks: the
-// standard arrowhead blocks a load builds, and the spline evaluation that entity outlines (the
-// clipping boundary of a viewport) need. The core cannot call display generation itself.
+// standard arrowhead blocks a load builds, the shape files' search by shape name (a DXF SHAPE
+// names its shape), and the spline evaluation that entity outlines (the clipping boundary of a
+// viewport) need. The core cannot call display generation itself.
 #include "toolkit/core/blob.h"
 #include "toolkit/core/mem.h"
 #include "toolkit/core/state.h"
+#include "toolkit/display/font.h"
 #include "toolkit/display/regen_kinds.h"
 
 namespace {
@@ -26,4 +28,5 @@ void regen_install_core_hooks() {
   tk_state->arrow_block_create = arrow_block_create;
   tk_state->arrow_blocks_resolve = arrow_blocks_resolve;
   tk_state->spline_outline = spline_outline;
+  font_install_hooks();
 }

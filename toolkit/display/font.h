@@ -54,5 +54,5 @@ int16_t font_shape_name(TkDrawing* drawing, const TkHandle* style, uint8_t numbe
 // null handle and number 0.
 int16_t font_find_shape(TkDrawing* drawing, const char* name, TkHandle* style, uint8_t* number);
 // Installs the core's shape lookup (a DXF SHAPE names its shape) over font_find_shape. Called
-// once the core has started.
+// once the core has started, by regen_install_core_hooks.
 void font_install_hooks();

@@ -42,7 +42,10 @@ int16_t ltype_draw_shape_or_text(TkDrawing* drawing, int viewport, const double 
   TkTextStyleRecord style{};
   if (!tk_style_get(sd, &element->text_style, &style)) tk_init_style_record(&style);
   TkFont* first = tk_state ? tk_state->builtin_fonts[0] : nullptr;
-  TkFont* font = font_resolve(sd, style.font_file, TK_FONT_MASK_MAIN, first, nullptr, 0xFFFFFFFF);
+  char face[512];
+  uint32_t bits = 0xFFFFFFFF;
+  style_truetype_face(&style, face, &bits);
+  TkFont* font = font_resolve(sd, style.font_file, TK_FONT_MASK_MAIN, first, face, bits);
   if (!font || (font == first && !text)) return 0;
   double size = element->scale;
   if (text) {

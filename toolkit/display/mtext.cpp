@@ -562,8 +562,11 @@ int16_t mtext_draw(TkDrawing* drawing, const TkMtextParams* params, const char* 
   base.width = 1.0;
   base.tracking = 1.0;
   base.colour = -1;
+  char face[512];
+  uint32_t bits = 0xFFFFFFFF;
+  style_truetype_face(style, face, &bits);
   base.font = font_resolve(drawing, style ? style->font_file : "", TK_FONT_MASK_MAIN, first,
-                           nullptr, 0xFFFFFFFF);
+                           face, bits);
   if (!base.font) base.font = first;
   if (!base.font) return 1;
   if (style && style->bigfont_file[0])
@@ -659,9 +662,9 @@ int16_t mtext_draw(TkDrawing* drawing, const TkMtextParams* params, const char* 
     const Line& line = lines[k];
     double x = 0, top = 0;
     if (vertical) {
+      // The column's first character hangs from the insertion point, raised by the attachment.
       x = baseline[k];
-      top = dy - (attach >= 7 ? block_height : 0) - base.height;
-      if (attach < 4) top = -base.height;
+      top = dy - base.height;
     } else {
       x = column == 0 ? 0 : column == 1 ? -line.width / 2 : -line.width;
     }

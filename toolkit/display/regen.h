@@ -30,6 +30,8 @@ enum : TkError {
   TK_ERR_REGEN_BLOCK = 243,
   TK_ERR_REGEN_FILL = 245,
   TK_ERR_REGEN_ELLIPSE = 246,
+  TK_ERR_PLINE_VERTICES = 262,    // a polyline's vertices
+  TK_ERR_PLINE_ARC_PIECES = 263,  // a polyline's pieces, its arcs expanded
   TK_ERR_REGEN_SPLINE = 274,
 };
 
@@ -194,6 +196,8 @@ void regen_line(TkDrawing* drawing, double p0[3], double p1[3], const double bas
                 TkDrawing* style_drawing, TkWidthRecord* width, int32_t run, double run_length);
 void regen_reset_patterns();
 void ltype_flush_wide(TkDrawing* drawing, TkConstViewMatrices matrices);
+// Forgets the wide dashes held back (a new polyline never joins an earlier one's).
+void ltype_drop_wide();
 // Fills the wide dash held back for viewport v, if any.
 void ltype_flush_wide_viewport(TkDrawing* drawing, TkConstViewMatrices matrices, int v);
 // The start pair and end pair (left, right) of a wide piece from a to b with the widths at its

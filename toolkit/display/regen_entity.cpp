@@ -677,8 +677,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
         }
         verts.resize(kept);
         if ((flags & 4) && hdr && hdr->splframe && frame.size() > 1)
-          regen_polyline(drawing, frame.data(), int32_t(frame.size()), flags & 1, false, flags & 8,
-                         et, lv.vpm, &r.continuous);
+          if (!regen_polyline(drawing, frame.data(), int32_t(frame.size()), flags & 1, false,
+                              flags & 8, et, lv.vpm, &r.continuous))
+            result = 0;
         if (flags & 64) {
           regen_polyface(drawing, verts.data(), int32_t(verts.size()),
                          reinterpret_cast<const int16_t(*)[4]>(faces.data()),
@@ -687,8 +688,9 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
           regen_mesh(drawing, verts.data(), int32_t(verts.size()), m, n, flags & 1, flags & 32,
                      et, lv.vpm, lt);
         } else {
-          regen_polyline(drawing, verts.data(), int32_t(verts.size()), flags & 1, flags & 128,
-                         flags & 8, et, lv.vpm, lt);
+          if (!regen_polyline(drawing, verts.data(), int32_t(verts.size()), flags & 1,
+                              flags & 128, flags & 8, et, lv.vpm, lt))
+            result = 0;
         }
         break;
       }
@@ -955,8 +957,10 @@ int16_t regen_entity(TkDrawing* drawing, TkList* list, const double transform[16
             verts.push_back(v);
           }
           if (reader) blob_close(reader);
-          regen_polyline(drawing, verts.data(), int32_t(verts.size()), flags & TK_LWPL_CLOSED,
-                         flags & TK_LWPL_PLINEGEN, false, et, lv.vpm, lt);
+          if (!regen_polyline(drawing, verts.data(), int32_t(verts.size()),
+                              flags & TK_LWPL_CLOSED, flags & TK_LWPL_PLINEGEN, false, et, lv.vpm,
+                              lt))
+            result = 0;
         } else if (kind > TK_LAST_FIXED_KIND && kind == drawing->class_numbers[TK_CLASS_OLE2FRAME]) {
           regen_ole_frame(drawing, &D(), lv.vpm);
         } else if (kind > TK_LAST_FIXED_KIND && kind == drawing->class_numbers[TK_CLASS_RTEXT] &&

@@ -327,6 +327,10 @@ void pattern_lines(const Out& o, const std::vector<Loop>& loops, const std::vect
   if (box[0] > box[2]) return;
   std::vector<Hit> hits;
   std::vector<uint8_t> in_loop(loops.size());
+  // Per loop vertex, its place along the family's direction (c, s) from the origin: a hit's place
+  // along its line is then a difference, not products. The side of the line stays measured from
+  // the line's own point, so that a vertex on the line is exactly on it.
+  std::vector<std::vector<double>> along_of(loops.size());
   for (const Family& f : families) {
     double c = std::cos(f.angle), s = std::sin(f.angle);
     // The family's lines are its base line moved by whole offsets; their distance apart across
@@ -345,11 +349,19 @@ void pattern_lines(const Out& o, const std::vector<Loop>& loops, const std::vect
     if (!(last - first < double(kMaxFamilyLines))) continue;
     double pattern = 0;
     for (double d : f.dashes) pattern += std::fabs(d);
+    for (size_t li = 0; li < loops.size(); ++li) {
+      const std::vector<Pt>& p = loops[li].pts;
+      std::vector<double>& w = along_of[li];
+      w.resize(p.size());
+      for (size_t i = 0; i < p.size(); ++i) w[i] = c * p[i].x + s * p[i].y;
+    }
     for (int64_t j = int64_t(first); j <= int64_t(last) && regen_continue && tk_regen.piece_budget > 0; ++j) {
       double px = f.bx + f.ox * double(j), py = f.by + f.oy * double(j);
+      const double along = c * px + s * py;
       hits.clear();
       for (size_t li = 0; li < loops.size(); ++li) {
         const std::vector<Pt>& p = loops[li].pts;
+        const std::vector<double>& w = along_of[li];
         const size_t n = p.size();
         if (n < 2) continue;
         // The box across the line first: a loop the line misses costs four products.
@@ -357,23 +369,26 @@ void pattern_lines(const Out& o, const std::vector<Loop>& loops, const std::vect
         double c0 = -s * (lb[0] - px), c1 = -s * (lb[2] - px), d0 = c * (lb[1] - py), d1 = c * (lb[3] - py);
         double smin = std::min(c0, c1) + std::min(d0, d1), smax = std::max(c0, c1) + std::max(d0, d1);
         if (smin > 0 || smax < 0) continue;
-        double sa = -s * (p[n - 1].x - px) + c * (p[n - 1].y - py);
+        double sa = -s * (p[n - 1].x - px) + c * (p[n - 1].y - py), ta = w[n - 1];
         for (size_t i = 0; i < n; ++i) {
-          const Pt& a = p[i == 0 ? n - 1 : i - 1];
-          const Pt& b = p[i];
-          double sb = -s * (b.x - px) + c * (b.y - py);
+          double sb = -s * (p[i].x - px) + c * (p[i].y - py), tb = w[i];
           // Half-open: a line through a vertex counts it once where it crosses, not where it
           // only touches.
           if ((sa > 0) != (sb > 0)) {
             double u = sa / (sa - sb);
-            double x = a.x + (b.x - a.x) * u, y = a.y + (b.y - a.y) * u;
-            hits.push_back({c * (x - px) + s * (y - py), int32_t(li)});
+            hits.push_back({ta + (tb - ta) * u - along, int32_t(li)});
           }
           sa = sb;
+          ta = tb;
         }
       }
       if (hits.size() < 2) continue;
-      std::sort(hits.begin(), hits.end(), [](const Hit& x, const Hit& y) { return x.t < y.t; });
+      // Most lines cross a boundary twice: the pair needs no sort.
+      if (hits.size() == 2) {
+        if (hits[1].t < hits[0].t) std::swap(hits[0], hits[1]);
+      } else {
+        std::sort(hits.begin(), hits.end(), [](const Hit& x, const Hit& y) { return x.t < y.t; });
+      }
       if (style == 0) {
         for (size_t k = 0; k + 1 < hits.size(); k += 2)
           draw_span(o, f, px, py, c, s, hits[k].t, hits[k + 1].t, pattern);

@@ -76,6 +76,7 @@ int16_t arrow_block_create(TkDrawing* drawing, const char* name, TkHandle* out);
 // blocks.
 void arrow_blocks_resolve(TkDrawing* drawing);
 
-// Installs the services the core asks of the display through its hooks: the two above, and the
-// spline evaluation of entity outlines (core_hooks.cpp).
+// Installs the services the core asks of the display through its hooks: the two above, the
+// shape lookup by name (font_install_hooks) and the spline evaluation of entity outlines
+// (core_hooks.cpp).
 void regen_install_core_hooks();

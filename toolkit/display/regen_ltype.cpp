@@ -465,6 +465,8 @@ void regen_reset_patterns() {
   }
 }
 
+void ltype_drop_wide() { std::memset(g_has_pending, 0, sizeof g_has_pending); }
+
 void ltype_flush_wide(TkDrawing* drawing, TkConstViewMatrices matrices) {
   ltype_flush_wide_viewport(drawing, matrices, 0);
 }

@@ -92,17 +92,17 @@ void clip_to_loops(const TkLoopSet* set, const Piece& seg, double e, std::vector
 }
 
 std::vector<Piece> g_pieces;
-std::vector<Piece> g_scratch;
 
 }  // namespace
 
 void regen_widen_extents(double x, double y) {
   TkDisplayState* host = tk_regen.host;
   if (!host) return;
-  host->drawn[0] = std::fmin(host->drawn[0], x);
-  host->drawn[1] = std::fmin(host->drawn[1], y);
-  host->drawn[2] = std::fmax(host->drawn[2], x);
-  host->drawn[3] = std::fmax(host->drawn[3], y);
+  // Comparisons rather than fmin and fmax: as with them, a NaN leaves the box as it is.
+  if (x < host->drawn[0]) host->drawn[0] = x;
+  if (y < host->drawn[1]) host->drawn[1] = y;
+  if (x > host->drawn[2]) host->drawn[2] = x;
+  if (y > host->drawn[3]) host->drawn[3] = y;
 }
 
 void regen_draw_segment(TkDrawing* drawing, const double p0[3], const double p1[3],
@@ -161,6 +161,27 @@ void regen_poll(TkDrawing* drawing) {
   }
 }
 
+namespace {
+
+// Sends one clipped piece as a move-to (when the pen is elsewhere) and a line-to.
+void send_piece(TkDisplayCallbacks* cb, TkUserData user, const Piece& p) {
+  // Clipping far-away coordinates can overflow; such a piece is not drawn.
+  const double lim = 2147483520.0;
+  if (!(std::fabs(p.x0) <= lim && std::fabs(p.y0) <= lim && std::fabs(p.x1) <= lim &&
+        std::fabs(p.y1) <= lim))
+    return;
+  int32_t sx = static_cast<int32_t>(p.x0), sy = static_cast<int32_t>(p.y0);
+  if (sx != cb->pen_x || sy != cb->pen_y) {
+    if (cb->moveto) cb->moveto(sx, sy, user);
+  }
+  int32_t ex = static_cast<int32_t>(p.x1), ey = static_cast<int32_t>(p.y1);
+  cb->pen_x = ex;
+  cb->pen_y = ey;
+  if (cb->lineto) cb->lineto(ex, ey, user);
+}
+
+}  // namespace
+
 void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, double y1, int v) {
   TkDisplayCallbacks* cb = tk_display_callbacks;
   TkDisplayState* s = tk_regen.state;
@@ -174,41 +195,33 @@ void regen_output_segment(TkDrawing* drawing, double x0, double y0, double x1, d
     regen_widen_extents(x0, y0);
     regen_widen_extents(x1, y1);
   }
+  // The rectangle's values are finite: min and max need no care for NaN here.
   const double* r = s->viewports[v].rect;
-  double rect[4] = {std::fmin(r[0], r[2]), std::fmin(r[1], r[3]), std::fmax(r[0], r[2]),
-                    std::fmax(r[1], r[3])};
+  double rect[4] = {std::min(r[0], r[2]), std::min(r[1], r[3]), std::max(r[0], r[2]),
+                    std::max(r[1], r[3])};
   double a[2] = {x0, y0}, b[2] = {x1, y1};
   if (!clip_segment_to_rect(a, b, rect)) return;
-  g_pieces.clear();
-  g_pieces.push_back(Piece{a[0], a[1], b[0], b[1]});
+  const Piece piece{a[0], a[1], b[0], b[1]};
   // The top node of the clip stack holds what every boundary pushed so far leaves of the
-  // viewport; the base node alone is the rectangle just clipped to.
-  if (tk_clip_has_loops(s, v)) {
-    double e = (rect[2] - rect[0]) * 1e-6;
-    g_scratch.clear();
-    clip_to_loops(s->clip->sets[v], g_pieces.front(), e, g_scratch);
-    g_pieces.swap(g_scratch);
-    if (g_pieces.empty()) return;
+  // viewport; the base node alone is the rectangle just clipped to, and the piece goes out as
+  // it is.
+  if (!tk_clip_has_loops(s, v)) {
+    if (collect && clipped_extents) {
+      regen_widen_extents(piece.x0, piece.y0);
+      regen_widen_extents(piece.x1, piece.y1);
+    }
+    send_piece(cb, user, piece);
+    return;
   }
-  if (collect && clipped_extents && !g_pieces.empty()) {
+  double e = (rect[2] - rect[0]) * 1e-6;
+  g_pieces.clear();
+  clip_to_loops(s->clip->sets[v], piece, e, g_pieces);
+  if (g_pieces.empty()) return;
+  if (collect && clipped_extents) {
     regen_widen_extents(g_pieces.front().x0, g_pieces.front().y0);
     regen_widen_extents(g_pieces.back().x1, g_pieces.back().y1);
   }
-  for (const Piece& p : g_pieces) {
-    // Clipping far-away coordinates can overflow; such a piece is not drawn.
-    const double lim = 2147483520.0;
-    if (!(std::fabs(p.x0) <= lim && std::fabs(p.y0) <= lim && std::fabs(p.x1) <= lim &&
-          std::fabs(p.y1) <= lim))
-      continue;
-    int32_t sx = static_cast<int32_t>(p.x0), sy = static_cast<int32_t>(p.y0);
-    if (sx != cb->pen_x || sy != cb->pen_y) {
-      if (cb->moveto) cb->moveto(sx, sy, user);
-    }
-    int32_t ex = static_cast<int32_t>(p.x1), ey = static_cast<int32_t>(p.y1);
-    cb->pen_x = ex;
-    cb->pen_y = ey;
-    if (cb->lineto) cb->lineto(ex, ey, user);
-  }
+  for (const Piece& p : g_pieces) send_piece(cb, user, p);
 }
 
 int16_t clip_segment_to_rect(double p1[2], double p2[2], const double rect[4]) {

@@ -3,11 +3,12 @@
 // and the two mesh forms (M x N polygon mesh, polyface mesh). The dispatcher collects the
 // vertices; this file only turns them into pieces.
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
+#include "toolkit/core/mem.h"
 #include "toolkit/display/regen.h"
 
 namespace {
@@ -29,6 +30,7 @@ struct Seg {
   double d0, d1;  // perpendicular directions at either end, TK_NO_DIRECTION when chordal
   bool arc;
   double length;  // 0 for straight segments, else the on-screen arc length
+  double radius;  // of the arc a sub-arc belongs to
   double ls[3], rs[3], le[3], re[3];  // corner points
 };
 
@@ -111,9 +113,33 @@ bool mitred(const Seg& s, const Seg& t) {
   return true;
 }
 
-void expand(const TkPlineVertex& from, const TkPlineVertex& to, bool last_open,
-            std::vector<Seg>& out) {
-  (void)last_open;
+// The arc from `from` to `to` by from's bulge: its centre, radius and included angle, and the
+// number of pieces it is drawn in (0 when it is no arc: a straight segment, or ends too close
+// or too far apart for a circle).
+int32_t arc_of(const TkPlineVertex& from, const TkPlineVertex& to, double* cx, double* cy,
+               double* r, double* theta) {
+  double b = from.bulge;
+  if (b == 0 || !std::isfinite(b)) return 0;
+  if (std::fabs(from.point[0] - to.point[0]) < 1e-6 &&
+      std::fabs(from.point[1] - to.point[1]) < 1e-6)
+    return 0;
+  *theta = 4 * std::atan(b);
+  double p0[2] = {from.point[0], from.point[1]}, p1[2] = {to.point[0], to.point[1]};
+  tk_arc_from_chord(p0, p1, *theta, cx, cy, r);
+  if (!std::isfinite(*cx) || !std::isfinite(*cy) || !std::isfinite(*r)) return 0;
+  return regen_arc_segments(*theta, *r,
+                            regen_curve_resolution(tk_display_callbacks->scratch_header));
+}
+
+// The pieces of the segment from `from` to `to` (bulges expanded into sub-arcs).
+int32_t piece_count(const TkPlineVertex& from, const TkPlineVertex& to) {
+  double cx, cy, r, theta;
+  if (from.bulge == 0 || !std::isfinite(from.bulge)) return 1;
+  return arc_of(from, to, &cx, &cy, &r, &theta);
+}
+
+// Appends the pieces of the segment at out[*n]; the caller made room for piece_count of them.
+void expand(const TkPlineVertex& from, const TkPlineVertex& to, Seg* out, size_t* n_out) {
   double b = from.bulge;
   if (b == 0 || !std::isfinite(b)) {
     Seg s{};
@@ -122,19 +148,13 @@ void expand(const TkPlineVertex& from, const TkPlineVertex& to, bool last_open,
     s.w0 = from.start_width;
     s.w1 = from.end_width;
     s.d0 = s.d1 = TK_NO_DIRECTION;
-    out.push_back(s);
+    out[(*n_out)++] = s;
     return;
   }
-  if (std::fabs(from.point[0] - to.point[0]) < 1e-6 &&
-      std::fabs(from.point[1] - to.point[1]) < 1e-6)
-    return;
-  double theta = 4 * std::atan(b);
-  double cx, cy, r;
-  double p0[2] = {from.point[0], from.point[1]}, p1[2] = {to.point[0], to.point[1]};
-  tk_arc_from_chord(p0, p1, theta, &cx, &cy, &r);
-  if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(r)) return;
-  double a0 = std::atan2(p0[1] - cy, p0[0] - cx);
-  int32_t n = regen_arc_segments(theta, r, regen_curve_resolution(tk_display_callbacks->scratch_header));
+  double cx, cy, r, theta;
+  int32_t n = arc_of(from, to, &cx, &cy, &r, &theta);
+  if (n <= 0) return;
+  double a0 = std::atan2(from.point[1] - cy, from.point[0] - cx);
   double step = theta / n;
   double wstep = (from.end_width - from.start_width) / n;
   double w = from.start_width;
@@ -158,7 +178,8 @@ void expand(const TkPlineVertex& from, const TkPlineVertex& to, bool last_open,
     s.d1 = a;
     s.arc = true;
     s.length = std::fabs(theta) * r;
-    out.push_back(s);
+    s.radius = r;
+    out[(*n_out)++] = s;
     std::memcpy(prev, s.b, sizeof prev);
   }
 }
@@ -174,7 +195,16 @@ bool crosses(const double p0[3], const double p1[3], const double q0[3], const d
   return t >= lo && t <= hi && u >= lo && u <= hi;
 }
 
-std::vector<Seg> g_segs;
+// The vertices and pieces of the polyline being drawn, in the toolkit's memory; freed on every
+// way out.
+struct PlineBuffers {
+  TkPlineVertex* vertices = nullptr;
+  Seg* pieces = nullptr;
+  ~PlineBuffers() {
+    mem_free(vertices);
+    mem_free(pieces);
+  }
+};
 
 }  // namespace
 
@@ -183,37 +213,50 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
                        TkConstViewMatrices matrices, const TkLinetypeRecord* linetype) {
   TkRegenContext& r = tk_regen;
   if (count <= 0) return 1;
-  std::vector<TkPlineVertex> v;
-  v.reserve(size_t(count) + 1);
+  PlineBuffers buffers;
+  if (size_t(count) + 1 <= SIZE_MAX / sizeof(TkPlineVertex))
+    buffers.vertices =
+        static_cast<TkPlineVertex*>(mem_alloc(sizeof(TkPlineVertex) * (size_t(count) + 1)));
+  if (!buffers.vertices) return tk_fail_alloc(TK_ERR_PLINE_VERTICES);
+  TkPlineVertex* v = buffers.vertices;
+  size_t kept = 0;
   for (int32_t i = 0; i < count; ++i) {
     // A repeated vertex only hands its widths to the one before it.
-    if (!v.empty() && std::memcmp(v.back().point, vertices[i].point, sizeof v.back().point) == 0) {
-      v.back().start_width = vertices[i].start_width;
-      v.back().end_width = vertices[i].end_width;
+    if (kept && std::memcmp(v[kept - 1].point, vertices[i].point, sizeof v[0].point) == 0) {
+      v[kept - 1].start_width = vertices[i].start_width;
+      v[kept - 1].end_width = vertices[i].end_width;
       continue;
     }
-    v.push_back(vertices[i]);
+    v[kept++] = vertices[i];
   }
-  if (closed && v.size() > 1) v.push_back(v.front());
+  if (closed && kept > 1) v[kept++] = v[0];
+  for (size_t i = 0; i + 1 < kept; ++i)
+    if (is_3d) v[i].bulge = 0, v[i].start_width = v[i].end_width = 0;
+  size_t pieces = 0;
+  for (size_t i = 0; i + 1 < kept; ++i) pieces += size_t(piece_count(v[i], v[i + 1]));
+  if (pieces) {
+    if (pieces <= SIZE_MAX / sizeof(Seg))
+      buffers.pieces = static_cast<Seg*>(mem_alloc(sizeof(Seg) * pieces));
+    if (!buffers.pieces) return tk_fail_alloc(TK_ERR_PLINE_ARC_PIECES);
+  }
+  ltype_drop_wide();
   r.pline_active = 1;
   r.pline_3d = is_3d ? 1 : 0;
   r.restart_at_vertices = plinegen ? 0 : 1;
-  std::vector<Seg>& segs = g_segs;
-  segs.clear();
-  for (size_t i = 0; i + 1 < v.size(); ++i) {
-    TkPlineVertex from = v[i];
-    if (is_3d) from.bulge = 0, from.start_width = from.end_width = 0;
-    expand(from, v[i + 1], false, segs);
-  }
+  size_t n = 0;
+  for (size_t i = 0; i + 1 < kept; ++i) expand(v[i], v[i + 1], buffers.pieces, &n);
+  Seg* const segs = buffers.pieces;
   bool any_wide = false;
-  for (Seg& s : segs) {
+  for (size_t i = 0; i < n; ++i) {
+    Seg& s = segs[i];
     if (s.w0 < r.thin_width) s.w0 = 0;
     if (s.w1 < r.thin_width) s.w1 = 0;
     if (s.w0 != 0 || s.w1 != 0) any_wide = true;
   }
   int32_t run = ++r.run_counter;
   if (!any_wide) {
-    for (Seg& s : segs) {
+    for (size_t i = 0; i < n; ++i) {
+      Seg& s = segs[i];
       if (!plinegen) run = ++r.run_counter;
       double a[3], b[3];
       std::memcpy(a, s.a, sizeof a);
@@ -224,8 +267,7 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
     r.pline_3d = 0;
     return 1;
   }
-  size_t n = segs.size();
-  for (Seg& s : segs) corners(s);
+  for (size_t i = 0; i < n; ++i) corners(segs[i]);
   // Joins: each end pair meets the next start pair at the mitre, or stays open.
   auto join = [&](Seg& s, Seg& t) {
     if (std::fabs(s.a[0] - s.b[0]) == 0 && std::fabs(s.a[1] - s.b[1]) == 0) return;
@@ -244,7 +286,8 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
   bool fill = !hdr || hdr->fillmode != 0;
   bool dashes = linetype && linetype->element_count > 0 &&
                 tk_handle_compare(&linetype->handle, &r.continuous_handle) != 0;
-  for (Seg& s : segs) {
+  for (size_t i = 0; i < n; ++i) {
+    Seg& s = segs[i];
     if (s.w0 == 0 && s.w1 == 0) {
       regen_line(drawing, s.a, s.b, base, matrices, linetype, drawing, nullptr, run, 0.0);
       continue;
@@ -257,11 +300,18 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
       std::memcpy(s.le, s.re, sizeof t);
       std::memcpy(s.re, t, sizeof t);
     }
-    // A pattern finer than 4 device units across the segment's width is drawn solid.
+    // A pattern finer than 4 device units across the segment's width is drawn solid. Along a
+    // wide arc the pattern is laid shorter, the more so the wider the arc is against its radius,
+    // so that its dashes stay apart on the inner side.
     bool fine = false;
+    const double saved_ltscale = r.ltscale;
     if (dashes && hdr && hdr->psltscale != 1) {
       double ltscale = r.ltscale != 0 ? r.ltscale : 1.0;
       double ratio = s.w0 != 0 && s.w1 != 0 ? std::fmin(s.w0, s.w1) / ltscale : 0.0;
+      if (ratio != 0 && s.arc && s.radius > 0) {
+        ltscale *= (s.radius - (ratio / 2 - ratio * ratio / (8 * s.radius))) / s.radius;
+        r.ltscale = ltscale;
+      }
       double scale = ratio != 0 ? 2 * ltscale * r.vp_scale[0] * ratio : ltscale * r.vp_scale[0];
       fine = scale < 4.0 && !(r.state && r.state->paper_space);
     }
@@ -287,6 +337,7 @@ int16_t regen_polyline(TkDrawing* drawing, const TkPlineVertex* vertices, int32_
       std::memcpy(c[3], s.le, sizeof c[3]);
       regen_fill_quad(drawing, c, matrices);
     }
+    r.ltscale = saved_ltscale;
   }
   // The last wide dash was held back for a join that no further piece asks for.
   if (dashes)

@@ -14,6 +14,7 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/matrix.h"
 #include "toolkit/core/mem.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/truetype.h"
 
 namespace {
@@ -201,11 +202,29 @@ void truetype_char(TkShapeContext* ctx, uint16_t code) {
   out.target = ctx;
   double advance = 0;
   if (tk_truetype_glyph_bridge(&advance, int16_t(code), ctx->pen, &spec, ctx->drawing, &out,
-                               nullptr, 1))
+                               nullptr, 1)) {
     ctx->pen[0] += advance;
-  else
-    // Without the application's glyph the pen advances by a typical character width.
+    return;
+  }
+  // The application could not give the glyph (its font file is gone or unreadable): the
+  // character is drawn from the first built-in font, sized to the TrueType units, so that the
+  // text still shows.
+  TkFont* first = tk_state ? tk_state->builtin_fonts[0] : nullptr;
+  if (code == 176 || code == 177) code = uint16_t(code + 80);
+  if (code == 8709) code = 258;
+  TkFont* glyph = first && first->above ? font_find_glyph(ctx->drawing, first, nullptr, code, 0)
+                                        : nullptr;
+  if (!glyph) {
+    // Without any glyph the pen advances by a typical character width.
     ctx->pen[0] += 600;
+    return;
+  }
+  const double saved[2] = {ctx->xscale, ctx->yscale};
+  ctx->xscale *= 1000.0 / first->above;
+  ctx->yscale *= 1000.0 / first->above;
+  interpret(ctx, glyph, 0);
+  ctx->xscale = saved[0];
+  ctx->yscale = saved[1];
 }
 
 }  // namespace
@@ -216,6 +235,7 @@ void shx_interpret(TkShapeContext* ctx, uint16_t code, TkFont* glyph_font, uint8
   uint16_t above = ctx->above;
   if (ctx->font && ctx->font->kind == TK_FONT_TRUETYPE) {
     above = 1000;
+    if (ctx->nesting == 0) ctx->steps_left = TK_SHAPE_MAX_STEPS;
     truetype_char(ctx, code);
   } else if (glyph_font) {
     if (ctx->nesting == 0) ctx->steps_left = TK_SHAPE_MAX_STEPS;
@@ -558,6 +578,24 @@ int16_t shx_draw_string(TkShapeContext* ctx, const char* text, double big_ratio)
   return 1;
 }
 
+void style_truetype_face(const TkTextStyleRecord* style, char face[512], uint32_t* bits) {
+  face[0] = 0;
+  *bits = 0xFFFFFFFF;
+  if (!style || !style->xdata) return;
+  TkBlob* r = blob_open_read(style->xdata);
+  if (!r) return;
+  TkXdataItem item;
+  while (xdata_read_item(r, &item)) {
+    if (item.code == 1000) {
+      std::memcpy(face, item.value, 511);
+      face[511] = 0;
+    } else if (item.code == 1071) {
+      std::memcpy(bits, item.value, 4);
+    }
+  }
+  blob_close(r);
+}
+
 namespace {
 
 struct StyleFonts {
@@ -570,8 +608,11 @@ struct StyleFonts {
 StyleFonts style_fonts(TkDrawing* drawing, const TkTextStyleRecord* style, bool fallback) {
   StyleFonts s{};
   TkFont* first = tk_state ? tk_state->builtin_fonts[0] : nullptr;
+  char face[512];
+  uint32_t bits = 0xFFFFFFFF;
+  style_truetype_face(style, face, &bits);
   s.main = font_resolve(drawing, style ? style->font_file : "", TK_FONT_MASK_MAIN,
-                        fallback ? first : nullptr, nullptr, 0xFFFFFFFF);
+                        fallback ? first : nullptr, face, bits);
   if (!s.main && fallback) s.main = first;
   s.big_ratio = 1.0;
   if (style && style->bigfont_file[0])

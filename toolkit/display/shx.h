@@ -61,6 +61,10 @@ int16_t text_is_blank(const char* text);
 // glyph at all (the characters before it stay drawn).
 int16_t shx_draw_string(TkShapeContext* ctx, const char* text, double big_ratio);
 
+// The TrueType face (the last 1000 string) and style bits (the last 1071 value, else
+// 0xFFFFFFFF) that a text style keeps in its extended data; an empty face without any.
+void style_truetype_face(const TkTextStyleRecord* style, char face[512], uint32_t* bits);
+
 struct TkTextParams {
   double height;
   double rotation;

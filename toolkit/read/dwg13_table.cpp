@@ -251,7 +251,8 @@ int16_t dwg13_read_style(TkDrawing* d, TkTextStyleRecord* rec, uint8_t* xd) {
   if (!dwg_read_record_handles(r, &rec->handle, &rec->owner, reactors, &rec->reactors, &rec->xdict, &xref))
     return 0;
   if (rec->reactors) rec->reactor_count = reactors;
-  *xd = has_xdata;
+  if (!record_xdata(d, has_xdata, &rec->xdata)) return 0;
+  *xd = rec->xdata != nullptr;
   return 1;
 }
 

@@ -155,8 +155,12 @@ int16_t dxf_read_style(TkDrawing* d, TkTextStyleRecord* r, uint8_t* has_xdata) {
   DxfState* s = begin_record(d, has_xdata);
   if (!s) return 0;
   tk_init_style_record(r);
-  return dxf_read_table_record(s, table_of(TK_GROUPS_STYLE), r, has_xdata, &r->reactor_count,
-                               &r->reactors, nullptr);
+  r->xdata = nullptr;
+  if (!dxf_read_table_record(s, table_of(TK_GROUPS_STYLE), r, has_xdata, &r->reactor_count,
+                             &r->reactors, nullptr))
+    return 0;
+  keep_xdata(s, &r->xdata, has_xdata);
+  return 1;
 }
 
 int16_t dxf_read_view(TkDrawing* d, TkViewRecord* r, uint8_t* has_xdata) {

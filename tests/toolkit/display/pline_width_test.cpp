@@ -90,8 +90,10 @@ TEST_F(PolyfaceTest, WideDashesJoinAtCorners) {
     double half = 2, bis = (3.14159265358979323846 - a) / 2;
     double k = half / std::sin(bis);
     double dir = a / 2 + 3.14159265358979323846 / 2;  // bisector of the left normals
-    int32_t lx = int32_t(10 * (50 + k * std::cos(dir))), ly = int32_t(10 * (50 + k * std::sin(dir)));
-    int32_t rx = int32_t(10 * (50 - k * std::cos(dir))), ry = int32_t(10 * (50 - k * std::sin(dir)));
+    int32_t lx = int32_t(10 * (50 + k * std::cos(dir))),
+            ly = int32_t(10 * (50 + k * std::sin(dir)));
+    int32_t rx = int32_t(10 * (50 - k * std::cos(dir))),
+            ry = int32_t(10 * (50 - k * std::sin(dir)));
     auto fills = of(2);
     int at_corner = 0;
     for (auto& f : fills) {
@@ -147,6 +149,98 @@ TEST_F(PolyfaceTest, FineDashedPolylineIsFilledSolid) {
     else
       EXPECT_GT(of(2).size(), 5u);
     for (TkHandle& p : parts) tk_delete_entity(d, model(), &p, 1);
+  }
+}
+
+// Along a wide arc the pattern is laid shorter by how wide the arc is against its radius: a half
+// circle of radius 20, 4 wide at LTSCALE 0.5 (width ratio 8), lays its pattern of 8 at 0.82 of
+// the LTSCALE, so about 19 patterns along its 62.8 units in place of 15.
+TEST_F(PolyfaceTest, WideDashedArcLaysItsPatternShorter) {
+  TkHandle lt = add_linetype("DASHED", {6, -2});
+  d->header->ltscale = 0.5;
+  start(TK_POLYLINE);
+  put<double>(8, 4.0);
+  put<double>(16, 4.0);
+  h.linetype = lt;
+  add();
+  start(TK_VERTEX);
+  put3(0, 30, 50);
+  put<double>(56, 1.0);  // bulge: a half circle to the next vertex
+  add();
+  vertex(70, 50, 0);
+  start(TK_SEQEND);
+  add();
+  ASSERT_EQ(regen(), 1);
+  // Dashes: runs of fills each of which shares its start corners with the one before.
+  auto fills = of(2);
+  ASSERT_FALSE(fills.empty());
+  auto shares_two = [](const display_test::Call& a, const display_test::Call& b) {
+    int shared = 0;
+    for (size_t i = 0; i + 1 < a.pts.size(); i += 2)
+      for (size_t j = 0; j + 1 < b.pts.size(); j += 2)
+        if (std::abs(a.pts[i] - b.pts[j]) <= 1 && std::abs(a.pts[i + 1] - b.pts[j + 1]) <= 1) {
+          ++shared;
+          break;
+        }
+    return shared >= 2;
+  };
+  int dashes = 1;
+  for (size_t i = 1; i < fills.size(); ++i)
+    if (!shares_two(fills[i - 1], fills[i])) ++dashes;
+  const double arc = 3.14159265358979323846 * 20, pattern = 8 * 0.5 * 0.82;
+  EXPECT_NEAR(dashes, std::floor(arc / pattern) + 1, 1);
+}
+
+// Allocations above 2 MB fail: a polyline's own buffers are the only ones that large here. The
+// others go on being counted as the fixture counts them.
+void* large_blocks_fail(size_t size) {
+  return size > (2u << 20) ? nullptr : core_test::counting_alloc(size);
+}
+void use_allocator(void* (*alloc)(size_t)) {
+  TkHostLayer layer{};
+  layer.alloc = alloc;
+  layer.free = core_test::counting_free;
+  tk_set_host_layer(&layer);
+}
+std::vector<int16_t> error_codes;
+void record_error(int16_t code) { error_codes.push_back(code); }
+
+// A polyline whose vertices or arc pieces cannot be held ends the regeneration with its own error
+// number, and the application hears that memory ran out.
+TEST_F(PolyfaceTest, PolylineWithoutMemoryFailsWithItsNumber) {
+  struct Case {
+    const char* name;
+    uint32_t count;
+    double bulge;
+    int16_t error;
+  } cases[] = {{"vertices", 60000, 0.0, 262}, {"arc pieces", 1000, 1.0, 263}};
+  ASSERT_NE(tk_class_lwpolyline(d), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TkBlob* blob = blob_alloc(TK_BLOB_CHUNK_SIZE);
+    TkBlob* w = blob_create(blob);
+    for (uint32_t i = 0; i < c.count; ++i) {
+      const double p[3] = {10 + 80.0 * i / c.count, 50.0 + (i % 2), c.bulge};
+      blob_write(w, p, sizeof p);
+    }
+    blob_close_write(w);
+    start(tk_class_lwpolyline(d));
+    put<uint16_t>(TK_LWPOLYLINE_FLAGS, TK_LWPL_BULGES);
+    put<uint32_t>(TK_LWPOLYLINE_COUNT, c.count);
+    put(TK_LWPOLYLINE_VERTICES, blob);
+    add();
+    TkHandle polyline = h.handle;
+    error_codes.clear();
+    TkErrorCallback before = tk_state->error_callback;
+    tk_state->error_callback = record_error;
+    use_allocator(large_blocks_fail);
+    int16_t drawn = regen();
+    use_allocator(core_test::counting_alloc);
+    tk_state->error_callback = before;
+    EXPECT_EQ(drawn, 0);
+    EXPECT_EQ(tk_get_last_error(), c.error);
+    EXPECT_EQ(error_codes, std::vector<int16_t>{2});
+    tk_delete_entity(d, model(), &polyline, 1);
   }
 }
 

@@ -15,9 +15,12 @@
 #include "display_support.h"
 #include "toolkit/core/load.h"
 #include "toolkit/core/matrix.h"
+#include "toolkit/core/object.h"
 #include "toolkit/core/state.h"
+#include "toolkit/core/truetype.h"
 #include "toolkit/display/ltype_shape.h"
 #include "toolkit/display/mtext.h"
+#include "toolkit/display/regen_kinds.h"
 #include "toolkit/display/shx.h"
 
 namespace {
@@ -443,8 +446,9 @@ TEST_F(TextGenTest, ShapesByNameAndByNumber) {
   EXPECT_EQ(font_shape_name(d, &others, 9, name), 1);
   EXPECT_STREQ(name, "STAR");
   EXPECT_EQ(font_shape_name(d, &symbols, 8, name), 0);
-  // The load's lookup of a SHAPE's name goes through the same search once installed.
-  font_install_hooks();
+  // The load's lookup of a SHAPE's name goes through the same search, installed with the other
+  // hooks that the program sets at its start.
+  regen_install_core_hooks();
   ASSERT_NE(tk_state->shape_lookup, nullptr);
   uint16_t number = 0;
   TkHandle style{};
@@ -571,6 +575,120 @@ TEST_F(TextGenTest, CodePageSymbolsDrawAsTheFontsOwn) {
       EXPECT_NE(drawn[0], strokes());
     }
   }
+}
+
+std::vector<TkTrueTypeRequest> truetype_requests;
+void record_truetype(TkTrueTypeRequest* request, TkUserData) {
+  truetype_requests.push_back(*request);
+  std::strcpy(request->file, "C:/fonts/face.ttf");
+}
+int glyph_calls = 0;
+int16_t no_glyph(int16_t, const double[2], const TkTrueTypeFontSpec*, TkTrueTypeGlyph* glyph,
+                 TkUserData) {
+  ++glyph_calls;
+  glyph->advance = 500;
+  return 0;
+}
+// An application whose font file is gone: no glyph can be had.
+int16_t failed_glyph(int16_t, const double[2], const TkTrueTypeFontSpec*, TkTrueTypeGlyph*,
+                     TkUserData) {
+  ++glyph_calls;
+  return 1;
+}
+
+// A TrueType style whose extended data names its face (1000) and style bits (1071).
+TkHandle add_truetype_style(TkDrawing* d, const char* face, uint32_t bits) {
+  TkTextStyleRecord style;
+  tk_init_style_record(&style);
+  std::strcpy(style.name, "FACE");
+  std::strcpy(style.font_file, "face.ttf");
+  style.xdata = blob_alloc(TK_BLOB_CHUNK_SIZE);
+  TkBlob* w = blob_create(style.xdata);
+  TkXdataItem item{};
+  item.code = 1000;
+  std::strcpy(reinterpret_cast<char*>(item.value), face);
+  xdata_append_item(w, &item);
+  item = TkXdataItem{};
+  item.code = 1071;
+  std::memcpy(item.value, &bits, 4);
+  xdata_append_item(w, &item);
+  blob_close_write(w);
+  EXPECT_EQ(tk_next_handle(d, nullptr, 0, &style.handle), 1);
+  EXPECT_EQ(tk_style_add(d, &style), 1);  // the table owns the extended data from here
+  return style.handle;
+}
+
+// A style whose extended data names a TrueType face (1000) and its style bits (1071) asks the
+// application's locator for that face with those bits.
+TEST_F(TextGenTest, TrueTypeFaceFromTheStylesExtendedData) {
+  tk_set_find_truetype_font_callback(record_truetype);
+  tk_set_draw_truetype_text_callback(no_glyph);
+  truetype_requests.clear();
+  TkHandle style = add_truetype_style(d, "Face Sans", 0x02000022);
+  start(TK_TEXT);
+  put3(0, 10, 40);
+  put(TK_TEXT_ATTRS, 10.0);
+  put(TK_TEXT_ATTRS + 56, style);
+  std::strcpy(tk_data_text(&data, TK_TEXT_STRING), "AB");
+  add();
+  ASSERT_EQ(regen(), 1);
+  tk_set_draw_truetype_text_callback(nullptr);
+  tk_set_find_truetype_font_callback(nullptr);
+  ASSERT_FALSE(truetype_requests.empty());
+  EXPECT_STREQ(truetype_requests[0].face, "Face Sans");
+  EXPECT_EQ(truetype_requests[0].style, 0x02000022u);
+}
+
+// Every character of a TrueType text is asked of the application, however long the text; one
+// whose glyph the application cannot give (its font file is gone) is still drawn, from the
+// built-in font at the text's height.
+TEST_F(TextGenTest, TrueTypeTextWithoutItsGlyphsStillDraws) {
+  struct Case {
+    const char* name;
+    bool paragraph;
+    TkTrueTypeTextFn glyphs;
+    const char* text;
+    int asked;
+    bool strokes_drawn;
+  } cases[] = {
+      {"text_without_glyphs", false, failed_glyph, "HH", 2, true},
+      {"paragraph_without_glyphs", true, failed_glyph, "HH", 2, true},
+      {"long_text", false, no_glyph, "HHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHH", 40, false},
+      {"long_paragraph", true, no_glyph, "HHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHH", 40, false},
+  };
+  tk_set_find_truetype_font_callback(record_truetype);
+  TkHandle style = add_truetype_style(d, "Face Sans", 0x22);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tk_set_draw_truetype_text_callback(c.glyphs);
+    clear();
+    start(c.paragraph ? TK_MTEXT : TK_TEXT);
+    put3(0, 10, 40);
+    if (c.paragraph) {
+      put(48, 10.0);
+      put<uint8_t>(64, 7);  // bottom left
+      put<uint8_t>(65, 1);
+      put(TK_MTEXT_STYLE, style);
+    } else {
+      put(TK_TEXT_ATTRS, 10.0);
+      put(TK_TEXT_ATTRS + 56, style);
+    }
+    std::strcpy(tk_data_text(&data, c.paragraph ? TK_MTEXT_STRING : TK_TEXT_STRING), c.text);
+    add();
+    shown.push_back(h.handle);
+    glyph_calls = 0;
+    ASSERT_EQ(regen(), 1);
+    EXPECT_EQ(glyph_calls, c.asked);
+    if (!c.strokes_drawn) continue;
+    Box b = stroke_box();
+    EXPECT_FALSE(strokes().empty());
+    // Two capitals 10 high standing on the base line at y 40.
+    EXPECT_NEAR(b.y0, 400, 3);
+    EXPECT_NEAR(b.y1, 500, 5);
+    EXPECT_GT(b.x1 - b.x0, 100);
+  }
+  tk_set_draw_truetype_text_callback(nullptr);
+  tk_set_find_truetype_font_callback(nullptr);
 }
 
 class ParagraphTest : public TextGenTest {};

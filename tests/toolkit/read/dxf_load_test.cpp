@@ -334,6 +334,38 @@ TEST_F(DxfLoad, DimensionStyleArrowNamesWithoutABlockAreQueued) {
   EXPECT_EQ(d->arrow_names, nullptr);
 }
 
+// A text style keeps its extended data: a TrueType style names its face and style bits there.
+TEST_F(DxfLoad, TextStyleKeepsItsExtendedData) {
+  auto tables = [](TextDxf& f) {
+    table(f, "APPID", {[](TextDxf& t) { t.g(2, "ACAD").g(70, "0"); }});
+    table(f, "STYLE", {[](TextDxf& t) {
+      t.g(2, "TT").g(70, "0").g(40, 0.0).g(41, 1.0).g(3, "arial.ttf").g(4, "");
+      t.g(1001, "ACAD").g(1000, "Arial").g(1071, "33554466");
+    }});
+  };
+  ASSERT_NE(open(drawing("AC1009", tables, nullptr)), nullptr) << tk_get_last_error();
+  TkTextStyleRecord style;
+  tk_style_list_rewind(d_);
+  bool found = false;
+  while (tk_style_list_next(d_, &style)) {
+    if (std::strcmp(style.name, "TT") != 0) continue;
+    found = true;
+    ASSERT_NE(style.xdata, nullptr);
+    TkBlob* r = blob_open_read(style.xdata);
+    TkXdataItem item;
+    std::vector<uint16_t> codes;
+    while (xdata_read_item(r, &item)) {
+      codes.push_back(item.code);
+      if (item.code == 1000) {
+        EXPECT_STREQ(reinterpret_cast<const char*>(item.value), "Arial");
+      }
+    }
+    blob_close(r);
+    EXPECT_EQ(codes, (std::vector<uint16_t>{1001, 1000, 1071}));
+  }
+  EXPECT_TRUE(found);
+}
+
 // A block that lost its ENDBLK ends where the next BLOCK begins: each block keeps its own
 // entities, and a file of many such blocks does not give each all the entities after it.
 TEST_F(DxfLoad, BlockWithoutItsEndStopsAtTheNextBlock) {
