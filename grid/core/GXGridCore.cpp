@@ -930,7 +930,7 @@ BOOL CGXGridCore::SetStyleRange(const CGXCellRange& rangeIn, const CGXStyle& sty
   } else {
     for (ROWCOL r = range.top; r <= range.bottom; ++r) {
       for (ROWCOL c = range.left; c <= range.right; ++c) {
-        bChanged |= StoreStyleRowCol(r, c, &style, nMode, 0);
+        bChanged |= StoreStyleRowCol(r, c, &style, nMode, m_nStoreValueKind);
         if (c == (ROWCOL)-1)
           break;
       }
@@ -941,6 +941,7 @@ BOOL CGXGridCore::SetStyleRange(const CGXCellRange& rangeIn, const CGXStyle& sty
   if (bChanged) {
     SetModified(TRUE);
     UpdateStyleRange(range, flags);
+    RecalcAfterChange(flags);
     if (pUndo != nullptr &&
         (!range.IsCells() || GXRangeFitsUndo(range.bottom - range.top + 1, range.right - range.left + 1)))
       pUndo->AddCommand("StyleRange", range.top, range.bottom);
@@ -1060,6 +1061,12 @@ void CGXGridCore::RegisterControl(UINT nId, CGXControl* pControl, BOOL bDefault)
 BOOL CGXGridCore::SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UINT flags) {
   CGXStyle style;
   style.SetValue(pszValue);
+  struct ValueKindScope {
+    int& n;
+    int nOld;
+    ~ValueKindScope() { n = nOld; }
+  } scope{m_nStoreValueKind, m_nStoreValueKind};
+  m_nStoreValueKind = 1;
   return SetStyleRange(range, style, CGXStyle::modeOverride, flags);
 }
 
@@ -1076,6 +1083,31 @@ void CGXGridCore::Redraw(UINT flags) {
     if (flags & GX_UPDATENOW)
       WndUpdateWindow();
   }
+}
+
+void CGXGridCore::RecalcAfterChange(UINT flags) {
+  CGXData* pData = m_pParam != nullptr ? m_pParam->GetData() : nullptr;
+  if (pData == nullptr)
+    return;
+  pData->Recalc(FALSE);
+  if (m_pParam->m_bLockUpdate || !WndIsVisible() || GetRowCount() == 0 || GetColCount() == 0)
+    return;
+  // The frozen rows (columns) and the scrolled ones from the top row (left column) on.
+  std::vector<ROWCOL> rows, cols;
+  const ROWCOL nLastRow = std::min(GetLastVisibleRow(), GetRowCount());
+  const ROWCOL nLastCol = std::min(GetLastVisibleCol(), GetColCount());
+  for (ROWCOL r = 1; r <= GetFrozenRows() && r <= nLastRow; ++r)
+    rows.push_back(r);
+  for (ROWCOL r = std::max(m_nTopRow, GetFrozenRows() + 1); r <= nLastRow; ++r)
+    rows.push_back(r);
+  for (ROWCOL c = 1; c <= GetFrozenCols() && c <= nLastCol; ++c)
+    cols.push_back(c);
+  for (ROWCOL c = std::max(m_nLeftCol, GetFrozenCols() + 1); c <= nLastCol; ++c)
+    cols.push_back(c);
+  for (ROWCOL r : rows)
+    for (ROWCOL c : cols)
+      if (pData->GetUpdateFlag(r, c))
+        RedrawRowCol(CGXCellRange(r, c, r, c), flags);
 }
 
 void CGXGridCore::RedrawRowCol(const CGXCellRange& rangeIn, UINT flags) {
