@@ -563,3 +563,21 @@ TEST(FormulaSheetGridTest, EditsRecalculateAndRedrawTheCellsTheyReach) {
   EXPECT_EQ(plain.redrawn, (std::set<std::pair<ROWCOL, ROWCOL>>{{2, 2}, {1, 1}}));
   EXPECT_STREQ(plain.GetValueRowCol(2, 2), "=A1");
 }
+
+TEST_F(FormulaSheetTest, CellStyleNamingAnObjectReadBeforeIsRefused) {
+  ASSERT_TRUE(Type(1, 1, "1.5"));
+  Bytes bytes = Store([&](CArchive& ar) { ar.WriteObject(&sheet); });
+  // A1's record ends its position with the null object; make it name the sheet itself (the
+  // archive's second entry, after the sheet's class).
+  const Bytes record = {1, 1, 3, 0x08, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  auto it = std::search(bytes.begin(), bytes.end(), record.begin(), record.end());
+  ASSERT_NE(it, bytes.end());
+  *(it + 12) = 2;
+  std::unique_ptr<CObject> pLoaded(ReadObjectFromBytes(bytes.data(), (UINT)bytes.size(), RUNTIME_CLASS(CGXFormulaSheet)));
+  EXPECT_EQ(pLoaded, nullptr);
+  // As written, it loads.
+  *(it + 12) = 0;
+  pLoaded.reset(ReadObjectFromBytes(bytes.data(), (UINT)bytes.size(), RUNTIME_CLASS(CGXFormulaSheet)));
+  ASSERT_NE(pLoaded, nullptr);
+  EXPECT_EQ(static_cast<CGXFormulaSheet*>(pLoaded.get())->GetValueTextAt(1, 1), "1.5");
+}
