@@ -128,6 +128,7 @@ void GXInitWindowSystem(GX_GRID_STATE* pState) {
   pState->m_nDirectCopyClipboardFormat = ::RegisterClipboardFormatA("GX_DIRECTCOPY");
   pState->SetVersion(::GetVersion());
   GXSetSysColorProc(&SysColor);
+  GXGetSysColorState()->m_hArrowCursor = reinterpret_cast<UINT_PTR>(::LoadCursorA(nullptr, IDC_ARROW));
   GXSetFindResourceProc(&FindProgramResource);
   if (GXGetAttachGridWndProc() == nullptr)
     GXSetAttachGridWndProc(&GXAttachGridWndObject);
