@@ -3,6 +3,7 @@
 #include "GXControlFactory.h"
 
 #include "GXGridState.h"
+#include "GXSpanCellPool.h"
 #include "GXStylesMap.h"
 
 const WORD GXRegisteredControlIds[37] = {
@@ -76,6 +77,8 @@ void CGXControlFactory::InstallLibraryFeatures() {
   InstallStyleSerializeImp();
   InstallGridDocSerializeImp();
   InstallGridParamCopyOperatorImp();
+  InstallSpanCellPoolImp();
+  InstallDelayedRangePoolImp();
 }
 
 // The Windows build registers the window classes (GXGridStateWin.cpp); natively there are none.

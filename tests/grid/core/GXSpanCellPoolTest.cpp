@@ -203,3 +203,21 @@ TEST(SpanCellPoolTest, ParameterObjectKeepsItsSpanStores) {
   EXPECT_EQ(static_cast<CGXDelayedRangePool*>(loaded->m_pSpan[CGXGridParam::spanFloatDelayed])->GetCount(), 1);
   EXPECT_EQ(loaded->m_pSpan[CGXGridParam::spanFloat], nullptr);
 }
+
+TEST(SpanCellPoolTest, StartUpInstallsThePoolFeaturesOnce) {
+  GX_GRID_STATE* pState = GXGetAppState();
+  ASSERT_NE(pState->m_pSpanCellPoolImp, nullptr);
+  ASSERT_NE(pState->m_pDelayedRangePoolImp, nullptr);
+  CGXAbstractFeature* pBefore = pState->m_pSpanCellPoolImp;
+  InstallSpanCellPoolImp();
+  EXPECT_EQ(pState->m_pSpanCellPoolImp, pBefore);
+  auto* pImp = static_cast<CGXAbstractSpanCellPoolImp*>(pState->m_pSpanCellPoolImp);
+  CGXSpanCellPool source;
+  source.SetSpan(1, 1, 2, 2, TRUE);
+  std::unique_ptr<CGXSpanCellPool> copy(pImp->CreateCopy(&source));
+  EXPECT_EQ(Span(*copy, 2, 2), "1,1..2,2");
+  pImp->InsertRows(copy.get(), 1, 1);
+  EXPECT_EQ(Span(*copy, 3, 2), "2,1..3,2");
+  pImp->InsertRows(nullptr, 1, 1);  // no pool: nothing
+  EXPECT_EQ(Span(source, 2, 2), "1,1..2,2");
+}
