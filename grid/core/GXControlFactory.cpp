@@ -5,6 +5,7 @@
 #include "GXGridCore.h"
 #include "GXGridState.h"
 #include "GXLongOperationImp.h"
+#include "GXSpanCellPool.h"
 #include "GXStylesMap.h"
 
 const WORD GXRegisteredControlIds[37] = {
@@ -81,6 +82,8 @@ void CGXControlFactory::InstallLibraryFeatures() {
   InstallGridDocSerializeImp();
   InstallGridParamCopyOperatorImp();
   InstallLongOperationImp();
+  InstallSpanCellPoolImp();
+  InstallDelayedRangePoolImp();
 }
 
 // The Windows build registers the window classes (GXGridStateWin.cpp); natively there are none.

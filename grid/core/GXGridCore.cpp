@@ -1091,7 +1091,8 @@ BOOL CGXGridCore::SetStyleRangeEx(const CGXCellRange& rangeIn, const CGXStyle* p
   int nIndex = 0;
   ForEachStoredSlot(range, [&](ROWCOL r, ROWCOL c, int nSlotType) {
     if (pStyle != nullptr) {
-      bChanged |= StoreStyleRowCol(r, c, pStyle, nMode, nSlotType);
+      // A cell takes the value as typed when SetValueRange stores it (value kind 1).
+      bChanged |= StoreStyleRowCol(r, c, pStyle, nMode, nSlotType == 0 ? m_nStoreValueKind : nSlotType);
       return TRUE;
     }
     if (nIndex >= pSaved->GetSize())
@@ -1110,6 +1111,7 @@ BOOL CGXGridCore::SetStyleRangeEx(const CGXCellRange& rangeIn, const CGXStyle* p
   }
   SetModified(TRUE);
   UpdateStyleRange(range, flags);
+  RecalcAfterChange(flags);
   if (pOld != nullptr) {
     CGXCommand* pCmd = m_pUndoImp->CreateSetStyleRangeCmd(range, nType, pOld);
     if (pCmd == nullptr)
@@ -1241,6 +1243,12 @@ void CGXGridCore::RegisterControl(UINT nId, CGXControl* pControl, BOOL bDefault)
 BOOL CGXGridCore::SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UINT flags) {
   CGXStyle style;
   style.SetValue(pszValue);
+  struct ValueKindScope {
+    int& n;
+    int nOld;
+    ~ValueKindScope() { n = nOld; }
+  } scope{m_nStoreValueKind, m_nStoreValueKind};
+  m_nStoreValueKind = 1;
   return SetStyleRange(range, style, CGXStyle::modeOverride, flags);
 }
 
@@ -1257,6 +1265,31 @@ void CGXGridCore::Redraw(UINT flags) {
     if (flags & GX_UPDATENOW)
       WndUpdateWindow();
   }
+}
+
+void CGXGridCore::RecalcAfterChange(UINT flags) {
+  CGXData* pData = m_pParam != nullptr ? m_pParam->GetData() : nullptr;
+  if (pData == nullptr)
+    return;
+  pData->Recalc(FALSE);
+  if (m_pParam->m_bLockUpdate || !WndIsVisible() || GetRowCount() == 0 || GetColCount() == 0)
+    return;
+  // The frozen rows (columns) and the scrolled ones from the top row (left column) on.
+  std::vector<ROWCOL> rows, cols;
+  const ROWCOL nLastRow = std::min(GetLastVisibleRow(), GetRowCount());
+  const ROWCOL nLastCol = std::min(GetLastVisibleCol(), GetColCount());
+  for (ROWCOL r = 1; r <= GetFrozenRows() && r <= nLastRow; ++r)
+    rows.push_back(r);
+  for (ROWCOL r = std::max(m_nTopRow, GetFrozenRows() + 1); r <= nLastRow; ++r)
+    rows.push_back(r);
+  for (ROWCOL c = 1; c <= GetFrozenCols() && c <= nLastCol; ++c)
+    cols.push_back(c);
+  for (ROWCOL c = std::max(m_nLeftCol, GetFrozenCols() + 1); c <= nLastCol; ++c)
+    cols.push_back(c);
+  for (ROWCOL r : rows)
+    for (ROWCOL c : cols)
+      if (pData->GetUpdateFlag(r, c))
+        RedrawRowCol(CGXCellRange(r, c, r, c), flags);
 }
 
 void CGXGridCore::RedrawRowCol(const CGXCellRange& rangeIn, UINT flags) {

@@ -237,6 +237,8 @@ class CGXGridCore {
   // it, the saved styles put back, one per cell row by row (null: nothing stored).
   virtual BOOL SetStyleRangeEx(const CGXCellRange& range, const CGXStyle* pStyle, int nMode, int nType,
                                const CObArray* pSaved, UINT flags, int nCmdMode);
+  // Stores a value as typed: the data object gets it with value kind 1, so that it reads a number
+  // (or, in a formula sheet, a formula) where there is one.
   virtual BOOL SetValueRange(const CGXCellRange& range, LPCTSTR pszValue, UINT flags = GX_INVALIDATE);
   virtual CString GetValueRowCol(ROWCOL nRow, ROWCOL nCol) const;
   // Store layer of the style operations: FALSE under the read-only lock.
@@ -267,6 +269,9 @@ class CGXGridCore {
   // --- drawing --------------------------------------------------------------------------------------
   virtual void Redraw(UINT flags = GX_INVALIDATE);
   virtual void RedrawRowCol(const CGXCellRange& range, UINT flags = GX_INVALIDATE);
+  // Lets the data object recalculate after a change and redraws the visible cells whose values the
+  // recalculation changed (a plain data object reports none).
+  virtual void RecalcAfterChange(UINT flags);
   // Draws every cell of the grid rectangle that meets the clip rectangle.
   virtual void OnGridDraw(CGXGridSurface& surface, const CRect& clip);
   virtual void DrawCell(CGXGridSurface& surface, const CRect& rect, ROWCOL nRow, ROWCOL nCol, const CGXStyle& style);
@@ -590,6 +595,9 @@ class CGXGridCore {
 
   // Drawing.
   int m_nDrawDepth = 0;
+
+  // The value kind that SetStyleRange hands the data object with each cell.
+  int m_nStoreValueKind = 0;
 };
 
 #endif  // GRID_CORE_GXGRIDCORE_H

@@ -219,6 +219,9 @@ void CGXGridCore::OnGridDraw(CGXGridSurface& surface, const CRect& clip) {
       }
       ComposeStyleRowCol(nRow, nCol, style);
       DrawCell(surface, rect, nRow, nCol, style);
+      // A cell drawn shows its value: it no longer counts as changed by a recalculation.
+      if (CGXData* pData = m_pParam->GetData(); pData != nullptr && nRow != 0 && nCol != 0)
+        pData->SetUpdateFlag(nRow, nCol, FALSE);
     }
   }
   // The area beyond the last row and column.

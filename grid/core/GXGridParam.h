@@ -118,6 +118,12 @@ class CGXGridParam : public CObject {
   CGXPrintDevice* m_pPrintDevice = nullptr;
   BOOL m_bReadOnly = FALSE;
   DWORD m_nOptionWord = 1;
+  // Direct copy and move of cells: the copy and cut switches put the direct-copy marker on the
+  // clipboard; a formula sheet turns all four on.
+  BOOL m_bDirectCopyPaste = FALSE;
+  BOOL m_bDirectCutPaste = FALSE;
+  BOOL m_bDirectDragDrop = FALSE;
+  WORD m_nDirectOptions = 0;
   CObList m_undoList;  // owns its commands
   CObList m_redoList;  // owns its commands
   LONG m_nTransNesting = 0;

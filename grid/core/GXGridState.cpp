@@ -47,6 +47,9 @@ void GX_GRID_STATE::SetVersion(DWORD dwVersion) {
 void GX_GRID_STATE::LoadTexts() {
   for (int i = 0; i < gxTextCount; ++i)
     GXLoadString(GXStateTextIds[i], m_sText[i]);
+  static const UINT kLongOperationTextIds[4] = {20075, 20076, 20077, 20081};
+  for (int i = 0; i < 4; ++i)
+    GXLoadString(kLongOperationTextIds[i], m_sLongOperationText[i]);
 }
 
 void GX_GRID_STATE::Init(int /*nValue*/, CGXAbstractControlFactory* pFactory, int /*a*/, int /*b*/) {
@@ -156,6 +159,10 @@ void GXSetSysColorProc(GX_SYSCOLOR_PROC pfn) {
   g_pfnSysColor = pfn;
 }
 
+GX_SYSCOLOR_PROC GXGetSysColorProc() {
+  return g_pfnSysColor;
+}
+
 DWORD GXGetSysColorFromPlatform(int nIndex) {
   if (g_pfnSysColor != nullptr)
     return g_pfnSysColor(nIndex);
@@ -173,6 +180,20 @@ void GX_SYSCOLOR_STATE::Refresh() {
   m_colors.SetSize(m_nColorCount);
   for (int i = 0; i < m_nColorCount; ++i)
     m_colors[i] = GXGetSysColorFromPlatform(i);
+  // COLOR_BTNFACE, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_WINDOWFRAME, COLOR_3DLIGHT,
+  // COLOR_3DDKSHADOW, COLOR_WINDOWTEXT, COLOR_WINDOW, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT.
+  m_clrBtnFace = GXGetSysColorFromPlatform(15);
+  m_clrBtnShadow = GXGetSysColorFromPlatform(16);
+  m_clrBtnHilite = GXGetSysColorFromPlatform(20);
+  m_clrWindowFrame = GXGetSysColorFromPlatform(6);
+  m_clr3DLight = GXGetSysColorFromPlatform(22);
+  m_clr3DDkShadow = GXGetSysColorFromPlatform(21);
+  m_clrWindowText = GXGetSysColorFromPlatform(8);
+  m_clrWindow = GXGetSysColorFromPlatform(5);
+  m_clrHighlight = GXGetSysColorFromPlatform(13);
+  m_clrHighlightText = GXGetSysColorFromPlatform(14);
+  m_bWin4 = GXGetAppState()->m_bWin4;
+  m_nBorderX = m_nBorderY = m_bWin4 ? 2 : 1;
 }
 
 DWORD GX_SYSCOLOR_STATE::GetColor(int nIndex) const {

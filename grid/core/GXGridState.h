@@ -102,6 +102,9 @@ struct GX_GRID_STATE {
 
   // The nesting level of long operations when no long-operation feature is installed.
   int m_nLongOperationLevel = 0;
+  // The long operations' texts, loaded at start-up: "Processing...", "Done.", "Press ESC to
+  // cancel" and "Do you want to abort the operation?".
+  CString m_sLongOperationText[4];
 };
 
 GX_GRID_STATE* GXGetAppState();
@@ -126,6 +129,23 @@ struct GX_SYSCOLOR_STATE {
 
   CDWordArray m_colors;
   int m_nColorCount = 24;
+  // The widths of 3-D borders: 2 on Windows 4 or later, else 1.
+  int m_nBorderX = 2;
+  int m_nBorderY = 2;
+  // The ten colours the drawing reads most, refreshed with the table.
+  DWORD m_clrBtnFace = 0;
+  DWORD m_clrBtnShadow = 0;
+  DWORD m_clrBtnHilite = 0;
+  DWORD m_clrWindowFrame = 0;
+  DWORD m_clr3DLight = 0;
+  DWORD m_clr3DDkShadow = 0;
+  DWORD m_clrWindowText = 0;
+  DWORD m_clrWindow = 0;
+  DWORD m_clrHighlight = 0;
+  DWORD m_clrHighlightText = 0;
+  // The system's arrow cursor (a cursor handle; the Windows build sets it at start-up).
+  UINT_PTR m_hArrowCursor = 0;
+  BOOL m_bWin4 = TRUE;
 };
 
 GX_SYSCOLOR_STATE* GXGetSysColorState();
@@ -134,6 +154,7 @@ GX_SYSCOLOR_STATE* GXGetSysColorState();
 // table of the classic Windows colours answers.
 typedef DWORD (*GX_SYSCOLOR_PROC)(int nIndex);
 void GXSetSysColorProc(GX_SYSCOLOR_PROC pfn);
+GX_SYSCOLOR_PROC GXGetSysColorProc();
 DWORD GXGetSysColorFromPlatform(int nIndex);
 
 // Where the bytes of a program resource come from: the Windows build installs a lookup in the

@@ -133,6 +133,7 @@ void GXInitWindowSystem(GX_GRID_STATE* pState) {
   pState->m_nDirectCopyClipboardFormat = ::RegisterClipboardFormatA("GX_DIRECTCOPY");
   pState->SetVersion(::GetVersion());
   GXSetSysColorProc(&SysColor);
+  GXGetSysColorState()->m_hArrowCursor = reinterpret_cast<UINT_PTR>(::LoadCursorA(nullptr, IDC_ARROW));
   GXSetFindResourceProc(&FindProgramResource);
   GXInstallWinLongOperationPlatform();
   GXInstallWinDIBPlatform();

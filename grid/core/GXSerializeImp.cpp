@@ -7,6 +7,7 @@
 #include "GXBrowseParam.h"
 #include "GXGridParam.h"
 #include "GXGridState.h"
+#include "GXSpanCellPool.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -1032,15 +1033,19 @@ void CGXGridDocSerializeImp::SerializeParam(CGXGridParam* pParam, CArchive& ar) 
     p.m_bLockUpdate = ReadFlag(ar);
     ReadFlag(ar);
     ReadFlag(ar);
-    // The span objects belong to the floating and merged cells, which this library does not carry:
-    // a stored one cannot be read, and is refused before it is built.
+    // The stores of the floating and merged cells: each a new object of its class, or none.
+    auto readSpan = [&](int nSlot, CRuntimeClass* pClass) {
+      CObject* pObject = ar.ReadNewObject(pClass);
+      delete p.m_pSpan[nSlot];
+      p.m_pSpan[nSlot] = pObject;
+    };
     ar >> p.m_nFloatCellsMode;
-    GXReadNullObject(ar);
-    GXReadNullObject(ar);
+    readSpan(CGXGridParam::spanFloatDelayed, RUNTIME_CLASS(CGXDelayedRangePool));
+    readSpan(CGXGridParam::spanFloat, RUNTIME_CLASS(CGXSpanCellPool));
     ar >> p.m_nMergeCellsMode;
-    GXReadNullObject(ar);
-    GXReadNullObject(ar);
-    GXReadNullObject(ar);
+    readSpan(CGXGridParam::spanMergeDelayed, RUNTIME_CLASS(CGXDelayedRangePool));
+    readSpan(CGXGridParam::spanMergeRows, RUNTIME_CLASS(CGXSpanCellPool));
+    readSpan(CGXGridParam::spanMergeCols, RUNTIME_CLASS(CGXSpanCellPool));
     ar >> p.m_nPreload;
   }
   if (wSchema >= 8) {

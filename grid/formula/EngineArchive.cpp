@@ -74,7 +74,8 @@ void Store(CArchive& ar, int sheet) {
 }
 
 // Reads one cell record after its marker; the cell is returned unlinked.
-// An object that the archive names a second time would be owned by two cells: that is damage.
+// An object that the archive names a second time would be owned by two cells, and one read before
+// the cells (the formula sheet being loaded, say) is owned already: both are damage.
 EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set<CObject*>& objects) {
   BYTE kind, type, status;
   DWORD row, col;
@@ -82,7 +83,7 @@ EngineCell* LoadCell(CArchive& ar, int sheet, EngineSheet* s, std::unordered_set
   if (kind > ENGINE_CELL_FORMULA || type > ENGINE_VALUE_SHORT_TEXT || row < 1 || row > ENGINE_MAX_ROW ||
       col > ENGINE_MAX_COL)
     Damaged(ar);
-  CObject* object = ar.ReadObject(nullptr);
+  CObject* object = ar.ReadNewObject(nullptr);
   if (object != nullptr && !objects.insert(object).second)
     Damaged(ar);
   CompiledFormula* formula = nullptr;

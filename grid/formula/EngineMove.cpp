@@ -249,6 +249,7 @@ void RewriteFormula(EngineSheet* s, EngineCell* c, const BlockOp& op) {
     s->saved.push_back(copy);
     s->undoFlag = 1;
   }
+  bool lost = false;
   for (int i = 0; i < f->count; i++) {
     FormulaNode& n = f->nodes[i];
     if (n.Kind() != NODE_CELL && n.Kind() != NODE_RANGE)
@@ -257,10 +258,17 @@ void RewriteFormula(EngineSheet* s, EngineCell* c, const BlockOp& op) {
     RefResult res = op.MapRef(&r);
     if (res == REF_MOVED)
       n.u.ref = r;
-    else if (res == REF_LOST)
+    else if (res == REF_LOST) {
+      lost = true;
       MakeLost(&n);
+    }
   }
   c->Set(ENGINE_FLAG_REWRITTEN, true);
+  // A formula that lost a reference is worth error 89 now, not the value it had.
+  if (lost) {
+    c->flags &= ~ENGINE_FLAG_CURRENT;
+    c->Set(ENGINE_FLAG_RECOMPUTE, true);
+  }
 }
 
 void RunBlockOp(int sheet, const BlockOp& op) {

@@ -116,6 +116,32 @@ TEST(GridState, VersionFlags) {
   EXPECT_FALSE(state.m_bWin32s);
 }
 
+TEST(GridState, ColourTableNamesItsColoursAndBorderWidths) {
+  const GX_SYSCOLOR_PROC pfnPlatform = GXGetSysColorProc();
+  GXSetSysColorProc([](int nIndex) -> DWORD { return 0x010101u * (DWORD)nIndex; });
+  GX_GRID_STATE* pState = GXGetAppState();
+  const BOOL bWin4 = pState->m_bWin4;
+  pState->m_bWin4 = FALSE;
+  GX_SYSCOLOR_STATE colors;
+  EXPECT_EQ(colors.m_nBorderX, 1);
+  EXPECT_EQ(colors.m_nBorderY, 1);
+  static const struct {
+    DWORD GX_SYSCOLOR_STATE::*pField;
+    int nIndex;
+  } kNamed[] = {{&GX_SYSCOLOR_STATE::m_clrBtnFace, 15},     {&GX_SYSCOLOR_STATE::m_clrBtnShadow, 16},
+                {&GX_SYSCOLOR_STATE::m_clrBtnHilite, 20},   {&GX_SYSCOLOR_STATE::m_clrWindowFrame, 6},
+                {&GX_SYSCOLOR_STATE::m_clr3DLight, 22},     {&GX_SYSCOLOR_STATE::m_clr3DDkShadow, 21},
+                {&GX_SYSCOLOR_STATE::m_clrWindowText, 8},   {&GX_SYSCOLOR_STATE::m_clrWindow, 5},
+                {&GX_SYSCOLOR_STATE::m_clrHighlight, 13},   {&GX_SYSCOLOR_STATE::m_clrHighlightText, 14}};
+  for (const auto& k : kNamed)
+    EXPECT_EQ(colors.*k.pField, 0x010101u * (DWORD)k.nIndex) << k.nIndex;
+  pState->m_bWin4 = TRUE;
+  colors.Refresh();
+  EXPECT_EQ(colors.m_nBorderX, 2);
+  pState->m_bWin4 = bWin4;
+  GXSetSysColorProc(pfnPlatform);
+}
+
 TEST(GridState, LongOperationsNestWithoutTheirFeature) {
   CGXAbstractLongOperationImp* pImp = GXGetAppState()->m_pLongOperationImp;
   GXGetAppState()->m_pLongOperationImp = nullptr;

@@ -49,6 +49,26 @@ TEST(GridStartUp, TextsColoursAndFonts) {
   EXPECT_STREQ(pState->m_sText[gxTextMove], "Move");
   EXPECT_EQ(GXGetSysColorState()->GetColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(GXGetSysColorState()->GetColor(30), ::GetSysColor(30));
+  const GX_SYSCOLOR_STATE* pColors = GXGetSysColorState();
+  static const struct {
+    DWORD GX_SYSCOLOR_STATE::*pField;
+    int nIndex;
+  } kNamed[] = {{&GX_SYSCOLOR_STATE::m_clrBtnFace, COLOR_BTNFACE},
+                {&GX_SYSCOLOR_STATE::m_clrBtnShadow, COLOR_BTNSHADOW},
+                {&GX_SYSCOLOR_STATE::m_clrBtnHilite, COLOR_BTNHIGHLIGHT},
+                {&GX_SYSCOLOR_STATE::m_clrWindowFrame, COLOR_WINDOWFRAME},
+                {&GX_SYSCOLOR_STATE::m_clr3DLight, COLOR_3DLIGHT},
+                {&GX_SYSCOLOR_STATE::m_clr3DDkShadow, COLOR_3DDKSHADOW},
+                {&GX_SYSCOLOR_STATE::m_clrWindowText, COLOR_WINDOWTEXT},
+                {&GX_SYSCOLOR_STATE::m_clrWindow, COLOR_WINDOW},
+                {&GX_SYSCOLOR_STATE::m_clrHighlight, COLOR_HIGHLIGHT},
+                {&GX_SYSCOLOR_STATE::m_clrHighlightText, COLOR_HIGHLIGHTTEXT}};
+  for (const auto& k : kNamed)
+    EXPECT_EQ(pColors->*k.pField, ::GetSysColor(k.nIndex)) << k.nIndex;
+  EXPECT_EQ(pColors->m_hArrowCursor, reinterpret_cast<UINT_PTR>(::LoadCursorA(nullptr, IDC_ARROW)));
+  EXPECT_EQ(pColors->m_nBorderX, pState->m_bWin4 ? 2 : 1);
+  EXPECT_STREQ(pState->m_sLongOperationText[0], "Processing...");
+  EXPECT_STREQ(pState->m_sLongOperationText[3], "Do you want to abort the operation?");
   EXPECT_EQ(GXGetFaceNameTable()->LookupFaceName("Arial"), 0u);
   EXPECT_GT(GXGetFaceNameTable()->m_nLogPixelsY, 0);
   CGXStylesMap map;
