@@ -184,6 +184,66 @@ TEST_F(PrintTest, ShellPrintCommandPrintsWithTheHeadItAsks) {
   EXPECT_EQ(before, vvtest::ListPdfs());
 }
 
+// The print options dialog as File/Print opens it: the head's parts follow "Use
+// paper head", and a head with none of its parts checked is stored as no head;
+// OK prints.
+HWND g_options = nullptr;
+int g_step = 0;
+bool g_partsFollowed = false;
+
+void CALLBACK OptionsTimer(HWND, UINT, UINT_PTR, DWORD) {
+  HWND active = GetActiveWindow();
+  char caption[64] = "";
+  if (active)
+    GetWindowTextA(active, caption, sizeof caption);
+  if (!active || std::string(caption) != "Print" ||
+      !GetDlgItem(active, IDC_DOPRINT_USEHEAD))
+    return;
+  g_options = active;
+  auto item = [active](int id) { return GetDlgItem(active, id); };
+  switch (g_step++) {
+  case 0:
+    SendMessageA(item(IDC_DOPRINT_USEHEAD), BM_CLICK, 0, 0);
+    break;
+  case 1:
+    g_partsFollowed = !IsWindowEnabled(item(IDC_DOPRINT_FILENAME)) &&
+                      !IsWindowEnabled(item(IDC_DOPRINT_TEXT));
+    SendMessageA(item(IDC_DOPRINT_USEHEAD), BM_CLICK, 0, 0);
+    break;
+  case 2:
+    g_partsFollowed =
+        g_partsFollowed && IsWindowEnabled(item(IDC_DOPRINT_FILENAME));
+    for (int id : {IDC_DOPRINT_FILENAME, IDC_DOPRINT_SCALEINFO,
+                   IDC_DOPRINT_TIME, IDC_DOPRINT_OPTTEXT})
+      SendMessageA(item(id), BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageA(active, WM_COMMAND, IDOK, 0);
+    break;
+  default:
+    break;
+  }
+}
+
+TEST_F(PrintTest, OptionsDialogStoresAHeadWithoutPartsAsNoHeadAndPrints) {
+  OpenDrawing(new CTestDocApp(900, 700),
+              WriteBlocksBmp("vvpropt", 300, 400, 100, {{0.4, 0.4, 0.6, 0.6}}));
+  m_view->LoadPrintSettingsOnce();
+  m_view->m_print.nUse = 1;
+  g_step = 0;
+  g_partsFollowed = false;
+  const auto pages = PrintAndRender([&] {
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &OptionsTimer);
+    m_view->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
+    KillTimer(nullptr, timer);
+  });
+  EXPECT_GE(g_step, 3) << "the print options dialog was not reached";
+  EXPECT_TRUE(g_partsFollowed);
+  EXPECT_EQ(0, m_view->m_print.nUse);
+  EXPECT_EQ(0, GetVLRApp()->m_pConfig->m_nHeadUse);
+  ASSERT_EQ(1u, pages.size());
+  EXPECT_GT(pages[0].InkShare(0.45, 0.45, 0.55, 0.55), 0.9);
+  EXPECT_LT(pages[0].InkShare(0.0, 0.0, 1.0, 0.05), 0.001);
+}
+
 // A drawing: two diagonals and a frame of 100 x 100 units, fitted.
 std::string WriteCrossDxf() {
   const std::string path = vvtest::TempDir() + "vvprdxf" +
