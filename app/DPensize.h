@@ -10,14 +10,14 @@
 
 class CDPensize : public CDialog {
   DECLARE_DYNAMIC(CDPensize)
-public:
-  explicit CDPensize(CWnd *pParentWnd = nullptr);
+ public:
+  explicit CDPensize(CWnd* pParentWnd = nullptr);
 
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnOpen();
   void OnSave();
-  void OnEndLabelEdit(NMHDR *pNMHDR, LRESULT *pResult);
+  void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
 
   // Reads and writes the pen files; FALSE when the file cannot be opened.
   BOOL LoadPenFile(LPCSTR lpszPath);
@@ -27,7 +27,7 @@ public:
 
   DECLARE_MESSAGE_MAP()
 
-private:
+ private:
   void FillList();
   CListCtrl m_list;
 };

@@ -27,17 +27,16 @@ CString RasterJobHeader(int nKind, int nCopies) {
 
 namespace {
 int Clamp(int64_t v) { return v > INT32_MAX ? INT32_MAX : v < 0 ? 0 : (int)v; }
-} // namespace
+}  // namespace
 
-RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution,
-                                   const RasterDpiSettings &dpi,
+RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution, const RasterDpiSettings& dpi,
                                    int nPaperWidthMm, int nPaperHeightMm) {
   RasterPrintTarget t;
   t.nResolution = nResolution;
   t.nWidth = nWidth;
   t.nHeight = nHeight;
-  if (dpi.nForceDpi && nResolution > 0 && dpi.nDpi > 0 &&
-      nResolution != dpi.nDpi && !(dpi.nAllowDpi && nResolution == dpi.nDpi2)) {
+  if (dpi.nForceDpi && nResolution > 0 && dpi.nDpi > 0 && nResolution != dpi.nDpi &&
+      !(dpi.nAllowDpi && nResolution == dpi.nDpi2)) {
     t.nResolution = dpi.nDpi;
     t.nWidth = Clamp((int64_t)nWidth * dpi.nDpi / nResolution);
     t.nHeight = Clamp((int64_t)nHeight * dpi.nDpi / nResolution);
@@ -46,12 +45,9 @@ RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution,
     t.bResize = t.nWidth != nWidth || t.nHeight != nHeight;
     return t;
   }
-  int paperW =
-      (int)(nPaperWidthMm * (double)t.nResolution * 0.03937007874015748);
-  int paperH =
-      (int)(nPaperHeightMm * (double)t.nResolution * 0.03937007874015748);
-  if ((paperW > paperH && t.nHeight > t.nWidth) ||
-      (paperH > paperW && t.nWidth > t.nHeight)) {
+  int paperW = (int)(nPaperWidthMm * (double)t.nResolution * 0.03937007874015748);
+  int paperH = (int)(nPaperHeightMm * (double)t.nResolution * 0.03937007874015748);
+  if ((paperW > paperH && t.nHeight > t.nWidth) || (paperH > paperW && t.nWidth > t.nHeight)) {
     const int swap = paperW;
     paperW = paperH;
     paperH = swap;
@@ -59,8 +55,7 @@ RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution,
   }
   if (paperW > 0 && paperH > 0 && (t.nWidth != paperW || t.nHeight != paperH)) {
     if ((double)t.nHeight / t.nWidth < (double)paperH / paperW) {
-      t.nHeight = Clamp(
-          (int64_t)std::floor((double)t.nHeight * paperW / t.nWidth + 0.5));
+      t.nHeight = Clamp((int64_t)std::floor((double)t.nHeight * paperW / t.nWidth + 0.5));
       t.nWidth = paperW;
     } else {
       t.nWidth = Clamp((int64_t)((double)t.nWidth * paperH / t.nHeight));

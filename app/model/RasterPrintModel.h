@@ -18,15 +18,14 @@ struct RasterDpiSettings {
 };
 
 struct RasterPrintTarget {
-  int nResolution = 0;         // dots per inch written into the file
-  int nWidth = 0, nHeight = 0; // pixels sent
-  BOOL bRotate = FALSE;        // by 90 degrees, to lie as the paper lies
+  int nResolution = 0;          // dots per inch written into the file
+  int nWidth = 0, nHeight = 0;  // pixels sent
+  BOOL bRotate = FALSE;         // by 90 degrees, to lie as the paper lies
   BOOL bResize = FALSE;
 };
 
 // The target of an area of nWidth x nHeight pixels at nResolution on paper of
 // nPaperWidthMm x nPaperHeightMm (a width of 0: not fitted to paper, only
 // resampled to the forced resolution).
-RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution,
-                                   const RasterDpiSettings &dpi,
+RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution, const RasterDpiSettings& dpi,
                                    int nPaperWidthMm, int nPaperHeightMm);

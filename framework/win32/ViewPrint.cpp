@@ -9,9 +9,7 @@
 #include "View.h"
 #include "WinApp.h"
 
-CPrintInfo::CPrintInfo()
-    : m_pPD(new CPrintDialog(FALSE, PD_ALLPAGES | PD_USEDEVMODECOPIES |
-                                        PD_NOSELECTION)) {
+CPrintInfo::CPrintInfo() : m_pPD(new CPrintDialog(FALSE, PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOSELECTION)) {
   SetMinPage(1);
   SetMaxPage(1);
 }
@@ -27,8 +25,7 @@ BOOL g_bUserAbort = FALSE;
 const int kAbortPageText = 100;
 
 INT_PTR CALLBACK AbortDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM) {
-  if (msg == WM_INITDIALOG)
-    return TRUE;
+  if (msg == WM_INITDIALOG) return TRUE;
   if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
     g_bUserAbort = TRUE;
     ::EnableWindow(::GetDlgItem(hDlg, IDCANCEL), FALSE);
@@ -42,8 +39,7 @@ INT_PTR CALLBACK AbortDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM) {
 BOOL CALLBACK PrintAbortProc(HDC, int) {
   MSG msg;
   while (!g_bUserAbort && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (g_hAbortDlg && ::IsDialogMessageA(g_hAbortDlg, &msg))
-      continue;
+    if (g_hAbortDlg && ::IsDialogMessageA(g_hAbortDlg, &msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
@@ -52,29 +48,26 @@ BOOL CALLBACK PrintAbortProc(HDC, int) {
 
 // A dialog template in memory: the framework carries no resources of its own.
 class CDlgTemplateBuilder {
-public:
+ public:
   CDlgTemplateBuilder(LPCSTR title, DWORD style, short cx, short cy) {
     Dword(style);
     Dword(0);
-    Word(0); // item count, set by Add
+    Word(0);  // item count, set by Add
     Word(0);
     Word(0);
     Word(static_cast<WORD>(cx));
     Word(static_cast<WORD>(cy));
-    Word(0); // no menu
-    Word(0); // the dialog class
+    Word(0);  // no menu
+    Word(0);  // the dialog class
     String(title);
-    Word(8); // point size of DS_SETFONT
+    Word(8);  // point size of DS_SETFONT
     String("MS Shell Dlg");
   }
-  void Add(WORD wClass, LPCSTR text, WORD id, DWORD style, short x, short y,
-           short cx, short cy) {
-    while (m_words.size() % 2)
-      Word(0); // items start on a DWORD
+  void Add(WORD wClass, LPCSTR text, WORD id, DWORD style, short x, short y, short cx, short cy) {
+    while (m_words.size() % 2) Word(0);  // items start on a DWORD
     Dword(style | WS_CHILD | WS_VISIBLE);
     Dword(0);
-    for (short v : {x, y, cx, cy})
-      Word(static_cast<WORD>(v));
+    for (short v : {x, y, cx, cy}) Word(static_cast<WORD>(v));
     Word(id);
     Word(0xFFFF);
     Word(wClass);
@@ -82,60 +75,49 @@ public:
     Word(0);
     ++m_words[8];
   }
-  const DLGTEMPLATE *Get() const {
-    return reinterpret_cast<const DLGTEMPLATE *>(m_words.data());
-  }
+  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_words.data()); }
 
-private:
+ private:
   void Word(WORD w) { m_words.push_back(w); }
   void Dword(DWORD d) {
     Word(LOWORD(d));
     Word(HIWORD(d));
   }
   void String(LPCSTR s) {
-    for (; *s; ++s)
-      Word(static_cast<WORD>(static_cast<unsigned char>(*s)));
+    for (; *s; ++s) Word(static_cast<WORD>(static_cast<unsigned char>(*s)));
     Word(0);
   }
   std::vector<WORD> m_words;
 };
 
-HWND CreateAbortDialog(HWND hOwner, const CString &docTitle) {
-  CDlgTemplateBuilder t("Printing",
-                        DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP |
-                            WS_CAPTION | WS_VISIBLE,
-                        160, 70);
+HWND CreateAbortDialog(HWND hOwner, const CString& docTitle) {
+  CDlgTemplateBuilder t("Printing", DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_VISIBLE, 160,
+                        70);
   t.Add(0x0082, docTitle, 101, SS_CENTER | SS_NOPREFIX, 5, 8, 150, 10);
   t.Add(0x0082, "", kAbortPageText, SS_CENTER, 5, 22, 150, 10);
-  t.Add(0x0080, "Cancel", IDCANCEL, BS_DEFPUSHBUTTON | WS_TABSTOP, 55, 45, 50,
-        14);
-  return ::CreateDialogIndirectParamA(AfxGetInstanceHandle(), t.Get(), hOwner,
-                                      AbortDlgProc, 0);
+  t.Add(0x0080, "Cancel", IDCANCEL, BS_DEFPUSHBUTTON | WS_TABSTOP, 55, 45, 50, 14);
+  return ::CreateDialogIndirectParamA(AfxGetInstanceHandle(), t.Get(), hOwner, AbortDlgProc, 0);
 }
 
-} // namespace
+}  // namespace
 
-BOOL CView::DoPreparePrinting(CPrintInfo *pInfo) {
-  CWinApp *app = AfxGetApp();
-  PRINTDLGA &pd = pInfo->m_pPD->m_pd;
+BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
+  CWinApp* app = AfxGetApp();
+  PRINTDLGA& pd = pInfo->m_pPD->m_pd;
   if (pInfo->GetMaxPage() > pInfo->GetMinPage()) {
     pd.Flags &= ~PD_NOPAGENUMS;
     pd.nFromPage = static_cast<WORD>(pInfo->GetMinPage());
     pd.nToPage = static_cast<WORD>(pInfo->GetMaxPage());
   }
   if (pInfo->m_bDirect || pInfo->m_bPreview) {
-    if (!app || !app->GetPrinterDeviceDefaults(&pd))
-      return FALSE;
+    if (!app || !app->GetPrinterDeviceDefaults(&pd)) return FALSE;
     return pInfo->m_pPD->CreatePrinterDC() != nullptr;
   }
-  if (app)
-    app->GetPrinterDeviceDefaults(&pd);
-  if (pInfo->m_pPD->DoModal() != IDOK)
-    return FALSE;
+  if (app) app->GetPrinterDeviceDefaults(&pd);
+  if (pInfo->m_pPD->DoModal() != IDOK) return FALSE;
   // The system may have given new handles for the printer chosen: they are the
   // application's now.
-  if (app)
-    app->SelectPrinter(pd.hDevNames, pd.hDevMode, FALSE);
+  if (app) app->SelectPrinter(pd.hDevNames, pd.hDevMode, FALSE);
   return pd.hDC != nullptr;
 }
 
@@ -150,36 +132,31 @@ void CView::OnFilePrintDirect() {
   PrintJob(&info);
 }
 
-BOOL CView::PrintJob(CPrintInfo *pInfo) {
-  if (!OnPreparePrinting(pInfo))
-    return FALSE;
+BOOL CView::PrintJob(CPrintInfo* pInfo) {
+  if (!OnPreparePrinting(pInfo)) return FALSE;
   HDC hdc = pInfo->m_pPD->GetPrinterDC();
-  if (!hdc)
-    return FALSE;
+  if (!hdc) return FALSE;
   CDC dc;
   dc.Attach(hdc);
   dc.m_bPrinting = TRUE;
 
   CString title = m_pDocument ? m_pDocument->GetTitle() : CString();
-  if (title.GetLength() > 31)
-    title = title.Left(31);
+  if (title.GetLength() > 31) title = title.Left(31);
   DOCINFOA di = {};
   di.cbSize = sizeof di;
   di.lpszDocName = title;
 
   OnBeginPrinting(&dc, pInfo);
-  CWnd *main = AfxGetMainWnd();
+  CWnd* main = AfxGetMainWnd();
   HWND hMain = main ? main->m_hWnd : nullptr;
   g_bUserAbort = FALSE;
   g_hAbortDlg = CreateAbortDialog(hMain, title);
-  if (hMain)
-    ::EnableWindow(hMain, FALSE);
+  if (hMain) ::EnableWindow(hMain, FALSE);
   ::SetAbortProc(hdc, PrintAbortProc);
 
   BOOL ok = ::StartDocA(hdc, &di) > 0;
   if (ok) {
-    for (UINT page = pInfo->GetFromPage();
-         page <= pInfo->GetToPage() && pInfo->m_bContinuePrinting; ++page) {
+    for (UINT page = pInfo->GetFromPage(); page <= pInfo->GetToPage() && pInfo->m_bContinuePrinting; ++page) {
       pInfo->m_nCurPage = page;
       if (g_hAbortDlg) {
         CString text;
@@ -187,10 +164,8 @@ BOOL CView::PrintJob(CPrintInfo *pInfo) {
         ::SetDlgItemTextA(g_hAbortDlg, kAbortPageText, text);
       }
       OnPrepareDC(&dc, pInfo);
-      if (!pInfo->m_bContinuePrinting)
-        break;
-      pInfo->m_rectDraw.SetRect(0, 0, dc.GetDeviceCaps(HORZRES),
-                                dc.GetDeviceCaps(VERTRES));
+      if (!pInfo->m_bContinuePrinting) break;
+      pInfo->m_rectDraw.SetRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
       if (::StartPage(hdc) <= 0) {
         ok = FALSE;
         break;
@@ -207,13 +182,11 @@ BOOL CView::PrintJob(CPrintInfo *pInfo) {
       ::AbortDoc(hdc);
   }
 
-  if (hMain)
-    ::EnableWindow(hMain, TRUE);
-  if (g_hAbortDlg)
-    ::DestroyWindow(g_hAbortDlg);
+  if (hMain) ::EnableWindow(hMain, TRUE);
+  if (g_hAbortDlg) ::DestroyWindow(g_hAbortDlg);
   g_hAbortDlg = nullptr;
   OnEndPrinting(&dc, pInfo);
-  dc.Detach(); // the print dialog owns the printer's device context
+  dc.Detach();  // the print dialog owns the printer's device context
   return ok;
 }
 
@@ -223,6 +196,5 @@ BOOL CView::PrintJob(CPrintInfo *pInfo) {
 void CWinApp::OnFilePrintSetup() {
   CPrintDialog pd(TRUE);
   GetPrinterDeviceDefaults(&pd.m_pd);
-  if (pd.DoModal() == IDOK)
-    SelectPrinter(pd.m_pd.hDevNames, pd.m_pd.hDevMode, FALSE);
+  if (pd.DoModal() == IDOK) SelectPrinter(pd.m_pd.hDevNames, pd.m_pd.hDevMode, FALSE);
 }

@@ -4,34 +4,31 @@
 
 #include <string>
 
+#include "RasterCals.h"
 #include "model/RasterPrintModel.h"
 
 namespace {
 
 TEST(RasterJobHeader, BothKindsByteForByte) {
-  EXPECT_EQ(
-      std::string(
-          "&&&&CALCOMP DEVICE CONTROL \r\nCOPIES(3)\r\n^^^^END OF FILE \r\n"),
-      std::string(RasterJobHeader(0, 3)));
-  EXPECT_EQ(
-      std::string(
-          "BEGMF \"RCH file\";\r\nMFVERSION 1;\r\n"
-          "MFDESC \"Oce RCF, Version=2.0,Type=Header, Unit=Metric\";\r\n"
-          "APPLDATA 2 \"JB=0,CO=12\";\r\nAPPLDATA 22 \"FO=0\";\r\nENDMF;"),
-      std::string(RasterJobHeader(1, 12)));
+  EXPECT_EQ(std::string("&&&&CALCOMP DEVICE CONTROL \r\nCOPIES(3)\r\n^^^^END OF FILE \r\n"),
+            std::string(RasterJobHeader(0, 3)));
+  EXPECT_EQ(std::string("BEGMF \"RCH file\";\r\nMFVERSION 1;\r\n"
+                        "MFDESC \"Oce RCF, Version=2.0,Type=Header, Unit=Metric\";\r\n"
+                        "APPLDATA 2 \"JB=0,CO=12\";\r\nAPPLDATA 22 \"FO=0\";\r\nENDMF;"),
+            std::string(RasterJobHeader(1, 12)));
   EXPECT_TRUE(RasterJobHeader(2, 3).IsEmpty());
   EXPECT_TRUE(RasterJobHeader(-1, 3).IsEmpty());
 }
 
 TEST(FitRasterToPaper, ResolutionRotationAndFit) {
-  RasterDpiSettings forced; // force 400, allow 200
+  RasterDpiSettings forced;  // force 400, allow 200
   RasterDpiSettings to200;
   to200.nDpi = 200;
   to200.nAllowDpi = 0;
   RasterDpiSettings free;
   free.nForceDpi = 0;
   struct Case {
-    const char *name;
+    const char* name;
     int w, h, res;
     RasterDpiSettings dpi;
     int paperW, paperH;
@@ -40,33 +37,26 @@ TEST(FitRasterToPaper, ResolutionRotationAndFit) {
   };
   const Case cases[] = {
       // 400 dpi with Dpi 400 is not resampled; with Dpi 200 it is halved.
-      {"400 kept", 4000, 3000, 400, forced, 0, 0, 400, 4000, 3000, FALSE,
-       FALSE},
-      {"400 halved", 4000, 3000, 400, to200, 0, 0, 200, 2000, 1500, FALSE,
-       TRUE},
+      {"400 kept", 4000, 3000, 400, forced, 0, 0, 400, 4000, 3000, FALSE, FALSE},
+      {"400 halved", 4000, 3000, 400, to200, 0, 0, 200, 2000, 1500, FALSE, TRUE},
       // 200 dpi is allowed beside 400; 300 dpi is forced to 400.
-      {"200 allowed", 2000, 1000, 200, forced, 0, 0, 200, 2000, 1000, FALSE,
-       FALSE},
-      {"300 forced", 3000, 1500, 300, forced, 0, 0, 400, 4000, 2000, FALSE,
-       TRUE},
+      {"200 allowed", 2000, 1000, 200, forced, 0, 0, 200, 2000, 1000, FALSE, FALSE},
+      {"300 forced", 3000, 1500, 300, forced, 0, 0, 400, 4000, 2000, FALSE, TRUE},
       {"free", 3000, 1500, 300, free, 0, 0, 300, 3000, 1500, FALSE, FALSE},
       // A landscape image on A1 (594 x 841 mm, portrait) turns and fits 841 x
       // 594 mm at 200 dpi:
       // 6622 x 4677 pixels of paper; the image is wider in proportion, so its
       // width fills.
-      {"landscape on A1", 8000, 4000, 200, free, 594, 841, 200, 6622, 3311,
-       TRUE, TRUE},
+      {"landscape on A1", 8000, 4000, 200, free, 594, 841, 200, 6622, 3311, TRUE, TRUE},
       // Higher in proportion than the paper: the height fills, the width is
       // truncated.
-      {"tall on A4", 1000, 2000, 100, free, 210, 297, 100, 584, 1169, FALSE,
-       TRUE},
+      {"tall on A4", 1000, 2000, 100, free, 210, 297, 100, 584, 1169, FALSE, TRUE},
       // Exactly the paper: nothing to do.
       {"exact", 826, 1169, 100, free, 210, 297, 100, 826, 1169, FALSE, FALSE},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const RasterPrintTarget t =
-        FitRasterToPaper(c.w, c.h, c.res, c.dpi, c.paperW, c.paperH);
+    const RasterPrintTarget t = FitRasterToPaper(c.w, c.h, c.res, c.dpi, c.paperW, c.paperH);
     EXPECT_EQ(c.outRes, t.nResolution);
     EXPECT_EQ(c.outW, t.nWidth);
     EXPECT_EQ(c.outH, t.nHeight);
@@ -79,13 +69,27 @@ TEST(FitRasterToPaper, HostileSizesStayInRange) {
   RasterDpiSettings forced;
   forced.nDpi = 1000000;
   forced.nAllowDpi = 0;
-  const RasterPrintTarget t =
-      FitRasterToPaper(2000000000, 2000000000, 1, forced, 0, 0);
+  const RasterPrintTarget t = FitRasterToPaper(2000000000, 2000000000, 1, forced, 0, 0);
   EXPECT_EQ(INT32_MAX, t.nWidth);
-  const RasterPrintTarget zero =
-      FitRasterToPaper(0, 0, 0, RasterDpiSettings(), 594, 841);
+  const RasterPrintTarget zero = FitRasterToPaper(0, 0, 0, RasterDpiSettings(), 594, 841);
   EXPECT_EQ(0, zero.nWidth);
   EXPECT_FALSE(zero.bResize);
 }
 
-} // namespace
+TEST(CalsDensity, WrittenOverTheRecordsStartAndReadBack) {
+  std::string header(2048, ' ');
+  header.replace(1152, 13, "rdensty: 0400");
+  header.replace(1152 + 100, 4, "KEEP");
+  uint8_t* bytes = reinterpret_cast<uint8_t*>(&header[0]);
+  ASSERT_TRUE(CalsHeaderWriteDensity(bytes, header.size(), 200));
+  EXPECT_EQ(std::string("rdensty: 0200        "), header.substr(1152, 21));
+  EXPECT_EQ(std::string("KEEP"), header.substr(1252, 4));
+  CalsHeaderFields fields;
+  ASSERT_TRUE(CalsHeaderRead(bytes, header.size(), &fields));
+  EXPECT_EQ(200, fields.density);
+  // A short header is left alone.
+  EXPECT_FALSE(CalsHeaderWriteDensity(bytes, 2047, 300));
+  EXPECT_EQ(std::string("rdensty: 0200"), header.substr(1152, 13));
+}
+
+}  // namespace

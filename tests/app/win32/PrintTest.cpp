@@ -20,52 +20,41 @@ namespace {
 struct Block {
   double x0, y0, x1, y1;
 };
-std::string WriteBlocksBmp(const char *name, int w, int h, int dpi,
-                           const std::vector<Block> &blocks) {
+std::string WriteBlocksBmp(const char* name, int w, int h, int dpi, const std::vector<Block>& blocks) {
   const int row = (w * 3 + 3) / 4 * 4;
   const uint32_t ppm = (uint32_t)(dpi * 10000 / 254);
   std::vector<uint8_t> f;
   auto le = [&](uint32_t v, int n) {
-    for (int i = 0; i < n; ++i)
-      f.push_back((uint8_t)(v >> (8 * i)));
+    for (int i = 0; i < n; ++i) f.push_back((uint8_t)(v >> (8 * i)));
   };
   f.push_back('B');
   f.push_back('M');
-  for (uint32_t v : {54u + row * h, 0u, 54u, 40u, (uint32_t)w, (uint32_t)h})
-    le(v, 4);
+  for (uint32_t v : {54u + row * h, 0u, 54u, 40u, (uint32_t)w, (uint32_t)h}) le(v, 4);
   le(1, 2);
   le(24, 2);
-  for (uint32_t v : {0u, (uint32_t)(row * h), ppm, ppm, 0u, 0u})
-    le(v, 4);
-  for (int y = h - 1; y >= 0; --y) { // bottom-up rows
+  for (uint32_t v : {0u, (uint32_t)(row * h), ppm, ppm, 0u, 0u}) le(v, 4);
+  for (int y = h - 1; y >= 0; --y) {  // bottom-up rows
     for (int x = 0; x < w; ++x) {
       bool black = false;
-      for (const Block &b : blocks)
-        black = black || (x >= b.x0 * w && x < b.x1 * w && y >= b.y0 * h &&
-                          y < b.y1 * h);
-      for (int c = 0; c < 3; ++c)
-        f.push_back(black ? 0 : 0xFF);
+      for (const Block& b : blocks) black = black || (x >= b.x0 * w && x < b.x1 * w && y >= b.y0 * h && y < b.y1 * h);
+      for (int c = 0; c < 3; ++c) f.push_back(black ? 0 : 0xFF);
     }
-    for (int pad = w * 3; pad < row; ++pad)
-      f.push_back(0);
+    for (int pad = w * 3; pad < row; ++pad) f.push_back(0);
   }
-  const std::string path =
-      vvtest::TempDir() + name + std::to_string(GetCurrentProcessId()) + ".bmp";
-  FILE *out = fopen(path.c_str(), "wb");
+  const std::string path = vvtest::TempDir() + name + std::to_string(GetCurrentProcessId()) + ".bmp";
+  FILE* out = fopen(path.c_str(), "wb");
   fwrite(f.data(), 1, f.size(), out);
   fclose(out);
   return path;
 }
 
 // The default printer's printable size in millimetres.
-bool PrinterSizeMm(int *w, int *h) {
+bool PrinterSizeMm(int* w, int* h) {
   char name[256] = "";
   DWORD size = sizeof name;
-  if (!GetDefaultPrinterA(name, &size))
-    return false;
+  if (!GetDefaultPrinterA(name, &size)) return false;
   HDC ic = CreateICA(nullptr, name, nullptr, nullptr);
-  if (!ic)
-    return false;
+  if (!ic) return false;
   *w = GetDeviceCaps(ic, HORZSIZE);
   *h = GetDeviceCaps(ic, VERTSIZE);
   DeleteDC(ic);
@@ -73,25 +62,22 @@ bool PrinterSizeMm(int *w, int *h) {
 }
 
 class PrintTest : public DocViewFixture {
-protected:
+ protected:
   void SetUp() override {
     const std::string reason = vvtest::PdfPrinterSkipReason();
-    if (!reason.empty())
-      GTEST_SKIP() << reason;
+    if (!reason.empty()) GTEST_SKIP() << reason;
   }
   void HeadOff() {
     m_view->LoadPrintSettingsOnce();
     m_view->m_print.nUse = 0;
   }
   // Prints with the view's settings and renders the job's pages.
-  std::vector<vvtest::GreyPage>
-  PrintAndRender(const std::function<void()> &print) {
+  std::vector<vvtest::GreyPage> PrintAndRender(const std::function<void()>& print) {
     const std::set<std::string> before = vvtest::ListPdfs();
     print();
     const std::string pdf = vvtest::WaitForNewPdf(before);
     EXPECT_FALSE(pdf.empty()) << "no PDF appeared in " << vvtest::PdfDirUnix();
-    if (pdf.empty())
-      return {};
+    if (pdf.empty()) return {};
     std::vector<vvtest::GreyPage> pages = vvtest::RenderPdf(pdf, 40);
     EXPECT_FALSE(pages.empty()) << "pdftoppm gave no page of " << pdf;
     DeleteFileA(vvtest::UnixToWine(vvtest::PdfDirUnix() + "/" + pdf).c_str());
@@ -101,10 +87,9 @@ protected:
 
 TEST_F(PrintTest, RasterFittedWithPaperHead) {
   // Landscape, black in its lower right quarter.
-  OpenDrawing(new CTestDocApp(900, 700),
-              WriteBlocksBmp("vvprfit", 400, 300, 100, {{0.5, 0.5, 1.0, 1.0}}));
+  OpenDrawing(new CTestDocApp(900, 700), WriteBlocksBmp("vvprfit", 400, 300, 100, {{0.5, 0.5, 1.0, 1.0}}));
   m_view->LoadPrintSettingsOnce();
-  CViewPrintSettings &p = m_view->m_print;
+  CViewPrintSettings& p = m_view->m_print;
   p.nFit = 1;
   p.nAll = 1;
   p.nUse = 1;
@@ -114,11 +99,10 @@ TEST_F(PrintTest, RasterFittedWithPaperHead) {
   const auto pages = PrintAndRender([&] { m_view->DirectPrint(FALSE); });
   ASSERT_EQ(1u, pages.size());
   EXPECT_EQ(1, m_view->GetPrintTiling().PageCount());
-  const vvtest::GreyPage &page = pages[0];
+  const vvtest::GreyPage& page = pages[0];
   // Fitted across the portrait page and centred down it: the quarter lies right
   // of the middle, just below the centre line; the upper left quarter is white.
-  const double hw = 0.75 * page.width / page.height /
-                    2; // half the image's height, in page heights
+  const double hw = 0.75 * page.width / page.height / 2;  // half the image's height, in page heights
   EXPECT_GT(page.InkShare(0.6, 0.5 + 0.2 * hw, 0.9, 0.5 + 0.8 * hw), 0.9);
   EXPECT_LT(page.InkShare(0.1, 0.5 - 0.8 * hw, 0.4, 0.5 - 0.2 * hw), 0.02);
   // The paper head: framed text at the top left, nothing like it at the top
@@ -136,10 +120,9 @@ TEST_F(PrintTest, RasterAtTrueScaleOverTwoSheets) {
   // both ends.
   const int w = (int)(1.5 * wMm / 25.4 * 50), h = (int)(0.5 * hMm / 25.4 * 50);
   OpenDrawing(new CTestDocApp(900, 700),
-              WriteBlocksBmp("vvprtrue", w, h, 50,
-                             {{0.0, 0.0, 0.1, 1.0}, {0.9, 0.0, 1.0, 1.0}}));
+              WriteBlocksBmp("vvprtrue", w, h, 50, {{0.0, 0.0, 0.1, 1.0}, {0.9, 0.0, 1.0, 1.0}}));
   HeadOff();
-  CViewPrintSettings &p = m_view->m_print;
+  CViewPrintSettings& p = m_view->m_print;
   p.nFit = 0;
   p.nAll = 1;
   p.dScale1 = p.dScale2 = 1.0;
@@ -160,8 +143,7 @@ TEST_F(PrintTest, RasterAtTrueScaleOverTwoSheets) {
 }
 
 TEST_F(PrintTest, ShellPrintCommandPrintsWithTheHeadItAsks) {
-  const std::string path =
-      WriteBlocksBmp("vvprdde", 300, 400, 100, {{0.4, 0.4, 0.6, 0.6}});
+  const std::string path = WriteBlocksBmp("vvprdde", 300, 400, 100, {{0.4, 0.4, 0.6, 0.6}});
   OpenDrawing(new CTestDocApp(900, 700), path);
   // Mode 1 with the file name only.
   const std::string command = "#PRINT#|" + path + ";1;0;1;0;0";
@@ -194,38 +176,31 @@ bool g_partsFollowed = false;
 void CALLBACK OptionsTimer(HWND, UINT, UINT_PTR, DWORD) {
   HWND active = GetActiveWindow();
   char caption[64] = "";
-  if (active)
-    GetWindowTextA(active, caption, sizeof caption);
-  if (!active || std::string(caption) != "Print" ||
-      !GetDlgItem(active, IDC_DOPRINT_USEHEAD))
-    return;
+  if (active) GetWindowTextA(active, caption, sizeof caption);
+  if (!active || std::string(caption) != "Print" || !GetDlgItem(active, IDC_DOPRINT_USEHEAD)) return;
   g_options = active;
   auto item = [active](int id) { return GetDlgItem(active, id); };
   switch (g_step++) {
-  case 0:
-    SendMessageA(item(IDC_DOPRINT_USEHEAD), BM_CLICK, 0, 0);
-    break;
-  case 1:
-    g_partsFollowed = !IsWindowEnabled(item(IDC_DOPRINT_FILENAME)) &&
-                      !IsWindowEnabled(item(IDC_DOPRINT_TEXT));
-    SendMessageA(item(IDC_DOPRINT_USEHEAD), BM_CLICK, 0, 0);
-    break;
-  case 2:
-    g_partsFollowed =
-        g_partsFollowed && IsWindowEnabled(item(IDC_DOPRINT_FILENAME));
-    for (int id : {IDC_DOPRINT_FILENAME, IDC_DOPRINT_SCALEINFO,
-                   IDC_DOPRINT_TIME, IDC_DOPRINT_OPTTEXT})
-      SendMessageA(item(id), BM_SETCHECK, BST_UNCHECKED, 0);
-    PostMessageA(active, WM_COMMAND, IDOK, 0);
-    break;
-  default:
-    break;
+    case 0:
+      SendMessageA(item(IDC_DOPRINT_USEHEAD), BM_CLICK, 0, 0);
+      break;
+    case 1:
+      g_partsFollowed = !IsWindowEnabled(item(IDC_DOPRINT_FILENAME)) && !IsWindowEnabled(item(IDC_DOPRINT_TEXT));
+      SendMessageA(item(IDC_DOPRINT_USEHEAD), BM_CLICK, 0, 0);
+      break;
+    case 2:
+      g_partsFollowed = g_partsFollowed && IsWindowEnabled(item(IDC_DOPRINT_FILENAME));
+      for (int id : {IDC_DOPRINT_FILENAME, IDC_DOPRINT_SCALEINFO, IDC_DOPRINT_TIME, IDC_DOPRINT_OPTTEXT})
+        SendMessageA(item(id), BM_SETCHECK, BST_UNCHECKED, 0);
+      PostMessageA(active, WM_COMMAND, IDOK, 0);
+      break;
+    default:
+      break;
   }
 }
 
 TEST_F(PrintTest, OptionsDialogStoresAHeadWithoutPartsAsNoHeadAndPrints) {
-  OpenDrawing(new CTestDocApp(900, 700),
-              WriteBlocksBmp("vvpropt", 300, 400, 100, {{0.4, 0.4, 0.6, 0.6}}));
+  OpenDrawing(new CTestDocApp(900, 700), WriteBlocksBmp("vvpropt", 300, 400, 100, {{0.4, 0.4, 0.6, 0.6}}));
   m_view->LoadPrintSettingsOnce();
   m_view->m_print.nUse = 1;
   g_step = 0;
@@ -246,14 +221,10 @@ TEST_F(PrintTest, OptionsDialogStoresAHeadWithoutPartsAsNoHeadAndPrints) {
 
 // A drawing: two diagonals and a frame of 100 x 100 units, fitted.
 std::string WriteCrossDxf() {
-  const std::string path = vvtest::TempDir() + "vvprdxf" +
-                           std::to_string(GetCurrentProcessId()) + ".dxf";
-  FILE *f = fopen(path.c_str(), "w");
-  auto g = [f](int code, const char *value) {
-    fprintf(f, "%3d\n%s\n", code, value);
-  };
-  auto line = [&](const char *x1, const char *y1, const char *x2,
-                  const char *y2) {
+  const std::string path = vvtest::TempDir() + "vvprdxf" + std::to_string(GetCurrentProcessId()) + ".dxf";
+  FILE* f = fopen(path.c_str(), "w");
+  auto g = [f](int code, const char* value) { fprintf(f, "%3d\n%s\n", code, value); };
+  auto line = [&](const char* x1, const char* y1, const char* x2, const char* y2) {
     g(0, "LINE");
     g(8, "0");
     g(10, x1);
@@ -287,11 +258,10 @@ std::string WriteCrossDxf() {
 }
 
 class VectorPrintApp : public CTestDocApp {
-public:
+ public:
   VectorPrintApp() : CTestDocApp(900, 700) {}
   BOOL InitInstance() override {
-    if (!InitDwgToolkitOnce(GetModuleHandleA(nullptr)))
-      return FALSE;
+    if (!InitDwgToolkitOnce(GetModuleHandleA(nullptr))) return FALSE;
     return CTestDocApp::InitInstance();
   }
 };
@@ -303,20 +273,16 @@ TEST_F(PrintTest, VectorDrawingFitted) {
   m_view->m_print.nAll = 1;
   const auto pages = PrintAndRender([&] { m_view->DirectPrint(FALSE); });
   ASSERT_EQ(1u, pages.size());
-  const vvtest::GreyPage &page = pages[0];
+  const vvtest::GreyPage& page = pages[0];
   // The diagonals cross at the page's centre: ink there, and along the way to
   // the corners of the square the drawing fills across the page; none in the
   // page's top and bottom bands.
   const int kAnyInk = 250;
   const double across = (double)page.width / page.height;
-  EXPECT_GT(page.InkShare(0.47, 0.5 - 0.03 * across, 0.53, 0.5 + 0.03 * across,
-                          kAnyInk),
-            0.02);
-  EXPECT_GT(
-      page.InkShare(0.2, 0.5 - 0.3 * across, 0.3, 0.5 - 0.2 * across, kAnyInk),
-      0.005);
+  EXPECT_GT(page.InkShare(0.47, 0.5 - 0.03 * across, 0.53, 0.5 + 0.03 * across, kAnyInk), 0.02);
+  EXPECT_GT(page.InkShare(0.2, 0.5 - 0.3 * across, 0.3, 0.5 - 0.2 * across, kAnyInk), 0.005);
   EXPECT_LT(page.InkShare(0.0, 0.0, 1.0, 0.1, kAnyInk), 0.001);
   EXPECT_LT(page.InkShare(0.0, 0.9, 1.0, 1.0, kAnyInk), 0.001);
 }
 
-} // namespace
+}  // namespace
