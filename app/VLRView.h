@@ -151,6 +151,13 @@ class CVLRView : public CView {
   // File/Print: the print options, then every page of a multi-page raster, or the preview.
   void OnFilePrintCommand();
   void OnFilePrintAll();
+  // File/Print to Raster printer: copies, paper, area and port, an optional job header, and the
+  // area sent to the port by the raster object. Enabled for a raster only.
+  void OnFilePrintRaster();
+  void OnUpdateFilePrintRaster(CCmdUI* pCmdUI);
+  // The raster's pixels to send: the whole image, or (bSelected) the selection's bounds or else
+  // the zoom rectangle, within the image.
+  CRect RasterPrintRect(BOOL bSelected) const;
   // Printing without the print options (the shell's print, print all); with bDialog, File/Print.
   void DirectPrint(BOOL bDialog);
   // Takes the settings record's "PaperHead" group, and gives this view's back to it.

@@ -10,10 +10,12 @@
 #include "DoPrint.h"
 #include "PointArray.h"
 #include "Raster.h"
+#include "RasterPrintDlg.h"
 #include "VLRApp.h"
 #include "VLRDoc.h"
 #include "VLRView.h"
 #include "Vlr.h"
+#include "model/RasterPrintModel.h"
 #include "model/ScaleCheck.h"
 #include "model/Units.h"
 #include "resource.h"
@@ -141,8 +143,7 @@ void CVLRView::OnFilePrintCommand() {
   if (!m_bPrintSettingsLoaded) LoadPrintSettings();
   const INT_PTR result = RunPrintOptions(this, TRUE);
   if (result == IDC_DOPRINT_PREVIEW) {
-    // The preview shows the same pages the print would.
-    OnFilePrintDirect();
+    OnFilePrintPreview();
     return;
   }
   if (result != IDOK) return;
@@ -175,6 +176,79 @@ void CVLRView::OnFilePrintAll() {
     view->m_bPrintSettingsLoaded = TRUE;
     view->DirectPrint(FALSE);
   });
+}
+
+// --- raster printers on parallel ports
+// -------------------------------------------------------------------
+
+namespace {
+
+// The job header of the given kind to the port through a temporary file; FALSE (shown) when it
+// could not be sent. A kind that has no header sends nothing and succeeds.
+BOOL SendJobHeader(int nKind, int nCopies, const CString& port, const CString& docPath) {
+  const CString header = RasterJobHeader(nKind, nCopies);
+  if (header.IsEmpty()) return TRUE;
+  char dir[MAX_PATH], name[MAX_PATH];
+  const DWORD n = ::GetTempPathA(MAX_PATH, dir);
+  HANDLE f = INVALID_HANDLE_VALUE;
+  if (n > 0 && n < MAX_PATH && ::GetTempFileNameA(dir, "VLR", 0, name))
+    f = ::CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) {
+    AfxMessageBox("Can't print the raster file: " + docPath, MB_ICONSTOP);
+    return FALSE;
+  }
+  DWORD put = 0;
+  const BOOL written = ::WriteFile(f, (LPCSTR)header, header.GetLength(), &put, nullptr) &&
+                       put == (DWORD)header.GetLength();
+  ::CloseHandle(f);
+  const BOOL sent = written && CRaster::CopyToPort(name, port);
+  ::DeleteFileA(name);
+  if (!sent) AfxMessageBox("Can't print the raster file: " + docPath, MB_ICONSTOP);
+  return sent;
+}
+
+}  // namespace
+
+CRect CVLRView::RasterPrintRect(BOOL bSelected) const {
+  const CRaster* raster = GetDocument()->m_pRaster;
+  if (!bSelected || !m_pGraph) return CRect(0, 0, raster->m_nWidth, raster->m_nHeight);
+  const CPolyPolygon* selection = GetDocument()->GetRasterSelection();
+  CRect doc = (selection && selection->GetSize() > 0) ? selection->GetBounds() : m_rcZoom;
+  CRect pixels(m_pGraph->DocToImage(doc.left, doc.top), m_pGraph->DocToImage(doc.right, doc.bottom));
+  pixels.NormalizeRect();
+  // A zoom rectangle reaches past the image where the window is wider than the image's shape.
+  pixels.IntersectRect(&pixels, CRect(0, 0, raster->m_nWidth, raster->m_nHeight));
+  return pixels;
+}
+
+void CVLRView::OnUpdateFilePrintRaster(CCmdUI* pCmdUI) {
+  const CVLRDoc* doc = GetDocument();
+  pCmdUI->Enable(doc && doc->IsRaster());
+}
+
+void CVLRView::OnFilePrintRaster() {
+  CVLRDoc* doc = GetDocument();
+  if (!doc->IsRaster()) return;
+  LoadPrintSettingsOnce();
+  const CConfig* c = Settings();
+  CRasterPrintDlg dlg(this);
+  dlg.m_nCopies = m_print.nCopies;
+  dlg.m_nSize = m_print.nSize;
+  dlg.m_nArea = m_print.nWhat;
+  dlg.m_nPort = RasterPortOf(m_print.nPort, c ? c->m_nRasterPort : 0);
+  if (dlg.DoModal() != IDOK) return;
+  m_print.nCopies = dlg.m_nCopies;
+  m_print.nSize = dlg.m_nSize;
+  m_print.nWhat = dlg.m_nArea;
+  m_print.nPort = dlg.m_nPort;
+
+  const int port = RasterPortOf(m_print.nPort, c ? c->m_nRasterPort : 0);
+  const BOOL softwareCopies = c && c->m_nSWCopies;
+  if (!softwareCopies && m_print.nCopies > 1 &&
+      !SendJobHeader(c ? c->m_nRasterPrinter : 0, m_print.nCopies, RasterPortName(port), doc->GetPathName()))
+    return;
+  doc->m_pRaster->PrintToRasterPrinter(m_print.nSize, RasterPrintRect(m_print.nWhat == 1), port,
+                                       softwareCopies ? m_print.nCopies : 1);
 }
 
 void CVLRView::DirectPrint(BOOL bDialog) {

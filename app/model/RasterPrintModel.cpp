@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "model/PaperFormats.h"
+
 CString RasterJobHeader(int nKind, int nCopies) {
   char line[128];
   CString text;
@@ -65,3 +67,38 @@ RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution, con
   t.bResize = t.nWidth != nWidth || t.nHeight != nHeight;
   return t;
 }
+
+void BuildRasterPaperTable(const CStringArray& appNames, const CWordArray& appSizes, CStringArray& names,
+                           CWordArray& sizes) {
+  names.RemoveAll();
+  sizes.RemoveAll();
+  int count = 0;
+  const PaperFormat* builtIn = BuiltInPaperFormats(count);
+  for (int i = 0; i < count; ++i) AppendPaperFormat(names, sizes, builtIn[i]);
+  for (int i = 0; i < (int)appNames.GetSize() && 2 * i + 1 < (int)appSizes.GetSize(); ++i) {
+    const CString& name = appNames[i];
+    const WORD w = appSizes[2 * i], h = appSizes[2 * i + 1];
+    BOOL listed = FALSE;
+    for (int j = 0; j < count && !listed; ++j)
+      listed = name == builtIn[j].name && w == builtIn[j].width && h == builtIn[j].height;
+    if (listed) continue;
+    names.Add(name);
+    sizes.Add(w);
+    sizes.Add(h);
+  }
+}
+
+BOOL RasterPaperSize(const CWordArray& sizes, int nIndex, int* pnWidthMm, int* pnHeightMm) {
+  if (nIndex < 0 || 2 * (int64_t)nIndex + 1 >= (int64_t)sizes.GetSize()) return FALSE;
+  *pnWidthMm = sizes[2 * nIndex];
+  *pnHeightMm = sizes[2 * nIndex + 1];
+  return TRUE;
+}
+
+CString RasterPortName(int nPort) {
+  CString name;
+  name.Format("LPT%d", nPort + 1);
+  return name;
+}
+
+int RasterPortOf(int nViewPort, int nSettingPort) { return nViewPort >= 0 ? nViewPort : nSettingPort; }

@@ -5,6 +5,7 @@
 // raster object).
 #pragma once
 
+#include "Array.h"
 #include "Str.h"
 
 // The header of job kind 0 (three lines) or 1 (six lines), each line ending in
@@ -29,3 +30,17 @@ struct RasterPrintTarget {
 // resampled to the forced resolution).
 RasterPrintTarget FitRasterToPaper(int nWidth, int nHeight, int nResolution, const RasterDpiSettings& dpi,
                                    int nPaperWidthMm, int nPaperHeightMm);
+
+// The paper formats the raster printer's Size list offers, by list index: the dialog's four
+// built-in formats first, then the application's formats from VLFormat.ini. One table serves
+// both the list and the sizes, so an index always names the size shown; an application format
+// equal to a built-in one in name and size is not listed twice.
+void BuildRasterPaperTable(const CStringArray& appNames, const CWordArray& appSizes, CStringArray& names,
+                           CWordArray& sizes);
+// The width and height in millimetres of entry nIndex of such a table; FALSE when there is none.
+BOOL RasterPaperSize(const CWordArray& sizes, int nIndex, int* pnWidthMm, int* pnHeightMm);
+
+// The port a job goes to: "LPT1" for port 0. The view's own choice (-1 for none) wins over the
+// setting.
+CString RasterPortName(int nPort);
+int RasterPortOf(int nViewPort, int nSettingPort);

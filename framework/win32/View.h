@@ -44,6 +44,9 @@ class CView : public CWnd {
   void OnFilePrintDirect();
   // The job of pInfo (already set up by the caller: direct or not); FALSE when nothing printed.
   BOOL PrintJob(CPrintInfo* pInfo);
+  // File Print Preview: the pages on the default printer in the preview window over the main
+  // window; the preview window, or null when there is no printer or the view refuses.
+  class CPreviewView* OnFilePrintPreview();
 
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;

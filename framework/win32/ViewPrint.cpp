@@ -6,6 +6,7 @@
 
 #include "Document.h"
 #include "Gdi.h"
+#include "Preview.h"
 #include "View.h"
 #include "WinApp.h"
 
@@ -188,6 +189,14 @@ BOOL CView::PrintJob(CPrintInfo* pInfo) {
   OnEndPrinting(&dc, pInfo);
   dc.Detach();  // the print dialog owns the printer's device context
   return ok;
+}
+
+CPreviewView* CView::OnFilePrintPreview() {
+  CPreviewView* preview = new CPreviewView(this, new CPrintInfo);
+  if (preview->Start(AfxGetMainWnd())) return preview;
+  // Never opened: the window did not take it over.
+  if (!preview->m_hWnd) delete preview;
+  return nullptr;
 }
 
 // --- the application's printer set-up

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "RasterCals.h"
 #include "model/RasterPrintModel.h"
@@ -74,6 +76,66 @@ TEST(FitRasterToPaper, HostileSizesStayInRange) {
   const RasterPrintTarget zero = FitRasterToPaper(0, 0, 0, RasterDpiSettings(), 594, 841);
   EXPECT_EQ(0, zero.nWidth);
   EXPECT_FALSE(zero.bResize);
+}
+
+TEST(RasterPaperTable, BuiltInsFirstThenTheApplicationsFormatsByOneIndex) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<const char*, std::pair<int, int>>> app;
+    std::vector<std::pair<const char*, std::pair<int, int>>> table;
+  };
+  const std::pair<const char*, std::pair<int, int>> a1{"A1 (594 x 841 mm)", {594, 841}},
+      a2{"A2 (594 x 420 mm)", {594, 420}}, a3{"A3 (297 x 420 mm)", {297, 420}},
+      a4{"A4 (297 x 210 mm)", {297, 210}}, roll{"Roll 914", {914, 2000}}, asIs{"As is", {0, 0}};
+  const Case cases[] = {
+      {"no application formats", {}, {a1, a2, a3, a4}},
+      // The application's own list when VLFormat.ini names none is the built-ins again.
+      {"application defaults", {a1, a2, a3, a4}, {a1, a2, a3, a4}},
+      {"application formats follow", {roll, asIs}, {a1, a2, a3, a4, roll, asIs}},
+      // Same name but another size is another format.
+      {"same name other size", {{"A1 (594 x 841 mm)", {600, 850}}}, {a1, a2, a3, a4, {"A1 (594 x 841 mm)", {600, 850}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CStringArray appNames, names;
+    CWordArray appSizes, sizes;
+    for (const auto& f : c.app) {
+      appNames.Add(f.first);
+      appSizes.Add((WORD)f.second.first);
+      appSizes.Add((WORD)f.second.second);
+    }
+    BuildRasterPaperTable(appNames, appSizes, names, sizes);
+    ASSERT_EQ((int)c.table.size(), (int)names.GetSize());
+    for (int i = 0; i < (int)c.table.size(); ++i) {
+      EXPECT_EQ(std::string(c.table[i].first), std::string(names[i]));
+      int w = -1, h = -1;
+      ASSERT_TRUE(RasterPaperSize(sizes, i, &w, &h));
+      EXPECT_EQ(c.table[i].second.first, w);
+      EXPECT_EQ(c.table[i].second.second, h);
+    }
+    int w = 0, h = 0;
+    EXPECT_FALSE(RasterPaperSize(sizes, (int)c.table.size(), &w, &h));
+    EXPECT_FALSE(RasterPaperSize(sizes, -1, &w, &h));
+  }
+  // Sizes shorter than the names: only the names with both sizes are taken.
+  CStringArray appNames, names;
+  CWordArray appSizes, sizes;
+  appNames.Add("Roll");
+  appNames.Add("Half");
+  appSizes.Add(914);
+  appSizes.Add(2000);
+  appSizes.Add(500);
+  BuildRasterPaperTable(appNames, appSizes, names, sizes);
+  EXPECT_EQ(5, (int)names.GetSize());
+  EXPECT_EQ(10, (int)sizes.GetSize());
+}
+
+TEST(RasterPort, NameAndChoice) {
+  EXPECT_EQ(std::string("LPT1"), std::string(RasterPortName(0)));
+  EXPECT_EQ(std::string("LPT9"), std::string(RasterPortName(8)));
+  EXPECT_EQ(2, RasterPortOf(-1, 2));
+  EXPECT_EQ(0, RasterPortOf(0, 2));
+  EXPECT_EQ(4, RasterPortOf(4, 2));
 }
 
 TEST(CalsDensity, WrittenOverTheRecordsStartAndReadBack) {

@@ -1,8 +1,10 @@
-// The framework's page loop under Wine with a real printer (the cups-pdf
+// The framework's page loop and print preview under Wine with a real printer (the cups-pdf
 // printer the test run starts): a view's printing steps run in order, once per
 // page of its range, and the job lands as a PDF of that many pages; the abort
 // dialog's Cancel ends a job after the page in progress and leaves the main
-// window enabled; without a printer nothing starts.
+// window enabled; without a printer nothing starts. The preview shows the pages
+// one at a time, goes forward and back through its toolbar and ends the view's
+// printing when it closes.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 
 #include "Gdi.h"
 #include "PdfPrinter.h"
+#include "Preview.h"
 #include "View.h"
 #include "WinApp.h"
 #include "WinTestSupport.h"
@@ -106,6 +109,117 @@ TEST_F(ViewPrintTest, CancelInTheAbortDialogEndsTheJobAfterThePageInProgress) {
   EXPECT_EQ(nullptr, FindWindowA(nullptr, "Printing"));
   // An aborted job reaches no paper.
   vvtest::Pump(3000);
+  EXPECT_EQ(before, vvtest::ListPdfs());
+  app_.m_pMainWnd = nullptr;
+  mainWnd.Detach();
+  DestroyWindow(main);
+}
+
+// Page n holds a black box a tenth of the page wide at n - 1 tenths from its left.
+class CMovingBoxView : public CRecordingView {
+ public:
+  using CRecordingView::CRecordingView;
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override {
+    m_steps.push_back("page " + std::to_string(pInfo->m_nCurPage));
+    const CRect& r = pInfo->m_rectDraw;
+    pDC->FillSolidRect(r.left + r.Width() * (int)(pInfo->m_nCurPage - 1) / 10, r.top, r.Width() / 10,
+                       r.Height() / 10, RGB(0, 0, 0));
+  }
+};
+
+// The tenth of the page's width (from its left, in the top tenth of its height) where a record
+// played into a 200-pixel-wide page has ink.
+int InkedTenth(HENHMETAFILE record) {
+  ENHMETAHEADER header;
+  if (!record || !GetEnhMetaFileHeader(record, sizeof header, &header)) return -1;
+  const int w = 200;
+  const int h = (int)((long long)w * (header.rclFrame.bottom - header.rclFrame.top) /
+                      (header.rclFrame.right - header.rclFrame.left));
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  RECT all = {0, 0, w, h};
+  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PlayEnhMetaFile(mem, record, &all);
+  int found = -1;
+  for (int tenth = 0; tenth < 10; ++tenth) {
+    const COLORREF c = GetPixel(mem, tenth * w / 10 + w / 20, h / 20);
+    if (GetRValue(c) < 64 && GetGValue(c) < 64 && GetBValue(c) < 64) found = found == -1 ? tenth : 99;
+  }
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  return found;
+}
+
+std::string WindowText(HWND h) {
+  char text[128] = "";
+  GetWindowTextA(h, text, sizeof text);
+  return text;
+}
+
+TEST_F(ViewPrintTest, PreviewShowsEachPageGoesForwardAndBackAndEndsPrintingOnClose) {
+  if (!skip_.empty()) GTEST_SKIP() << skip_;
+  HWND main = CreateWindowA("STATIC", "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 600, nullptr, nullptr,
+                            nullptr, nullptr);
+  CWnd mainWnd;
+  mainWnd.Attach(main);
+  app_.m_pMainWnd = &mainWnd;
+  CMovingBoxView view(3);
+  const std::set<std::string> before = vvtest::ListPdfs();
+
+  CPreviewView* preview = view.OnFilePrintPreview();
+  ASSERT_NE(nullptr, preview);
+  HWND window = FindWindowA(nullptr, "Print preview");
+  ASSERT_EQ(preview->m_hWnd, window);
+  EXPECT_TRUE(IsWindowVisible(window));
+  HWND next = GetDlgItem(window, AFX_ID_PREVIEW_NEXT), prev = GetDlgItem(window, AFX_ID_PREVIEW_PREV);
+  HWND pageText = GetDlgItem(window, AFX_ID_PREVIEW_NUMPAGE);
+  ASSERT_TRUE(next && prev && pageText && GetDlgItem(window, AFX_ID_PREVIEW_CLOSE));
+  vvtest::Pump(100);
+
+  // Each step: the button pressed (0 for none), then the page shown, the box's place on it, the
+  // page text and which of Next and Prev can be pressed.
+  struct Step {
+    HWND button;
+    UINT page;
+    int tenth;
+    const char* text;
+    BOOL nextOn, prevOn;
+  };
+  const Step steps[] = {
+      {nullptr, 1, 0, "Page 1 of 3", TRUE, FALSE},
+      {next, 2, 1, "Page 2 of 3", TRUE, TRUE},
+      {next, 3, 2, "Page 3 of 3", FALSE, TRUE},
+      {prev, 2, 1, "Page 2 of 3", TRUE, TRUE},
+      {prev, 1, 0, "Page 1 of 3", TRUE, FALSE},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.text);
+    if (s.button) SendMessageA(s.button, BM_CLICK, 0, 0);
+    vvtest::Pump(50);
+    EXPECT_EQ(s.page, preview->GetCurrentPage());
+    EXPECT_EQ(s.tenth, InkedTenth(preview->GetPageRecord()));
+    EXPECT_EQ(s.text, WindowText(pageText));
+    EXPECT_EQ(s.nextOn, IsWindowEnabled(next));
+    EXPECT_EQ(s.prevOn, IsWindowEnabled(prev));
+  }
+  // Past either end by message (a disabled button can't be clicked): nothing more is drawn.
+  const size_t drawn = view.m_steps.size();
+  SendMessageA(window, WM_COMMAND, AFX_ID_PREVIEW_PREV, 0);
+  EXPECT_EQ(1u, preview->GetCurrentPage());
+  EXPECT_EQ(drawn, view.m_steps.size());
+
+  SendMessageA(GetDlgItem(window, AFX_ID_PREVIEW_CLOSE), BM_CLICK, 0, 0);
+  vvtest::Pump(50);
+  EXPECT_FALSE(IsWindow(window));
+  const std::vector<std::string> expected = {"prepare", "begin",  "page 1", "page 2", "page 3",
+                                             "page 2",  "page 1", "end"};
+  EXPECT_EQ(expected, view.m_steps);
+  // A preview sends nothing to the printer.
+  vvtest::Pump(2000);
   EXPECT_EQ(before, vvtest::ListPdfs());
   app_.m_pMainWnd = nullptr;
   mainWnd.Detach();
