@@ -219,6 +219,76 @@ TEST_F(PrintTest, OptionsDialogStoresAHeadWithoutPartsAsNoHeadAndPrints) {
   EXPECT_LT(pages[0].InkShare(0.0, 0.0, 1.0, 0.05), 0.001);
 }
 
+// The options dialog's preview button: the preview window opens over the
+// program with the page the print would give, the view's zoom waits for it to
+// close, and nothing reaches the printer.
+void CALLBACK PreviewButtonTimer(HWND, UINT, UINT_PTR, DWORD) {
+  HWND active = GetActiveWindow();
+  char caption[64] = "";
+  if (active) GetWindowTextA(active, caption, sizeof caption);
+  if (!active || std::string(caption) != "Print" || !GetDlgItem(active, IDC_DOPRINT_PREVIEW)) return;
+  ++g_step;
+  SendMessageA(GetDlgItem(active, IDC_DOPRINT_PREVIEW), BM_CLICK, 0, 0);
+}
+
+// A page record played into a page 200 pixels wide, as grey levels.
+vvtest::GreyPage RecordToGreyPage(HENHMETAFILE record) {
+  vvtest::GreyPage page;
+  ENHMETAHEADER header;
+  if (!record || !GetEnhMetaFileHeader(record, sizeof header, &header)) return page;
+  page.width = 200;
+  page.height = (int)((long long)page.width * (header.rclFrame.bottom - header.rclFrame.top) /
+                      (header.rclFrame.right - header.rclFrame.left));
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, page.width, page.height);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  RECT all = {0, 0, page.width, page.height};
+  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  PlayEnhMetaFile(mem, record, &all);
+  page.pixels.resize((size_t)page.width * page.height);
+  for (int y = 0; y < page.height; ++y)
+    for (int x = 0; x < page.width; ++x) {
+      const COLORREF c = GetPixel(mem, x, y);
+      page.pixels[(size_t)y * page.width + x] = (unsigned char)((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
+    }
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  return page;
+}
+
+TEST_F(PrintTest, OptionsPreviewButtonShowsThePageAndPrintsNothing) {
+  // Portrait, black in its middle.
+  OpenDrawing(new CTestDocApp(900, 700), WriteBlocksBmp("vvprprev", 300, 400, 100, {{0.4, 0.4, 0.6, 0.6}}));
+  HeadOff();
+  m_view->m_print.nFit = 1;
+  m_view->m_print.nAll = 1;
+  const CRect shown = m_view->GetZoomRect();
+  const std::set<std::string> before = vvtest::ListPdfs();
+  g_step = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &PreviewButtonTimer);
+  m_view->SendMessage(WM_COMMAND, ID_FILE_PRINT, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(1, g_step) << "the print options dialog was not reached";
+  HWND window = FindWindowA(nullptr, "Print preview");
+  ASSERT_NE(nullptr, window);
+  CPreviewView* preview = static_cast<CPreviewView*>(CWnd::FromHandlePermanent(window));
+  ASSERT_NE(nullptr, preview);
+  EXPECT_EQ(1u, preview->GetPageCount());
+  const vvtest::GreyPage page = RecordToGreyPage(preview->GetPageRecord());
+  ASSERT_GT(page.height, 0);
+  EXPECT_GT(page.InkShare(0.47, 0.47, 0.53, 0.53), 0.9);
+  EXPECT_LT(page.InkShare(0.05, 0.05, 0.3, 0.3), 0.02);
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  vvtest::Pump(50);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(shown == m_view->GetZoomRect());
+  vvtest::Pump(2000);
+  EXPECT_EQ(before, vvtest::ListPdfs());
+}
+
 // A drawing: two diagonals and a frame of 100 x 100 units, fitted.
 std::string WriteCrossDxf() {
   const std::string path = vvtest::TempDir() + "vvprdxf" + std::to_string(GetCurrentProcessId()) + ".dxf";

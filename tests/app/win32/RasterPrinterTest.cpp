@@ -12,6 +12,7 @@
 
 #include "RasterPrintDlg.h"
 #include "tests/app/win32/DocViewFixture.h"
+#include "tests/framework/win32/PdfPrinter.h"
 #include "zeri8v98.h"
 
 namespace {
@@ -134,22 +135,66 @@ const char kRcfHeader3[] =
     "BEGMF \"RCH file\";\r\nMFVERSION 1;\r\nMFDESC \"Oce RCF, Version=2.0,Type=Header, Unit=Metric\";\r\n"
     "APPLDATA 2 \"JB=0,CO=3\";\r\nAPPLDATA 22 \"FO=0\";\r\nENDMF;";
 
+// Runs a program of the host system (Wine starts Unix programs given by their Z: path) and waits
+// for it; its exit status, or -1 when it did not start.
+int RunHostProgram(const std::string& commandLine) {
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  WaitForSingleObject(pi.hProcess, 30000);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return (int)code;
+}
+
 class RasterPrinterTest : public DocViewFixture {
  protected:
   void SetUp() override {
-    m_port = vvtest::TempDir() + "vvlpt1_" + std::to_string(GetCurrentProcessId()) + ".prn";
-    WriteAll(m_port, "");
-    // The printer on LPT1 is this file.
-    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "LPT1", ("\\??\\" + m_port).c_str()))
-        << GetLastError();
-    m_lptDefined = true;
-  }
-  void TearDown() override {
-    if (m_lptDefined)
+    // The port's file lies where both sides name it: /tmp for Unix, Z:\tmp for the program.
+    m_portUnix = "/tmp/vvlpt1_" + std::to_string(GetCurrentProcessId()) + ".prn";
+    m_port = "Z:" + m_portUnix;
+    for (char& c : m_port)
+      if (c == '/') c = '\\';
+    // LPT1 is this file: by a DOS device name where Wine follows one, else by the prefix's
+    // dosdevices link, which is how Wine maps its parallel ports.
+    if (DefineDosDeviceA(DDD_RAW_TARGET_PATH, "LPT1", ("\\??\\" + m_port).c_str())) {
+      m_defined = true;
+      if (PortReachesFile()) return;
       DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, "LPT1",
                        ("\\??\\" + m_port).c_str());
+      m_defined = false;
+    }
+    const std::string prefix = vvtest::EnvText("WINEPREFIX");
+    ASSERT_FALSE(prefix.empty()) << "WINEPREFIX is not set; LPT1 can't be pointed at a file";
+    m_link = prefix + "/dosdevices/lpt1";
+    ASSERT_EQ(0, RunHostProgram("Z:\\bin\\ln -sfn " + m_portUnix + " " + m_link));
+    ASSERT_TRUE(PortReachesFile()) << "LPT1 does not reach " << m_port;
+  }
+  void TearDown() override {
+    if (m_defined)
+      DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, "LPT1",
+                       ("\\??\\" + m_port).c_str());
+    if (!m_link.empty()) RunHostProgram("Z:\\bin\\rm -f " + m_link);
     DeleteFileA(m_port.c_str());
     DocViewFixture::TearDown();
+  }
+  // Whether bytes written to LPT1 land in the port's file; the file is left empty.
+  bool PortReachesFile() {
+    WriteAll(m_port, "");
+    HANDLE h = CreateFileA("LPT1", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    WriteFile(h, "probe", 5, &put, nullptr);
+    CloseHandle(h);
+    const bool reached = ReadAll(m_port) == "probe";
+    WriteAll(m_port, "");
+    return reached;
   }
   void Open() {
     // Landscape, 800 x 400 at 100 dpi.
@@ -173,8 +218,8 @@ class RasterPrinterTest : public DocViewFixture {
   }
   CConfig& Settings() { return *GetVLRApp()->m_pConfig; }
 
-  std::string m_port;
-  bool m_lptDefined = false;
+  std::string m_port, m_portUnix, m_link;
+  bool m_defined = false;
 };
 
 TEST_F(RasterPrinterTest, PortDataHeadersCopiesFormatsAndFit) {
