@@ -102,10 +102,13 @@ BOOL CRaster::PrintToRasterPrinter(int nSize, const CRect& rect, int nPort, int 
   }
   int32_t x = 0, y = 0, w = 0, h = 0;
   ImgGetRegion(m_hImage, &x, &y, &w, &h);
-  ImgSetRegion(m_hImage, rect.left, rect.top, rect.Width(), rect.Height());
-  ImgBeginSave(m_hImage);
-  int32_t result = ImgSaveFile(m_hImage, temp, format);
-  ImgEndSave(m_hImage);
+  // An area the library refuses (empty, or off the image) would otherwise send the whole image.
+  int32_t result = ImgSetRegion(m_hImage, rect.left, rect.top, rect.Width(), rect.Height());
+  if (result >= 0) {
+    ImgBeginSave(m_hImage);
+    result = ImgSaveFile(m_hImage, temp, format);
+    ImgEndSave(m_hImage);
+  }
   ImgSetRegion(m_hImage, x, y, w, h);
   auto failed = [&temp](const CString& why) {
     ShowSaveFailure(why);
