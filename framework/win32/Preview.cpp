@@ -71,13 +71,10 @@ CPreviewView::~CPreviewView() {
 BOOL CPreviewView::Start(CWnd* pOwner) {
   if (!m_pPrintView->OnPreparePrinting(m_pInfo)) return FALSE;
   HDC printer = m_pInfo->m_pPD->GetPrinterDC();
-  if (!printer) {
-    CDC none;
-    m_pPrintView->OnEndPrinting(&none, m_pInfo);
-    return FALSE;
-  }
+  if (!printer) return FALSE;
   {
     CPreviewDC dc;
+    // As in the page loop: the end step follows only a begin step.
     if (!dc.BeginPage(printer)) return FALSE;
     m_pPrintView->OnBeginPrinting(&dc, m_pInfo);
   }
