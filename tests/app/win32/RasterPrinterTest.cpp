@@ -135,8 +135,8 @@ const char kRcfHeader3[] =
     "BEGMF \"RCH file\";\r\nMFVERSION 1;\r\nMFDESC \"Oce RCF, Version=2.0,Type=Header, Unit=Metric\";\r\n"
     "APPLDATA 2 \"JB=0,CO=3\";\r\nAPPLDATA 22 \"FO=0\";\r\nENDMF;";
 
-// Runs a program of the host system (Wine starts Unix programs given by their Z: path) and waits
-// for it; its exit status, or -1 when it did not start.
+// Starts a program of the host system (Wine starts Unix programs given by their Z: path, without
+// a handle to wait on); its exit status when there is one to wait on, 0 when started, -1 when not.
 int RunHostProgram(const std::string& commandLine) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
@@ -144,11 +144,13 @@ int RunHostProgram(const std::string& commandLine) {
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  WaitForSingleObject(pi.hProcess, 30000);
   DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  if (pi.hProcess) {
+    WaitForSingleObject(pi.hProcess, 30000);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+  }
+  if (pi.hThread) CloseHandle(pi.hThread);
   return (int)code;
 }
 
@@ -173,13 +175,21 @@ class RasterPrinterTest : public DocViewFixture {
     ASSERT_FALSE(prefix.empty()) << "WINEPREFIX is not set; LPT1 can't be pointed at a file";
     m_link = prefix + "/dosdevices/lpt1";
     ASSERT_EQ(0, RunHostProgram("Z:\\bin\\ln -sfn " + m_portUnix + " " + m_link));
-    ASSERT_TRUE(PortReachesFile()) << "LPT1 does not reach " << m_port;
+    EXPECT_TRUE(vvtest::PumpUntil([this] { return PortReachesFile(); }, 20000))
+        << "LPT1 does not reach " << m_port;
   }
   void TearDown() override {
     if (m_defined)
       DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, "LPT1",
                        ("\\??\\" + m_port).c_str());
-    if (!m_link.empty()) RunHostProgram("Z:\\bin\\rm -f " + m_link);
+    if (!m_link.empty()) {
+      // The link is gone before the next test makes its own.
+      RunHostProgram("Z:\\bin\\rm -f " + m_link);
+      std::string seen = "Z:" + m_link;
+      for (char& c : seen)
+        if (c == '/') c = '\\';
+      vvtest::PumpUntil([&seen] { return GetFileAttributesA(seen.c_str()) == INVALID_FILE_ATTRIBUTES; }, 20000);
+    }
     DeleteFileA(m_port.c_str());
     DocViewFixture::TearDown();
   }
@@ -273,7 +283,7 @@ TEST_F(RasterPrinterTest, PortDataHeadersCopiesFormatsAndFit) {
     const std::string images = data.substr(header.size());
     ASSERT_EQ(0u, images.size() % c.images);
     const size_t one = images.size() / c.images;
-    ASSERT_GT(one, 2048u);
+    ASSERT_GT(one, c.tiff ? 8u : 2048u);  // a CALS file holds at least its header
     for (int i = 1; i < c.images; ++i) EXPECT_TRUE(images.substr(0, one) == images.substr(i * one, one)) << i;
     const std::string image = images.substr(0, one);
     if (c.tiff) {
