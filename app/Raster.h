@@ -2,7 +2,8 @@
 // (zeri8v98.dll). It loads a file (through a temporary copy), a clipboard image or a scan, keeps
 // the image's size, depth, resolution, pages and file format, and draws, prints, rotates,
 // mirrors, inverts, copies and saves through the library. It owns its image.
-// Not for: raster printers on parallel ports or the raster dialogs.
+// It also sends an area to a raster printer on a parallel port (RasterPrinter.cpp).
+// Not for: the raster dialogs.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,12 @@ class CRaster : public CObject {
   int Save(LPCSTR lpszPath, int nFormat);
   // FALSE, keeping the current image, when the page does not exist or can't be read.
   BOOL LoadPage(int nPage);
+  // Saves the pixel rectangle as CALS (or TIFF G4, as the settings say), fitted to paper format
+  // nSize of the raster printer's table, and sends it to port nPort (0: LPT1) nCopies times;
+  // TRUE when every copy was sent. Every failure is shown in an error box.
+  BOOL PrintToRasterPrinter(int nSize, const CRect& rect, int nPort, int nCopies);
+  // Copies the file byte for byte to the port (or any file name); a failure is shown and FALSE.
+  static BOOL CopyToPort(LPCSTR lpszPath, LPCSTR lpszPort);
 
   // The percentage the progress control shows at a callback: 1 at the first call, then the share
   // of the calls made, at least 1. A total of 0 or less counts as done.

@@ -1,6 +1,7 @@
-// Reading the density and orientation records of a CALS header.
+// Reading the density and orientation records of a CALS header, and writing its density.
 #include "RasterCals.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,5 +39,14 @@ bool CalsHeaderRead(const uint8_t* header, size_t size, CalsHeaderFields* fields
   else if (orientation < -36000 || orientation > 36000)
     orientation = 0;
   fields->rotation = (int32_t)orientation;
+  return true;
+}
+
+bool CalsHeaderWriteDensity(uint8_t* header, size_t size, int32_t density) {
+  if (!header || size < kCalsHeaderSize) return false;
+  char text[kCalsRecordSize + 1];
+  const int n = snprintf(text, sizeof text, "rdensty: %04d        ", (int)density);
+  const size_t len = n < 0 ? 0 : (size_t)n < kCalsRecordSize ? (size_t)n : kCalsRecordSize;
+  memcpy(header + kCalsDensityRecord, text, len);
   return true;
 }

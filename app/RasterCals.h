@@ -22,5 +22,9 @@ struct CalsHeaderFields {
 
 // False when fewer than 2048 bytes are given (the header is then left alone).
 bool CalsHeaderRead(const uint8_t* header, size_t size, CalsHeaderFields* fields);
+// Overwrites the start of the density record with "rdensty: %04d" and eight blanks, as a raster
+// sent to a printer at another resolution says; the rest of the record stays. False (nothing
+// written) when fewer than 2048 bytes are given.
+bool CalsHeaderWriteDensity(uint8_t* header, size_t size, int32_t density);
 
 #endif  // APP_RASTERCALS_H

@@ -6,6 +6,7 @@
 
 #include "AboutDlg.h"
 #include "AnnTools.h"
+#include "DPensize.h"
 #include "FileDialogEx.h"
 #include "GXControls.h"
 #include "Helpers.h"
@@ -50,6 +51,8 @@ void CAppProfile::WriteString(const char* section, const char* key, const char* 
 
 BEGIN_MESSAGE_MAP(CVLRApp, CWinApp)
   ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+  ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
+  ON_COMMAND(ID_TOOLS_PENWIDTHS, OnPenWidths)
   ON_COMMAND(ID_TOOLS_SETTINGS, OnToolsSettings)
   ON_COMMAND(ID_VIEW_ONTOP, OnAlwaysOnTop)
   ON_UPDATE_COMMAND_UI(ID_VIEW_ONTOP, OnUpdateAlwaysOnTop)
@@ -311,7 +314,7 @@ BOOL CVLRApp::OnDDECommand(LPSTR lpszCommand) {
       return TRUE;
     case DdeKind::Print: {
       if (frame) frame->ActivateFrame(-1);
-      // Printing itself comes with the view's printing; the command is answered as taken.
+      PrintFromShell(cmd.print);
       return TRUE;
     }
     case DdeKind::OpenFile: {
@@ -342,6 +345,39 @@ BOOL CVLRApp::OnDDECommand(LPSTR lpszCommand) {
       break;
   }
   return CWinApp::OnDDECommand(lpszCommand);
+}
+
+void CVLRApp::OnPenWidths() {
+  CDPensize dlg(m_pMainWnd);
+  dlg.DoModal();
+}
+
+// Modes 1 and any but 0, 2 and 3 set the head from the fields; 0, 2 and 3 only switch it off.
+// Mode 2 prints through the framework's print after the view has painted; the others straight.
+void CVLRApp::PrintFromShell(const DdePrintArgs& args) {
+  CDocument* doc = FindOpenDocument(args.path);
+  POSITION pos = doc ? doc->GetFirstViewPosition() : nullptr;
+  CView* first = pos ? doc->GetNextView(pos) : nullptr;
+  if (!first || !first->IsKindOf(RUNTIME_CLASS(CVLRView))) return;
+  CVLRView* view = static_cast<CVLRView*>(first);
+  view->LoadPrintSettingsOnce();
+  CViewPrintSettings& p = view->m_print;
+  if (args.mode == 0 || args.mode == 2 || args.mode == 3) {
+    p.nUse = 0;
+  } else {
+    p.nUse = 1;
+    p.nScale = args.scale != 0;
+    p.nFileName = args.fileName != 0;
+    p.nTime = args.time != 0;
+    p.nText = args.text != 0;
+    if (p.nText) p.strUserText = args.userText;
+  }
+  if (args.mode == 2) {
+    view->UpdateWindow();
+    view->OnFilePrint();
+  } else {
+    view->DirectPrint(FALSE);
+  }
 }
 
 void CVLRApp::MakeThumbnail(const CString& path) {

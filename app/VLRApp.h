@@ -22,6 +22,8 @@ class CAppProfile : public CConfigProfile {
   void WriteString(const char* section, const char* key, const char* lpszValue) override;
 };
 
+struct DdePrintArgs;
+
 class CVLRApp : public CWinApp {
  public:
   CVLRApp();
@@ -67,6 +69,7 @@ class CVLRApp : public CWinApp {
   void OnAcquire();
   void OnScan();
   void OnAppAbout();
+  void OnPenWidths();
   void OnToolsSettings();
 
   DECLARE_MESSAGE_MAP()
@@ -74,6 +77,7 @@ class CVLRApp : public CWinApp {
  private:
   void OpenCommandLineFiles();
   void MakeThumbnail(const CString& path);
+  void PrintFromShell(const DdePrintArgs& args);
   CAppProfile m_profile;
 };
 

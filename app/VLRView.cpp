@@ -70,6 +70,10 @@ BEGIN_MESSAGE_MAP(CVLRView, CView)
   ON_COMMAND(ID_WINDOW_NEXT, OnWindowNext)
   ON_COMMAND(ID_WINDOW_PREVIOUS, OnWindowPrevious)
   ON_MESSAGE(WM_VV_REALIZEPAL, OnRealizePalette)
+  ON_COMMAND(ID_FILE_PRINT, OnFilePrintCommand)
+  ON_COMMAND(ID_FILE_PRINT_ALL, OnFilePrintAll)
+  ON_COMMAND(ID_FILE_PRINT_RASTER, OnFilePrintRaster)
+  ON_UPDATE_COMMAND_UI(ID_FILE_PRINT_RASTER, OnUpdateFilePrintRaster)
 END_MESSAGE_MAP()
 
 namespace {
@@ -165,6 +169,7 @@ void CVLRView::UpdateMapping(BOOL bReset, CDC* pDC) {
 }
 
 void CVLRView::OnInitialUpdate() {
+  LoadPrintSettingsOnce();
   ComputeExtent();
   ShowScrollBar(SB_BOTH, TRUE);
   SetScrollRange(SB_HORZ, m_rcExtent.left / 1024, m_rcExtent.right / 1024, TRUE);
@@ -190,6 +195,23 @@ void CVLRView::ApplyZoomLock() {
   UpdateMapping(TRUE);
 }
 
+void CVLRView::EnsureGraph(CDC* pDC) {
+  CVLRDoc* doc = GetDocument();
+  if (m_pGraph || !doc || (!doc->IsRaster() && !doc->IsVector())) return;
+  int aspectX = pDC->GetDeviceCaps(ASPECTX);
+  m_dAspect = aspectX == 0 ? 1.0 : (double)pDC->GetDeviceCaps(ASPECTY) / aspectX;
+  ComputeExtent();
+  m_rcZoom = m_rcExtent;
+  if (doc->IsRaster()) {
+    const CRaster* r = doc->m_pRaster;
+    m_pGraph = new CTGraph(r->m_nWidth, r->m_nHeight, UnitsPerPixel(r->m_nResolution));
+  } else {
+    const CDwg* d = doc->m_pDwg;
+    m_pGraph = new CTGraph(d->m_nDeviceWidth, d->m_nDeviceHeight, d->m_dScale);
+  }
+  UpdateMapping(TRUE);
+}
+
 void CVLRView::OnDraw(CDC* pDC) {
   CVLRDoc* doc = GetDocument();
   if (!doc) return;
@@ -207,18 +229,7 @@ void CVLRView::OnDraw(CDC* pDC) {
     return;
   }
   if (!m_pGraph) {
-    int aspectX = pDC->GetDeviceCaps(ASPECTX);
-    m_dAspect = aspectX == 0 ? 1.0 : (double)pDC->GetDeviceCaps(ASPECTY) / aspectX;
-    ComputeExtent();
-    m_rcZoom = m_rcExtent;
-    if (doc->IsRaster()) {
-      const CRaster* r = doc->m_pRaster;
-      m_pGraph = new CTGraph(r->m_nWidth, r->m_nHeight, UnitsPerPixel(r->m_nResolution));
-    } else {
-      const CDwg* d = doc->m_pDwg;
-      m_pGraph = new CTGraph(d->m_nDeviceWidth, d->m_nDeviceHeight, d->m_dScale);
-    }
-    UpdateMapping(TRUE);
+    EnsureGraph(pDC);
     SwitchTool(CTool::idZoomGlass);
   }
   if (!m_pZoomStack && m_rcZoom.left == 0 && m_rcZoom.top == 0) {

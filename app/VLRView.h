@@ -3,11 +3,12 @@
 // units / 1024, follows the zoom lock shared by all views, reacts to the document's update hints
 // and hands mouse input to its current tool.
 // It draws the document's raster selection over the image and reports its area.
-// Not for: printing and copying (they join with their own work).
+// Its printing (fit or true scale, tiles, paper head) lives in VLRViewPrint.cpp.
 #pragma once
 
 #include "FrameworkWin.h"
 #include "TGraph.h"
+#include "model/PrintModel.h"
 
 class CVLRDoc;
 class CTool;
@@ -20,6 +21,19 @@ class CDocRectHint : public CObject {
   CDocRectHint(double dLeft, double dTop, double dRight, double dBottom)
       : m_dLeft(dLeft), m_dTop(dTop), m_dRight(dRight), m_dBottom(dBottom) {}
   double m_dLeft, m_dTop, m_dRight, m_dBottom;
+};
+
+// The print settings of a view: copied from the settings record's "PaperHead" group when the
+// view is made and written back after each print options dialog.
+struct CViewPrintSettings {
+  int nUse = 1, nFileName = 1, nTime = 1, nScale = 1, nText = 1;
+  CString strUserText;
+  int nAll = 1;  // 1: whole extent, 0: current view
+  int nFit = 1;  // 1: fit to page, 0: true scale Scale1 : Scale2
+  double dScale1 = 1.0, dScale2 = 1.0;
+  int nCopies = 1, nWhat = 0;
+  int nPort = -1;  // the raster printer's port chosen for this view; -1: the setting "Port"
+  int nSize = 0, nPenType = 0, nPenWidth = 1;
 };
 
 class CVLRView : public CView {
@@ -132,9 +146,51 @@ class CVLRView : public CView {
   // The tool a command selects, 0 for none.
   static int ToolIdOfCommand(UINT nId);
 
+  // --- printing (VLRViewPrint.cpp) ---
+  CViewPrintSettings m_print;
+  // File/Print: the print options, then every page of a multi-page raster, or the preview.
+  void OnFilePrintCommand();
+  void OnFilePrintAll();
+  // File/Print to Raster printer: copies, paper, area and port, an optional job header, and the
+  // area sent to the port by the raster object. Enabled for a raster only.
+  void OnFilePrintRaster();
+  void OnUpdateFilePrintRaster(CCmdUI* pCmdUI);
+  // The raster's pixels to send: the whole image, or (bSelected) the selection's bounds or else
+  // the zoom rectangle, within the image.
+  CRect RasterPrintRect(BOOL bSelected) const;
+  // Printing without the print options (the shell's print, print all); with bDialog, File/Print.
+  void DirectPrint(BOOL bDialog);
+  // Takes the settings record's "PaperHead" group, and gives this view's back to it.
+  void LoadPrintSettings();
+  void LoadPrintSettingsOnce() {
+    if (!m_bPrintSettingsLoaded) LoadPrintSettings();
+  }
+  void StorePrintSettings() const;
+  // The document units one millimetre of the drawn object takes, for true-scale printing.
+  double DocUnitsPerTrueMm() const;
+  // The area to print: the extent, or the selection's bounds, or the zoom rectangle.
+  CRect GetPrintArea() const;
+  BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+  void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  const PrintTiling& GetPrintTiling() const { return m_tiling; }
+  // The pages a true-scale print of the extent (or the print area) takes on the current printer.
+  int CountPrintPages(BOOL bAll, double dScale1, double dScale2);
+
   DECLARE_MESSAGE_MAP()
 
  private:
+  // Makes the mapping of a drawing that was never painted (first paint or first print).
+  void EnsureGraph(CDC* pDC);
+  void DrawPaperHead(CDC* pDC);
+  BOOL m_bPreview = FALSE;
+  double m_dPrintAspect = 1.0;
+  BOOL m_bPrintSettingsLoaded = FALSE;
+  CRect m_rcSavedZoom;
+  CRect m_rcPrintArea;
+  PrintTiling m_tiling;
+
   struct ZoomRecord {
     CRect rc;
     ZoomRecord* pNext;  // owned

@@ -108,3 +108,47 @@ vv_start_wine() {
 vv_stop_wine() {
   wineserver -k 2>/dev/null || true
 }
+
+# The print system the printing tests print through: CUPS with the cups-pdf printer "PDF", which
+# Wine lists as a Windows printer and which writes each job as a PDF into $HOME/PDF (exported as
+# VV_PDF_DIR). A scheduler that already runs is used as it is and left running; one started here
+# is stopped by vv_stop_print. When none can run, VV_PRINT_SKIP says why and the tests that need
+# it report themselves skipped with that reason.
+vv_start_print() {
+  VV_CUPSD_STARTED=0
+  unset VV_PRINT_SKIP
+  export VV_PDF_DIR=$HOME/PDF
+  if ! command -v cupsd >/dev/null || ! command -v lpadmin >/dev/null; then
+    export VV_PRINT_SKIP="CUPS is not installed (packages cups, cups-bsd, printer-driver-cups-pdf)"
+    return 0
+  fi
+  if ! lpstat -r 2>/dev/null | grep -q 'is running'; then
+    if cupsd 2>/dev/null; then
+      VV_CUPSD_STARTED=1
+      local i
+      for i in $(seq 50); do
+        lpstat -r 2>/dev/null | grep -q 'is running' && break
+        sleep 0.2
+      done
+    fi
+    if ! lpstat -r 2>/dev/null | grep -q 'is running'; then
+      export VV_PRINT_SKIP="the CUPS scheduler cupsd could not be started (it needs root)"
+      return 0
+    fi
+  fi
+  if ! lpstat -p PDF >/dev/null 2>&1; then
+    lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd >/dev/null 2>&1 ||
+      { export VV_PRINT_SKIP="the cups-pdf printer PDF could not be added"; return 0; }
+  fi
+  lpstat -d 2>/dev/null | grep -q ': PDF$' || lpadmin -d PDF >/dev/null 2>&1 || true
+  mkdir -p "$VV_PDF_DIR" 2>/dev/null || true
+}
+
+vv_stop_print() {
+  if [ "${VV_CUPSD_STARTED:-0}" = 1 ]; then
+    local pid
+    pid=$(cat /run/cups/cupsd.pid 2>/dev/null || cat /var/run/cups/cupsd.pid 2>/dev/null || true)
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  fi
+  VV_CUPSD_STARTED=0
+}

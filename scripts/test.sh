@@ -49,10 +49,13 @@ fi
 
 echo "== windows build"
 if vv_build windows; then
+  vv_start_print
+  [ -n "${VV_PRINT_SKIP:-}" ] && echo "printing tests will be skipped: $VV_PRINT_SKIP"
   vv_start_display && vv_start_wine
   ctest --test-dir "$VV_BUILD/windows" -j "$VV_JOBS" --output-on-failure 2>&1 | tee "$VV_BUILD/windows-test.log"
   record windows "$VV_BUILD/windows-test.log" "${PIPESTATUS[0]}"
   vv_stop_wine
+  vv_stop_print
   vv_stop_display
 else
   build_failed windows

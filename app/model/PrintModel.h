@@ -23,26 +23,24 @@ struct PrintTiling {
   int nColumns = 1;
   int nRows = 1;
   double dLeft = 0, dTop = 0;
-  double dPageWidth = 0, dPageHeight = 0; // document units
+  double dPageWidth = 0, dPageHeight = 0;  // document units
   int PageCount() const { return nColumns * nRows; }
 };
 
 // Fit: one page that is the area itself.
-PrintTiling FitTiling(const CRect &rcArea);
+PrintTiling FitTiling(const CRect& rcArea);
 // True scale: as many page-sized tiles as cover the area (a partial tile
 // counts, an exact multiple adds none), from the area's left, top; an area that
 // fits on one page is centred on it.
-PrintTiling TrueScaleTiling(const CRect &rcArea, double dPageWidth,
-                            double dPageHeight);
+PrintTiling TrueScaleTiling(const CRect& rcArea, double dPageWidth, double dPageHeight);
 // The document rectangle of page nPage (from 1): row (n - 1) / columns, column
 // (n - 1) % columns.
-CRect PrintTileRect(const PrintTiling &tiling, int nPage);
+CRect PrintTileRect(const PrintTiling& tiling, int nPage);
 
 // The document units one sheet covers along one side at true scale: dPaperMm
 // millimetres of paper show dPaperMm x Scale2 / Scale1 millimetres of the drawn
 // object. 0 for a scale that is not a positive number.
-double TrueScalePageExtent(double dPaperMm, double dScale1, double dScale2,
-                           double dDocUnitsPerMm);
+double TrueScalePageExtent(double dPaperMm, double dScale1, double dScale2, double dDocUnitsPerMm);
 
 // --- paper head
 // ---------------------------------------------------------------------------------
@@ -54,9 +52,9 @@ struct PaperHeadParts {
 // The head's text: path; a blank and the scale text; CR LF when there is text
 // so far and user text or time follows; the user text; a blank, the date, "  -
 // " and the time.
-CString PaperHeadText(const PaperHeadParts &parts);
+CString PaperHeadText(const PaperHeadParts& parts);
 // "Scale: %1", or "Not according to scale" for a fitted print.
-CString PaperHeadScaleText(BOOL bFit, const CString &strScalePair);
+CString PaperHeadScaleText(BOOL bFit, const CString& strScalePair);
 
 // The scale bar's value: the largest value of the series 200000 .. 100 (steps
 // of 100), 90 .. 10, 9 .. 1, 0.9 .. 0.1, 0.09 .. 0.01 not above the nominal
@@ -67,13 +65,12 @@ double ScaleBarValue(double dNominal);
 // length.
 struct PaperHeadBox {
   int nLeft, nTop, nWidth, nHeight;
-  int nBarLength; // 0 without a bar
+  int nBarLength;  // 0 without a bar
 };
 // nTextWidth: pixels of the widest text line; nLines: text lines; dBarShare:
 // the bar value's share of the nominal length (0 without a bar); pixels per
 // millimetre across and down.
-PaperHeadBox LayoutPaperHead(int nLeftMm, int nTopMm, int nTextWidth,
-                             int nLines, int nPageWidth, double dBarShare,
+PaperHeadBox LayoutPaperHead(int nLeftMm, int nTopMm, int nTextWidth, int nLines, int nPageWidth, double dBarShare,
                              double dPixelsPerMmX, double dPixelsPerMmY);
 
 // --- pen widths
@@ -85,8 +82,8 @@ const int kPenCount = 255;
 const int kMaxPenWidth = 255;
 
 class CPenWidthList {
-public:
-  CPenWidthList(); // the fresh table: 13, 20, 35, 50, 70, 18, 120, then 20
+ public:
+  CPenWidthList();  // the fresh table: 13, 20, 35, 50, 70, 18, 120, then 20
   // Pen n is 1 .. 255.
   int32_t GetWidth(int nPen) const { return m_widths[nPen - 1]; }
   void SetWidth(int nPen, int32_t nWidth) { m_widths[nPen - 1] = nWidth; }
@@ -94,7 +91,7 @@ public:
   // From the profile's two strings; a short string fills the pens it holds
   // whole pairs for and leaves the others at their defaults. An empty
   // "Penlist1" keeps the fresh table.
-  void ReadProfile(const char *lpszPenlist1, const char *lpszPenlist2);
+  void ReadProfile(const char* lpszPenlist1, const char* lpszPenlist2);
   CString GetPenlist1() const;
   CString GetPenlist2() const;
 
@@ -103,14 +100,14 @@ public:
   CString FormatPenFile() const;
   // Widths of up to 255 lines; pens after the last line take the last width
   // read. FALSE (table unchanged) when the text holds no line.
-  BOOL ReadPenFile(const char *lpszText);
+  BOOL ReadPenFile(const char* lpszText);
 
-private:
+ private:
   int32_t m_widths[kPenCount];
 };
 
 // A width typed in the list, in hundredths of a millimetre; FALSE for text that
 // is no number or a value not above 0 or above 2.55 mm.
-BOOL ParsePenWidth(const char *lpszText, int32_t *pnWidth);
+BOOL ParsePenWidth(const char* lpszText, int32_t* pnWidth);
 // "%.2lf mm" of a width in hundredths.
 CString FormatPenWidth(int32_t nWidth);

@@ -127,6 +127,8 @@ class CWinApp : public CWinThread {
   // Command handlers the application's message map binds.
   void OnFileNew();
   void OnFileOpen();
+  // The printer set-up dialog over the application's printer; its choice becomes the default.
+  void OnFilePrintSetup();
   void OnAppExit();
   void OnHelp();
   BOOL OnOpenRecentFile(UINT nID);
