@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "vector/Dwg.h"
@@ -47,7 +48,9 @@ long CCalcomp2Dwg::FindDataStart(const char* path) {
 }
 
 BOOL CCalcomp2Dwg::Convert() {
-  CWaitCursor wait;
+  // The wait cursor is the application's; the converter also runs without one (in tests).
+  std::unique_ptr<CWaitCursor> wait;
+  if (AfxGetApp()) wait.reset(new CWaitCursor);
   m_converted = 0;
   CDwg* dwg = new CDwg;
   BOOL ok = FALSE;
