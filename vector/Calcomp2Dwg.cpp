@@ -52,6 +52,8 @@ BOOL CCalcomp2Dwg::Convert() {
   std::unique_ptr<CWaitCursor> wait;
   if (AfxGetApp()) wait.reset(new CWaitCursor);
   m_converted = 0;
+  // Most files that come here are no Calcomp plot: they are refused before a drawing is made.
+  if (FindDataStart(m_strPath) == 0) return FALSE;
   CDwg* dwg = new CDwg;
   BOOL ok = FALSE;
   if (dwg->NewDrawing()) {

@@ -2,11 +2,14 @@
 // drawing with lines and save it.
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/state.h"
 #include "vector/Dwg.h"
 #include "vector/model/DrawingBuild.h"
 
 BOOL CDwg::NewDrawing() {
   CloseDrawing();
+  // Without a started toolkit there is nothing to make a drawing with.
+  if (!tk_state) return FALSE;
   m_pDrawing = tk_new_drawing(nullptr, nullptr, 0, 6);
   m_pHeader = m_pDrawing ? tk_get_header(m_pDrawing) : nullptr;
   return m_pDrawing != nullptr;
