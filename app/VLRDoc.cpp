@@ -19,6 +19,7 @@
 #include "VLRApp.h"
 #include "vector/DWGLayers.h"
 #include "vector/DWGProperties.h"
+#include "vector/Calcomp2Dwg.h"
 #include "vector/Dwg.h"
 #include "vector/ToolkitSession.h"
 #include "vector/model/Tavelo.h"
@@ -169,7 +170,34 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
       m_pDwg = nullptr;
     }
   }
+  // A Calcomp plot file converts into a temporary DWG file that opens as the drawing; the
+  // drawing object deletes that file with itself, so one that does not load leaves nothing.
+  bool refused = false;
+  char temporary[MAX_PATH] = "";
   if (!accepted) {
+    char folder[MAX_PATH];
+    const DWORD n = ::GetTempPathA(sizeof folder, folder);
+    if (n > 0 && n < sizeof folder && ::GetTempFileNameA(folder, "VLR", 0, temporary)) {
+      ::DeleteFileA(temporary);
+      CCalcomp2Dwg* calcomp = new CCalcomp2Dwg(lpszPathName);
+      calcomp->m_strOutPath = temporary;
+      const BOOL converted = calcomp->Convert();
+      delete calcomp;
+      if (converted) {
+        m_pDwg = new CDwg(lpszPathName, temporary);
+        accepted = m_pDwg->GetDrawing() != nullptr;
+        if (accepted) {
+          m_pDwg->m_bFromCalcomp = 1;
+          m_pDwg->m_bFromHpgl = 0;
+        } else {
+          delete m_pDwg;
+          m_pDwg = nullptr;
+          refused = true;
+        }
+      }
+    }
+  }
+  if (!accepted && !refused) {
     // No reader took it: an HP-GL plot file converts into a drawing, under the wait cursor and
     // with the conversion's progress in the status bar.
     CWaitCursor wait;
@@ -179,8 +207,10 @@ BOOL CVLRDoc::OnOpenDocument(LPCSTR lpszPathName) {
     int status = 0;
     TkDrawing* converted = ConvertHpglFile(lpszPathName, progress, &status);
     if (frame) frame->SetProgress(0);
+    if (temporary[0]) ::DeleteFileA(temporary);
     if (converted) {
       m_pDwg = new CDwg(converted, lpszPathName);
+      m_pDwg->m_bFromCalcomp = 0;
       m_pDwg->m_bFromHpgl = 1;
       accepted = m_pDwg->GetDrawing() != nullptr;
       if (!accepted) {

@@ -94,6 +94,9 @@ class CDwg : public CObject {
   // in model space (colour < 0 keeps the default, BYLAYER); each widens the header's extents.
   BOOL NewDrawing();
   BOOL AddLine(double x1, double y1, double x2, double y2, int16_t colour);
+  // Saves the drawing: version the toolkit's version index (6 = AC1014), dwg nonzero a DWG file,
+  // zero a DXF file. FALSE without a drawing or when the toolkit's save fails.
+  BOOL SaveAs(const char* path, int32_t version, int32_t dwg);
 
   // Drawing (the view, printing, copying).
   void Draw(CDC* dc, RECT drawingRect, RECT clientRect, CWnd* view, BOOL direct);

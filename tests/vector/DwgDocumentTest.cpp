@@ -1,6 +1,6 @@
 // Vector drawings as documents of the real Vellview.exe: every shared DWG and DXF drawing, and
-// every shared HP-GL plot file, opens from the command line and through the shell's DDE command
-// without a message box, and its view paints the drawing (white sheet, dark entities); a refused
+// every shared HP-GL plot file, and a Calcomp plot stream made here, opens from the command line
+// and through the shell's DDE command without a message box, and its view paints the drawing (white sheet, dark entities); a refused
 // drawing, and a file of random bytes, shows the quick viewer's message (no empty drawing opens)
 // and leaves the program serving.
 #include <windows.h>
@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -471,6 +472,65 @@ TEST_F(DwgDocumentTest, PlotFilesOpenAsDrawingsFromTheCommandLineAndThroughDde) 
     ASSERT_TRUE(Execute("#CLOSEFILE#"));
   }
   EXPECT_TRUE(program.Running());
+}
+
+// A Calcomp 906/907 plot of a square and its diagonal, pen 7, in steps of 200.
+std::string CalcompSquare() {
+  const char bias = '"';
+  std::string s = "&&&&CALCOMP DEVICE CONTROL\r\n^^^^END OF FILE\r\n  !!!\"";
+  auto put = [&](std::initializer_list<int> values) {
+    for (int v : values) s += char(v + bias);
+  };
+  put({1, 0, 0, 1});
+  // Pen 7, down; moves of two bytes each way at radix 64 (200 = 3 * 64 + 8).
+  put({4, 7, 2});
+  put({34, 3, 8});      // (+200, 0)
+  s += "\r\n!!";        // a line break, with sync characters the decoder drops
+  put({32, 3, 8});      // (0, +200)
+  put({33, 3, 8});      // (-200, 0)
+  put({35, 3, 8});      // (0, -200)
+  put({20, 3, 8, 3, 8});  // (+200, +200)
+  return s;
+}
+
+TEST_F(DwgDocumentTest, CalcompPlotOpensAsADrawingFromTheCommandLineAndThroughDde) {
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  const std::string name = "vv_square_" + std::to_string(GetCurrentProcessId()) + ".907";
+  const std::string path = std::string(dir) + name;
+  const std::string bytes = CalcompSquare();
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+  WriteProfile("0");
+  for (bool dde : {false, true}) {
+    SCOPED_TRACE(dde ? "DDE" : "command line");
+    Program program(dde ? "/T" : path);
+    ASSERT_TRUE(program.Started());
+    HWND frame = program.MainWindow();
+    ASSERT_NE(frame, nullptr);
+    if (dde) {
+      ASSERT_TRUE(Connect());
+      ASSERT_TRUE(Execute("#OPENFILE#|" + path));
+    }
+    WaitFor([&] { return !Documents(frame).empty() || MessageBoxOf(program.Pid()) != nullptr; }, 60000);
+    HWND box = MessageBoxOf(program.Pid());
+    EXPECT_EQ(box, nullptr) << TextOfBox(box);
+    EXPECT_EQ(Documents(frame), std::vector<std::string>{name});
+    Painted p;
+    WaitFor(
+        [&] {
+          p = PaintedView(frame);
+          return p.white > 1000 && p.dark > 10;
+        },
+        30000);
+    EXPECT_GT(p.white, 1000) << "the sheet is not painted";
+    EXPECT_GT(p.dark, 10) << "nothing of the plot is drawn";
+    EXPECT_TRUE(program.Running());
+  }
+  DeleteFileA(path.c_str());
 }
 
 // Bytes that no reader takes and that hold no plot instruction are refused: the program does not

@@ -1,11 +1,14 @@
 // Speed of the plot-file converters on generated files: an HP-GL file of about 50 MB (1,000,000
 // pen-down segments, 10,000 labels, 1,000 filled polygons) and a Calcomp stream of 1,000,000
 // pen-down moves, each converted into a new drawing of the started toolkit (what the program
-// does) and, for HP-GL, into an output that only counts (the reader alone). Reports MB/s and the
+// does) and, for HP-GL, into an output that only counts (the reader alone); the Calcomp drawing
+// also saved as the AC1014 DWG file the program opens. Reports MB/s of the plot file and the
 // peak of the toolkit's allocations during one conversion.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -54,7 +57,7 @@ const std::string& HpglFile() {
     char buf[128];
     for (int i = 0; i < 1000000; ++i) {
       int x = (i * 37) % 40000, y = (i * 91) % 30000;
-      std::snprintf(buf, sizeof buf, "PU%d.125,%d.250;PD%d.500,%d.750;\n", x, y, x + 150, y + 75);
+      std::snprintf(buf, sizeof buf, "PU%d.1250,%d.2500;PD%d.5000,%d.7500;\n", x, y, x + 150, y + 75);
       s += buf;
       if (i % 100 == 0) {
         std::snprintf(buf, sizeof buf, "SP%d;LBLabel number %d\x03;\n", 1 + i % 7, i / 100);
@@ -151,6 +154,28 @@ void BM_CalcompToDrawing(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.size()));
 }
 BENCHMARK(BM_CalcompToDrawing)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The whole Calcomp road of the program: decode into a new drawing and save it as a DWG file.
+void BM_CalcompToDwgFile(benchmark::State& state) {
+  StartToolkit();
+  const std::string& f = CalcompFile();
+  const std::string out = "/tmp/vv_plot_bench_" + std::to_string(getpid()) + ".dwg";
+  for (auto _ : state) {
+    g_peak = g_live;
+    size_t base = g_live;
+    TkDrawing* d = tk_new_drawing(nullptr, nullptr, 0, 6);
+    CalcompDrawingOutput lines(d);
+    if (DecodeCalcompBytes(reinterpret_cast<const uint8_t*>(f.data()), f.size(), lines) !=
+            kCalcompConverted ||
+        !DrawingSaveAs(d, out.c_str(), 6, 1))
+      state.SkipWithError("the generated stream did not convert and save");
+    state.counters["peak_MB"] = double(g_peak - base) / 1e6;
+    tk_close_drawing(d);
+  }
+  std::remove(out.c_str());
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(f.size()));
+}
+BENCHMARK(BM_CalcompToDwgFile)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 

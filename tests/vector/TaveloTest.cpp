@@ -1,6 +1,7 @@
 // The drawing wrapper over a started toolkit: a plot file becomes a drawing whose model space
 // holds the entities on the page layer, with the extents they span; a file that is no plot file
-// gives no drawing, and nothing is left allocated.
+// gives no drawing, and nothing is left allocated. The reading wrappers walk, rewrite and delete
+// what the adding wrappers put in, each finding only its own kind where it must.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -144,6 +145,100 @@ TEST_F(Tavelo, FillsBecomeSolidHatches) {
   EXPECT_DOUBLE_EQ(h->extmax[0], 30.0);
   EXPECT_DOUBLE_EQ(h->extmax[1], 10.0);
   tk_close_drawing(d);
+}
+
+std::string Word(const TkHandle& h) {
+  std::string s;
+  for (uint8_t b : h.bytes) s += std::to_string(b) + ".";
+  return s;
+}
+
+TEST_F(Tavelo, ReadingWrappersWalkRewriteAndDeleteModelSpace) {
+  CTavelo owner;
+  ASSERT_NE(owner.Drawing(), nullptr);
+  {
+    // An empty model space has no first entity of any kind.
+    CTLEntity none(&owner, nullptr, 0);
+    EXPECT_FALSE(none.IsValid());
+    EXPECT_FALSE(none.First(0));
+    EXPECT_FALSE(none.IsValid());
+  }
+  CTLLayer page(&owner, "page 1", 0);
+  ASSERT_TRUE(page.IsValid());
+  const double a[3] = {0, 0, 0}, b[3] = {10, 5, 0};
+  CTLLine line(&owner, a, b, &page.Handle(), 0x0000FF);  // red: colour 1
+  CTLCircle circle(&owner, b, 3, nullptr, -1);
+  const std::vector<HpglPoint> square = {{0, 0, 0}, {4, 0, 0}, {4, 0, 0}, {4, 4, 0},
+                                         {4, 4, 0}, {0, 0, 0}};
+  CTLHatch fill(&owner, square, nullptr, 0x00FFFF);  // yellow: colour 2
+  CTLArc arc(&owner, a, 0, 1.5, 2, nullptr, -1);
+  ASSERT_TRUE(line.IsValid() && circle.IsValid() && fill.IsValid() && arc.IsValid());
+  const uint16_t hatch = tk_class_hatch(owner.Drawing());
+
+  // What a walk of each kind meets, from the first entity on.
+  const struct {
+    uint16_t kind;
+    std::string kinds;
+  } walks[] = {
+      {0, "1 3 " + std::to_string(hatch) + " 8 "},
+      {TK_CIRCLE, "3 "},
+      {TK_ARC, "8 "},
+      {TK_TEXT, ""},
+  };
+  for (const auto& w : walks) {
+    SCOPED_TRACE(w.kind);
+    CTLEntity e(&owner, nullptr, w.kind);
+    std::string kinds;
+    for (bool found = e.IsValid(); found; found = e.FindNext(w.kind))
+      kinds += std::to_string(e.Header().kind) + " ";
+    EXPECT_EQ(kinds, w.kinds);
+    EXPECT_FALSE(e.IsValid());
+  }
+  // A handle given wins over the kind; the hatch wrapper looks only for hatches.
+  CTLCircle byHandle(&owner, &line.Handle());
+  EXPECT_EQ(Word(byHandle.Handle()), Word(line.Handle()));
+  EXPECT_EQ(byHandle.ColorIndex(), 1);
+  EXPECT_EQ(byHandle.ColorRGB(), 0x0000FFu);
+  CTLHatch firstHatch(&owner, nullptr);
+  EXPECT_EQ(Word(firstHatch.Handle()), Word(fill.Handle()));
+  EXPECT_EQ(firstHatch.ColorIndex(), 2);
+  EXPECT_FALSE(firstHatch.FindNext(0));
+  EXPECT_TRUE(firstHatch.First(TK_LINE));
+  EXPECT_EQ(firstHatch.Header().kind, hatch);
+  // Kinds the drawing does not hold.
+  EXPECT_FALSE(CTLSpline(&owner, nullptr).IsValid());
+  EXPECT_FALSE(CTLPLine(&owner, nullptr).IsValid());
+  CTLRaster raster(&owner, nullptr);
+  EXPECT_FALSE(raster.IsValid());
+  EXPECT_EQ(raster.ImageFile(), "");
+
+  // Rewrite the circle's colour, delete the line.
+  CTLCircle c(&owner, &circle.Handle());
+  ASSERT_NE(c.Data(), nullptr);
+  c.Header().colour = 5;
+  EXPECT_EQ(c.Update(), 1);
+  EXPECT_EQ(CTLEntity(&owner, &circle.Handle(), 0).ColorIndex(), 5);
+  CTLLine l(&owner, &line.Handle());
+  EXPECT_EQ(l.Delete(), 1);
+  EXPECT_FALSE(l.IsValid());
+  EXPECT_EQ(l.Update(), 0);
+  EXPECT_EQ(CTLEntity(&owner, nullptr, 0).Header().kind, TK_CIRCLE);
+  EXPECT_FALSE(CTLLine(&owner, nullptr).IsValid());
+  // An added wrapper holds no record to write back.
+  EXPECT_EQ(arc.Update(), 0);
+
+  // Layers: by handle, or the first layer ("0") without one.
+  CTLLayer byLayerHandle(&owner, &page.Handle());
+  EXPECT_EQ(Word(byLayerHandle.Handle()), Word(page.Handle()));
+  EXPECT_EQ(byLayerHandle.ColorIndex(), 7);
+  EXPECT_EQ(byLayerHandle.ColorRGB(), 0u);
+  EXPECT_TRUE(byLayerHandle.IsOn());
+  ASSERT_TRUE(tk_layer_set_state(owner.Drawing(), &page.Handle(), 0, 0, 0, 0));
+  EXPECT_FALSE(CTLLayer(&owner, &page.Handle()).IsOn());
+  EXPECT_EQ(CTLLayer(&owner, &page.Handle()).ColorRGB(), 0u);
+  static TkLayerRecord first;
+  ASSERT_TRUE(tk_layer_list_rewind(owner.Drawing()) && tk_layer_list_next(owner.Drawing(), &first));
+  EXPECT_EQ(Word(CTLLayer(&owner, static_cast<const TkHandle*>(nullptr)).Handle()), Word(first.handle));
 }
 
 TEST_F(Tavelo, NoDrawingForWhatIsNoPlotFile) {

@@ -12,3 +12,10 @@ vv_add_fuzz_target(vector_calcomp_fuzz
 vv_add_test(vector_drawing_build_test
   SOURCES DrawingBuildTest.cpp
   LIBS vector_models)
+
+# The converter that saves a Calcomp plot as a DWG file, in-process under Wine with the program's
+# toolkit resources.
+vv_add_test(vector_calcomp_dwg_test
+  SOURCES Calcomp2DwgTest.cpp $<$<TARGET_EXISTS:app_toolkit_rc>:$<TARGET_OBJECTS:app_toolkit_rc>>
+  LIBS vector_win
+  WINDOWS_ONLY GUI)

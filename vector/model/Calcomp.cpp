@@ -234,8 +234,18 @@ CalcompResult DecodeCalcompPath(const char* path, CalcompOutput& out, CalcompSta
   if (!f) return kCalcompCannotOpen;
   std::vector<uint8_t> bytes;
   uint8_t chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  size_t n = std::fread(chunk, 1, sizeof chunk, f);
+  // Every file the other readers refused passes here: one that does not begin with the
+  // preamble's first line is not read on.
+  size_t next = 0;
+  if (!LineIs(chunk, n, 0, "&&&&CALCOMP DEVICE CONTROL", &next)) {
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? kCalcompCannotOpen : kCalcompNoPreamble;
+  }
+  do {
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  } while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0);
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
   if (failed) return kCalcompCannotOpen;

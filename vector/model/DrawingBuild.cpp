@@ -6,7 +6,9 @@
 #include "toolkit/core/entity.h"
 #include "toolkit/core/entity_list.h"
 #include "toolkit/core/hdr.h"
+#include "toolkit/core/load.h"
 #include "toolkit/core/symtab.h"
+#include "toolkit/write/save.h"
 
 bool DrawingAddLine(TkDrawing* drawing, double x1, double y1, double x2, double y2,
                     int16_t colour) {
@@ -35,6 +37,13 @@ bool DrawingAddLine(TkDrawing* drawing, double x1, double y1, double x2, double 
     h->extmin[2] = h->extmax[2] = 0;
   }
   return true;
+}
+
+bool DrawingSaveAs(TkDrawing* drawing, const char* path, int32_t version, int32_t dwg) {
+  if (!drawing || !path) return false;
+  // Six decimals, Z values and the R12 header extension, as every converted drawing is written.
+  return tk_save_drawing(drawing, path, dwg != 0 ? TK_FILE_DWG : TK_FILE_TEXT_DXF,
+                         TkVersion(version), 0, 6, 1, 1) == 1;
 }
 
 TkDrawing* ConvertCalcompFile(const char* path, CalcompResult* result) {

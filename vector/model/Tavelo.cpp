@@ -1,6 +1,7 @@
 #include "vector/model/Tavelo.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,8 @@
 #include "toolkit/core/hdr.h"
 #include "toolkit/core/state.h"
 #include "toolkit/core/symtab.h"
+#include "toolkit/core/object.h"
+#include "vector/model/AciPalette.h"
 #include "vector/model/TaveloModel.h"
 
 namespace {
@@ -71,7 +74,68 @@ void CTavelo::UpdateExtents(const double p1[3], const double p2[3]) {
   m_extentsSet = true;
 }
 
-bool CTLEntity::IsValid() const { return ToWord(m_handle) != 0; }
+CTLEntity::CTLEntity(CTavelo* owner, const TkHandle* handle, uint16_t kind) {
+  if (!owner || !owner->Drawing()) return;
+  m_owner = owner;
+  m_data.reset(new TkEntityData());
+  if (handle && ToWord(*handle) != 0 &&
+      tk_get_entity_by_handle(owner->Drawing(), owner->ModelSpace(), handle, &m_header,
+                              m_data.get()))
+    return;
+  if (!ReadUntil(kind, true)) Clear();
+}
+
+CTLEntity::~CTLEntity() = default;
+
+bool CTLEntity::IsValid() const { return ToWord(m_header.handle) != 0; }
+
+void CTLEntity::Clear() { m_header.handle = TkHandle{}; }
+
+bool CTLEntity::ReadUntil(uint16_t kind, bool rewind) {
+  if (!m_owner || !m_owner->ModelSpace()) return false;
+  if (!m_data) m_data.reset(new TkEntityData());
+  TkList* list = m_owner->ModelSpace();
+  if (rewind && !entity_list_rewind(list)) return false;
+  while (entity_list_next(list, &m_header, m_data.get()))
+    if (kind == 0 || m_header.kind == kind) return true;
+  return false;
+}
+
+bool CTLEntity::FindNext(uint16_t kind) {
+  if (!m_owner || !m_owner->Drawing() || !IsValid()) return false;
+  // Reading the entity again puts the list just behind it.
+  const TkHandle at = m_header.handle;
+  if (!m_data) m_data.reset(new TkEntityData());
+  if (tk_get_entity_by_handle(m_owner->Drawing(), m_owner->ModelSpace(), &at, &m_header,
+                              m_data.get()) &&
+      ReadUntil(kind, false))
+    return true;
+  Clear();
+  return false;
+}
+
+bool CTLEntity::First(uint16_t kind) {
+  if (ReadUntil(kind, true)) return true;
+  Clear();
+  return false;
+}
+
+int16_t CTLEntity::Delete() {
+  if (!m_owner || !m_owner->Drawing() || !IsValid()) return 0;
+  const TkHandle at = m_header.handle;
+  Clear();
+  return tk_delete_entity(m_owner->Drawing(), m_owner->ModelSpace(), &at, 1);
+}
+
+int16_t CTLEntity::Update() {
+  if (!m_owner || !m_owner->Drawing() || !IsValid() || !m_data) return 0;
+  return tk_replace_entity(m_owner->Drawing(), m_owner->ModelSpace(), &m_header.handle, &m_header,
+                           m_data.get());
+}
+
+uint32_t CTLEntity::ColorRGB() const {
+  return AciRgbPalette[std::abs(int(int16_t(m_header.colour))) & 0xff];
+}
 
 bool CTLEntity::Add(CTavelo* owner, uint16_t kind, const TkHandle* layer, int64_t rgb,
                     void (*fill)(void*, void*), void* context) {
@@ -88,8 +152,47 @@ bool CTLEntity::Add(CTavelo* owner, uint16_t kind, const TkHandle* layer, int64_
   header.handle = handle;
   fill(context, &data);
   if (!tk_add_entity(owner->Drawing(), owner->ModelSpace(), &header, &data)) return false;
-  m_handle = handle;
+  m_owner = owner;
+  m_header = header;
   return true;
+}
+
+CTLRaster::CTLRaster(CTavelo* owner, const TkHandle* handle)
+    : CTLEntity(owner, handle, owner && owner->Drawing() ? tk_class_image(owner->Drawing()) : 0) {
+  // Without an IMAGE class there is no image: the kind-0 walk must not stand for one.
+  if (!owner || !owner->Drawing() || tk_class_image(owner->Drawing()) == 0 ||
+      m_header.kind != tk_class_image(owner->Drawing()))
+    Clear();
+  ReadDefinition();
+}
+
+bool CTLRaster::FindNext(uint16_t) {
+  const uint16_t image = m_owner && m_owner->Drawing() ? tk_class_image(m_owner->Drawing()) : 0;
+  bool found = image != 0 && CTLEntity::FindNext(image);
+  ReadDefinition();
+  return found;
+}
+
+bool CTLRaster::First(uint16_t) {
+  const uint16_t image = m_owner && m_owner->Drawing() ? tk_class_image(m_owner->Drawing()) : 0;
+  bool found = image != 0 && CTLEntity::First(image);
+  if (!found) Clear();
+  ReadDefinition();
+  return found;
+}
+
+void CTLRaster::ReadDefinition() {
+  m_imageFile.clear();
+  m_xResolution = 0;
+  if (!IsValid() || !m_data) return;
+  const TkHandle definition = tk_data_get<TkHandle>(m_data.get(), TK_IMAGE_DEFINITION);
+  static TkObjectHeader header;
+  static TkObjectData data;
+  if (!tk_object_get(m_owner->Drawing(), &definition, &header, &data)) return;
+  if (tk_object_data_kind(m_owner->Drawing(), header.type) == TK_OBJDATA_IMAGEDEF) {
+    m_imageFile.assign(data.imagedef.path, strnlen(data.imagedef.path, sizeof data.imagedef.path));
+    if (data.imagedef.pixel_size[0] > 0) m_xResolution = 1.0 / data.imagedef.pixel_size[0];
+  }
 }
 
 namespace {
@@ -283,6 +386,48 @@ CTLHatch::CTLHatch(CTavelo* owner, const std::vector<HpglPoint>& buffer, const T
   blob_free(fill.seeds);
 }
 
+CTLHatch::CTLHatch(CTavelo* owner, const TkHandle* handle)
+    : CTLEntity(owner, handle, owner && owner->Drawing() ? tk_class_hatch(owner->Drawing()) : 0) {
+  if (!owner || !owner->Drawing() || tk_class_hatch(owner->Drawing()) == 0 ||
+      m_header.kind != tk_class_hatch(owner->Drawing()))
+    Clear();
+}
+
+bool CTLHatch::FindNext(uint16_t) {
+  const uint16_t hatch = m_owner && m_owner->Drawing() ? tk_class_hatch(m_owner->Drawing()) : 0;
+  return hatch != 0 && CTLEntity::FindNext(hatch);
+}
+
+bool CTLHatch::First(uint16_t) {
+  const uint16_t hatch = m_owner && m_owner->Drawing() ? tk_class_hatch(m_owner->Drawing()) : 0;
+  if (hatch != 0 && CTLEntity::First(hatch)) return true;
+  Clear();
+  return false;
+}
+
+CTLLayer::CTLLayer(CTavelo* owner, const TkHandle* handle) {
+  if (!owner || !owner->Drawing()) return;
+  m_owner = owner;
+  TkDrawing* d = owner->Drawing();
+  static TkLayerRecord record;
+  if ((handle && ToWord(*handle) != 0 && tk_layer_get(d, handle, &record)) ||
+      (tk_layer_list_rewind(d) && tk_layer_list_next(d, &record))) {
+    m_handle = record.handle;
+    m_color = record.color;
+  }
+}
+
+bool CTLLayer::IsValid() const { return ToWord(m_handle) != 0; }
+
+uint32_t CTLLayer::ColorRGB() const { return AciRgbPalette[std::abs(int(m_color)) & 0xff]; }
+
+bool CTLLayer::IsOn() const {
+  if (!m_owner || !m_owner->Drawing() || ToWord(m_handle) == 0) return false;
+  int16_t on = 0, frozen = 0, vpFrozen = 0, locked = 0;
+  return tk_layer_get_state(m_owner->Drawing(), &m_handle, &on, &frozen, &vpFrozen, &locked) &&
+         on != 0;
+}
+
 CTLLayer::CTLLayer(CTavelo* owner, const char* name, int64_t rgb) {
   if (!owner || !owner->Drawing()) return;
   TkDrawing* d = owner->Drawing();
@@ -297,7 +442,11 @@ CTLLayer::CTLLayer(CTavelo* owner, const char* name, int64_t rgb) {
   TkHandle handle{};
   if (!tk_next_handle(d, nullptr, 0, &handle)) return;
   record.handle = handle;
-  if (tk_layer_add(d, &record)) m_handle = handle;
+  if (tk_layer_add(d, &record)) {
+    m_owner = owner;
+    m_handle = handle;
+    m_color = record.color;
+  }
 }
 
 uint64_t TaveloHpglOutput::AddLayer(const char* name, uint32_t rgb) {
