@@ -156,7 +156,7 @@ enum : size_t {
   TK_MODELER_BLOB_1 = 24,  // REGION, 3DSOLID, BODY
   TK_MODELER_BLOB_2 = 32,
   TK_LWPOLYLINE_VERTICES = 24,
-  TK_IMAGE_DEFINITION = 104,  // IMAGE: the IMAGEDEF object's handle
+  TK_IMAGE_DEFINITION = 112,  // IMAGE: the IMAGEDEF object's handle (both readers)
   TK_IMAGE_BUFFER = 168,
   TK_CLASS_DATA_FLAG = 8,  // of a class kind without a table of its own: a second blob when not 0
 };
