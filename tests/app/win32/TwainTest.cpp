@@ -1,0 +1,153 @@
+// Scanning through the system's TWAIN source manager (Wine's own) against a data source of the
+// tests' own (TwainTestSource.cpp), installed in the manager's sources folder for the cases:
+// the raster acquired holds the source's bitonal page pixel for pixel, and Acquire saves the page
+// through the save-raster dialogs and opens it as a new raster document.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Helpers.h"
+#include "Raster.h"
+#include "VLRApp.h"
+#include "VLRDoc.h"
+#include "WinTestSupport.h"
+#include "tests/app/win32/DocAppFixture.h"
+#include "zeri8v98.h"
+
+namespace {
+
+using vvtest::TempDir;
+
+std::string TestFolder() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s = path;
+  return s.substr(0, s.rfind('\\'));
+}
+
+// The folders the manager looks for sources in.
+std::vector<std::string> SourceFolders() {
+  char win[MAX_PATH];
+  GetWindowsDirectoryA(win, sizeof win);
+  return {std::string(win) + "\\twain_32", std::string(win) + "\\twain_64"};
+}
+
+bool IsBlackSquare(int x, int y) { return (x / 8 + y / 8) % 2 == 0; }
+
+// Answers the dialogs of the save road as a person would: the format dialog with its first
+// choice, the file dialog with the path given; any other dialog (a source selection) with OK.
+class DialogAnswerer {
+ public:
+  explicit DialogAnswerer(std::string path) : path_(std::move(path)), thread_([this] { Run(); }) {}
+  ~DialogAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  int answered() const { return answered_; }
+
+ private:
+  static BOOL CALLBACK Answer(HWND hwnd, LPARAM lp) {
+    auto* self = reinterpret_cast<DialogAnswerer*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[16] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid != GetCurrentProcessId() || std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    // The file dialog has its file name box (edt1, or the combo box cmb13 that holds it).
+    for (int id : {0x480, 0x47C}) {
+      if (HWND name = GetDlgItem(hwnd, id)) SetWindowTextA(name, self->path_.c_str());
+    }
+    PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+    ++self->answered_;
+    return TRUE;
+  }
+  void Run() {
+    while (!stop_) {
+      EnumWindows(Answer, reinterpret_cast<LPARAM>(this));
+      Sleep(300);
+    }
+  }
+  std::string path_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answered_{0};
+  std::thread thread_;
+};
+
+class TwainTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vvtest::MessageBoxes::Install();
+    for (const std::string& folder : SourceFolders()) {
+      CreateDirectoryA(folder.c_str(), nullptr);
+      ASSERT_TRUE(CopyFileA((TestFolder() + "\\twain_test_source.dll").c_str(),
+                            (folder + "\\vellview_test.ds").c_str(), FALSE));
+    }
+    app_ = new CTestDocApp(800, 600);
+    ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, cmdLine_, SW_SHOWNORMAL));
+    ASSERT_TRUE(app_->InitInstance());
+  }
+  void TearDown() override {
+    vvtest::DestroyTestDocApp(app_);
+    for (const std::string& folder : SourceFolders()) DeleteFileA((folder + "\\vellview_test.ds").c_str());
+  }
+  static const std::vector<std::string>& Messages() { return vvtest::MessageBoxes::Get().texts; }
+
+  char cmdLine_[1] = {0};
+  CTestDocApp* app_ = nullptr;
+};
+
+TEST_F(TwainTest, TheAcquiredRasterHoldsTheSourcesPage) {
+  int result = 1;
+  CRaster* raster = CRaster::FromScanner(app_->m_pMainWnd, &result);
+  ASSERT_NE(raster, nullptr) << ImgGetErrorText(result);
+  EXPECT_EQ(result, 0);
+  ImgInfoBlock info = {};
+  ASSERT_GE(ImgGetInfo(raster->m_hImage, &info), 0);
+  EXPECT_EQ(info.width, 64);
+  EXPECT_EQ(info.height, 48);
+  EXPECT_EQ(info.bitsPerPixel, 1);
+
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 64, 48);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  ASSERT_GE(ImgDrawToDc(raster->m_hImage, dc, 0, 0, 64, 48), 0);
+  int wrong = 0;
+  for (int y = 4; y < 48; y += 8)
+    for (int x = 4; x < 64; x += 8) {
+      const bool black = (GetPixel(dc, x, y) & 0xFFFFFF) == 0;
+      wrong += black != IsBlackSquare(x, y);
+    }
+  EXPECT_EQ(wrong, 0);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  delete raster;
+}
+
+TEST_F(TwainTest, AcquireSavesThePageAndOpensItAsANewDocument) {
+  const std::string path = TempDir() + "vv_twain_page.tif";
+  DeleteFileA(path.c_str());
+  {
+    DialogAnswerer answerer(path);
+    app_->OnAcquire();
+    vvtest::Pump(30);
+  }
+  EXPECT_TRUE(Messages().empty()) << Messages()[0];
+  CVLRDoc* doc = static_cast<CVLRDoc*>(FindOpenDocument(path.c_str()));
+  ASSERT_NE(doc, nullptr);
+  ASSERT_TRUE(doc->IsRaster());
+  EXPECT_EQ(doc->m_pRaster->m_nWidth, 64);
+  EXPECT_EQ(doc->m_pRaster->m_nHeight, 48);
+  app_->CloseAllDocuments(FALSE);
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
