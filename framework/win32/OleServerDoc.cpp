@@ -418,14 +418,14 @@ COleServerDoc::COleServerDoc() : m_pObject(new XObject(this)) {}
 COleServerDoc::~COleServerDoc() {
   m_bClosing = TRUE;
   DeactivateInPlace();
-  if (m_pObject) {
-    // Outside references that remain (a container that never released) now point at nothing.
-    m_pObject->m_pDoc = nullptr;
-    if (m_pObject->m_nRefs > 0) {
-      ::CoDisconnectObject(static_cast<IOleObject*>(m_pObject), 0);
-    }
-    if (m_pObject->m_nRefs <= 0) delete m_pObject;
+  if (XObject* object = m_pObject) {
     m_pObject = nullptr;
+    // Outside references that remain (a container that never released) now point at nothing;
+    // the object itself goes with the last of them, here when there is none.
+    object->m_pDoc = nullptr;
+    object->AddRef();
+    if (object->m_nRefs > 1) ::CoDisconnectObject(static_cast<IOleObject*>(object), 0);
+    object->Release();
   }
   delete m_pEmbeddedItem;
   m_pEmbeddedItem = nullptr;
