@@ -166,9 +166,17 @@ BOOL COleClientItem::CreateStaticFromData(IDataObject* pDataObject) {
   Release();
   m_lpStorage = NewMemoryStorage();
   if (!m_lpStorage || !pDataObject) return FALSE;
-  HRESULT hr = ::OleCreateStaticFromData(pDataObject, IID_IOleObject, OLERENDER_DRAW, nullptr,
-                                         static_cast<IOleClientSite*>(m_pSite), m_lpStorage,
-                                         reinterpret_cast<void**>(&m_lpObject));
+  // A static object is a picture: the metafile form when the data offers one, else the bitmap.
+  HRESULT hr = E_FAIL;
+  for (CLIPFORMAT cf : {CLIPFORMAT(CF_METAFILEPICT), CLIPFORMAT(CF_ENHMETAFILE), CLIPFORMAT(CF_DIB)}) {
+    FORMATETC fmt = {cf, nullptr, DVASPECT_CONTENT, -1,
+                     cf == CF_METAFILEPICT ? DWORD(TYMED_MFPICT) : cf == CF_ENHMETAFILE ? DWORD(TYMED_ENHMF) : DWORD(TYMED_HGLOBAL)};
+    if (pDataObject->QueryGetData(&fmt) != S_OK) continue;
+    hr = ::OleCreateStaticFromData(pDataObject, IID_IOleObject, OLERENDER_FORMAT, &fmt,
+                                   static_cast<IOleClientSite*>(m_pSite), m_lpStorage,
+                                   reinterpret_cast<void**>(&m_lpObject));
+    if (SUCCEEDED(hr)) break;
+  }
   return FinishCreate(hr);
 }
 
