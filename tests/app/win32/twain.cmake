@@ -14,3 +14,8 @@ if(TARGET app_twain_test)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:vv_twain_test_source>
             $<TARGET_FILE_DIR:app_twain_test>/twain_test_source.dll)
 endif()
+# Alone: while it runs, every program of the prefix sees the test source (the scanning test's
+# "no source" cases among them).
+if(TEST app_twain_test)
+  set_tests_properties(app_twain_test PROPERTIES RUN_SERIAL TRUE)
+endif()
