@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -38,6 +39,16 @@ std::string SourcePath() {
   char win[MAX_PATH];
   GetWindowsDirectoryA(win, sizeof win);
   return std::string(win) + (sizeof(void*) == 8 ? "\\twain_64" : "\\twain_32");
+}
+
+std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return bytes;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+  fclose(f);
+  return bytes;
 }
 
 bool IsBlackSquare(int x, int y) { return (x / 8 + y / 8) % 2 == 0; }
@@ -87,10 +98,15 @@ class TwainTest : public ::testing::Test {
     vvtest::MessageBoxes::Install();
     const std::string folder = SourcePath();
     CreateDirectoryA(folder.c_str(), nullptr);
-    if (GetFileAttributesA((folder + "\\sane.ds").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    const std::string ours = TestFolder() + "\\twain_test_source.dll";
+    const std::string place = folder + "\\sane.ds";
+    // The manager keeps a source it loaded until its process ends, so an earlier run may have left
+    // ours there; a real scanner-access source is never replaced.
+    if (GetFileAttributesA(place.c_str()) != INVALID_FILE_ATTRIBUTES && ReadAll(place) != ReadAll(ours)) {
       GTEST_SKIP() << "a scanner-access source is installed";
     }
-    ASSERT_TRUE(CopyFileA((TestFolder() + "\\twain_test_source.dll").c_str(), (folder + "\\sane.ds").c_str(), TRUE));
+    CopyFileA(ours.c_str(), place.c_str(), FALSE);
+    ASSERT_EQ(ReadAll(place), ReadAll(ours));
     installed_ = true;
     app_ = new CTestDocApp(800, 600);
     ASSERT_TRUE(AfxWinInit(GetModuleHandleA(nullptr), nullptr, cmdLine_, SW_SHOWNORMAL));
