@@ -114,7 +114,15 @@ class TwainTest : public ::testing::Test {
   }
   void TearDown() override {
     if (app_) vvtest::DestroyTestDocApp(app_);
-    if (installed_) DeleteFileA((SourcePath() + "\\sane.ds").c_str());
+    if (installed_) {
+      // The manager holds the loaded source until the process ends: it is moved out of the
+      // manager's way (every other program of the prefix would find it) and removed when it can.
+      const std::string place = SourcePath() + "\\sane.ds";
+      const std::string gone = TempDir() + "vv_twain_test_source_" + std::to_string(GetCurrentProcessId()) + ".ds";
+      if (!DeleteFileA(place.c_str()) && MoveFileExA(place.c_str(), gone.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(gone.c_str());
+      }
+    }
   }
   static const std::vector<std::string>& Messages() { return vvtest::MessageBoxes::Get().texts; }
 
