@@ -10,6 +10,7 @@
 #include "FileDialogEx.h"
 #include "GXControls.h"
 #include "Helpers.h"
+#include "InPlaceFrame.h"
 #include "MainFrm.h"
 #include "NeighbourServices.h"
 #include "SettingsDlg.h"
@@ -119,8 +120,7 @@ BOOL CVLRApp::InitInstance() {
   CMultiDocTemplate* pDocTemplate = new CMultiDocTemplate(IDR_VLRTYPE, RUNTIME_CLASS(CVLRDoc),
                                                           RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CVLRView));
   pDocTemplate->SetContainerInfo(IDR_CNTR_INPLACE);
-  // The in-place frame class comes with the OLE document classes.
-  pDocTemplate->SetServerInfo(IDR_SRVR_EMBEDDED, IDR_SRVR_INPLACE, nullptr);
+  pDocTemplate->SetServerInfo(IDR_SRVR_EMBEDDED, IDR_SRVR_INPLACE, RUNTIME_CLASS(CInPlaceFrame));
   AddDocTemplate(pDocTemplate);
   m_server.ConnectTemplate(kDocumentClsid, pDocTemplate, FALSE);
   // A container that started the program waits for the class object: when none can be offered,

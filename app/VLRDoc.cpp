@@ -17,6 +17,7 @@
 #include "ScaleDlg.h"
 #include "Vlr.h"
 #include "VLRApp.h"
+#include "VLRSrvrItem.h"
 #include "vector/DWGLayers.h"
 #include "vector/DWGProperties.h"
 #include "vector/Calcomp2Dwg.h"
@@ -25,7 +26,7 @@
 #include "vector/model/Tavelo.h"
 #include "resource.h"
 
-IMPLEMENT_DYNCREATE(CVLRDoc, CDocument)
+IMPLEMENT_DYNCREATE(CVLRDoc, COleServerDoc)
 
 namespace {
 
@@ -84,7 +85,7 @@ CDocDwgHost g_dwgHost;
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
+BEGIN_MESSAGE_MAP(CVLRDoc, COleServerDoc)
   // The raster dialogs. Save As comes first: a raster is saved through its own dialog, never
   // through the framework's save, which would write the document's archive over the drawing.
   ON_COMMAND(ID_FILE_SAVE_AS, OnSaveRasterAs)
@@ -120,9 +121,18 @@ BEGIN_MESSAGE_MAP(CVLRDoc, CDocument)
   ON_UPDATE_COMMAND_UI(ID_TOOLS_CALSHEADER, OnUpdateCalsHeader)
 END_MESSAGE_MAP()
 
-CVLRDoc::CVLRDoc() = default;
+CVLRDoc::CVLRDoc() {
+  EnableAutomation();
+  // Every document keeps the program running while a container holds it.
+  AfxOleLockApp();
+}
 
-CVLRDoc::~CVLRDoc() { DeleteDrawing(); }
+CVLRDoc::~CVLRDoc() {
+  DeleteDrawing();
+  AfxOleUnlockApp();
+}
+
+COleServerItem* CVLRDoc::OnGetEmbeddedItem() { return new CVLRSrvrItem(this); }
 
 void CVLRDoc::DeleteDrawing() {
   delete m_pRaster;

@@ -4,7 +4,8 @@
 // raster, and starting an outside program for the file. After every open, successful or not, it
 // takes the next file the shell left pending.
 // It also owns the raster selection that the raster-area tools build and the view draws.
-// Not for: the OLE items (they come with the OLE document classes), the plot-file converters
+// It is also an OLE server document: containers embed it through its embedded item (SrvrItem.h).
+// Not for: the OLE items' own behaviour (SrvrItem.h, CntrItem.h, IpFrame.h), the plot-file converters
 // (they join the open road after the vector drawing), the annotation set.
 #pragma once
 
@@ -15,7 +16,7 @@ class CVlr;
 class CDwg;
 class CPolyPolygon;
 
-class CVLRDoc : public CDocument {
+class CVLRDoc : public COleServerDoc {
   DECLARE_DYNCREATE(CVLRDoc)
  public:
   CVLRDoc();
@@ -27,6 +28,8 @@ class CVLRDoc : public CDocument {
   // menu, its frame, the shell's DDE commands, a thumbnail, the program's end) comes here, so
   // the question is asked once and only here.
   void OnCloseDocument() override;
+  // A new embedded item for a container (the document keeps it).
+  COleServerItem* OnGetEmbeddedItem() override;
 
   // A raster document: its raster exists with an image.
   BOOL IsRaster() const;

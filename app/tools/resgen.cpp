@@ -278,6 +278,21 @@ void GArea(Image& m, int o) {
   m.Frame(o + 3, 3, o + 12, 11, kBlack);
 }
 
+void GCut(Image& m, int o) {
+  m.Line(o + 4, 1, o + 10, 9, kBlack);
+  m.Line(o + 11, 1, o + 5, 9, kBlack);
+  m.Circle(o + 4, 11, 2, kBlack);
+  m.Circle(o + 11, 11, 2, kBlack);
+}
+void GCopy(Image& m, int o) {
+  m.Frame(o + 1, 1, o + 8, 10, kBlack);
+  m.Frame(o + 6, 4, o + 14, 13, kBlack);
+}
+void GPaste(Image& m, int o) {
+  m.Frame(o + 2, 2, o + 11, 13, kDark);
+  m.Frame(o + 7, 6, o + 14, 13, kBlack);
+}
+
 bool WriteStrip(const std::string& path, const std::vector<Glyph>& glyphs) {
   Image m(16 * static_cast<int>(glyphs.size()), 15, kGrey);
   for (size_t i = 0; i < glyphs.size(); ++i) glyphs[i](m, static_cast<int>(i) * 16);
@@ -335,6 +350,9 @@ int main(int argc, char** argv) {
   bool ok = true;
   ok &= WriteStrip(dir + "/main_toolbar.bmp",
                    {GOpen, GPrint, GZoomIn, GZoomOut, GEntire, GRotLeft, GRotRight, GSave, GAbout});
+  // The toolbar a document edited in place shows on its container's frame.
+  ok &= WriteStrip(dir + "/inplace_toolbar.bmp",
+                   {GCut, GCopy, GPaste, GPrint, GZoomIn, GZoomOut, GEntire, GSelect, GArrow, GLength});
   ok &= WriteStrip(dir + "/annotation_toolbar.bmp", {GArrow, GPolyArea, GSelect, GPen, GLine, GCircle, GRect,
                                                      GPolygon, GText, GTextHeight, GLength, GArea});
   Image splash(400, 240, kWhite);

@@ -36,6 +36,8 @@ class CDocTemplate : public CCmdTarget {
   virtual void CloseAllDocuments(BOOL bEndSession);
 
   UINT GetResourceId() const { return m_nIDResource; }
+  CRuntimeClass* GetViewClass() const { return m_pViewClass; }
+  CRuntimeClass* GetDocClass() const { return m_pDocClass; }
   // The menus (and frame class) of OLE editing: a container's in-place menu, and a server's
   // embedded and in-place menus. Kept for the OLE document classes that use them.
   void SetContainerInfo(UINT nIDOleInPlaceContainer) { m_nIDOleInPlaceContainer = nIDOleInPlaceContainer; }

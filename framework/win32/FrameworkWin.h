@@ -17,6 +17,7 @@
 #include "Gdi.h"
 #include "Menu.h"
 #include "Ole.h"
+#include "OleDoc.h"
 #include "Preview.h"
 #include "SharedFile.h"
 #include "View.h"

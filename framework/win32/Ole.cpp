@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DocTemplate.h"
+#include "OleDoc.h"
 #include "WinApp.h"
 
 IMPLEMENT_DYNAMIC(COleObjectFactory, CCmdTarget)
@@ -38,20 +39,90 @@ CString AfxStringFromCLSID(REFCLSID c) {
   return s;
 }
 
+// The class object COM holds for a factory. It outlives the factory only as an empty shell: once
+// the factory is gone it makes nothing.
+class COleObjectFactory::XClassFactory final : public IClassFactory {
+ public:
+  explicit XClassFactory(COleObjectFactory* owner) : m_pOwner(owner) {}
+  COleObjectFactory* m_pOwner;  // borrowed: null once the factory went
+  LONG m_nRefs = 1;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_nRefs); }
+  STDMETHODIMP_(ULONG) Release() override {
+    LONG n = --m_nRefs;
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    IUnknown* object = m_pOwner ? m_pOwner->OnCreateObject() : nullptr;
+    if (!object) return E_OUTOFMEMORY;
+    // The caller's reference is the one asked for; the creation reference goes (which closes a
+    // document nobody took).
+    HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+  }
+  STDMETHODIMP LockServer(BOOL lock) override {
+    if (lock) {
+      AfxOleLockApp();
+    } else {
+      AfxOleUnlockApp();
+    }
+    return S_OK;
+  }
+};
+
 COleObjectFactory::COleObjectFactory() { Factories().push_back(this); }
 
 COleObjectFactory::~COleObjectFactory() {
+  if (m_dwRegister) ::CoRevokeClassObject(m_dwRegister);
+  if (m_pClassFactory) {
+    m_pClassFactory->m_pOwner = nullptr;
+    m_pClassFactory->Release();
+  }
   auto& list = Factories();
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
 BOOL COleObjectFactory::RegisterAll() {
-  // No factory of this framework creates objects yet, so none is handed to COM; a connected one
-  // is reported so that the start that COM asked for can fail at once.
+  // A connected factory that cannot serve is reported, so that the start COM asked for can fail
+  // at once instead of leaving its container waiting.
+  CWinApp* app = AfxGetApp();
+  if (app && (app->RunEmbedded() || app->RunAutomated())) AfxOleSetUserCtrl(FALSE);
   BOOL ok = TRUE;
-  for (COleObjectFactory* f : Factories())
-    if (f->m_bConnected && !f->CanServe()) ok = FALSE;
+  for (COleObjectFactory* f : Factories()) {
+    if (!f->m_bConnected) continue;
+    if (!f->CanServe()) {
+      ok = FALSE;
+      continue;
+    }
+    if (f->m_dwRegister) continue;
+    if (!f->m_pClassFactory) f->m_pClassFactory = new XClassFactory(f);
+    if (FAILED(::CoRegisterClassObject(f->m_clsid, f->m_pClassFactory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                       &f->m_dwRegister))) {
+      f->m_dwRegister = 0;
+      ok = FALSE;
+    }
+  }
   return ok;
+}
+
+void COleObjectFactory::RevokeAll() {
+  for (COleObjectFactory* f : Factories()) {
+    if (f->m_dwRegister) ::CoRevokeClassObject(f->m_dwRegister);
+    f->m_dwRegister = 0;
+  }
 }
 
 BOOL COleObjectFactory::UpdateRegistryAll(BOOL bRegister) {
@@ -81,6 +152,9 @@ BOOL COleObjectFactory::UpdateRegistry(BOOL bRegister) {
   ok &= SetClassesKey(classKey, m_strTypeName);
   ok &= SetClassesKey(classKey + "\\ProgID", m_strProgID);
   ok &= SetClassesKey(classKey + "\\LocalServer32", module);
+  // Containers reach the object through the system's handler, which keeps its picture in the
+  // container's process (drawing without the server running).
+  ok &= SetClassesKey(classKey + "\\InprocHandler32", "ole32.dll");
   return ok;
 }
 
@@ -114,6 +188,20 @@ void COleObjectFactory::RemoveStaleEntries(LPCSTR module) {
     DeleteClassesTree(m_strProgID + "\\CLSID");
     DeleteClassesTree(m_strProgID + "\\Insertable");
   }
+}
+
+BOOL COleTemplateServer::CanServe() const {
+  CRuntimeClass* docClass = m_pDocTemplate ? m_pDocTemplate->GetDocClass() : nullptr;
+  return docClass && docClass->IsDerivedFrom(RUNTIME_CLASS(COleServerDoc));
+}
+
+IUnknown* COleTemplateServer::OnCreateObject() {
+  if (!CanServe()) return nullptr;
+  COleServerDoc* doc = dynamic_cast<COleServerDoc*>(m_pDocTemplate->CreateNewDocument());
+  if (!doc) return nullptr;
+  doc->m_bEmbedded = TRUE;
+  m_pDocTemplate->SetDefaultTitle(doc);
+  return doc->GetInterface();
 }
 
 BOOL COleTemplateServer::UpdateRegistry(OLE_APPTYPE nAppType) {

@@ -2,6 +2,8 @@
 // document templates, shell registration, message boxes and the wait cursor.
 #include "WinApp.h"
 
+#include "Ole.h"
+
 #include <ole2.h>
 #include <shellapi.h>
 
@@ -306,6 +308,9 @@ int CWinApp::Run() {
 BOOL CWinApp::OnIdle(LONG lCount) { return CWinThread::OnIdle(lCount); }
 
 int CWinApp::ExitInstance() {
+  // No container may reach a class object of a program that is ending: COM would keep handing
+  // out a server that is gone.
+  COleObjectFactory::RevokeAll();
   SaveStdProfileSettings();
   return CWinThread::ExitInstance();
 }

@@ -62,6 +62,7 @@ class ShellTest : public ::testing::Test {
     return ok;
   }
   void Stop() {
+    AfxOleSetUserCtrl(TRUE);
     if (!app_) return;
     if (app_->m_pMainWnd && app_->m_pMainWnd->m_hWnd) app_->m_pMainWnd->DestroyWindow();
     app_->m_pMainWnd = nullptr;
@@ -155,54 +156,80 @@ TEST_F(ShellTest, StartUpBuildsTheFrameItsBarsAndTheTables) {
   EXPECT_EQ(app_->m_paperNames.GetSize(), 4);
   EXPECT_EQ(CSplashWnd::GetShown(), nullptr);  // "/T"
 
-  // No class object serves the document's OLE class, so no entry offers it to containers.
-  char clsid[64] = "";
-  LONG size = sizeof clsid;
-  EXPECT_NE(RegQueryValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", clsid, &size), ERROR_SUCCESS);
-  size = sizeof clsid;
-  EXPECT_NE(RegQueryValueA(HKEY_CLASSES_ROOT, "CLSID\\{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}\\LocalServer32", clsid,
+  // The class object serves the document's OLE class, so the entries offer it to containers,
+  // with this program as its server.
+  char module[MAX_PATH];
+  GetModuleFileNameA(nullptr, module, sizeof module);
+  char server[MAX_PATH] = "";
+  LONG size = sizeof server;
+  EXPECT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, "CLSID\\{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}\\LocalServer32", server,
                            &size),
             ERROR_SUCCESS);
+  EXPECT_STREQ(server, module);
+  char clsid[64] = "";
+  size = sizeof clsid;
+  EXPECT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", clsid, &size), ERROR_SUCCESS);
+  EXPECT_STREQ(clsid, "{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}");
   EXPECT_TRUE(vvtest::MessageBoxes::Get().texts.empty());
 }
 
-// A start by a container (or an automation client) that no class object can serve ends at once
-// with its message, before any file of the command line opens, so the caller's wait fails
-// instead of hanging.
-TEST_F(ShellTest, AnEmbeddedOrAutomatedStartThatCannotServeFailsVisibly) {
+// A start by a container (or an automation client) returns at once with the class object handed
+// to COM, before any file of the command line opens and without showing the main window; the
+// object it serves is an empty document of the program's class.
+TEST_F(ShellTest, AnEmbeddedOrAutomatedStartServesTheClassAtOnce) {
   const std::string tif = MakeTiff("embedded.tif");
-  CString expected;
-  expected.LoadString(IDS_OLE_CANNOT_SERVE);
+  const CLSID clsid = {0x5B1C7A42, 0x93D0, 0x4E6F, {0xA2, 0xB8, 0x0C, 0x4D, 0x6E, 0x8F, 0x1A, 0x37}};
   for (const char* sw : {"/Embedding", "-Automation"}) {
     vvtest::MessageBoxes::Install();
     // The second piece names an existing file, which a normal start would open.
-    EXPECT_FALSE(Start(std::string(sw) + " ;" + tif)) << sw;
+    ASSERT_TRUE(Start(std::string(sw) + " ;" + tif)) << sw;
     EXPECT_TRUE(OpenDocumentPaths().empty()) << sw;
-    EXPECT_EQ(app_->m_pMainWnd, nullptr) << sw;
-    ASSERT_EQ(vvtest::MessageBoxes::Get().texts.size(), 1u) << sw;
-    EXPECT_EQ(vvtest::MessageBoxes::Get().texts[0], static_cast<LPCSTR>(expected)) << sw;
+    ASSERT_NE(app_->m_pMainWnd, nullptr) << sw;
+    EXPECT_FALSE(app_->m_pMainWnd->IsWindowVisible()) << sw;
+    EXPECT_TRUE(vvtest::MessageBoxes::Get().texts.empty()) << sw;
+    EXPECT_EQ(app_->m_pFileOpenDlg, nullptr) << sw;
+    // Only OLE controls the program now; the test keeps it from ending when the object goes.
+    EXPECT_FALSE(AfxOleGetUserCtrl()) << sw;
+    AfxOleSetUserCtrl(TRUE);
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(CoGetClassObject(clsid, CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                               reinterpret_cast<void**>(&factory)),
+              S_OK)
+        << sw;
+    IOleObject* obj = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(&obj)), S_OK) << sw;
+    factory->Release();
+    EXPECT_EQ(OpenDocumentPaths().size(), 1u) << sw;
+    SIZEL extent = {};
+    EXPECT_EQ(obj->GetExtent(DVASPECT_CONTENT, &extent), S_OK) << sw;
+    EXPECT_EQ(extent.cx, 3000) << sw;
+    EXPECT_EQ(extent.cy, 3000) << sw;
+    // The last reference closes the document.
+    obj->Release();
+    EXPECT_TRUE(OpenDocumentPaths().empty()) << sw;
     Stop();
   }
 }
 
-// Entries that an earlier build left, naming this program as the class's server, are removed by
-// a normal start; the shell's file type under the same program identifier stays.
-TEST_F(ShellTest, StaleOleEntriesOfThisProgramAreRemoved) {
+// Entries that an earlier installation left, naming another program as the class's server, are
+// taken over by a normal start; the shell's file type under the same program identifier stays.
+TEST_F(ShellTest, OleEntriesOfAnotherServerAreTakenOver) {
   char module[MAX_PATH];
   GetModuleFileNameA(nullptr, module, sizeof module);
   const char* classKey = "CLSID\\{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}";
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, (std::string(classKey) + "\\LocalServer32").c_str(), REG_SZ, module,
-                         static_cast<DWORD>(strlen(module))),
+  const char other[] = "C:\\old\\Vellview.exe";
+  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, (std::string(classKey) + "\\LocalServer32").c_str(), REG_SZ, other,
+                         static_cast<DWORD>(strlen(other))),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", REG_SZ, "{5B1C7A42-93D0-4E6F-A2B8-0C4D6E8F1A37}",
-                         38),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "Vellora.Document\\Insertable", REG_SZ, "", 0), ERROR_SUCCESS);
   ASSERT_TRUE(Start(""));
+  char server[MAX_PATH] = "";
+  LONG size = sizeof server;
+  ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, (std::string(classKey) + "\\LocalServer32").c_str(), server, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(server, module);
   HKEY key;
-  EXPECT_NE(RegOpenKeyA(HKEY_CLASSES_ROOT, classKey, &key), ERROR_SUCCESS);
-  EXPECT_NE(RegOpenKeyA(HKEY_CLASSES_ROOT, "Vellora.Document\\CLSID", &key), ERROR_SUCCESS);
-  EXPECT_NE(RegOpenKeyA(HKEY_CLASSES_ROOT, "Vellora.Document\\Insertable", &key), ERROR_SUCCESS);
+  EXPECT_EQ(RegOpenKeyA(HKEY_CLASSES_ROOT, "Vellora.Document\\Insertable", &key), ERROR_SUCCESS);
+  RegCloseKey(key);
   ASSERT_EQ(RegOpenKeyA(HKEY_CLASSES_ROOT, "Vellora.Document", &key), ERROR_SUCCESS);
   RegCloseKey(key);
   Stop();
