@@ -573,12 +573,9 @@ int16_t dwg_write_entity(DwgOut& o, TkEntityHeader* h, TkEntityData* data, uint1
     header_type = 77;
   else
     header_type = dwg_more_header_type(o, type);
-  // Before R2000 a viewport's view travels in its extended data. Only a drawing of R2000 or
-  // later holds it as fields: an older one kept the extended data it came with, which goes out
-  // as it is (made again it would stand twice and grow on every save).
+  // Before R2000 a viewport's view travels in its extended data.
   TkBlob* made = nullptr;
-  if (h->kind == TK_VIEWPORT && o.version < 7 && o.d->version >= TK_VERSION_AC1015 &&
-      !is_null(o.acad_appid)) {
+  if (h->kind == TK_VIEWPORT && o.version < 7 && !is_null(o.acad_appid)) {
     made = dwg_viewport_to_mview_xdata(o, *h, *data);
     if (!made) return tk_fail_alloc(TK_ERR_SAVE_ALLOC);
   }
