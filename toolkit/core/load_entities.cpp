@@ -796,3 +796,82 @@ int16_t tk_find_plotstyle_dictionary(TkDrawing* drawing) {
     return 0;
   return tk_dict_lookup(drawing, &named, "ACAD_PLOTSTYLENAME", &drawing->plotstyle_dictionary);
 }
+
+// The POLYLINE and VERTEX places the records of every release share.
+namespace {
+enum : size_t {
+  kPolylineElevation = 0,
+  kPolylineStartWidth = 8,
+  kPolylineEndWidth = 16,
+  kPolylineFlags = 34,
+  kVertexZ = 16,
+  kVertexStartWidth = 32,
+  kVertexEndWidth = 40,
+  kVertexStartGiven = 48,
+  kVertexEndGiven = 50,
+  kVertexBulge = 56,
+};
+constexpr size_t kExpandedBytes = 128;  // what a POLYLINE, VERTEX or SEQEND record holds
+}  // namespace
+
+void tk_lwpline_to_polyline(const TkEntityHeader* header, const TkEntityData* data,
+                            TkEntityHeader* polyline, TkEntityData* polyline_data,
+                            TkLwplineWalk* walk) {
+  uint16_t stored = tk_data_get<uint16_t>(data, TK_LWPOLYLINE_FLAGS);
+  walk->bulges = stored & TK_LWPL_BULGES;
+  walk->widths = stored & TK_LWPL_WIDTHS;
+  walk->per = 2 + (walk->bulges ? 1 : 0) + (walk->widths ? 2 : 0);
+  TkBlob* blob = tk_data_blob(data, TK_LWPOLYLINE_VERTICES);
+  walk->reader = blob ? blob_open_read(blob) : nullptr;
+  int32_t length = walk->reader ? blob_length(walk->reader) : 0;
+  walk->count = tk_data_get<uint32_t>(data, TK_LWPOLYLINE_COUNT);
+  if (uint64_t(walk->count) * walk->per * 8 > uint64_t(length))
+    walk->count = uint32_t(length / int32_t(walk->per * 8));
+  walk->elevation = tk_data_get<double>(data, TK_LWPOLYLINE_ELEVATION);
+  double width = tk_data_get<double>(data, TK_LWPOLYLINE_WIDTH);
+  *polyline = *header;
+  polyline->reactors = nullptr;
+  polyline->reactor_count = 0;
+  polyline->kind = TK_POLYLINE;
+  std::memset(polyline_data->bytes, 0, sizeof polyline_data->bytes);
+  tk_data_put(polyline_data, kPolylineElevation, walk->elevation);
+  tk_data_put(polyline_data, kPolylineStartWidth, width);
+  tk_data_put(polyline_data, kPolylineEndWidth, width);
+  tk_data_put<uint16_t>(polyline_data, kPolylineFlags,
+                        uint16_t(((stored & TK_LWPL_CLOSED) ? 1 : 0) |
+                                 ((stored & TK_LWPL_PLINEGEN) ? 128 : 0)));
+}
+
+void tk_lwpline_vertex_init(TkEntityHeader* vertex) {
+  vertex->xdata = nullptr;
+  vertex->thickness = 0.0;
+  vertex->flags = uint8_t(vertex->flags & ~TK_ENTITY_EXTRUDED);
+}
+
+bool tk_lwpline_read_vertex(TkLwplineWalk* walk, TkEntityHeader* vertex, TkEntityData* data) {
+  if (!walk->reader || walk->count == 0) return false;
+  double v[5];
+  if (!blob_read(walk->reader, v, walk->per * 8)) return false;
+  --walk->count;
+  std::memset(data->bytes, 0, kExpandedBytes);
+  vertex->kind = TK_VERTEX;
+  tk_data_put(data, 0, v[0]);
+  tk_data_put(data, 8, v[1]);
+  tk_data_put(data, kVertexZ, walk->elevation);
+  size_t k = 2;
+  if (walk->bulges) tk_data_put(data, kVertexBulge, v[k++]);
+  if (walk->widths) {
+    tk_data_put(data, kVertexStartWidth, v[k]);
+    tk_data_put(data, kVertexEndWidth, v[k + 1]);
+    tk_data_put<uint16_t>(data, kVertexStartGiven, 1);
+    tk_data_put<uint16_t>(data, kVertexEndGiven, 1);
+  }
+  return true;
+}
+
+void tk_lwpline_seqend(TkLwplineWalk* walk, TkEntityHeader* seqend, TkEntityData* data) {
+  if (walk->reader) blob_close(walk->reader);
+  walk->reader = nullptr;
+  seqend->kind = TK_SEQEND;
+  std::memset(data->bytes, 0, kExpandedBytes);
+}

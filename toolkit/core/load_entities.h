@@ -12,6 +12,10 @@
 #include "toolkit/core/error.h"
 #include "toolkit/core/reader_ops.h"
 
+struct TkBlob;
+struct TkEntityHeader;
+struct TkEntityData;
+
 enum : TkError {
   TK_ERR_LOAD_ENTITIES = 55,
   TK_ERR_LOAD_OBJECTS = 56,
@@ -39,6 +43,28 @@ enum : uint16_t {
   TK_LWPL_PLINEGEN = 256,
   TK_LWPL_CLOSED = 512,
 };
+
+// An LWPOLYLINE as the POLYLINE, VERTEX records and SEQEND that stand for it in releases before
+// AC1014, for the writers of those releases. The walk reads the vertex blob in place.
+struct TkLwplineWalk {
+  TkBlob* reader;  // open on the vertex blob; null when there is none
+  uint32_t count;  // vertices the blob really holds, at most the stated count
+  bool bulges, widths;
+  size_t per;  // reals a vertex takes
+  double elevation;
+};
+// Fills the POLYLINE (the LWPOLYLINE's header with no reactors, its extended data kept) and
+// opens the walk; the caller writes it, then calls tk_lwpline_vertex_init.
+void tk_lwpline_to_polyline(const TkEntityHeader* header, const TkEntityData* data,
+                            TkEntityHeader* polyline, TkEntityData* polyline_data,
+                            TkLwplineWalk* walk);
+// Makes the header the vertices share: no extended data, thickness or extrusion.
+void tk_lwpline_vertex_init(TkEntityHeader* vertex);
+// The next VERTEX record's data (and kind) into the scratch records; the handle is the caller's.
+// false after the last vertex, or when the blob runs short.
+bool tk_lwpline_read_vertex(TkLwplineWalk* walk, TkEntityHeader* vertex, TkEntityData* data);
+// Closes the walk and turns the scratch records into the SEQEND.
+void tk_lwpline_seqend(TkLwplineWalk* walk, TkEntityHeader* seqend, TkEntityData* data);
 
 // Chooses from the version, the file kind and whether the file has its own handle seed whether
 // loaded entities keep their handles or get fresh ones.

@@ -207,11 +207,14 @@ void write_viewport(DxfOut& o, TkEntityHeader* h, TkEntityData* d, bool* xdata_w
     *xdata_written = true;
     return;
   }
-  for (size_t at : {size_t(776), size_t(864), size_t(824), size_t(840)}) {
-    double q[2] = {get_d(d, at), get_d(d, at + 8)};
-    static const int16_t codes[] = {12, 13, 14, 15};
-    int16_t code = codes[at == 776 ? 0 : at == 864 ? 1 : at == 824 ? 2 : 3];
-    dxf_write_point2(o, code, q);
+  // View centre, snap base, snap spacing, grid spacing.
+  static const struct {
+    int16_t code;
+    size_t at;
+  } kPlanePoints[] = {{12, 776}, {13, 864}, {14, 824}, {15, 840}};
+  for (const auto& point : kPlanePoints) {
+    double q[2] = {get_d(d, point.at), get_d(d, point.at + 8)};
+    dxf_write_point2(o, point.code, q);
   }
   get_pt(d, 736, p);
   dxf_write_point3(o, 16, p);

@@ -992,61 +992,22 @@ int16_t dxf_write_entity_expanded(DxfOut& o, TkEntityHeader* h, TkEntityData* d)
     return dxf_write_entity(o, h, d);
   // POLYLINE, one VERTEX per stored vertex, SEQEND, each with the next reserved
   // handle.
-  uint16_t stored = tk_data_get<uint16_t>(d, TK_LWPOLYLINE_FLAGS);
-  uint32_t count = tk_data_get<uint32_t>(d, TK_LWPOLYLINE_COUNT);
-  bool bulges = stored & TK_LWPL_BULGES, widths = stored & TK_LWPL_WIDTHS;
-  size_t per = 2 + (bulges ? 1 : 0) + (widths ? 2 : 0);
-  TkBlob* blob = tk_data_blob(d, TK_LWPOLYLINE_VERTICES);
-  TkBlob* r = blob ? blob_open_read(blob) : nullptr;
-  int32_t length = r ? blob_length(r) : 0;
-  if (uint64_t(count) * per * 8 > uint64_t(length)) count = uint32_t(length / int32_t(per * 8));
-  double elevation = get_d(d, TK_LWPOLYLINE_ELEVATION), width = get_d(d, TK_LWPOLYLINE_WIDTH);
   TkEntityHeader* sh = o.scratch_header;
   TkEntityData* sd = o.scratch_data;
-  *sh = *h;
-  sh->xdata = nullptr;
-  sh->reactors = nullptr;
-  sh->reactor_count = 0;
-  sh->kind = TK_POLYLINE;
-  sh->xdata = h->xdata;
-  std::memset(sd->bytes, 0, sizeof sd->bytes);
-  tk_data_put(sd, 0, elevation);
-  tk_data_put(sd, 8, width);
-  tk_data_put(sd, 16, width);
-  tk_data_put<uint16_t>(
-      sd, 34,
-      uint16_t(((stored & TK_LWPL_CLOSED) ? 1 : 0) | ((stored & TK_LWPL_PLINEGEN) ? 128 : 0)));
+  TkLwplineWalk walk;
+  tk_lwpline_to_polyline(h, d, sh, sd, &walk);
   bool ok = dxf_write_entity(o, sh, sd);
-  sh->xdata = nullptr;
-  sh->thickness = 0.0;
+  tk_lwpline_vertex_init(sh);
   sh->linetype_scale = 1.0;
-  sh->flags = uint8_t(sh->flags & ~TK_ENTITY_EXTRUDED);
-  double v[5];
-  for (uint32_t i = 0; ok && r && i < count; ++i) {
-    if (!blob_read(r, v, per * 8)) break;
-    std::memset(sd->bytes, 0, 128);
-    sh->kind = TK_VERTEX;
+  while (ok && tk_lwpline_read_vertex(&walk, sh, sd)) {
     sh->handle = o.next_expansion;
     tk_handle_increment(&o.next_expansion);
-    tk_data_put(sd, 0, v[0]);
-    tk_data_put(sd, 8, v[1]);
-    tk_data_put(sd, 16, elevation);
-    size_t k = 2;
-    if (bulges) tk_data_put(sd, 56, v[k++]);
-    if (widths) {
-      tk_data_put(sd, 32, v[k]);
-      tk_data_put(sd, 40, v[k + 1]);
-      tk_data_put<uint16_t>(sd, 48, 1);
-      tk_data_put<uint16_t>(sd, 50, 1);
-    }
     ok = dxf_write_entity(o, sh, sd);
   }
-  if (r) blob_close(r);
+  tk_lwpline_seqend(&walk, sh, sd);
   if (!ok) return 0;
-  sh->kind = TK_SEQEND;
   sh->handle = o.next_expansion;
   tk_handle_increment(&o.next_expansion);
-  std::memset(sd->bytes, 0, 128);
   return dxf_write_entity(o, sh, sd);
 }
 
