@@ -14,30 +14,17 @@
 #include <iterator>
 #include <map>
 
+#include "tests/toolkit/core/counting_alloc.h"
 #include "tests/toolkit/read/dxf_bench_drawing.h"
 #include "tests/toolkit/read/dxf_support.h"
 
 namespace {
 
 // Allocations with their size in front, so the peak of live bytes is known.
-size_t live_bytes = 0;
-size_t peak_bytes = 0;
-
-void* sized_alloc(size_t n) {
-  auto* p = static_cast<size_t*>(std::malloc(n + 16));
-  if (!p) return nullptr;
-  *p = n;
-  live_bytes += n;
-  if (live_bytes > peak_bytes) peak_bytes = live_bytes;
-  return reinterpret_cast<char*>(p) + 16;
-}
-
-void sized_free(void* block) {
-  if (!block) return;
-  auto* p = reinterpret_cast<size_t*>(static_cast<char*>(block) - 16);
-  live_bytes -= *p;
-  std::free(p);
-}
+using counting_alloc::live_bytes;
+using counting_alloc::peak_bytes;
+using counting_alloc::sized_alloc;
+using counting_alloc::sized_free;
 
 void start_once() {
   // A closed drawing's memory stays with the process, so that every iteration after the first

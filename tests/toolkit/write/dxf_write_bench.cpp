@@ -13,6 +13,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/toolkit/core/counting_alloc.h"
+#include "tests/toolkit/write/generated_drawing.h"
 #include "tests/toolkit/read/dxf_support.h"
 #include "toolkit/core/drawing_life.h"
 #include "toolkit/core/entity_list.h"
@@ -20,53 +22,13 @@
 
 namespace {
 
-size_t live_bytes = 0;
-size_t peak_bytes = 0;
-
-void* sized_alloc(size_t n) {
-  auto* p = static_cast<size_t*>(std::malloc(n + 16));
-  if (!p) return nullptr;
-  *p = n;
-  live_bytes += n;
-  if (live_bytes > peak_bytes) peak_bytes = live_bytes;
-  return reinterpret_cast<char*>(p) + 16;
-}
-
-void sized_free(void* block) {
-  if (!block) return;
-  auto* p = reinterpret_cast<size_t*>(static_cast<char*>(block) - 16);
-  live_bytes -= *p;
-  std::free(p);
-}
+using counting_alloc::live_bytes;
+using counting_alloc::peak_bytes;
+using counting_alloc::sized_alloc;
+using counting_alloc::sized_free;
 
 TkDrawing* generated() {
-  static TkDrawing* d = [] {
-    if (!dxf_test::start_toolkit(sized_alloc, sized_free)) std::abort();
-    TkDrawing* g = tk_new_drawing(nullptr, nullptr, 0, TK_VERSION_AC1015);
-    if (!g) std::abort();
-    TkEntityHeader h;
-    TkEntityData data;
-    for (long i = 0; i < 300000; ++i) {
-      std::memset(&h, 0, sizeof h);
-      h.kind = i % 10 == 8 ? TK_CIRCLE : i % 10 == 9 ? TK_TEXT : TK_LINE;
-      tk_init_entity(g, &h, &data);
-      tk_next_handle(g, nullptr, 0, &h.handle);
-      double x = double(i % 1000) * 1.5, y = double(i / 1000) * 2.25;
-      tk_data_put(&data, 0, x);
-      tk_data_put(&data, 8, y);
-      if (h.kind == TK_LINE) {
-        tk_data_put(&data, 24, x + 1.25);
-        tk_data_put(&data, 32, y + 0.75);
-      } else if (h.kind == TK_CIRCLE) {
-        tk_data_put(&data, 24, 0.5 + double(i % 7) * 0.125);
-      } else {
-        tk_data_put(&data, TK_TEXT_ATTRS, 0.25);
-        std::snprintf(tk_data_text(&data, TK_TEXT_STRING), 64, "Text %ld", i);
-      }
-      if (!tk_add_entity(g, &g->model_entities, &h, &data)) std::abort();
-    }
-    return g;
-  }();
+  static TkDrawing* d = make_generated_drawing(TK_VERSION_AC1015);
   return d;
 }
 

@@ -10,30 +10,17 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/toolkit/core/counting_alloc.h"
 #include "tests/toolkit/read/dxf_bench_drawing.h"
 #include "tests/toolkit/read/dxf_support.h"
 #include "toolkit/write/save.h"
 
 namespace {
 
-size_t live_bytes = 0;
-size_t peak_bytes = 0;
-
-void* sized_alloc(size_t n) {
-  auto* p = static_cast<size_t*>(std::malloc(n + 16));
-  if (!p) return nullptr;
-  *p = n;
-  live_bytes += n;
-  if (live_bytes > peak_bytes) peak_bytes = live_bytes;
-  return reinterpret_cast<char*>(p) + 16;
-}
-
-void sized_free(void* block) {
-  if (!block) return;
-  auto* p = reinterpret_cast<size_t*>(static_cast<char*>(block) - 16);
-  live_bytes -= *p;
-  std::free(p);
-}
+using counting_alloc::live_bytes;
+using counting_alloc::peak_bytes;
+using counting_alloc::sized_alloc;
+using counting_alloc::sized_free;
 
 std::string out_path() {
   char tmpl[] = "/tmp/vv-savebench-XXXXXX";
