@@ -598,36 +598,33 @@ void write_hatch(DxfOut& o, const TkEntityHeader* h, const TkEntityData* d) {
       for (int32_t e = 0; e < edges && o.ok; ++e) {
         int16_t type = i16();
         dxf_write_short_group(o, 72, type);
-        double q[2];
+        auto point = [&](int16_t code) {
+          double q[2];
+          q[0] = real(), q[1] = real();
+          dxf_write_point2_16(o, code, q);
+        };
+        // A circular or elliptic arc's size (radius or axis ratio), its angles and direction.
+        auto arc_tail = [&]() {
+          double size = real(), start = real(), end = real();
+          dxf_write_real16_group(o, 40, size);
+          dxf_write_angle_group(o, 50, start);
+          dxf_write_angle_group(o, 51, end);
+          dxf_write_short_group(o, 73, i16());
+        };
         switch (type) {
           case 1:
-            q[0] = real(), q[1] = real();
-            dxf_write_point2_16(o, 10, q);
-            q[0] = real(), q[1] = real();
-            dxf_write_point2_16(o, 11, q);
+            point(10);
+            point(11);
             break;
-          case 2: {
-            q[0] = real(), q[1] = real();
-            dxf_write_point2_16(o, 10, q);
-            double radius = real(), start = real(), end = real();
-            dxf_write_real16_group(o, 40, radius);
-            dxf_write_angle_group(o, 50, start);
-            dxf_write_angle_group(o, 51, end);
-            dxf_write_short_group(o, 73, i16());
+          case 2:
+            point(10);
+            arc_tail();
             break;
-          }
-          case 3: {
-            q[0] = real(), q[1] = real();
-            dxf_write_point2_16(o, 10, q);
-            q[0] = real(), q[1] = real();
-            dxf_write_point2_16(o, 11, q);
-            double ratio = real(), start = real(), end = real();
-            dxf_write_real16_group(o, 40, ratio);
-            dxf_write_angle_group(o, 50, start);
-            dxf_write_angle_group(o, 51, end);
-            dxf_write_short_group(o, 73, i16());
+          case 3:
+            point(10);
+            point(11);
+            arc_tail();
             break;
-          }
           case 4: {
             int32_t degree = i32();
             int16_t rational = i16(), periodic = i16();
@@ -640,8 +637,7 @@ void write_hatch(DxfOut& o, const TkEntityHeader* h, const TkEntityData* d) {
             for (int32_t i = 0; i < knots && o.ok; ++i) dxf_write_real16_group(o, 40, real());
             std::vector<double> weights;
             for (int32_t i = 0; i < controls && o.ok; ++i) {
-              q[0] = real(), q[1] = real();
-              dxf_write_point2_16(o, 10, q);
+              point(10);
               if (rational) weights.push_back(real());
             }
             for (double w : weights) dxf_write_real16_group(o, 42, w);
